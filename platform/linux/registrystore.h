@@ -1,0 +1,59 @@
+// The registry of the simulated machine: keys and values in machine.db, reached by node ids. The Win32
+// registry functions (registry.cpp) and the .reg importer work on top of it. Callers hold machine::Lock.
+#pragma once
+
+#include "w32types.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace registrystore {
+
+enum Deny { DenyRead = 1, DenyWrite = 2 };
+
+// Top-level nodes: "HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER", "HKEY_USERS".
+void createRoots();
+qint64 rootNode(const QString &name);
+// Imports platform/linux/machine-seed.reg, which the program carries as a resource.
+void importSeed();
+// Forgets the open key handles (a new machine is opened).
+void forgetHandles();
+
+// Imports registry-file text ("Windows Registry Editor Version 5.00" or "REGEDIT4"). Returns false and
+// sets error (with the line number) on a line it cannot read; what came before stays imported.
+bool importRegText(const QString &text, QString *error = nullptr);
+
+// Node operations, no access checks.
+qint64 childNode(qint64 parent, const QString &name);             // 0 when absent
+qint64 ensureChild(qint64 parent, const QString &name);           // creates when absent
+qint64 findPath(qint64 from, const QString &path);                // 0 when absent; "" gives from
+qint64 ensurePath(qint64 from, const QString &path);
+bool nodeExists(qint64 node);
+int nodeDeny(qint64 node);
+void setNodeDeny(qint64 node, int deny);
+QString nodeName(qint64 node);
+QStringList childNames(qint64 node);                              // sorted as Windows enumerates
+bool hasChildren(qint64 node);
+void deleteTree(qint64 node);
+bool readValue(qint64 node, const QString &name, DWORD *type, QByteArray *data);
+void writeValue(qint64 node, const QString &name, DWORD type, const QByteArray &data);
+bool deleteValue(qint64 node, const QString &name);
+struct ValueEntry
+{
+    QString name;
+    DWORD type;
+    QByteArray data;
+};
+QList<ValueEntry> values(qint64 node);                            // in creation order
+
+// Full path of a Windows key ("HKEY_CURRENT_USER\\Software\\X" or "HKCU\\Software\\X") to its node.
+qint64 findKey(const QString &fullPath);
+qint64 ensureKey(const QString &fullPath);
+
+// UTF-16LE bytes of text with one terminating NUL: how REG_SZ data is stored.
+QByteArray stringData(const QString &text);
+// Text of REG_SZ data up to its first NUL.
+QString dataString(const QByteArray &data);
+
+} // namespace registrystore

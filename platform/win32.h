@@ -1,0 +1,76 @@
+// The one door to the Windows API. Product code includes this header and nothing else of the platform.
+// On Windows it brings in the SDK; elsewhere it brings in our own declarations, backed by the stand-in
+// in platform/linux, which behaves as the modules expect of Windows.
+#pragma once
+
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#include <shlobj.h>
+#include <shellapi.h>
+#include <shobjidl.h>
+#include <objbase.h>
+#include <tlhelp32.h>
+#include <psapi.h>
+#include <winternl.h>
+#define WSTR(s) L##s
+#else
+#include "linux/w32types.h"
+#include "linux/w32registry.h"
+#include "linux/w32window.h"
+#include "linux/w32shell.h"
+#include "linux/w32system.h"
+#define WSTR(s) u##s
+#endif
+
+#include <QString>
+
+// QString <-> WCHAR. WCHAR is UTF-16 on every host, so the conversions are copies at most.
+inline const WCHAR *wstr(const QString &s)
+{
+    return reinterpret_cast<const WCHAR *>(s.utf16());
+}
+
+// Text of a NUL-terminated wide string (empty for null).
+inline QString fromWide(const WCHAR *s)
+{
+    if (!s)
+        return QString();
+    const char16_t *p = reinterpret_cast<const char16_t *>(s);
+    qsizetype n = 0;
+    while (p[n])
+        ++n;
+    return QString::fromUtf16(p, n);
+}
+
+// Text of at most len code units, cut at the first NUL inside them.
+inline QString fromWide(const WCHAR *s, qsizetype len)
+{
+    if (!s || len <= 0)
+        return QString();
+    const char16_t *p = reinterpret_cast<const char16_t *>(s);
+    qsizetype n = 0;
+    while (n < len && p[n])
+        ++n;
+    return QString::fromUtf16(p, n);
+}
+
+// Copies text into a caller buffer of cap code units, always NUL-terminated, never past the buffer.
+// Returns the number of code units copied (without the NUL).
+inline qsizetype copyToWide(const QString &s, WCHAR *buf, qsizetype cap)
+{
+    if (!buf || cap <= 0)
+        return 0;
+    qsizetype n = qMin<qsizetype>(s.size(), cap - 1);
+    const char16_t *src = reinterpret_cast<const char16_t *>(s.utf16());
+    for (qsizetype i = 0; i < n; ++i)
+        buf[i] = static_cast<WCHAR>(src[i]);
+    buf[n] = 0;
+    return n;
+}
+
+// A path that the drive functions give ("X:\...") as a path the host's file functions take.
+// Identity on Windows; on other hosts the machine's drive map decides.
+QString hostPath(const QString &windowsPath);

@@ -1,0 +1,1 @@
+// Images of the resource tree are added here.

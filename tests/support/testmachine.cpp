@@ -1,0 +1,46 @@
+#include "testmachine.h"
+
+#include "linux/machine.h"
+
+TestMachine::TestMachine()
+{
+    hadPrevious = qEnvironmentVariableIsSet("HUSHDECK_MACHINE");
+    previous = qgetenv("HUSHDECK_MACHINE");
+    machine::reset();
+    qputenv("HUSHDECK_MACHINE", QFile::encodeName(dir.path() + QStringLiteral("/machine")));
+    machine::folder(); // create and seed it now, so tests start from a ready machine
+}
+
+TestMachine::~TestMachine()
+{
+    machine::reset();
+    if (hadPrevious)
+        qputenv("HUSHDECK_MACHINE", previous);
+    else
+        qunsetenv("HUSHDECK_MACHINE");
+}
+
+QString TestMachine::folder() const
+{
+    return machine::folder();
+}
+
+void TestMachine::setElevated(bool elevated)
+{
+    machine::setSetting(QStringLiteral("elevated"), elevated ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void TestMachine::answerMessageBox(const QString &answer)
+{
+    machine::pushAnswer(QStringLiteral("MessageBox"), answer);
+}
+
+void TestMachine::answerFolderBrowser(const QString &path)
+{
+    machine::pushAnswer(QStringLiteral("BrowseForFolder"), path);
+}
+
+QStringList TestMachine::logged(const QString &kind) const
+{
+    return machine::logged(kind);
+}

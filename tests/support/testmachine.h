@@ -1,0 +1,32 @@
+// A fresh simulated machine for one test: a temporary folder that $HUSHDECK_MACHINE points at, seeded on
+// first use and removed afterwards. Create one in init() (or at the top of a test function).
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QFile>
+#include <QTemporaryDir>
+
+class TestMachine
+{
+public:
+    TestMachine();
+    ~TestMachine();
+    TestMachine(const TestMachine &) = delete;
+    TestMachine &operator=(const TestMachine &) = delete;
+
+    QString folder() const;
+    // Switches the machine flips for tests.
+    void setElevated(bool elevated);
+    // Scripted answers: message boxes take "IDYES", "IDNO", "IDOK", "IDCANCEL" (or a number); the folder
+    // browser takes a path, or "" for Cancel.
+    void answerMessageBox(const QString &answer);
+    void answerFolderBrowser(const QString &path);
+    // What the stand-in recorded: "MessageBox", "PostMessage", "Start", ...
+    QStringList logged(const QString &kind) const;
+
+private:
+    QTemporaryDir dir;
+    QByteArray previous;
+    bool hadPrevious;
+};
