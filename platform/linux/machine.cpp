@@ -1,6 +1,7 @@
 #include "machine.h"
 
 #include "registrystore.h"
+#include "windowtable.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -11,6 +12,7 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <cerrno>
 #include <mutex>
 #include <sqlite3.h>
 #include <unistd.h>
@@ -125,6 +127,7 @@ sqlite3 *open(State &s)
         ++s.transactionDepth; // the seed's writes join this transaction
         registrystore::createRoots();
         registrystore::importSeed();
+        windowtable::seed();
         --s.transactionDepth;
         execSql(db, "INSERT OR REPLACE INTO settings(name, value) VALUES('seeded', '1')");
     }
