@@ -71,6 +71,11 @@ inline qsizetype copyToWide(const QString &s, WCHAR *buf, qsizetype cap)
     return n;
 }
 
+// The id of a native window message that Qt hands to QWidget::nativeEvent; false where the event is not
+// a Windows message (always, on other hosts).
+class QByteArray;
+bool nativeMessageId(const QByteArray &eventType, void *message, UINT *id);
+
 // A path that the drive functions give ("X:\...") as a path the host's file functions take.
 // Identity on Windows; on other hosts the machine's drive map decides.
 QString hostPath(const QString &windowsPath);

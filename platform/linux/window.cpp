@@ -294,3 +294,8 @@ BOOL IsWindow(HWND hWnd)
     WindowRow row;
     return windowRow(hWnd, &row) ? TRUE : FALSE;
 }
+
+bool nativeMessageId(const QByteArray &, void *, UINT *)
+{
+    return false;
+}

@@ -1,6 +1,7 @@
 #include "testmachine.h"
 
 #include "linux/machine.h"
+#include "linux/registrystore.h"
 
 TestMachine::TestMachine()
 {
@@ -43,4 +44,11 @@ void TestMachine::answerFolderBrowser(const QString &path)
 QStringList TestMachine::logged(const QString &kind) const
 {
     return machine::logged(kind);
+}
+
+void TestMachine::denyKey(const QString &fullPath, bool read, bool write)
+{
+    machine::Lock lock;
+    const qint64 node = registrystore::ensureKey(fullPath);
+    registrystore::setNodeDeny(node, (read ? registrystore::DenyRead : 0) | (write ? registrystore::DenyWrite : 0));
 }

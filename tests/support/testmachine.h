@@ -20,6 +20,9 @@ public:
     void setElevated(bool elevated);
     // Scripted answers: message boxes take "IDYES", "IDNO", "IDOK", "IDCANCEL" (or a number); the folder
     // browser takes a path, or "" for Cancel.
+    // Marks a key ("HKEY_CURRENT_USER\\Software\\X") unreadable and/or unwritable for this process; the key
+    // is created when missing.
+    void denyKey(const QString &fullPath, bool read, bool write);
     void answerMessageBox(const QString &answer);
     void answerFolderBrowser(const QString &path);
     // What the stand-in recorded: "MessageBox", "PostMessage", "Start", ...

@@ -1,0 +1,34 @@
+#include "krutils.h"
+#include "mainwindow.h"
+
+#include <QApplication>
+#include <QDebug>
+#include <QIcon>
+
+int main(int argc, char *argv[])
+{
+    // The command line goes to Qt alone; the program takes no argument of its own.
+    QApplication app(argc, argv);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/resources/images/rocket.ico")));
+
+    KRUtils utils;
+    installPath = utils.appPath();
+    if (installPath.isEmpty()) {
+        // The program's own folder, where the helper program sits beside it; the working folder can be
+        // anywhere. A recorded "Path" is never rewritten.
+        installPath = QCoreApplication::applicationDirPath();
+        utils.writeRegString(HKEY_CURRENT_USER, QStringLiteral(HUSHDECK_SETTINGS_ROOT), QStringLiteral("Path"),
+                             installPath);
+    }
+
+    MainWindow window;
+    window.setWindowTitle(QStringLiteral("Keelrun Hushdeck Plus! for Windows 10"));
+
+    WCHAR className[1024];
+    className[0] = 0;
+    GetClassNameW(reinterpret_cast<HWND>(window.winId()), className, 1024);
+    qDebug().noquote() << QStringLiteral("Test: ") + fromWide(className, 1024);
+
+    window.show();
+    return app.exec();
+}

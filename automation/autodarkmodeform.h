@@ -1,0 +1,13 @@
+// The Auto Dark Mode module page. Stands in until the module itself is built: it shows the module's name and
+// keeps the interface the main window relies on.
+#pragma once
+
+#include <QWidget>
+
+class AutoDarkModeForm : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit AutoDarkModeForm(QWidget *parent = nullptr);
+};

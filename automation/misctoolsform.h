@@ -1,0 +1,16 @@
+// The Miscellaneous Tools module page. Stands in until the module itself is built: it shows the module's name and
+// keeps the interface the main window relies on.
+#pragma once
+
+#include <QWidget>
+
+class MiscToolsForm : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit MiscToolsForm(QWidget *parent = nullptr);
+
+signals:
+    void closeApp();
+};

@@ -1,0 +1,306 @@
+#include "krutils.h"
+
+#include <QDebug>
+#include <QVector>
+
+QString installPath;
+quint32 windowsBuildNumber = 0;
+bool restartExplorerPending = false;
+bool themeRefreshPending = false;
+bool shellRefreshPending = false;
+
+KRUtils::KRUtils() {}
+
+// ---- registry ----
+
+bool KRUtils::createRegKey(HKEY root, QString subKey)
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(root, wstr(subKey), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+bool KRUtils::deleteRegKey(HKEY root, QString subKey, QString childName)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, wstr(subKey), 0, KEY_WRITE, &key) != ERROR_SUCCESS)
+        return false;
+    const bool ok = RegDeleteKeyW(key, wstr(childName)) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return ok;
+}
+
+bool KRUtils::deleteRegSubKeys(HKEY root, QString subKey)
+{
+    qDebug() << "RegDeleteKeyEx alsoDeleteChildKey";
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, wstr(subKey), 0, KEY_ENUMERATE_SUB_KEYS, &key) != ERROR_SUCCESS)
+        return true;
+    qDebug() << "RegDeleteKeyEx Enumerate the keys";
+    bool allDeleted = true;
+    for (;;) {
+        WCHAR name[MAX_PATH];
+        DWORD length = MAX_PATH;
+        // Index 0 every time: each deletion moves the next sub-key to the front.
+        if (RegEnumKeyExW(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        const QString child = fromWide(name, length);
+        qDebug() << child;
+        if (!deleteRegKey(root, subKey, child)) {
+            // A sub-key with sub-keys of its own stops the loop; the caller learns that some are left.
+            allDeleted = false;
+            break;
+        }
+    }
+    RegCloseKey(key);
+    return allDeleted;
+}
+
+bool KRUtils::deleteRegValue(HKEY root, QString subKey, QString name)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, wstr(subKey), 0, KEY_WRITE, &key) != ERROR_SUCCESS)
+        return false;
+    const bool ok = RegDeleteValueW(key, wstr(name)) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return ok;
+}
+
+bool KRUtils::readRegBinary(HKEY root, QString subKey, QString name, BYTE *buffer, int *size)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, wstr(subKey), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    DWORD bytes = 1024;
+    const LONG rc = RegQueryValueExW(key, wstr(name), nullptr, nullptr, buffer, &bytes);
+    RegCloseKey(key);
+    if (rc != ERROR_SUCCESS)
+        return false;
+    if (size)
+        *size = int(bytes);
+    return true;
+}
+
+bool KRUtils::readRegDWORD(HKEY root, QString subKey, QString name, DWORD *value)
+{
+    DWORD data = 0;
+    DWORD bytes = sizeof(data);
+    // The caller's variable holds the preset (what an absent value means) and keeps it on any failure.
+    if (RegGetValueW(root, wstr(subKey), wstr(name), RRF_RT_REG_DWORD, nullptr, &data, &bytes) != ERROR_SUCCESS) {
+        qDebug().noquote() << subKey + QStringLiteral(" : ") + name + QStringLiteral(" : Cannot read DWORD from registry.");
+        return false;
+    }
+    if (value)
+        *value = data;
+    return true;
+}
+
+bool KRUtils::readString(HKEY root, const QString &subKey, const QString &name, QString &text, bool raw)
+{
+    text = QString(QLatin1String(""));
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, wstr(subKey), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    DWORD bytes = 0;
+    LONG rc = RegGetValueW(root, wstr(subKey), wstr(name), RRF_RT_REG_SZ, nullptr, nullptr, &bytes);
+    if (raw)
+        qDebug() << "dataSize: " << bytes;
+    if (rc == ERROR_SUCCESS) {
+        QVector<WCHAR> buffer(qMax<DWORD>(bytes / 2 + 1, 1), 0);
+        DWORD capacity = DWORD(buffer.size()) * 2;
+        rc = RegGetValueW(root, wstr(subKey), wstr(name), RRF_RT_REG_SZ, nullptr, buffer.data(), &capacity);
+        if (rc == ERROR_SUCCESS) {
+            // The text ends at its first NUL: a value stored with or without its terminator reads the same,
+            // and no NUL comes back inside the text.
+            text = fromWide(buffer.constData(), buffer.size());
+            RegCloseKey(key);
+            return true;
+        }
+    }
+    RegCloseKey(key);
+    qDebug() << "error";
+    return false;
+}
+
+bool KRUtils::readRegString(HKEY root, QString subKey, QString name, QString &text)
+{
+    return readString(root, subKey, name, text, false);
+}
+
+bool KRUtils::readRegStringRaw(HKEY root, QString subKey, QString name, QString &text)
+{
+    return readString(root, subKey, name, text, true);
+}
+
+bool KRUtils::regKeyExists(HKEY root, QString subKey)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, wstr(subKey), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+bool KRUtils::writeValue(HKEY root, const QString &subKey, const QString &name, DWORD type, const BYTE *data,
+                         DWORD size)
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(root, wstr(subKey), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    // A value that could not be stored is a failure, even though the key opened.
+    const bool stored = RegSetValueExW(key, wstr(name), 0, type, data, size) == ERROR_SUCCESS;
+    if (stored)
+        qDebug() << "true";
+    RegCloseKey(key);
+    return stored;
+}
+
+bool KRUtils::writeRegBinary(HKEY root, QString subKey, QString name, const BYTE *data, int *size)
+{
+    const DWORD bytes = size && *size > 0 ? DWORD(*size) : 0;
+    return writeValue(root, subKey, name, REG_BINARY, data, bytes);
+}
+
+bool KRUtils::writeRegDWORD(HKEY root, QString subKey, QString name, DWORD value)
+{
+    BYTE bytes[4];
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = BYTE((value >> (8 * i)) & 0xff);
+    return writeValue(root, subKey, name, REG_DWORD, bytes, 4);
+}
+
+bool KRUtils::writeRegExpandString(HKEY root, QString subKey, QString name, QString text)
+{
+    return writeValue(root, subKey, name, REG_EXPAND_SZ, reinterpret_cast<const BYTE *>(wstr(text)),
+                      DWORD(text.size() + 1) * 2);
+}
+
+bool KRUtils::writeRegString(HKEY root, QString subKey, QString name, QString text)
+{
+    return writeValue(root, subKey, name, REG_SZ, reinterpret_cast<const BYTE *>(wstr(text)),
+                      DWORD(text.size() + 1) * 2);
+}
+
+// ---- paths, version, helper ----
+
+QString KRUtils::appPath()
+{
+    QString path;
+    if (readRegString(HKEY_CURRENT_USER, QStringLiteral(HUSHDECK_SETTINGS_ROOT), QStringLiteral("Path"), path))
+        return path;
+    return QString(QLatin1String(""));
+}
+
+QString KRUtils::backupFolder()
+{
+    WCHAR path[MAX_PATH] = {0};
+    HRESULT hr = SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path);
+    if (FAILED(hr))
+        hr = SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path);
+    if (FAILED(hr))
+        return QString(QLatin1String(""));
+    return fromWide(path, MAX_PATH) + QStringLiteral("\\Keelrun Hushdeck Plus!\\Backup");
+}
+
+typedef LONG(WINAPI *RtlGetVersionFunction)(RTL_OSVERSIONINFOW *);
+
+bool KRUtils::isWindows11()
+{
+    HMODULE ntdll = GetModuleHandleW(WSTR("ntdll"));
+    if (!ntdll)
+        return false;
+    auto rtlGetVersion = reinterpret_cast<RtlGetVersionFunction>(GetProcAddress(ntdll, "RtlGetVersion"));
+    if (!rtlGetVersion)
+        return false;
+    RTL_OSVERSIONINFOW info = {};
+    info.dwOSVersionInfoSize = sizeof(info);
+    rtlGetVersion(&info);
+    windowsBuildNumber = info.dwBuildNumber;
+    return windowsBuildNumber >= 22000;
+}
+
+namespace {
+
+int CALLBACK browseCallback(HWND hwnd, UINT msg, LPARAM, LPARAM data)
+{
+    if (msg == BFFM_INITIALIZED)
+        SendMessageW(hwnd, BFFM_SETSELECTIONW, TRUE, data);
+    return 0;
+}
+
+} // namespace
+
+QString KRUtils::browseForFolder(QString startFolder, QString title)
+{
+    // Fixed buffers, as the picker takes them; longer texts are cut, never written past.
+    WCHAR start[MAX_PATH];
+    WCHAR caption[MAX_PATH];
+    WCHAR display[MAX_PATH];
+    copyToWide(startFolder, start, MAX_PATH);
+    copyToWide(title, caption, MAX_PATH);
+    display[0] = 0;
+
+    BROWSEINFOW info = {};
+    info.hwndOwner = nullptr;
+    info.pidlRoot = nullptr;
+    info.pszDisplayName = display;
+    info.lpszTitle = caption;
+    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_EDITBOX | BIF_NEWDIALOGSTYLE;
+    info.lpfn = browseCallback;
+    info.lParam = reinterpret_cast<LPARAM>(start);
+
+    PIDLIST_ABSOLUTE item = SHBrowseForFolderW(&info);
+    if (!item)
+        return QString(QLatin1String(""));
+    WCHAR path[MAX_PATH];
+    path[0] = 0;
+    const BOOL ok = SHGetPathFromIDListW(item, path);
+    CoTaskMemFree(item);
+    return ok ? fromWide(path, MAX_PATH) : QString(QLatin1String(""));
+}
+
+HRESULT KRUtils::createLink(QString target, QString linkFile, QString workingFolder, QString arguments,
+                            QString iconFile)
+{
+    IShellLinkW *link = nullptr;
+    HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                  reinterpret_cast<LPVOID *>(&link));
+    if (FAILED(hr))
+        return hr;
+    qDebug() << "createLink";
+    link->SetPath(wstr(target));
+    link->SetIconLocation(wstr(iconFile), 0);
+    link->SetWorkingDirectory(wstr(workingFolder));
+    link->SetArguments(wstr(arguments));
+    IPersistFile *file = nullptr;
+    hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<LPVOID *>(&file));
+    if (SUCCEEDED(hr)) {
+        qDebug() << linkFile;
+        hr = file->Save(wstr(linkFile), TRUE);
+        file->Release();
+    }
+    link->Release();
+    return hr;
+}
+
+bool KRUtils::isGlasspanNeeded()
+{
+    const QString root = QStringLiteral(HUSHDECK_SETTINGS_ROOT);
+    DWORD autoDark = 0, glasspan = 0, wallpaper = 0, trayIcon = 0;
+    readRegDWORD(HKEY_CURRENT_USER, root + QStringLiteral("\\AutoDarkMode"), QStringLiteral("Enabled"), &autoDark);
+    readRegDWORD(HKEY_CURRENT_USER, root + QStringLiteral("\\Glasspan"), QStringLiteral("Enabled"), &glasspan);
+    readRegDWORD(HKEY_CURRENT_USER, root + QStringLiteral("\\WallpaperChanger"), QStringLiteral("Enabled"), &wallpaper);
+    readRegDWORD(HKEY_CURRENT_USER, root, QStringLiteral("ShowTrayIcon"), &trayIcon);
+    return autoDark != 0 || glasspan != 0 || wallpaper != 0 || trayIcon != 0;
+}
+
+void KRUtils::closeGlasspan()
+{
+    HWND helper = FindWindowW(WSTR("GLASSPAN"), WSTR("Transparent Taskbar"));
+    if (helper)
+        PostMessageW(helper, WM_CLOSE, 0, 0);
+}

@@ -1,0 +1,1 @@
+// Setting pages are added tab by tab.

@@ -1,0 +1,61 @@
+// Windows of other programs are found by class and title, and vanish with their process.
+#include "linux/windowtable.h"
+#include "testmachine.h"
+#include "win32.h"
+
+#include <QtTest>
+#include <unistd.h>
+
+class TestWindows : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { m.reset(new TestMachine); }
+    void cleanup() { m.reset(); }
+
+    void taskbarBelongsToTheSimulatedExplorer()
+    {
+        HWND tray = FindWindowW(WSTR("Shell_TrayWnd"), nullptr);
+        QVERIFY(tray);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(tray, &pid);
+        QVERIFY(pid >= windowtable::firstSimulatedPid);
+        QCOMPARE(windowtable::simulatedProcessName(pid), QStringLiteral("explorer.exe"));
+        windowtable::endSimulatedProcess(pid);
+        QVERIFY(!IsWindow(tray));
+    }
+
+    void findPostAndProcessEnd()
+    {
+        // A window of this process: found by class and title, messages queue for it in order.
+        HWND mine = windowtable::createWindow(DWORD(getpid()), QStringLiteral("GLASSPAN"),
+                                              QStringLiteral("Transparent Taskbar"));
+        QCOMPARE(FindWindowW(WSTR("GLASSPAN"), WSTR("Transparent Taskbar")), mine);
+        QVERIFY(!FindWindowW(WSTR("GLASSPAN"), WSTR("Other Title")));
+        WCHAR cls[16];
+        QCOMPARE(GetClassNameW(mine, cls, 4), 3); // cut to the buffer, NUL-terminated
+        QCOMPARE(fromWide(cls), QStringLiteral("GLA"));
+        QVERIFY(PostMessageW(mine, WM_USER + 109, 200, 0));
+        QVERIFY(PostMessageW(mine, WM_CLOSE, 0, 0));
+        const auto msgs = windowtable::takeMessages(DWORD(getpid()));
+        QCOMPARE(msgs.size(), 2);
+        QCOMPARE(msgs.at(0).msg, UINT(WM_USER + 109));
+        QCOMPARE(msgs.at(0).wParam, WPARAM(200));
+        QCOMPARE(msgs.at(1).msg, UINT(WM_CLOSE));
+        QVERIFY(windowtable::takeMessages(DWORD(getpid())).isEmpty());
+        QCOMPARE(m->logged(QStringLiteral("PostMessage")).size(), 2);
+
+        // A window whose process has ended is gone.
+        HWND stale = windowtable::createWindow(DWORD(999999), QStringLiteral("GLASSPAN"), QStringLiteral("Stale"));
+        QVERIFY(!FindWindowW(WSTR("GLASSPAN"), WSTR("Stale")));
+        QVERIFY(!PostMessageW(stale, WM_CLOSE, 0, 0));
+        QCOMPARE(GetLastError(), DWORD(ERROR_INVALID_WINDOW_HANDLE));
+    }
+
+private:
+    std::unique_ptr<TestMachine> m;
+};
+
+QTEST_GUILESS_MAIN(TestWindows)
+#include "tst_windows.moc"

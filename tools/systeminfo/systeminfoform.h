@@ -1,0 +1,13 @@
+// The System Information module page. Stands in until the module itself is built: it shows the module's name and
+// keeps the interface the main window relies on.
+#pragma once
+
+#include <QWidget>
+
+class SystemInfoForm : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit SystemInfoForm(QWidget *parent = nullptr);
+};
