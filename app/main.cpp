@@ -1,5 +1,6 @@
 #include "krutils.h"
 #include "mainwindow.h"
+#include "startup.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -11,15 +12,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/resources/images/rocket.ico")));
 
-    KRUtils utils;
-    installPath = utils.appPath();
-    if (installPath.isEmpty()) {
-        // The program's own folder, where the helper program sits beside it; the working folder can be
-        // anywhere. A recorded "Path" is never rewritten.
-        installPath = QCoreApplication::applicationDirPath();
-        utils.writeRegString(HKEY_CURRENT_USER, QStringLiteral(HUSHDECK_SETTINGS_ROOT), QStringLiteral("Path"),
-                             installPath);
-    }
+    recordInstallPath();
 
     MainWindow window;
     window.setWindowTitle(QStringLiteral("Keelrun Hushdeck Plus! for Windows 10"));

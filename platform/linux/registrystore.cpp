@@ -55,17 +55,32 @@ void importSeed()
         qWarning() << "machine: registry seed:" << error;
 }
 
-qint64 childNode(qint64 parent, const QString &name)
+// HKLM\SYSTEM\CurrentControlSet is a link to the control set in use, ControlSet001.
+static QString resolveLink(qint64 parent, const QString &name)
 {
+    if (name.compare(QLatin1String("CurrentControlSet"), Qt::CaseInsensitive) != 0)
+        return name;
+    Query q("SELECT k.uname, p.parent, p.uname FROM regkeys k JOIN regkeys p ON p.id = k.parent WHERE k.id=?");
+    q.bind(1, parent);
+    if (q.next() && q.text(0) == QLatin1String("SYSTEM") && q.text(2) == QLatin1String("HKEY_LOCAL_MACHINE") &&
+        q.integer(1) == 0)
+        return QStringLiteral("ControlSet001");
+    return name;
+}
+
+qint64 childNode(qint64 parent, const QString &childName)
+{
+    const QString name = resolveLink(parent, childName);
     Query q("SELECT id FROM regkeys WHERE parent=? AND uname=?");
     q.bind(1, parent).bind(2, keyUpper(name));
     return q.next() ? q.integer(0) : 0;
 }
 
-qint64 ensureChild(qint64 parent, const QString &name)
+qint64 ensureChild(qint64 parent, const QString &childName)
 {
-    if (qint64 id = childNode(parent, name))
+    if (qint64 id = childNode(parent, childName))
         return id;
+    const QString name = resolveLink(parent, childName);
     {
         Query q("INSERT OR IGNORE INTO regkeys(parent, name, uname) VALUES(?, ?, ?)");
         q.bind(1, parent).bind(2, name).bind(3, keyUpper(name)).exec();
