@@ -1,1 +1,2 @@
-// Images of the resource tree are added here.
+// The library's content is the compiled resource tree (see CMakeLists.txt); this unit only gives the
+// static library a source of its own.

@@ -1,0 +1,235 @@
+#include "imagetable.h"
+#include "drawings.h"
+
+#include <QBuffer>
+#include <QDataStream>
+#include <QImageWriter>
+#include <QtMath>
+
+namespace {
+
+ImageSpec icon(const char *name, int pixels, qreal grid, void (*fn)(QPainter &))
+{
+    return {QString::fromUtf8(name), QSize(pixels, pixels), grid, fn, ImageSpec::Icon};
+}
+
+ImageSpec illustration(const char *name, int width, int height, const char *subject)
+{
+    const QSize size(width, height);
+    return {QString::fromUtf8(name), size, qreal(width), draw::placeholder(QString::fromUtf8(subject), size),
+            ImageSpec::Illustration};
+}
+
+std::vector<ImageSpec> buildTable()
+{
+    using namespace draw;
+    return {
+        // Side panel and home page modules.
+        icon("Home48.png", 48, 48, home48),
+        icon("AutoDark48.png", 48, 48, autoDark48),
+        icon("WallpaperChanger48.png", 48, 48, wallpaperChanger48),
+        icon("folder_size_analyzer_48x48.png", 48, 48, folderSizeAnalyzer48),
+        icon("FileDuplicate48.png", 48, 48, fileDuplicate48),
+        icon("MyTrayIcon48.png", 48, 48, myTrayIcon48),
+        icon("ProcessManager48.png", 48, 48, processManager48),
+        icon("SecureDelete48.png", 48, 48, secureDelete48),
+        icon("SmartShortcut48.png", 48, 48, smartShortcut48),
+        icon("computing48.png", 48, 48, computing48),
+        icon("track_cleaner_48x48.png", 48, 48, trackCleaner48),
+        icon("Glasspan48.png", 48, 48, glasspan48),
+        icon("MiscTools48.png", 48, 48, miscTools48),
+        icon("Hushdeck48.png", 48, 48, hushdeck48),
+        icon("SymbolChat48.png", 48, 48, symbolChat48),
+
+        // Product images of the About and Check Update dialogs, and the window icon.
+        icon("Hushdeck128.png", 128, 48, hushdeck48),
+        icon("Update128.png", 128, 48, update128),
+        icon("rocket.ico", 256, 48, rocket),
+
+        // Wallpaper browsing buttons.
+        icon("Arrow Left.png", 64, 64, arrowLeft64),
+        icon("Arrow Right.png", 64, 64, arrowRight64),
+
+        // Toolbars and buttons.
+        icon("About24.png", 24, 24, about24),
+        icon("Help24.png", 24, 24, help24),
+        icon("Activate24.png", 24, 24, activate24),
+        icon("Cancel24.png", 24, 24, cancel24),
+        icon("Remove24.png", 24, 24, remove24),
+        icon("AddFile24.png", 24, 24, addFile24),
+        icon("AddFolder24.png", 24, 24, addFolder24),
+        icon("AddFolder36.png", 36, 24, addFolder24),
+        icon("ArrowLeft24.png", 24, 24, arrowLeft24),
+        icon("CleanUp24.png", 24, 24, cleanUp24),
+        icon("Configuration24.png", 24, 24, configuration24),
+        icon("FolderSearch24.png", 24, 24, folderSearch24),
+        icon("Notepad24.png", 24, 24, notepad24),
+        icon("Refresh24.png", 24, 24, refresh24),
+        icon("Update24.png", 24, 24, update24),
+        icon("Save24.png", 24, 24, save24),
+        icon("Search24.png", 24, 24, search24),
+        icon("Undo24.png", 24, 24, undo24),
+        icon("miguiresource24.png", 24, 24, taskScheduler24),
+        icon("shortcut24.png", 24, 24, shortcut24),
+
+        // Desktop, This PC and navigation pane entries; Track Cleaner groups.
+        icon("Computer24.png", 24, 24, computer24),
+        icon("ControlPanel24.png", 24, 24, controlPanel24),
+        icon("Explorer24.png", 24, 24, explorer24),
+        icon("Network24.png", 24, 24, network24),
+        icon("RecycleBin24.png", 24, 24, recycleBin24),
+        icon("UserFiles24.png", 24, 24, userFiles24),
+        icon("Windows24.png", 24, 24, windows24),
+        icon("desktop24.png", 24, 24, desktop24),
+        icon("documents24.png", 24, 24, documents24),
+        icon("downloads24.png", 24, 24, downloads24),
+        icon("music24.png", 24, 24, music24),
+        icon("pictures24.png", 24, 24, pictures24),
+        icon("videos24.png", 24, 24, videos24),
+        icon("3DObjects24.png", 24, 24, objects3d24),
+        icon("Home.png", 24, 24, home24),
+        icon("QuickAccess.png", 24, 24, quickAccess24),
+        icon("OneDrive.png", 24, 24, oneDrive24),
+
+        // File kinds of the scanners, and list marks.
+        icon("3dImages16.png", 16, 16, images3d16),
+        icon("Audio16.png", 16, 16, audio16),
+        icon("Backup16.png", 16, 16, backup16),
+        icon("CompressedFiles16.png", 16, 16, compressedFiles16),
+        icon("DiskImage16.png", 16, 16, diskImage16),
+        icon("Document16.png", 16, 16, document16),
+        icon("Font16.png", 16, 16, font16),
+        icon("Install16.png", 16, 16, install16),
+        icon("RasterImage16.png", 16, 16, rasterImage16),
+        icon("VectorImage16.png", 16, 16, vectorImage16),
+        icon("Video16.png", 16, 16, video16),
+        icon("WebFile16.png", 16, 16, webFile16),
+        icon("CheckIn16.png", 16, 16, checkIn16),
+        icon("Close16.png", 16, 16, close16),
+        icon("SymbolBolt16.png", 16, 16, symbolBolt16),
+
+        // Setting page illustrations.
+        illustration("AboutWindows.png", 240, 150, "About Windows dialog with the registered owner"),
+        illustration("BingSearchStartMenu.png", 240, 150, "Start menu search with web results"),
+        illustration("BootAnimNew.png", 160, 100, "New boot screen animation"),
+        illustration("BootAnimOld.png", 160, 100, "Old boot screen animation"),
+        illustration("CenterStartMenu.png", 320, 48, "Taskbar items centred"),
+        illustration("CenterStartMenuLarge.png", 320, 56, "Large taskbar"),
+        illustration("CenterStartMenuSmall.png", 320, 40, "Small taskbar"),
+        illustration("ContextMenuNew.png", 160, 180, "New context menu"),
+        illustration("ContextMenuOld.png", 160, 180, "Old context menu"),
+        illustration("DesktopIconPos.png", 160, 120, "Desktop icon spacing"),
+        illustration("EdgeTitlebar.png", 320, 60, "Accent colour on a title bar"),
+        illustration("ExplorerDark.png", 200, 130, "File Explorer in dark mode"),
+        illustration("ExplorerLight.png", 200, 130, "File Explorer in light mode"),
+        illustration("ExplorerTitlebarHeight.png", 320, 80, "Title bar height"),
+        illustration("ExplorerToolbarNew.png", 400, 60, "New File Explorer toolbar"),
+        illustration("ExplorerToolbarOld.png", 400, 60, "Old File Explorer ribbon"),
+        illustration("GroupTaskbarIcon.png", 240, 48, "Grouped taskbar buttons"),
+        illustration("LeftStartMenu.png", 320, 48, "Taskbar items on the left"),
+        illustration("LockScreen.png", 240, 150, "Lock screen"),
+        illustration("LogonMessage.png", 240, 150, "Message before sign-in"),
+        illustration("MyComputerDevices.png", 220, 150, "Devices in This PC"),
+        illustration("MyComputerDrives.png", 220, 150, "Drives in This PC"),
+        illustration("MyComputerIcons.png", 220, 150, "User folders in This PC"),
+        illustration("MyTrayIconScreenShot.png", 240, 300, "Tray icon menu"),
+        illustration("NavigationPane.png", 180, 200, "File Explorer navigation pane"),
+        illustration("NotificationAreaOneRow.png", 160, 48, "Notification area, one row"),
+        illustration("NotificationAreaTwoRows.png", 160, 48, "Notification area, two rows"),
+        illustration("OpenLastApp.png", 240, 120, "Taskbar opens the last window"),
+        illustration("SecondInClock.png", 160, 48, "Taskbar clock with seconds"),
+        illustration("SnapAssist.png", 240, 150, "Snap layouts flyout"),
+        illustration("SystemAboutPage.png", 240, 150, "Support information on the About page"),
+        illustration("SystemPage.png", 240, 150, "Computer model on the System page"),
+        illustration("TaskManagerDisable.png", 240, 150, "Security options screen"),
+        illustration("TaskbarDark.png", 320, 48, "Dark taskbar"),
+        illustration("TaskbarItemsChat.png", 160, 48, "Chat button on the taskbar"),
+        illustration("TaskbarItemsSearch.png", 160, 48, "Search button on the taskbar"),
+        illustration("TaskbarItemsTaskview.png", 160, 48, "Task view button on the taskbar"),
+        illustration("TaskbarLight.png", 320, 48, "Light taskbar"),
+        illustration("TaskbarPosBottom.png", 120, 90, "Taskbar at the bottom"),
+        illustration("TaskbarPosLeft.png", 120, 90, "Taskbar on the left"),
+        illustration("TaskbarPosRight.png", 120, 90, "Taskbar on the right"),
+        illustration("TaskbarPosTop.png", 120, 90, "Taskbar at the top"),
+        illustration("ThumbnailPreview.png", 240, 150, "Taskbar thumbnail preview"),
+        illustration("TransparentTaskbar.png", 320, 48, "Transparent taskbar"),
+        illustration("UngroupTaskbarIcon.png", 240, 48, "Ungrouped taskbar buttons"),
+        illustration("VerboseMode.png", 240, 150, "Verbose status messages"),
+        illustration("WidgetIcon.png", 160, 48, "Widgets button on the taskbar"),
+        illustration("WinverDesktop.png", 240, 150, "Windows version on the desktop"),
+        illustration("cortanaDisable.png", 240, 150, "Cortana"),
+    };
+}
+
+bool isIco(const ImageSpec &spec)
+{
+    return spec.name.endsWith(QLatin1String(".ico"), Qt::CaseInsensitive);
+}
+
+QByteArray png(const QImage &image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    writer.write(image);
+    return bytes;
+}
+
+} // namespace
+
+const std::vector<ImageSpec> &imageTable()
+{
+    static const std::vector<ImageSpec> table = buildTable();
+    return table;
+}
+
+QImage render(const ImageSpec &spec, int width)
+{
+    const int height = qRound(qreal(width) * spec.size.height() / spec.size.width());
+    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setRenderHint(QPainter::TextAntialiasing);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        const qreal scale = width / spec.grid;
+        p.scale(scale, scale);
+        spec.draw(p);
+    }
+    return image.convertToFormat(QImage::Format_ARGB32);
+}
+
+QByteArray encode(const ImageSpec &spec)
+{
+    if (!isIco(spec))
+        return png(render(spec, spec.size.width()));
+    QList<QImage> frames;
+    for (int side : {16, 24, 32, 48, 64, 128, 256})
+        if (side <= spec.size.width())
+            frames << render(spec, side);
+    return icoFile(frames);
+}
+
+QByteArray icoFile(const QList<QImage> &frames)
+{
+    QList<QByteArray> payloads;
+    for (const QImage &frame : frames)
+        payloads << png(frame);
+
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out << quint16(0) << quint16(1) << quint16(frames.size());
+    quint32 offset = 6 + 16 * quint32(frames.size());
+    for (int i = 0; i < frames.size(); ++i) {
+        // A side of 256 is stored as 0: the directory has one byte for it.
+        out << quint8(frames[i].width() & 0xFF) << quint8(frames[i].height() & 0xFF) << quint8(0) << quint8(0)
+            << quint16(1) << quint16(32) << quint32(payloads[i].size()) << offset;
+        offset += quint32(payloads[i].size());
+    }
+    for (const QByteArray &payload : payloads)
+        out.writeRawData(payload.constData(), int(payload.size()));
+    return bytes;
+}
