@@ -8,6 +8,7 @@
 #include "diskusageform.h"
 #include "findduplicateform.h"
 #include "homeform.h"
+#include "krutils.h"
 #include "hushdeckform.h"
 #include "misctoolsform.h"
 #include "mytrayiconform.h"

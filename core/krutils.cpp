@@ -1,6 +1,8 @@
 #include "krutils.h"
 
 #include <QDebug>
+#include <QDir>
+#include <QImage>
 #include <QVector>
 
 QString installPath;
@@ -213,7 +215,9 @@ bool KRUtils::isWindows11()
     HMODULE ntdll = GetModuleHandleW(WSTR("ntdll"));
     if (!ntdll)
         return false;
-    auto rtlGetVersion = reinterpret_cast<RtlGetVersionFunction>(GetProcAddress(ntdll, "RtlGetVersion"));
+    // Through void*: the looked-up address has the generic function type.
+    auto rtlGetVersion =
+        reinterpret_cast<RtlGetVersionFunction>(reinterpret_cast<void *>(GetProcAddress(ntdll, "RtlGetVersion")));
     if (!rtlGetVersion)
         return false;
     RTL_OSVERSIONINFOW info = {};
@@ -303,4 +307,195 @@ void KRUtils::closeGlasspan()
     HWND helper = FindWindowW(WSTR("GLASSPAN"), WSTR("Transparent Taskbar"));
     if (helper)
         PostMessageW(helper, WM_CLOSE, 0, 0);
+}
+
+// ---- drives and volumes ----
+
+namespace {
+
+template<typename Accept>
+void listLetters(Accept accept)
+{
+    for (char c = 'A'; c <= 'Z'; ++c) {
+        const QString root = QLatin1Char(c) + QStringLiteral(":\\");
+        accept(c, root, GetDriveTypeW(wstr(root)));
+    }
+}
+
+QString gigabytes(quint64 bytes)
+{
+    return QString::number(double(bytes) * (1.0 / 1073741824.0), 'f', 2) + QStringLiteral(" GB");
+}
+
+} // namespace
+
+void KRUtils::listDrives(QVector<DriveInfo> &drives)
+{
+    drives.clear();
+    listLetters([&](char letter, const QString &root, UINT type) {
+        if (type > DRIVE_NO_ROOT_DIR) {
+            DriveInfo info;
+            getDriveInfo(letter, root, info);
+            drives.append(info);
+        }
+    });
+}
+
+void KRUtils::listFixedDrives(QVector<DriveInfo> &drives)
+{
+    drives.clear();
+    listLetters([&](char letter, const QString &root, UINT type) {
+        if (type == DRIVE_FIXED) {
+            DriveInfo info;
+            getDriveInfo(letter, root, info);
+            drives.append(info);
+        }
+    });
+}
+
+void KRUtils::listFixedDriveRoots(QStringList &roots)
+{
+    roots.clear();
+    listLetters([&](char, const QString &root, UINT type) {
+        if (type == DRIVE_FIXED)
+            roots.append(root);
+    });
+}
+
+void KRUtils::getDriveInfo(char letter, QString rootPath, DriveInfo &info)
+{
+    WCHAR label[510] = {0};
+    WCHAR fsName[510] = {0};
+    DWORD serial = 0, maxComponent = 0, flags = 0;
+    // A failed query (no media, a network drive that does not answer) leaves its fields zero, never
+    // undefined.
+    if (!GetVolumeInformationW(wstr(rootPath), label, 510, &serial, &maxComponent, &flags, fsName, 510)) {
+        label[0] = fsName[0] = 0;
+        serial = maxComponent = flags = 0;
+    }
+    ULARGE_INTEGER available = {}, total = {}, totalFree = {};
+    if (!GetDiskFreeSpaceExW(wstr(rootPath), &available, &total, &totalFree))
+        available.QuadPart = total.QuadPart = totalFree.QuadPart = 0;
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
+    if (!GetDiskFreeSpaceW(wstr(rootPath), &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters))
+        sectorsPerCluster = bytesPerSector = freeClusters = totalClusters = 0;
+
+    info.displayName = fromWide(label, 510) + QStringLiteral(" (") + QLatin1Char(letter) + QStringLiteral(":)");
+    info.letter = letter;
+    info.rootPath = rootPath;
+    // Eight hexadecimal digits with leading zeros, split in two halves: "00AB-12CD".
+    const QString hex = QStringLiteral("%1").arg(serial, 8, 16, QLatin1Char('0')).toUpper();
+    info.serialNumber = hex.left(4) + QLatin1Char('-') + hex.mid(4);
+    info.fileSystem = fromWide(fsName, 255);
+    info.maxComponentLength = QString::number(maxComponent);
+    info.totalSize = gigabytes(total.QuadPart);
+    info.freeSize = gigabytes(available.QuadPart);
+    const double totalUnits = double(total.QuadPart) / 1073741824.0;
+    const float freeUnits = float(double(available.QuadPart) / 1073741824.0);
+    // A volume of size 0 (or whose query failed) is 0 % free, not a division by zero.
+    info.freePercent = totalUnits > 0 ? float(double(freeUnits * 100.0f) / totalUnits) : 0.0f;
+    info.freePercentText = QString::number(double(info.freePercent), 'f', 2) + QLatin1Char('%');
+    info.totalClusters = QString::number(totalClusters);
+    info.freeClusters = QString::number(freeClusters);
+    info.sectorsPerCluster = QString::number(sectorsPerCluster);
+    info.bytesPerSector = QString::number(bytesPerSector);
+
+    info.casePreservedNames = flags & FILE_CASE_PRESERVED_NAMES;
+    info.caseSensitiveSearch = flags & FILE_CASE_SENSITIVE_SEARCH;
+    info.fileCompression = flags & FILE_FILE_COMPRESSION;
+    info.namedStreams = flags & FILE_NAMED_STREAMS;
+    info.persistentAcls = flags & FILE_PERSISTENT_ACLS;
+    info.readOnlyVolume = flags & FILE_READ_ONLY_VOLUME;
+    info.sequentialWriteOnce = flags & FILE_SEQUENTIAL_WRITE_ONCE;
+    info.supportsEncryption = flags & FILE_SUPPORTS_ENCRYPTION;
+    info.supportsExtendedAttributes = flags & FILE_SUPPORTS_EXTENDED_ATTRIBUTES;
+    info.supportsHardLinks = flags & FILE_SUPPORTS_HARD_LINKS;
+    info.supportsObjectIds = flags & FILE_SUPPORTS_OBJECT_IDS;
+    info.supportsOpenByFileId = flags & FILE_SUPPORTS_OPEN_BY_FILE_ID;
+    info.supportsReparsePoints = flags & FILE_SUPPORTS_REPARSE_POINTS;
+    info.supportsSparseFiles = flags & FILE_SUPPORTS_SPARSE_FILES;
+    info.supportsTransactions = flags & FILE_SUPPORTS_TRANSACTIONS;
+    info.supportsUsnJournal = flags & FILE_SUPPORTS_USN_JOURNAL;
+    info.unicodeOnDisk = flags & FILE_UNICODE_ON_DISK;
+    info.volumeIsCompressed = flags & FILE_VOLUME_IS_COMPRESSED;
+    info.volumeQuotas = flags & FILE_VOLUME_QUOTAS;
+}
+
+// ---- file categories ----
+
+void KRUtils::buildFileCategories(QList<FileCategory> &categories)
+{
+    categories.clear();
+    auto add = [&](const char *name, std::initializer_list<const char *> extensions) {
+        FileCategory c;
+        c.name = QLatin1String(name);
+        for (const char *e : extensions)
+            c.extensions << QLatin1String(e);
+        categories.append(c);
+    };
+    add(KRCategory::ThreeDImageFiles, {".3dm", ".blend", ".max"});
+    add(KRCategory::AudioFiles, {".aac", ".aif", ".iff", ".m3u", ".m4a", ".m4p", ".mid", ".mp3", ".mp4", ".mpa",
+                                 ".oga", ".ogg", ".ogv", ".ogx", ".ra", ".spx", ".wav", ".wma"});
+    add(KRCategory::BackupFiles, {".bak", ".old", ".tmp"});
+    add(KRCategory::CompressedFiles, {".7z", ".gz", ".rar", ".tar.gz", ".zip", ".zipx"});
+    add(KRCategory::DiskImageFiles, {".cue", ".dmg", ".iso", ".toast", ".vcd"});
+    add(KRCategory::DocumentFiles, {".doc", ".docx", ".odt", ".pages", ".pdf", ".rtf", ".tex", ".txt", ".wpd", ".wps",
+                                    ".xlr", ".xls", ".xlsx", ".xps"});
+    add(KRCategory::FontFiles, {".fnt", ".fon", ".otf", ".ttf"});
+    add(KRCategory::InstallerFiles, {".exe", ".msi", ".msix", ".appx"});
+    addRasterImageCategory(categories);
+    add(KRCategory::VectorImageFiles, {".ai", ".eps", ".ps", ".svg"});
+    add(KRCategory::VideoFiles, {".3g2", ".3gp", ".asf", ".asx", ".avi", ".flv", ".mov", ".mp4", ".mpg", ".rm", ".srt",
+                                 ".swf", ".vob", ".wmv"});
+    add(KRCategory::WebFiles, {".asp", ".aspx", ".cer", ".cfm", ".csr", ".css", ".htm", ".html", ".js", ".jsp", ".php",
+                               ".rss", ".xhtml"});
+}
+
+void KRUtils::addRasterImageCategory(QList<FileCategory> &categories)
+{
+    FileCategory c;
+    c.name = QLatin1String(KRCategory::RasterImageFiles);
+    for (const char *e : {".bmp", ".gif", ".jpg", ".jpeg", ".jpe", ".jif", ".jfif", ".jfi", ".png", ".psd",
+                          ".pspimage", ".tif", ".tiff"})
+        c.extensions << QLatin1String(e);
+    categories.append(c);
+}
+
+void KRUtils::readCustomFileTypes(QString &types)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, WSTR("Software\\Keelrun\\Folder Size Analyzer\\Find Duplicate"), 0, KEY_READ,
+                      &key) != ERROR_SUCCESS)
+        return;
+    WCHAR buffer[512];
+    DWORD bytes = sizeof(buffer);
+    if (RegQueryValueExW(key, WSTR("CustomFileType"), nullptr, nullptr, reinterpret_cast<BYTE *>(buffer), &bytes) ==
+        ERROR_SUCCESS)
+        types = fromWide(buffer, qsizetype(bytes / 2));
+    RegCloseKey(key);
+}
+
+QImage KRUtils::fileIconImage(QString path)
+{
+    SHFILEINFOW info = {};
+    if (!SHGetFileInfoW(wstr(QDir::toNativeSeparators(path)), 0, &info, sizeof(info), SHGFI_ICON | SHGFI_SMALLICON))
+        return QImage();
+    if (info.hIcon)
+        DestroyIcon(info.hIcon);
+    IImageList *list = nullptr;
+    if (FAILED(SHGetImageList(SHIL_EXTRALARGE, IID_IImageList, reinterpret_cast<void **>(&list))) || !list)
+        return QImage();
+    QImage image;
+    HICON icon = ImageList_GetIcon(reinterpret_cast<HIMAGELIST>(list), info.iIcon, ILD_NORMAL);
+    if (icon) {
+        image = imageFromIcon(icon);
+        DestroyIcon(icon);
+    }
+    list->Release();
+    return image;
+}
+
+QPixmap KRUtils::fileIcon(QString path)
+{
+    return QPixmap::fromImage(fileIconImage(path));
 }

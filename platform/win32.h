@@ -22,10 +22,13 @@
 #include "linux/w32window.h"
 #include "linux/w32shell.h"
 #include "linux/w32system.h"
+#include "linux/w32volume.h"
+#include "linux/w32shellicon.h"
 #define WSTR(s) u##s
 #endif
 
 #include <QString>
+#include <QStringList>
 
 // QString <-> WCHAR. WCHAR is UTF-16 on every host, so the conversions are copies at most.
 inline const WCHAR *wstr(const QString &s)
@@ -75,6 +78,15 @@ inline qsizetype copyToWide(const QString &s, WCHAR *buf, qsizetype cap)
 // a Windows message (always, on other hosts).
 class QByteArray;
 bool nativeMessageId(const QByteArray &eventType, void *message, UINT *id);
+
+// The picture of an icon handle, as QImage::fromHICON gives it on Windows; safe on any thread.
+class QImage;
+QImage imageFromIcon(HICON icon);
+
+// Starts a program by its Windows name (QProcess::start on Windows). On other hosts the stand-in's
+// launcher records it and starts our own programs, or a host equivalent where one exists.
+class QProcess;
+void startProgram(QProcess *process, const QString &program, const QStringList &arguments);
 
 // A path that the drive functions give ("X:\...") as a path the host's file functions take.
 // Identity on Windows; on other hosts the machine's drive map decides.

@@ -10,6 +10,8 @@ TestMachine::TestMachine()
     machine::reset();
     qputenv("HUSHDECK_MACHINE", QFile::encodeName(dir.path() + QStringLiteral("/machine")));
     machine::folder(); // create and seed it now, so tests start from a ready machine
+    // Tests record what would open on the host instead of opening it.
+    machine::setSetting(QStringLiteral("launcher.host"), QStringLiteral("0"));
 }
 
 TestMachine::~TestMachine()

@@ -1,0 +1,32 @@
+// The progress panel a module shows in place of its content while a long scan or deletion runs.
+#pragma once
+
+#include <QWidget>
+
+namespace Ui {
+class ScanInfoForm;
+}
+
+class ScanInfoForm : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit ScanInfoForm(QWidget *parent = nullptr);
+    ~ScanInfoForm() override;
+
+    void setMessageText(QString text);
+    void setDetailText(QString text);
+    void setMaximum(int maximum);
+    void stepProgress();
+    void disableCancelButton();
+
+signals:
+    void scanCancel();
+
+private slots:
+    void on_pushButton_clicked();
+
+private:
+    Ui::ScanInfoForm *ui;
+};

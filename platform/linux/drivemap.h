@@ -1,0 +1,31 @@
+// The machine's drive letters. C: is the host's root file system; further real (non-virtual) host file
+// systems get D:, E:, ... in mount order. The machine can override a letter (tests point letters at
+// temporary folders) with the settings "drive.X" (a host folder, or "" for no drive) and describe it with
+// "drive.X.type" (fixed, removable, network, cdrom, ramdisk), "drive.X.label", "drive.X.serial" (hex),
+// "drive.X.fs", "drive.X.flags" (hex), "drive.X.total" and "drive.X.free" (bytes). The setting
+// "drives.host" = "0" leaves the host's own file systems out, so that only overridden letters exist.
+#pragma once
+
+#include <QString>
+
+namespace drivemap {
+
+struct Drive
+{
+    QChar letter;
+    QString hostRoot;   // where the drive's root is on the host
+    QString type;       // fixed, removable, network, cdrom, ramdisk
+    QString label;
+    QString fileSystem; // as Windows names it: NTFS, FAT32, exFAT ...
+    quint32 serial = 0;
+    quint32 flags = 0;
+    qint64 totalBytes = -1; // -1: from the host
+    qint64 freeBytes = -1;
+};
+
+// The drive of a letter; false when the letter has no drive.
+bool drive(QChar letter, Drive *out);
+// The letter whose root holds a host path (the deepest mapped root), or a null QChar.
+QChar letterOfHostPath(const QString &hostPath, QString *rest = nullptr);
+
+} // namespace drivemap

@@ -1,0 +1,18 @@
+// The stand-in's launcher: every program started by name goes through it. Our own two programs start for
+// real from the installation folder (the folder of the running program); others map to a host equivalent
+// where one exists, and everything is logged in the machine ("Start"). With the machine setting
+// "launcher.host" = "0" (tests) nothing of the host is opened; our own programs still start.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QProcess;
+
+namespace launcher {
+
+// The host program and arguments a Windows program name maps to; empty program when there is none.
+bool mapProgram(const QString &program, const QStringList &arguments, QString *hostProgram, QStringList *hostArguments);
+bool isOwnProgram(const QString &program, QString *hostPath = nullptr);
+
+} // namespace launcher

@@ -1,0 +1,29 @@
+// The few helpers of the platform door that Windows itself does not provide.
+#include "win32.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QProcess>
+
+QString hostPath(const QString &windowsPath)
+{
+    return windowsPath;
+}
+
+bool nativeMessageId(const QByteArray &eventType, void *message, UINT *id)
+{
+    if (eventType != "windows_generic_MSG" || !message)
+        return false;
+    *id = static_cast<MSG *>(message)->message;
+    return true;
+}
+
+QImage imageFromIcon(HICON icon)
+{
+    return QImage::fromHICON(icon);
+}
+
+void startProgram(QProcess *process, const QString &program, const QStringList &arguments)
+{
+    process->start(program, arguments, QIODevice::ReadWrite);
+}
