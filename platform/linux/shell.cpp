@@ -121,11 +121,6 @@ QString idListPath(PCIDLIST_ABSOLUTE pidl)
     return fromWide(idListText(pidl));
 }
 
-QString hostFolder(const QString &path)
-{
-    return hostPath(QString(path).replace(QLatin1Char('\\'), QLatin1Char('/')));
-}
-
 // COM apartment of the calling thread. Qt initialises COM (single-threaded) on the GUI thread of a GUI
 // application on Windows, so that thread counts as initialised without a call of ours.
 thread_local int comCount = 0;
@@ -282,10 +277,10 @@ PIDLIST_ABSOLUTE SHBrowseForFolderW(LPBROWSEINFOW lpbi)
     QString chosen;
     if (std::optional<QString> answer = machine::takeAnswer(QStringLiteral("BrowseForFolder"))) {
         if (!answer->isEmpty())
-            chosen = hostFolder(*answer);
+            chosen = hostPath(*answer);
     } else if (haveWidgets()) {
         const QString title = fromWide(lpbi->lpszTitle);
-        const QString start = selection.isEmpty() ? QString() : hostFolder(selection);
+        const QString start = selection.isEmpty() ? QString() : hostPath(selection);
         onGuiThread([&] { chosen = QFileDialog::getExistingDirectory(nullptr, title, start); });
     }
     windowtable::clearLocalProc(dialog);

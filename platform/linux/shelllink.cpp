@@ -57,13 +57,6 @@ QString fromLinkPath(const QString &path)
     return drivePath ? hostPath(path) : path;
 }
 
-QString fileArgument(LPCOLESTR name)
-{
-    QString path = fromWide(name);
-    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    return hostPath(path);
-}
-
 HRESULT errnoResult(int err)
 {
     switch (err) {
@@ -443,7 +436,7 @@ HRESULT ShellLink::Load(LPCOLESTR pszFileName, DWORD)
 {
     if (!pszFileName)
         return E_INVALIDARG;
-    const QString file = fileArgument(pszFileName);
+    const QString file = hostPath(fromWide(pszFileName));
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly))
         return QFileInfo::exists(file) ? E_ACCESSDENIED : HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
@@ -455,7 +448,7 @@ HRESULT ShellLink::Load(LPCOLESTR pszFileName, DWORD)
 
 HRESULT ShellLink::Save(LPCOLESTR pszFileName, BOOL fRemember)
 {
-    const QString file = pszFileName ? fileArgument(pszFileName) : currentFile;
+    const QString file = pszFileName ? hostPath(fromWide(pszFileName)) : currentFile;
     if (file.isEmpty())
         return E_INVALIDARG;
     for (const QString *s : {&description, &workingDir, &arguments, &iconPath})

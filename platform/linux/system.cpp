@@ -326,7 +326,7 @@ DWORD WINAPI GetLongPathNameW(LPCWSTR lpszShortPath, LPWSTR lpszLongPath, DWORD 
     }
     // The stand-in's paths have no short forms; the text is read before the (possibly same) buffer is written.
     const QString path = fromWide(lpszShortPath);
-    if (!QFileInfo::exists(hostPath(QString(path).replace(QLatin1Char('\\'), QLatin1Char('/'))))) {
+    if (!QFileInfo::exists(hostPath(path))) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return 0;
     }
@@ -340,10 +340,11 @@ UINT WINAPI GetWindowsDirectoryW(LPWSTR lpBuffer, UINT uSize)
 
 QString hostPath(const QString &windowsPath)
 {
-    if (windowsPath.startsWith(QLatin1Char('/')))
-        return windowsPath;
+    // Windows takes either separator, and product code joins with backslashes even onto host paths.
     QString path = windowsPath;
     path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    if (path.startsWith(QLatin1Char('/')))
+        return path;
     const bool drivePath = path.size() >= 2 && path.at(1) == QLatin1Char(':') && path.at(0).isLetter() &&
                            path.at(0).unicode() < 128 && (path.size() == 2 || path.at(2) == QLatin1Char('/'));
     if (!drivePath)

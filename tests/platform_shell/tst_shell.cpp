@@ -746,6 +746,7 @@ private slots:
         row("program data", "C:\\ProgramData", "", "{m}/ProgramData");
         row("name that only begins alike", "C:\\WindowsApps\\x", "", "/WindowsApps/x");
         row("host path stays", "/already/host", "", "/already/host");
+        row("host path joined with backslashes", "/host/Roaming\\App\\Backup", "", "/host/Roaming/App/Backup");
         row("root of C:", "C:\\", "", "/");
         row("C: alone", "C:", "", "/");
         row("elsewhere on C:", "C:\\usr\\share", "", "/usr/share");
