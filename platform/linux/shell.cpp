@@ -1,1 +1,365 @@
+// Shell folders, the folder browser, COM start-up and class creation, and message boxes. Boxes and the
+// folder browser take the machine's scripted answers first (tests), else show Qt's dialogs.
 #include "../win32.h"
+#include "machine.h"
+#include "windowtable.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QStandardPaths>
+#include <QThread>
+
+#include <cstdlib>
+#include <unistd.h>
+
+namespace standin {
+HRESULT createShellLink(REFIID riid, void **ppv); // shelllink.cpp
+} // namespace standin
+
+// An item identifier list of the stand-in: a marker, then the folder's host path (NUL-terminated).
+struct _ITEMIDLIST
+{
+    quint32 magic;
+};
+
+namespace {
+
+const quint32 idListMagic = 0x4C444950; // "PIDL"
+
+enum class Base { Profile, Roaming, Local, ProgramData, Windows, UserFolder };
+
+struct KnownFolder
+{
+    int csidl;
+    Base base;
+    const char *sub;                                                     // below the base
+    QStandardPaths::StandardLocation xdg = QStandardPaths::HomeLocation; // UserFolder: the host's own
+};
+
+const KnownFolder knownFolders[] = {
+    {CSIDL_PROFILE, Base::Profile, ""},
+    {CSIDL_APPDATA, Base::Roaming, ""},
+    {CSIDL_LOCAL_APPDATA, Base::Local, ""},
+    {CSIDL_COMMON_APPDATA, Base::ProgramData, ""},
+    {CSIDL_WINDOWS, Base::Windows, ""},
+    {CSIDL_SYSTEM, Base::Windows, "System32"},
+    {CSIDL_PROGRAMS, Base::Roaming, "Microsoft/Windows/Start Menu/Programs"},
+    {CSIDL_STARTUP, Base::Roaming, "Microsoft/Windows/Start Menu/Programs/Startup"},
+    {CSIDL_RECENT, Base::Roaming, "Microsoft/Windows/Recent"},
+    {CSIDL_COMMON_PROGRAMS, Base::ProgramData, "Microsoft/Windows/Start Menu/Programs"},
+    {CSIDL_COMMON_STARTUP, Base::ProgramData, "Microsoft/Windows/Start Menu/Programs/StartUp"},
+    {CSIDL_INTERNET_CACHE, Base::Local, "Microsoft/Windows/INetCache"},
+    {CSIDL_COOKIES, Base::Local, "Microsoft/Windows/INetCookies"},
+    {CSIDL_HISTORY, Base::Local, "Microsoft/Windows/History"},
+    {CSIDL_PERSONAL, Base::UserFolder, "Documents", QStandardPaths::DocumentsLocation},
+    {CSIDL_MYMUSIC, Base::UserFolder, "Music", QStandardPaths::MusicLocation},
+    {CSIDL_MYPICTURES, Base::UserFolder, "Pictures", QStandardPaths::PicturesLocation},
+    {CSIDL_MYVIDEO, Base::UserFolder, "Videos", QStandardPaths::MoviesLocation},
+    {CSIDL_DESKTOPDIRECTORY, Base::UserFolder, "Desktop", QStandardPaths::DesktopLocation},
+};
+
+QString baseFolder(Base base)
+{
+    switch (base) {
+    case Base::Profile:
+    case Base::UserFolder:
+        return machine::userProfile();
+    case Base::Roaming:
+        return machine::roamingAppData();
+    case Base::Local:
+        return machine::localAppData();
+    case Base::ProgramData:
+        return machine::programDataFolder();
+    case Base::Windows:
+        return machine::windowsFolder();
+    }
+    return QString();
+}
+
+// Runs f on the GUI thread and waits for it: Windows shows boxes from any thread, Qt only from that one.
+template <typename F> void onGuiThread(F f)
+{
+    QCoreApplication *app = QCoreApplication::instance();
+    if (QThread::currentThread() == app->thread())
+        f();
+    else
+        QMetaObject::invokeMethod(app, f, Qt::BlockingQueuedConnection);
+}
+
+bool haveWidgets()
+{
+    return qobject_cast<QApplication *>(QCoreApplication::instance()) != nullptr;
+}
+
+char16_t *idListText(const _ITEMIDLIST *pidl)
+{
+    return reinterpret_cast<char16_t *>(reinterpret_cast<char *>(const_cast<_ITEMIDLIST *>(pidl)) +
+                                        sizeof(_ITEMIDLIST));
+}
+
+PIDLIST_ABSOLUTE newIdList(const QString &path)
+{
+    const size_t bytes = sizeof(_ITEMIDLIST) + (size_t(path.size()) + 1) * sizeof(char16_t);
+    auto *pidl = static_cast<_ITEMIDLIST *>(std::malloc(bytes));
+    if (!pidl)
+        return nullptr;
+    pidl->magic = idListMagic;
+    char16_t *out = idListText(pidl);
+    for (qsizetype i = 0; i < path.size(); ++i)
+        out[i] = path.at(i).unicode();
+    out[path.size()] = 0;
+    return pidl;
+}
+
+QString idListPath(PCIDLIST_ABSOLUTE pidl)
+{
+    if (!pidl || pidl->magic != idListMagic)
+        return QString();
+    return fromWide(idListText(pidl));
+}
+
+// COM apartment of the calling thread. Qt initialises COM (single-threaded) on the GUI thread of a GUI
+// application on Windows, so that thread counts as initialised without a call of ours.
+thread_local int comCount = 0;
+thread_local bool comSingleThreaded = false;
+
+bool guiThreadInitialised()
+{
+    auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance());
+    return app && QThread::currentThread() == app->thread();
+}
+
+int parseAnswer(const QString &answer)
+{
+    static const struct
+    {
+        const char *name;
+        int id;
+    } names[] = {{"IDOK", IDOK},         {"IDCANCEL", IDCANCEL}, {"IDABORT", IDABORT}, {"IDRETRY", IDRETRY},
+                 {"IDIGNORE", IDIGNORE}, {"IDYES", IDYES},       {"IDNO", IDNO}};
+    for (const auto &n : names)
+        if (answer.compare(QLatin1String(n.name), Qt::CaseInsensitive) == 0)
+            return n.id;
+    bool ok = false;
+    const int id = answer.toInt(&ok);
+    if (!ok)
+        qWarning("MessageBoxW: scripted answer %s is not a button", qPrintable(answer));
+    return ok ? id : 0;
+}
+
+int showMessageBox(const QString &text, const QString &caption, UINT type)
+{
+    const UINT buttons = type & 0xF;
+    if (!haveWidgets()) {
+        if (buttons == MB_OKCANCEL || buttons == MB_YESNOCANCEL)
+            return IDCANCEL;
+        return buttons == MB_YESNO ? IDNO : IDOK;
+    }
+    int result = IDCANCEL;
+    onGuiThread([&] {
+        QMessageBox box;
+        box.setWindowTitle(caption);
+        box.setText(text);
+        box.setTextFormat(Qt::PlainText);
+        switch (type & 0xF0) {
+        case MB_ICONERROR:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case MB_ICONQUESTION:
+            box.setIcon(QMessageBox::Question);
+            break;
+        case MB_ICONWARNING:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case MB_ICONINFORMATION:
+            box.setIcon(QMessageBox::Information);
+            break;
+        default:
+            break;
+        }
+        switch (buttons) {
+        case MB_OKCANCEL:
+            box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+            break;
+        case MB_YESNOCANCEL:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            break;
+        case MB_YESNO:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            break;
+        default:
+            box.setStandardButtons(QMessageBox::Ok);
+            break;
+        }
+        if (type & MB_TOPMOST)
+            box.setWindowFlag(Qt::WindowStaysOnTopHint);
+        if (type & MB_SETFOREGROUND) {
+            box.show();
+            box.raise();
+            box.activateWindow();
+        }
+        switch (box.exec()) {
+        case QMessageBox::Ok:
+            result = IDOK;
+            break;
+        case QMessageBox::Yes:
+            result = IDYES;
+            break;
+        case QMessageBox::No:
+            result = IDNO;
+            break;
+        default:
+            result = buttons == MB_OK ? IDOK : IDCANCEL;
+            break;
+        }
+    });
+    return result;
+}
+
+} // namespace
+
+HRESULT SHGetFolderPathW(HWND, int csidl, HANDLE, DWORD, LPWSTR pszPath)
+{
+    if (!pszPath)
+        return E_INVALIDARG;
+    pszPath[0] = 0;
+    if (machine::setting(QStringLiteral("fail.SHGetFolderPathW")) == QLatin1String("1"))
+        return E_FAIL;
+    const int id = csidl & ~CSIDL_FLAG_MASK;
+    const KnownFolder *known = nullptr;
+    for (const KnownFolder &k : knownFolders)
+        if (k.csidl == id)
+            known = &k;
+    if (!known)
+        return E_INVALIDARG;
+
+    QString path;
+    bool create = true; // the machine's folders exist on a real Windows; make them on first use
+    if (known->base == Base::UserFolder && machine::setting(QStringLiteral("xdg")) != QLatin1String("0")) {
+        path = QStandardPaths::writableLocation(known->xdg);
+        create = csidl & CSIDL_FLAG_CREATE; // the host's own folders only when asked to
+    } else {
+        path = baseFolder(known->base);
+        if (*known->sub)
+            path += QLatin1Char('/') + QLatin1String(known->sub);
+    }
+    path = QDir::cleanPath(path);
+    if (path.isEmpty() || path.size() >= MAX_PATH)
+        return E_FAIL;
+    if (!QFileInfo(path).isDir() && !(create && QDir().mkpath(path)))
+        return E_FAIL;
+    copyToWide(path, pszPath, MAX_PATH);
+    return S_OK;
+}
+
+PIDLIST_ABSOLUTE SHBrowseForFolderW(LPBROWSEINFOW lpbi)
+{
+    if (!lpbi)
+        return nullptr;
+    // The dialog is a window of this process, so the callback can send it messages.
+    QString selection;
+    HWND dialog =
+        windowtable::createWindow(DWORD(getpid()), QStringLiteral("#32770"), QStringLiteral("Browse For Folder"));
+    windowtable::setLocalProc(dialog, [&selection](HWND, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        if (msg == BFFM_SETSELECTIONW && lParam) {
+            selection = wParam ? fromWide(reinterpret_cast<LPCWSTR>(lParam))
+                               : idListPath(reinterpret_cast<PCIDLIST_ABSOLUTE>(lParam));
+            machine::log(QStringLiteral("BrowseForFolder"), selection);
+        }
+        return 0;
+    });
+    if (lpbi->lpfn)
+        lpbi->lpfn(dialog, BFFM_INITIALIZED, 0, lpbi->lParam);
+
+    QString chosen;
+    if (std::optional<QString> answer = machine::takeAnswer(QStringLiteral("BrowseForFolder"))) {
+        if (!answer->isEmpty())
+            chosen = hostPath(*answer);
+    } else if (haveWidgets()) {
+        const QString title = fromWide(lpbi->lpszTitle);
+        const QString start = selection.isEmpty() ? QString() : hostPath(selection);
+        onGuiThread([&] { chosen = QFileDialog::getExistingDirectory(nullptr, title, start); });
+    }
+    windowtable::clearLocalProc(dialog);
+    windowtable::destroyWindow(dialog);
+
+    if (chosen.isEmpty())
+        return nullptr;
+    chosen = QDir::cleanPath(chosen);
+    if (lpbi->pszDisplayName) {
+        const QString name = QFileInfo(chosen).fileName();
+        copyToWide(name.isEmpty() ? chosen : name, lpbi->pszDisplayName, MAX_PATH);
+    }
+    return newIdList(chosen);
+}
+
+BOOL SHGetPathFromIDListW(PCIDLIST_ABSOLUTE pidl, LPWSTR pszPath)
+{
+    if (!pszPath)
+        return FALSE;
+    const QString path = idListPath(pidl);
+    // The buffer holds MAX_PATH characters; a longer path is not cut short but refused.
+    if (path.isEmpty() || path.size() >= MAX_PATH) {
+        pszPath[0] = 0;
+        return FALSE;
+    }
+    copyToWide(path, pszPath, MAX_PATH);
+    return TRUE;
+}
+
+void CoTaskMemFree(LPVOID pv)
+{
+    std::free(pv);
+}
+
+HRESULT CoInitialize(LPVOID pvReserved)
+{
+    return CoInitializeEx(pvReserved, COINIT_APARTMENTTHREADED);
+}
+
+HRESULT CoInitializeEx(LPVOID, DWORD dwCoInit)
+{
+    const bool singleThreaded = dwCoInit & COINIT_APARTMENTTHREADED;
+    const bool initialised = comCount > 0 || guiThreadInitialised();
+    if (initialised) {
+        const bool current = comCount > 0 ? comSingleThreaded : true;
+        if (current != singleThreaded)
+            return RPC_E_CHANGED_MODE;
+    }
+    ++comCount;
+    comSingleThreaded = singleThreaded;
+    return initialised ? S_FALSE : S_OK;
+}
+
+void CoUninitialize()
+{
+    if (comCount > 0)
+        --comCount;
+}
+
+HRESULT CoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD dwClsContext, REFIID riid, LPVOID *ppv)
+{
+    if (!ppv)
+        return E_POINTER;
+    *ppv = nullptr;
+    if (comCount == 0 && !guiThreadInitialised())
+        return CO_E_NOTINITIALIZED;
+    if (pUnkOuter)
+        return CLASS_E_NOAGGREGATION;
+    if (rclsid == CLSID_ShellLink && (dwClsContext & CLSCTX_INPROC_SERVER))
+        return standin::createShellLink(riid, ppv);
+    return REGDB_E_CLASSNOTREG;
+}
+
+int MessageBoxW(HWND, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType)
+{
+    const QString text = fromWide(lpText);
+    const QString caption = lpCaption ? fromWide(lpCaption) : QStringLiteral("Error");
+    machine::log(QStringLiteral("MessageBox"), caption + QLatin1Char('|') + text);
+    if (std::optional<QString> answer = machine::takeAnswer(QStringLiteral("MessageBox")))
+        return parseAnswer(*answer);
+    return showMessageBox(text, caption, uType);
+}
