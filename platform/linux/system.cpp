@@ -1,6 +1,7 @@
 // Errors, modules, version, process token and system folders of the stand-in, and the drive map that turns
 // Windows paths into host paths.
 #include "../win32.h"
+#include "drivemap.h"
 #include "machine.h"
 
 #include <QDir>
@@ -359,11 +360,10 @@ QString hostPath(const QString &windowsPath)
                 return resolveBelow(machine::folder(), rest);
         }
     }
-    QString root = machine::setting(QStringLiteral("drive.") + letter);
-    if (root.isEmpty() && letter == QLatin1Char('C'))
-        root = QStringLiteral("/");
-    if (root.isEmpty())
+    drivemap::Drive d;
+    if (!drivemap::drive(letter, &d))
         return windowsPath;
+    QString root = d.hostRoot;
     while (root.size() > 1 && root.endsWith(QLatin1Char('/')))
         root.chop(1);
     if (rest.isEmpty() || rest == QLatin1String("/"))
@@ -395,16 +395,12 @@ QString windowsPath(const QString &host)
             }
         }
         // The most specific mapped drive that holds the path.
-        const bool inMachine = !drive.isEmpty();
-        qsizetype bestRoot = 0;
-        for (char c = 'A'; !inMachine && c <= 'Z'; ++c) {
-            QString root = machine::setting(QStringLiteral("drive.") + QLatin1Char(c));
-            while (root.endsWith(QLatin1Char('/')))
-                root.chop(1);
-            if (root.size() > bestRoot && startsWithFolder(path, root, Qt::CaseSensitive)) {
-                bestRoot = root.size();
-                rest = path.mid(root.size());
-                drive = QString(QLatin1Char(c)) + QLatin1Char(':');
+        if (drive.isEmpty()) {
+            QString below;
+            const QChar letter = drivemap::letterOfHostPath(path, &below);
+            if (!letter.isNull()) {
+                drive = QString(letter) + QLatin1Char(':');
+                rest = below.isEmpty() ? QString() : QLatin1Char('/') + below;
             }
         }
         if (drive.isEmpty()) {
