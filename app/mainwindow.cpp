@@ -219,10 +219,10 @@ void MainWindow::createCatalogPage()
 void MainWindow::onOpenModule(int id)
 {
     // Home card ids, in the order the home page lays its cards out.
-    static const Page cards[] = {AutoDarkPage,     AutoWallpaperChangerPage, DiskUsagePage,     FindDuplicatePage,
-                                 SecureDeletePage, SystemInfoPage,           TrackCleanerPage,  TransparentTaskbarPage,
-                                 TroubleshooterPage, HushdeckPage,          SmartShortcutPage, ProcessManagerPage,
-                                 MyTrayIconPage};
+    static const Page cards[] = {
+        AutoDarkPage,      AutoWallpaperChangerPage, DiskUsagePage,          FindDuplicatePage,  SecureDeletePage,
+        SystemInfoPage,    TrackCleanerPage,         TransparentTaskbarPage, TroubleshooterPage, HushdeckPage,
+        SmartShortcutPage, ProcessManagerPage,       MyTrayIconPage};
     if (id < 0 || id >= int(sizeof(cards) / sizeof(cards[0])))
         return;
     if (id == 0)
@@ -336,8 +336,9 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
     auto *catalog = static_cast<HushdeckForm *>(page[HushdeckPage]);
     if (catalog && catalog->saveAction->isEnabled()) {
-        const int answer = MessageBoxW(nullptr, WSTR("There are unsaved changes.\nDo you want to save all changes now?"),
-                                       WSTR("Confirm Save Changes"), MB_ICONWARNING | MB_YESNO);
+        const int answer =
+            MessageBoxW(nullptr, WSTR("There are unsaved changes.\nDo you want to save all changes now?"),
+                        WSTR("Confirm Save Changes"), MB_ICONWARNING | MB_YESNO);
         if (answer == IDYES)
             catalog->OnSave();
     }

@@ -12,5 +12,6 @@ void recordInstallPath()
         return; // a recorded "Path" is never rewritten, wherever it points
     // The program's own folder, where the helper program sits beside it; the working folder can be anywhere.
     installPath = QCoreApplication::applicationDirPath();
-    utils.writeRegString(HKEY_CURRENT_USER, QStringLiteral(HUSHDECK_SETTINGS_ROOT), QStringLiteral("Path"), installPath);
+    utils.writeRegString(HKEY_CURRENT_USER, QStringLiteral(HUSHDECK_SETTINGS_ROOT), QStringLiteral("Path"),
+                         installPath);
 }

@@ -92,7 +92,8 @@ bool KRUtils::readRegDWORD(HKEY root, QString subKey, QString name, DWORD *value
     DWORD bytes = sizeof(data);
     // The caller's variable holds the preset (what an absent value means) and keeps it on any failure.
     if (RegGetValueW(root, wstr(subKey), wstr(name), RRF_RT_REG_DWORD, nullptr, &data, &bytes) != ERROR_SUCCESS) {
-        qDebug().noquote() << subKey + QStringLiteral(" : ") + name + QStringLiteral(" : Cannot read DWORD from registry.");
+        qDebug().noquote() << subKey + QStringLiteral(" : ") + name +
+                                  QStringLiteral(" : Cannot read DWORD from registry.");
         return false;
     }
     if (value)
@@ -313,8 +314,7 @@ void KRUtils::closeGlasspan()
 
 namespace {
 
-template<typename Accept>
-void listLetters(Accept accept)
+template <typename Accept> void listLetters(Accept accept)
 {
     for (char c = 'A'; c <= 'Z'; ++c) {
         const QString root = QLatin1Char(c) + QStringLiteral(":\\");
@@ -434,8 +434,8 @@ void KRUtils::buildFileCategories(QList<FileCategory> &categories)
         categories.append(c);
     };
     add(KRCategory::ThreeDImageFiles, {".3dm", ".blend", ".max"});
-    add(KRCategory::AudioFiles, {".aac", ".aif", ".iff", ".m3u", ".m4a", ".m4p", ".mid", ".mp3", ".mp4", ".mpa",
-                                 ".oga", ".ogg", ".ogv", ".ogx", ".ra", ".spx", ".wav", ".wma"});
+    add(KRCategory::AudioFiles, {".aac", ".aif", ".iff", ".m3u", ".m4a", ".m4p", ".mid", ".mp3", ".mp4", ".mpa", ".oga",
+                                 ".ogg", ".ogv", ".ogx", ".ra", ".spx", ".wav", ".wma"});
     add(KRCategory::BackupFiles, {".bak", ".old", ".tmp"});
     add(KRCategory::CompressedFiles, {".7z", ".gz", ".rar", ".tar.gz", ".zip", ".zipx"});
     add(KRCategory::DiskImageFiles, {".cue", ".dmg", ".iso", ".toast", ".vcd"});
@@ -447,16 +447,16 @@ void KRUtils::buildFileCategories(QList<FileCategory> &categories)
     add(KRCategory::VectorImageFiles, {".ai", ".eps", ".ps", ".svg"});
     add(KRCategory::VideoFiles, {".3g2", ".3gp", ".asf", ".asx", ".avi", ".flv", ".mov", ".mp4", ".mpg", ".rm", ".srt",
                                  ".swf", ".vob", ".wmv"});
-    add(KRCategory::WebFiles, {".asp", ".aspx", ".cer", ".cfm", ".csr", ".css", ".htm", ".html", ".js", ".jsp", ".php",
-                               ".rss", ".xhtml"});
+    add(KRCategory::WebFiles,
+        {".asp", ".aspx", ".cer", ".cfm", ".csr", ".css", ".htm", ".html", ".js", ".jsp", ".php", ".rss", ".xhtml"});
 }
 
 void KRUtils::addRasterImageCategory(QList<FileCategory> &categories)
 {
     FileCategory c;
     c.name = QLatin1String(KRCategory::RasterImageFiles);
-    for (const char *e : {".bmp", ".gif", ".jpg", ".jpeg", ".jpe", ".jif", ".jfif", ".jfi", ".png", ".psd",
-                          ".pspimage", ".tif", ".tiff"})
+    for (const char *e : {".bmp", ".gif", ".jpg", ".jpeg", ".jpe", ".jif", ".jfif", ".jfi", ".png", ".psd", ".pspimage",
+                          ".tif", ".tiff"})
         c.extensions << QLatin1String(e);
     categories.append(c);
 }

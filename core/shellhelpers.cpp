@@ -78,7 +78,8 @@ QString tempPath()
     WCHAR longPath[MAX_PATH] = {0};
     const DWORD longLength = GetLongPathNameW(shortPath, longPath, MAX_PATH);
     // Where the long form cannot be had, the short form still names the folder.
-    QString text = (longLength > 0 && longLength < MAX_PATH) ? fromWide(longPath, MAX_PATH) : fromWide(shortPath, MAX_PATH);
+    QString text =
+        (longLength > 0 && longLength < MAX_PATH) ? fromWide(longPath, MAX_PATH) : fromWide(shortPath, MAX_PATH);
     if (text.endsWith(QLatin1Char('\\')))
         text.chop(1);
     return text;

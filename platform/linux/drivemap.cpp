@@ -22,12 +22,14 @@ struct HostFs
 QList<HostFs> hostFileSystems()
 {
     static const QStringList virtualTypes = {
-        QStringLiteral("proc"),      QStringLiteral("sysfs"),     QStringLiteral("devtmpfs"), QStringLiteral("devpts"),
-        QStringLiteral("tmpfs"),     QStringLiteral("cgroup"),    QStringLiteral("cgroup2"),  QStringLiteral("securityfs"),
-        QStringLiteral("pstore"),    QStringLiteral("debugfs"),   QStringLiteral("tracefs"),  QStringLiteral("mqueue"),
-        QStringLiteral("hugetlbfs"), QStringLiteral("fusectl"),   QStringLiteral("configfs"), QStringLiteral("bpf"),
-        QStringLiteral("autofs"),    QStringLiteral("binfmt_misc"), QStringLiteral("overlay"), QStringLiteral("squashfs"),
-        QStringLiteral("nsfs"),      QStringLiteral("rpc_pipefs"), QStringLiteral("efivarfs"), QStringLiteral("ramfs"),
+        QStringLiteral("proc"),        QStringLiteral("sysfs"),          QStringLiteral("devtmpfs"),
+        QStringLiteral("devpts"),      QStringLiteral("tmpfs"),          QStringLiteral("cgroup"),
+        QStringLiteral("cgroup2"),     QStringLiteral("securityfs"),     QStringLiteral("pstore"),
+        QStringLiteral("debugfs"),     QStringLiteral("tracefs"),        QStringLiteral("mqueue"),
+        QStringLiteral("hugetlbfs"),   QStringLiteral("fusectl"),        QStringLiteral("configfs"),
+        QStringLiteral("bpf"),         QStringLiteral("autofs"),         QStringLiteral("binfmt_misc"),
+        QStringLiteral("overlay"),     QStringLiteral("squashfs"),       QStringLiteral("nsfs"),
+        QStringLiteral("rpc_pipefs"),  QStringLiteral("efivarfs"),       QStringLiteral("ramfs"),
         QStringLiteral("fuse.portal"), QStringLiteral("fuse.gvfsd-fuse")};
     QList<HostFs> out;
     QFile mounts(QStringLiteral("/proc/self/mounts"));
@@ -116,7 +118,7 @@ bool drive(QChar letter, Drive *out)
                   hostType == QLatin1String("smb3") || hostType.startsWith(QLatin1String("fuse.sshfs")))
                      ? QStringLiteral("network")
                  : (hostType == QLatin1String("iso9660") || hostType == QLatin1String("udf")) ? QStringLiteral("cdrom")
-                                                                                                 : QStringLiteral("fixed");
+                                                                                              : QStringLiteral("fixed");
     }
     d.type = machine::setting(key + QStringLiteral(".type"), d.type);
     d.fileSystem = machine::setting(key + QStringLiteral(".fs"), windowsFsName(hostType));
@@ -147,7 +149,7 @@ QChar letterOfHostPath(const QString &hostPath, QString *rest)
             continue;
         const QString root = QDir::cleanPath(d.hostRoot);
         const bool inside = root == QLatin1String("/") ? path.startsWith(QLatin1Char('/'))
-                                                        : (path == root || path.startsWith(root + QLatin1Char('/')));
+                                                       : (path == root || path.startsWith(root + QLatin1Char('/')));
         if (inside && root.size() > bestLength) {
             best = QLatin1Char(c);
             bestLength = int(root.size());

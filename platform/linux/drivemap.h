@@ -13,8 +13,8 @@ namespace drivemap {
 struct Drive
 {
     QChar letter;
-    QString hostRoot;   // where the drive's root is on the host
-    QString type;       // fixed, removable, network, cdrom, ramdisk
+    QString hostRoot; // where the drive's root is on the host
+    QString type;     // fixed, removable, network, cdrom, ramdisk
     QString label;
     QString fileSystem; // as Windows names it: NTFS, FAT32, exFAT ...
     quint32 serial = 0;

@@ -20,13 +20,13 @@ QString folder();
 void reset();
 
 // Windows folders of the machine, as host paths.
-QString windowsFolder();   // C:\Windows
-QString programDataFolder();// C:\ProgramData
+QString windowsFolder();     // C:\Windows
+QString programDataFolder(); // C:\ProgramData
 QString userName();
-QString userProfile();     // C:\Users\<name>
-QString roamingAppData();  // %APPDATA%
-QString localAppData();    // %LOCALAPPDATA%
-QString tempFolder();      // %TEMP%
+QString userProfile();    // C:\Users\<name>
+QString roamingAppData(); // %APPDATA%
+QString localAppData();   // %LOCALAPPDATA%
+QString tempFolder();     // %TEMP%
 
 // Machine settings (table settings): switches tests flip, such as "elevated" ("1" unless set to "0").
 QString setting(const QString &name, const QString &defaultValue = QString());

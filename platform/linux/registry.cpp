@@ -22,11 +22,14 @@ enum class Hive { Machine, User, Users, Classes };
 struct KeyRef
 {
     Hive hive = Hive::Machine;
-    qint64 node = 0;        // the key itself (for Classes: the machine's part, 0 if absent)
-    qint64 userNode = 0;    // Classes only: the user's part, 0 if absent
+    qint64 node = 0;     // the key itself (for Classes: the machine's part, 0 if absent)
+    qint64 userNode = 0; // Classes only: the user's part, 0 if absent
     REGSAM access = 0;
     bool view32 = false;
     bool atSoftwareRoot = false; // HKLM\SOFTWARE itself, so that a 32-bit child lookup goes to WOW6432Node
+    QString upath;               // upper-case full path (not for Classes); empty when not known yet
+    int deny = -1;               // the machine's marks as read when the key was opened; -1 unknown
+    bool predefined = false;
 };
 
 struct HandleTable
@@ -74,15 +77,20 @@ bool resolveHandle(HKEY h, KeyRef *out)
         KeyRef r;
         r.hive = hive;
         r.access = KEY_ALL_ACCESS;
+        r.predefined = true;
+        r.deny = 0;
         switch (hive) {
         case Hive::Machine:
-            r.node = rootNode(QStringLiteral("HKEY_LOCAL_MACHINE"));
+            r.upath = QStringLiteral("HKEY_LOCAL_MACHINE");
+            r.node = rootNode(r.upath);
             break;
         case Hive::User:
-            r.node = rootNode(QStringLiteral("HKEY_CURRENT_USER"));
+            r.upath = QStringLiteral("HKEY_CURRENT_USER");
+            r.node = rootNode(r.upath);
             break;
         case Hive::Users:
-            r.node = rootNode(QStringLiteral("HKEY_USERS"));
+            r.upath = QStringLiteral("HKEY_USERS");
+            r.node = rootNode(r.upath);
             break;
         case Hive::Classes:
             r.node = findPath(rootNode(QStringLiteral("HKEY_LOCAL_MACHINE")), QStringLiteral("SOFTWARE\\Classes"));
@@ -113,6 +121,8 @@ HKEY newHandle(const KeyRef &ref)
 
 bool stillThere(const KeyRef &r)
 {
+    if (r.predefined && r.hive != Hive::Classes)
+        return true;
     if (r.hive == Hive::Classes)
         return (r.node && nodeExists(r.node)) || (r.userNode && nodeExists(r.userNode));
     return nodeExists(r.node);
@@ -122,7 +132,9 @@ bool denied(const KeyRef &r, REGSAM wanted)
 {
     // The machine's marks on the key itself.
     int deny = 0;
-    if (r.node)
+    if (r.deny >= 0)
+        deny = r.deny;
+    else if (r.node)
         deny |= nodeDeny(r.node);
     if (r.userNode)
         deny |= nodeDeny(r.userNode);
@@ -150,6 +162,35 @@ bool walk(const KeyRef &from, const QString &path, bool create, KeyRef *out, boo
     if (created)
         *created = false;
     const QStringList parts = path.split(QLatin1Char('\\'), Qt::SkipEmptyParts);
+    if (!create && r.hive != Hive::Classes) {
+        // Looking up: the whole path in one query on the keys' full upper-case paths.
+        QString up = r.upath.isEmpty() ? nodeUpperPath(r.node) : r.upath;
+        bool atSoftware = r.atSoftwareRoot;
+        const QString wow = QStringLiteral("WOW6432NODE");
+        for (const QString &partName : parts) {
+            if (r.view32 && atSoftware && partName.compare(wow, Qt::CaseInsensitive) != 0)
+                up += QLatin1Char('\\') + wow;
+            up = childUpperPath(up, partName);
+            atSoftware = up == QLatin1String("HKEY_LOCAL_MACHINE\\SOFTWARE");
+        }
+        if (r.view32 && atSoftware)
+            up += QLatin1Char('\\') + wow;
+        int deny = 0;
+        const qint64 node = parts.isEmpty() && !(r.view32 && atSoftware) ? r.node : nodeByUpperPath(up, &deny);
+        if (!node)
+            return false;
+        if (node != r.node || r.deny < 0)
+            r.deny = node == r.node && r.deny >= 0 ? r.deny : (parts.isEmpty() ? nodeDeny(node) : deny);
+        r.node = node;
+        r.upath = up;
+        r.atSoftwareRoot = false;
+        r.predefined = false;
+        *out = r;
+        return true;
+    }
+    r.deny = -1;
+    r.upath.clear();
+    r.predefined = false;
     const qint64 hklm = rootNode(QStringLiteral("HKEY_LOCAL_MACHINE"));
     for (const QString &partName : parts) {
         if (r.hive == Hive::Classes) {
@@ -290,7 +331,8 @@ QStringList mergedChildren(const KeyRef &r)
             if (!seen)
                 names << n;
         }
-        std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) { return a.toUpper() < b.toUpper(); });
+        std::sort(names.begin(), names.end(),
+                  [](const QString &a, const QString &b) { return a.toUpper() < b.toUpper(); });
     }
     return names;
 }
@@ -334,8 +376,8 @@ LONG RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM samDesired, PHKEY 
     return rc;
 }
 
-LONG RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD, REGSAM samDesired,
-                     const LPSECURITY_ATTRIBUTES, PHKEY phkResult, LPDWORD lpdwDisposition)
+LONG RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD, REGSAM samDesired, const LPSECURITY_ATTRIBUTES,
+                     PHKEY phkResult, LPDWORD lpdwDisposition)
 {
     if (!phkResult || !lpSubKey)
         return ERROR_INVALID_PARAMETER;
@@ -632,9 +674,8 @@ LONG RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcchVa
 }
 
 LONG RegQueryInfoKeyW(HKEY hKey, LPWSTR lpClass, LPDWORD lpcchClass, LPDWORD, LPDWORD lpcSubKeys,
-                      LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen, LPDWORD lpcValues,
-                      LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen, LPDWORD lpcbSecurityDescriptor,
-                      PFILETIME lpftLastWriteTime)
+                      LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen, LPDWORD lpcValues, LPDWORD lpcbMaxValueNameLen,
+                      LPDWORD lpcbMaxValueLen, LPDWORD lpcbSecurityDescriptor, PFILETIME lpftLastWriteTime)
 {
     machine::Lock lock;
     KeyRef r;
@@ -688,7 +729,10 @@ DWORD ExpandEnvironmentStringsW(LPCWSTR lpSrc, LPWSTR lpDst, DWORD nSize)
 
 void registrystore::forgetHandles()
 {
-    HandleTable &t = handles();
-    QMutexLocker g(&t.mutex);
-    t.keys.clear();
+    {
+        HandleTable &t = handles();
+        QMutexLocker g(&t.mutex);
+        t.keys.clear();
+    }
+    forgetRoots();
 }

@@ -32,9 +32,56 @@ void createRoots()
     ensurePath(hkcu, QStringLiteral("Software\\Classes"));
 }
 
+namespace {
+QHash<QString, qint64> &rootCache()
+{
+    static QHash<QString, qint64> cache;
+    return cache;
+}
+} // namespace
+
 qint64 rootNode(const QString &name)
 {
-    return childNode(0, name);
+    // Callers hold the machine lock; the cache is dropped with the open handles when a machine closes.
+    QHash<QString, qint64> &cache = rootCache();
+    auto it = cache.constFind(name);
+    if (it != cache.constEnd())
+        return *it;
+    const qint64 id = childNode(0, name);
+    if (id)
+        cache.insert(name, id);
+    return id;
+}
+
+void forgetRoots()
+{
+    rootCache().clear();
+}
+
+QString childUpperPath(const QString &parentUpath, const QString &childName)
+{
+    QString upper = childName.toUpper();
+    if (upper == QLatin1String("CURRENTCONTROLSET") && parentUpath == QLatin1String("HKEY_LOCAL_MACHINE\\SYSTEM"))
+        upper = QStringLiteral("CONTROLSET001");
+    return parentUpath.isEmpty() ? upper : parentUpath + QLatin1Char('\\') + upper;
+}
+
+qint64 nodeByUpperPath(const QString &upath, int *deny)
+{
+    Query q("SELECT id, deny FROM regkeys WHERE upath=?");
+    q.bind(1, upath);
+    if (!q.next())
+        return 0;
+    if (deny)
+        *deny = int(q.integer(1));
+    return q.integer(0);
+}
+
+QString nodeUpperPath(qint64 node)
+{
+    Query q("SELECT upath FROM regkeys WHERE id=?");
+    q.bind(1, node);
+    return q.next() ? q.text(0) : QString();
 }
 
 void importSeed()
@@ -81,9 +128,10 @@ qint64 ensureChild(qint64 parent, const QString &childName)
     if (qint64 id = childNode(parent, childName))
         return id;
     const QString name = resolveLink(parent, childName);
+    const QString upath = childUpperPath(parent ? nodeUpperPath(parent) : QString(), name);
     {
-        Query q("INSERT OR IGNORE INTO regkeys(parent, name, uname) VALUES(?, ?, ?)");
-        q.bind(1, parent).bind(2, name).bind(3, keyUpper(name)).exec();
+        Query q("INSERT OR IGNORE INTO regkeys(parent, name, uname, upath) VALUES(?, ?, ?, ?)");
+        q.bind(1, parent).bind(2, name).bind(3, keyUpper(name)).bind(4, upath).exec();
     }
     return childNode(parent, name);
 }

@@ -19,21 +19,27 @@ qint64 rootNode(const QString &name);
 void importSeed();
 // Forgets the open key handles (a new machine is opened).
 void forgetHandles();
+void forgetRoots();
 
 // Imports registry-file text ("Windows Registry Editor Version 5.00" or "REGEDIT4"). Returns false and
 // sets error (with the line number) on a line it cannot read; what came before stays imported.
 bool importRegText(const QString &text, QString *error = nullptr);
 
 // Node operations, no access checks.
-qint64 childNode(qint64 parent, const QString &name);             // 0 when absent
-qint64 ensureChild(qint64 parent, const QString &name);           // creates when absent
-qint64 findPath(qint64 from, const QString &path);                // 0 when absent; "" gives from
+qint64 childNode(qint64 parent, const QString &name);   // 0 when absent
+qint64 ensureChild(qint64 parent, const QString &name); // creates when absent
+qint64 findPath(qint64 from, const QString &path);      // 0 when absent; "" gives from
+// The key with a full upper-case path ("HKEY_CURRENT_USER\\SOFTWARE\\X"), links already resolved; one query.
+qint64 nodeByUpperPath(const QString &upath, int *deny = nullptr);
+QString nodeUpperPath(qint64 node);
+// The upper-case path of a child below a parent's upper-case path, following the CurrentControlSet link.
+QString childUpperPath(const QString &parentUpath, const QString &childName);
 qint64 ensurePath(qint64 from, const QString &path);
 bool nodeExists(qint64 node);
 int nodeDeny(qint64 node);
 void setNodeDeny(qint64 node, int deny);
 QString nodeName(qint64 node);
-QStringList childNames(qint64 node);                              // sorted as Windows enumerates
+QStringList childNames(qint64 node); // sorted as Windows enumerates
 bool hasChildren(qint64 node);
 void deleteTree(qint64 node);
 bool readValue(qint64 node, const QString &name, DWORD *type, QByteArray *data);
@@ -45,7 +51,7 @@ struct ValueEntry
     DWORD type;
     QByteArray data;
 };
-QList<ValueEntry> values(qint64 node);                            // in creation order
+QList<ValueEntry> values(qint64 node); // in creation order
 
 // Full path of a Windows key ("HKEY_CURRENT_USER\\Software\\X" or "HKCU\\Software\\X") to its node.
 qint64 findKey(const QString &fullPath);

@@ -186,7 +186,8 @@ DWORD_PTR SHGetFileInfoW(LPCWSTR pszPath, DWORD dwFileAttributes, SHFILEINFOW *p
             isDir = info.isDir();
         }
         kind = isDir ? QStringLiteral("folder")
-                     : QStringLiteral("file:") + (info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix().toLower());
+                     : QStringLiteral("file:") +
+                           (info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix().toLower());
         display = info.fileName();
     }
     const int index = indexOf(kind);

@@ -9,7 +9,8 @@ typedef HICON__ *HICON;
 struct _IMAGELIST;
 typedef _IMAGELIST *HIMAGELIST;
 
-typedef struct _SHFILEINFOW {
+typedef struct _SHFILEINFOW
+{
     HICON hIcon;
     int iIcon;
     DWORD dwAttributes;

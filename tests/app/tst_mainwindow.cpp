@@ -40,8 +40,8 @@ private slots:
         MainWindow w;
         QCOMPARE(w.size(), QSize(986, 513));
         QStringList visible;
-        for (QToolButton *b : w.findChild<QWidget *>(QStringLiteral("scrollAreaWidgetContents"))
-                                  ->findChildren<QToolButton *>())
+        for (QToolButton *b :
+             w.findChild<QWidget *>(QStringLiteral("scrollAreaWidgetContents"))->findChildren<QToolButton *>())
             if (!b->isHidden())
                 visible << b->text();
         QCOMPARE(visible.size(), 14);

@@ -53,14 +53,30 @@ private slots:
         QTest::addColumn<QString>("totalText");
         QTest::addColumn<QString>("freeText");
         QTest::addColumn<QString>("percentText");
-        QTest::newRow("full serial") << "Data" << "1a2b3c4d" << (qint64(1) << 31) << (qint64(1) << 29)
-                                     << "Data (D:)" << "1A2B-3C4D" << "2.00 GB" << "0.50 GB" << "25.00%";
-        QTest::newRow("leading zeros") << "Data" << "00ab12cd" << (qint64(1) << 30) << qint64(0) << "Data (D:)"
-                                       << "00AB-12CD" << "1.00 GB" << "0.00 GB" << "0.00%";
-        QTest::newRow("no label") << "" << "0" << (qint64(3) << 29) << (qint64(3) << 29) << " (D:)" << "0000-0000"
-                                  << "1.50 GB" << "1.50 GB" << "100.00%";
-        QTest::newRow("empty volume") << "Empty" << "ffffffff" << qint64(0) << qint64(0) << "Empty (D:)"
-                                      << "FFFF-FFFF" << "0.00 GB" << "0.00 GB" << "0.00%";
+        QTest::newRow("full serial") << "Data"
+                                     << "1a2b3c4d" << (qint64(1) << 31) << (qint64(1) << 29) << "Data (D:)"
+                                     << "1A2B-3C4D"
+                                     << "2.00 GB"
+                                     << "0.50 GB"
+                                     << "25.00%";
+        QTest::newRow("leading zeros") << "Data"
+                                       << "00ab12cd" << (qint64(1) << 30) << qint64(0) << "Data (D:)"
+                                       << "00AB-12CD"
+                                       << "1.00 GB"
+                                       << "0.00 GB"
+                                       << "0.00%";
+        QTest::newRow("no label") << ""
+                                  << "0" << (qint64(3) << 29) << (qint64(3) << 29) << " (D:)"
+                                  << "0000-0000"
+                                  << "1.50 GB"
+                                  << "1.50 GB"
+                                  << "100.00%";
+        QTest::newRow("empty volume") << "Empty"
+                                      << "ffffffff" << qint64(0) << qint64(0) << "Empty (D:)"
+                                      << "FFFF-FFFF"
+                                      << "0.00 GB"
+                                      << "0.00 GB"
+                                      << "0.00%";
     }
 
     void driveTexts()
@@ -137,10 +153,10 @@ private slots:
         u.buildFileCategories(list);
         u.buildFileCategories(list); // a rebuild replaces, never grows
         QCOMPARE(list.size(), 12);
-        const QStringList names = {"3D Image Files",   "Audio Files",        "Backup Files",
-                                   "Compressed Files", "Disk Image Files",   "Document Files",
-                                   "Font Files",       "Installer and Executable Files", "Raster Image Files",
-                                   "Vector Image Files", "Video Files",      "Web Files"};
+        const QStringList names = {
+            "3D Image Files",     "Audio Files",        "Backup Files", "Compressed Files",
+            "Disk Image Files",   "Document Files",     "Font Files",   "Installer and Executable Files",
+            "Raster Image Files", "Vector Image Files", "Video Files",  "Web Files"};
         int extensions = 0;
         for (int i = 0; i < list.size(); ++i) {
             QCOMPARE(list.at(i).name, names.at(i));

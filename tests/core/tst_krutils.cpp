@@ -88,7 +88,8 @@ private slots:
     void dwordRoundTripCreatesThePath()
     {
         KRUtils u;
-        QVERIFY(u.writeRegDWORD(HKEY_CURRENT_USER, root + QStringLiteral("\\A\\B\\C"), QStringLiteral("n"), 0xdeadbeef));
+        QVERIFY(
+            u.writeRegDWORD(HKEY_CURRENT_USER, root + QStringLiteral("\\A\\B\\C"), QStringLiteral("n"), 0xdeadbeef));
         QCOMPARE(stored(root + QStringLiteral("\\A\\B\\C"), QStringLiteral("n")), QByteArray("\xef\xbe\xad\xde", 4));
         DWORD v = 0;
         QVERIFY(u.readRegDWORD(HKEY_CURRENT_USER, root + QStringLiteral("\\A\\B\\C"), QStringLiteral("n"), &v));
@@ -132,8 +133,8 @@ private slots:
         QTest::newRow("terminated") << REG_SZ << utf16(QStringLiteral("abc")) << true << QStringLiteral("abc");
         QTest::newRow("unterminated keeps its last letter")
             << REG_SZ << utf16(QStringLiteral("abc"), false) << true << QStringLiteral("abc");
-        QTest::newRow("cut at the first NUL") << REG_SZ << utf16(QStringLiteral("ab")) + utf16(QStringLiteral("cd"))
-                                              << true << QStringLiteral("ab");
+        QTest::newRow("cut at the first NUL")
+            << REG_SZ << utf16(QStringLiteral("ab")) + utf16(QStringLiteral("cd")) << true << QStringLiteral("ab");
         QTest::newRow("empty") << REG_SZ << utf16(QString()) << true << QString();
         QTest::newRow("dword is no string") << REG_DWORD << QByteArray(4, '\1') << false << QString();
     }
@@ -351,8 +352,8 @@ private slots:
         QFile f(link);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QVERIFY(f.read(4) == QByteArray("\x4c\0\0\0", 4));
-        QVERIFY(FAILED(u.createLink(QStringLiteral("/x"), m->folder() + QStringLiteral("/missing/dir/a.lnk"),
-                                    QString(), QString(), QString())));
+        QVERIFY(FAILED(u.createLink(QStringLiteral("/x"), m->folder() + QStringLiteral("/missing/dir/a.lnk"), QString(),
+                                    QString(), QString())));
     }
 
 private:

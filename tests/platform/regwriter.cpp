@@ -14,7 +14,8 @@ int main(int argc, char *argv[])
     const int count = args.at(4).toInt();
     for (int i = 0; i < count; ++i) {
         HKEY h = nullptr;
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, wstr(key), 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr) != ERROR_SUCCESS)
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, wstr(key), 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr) !=
+            ERROR_SUCCESS)
             return 3;
         // A long text, so that a torn write would show as a mix of two writers' texts.
         const QString text = QString(tag).repeated(200) + QString::number(i);

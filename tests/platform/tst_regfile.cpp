@@ -67,7 +67,8 @@ private slots:
         QFETCH(int, type);
         QFETCH(QByteArray, bytes);
         QString error;
-        QVERIFY2(import(QStringLiteral("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Imp]\r\n") +
+        QVERIFY2(import(QStringLiteral(
+                            "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Imp]\r\n") +
                             line + QStringLiteral("\r\n"),
                         &error),
                  qPrintable(error));

@@ -110,8 +110,9 @@ private slots:
         QCOMPARE(RegQueryValueExW(k, WSTR(""), nullptr, nullptr, reinterpret_cast<BYTE *>(buf), &size), ERROR_SUCCESS);
         QCOMPARE(fromWide(buf), QStringLiteral("unnamed"));
         size = sizeof(buf);
-        QCOMPARE(RegGetValueW(HKEY_CURRENT_USER, WSTR("Software\\Default"), nullptr, RRF_RT_REG_SZ, nullptr, buf, &size),
-                 ERROR_SUCCESS);
+        QCOMPARE(
+            RegGetValueW(HKEY_CURRENT_USER, WSTR("Software\\Default"), nullptr, RRF_RT_REG_SZ, nullptr, buf, &size),
+            ERROR_SUCCESS);
         QCOMPARE(fromWide(buf), QStringLiteral("unnamed"));
         QCOMPARE(valueNames(k), QStringList{QString()});
         RegCloseKey(k);
@@ -184,13 +185,14 @@ private slots:
         QTest::newRow("expand as string") << REG_EXPAND_SZ << expand << RRF_RT_REG_SZ << int(ERROR_SUCCESS) << REG_SZ;
         QTest::newRow("expand kept") << REG_EXPAND_SZ << expand << int(RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND)
                                      << int(ERROR_SUCCESS) << REG_EXPAND_SZ;
-        QTest::newRow("expand filter alone") << REG_EXPAND_SZ << expand << RRF_RT_REG_EXPAND_SZ
-                                             << int(ERROR_INVALID_PARAMETER) << 0;
-        QTest::newRow("binary of 4 as DWORD") << REG_BINARY << dword << RRF_RT_DWORD << int(ERROR_SUCCESS) << REG_BINARY;
-        QTest::newRow("binary of 3 as DWORD") << REG_BINARY << QByteArray("abc") << RRF_RT_DWORD
-                                              << int(ERROR_UNSUPPORTED_TYPE) << 0;
-        QTest::newRow("short dword") << REG_DWORD << QByteArray("ab") << RRF_RT_REG_DWORD
-                                     << int(ERROR_UNSUPPORTED_TYPE) << 0;
+        QTest::newRow("expand filter alone")
+            << REG_EXPAND_SZ << expand << RRF_RT_REG_EXPAND_SZ << int(ERROR_INVALID_PARAMETER) << 0;
+        QTest::newRow("binary of 4 as DWORD")
+            << REG_BINARY << dword << RRF_RT_DWORD << int(ERROR_SUCCESS) << REG_BINARY;
+        QTest::newRow("binary of 3 as DWORD")
+            << REG_BINARY << QByteArray("abc") << RRF_RT_DWORD << int(ERROR_UNSUPPORTED_TYPE) << 0;
+        QTest::newRow("short dword") << REG_DWORD << QByteArray("ab") << RRF_RT_REG_DWORD << int(ERROR_UNSUPPORTED_TYPE)
+                                     << 0;
         QTest::newRow("no filter") << REG_DWORD << dword << 0 << int(ERROR_INVALID_PARAMETER) << 0;
     }
 
@@ -208,9 +210,9 @@ private slots:
         BYTE buf[512];
         DWORD size = sizeof(buf);
         DWORD type = 0;
-        QCOMPARE(int(RegGetValueW(HKEY_CURRENT_USER, WSTR("Software\\Types"), WSTR("v"), DWORD(flags), &type, buf,
-                                  &size)),
-                 result);
+        QCOMPARE(
+            int(RegGetValueW(HKEY_CURRENT_USER, WSTR("Software\\Types"), WSTR("v"), DWORD(flags), &type, buf, &size)),
+            result);
         if (result == ERROR_SUCCESS)
             QCOMPARE(int(type), typeOut);
         if (result == ERROR_SUCCESS && typeOut == REG_SZ && storedType == REG_EXPAND_SZ) {
@@ -253,9 +255,9 @@ private slots:
         HKEY h = nullptr;
         QCOMPARE(RegOpenKeyExW(HKEY_CURRENT_USER, WSTR("Software\\Locked"), 0, KEY_READ, &h), ERROR_ACCESS_DENIED);
         DWORD v = 0, size = 4;
-        QCOMPARE(RegGetValueW(HKEY_CURRENT_USER, WSTR("Software\\Locked"), WSTR("x"), RRF_RT_REG_DWORD, nullptr, &v,
-                              &size),
-                 ERROR_ACCESS_DENIED);
+        QCOMPARE(
+            RegGetValueW(HKEY_CURRENT_USER, WSTR("Software\\Locked"), WSTR("x"), RRF_RT_REG_DWORD, nullptr, &v, &size),
+            ERROR_ACCESS_DENIED);
         QCOMPARE(RegOpenKeyExW(HKEY_CURRENT_USER, WSTR("Software\\ReadOnly"), 0, KEY_READ, &h), ERROR_SUCCESS);
         // A handle opened for reading cannot write, and the key refuses write access.
         QCOMPARE(setDword(h, QStringLiteral("x"), 1), ERROR_ACCESS_DENIED);
@@ -308,7 +310,8 @@ private slots:
                  ERROR_SUCCESS);
         // The 64-bit view of SOFTWARE itself is unchanged; opening SOFTWARE in the 32-bit view lands below it.
         HKEY sw = nullptr;
-        QCOMPARE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, WSTR("SOFTWARE"), 0, KEY_READ | KEY_WOW64_32KEY, &sw), ERROR_SUCCESS);
+        QCOMPARE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, WSTR("SOFTWARE"), 0, KEY_READ | KEY_WOW64_32KEY, &sw),
+                 ERROR_SUCCESS);
         QVERIFY(subKeys(sw).contains(QStringLiteral("Bitness")));
         RegCloseKey(sw);
     }
@@ -338,6 +341,29 @@ private slots:
         QCOMPARE(RegOpenKeyExW(HKEY_CLASSES_ROOT, WSTR(".hdk"), 0, KEY_READ, &h), ERROR_SUCCESS);
         QCOMPARE(subKeys(h), (QStringList{"MachineSub", "UserSub"}));
         RegCloseKey(h);
+    }
+
+    void currentControlSetIsTheControlSetInUse()
+    {
+        HKEY h = create(HKEY_LOCAL_MACHINE, QStringLiteral("SYSTEM\\CurrentControlSet\\Control\\HushdeckTest"));
+        QVERIFY(h);
+        QCOMPARE(setDword(h, QStringLiteral("x"), 5), ERROR_SUCCESS);
+        RegCloseKey(h);
+        DWORD v = 0, size = 4;
+        QCOMPARE(RegGetValueW(HKEY_LOCAL_MACHINE, WSTR("SYSTEM\\ControlSet001\\Control\\HushdeckTest"), WSTR("x"),
+                              RRF_RT_REG_DWORD, nullptr, &v, &size),
+                 ERROR_SUCCESS);
+        QCOMPARE(v, DWORD(5));
+        // The seed's services, written through the link, are there under both names.
+        HKEY s = nullptr;
+        QCOMPARE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, WSTR("SYSTEM\\ControlSet001\\Services\\DiagTrack"), 0, KEY_READ, &s),
+                 ERROR_SUCCESS);
+        RegCloseKey(s);
+        HKEY system = nullptr;
+        QCOMPARE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, WSTR("SYSTEM"), 0, KEY_READ, &system), ERROR_SUCCESS);
+        QCOMPARE(RegOpenKeyExW(system, WSTR("currentcontrolset\\Services"), 0, KEY_READ, &s), ERROR_SUCCESS);
+        RegCloseKey(s);
+        RegCloseKey(system);
     }
 
     void threadsWriteWithoutLoss()
@@ -387,9 +413,9 @@ private slots:
         // No torn value: the shared text is wholly one writer's last text.
         WCHAR buf[512];
         DWORD size = sizeof(buf);
-        QCOMPARE(RegGetValueW(HKEY_CURRENT_USER, WSTR("Software\\Shared"), WSTR("Text"), RRF_RT_REG_SZ, nullptr, buf,
-                              &size),
-                 ERROR_SUCCESS);
+        QCOMPARE(
+            RegGetValueW(HKEY_CURRENT_USER, WSTR("Software\\Shared"), WSTR("Text"), RRF_RT_REG_SZ, nullptr, buf, &size),
+            ERROR_SUCCESS);
         const QString text = fromWide(buf);
         const QString last = QString::number(count - 1);
         QVERIFY2(text == QStringLiteral("A").repeated(200) + last || text == QStringLiteral("B").repeated(200) + last,
@@ -408,7 +434,8 @@ private slots:
         HKEY h = nullptr;
         QCOMPARE(RegOpenKeyExW(HKEY_CURRENT_USER, WSTR("Software\\Keelrun Hushdeck Plus!"), 0, KEY_READ, &h),
                  ERROR_FILE_NOT_FOUND);
-        QVERIFY(QDir(m->folder() + QStringLiteral("/Users/User/AppData/Roaming/Keelrun Hushdeck Plus!/Backup")).exists());
+        QVERIFY(
+            QDir(m->folder() + QStringLiteral("/Users/User/AppData/Roaming/Keelrun Hushdeck Plus!/Backup")).exists());
         QVERIFY(QDir(m->folder() + QStringLiteral("/Users/User/AppData/Roaming/Keelrun Hushdeck Plus!/Wallpaper"))
                     .exists());
     }
