@@ -221,9 +221,10 @@ bool KRUtils::isWindows11()
         reinterpret_cast<RtlGetVersionFunction>(reinterpret_cast<void *>(GetProcAddress(ntdll, "RtlGetVersion")));
     if (!rtlGetVersion)
         return false;
-    RTL_OSVERSIONINFOW info = {};
+    // The full (284-byte) record, whose size the call is told, so it never writes past the record.
+    RTL_OSVERSIONINFOEXW info = {};
     info.dwOSVersionInfoSize = sizeof(info);
-    rtlGetVersion(&info);
+    rtlGetVersion(reinterpret_cast<RTL_OSVERSIONINFOW *>(&info));
     windowsBuildNumber = info.dwBuildNumber;
     return windowsBuildNumber >= 22000;
 }

@@ -23,10 +23,12 @@
 #include "linux/w32shell.h"
 #include "linux/w32system.h"
 #include "linux/w32volume.h"
+#include "linux/w32file.h"
 #include "linux/w32shellicon.h"
 #define WSTR(s) u##s
 #endif
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -72,6 +74,22 @@ inline qsizetype copyToWide(const QString &s, WCHAR *buf, qsizetype cap)
         buf[i] = static_cast<WCHAR>(src[i]);
     buf[n] = 0;
     return n;
+}
+
+// FILETIME (100-nanosecond ticks since 1601, UTC) <-> QDateTime.
+inline QDateTime fileTimeToDateTime(const FILETIME &ft)
+{
+    const qint64 ticks = qint64((quint64(ft.dwHighDateTime) << 32) | ft.dwLowDateTime);
+    return QDateTime::fromMSecsSinceEpoch(ticks / 10000 - 11644473600000LL, Qt::UTC);
+}
+
+inline FILETIME dateTimeToFileTime(const QDateTime &dt)
+{
+    const quint64 ticks = quint64(dt.toMSecsSinceEpoch() + 11644473600000LL) * 10000ULL;
+    FILETIME ft;
+    ft.dwLowDateTime = DWORD(ticks & 0xffffffffu);
+    ft.dwHighDateTime = DWORD(ticks >> 32);
+    return ft;
 }
 
 // The id of a native window message that Qt hands to QWidget::nativeEvent; false where the event is not

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMutex>
 #include <QStorageInfo>
 #include <QStringList>
 
@@ -90,11 +91,53 @@ quint32 serialFor(const QString &root)
 
 } // namespace
 
+namespace {
+
+bool computeDrive(QChar letter, Drive *out);
+
+struct Cache
+{
+    QMutex mutex;
+    qint64 generation = -1;
+    QString folder;
+    bool present[26] = {};
+    Drive drives[26];
+};
+
+Cache &cache()
+{
+    static Cache c;
+    return c;
+}
+
+} // namespace
+
 bool drive(QChar letter, Drive *out)
 {
     letter = letter.toUpper();
     if (letter < QLatin1Char('A') || letter > QLatin1Char('Z'))
         return false;
+    // The map is read once per change of the machine's settings: file code asks for it per folder.
+    const qint64 generation = machine::generation();
+    const QString folder = machine::folder();
+    Cache &c = cache();
+    QMutexLocker g(&c.mutex);
+    if (c.generation != generation || c.folder != folder) {
+        for (int i = 0; i < 26; ++i)
+            c.present[i] = computeDrive(QLatin1Char(char('A' + i)), &c.drives[i]);
+        c.generation = generation;
+        c.folder = folder;
+    }
+    const int i = letter.unicode() - 'A';
+    if (c.present[i] && out)
+        *out = c.drives[i];
+    return c.present[i];
+}
+
+namespace {
+
+bool computeDrive(QChar letter, Drive *out)
+{
     const QString key = QStringLiteral("drive.") + letter;
     const QString overridden = machine::setting(key, QStringLiteral("\x01"));
     Drive d;
@@ -137,6 +180,8 @@ bool drive(QChar letter, Drive *out)
         *out = d;
     return true;
 }
+
+} // namespace
 
 QChar letterOfHostPath(const QString &hostPath, QString *rest)
 {

@@ -37,6 +37,8 @@ CREATE TABLE IF NOT EXISTS windows (hwnd INTEGER PRIMARY KEY AUTOINCREMENT, pid 
     alpha INTEGER NOT NULL DEFAULT 255, visible INTEGER NOT NULL DEFAULT 0);
 CREATE TABLE IF NOT EXISTS messages (id INTEGER PRIMARY KEY AUTOINCREMENT, hwnd INTEGER NOT NULL,
     msg INTEGER NOT NULL, wparam INTEGER NOT NULL, lparam INTEGER NOT NULL);
+CREATE TABLE IF NOT EXISTS filefaults (path TEXT PRIMARY KEY, fault TEXT NOT NULL);
+CREATE TABLE IF NOT EXISTS fileattrs (path TEXT PRIMARY KEY, attrs INTEGER NOT NULL);
 CREATE TABLE IF NOT EXISTS simprocs (pid INTEGER PRIMARY KEY, name TEXT NOT NULL, alive INTEGER NOT NULL DEFAULT 1);
 )SQL";
 
@@ -218,6 +220,22 @@ void setSetting(const QString &name, const QString &value)
     Lock lock;
     Query q("INSERT OR REPLACE INTO settings(name, value) VALUES(?, ?)");
     q.bind(1, name).bind(2, value).exec();
+    bumpGeneration();
+}
+
+qint64 generation()
+{
+    Lock lock;
+    Query q("SELECT value FROM settings WHERE name='generation'");
+    return q.next() ? q.text(0).toLongLong() : 0;
+}
+
+void bumpGeneration()
+{
+    Lock lock;
+    Query q("INSERT INTO settings(name, value) VALUES('generation', '1') "
+            "ON CONFLICT(name) DO UPDATE SET value = CAST(value AS INTEGER) + 1");
+    q.exec();
 }
 
 bool isElevated()

@@ -32,6 +32,10 @@ QString tempFolder();     // %TEMP%
 QString setting(const QString &name, const QString &defaultValue = QString());
 void setSetting(const QString &name, const QString &value);
 bool isElevated();
+// Grows with every change of settings or file marks, so that caches of them can tell they are stale
+// (one query; changes by the other program count too).
+qint64 generation();
+void bumpGeneration();
 
 // What the stand-in did that has no effect on the host: programs started, messages posted, boxes shown.
 void log(const QString &kind, const QString &text);

@@ -2,6 +2,7 @@
 // Windows paths into host paths.
 #include "../win32.h"
 #include "drivemap.h"
+#include "handles.h"
 #include "machine.h"
 
 #include <QDir>
@@ -165,6 +166,8 @@ void SetLastError(DWORD code)
 
 BOOL CloseHandle(HANDLE h)
 {
+    if (handles::close(h))
+        return TRUE;
     TokenTable &t = tokens();
     QMutexLocker g(&t.mutex);
     t.access.remove(reinterpret_cast<quintptr>(h));

@@ -1,6 +1,7 @@
 #include "testmachine.h"
 
 #include "linux/machine.h"
+#include "linux/filefaults.h"
 #include "linux/registrystore.h"
 
 TestMachine::TestMachine()
@@ -53,4 +54,14 @@ void TestMachine::denyKey(const QString &fullPath, bool read, bool write)
     machine::Lock lock;
     const qint64 node = registrystore::ensureKey(fullPath);
     registrystore::setNodeDeny(node, (read ? registrystore::DenyRead : 0) | (write ? registrystore::DenyWrite : 0));
+}
+
+void TestMachine::injectFileFault(const QString &path, const QString &fault)
+{
+    filefaults::setFault(path, fault);
+}
+
+void TestMachine::markFileAttributes(const QString &path, unsigned attributes)
+{
+    filefaults::setMarks(path, DWORD(attributes));
 }

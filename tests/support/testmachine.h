@@ -23,6 +23,10 @@ public:
     // Marks a key ("HKEY_CURRENT_USER\\Software\\X") unreadable and/or unwritable for this process; the key
     // is created when missing.
     void denyKey(const QString &fullPath, bool read, bool write);
+    // Files: a fault ("locked", "unreadable", "diskfull", "vanish"; "" clears it) and attribute marks
+    // (FILE_ATTRIBUTE_HIDDEN, SYSTEM, COMPRESSED, ENCRYPTED, SPARSE_FILE) for a host path.
+    void injectFileFault(const QString &path, const QString &fault);
+    void markFileAttributes(const QString &path, unsigned attributes);
     void answerMessageBox(const QString &answer);
     void answerFolderBrowser(const QString &path);
     // What the stand-in recorded: "MessageBox", "PostMessage", "Start", ...

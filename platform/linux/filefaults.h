@@ -1,0 +1,23 @@
+// What the machine says about files beyond what the host has: failures to inject (tests run as root, so
+// permissions prove nothing) and attribute marks Linux does not keep.
+#pragma once
+
+#include "w32types.h"
+
+#include <QString>
+#include <functional>
+
+namespace filefaults {
+
+// fault: "locked" (no writing, deleting or moving), "unreadable" (a folder that cannot be listed, a file that
+// cannot be opened), "diskfull" (writes fail), "vanish" (the path behaves as absent); "" removes the fault.
+void setFault(const QString &hostPath, const QString &fault);
+QString fault(const QString &hostPath);
+// HIDDEN, SYSTEM, COMPRESSED, ENCRYPTED, SPARSE_FILE ... marks of a path; read-only is the file's own state.
+void setMarks(const QString &hostPath, DWORD attributes);
+
+// Device paths ("\\.\X:") that CreateFileW hands to a module of the stand-in (raw volumes); without one,
+// opening a device is refused. Never a host device.
+std::function<HANDLE(const QString &devicePath, DWORD access, DWORD flags)> &devicePathHook();
+
+} // namespace filefaults

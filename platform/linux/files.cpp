@@ -1,0 +1,859 @@
+// Files and folders on the host, answered as Windows answers on NTFS: listings with "." and ".." first
+// (not at a drive root) and names in case-insensitive order, symbolic links reported as reparse points and
+// never followed, read-only files refused for writing and deleting. Hidden and system marks, locked files,
+// unreadable folders, full disks and vanished files come from the machine (filefaults, fileattrs).
+#include "../win32.h"
+#include "drivemap.h"
+#include "filefaults.h"
+#include "handles.h"
+#include "machine.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QMutex>
+#include <QVector>
+#include <algorithm>
+#include <cstring>
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// ---- machine marks, cached per machine generation ----
+
+struct Marks
+{
+    QMutex mutex;
+    qint64 generation = -1;
+    QString folder;
+    QHash<QString, QString> faults;
+    QHash<QString, DWORD> attrs;
+};
+
+Marks &marks()
+{
+    static Marks m;
+    return m;
+}
+
+void refreshMarks()
+{
+    const qint64 generation = machine::generation();
+    const QString folder = machine::folder();
+    Marks &m = marks();
+    QMutexLocker g(&m.mutex);
+    if (m.generation == generation && m.folder == folder)
+        return;
+    m.faults.clear();
+    m.attrs.clear();
+    machine::Lock lock;
+    {
+        machine::Query q("SELECT path, fault FROM filefaults");
+        while (q.next())
+            m.faults.insert(q.text(0), q.text(1));
+    }
+    {
+        machine::Query q("SELECT path, attrs FROM fileattrs");
+        while (q.next())
+            m.attrs.insert(q.text(0), DWORD(q.integer(1)));
+    }
+    m.generation = generation;
+    m.folder = folder;
+}
+
+QString faultOf(const QString &path)
+{
+    Marks &m = marks();
+    QMutexLocker g(&m.mutex);
+    return m.faults.isEmpty() ? QString() : m.faults.value(path);
+}
+
+DWORD markedAttrs(const QString &path)
+{
+    Marks &m = marks();
+    QMutexLocker g(&m.mutex);
+    return m.attrs.isEmpty() ? 0 : m.attrs.value(path);
+}
+
+// ---- paths and errors ----
+
+QString toHost(LPCWSTR path)
+{
+    QString p = hostPath(fromWide(path));
+    if (p.size() > 1 && p.endsWith(QLatin1Char('/')))
+        p.chop(1);
+    return QDir::cleanPath(p);
+}
+
+QByteArray encoded(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
+DWORD errorOf(int err, bool pathParentMissing = false)
+{
+    switch (err) {
+    case ENOENT:
+        return pathParentMissing ? ERROR_PATH_NOT_FOUND : ERROR_FILE_NOT_FOUND;
+    case ENOTDIR:
+        return ERROR_PATH_NOT_FOUND;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case EROFS:
+        return ERROR_ACCESS_DENIED;
+    case EEXIST:
+        return ERROR_ALREADY_EXISTS;
+    case ENOSPC:
+    case EDQUOT:
+        return ERROR_DISK_FULL;
+    case ENOTEMPTY:
+        return ERROR_DIR_NOT_EMPTY;
+    case EBUSY:
+    case ETXTBSY:
+        return ERROR_SHARING_VIOLATION;
+    case EXDEV:
+        return ERROR_NOT_SAME_DEVICE;
+    case ENAMETOOLONG:
+        return ERROR_INVALID_NAME;
+    default:
+        return ERROR_ACCESS_DENIED;
+    }
+}
+
+bool parentExists(const QString &path)
+{
+    return QFileInfo(QFileInfo(path).absolutePath()).isDir();
+}
+
+BOOL fail(DWORD code)
+{
+    SetLastError(code);
+    return FALSE;
+}
+
+FILETIME toFileTime(qint64 seconds, qint64 nanoseconds)
+{
+    const quint64 ticks = quint64(seconds + 11644473600LL) * 10000000ULL + quint64(nanoseconds / 100);
+    return FILETIME{DWORD(ticks & 0xffffffffu), DWORD(ticks >> 32)};
+}
+
+struct Entry
+{
+    DWORD attributes = 0;
+    quint64 size = 0;
+    FILETIME created{}, accessed{}, written{};
+    DWORD reparseTag = 0;
+};
+
+// What Windows would report for a host path, without following a link. False when absent.
+bool describe(int dirfd, const QByteArray &name, const QString &fullPath, Entry *e)
+{
+    struct statx st;
+    if (::statx(dirfd, name.constData(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &st) != 0)
+        return false;
+    DWORD attrs = 0;
+    if (S_ISLNK(st.stx_mode)) {
+        attrs |= FILE_ATTRIBUTE_REPARSE_POINT;
+        e->reparseTag = IO_REPARSE_TAG_SYMLINK;
+        struct stat target;
+        if (::fstatat(dirfd, name.constData(), &target, 0) == 0 && S_ISDIR(target.st_mode))
+            attrs |= FILE_ATTRIBUTE_DIRECTORY;
+        e->size = 0;
+    } else if (S_ISDIR(st.stx_mode)) {
+        attrs |= FILE_ATTRIBUTE_DIRECTORY;
+        e->size = 0;
+    } else {
+        attrs |= FILE_ATTRIBUTE_ARCHIVE;
+        e->size = st.stx_size;
+    }
+    if (!(st.stx_mode & 0222) && !S_ISLNK(st.stx_mode))
+        attrs |= FILE_ATTRIBUTE_READONLY;
+    attrs |= markedAttrs(fullPath);
+    e->attributes = attrs;
+    e->written = toFileTime(st.stx_mtime.tv_sec, st.stx_mtime.tv_nsec);
+    e->accessed = toFileTime(st.stx_atime.tv_sec, st.stx_atime.tv_nsec);
+    if (st.stx_mask & STATX_BTIME)
+        e->created = toFileTime(st.stx_btime.tv_sec, st.stx_btime.tv_nsec);
+    else
+        e->created = toFileTime(st.stx_ctime.tv_sec, st.stx_ctime.tv_nsec);
+    return true;
+}
+
+bool describePath(const QString &path, Entry *e)
+{
+    if (faultOf(path) == QLatin1String("vanish"))
+        return false;
+    return describe(AT_FDCWD, encoded(path), path, e);
+}
+
+// ---- wildcards ----
+
+bool matchesMask(const QString &name, const QString &mask)
+{
+    if (mask == QLatin1String("*") || mask == QLatin1String("*.*"))
+        return true;
+    // '*' and '?' as Windows takes them, case-insensitive.
+    const QString n = name.toUpper(), m = mask.toUpper();
+    qsizetype ni = 0, mi = 0, star = -1, mark = 0;
+    while (ni < n.size()) {
+        if (mi < m.size() && (m.at(mi) == QLatin1Char('?') || m.at(mi) == n.at(ni))) {
+            ++ni;
+            ++mi;
+        } else if (mi < m.size() && m.at(mi) == QLatin1Char('*')) {
+            star = mi++;
+            mark = ni;
+        } else if (star >= 0) {
+            mi = star + 1;
+            ni = ++mark;
+        } else {
+            return false;
+        }
+    }
+    while (mi < m.size() && m.at(mi) == QLatin1Char('*'))
+        ++mi;
+    // "name.*" also matches "name" without an extension, as on Windows.
+    if (mi + 2 == m.size() && m.mid(mi) == QLatin1String(".*"))
+        return true;
+    return mi == m.size();
+}
+
+// ---- find handles ----
+
+struct FindObject : handles::Object
+{
+    int dirfd = -1;
+    QString folder;
+    QVector<QPair<QString, QByteArray>> names; // shown name, host bytes; "." and ".." first where they belong
+    int next = 0;
+    ~FindObject() override
+    {
+        if (dirfd >= 0)
+            ::close(dirfd);
+    }
+};
+
+bool fillFindData(FindObject &f, LPWIN32_FIND_DATAW data)
+{
+    while (f.next < f.names.size()) {
+        const auto &entry = f.names.at(f.next++);
+        const QString full =
+            entry.second == "." || entry.second == ".."
+                ? f.folder
+                : (f.folder == QLatin1String("/") ? QString() : f.folder) + QLatin1Char('/') + entry.first;
+        if (faultOf(full) == QLatin1String("vanish"))
+            continue;
+        Entry e;
+        if (!describe(f.dirfd, entry.second, full, &e))
+            continue; // gone since the folder was read
+        std::memset(data, 0, sizeof(*data));
+        data->dwFileAttributes = e.attributes;
+        data->ftCreationTime = e.created;
+        data->ftLastAccessTime = e.accessed;
+        data->ftLastWriteTime = e.written;
+        data->nFileSizeHigh = DWORD(e.size >> 32);
+        data->nFileSizeLow = DWORD(e.size & 0xffffffffu);
+        data->dwReserved0 = (e.attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? e.reparseTag : 0;
+        copyToWide(entry.first, data->cFileName, MAX_PATH);
+        return true;
+    }
+    return false;
+}
+
+bool isDriveRoot(const QString &folder)
+{
+    QString rest;
+    const QChar letter = drivemap::letterOfHostPath(folder, &rest);
+    return !letter.isNull() && rest.isEmpty();
+}
+
+// ---- open files ----
+
+struct FileObject : handles::Object
+{
+    int fd = -1;
+    QString path;
+    DWORD access = 0;
+    ~FileObject() override
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+std::shared_ptr<FileObject> fileOf(HANDLE h)
+{
+    auto f = handles::getAs<FileObject>(h);
+    if (!f)
+        SetLastError(ERROR_INVALID_HANDLE);
+    return f;
+}
+
+} // namespace
+
+namespace filefaults {
+
+std::function<HANDLE(const QString &, DWORD, DWORD)> &devicePathHook()
+{
+    static std::function<HANDLE(const QString &, DWORD, DWORD)> hook;
+    return hook;
+}
+
+void setFault(const QString &path, const QString &fault)
+{
+    {
+        machine::Lock lock;
+        if (fault.isEmpty()) {
+            machine::Query q("DELETE FROM filefaults WHERE path=?");
+            q.bind(1, QDir::cleanPath(path)).exec();
+        } else {
+            machine::Query q("INSERT OR REPLACE INTO filefaults(path, fault) VALUES(?, ?)");
+            q.bind(1, QDir::cleanPath(path)).bind(2, fault).exec();
+        }
+    }
+    machine::bumpGeneration();
+}
+
+void setMarks(const QString &path, DWORD attributes)
+{
+    {
+        machine::Lock lock;
+        machine::Query q("INSERT OR REPLACE INTO fileattrs(path, attrs) VALUES(?, ?)");
+        q.bind(1, QDir::cleanPath(path)).bind(2, qint64(attributes)).exec();
+    }
+    machine::bumpGeneration();
+}
+
+QString fault(const QString &path)
+{
+    refreshMarks();
+    return faultOf(QDir::cleanPath(path));
+}
+
+} // namespace filefaults
+
+HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData)
+{
+    if (!lpFileName || !lpFindFileData) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+    }
+    refreshMarks();
+    QString pattern = hostPath(fromWide(lpFileName));
+    const qsizetype slash = pattern.lastIndexOf(QLatin1Char('/'));
+    QString folder = slash < 0 ? QDir::currentPath() : pattern.left(slash);
+    if (folder.isEmpty())
+        folder = QStringLiteral("/");
+    folder = QDir::cleanPath(folder);
+    const QString mask = slash < 0 ? pattern : pattern.mid(slash + 1);
+    if (mask.isEmpty()) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    const QString folderFault = faultOf(folder);
+    if (folderFault == QLatin1String("vanish")) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    const bool wildcard = mask.contains(QLatin1Char('*')) || mask.contains(QLatin1Char('?'));
+    if (folderFault == QLatin1String("unreadable") && wildcard) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    auto find = std::make_shared<FindObject>();
+    find->folder = folder;
+    find->dirfd = ::open(encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (find->dirfd < 0) {
+        SetLastError(errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : errorOf(errno));
+        return INVALID_HANDLE_VALUE;
+    }
+    if (!wildcard) {
+        // A single name: that entry, as it is spelled on disk (names match whatever their case).
+        QByteArray bytes = QFile::encodeName(mask);
+        QString shown = mask;
+        struct stat st;
+        if (::fstatat(find->dirfd, bytes.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            bytes.clear();
+            const int dupfd = ::dup(find->dirfd);
+            if (DIR *dir = dupfd >= 0 ? ::fdopendir(dupfd) : nullptr) {
+                while (struct dirent *d = ::readdir(dir)) {
+                    const QString name = QFile::decodeName(d->d_name);
+                    if (name.compare(mask, Qt::CaseInsensitive) == 0) {
+                        bytes = QByteArray(d->d_name);
+                        shown = name;
+                        break;
+                    }
+                }
+                ::closedir(dir);
+            } else if (dupfd >= 0) {
+                ::close(dupfd);
+            }
+            if (bytes.isEmpty()) {
+                SetLastError(ERROR_FILE_NOT_FOUND);
+                return INVALID_HANDLE_VALUE;
+            }
+        }
+        find->names.append({shown, bytes});
+    } else {
+        const int dupfd = ::dup(find->dirfd);
+        DIR *dir = dupfd >= 0 ? ::fdopendir(dupfd) : nullptr;
+        if (!dir) {
+            if (dupfd >= 0)
+                ::close(dupfd);
+            SetLastError(errorOf(errno));
+            return INVALID_HANDLE_VALUE;
+        }
+        QVector<QPair<QString, QByteArray>> entries;
+        QVector<QString> keys;
+        while (struct dirent *d = ::readdir(dir)) {
+            const QByteArray bytes(d->d_name);
+            if (bytes == "." || bytes == "..")
+                continue;
+            const QString name = QFile::decodeName(bytes);
+            if (!matchesMask(name, mask))
+                continue;
+            entries.append({name, bytes});
+        }
+        ::closedir(dir);
+        // NTFS keeps names in the order of their upper-case forms.
+        QVector<int> order(entries.size());
+        keys.resize(entries.size());
+        for (int i = 0; i < entries.size(); ++i) {
+            order[i] = i;
+            keys[i] = entries.at(i).first.toUpper();
+        }
+        std::sort(order.begin(), order.end(), [&](int a, int b) { return keys.at(a) < keys.at(b); });
+        if (!isDriveRoot(folder)) {
+            if (matchesMask(QStringLiteral("."), mask))
+                find->names.append({QStringLiteral("."), QByteArray(".")});
+            if (matchesMask(QStringLiteral(".."), mask))
+                find->names.append({QStringLiteral(".."), QByteArray("..")});
+        }
+        find->names.reserve(find->names.size() + entries.size());
+        for (int i : order)
+            find->names.append(entries.at(i));
+    }
+    if (!fillFindData(*find, lpFindFileData)) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    return handles::add(find);
+}
+
+BOOL FindNextFileW(HANDLE hFindFile, LPWIN32_FIND_DATAW lpFindFileData)
+{
+    auto find = handles::getAs<FindObject>(hFindFile);
+    if (!find || !lpFindFileData)
+        return fail(ERROR_INVALID_HANDLE);
+    if (!fillFindData(*find, lpFindFileData))
+        return fail(ERROR_NO_MORE_FILES);
+    return TRUE;
+}
+
+BOOL FindClose(HANDLE hFindFile)
+{
+    if (!handles::getAs<FindObject>(hFindFile))
+        return fail(ERROR_INVALID_HANDLE);
+    handles::close(hFindFile);
+    return TRUE;
+}
+
+DWORD GetFileAttributesW(LPCWSTR lpFileName)
+{
+    if (!lpFileName) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    refreshMarks();
+    const QString path = toHost(lpFileName);
+    Entry e;
+    if (!describePath(path, &e)) {
+        SetLastError(parentExists(path) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    return e.attributes;
+}
+
+BOOL GetFileAttributesExW(LPCWSTR lpFileName, GET_FILEEX_INFO_LEVELS fInfoLevelId, LPVOID lpFileInformation)
+{
+    if (!lpFileName || !lpFileInformation || fInfoLevelId != GetFileExInfoStandard)
+        return fail(ERROR_INVALID_PARAMETER);
+    refreshMarks();
+    const QString path = toHost(lpFileName);
+    Entry e;
+    if (!describePath(path, &e))
+        return fail(parentExists(path) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+    auto *info = static_cast<WIN32_FILE_ATTRIBUTE_DATA *>(lpFileInformation);
+    info->dwFileAttributes = e.attributes;
+    info->ftCreationTime = e.created;
+    info->ftLastAccessTime = e.accessed;
+    info->ftLastWriteTime = e.written;
+    info->nFileSizeHigh = DWORD(e.size >> 32);
+    info->nFileSizeLow = DWORD(e.size & 0xffffffffu);
+    return TRUE;
+}
+
+BOOL SetFileAttributesW(LPCWSTR lpFileName, DWORD dwFileAttributes)
+{
+    if (!lpFileName)
+        return fail(ERROR_INVALID_PARAMETER);
+    refreshMarks();
+    const QString path = toHost(lpFileName);
+    struct stat st;
+    if (faultOf(path) == QLatin1String("vanish") || ::lstat(encoded(path).constData(), &st) != 0)
+        return fail(parentExists(path) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+    if (!S_ISLNK(st.st_mode)) {
+        // Read-only is the file's write permission; the other marks live in the machine.
+        mode_t mode = st.st_mode & 07777;
+        if (dwFileAttributes & FILE_ATTRIBUTE_READONLY)
+            mode &= ~mode_t(0222);
+        else if (!(mode & 0222))
+            mode |= 0200;
+        if (::chmod(encoded(path).constData(), mode) != 0)
+            return fail(errorOf(errno));
+    }
+    const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_TEMPORARY |
+                       FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const DWORD before = markedAttrs(path);
+    // Compression, encryption and sparseness are not attributes one sets this way; keep their marks.
+    const DWORD fixed = before & (FILE_ATTRIBUTE_COMPRESSED | FILE_ATTRIBUTE_ENCRYPTED | FILE_ATTRIBUTE_SPARSE_FILE);
+    const DWORD after = fixed | (dwFileAttributes & kept);
+    if (after != before)
+        filefaults::setMarks(path, after);
+    return TRUE;
+}
+
+HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD, LPSECURITY_ATTRIBUTES, DWORD dwCreationDisposition,
+                   DWORD dwFlagsAndAttributes, HANDLE)
+{
+    if (!lpFileName) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+    }
+    const QString raw = fromWide(lpFileName);
+    if (raw.startsWith(QLatin1String("\\\\.\\")) || raw.startsWith(QLatin1String("//./"))) {
+        // Devices and raw volumes: only what a module of the stand-in offers; never a host device.
+        auto &hook = filefaults::devicePathHook();
+        if (hook)
+            return hook(raw, dwDesiredAccess, dwFlagsAndAttributes);
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    refreshMarks();
+    const QString path = toHost(lpFileName);
+    const QString fault = faultOf(path);
+    const bool wantsWrite = dwDesiredAccess & (GENERIC_WRITE | GENERIC_ALL | DELETE | 0x0002 | 0x0004);
+    auto failed = [](DWORD code) {
+        SetLastError(code);
+        return INVALID_HANDLE_VALUE;
+    };
+    if (fault == QLatin1String("vanish") && dwCreationDisposition != CREATE_NEW &&
+        dwCreationDisposition != CREATE_ALWAYS && dwCreationDisposition != OPEN_ALWAYS)
+        return failed(ERROR_FILE_NOT_FOUND);
+    if (fault == QLatin1String("locked") &&
+        (wantsWrite || dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == TRUNCATE_EXISTING))
+        return failed(ERROR_SHARING_VIOLATION);
+    if (fault == QLatin1String("unreadable"))
+        return failed(ERROR_ACCESS_DENIED);
+
+    struct stat st;
+    const bool exists = ::stat(encoded(path).constData(), &st) == 0;
+    if (exists && S_ISDIR(st.st_mode)) {
+        // Folders open only for their own information, with backup semantics.
+        if (!(dwFlagsAndAttributes & FILE_FLAG_BACKUP_SEMANTICS))
+            return failed(ERROR_ACCESS_DENIED);
+        auto f = std::make_shared<FileObject>();
+        f->fd = ::open(encoded(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (f->fd < 0)
+            return failed(errorOf(errno));
+        f->path = path;
+        f->access = dwDesiredAccess;
+        return handles::add(f);
+    }
+    if (exists && !(st.st_mode & 0222) && wantsWrite)
+        return failed(ERROR_ACCESS_DENIED); // Windows refuses to write a read-only file
+
+    int flags = O_CLOEXEC;
+    const bool reads = dwDesiredAccess & (GENERIC_READ | GENERIC_ALL | 0x0001);
+    const bool writes = dwDesiredAccess & (GENERIC_WRITE | GENERIC_ALL | 0x0002 | 0x0004);
+    flags |= writes ? (reads ? O_RDWR : O_WRONLY) : O_RDONLY;
+    switch (dwCreationDisposition) {
+    case CREATE_NEW:
+        if (exists)
+            return failed(ERROR_FILE_EXISTS);
+        flags |= O_CREAT | O_EXCL;
+        break;
+    case CREATE_ALWAYS:
+        flags |= O_CREAT | O_TRUNC;
+        break;
+    case OPEN_EXISTING:
+        if (!exists)
+            return failed(parentExists(path) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+        break;
+    case OPEN_ALWAYS:
+        flags |= O_CREAT;
+        break;
+    case TRUNCATE_EXISTING:
+        if (!exists)
+            return failed(ERROR_FILE_NOT_FOUND);
+        if (!writes)
+            return failed(ERROR_INVALID_PARAMETER);
+        flags |= O_TRUNC;
+        break;
+    default:
+        return failed(ERROR_INVALID_PARAMETER);
+    }
+    if (dwFlagsAndAttributes & FILE_FLAG_WRITE_THROUGH)
+        flags |= O_DSYNC;
+    const int fd = ::open(encoded(path).constData(), flags, 0666);
+    if (fd < 0)
+        return failed(errorOf(errno, !parentExists(path)));
+    auto f = std::make_shared<FileObject>();
+    f->fd = fd;
+    f->path = path;
+    f->access = dwDesiredAccess;
+    if (exists && (dwCreationDisposition == OPEN_ALWAYS || dwCreationDisposition == CREATE_ALWAYS))
+        SetLastError(ERROR_ALREADY_EXISTS);
+    else
+        SetLastError(ERROR_SUCCESS);
+    return handles::add(f);
+}
+
+BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead, LPOVERLAPPED)
+{
+    auto f = fileOf(hFile);
+    if (!f)
+        return FALSE;
+    if (lpNumberOfBytesRead)
+        *lpNumberOfBytesRead = 0;
+    DWORD done = 0;
+    while (done < nNumberOfBytesToRead) {
+        const ssize_t n = ::read(f->fd, static_cast<char *>(lpBuffer) + done, nNumberOfBytesToRead - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return fail(errorOf(errno));
+        }
+        if (n == 0)
+            break;
+        done += DWORD(n);
+    }
+    if (lpNumberOfBytesRead)
+        *lpNumberOfBytesRead = done;
+    return TRUE;
+}
+
+BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
+               LPOVERLAPPED)
+{
+    auto f = fileOf(hFile);
+    if (!f)
+        return FALSE;
+    if (lpNumberOfBytesWritten)
+        *lpNumberOfBytesWritten = 0;
+    if (filefaults::fault(f->path) == QLatin1String("diskfull"))
+        return fail(ERROR_DISK_FULL);
+    DWORD done = 0;
+    while (done < nNumberOfBytesToWrite) {
+        const ssize_t n = ::write(f->fd, static_cast<const char *>(lpBuffer) + done, nNumberOfBytesToWrite - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            if (lpNumberOfBytesWritten)
+                *lpNumberOfBytesWritten = done;
+            return fail(errorOf(errno));
+        }
+        done += DWORD(n);
+    }
+    if (lpNumberOfBytesWritten)
+        *lpNumberOfBytesWritten = done;
+    return TRUE;
+}
+
+BOOL SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove, PLARGE_INTEGER lpNewFilePointer, DWORD dwMoveMethod)
+{
+    auto f = fileOf(hFile);
+    if (!f)
+        return FALSE;
+    const int whence = dwMoveMethod == FILE_BEGIN ? SEEK_SET : dwMoveMethod == FILE_CURRENT ? SEEK_CUR : SEEK_END;
+    if (dwMoveMethod > FILE_END)
+        return fail(ERROR_INVALID_PARAMETER);
+    const off_t pos = ::lseek(f->fd, off_t(liDistanceToMove.QuadPart), whence);
+    if (pos < 0)
+        return fail(ERROR_NEGATIVE_SEEK);
+    if (lpNewFilePointer)
+        lpNewFilePointer->QuadPart = pos;
+    return TRUE;
+}
+
+BOOL SetEndOfFile(HANDLE hFile)
+{
+    auto f = fileOf(hFile);
+    if (!f)
+        return FALSE;
+    const off_t pos = ::lseek(f->fd, 0, SEEK_CUR);
+    if (pos < 0 || ::ftruncate(f->fd, pos) != 0)
+        return fail(errorOf(errno));
+    return TRUE;
+}
+
+BOOL FlushFileBuffers(HANDLE hFile)
+{
+    auto f = fileOf(hFile);
+    if (!f)
+        return FALSE;
+    if (::fsync(f->fd) != 0 && errno != EINVAL)
+        return fail(errorOf(errno));
+    return TRUE;
+}
+
+BOOL GetFileSizeEx(HANDLE hFile, PLARGE_INTEGER lpFileSize)
+{
+    auto f = fileOf(hFile);
+    if (!f || !lpFileSize)
+        return f ? fail(ERROR_INVALID_PARAMETER) : FALSE;
+    struct stat st;
+    if (::fstat(f->fd, &st) != 0)
+        return fail(errorOf(errno));
+    lpFileSize->QuadPart = st.st_size;
+    return TRUE;
+}
+
+BOOL DeleteFileW(LPCWSTR lpFileName)
+{
+    if (!lpFileName)
+        return fail(ERROR_INVALID_PARAMETER);
+    refreshMarks();
+    const QString path = toHost(lpFileName);
+    const QString fault = faultOf(path);
+    if (fault == QLatin1String("vanish"))
+        return fail(ERROR_FILE_NOT_FOUND);
+    if (fault == QLatin1String("locked"))
+        return fail(ERROR_SHARING_VIOLATION);
+    struct stat st;
+    if (::lstat(encoded(path).constData(), &st) != 0)
+        return fail(parentExists(path) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+    if (S_ISDIR(st.st_mode))
+        return fail(ERROR_ACCESS_DENIED);
+    if (!S_ISLNK(st.st_mode) && !(st.st_mode & 0222))
+        return fail(ERROR_ACCESS_DENIED); // read-only files are not deleted
+    if (::unlink(encoded(path).constData()) != 0)
+        return fail(errorOf(errno));
+    return TRUE;
+}
+
+BOOL MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD dwFlags)
+{
+    if (!lpExistingFileName || !lpNewFileName)
+        return fail(ERROR_INVALID_PARAMETER);
+    refreshMarks();
+    const QString from = toHost(lpExistingFileName);
+    const QString to = toHost(lpNewFileName);
+    const QString fault = faultOf(from);
+    if (fault == QLatin1String("vanish"))
+        return fail(ERROR_FILE_NOT_FOUND);
+    if (fault == QLatin1String("locked") || faultOf(to) == QLatin1String("locked"))
+        return fail(ERROR_SHARING_VIOLATION);
+    struct stat st;
+    if (::lstat(encoded(from).constData(), &st) != 0)
+        return fail(parentExists(from) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+    struct stat target;
+    const bool targetExists = ::lstat(encoded(to).constData(), &target) == 0;
+    // Renaming a name to another spelling of itself is allowed, as on a case-insensitive volume.
+    const bool sameFile = targetExists && target.st_ino == st.st_ino && target.st_dev == st.st_dev;
+    if (targetExists && !sameFile) {
+        if (!(dwFlags & MOVEFILE_REPLACE_EXISTING) || S_ISDIR(target.st_mode))
+            return fail(ERROR_ALREADY_EXISTS);
+        if (!(target.st_mode & 0222))
+            return fail(ERROR_ACCESS_DENIED);
+    }
+    if (!parentExists(to))
+        return fail(ERROR_PATH_NOT_FOUND);
+    if (::rename(encoded(from).constData(), encoded(to).constData()) != 0)
+        return fail(errorOf(errno));
+    return TRUE;
+}
+
+BOOL MoveFileW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName)
+{
+    return MoveFileExW(lpExistingFileName, lpNewFileName, 0);
+}
+
+BOOL CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES)
+{
+    if (!lpPathName)
+        return fail(ERROR_INVALID_PARAMETER);
+    const QString path = toHost(lpPathName);
+    if (::mkdir(encoded(path).constData(), 0777) != 0)
+        return fail(errno == ENOENT ? ERROR_PATH_NOT_FOUND : errorOf(errno));
+    return TRUE;
+}
+
+BOOL RemoveDirectoryW(LPCWSTR lpPathName)
+{
+    if (!lpPathName)
+        return fail(ERROR_INVALID_PARAMETER);
+    refreshMarks();
+    const QString path = toHost(lpPathName);
+    const QString fault = faultOf(path);
+    if (fault == QLatin1String("vanish"))
+        return fail(ERROR_FILE_NOT_FOUND);
+    if (fault == QLatin1String("locked"))
+        return fail(ERROR_SHARING_VIOLATION);
+    struct stat st;
+    if (::lstat(encoded(path).constData(), &st) != 0)
+        return fail(parentExists(path) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+    if (S_ISLNK(st.st_mode)) {
+        // A link to a folder goes as the link, never through it.
+        struct stat target;
+        if (::stat(encoded(path).constData(), &target) != 0 || !S_ISDIR(target.st_mode))
+            return fail(ERROR_DIRECTORY);
+        if (::unlink(encoded(path).constData()) != 0)
+            return fail(errorOf(errno));
+        return TRUE;
+    }
+    if (!S_ISDIR(st.st_mode))
+        return fail(ERROR_DIRECTORY);
+    if (::rmdir(encoded(path).constData()) != 0)
+        return fail(errorOf(errno));
+    return TRUE;
+}
+
+BOOL PathFileExistsW(LPCWSTR pszPath)
+{
+    if (!pszPath)
+        return FALSE;
+    refreshMarks();
+    const QString path = toHost(pszPath);
+    if (faultOf(path) == QLatin1String("vanish"))
+        return fail(ERROR_FILE_NOT_FOUND);
+    struct stat st;
+    if (::lstat(encoded(path).constData(), &st) != 0)
+        return fail(ERROR_FILE_NOT_FOUND);
+    return TRUE;
+}
+
+DWORD GetFullPathNameW(LPCWSTR lpFileName, DWORD nBufferLength, LPWSTR lpBuffer, LPWSTR *lpFilePart)
+{
+    if (!lpFileName || !*lpFileName) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    const QString text = fromWide(lpFileName);
+    // Windows paths keep their form; host paths become absolute host paths.
+    const bool windowsForm = text.size() >= 2 && text.at(1) == QLatin1Char(':');
+    const QString full = windowsForm ? text : QDir::cleanPath(QDir::current().absoluteFilePath(text));
+    const DWORD needed = DWORD(full.size()) + 1;
+    if (!lpBuffer || nBufferLength < needed)
+        return needed;
+    copyToWide(full, lpBuffer, nBufferLength);
+    if (lpFilePart) {
+        const qsizetype cut = qMax(full.lastIndexOf(QLatin1Char('/')), full.lastIndexOf(QLatin1Char('\\')));
+        *lpFilePart = cut + 1 < full.size() ? lpBuffer + cut + 1 : nullptr;
+    }
+    return needed - 1;
+}

@@ -1,0 +1,264 @@
+// Files and folders as the modules rely on Windows to show them.
+#include "linux/machine.h"
+#include "testmachine.h"
+#include "win32.h"
+
+#include <QtTest>
+#include <sys/stat.h>
+
+namespace {
+
+struct Found
+{
+    QString name;
+    DWORD attributes;
+    quint64 size;
+    FILETIME written;
+    DWORD reserved0;
+};
+
+QList<Found> list(const QString &pattern, DWORD *error = nullptr)
+{
+    QList<Found> out;
+    WIN32_FIND_DATAW data;
+    HANDLE h = FindFirstFileW(wstr(pattern), &data);
+    if (h == INVALID_HANDLE_VALUE) {
+        if (error)
+            *error = GetLastError();
+        return out;
+    }
+    do {
+        out.append(Found{fromWide(data.cFileName), data.dwFileAttributes,
+                         (quint64(data.nFileSizeHigh) << 32) | data.nFileSizeLow, data.ftLastWriteTime,
+                         data.dwReserved0});
+    } while (FindNextFileW(h, &data));
+    const DWORD last = GetLastError();
+    FindClose(h);
+    if (error)
+        *error = last;
+    return out;
+}
+
+QStringList names(const QList<Found> &found)
+{
+    QStringList out;
+    for (const Found &f : found)
+        out << f.name;
+    return out;
+}
+
+void write(const QString &path, const QByteArray &data = QByteArray("x"))
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(data);
+}
+
+} // namespace
+
+class TestFiles : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m.reset(new TestMachine);
+        dir.reset(new QTemporaryDir);
+        root = dir->path();
+    }
+    void cleanup()
+    {
+        dir.reset();
+        m.reset();
+    }
+
+    void listingOrderAndAttributes()
+    {
+        for (const char *n : {"b.txt", "A.TXT", "_x", "c"})
+            write(root + QLatin1Char('/') + QLatin1String(n), QByteArray(int(strlen(n)) * 100, 'z'));
+        QDir(root).mkdir(QStringLiteral("Sub"));
+        DWORD error = 0;
+        const QList<Found> found = list(root + QStringLiteral("\\*"), &error);
+        QCOMPARE(error, DWORD(ERROR_NO_MORE_FILES));
+        QCOMPARE(names(found), (QStringList{".", "..", "A.TXT", "b.txt", "c", "Sub", "_x"}));
+        QVERIFY(found.at(0).attributes & FILE_ATTRIBUTE_DIRECTORY);
+        QCOMPARE(found.at(2).attributes, DWORD(FILE_ATTRIBUTE_ARCHIVE));
+        QCOMPARE(found.at(2).size, quint64(500));
+        QCOMPARE(found.at(5).attributes, DWORD(FILE_ATTRIBUTE_DIRECTORY));
+        QCOMPARE(found.at(5).size, quint64(0));
+        const QDateTime modified = QFileInfo(root + QStringLiteral("/b.txt")).lastModified().toUTC();
+        QCOMPARE(fileTimeToDateTime(found.at(3).written).toMSecsSinceEpoch(), modified.toMSecsSinceEpoch());
+
+        QCOMPARE(names(list(root + QStringLiteral("/*.txt"))), (QStringList{"A.TXT", "b.txt"}));
+        QCOMPARE(names(list(root + QStringLiteral("/B.TXT"))), QStringList{"b.txt"}); // spelled as on disk
+        list(root + QStringLiteral("/none*"), &error);
+        QCOMPARE(error, DWORD(ERROR_FILE_NOT_FOUND));
+        list(root + QStringLiteral("/missing/*"), &error);
+        QCOMPARE(error, DWORD(ERROR_PATH_NOT_FOUND));
+    }
+
+    void driveRootHasNoDots()
+    {
+        machine::setSetting(QStringLiteral("drive.D"), root);
+        write(root + QStringLiteral("/f"));
+        QCOMPARE(names(list(QStringLiteral("D:\\*"))), QStringList{"f"});
+        QDir(root).mkdir(QStringLiteral("s"));
+        QCOMPARE(names(list(QStringLiteral("D:\\s\\*"))), (QStringList{".", ".."}));
+    }
+
+    void linksAreReportedNotFollowed()
+    {
+        QDir(root).mkdir(QStringLiteral("real"));
+        write(root + QStringLiteral("/real/inside"));
+        QVERIFY(QFile::link(root + QStringLiteral("/real"), root + QStringLiteral("/dirlink")));
+        QVERIFY(QFile::link(root + QStringLiteral("/real/inside"), root + QStringLiteral("/filelink")));
+        const QList<Found> found = list(root + QStringLiteral("/*"));
+        QCOMPARE(names(found), (QStringList{".", "..", "dirlink", "filelink", "real"}));
+        QCOMPARE(found.at(2).attributes, DWORD(FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY));
+        QCOMPARE(found.at(2).reserved0, DWORD(IO_REPARSE_TAG_SYMLINK));
+        QCOMPARE(found.at(3).attributes, DWORD(FILE_ATTRIBUTE_REPARSE_POINT));
+        QCOMPARE(found.at(3).size, quint64(0));
+        // Removing the link to a folder removes the link, not what it points at.
+        QVERIFY(RemoveDirectoryW(wstr(root + QStringLiteral("/dirlink"))));
+        QVERIFY(QFile::exists(root + QStringLiteral("/real/inside")));
+        QVERIFY(DeleteFileW(wstr(root + QStringLiteral("/filelink"))));
+        QVERIFY(QFile::exists(root + QStringLiteral("/real/inside")));
+    }
+
+    void readOnlyFiles()
+    {
+        const QString path = root + QStringLiteral("/ro.txt");
+        write(path);
+        QVERIFY(SetFileAttributesW(wstr(path), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+        QCOMPARE(GetFileAttributesW(wstr(path)),
+                 DWORD(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+        QVERIFY(!DeleteFileW(wstr(path)));
+        QCOMPARE(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
+        QCOMPARE(CreateFileW(wstr(path), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+        QCOMPARE(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
+        HANDLE h = CreateFileW(wstr(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        QVERIFY(h != INVALID_HANDLE_VALUE);
+        CloseHandle(h);
+        QVERIFY(SetFileAttributesW(wstr(path), FILE_ATTRIBUTE_NORMAL));
+        QCOMPARE(GetFileAttributesW(wstr(path)), DWORD(FILE_ATTRIBUTE_ARCHIVE));
+        QVERIFY(DeleteFileW(wstr(path)));
+        QCOMPARE(GetFileAttributesW(wstr(path)), INVALID_FILE_ATTRIBUTES);
+        QCOMPARE(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
+    }
+
+    void injectedFaults_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("locked") << "locked";
+        QTest::newRow("unreadable") << "unreadable";
+        QTest::newRow("diskfull") << "diskfull";
+        QTest::newRow("vanish") << "vanish";
+    }
+
+    void injectedFaults()
+    {
+        QFETCH(QString, fault);
+        QDir(root).mkdir(QStringLiteral("folder"));
+        const QString file = root + QStringLiteral("/folder/f.bin");
+        write(file, QByteArray(10, 'a'));
+        m->injectFileFault(fault == QLatin1String("unreadable") ? root + QStringLiteral("/folder") : file, fault);
+
+        DWORD error = 0;
+        const QStringList listed = names(list(root + QStringLiteral("/folder/*"), &error));
+        if (fault == QLatin1String("unreadable")) {
+            QVERIFY(listed.isEmpty());
+            QCOMPARE(error, DWORD(ERROR_ACCESS_DENIED));
+            return;
+        }
+        QCOMPARE(listed.contains(QStringLiteral("f.bin")), fault != QLatin1String("vanish"));
+
+        HANDLE h = CreateFileW(wstr(file), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_WRITE_THROUGH, nullptr);
+        if (fault == QLatin1String("diskfull")) {
+            QVERIFY(h != INVALID_HANDLE_VALUE);
+            DWORD written = 1;
+            QVERIFY(!WriteFile(h, "abc", 3, &written, nullptr));
+            QCOMPARE(GetLastError(), DWORD(ERROR_DISK_FULL));
+            QCOMPARE(written, DWORD(0));
+            CloseHandle(h);
+            return;
+        }
+        QCOMPARE(h, INVALID_HANDLE_VALUE);
+        const DWORD expected = fault == QLatin1String("locked") ? ERROR_SHARING_VIOLATION : ERROR_FILE_NOT_FOUND;
+        QCOMPARE(GetLastError(), expected);
+        QVERIFY(!DeleteFileW(wstr(file)));
+        QCOMPARE(GetLastError(), expected);
+        QVERIFY(!MoveFileW(wstr(file), wstr(root + QStringLiteral("/moved"))));
+        QVERIFY(QFile::exists(file));
+        m->injectFileFault(file, QString());
+        QVERIFY(DeleteFileW(wstr(file)));
+    }
+
+    void writeReadSeekAndMove()
+    {
+        const QString path = root + QStringLiteral("/data.bin");
+        HANDLE h = CreateFileW(wstr(path), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+        QVERIFY(h != INVALID_HANDLE_VALUE);
+        DWORD n = 0;
+        QVERIFY(WriteFile(h, "0123456789", 10, &n, nullptr));
+        QCOMPARE(n, DWORD(10));
+        LARGE_INTEGER to, at;
+        to.QuadPart = 4;
+        QVERIFY(SetFilePointerEx(h, to, &at, FILE_BEGIN));
+        QCOMPARE(at.QuadPart, 4LL);
+        QVERIFY(WriteFile(h, "xy", 2, &n, nullptr));
+        to.QuadPart = 0;
+        QVERIFY(SetFilePointerEx(h, to, nullptr, FILE_BEGIN));
+        char buf[16] = {};
+        QVERIFY(ReadFile(h, buf, 16, &n, nullptr));
+        QCOMPARE(QByteArray(buf, int(n)), QByteArray("0123xy6789"));
+        LARGE_INTEGER size;
+        QVERIFY(GetFileSizeEx(h, &size));
+        QCOMPARE(size.QuadPart, 10LL);
+        QVERIFY(CloseHandle(h));
+        QCOMPARE(CreateFileW(wstr(path), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr), INVALID_HANDLE_VALUE);
+        QCOMPARE(GetLastError(), DWORD(ERROR_FILE_EXISTS));
+
+        write(root + QStringLiteral("/other"));
+        QVERIFY(!MoveFileW(wstr(path), wstr(root + QStringLiteral("/other"))));
+        QCOMPARE(GetLastError(), DWORD(ERROR_ALREADY_EXISTS));
+        QVERIFY(MoveFileExW(wstr(path), wstr(root + QStringLiteral("/other")), MOVEFILE_REPLACE_EXISTING));
+        QVERIFY(MoveFileW(wstr(root + QStringLiteral("/other")), wstr(root + QStringLiteral("/renamed"))));
+        QVERIFY(PathFileExistsW(wstr(root + QStringLiteral("/renamed"))));
+        QVERIFY(!PathFileExistsW(wstr(root + QStringLiteral("/other"))));
+    }
+
+    void folders()
+    {
+        const QString sub = root + QStringLiteral("/made");
+        QVERIFY(CreateDirectoryW(wstr(sub), nullptr));
+        QVERIFY(!CreateDirectoryW(wstr(sub), nullptr));
+        QCOMPARE(GetLastError(), DWORD(ERROR_ALREADY_EXISTS));
+        QVERIFY(!CreateDirectoryW(wstr(root + QStringLiteral("/no/such")), nullptr));
+        QCOMPARE(GetLastError(), DWORD(ERROR_PATH_NOT_FOUND));
+        write(sub + QStringLiteral("/f"));
+        QVERIFY(!RemoveDirectoryW(wstr(sub)));
+        QCOMPARE(GetLastError(), DWORD(ERROR_DIR_NOT_EMPTY));
+        QVERIFY(!DeleteFileW(wstr(sub)));
+        QCOMPARE(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
+        QVERIFY(DeleteFileW(wstr(sub + QStringLiteral("/f"))));
+        QVERIFY(RemoveDirectoryW(wstr(sub)));
+        // A folder opens only with backup semantics.
+        QCOMPARE(CreateFileW(wstr(root), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+        HANDLE h =
+            CreateFileW(wstr(root), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        QVERIFY(h != INVALID_HANDLE_VALUE);
+        CloseHandle(h);
+        // Devices are never host devices.
+        QCOMPARE(CreateFileW(WSTR("\\\\.\\C:"), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+                 INVALID_HANDLE_VALUE);
+    }
+
+private:
+    std::unique_ptr<TestMachine> m;
+    std::unique_ptr<QTemporaryDir> dir;
+    QString root;
+};
+
+QTEST_GUILESS_MAIN(TestFiles)
+#include "tst_files.moc"
