@@ -234,16 +234,20 @@ void MainWindow::onOpenModule(int id)
     sideButton(p)->setChecked(true);
 }
 
+// The dialogs are made anew on every use and free themselves however they are closed: their Close button
+// frees them, and the close box or Escape does through WA_DeleteOnClose.
 void MainWindow::OnUpdate(bool)
 {
-    CheckUpdateDialog dialog(this);
-    dialog.exec();
+    auto *dialog = new CheckUpdateDialog(this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->exec();
 }
 
 void MainWindow::OnAbout(bool)
 {
-    AboutDialog dialog(this);
-    dialog.exec();
+    auto *dialog = new AboutDialog(this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->exec();
 }
 
 void MainWindow::OnCloseApp()

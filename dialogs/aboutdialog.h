@@ -1,7 +1,12 @@
-// Stands in until the dialog is built.
+// The About box: product name, the Windows generation it is made for, the installed version and a link
+// to the maker's web site.
 #pragma once
 
 #include <QDialog>
+
+namespace Ui {
+class AboutDialog;
+}
 
 class AboutDialog : public QDialog
 {
@@ -9,4 +14,11 @@ class AboutDialog : public QDialog
 
 public:
     explicit AboutDialog(QWidget *parent = nullptr);
+    ~AboutDialog() override;
+
+private slots:
+    void on_closeButton_clicked();
+
+private:
+    Ui::AboutDialog *ui;
 };

@@ -31,6 +31,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 
 // QString <-> WCHAR. WCHAR is UTF-16 on every host, so the conversions are copies at most.
 inline const WCHAR *wstr(const QString &s)
@@ -109,3 +110,14 @@ void startProgram(QProcess *process, const QString &program, const QStringList &
 // A path that the drive functions give ("X:\...") as a path the host's file functions take.
 // Identity on Windows; on other hosts the machine's drive map decides.
 QString hostPath(const QString &windowsPath);
+
+// The address a web request really goes to. Identity on Windows; on other hosts the machine's URL
+// overrides may send it elsewhere (tests answer from a local server).
+#ifdef _WIN32
+inline QUrl machineUrl(const QUrl &url)
+{
+    return url;
+}
+#else
+QUrl machineUrl(const QUrl &url);
+#endif

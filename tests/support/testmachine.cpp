@@ -44,6 +44,13 @@ void TestMachine::answerFolderBrowser(const QString &path)
     machine::pushAnswer(QStringLiteral("BrowseForFolder"), path);
 }
 
+void TestMachine::overrideUrl(const QString &prefix, const QString &target)
+{
+    machine::Lock lock;
+    machine::Query q("INSERT OR REPLACE INTO urloverrides(prefix, target) VALUES(?, ?)");
+    q.bind(1, prefix).bind(2, target).exec();
+}
+
 QStringList TestMachine::logged(const QString &kind) const
 {
     return machine::logged(kind);

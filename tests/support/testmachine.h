@@ -29,6 +29,9 @@ public:
     void markFileAttributes(const QString &path, unsigned attributes);
     void answerMessageBox(const QString &answer);
     void answerFolderBrowser(const QString &path);
+    // Web requests whose address starts with prefix go to target + the rest of the address instead
+    // ("http://www.example.com" -> "http://127.0.0.1:4711"); the longest matching prefix wins.
+    void overrideUrl(const QString &prefix, const QString &target);
     // What the stand-in recorded: "MessageBox", "PostMessage", "Start", ...
     QStringList logged(const QString &kind) const;
 
