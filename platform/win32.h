@@ -25,6 +25,7 @@
 #include "linux/w32volume.h"
 #include "linux/w32file.h"
 #include "linux/w32shellicon.h"
+#include "linux/w32shellexecute.h"
 #define WSTR(s) u##s
 #endif
 

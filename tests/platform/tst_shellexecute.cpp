@@ -1,0 +1,85 @@
+// ShellExecuteW of the stand-in: what it records, what it refuses, and that a machine that keeps the host
+// untouched opens nothing of the host (web addresses, documents, unknown programs are only recorded).
+#include "testmachine.h"
+#include "win32.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestShellExecute : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { m.reset(new TestMachine); }
+    void cleanup() { m.reset(); }
+
+    void records_data()
+    {
+        QTest::addColumn<QString>("verb");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("parameters");
+        QTest::addColumn<QString>("logged");
+        QTest::newRow("web page, default verb")
+            << QString() << "https://example.com/page.php" << QString() << "https://example.com/page.php";
+        QTest::newRow("program with parameters") << "open"
+                                                 << "C:\\Windows\\System32\\taskschd.msc"
+                                                 << "/s \"two words\""
+                                                 << "C:\\Windows\\System32\\taskschd.msc|/s|two words";
+        QTest::newRow("runas") << "runas"
+                               << "winver.exe" << QString() << "winver.exe";
+        QTest::newRow("verb in capitals") << "OPEN"
+                                          << "mailto:someone@example.com" << QString() << "mailto:someone@example.com";
+    }
+
+    void records()
+    {
+        QFETCH(QString, verb);
+        QFETCH(QString, file);
+        QFETCH(QString, parameters);
+        QFETCH(QString, logged);
+        HINSTANCE r = ShellExecuteW(nullptr, verb.isNull() ? nullptr : wstr(verb), wstr(file),
+                                    parameters.isNull() ? nullptr : wstr(parameters), nullptr, SW_SHOW);
+        QVERIFY(reinterpret_cast<INT_PTR>(r) > 32);
+        QCOMPARE(m->logged(QStringLiteral("Start")), QStringList{logged});
+    }
+
+    void refuses_data()
+    {
+        QTest::addColumn<QString>("verb");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("error");
+        QTest::newRow("no file") << "open" << QString() << SE_ERR_FNF;
+        QTest::newRow("unknown verb") << "print"
+                                      << "https://example.com" << SE_ERR_NOASSOC;
+    }
+
+    void refuses()
+    {
+        QFETCH(QString, verb);
+        QFETCH(QString, file);
+        QFETCH(int, error);
+        HINSTANCE r =
+            ShellExecuteW(nullptr, wstr(verb), file.isNull() ? nullptr : wstr(file), nullptr, nullptr, SW_SHOWNORMAL);
+        QCOMPARE(reinterpret_cast<INT_PTR>(r), INT_PTR(error));
+        QVERIFY(m->logged(QStringLiteral("Start")).isEmpty());
+    }
+
+    void documentIsRecordedByItsPath()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("notes.txt"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        HINSTANCE r = ShellExecuteW(nullptr, WSTR("open"), wstr(path), nullptr, wstr(dir.path()), SW_SHOWNORMAL);
+        QVERIFY(reinterpret_cast<INT_PTR>(r) > 32);
+        QCOMPARE(m->logged(QStringLiteral("Start")), QStringList{path});
+    }
+
+private:
+    std::unique_ptr<TestMachine> m;
+};
+
+QTEST_MAIN(TestShellExecute)
+#include "tst_shellexecute.moc"
