@@ -32,6 +32,8 @@ CheckUpdateDialog::CheckUpdateDialog(QWidget *parent) : QDialog(parent), ui(new 
 
 CheckUpdateDialog::~CheckUpdateDialog()
 {
+    // A request still running is abandoned with the manager, after this part of the dialog is gone.
+    manager->disconnect(this);
     delete ui;
 }
 

@@ -4,13 +4,11 @@
 #include "mainwindow.h"
 #include "productinfo.h"
 #include "testmachine.h"
+#include "toolbarrun.h"
 
-#include <QAction>
 #include <QDesktopServices>
 #include <QLabel>
 #include <QPushButton>
-#include <QTimer>
-#include <QToolBar>
 #include <QtTest>
 
 // Receives what the dialog would open in the browser.
@@ -113,25 +111,9 @@ private slots:
         QFETCH(QString, how);
         MainWindow w;
         w.show();
-        QAction *about = nullptr;
-        for (QAction *a : w.findChild<QToolBar *>(QStringLiteral("toolbar"))->actions())
-            if (a->text() == QLatin1String("About"))
-                about = a;
-        QVERIFY(about);
-
-        QList<QPointer<AboutDialog>> seen;
         for (int round = 0; round < 2; ++round) {
-            bool modal = false;
             QString version;
-            QTimer::singleShot(0, this, [&] {
-                auto *d = qobject_cast<AboutDialog *>(QApplication::activeModalWidget());
-                if (!d) {
-                    if (QWidget *other = QApplication::activeModalWidget())
-                        other->close();
-                    return;
-                }
-                seen << d;
-                modal = d->isModal() && d->parentWidget() == &w;
+            const auto run = runFromToolbar<AboutDialog>(w, QStringLiteral("About"), [&](AboutDialog *d) {
                 version = label(d, "versionLabel")->text();
                 if (how == QLatin1String("close box"))
                     d->close();
@@ -140,11 +122,10 @@ private slots:
                 else
                     d->findChild<QPushButton *>(QStringLiteral("closeButton"))->click();
             });
-            about->trigger(); // returns when the dialog's modal run ends
-            QVERIFY(modal);
+            QVERIFY(run.ran);
+            QVERIFY(run.modal);
             QCOMPARE(version, QStringLiteral("Version: 3.3"));
-            QCOMPARE(seen.size(), round + 1);
-            QTRY_VERIFY(seen.last().isNull());
+            QTRY_VERIFY(run.dialog.isNull());
             QVERIFY(w.findChildren<AboutDialog *>().isEmpty());
         }
     }

@@ -6,13 +6,11 @@
 #include "mainwindow.h"
 #include "productinfo.h"
 #include "testmachine.h"
+#include "toolbarrun.h"
 
-#include <QAction>
 #include <QLabel>
 #include <QNetworkAccessManager>
 #include <QPushButton>
-#include <QTimer>
-#include <QToolBar>
 #include <QtTest>
 
 namespace {
@@ -258,37 +256,23 @@ private slots:
 
         MainWindow w;
         w.show();
-        QAction *check = nullptr;
-        for (QAction *a : w.findChild<QToolBar *>(QStringLiteral("toolbar"))->actions())
-            if (a->text() == QLatin1String("Check Update"))
-                check = a;
-        QVERIFY(check);
-
         for (int round = 0; round < 2; ++round) {
-            QPointer<CheckUpdateDialog> seen;
-            bool modal = false;
             bool replied = false;
             QString message;
-            QTimer::singleShot(0, this, [&] {
-                seen = qobject_cast<CheckUpdateDialog *>(QApplication::activeModalWidget());
-                if (!seen) {
-                    if (QWidget *other = QApplication::activeModalWidget())
-                        other->close();
-                    return;
-                }
-                modal = seen->isModal() && seen->parentWidget() == &w;
-                replied = waitForReply(seen);
-                message = label(seen, "messageLabel")->text();
-                if (closeBox)
-                    seen->close();
-                else
-                    button(seen, "closeButton")->click();
-            });
-            check->trigger(); // returns when the dialog's modal run ends
-            QVERIFY(modal);
+            const auto run =
+                runFromToolbar<CheckUpdateDialog>(w, QStringLiteral("Check Update"), [&](CheckUpdateDialog *d) {
+                    replied = waitForReply(d);
+                    message = label(d, "messageLabel")->text();
+                    if (closeBox)
+                        d->close();
+                    else
+                        button(d, "closeButton")->click();
+                });
+            QVERIFY(run.ran);
+            QVERIFY(run.modal);
             QVERIFY(replied);
             QCOMPARE(message, QStringLiteral("Version 3.5 is available to download."));
-            QTRY_VERIFY(seen.isNull());
+            QTRY_VERIFY(run.dialog.isNull());
             QVERIFY(w.findChildren<CheckUpdateDialog *>().isEmpty());
         }
         QCOMPARE(server.requestLines.size(), 2);
