@@ -15,6 +15,16 @@
 #include <tlhelp32.h>
 #include <psapi.h>
 #include <winternl.h>
+#include <winioctl.h>
+// ntdll's file-system control call has no import library entry in the SDK; modules look it up by name.
+typedef NTSTATUS(NTAPI *NtFsControlFilePtr)(HANDLE, HANDLE, PIO_APC_ROUTINE, PVOID, PIO_STATUS_BLOCK, ULONG, PVOID,
+                                            ULONG, PVOID, ULONG);
+#ifndef STATUS_SUCCESS
+#define STATUS_SUCCESS ((NTSTATUS)0x00000000L)
+#endif
+#ifndef STATUS_BUFFER_OVERFLOW
+#define STATUS_BUFFER_OVERFLOW ((NTSTATUS)0x80000005L)
+#endif
 #define WSTR(s) L##s
 #else
 #include "linux/w32types.h"
@@ -26,6 +36,8 @@
 #include "linux/w32file.h"
 #include "linux/w32shellicon.h"
 #include "linux/w32shellexecute.h"
+#include "linux/w32memory.h"
+#include "linux/w32rawvolume.h"
 #define WSTR(s) u##s
 #endif
 

@@ -20,4 +20,11 @@ void setMarks(const QString &hostPath, DWORD attributes);
 // opening a device is refused. Never a host device.
 std::function<HANDLE(const QString &devicePath, DWORD access, DWORD flags)> &devicePathHook();
 
+// The host path a file handle was opened on; "" for a handle that is not an open file.
+QString pathOfHandle(HANDLE h);
+
+// Tests watch what is written: after each successful WriteFile, on the writing thread, with the position
+// the bytes were written at. Set it before the writing starts and clear it after.
+std::function<void(const QString &hostPath, qint64 offset, const void *data, DWORD size)> &writeObserver();
+
 } // namespace filefaults

@@ -303,6 +303,18 @@ std::function<HANDLE(const QString &, DWORD, DWORD)> &devicePathHook()
     return hook;
 }
 
+QString pathOfHandle(HANDLE h)
+{
+    auto f = handles::getAs<FileObject>(h);
+    return f ? f->path : QString();
+}
+
+std::function<void(const QString &, qint64, const void *, DWORD)> &writeObserver()
+{
+    static std::function<void(const QString &, qint64, const void *, DWORD)> observer;
+    return observer;
+}
+
 void setFault(const QString &path, const QString &fault)
 {
     {
@@ -657,6 +669,8 @@ BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDW
         *lpNumberOfBytesWritten = 0;
     if (filefaults::fault(f->path) == QLatin1String("diskfull"))
         return fail(ERROR_DISK_FULL);
+    const auto &observer = filefaults::writeObserver();
+    const off_t at = observer ? ::lseek(f->fd, 0, SEEK_CUR) : 0;
     DWORD done = 0;
     while (done < nNumberOfBytesToWrite) {
         const ssize_t n = ::write(f->fd, static_cast<const char *>(lpBuffer) + done, nNumberOfBytesToWrite - done);
@@ -671,6 +685,8 @@ BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDW
     }
     if (lpNumberOfBytesWritten)
         *lpNumberOfBytesWritten = done;
+    if (observer)
+        observer(f->path, qint64(at), lpBuffer, done);
     return TRUE;
 }
 

@@ -213,6 +213,8 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR name)
     const bool byName = reinterpret_cast<quintptr>(name) > 0xFFFF;
     if (module == handleOf(&ntdllModule) && byName && std::strcmp(name, "RtlGetVersion") == 0)
         return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&RtlGetVersion));
+    if (module == handleOf(&ntdllModule) && byName && std::strcmp(name, "NtFsControlFile") == 0)
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&NtFsControlFile));
     SetLastError(ERROR_PROC_NOT_FOUND);
     return nullptr;
 }

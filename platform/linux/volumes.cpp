@@ -2,6 +2,7 @@
 // from the map (or what the host's file system suggests).
 #include "../win32.h"
 #include "drivemap.h"
+#include "rawvolume.h"
 
 #include <QFile>
 #include <sys/statvfs.h>
@@ -132,6 +133,14 @@ BOOL GetDiskFreeSpaceW(LPCWSTR lpRootPathName, LPDWORD lpSectorsPerCluster, LPDW
     Space s;
     if (!lookup(lpRootPathName, &d) || !space(d, &s))
         return FALSE;
+    // A simulated raw volume brings its own cluster size (or a failing query).
+    const qint64 declared = rawvolume::declaredClusterSize(d.letter);
+    if (declared < 0) {
+        SetLastError(ERROR_NOT_READY);
+        return FALSE;
+    }
+    if (declared > 0)
+        s.blockSize = quint32(declared);
     // Windows reports 512-byte sectors grouped into clusters of the file system's block size; the cluster
     // counts saturate at 32 bits as they do there.
     const DWORD bytesPerSector = 512;

@@ -1,19 +1,319 @@
 #include "securedeleteform.h"
+#include "ui_securedeleteform.h"
 
-#include <QLabel>
+#include "krutils.h"
+#include "scaninfoform.h"
+#include "securedeleteoptionsdialog.h"
+#include "shellhelpers.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QIcon>
+#include <QListWidgetItem>
+#include <QPixmap>
+#include <QStandardItemModel>
 #include <QVBoxLayout>
 
-SecureDeleteForm::SecureDeleteForm(QWidget *parent) : QWidget(parent)
+#include <algorithm>
+
+namespace {
+
+// The small shell icon of a file or folder.
+QIcon smallShellIcon(const QString &path)
 {
-    auto *layout = new QVBoxLayout(this);
-    auto *label = new QLabel(QStringLiteral("Secure Delete"), this);
-    label->setObjectName(QStringLiteral("placeholderLabel"));
-    label->setAlignment(Qt::AlignCenter);
-    layout->addWidget(label);
+    SHFILEINFOW info = {};
+    if (!SHGetFileInfoW(wstr(path), 0, &info, sizeof(info), SHGFI_ICON | SHGFI_SMALLICON) || !info.hIcon)
+        return QIcon();
+    const QIcon icon(QPixmap::fromImage(imageFromIcon(info.hIcon)));
+    DestroyIcon(info.hIcon);
+    return icon;
+}
+
+// A 4-byte value of the key, whatever its type; false leaves the caller's default.
+bool readFourBytes(HKEY key, LPCWSTR name, quint32 *value)
+{
+    DWORD data = 0;
+    DWORD size = sizeof(data);
+    if (RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE *>(&data), &size) != ERROR_SUCCESS ||
+        size != sizeof(data))
+        return false;
+    *value = data;
+    return true;
+}
+
+} // namespace
+
+SecureDeleteForm::SecureDeleteForm(QWidget *parent) : QWidget(parent), ui(new Ui::SecureDeleteForm)
+{
+    ui->setupUi(this);
+    mainLayout = ui->mainLayout;
+    ui->tabWidget->setCurrentIndex(0);
+
+    listModel = new QStandardItemModel(this);
+    listModel->setHorizontalHeaderLabels(
+        {QStringLiteral("Name"), QStringLiteral("Type"), QStringLiteral("Path"), QStringLiteral("TypeIndex")});
+    ui->ffTreeView->setModel(listModel);
+    ui->ffTreeView->setColumnWidth(0, 250);
+    ui->ffTreeView->setAcceptDrops(true);
+    ui->ffTreeView->setDropIndicatorShown(true);
+    ui->ffTreeView->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    ui->ffTreeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    connect(ui->ffTreeView, &KRTreeView::addURL, this, &SecureDeleteForm::on_AddURL);
+    connect(ui->ffTreeView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &SecureDeleteForm::mySelectionChanged);
+    rootItem = listModel->invisibleRootItem();
+
+    options.NumPasses = 1;
+    options.DeleteMode = 0;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, wstr(QStringLiteral(SECURE_DELETE_KEY)), 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        readFourBytes(key, WSTR("DeleteMode"), &options.DeleteMode);
+        readFourBytes(key, WSTR("NumPasses"), &options.NumPasses);
+        RegCloseKey(key);
+    }
+    // The random method needs at least one pass (none would delete a file that was never overwritten);
+    // the dialog offers no more than 99.
+    options.NumPasses = qBound<quint32>(1, options.NumPasses, 99);
+}
+
+SecureDeleteForm::~SecureDeleteForm()
+{
+    // A running thread is stopped and waited for; it must not outlive the model it reads.
+    if (deleteThread) {
+        deleteThread->cancel = true;
+        deleteThread->wait();
+    }
+    delete ui;
 }
 
 void SecureDeleteForm::requestClose()
 {
     closePending = true;
-    cancelled = true;
+    if (deleteThread)
+        deleteThread->cancel = true;
+}
+
+void SecureDeleteForm::updateListButtons()
+{
+    const bool rows = listModel->rowCount() > 0;
+    ui->ffDeleteButton->setEnabled(rows);
+    ui->ffRemoveAllButton->setEnabled(rows);
+}
+
+void SecureDeleteForm::appendRow(const QString &name, bool folder, const QString &parentFolder, const QString &iconPath)
+{
+    auto *nameItem = new QStandardItem(smallShellIcon(iconPath), name);
+    auto *typeItem = new QStandardItem(folder ? QStringLiteral("Folder") : QStringLiteral("File"));
+    auto *pathItem = new QStandardItem(parentFolder);
+    auto *indexItem = new QStandardItem(folder ? QStringLiteral("1") : QStringLiteral("0"));
+    rootItem->appendRow({nameItem, typeItem, pathItem, indexItem});
+}
+
+void SecureDeleteForm::on_ffAddFileButton_clicked()
+{
+    const QStringList files = QFileDialog::getOpenFileNames(this, QStringLiteral("Add Files"), documentsPath(),
+                                                            QStringLiteral("All Files (*.*)"));
+    for (const QString &file : files) {
+        if (file.isEmpty())
+            continue;
+        const QFileInfo info(file);
+        appendRow(info.fileName(), false, QDir::toNativeSeparators(info.path()), QDir::toNativeSeparators(file));
+    }
+    updateListButtons();
+}
+
+void SecureDeleteForm::on_ffAddFolderButton_clicked()
+{
+    KRUtils utils;
+    const QString folder = utils.browseForFolder(documentsPath(), QStringLiteral("Select folder to delete..."));
+    if (folder.isEmpty())
+        return;
+    const QFileInfo info(folder);
+    appendRow(info.fileName(), true, QDir::toNativeSeparators(info.path()), QDir::toNativeSeparators(folder));
+    updateListButtons();
+}
+
+void SecureDeleteForm::on_AddURL(QString url)
+{
+    const QFileInfo info(url);
+    appendRow(info.fileName(), info.isDir(), info.path(), url);
+    updateListButtons();
+}
+
+void SecureDeleteForm::on_ffRemoveButton_clicked()
+{
+    const QModelIndexList selected = ui->ffTreeView->selectionModel()->selectedRows(0);
+    if (selected.isEmpty())
+        return;
+    // Highest row first, so that the rows still to go keep their numbers.
+    QList<int> rows;
+    for (const QModelIndex &index : selected)
+        rows.append(index.row());
+    std::sort(rows.begin(), rows.end(), std::greater<int>());
+    for (int row : std::as_const(rows))
+        qDeleteAll(listModel->takeRow(row));
+    updateListButtons();
+}
+
+void SecureDeleteForm::on_ffOptionsButton_clicked()
+{
+    showOptions();
+}
+
+void SecureDeleteForm::on_rbOptionsButton_clicked()
+{
+    showOptions();
+}
+
+void SecureDeleteForm::showOptions()
+{
+    auto *dialog = new SecureDeleteOptionsDialog(this);
+    dialog->options = &options;
+    dialog->loadOptions();
+    dialog->exec();
+}
+
+void SecureDeleteForm::on_ffDeleteButton_clicked()
+{
+    startRun(false);
+}
+
+void SecureDeleteForm::on_rbEmptyButton_clicked()
+{
+    recycleBinFolders.clear();
+    for (int i = 0; i < ui->listWidget->count(); ++i) {
+        const QListWidgetItem *item = ui->listWidget->item(i);
+        if (item->checkState() == Qt::Checked)
+            recycleBinFolders.append(item->text());
+    }
+    startRun(true);
+}
+
+void SecureDeleteForm::startRun(bool recycleBin)
+{
+    // The thread of the previous run has ended (its finish brought the page back); it goes now.
+    if (deleteThread) {
+        deleteThread->wait();
+        delete deleteThread;
+        deleteThread = nullptr;
+    }
+    deleteRunning = true;
+
+    scanInfo = new ScanInfoForm(this);
+    connect(scanInfo, &ScanInfoForm::scanCancel, this, &SecureDeleteForm::handleScanCancel);
+    ui->tabWidget->hide();
+    mainLayout->addWidget(scanInfo);
+    scanInfo->setMessageText(QStringLiteral("Deleting in progress. Please wait ..."));
+    scanInfo->setMaximum(recycleBin ? 100 : listModel->rowCount() + 1);
+
+    deleteThread = new SecureDeleteThread(this);
+    deleteThread->cancel = false;
+    deleteThread->entries.clear();
+    deleteThread->listModel = listModel;
+    deleteThread->recycleBinMode = recycleBin;
+    if (recycleBin)
+        deleteThread->recycleBinFolders = &recycleBinFolders;
+    connect(deleteThread, &SecureDeleteThread::updatePath, this, &SecureDeleteForm::handleUpdatePath);
+    connect(deleteThread, &SecureDeleteThread::updateDeleteProgress, this,
+            &SecureDeleteForm::handleUpdateDeleteProgress);
+    if (recycleBin)
+        connect(deleteThread, &SecureDeleteThread::updateTotalProgress, this,
+                &SecureDeleteForm::handleUpdateTotalProgress);
+    deleteThread->options = &options;
+    connect(deleteThread, &SecureDeleteThread::deleteFinish, this, &SecureDeleteForm::onDeleteFinish);
+    deleteThread->start(QThread::InheritPriority);
+}
+
+void SecureDeleteForm::on_ffRemoveAllButton_clicked()
+{
+    for (int row = listModel->rowCount() - 1; row >= 0; --row)
+        listModel->removeRow(row);
+    ui->ffRemoveAllButton->setEnabled(false);
+    ui->ffDeleteButton->setEnabled(false);
+}
+
+void SecureDeleteForm::mySelectionChanged(const QItemSelection &, const QItemSelection &)
+{
+    ui->ffRemoveButton->setEnabled(!ui->ffTreeView->selectionModel()->selectedIndexes().isEmpty());
+}
+
+void SecureDeleteForm::onDeleteFinish()
+{
+    deleteRunning = false;
+    ui->tabWidget->show();
+    if (scanInfo) {
+        mainLayout->removeWidget(scanInfo);
+        scanInfo->deleteLater();
+        scanInfo = nullptr;
+    }
+    if (closePending) {
+        emit closeApp();
+        close();
+    }
+    ui->ffRemoveButton->setEnabled(false);
+    updateListButtons();
+}
+
+void SecureDeleteForm::handleUpdatePath(QString path)
+{
+    if (scanInfo)
+        scanInfo->setDetailText(QDir::toNativeSeparators(path));
+}
+
+void SecureDeleteForm::handleUpdateDeleteProgress()
+{
+    if (scanInfo)
+        scanInfo->stepProgress();
+}
+
+void SecureDeleteForm::handleUpdateTotalProgress(int total)
+{
+    if (scanInfo)
+        scanInfo->setMaximum(total);
+}
+
+void SecureDeleteForm::handleScanCancel()
+{
+    if (deleteThread)
+        deleteThread->cancel = true;
+}
+
+void SecureDeleteForm::on_tabWidget_currentChanged(int index)
+{
+    if (index != 1 || ui->listWidget->count() > 0)
+        return;
+    KRUtils utils;
+    QStringList roots;
+    utils.listFixedDriveRoots(roots);
+    for (const QString &root : std::as_const(roots)) {
+        const QString folder = findRecycleBinFolder(root.at(0).toLatin1());
+        if (folder.isEmpty())
+            continue;
+        auto *item = new QListWidgetItem(folder, ui->listWidget);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Checked);
+    }
+}
+
+QString SecureDeleteForm::findRecycleBinFolder(char letter)
+{
+    const QString drive = QString(QLatin1Char(letter)) + QStringLiteral(":\\");
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(wstr(drive + QLatin1Char('*')), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return QString();
+    QString found;
+    do {
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+            continue;
+        const QString name = fromWide(data.cFileName, MAX_PATH);
+        if (name.compare(QLatin1String("$RECYCLE.BIN"), Qt::CaseInsensitive) == 0 ||
+            name.compare(QLatin1String("RECYCLER"), Qt::CaseInsensitive) == 0) {
+            found = drive + name;
+            break;
+        }
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    return found;
 }

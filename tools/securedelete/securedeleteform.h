@@ -1,8 +1,24 @@
-// The Secure Delete module page. Stands in until the module itself is built: it shows the module's name and
-// keeps the interface the main window relies on.
+// The Secure Delete page: a list of files and folders to shred, and the recycle-bin folders of the fixed
+// drives to empty for good. The shredding runs on a SecureDeleteThread; the page shows its progress and
+// takes part in the main window's close handling.
 #pragma once
 
+#include "securedeletethread.h"
+
+#include <QItemSelection>
+#include <QStringList>
 #include <QWidget>
+
+class QStandardItem;
+class QStandardItemModel;
+class QVBoxLayout;
+class ScanInfoForm;
+
+namespace Ui {
+class SecureDeleteForm;
+}
+
+#define SECURE_DELETE_KEY "Software\\Keelrun\\Folder Size Analyzer\\Secure Delete"
 
 class SecureDeleteForm : public QWidget
 {
@@ -10,12 +26,47 @@ class SecureDeleteForm : public QWidget
 
 public:
     explicit SecureDeleteForm(QWidget *parent = nullptr);
-    // Work that outlasts a close request: the main window reads these flags and asks the page to stop.
+    ~SecureDeleteForm() override;
+
     bool deleteRunning = false;
+    Ui::SecureDeleteForm *ui;
+    QStandardItemModel *listModel = nullptr;
+    QStandardItem *rootItem = nullptr;
+    SecureDeleteOptions options;
+    SecureDeleteThread *deleteThread = nullptr;
+    ScanInfoForm *scanInfo = nullptr;
+    QVBoxLayout *mainLayout = nullptr;
+    QStringList recycleBinFolders;
     bool closePending = false;
-    bool cancelled = false;
+
+    // The main window asks a running page to stop; the page emits closeApp once the run has ended.
     void requestClose();
+    void updateListButtons();
+    QString findRecycleBinFolder(char letter);
 
 signals:
     void closeApp();
+
+public slots:
+    void on_ffAddFileButton_clicked();
+    void on_ffAddFolderButton_clicked();
+    void on_AddURL(QString url);
+    void on_ffRemoveButton_clicked();
+    void on_ffOptionsButton_clicked();
+    void on_ffDeleteButton_clicked();
+    void on_ffRemoveAllButton_clicked();
+    void mySelectionChanged(const QItemSelection &selected, const QItemSelection &deselected);
+    void onDeleteFinish();
+    void handleUpdatePath(QString path);
+    void handleUpdateDeleteProgress();
+    void handleUpdateTotalProgress(int total);
+    void handleScanCancel();
+    void on_rbOptionsButton_clicked();
+    void on_rbEmptyButton_clicked();
+    void on_tabWidget_currentChanged(int index);
+
+private:
+    void appendRow(const QString &name, bool folder, const QString &parentFolder, const QString &iconPath);
+    void startRun(bool recycleBin);
+    void showOptions();
 };

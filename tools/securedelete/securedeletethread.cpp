@@ -1,0 +1,510 @@
+#include "securedeletethread.h"
+
+#include <QDebug>
+#include <QStandardItemModel>
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// Every pattern is one 64 KiB block; longer runs repeat it.
+const quint64 patternSize = 65536;
+// Answer buffer of the extent query: a 16-byte header and room for 8,192 extents.
+const ULONG extentBufferSize = 0x20010;
+
+template <int N> struct PatternBuffers
+{
+    BYTE *buffers[N] = {};
+    bool built = false;
+};
+
+// Built once per process and kept until it ends, so that no pattern is computed per chunk.
+PatternBuffers<35> gutmannBuffers;
+PatternBuffers<7> dodBuffers;
+
+BYTE *allocatePattern()
+{
+    return static_cast<BYTE *>(VirtualAlloc(nullptr, patternSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+}
+
+void releasePattern(BYTE *&buffer)
+{
+    if (buffer)
+        VirtualFree(buffer, 0, MEM_RELEASE);
+    buffer = nullptr;
+}
+
+void fillRandom(BYTE *buffer)
+{
+    for (quint64 i = 0; i < patternSize; ++i)
+        buffer[i] = BYTE(rand() & 0xFF);
+}
+
+// Allocates all N buffers of a set, or none: what was allocated is released again when one fails.
+template <int N> bool allocateAll(PatternBuffers<N> &set)
+{
+    for (int i = 0; i < N; ++i) {
+        set.buffers[i] = allocatePattern();
+        if (!set.buffers[i]) {
+            for (int j = 0; j < i; ++j)
+                releasePattern(set.buffers[j]);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool buildGutmannBuffers()
+{
+    if (gutmannBuffers.built)
+        return true;
+    if (!allocateAll(gutmannBuffers))
+        return false;
+    // Buffers 4 to 30: one byte value each, repeated through the whole buffer.
+    static const BYTE fixed[27] = {0x55, 0xAA, 0x92, 0x49, 0x24, 0x00, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88,
+                                   0x99, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF, 0x92, 0x49, 0x24, 0x6D, 0xB6, 0xDB};
+    srand(unsigned(_time64(nullptr)));
+    for (int i = 0; i < 4; ++i)
+        fillRandom(gutmannBuffers.buffers[i]);
+    for (int i = 0; i < 27; ++i)
+        std::memset(gutmannBuffers.buffers[4 + i], fixed[i], patternSize);
+    // The last four continue the random sequence of the first four.
+    for (int i = 31; i < 35; ++i)
+        fillRandom(gutmannBuffers.buffers[i]);
+    gutmannBuffers.built = true;
+    return true;
+}
+
+bool buildDodBuffers()
+{
+    if (dodBuffers.built)
+        return true;
+    if (!allocateAll(dodBuffers))
+        return false;
+    BYTE **b = dodBuffers.buffers;
+    srand(unsigned(_time64(nullptr) + 100));
+    const int v = rand() & 0xFF;
+    std::memset(b[0], v, patternSize);
+    srand(unsigned(_time64(nullptr) + v));
+    const int w = rand() & 0xFF;
+    std::memset(b[1], v ^ 0xFF, patternSize);
+    srand(unsigned(_time64(nullptr) - w + 5194));
+    fillRandom(b[2]);
+    for (int i = 3; i < 7; ++i) {
+        srand(unsigned(_time64(nullptr) + 48 + w));
+        fillRandom(b[i]);
+    }
+    dodBuffers.built = true;
+    return true;
+}
+
+// One pass: length bytes from a 64 KiB pattern, after moving back over the bytes the previous pass wrote,
+// so that every pass covers the same bytes. With a cancel flag, a set flag stops the pass before its next
+// write; a short write counts as a failure.
+bool writePass(HANDLE handle, const BYTE *pattern, quint64 length, int pass, const std::atomic<bool> *cancel,
+               bool trace)
+{
+    if (pass > 0) {
+        LARGE_INTEGER back;
+        back.QuadPart = -LONGLONG(length);
+        if (!SetFilePointerEx(handle, back, nullptr, FILE_CURRENT))
+            return false;
+    }
+    quint64 left = length;
+    while (left > 0) {
+        if (cancel && *cancel)
+            return false;
+        const DWORD asked = DWORD(qMin(left, patternSize));
+        DWORD written = 0;
+        const BOOL ok = WriteFile(handle, pattern, asked, &written, nullptr);
+        if (trace)
+            qDebug() << "WriteFile: " << pass << ":" << asked << written;
+        if (!ok || written != asked)
+            return false;
+        left -= asked;
+    }
+    return true;
+}
+
+bool seekTo(HANDLE handle, quint64 offset)
+{
+    LARGE_INTEGER to;
+    to.QuadPart = LONGLONG(offset);
+    return SetFilePointerEx(handle, to, nullptr, FILE_BEGIN);
+}
+
+NtFsControlFilePtr fsControl()
+{
+    static const NtFsControlFilePtr call = reinterpret_cast<NtFsControlFilePtr>(
+        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleW(WSTR("ntdll.dll")), "NtFsControlFile")));
+    return call;
+}
+
+} // namespace
+
+SecureDeleteThread::SecureDeleteThread(QObject *parent) : QThread(parent) {}
+
+void SecureDeleteThread::run()
+{
+    if (recycleBinMode)
+        runRecycleBinMode();
+    else
+        runListMode();
+    emit deleteFinish();
+}
+
+void SecureDeleteThread::runRecycleBinMode()
+{
+    entries.clear();
+    if (recycleBinFolders) {
+        for (const QString &folder : std::as_const(*recycleBinFolders)) {
+            if (cancel)
+                break;
+            collectEntries(folder, entries);
+        }
+    }
+    emit updateTotalProgress(int(entries.size()) + 1);
+    for (const SecureDeleteEntry &entry : std::as_const(entries)) {
+        if (cancel)
+            break;
+        if (entry.kind == 1)
+            shredFile(entry.path);
+        else
+            shredFolder(entry.path, 0);
+    }
+}
+
+void SecureDeleteThread::runListMode()
+{
+    if (!listModel)
+        return;
+    // The rows are read once, before any removal is handed back: the model belongs to the GUI thread, which
+    // removes the shredded rows itself, last to first, so the row numbers read here stay valid.
+    struct Row
+    {
+        QString path;
+        bool file;
+    };
+    std::vector<Row> rows;
+    const int count = listModel->rowCount();
+    rows.reserve(size_t(count));
+    for (int r = 0; r < count; ++r) {
+        const QString name = listModel->item(r, 0) ? listModel->item(r, 0)->text() : QString();
+        const QString folder = listModel->item(r, 2) ? listModel->item(r, 2)->text() : QString();
+        const QString kind = listModel->item(r, 3) ? listModel->item(r, 3)->text() : QString();
+        rows.push_back(Row{folder + QLatin1Char('\\') + name, kind == QLatin1String("0")});
+    }
+    for (int r = count - 1; r >= 0; --r) {
+        if (cancel)
+            break;
+        const Row &row = rows[size_t(r)];
+        const bool gone = row.file ? shredFile(row.path) : shredFolder(row.path, 0);
+        if (gone) {
+            QStandardItemModel *model = listModel;
+            QMetaObject::invokeMethod(
+                model, [model, r]() { model->removeRow(r); }, Qt::QueuedConnection);
+        }
+    }
+}
+
+void SecureDeleteThread::collectEntries(const QString &folder, QList<SecureDeleteEntry> &found)
+{
+    if (cancel)
+        return;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(wstr(folder + QStringLiteral("\\*")), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        if (cancel)
+            break;
+        const QString name = fromWide(data.cFileName, MAX_PATH);
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || name.startsWith(QLatin1Char('.')))
+            continue;
+        SecureDeleteEntry entry;
+        entry.path = folder + QLatin1Char('\\') + name;
+        entry.kind = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : 1;
+        // The newest find goes first: entries are shredded in the reverse of the order found.
+        found.prepend(entry);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+}
+
+bool SecureDeleteThread::shredFolder(const QString &path, int depth)
+{
+    if (cancel)
+        return false;
+    emit updatePath(path);
+    if (depth == 0)
+        emit updateDeleteProgress();
+    if (!PathFileExistsW(wstr(path)))
+        return true;
+    // A listed folder that is a link is not followed: shredding through it would destroy what it points at.
+    const DWORD attributes = GetFileAttributesW(wstr(path));
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        qDebug() << "Not shredded (link):" << path;
+        return false;
+    }
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(wstr(path + QStringLiteral("\\*")), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            if (cancel)
+                break;
+            const QString name = fromWide(data.cFileName, MAX_PATH);
+            if (name.compare(QLatin1String("."), Qt::CaseInsensitive) == 0 ||
+                name.compare(QLatin1String(".."), Qt::CaseInsensitive) == 0 ||
+                (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+                continue;
+            const QString child = path + QLatin1Char('\\') + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                shredFolder(child, depth + 1);
+            else
+                shredFile(child);
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryW(wstr(path));
+    return !PathFileExistsW(wstr(path));
+}
+
+bool SecureDeleteThread::shredFile(const QString &path)
+{
+    if (cancel)
+        return false;
+    emit updatePath(path);
+    emit updateDeleteProgress();
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(wstr(path), &data);
+    if (find == INVALID_HANDLE_VALUE) {
+        qDebug() << "Not shredded (not found):" << path;
+        return false;
+    }
+    FindClose(find);
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        return false;
+    // A listed link is not followed: overwriting through it would destroy the file it points at.
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        qDebug() << "Not shredded (link):" << path;
+        return false;
+    }
+    const quint64 size = (quint64(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    bool deleted = false;
+    bool handled = false;
+    if (data.dwFileAttributes & (FILE_ATTRIBUTE_COMPRESSED | FILE_ATTRIBUTE_ENCRYPTED | FILE_ATTRIBUTE_SPARSE_FILE))
+        handled = overwriteClusters(path, &deleted);
+    if (!handled)
+        deleted = overwriteFile(path, size);
+    // Shredded means overwritten and deleted; anything less keeps the file, and with it the list row.
+    const bool gone = deleted && !PathFileExistsW(wstr(path));
+    if (!gone)
+        qDebug() << "Not shredded:" << path;
+    return gone;
+}
+
+bool SecureDeleteThread::overwriteFile(const QString &path, quint64 size)
+{
+    // Attributes are left as they are: a read-only file refuses the open and is not shredded.
+    HANDLE file = CreateFileW(wstr(path), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_WRITE_THROUGH, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    if (size > 0) {
+        // The last byte first, with all passes; then the rest from the start, chunk by chunk, each chunk
+        // receiving all its passes before the next.
+        if (!seekTo(file, size - 1) || !writePasses(file, 1) || !seekTo(file, 0)) {
+            CloseHandle(file);
+            return false;
+        }
+        for (quint64 offset = 0; offset < size - 1;) {
+            const quint64 n = qMin(size - 1 - offset, patternSize);
+            if (!writePasses(file, n)) {
+                CloseHandle(file);
+                return false;
+            }
+            offset += n;
+        }
+    }
+    CloseHandle(file);
+    return removeScrambled(path);
+}
+
+bool SecureDeleteThread::removeScrambled(const QString &path)
+{
+    const QString newName = scrambleName(path);
+    if (DeleteFileW(wstr(newName)))
+        return true;
+    // The file stays: under its first name, so that the user finds it again.
+    if (newName != path)
+        MoveFileW(wstr(newName), wstr(path));
+    return false;
+}
+
+QString SecureDeleteThread::scrambleName(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('\\'));
+    if (slash < 0)
+        return path;
+    const QString folder = path.left(slash + 1);
+    const QString name = path.mid(slash + 1);
+    QString current = path;
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        QString scrambled = name;
+        for (QChar &c : scrambled)
+            if (c != QLatin1Char('.'))
+                c = QLatin1Char(letter);
+        const QString candidate = folder + scrambled;
+        if (!MoveFileW(wstr(current), wstr(candidate)))
+            break;
+        current = candidate;
+    }
+    return current;
+}
+
+bool SecureDeleteThread::overwriteClusters(const QString &path, bool *deleted)
+{
+    *deleted = false;
+    // The drive letter of the volume that holds the file ("X:\" from the volume root; on a drive path the
+    // same letter as the path's own).
+    WCHAR volumeRoot[MAX_PATH + 1] = {};
+    QChar letter = path.isEmpty() ? QLatin1Char('A') : path.at(0);
+    if (GetVolumePathNameW(wstr(path), volumeRoot, MAX_PATH + 1) && volumeRoot[0] && volumeRoot[1] == u':')
+        letter = QChar(char16_t(volumeRoot[0]));
+    QString volumeName = QStringLiteral("\\\\.\\A:");
+    volumeName[4] = letter;
+    QString rootName = QStringLiteral("A:\\");
+    rootName[0] = letter;
+
+    HANDLE volume = CreateFileW(wstr(volumeName), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
+    quint64 clusterSize = 0;
+    if (GetDiskFreeSpaceW(wstr(rootName), &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters))
+        clusterSize = quint64(sectorsPerCluster) * bytesPerSector;
+
+    HANDLE file = CreateFileW(wstr(path), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        if (volume != INVALID_HANDLE_VALUE)
+            CloseHandle(volume);
+        return true; // nothing written; the file stays
+    }
+    const ExtentResult result = overwriteExtents(volume, clusterSize, file);
+    CloseHandle(file);
+    if (volume != INVALID_HANDLE_VALUE)
+        CloseHandle(volume);
+    if (!result.queryOk)
+        return true;
+    if (!result.hadClusters)
+        return false; // nothing on the volume: the ordinary overwrite reaches the data
+    // Clusters that could not all be overwritten keep the file: deleting it would pass for shredding.
+    if (!result.writeOk)
+        return true;
+    *deleted = removeScrambled(path);
+    return true;
+}
+
+SecureDeleteThread::ExtentResult SecureDeleteThread::overwriteExtents(HANDLE volume, quint64 clusterSize, HANDLE file)
+{
+    ExtentResult result;
+    const NtFsControlFilePtr control = fsControl();
+    if (!control)
+        return result;
+    std::vector<quint64> answer(extentBufferSize / sizeof(quint64)); // 8-byte aligned, as the answer needs
+    auto *pointers = reinterpret_cast<RETRIEVAL_POINTERS_BUFFER *>(answer.data());
+    const DWORD room = (extentBufferSize - offsetof(RETRIEVAL_POINTERS_BUFFER, Extents)) / sizeof(pointers->Extents[0]);
+    LONGLONG startingVcn = 0;
+    for (;;) {
+        STARTING_VCN_INPUT_BUFFER input;
+        input.StartingVcn.QuadPart = startingVcn;
+        IO_STATUS_BLOCK status = {};
+        NTSTATUS st = control(file, nullptr, nullptr, nullptr, &status, FSCTL_GET_RETRIEVAL_POINTERS, &input,
+                              sizeof(input), answer.data(), extentBufferSize);
+        if (st == STATUS_PENDING) {
+            WaitForSingleObject(file, INFINITE);
+            st = status.Status;
+        }
+        if (st != STATUS_SUCCESS && st != STATUS_BUFFER_OVERFLOW)
+            return result;
+        const DWORD extents = qMin(pointers->ExtentCount, room);
+        LONGLONG vcn = pointers->StartingVcn.QuadPart;
+        for (DWORD i = 0; i < extents; ++i) {
+            const LONGLONG nextVcn = pointers->Extents[i].NextVcn.QuadPart;
+            const LONGLONG lcn = pointers->Extents[i].Lcn.QuadPart;
+            if (lcn != -1) { // -1: a run without clusters on the volume
+                result.hadClusters = true;
+                if (volume == INVALID_HANDLE_VALUE || clusterSize == 0 || nextVcn < vcn ||
+                    !seekTo(volume, clusterSize * quint64(lcn)) ||
+                    !writePasses(volume, clusterSize * quint64(nextVcn - vcn))) {
+                    result.queryOk = true;
+                    result.writeOk = false;
+                    return result;
+                }
+            }
+            vcn = nextVcn;
+        }
+        if (st == STATUS_SUCCESS) {
+            result.queryOk = true;
+            return result;
+        }
+        // More extents follow; an answer that brings none would never end.
+        if (extents == 0)
+            return result;
+        startingVcn = vcn;
+    }
+}
+
+bool SecureDeleteThread::writePasses(HANDLE handle, quint64 length)
+{
+    const quint32 mode = options ? options->DeleteMode : 0;
+    switch (mode) {
+    case 0:
+        return writeGutmannPasses(handle, length);
+    case 1:
+        return writeDodPasses(handle, length, 7);
+    case 2:
+        return writeDodPasses(handle, length, 3);
+    default:
+        return writeRandomPasses(handle, length);
+    }
+}
+
+bool SecureDeleteThread::writeGutmannPasses(HANDLE handle, quint64 length)
+{
+    if (!buildGutmannBuffers())
+        return false;
+    // A cancel stops the overwrite between writes; the half-overwritten file then counts as not shredded.
+    for (int p = 0; p < 35; ++p)
+        if (!writePass(handle, gutmannBuffers.buffers[p], length, p, &cancel, false))
+            return false;
+    return true;
+}
+
+bool SecureDeleteThread::writeDodPasses(HANDLE handle, quint64 length, int count)
+{
+    if (!buildDodBuffers())
+        return false;
+    for (int p = 0; p < count; ++p)
+        if (!writePass(handle, dodBuffers.buffers[p], length, p, nullptr, true))
+            return false;
+    return true;
+}
+
+bool SecureDeleteThread::writeRandomPasses(HANDLE handle, quint64 length)
+{
+    // At least one pass: without any, the file would be deleted with its contents intact.
+    const quint32 passes = qBound<quint32>(1, options ? options->NumPasses : 1, 99);
+    for (quint32 p = 0; p < passes; ++p) {
+        srand(unsigned(_time64(nullptr)));
+        BYTE *buffer = allocatePattern();
+        if (!buffer)
+            return false;
+        fillRandom(buffer);
+        const bool ok = writePass(handle, buffer, length, int(p), nullptr, false);
+        releasePattern(buffer);
+        if (!ok)
+            return false;
+    }
+    return true;
+}

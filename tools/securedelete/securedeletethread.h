@@ -1,0 +1,77 @@
+// The shredding worker of the Secure Delete page: overwrites files in place with the chosen method, scrambles
+// their names and deletes them, either the rows of the page's list or the contents of recycle-bin folders.
+#pragma once
+
+#include "win32.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QThread>
+
+#include <atomic>
+
+class QStandardItemModel;
+
+// One item found in a recycle-bin folder.
+struct SecureDeleteEntry
+{
+    QString path;
+    int kind = 1; // 1 file, 0 folder
+};
+
+// The shredding method, as the registry stores it.
+struct SecureDeleteOptions
+{
+    quint32 NumPasses = 1;  // passes of the random method
+    quint32 DeleteMode = 0; // 0 Gutmann, 1 DoD 7 passes, 2 DoD 3 passes, other: random
+};
+
+class SecureDeleteThread : public QThread
+{
+    Q_OBJECT
+
+public:
+    explicit SecureDeleteThread(QObject *parent = nullptr);
+
+    bool recycleBinMode = false;
+    QStandardItemModel *listModel = nullptr;
+    QStringList *recycleBinFolders = nullptr;
+    std::atomic<bool> cancel{false};
+    SecureDeleteOptions *options = nullptr;
+    QList<SecureDeleteEntry> entries;
+
+    // The outcome of walking a file's extents on its volume.
+    struct ExtentResult
+    {
+        bool queryOk = false;     // the extents could be read to their end
+        bool hadClusters = false; // at least one extent lies on the volume
+        bool writeOk = true;      // every extent on the volume received all passes
+    };
+
+    void collectEntries(const QString &folder, QList<SecureDeleteEntry> &found);
+    bool shredFolder(const QString &path, int depth);
+    bool shredFile(const QString &path);
+    bool overwriteFile(const QString &path, quint64 size);
+    bool overwriteClusters(const QString &path, bool *deleted);
+    ExtentResult overwriteExtents(HANDLE volume, quint64 clusterSize, HANDLE file);
+    QString scrambleName(const QString &path);
+    bool writePasses(HANDLE handle, quint64 length);
+    bool writeGutmannPasses(HANDLE handle, quint64 length);
+    bool writeDodPasses(HANDLE handle, quint64 length, int count);
+    bool writeRandomPasses(HANDLE handle, quint64 length);
+
+signals:
+    void deleteFinish();
+    void updateDeleteProgress();
+    void updatePath(QString path);
+    void updateTotalProgress(int total);
+
+protected:
+    void run() override;
+
+private:
+    void runListMode();
+    void runRecycleBinMode();
+    bool removeScrambled(const QString &path);
+};
