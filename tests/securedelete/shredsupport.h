@@ -1,0 +1,112 @@
+// What the Secure Delete tests share: a recording of every write the stand-in carries out, drives mapped to
+// temporary folders, files with known contents, and simulated raw volumes.
+#pragma once
+
+#include "linux/filefaults.h"
+#include "linux/machine.h"
+#include "linux/rawvolume.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QList>
+#include <QMutex>
+#include <QString>
+
+#include <functional>
+
+// Records the writes (host path, offset, bytes) of the stand-in while it lives; the optional hook runs on
+// the writing thread after each write is recorded.
+class WriteRecorder
+{
+public:
+    struct Write
+    {
+        QString path;
+        qint64 offset;
+        QByteArray data;
+    };
+
+    explicit WriteRecorder(std::function<void(int count)> hook = {}) : afterWrite(std::move(hook))
+    {
+        filefaults::writeObserver() = [this](const QString &path, qint64 offset, const void *data, DWORD size) {
+            int count = 0;
+            {
+                QMutexLocker g(&mutex);
+                list.append(Write{path, offset, QByteArray(static_cast<const char *>(data), int(size))});
+                count = int(list.size());
+            }
+            if (afterWrite)
+                afterWrite(count);
+        };
+    }
+    ~WriteRecorder() { filefaults::writeObserver() = nullptr; }
+
+    QList<Write> writes() const
+    {
+        QMutexLocker g(&mutex);
+        return list;
+    }
+    QList<Write> writesTo(const QString &hostPath) const
+    {
+        QList<Write> out;
+        const QString path = QDir::cleanPath(hostPath);
+        for (const Write &w : writes())
+            if (w.path == path)
+                out.append(w);
+        return out;
+    }
+
+private:
+    mutable QMutex mutex;
+    QList<Write> list;
+    std::function<void(int)> afterWrite;
+};
+
+// Only the drive letters a test maps exist.
+inline void onlyMappedDrives()
+{
+    machine::setSetting(QStringLiteral("drives.host"), QStringLiteral("0"));
+    for (char c = 'A'; c <= 'Z'; ++c)
+        machine::setSetting(QStringLiteral("drive.") + QLatin1Char(c), QString());
+}
+
+inline void mapDrive(QChar letter, const QString &folder, const QString &type = QStringLiteral("fixed"))
+{
+    const QString key = QStringLiteral("drive.") + letter;
+    machine::setSetting(key, folder);
+    machine::setSetting(key + QStringLiteral(".type"), type);
+}
+
+inline bool writeFile(const QString &path, const QByteArray &data)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(data) == data.size();
+}
+
+inline QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Contents that no pattern reproduces by chance: a text repeated to the size asked.
+inline QByteArray secretBytes(qint64 size)
+{
+    const QByteArray unit("confidential-ledger-0123456789;");
+    QByteArray out;
+    out.reserve(int(size));
+    while (out.size() < size)
+        out.append(unit);
+    out.truncate(int(size));
+    return out;
+}
+
+inline bool allBytes(const QByteArray &data, char value)
+{
+    for (char c : data)
+        if (c != value)
+            return false;
+    return !data.isEmpty();
+}

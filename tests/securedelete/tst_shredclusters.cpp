@@ -1,0 +1,240 @@
+// Compressed, encrypted and sparse files are overwritten cluster by cluster through the raw volume: on a
+// simulated volume (an image file with the file's declared extents) the passes land on the file's clusters
+// and nowhere else; every failure on that path keeps the file.
+#include "securedeletethread.h"
+#include "shredsupport.h"
+#include "testmachine.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const qint64 cluster = 4096;
+const int imageClusters = 64;
+const char freeByte = '\xEE';
+
+} // namespace
+
+class TestShredClusters : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestMachine> m;
+    std::unique_ptr<QTemporaryDir> tmp;
+    QString image;
+    QString file;
+    QByteArray secret;
+
+    QString enginePath() const { return tmp->path() + QStringLiteral("/drive\\ledger.dat"); }
+
+    // The file's bytes go to the clusters its extents name; the rest of the image is free space.
+    void layOut(const QList<rawvolume::Extent> &extents)
+    {
+        QByteArray volume(int(imageClusters * cluster), freeByte);
+        qint64 vcn = 0;
+        for (const rawvolume::Extent &e : extents) {
+            if (e.lcn >= 0) {
+                for (qint64 c = vcn; c < e.nextVcn; ++c) {
+                    const QByteArray part = secret.mid(int(c * cluster), int(cluster));
+                    if (!part.isEmpty())
+                        volume.replace(int((e.lcn + c - vcn) * cluster), part.size(), part);
+                }
+            }
+            vcn = e.nextVcn;
+        }
+        QVERIFY(writeFile(image, volume));
+        rawvolume::declareExtents(file, extents);
+    }
+
+    QByteArray clusters(const QByteArray &volume, qint64 lcn, qint64 count) const
+    {
+        return volume.mid(int(lcn * cluster), int(count * cluster));
+    }
+
+    bool shred(quint32 mode, SecureDeleteThread *thread = nullptr)
+    {
+        SecureDeleteOptions options;
+        options.DeleteMode = mode;
+        SecureDeleteThread own;
+        SecureDeleteThread *t = thread ? thread : &own;
+        t->options = &options;
+        return t->shredFile(enginePath());
+    }
+
+    const QList<rawvolume::Extent> standardExtents{{2, 10}, {3, -1}, {4, 5}};
+
+private slots:
+    void init()
+    {
+        m.reset(new TestMachine);
+        tmp.reset(new QTemporaryDir);
+        onlyMappedDrives();
+        mapDrive(QLatin1Char('Q'), tmp->path() + QStringLiteral("/drive"));
+        image = tmp->path() + QStringLiteral("/volume.img");
+        file = tmp->path() + QStringLiteral("/drive/ledger.dat");
+        secret = secretBytes(14000);
+        QVERIFY(writeFile(file, secret));
+        rawvolume::declareVolume(QLatin1Char('Q'), image);
+        rawvolume::declareClusterSize(QLatin1Char('Q'), cluster);
+        m->markFileAttributes(file, FILE_ATTRIBUTE_COMPRESSED);
+    }
+    void cleanup()
+    {
+        tmp.reset();
+        m.reset();
+    }
+
+    void passesLandOnTheClusters_data()
+    {
+        QTest::addColumn<unsigned>("attribute");
+        QTest::newRow("compressed") << unsigned(FILE_ATTRIBUTE_COMPRESSED);
+        QTest::newRow("encrypted") << unsigned(FILE_ATTRIBUTE_ENCRYPTED);
+        QTest::newRow("sparse") << unsigned(FILE_ATTRIBUTE_SPARSE_FILE);
+    }
+    void passesLandOnTheClusters()
+    {
+        QFETCH(unsigned, attribute);
+        m->markFileAttributes(file, attribute);
+        layOut(standardExtents);
+        const QByteArray before = readFile(image);
+        WriteRecorder recorder;
+        QVERIFY(shred(2));
+        // Each run with clusters receives all three passes over its whole length; the file itself none.
+        const QList<WriteRecorder::Write> writes = recorder.writes();
+        QCOMPARE(writes.size(), 6);
+        for (int i = 0; i < 6; ++i) {
+            QCOMPARE(writes.at(i).path, QDir::cleanPath(image));
+            QCOMPARE(writes.at(i).offset, i < 3 ? 10 * cluster : 5 * cluster);
+            QCOMPARE(qint64(writes.at(i).data.size()), i < 3 ? 2 * cluster : cluster);
+        }
+        QVERIFY(!QFile::exists(file));
+        QCOMPARE(QDir(tmp->path() + QStringLiteral("/drive")).entryList(QDir::Files), QStringList());
+        // The former extent holds the last pass and nothing of the old content; the rest is untouched.
+        const QByteArray after = readFile(image);
+        QCOMPARE(clusters(after, 10, 2), writes.at(2).data);
+        QCOMPARE(clusters(after, 5, 1), writes.at(5).data);
+        QVERIFY(clusters(after, 10, 2) != clusters(before, 10, 2));
+        QVERIFY(!after.contains(secret.left(64)));
+        QVERIFY(!after.contains(secret.mid(12288, 64)));
+        QByteArray rest = after;
+        rest.replace(int(10 * cluster), int(2 * cluster), QByteArray(int(2 * cluster), freeByte));
+        rest.replace(int(5 * cluster), int(cluster), QByteArray(int(cluster), freeByte));
+        QCOMPARE(rest, QByteArray(int(imageClusters * cluster), freeByte));
+    }
+
+    // A run longer than the 64 KiB pattern repeats the pattern from its first byte.
+    void longRunRepeatsThePattern()
+    {
+        layOut({{20, 30}});
+        WriteRecorder recorder;
+        QVERIFY(shred(2));
+        const QList<WriteRecorder::Write> writes = recorder.writes();
+        QCOMPARE(writes.size(), 6);
+        for (int p = 0; p < 3; ++p) {
+            QCOMPARE(writes.at(2 * p).offset, 30 * cluster);
+            QCOMPARE(writes.at(2 * p).data.size(), 65536);
+            QCOMPARE(writes.at(2 * p + 1).offset, 30 * cluster + 65536);
+            QCOMPARE(qint64(writes.at(2 * p + 1).data.size()), 20 * cluster - 65536);
+            QCOMPARE(writes.at(2 * p + 1).data, writes.at(2 * p).data.left(int(20 * cluster - 65536)));
+        }
+    }
+
+    // Extents beyond what one answer holds come with a second query from where the first ended; a pending
+    // answer is waited for.
+    void queryNeedsASecondCall_data()
+    {
+        QTest::addColumn<bool>("pending");
+        QTest::newRow("direct") << false;
+        QTest::newRow("pending") << true;
+    }
+    void queryNeedsASecondCall()
+    {
+        QFETCH(bool, pending);
+        if (pending)
+            machine::setSetting(QStringLiteral("fsctl.pending"), QStringLiteral("1"));
+        QList<rawvolume::Extent> extents;
+        for (qint64 vcn = 1; vcn <= 8192; ++vcn)
+            extents.append({vcn, -1});
+        extents.append({8193, 20});
+        extents.append({8194, 30});
+        layOut({});
+        rawvolume::declareExtents(file, extents);
+        WriteRecorder recorder;
+        QVERIFY(shred(2));
+        const QList<WriteRecorder::Write> writes = recorder.writes();
+        QCOMPARE(writes.size(), 6);
+        for (int i = 0; i < 6; ++i)
+            QCOMPARE(writes.at(i).offset, (i < 3 ? 20 : 30) * cluster);
+        QVERIFY(!QFile::exists(file));
+    }
+
+    // Nothing of the file lies on the volume: the ordinary overwrite reaches its data.
+    void runsWithoutClustersFallBack()
+    {
+        layOut({{4, -1}});
+        const QByteArray volume = readFile(image);
+        WriteRecorder recorder;
+        QVERIFY(shred(2));
+        QCOMPARE(recorder.writesTo(image).size(), 0);
+        QCOMPARE(recorder.writesTo(file).size(), 3 + 3);
+        QCOMPARE(readFile(image), volume);
+        QVERIFY(!QFile::exists(file));
+    }
+
+    // Any failure on the cluster path keeps the file, under its own name and with its contents.
+    void failuresKeepTheFile_data()
+    {
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("no volume") << "novolume";
+        QTest::newRow("not elevated") << "notelevated";
+        QTest::newRow("cluster size query fails") << "clusterquery";
+        QTest::newRow("volume write fails") << "diskfull";
+        QTest::newRow("no extents") << "noextents";
+        QTest::newRow("file unreadable") << "unreadable";
+    }
+    void failuresKeepTheFile()
+    {
+        QFETCH(QString, failure);
+        layOut(standardExtents);
+        if (failure == QLatin1String("novolume"))
+            rawvolume::declareVolume(QLatin1Char('Q'), QString());
+        else if (failure == QLatin1String("notelevated"))
+            m->setElevated(false);
+        else if (failure == QLatin1String("clusterquery"))
+            rawvolume::declareClusterSize(QLatin1Char('Q'), -1);
+        else if (failure == QLatin1String("diskfull"))
+            m->injectFileFault(image, QStringLiteral("diskfull"));
+        else if (failure == QLatin1String("noextents"))
+            rawvolume::declareExtents(file, {});
+        else if (failure == QLatin1String("unreadable"))
+            m->injectFileFault(file, QStringLiteral("unreadable"));
+        const QByteArray volume = readFile(image);
+        for (quint32 mode : {0u, 1u, 3u}) {
+            WriteRecorder recorder;
+            QVERIFY(!shred(mode));
+            QCOMPARE(recorder.writes().size(), 0);
+        }
+        QCOMPARE(readFile(file), secret);
+        QCOMPARE(readFile(image), volume);
+        QCOMPARE(QDir(tmp->path() + QStringLiteral("/drive")).entryList(QDir::Files),
+                 QStringList{QStringLiteral("ledger.dat")});
+    }
+
+    void cancelledGutmannKeepsTheFile()
+    {
+        layOut(standardExtents);
+        SecureDeleteThread thread;
+        WriteRecorder recorder([&thread](int count) {
+            if (count == 5)
+                thread.cancel = true;
+        });
+        QVERIFY(!shred(0, &thread));
+        QCOMPARE(recorder.writes().size(), 5);
+        QCOMPARE(readFile(file), secret);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestShredClusters)
+#include "tst_shredclusters.moc"
