@@ -1,0 +1,534 @@
+// The Secure Delete page and its options dialog: widgets and texts, the list and its buttons, the registry
+// values, runs of both tabs with their progress panel, and the close protocol with the main window.
+#include "krutils.h"
+#include "mainwindow.h"
+#include "scaninfoform.h"
+#include "securedeleteform.h"
+#include "securedeleteoptionsdialog.h"
+#include "shellhelpers.h"
+#include "shredsupport.h"
+#include "testmachine.h"
+#include "ui_securedeleteform.h"
+#include "ui_securedeleteoptionsdialog.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QLabel>
+#include <QListWidget>
+#include <QPointer>
+#include <QProgressBar>
+#include <QSemaphore>
+#include <QSignalSpy>
+#include <QStandardItemModel>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+#include <functional>
+
+namespace {
+
+const QString key = QStringLiteral(SECURE_DELETE_KEY);
+
+// Runs f on the modal dialog that the next exec() shows.
+void whenModal(std::function<void(QWidget *)> f, int tries = 50)
+{
+    QTimer::singleShot(0, [f, tries] {
+        if (QWidget *w = QApplication::activeModalWidget())
+            f(w);
+        else if (tries > 0)
+            whenModal(f, tries - 1);
+    });
+}
+
+QStringList rowTexts(const QStandardItemModel *model, int row)
+{
+    QStringList out;
+    for (int c = 0; c < model->columnCount(); ++c)
+        out << model->item(row, c)->text();
+    return out;
+}
+
+// Holds the worker at its first write until the test lets it go on.
+struct WorkerGate
+{
+    QSemaphore started, proceed;
+    WriteRecorder recorder{[this](int count) {
+        if (count == 1) {
+            started.release();
+            proceed.acquire();
+        }
+    }};
+};
+
+} // namespace
+
+class TestSecureDeleteForm : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestMachine> m;
+    std::unique_ptr<QTemporaryDir> tmp;
+
+    QString path(const QString &name) const { return tmp->path() + QLatin1Char('/') + name; }
+    DWORD registryValue(const char *name, DWORD fallback)
+    {
+        DWORD value = fallback;
+        KRUtils().readRegDWORD(HKEY_CURRENT_USER, key, QLatin1String(name), &value);
+        return value;
+    }
+    void setRegistry(const char16_t *name, DWORD type, const QByteArray &bytes)
+    {
+        HKEY h = nullptr;
+        QCOMPARE(RegCreateKeyExW(HKEY_CURRENT_USER, wstr(key), 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr),
+                 LONG(ERROR_SUCCESS));
+        RegSetValueExW(h, name, 0, type, reinterpret_cast<const BYTE *>(bytes.constData()), DWORD(bytes.size()));
+        RegCloseKey(h);
+    }
+    static QByteArray dword(quint32 v) { return QByteArray(reinterpret_cast<const char *>(&v), 4); }
+
+private slots:
+    void init()
+    {
+        m.reset(new TestMachine);
+        tmp.reset(new QTemporaryDir);
+    }
+    void cleanup()
+    {
+        tmp.reset();
+        m.reset();
+    }
+
+    void widgetsAtStart()
+    {
+        SecureDeleteForm form;
+        QCOMPARE(form.windowTitle(), QStringLiteral("Form"));
+        QCOMPARE(form.ui->tabWidget->currentIndex(), 0);
+        QCOMPARE(form.ui->tabWidget->tabText(0), QStringLiteral("Files && Folders"));
+        QCOMPARE(form.ui->tabWidget->tabText(1), QStringLiteral("Recycle Bin"));
+        QCOMPARE(form.ui->tabWidget->widget(0)->objectName(), QStringLiteral("tab"));
+        QCOMPARE(form.ui->tabWidget->widget(1)->objectName(), QStringLiteral("tab_2"));
+        const struct
+        {
+            QToolButton *button;
+            const char *text;
+            bool enabled;
+        } buttons[] = {
+            {form.ui->ffAddFileButton, "Add File", true},        {form.ui->ffAddFolderButton, "Add Folder", true},
+            {form.ui->ffRemoveButton, "Remove", false},          {form.ui->ffDeleteButton, "Delete", false},
+            {form.ui->ffOptionsButton, "Options", true},         {form.ui->ffRemoveAllButton, "Remove All", false},
+            {form.ui->rbEmptyButton, "Empty Recycle BIn", true}, {form.ui->rbOptionsButton, "Options", true}};
+        for (const auto &b : buttons) {
+            QCOMPARE(b.button->text(), QLatin1String(b.text));
+            QCOMPARE(b.button->isEnabled(), b.enabled);
+            QCOMPARE(b.button->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+            QCOMPARE(b.button->iconSize(), QSize(24, 24));
+            QVERIFY(b.button->autoRaise());
+            QVERIFY(!b.button->icon().isNull());
+        }
+        QCOMPARE(form.listModel->columnCount(), 4);
+        QStringList headers;
+        for (int c = 0; c < 4; ++c)
+            headers << form.listModel->headerData(c, Qt::Horizontal).toString();
+        QCOMPARE(headers, (QStringList{"Name", "Type", "Path", "TypeIndex"}));
+        QCOMPARE(form.ui->ffTreeView->columnWidth(0), 250);
+        QVERIFY(form.ui->ffTreeView->acceptDrops());
+        QCOMPARE(form.ui->ffTreeView->selectionMode(), QAbstractItemView::ContiguousSelection);
+        QCOMPARE(form.ui->ffTreeView->editTriggers(), QAbstractItemView::NoEditTriggers);
+        QCOMPARE(form.rootItem, form.listModel->invisibleRootItem());
+        QCOMPARE(form.ui->label_2->text(),
+                 QStringLiteral("When you delete files or folders on Windows, they are not actually being deleted "
+                                "from your hard disk. Instead Windows will move them into special folder called "
+                                "Recycle Bin."));
+        QVERIFY(form.ui->label_2->wordWrap());
+        QCOMPARE(form.ui->label_2->maximumHeight(), 81);
+        QCOMPARE(form.ui->label_3->text(), QStringLiteral("Recycle bin location on your computer:"));
+        QCOMPARE(form.ui->label->text(), QString());
+        QCOMPARE(form.ui->listWidget->maximumHeight(), 71);
+        QCOMPARE(form.ui->listWidget->count(), 0);
+        QVERIFY(!form.deleteRunning);
+        QVERIFY(!form.scanInfo);
+    }
+
+    void optionsFromRegistry_data()
+    {
+        QTest::addColumn<QByteArray>("mode");
+        QTest::addColumn<int>("modeType");
+        QTest::addColumn<QByteArray>("passes");
+        QTest::addColumn<quint32>("expectedMode");
+        QTest::addColumn<quint32>("expectedPasses");
+        QTest::newRow("absent") << QByteArray() << 0 << QByteArray() << 0u << 1u;
+        QTest::newRow("dod3, 5 passes") << dword(2) << int(REG_DWORD) << dword(5) << 2u << 5u;
+        QTest::newRow("mode 5 kept") << dword(5) << int(REG_DWORD) << dword(7) << 5u << 7u;
+        QTest::newRow("no passes is one") << dword(3) << int(REG_DWORD) << dword(0) << 3u << 1u;
+        QTest::newRow("at most 99") << dword(3) << int(REG_DWORD) << dword(500) << 3u << 99u;
+        QTest::newRow("any type of 4 bytes") << dword(1) << int(REG_BINARY) << dword(4) << 1u << 4u;
+        QTest::newRow("8 bytes are no DWORD") << QByteArray(8, '\x01') << int(REG_QWORD) << dword(3) << 0u << 3u;
+        QTest::newRow("empty value") << QByteArray() << int(REG_BINARY) << dword(9) << 0u << 9u;
+    }
+    void optionsFromRegistry()
+    {
+        QFETCH(QByteArray, mode);
+        QFETCH(int, modeType);
+        QFETCH(QByteArray, passes);
+        QFETCH(quint32, expectedMode);
+        QFETCH(quint32, expectedPasses);
+        if (modeType)
+            setRegistry(u"DeleteMode", DWORD(modeType), mode);
+        if (!passes.isEmpty())
+            setRegistry(u"NumPasses", REG_DWORD, passes);
+        SecureDeleteForm form;
+        QCOMPARE(form.options.DeleteMode, expectedMode);
+        QCOMPARE(form.options.NumPasses, expectedPasses);
+    }
+
+    void droppedItems()
+    {
+        writeFile(path(QStringLiteral("docs/report.txt")), "r");
+        SecureDeleteForm form;
+        emit form.ui->ffTreeView->addURL(path(QStringLiteral("docs/report.txt")));
+        QCOMPARE(rowTexts(form.listModel, 0), (QStringList{"report.txt", "File", path("docs"), "0"}));
+        QVERIFY(!form.listModel->item(0, 0)->icon().isNull());
+        QVERIFY(form.ui->ffDeleteButton->isEnabled());
+        QVERIFY(form.ui->ffRemoveAllButton->isEnabled());
+        QVERIFY(!form.ui->ffRemoveButton->isEnabled());
+        emit form.ui->ffTreeView->addURL(path(QStringLiteral("docs")));
+        QCOMPARE(rowTexts(form.listModel, 1), (QStringList{"docs", "Folder", tmp->path(), "1"}));
+        // Nothing keeps the same path from being listed twice.
+        emit form.ui->ffTreeView->addURL(path(QStringLiteral("docs/report.txt")));
+        QCOMPARE(form.listModel->rowCount(), 3);
+    }
+
+    void addFileAndFolder()
+    {
+        writeFile(path(QStringLiteral("a/picked.doc")), "p");
+        SecureDeleteForm form;
+        QString title, start;
+        whenModal([&](QWidget *w) {
+            auto *dialog = qobject_cast<QFileDialog *>(w);
+            QVERIFY(dialog);
+            title = dialog->windowTitle();
+            start = dialog->directory().absolutePath();
+            dialog->selectFile(path(QStringLiteral("a/picked.doc")));
+            static_cast<QDialog *>(dialog)->accept();
+        });
+        form.ui->ffAddFileButton->click();
+        QCOMPARE(title, QStringLiteral("Add Files"));
+        QCOMPARE(start, QDir(documentsPath()).absolutePath());
+        QCOMPARE(form.listModel->rowCount(), 1);
+        QCOMPARE(rowTexts(form.listModel, 0),
+                 (QStringList{"picked.doc", "File", QDir::toNativeSeparators(path("a")), "0"}));
+
+        m->answerFolderBrowser(path(QStringLiteral("a")));
+        form.ui->ffAddFolderButton->click();
+        QCOMPARE(rowTexts(form.listModel, 1), (QStringList{"a", "Folder", QDir::toNativeSeparators(tmp->path()), "1"}));
+        m->answerFolderBrowser(QString());
+        form.ui->ffAddFolderButton->click();
+        QCOMPARE(form.listModel->rowCount(), 2);
+    }
+
+    void removeRows()
+    {
+        SecureDeleteForm form;
+        for (const char *name : {"r0", "r1", "r2", "r3"})
+            emit form.ui->ffTreeView->addURL(path(QLatin1String(name)));
+        form.ui->ffRemoveButton->click(); // nothing selected: nothing happens
+        QCOMPARE(form.listModel->rowCount(), 4);
+        QItemSelectionModel *selection = form.ui->ffTreeView->selectionModel();
+        selection->select(QItemSelection(form.listModel->index(1, 0), form.listModel->index(2, 3)),
+                          QItemSelectionModel::Select);
+        QVERIFY(form.ui->ffRemoveButton->isEnabled());
+        form.ui->ffRemoveButton->click();
+        QCOMPARE(form.listModel->rowCount(), 2);
+        QCOMPARE(form.listModel->item(0, 0)->text(), QStringLiteral("r0"));
+        QCOMPARE(form.listModel->item(1, 0)->text(), QStringLiteral("r3"));
+        QVERIFY(form.ui->ffDeleteButton->isEnabled());
+        selection->clearSelection();
+        QVERIFY(!form.ui->ffRemoveButton->isEnabled());
+        form.ui->ffRemoveAllButton->click();
+        QCOMPARE(form.listModel->rowCount(), 0);
+        QVERIFY(!form.ui->ffDeleteButton->isEnabled());
+        QVERIFY(!form.ui->ffRemoveAllButton->isEnabled());
+    }
+
+    // Delete starts at once; shredded rows go, the row of a file that could not be shredded stays.
+    void deleteRun()
+    {
+        writeFile(path(QStringLiteral("a.txt")), "a");
+        writeFile(path(QStringLiteral("held.txt")), "held");
+        writeFile(path(QStringLiteral("folder/x.txt")), "x");
+        m->injectFileFault(path(QStringLiteral("held.txt")), QStringLiteral("locked"));
+        SecureDeleteForm form;
+        form.options.DeleteMode = 2;
+        for (const char *name : {"a.txt", "held.txt", "folder"})
+            emit form.ui->ffTreeView->addURL(path(QLatin1String(name)));
+        form.ui->ffDeleteButton->click();
+        QVERIFY(form.deleteRunning);
+        QVERIFY(form.ui->tabWidget->isHidden());
+        QVERIFY(form.scanInfo);
+        QCOMPARE(form.scanInfo->findChild<QLabel *>(QStringLiteral("label"))->text(),
+                 QStringLiteral("Deleting in progress. Please wait ..."));
+        QCOMPARE(form.scanInfo->findChild<QProgressBar *>()->maximum(), 4);
+        QTRY_VERIFY(!form.deleteRunning);
+        QVERIFY(!form.ui->tabWidget->isHidden());
+        QVERIFY(!form.scanInfo);
+        QCOMPARE(m->logged(QStringLiteral("MessageBox")), QStringList());
+        QCOMPARE(form.listModel->rowCount(), 1);
+        QCOMPARE(form.listModel->item(0, 0)->text(), QStringLiteral("held.txt"));
+        QVERIFY(!QFileInfo::exists(path(QStringLiteral("a.txt"))));
+        QVERIFY(!QFileInfo::exists(path(QStringLiteral("folder"))));
+        QCOMPARE(readFile(path(QStringLiteral("held.txt"))), QByteArray("held"));
+        QVERIFY(form.ui->ffDeleteButton->isEnabled());
+        QVERIFY(!form.ui->ffRemoveButton->isEnabled());
+        // A second run makes a new thread.
+        SecureDeleteThread *first = form.deleteThread;
+        QPointer<SecureDeleteThread> firstGuard(first);
+        form.ui->ffDeleteButton->click();
+        QTRY_VERIFY(!form.deleteRunning);
+        QVERIFY(form.deleteThread != first || firstGuard.isNull());
+        QCOMPARE(form.listModel->rowCount(), 1);
+    }
+
+    // Cancel stops the run at its next test; the Gutmann file under way is kept, later rows are not started.
+    void cancelRun()
+    {
+        writeFile(path(QStringLiteral("one.txt")), secretBytes(5000));
+        writeFile(path(QStringLiteral("two.txt")), secretBytes(5000));
+        SecureDeleteForm form;
+        form.options.DeleteMode = 0;
+        emit form.ui->ffTreeView->addURL(path(QStringLiteral("one.txt")));
+        emit form.ui->ffTreeView->addURL(path(QStringLiteral("two.txt")));
+        WorkerGate gate;
+        QSignalSpy closeApp(&form, &SecureDeleteForm::closeApp);
+        form.ui->ffDeleteButton->click();
+        QVERIFY(gate.started.tryAcquire(1, 30000));
+        form.scanInfo->findChild<QPushButton *>()->click();
+        gate.proceed.release();
+        QTRY_VERIFY(!form.deleteRunning);
+        QCOMPARE(form.listModel->rowCount(), 2);
+        // The last row went first: its file keeps all but the byte already written; the other was not started.
+        QCOMPARE(readFile(path(QStringLiteral("two.txt"))).left(4999), secretBytes(4999));
+        QCOMPARE(readFile(path(QStringLiteral("one.txt"))), secretBytes(5000));
+        QCOMPARE(gate.recorder.writes().size(), 1);
+        QCOMPARE(closeApp.size(), 0);
+    }
+
+    // The main window's close during a run is refused once; the page stops, emits closeApp, and the window
+    // then closes.
+    void closeDuringRun()
+    {
+        writeFile(path(QStringLiteral("one.txt")), secretBytes(5000));
+        MainWindow window;
+        window.show();
+        window.findChild<QToolButton *>(QStringLiteral("secureDeleteButton"))->click();
+        auto *form = static_cast<SecureDeleteForm *>(window.modulePage(MainWindow::SecureDeletePage));
+        QVERIFY(form);
+        form->options.DeleteMode = 0;
+        emit form->ui->ffTreeView->addURL(path(QStringLiteral("one.txt")));
+        WorkerGate gate;
+        QSignalSpy closeApp(form, &SecureDeleteForm::closeApp);
+        form->ui->ffDeleteButton->click();
+        QVERIFY(gate.started.tryAcquire(1, 30000));
+        QVERIFY(!window.close());
+        QVERIFY(window.isVisible());
+        QVERIFY(form->closePending);
+        gate.proceed.release();
+        QTRY_COMPARE(closeApp.size(), 1);
+        QTRY_VERIFY(!window.isVisible());
+        QVERIFY(!form->deleteRunning);
+        // Kept under its name: only the last byte received its first pass.
+        QCOMPARE(readFile(path(QStringLiteral("one.txt"))).left(4999), secretBytes(4999));
+    }
+
+    void recycleBinList()
+    {
+        onlyMappedDrives();
+        mapDrive(QLatin1Char('Q'), path(QStringLiteral("q")));
+        mapDrive(QLatin1Char('R'), path(QStringLiteral("r")));
+        mapDrive(QLatin1Char('S'), path(QStringLiteral("s")));
+        mapDrive(QLatin1Char('T'), path(QStringLiteral("t")), QStringLiteral("removable"));
+        mapDrive(QLatin1Char('U'), path(QStringLiteral("u")));
+        QDir().mkpath(path(QStringLiteral("q/$RECYCLE.BIN")));
+        QDir().mkpath(path(QStringLiteral("r/Recycler")));
+        QDir().mkpath(path(QStringLiteral("s/Documents")));
+        QDir().mkpath(path(QStringLiteral("t/$RECYCLE.BIN")));
+        QDir().mkpath(path(QStringLiteral("u")));
+        QDir().mkpath(path(QStringLiteral("elsewhere")));
+        QVERIFY(QFile::link(path(QStringLiteral("elsewhere")), path(QStringLiteral("u/$RECYCLE.BIN"))));
+        SecureDeleteForm form;
+        QCOMPARE(form.findRecycleBinFolder('S'), QString());
+        QCOMPARE(form.findRecycleBinFolder('U'), QString());
+        QCOMPARE(form.findRecycleBinFolder('R'), QStringLiteral("R:\\Recycler"));
+        form.ui->tabWidget->setCurrentIndex(1);
+        QStringList items;
+        for (int i = 0; i < form.ui->listWidget->count(); ++i) {
+            items << form.ui->listWidget->item(i)->text();
+            QCOMPARE(form.ui->listWidget->item(i)->checkState(), Qt::Checked);
+        }
+        QCOMPARE(items, (QStringList{"Q:\\$RECYCLE.BIN", "R:\\Recycler"}));
+        // Filled once; the user's ticks stay.
+        form.ui->listWidget->item(0)->setCheckState(Qt::Unchecked);
+        form.ui->tabWidget->setCurrentIndex(0);
+        form.ui->tabWidget->setCurrentIndex(1);
+        QCOMPARE(form.ui->listWidget->count(), 2);
+        QCOMPARE(form.ui->listWidget->item(0)->checkState(), Qt::Unchecked);
+    }
+
+    void emptyRecycleBin()
+    {
+        onlyMappedDrives();
+        mapDrive(QLatin1Char('Q'), path(QStringLiteral("q")));
+        mapDrive(QLatin1Char('R'), path(QStringLiteral("r")));
+        writeFile(path(QStringLiteral("q/$RECYCLE.BIN/$R1.txt")), "1");
+        writeFile(path(QStringLiteral("q/$RECYCLE.BIN/$R2/in.txt")), "2");
+        writeFile(path(QStringLiteral("r/$RECYCLE.BIN/$R3.txt")), "3");
+        SecureDeleteForm form;
+        form.options.DeleteMode = 2;
+        form.ui->tabWidget->setCurrentIndex(1);
+        QCOMPARE(form.ui->listWidget->count(), 2);
+        // Nothing ticked: the run finds nothing and the page comes back.
+        for (int i = 0; i < 2; ++i)
+            form.ui->listWidget->item(i)->setCheckState(Qt::Unchecked);
+        form.ui->rbEmptyButton->click();
+        QVERIFY(form.deleteRunning);
+        QCOMPARE(form.scanInfo->findChild<QProgressBar *>()->maximum(), 100);
+        QTRY_VERIFY(!form.deleteRunning);
+        QCOMPARE(form.recycleBinFolders, QStringList());
+        QVERIFY(QFile::exists(path(QStringLiteral("q/$RECYCLE.BIN/$R1.txt"))));
+        // Drive Q only; the bar's maximum follows the engine's total.
+        form.ui->listWidget->item(0)->setCheckState(Qt::Checked);
+        form.ui->rbEmptyButton->click();
+        int maximum = 0;
+        connect(form.deleteThread, &SecureDeleteThread::updateTotalProgress, this,
+                [&] { maximum = form.scanInfo ? form.scanInfo->findChild<QProgressBar *>()->maximum() : -1; });
+        QTRY_VERIFY(!form.deleteRunning);
+        QCOMPARE(form.recycleBinFolders, QStringList{QStringLiteral("Q:\\$RECYCLE.BIN")});
+        QCOMPARE(maximum, 3);
+        QCOMPARE(QDir(path(QStringLiteral("q/$RECYCLE.BIN"))).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                 QStringList());
+        QCOMPARE(readFile(path(QStringLiteral("r/$RECYCLE.BIN/$R3.txt"))), QByteArray("3"));
+    }
+
+    void dialogShowsOptions_data()
+    {
+        QTest::addColumn<quint32>("mode");
+        QTest::addColumn<quint32>("passes");
+        QTest::addColumn<QString>("checked");
+        QTest::addColumn<int>("spin");
+        QTest::newRow("gutmann") << 0u << 1u << "gutmannRadioButton" << 1;
+        QTest::newRow("dod7") << 1u << 4u << "dod7RadioButton" << 4;
+        QTest::newRow("dod3") << 2u << 1u << "dod3RadioButton" << 1;
+        QTest::newRow("random") << 3u << 42u << "randomRadioButton" << 42;
+        QTest::newRow("unknown mode shows Gutmann") << 5u << 3u << "gutmannRadioButton" << 3;
+        QTest::newRow("no passes shows 1") << 3u << 0u << "randomRadioButton" << 1;
+    }
+    void dialogShowsOptions()
+    {
+        QFETCH(quint32, mode);
+        QFETCH(quint32, passes);
+        QFETCH(QString, checked);
+        QFETCH(int, spin);
+        SecureDeleteOptions options{passes, mode};
+        SecureDeleteOptionsDialog dialog;
+        dialog.options = &options;
+        dialog.loadOptions();
+        const QList<QRadioButton *> radios{dialog.ui->gutmannRadioButton, dialog.ui->dod7RadioButton,
+                                           dialog.ui->dod3RadioButton, dialog.ui->randomRadioButton};
+        for (QRadioButton *r : radios)
+            QCOMPARE(r->isChecked(), r->objectName() == checked);
+        QCOMPARE(dialog.ui->randomSpinBox->value(), spin);
+        const bool random = checked == QLatin1String("randomRadioButton");
+        QCOMPARE(dialog.ui->randomSpinBox->isEnabled(), random);
+        QCOMPARE(dialog.ui->randomLabel->isEnabled(), random);
+        dialog.ui->randomRadioButton->setChecked(!random);
+        if (random)
+            dialog.ui->gutmannRadioButton->setChecked(true);
+        QCOMPARE(dialog.ui->randomSpinBox->isEnabled(), !random);
+        QCOMPARE(dialog.ui->randomLabel->isEnabled(), !random);
+    }
+
+    void dialogTexts()
+    {
+        SecureDeleteOptionsDialog dialog;
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Dialog"));
+        QCOMPARE(dialog.size(), QSize(377, 279));
+        QCOMPARE(dialog.ui->titleLabel->text(), QStringLiteral("Select Shreding Method:"));
+        QCOMPARE(dialog.ui->gutmannRadioButton->text(), QStringLiteral("using Gutmann (35 Pass)"));
+        QCOMPARE(dialog.ui->dod7RadioButton->text(), QStringLiteral("using DOD 5220.22M (7 Pass)"));
+        QCOMPARE(dialog.ui->dod3RadioButton->text(), QStringLiteral("using DOD 5220.22M (3 Pass)"));
+        QCOMPARE(dialog.ui->randomRadioButton->text(), QStringLiteral("using Random"));
+        QCOMPARE(dialog.ui->randomLabel->text(), QStringLiteral("Number od Passes:"));
+        QCOMPARE(dialog.ui->randomSpinBox->minimum(), 1);
+        QCOMPARE(dialog.ui->randomSpinBox->maximum(), 99);
+        QCOMPARE(dialog.ui->saveButton->text(), QStringLiteral("Save"));
+        QCOMPARE(dialog.ui->closeButton->text(), QStringLiteral("Close"));
+        QCOMPARE(dialog.ui->saveButton->maximumSize(), QSize(75, 24));
+        QCOMPARE(dialog.ui->closeButton->minimumSize(), QSize(75, 24));
+    }
+
+    // Save stores the shown choice in the page and the registry, and ends the dialog; Close stores nothing.
+    void dialogSaveAndClose()
+    {
+        setRegistry(u"DeleteMode", REG_DWORD, dword(5));
+        SecureDeleteForm form;
+        QCOMPARE(form.options.DeleteMode, 5u);
+        QPointer<SecureDeleteOptionsDialog> shown;
+        bool gutmannShown = false;
+        whenModal([&](QWidget *w) {
+            shown = qobject_cast<SecureDeleteOptionsDialog *>(w);
+            QVERIFY(shown);
+            gutmannShown = shown->ui->gutmannRadioButton->isChecked();
+            shown->ui->saveButton->click();
+        });
+        form.ui->ffOptionsButton->click();
+        QVERIFY(gutmannShown);
+        QTRY_VERIFY(shown.isNull());
+        QCOMPARE(form.options.DeleteMode, 0u);
+        QCOMPARE(registryValue("DeleteMode", 99), DWORD(0));
+        QCOMPARE(registryValue("NumPasses", 99), DWORD(1));
+
+        whenModal([&](QWidget *w) {
+            shown = qobject_cast<SecureDeleteOptionsDialog *>(w);
+            shown->ui->randomRadioButton->setChecked(true);
+            shown->ui->randomSpinBox->setValue(12);
+            shown->ui->saveButton->click();
+        });
+        form.ui->rbOptionsButton->click();
+        QTRY_VERIFY(shown.isNull());
+        QCOMPARE(form.options.DeleteMode, 3u);
+        QCOMPARE(form.options.NumPasses, 12u);
+        QCOMPARE(registryValue("DeleteMode", 99), DWORD(3));
+        QCOMPARE(registryValue("NumPasses", 99), DWORD(12));
+
+        whenModal([&](QWidget *w) {
+            shown = qobject_cast<SecureDeleteOptionsDialog *>(w);
+            shown->ui->dod7RadioButton->setChecked(true);
+            shown->ui->closeButton->click();
+        });
+        form.ui->ffOptionsButton->click();
+        QTRY_VERIFY(shown.isNull());
+        QCOMPARE(form.options.DeleteMode, 3u);
+        QCOMPARE(registryValue("DeleteMode", 99), DWORD(3));
+    }
+
+    // A key that cannot be written leaves the page's options changed and says nothing.
+    void saveWithoutRegistry()
+    {
+        m->denyKey(QStringLiteral("HKEY_CURRENT_USER\\") + key, false, true);
+        SecureDeleteForm form;
+        SecureDeleteOptionsDialog *dialog = new SecureDeleteOptionsDialog(&form);
+        dialog->options = &form.options;
+        dialog->loadOptions();
+        dialog->ui->dod3RadioButton->setChecked(true);
+        dialog->ui->saveButton->click();
+        QCOMPARE(form.options.DeleteMode, 2u);
+        QCOMPARE(registryValue("DeleteMode", 99), DWORD(99));
+        QCOMPARE(m->logged(QStringLiteral("MessageBox")), QStringList());
+    }
+};
+
+QTEST_MAIN(TestSecureDeleteForm)
+#include "tst_securedeleteform.moc"
