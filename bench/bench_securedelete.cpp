@@ -76,9 +76,8 @@ int main(int argc, char *argv[])
     const QString copy = folder + QStringLiteral("/peer-copy.bin");
     if (!copyInput(input, copy))
         return 2;
-    const double shred = runTool(QStringLiteral("shred"), {QStringLiteral("-n"), QStringLiteral("3"),
-                                                           QStringLiteral("-u")},
-                                 copy);
+    const double shred =
+        runTool(QStringLiteral("shred"), {QStringLiteral("-n"), QStringLiteral("3"), QStringLiteral("-u")}, copy);
     if (!copyInput(input, copy))
         return 2;
     const double srm = runTool(QStringLiteral("srm"), {QStringLiteral("-l")}, copy);
