@@ -1,0 +1,70 @@
+#include "callbackhandler.h"
+
+CallbackHandler::CallbackHandler(DWORD limitMs) : started(GetTickCount64()), limit(limitMs) {}
+
+HRESULT CallbackHandler::QueryInterface(REFIID riid, void **object)
+{
+    if (!object)
+        return E_POINTER;
+    if (riid == IID_IBindStatusCallback || riid == IID_IUnknown) {
+        *object = static_cast<IBindStatusCallback *>(this);
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+ULONG CallbackHandler::AddRef()
+{
+    return 2;
+}
+
+ULONG CallbackHandler::Release()
+{
+    return 1;
+}
+
+HRESULT CallbackHandler::OnStartBinding(DWORD, IBinding *)
+{
+    return E_NOTIMPL;
+}
+
+HRESULT CallbackHandler::GetPriority(LONG *)
+{
+    return E_NOTIMPL;
+}
+
+HRESULT CallbackHandler::OnLowResource(DWORD)
+{
+    return E_NOTIMPL;
+}
+
+HRESULT CallbackHandler::OnProgress(ULONG, ULONG, ULONG, LPCWSTR)
+{
+    // The download runs on the window's thread: a transfer that drags on would freeze the helper.
+    if (GetTickCount64() - started > limit) {
+        expired = true;
+        return E_ABORT;
+    }
+    return S_OK;
+}
+
+HRESULT CallbackHandler::OnStopBinding(HRESULT, LPCWSTR)
+{
+    return E_NOTIMPL;
+}
+
+HRESULT CallbackHandler::GetBindInfo(DWORD *, BINDINFO *)
+{
+    return E_NOTIMPL;
+}
+
+HRESULT CallbackHandler::OnDataAvailable(DWORD, DWORD, FORMATETC *, STGMEDIUM *)
+{
+    return E_NOTIMPL;
+}
+
+HRESULT CallbackHandler::OnObjectAvailable(REFIID, IUnknown *)
+{
+    return E_NOTIMPL;
+}

@@ -1,0 +1,237 @@
+// Daily wallpaper from the image archive: the image of day index 0 (today) to 7 (a week ago) for the chosen
+// market is fetched into one file and then set as the desktop wallpaper.
+#include "callbackhandler.h"
+#include "glasspan.h"
+#include "wtext.h"
+
+#include <cstring>
+
+WallpaperState wallpaper;
+
+namespace {
+
+const WCHAR *const Markets[] = {WSTR("en-US"), WSTR("en-GB"), WSTR("en-ES"), WSTR("ja-JP"), WSTR("it-IT"), WSTR("hi-IN"),
+                                WSTR("fr-FR"), WSTR("de-DE"), WSTR("zh-CN"), WSTR("en-CA"), WSTR("en-AU")};
+const DWORD MarketCount = sizeof(Markets) / sizeof(Markets[0]);
+
+// The archive answers at this host; image addresses in its answer are relative to the bare domain.
+#define ARCHIVE_REQUEST WSTR("https://www.bing.com/HPImageArchive.aspx?format=xml&idx=")
+#define IMAGE_HOST WSTR("https://bing.com")
+
+// Time limits of the two transfers, which run on the window's thread.
+const DWORD AnswerLimitMs = 30000;
+const DWORD ImageLimitMs = 120000;
+
+// The archive's answer is read only this far: the image address comes early in it.
+const ULONG AnswerBytes = 512;
+
+// Text between <url> and </url> in the answer, as a wide string with the XML character references of
+// the five predefined entities resolved; false when the element is missing, empty or too long.
+bool imagePathOf(const char *answer, WCHAR *out, int capacity)
+{
+    const char *open = std::strstr(answer, "<url>");
+    if (!open)
+        return false;
+    const char *begin = open + 5;
+    const char *end = std::strstr(begin, "</url>");
+    if (!end || end == begin)
+        return false;
+    struct Entity
+    {
+        const char *text;
+        char value;
+    };
+    static const Entity entities[] = {{"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
+    int n = 0;
+    for (const char *p = begin; p < end;) {
+        char c = *p;
+        int used = 1;
+        if (c == '&') {
+            for (const Entity &e : entities) {
+                const size_t len = std::strlen(e.text);
+                if (size_t(end - p) >= len && std::strncmp(p, e.text, len) == 0) {
+                    c = e.value;
+                    used = int(len);
+                    break;
+                }
+            }
+        }
+        if (n >= capacity - 1)
+            return false;
+        out[n++] = WCHAR(static_cast<unsigned char>(c));
+        p += used;
+    }
+    out[n] = 0;
+    return true;
+}
+
+// Where the image is kept: the user's application-data folder, or the current folder without one.
+bool computeTargetFile(WCHAR *target)
+{
+    WCHAR folder[MAX_PATH];
+    if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder))) {
+        return copyText(target, MAX_PATH, folder) &&
+               appendText(target, MAX_PATH, WSTR("\\Keelrun Hushdeck Plus!\\Wallpaper\\image.jpg"));
+    }
+    const DWORD len = GetCurrentDirectoryW(MAX_PATH, folder);
+    if (len == 0 || len >= MAX_PATH)
+        return false;
+    return copyText(target, MAX_PATH, folder) && appendText(target, MAX_PATH, WSTR("\\image.jpg"));
+}
+
+bool nonEmptyFile(const WCHAR *path)
+{
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(path, &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(find);
+    return !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && (data.nFileSizeLow != 0 || data.nFileSizeHigh != 0);
+}
+
+// Fetches the archive's answer for one request and finds the image address in it.
+bool fetchImageAddress(const WCHAR *request, WCHAR *address, int capacity)
+{
+    IStream *stream = nullptr;
+    CallbackHandler callback(AnswerLimitMs);
+    if (FAILED(URLOpenBlockingStreamW(nullptr, request, &stream, 0, &callback)) || !stream)
+        return false;
+    char answer[AnswerBytes + 1];
+    ULONG total = 0;
+    // A network stream may hand out less than asked for at a time; collect up to the limit.
+    while (total < AnswerBytes) {
+        ULONG got = 0;
+        const HRESULT hr = stream->Read(answer + total, AnswerBytes - total, &got);
+        if (FAILED(hr) || got == 0)
+            break;
+        total += got;
+        if (hr == S_FALSE)
+            break;
+    }
+    stream->Release();
+    answer[total] = 0;
+
+    WCHAR path[1024];
+    if (!imagePathOf(answer, path, 1024))
+        return false;
+    return copyText(address, capacity, IMAGE_HOST) && appendText(address, capacity, path);
+}
+
+} // namespace
+
+void fillBaseRequests()
+{
+    for (int i = 0; i < 8; ++i) {
+        const WCHAR digit[2] = {WCHAR('0' + i), 0};
+        copyText(wallpaper.baseRequests[i], 256, ARCHIVE_REQUEST);
+        appendText(wallpaper.baseRequests[i], 256, digit);
+        appendText(wallpaper.baseRequests[i], 256, WSTR("&n=1&mkt="));
+    }
+}
+
+void loadWallpaperChanger(bool downloadNow)
+{
+    DWORD enabled = 0, timeIndex = 1, timePeriod = 0, source = 0, region = 0, current = 0;
+    readDword(WALLPAPERCHANGER_KEY, WSTR("Enabled"), &enabled);
+    readDword(WALLPAPERCHANGER_KEY, WSTR("TimeIndex"), &timeIndex);
+    readDword(WALLPAPERCHANGER_KEY, WSTR("TimePeriod"), &timePeriod);
+    readDword(WALLPAPERCHANGER_KEY, WSTR("Source"), &source);
+    readDword(WALLPAPERCHANGER_KEY, WSTR("Region"), &region);
+    readDword(WALLPAPERCHANGER_KEY, WSTR("CurrentIndex"), &current);
+    wallpaper.enabled = enabled != 0;
+    // Out-of-range values from elsewhere: the interval stays within 1..12, an unknown region is the first.
+    wallpaper.timeIndex = timeIndex < 1 ? 1 : (timeIndex > 12 ? 12 : timeIndex);
+    wallpaper.timePeriod = timePeriod;
+    wallpaper.source = source;
+    wallpaper.region = region < MarketCount ? region : 0;
+    wallpaper.currentIndex = int(current);
+    copyText(wallpaper.market, 64, Markets[wallpaper.region]);
+
+    for (int i = 0; i < 8; ++i) {
+        copyText(wallpaper.requests[i], 320, wallpaper.baseRequests[i]);
+        appendText(wallpaper.requests[i], 320, wallpaper.market);
+    }
+
+    if (downloadNow) {
+        wallpaper.lastImageKey[0] = 0;
+        current = 0;
+        readDword(WALLPAPERCHANGER_KEY, WSTR("CurrentIndex"), &current);
+        wallpaper.currentIndex = int(current);
+        if (!wallpaper.enabled)
+            return;
+        downloadBingWallpaper(wallpaper.currentIndex);
+    }
+    const UINT interval = wallpaper.timePeriod ? wallpaper.timeIndex * 86400000U : wallpaper.timeIndex * 3600000U;
+    SetTimer(helper.window, TIMER_WALLPAPER, interval, wallpaperTimerProc);
+}
+
+void downloadBingWallpaper(int index)
+{
+    if (index < 0 || index > 7) {
+        index = 0;
+        wallpaper.currentIndex = 0;
+    }
+    if (!wallpaper.requests[index][0])
+        return;
+
+    WCHAR address[1024];
+    if (!fetchImageAddress(wallpaper.requests[index], address, 1024))
+        return;
+    if (!computeTargetFile(wallpaper.targetFile)) {
+        wallpaper.targetFile[0] = 0;
+        return;
+    }
+    // The same day's image again (same address up to its first "_"): nothing to do.
+    if (wallpaper.lastImageKey[0] && startsWith(address, wallpaper.lastImageKey))
+        return;
+
+    // Download beside the target and rename at the end, so that the wallpaper never comes from a partial file.
+    WCHAR partial[MAX_PATH];
+    if (!copyText(partial, MAX_PATH, wallpaper.targetFile) || !appendText(partial, MAX_PATH, WSTR(".part")))
+        return;
+    DeleteFileW(partial);
+    CallbackHandler callback(ImageLimitMs);
+    if (FAILED(URLDownloadToFileW(nullptr, address, partial, 0, &callback)) || !nonEmptyFile(partial) ||
+        !MoveFileExW(partial, wallpaper.targetFile, MOVEFILE_REPLACE_EXISTING)) {
+        DeleteFileW(partial);
+        return;
+    }
+
+    int keyLength = 0;
+    while (address[keyLength] && address[keyLength] != '_' && keyLength < 259)
+        ++keyLength;
+    for (int i = 0; i < keyLength; ++i)
+        wallpaper.lastImageKey[i] = address[i];
+    wallpaper.lastImageKey[keyLength] = 0;
+
+    writeDword(WALLPAPERCHANGER_KEY, WSTR("CurrentIndex"), DWORD(wallpaper.currentIndex));
+    SetTimer(helper.window, TIMER_SET_WALLPAPER, 1000, setWallpaperTimerProc);
+}
+
+void stepWallpaper(int step)
+{
+    int index = wallpaper.currentIndex + step;
+    if (index < 0)
+        index = 7;
+    else if (index > 7)
+        index = 0;
+    wallpaper.currentIndex = index;
+    downloadBingWallpaper(index);
+}
+
+void CALLBACK wallpaperTimerProc(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (!wallpaper.enabled) {
+        KillTimer(helper.window, TIMER_WALLPAPER);
+        return;
+    }
+    stepWallpaper(-1);
+}
+
+void CALLBACK setWallpaperTimerProc(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (wallpaper.targetFile[0] &&
+        !SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, wallpaper.targetFile, SPIF_SENDCHANGE))
+        SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, wallpaper.targetFile, SPIF_SENDCHANGE);
+    KillTimer(helper.window, TIMER_SET_WALLPAPER);
+}
