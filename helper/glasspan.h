@@ -116,6 +116,9 @@ extern TaskbarState taskbarState;
 extern DarkModeState darkMode;
 extern WallpaperState wallpaper;
 
+// The entry point; C linkage, as the system's start-up code calls it.
+extern "C" int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine, int showCommand);
+
 // Start-up and shutdown (steps of wWinMain): startHelper returns false when the helper must end at once.
 bool startHelper(HINSTANCE instance, LPCWSTR commandLine);
 int finishHelper(WPARAM quitCode);

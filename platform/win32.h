@@ -7,6 +7,9 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
+#ifndef _WIN32_WINNT
+#define _WIN32_WINNT 0x0A00
+#endif
 #include <windows.h>
 #include <shlobj.h>
 #include <shellapi.h>
@@ -25,6 +28,11 @@ typedef NTSTATUS(NTAPI *NtFsControlFilePtr)(HANDLE, HANDLE, PIO_APC_ROUTINE, PVO
 #ifndef STATUS_BUFFER_OVERFLOW
 #define STATUS_BUFFER_OVERFLOW ((NTSTATUS)0x80000005L)
 #endif
+#include <powrprof.h>
+#include <urlmon.h>
+#ifdef __MINGW32__
+#include "windows/mingwextras.h"
+#endif
 #define WSTR(s) L##s
 #else
 #include "linux/w32types.h"
@@ -38,8 +46,22 @@ typedef NTSTATUS(NTAPI *NtFsControlFilePtr)(HANDLE, HANDLE, PIO_APC_ROUTINE, PVO
 #include "linux/w32shellexecute.h"
 #include "linux/w32memory.h"
 #include "linux/w32rawvolume.h"
+#include "linux/w32winloop.h"
+#include "linux/w32timer.h"
+#include "linux/w32time.h"
+#include "linux/w32menu.h"
+#include "linux/w32tray.h"
+#include "linux/w32resource.h"
+#include "linux/w32layered.h"
+#include "linux/w32power.h"
+#include "linux/w32guid.h"
+#include "linux/w32urlmon.h"
+#include "linux/w32shellexecuteex.h"
 #define WSTR(s) u##s
 #endif
+
+// Plain Win32 programs (the helper) build without Qt: they see the Windows API and nothing more.
+#ifndef HUSHDECK_PLAIN_WIN32
 
 #include <QDateTime>
 #include <QString>
@@ -134,3 +156,5 @@ inline QUrl machineUrl(const QUrl &url)
 #else
 QUrl machineUrl(const QUrl &url);
 #endif
+
+#endif // HUSHDECK_PLAIN_WIN32

@@ -853,6 +853,16 @@ BOOL PathFileExistsW(LPCWSTR pszPath)
     return TRUE;
 }
 
+DWORD GetCurrentDirectoryW(DWORD nBufferLength, LPWSTR lpBuffer)
+{
+    const QString dir = QDir::currentPath();
+    const DWORD needed = DWORD(dir.size()) + 1;
+    if (!lpBuffer || nBufferLength < needed)
+        return needed;
+    copyToWide(dir, lpBuffer, nBufferLength);
+    return needed - 1;
+}
+
 DWORD GetFullPathNameW(LPCWSTR lpFileName, DWORD nBufferLength, LPWSTR lpBuffer, LPWSTR *lpFilePart)
 {
     if (!lpFileName || !*lpFileName) {

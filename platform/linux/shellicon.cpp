@@ -2,6 +2,7 @@
 // icons are drawn at the size asked for. Drawing works on QImage only, so worker threads may ask too.
 #include "../win32.h"
 #include "drivemap.h"
+#include "iconhandle.h"
 
 #include <QFileInfo>
 #include <QHash>
@@ -11,11 +12,6 @@
 #include <QPainterPath>
 
 const IID IID_IImageList = {0x46EB5926, 0x582E, 0x4017, {0x9F, 0xDF, 0xE8, 0x99, 0x8D, 0xAA, 0x09, 0x50}};
-
-struct HICON__
-{
-    QImage image;
-};
 
 namespace {
 

@@ -1,6 +1,8 @@
 #include "../win32.h"
 #include "machine.h"
 #include "windowtable.h"
+#include "winevents.h"
+#include "winloop.h"
 
 #include <QDebug>
 #include <QHash>
@@ -25,17 +27,30 @@ HWND createWindow(DWORD pid, const QString &className, const QString &title)
     machine::Lock lock;
     Query q("INSERT INTO windows(pid, class, title) VALUES(?, ?, ?)");
     q.bind(1, qint64(pid)).bind(2, className).bind(3, title).exec();
-    return reinterpret_cast<HWND>(static_cast<quintptr>(q.lastInsertId()));
+    HWND hwnd = reinterpret_cast<HWND>(static_cast<quintptr>(q.lastInsertId()));
+    winevents::windowCreated(hwnd, pid, className);
+    return hwnd;
 }
 
 void destroyWindow(HWND hwnd)
 {
     machine::Lock lock;
     const qint64 id = qint64(reinterpret_cast<quintptr>(hwnd));
+    DWORD pid = 0;
+    QString className;
+    {
+        Query w("SELECT pid, class FROM windows WHERE hwnd=?");
+        w.bind(1, id);
+        if (!w.next())
+            return;
+        pid = DWORD(w.integer(0));
+        className = w.text(1);
+    }
     Query q("DELETE FROM windows WHERE hwnd=?");
     q.bind(1, id).exec();
     Query m("DELETE FROM messages WHERE hwnd=?");
     m.bind(1, id).exec();
+    winevents::windowDestroyed(hwnd, pid, className);
 }
 
 bool processAlive(DWORD pid)
@@ -235,6 +250,7 @@ BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
                                                     .arg(Msg)
                                                     .arg(qulonglong(wParam))
                                                     .arg(qlonglong(lParam)));
+    winloop::wake(row.pid);
     return TRUE;
 }
 
