@@ -57,6 +57,7 @@ typedef NTSTATUS(NTAPI *NtFsControlFilePtr)(HANDLE, HANDLE, PIO_APC_ROUTINE, PVO
 #include "linux/w32guid.h"
 #include "linux/w32urlmon.h"
 #include "linux/w32shellexecuteex.h"
+#include "linux/w32sysparams.h"
 #define WSTR(s) u##s
 #endif
 

@@ -57,6 +57,17 @@ struct Loop
     int readFd = -1;
     int keepFd = -1;
     QSocketNotifier *notifier = nullptr;
+
+    // At exit the FIFO goes; the notifier is left alone, the Qt application being gone by then.
+    ~Loop()
+    {
+        if (readFd >= 0)
+            ::close(readFd);
+        if (keepFd >= 0)
+            ::close(keepFd);
+        if (!fifoPath.isEmpty())
+            ::unlink(QFile::encodeName(fifoPath).constData());
+    }
 };
 
 Loop &loop()
