@@ -349,8 +349,13 @@ QString hostPath(const QString &windowsPath)
     // Windows takes either separator, and product code joins with backslashes even onto host paths.
     QString path = windowsPath;
     path.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    if (path.startsWith(QLatin1Char('/')))
+    if (path.startsWith(QLatin1Char('/'))) {
+        // Inside the machine's Windows folders names are case-insensitive, as on Windows.
+        const QString root = machine::folder();
+        if (path.size() > root.size() && startsWithFolder(path, root, Qt::CaseSensitive))
+            return resolveBelow(root, path.mid(root.size()));
         return path;
+    }
     const bool drivePath = path.size() >= 2 && path.at(1) == QLatin1Char(':') && path.at(0).isLetter() &&
                            path.at(0).unicode() < 128 && (path.size() == 2 || path.at(2) == QLatin1Char('/'));
     if (!drivePath)

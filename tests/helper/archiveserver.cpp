@@ -1,0 +1,91 @@
+#include "archiveserver.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QPainter>
+#include <QTcpSocket>
+
+ArchiveServer::ArchiveServer(QObject *parent) : QObject(parent)
+{
+    server.listen(QHostAddress::LocalHost);
+    connect(&server, &QTcpServer::newConnection, this, [this] {
+        while (QTcpSocket *socket = server.nextPendingConnection()) {
+            socket->setParent(this);
+            connect(socket, &QTcpSocket::readyRead, this, [this, socket] { serve(socket); });
+        }
+    });
+}
+
+QString ArchiveServer::base() const
+{
+    return QStringLiteral("http://127.0.0.1:%1").arg(server.serverPort());
+}
+
+void ArchiveServer::answer(const QString &pathPrefix, const QByteArray &body, Kind kind)
+{
+    replies.insert(pathPrefix, Reply{body, kind});
+}
+
+int ArchiveServer::count(const QString &pathPrefix) const
+{
+    int n = 0;
+    for (const QString &path : asked)
+        if (path.startsWith(pathPrefix))
+            ++n;
+    return n;
+}
+
+void ArchiveServer::serve(QTcpSocket *socket)
+{
+    QByteArray request = socket->property("request").toByteArray() + socket->readAll();
+    socket->setProperty("request", request);
+    if (!request.contains("\r\n\r\n") || socket->property("answered").toBool())
+        return;
+    socket->setProperty("answered", true);
+    const QList<QByteArray> line = request.left(request.indexOf("\r\n")).split(' ');
+    const QString path = line.size() > 1 ? QString::fromLatin1(line.at(1)) : QString();
+    asked << path;
+
+    QString best;
+    for (auto it = replies.constBegin(); it != replies.constEnd(); ++it)
+        if (path.startsWith(it.key()) && it.key().size() > best.size())
+            best = it.key();
+    if (best.isEmpty() || replies.value(best).kind == NotFound) {
+        socket->write("HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\nConnection: close\r\n\r\nnot found");
+        socket->disconnectFromHost();
+        return;
+    }
+    const Reply reply = replies.value(best);
+    if (reply.kind == Silent)
+        return;
+    QByteArray head = "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(reply.body.size()) +
+                      "\r\nConnection: close\r\n\r\n";
+    socket->write(head);
+    socket->write(reply.kind == CutShort ? reply.body.left(reply.body.size() / 2) : reply.body);
+    socket->disconnectFromHost();
+}
+
+QByteArray ArchiveServer::archiveAnswer(const QString &imagePath)
+{
+    QString escaped = imagePath;
+    escaped.replace(QLatin1Char('&'), QLatin1String("&amp;"));
+    return QByteArrayLiteral("<?xml version=\"1.0\" encoding=\"utf-8\" ?><images><image><startdate>20240509</startdate>"
+                             "<fullstartdate>202405090700</fullstartdate><enddate>20240510</enddate><url>") +
+           escaped.toLatin1() +
+           QByteArrayLiteral("</url><urlBase>/th?id=OHR.Sample</urlBase><copyright>A sample (c) Someone</copyright>"
+                             "<copyrightlink>https://example.invalid/</copyrightlink><title>Sample</title>"
+                             "<hsh>0123456789abcdef</hsh></image><tooltips><loadMessage><message>Loading"
+                             "</message></loadMessage></tooltips></images>");
+}
+
+QByteArray ArchiveServer::jpeg(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(QColor(30, 90, 160));
+    QPainter(&image).fillRect(0, 0, width / 2, height / 2, QColor(240, 200, 40));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPG");
+    return bytes;
+}
