@@ -16,7 +16,7 @@ execute_process(
 if(NOT configured EQUAL 0)
     message(FATAL_ERROR "configuring the Windows build failed")
 endif()
-execute_process(COMMAND ${CMAKE_COMMAND} --build ${BINARY} RESULT_VARIABLE built)
+execute_process(COMMAND ${CMAKE_COMMAND} --build ${BINARY} -j 2 RESULT_VARIABLE built)
 if(NOT built EQUAL 0)
     message(FATAL_ERROR "Glasspan.exe does not build for Windows")
 endif()
