@@ -107,8 +107,9 @@ bool lightAt(double now, double light, double dark)
 
 void computeLocationTimes(const SYSTEMTIME &date)
 {
-    const SunTimes sun = computeSunTimes(date.wYear, date.wMonth, date.wDay, zoneHoursOn(date.wYear, date.wMonth, date.wDay),
-                                         darkMode.latitude, darkMode.longitude);
+    const SunTimes sun =
+        computeSunTimes(date.wYear, date.wMonth, date.wDay, zoneHoursOn(date.wYear, date.wMonth, date.wDay),
+                        darkMode.latitude, darkMode.longitude);
     darkMode.sun = sun.polar;
     if (sun.polar == SunRisesAndSets) {
         darkMode.lightTime = sunriseSeconds(sun);

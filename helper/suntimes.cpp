@@ -51,8 +51,8 @@ SunTimes computeSunTimes(int year, int month, int day, double zone, double latit
                           std::sin(2 * mr) * (0.019993 - 0.000101 * t) + std::sin(3 * mr) * 0.000289;
     const double omega = 125.04 - 1934.136 * t;
     const double lambda = l0 + centre - 0.00569 - 0.00478 * std::sin(radians(omega));
-    const double epsilon =
-        23 + (26 + (21.448 - t * (46.815 + t * (0.00059 - t * 0.001813))) / 60) / 60 + 0.00256 * std::cos(radians(omega));
+    const double epsilon = 23 + (26 + (21.448 - t * (46.815 + t * (0.00059 - t * 0.001813))) / 60) / 60 +
+                           0.00256 * std::cos(radians(omega));
     const double declination = std::asin(std::sin(radians(epsilon)) * std::sin(radians(lambda)));
     const double y = std::pow(std::tan(radians(epsilon) / 2), 2);
     const double l0r = radians(l0);

@@ -52,9 +52,9 @@ void fillTrayData()
     tray.uID = TRAY_ICON_ID;
     tray.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     tray.uCallbackMessage = HELPER_MSG_TRAY_CALLBACK;
-    tray.hIcon = static_cast<HICON>(LoadImageW(helper.instance, MAKEINTRESOURCEW(IDI_SMALL), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                                               LR_DEFAULTCOLOR));
+    tray.hIcon =
+        static_cast<HICON>(LoadImageW(helper.instance, MAKEINTRESOURCEW(IDI_SMALL), IMAGE_ICON,
+                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
     copyText(tray.szTip, sizeof(tray.szTip) / sizeof(tray.szTip[0]), WSTR("Hushdeck Helper"));
 }
 
@@ -242,7 +242,8 @@ HistoryResult clearExplorerHistory()
         RegCloseKey(created);
 
     WCHAR profile[MAX_PATH];
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, profile)) || !folderExists(profile))
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, profile)) ||
+        !folderExists(profile))
         return HistoryNoProfile;
     const WCHAR *const folders[] = {
         WSTR("\\AppData\\Roaming\\Microsoft\\Windows\\recent\\AutomaticDestinations"),
@@ -300,7 +301,8 @@ void handleCommand(WORD command)
                         MB_ICONINFORMATION);
             break;
         case HistoryNoProfile:
-            MessageBoxW(helper.window, WSTR("Cannot find the user profile folder. File Explorer history was not cleared."),
+            MessageBoxW(helper.window,
+                        WSTR("Cannot find the user profile folder. File Explorer history was not cleared."),
                         WSTR("Error"), MB_ICONERROR);
             break;
         case HistoryIncomplete:

@@ -10,8 +10,9 @@ WallpaperState wallpaper;
 
 namespace {
 
-const WCHAR *const Markets[] = {WSTR("en-US"), WSTR("en-GB"), WSTR("en-ES"), WSTR("ja-JP"), WSTR("it-IT"), WSTR("hi-IN"),
-                                WSTR("fr-FR"), WSTR("de-DE"), WSTR("zh-CN"), WSTR("en-CA"), WSTR("en-AU")};
+const WCHAR *const Markets[] = {WSTR("en-US"), WSTR("en-GB"), WSTR("en-ES"), WSTR("ja-JP"),
+                                WSTR("it-IT"), WSTR("hi-IN"), WSTR("fr-FR"), WSTR("de-DE"),
+                                WSTR("zh-CN"), WSTR("en-CA"), WSTR("en-AU")};
 const DWORD MarketCount = sizeof(Markets) / sizeof(Markets[0]);
 
 // The archive answers at this host; image addresses in its answer are relative to the bare domain.

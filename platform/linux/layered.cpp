@@ -29,7 +29,8 @@ LONG WINAPI GetWindowLongW(HWND hWnd, int nIndex)
         return 0;
     }
     machine::Lock lock;
-    Query q(nIndex == GWL_STYLE ? "SELECT style FROM windows WHERE hwnd=?" : "SELECT exstyle FROM windows WHERE hwnd=?");
+    Query q(nIndex == GWL_STYLE ? "SELECT style FROM windows WHERE hwnd=?"
+                                : "SELECT exstyle FROM windows WHERE hwnd=?");
     q.bind(1, qint64(reinterpret_cast<quintptr>(hWnd)));
     return q.next() ? LONG(q.integer(0)) : 0;
 }
@@ -46,7 +47,8 @@ LONG WINAPI SetWindowLongW(HWND hWnd, int nIndex, LONG dwNewLong)
     }
     const LONG previous = GetWindowLongW(hWnd, nIndex);
     machine::Lock lock;
-    Query q(nIndex == GWL_STYLE ? "UPDATE windows SET style=? WHERE hwnd=?" : "UPDATE windows SET exstyle=? WHERE hwnd=?");
+    Query q(nIndex == GWL_STYLE ? "UPDATE windows SET style=? WHERE hwnd=?"
+                                : "UPDATE windows SET exstyle=? WHERE hwnd=?");
     q.bind(1, qint64(DWORD(dwNewLong))).bind(2, qint64(reinterpret_cast<quintptr>(hWnd))).exec();
     SetLastError(0);
     return previous;

@@ -12,7 +12,8 @@
 
 namespace {
 
-const QString SchemesKey = QStringLiteral("HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Power\\User\\PowerSchemes");
+const QString SchemesKey =
+    QStringLiteral("HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Power\\User\\PowerSchemes");
 
 struct Registration
 {

@@ -43,8 +43,8 @@ BOOL ShellExecuteExW(SHELLEXECUTEINFOW *pExecInfo)
     const QString verb = fromWide(pExecInfo->lpVerb);
     const QString file = fromWide(pExecInfo->lpFile);
     const QString folder = fromWide(pExecInfo->lpDirectory);
-    machine::log(QStringLiteral("ShellExecuteEx"), QStringList{verb, file, fromWide(pExecInfo->lpParameters), folder}
-                                                       .join(QLatin1Char('|')));
+    machine::log(QStringLiteral("ShellExecuteEx"),
+                 QStringList{verb, file, fromWide(pExecInfo->lpParameters), folder}.join(QLatin1Char('|')));
     if (file.isEmpty() || (hasFolder(file) && !programExists(file)))
         return fail(pExecInfo, ERROR_FILE_NOT_FOUND, SE_ERR_FNF);
     if (!folder.isEmpty() && !QFileInfo(hostPath(folder)).isDir())

@@ -69,10 +69,11 @@ void showReal(const NOTIFYICONDATAW *data, UINT callbackMessage)
         realIcons().insert(key, icon);
         const HWND hwnd = data->hWnd;
         const UINT uid = data->uID;
-        QObject::connect(icon, &QSystemTrayIcon::activated, [hwnd, uid, callbackMessage](QSystemTrayIcon::ActivationReason reason) {
-            if (callbackMessage)
-                PostMessageW(hwnd, callbackMessage, WPARAM(uid), LPARAM(mouseMessage(reason)));
-        });
+        QObject::connect(icon, &QSystemTrayIcon::activated,
+                         [hwnd, uid, callbackMessage](QSystemTrayIcon::ActivationReason reason) {
+                             if (callbackMessage)
+                                 PostMessageW(hwnd, callbackMessage, WPARAM(uid), LPARAM(mouseMessage(reason)));
+                         });
     }
     if (data->uFlags & NIF_ICON) {
         const QImage image = imageFromIcon(data->hIcon);

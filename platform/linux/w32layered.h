@@ -17,8 +17,8 @@ typedef DWORD COLORREF;
 
 struct HWINEVENTHOOK__;
 typedef HWINEVENTHOOK__ *HWINEVENTHOOK;
-typedef void(CALLBACK *WINEVENTPROC)(HWINEVENTHOOK hWinEventHook, DWORD event, HWND hwnd, LONG idObject,
-                                     LONG idChild, DWORD idEventThread, DWORD dwmsEventTime);
+typedef void(CALLBACK *WINEVENTPROC)(HWINEVENTHOOK hWinEventHook, DWORD event, HWND hwnd, LONG idObject, LONG idChild,
+                                     DWORD idEventThread, DWORD dwmsEventTime);
 
 #define EVENT_OBJECT_CREATE 0x8000
 #define EVENT_OBJECT_DESTROY 0x8001

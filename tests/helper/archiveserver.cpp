@@ -58,8 +58,8 @@ void ArchiveServer::serve(QTcpSocket *socket)
     const Reply reply = replies.value(best);
     if (reply.kind == Silent)
         return;
-    QByteArray head = "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(reply.body.size()) +
-                      "\r\nConnection: close\r\n\r\n";
+    QByteArray head =
+        "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(reply.body.size()) + "\r\nConnection: close\r\n\r\n";
     socket->write(head);
     socket->write(reply.kind == CutShort ? reply.body.left(reply.body.size() / 2) : reply.body);
     socket->disconnectFromHost();

@@ -17,10 +17,10 @@ class ArchiveServer : public QObject
 
 public:
     enum Kind {
-        Complete,  // the whole body with its length
-        CutShort,  // announces the whole length, sends half, closes
-        Silent,    // reads the request and never answers
-        NotFound,  // 404
+        Complete, // the whole body with its length
+        CutShort, // announces the whole length, sends half, closes
+        Silent,   // reads the request and never answers
+        NotFound, // 404
     };
 
     explicit ArchiveServer(QObject *parent = nullptr);

@@ -92,7 +92,8 @@ QString desktopWallpaper()
     return hostPath(deskwallpaper::current());
 }
 
-const QString ImagePath = QStringLiteral("/th?id=OHR.Sample_EN-US1234567_1920x1080.jpg&rf=LaDigue_1920x1080.jpg&pid=hp");
+const QString ImagePath =
+    QStringLiteral("/th?id=OHR.Sample_EN-US1234567_1920x1080.jpg&rf=LaDigue_1920x1080.jpg&pid=hp");
 
 } // namespace
 
@@ -365,8 +366,7 @@ private slots:
         QTest::newRow("7 AM - 1 AM at 3:00") << sevenToOne << QTime(3, 0) << false << qint64(4 * 3600000LL);
         QTest::newRow("12 AM is midnight, 12 PM is noon")
             << QList<int>{12, 0, 0, 12, 0, 1} << QTime(6, 0) << true << qint64(6 * 3600000LL);
-        QTest::newRow("minutes count") << QList<int>{6, 45, 0, 9, 15, 1} << QTime(21, 14, 30) << true
-                                       << qint64(30000);
+        QTest::newRow("minutes count") << QList<int>{6, 45, 0, 9, 15, 1} << QTime(21, 14, 30) << true << qint64(30000);
     }
     void schedule()
     {
@@ -694,13 +694,13 @@ private slots:
         QTest::addColumn<QByteArray>("answer");
         QTest::addColumn<int>("kind");
         const QByteArray good = ArchiveServer::archiveAnswer(ImagePath);
-        QTest::newRow("short answer, cut before </url>") << good.left(good.indexOf("</url>") - 4)
-                                                         << int(ArchiveServer::Complete);
+        QTest::newRow("short answer, cut before </url>")
+            << good.left(good.indexOf("</url>") - 4) << int(ArchiveServer::Complete);
         QTest::newRow("transfer cut off") << good << int(ArchiveServer::CutShort);
-        QTest::newRow("no image address") << QByteArray("<?xml version=\"1.0\"?><images></images>")
-                                          << int(ArchiveServer::Complete);
-        QTest::newRow("empty image address") << QByteArray("<images><image><url></url></image></images>")
-                                             << int(ArchiveServer::Complete);
+        QTest::newRow("no image address")
+            << QByteArray("<?xml version=\"1.0\"?><images></images>") << int(ArchiveServer::Complete);
+        QTest::newRow("empty image address")
+            << QByteArray("<images><image><url></url></image></images>") << int(ArchiveServer::Complete);
         QTest::newRow("address beyond the first 512 bytes")
             << QByteArray(600, ' ') + good << int(ArchiveServer::Complete);
         QTest::newRow("not found") << good << int(ArchiveServer::NotFound);
@@ -803,7 +803,8 @@ private slots:
         QVERIFY(start());
         QCOMPARE(archiveRequests(), 0);
         post(WM_COMMAND, WPARAM(command));
-        QCOMPARE(lastArchiveRequest(), QStringLiteral("/HPImageArchive.aspx?format=xml&idx=%1&n=1&mkt=en-US").arg(requested));
+        QCOMPARE(lastArchiveRequest(),
+                 QStringLiteral("/HPImageArchive.aspx?format=xml&idx=%1&n=1&mkt=en-US").arg(requested));
         QCOMPARE(dword(WallKey, QStringLiteral("CurrentIndex")), requested);
     }
 
@@ -1030,8 +1031,9 @@ private slots:
             const qint64 schemes = registrystore::findKey(
                 QStringLiteral("HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Power\\User\\PowerSchemes"));
             registrystore::ensureChild(schemes, QStringLiteral("11111111-2222-3333-4444-555555555555"));
-            registrystore::writeValue(schemes, QStringLiteral("ActivePowerScheme"), REG_SZ,
-                                      registrystore::stringData(QStringLiteral("11111111-2222-3333-4444-555555555555")));
+            registrystore::writeValue(
+                schemes, QStringLiteral("ActivePowerScheme"), REG_SZ,
+                registrystore::stringData(QStringLiteral("11111111-2222-3333-4444-555555555555")));
             tx.commit();
         }
         post(HELPER_MSG_TRAY_CALLBACK, TRAY_ICON_ID, WM_RBUTTONDOWN);
@@ -1153,8 +1155,8 @@ private slots:
         HKEY key = nullptr;
         QCOMPARE(RegOpenKeyExW(HKEY_CURRENT_USER, wstr(RecentDocs), 0, KEY_READ, &key), LONG(ERROR_SUCCESS));
         DWORD subKeys = 99, values = 99;
-        RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr, nullptr,
-                         nullptr, nullptr);
+        RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
+                         nullptr);
         RegCloseKey(key);
         QCOMPARE(subKeys, DWORD(0));
         QCOMPARE(values, DWORD(0));
