@@ -80,17 +80,22 @@ static bool isBlank(WCHAR c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
+// Steps over leading blanks and an optional sign; true for a minus.
+static bool skipBlanksAndSign(const WCHAR *&text)
+{
+    while (isBlank(*text))
+        ++text;
+    const bool negative = *text == '-';
+    if (*text == '+' || *text == '-')
+        ++text;
+    return negative;
+}
+
 int parseInteger(const WCHAR *text)
 {
     if (!text)
         return 0;
-    while (isBlank(*text))
-        ++text;
-    bool negative = false;
-    if (*text == '+' || *text == '-') {
-        negative = *text == '-';
-        ++text;
-    }
+    const bool negative = skipBlanksAndSign(text);
     long long value = 0;
     while (*text >= '0' && *text <= '9') {
         value = value * 10 + (*text - '0');
@@ -111,13 +116,7 @@ bool parseDecimal(const WCHAR *text, double *value)
 {
     if (!text)
         return false;
-    while (isBlank(*text))
-        ++text;
-    bool negative = false;
-    if (*text == '+' || *text == '-') {
-        negative = *text == '-';
-        ++text;
-    }
+    const bool negative = skipBlanksAndSign(text);
     double mantissa = 0;
     int scale = 0; // power of ten to apply to the mantissa
     int digits = 0;

@@ -185,30 +185,34 @@ BOOL WINAPI SystemTimeToFileTime(const SYSTEMTIME *lpSystemTime, LPFILETIME lpFi
     return TRUE;
 }
 
-BOOL WINAPI SystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION *lpTimeZoneInformation,
-                                            const SYSTEMTIME *lpUniversalTime, LPSYSTEMTIME lpLocalTime)
+namespace {
+
+// A SYSTEMTIME read in one zone and written as the same moment in another.
+BOOL convertTime(const TIME_ZONE_INFORMATION *zoneRecord, const SYSTEMTIME *in, const QTimeZone &from,
+                 const QTimeZone &to, LPSYSTEMTIME out)
 {
     QDate date;
     QTime time;
-    if (lpTimeZoneInformation || !systemTimeParts(lpUniversalTime, &date, &time)) {
+    if (zoneRecord || !out || !systemTimeParts(in, &date, &time)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    fillSystemTime(QDateTime(date, time, QTimeZone::utc()).toTimeZone(machineclock::zone()), lpLocalTime);
+    fillSystemTime(QDateTime(date, time, from).toTimeZone(to), out);
     return TRUE;
+}
+
+} // namespace
+
+BOOL WINAPI SystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION *lpTimeZoneInformation,
+                                            const SYSTEMTIME *lpUniversalTime, LPSYSTEMTIME lpLocalTime)
+{
+    return convertTime(lpTimeZoneInformation, lpUniversalTime, QTimeZone::utc(), machineclock::zone(), lpLocalTime);
 }
 
 BOOL WINAPI TzSpecificLocalTimeToSystemTime(const TIME_ZONE_INFORMATION *lpTimeZoneInformation,
                                             const SYSTEMTIME *lpLocalTime, LPSYSTEMTIME lpUniversalTime)
 {
-    QDate date;
-    QTime time;
-    if (lpTimeZoneInformation || !systemTimeParts(lpLocalTime, &date, &time)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    fillSystemTime(QDateTime(date, time, machineclock::zone()).toUTC(), lpUniversalTime);
-    return TRUE;
+    return convertTime(lpTimeZoneInformation, lpLocalTime, machineclock::zone(), QTimeZone::utc(), lpUniversalTime);
 }
 
 DWORD WINAPI GetTickCount()

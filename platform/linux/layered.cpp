@@ -7,27 +7,26 @@ using machine::Query;
 
 namespace {
 
-const char *styleColumn(int index)
+// A window of the table and a style index the stand-in keeps; sets the error otherwise.
+bool validStyleAccess(HWND hWnd, int index)
 {
-    if (index == GWL_STYLE)
-        return "style";
-    if (index == GWL_EXSTYLE)
-        return "exstyle";
-    return nullptr;
+    if (!IsWindow(hWnd)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return false;
+    }
+    if (index != GWL_STYLE && index != GWL_EXSTYLE) {
+        SetLastError(ERROR_INVALID_INDEX);
+        return false;
+    }
+    return true;
 }
 
 } // namespace
 
 LONG WINAPI GetWindowLongW(HWND hWnd, int nIndex)
 {
-    if (!IsWindow(hWnd)) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    if (!validStyleAccess(hWnd, nIndex))
         return 0;
-    }
-    if (!styleColumn(nIndex)) {
-        SetLastError(ERROR_INVALID_INDEX);
-        return 0;
-    }
     machine::Lock lock;
     Query q(nIndex == GWL_STYLE ? "SELECT style FROM windows WHERE hwnd=?"
                                 : "SELECT exstyle FROM windows WHERE hwnd=?");
@@ -37,14 +36,8 @@ LONG WINAPI GetWindowLongW(HWND hWnd, int nIndex)
 
 LONG WINAPI SetWindowLongW(HWND hWnd, int nIndex, LONG dwNewLong)
 {
-    if (!IsWindow(hWnd)) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    if (!validStyleAccess(hWnd, nIndex))
         return 0;
-    }
-    if (!styleColumn(nIndex)) {
-        SetLastError(ERROR_INVALID_INDEX);
-        return 0;
-    }
     const LONG previous = GetWindowLongW(hWnd, nIndex);
     machine::Lock lock;
     Query q(nIndex == GWL_STYLE ? "UPDATE windows SET style=? WHERE hwnd=?"

@@ -1,6 +1,7 @@
 // The helper as a program of its own: the single-instance rule with two real processes, and a running
 // helper that a test drives with real posted messages, reading the machine it changes.
 #include "archiveserver.h"
+#include "helperharness.h"
 #include "testmachine.h"
 #include "win32.h"
 
@@ -10,6 +11,9 @@
 
 #include <QProcess>
 #include <QTest>
+
+using harness::dword;
+using harness::setDword;
 
 namespace {
 
@@ -31,23 +35,6 @@ int helperWindows()
     machine::Lock lock;
     machine::Query q("SELECT COUNT(*) FROM windows WHERE class='GLASSPAN'");
     return q.next() ? int(q.integer(0)) : -1;
-}
-
-void setDword(const QString &key, const QString &name, DWORD value)
-{
-    HKEY k = nullptr;
-    RegCreateKeyExW(HKEY_CURRENT_USER, wstr(key), 0, nullptr, 0, KEY_WRITE, nullptr, &k, nullptr);
-    RegSetValueExW(k, wstr(name), 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value), sizeof value);
-    RegCloseKey(k);
-}
-
-qint64 dword(const QString &key, const QString &name)
-{
-    DWORD v = 0;
-    DWORD size = sizeof v;
-    if (RegGetValueW(HKEY_CURRENT_USER, wstr(key), wstr(name), RRF_RT_REG_DWORD, nullptr, &v, &size) != ERROR_SUCCESS)
-        return -1;
-    return v;
 }
 
 int taskbarAlpha()
