@@ -38,6 +38,9 @@ typedef NTSTATUS(NTAPI *NtFsControlFilePtr)(HANDLE, HANDLE, PIO_APC_ROUTINE, PVO
 #include "linux/w32shellexecute.h"
 #include "linux/w32memory.h"
 #include "linux/w32rawvolume.h"
+#include "linux/w32sysparams.h"
+#include "linux/w32process.h"
+#include "linux/w32shellnotify.h"
 #define WSTR(s) u##s
 #endif
 
