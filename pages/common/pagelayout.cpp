@@ -32,7 +32,7 @@ QVBoxLayout *standard(QWidget *page, QGroupBox *box, const QList<QWidget *> &hea
 {
     QVBoxLayout *inside = group(page, box);
     for (QWidget *w : header)
-        inside->addWidget(w, 0, Qt::AlignLeft);
+        inside->addWidget(w);
     for (const QList<QWidget *> &widgets : rows)
         inside->addLayout(row(widgets));
     return inside;
