@@ -378,6 +378,8 @@ private slots:
             QVERIFY(f.open(QIODevice::ReadOnly));
             savedBackup = f.readAll();
         }
+        // A second fresh machine: the first must be gone before it comes (each restores the one before).
+        m.reset();
         m.reset(new TestMachine);
         HushdeckForm catalog;
         changeThree(catalog);
