@@ -3,6 +3,7 @@
 
 #include "backuprecord.h"
 #include "krutils.h"
+#include "tickedrows.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -35,7 +36,9 @@ RestoreBackupDialog::RestoreBackupDialog(QWidget *parent)
     ui->DetailTreeView->hide();
     ui->ApplyPushButton->hide();
     ui->RestoreBackupTreeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ui->RestoreBackupTreeView->setRootIsDecorated(false);
     ui->DetailTreeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ui->DetailTreeView->setRootIsDecorated(false);
 }
 
 RestoreBackupDialog::~RestoreBackupDialog()
@@ -111,15 +114,10 @@ void RestoreBackupDialog::loadBackupFile()
         return;
     }
     qDebug() << "open file: " << backupFilePath;
-    for (const KRGlobal::SettingsData &record : std::as_const(records)) {
-        auto *task = new QStandardItem(record.oldDesc);
-        task->setCheckable(true);
-        task->setCheckState(Qt::Checked);
-        QList<QStandardItem *> items;
-        items << task << new QStandardItem(record.location) << new QStandardItem(QString::number(record.index))
-              << new QStandardItem(record.oldValue) << new QStandardItem(QString::number(record.isDefault ? 1 : 0));
-        detailModel->appendRow(items);
-    }
+    for (const KRGlobal::SettingsData &record : std::as_const(records))
+        tickedrows::append(detailModel, record.oldDesc,
+                           {record.location, QString::number(record.index), record.oldValue,
+                            QString::number(record.isDefault ? 1 : 0)});
     checkedCount = detailModel->rowCount();
     ui->DetailTreeView->setModel(detailModel);
     ui->DetailTreeView->setColumnWidth(0, 600);
@@ -132,11 +130,7 @@ void RestoreBackupDialog::loadBackupFile()
 
 void RestoreBackupDialog::onItemChanged(QStandardItem *)
 {
-    // Counted afresh: a change of any other role of an item must not move the count.
-    checkedCount = 0;
-    for (int row = 0; row < detailModel->rowCount(); ++row)
-        if (detailModel->item(row, 0)->checkState() == Qt::Checked)
-            ++checkedCount;
+    checkedCount = tickedrows::count(detailModel);
     ui->ApplyPushButton->setEnabled(checkedCount > 0);
 }
 
@@ -145,7 +139,7 @@ void RestoreBackupDialog::on_ApplyPushButton_clicked()
     settingList.clear();
     bool allChecked = true;
     for (int row = 0; row < detailModel->rowCount(); ++row) {
-        if (detailModel->item(row, 0)->checkState() != Qt::Checked) {
+        if (!tickedrows::isTicked(detailModel, row)) {
             allChecked = false;
             continue;
         }

@@ -1,6 +1,8 @@
 #include "reviewchangesdialog.h"
 #include "ui_reviewchangesdialog.h"
 
+#include "tickedrows.h"
+
 #include <QHBoxLayout>
 #include <QStandardItemModel>
 #include <QVBoxLayout>
@@ -21,6 +23,7 @@ ReviewChangesDialog::ReviewChangesDialog(QWidget *parent)
     layout->addWidget(ui->ReviewChangesTreeView);
     layout->addLayout(buttons);
     ui->ReviewChangesTreeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ui->ReviewChangesTreeView->setRootIsDecorated(false);
 }
 
 ReviewChangesDialog::~ReviewChangesDialog()
@@ -33,11 +36,7 @@ void ReviewChangesDialog::loadChanges()
     checkedCount = 0;
     if (settingChangeList) {
         for (const KRGlobal::SettingsData &entry : *settingChangeList) {
-            auto *task = new QStandardItem(entry.desc);
-            task->setCheckable(true);
-            task->setCheckState(Qt::Checked);
-            model->appendRow(
-                {task, new QStandardItem(entry.location), new QStandardItem(QString::number(entry.index))});
+            tickedrows::append(model, entry.desc, {entry.location, QString::number(entry.index)});
             ++checkedCount;
         }
     }
@@ -50,11 +49,7 @@ void ReviewChangesDialog::loadChanges()
 
 void ReviewChangesDialog::onItemChanged(QStandardItem *)
 {
-    // Counted afresh: a change of any other role of an item must not move the count.
-    checkedCount = 0;
-    for (int row = 0; row < model->rowCount(); ++row)
-        if (model->item(row, 0)->checkState() == Qt::Checked)
-            ++checkedCount;
+    checkedCount = tickedrows::count(model);
     ui->ApplyPushButton->setEnabled(checkedCount > 0);
 }
 
@@ -62,7 +57,7 @@ void ReviewChangesDialog::on_ApplyPushButton_clicked()
 {
     settingList.clear();
     for (int row = 0; row < model->rowCount(); ++row) {
-        if (model->item(row, 0)->checkState() != Qt::Checked)
+        if (!tickedrows::isTicked(model, row))
             continue;
         KRGlobal::SettingsData entry;
         entry.index = model->item(row, 2)->text().toInt();

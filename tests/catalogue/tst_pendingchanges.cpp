@@ -20,7 +20,7 @@ private slots:
     void init()
     {
         m.reset(new TestMachine);
-        themeRefreshPending = shellRefreshPending = restartExplorerPending = false;
+        lowerOneShotFlags();
     }
     void cleanup() { m.reset(); }
 

@@ -87,7 +87,7 @@ private slots:
     void init()
     {
         m.reset(new TestMachine);
-        themeRefreshPending = shellRefreshPending = restartExplorerPending = false;
+        lowerOneShotFlags();
     }
     void cleanup() { m.reset(); }
 

@@ -89,6 +89,14 @@ inline const QList<SettingCase> &settingCases()
     return cases;
 }
 
+// Every test starts and ends with the three one-shot flags down.
+inline void lowerOneShotFlags()
+{
+    themeRefreshPending = false;
+    shellRefreshPending = false;
+    restartExplorerPending = false;
+}
+
 inline const SettingCase &settingCase(int id)
 {
     for (const SettingCase &c : settingCases())

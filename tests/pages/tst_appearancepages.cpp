@@ -1,4 +1,4 @@
-// The Appearance pages: their texts, choices and sentences, and the cases particular to them.
+// The Appearance pages: their texts and choices, and the cases particular to them.
 #include "settingcases.h"
 #include "testmachine.h"
 
@@ -28,7 +28,7 @@ private slots:
     void init()
     {
         m.reset(new TestMachine);
-        themeRefreshPending = shellRefreshPending = restartExplorerPending = false;
+        lowerOneShotFlags();
     }
     void cleanup() { m.reset(); }
 
@@ -61,41 +61,6 @@ private slots:
         QCOMPARE(slider->maximum(), 50);
         QCOMPARE(child<QLineEdit>(&size, "TitleBarSizeLineEdit")->maximumWidth(), 32);
         QCOMPARE(child<QPushButton>(&size, "TitleBarSizePushButton")->text(), QStringLiteral("Set Default"));
-    }
-
-    void sentences_data()
-    {
-        QTest::addColumn<int>("id");
-        QTest::addColumn<int>("shown");
-        QTest::addColumn<QString>("desc");
-        QTest::newRow("400 dark") << 400 << 0 << "Change the colors that appear in Windows to dark.";
-        QTest::newRow("400 light") << 400 << 1 << "Change the colors that appear in Windows to light (default).";
-        QTest::newRow("401 dark") << 401 << 0 << "Change the colors that appear in your apps to dark.";
-        QTest::newRow("401 light") << 401 << 1 << "Change the colors that appear in your apps to light (default).";
-        QTest::newRow("402 off") << 402 << 0 << "Don't use accent color on title bars and windows borders (default).";
-        QTest::newRow("402 on") << 402 << 1 << "Use accent color on title bars and windows borders.";
-        QTest::newRow("403 default") << 403 << 1 << "Set the size of windows's title bar to 1 (default).";
-        QTest::newRow("403 other") << 403 << 0 << "Set the size of windows's title bar to 0.";
-    }
-    void sentences()
-    {
-        QFETCH(int, id);
-        QFETCH(int, shown);
-        QFETCH(QString, desc);
-        const SettingCase &c = settingCase(id);
-        storeShown(c, shown == 1 ? 0 : 1);
-        std::unique_ptr<SettingPage> page(c.create());
-        QSignalSpy spy(page.get(), &SettingPage::settingChanged);
-        showValue(page.get(), c, shown);
-        QVERIFY(!spy.isEmpty());
-        QCOMPARE(spy.last().at(1).toString(), desc);
-        QCOMPARE(spy.last().at(2).toString(), QStringLiteral("Appearance"));
-
-        // The same sentence describes the value once it is stored.
-        storeShown(c, shown);
-        page->loadSetting();
-        showValue(page.get(), c, shown == 1 ? 0 : 1);
-        QCOMPARE(spy.last().at(5).toString(), desc);
     }
 
     void aValueWithoutAChoiceLeavesTheComboEmpty()

@@ -1,4 +1,4 @@
-// The Desktop pages: texts, sentences, the icon values kept under two keys, and the icon spacing that the
+// The Desktop pages: texts, the icon values kept under two keys, and the icon spacing that the
 // registry keeps as negative text.
 #include "settingcases.h"
 #include "testmachine.h"
@@ -28,7 +28,7 @@ private slots:
     void init()
     {
         m.reset(new TestMachine);
-        themeRefreshPending = shellRefreshPending = restartExplorerPending = false;
+        lowerOneShotFlags();
     }
     void cleanup() { m.reset(); }
 
@@ -53,45 +53,6 @@ private slots:
         QCOMPARE(combo->count(), 2);
         QCOMPARE(combo->itemText(0), QStringLiteral("Disable (Default)"));
         QCOMPARE(combo->itemText(1), QStringLiteral("Enable"));
-    }
-
-    void sentences_data()
-    {
-        QTest::addColumn<int>("id");
-        QTest::addColumn<int>("shown");
-        QTest::addColumn<QString>("desc");
-        QTest::newRow("200 show") << 200 << 1 << "Show Computer icon on the desktop.";
-        QTest::newRow("200 hide") << 200 << 0 << "Hide Computer icon on the desktop (default).";
-        QTest::newRow("201 show") << 201 << 1 << "Show User's Files icon on the desktop.";
-        QTest::newRow("202 hide") << 202 << 0 << "Hide Network icon on the desktop (default).";
-        QTest::newRow("203 show") << 203 << 1 << "Show Recycle Bin icon on the desktop (default).";
-        QTest::newRow("203 hide") << 203 << 0 << "Hide Recycle Bin icon on the desktop.";
-        QTest::newRow("204 show") << 204 << 1 << "Show Control Panel icon on the desktop.";
-        QTest::newRow("205 default") << 205 << 1125 << "Change desktop horizontal icon spacing to 1125 (default).";
-        QTest::newRow("205 other") << 205 << 750 << "Change desktop horizontal icon spacing to 750.";
-        QTest::newRow("206 other") << 206 << 0 << "Change desktop vertical icon spacing to 0.";
-        QTest::newRow("207 off") << 207 << 0 << "Don't show Windows version and build number on the Desktop (default).";
-        QTest::newRow("207 on") << 207 << 1 << "Show Windows version and build number on the Desktop.";
-    }
-    void sentences()
-    {
-        QFETCH(int, id);
-        QFETCH(int, shown);
-        QFETCH(QString, desc);
-        const SettingCase &c = settingCase(id);
-        const int elsewhere = shown == c.defaultShown ? c.otherShown : c.defaultShown;
-        storeShown(c, elsewhere);
-        std::unique_ptr<SettingPage> page(c.create());
-        QSignalSpy spy(page.get(), &SettingPage::settingChanged);
-        showValue(page.get(), c, shown);
-        QCOMPARE(spy.last().at(0).toInt(), id);
-        QCOMPARE(spy.last().at(1).toString(), desc);
-        QCOMPARE(spy.last().at(2).toString(), QStringLiteral("Desktop"));
-
-        storeShown(c, shown);
-        page->loadSetting();
-        showValue(page.get(), c, elsewhere);
-        QCOMPARE(spy.last().at(5).toString(), desc);
     }
 
     void anIconValueOfTwoIsHidden()

@@ -11,13 +11,6 @@
 
 namespace {
 
-void clearFlags()
-{
-    themeRefreshPending = false;
-    shellRefreshPending = false;
-    restartExplorerPending = false;
-}
-
 struct Emission
 {
     int index;
@@ -56,12 +49,12 @@ private slots:
     void init()
     {
         m.reset(new TestMachine);
-        clearFlags();
+        lowerOneShotFlags();
     }
     void cleanup()
     {
         m.reset();
-        clearFlags();
+        lowerOneShotFlags();
     }
 
     void absentValueShowsThePresetAndRecordsNothing_data() { addSettingRows(); }
@@ -135,6 +128,78 @@ private slots:
         QCOMPARE(e.desc, e.oldDesc);
     }
 
+    void sentences_data()
+    {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<QString>("desc");
+        QTest::addColumn<QString>("location");
+        QTest::newRow("400 dark") << 400 << 0 << "Change the colors that appear in Windows to dark."
+                                  << "Appearance";
+        QTest::newRow("400 light") << 400 << 1 << "Change the colors that appear in Windows to light (default)."
+                                   << "Appearance";
+        QTest::newRow("401 dark") << 401 << 0 << "Change the colors that appear in your apps to dark."
+                                  << "Appearance";
+        QTest::newRow("401 light") << 401 << 1 << "Change the colors that appear in your apps to light (default)."
+                                   << "Appearance";
+        QTest::newRow("402 off") << 402 << 0 << "Don't use accent color on title bars and windows borders (default)."
+                                 << "Appearance";
+        QTest::newRow("402 on") << 402 << 1 << "Use accent color on title bars and windows borders."
+                                << "Appearance";
+        QTest::newRow("403 default") << 403 << 1 << "Set the size of windows's title bar to 1 (default)."
+                                     << "Appearance";
+        QTest::newRow("403 other") << 403 << 0 << "Set the size of windows's title bar to 0."
+                                   << "Appearance";
+        QTest::newRow("200 show") << 200 << 1 << "Show Computer icon on the desktop."
+                                  << "Desktop";
+        QTest::newRow("200 hide") << 200 << 0 << "Hide Computer icon on the desktop (default)."
+                                  << "Desktop";
+        QTest::newRow("201 show") << 201 << 1 << "Show User's Files icon on the desktop."
+                                  << "Desktop";
+        QTest::newRow("202 hide") << 202 << 0 << "Hide Network icon on the desktop (default)."
+                                  << "Desktop";
+        QTest::newRow("203 show") << 203 << 1 << "Show Recycle Bin icon on the desktop (default)."
+                                  << "Desktop";
+        QTest::newRow("203 hide") << 203 << 0 << "Hide Recycle Bin icon on the desktop."
+                                  << "Desktop";
+        QTest::newRow("204 show") << 204 << 1 << "Show Control Panel icon on the desktop."
+                                  << "Desktop";
+        QTest::newRow("205 default") << 205 << 1125 << "Change desktop horizontal icon spacing to 1125 (default)."
+                                     << "Desktop";
+        QTest::newRow("205 other") << 205 << 750 << "Change desktop horizontal icon spacing to 750."
+                                   << "Desktop";
+        QTest::newRow("206 other") << 206 << 0 << "Change desktop vertical icon spacing to 0."
+                                   << "Desktop";
+        QTest::newRow("207 off") << 207 << 0 << "Don't show Windows version and build number on the Desktop (default)."
+                                 << "Desktop";
+        QTest::newRow("207 on") << 207 << 1 << "Show Windows version and build number on the Desktop."
+                                << "Desktop";
+    }
+    void sentences()
+    {
+        QFETCH(int, id);
+        QFETCH(int, shown);
+        QFETCH(QString, desc);
+        QFETCH(QString, location);
+        const SettingCase &c = settingCase(id);
+        const int elsewhere = shown == c.defaultShown ? c.otherShown : c.defaultShown;
+        storeShown(c, elsewhere);
+        auto page = build(c);
+        QSignalSpy spy(page.get(), &SettingPage::settingChanged);
+        showValue(page.get(), c, shown);
+        QVERIFY(!spy.isEmpty());
+        const Emission now = emission(spy.last());
+        QCOMPARE(now.index, id);
+        QCOMPARE(now.desc, desc);
+        QCOMPARE(now.location, location);
+
+        // The same sentence describes the value once it is stored.
+        storeShown(c, shown);
+        page->loadSetting();
+        showValue(page.get(), c, elsewhere);
+        QCOMPARE(emission(spy.last()).oldDesc, desc);
+    }
+
     void writeModes_data()
     {
         QTest::addColumn<int>("id");
@@ -173,7 +238,7 @@ private slots:
             expectedShown = c.encoding == Encoding::InvertedDword ? 1 : 0; // the raw value 0
         }
 
-        clearFlags();
+        lowerOneShotFlags();
         QVERIFY(page->writeSetting(id, fromStored, removeValue, stored));
 
         const std::optional<RegValue> now = ::storedValue(c);
@@ -198,7 +263,7 @@ private slots:
         storeShown(c, c.defaultShown);
         auto page = build(c);
         showValue(page.get(), c, c.otherShown);
-        clearFlags();
+        lowerOneShotFlags();
         QVERIFY(!page->writeSetting(299, false, false, QString()));
         QCOMPARE(storedValue(c), std::optional<RegValue>(encodedShown(c, c.defaultShown)));
         // A page with a flag raises it whatever the id.
