@@ -5,7 +5,6 @@
 #include "w32types.h"
 
 #define PROCESS_TERMINATE 0x0001
-#define PROCESS_QUERY_INFORMATION 0x0400
 #define PROCESS_QUERY_LIMITED_INFORMATION 0x1000
 
 HANDLE WINAPI OpenProcess(DWORD dwDesiredAccess, BOOL bInheritHandle, DWORD dwProcessId);
