@@ -29,10 +29,14 @@ QString NumberSetting::describe(int number) const
 
 void NumberSetting::show()
 {
-    if (slider)
+    if (slider) {
         slider->setValue(storedValue); // the number field follows through the slider's slot
-    else if (spinBox)
+        // A slider that did not move leaves the field as typed: show the number all the same.
+        if (field && field->text() != QString::number(slider->value()))
+            sliderMoved();
+    } else if (spinBox) {
         spinBox->setValue(storedValue);
+    }
 }
 
 void NumberSetting::sliderMoved()

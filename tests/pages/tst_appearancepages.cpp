@@ -147,6 +147,19 @@ private slots:
         QCOMPARE(spy.last().at(5).toString(), QStringLiteral("Set the size of windows's title bar to 7."));
     }
 
+    void reloadingShowsTheNumberOverTypedText()
+    {
+        storeShown(settingCase(403), 0);
+        TitleBarSizeForm page;
+        auto *field = child<QLineEdit>(&page, "TitleBarSizeLineEdit");
+        field->setText(QStringLiteral("wide")); // counts as 0, where the slider stands already
+        QCOMPARE(field->text(), QStringLiteral("wide"));
+        QSignalSpy spy(&page, &SettingPage::settingChanged);
+        page.loadSetting();
+        QCOMPARE(field->text(), QStringLiteral("0"));
+        QCOMPARE(spy.last().at(1).toString(), spy.last().at(5).toString());
+    }
+
     void aBorderAboveTheSliderKeepsTheStoredSize()
     {
         storeShown(settingCase(403), 60);
