@@ -1,22 +1,516 @@
 #include "hushdeckform.h"
+#include "ui_hushdeckform.h"
 
-#include <QLabel>
+#include "backuprecord.h"
+#include "krutils.h"
+#include "restorebackupdialog.h"
+#include "reviewchangesdialog.h"
+#include "settingpage.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+#include <QScrollArea>
+#include <QSet>
+#include <QToolBar>
 #include <QVBoxLayout>
 
-HushdeckForm::HushdeckForm(QWidget *parent) : QWidget(parent)
+namespace {
+
+// The order in which the catalogue builds its tabs; it only decides when each page reads its setting.
+const CatalogueTab buildOrder[] = {CatalogueTab::Taskbar,      CatalogueTab::Others,     CatalogueTab::Desktop,
+                                   CatalogueTab::Privacy,      CatalogueTab::Appearance, CatalogueTab::System,
+                                   CatalogueTab::FileExplorer, CatalogueTab::OemInfo};
+
+QSet<int> idsOf(const QList<KRGlobal::SettingsData> &entries)
 {
-    auto *layout = new QVBoxLayout(this);
-    auto *label = new QLabel(QStringLiteral("Hushdeck"), this);
-    label->setObjectName(QStringLiteral("placeholderLabel"));
-    label->setAlignment(Qt::AlignCenter);
-    layout->addWidget(label);
-    saveAction = new QAction(QStringLiteral("Save"), this);
-    saveAction->setEnabled(false);
+    QSet<int> ids;
+    for (const KRGlobal::SettingsData &e : entries)
+        ids.insert(e.index);
+    return ids;
+}
+
+} // namespace
+
+HushdeckForm::HushdeckForm(QWidget *parent) : QWidget(parent), ui(new Ui::HushdeckForm)
+{
+    KRUtils utils;
+    isWindows11 = utils.isWindows11();
+    environment.windows11 = isWindows11;
+    environment.buildNumber = windowsBuildNumber;
+    environment.plusEdition = plusEdition;
+    pages.fill(nullptr, pageTable().size());
+    for (QVBoxLayout *&layout : tabLayouts)
+        layout = nullptr;
+    searchLayout = nullptr;
+
+    ui->setupUi(this);
+
+    backAction = new QAction(QIcon(QStringLiteral(":/resources/images/ArrowLeft24.png")), tr("Back"), this);
+    saveAction = new QAction(QIcon(QStringLiteral(":/resources/images/Save24.png")), tr("Save"), this);
+    cancelAction = new QAction(QIcon(QStringLiteral(":/resources/images/Cancel24.png")), tr("Cancel Changes"), this);
+    reviewChangesAction =
+        new QAction(QIcon(QStringLiteral(":/resources/images/Notepad24.png")), tr("Review Changes"), this);
+    restoreBackupAction =
+        new QAction(QIcon(QStringLiteral(":/resources/images/Undo24.png")), tr("Restore Backup"), this);
+    searchAction = new QAction(QIcon(QStringLiteral(":/resources/images/Search24.png")), QString(), this);
+    connect(backAction, &QAction::triggered, this, &HushdeckForm::OnBack);
     connect(saveAction, &QAction::triggered, this, &HushdeckForm::OnSave);
+    connect(cancelAction, &QAction::triggered, this, &HushdeckForm::OnCancel);
+    connect(reviewChangesAction, &QAction::triggered, this, &HushdeckForm::OnReviewChangesAction);
+    connect(restoreBackupAction, &QAction::triggered, this, &HushdeckForm::OnRestoreBackupAction);
+    connect(searchAction, &QAction::triggered, this, &HushdeckForm::OnSearchAction);
+
+    auto *toolbar = new QToolBar(this);
+    toolbar->setObjectName(QStringLiteral("toolbar"));
+    toolbar->setOrientation(Qt::Horizontal);
+    toolbar->setMovable(false);
+    toolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    toolbar->setIconSize(QSize(24, 24));
+    toolbar->addAction(backAction);
+    toolbar->addAction(saveAction);
+    toolbar->addAction(cancelAction);
+    toolbar->addAction(reviewChangesAction);
+    toolbar->addAction(restoreBackupAction);
+    toolbar->addSeparator();
+    toolbar->addWidget(ui->searchLineEdit);
+    toolbar->addAction(searchAction);
+    saveAction->setEnabled(false);
+    cancelAction->setEnabled(false);
+    reviewChangesAction->setEnabled(false);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(toolbar);
+    layout->addWidget(ui->tabWidget);
+    layout->addWidget(ui->searchWidget);
+    auto *searchWidgetLayout = new QVBoxLayout(ui->searchWidget);
+    searchWidgetLayout->addWidget(ui->searchScrollArea);
+    ui->searchWidget->hide();
+    backAction->setVisible(false);
+
+    buildAllTabs();
+
+    // Pages report while they are built; the catalogue starts with nothing pending all the same.
+    settingChangeList.clear();
+    ui->tabWidget->setCurrentIndex(0);
+}
+
+HushdeckForm::~HushdeckForm()
+{
+    // Placed pages belong to their layout's widget; a page shown nowhere has no parent.
+    for (SettingPage *page : std::as_const(pages))
+        if (page && !page->parent())
+            delete page;
+    delete ui;
+}
+
+SettingPage *HushdeckForm::page(const QMetaObject &pageClass) const
+{
+    const QList<PageRow> &rows = pageTable();
+    for (int row = 0; row < rows.size(); ++row)
+        if (rows.at(row).meta == &pageClass)
+            return pages.at(row);
+    return nullptr;
+}
+
+// ---- tabs and search ----
+
+void HushdeckForm::buildAppearanceTab()
+{
+    buildTab(CatalogueTab::Appearance);
+}
+
+void HushdeckForm::buildDesktopTab()
+{
+    buildTab(CatalogueTab::Desktop);
+}
+
+void HushdeckForm::buildFileExplorerTab()
+{
+    buildTab(CatalogueTab::FileExplorer);
+}
+
+void HushdeckForm::buildOemInfoTab()
+{
+    buildTab(CatalogueTab::OemInfo);
+}
+
+void HushdeckForm::buildOthersTab()
+{
+    buildTab(CatalogueTab::Others);
+}
+
+void HushdeckForm::buildPrivacyTab()
+{
+    buildTab(CatalogueTab::Privacy);
+}
+
+void HushdeckForm::buildSystemTab()
+{
+    buildTab(CatalogueTab::System);
+}
+
+void HushdeckForm::buildTaskbarTab()
+{
+    buildTab(CatalogueTab::Taskbar);
+}
+
+void HushdeckForm::buildAllTabs()
+{
+    for (CatalogueTab tab : buildOrder) {
+        switch (tab) {
+        case CatalogueTab::Appearance:
+            buildAppearanceTab();
+            break;
+        case CatalogueTab::Desktop:
+            buildDesktopTab();
+            break;
+        case CatalogueTab::FileExplorer:
+            buildFileExplorerTab();
+            break;
+        case CatalogueTab::Privacy:
+            buildPrivacyTab();
+            break;
+        case CatalogueTab::System:
+            buildSystemTab();
+            break;
+        case CatalogueTab::Taskbar:
+            buildTaskbarTab();
+            break;
+        case CatalogueTab::OemInfo:
+            buildOemInfoTab();
+            break;
+        case CatalogueTab::Others:
+            buildOthersTab();
+            break;
+        }
+    }
+}
+
+bool HushdeckForm::isShown(int row) const
+{
+    const PageRow &r = pageTable().at(row);
+    return pages.at(row) && r.built(environment) && r.placed(environment);
+}
+
+void HushdeckForm::buildTab(CatalogueTab tab)
+{
+    const QList<PageRow> &rows = pageTable();
+    for (int row = 0; row < rows.size(); ++row) {
+        const PageRow &r = rows.at(row);
+        if (r.tab != tab || pages.at(row) || !r.built(environment))
+            continue;
+        SettingPage *page = r.create();
+        pages[row] = page;
+        connect(page, SIGNAL(settingChanged(int, QString, QString, QString, bool, QString)), this,
+                SLOT(on_settingChanged(int, QString, QString, QString, bool, QString)));
+    }
+
+    QWidget *tabPages[catalogueTabCount] = {ui->tab_5, ui->tab_3, ui->tab_7, ui->tab_4,
+                                            ui->tab_6, ui->tab,   ui->tab_8, ui->tab_2};
+    QScrollArea *scrollAreas[catalogueTabCount] = {ui->scrollArea_5, ui->scrollArea_3, ui->scrollArea_7,
+                                                   ui->scrollArea_4, ui->scrollArea_6, ui->scrollArea,
+                                                   ui->scrollArea_8, ui->scrollArea_2};
+    const int t = int(tab);
+    QVBoxLayout *&layout = tabLayouts[t];
+    if (!layout)
+        layout = new QVBoxLayout;
+
+    // The tab's pages in display order, taken out wherever they stand and added again, so a rebuild
+    // never shows a page twice.
+    QList<int> shown;
+    for (int row = 0; row < rows.size(); ++row)
+        if (rows.at(row).tab == tab && isShown(row))
+            shown << row;
+    std::stable_sort(shown.begin(), shown.end(),
+                     [&rows](int a, int b) { return rows.at(a).position < rows.at(b).position; });
+    for (int row : std::as_const(shown)) {
+        layout->removeWidget(pages.at(row));
+        if (searchLayout)
+            searchLayout->removeWidget(pages.at(row));
+    }
+    for (int row : std::as_const(shown))
+        layout->addWidget(pages.at(row));
+
+    layout->setAlignment(Qt::AlignTop);
+    QWidget *contents = scrollAreas[t]->widget();
+    if (contents->layout() != layout)
+        contents->setLayout(layout);
+    if (!tabPages[t]->layout()) {
+        auto *tabLayout = new QVBoxLayout(tabPages[t]);
+        tabLayout->addWidget(scrollAreas[t]);
+    }
+}
+
+void HushdeckForm::clearSearchResults()
+{
+    if (!searchLayout)
+        return;
+    for (SettingPage *page : std::as_const(pages))
+        if (page)
+            searchLayout->removeWidget(page);
+    buildAllTabs();
+}
+
+void HushdeckForm::OnSearchAction(bool)
+{
+    if (!searchLayout)
+        searchLayout = new QVBoxLayout;
+    clearSearchResults();
+    const QString keyword = ui->searchLineEdit->text();
+    const QList<PageRow> &rows = pageTable();
+    for (int row = 0; row < rows.size(); ++row) {
+        if (!isShown(row) || !pages.at(row)->matchesKeyword(keyword))
+            continue;
+        tabLayouts[int(rows.at(row).tab)]->removeWidget(pages.at(row));
+        searchLayout->addWidget(pages.at(row));
+    }
+    searchLayout->setAlignment(Qt::AlignTop);
+    if (ui->searchScrollAreaWidgetContents->layout() != searchLayout)
+        ui->searchScrollAreaWidgetContents->setLayout(searchLayout);
+    ui->tabWidget->hide();
+    ui->searchWidget->show();
+    backAction->setVisible(true);
+}
+
+void HushdeckForm::on_searchLineEdit_returnPressed()
+{
+    OnSearchAction(false);
+}
+
+void HushdeckForm::OnBack(bool)
+{
+    clearSearchResults();
+    ui->tabWidget->show();
+    ui->searchWidget->hide();
+    backAction->setVisible(false);
+}
+
+// ---- pending changes ----
+
+void HushdeckForm::on_settingChanged(int index, QString desc, QString location, QString oldValue, bool isDefault,
+                                     QString oldDesc)
+{
+    qDebug() << "on_settingChanged: " << index << desc << oldDesc;
+    qDebug() << "index: " << index;
+    qDebug() << "settingChangeList.size(): " << settingChangeList.size();
+    for (int i = 0; i < settingChangeList.size(); ++i) {
+        if (settingChangeList.at(i).index == index) {
+            settingChangeList.removeAt(i);
+            break;
+        }
+    }
+    KRGlobal::SettingsData entry;
+    entry.index = index;
+    entry.desc = desc;
+    entry.reserved = false;
+    entry.location = location;
+    entry.oldValue = oldValue;
+    entry.isDefault = isDefault;
+    entry.oldDesc = oldDesc;
+    settingChangeList.append(entry);
+
+    qDebug() << "enableSaveButton";
+    saveAction->setEnabled(true);
+    cancelAction->setEnabled(true);
+    reviewChangesAction->setEnabled(true);
+    emit enableSaveButton();
+}
+
+void HushdeckForm::loadSettingById(int id)
+{
+    const int row = pageRowOfId(id);
+    if (row < 0 || !pages.at(row) || !pageTable().at(row).built(environment))
+        return;
+    pages.at(row)->loadSetting();
+}
+
+bool HushdeckForm::writeDataById(int id, bool fromStored, bool removeValue, QString storedValue)
+{
+    const int row = pageRowOfId(id);
+    if (row < 0 || !pages.at(row) || !pageTable().at(row).built(environment))
+        return false;
+    return pages.at(row)->writeSetting(id, fromStored, removeValue, storedValue);
+}
+
+void HushdeckForm::dropPendingChanges()
+{
+    settingChangeList.clear();
+    emit disableSaveButton();
+    saveAction->setEnabled(false);
+    cancelAction->setEnabled(false);
+    reviewChangesAction->setEnabled(false);
+}
+
+void HushdeckForm::reloadUnapplied(const QList<KRGlobal::SettingsData> &pending,
+                                   const QList<KRGlobal::SettingsData> &applied)
+{
+    // The list is about to be emptied: pages must not go on showing choices that were never written.
+    const QSet<int> appliedIds = idsOf(applied);
+    for (const KRGlobal::SettingsData &entry : pending)
+        if (!appliedIds.contains(entry.index))
+            loadSettingById(entry.index);
 }
 
 void HushdeckForm::OnSave(bool)
 {
-    saveAction->setEnabled(false);
-    emit disableSaveButton();
+    // Pages report again while they reload: walk the list as it stood when Save began.
+    const QList<KRGlobal::SettingsData> entries = settingChangeList;
+    if (!entries.isEmpty() && !writeBackup()) {
+        reportBackupFailure();
+        return;
+    }
+    for (const KRGlobal::SettingsData &entry : entries)
+        writeDataById(entry.index, false, false, QString());
+    for (const KRGlobal::SettingsData &entry : entries)
+        loadSettingById(entry.index);
+    finishApply();
+}
+
+void HushdeckForm::OnCancel(bool)
+{
+    if (MessageBoxW(nullptr, WSTR("Are you sure you want to cancel all changes?"), WSTR("Confirm Changes Cancellation"),
+                    MB_ICONWARNING | MB_YESNO) != IDYES)
+        return;
+    const QList<KRGlobal::SettingsData> entries = settingChangeList;
+    for (const KRGlobal::SettingsData &entry : entries)
+        loadSettingById(entry.index);
+    dropPendingChanges();
+}
+
+void HushdeckForm::reportBackupFailure()
+{
+    // Nothing is written that no backup could record.
+    MessageBoxW(nullptr, WSTR("The backup file could not be written, so no change was saved."), WSTR("Error"),
+                MB_ICONERROR | MB_OK);
+}
+
+void HushdeckForm::finishApply()
+{
+    dropPendingChanges();
+    if (themeRefreshPending) {
+        themeRefreshPending = false;
+        refreshTheme();
+    }
+    if (shellRefreshPending) {
+        shellRefreshPending = false;
+        SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSH | SHCNF_FLUSHNOWAIT, nullptr, nullptr);
+    }
+    if (restartExplorerPending) {
+        restartExplorerPending = false;
+        restartExplorer();
+    }
+}
+
+void HushdeckForm::refreshTheme()
+{
+    // Windows redraws with the accent colour setting once the colour mode of apps changes: flip it and back.
+    const QString key = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize");
+    const QString name = QStringLiteral("AppsUseLightTheme");
+    KRUtils utils;
+    DWORD light = 1;
+    utils.readRegDWORD(HKEY_CURRENT_USER, key, name, &light);
+    const DWORD flipped = light == 1 ? 0 : 1;
+    utils.writeRegDWORD(HKEY_CURRENT_USER, key, name, flipped);
+    utils.writeRegDWORD(HKEY_CURRENT_USER, key, name, flipped == 1 ? 0 : 1);
+}
+
+void HushdeckForm::restartExplorer()
+{
+    // Ending the process that owns the taskbar is enough: Windows starts its shell again by itself.
+    HWND taskbar = FindWindowW(WSTR("Shell_TrayWnd"), nullptr);
+    DWORD pid = 0;
+    if (taskbar)
+        GetWindowThreadProcessId(taskbar, &pid);
+    HANDLE process = pid ? OpenProcess(PROCESS_TERMINATE, FALSE, pid) : nullptr;
+    if (!process)
+        return;
+    TerminateProcess(process, 2);
+    CloseHandle(process);
+}
+
+// ---- backups ----
+
+QString HushdeckForm::nextBackupPath(QString folder, DWORD *nextIndex)
+{
+    KRUtils utils;
+    DWORD n = 1;
+    utils.readRegDWORD(HKEY_CURRENT_USER, QStringLiteral(HUSHDECK_SETTINGS_ROOT), QStringLiteral("BackupIndex"), &n);
+    QString name = BackupRecord::fileName(n);
+    while (QFileInfo::exists(hostPath(folder + QLatin1Char('\\') + name)))
+        name = BackupRecord::fileName(++n);
+    if (nextIndex)
+        *nextIndex = n + 1;
+    return folder + QLatin1Char('\\') + name;
+}
+
+bool HushdeckForm::writeBackup()
+{
+    KRUtils utils;
+    const QString folder = utils.backupFolder();
+    if (folder.isEmpty())
+        return false;
+    // The installation provides the folder; should it be gone, make it again rather than lose the backup.
+    if (!QDir().mkpath(hostPath(folder)))
+        return false;
+    DWORD next = 0;
+    const QString path = nextBackupPath(folder, &next);
+    qDebug() << "backupFullPath: " << path;
+    if (!BackupRecord::writeFile(hostPath(path), settingChangeList))
+        return false;
+    // The counter moves on only past a file that exists.
+    utils.writeRegDWORD(HKEY_CURRENT_USER, QStringLiteral(HUSHDECK_SETTINGS_ROOT), QStringLiteral("BackupIndex"), next);
+    return true;
+}
+
+void HushdeckForm::OnRestoreBackupAction(bool)
+{
+    auto *dialog = new RestoreBackupDialog(this);
+    connect(dialog, SIGNAL(restoreBackup(QList<KRGlobal::SettingsData>)), this,
+            SLOT(on_restoreBackup(QList<KRGlobal::SettingsData>)));
+    dialog->loadBackupList();
+    dialog->exec();
+}
+
+void HushdeckForm::on_restoreBackup(QList<KRGlobal::SettingsData> newSettingChangeList)
+{
+    qDebug() << "on_restoreBackup" << newSettingChangeList.size();
+    const QList<KRGlobal::SettingsData> pending = settingChangeList;
+    bool complete = true;
+    for (const KRGlobal::SettingsData &entry : newSettingChangeList)
+        complete = writeDataById(entry.index, true, entry.isDefault, entry.oldValue) && complete;
+    for (const KRGlobal::SettingsData &entry : newSettingChangeList)
+        loadSettingById(entry.index);
+    reloadUnapplied(pending, newSettingChangeList);
+    finishApply();
+    // The dialog deletes the backup file only when everything in it went back to the system.
+    if (auto *dialog = qobject_cast<RestoreBackupDialog *>(sender()))
+        dialog->setRestoreComplete(complete);
+}
+
+// ---- review ----
+
+void HushdeckForm::OnReviewChangesAction(bool)
+{
+    auto *dialog = new ReviewChangesDialog(this);
+    connect(dialog, SIGNAL(applyChanged(QList<KRGlobal::SettingsData>)), this,
+            SLOT(on_applyChanged(QList<KRGlobal::SettingsData>)));
+    dialog->setSettingChangeList(&settingChangeList);
+    dialog->loadChanges();
+    dialog->exec();
+}
+
+void HushdeckForm::on_applyChanged(QList<KRGlobal::SettingsData> newSettingChangeList)
+{
+    const QList<KRGlobal::SettingsData> pending = settingChangeList;
+    if (!writeBackup()) {
+        reportBackupFailure();
+        return;
+    }
+    for (const KRGlobal::SettingsData &entry : newSettingChangeList)
+        writeDataById(entry.index, false, false, QString());
+    for (const KRGlobal::SettingsData &entry : newSettingChangeList)
+        loadSettingById(entry.index);
+    reloadUnapplied(pending, newSettingChangeList);
+    finishApply();
 }

@@ -1,9 +1,23 @@
-// The settings catalogue page. Stands in until the catalogue is built: it keeps the interface the main
-// window relies on (the Save action's enabled state, OnSave, the save-button signals).
+// The settings catalogue: a toolbar, eight tabs of setting pages and, in place of the tabs, the pages that
+// a keyword search found. It owns every page and keeps the changes the pages report in its pending list
+// until Save, a reviewed apply or Cancel Changes; a restore writes back the values of a backup file.
 #pragma once
 
+#include "krglobal.h"
+#include "pagetable.h"
+#include "win32.h"
+
 #include <QAction>
+#include <QList>
+#include <QVector>
 #include <QWidget>
+
+class QVBoxLayout;
+class SettingPage;
+
+namespace Ui {
+class HushdeckForm;
+}
 
 class HushdeckForm : public QWidget
 {
@@ -11,14 +25,77 @@ class HushdeckForm : public QWidget
 
 public:
     explicit HushdeckForm(QWidget *parent = nullptr);
+    ~HushdeckForm() override;
 
-    // Enabled while unsaved changes are pending.
-    QAction *saveAction;
+    QAction *backAction;
+    QAction *saveAction; // enabled while changes are pending; the main window asks it when closing
+    QAction *cancelAction;
+    QAction *reviewChangesAction;
+    QAction *restoreBackupAction;
+    QAction *searchAction;
 
-public slots:
-    void OnSave(bool checked = false);
+    // Settled once, when the catalogue is built.
+    bool isWindows11;
+    // The pending list: one entry per setting id, in the order the settings were last changed.
+    QList<KRGlobal::SettingsData> settingChangeList;
+
+    // The page of a class, null while it is not built.
+    SettingPage *page(const QMetaObject &pageClass) const;
+    template <class Page> Page *page() const { return static_cast<Page *>(page(Page::staticMetaObject)); }
+
+    // Reaching a page by setting id: ids whose page is not built, or not built on this system, are skipped.
+    void loadSettingById(int id);
+    // True when a page took the id and the system holds the value.
+    bool writeDataById(int id, bool fromStored, bool removeValue, QString storedValue);
+    // Records the pending list in a new backup file; false when no file could be written.
+    bool writeBackup();
+    // The full path of the next free backup file in folder; nextIndex gets the counter to store once the
+    // file is written.
+    QString nextBackupPath(QString folder, DWORD *nextIndex = nullptr);
+    // The end of every apply pass: the pending list emptied, then the one-shot follow-up steps.
+    void finishApply();
 
 signals:
     void enableSaveButton();
     void disableSaveButton();
+
+public slots:
+    void on_applyChanged(QList<KRGlobal::SettingsData> newSettingChangeList);
+    void on_restoreBackup(QList<KRGlobal::SettingsData> newSettingChangeList);
+    void on_settingChanged(int index, QString desc, QString location, QString oldValue, bool isDefault,
+                           QString oldDesc);
+    void OnBack(bool checked = false);
+    void OnSave(bool checked = false);
+    void OnCancel(bool checked = false);
+    void OnReviewChangesAction(bool checked = false);
+    void OnRestoreBackupAction(bool checked = false);
+    void OnSearchAction(bool checked = false);
+    void on_searchLineEdit_returnPressed();
+
+private:
+    void buildAppearanceTab();
+    void buildDesktopTab();
+    void buildFileExplorerTab();
+    void buildOemInfoTab();
+    void buildOthersTab();
+    void buildPrivacyTab();
+    void buildSystemTab();
+    void buildTaskbarTab();
+    void buildTab(CatalogueTab tab);
+    void buildAllTabs();
+    void clearSearchResults();
+    bool isShown(int row) const;
+    // Empties the pending list and disables the three actions that need one.
+    void dropPendingChanges();
+    // Reloads the pages of the entries of pending that are not in applied.
+    void reloadUnapplied(const QList<KRGlobal::SettingsData> &pending, const QList<KRGlobal::SettingsData> &applied);
+    void reportBackupFailure();
+    void refreshTheme();
+    void restartExplorer();
+
+    Ui::HushdeckForm *ui;
+    PageEnvironment environment;
+    QVector<SettingPage *> pages; // by row of the page table
+    QVBoxLayout *tabLayouts[catalogueTabCount];
+    QVBoxLayout *searchLayout;
 };

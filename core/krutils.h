@@ -24,6 +24,8 @@ extern bool shellRefreshPending;
 
 // The program's own settings root under HKEY_CURRENT_USER.
 #define HUSHDECK_SETTINGS_ROOT "Software\\Keelrun Hushdeck Plus!"
+// The edition this build is: the Plus! edition (false builds the basic edition).
+constexpr bool plusEdition = true;
 
 // Names of the file categories, shared by every module that sorts files by kind.
 namespace KRCategory {

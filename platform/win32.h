@@ -58,6 +58,8 @@ typedef NTSTATUS(NTAPI *NtFsControlFilePtr)(HANDLE, HANDLE, PIO_APC_ROUTINE, PVO
 #include "linux/w32urlmon.h"
 #include "linux/w32shellexecuteex.h"
 #include "linux/w32sysparams.h"
+#include "linux/w32process.h"
+#include "linux/w32shellnotify.h"
 #define WSTR(s) u##s
 #endif
 

@@ -1,19 +1,123 @@
-// SystemParametersInfoW over the machine's registry.
+// SystemParametersInfoW over the machine's registry. Each parameter lives in the value where Windows keeps
+// it in the user profile; a change made without SPIF_UPDATEINIFILE lasts for the session only, which the
+// machine keeps in its settings table. Tests make an action fail with the machine setting
+// "fail.SystemParametersInfoW" (a comma-separated list of action numbers).
 #include "../win32.h"
 #include "deskwallpaper.h"
+#include "machine.h"
+#include "registrystore.h"
 
 #include <QDebug>
 
+namespace {
+
+// An integer parameter kept as registry text.
+struct IntParameter
+{
+    UINT get;
+    UINT set;
+    const char *key;
+    const char *value;
+    int fallback; // what the system uses while the value is absent
+    int (*fromText)(const QString &);
+    QString (*toText)(int);
+};
+
+// Window metrics are stored in twips when negative (15 to a pixel at 96 dpi), in pixels when positive.
+int metricFromText(const QString &text)
+{
+    const int v = text.trimmed().toInt();
+    return v < 0 ? (-v + 7) / 15 : v;
+}
+
+QString metricToText(int pixels)
+{
+    return QString::number(-15 * qint64(pixels));
+}
+
+const IntParameter intParameters[] = {
+    {SPI_GETBORDER, SPI_SETBORDER, "HKEY_CURRENT_USER\\Control Panel\\Desktop\\WindowMetrics", "BorderWidth", 1,
+     metricFromText, metricToText},
+};
+
+QString sessionName(const IntParameter &p)
+{
+    return QStringLiteral("session.") + QLatin1String(p.value);
+}
+
+bool injectedFailure(UINT action)
+{
+    const QString failing = machine::setting(QStringLiteral("fail.SystemParametersInfoW"));
+    if (failing.isEmpty())
+        return false;
+    const QStringList actions = failing.split(QLatin1Char(','), Qt::SkipEmptyParts);
+    for (const QString &a : actions)
+        if (a.trimmed().toUInt(nullptr, 0) == action)
+            return true;
+    return false;
+}
+
+int readParameter(const IntParameter &p)
+{
+    const QString session = machine::setting(sessionName(p));
+    if (!session.isEmpty())
+        return session.toInt();
+    machine::Lock lock;
+    const qint64 node = registrystore::findKey(QLatin1String(p.key));
+    DWORD type = 0;
+    QByteArray data;
+    if (!node || !registrystore::readValue(node, QLatin1String(p.value), &type, &data) ||
+        (type != REG_SZ && type != REG_EXPAND_SZ))
+        return p.fallback;
+    return p.fromText(registrystore::dataString(data));
+}
+
+void writeParameter(const IntParameter &p, int value, UINT fWinIni)
+{
+    if (fWinIni & SPIF_UPDATEINIFILE) {
+        machine::Transaction tx;
+        const qint64 node = registrystore::ensureKey(QLatin1String(p.key));
+        registrystore::writeValue(node, QLatin1String(p.value), REG_SZ, registrystore::stringData(p.toText(value)));
+        tx.commit();
+        machine::setSetting(sessionName(p), QString());
+    } else {
+        machine::setSetting(sessionName(p), QString::number(value));
+    }
+    if (fWinIni & SPIF_SENDCHANGE)
+        machine::log(QStringLiteral("SettingChange"), QString::number(p.set));
+}
+
+} // namespace
+
 BOOL WINAPI SystemParametersInfoW(UINT uiAction, UINT uiParam, PVOID pvParam, UINT fWinIni)
 {
-    switch (uiAction) {
-    case SPI_SETDESKWALLPAPER:
-        return deskwallpaper::set(pvParam, fWinIni);
-    case SPI_GETDESKWALLPAPER:
-        return deskwallpaper::get(uiParam, pvParam);
-    default:
-        qWarning() << "SystemParametersInfoW: the stand-in does not keep action" << uiAction;
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
+    if (uiAction == SPI_SETDESKWALLPAPER || uiAction == SPI_GETDESKWALLPAPER) {
+        if (injectedFailure(uiAction)) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return FALSE;
+        }
+        return uiAction == SPI_SETDESKWALLPAPER ? deskwallpaper::set(pvParam, fWinIni)
+                                                : deskwallpaper::get(uiParam, pvParam);
     }
+    for (const IntParameter &p : intParameters) {
+        if (uiAction != p.get && uiAction != p.set)
+            continue;
+        if (injectedFailure(uiAction)) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return FALSE;
+        }
+        if (uiAction == p.get) {
+            if (!pvParam) {
+                SetLastError(ERROR_INVALID_PARAMETER);
+                return FALSE;
+            }
+            *static_cast<int *>(pvParam) = readParameter(p);
+            return TRUE;
+        }
+        writeParameter(p, int(uiParam), fWinIni);
+        return TRUE;
+    }
+    qWarning() << "SystemParametersInfoW: the stand-in does not keep action" << uiAction;
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
 }

@@ -17,6 +17,10 @@ TestMachine::TestMachine()
 
 TestMachine::~TestMachine()
 {
+    // A newer test machine made before this one ends is the one in use: leave it alone, so nothing falls
+    // back to the user's own machine while it runs.
+    if (qgetenv("HUSHDECK_MACHINE") != QFile::encodeName(dir.path() + QStringLiteral("/machine")))
+        return;
     machine::reset();
     if (hadPrevious)
         qputenv("HUSHDECK_MACHINE", previous);

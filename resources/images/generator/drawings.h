@@ -92,4 +92,14 @@ void symbolBolt16(QPainter &p);
 // names its subject.
 std::function<void(QPainter &)> placeholder(const QString &subject, QSize size);
 
+// Appearance and Desktop pages.
+void taskbarLight(QPainter &p);
+void taskbarDark(QPainter &p);
+void explorerLight(QPainter &p);
+void explorerDark(QPainter &p);
+void edgeTitlebar(QPainter &p);
+void explorerTitlebarHeight(QPainter &p);
+void desktopIconPos(QPainter &p);
+void winverDesktop(QPainter &p);
+
 } // namespace draw

@@ -27,4 +27,267 @@ std::function<void(QPainter &)> placeholder(const QString &subject, QSize size)
     };
 }
 
+// ---- Appearance and Desktop pages ----
+
+namespace {
+
+struct Scheme
+{
+    QColor frame, title, body, pane, ink, faint, line;
+};
+
+Scheme scheme(bool dark)
+{
+    if (dark)
+        return {QColor(QRgb(0x2B2B2B)), QColor(QRgb(0x202020)), QColor(QRgb(0x191919)), QColor(QRgb(0x242424)),
+                QColor(QRgb(0xF1F1F1)), QColor(QRgb(0x6B6B6B)), QColor(QRgb(0x3A3A3A))};
+    return {c::white, QColor(QRgb(0xF3F3F3)), c::white, QColor(QRgb(0xF7F8FA)), c::ink, c::line, c::mist};
+}
+
+// A line of text stood in for by a rounded bar.
+void textBar(QPainter &p, qreal x, qreal y, qreal width, qreal height, const QColor &colour)
+{
+    fill(p, rounded(QRectF(x, y, width, height), height / 2), colour);
+}
+
+// Minimise, maximise and close, centred in slots of the given width ending at right.
+void captionButtons(QPainter &p, qreal right, qreal centreY, qreal slot, const QColor &colour, qreal pen)
+{
+    const qreal g = slot * 0.16;
+    const qreal close = right - slot / 2, restore = close - slot, minimise = restore - slot;
+    strokeLine(p, {minimise - g, centreY}, {minimise + g, centreY}, colour, pen);
+    p.setPen(QPen(colour, pen));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRectF(restore - g, centreY - g, 2 * g, 2 * g));
+    strokeLine(p, {close - g, centreY - g}, {close + g, centreY + g}, colour, pen);
+    strokeLine(p, {close - g, centreY + g}, {close + g, centreY - g}, colour, pen);
+}
+
+// A two-headed measuring arrow from a to b.
+void measure(QPainter &p, QPointF a, QPointF b, const QColor &colour, qreal width, qreal head)
+{
+    const QPointF mid = (a + b) / 2;
+    arrow(p, mid, a, head, width, colour);
+    arrow(p, mid, b, head, width, colour);
+}
+
+// The four panes of the start button.
+void startButton(QPainter &p, QPointF topLeft, qreal pane, const QColor &colour)
+{
+    const qreal gap = pane * 0.18;
+    for (int row = 0; row < 2; ++row)
+        for (int col = 0; col < 2; ++col)
+            fill(p, rounded(QRectF(topLeft.x() + col * (pane + gap), topLeft.y() + row * (pane + gap), pane, pane), 1),
+                 colour);
+}
+
+void taskbar(QPainter &p, bool dark)
+{
+    const QRectF bar(0.5, 0.5, 319, 47);
+    const QColor back = dark ? QColor(QRgb(0x1C2028)) : QColor(QRgb(0xEEF1F6));
+    const QColor edge = dark ? QColor(QRgb(0x343A46)) : c::line;
+    const QColor glyph = dark ? QColor(QRgb(0xE5E7EB)) : c::slate;
+    fill(p, rounded(bar, 6), back);
+    p.setPen(QPen(edge, 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(bar, 6, 6);
+
+    const qreal cy = 24;
+    startButton(p, {108, cy - 8}, 7.2, dark ? c::blueLight : c::blue);
+    // The search box.
+    const QRectF search(128, cy - 8, 48, 16);
+    fill(p, rounded(search, 8), dark ? QColor(QRgb(0x2F3542)) : c::white);
+    if (!dark) {
+        p.setPen(QPen(c::line, 1));
+        p.drawRoundedRect(search, 8, 8);
+    }
+    stroke(p, circle({136, cy - 1}, 3), glyph, 1.3);
+    strokeLine(p, {138.3, cy + 1.3}, {140.5, cy + 3.5}, glyph, 1.3);
+    textBar(p, 144, cy - 1.5, 24, 3, dark ? QColor(QRgb(0x6B7280)) : c::slateLight);
+    // Pinned apps: File Explorer, a browser, a store bag; the open one is underlined.
+    folder(p, QRectF(184, cy - 7, 17, 13));
+    strokeLine(p, {187, cy + 10}, {198, cy + 10}, dark ? c::blueLight : c::blue, 2.2);
+    fill(p, circle({218, cy - 0.5}, 7.5), c::teal);
+    fill(p, circle({219.5, cy + 1}, 4.2), dark ? back : c::white);
+    fill(p, rounded(QRectF(233, cy - 5, 15, 12), 2), c::purple);
+    stroke(p, polyline({{237, cy - 5}, {237, cy - 8}, {244, cy - 8}, {244, cy - 5}}), c::purple, 1.4);
+    // The notification area and the clock.
+    stroke(p, polyline({{262, cy + 1}, {265, cy - 2}, {268, cy + 1}}), glyph, 1.3);
+    for (int i = 0; i < 3; ++i) {
+        QPainterPath arc;
+        const qreal r = 2.5 + i * 2.5;
+        arc.arcMoveTo(QRectF(279 - r, cy + 3 - r, 2 * r, 2 * r), 45);
+        arc.arcTo(QRectF(279 - r, cy + 3 - r, 2 * r, 2 * r), 45, 90);
+        stroke(p, arc, glyph, 1.3);
+    }
+    textBar(p, 290, cy - 6, 22, 4, glyph);
+    textBar(p, 290, cy + 2, 22, 4, withAlpha(glyph, 150));
+}
+
+void explorer(QPainter &p, bool dark)
+{
+    const Scheme s = scheme(dark);
+    const QRectF window(0.5, 0.5, 199, 129);
+    fill(p, rounded(window, 6), s.body);
+    p.save();
+    p.setClipPath(rounded(window, 6));
+    p.fillRect(QRectF(0, 0, 200, 18), s.title);
+    folder(p, QRectF(6, 4.5, 11, 9));
+    textBar(p, 21, 7.5, 36, 3, s.faint);
+    captionButtons(p, 199.5, 9, 15, s.ink, 1);
+    // The command bar.
+    p.fillRect(QRectF(0, 18, 200, 16), s.title);
+    for (int i = 0; i < 5; ++i)
+        fill(p, rounded(QRectF(8 + i * 14, 22, 8, 8), 1.5), i == 0 ? c::blue : s.faint);
+    p.fillRect(QRectF(0, 34, 200, 1), s.line);
+    // Navigation pane and the folders of the view.
+    p.fillRect(QRectF(0, 35, 52, 95), s.pane);
+    p.fillRect(QRectF(52, 35, 1, 95), s.line);
+    for (int i = 0; i < 6; ++i) {
+        const qreal y = 42 + i * 13;
+        folder(p, QRectF(7, y, 9, 7.5));
+        textBar(p, 19, y + 2.5, 22 + (i % 3) * 5, 2.6, i == 1 ? c::blue : s.faint);
+    }
+    for (int row = 0; row < 2; ++row)
+        for (int col = 0; col < 4; ++col) {
+            const qreal x = 64 + col * 33, y = 44 + row * 40;
+            folder(p, QRectF(x, y, 22, 17));
+            textBar(p, x + 1, y + 22, 20, 2.6, s.faint);
+        }
+    p.restore();
+    p.setPen(QPen(dark ? QColor(QRgb(0x3F3F3F)) : c::line, 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(window, 6, 6);
+}
+
+} // namespace
+
+void taskbarLight(QPainter &p)
+{
+    taskbar(p, false);
+}
+
+void taskbarDark(QPainter &p)
+{
+    taskbar(p, true);
+}
+
+void explorerLight(QPainter &p)
+{
+    explorer(p, false);
+}
+
+void explorerDark(QPainter &p)
+{
+    explorer(p, true);
+}
+
+void edgeTitlebar(QPainter &p)
+{
+    // A browser window whose title bar takes the accent colour.
+    const QRectF window(0.5, 0.5, 319, 59);
+    const QColor accent = c::blueDark;
+    fill(p, rounded(window, 6), c::white);
+    p.save();
+    p.setClipPath(rounded(window, 6));
+    p.fillRect(QRectF(0, 0, 320, 26), accent);
+    // The current tab stands out of the title bar; a second tab sits in it.
+    fill(p, rounded(QRectF(8, 5, 96, 26), 6), c::white);
+    fill(p, circle({19, 15}, 4.5), c::teal);
+    textBar(p, 28, 13.5, 56, 3, c::slateLight);
+    strokeLine(p, {93, 12.5}, {97, 16.5}, c::slate, 1.1);
+    strokeLine(p, {93, 16.5}, {97, 12.5}, c::slate, 1.1);
+    fill(p, circle({117, 15}, 4.5), withAlpha(c::white, 170));
+    textBar(p, 126, 13.5, 50, 3, withAlpha(c::white, 150));
+    plus(p, {192, 15}, 4, 1.3, withAlpha(c::white, 220));
+    captionButtons(p, 319.5, 13, 22, c::white, 1.2);
+    // The address bar.
+    p.fillRect(QRectF(0, 31, 320, 29), c::white);
+    arrow(p, {22, 45}, {12, 45}, 3.5, 1.4, c::slate);
+    circularArrow(p, {36, 45}, 4.5, 90, 280, 1.4, 2.5, c::slate);
+    fill(p, rounded(QRectF(50, 37, 230, 16), 8), c::mist);
+    textBar(p, 62, 43.5, 90, 3, c::slateLight);
+    for (int i = 0; i < 3; ++i)
+        fill(p, circle({292 + i * 9.0, 45}, 1.4), c::slate);
+    p.restore();
+    p.setPen(QPen(c::line, 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(window, 6, 6);
+}
+
+void explorerTitlebarHeight(QPainter &p)
+{
+    // A window with its title bar measured on the left.
+    const QRectF window(60.5, 8.5, 250, 70);
+    const qreal titleBottom = 36;
+    fill(p, rounded(window, 5), c::white);
+    p.save();
+    p.setClipPath(rounded(window, 5));
+    p.fillRect(QRectF(60, 8, 252, titleBottom - 8), QColor(QRgb(0xF3F3F3)));
+    folder(p, QRectF(70, 16.5, 13, 10.5));
+    textBar(p, 89, 20.5, 60, 3, c::slateLight);
+    captionButtons(p, 310.5, 22, 24, c::ink, 1.1);
+    p.fillRect(QRectF(60, titleBottom, 252, 1), c::mist);
+    for (int i = 0; i < 3; ++i)
+        textBar(p, 74, 46 + i * 9, 160 - i * 30, 3, c::line);
+    p.restore();
+    p.setPen(QPen(c::line, 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(window, 5, 5);
+
+    // Guides from the title bar's edges to the measure.
+    QPen guide(c::amber, 1, Qt::DashLine);
+    p.setPen(guide);
+    p.drawLine(QPointF(28, 8.5), QPointF(60, 8.5));
+    p.drawLine(QPointF(28, titleBottom + 0.5), QPointF(60, titleBottom + 0.5));
+    measure(p, {36, 10}, {36, titleBottom - 1}, c::orange, 1.6, 4);
+}
+
+void desktopIconPos(QPainter &p)
+{
+    const QRectF screen(0.5, 0.5, 159, 119);
+    QLinearGradient sky(0, 0, 0, 120);
+    sky.setColorAt(0, c::sky);
+    sky.setColorAt(1, c::blueDark);
+    p.fillPath(rounded(screen, 6), sky);
+    // Two columns of three icons, each with its name under it.
+    const qreal left = 16, top = 12, across = 46, down = 36;
+    for (int col = 0; col < 2; ++col)
+        for (int row = 0; row < 3; ++row) {
+            const qreal x = left + col * across, y = top + row * down;
+            if ((col + row) % 2 == 0)
+                folder(p, QRectF(x, y, 20, 16));
+            else
+                page(p, QRectF(x + 3, y - 1, 14, 18), 4, c::white, QColor(), 0);
+            textBar(p, x - 1, y + 20, 22, 3, withAlpha(c::white, 210));
+        }
+    // The two spacings the page sets.
+    measure(p, {left + 10, 5}, {left + across + 10, 5}, c::amberLight, 1.5, 3.5);
+    measure(p, {left + 2 * across + 6, top + 8}, {left + 2 * across + 6, top + down + 8}, c::amberLight, 1.5, 3.5);
+    p.setPen(QPen(withAlpha(c::white, 140), 1, Qt::DashLine));
+    p.drawLine(QPointF(left + 2 * across - 2, top + 8), QPointF(left + across + 22, top + 8));
+    p.drawLine(QPointF(left + 2 * across - 2, top + down + 8), QPointF(left + across + 22, top + down + 8));
+}
+
+void winverDesktop(QPainter &p)
+{
+    const QRectF screen(0, 0, 240, 150);
+    p.save();
+    p.setClipPath(rounded(screen.adjusted(0.5, 0.5, -0.5, -0.5), 6));
+    landscape(p, QRectF(0, 0, 240, 134), c::skyLight, c::teal, c::amberLight);
+    p.fillRect(QRectF(0, 134, 240, 16), QColor(QRgb(0xEEF1F6)));
+    startButton(p, {101, 137}, 4.6, c::blue);
+    folder(p, QRectF(115, 137.5, 11, 9));
+    fill(p, circle({135, 142}, 4.5), c::teal);
+    // The version and build number, bottom right above the taskbar.
+    const QColor text = withAlpha(c::white, 235);
+    textBar(p, 150, 104, 82, 3.5, text);
+    textBar(p, 166, 111, 66, 3.5, text);
+    textBar(p, 134, 118, 98, 3.5, text);
+    p.setPen(QPen(c::orange, 1.2, Qt::DashLine));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(QRectF(129, 99, 107, 27), 4, 4);
+    p.restore();
+}
+
 } // namespace draw

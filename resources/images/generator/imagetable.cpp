@@ -13,6 +13,12 @@ ImageSpec icon(const char *name, int pixels, qreal grid, void (*fn)(QPainter &))
     return {QString::fromUtf8(name), QSize(pixels, pixels), grid, fn, ImageSpec::Icon};
 }
 
+// An illustration drawn in pixels of its size.
+ImageSpec drawing(const char *name, int width, int height, void (*fn)(QPainter &))
+{
+    return {QString::fromUtf8(name), QSize(width, height), qreal(width), fn, ImageSpec::Illustration};
+}
+
 ImageSpec illustration(const char *name, int width, int height, const char *subject)
 {
     const QSize size(width, height);
@@ -118,11 +124,11 @@ std::vector<ImageSpec> buildTable()
         illustration("CenterStartMenuSmall.png", 320, 40, "Small taskbar"),
         illustration("ContextMenuNew.png", 160, 180, "New context menu"),
         illustration("ContextMenuOld.png", 160, 180, "Old context menu"),
-        illustration("DesktopIconPos.png", 160, 120, "Desktop icon spacing"),
-        illustration("EdgeTitlebar.png", 320, 60, "Accent colour on a title bar"),
-        illustration("ExplorerDark.png", 200, 130, "File Explorer in dark mode"),
-        illustration("ExplorerLight.png", 200, 130, "File Explorer in light mode"),
-        illustration("ExplorerTitlebarHeight.png", 320, 80, "Title bar height"),
+        drawing("DesktopIconPos.png", 160, 120, desktopIconPos),
+        drawing("EdgeTitlebar.png", 320, 60, edgeTitlebar),
+        drawing("ExplorerDark.png", 200, 130, explorerDark),
+        drawing("ExplorerLight.png", 200, 130, explorerLight),
+        drawing("ExplorerTitlebarHeight.png", 320, 80, explorerTitlebarHeight),
         illustration("ExplorerToolbarNew.png", 400, 60, "New File Explorer toolbar"),
         illustration("ExplorerToolbarOld.png", 400, 60, "Old File Explorer ribbon"),
         illustration("GroupTaskbarIcon.png", 240, 48, "Grouped taskbar buttons"),
@@ -142,11 +148,11 @@ std::vector<ImageSpec> buildTable()
         illustration("SystemAboutPage.png", 240, 150, "Support information on the About page"),
         illustration("SystemPage.png", 240, 150, "Computer model on the System page"),
         illustration("TaskManagerDisable.png", 240, 150, "Security options screen"),
-        illustration("TaskbarDark.png", 320, 48, "Dark taskbar"),
+        drawing("TaskbarDark.png", 320, 48, taskbarDark),
         illustration("TaskbarItemsChat.png", 160, 48, "Chat button on the taskbar"),
         illustration("TaskbarItemsSearch.png", 160, 48, "Search button on the taskbar"),
         illustration("TaskbarItemsTaskview.png", 160, 48, "Task view button on the taskbar"),
-        illustration("TaskbarLight.png", 320, 48, "Light taskbar"),
+        drawing("TaskbarLight.png", 320, 48, taskbarLight),
         illustration("TaskbarPosBottom.png", 120, 90, "Taskbar at the bottom"),
         illustration("TaskbarPosLeft.png", 120, 90, "Taskbar on the left"),
         illustration("TaskbarPosRight.png", 120, 90, "Taskbar on the right"),
@@ -156,7 +162,7 @@ std::vector<ImageSpec> buildTable()
         illustration("UngroupTaskbarIcon.png", 240, 48, "Ungrouped taskbar buttons"),
         illustration("VerboseMode.png", 240, 150, "Verbose status messages"),
         illustration("WidgetIcon.png", 160, 48, "Widgets button on the taskbar"),
-        illustration("WinverDesktop.png", 240, 150, "Windows version on the desktop"),
+        drawing("WinverDesktop.png", 240, 150, winverDesktop),
         illustration("cortanaDisable.png", 240, 150, "Cortana"),
     };
 }

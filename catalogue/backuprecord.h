@@ -1,0 +1,48 @@
+// The backup file: no header, no count, a sequence of fixed-size records, one per pending change, in the
+// order of the pending list. Integers are little-endian, texts UTF-16LE in fixed fields of 1024 code
+// units holding at most 1023 and a NUL. Files written on Windows restore here and the other way round,
+// so each field is serialised on its own, never as the bytes of a C++ struct.
+//
+//   offset  size  field
+//        0     4  index      int32, setting id
+//        4  2048  desc
+//     2052     1  reserved   0
+//     2053     1  padding
+//     2054  2048  location
+//     4102  2048  oldValue
+//     6150     1  isDefault  1 when the value was absent before the change
+//     6151     1  padding
+//     6152  2048  oldDesc
+#pragma once
+
+#include "krglobal.h"
+
+#include <QByteArray>
+
+class BackupRecord
+{
+public:
+    static constexpr int size = 8200;
+    static constexpr int textUnits = 1024;
+    static constexpr int indexOffset = 0;
+    static constexpr int descOffset = 4;
+    static constexpr int reservedOffset = 2052;
+    static constexpr int locationOffset = 2054;
+    static constexpr int oldValueOffset = 4102;
+    static constexpr int isDefaultOffset = 6150;
+    static constexpr int oldDescOffset = 6152;
+
+    static QByteArray encode(const KRGlobal::SettingsData &entry);
+    // bytes holds at least size bytes. A text ends at its first NUL or at the end of its field.
+    static KRGlobal::SettingsData decode(const char *bytes);
+    // The text as its field holds it: at most 1023 units, never ending in half of a surrogate pair.
+    static QString fitText(const QString &text);
+
+    // "backup" + the number, padded to four digits + ".bak".
+    static QString fileName(quint32 number);
+    // Writes every entry to a new file at hostFile (replacing one of that name). On failure nothing is
+    // left behind and the result is false.
+    static bool writeFile(const QString &hostFile, const QList<KRGlobal::SettingsData> &entries);
+    // Reads every whole record; a trailing partial record is ignored. False when the file cannot be opened.
+    static bool readFile(const QString &hostFile, QList<KRGlobal::SettingsData> *entries);
+};

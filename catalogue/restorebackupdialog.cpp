@@ -1,0 +1,167 @@
+#include "restorebackupdialog.h"
+#include "ui_restorebackupdialog.h"
+
+#include "backuprecord.h"
+#include "krutils.h"
+#include "tickedrows.h"
+
+#include <QDateTime>
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QStandardItemModel>
+#include <QVBoxLayout>
+
+RestoreBackupDialog::RestoreBackupDialog(QWidget *parent)
+    : QDialog(parent), ui(new Ui::RestoreBackupDialog), checkedCount(0), restoreComplete(false)
+{
+    ui->setupUi(this);
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    fileModel = new QStandardItemModel(0, 3, this);
+    fileModel->setHorizontalHeaderLabels({tr("File Name"), tr("Created On"), tr("index")});
+    detailModel = new QStandardItemModel(0, 5, this);
+    detailModel->setHorizontalHeaderLabels({tr("Task"), tr("Location"), tr("index"), tr("oldValue"), tr("isDefault")});
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ui->RestorePushButton);
+    buttons->addWidget(ui->ClosePushButton);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(ui->RestoreBackupTreeView);
+    layout->addLayout(buttons);
+
+    ui->RestorePushButton->setEnabled(false);
+    ui->DetailTreeView->hide();
+    ui->ApplyPushButton->hide();
+    ui->RestoreBackupTreeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ui->RestoreBackupTreeView->setRootIsDecorated(false);
+    ui->DetailTreeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ui->DetailTreeView->setRootIsDecorated(false);
+}
+
+RestoreBackupDialog::~RestoreBackupDialog()
+{
+    delete ui;
+}
+
+void RestoreBackupDialog::loadBackupList()
+{
+    KRUtils utils;
+    const QString folder = utils.backupFolder();
+    if (folder.isEmpty())
+        return;
+    qDebug() << "DirSpec: " << folder + QStringLiteral("\\*.bak");
+    // Names in the order Windows lists them on NTFS: case-insensitive.
+    const QFileInfoList files = QDir(hostPath(folder))
+                                    .entryInfoList({QStringLiteral("*.bak")}, QDir::Files | QDir::Hidden | QDir::System,
+                                                   QDir::Name | QDir::IgnoreCase);
+    int row = 0;
+    for (const QFileInfo &file : files) {
+        QDateTime created = file.birthTime();
+        if (!created.isValid())
+            created = file.lastModified();
+        const qint64 seconds = created.toSecsSinceEpoch();
+        qDebug() << "fromSecsSinceEpoch" << seconds;
+        QList<QStandardItem *> items;
+        items << new QStandardItem(file.fileName());
+        items << new QStandardItem(QDateTime::fromSecsSinceEpoch(seconds).toString(Qt::TextDate));
+        items << new QStandardItem(QString::number(row++));
+        fileModel->appendRow(items);
+    }
+    ui->RestoreBackupTreeView->setModel(fileModel);
+    ui->RestoreBackupTreeView->setColumnWidth(0, 200);
+    ui->RestoreBackupTreeView->setColumnHidden(2, true);
+    connect(ui->RestoreBackupTreeView->selectionModel(),
+            SIGNAL(selectionChanged(const QItemSelection &, const QItemSelection &)), this,
+            SLOT(mySelectionChanged(const QItemSelection &, const QItemSelection &)));
+}
+
+void RestoreBackupDialog::mySelectionChanged(const QItemSelection &selected, const QItemSelection &)
+{
+    qDebug() << "mySelectionChanged: " << selected.size();
+    ui->RestorePushButton->setEnabled(!selected.isEmpty());
+}
+
+void RestoreBackupDialog::on_RestorePushButton_clicked()
+{
+    ui->DetailTreeView->show();
+    ui->ApplyPushButton->show();
+    layout()->replaceWidget(ui->RestoreBackupTreeView, ui->DetailTreeView);
+    const QList<QHBoxLayout *> rows = findChildren<QHBoxLayout *>();
+    for (QHBoxLayout *row : rows)
+        row->replaceWidget(ui->RestorePushButton, ui->ApplyPushButton);
+    ui->RestoreBackupTreeView->hide();
+    ui->RestorePushButton->hide();
+    loadBackupFile();
+}
+
+void RestoreBackupDialog::loadBackupFile()
+{
+    ui->ApplyPushButton->setEnabled(false);
+    KRUtils utils;
+    const QString folder = utils.backupFolder();
+    QItemSelectionModel *selection = ui->RestoreBackupTreeView->selectionModel();
+    if (folder.isEmpty() || !selection || selection->selectedIndexes().isEmpty())
+        return;
+    const int fileRow = selection->selectedIndexes().first().row();
+    backupFilePath = folder + QLatin1Char('\\') + fileModel->item(fileRow, 0)->text();
+
+    QList<KRGlobal::SettingsData> records;
+    if (!BackupRecord::readFile(hostPath(backupFilePath), &records)) {
+        qDebug() << "Cannot open file!";
+        return;
+    }
+    qDebug() << "open file: " << backupFilePath;
+    for (const KRGlobal::SettingsData &record : std::as_const(records))
+        tickedrows::append(detailModel, record.oldDesc,
+                           {record.location, QString::number(record.index), record.oldValue,
+                            QString::number(record.isDefault ? 1 : 0)});
+    checkedCount = detailModel->rowCount();
+    ui->DetailTreeView->setModel(detailModel);
+    ui->DetailTreeView->setColumnWidth(0, 600);
+    ui->DetailTreeView->setColumnHidden(2, true);
+    ui->DetailTreeView->setColumnHidden(3, true);
+    ui->DetailTreeView->setColumnHidden(4, true);
+    ui->ApplyPushButton->setEnabled(checkedCount > 0);
+    connect(detailModel, SIGNAL(itemChanged(QStandardItem *)), this, SLOT(onItemChanged(QStandardItem *)));
+}
+
+void RestoreBackupDialog::onItemChanged(QStandardItem *)
+{
+    checkedCount = tickedrows::count(detailModel);
+    ui->ApplyPushButton->setEnabled(checkedCount > 0);
+}
+
+void RestoreBackupDialog::on_ApplyPushButton_clicked()
+{
+    settingList.clear();
+    bool allChecked = true;
+    for (int row = 0; row < detailModel->rowCount(); ++row) {
+        if (!tickedrows::isTicked(detailModel, row)) {
+            allChecked = false;
+            continue;
+        }
+        KRGlobal::SettingsData entry;
+        entry.index = detailModel->item(row, 2)->text().toInt();
+        entry.desc = detailModel->item(row, 0)->text();
+        entry.reserved = false;
+        entry.location = detailModel->item(row, 1)->text();
+        entry.oldValue = detailModel->item(row, 3)->text();
+        entry.isDefault = detailModel->item(row, 4)->text() == QLatin1String("1");
+        qDebug() << entry.index << entry.desc;
+        settingList.append(entry);
+    }
+    restoreComplete = false;
+    emit restoreBackup(settingList);
+    // A partial restore, or one that did not reach the system in full, keeps the file.
+    if (allChecked && restoreComplete)
+        QFile::remove(hostPath(backupFilePath));
+    close();
+}
+
+void RestoreBackupDialog::on_ClosePushButton_clicked()
+{
+    close();
+}

@@ -1,0 +1,24 @@
+// The box layouts a page builds in code around its designer widgets: inside the group box the description
+// labels and the illustration, then for each setting a row of its control and its Set Default button;
+// the page's own layout holds the group box.
+#pragma once
+
+#include <QList>
+
+class QBoxLayout;
+class QGroupBox;
+class QHBoxLayout;
+class QVBoxLayout;
+class QWidget;
+
+namespace pagelayout {
+
+// The group box's vertical layout, the page's layout holding the box.
+QVBoxLayout *group(QWidget *page, QGroupBox *box);
+// A left-aligned row of widgets; a null entry stands for 20 pixels of space.
+QHBoxLayout *row(const QList<QWidget *> &widgets);
+// The usual page: the header widgets one under the other, then one row per setting.
+QVBoxLayout *standard(QWidget *page, QGroupBox *box, const QList<QWidget *> &header,
+                      const QList<QList<QWidget *>> &rows);
+
+} // namespace pagelayout

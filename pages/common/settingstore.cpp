@@ -1,0 +1,69 @@
+#include "settingstore.h"
+#include "krutils.h"
+
+namespace {
+
+bool valueAbsent(HKEY root, const QString &key, const QString &name)
+{
+    HKEY handle = nullptr;
+    const LONG rc = RegOpenKeyExW(root, wstr(key), 0, KEY_QUERY_VALUE, &handle);
+    if (rc == ERROR_FILE_NOT_FOUND)
+        return true;
+    if (rc != ERROR_SUCCESS)
+        return false;
+    const bool absent =
+        RegQueryValueExW(handle, wstr(name), nullptr, nullptr, nullptr, nullptr) == ERROR_FILE_NOT_FOUND;
+    RegCloseKey(handle);
+    return absent;
+}
+
+} // namespace
+
+bool removeRegistryValue(HKEY root, const QString &key, const QString &name)
+{
+    KRUtils utils;
+    // A value that was never there is as restored as one that was deleted.
+    return utils.deleteRegValue(root, key, name) || valueAbsent(root, key, name);
+}
+
+IntStore registryDword(HKEY root, const QString &key, const QString &name, const QStringList &alsoKeptIn)
+{
+    IntStore store;
+    store.read = [root, key, name](int *value) {
+        KRUtils utils;
+        DWORD data = DWORD(*value);
+        if (!utils.readRegDWORD(root, key, name, &data))
+            return false;
+        *value = int(data);
+        return true;
+    };
+    store.write = [root, key, name, alsoKeptIn](int value) {
+        KRUtils utils;
+        bool ok = utils.writeRegDWORD(root, key, name, DWORD(value));
+        for (const QString &other : alsoKeptIn)
+            ok = utils.writeRegDWORD(root, other, name, DWORD(value)) && ok;
+        return ok;
+    };
+    store.remove = [root, key, name, alsoKeptIn]() {
+        bool ok = removeRegistryValue(root, key, name);
+        for (const QString &other : alsoKeptIn)
+            ok = removeRegistryValue(root, other, name) && ok;
+        return ok;
+    };
+    return store;
+}
+
+TextStore registryString(HKEY root, const QString &key, const QString &name)
+{
+    TextStore store;
+    store.read = [root, key, name](QString *text) {
+        KRUtils utils;
+        return utils.readRegString(root, key, name, *text);
+    };
+    store.write = [root, key, name](const QString &text) {
+        KRUtils utils;
+        return utils.writeRegString(root, key, name, text);
+    };
+    store.remove = [root, key, name]() { return removeRegistryValue(root, key, name); };
+    return store;
+}

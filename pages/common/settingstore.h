@@ -1,0 +1,35 @@
+// Where a setting's value is kept, as three operations, so one kind of control serves a DWORD in the
+// registry, a text in the registry or a system parameter alike.
+#pragma once
+
+#include "win32.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// An integer setting. read leaves *value untouched when it fails (the caller's preset stays); write and
+// remove are true when the system holds the result afterwards.
+struct IntStore
+{
+    std::function<bool(int *value)> read;
+    std::function<bool(int value)> write;
+    std::function<bool()> remove;
+};
+
+// A text setting. read gives the empty text when it fails.
+struct TextStore
+{
+    std::function<bool(QString *text)> read;
+    std::function<bool(const QString &text)> write;
+    std::function<bool()> remove;
+};
+
+// A REG_DWORD value. The same value is also written to, and deleted from, every key of alsoKeptIn (read
+// only from key).
+IntStore registryDword(HKEY root, const QString &key, const QString &name, const QStringList &alsoKeptIn = {});
+// A REG_SZ value.
+TextStore registryString(HKEY root, const QString &key, const QString &name);
+// Deletes a value; true when it is absent afterwards, also when it was absent before.
+bool removeRegistryValue(HKEY root, const QString &key, const QString &name);

@@ -1,1 +1,0 @@
-// Setting pages are added tab by tab.

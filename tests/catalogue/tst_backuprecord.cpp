@@ -1,0 +1,229 @@
+// The backup file format byte for byte, the text fields' limits, and reading files that are short,
+// empty, missing or read-only.
+#include "backuprecord.h"
+#include "testmachine.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// The expected bytes, built independently of the writer: each byte placed by hand.
+void put32(QByteArray &b, int at, qint32 v)
+{
+    const quint32 u = quint32(v);
+    b[at] = char(u & 0xff);
+    b[at + 1] = char((u >> 8) & 0xff);
+    b[at + 2] = char((u >> 16) & 0xff);
+    b[at + 3] = char((u >> 24) & 0xff);
+}
+
+void putText(QByteArray &b, int at, const QString &text)
+{
+    for (int i = 0; i < text.size(); ++i) {
+        const ushort unit = text.at(i).unicode();
+        b[at + 2 * i] = char(unit & 0xff);
+        b[at + 2 * i + 1] = char(unit >> 8);
+    }
+}
+
+QByteArray expectedRecord(const KRGlobal::SettingsData &e)
+{
+    QByteArray b(8200, '\0');
+    put32(b, 0, e.index);
+    putText(b, 4, e.desc);
+    b[2052] = e.reserved ? 1 : 0;
+    putText(b, 2054, e.location);
+    putText(b, 4102, e.oldValue);
+    b[6150] = e.isDefault ? 1 : 0;
+    putText(b, 6152, e.oldDesc);
+    return b;
+}
+
+KRGlobal::SettingsData entry(int index, const QString &desc, const QString &location, const QString &oldValue,
+                             bool isDefault, const QString &oldDesc)
+{
+    KRGlobal::SettingsData e;
+    e.index = index;
+    e.desc = desc;
+    e.location = location;
+    e.oldValue = oldValue;
+    e.isDefault = isDefault;
+    e.oldDesc = oldDesc;
+    return e;
+}
+
+QList<KRGlobal::SettingsData> threeRecords()
+{
+    return {
+        entry(402, QStringLiteral("Use accent color on title bars and windows borders."), QStringLiteral("Appearance"),
+              QStringLiteral("0"), true,
+              QStringLiteral("Don't use accent color on title bars and windows borders (default).")),
+        entry(205, QStringLiteral("Change desktop horizontal icon spacing to 750."), QStringLiteral("Desktop"),
+              QStringLiteral("1125"), false,
+              QStringLiteral("Change desktop horizontal icon spacing to 1125 (default).")),
+        entry(-7, QString::fromUtf8("Caf\xc3\xa9 \xf0\x9f\x98\x80"), QStringLiteral("Taskbar"), QString(), false,
+              QString()),
+    };
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return f.readAll();
+}
+
+void writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+} // namespace
+
+class TestBackupRecord : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir;
+    QString path(const char *name) const { return dir.filePath(QLatin1String(name)); }
+
+private slots:
+    void goldenBytesOfThreeRecords()
+    {
+        QVERIFY(BackupRecord::writeFile(path("three.bak"), threeRecords()));
+        const QByteArray bytes = readAll(path("three.bak"));
+        QCOMPARE(bytes.size(), 24600);
+        QByteArray expected;
+        for (const KRGlobal::SettingsData &e : threeRecords())
+            expected += expectedRecord(e);
+        QCOMPARE(bytes, expected);
+
+        // A few bytes spelled out: 402 is 0x192, "U" in UTF-16LE, isDefault, and the pair of U+1F600.
+        QCOMPARE(bytes.mid(0, 4), QByteArray::fromHex("92010000"));
+        QCOMPARE(bytes.mid(4, 4), QByteArray::fromHex("55007300"));
+        QCOMPARE(bytes.at(6150), char(1));
+        QCOMPARE(bytes.at(8200 + 6150), char(0));
+        QCOMPARE(bytes.mid(16400, 4), QByteArray::fromHex("f9ffffff"));
+        QCOMPARE(bytes.mid(16404 + 6, 2), QByteArray::fromHex("e900"));
+        QCOMPARE(bytes.mid(16404 + 8, 8), QByteArray::fromHex("20003dd800de0000"));
+        QCOMPARE(bytes.mid(16400 + 2054, 16), QByteArray::fromHex("5400610073006b006200610072000000"));
+    }
+
+    void roundTrip()
+    {
+        QVERIFY(BackupRecord::writeFile(path("round.bak"), threeRecords()));
+        QList<KRGlobal::SettingsData> read;
+        QVERIFY(BackupRecord::readFile(path("round.bak"), &read));
+        QCOMPARE(read, threeRecords());
+    }
+
+    void fieldLimits_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("stored");
+        const QString fits(1023, QLatin1Char('a'));
+        QTest::newRow("1023 fits") << fits << fits;
+        QTest::newRow("1024 cut") << QString(1024, QLatin1Char('b')) << QString(1023, QLatin1Char('b'));
+        QTest::newRow("5000 cut") << QString(5000, QLatin1Char('c')) << QString(1023, QLatin1Char('c'));
+        // A pair across the limit goes whole or not at all.
+        const QString pair = QString::fromUtf8("\xf0\x9f\x98\x80");
+        const QString across = QString(1022, QLatin1Char('d')) + pair;
+        QTest::newRow("pair across the limit") << across << QString(1022, QLatin1Char('d'));
+        const QString inside = QString(1021, QLatin1Char('e')) + pair + QLatin1Char('f');
+        QTest::newRow("pair inside") << inside << QString(1021, QLatin1Char('e')) + pair;
+    }
+    void fieldLimits()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, stored);
+        QCOMPARE(BackupRecord::fitText(text), stored);
+        const QByteArray bytes = BackupRecord::encode(entry(1, text, text, text, false, text));
+        QCOMPARE(bytes.size(), 8200);
+        // The terminator stays inside the field.
+        QCOMPARE(bytes.mid(4 + 2 * stored.size(), 2), QByteArray(2, '\0'));
+        const KRGlobal::SettingsData back = BackupRecord::decode(bytes.constData());
+        QCOMPARE(back.desc, stored);
+        QCOMPARE(back.location, stored);
+        QCOMPARE(back.oldDesc, stored);
+    }
+
+    void aFieldWithoutTerminatorEndsAtItsEnd()
+    {
+        QByteArray bytes = BackupRecord::encode(entry(3, QString(), QString(), QString(), true, QString()));
+        for (int i = 0; i < 1024; ++i)
+            bytes[4102 + 2 * i] = 'x';
+        const KRGlobal::SettingsData e = BackupRecord::decode(bytes.constData());
+        QCOMPARE(e.oldValue, QString(1024, QLatin1Char('x')));
+        QCOMPARE(e.oldDesc, QString());
+        QVERIFY(e.isDefault);
+    }
+
+    void fileNames_data()
+    {
+        QTest::addColumn<uint>("number");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("1") << 1u << "backup0001.bak";
+        QTest::newRow("42") << 42u << "backup0042.bak";
+        QTest::newRow("999") << 999u << "backup0999.bak";
+        QTest::newRow("1000") << 1000u << "backup1000.bak";
+        QTest::newRow("12345") << 12345u << "backup12345.bak";
+    }
+    void fileNames()
+    {
+        QFETCH(uint, number);
+        QFETCH(QString, name);
+        QCOMPARE(BackupRecord::fileName(number), name);
+    }
+
+    void readingFiles_data()
+    {
+        QTest::addColumn<int>("extraBytes");
+        QTest::addColumn<int>("records");
+        QTest::newRow("whole") << 0 << 3;
+        QTest::newRow("partial record ignored") << 100 << 3;
+        QTest::newRow("one byte short of a record") << 8199 << 3;
+    }
+    void readingFiles()
+    {
+        QFETCH(int, extraBytes);
+        QFETCH(int, records);
+        QByteArray bytes;
+        for (const KRGlobal::SettingsData &e : threeRecords())
+            bytes += BackupRecord::encode(e);
+        bytes += QByteArray(extraBytes, 'z');
+        writeAll(path("partial.bak"), bytes);
+        QList<KRGlobal::SettingsData> read;
+        QVERIFY(BackupRecord::readFile(path("partial.bak"), &read));
+        QCOMPARE(read.size(), records);
+        QCOMPARE(read, threeRecords().mid(0, records));
+    }
+
+    void emptyMissingAndReadOnlyFiles()
+    {
+        writeAll(path("empty.bak"), QByteArray());
+        QList<KRGlobal::SettingsData> read;
+        QVERIFY(BackupRecord::readFile(path("empty.bak"), &read));
+        QVERIFY(read.isEmpty());
+        QVERIFY(!BackupRecord::readFile(path("missing.bak"), &read));
+
+        QVERIFY(BackupRecord::writeFile(path("readonly.bak"), threeRecords()));
+        QVERIFY(QFile::setPermissions(path("readonly.bak"), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        QVERIFY(BackupRecord::readFile(path("readonly.bak"), &read));
+        QCOMPARE(read, threeRecords());
+    }
+
+    void aFileThatCannotBeWrittenLeavesNothing()
+    {
+        QVERIFY(!BackupRecord::writeFile(dir.filePath(QStringLiteral("no/such/folder/x.bak")), threeRecords()));
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("no/such/folder/x.bak"))));
+    }
+};
+
+QTEST_MAIN(TestBackupRecord)
+#include "tst_backuprecord.moc"

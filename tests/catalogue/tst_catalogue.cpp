@@ -1,0 +1,271 @@
+// The catalogue window: its toolbar, tabs and pages in their places, the keyword search and Back, and the
+// page table that decides which pages exist where.
+#include "cataloguehelpers.h"
+#include "testmachine.h"
+
+#include <QLineEdit>
+#include <QScrollArea>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QtTest>
+
+namespace {
+
+const QStringList appearancePages = {"WindowsColorModeForm", "AccentColorOnTitleBarsForm", "TitleBarSizeForm"};
+const QStringList desktopPages = {"DesktopIconForm", "IconSpacingForm", "WinVersionOnDesktopForm"};
+
+} // namespace
+
+class TestCatalogue : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestMachine> m;
+
+    static QStringList tabPages(HushdeckForm &catalog, const char *contents)
+    {
+        return classNames(layoutWidgets(catalog.findChild<QWidget *>(QLatin1String(contents))->layout()));
+    }
+    static QStringList results(HushdeckForm &catalog)
+    {
+        return classNames(
+            layoutWidgets(catalog.findChild<QWidget *>(QStringLiteral("searchScrollAreaWidgetContents"))->layout()));
+    }
+    static void search(HushdeckForm &catalog, const QString &text)
+    {
+        catalog.findChild<QLineEdit *>(QStringLiteral("searchLineEdit"))->setText(text);
+        catalog.searchAction->trigger();
+    }
+    static QTabWidget *tabs(HushdeckForm &catalog)
+    {
+        return catalog.findChild<QTabWidget *>(QStringLiteral("tabWidget"));
+    }
+    static QWidget *searchWidget(HushdeckForm &catalog)
+    {
+        return catalog.findChild<QWidget *>(QStringLiteral("searchWidget"));
+    }
+
+private slots:
+    void init() { m.reset(new TestMachine); }
+    void cleanup() { m.reset(); }
+
+    void opensOnAppearanceWithNothingPending()
+    {
+        HushdeckForm catalog;
+        QCOMPARE(catalog.objectName(), QStringLiteral("HushdeckForm"));
+        QCOMPARE(catalog.windowTitle(), QStringLiteral("Form"));
+        QCOMPARE(tabs(catalog)->currentIndex(), 0);
+        QStringList titles;
+        for (int i = 0; i < tabs(catalog)->count(); ++i)
+            titles << tabs(catalog)->tabText(i);
+        QCOMPARE(titles, (QStringList{"Appearance", "Desktop", "File Explorer", "Privacy", "System", "Taskbar",
+                                      "OEM Info", "Others"}));
+        QVERIFY(catalog.settingChangeList.isEmpty());
+        QVERIFY(!catalog.saveAction->isEnabled());
+        QVERIFY(!catalog.cancelAction->isEnabled());
+        QVERIFY(!catalog.reviewChangesAction->isEnabled());
+        QVERIFY(catalog.restoreBackupAction->isEnabled());
+        QVERIFY(catalog.searchAction->isEnabled());
+        QVERIFY(!catalog.backAction->isVisible());
+        QVERIFY(searchWidget(catalog)->isHidden());
+        QVERIFY(catalog.isWindows11); // the seed is a Windows 11 profile
+        QVERIFY(windowsBuildNumber >= 22000);
+
+        auto *toolbar = catalog.findChild<QToolBar *>(QStringLiteral("toolbar"));
+        QVERIFY(toolbar);
+        QVERIFY(!toolbar->isMovable());
+        QCOMPARE(toolbar->iconSize(), QSize(24, 24));
+        QStringList items;
+        for (QAction *a : toolbar->actions()) {
+            if (a->isSeparator())
+                items << QStringLiteral("|");
+            else if (toolbar->widgetForAction(a) == catalog.findChild<QLineEdit *>(QStringLiteral("searchLineEdit")))
+                items << QStringLiteral("[search text]");
+            else
+                items << a->text();
+        }
+        QCOMPARE(items, (QStringList{"Back", "Save", "Cancel Changes", "Review Changes", "Restore Backup", "|",
+                                     "[search text]", ""}));
+        QVERIFY(!catalog.searchAction->icon().isNull());
+    }
+
+    void tabsHoldTheirPagesInDisplayOrder()
+    {
+        HushdeckForm catalog;
+        QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_5"), appearancePages);
+        QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_3"), desktopPages);
+        for (const char *other :
+             {"scrollAreaWidgetContents_7", "scrollAreaWidgetContents_4", "scrollAreaWidgetContents_6",
+              "scrollAreaWidgetContents", "scrollAreaWidgetContents_8", "scrollAreaWidgetContents_2"})
+            QVERIFY(tabPages(catalog, other).isEmpty());
+        for (const char *area : {"scrollArea_5", "scrollArea"})
+            QVERIFY(catalog.findChild<QScrollArea *>(QLatin1String(area))->widgetResizable());
+        // A page is built once; the catalogue owns it.
+        QCOMPARE(catalog.findChildren<WindowsColorModeForm *>().size(), 1);
+        QCOMPARE(catalog.page<IconSpacingForm>()->parentWidget(),
+                 catalog.findChild<QWidget *>(QStringLiteral("scrollAreaWidgetContents_3")));
+    }
+
+    void search_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("found");
+        QTest::newRow("empty lists every placed page in search order") << QString() << desktopPages + appearancePages;
+        QTest::newRow("icon") << "icon" << QStringList{"DesktopIconForm", "IconSpacingForm"};
+        QTest::newRow("capitals") << "WINDOWS" << QStringList{"WinVersionOnDesktopForm", "WindowsColorModeForm"};
+        QTest::newRow("title") << "title" << QStringList{"AccentColorOnTitleBarsForm", "TitleBarSizeForm"};
+        QTest::newRow("untrimmed") << "desktop " << QStringList{"DesktopIconForm", "IconSpacingForm"};
+        QTest::newRow("nothing") << "zzz" << QStringList{};
+    }
+    void search()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, found);
+        HushdeckForm catalog;
+        search(catalog, text);
+        QCOMPARE(results(catalog), found);
+        QVERIFY(tabs(catalog)->isHidden());
+        QVERIFY(!searchWidget(catalog)->isHidden());
+        QVERIFY(catalog.backAction->isVisible());
+        // The pages not found stay in their tabs; every page is in exactly one place.
+        const QStringList inTabs =
+            tabPages(catalog, "scrollAreaWidgetContents_5") + tabPages(catalog, "scrollAreaWidgetContents_3");
+        QCOMPARE(inTabs.size() + found.size(), 6);
+        for (const QString &page : found)
+            QVERIFY(!inTabs.contains(page));
+    }
+
+    void searchingAgainReplacesTheResults()
+    {
+        HushdeckForm catalog;
+        search(catalog, QStringLiteral("icon"));
+        search(catalog, QStringLiteral("title"));
+        QCOMPARE(results(catalog), (QStringList{"AccentColorOnTitleBarsForm", "TitleBarSizeForm"}));
+        QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_3"), desktopPages);
+        QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_5"), QStringList{"WindowsColorModeForm"});
+    }
+
+    void returnInTheSearchFieldSearches()
+    {
+        HushdeckForm catalog;
+        auto *field = catalog.findChild<QLineEdit *>(QStringLiteral("searchLineEdit"));
+        field->setText(QStringLiteral("spacing"));
+        QTest::keyClick(field, Qt::Key_Return);
+        QCOMPARE(results(catalog), QStringList{"IconSpacingForm"});
+    }
+
+    void backRestoresTheTabs()
+    {
+        HushdeckForm catalog;
+        tabs(catalog)->setCurrentIndex(1);
+        search(catalog, QString());
+        catalog.backAction->trigger();
+        QVERIFY(!tabs(catalog)->isHidden());
+        QVERIFY(searchWidget(catalog)->isHidden());
+        QVERIFY(!catalog.backAction->isVisible());
+        QCOMPARE(tabs(catalog)->currentIndex(), 1);
+        QVERIFY(results(catalog).isEmpty());
+        QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_5"), appearancePages);
+        QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_3"), desktopPages);
+    }
+
+    void aPageChangedInTheResultsKeepsItsChoice()
+    {
+        HushdeckForm catalog;
+        search(catalog, QStringLiteral("accent"));
+        show(catalog, 402, 1);
+        catalog.backAction->trigger();
+        QCOMPARE(shown(catalog, 402), 1);
+        QCOMPARE(pendingIds(catalog), QList<int>{402});
+        QVERIFY(catalog.saveAction->isEnabled());
+    }
+
+    void windows10()
+    {
+        setRegistryValue(QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion"),
+                         QStringLiteral("CurrentBuildNumber"), REG_SZ,
+                         registrystore::stringData(QStringLiteral("19045")));
+        HushdeckForm catalog;
+        QVERIFY(!catalog.isWindows11);
+        QCOMPARE(windowsBuildNumber, 19045u);
+        QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_5"), appearancePages);
+        QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_3"), desktopPages);
+    }
+
+    void pageConditions_data()
+    {
+        QTest::addColumn<QString>("condition");
+        QTest::addColumn<bool>("windows11");
+        QTest::addColumn<uint>("build");
+        QTest::addColumn<bool>("plus");
+        QTest::addColumn<bool>("holds");
+        QTest::newRow("always") << "always" << false << 19045u << true << true;
+        QTest::newRow("w11 on w10") << "onWindows11" << false << 19045u << true << false;
+        QTest::newRow("w11 on w11") << "onWindows11" << true << 22000u << true << true;
+        QTest::newRow("w10 on w11") << "onWindows10" << true << 22631u << true << false;
+        QTest::newRow("old toolbar on 22000") << "beforeBuild22621" << true << 22000u << true << true;
+        QTest::newRow("old toolbar on 22621") << "beforeBuild22621" << true << 22621u << true << false;
+        QTest::newRow("basic in plus") << "basicEdition" << true << 22631u << true << false;
+        QTest::newRow("basic in basic") << "basicEdition" << false << 19045u << false << true;
+    }
+    void pageConditions()
+    {
+        QFETCH(QString, condition);
+        QFETCH(bool, windows11);
+        QFETCH(uint, build);
+        QFETCH(bool, plus);
+        QFETCH(bool, holds);
+        const QMap<QString, PageCondition> conditions = {{"always", always},
+                                                         {"onWindows10", onWindows10},
+                                                         {"onWindows11", onWindows11},
+                                                         {"beforeBuild22621", beforeBuild22621},
+                                                         {"basicEdition", basicEdition}};
+        PageEnvironment e;
+        e.windows11 = windows11;
+        e.buildNumber = build;
+        e.plusEdition = plus;
+        QCOMPARE(conditions.value(condition)(e), holds);
+    }
+
+    void thePageTableIsConsistent()
+    {
+        // Each id belongs to one page, in its tab's hundreds; each place in a tab is taken once.
+        const QMap<CatalogueTab, int> hundreds = {{CatalogueTab::Taskbar, 0},        {CatalogueTab::Others, 100},
+                                                  {CatalogueTab::Desktop, 200},      {CatalogueTab::Privacy, 300},
+                                                  {CatalogueTab::Appearance, 400},   {CatalogueTab::System, 500},
+                                                  {CatalogueTab::FileExplorer, 600}, {CatalogueTab::OemInfo, 700}};
+        QSet<int> ids;
+        QSet<QPair<int, int>> places;
+        const QList<PageRow> &rows = pageTable();
+        for (int row = 0; row < rows.size(); ++row) {
+            const PageRow &r = rows.at(row);
+            QVERIFY(!places.contains({int(r.tab), r.position}));
+            places.insert({int(r.tab), r.position});
+            for (int id : r.ids) {
+                QVERIFY2(!ids.contains(id), qPrintable(QString::number(id)));
+                ids.insert(id);
+                QCOMPARE(id / 100 * 100, hundreds.value(r.tab));
+                QCOMPARE(pageRowOfId(id), row);
+            }
+            std::unique_ptr<SettingPage> page(r.create());
+            QCOMPARE(page->metaObject(), r.meta);
+            QCOMPARE(QList<int>(page->settingIds()), r.ids);
+        }
+        QCOMPARE(pageRowOfId(14), -1);
+        QCOMPARE(pageRowOfId(-1), -1);
+    }
+
+    void idsThatReachNoPageAreSkipped()
+    {
+        HushdeckForm catalog;
+        QVERIFY(!catalog.writeDataById(600, false, false, QString()));
+        QVERIFY(!catalog.writeDataById(50, true, true, QString()));
+        catalog.loadSettingById(99);
+        QVERIFY(catalog.settingChangeList.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestCatalogue)
+#include "tst_catalogue.moc"

@@ -1,0 +1,424 @@
+// Restoring from backup files and applying reviewed changes: the dialogs, what reaches the registry, when
+// a backup file goes, and that no page is left showing a choice the system does not hold.
+#include "cataloguehelpers.h"
+#include "restorebackupdialog.h"
+#include "reviewchangesdialog.h"
+#include "testmachine.h"
+
+#include <QFile>
+#include <QPointer>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QStandardItemModel>
+#include <QTreeView>
+#include <QtTest>
+
+namespace {
+
+QTreeView *view(QWidget *dialog, const char *name)
+{
+    return dialog->findChild<QTreeView *>(QLatin1String(name));
+}
+
+QPushButton *button(QWidget *dialog, const char *name)
+{
+    return dialog->findChild<QPushButton *>(QLatin1String(name));
+}
+
+QStandardItemModel *model(QWidget *dialog, const char *viewName)
+{
+    return qobject_cast<QStandardItemModel *>(view(dialog, viewName)->model());
+}
+
+void selectFile(RestoreBackupDialog *dialog, const QString &name)
+{
+    QTreeView *files = view(dialog, "RestoreBackupTreeView");
+    QStandardItemModel *m = model(dialog, "RestoreBackupTreeView");
+    for (int row = 0; row < m->rowCount(); ++row)
+        if (m->item(row, 0)->text() == name)
+            files->selectionModel()->select(m->index(row, 0),
+                                            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void writeBackupFile(const QString &name, const QList<KRGlobal::SettingsData> &entries)
+{
+    QVERIFY(BackupRecord::writeFile(backupFolderHost() + QLatin1Char('/') + name, entries));
+}
+
+KRGlobal::SettingsData record(int index, const QString &oldValue, bool isDefault, const QString &oldDesc)
+{
+    KRGlobal::SettingsData e;
+    e.index = index;
+    e.desc = QStringLiteral("new");
+    e.location = QStringLiteral("Desktop");
+    e.oldValue = oldValue;
+    e.isDefault = isDefault;
+    e.oldDesc = oldDesc;
+    return e;
+}
+
+// A dialog as the catalogue opens it, on the named file, showing its records.
+RestoreBackupDialog *openOn(HushdeckForm &catalog, const QString &name)
+{
+    auto *dialog = new RestoreBackupDialog(&catalog);
+    QObject::connect(dialog, SIGNAL(restoreBackup(QList<KRGlobal::SettingsData>)), &catalog,
+                     SLOT(on_restoreBackup(QList<KRGlobal::SettingsData>)));
+    dialog->loadBackupList();
+    selectFile(dialog, name);
+    button(dialog, "RestorePushButton")->click();
+    return dialog;
+}
+
+void setChecked(QWidget *dialog, const char *viewName, int row, bool checked)
+{
+    model(dialog, viewName)->item(row, 0)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+}
+
+} // namespace
+
+class TestRestore : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestMachine> m;
+
+private slots:
+    void init()
+    {
+        m.reset(new TestMachine);
+        lowerOneShotFlags();
+    }
+    void cleanup() { m.reset(); }
+
+    void saveThenRestoreGivesTheRegistryBack_data()
+    {
+        QTest::addColumn<quint32>("seed");
+        for (quint32 seed : {1u, 2u, 3u, 4u, 5u})
+            QTest::newRow(qPrintable(QString::number(seed))) << seed;
+    }
+    void saveThenRestoreGivesTheRegistryBack()
+    {
+        QFETCH(quint32, seed);
+        QRandomGenerator random(seed);
+        // A random starting state: each setting absent or at some value the registry may hold.
+        for (const SettingCase &c : settingCases()) {
+            if (c.encoding != Encoding::BorderTwips && random.bounded(3) == 0) {
+                makeAbsent(c);
+                continue;
+            }
+            switch (c.encoding) {
+            case Encoding::Dword:
+                storeShown(c, random.bounded(3)); // 2 has no choice
+                break;
+            case Encoding::InvertedDword:
+                setRegistryValue(fullKey(c), QLatin1String(c.value), REG_DWORD, dwordData(random.bounded(3)));
+                break;
+            case Encoding::NegatedText:
+            case Encoding::BorderTwips:
+                storeShown(c, random.bounded(c.encoding == Encoding::BorderTwips ? 51 : 2001));
+                break;
+            }
+        }
+        const QMap<QString, RegValue> before = registrySnapshot();
+
+        HushdeckForm catalog;
+        for (const SettingCase &c : settingCases()) {
+            if (random.bounded(4) == 0)
+                continue;
+            switch (c.control) {
+            case Control::Combo:
+            case Control::Check:
+                show(catalog, c.id, random.bounded(2));
+                break;
+            case Control::Slider:
+                show(catalog, c.id, random.bounded(51));
+                break;
+            case Control::Spin:
+                show(catalog, c.id, random.bounded(2001));
+                break;
+            }
+        }
+        QVERIFY(!catalog.settingChangeList.isEmpty());
+        catalog.saveAction->trigger();
+        QCOMPARE(backupFiles(), QStringList{QStringLiteral("backup0001.bak")});
+
+        // Restore through the action, as the user does.
+        onNextDialog<RestoreBackupDialog>(&catalog, [](RestoreBackupDialog *dialog) {
+            selectFile(dialog, QStringLiteral("backup0001.bak"));
+            button(dialog, "RestorePushButton")->click();
+            button(dialog, "ApplyPushButton")->click();
+        });
+        catalog.restoreBackupAction->trigger();
+
+        // Every setting is back. The icons' second key is only ever written, as a copy of the first: the
+        // backup records the first, and the copy follows it.
+        QMap<QString, RegValue> after = registrySnapshot();
+        const QString classic = QStringLiteral("ClassicStartMenu|");
+        const QString newStart = QStringLiteral("NewStartPanel|");
+        for (const QString &key : after.keys()) {
+            if (!key.contains(classic))
+                continue;
+            QString first = key;
+            first.replace(classic, newStart);
+            QVERIFY2(after.value(key) == after.value(first) && after.contains(first), qPrintable(key));
+            after.remove(key);
+        }
+        QCOMPARE(after.keys(), before.keys());
+        for (const QString &key : before.keys())
+            QVERIFY2(after.value(key) == before.value(key), qPrintable(key));
+        QVERIFY(backupFiles().isEmpty()); // everything went back: the file goes
+        QVERIFY(catalog.settingChangeList.isEmpty());
+        QVERIFY(catalog.findChildren<RestoreBackupDialog *>().isEmpty());
+    }
+
+    void theDialogListsFilesAndTheRecordsOfOne()
+    {
+        writeBackupFile(QStringLiteral("backup0002.bak"),
+                        {record(207, QStringLiteral("1"), false, QStringLiteral("b"))});
+        writeBackupFile(QStringLiteral("Backup0001.bak"),
+                        {record(402, QStringLiteral("0"), true, QStringLiteral("Accent off")),
+                         record(205, QStringLiteral("750"), false, QStringLiteral("Spacing 750"))});
+        QFile other(backupFolderHost() + QStringLiteral("/notes.txt"));
+        QVERIFY(other.open(QIODevice::WriteOnly));
+        HushdeckForm catalog;
+        QPointer<RestoreBackupDialog> dialog = new RestoreBackupDialog(&catalog);
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Restore Backup"));
+        dialog->loadBackupList();
+        QStandardItemModel *files = model(dialog, "RestoreBackupTreeView");
+        QCOMPARE(files->rowCount(), 2);
+        QCOMPARE(files->item(0, 0)->text(), QStringLiteral("Backup0001.bak"));
+        QCOMPARE(files->item(1, 0)->text(), QStringLiteral("backup0002.bak"));
+        QCOMPARE(files->item(1, 2)->text(), QStringLiteral("1"));
+        QCOMPARE(files->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Created On"));
+        QVERIFY(!files->item(0, 1)->text().isEmpty());
+        QVERIFY(view(dialog, "RestoreBackupTreeView")->isColumnHidden(2));
+        QVERIFY(!button(dialog, "RestorePushButton")->isEnabled());
+        QVERIFY(button(dialog, "ApplyPushButton")->isHidden());
+        QVERIFY(view(dialog, "DetailTreeView")->isHidden());
+
+        selectFile(dialog, QStringLiteral("Backup0001.bak"));
+        QVERIFY(button(dialog, "RestorePushButton")->isEnabled());
+        view(dialog, "RestoreBackupTreeView")->selectionModel()->clearSelection();
+        QVERIFY(!button(dialog, "RestorePushButton")->isEnabled());
+        selectFile(dialog, QStringLiteral("Backup0001.bak"));
+        button(dialog, "RestorePushButton")->click();
+
+        QVERIFY(view(dialog, "RestoreBackupTreeView")->isHidden());
+        QVERIFY(button(dialog, "RestorePushButton")->isHidden());
+        QVERIFY(!button(dialog, "ApplyPushButton")->isHidden());
+        QStandardItemModel *records = model(dialog, "DetailTreeView");
+        QCOMPARE(records->rowCount(), 2);
+        QCOMPARE(records->item(0, 0)->text(), QStringLiteral("Accent off"));
+        QCOMPARE(records->item(0, 0)->checkState(), Qt::Checked);
+        QCOMPARE(records->item(0, 1)->text(), QStringLiteral("Desktop"));
+        QCOMPARE(records->item(0, 2)->text(), QStringLiteral("402"));
+        QCOMPARE(records->item(0, 4)->text(), QStringLiteral("1"));
+        QCOMPARE(records->item(1, 3)->text(), QStringLiteral("750"));
+        for (int column : {2, 3, 4})
+            QVERIFY(view(dialog, "DetailTreeView")->isColumnHidden(column));
+
+        QVERIFY(button(dialog, "ApplyPushButton")->isEnabled());
+        setChecked(dialog, "DetailTreeView", 0, false);
+        setChecked(dialog, "DetailTreeView", 1, false);
+        QVERIFY(!button(dialog, "ApplyPushButton")->isEnabled());
+        setChecked(dialog, "DetailTreeView", 1, true);
+        QVERIFY(button(dialog, "ApplyPushButton")->isEnabled());
+
+        button(dialog, "ClosePushButton")->click();
+        QTRY_VERIFY(dialog.isNull());
+        QCOMPARE(backupFiles().size(), 2);
+        QCOMPARE(storedValue(settingCase(205)), std::optional<RegValue>(encodedShown(settingCase(205), 1125)));
+    }
+
+    void restoringEveryRowDeletesTheFile_data()
+    {
+        QTest::addColumn<bool>("uncheckOne");
+        QTest::addColumn<bool>("unknownPage");
+        QTest::addColumn<bool>("fileKept");
+        QTest::newRow("all rows") << false << false << false;
+        QTest::newRow("one row unchecked") << true << false << true;
+        QTest::newRow("a record no page takes") << false << true << true;
+    }
+    void restoringEveryRowDeletesTheFile()
+    {
+        QFETCH(bool, uncheckOne);
+        QFETCH(bool, unknownPage);
+        QFETCH(bool, fileKept);
+        QList<KRGlobal::SettingsData> records = {
+            record(205, QStringLiteral("300"), false, QString()),
+            record(402, QString(), true, QString()),
+            record(203, QStringLiteral("1"), false, QString()),
+        };
+        if (unknownPage)
+            records.append(record(601, QStringLiteral("1"), false, QString()));
+        writeBackupFile(QStringLiteral("backup0001.bak"), records);
+        storeShown(settingCase(402), 1);
+        HushdeckForm catalog;
+        QPointer<RestoreBackupDialog> dialog = openOn(catalog, QStringLiteral("backup0001.bak"));
+        if (uncheckOne)
+            setChecked(dialog, "DetailTreeView", 0, false);
+        QSignalSpy restored(dialog.data(), &RestoreBackupDialog::restoreBackup);
+        button(dialog, "ApplyPushButton")->click();
+        QCOMPARE(restored.count(), 1);
+
+        QCOMPARE(storedValue(settingCase(205)), uncheckOne
+                                                    ? std::optional<RegValue>(encodedShown(settingCase(205), 1125))
+                                                    : std::optional<RegValue>(encodedShown(settingCase(205), 300)));
+        QVERIFY(!storedValue(settingCase(402))); // it was absent: deleted again
+        QCOMPARE(storedValue(settingCase(203)), std::optional<RegValue>(RegValue{REG_DWORD, dwordData(1)}));
+        QCOMPARE(shown(catalog, 402), 0);
+        QCOMPARE(shown(catalog, 203), 0);
+        QCOMPARE(backupFiles().isEmpty(), !fileKept);
+        QVERIFY(themeRefreshPending == false && shellRefreshPending == false);
+        QCOMPARE(m->logged(QStringLiteral("SHChangeNotify")).size(), 1);
+        QTRY_VERIFY(dialog.isNull());
+    }
+
+    void aReadOnlyBackupRestores()
+    {
+        writeBackupFile(QStringLiteral("backup0001.bak"), {record(207, QStringLiteral("1"), false, QString())});
+        const QString path = backupFolderHost() + QStringLiteral("/backup0001.bak");
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        HushdeckForm catalog;
+        RestoreBackupDialog *dialog = openOn(catalog, QStringLiteral("backup0001.bak"));
+        QCOMPARE(model(dialog, "DetailTreeView")->rowCount(), 1);
+        button(dialog, "ApplyPushButton")->click();
+        QCOMPARE(storedValue(settingCase(207)), std::optional<RegValue>(encodedShown(settingCase(207), 1)));
+        QCOMPARE(shown(catalog, 207), 1);
+    }
+
+    void anEmptyOrShortBackup_data()
+    {
+        QTest::addColumn<int>("bytes");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("empty") << 0 << 0;
+        QTest::newRow("short of one record") << 8199 << 0;
+        QTest::newRow("one and a half") << 12300 << 1;
+    }
+    void anEmptyOrShortBackup()
+    {
+        QFETCH(int, bytes);
+        QFETCH(int, rows);
+        QByteArray data =
+            BackupRecord::encode(record(207, QStringLiteral("1"), false, QStringLiteral("x"))).repeated(2);
+        data.truncate(bytes);
+        QFile f(backupFolderHost() + QStringLiteral("/backup0001.bak"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(data);
+        f.close();
+        HushdeckForm catalog;
+        RestoreBackupDialog *dialog = openOn(catalog, QStringLiteral("backup0001.bak"));
+        QCOMPARE(model(dialog, "DetailTreeView")->rowCount(), rows);
+        QCOMPARE(button(dialog, "ApplyPushButton")->isEnabled(), rows > 0);
+        dialog->close();
+    }
+
+    void aRestoreReloadsThePagesOfPendingChanges()
+    {
+        writeBackupFile(QStringLiteral("backup0001.bak"), {record(402, QStringLiteral("1"), false, QString())});
+        HushdeckForm catalog;
+        show(catalog, 207, 1);
+        show(catalog, 206, 300);
+        RestoreBackupDialog *dialog = openOn(catalog, QStringLiteral("backup0001.bak"));
+        button(dialog, "ApplyPushButton")->click();
+        QCOMPARE(storedValue(settingCase(402)), std::optional<RegValue>(encodedShown(settingCase(402), 1)));
+        QVERIFY(catalog.settingChangeList.isEmpty());
+        QVERIFY(!catalog.saveAction->isEnabled());
+        // The pending changes were dropped: their pages show what the system holds.
+        QCOMPARE(shown(catalog, 207), 0);
+        QCOMPARE(shown(catalog, 206), 1125);
+        QCOMPARE(storedValue(settingCase(207)), std::optional<RegValue>(encodedShown(settingCase(207), 0)));
+    }
+
+    void reviewListsThePendingChanges()
+    {
+        HushdeckForm catalog;
+        show(catalog, 400, 0);
+        show(catalog, 204, 1);
+        QPointer<ReviewChangesDialog> dialog = new ReviewChangesDialog(&catalog);
+        dialog->setSettingChangeList(&catalog.settingChangeList);
+        dialog->loadChanges();
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Review Changes"));
+        QCOMPARE(button(dialog, "ApplyPushButton")->text(), QStringLiteral("Apply All Changes"));
+        QStandardItemModel *rows = model(dialog, "ReviewChangesTreeView");
+        QCOMPARE(rows->rowCount(), 2);
+        QCOMPARE(rows->item(0, 0)->text(), QStringLiteral("Change the colors that appear in Windows to dark."));
+        QCOMPARE(rows->item(0, 1)->text(), QStringLiteral("Appearance"));
+        QCOMPARE(rows->item(1, 2)->text(), QStringLiteral("204"));
+        QVERIFY(view(dialog, "ReviewChangesTreeView")->isColumnHidden(2));
+        QVERIFY(button(dialog, "ApplyPushButton")->isEnabled());
+        setChecked(dialog, "ReviewChangesTreeView", 0, false);
+        setChecked(dialog, "ReviewChangesTreeView", 1, false);
+        QVERIFY(!button(dialog, "ApplyPushButton")->isEnabled());
+        setChecked(dialog, "ReviewChangesTreeView", 0, true);
+        QVERIFY(button(dialog, "ApplyPushButton")->isEnabled());
+        button(dialog, "ClosePushButton")->click();
+        QTRY_VERIFY(dialog.isNull());
+        QCOMPARE(pendingIds(catalog), (QList<int>{400, 204}));
+        QVERIFY(catalog.saveAction->isEnabled());
+        QVERIFY(backupFiles().isEmpty());
+    }
+
+    void applyingEveryReviewedChangeIsASave()
+    {
+        auto changeThree = [](HushdeckForm &catalog) {
+            show(catalog, 401, 0);
+            show(catalog, 202, 1);
+            show(catalog, 403, 5);
+        };
+        QMap<QString, RegValue> saved;
+        QByteArray savedBackup;
+        {
+            HushdeckForm catalog;
+            changeThree(catalog);
+            catalog.saveAction->trigger();
+            saved = registrySnapshot();
+            QFile f(backupFolderHost() + QStringLiteral("/backup0001.bak"));
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            savedBackup = f.readAll();
+        }
+        // A second fresh machine: the first must be gone before it comes (each restores the one before).
+        m.reset();
+        m.reset(new TestMachine);
+        HushdeckForm catalog;
+        changeThree(catalog);
+        onNextDialog<ReviewChangesDialog>(
+            &catalog, [](ReviewChangesDialog *dialog) { button(dialog, "ApplyPushButton")->click(); });
+        catalog.reviewChangesAction->trigger();
+        QCOMPARE(registrySnapshot(), saved);
+        QFile f(backupFolderHost() + QStringLiteral("/backup0001.bak"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), savedBackup);
+        QVERIFY(catalog.settingChangeList.isEmpty());
+        QVERIFY(!catalog.reviewChangesAction->isEnabled());
+        QCOMPARE(m->logged(QStringLiteral("SHChangeNotify")).size(), 1);
+    }
+
+    void applyingSomeReviewedChanges()
+    {
+        HushdeckForm catalog;
+        show(catalog, 401, 0);
+        show(catalog, 205, 10);
+        show(catalog, 207, 1);
+        onNextDialog<ReviewChangesDialog>(&catalog, [](ReviewChangesDialog *dialog) {
+            setChecked(dialog, "ReviewChangesTreeView", 1, false);
+            button(dialog, "ApplyPushButton")->click();
+        });
+        catalog.reviewChangesAction->trigger();
+        QCOMPARE(storedValue(settingCase(401)), std::optional<RegValue>(encodedShown(settingCase(401), 0)));
+        QCOMPARE(storedValue(settingCase(207)), std::optional<RegValue>(encodedShown(settingCase(207), 1)));
+        QCOMPARE(storedValue(settingCase(205)), std::optional<RegValue>(encodedShown(settingCase(205), 1125)));
+        // The change left out is gone from the list and from its page.
+        QCOMPARE(shown(catalog, 205), 1125);
+        QVERIFY(catalog.settingChangeList.isEmpty());
+        // The backup holds every pending change, applied or not.
+        QList<KRGlobal::SettingsData> recorded;
+        QVERIFY(BackupRecord::readFile(backupFolderHost() + QStringLiteral("/backup0001.bak"), &recorded));
+        QCOMPARE(recorded.size(), 3);
+        QCOMPARE(recorded.at(1).index, 205);
+    }
+};
+
+QTEST_MAIN(TestRestore)
+#include "tst_restore.moc"
