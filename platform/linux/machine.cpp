@@ -1,6 +1,7 @@
 #include "machine.h"
 
 #include "registrystore.h"
+#include "traceseed.h"
 #include "windowtable.h"
 
 #include <QDateTime>
@@ -142,6 +143,7 @@ sqlite3 *open(State &s)
         registrystore::createRoots();
         registrystore::importSeed();
         windowtable::seed();
+        traceseed::createFiles(dir);
         --s.transactionDepth;
         execSql(db, "INSERT OR REPLACE INTO settings(name, value) VALUES('seeded', '1')");
     }

@@ -1,0 +1,349 @@
+// The clearing thread: the registry kinds dropped and made again empty, the recent-item folders emptied, the
+// listed files deleted, failures counted, and nothing touched outside what the kinds name.
+#include "testmachine.h"
+#include "tracemachine.h"
+#include "trackcleanerclearthread.h"
+#include "trackcleanerthread.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using namespace tracemachine;
+
+namespace {
+
+struct Lists
+{
+    QStringList of[TrackCleanerKindCount];
+};
+
+template <typename Thread> void select(Thread *t, const QList<TrackCleanerKind> &kinds, Lists &lists)
+{
+    t->fileExplorerRecentFiles = kinds.contains(FileExplorerRecentFiles);
+    t->fileExplorerTypedPaths = kinds.contains(FileExplorerTypedPaths);
+    t->fileExplorerSearchHistory = kinds.contains(FileExplorerSearchHistory);
+    t->windowsRunDialog = kinds.contains(WindowsRunDialog);
+    t->windowsLogFiles = kinds.contains(WindowsLogFiles);
+    t->windowsErrorReporting = kinds.contains(WindowsErrorReporting);
+    t->windowsNetworkData = kinds.contains(WindowsNetworkData);
+    t->windowsTempFiles = kinds.contains(WindowsTempFiles);
+    t->fileExplorerRecentFilesList = &lists.of[FileExplorerRecentFiles];
+    t->fileExplorerTypedPathsList = &lists.of[FileExplorerTypedPaths];
+    t->fileExplorerSearchHistoryList = &lists.of[FileExplorerSearchHistory];
+    t->windowsRunDialogList = &lists.of[WindowsRunDialog];
+    t->windowsLogFilesList = &lists.of[WindowsLogFiles];
+    t->windowsErrorReportingList = &lists.of[WindowsErrorReporting];
+    t->windowsTempFilesList = &lists.of[WindowsTempFiles];
+    t->windowsNetworkDataList = &lists.of[WindowsNetworkData];
+}
+
+const QList<TrackCleanerKind> allKinds = {FileExplorerRecentFiles, FileExplorerTypedPaths, FileExplorerSearchHistory,
+                                          WindowsRunDialog,        WindowsLogFiles,        WindowsErrorReporting,
+                                          WindowsNetworkData,      WindowsTempFiles};
+
+void analyze(const QList<TrackCleanerKind> &kinds, Lists &lists)
+{
+    QObject owner;
+    auto *t = new TrackCleanerThread(&owner);
+    select(t, kinds, lists);
+    t->start();
+    t->wait();
+}
+
+struct Clear
+{
+    QStringList events;
+    int cannotDelete = -1;
+};
+
+Clear clear(const QList<TrackCleanerKind> &kinds, Lists &lists, bool stopFirst = false)
+{
+    Clear result;
+    QObject owner;
+    auto *t = new TrackCleanerClearThread(&owner);
+    select(t, kinds, lists);
+    QStringList &events = result.events;
+    auto one = [&events](const char *name) {
+        return [&events, name](int n) { events << QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(n); };
+    };
+    auto two = [&events](const char *name) {
+        return [&events, name](int n, int mb) {
+            events << QStringLiteral("%1(%2,%3)").arg(QLatin1String(name)).arg(n).arg(mb);
+        };
+    };
+    const auto direct = Qt::DirectConnection;
+    QObject::connect(t, &TrackCleanerClearThread::fileExplorerRecentFilesFinish, t, one("recent"), direct);
+    QObject::connect(t, &TrackCleanerClearThread::fileExplorerTypedPathsFinish, t, one("typed"), direct);
+    QObject::connect(t, &TrackCleanerClearThread::fileExplorerSearchHistoryFinish, t, one("search"), direct);
+    QObject::connect(t, &TrackCleanerClearThread::windowsRunDialogFinish, t, one("run"), direct);
+    QObject::connect(t, &TrackCleanerClearThread::windowsLogFilesFinish, t, two("logs"), direct);
+    QObject::connect(t, &TrackCleanerClearThread::windowsErrorReportingFinish, t, two("errors"), direct);
+    QObject::connect(t, &TrackCleanerClearThread::windowsNetworkDataFinish, t, two("network"), direct);
+    QObject::connect(t, &TrackCleanerClearThread::windowsTempFilesFinish, t, two("temp"), direct);
+    QObject::connect(
+        t, &TrackCleanerClearThread::processFinish, t,
+        [&result](int n) {
+            result.events << QStringLiteral("processFinish(%1)").arg(n);
+            result.cannotDelete = n;
+        },
+        direct);
+    t->cancel = stopFirst;
+    t->start();
+    t->wait();
+    return result;
+}
+
+} // namespace
+
+class TestTrackCleanerClearThread : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { m.reset(new TestMachine); }
+    void cleanup() { m.reset(); }
+
+    void everyKindReportsInOrderWithZeros()
+    {
+        Lists lists;
+        const Clear c = clear(allKinds, lists);
+        QCOMPARE(c.events, QStringList({"recent(0)", "typed(0)", "search(0)", "run(0)", "logs(0,0)", "errors(0,0)",
+                                        "network(0,0)", "temp(0,0)", "processFinish(0)"}));
+    }
+
+    void stopBeforeTheStartOnlyFinishes()
+    {
+        Lists lists;
+        analyze(allKinds, lists);
+        const Clear c = clear(allKinds, lists, true);
+        QCOMPARE(c.events, QStringList({"processFinish(0)"}));
+        QCOMPARE(valueCount(typedPathsKey), 3);
+        QVERIFY(QFileInfo::exists(lists.of[WindowsTempFiles].first()));
+    }
+
+    void registryKindsAreEmptiedAndKept_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("key");
+        QTest::newRow("typed paths") << int(FileExplorerTypedPaths) << typedPathsKey;
+        QTest::newRow("search history") << int(FileExplorerSearchHistory) << searchKey;
+        QTest::newRow("run history") << int(WindowsRunDialog) << runKey;
+    }
+
+    void registryKindsAreEmptiedAndKept()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, key);
+        QVERIFY(valueCount(key) > 0);
+        Lists lists;
+        clear({TrackCleanerKind(kind)}, lists);
+        QVERIFY(keyExists(key));
+        QCOMPARE(valueCount(key), 0);
+        // The other registry kinds are left alone.
+        for (const QString &other : {typedPathsKey, searchKey, runKey})
+            if (other != key)
+                QVERIFY(valueCount(other) > 0);
+    }
+
+    void recentItemsGoFromTheRegistryAndTheThreeFolders()
+    {
+        const QString recent = recentFolder();
+        writeFile(recent + "/Other/kept.txt");
+        QVERIFY(!QDir(recent).entryList(QDir::Files).isEmpty());
+        QVERIFY(!QDir(recent + "/AutomaticDestinations").entryList(QDir::Files).isEmpty());
+        QVERIFY(!QDir(recent + "/CustomDestinations").entryList(QDir::Files).isEmpty());
+        Lists lists;
+        const Clear c = clear({FileExplorerRecentFiles}, lists);
+        QCOMPARE(c.events, QStringList({"recent(0)", "processFinish(0)"}));
+        QVERIFY(QDir(recent).entryList(QDir::Files).isEmpty());
+        QVERIFY(QDir(recent + "/AutomaticDestinations").entryList(QDir::Files).isEmpty());
+        QVERIFY(QDir(recent + "/CustomDestinations").entryList(QDir::Files).isEmpty());
+        // Other sub-folders are neither entered nor removed.
+        QVERIFY(QFileInfo::exists(recent + "/Other/kept.txt"));
+        QVERIFY(keyExists(recentDocsKey));
+        QCOMPARE(valueCount(recentDocsKey), 0);
+        QVERIFY(!keyExists(recentDocsKey + "\\.txt"));
+    }
+
+    void nestedRecentDocsKeyStopsTheKeyRemoval()
+    {
+        // Sub-keys go in enumeration order; one with sub-keys of its own stops that, so the key stays.
+        KRUtils().createRegKey(HKEY_CURRENT_USER, recentDocsKey + "\\.pdf\\Deeper");
+        Lists lists;
+        const Clear c = clear({FileExplorerRecentFiles, FileExplorerTypedPaths}, lists);
+        QCOMPARE(c.events, QStringList({"recent(0)", "typed(0)", "processFinish(0)"}));
+        QVERIFY(!keyExists(recentDocsKey + "\\.docx")); // before ".pdf"
+        QVERIFY(keyExists(recentDocsKey + "\\.pdf\\Deeper"));
+        QVERIFY(keyExists(recentDocsKey + "\\.txt")); // after it
+        QVERIFY(valueCount(recentDocsKey) > 0);
+        // The files go all the same.
+        QVERIFY(QDir(recentFolder()).entryList(QDir::Files).isEmpty());
+    }
+
+    void listedFilesAreDeleted_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("event");
+        QTest::newRow("log files") << int(WindowsLogFiles) << "logs(0,0)";
+        QTest::newRow("error reports") << int(WindowsErrorReporting) << "errors(0,0)";
+        QTest::newRow("network data") << int(WindowsNetworkData) << "network(0,0)";
+        QTest::newRow("temporary files") << int(WindowsTempFiles) << "temp(0,0)";
+    }
+
+    void listedFilesAreDeleted()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, event);
+        Lists lists;
+        analyze({TrackCleanerKind(kind)}, lists);
+        const QStringList listed = lists.of[kind];
+        QVERIFY(!listed.isEmpty());
+        // A file that came after the analysis is not on the list and stays.
+        const QString later = writeFile(temp() + "/after-analysis.log");
+        const Clear c = clear({TrackCleanerKind(kind)}, lists);
+        QCOMPARE(c.events, QStringList({event, "processFinish(0)"}));
+        for (const QString &path : listed)
+            QVERIFY2(!QFileInfo::exists(path), qPrintable(path));
+        QVERIFY(QFileInfo::exists(later));
+    }
+
+    void clearingWithoutAnAnalysisDeletesNoFile()
+    {
+        const QStringList before = filesBelow(machine::windowsFolder()) + filesBelow(temp());
+        Lists lists;
+        const Clear c = clear({WindowsLogFiles, WindowsErrorReporting, WindowsNetworkData, WindowsTempFiles}, lists);
+        QCOMPARE(c.cannotDelete, 0);
+        QCOMPARE(filesBelow(machine::windowsFolder()) + filesBelow(temp()), before);
+    }
+
+    void failedDeletionsAreCounted_data()
+    {
+        QTest::addColumn<int>("locked");
+        QTest::addColumn<int>("vanished");
+        QTest::addColumn<int>("readOnly");
+        QTest::newRow("none") << 0 << 0 << 0;
+        QTest::newRow("three in use") << 3 << 0 << 0;
+        QTest::newRow("one gone since the analysis") << 0 << 1 << 0;
+        QTest::newRow("one read-only") << 0 << 0 << 1;
+        QTest::newRow("all sorts") << 2 << 2 << 1;
+    }
+
+    void failedDeletionsAreCounted()
+    {
+        QFETCH(int, locked);
+        QFETCH(int, vanished);
+        QFETCH(int, readOnly);
+        removeSeededTraces();
+        for (int i = 0; i < 8; ++i)
+            writeFile(temp() + QStringLiteral("/f%1.tmp").arg(i));
+        Lists lists;
+        analyze({WindowsTempFiles}, lists);
+        const QStringList listed = lists.of[WindowsTempFiles];
+        QCOMPARE(listed.size(), 8);
+        int next = 0;
+        for (int i = 0; i < locked; ++i)
+            m->injectFileFault(listed.at(next++), QStringLiteral("locked"));
+        for (int i = 0; i < vanished; ++i)
+            QFile::remove(listed.at(next++));
+        for (int i = 0; i < readOnly; ++i)
+            QFile::setPermissions(listed.at(next++), QFile::ReadOwner);
+        const Clear c = clear({WindowsTempFiles}, lists);
+        QCOMPARE(c.cannotDelete, locked + vanished + readOnly);
+        // The failures do not stop the walk: every other file is gone.
+        const QStringList left = filesBelow(temp());
+        QCOMPARE(left.size(), locked + readOnly);
+    }
+
+    void lockedRecentFilesAreCounted()
+    {
+        const QStringList files = QDir(recentFolder()).entryList(QDir::Files);
+        QCOMPARE(files.size(), 3);
+        m->injectFileFault(recentFolder() + "/" + files.first(), QStringLiteral("locked"));
+        Lists lists;
+        const Clear c = clear({FileExplorerRecentFiles}, lists);
+        QCOMPARE(c.cannotDelete, 1);
+        QCOMPARE(QDir(recentFolder()).entryList(QDir::Files), QStringList({files.first()}));
+    }
+
+    void linksLeadNowhereOutsideTheirFolder()
+    {
+        // A linked folder and a linked file in the temporary folder point outside it: clearing removes the
+        // file link itself, and nothing that either link points at.
+        QTemporaryDir outside;
+        const QString secretFolder = outside.path() + "/private";
+        writeFile(secretFolder + "/letter.docx", 5000);
+        const QString secretFile = writeFile(outside.path() + "/single.txt", 10);
+        QVERIFY(QFile::link(secretFolder, temp() + "/linked"));
+        QVERIFY(QFile::link(secretFile, temp() + "/shortcut.txt"));
+        QVERIFY(QFile::link(secretFolder, machine::windowsFolder() + "/LinkedLogs"));
+        writeFile(secretFolder + "/trace.log", 10);
+
+        Lists lists;
+        analyze({WindowsLogFiles, WindowsTempFiles}, lists);
+        for (const QString &path : lists.of[WindowsTempFiles] + lists.of[WindowsLogFiles])
+            QVERIFY2(!path.contains(QLatin1String("/linked/")) && !path.contains(QLatin1String("LinkedLogs")),
+                     qPrintable(path));
+        QVERIFY(lists.of[WindowsTempFiles].contains(temp() + "/shortcut.txt"));
+        const Clear c = clear({WindowsLogFiles, WindowsTempFiles}, lists);
+        QCOMPARE(c.cannotDelete, 0);
+        QVERIFY(QFileInfo::exists(secretFolder + "/letter.docx"));
+        QVERIFY(QFileInfo::exists(secretFolder + "/trace.log"));
+        QVERIFY(QFileInfo::exists(secretFile));
+        QVERIFY(QFileInfo(temp() + "/linked").isSymLink());
+        QVERIFY(!QFileInfo(temp() + "/shortcut.txt").isSymLink());
+    }
+
+    void everythingClearedLiesInTheMachine()
+    {
+        QTemporaryDir hostFiles;
+        const QString sentinel = writeFile(hostFiles.path() + "/keep.log", 10);
+        Lists lists;
+        analyze(allKinds, lists);
+        const QString root = machine::folder() + "/";
+        for (int kind = WindowsLogFiles; kind < TrackCleanerKindCount; ++kind)
+            for (const QString &path : lists.of[kind])
+                QVERIFY2(path.startsWith(root), qPrintable(path));
+        const Clear c = clear(allKinds, lists);
+        QCOMPARE(c.cannotDelete, 0);
+        QVERIFY(QFileInfo::exists(sentinel));
+        // A second analysis of the cleared machine finds nothing left.
+        Lists again;
+        analyze(allKinds, again);
+        for (const QStringList &list : again.of)
+            QVERIFY(list.isEmpty());
+    }
+
+    void aFileOnTwoListsFailsTheSecondTime()
+    {
+        // A log file of the usage monitor is both a log file and network data: the second deletion finds it
+        // gone, and that counts.
+        removeSeededTraces();
+        writeFile(networkData() + "/SRU.log", 10);
+        Lists lists;
+        analyze({WindowsLogFiles, WindowsNetworkData}, lists);
+        QCOMPARE(lists.of[WindowsLogFiles], QStringList({networkData() + "/SRU.log"}));
+        QCOMPARE(lists.of[WindowsNetworkData], QStringList({networkData() + "/SRU.log"}));
+        const Clear c = clear({WindowsLogFiles, WindowsNetworkData}, lists);
+        QCOMPARE(c.cannotDelete, 1);
+        QVERIFY(!QFileInfo::exists(networkData() + "/SRU.log"));
+    }
+
+    void withoutAProfileNoRecentFileIsTouched()
+    {
+        machine::setSetting(QStringLiteral("fail.SHGetFolderPathW"), QStringLiteral("1"));
+        const QStringList before = QDir(recentFolder()).entryList(QDir::Files);
+        Lists lists;
+        const Clear c = clear({FileExplorerRecentFiles}, lists);
+        QCOMPARE(c.events, QStringList({"recent(0)", "processFinish(0)"}));
+        QCOMPARE(QDir(recentFolder()).entryList(QDir::Files), before);
+    }
+
+private:
+    std::unique_ptr<TestMachine> m;
+};
+
+QTEST_GUILESS_MAIN(TestTrackCleanerClearThread)
+#include "tst_trackcleanerclearthread.moc"

@@ -1,0 +1,81 @@
+#include "tracefolders.h"
+
+#include <QDir>
+
+namespace tracefolders {
+
+bool isUsableBase(const QString &folder)
+{
+    if (folder.isEmpty() || !QDir::isAbsolutePath(folder))
+        return false;
+    return !QDir(folder).isRoot();
+}
+
+static bool endsWithSeparator(const QString &folder)
+{
+    return folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\'));
+}
+
+QString join(const QString &folder, const QString &name)
+{
+    return withSeparator(folder) + name;
+}
+
+QString withSeparator(const QString &folder)
+{
+    return endsWithSeparator(folder) ? folder : folder + QLatin1Char('/');
+}
+
+} // namespace tracefolders
+
+FolderListing::FolderListing(const QString &pattern)
+{
+    handle = FindFirstFileW(wstr(pattern), &data);
+    pending = handle != INVALID_HANDLE_VALUE;
+}
+
+FolderListing::~FolderListing()
+{
+    if (handle != INVALID_HANDLE_VALUE)
+        FindClose(handle);
+}
+
+bool FolderListing::next()
+{
+    for (;;) {
+        if (!pending) {
+            if (handle == INVALID_HANDLE_VALUE || !FindNextFileW(handle, &data))
+                return false;
+        }
+        pending = false;
+        const QString entry = name();
+        if (entry.compare(QLatin1String("."), Qt::CaseInsensitive) != 0 &&
+            entry.compare(QLatin1String(".."), Qt::CaseInsensitive) != 0)
+            return true;
+    }
+}
+
+QString FolderListing::name() const
+{
+    return fromWide(data.cFileName, MAX_PATH);
+}
+
+bool FolderListing::isDirectory() const
+{
+    return data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+}
+
+bool FolderListing::isReparsePoint() const
+{
+    return data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
+}
+
+DWORD FolderListing::attributes() const
+{
+    return data.dwFileAttributes;
+}
+
+quint64 FolderListing::size() const
+{
+    return (quint64(data.nFileSizeHigh) << 32) + data.nFileSizeLow;
+}
