@@ -10,9 +10,9 @@ namespace {
 
 struct SeedFile
 {
-    const char *path;   // below the machine folder
-    const char *text;   // the file's first bytes
-    qint64 size;        // grown (sparsely) to this size when larger than the text
+    const char *path; // below the machine folder
+    const char *text; // the file's first bytes
+    qint64 size;      // grown (sparsely) to this size when larger than the text
 };
 
 // Lines as the programs that leave these files behind write them.

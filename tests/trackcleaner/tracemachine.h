@@ -4,6 +4,7 @@
 
 #include "krutils.h"
 #include "linux/machine.h"
+#include "trackcleanerkinds.h"
 #include "win32.h"
 
 #include <QDir>
@@ -132,7 +133,8 @@ inline QStringList filesBelow(const QString &folder)
 {
     QStringList out;
     QDir dir(folder);
-    for (const QFileInfo &fi : dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System)) {
+    for (const QFileInfo &fi :
+         dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System)) {
         if (fi.isDir() && !fi.isSymLink())
             out += filesBelow(fi.filePath());
         else

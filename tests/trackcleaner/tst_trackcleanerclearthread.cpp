@@ -2,6 +2,7 @@
 // listed files deleted, failures counted, and nothing touched outside what the kinds name.
 #include "testmachine.h"
 #include "tracemachine.h"
+#include "tracethreads.h"
 #include "trackcleanerclearthread.h"
 #include "trackcleanerthread.h"
 
@@ -12,37 +13,9 @@
 #include <memory>
 
 using namespace tracemachine;
+using namespace tracethreads;
 
 namespace {
-
-struct Lists
-{
-    QStringList of[TrackCleanerKindCount];
-};
-
-template <typename Thread> void select(Thread *t, const QList<TrackCleanerKind> &kinds, Lists &lists)
-{
-    t->fileExplorerRecentFiles = kinds.contains(FileExplorerRecentFiles);
-    t->fileExplorerTypedPaths = kinds.contains(FileExplorerTypedPaths);
-    t->fileExplorerSearchHistory = kinds.contains(FileExplorerSearchHistory);
-    t->windowsRunDialog = kinds.contains(WindowsRunDialog);
-    t->windowsLogFiles = kinds.contains(WindowsLogFiles);
-    t->windowsErrorReporting = kinds.contains(WindowsErrorReporting);
-    t->windowsNetworkData = kinds.contains(WindowsNetworkData);
-    t->windowsTempFiles = kinds.contains(WindowsTempFiles);
-    t->fileExplorerRecentFilesList = &lists.of[FileExplorerRecentFiles];
-    t->fileExplorerTypedPathsList = &lists.of[FileExplorerTypedPaths];
-    t->fileExplorerSearchHistoryList = &lists.of[FileExplorerSearchHistory];
-    t->windowsRunDialogList = &lists.of[WindowsRunDialog];
-    t->windowsLogFilesList = &lists.of[WindowsLogFiles];
-    t->windowsErrorReportingList = &lists.of[WindowsErrorReporting];
-    t->windowsTempFilesList = &lists.of[WindowsTempFiles];
-    t->windowsNetworkDataList = &lists.of[WindowsNetworkData];
-}
-
-const QList<TrackCleanerKind> allKinds = {FileExplorerRecentFiles, FileExplorerTypedPaths, FileExplorerSearchHistory,
-                                          WindowsRunDialog,        WindowsLogFiles,        WindowsErrorReporting,
-                                          WindowsNetworkData,      WindowsTempFiles};
 
 void analyze(const QList<TrackCleanerKind> &kinds, Lists &lists)
 {
@@ -65,31 +38,14 @@ Clear clear(const QList<TrackCleanerKind> &kinds, Lists &lists, bool stopFirst =
     QObject owner;
     auto *t = new TrackCleanerClearThread(&owner);
     select(t, kinds, lists);
-    QStringList &events = result.events;
-    auto one = [&events](const char *name) {
-        return [&events, name](int n) { events << QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(n); };
-    };
-    auto two = [&events](const char *name) {
-        return [&events, name](int n, int mb) {
-            events << QStringLiteral("%1(%2,%3)").arg(QLatin1String(name)).arg(n).arg(mb);
-        };
-    };
-    const auto direct = Qt::DirectConnection;
-    QObject::connect(t, &TrackCleanerClearThread::fileExplorerRecentFilesFinish, t, one("recent"), direct);
-    QObject::connect(t, &TrackCleanerClearThread::fileExplorerTypedPathsFinish, t, one("typed"), direct);
-    QObject::connect(t, &TrackCleanerClearThread::fileExplorerSearchHistoryFinish, t, one("search"), direct);
-    QObject::connect(t, &TrackCleanerClearThread::windowsRunDialogFinish, t, one("run"), direct);
-    QObject::connect(t, &TrackCleanerClearThread::windowsLogFilesFinish, t, two("logs"), direct);
-    QObject::connect(t, &TrackCleanerClearThread::windowsErrorReportingFinish, t, two("errors"), direct);
-    QObject::connect(t, &TrackCleanerClearThread::windowsNetworkDataFinish, t, two("network"), direct);
-    QObject::connect(t, &TrackCleanerClearThread::windowsTempFilesFinish, t, two("temp"), direct);
+    recordKindSignals(t, result.events);
     QObject::connect(
         t, &TrackCleanerClearThread::processFinish, t,
         [&result](int n) {
             result.events << QStringLiteral("processFinish(%1)").arg(n);
             result.cannotDelete = n;
         },
-        direct);
+        Qt::DirectConnection);
     t->cancel = stopFirst;
     t->start();
     t->wait();
@@ -261,7 +217,9 @@ private slots:
     {
         const QStringList files = QDir(recentFolder()).entryList(QDir::Files);
         QCOMPARE(files.size(), 3);
-        m->injectFileFault(recentFolder() + "/" + files.first(), QStringLiteral("locked"));
+        // Marks go by the path the program uses, which names the folder in lower case.
+        m->injectFileFault(machine::roamingAppData() + "/Microsoft/Windows/recent/" + files.first(),
+                           QStringLiteral("locked"));
         Lists lists;
         const Clear c = clear({FileExplorerRecentFiles}, lists);
         QCOMPARE(c.cannotDelete, 1);

@@ -102,10 +102,10 @@ QPushButton *button(QWidget &page, const char *name)
 
 QStringList *listOf(TrackCleanerForm &page, int kind)
 {
-    QStringList *lists[TrackCleanerKindCount] = {
-        &page.fileExplorerRecentFilesList, &page.fileExplorerTypedPathsList, &page.fileExplorerSearchHistoryList,
-        &page.windowsRunDialogList,        &page.windowsLogFilesList,        &page.windowsErrorReportingList,
-        &page.windowsNetworkDataList,      &page.windowsTempFilesList};
+    QStringList *lists[TrackCleanerKindCount] = {&page.fileExplorerRecentFilesList,   &page.fileExplorerTypedPathsList,
+                                                 &page.fileExplorerSearchHistoryList, &page.windowsRunDialogList,
+                                                 &page.windowsLogFilesList,           &page.windowsErrorReportingList,
+                                                 &page.windowsNetworkDataList,        &page.windowsTempFilesList};
     return lists[kind];
 }
 
@@ -252,15 +252,14 @@ private slots:
                     bytes += quint64(QFileInfo(f).size());
             return QStringLiteral("%1 item(s) found - %2 MB").arg(n).arg(bytes >> 20);
         };
-        const QString expected[TrackCleanerKindCount] = {
-            "3 item(s) found",
-            "3 item(s) found",
-            "3 item(s) found",
-            "4 item(s) found",
-            sized(machine::windowsFolder(), true, localMicrosoft()),
-            sized(errorReports(), false),
-            sized(networkData(), false),
-            sized(temp(), false)};
+        const QString expected[TrackCleanerKindCount] = {"3 item(s) found",
+                                                         "3 item(s) found",
+                                                         "3 item(s) found",
+                                                         "4 item(s) found",
+                                                         sized(machine::windowsFolder(), true, localMicrosoft()),
+                                                         sized(errorReports(), false),
+                                                         sized(networkData(), false),
+                                                         sized(temp(), false)};
         for (int kind = 0; kind < TrackCleanerKindCount; ++kind) {
             QCOMPARE(countLabel(page, kind)->text(), expected[kind]);
             QVERIFY(viewButton(page, kind)->isVisible());

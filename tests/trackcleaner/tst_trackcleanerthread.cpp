@@ -3,6 +3,7 @@
 #include "testmachine.h"
 #include "tracefolders.h"
 #include "tracemachine.h"
+#include "tracethreads.h"
 #include "trackcleanerthread.h"
 
 #include <QSignalSpy>
@@ -12,13 +13,14 @@
 #include <memory>
 
 using namespace tracemachine;
+using namespace tracethreads;
 
 namespace {
 
 // One analysis, run to its end; the signals are recorded on the worker as they are emitted.
 struct Scan
 {
-    QStringList lists[TrackCleanerKindCount];
+    Lists lists;
     QStringList events; // "name(args)" in emission order
 
     int count(const QString &signal) const
@@ -45,53 +47,17 @@ Scan scan(const QList<TrackCleanerKind> &kinds, const Setup &setup = Setup())
     Scan result;
     QObject owner;
     auto *t = new TrackCleanerThread(&owner);
-    t->fileExplorerRecentFiles = kinds.contains(FileExplorerRecentFiles);
-    t->fileExplorerTypedPaths = kinds.contains(FileExplorerTypedPaths);
-    t->fileExplorerSearchHistory = kinds.contains(FileExplorerSearchHistory);
-    t->windowsRunDialog = kinds.contains(WindowsRunDialog);
-    t->windowsLogFiles = kinds.contains(WindowsLogFiles);
-    t->windowsErrorReporting = kinds.contains(WindowsErrorReporting);
-    t->windowsNetworkData = kinds.contains(WindowsNetworkData);
-    t->windowsTempFiles = kinds.contains(WindowsTempFiles);
-    t->fileExplorerRecentFilesList = &result.lists[FileExplorerRecentFiles];
-    t->fileExplorerTypedPathsList = &result.lists[FileExplorerTypedPaths];
-    t->fileExplorerSearchHistoryList = &result.lists[FileExplorerSearchHistory];
-    t->windowsRunDialogList = &result.lists[WindowsRunDialog];
-    t->windowsLogFilesList = &result.lists[WindowsLogFiles];
-    t->windowsErrorReportingList = &result.lists[WindowsErrorReporting];
-    t->windowsTempFilesList = &result.lists[WindowsTempFiles];
-    t->windowsNetworkDataList = &result.lists[WindowsNetworkData];
-
-    QStringList &events = result.events;
-    auto one = [&events](const char *name) {
-        return [&events, name](int n) { events << QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(n); };
-    };
-    auto two = [&events](const char *name) {
-        return [&events, name](int n, int mb) {
-            events << QStringLiteral("%1(%2,%3)").arg(QLatin1String(name)).arg(n).arg(mb);
-        };
-    };
-    const auto direct = Qt::DirectConnection;
-    QObject::connect(t, &TrackCleanerThread::fileExplorerRecentFilesFinish, t, one("recent"), direct);
-    QObject::connect(t, &TrackCleanerThread::fileExplorerTypedPathsFinish, t, one("typed"), direct);
-    QObject::connect(t, &TrackCleanerThread::fileExplorerSearchHistoryFinish, t, one("search"), direct);
-    QObject::connect(t, &TrackCleanerThread::windowsRunDialogFinish, t, one("run"), direct);
-    QObject::connect(t, &TrackCleanerThread::windowsLogFilesFinish, t, two("logs"), direct);
-    QObject::connect(t, &TrackCleanerThread::windowsErrorReportingFinish, t, two("errors"), direct);
-    QObject::connect(t, &TrackCleanerThread::windowsNetworkDataFinish, t, two("network"), direct);
-    QObject::connect(t, &TrackCleanerThread::windowsTempFilesFinish, t, two("temp"), direct);
+    select(t, kinds, result.lists);
+    recordKindSignals(t, result.events);
     QObject::connect(
-        t, &TrackCleanerThread::processFinish, t, [&events] { events << QStringLiteral("processFinish()"); }, direct);
+        t, &TrackCleanerThread::processFinish, t, [&result] { result.events << QStringLiteral("processFinish()"); },
+        Qt::DirectConnection);
     if (setup)
         setup(*t);
     t->start();
     t->wait();
     return result;
 }
-
-const QList<TrackCleanerKind> allKinds = {FileExplorerRecentFiles, FileExplorerTypedPaths, FileExplorerSearchHistory,
-                                          WindowsRunDialog,        WindowsLogFiles,        WindowsErrorReporting,
-                                          WindowsNetworkData,      WindowsTempFiles};
 
 // The names of the files below folder that an independent walk finds, optionally only "*.log" ones.
 QStringList walk(const QString &folder, bool logsOnly = false)
@@ -125,12 +91,12 @@ private slots:
     {
         const Scan s = scan(allKinds);
         QCOMPARE(s.events.size(), 9);
-        QCOMPARE(s.lists[FileExplorerRecentFiles],
+        QCOMPARE(s.lists.of[FileExplorerRecentFiles],
                  QStringList({"notes.lnk", "Projects.lnk", "Quarterly report.lnk"})); // NTFS order
-        QCOMPARE(s.lists[FileExplorerTypedPaths].size(), 3);
-        QCOMPARE(s.lists[FileExplorerSearchHistory], QStringList({"invoice", "holiday photos", "budget 2024"}));
-        QCOMPARE(s.lists[WindowsRunDialog].size(), 4);
-        QVERIFY(s.lists[WindowsRunDialog].contains(QStringLiteral("regedit\\1")));
+        QCOMPARE(s.lists.of[FileExplorerTypedPaths].size(), 3);
+        QCOMPARE(s.lists.of[FileExplorerSearchHistory], QStringList({"invoice", "holiday photos", "budget 2024"}));
+        QCOMPARE(s.lists.of[WindowsRunDialog].size(), 4);
+        QVERIFY(s.lists.of[WindowsRunDialog].contains(QStringLiteral("regedit\\1")));
 
         // The file kinds against an independent walk of the machine's folders.
         const QStringList logs = walk(machine::windowsFolder(), true) + walk(localMicrosoft(), true);
@@ -139,7 +105,7 @@ private slots:
         const QStringList temps = walk(temp());
         for (const QStringList *files : {&logs, &reports, &network, &temps})
             QVERIFY(!files->isEmpty());
-        QCOMPARE(QSet<QString>(s.lists[WindowsLogFiles].cbegin(), s.lists[WindowsLogFiles].cend()),
+        QCOMPARE(QSet<QString>(s.lists.of[WindowsLogFiles].cbegin(), s.lists.of[WindowsLogFiles].cend()),
                  QSet<QString>(logs.cbegin(), logs.cend()));
         QCOMPARE(s.count("logs"), logs.size());
         QCOMPARE(s.mebibytes("logs"), int(bytesOf(logs) >> 20));
@@ -169,7 +135,7 @@ private slots:
         QVERIFY(s.emitted("run") && s.emitted("network"));
         for (int kind = 0; kind < TrackCleanerKindCount; ++kind)
             if (kind != WindowsRunDialog && kind != WindowsNetworkData)
-                QVERIFY(s.lists[kind].isEmpty());
+                QVERIFY(s.lists.of[kind].isEmpty());
     }
 
     void nothingSelectedOnlyFinishes()
@@ -182,7 +148,7 @@ private slots:
     {
         const Scan s = scan(allKinds, [](TrackCleanerThread &t) { t.cancel = true; });
         QCOMPARE(s.events, QStringList({"processFinish()"}));
-        for (const QStringList &list : s.lists)
+        for (const QStringList &list : s.lists.of)
             QVERIFY(list.isEmpty());
     }
 
@@ -195,7 +161,7 @@ private slots:
                 Qt::DirectConnection);
         });
         QCOMPARE(s.events, QStringList({"recent(3)", "typed(3)", "processFinish()"}));
-        QVERIFY(s.lists[WindowsTempFiles].isEmpty());
+        QVERIFY(s.lists.of[WindowsTempFiles].isEmpty());
     }
 
     void recentFilesAreTheFilesDirectlyInTheFolder()
@@ -207,7 +173,7 @@ private slots:
         writeFile(recentFolder() + "/CustomDestinations/2.customDestinations-ms");
         const Scan s = scan({FileExplorerRecentFiles});
         QCOMPARE(s.events, QStringList({"recent(2)", "processFinish()"}));
-        QCOMPARE(s.lists[FileExplorerRecentFiles], QStringList({"A letter.lnk", "b report.lnk"}));
+        QCOMPARE(s.lists.of[FileExplorerRecentFiles], QStringList({"A letter.lnk", "b report.lnk"}));
     }
 
     void recentFolderWithSubFoldersOnlyGivesZero()
@@ -234,7 +200,7 @@ private slots:
         setString(typedPathsKey, "url3", "D:\\");
         const Scan s = scan({FileExplorerTypedPaths});
         QCOMPARE(s.events, QStringList({"typed(3)", "processFinish()"}));
-        QCOMPARE(s.lists[FileExplorerTypedPaths], QStringList({"C:\\Data", "\\\\server\\share", "D:\\"}));
+        QCOMPARE(s.lists.of[FileExplorerTypedPaths], QStringList({"C:\\Data", "\\\\server\\share", "D:\\"}));
     }
 
     void registryKindWithoutItsKeyCountsZero_data()
@@ -271,7 +237,7 @@ private slots:
         setString(runKey, "b", "winver\\1");
         const Scan s = scan({WindowsRunDialog});
         QCOMPARE(s.events, QStringList({"run(2)", "processFinish()"}));
-        QCOMPARE(s.lists[WindowsRunDialog], QStringList({"cmd\\1", "winver\\1"}));
+        QCOMPARE(s.lists.of[WindowsRunDialog], QStringList({"cmd\\1", "winver\\1"}));
     }
 
     void unreadableRunEntryCountsAsEmpty()
@@ -280,7 +246,7 @@ private slots:
         setString(runKey, "a", "cmd\\1");
         KRUtils().writeRegDWORD(HKEY_CURRENT_USER, runKey, "b", 7);
         const Scan s = scan({WindowsRunDialog});
-        QCOMPARE(s.lists[WindowsRunDialog], QStringList({"cmd\\1", ""}));
+        QCOMPARE(s.lists.of[WindowsRunDialog], QStringList({"cmd\\1", ""}));
         QCOMPARE(s.count("run"), 2);
     }
 
@@ -289,15 +255,17 @@ private slots:
         QTest::addColumn<QByteArray>("data");
         QTest::addColumn<QString>("text");
         QTest::newRow("plain") << utf16z("invoice") << "invoice";
-        QTest::newRow("outside Latin-1") << utf16z(QString::fromUtf8("\xe4\xb8\xad report")) << QString::fromUtf8("\xe4\xb8\xad report");
+        QTest::newRow("outside Latin-1") << utf16z(QString::fromUtf8("\xe4\xb8\xad report"))
+                                         << QString::fromUtf8("\xe4\xb8\xad report");
         QTest::newRow("accented") << utf16z(QString::fromUtf8("caf\xc3\xa9")) << QString::fromUtf8("caf\xc3\xa9");
         QTest::newRow("no terminator") << utf16z("abc").left(6) << "abc";
         QTest::newRow("odd byte count") << utf16z("abc").left(5) << "ab";
         QTest::newRow("ends at the terminator") << utf16z("one") + utf16z("two") << "one";
         QTest::newRow("empty") << QByteArray() << "";
         QTest::newRow("exactly the buffer") << utf16z(QString(511, QLatin1Char('x'))) << QString(511, QLatin1Char('x'));
-        QTest::newRow("unterminated full buffer") << QString(512, QLatin1Char('y')).toUtf8().replace("y", QByteArray("y\0", 2))
-                                                  << QString(512, QLatin1Char('y'));
+        QTest::newRow("unterminated full buffer")
+            << QString(512, QLatin1Char('y')).toUtf8().replace("y", QByteArray("y\0", 2))
+            << QString(512, QLatin1Char('y'));
         QTest::newRow("larger than the buffer") << utf16z(QString(600, QLatin1Char('z'))) << "";
     }
 
@@ -310,7 +278,7 @@ private slots:
         setBinary(searchKey, "0", data);
         const Scan s = scan({FileExplorerSearchHistory});
         QCOMPARE(s.events, QStringList({"search(1)", "processFinish()"}));
-        QCOMPARE(s.lists[FileExplorerSearchHistory], QStringList({text}));
+        QCOMPARE(s.lists.of[FileExplorerSearchHistory], QStringList({text}));
     }
 
     void logFilesArePlainArchiveLogsBelowBothRoots()
@@ -330,9 +298,9 @@ private slots:
         writeFile(localMicrosoft() + "/OneDrive/logs/sync.log", 800);
         writeFile(machine::localAppData() + "/Other/elsewhere.log", 900); // not below Local\Microsoft
         const Scan s = scan({WindowsLogFiles});
-        QCOMPARE(s.lists[WindowsLogFiles], QStringList({windows + "/setup.log", windows + "/folder.log/inner.log",
-                                                        windows + "/Logs/CBS/CBS.log",
-                                                        localMicrosoft() + "/OneDrive/logs/sync.log"}));
+        QCOMPARE(s.lists.of[WindowsLogFiles],
+                 QStringList({windows + "/setup.log", windows + "/folder.log/inner.log", windows + "/Logs/CBS/CBS.log",
+                              localMicrosoft() + "/OneDrive/logs/sync.log"}));
         QCOMPARE(s.events, QStringList({"logs(4,0)", "processFinish()"}));
     }
 
@@ -394,8 +362,8 @@ private slots:
         writeFile(folder + "/c/D.tmp", 4);
         QDir().mkpath(folder + "/empty");
         const Scan s = scan({TrackCleanerKind(kind)});
-        QCOMPARE(s.lists[kind], QStringList({folder + "/A/x.dat", folder + "/b.txt", folder + "/c/d/e.bin",
-                                             folder + "/c/D.tmp"}));
+        QCOMPARE(s.lists.of[kind],
+                 QStringList({folder + "/A/x.dat", folder + "/b.txt", folder + "/c/d/e.bin", folder + "/c/D.tmp"}));
         QCOMPARE(s.events, QStringList({event + "(4,0)", "processFinish()"}));
     }
 
@@ -418,8 +386,8 @@ private slots:
         QVERIFY(QFile::link(outside.path() + "/private", temp() + "/linked"));
         QVERIFY(QFile::link(outside.path() + "/private", machine::windowsFolder() + "/Logs"));
         const Scan s = scan({WindowsLogFiles, WindowsTempFiles});
-        QCOMPARE(s.lists[WindowsTempFiles], QStringList({temp() + "/kept.tmp"}));
-        QVERIFY(s.lists[WindowsLogFiles].isEmpty());
+        QCOMPARE(s.lists.of[WindowsTempFiles], QStringList({temp() + "/kept.tmp"}));
+        QVERIFY(s.lists.of[WindowsLogFiles].isEmpty());
     }
 
     void unusableBaseFoldersHoldNoTraces_data()
@@ -454,7 +422,7 @@ private slots:
         QDir::setCurrent(previous);
         QVERIFY(!s.emitted("recent"));
         QCOMPARE(s.count("errors"), 0);
-        for (const QString &path : s.lists[WindowsLogFiles])
+        for (const QString &path : s.lists.of[WindowsLogFiles])
             QVERIFY2(path.startsWith(machine::windowsFolder() + "/"), qPrintable(path));
         QCOMPARE(s.count("logs"), walk(machine::windowsFolder(), true).size());
     }

@@ -36,9 +36,9 @@ TrackCleanerForm::TrackCleanerForm(QWidget *parent) : QWidget(parent), ui(new Ui
     rows[FileExplorerTypedPaths] = {ui->TrackCleanerFileExplorerTypedPathsCheckBox,
                                     ui->TrackCleanerFileExplorerTypedPathsLabel,
                                     ui->TrackCleanerFileExplorerTypedPathsButton, &fileExplorerTypedPathsList};
-    rows[FileExplorerSearchHistory] = {
-        ui->TrackCleanerFileExplorerSearchHistoryCheckBox, ui->TrackCleanerFileExplorerSearchHistoryLabel,
-        ui->TrackCleanerFileExplorerSearchHistoryButton, &fileExplorerSearchHistoryList};
+    rows[FileExplorerSearchHistory] = {ui->TrackCleanerFileExplorerSearchHistoryCheckBox,
+                                       ui->TrackCleanerFileExplorerSearchHistoryLabel,
+                                       ui->TrackCleanerFileExplorerSearchHistoryButton, &fileExplorerSearchHistoryList};
     rows[WindowsRunDialog] = {ui->TrackCleanerWindowsRunDialogCheckBox, ui->TrackCleanerWindowsRunDialogLabel,
                               ui->TrackCleanerWindowsRunDialogButton, &windowsRunDialogList};
     rows[WindowsLogFiles] = {ui->TrackCleanerWindowsLogFilesCheckBox, ui->TrackCleanerWindowsLogFilesLabel,

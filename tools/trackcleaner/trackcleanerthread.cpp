@@ -35,6 +35,12 @@ QString searchText(const WCHAR *buffer, int bufferBytes, int size)
     return fromWide(buffer, size / 2);
 }
 
+void listFile(const QString &folder, const FolderListing &entry, quint64 &totalSize, QStringList &list)
+{
+    list.append(QDir::toNativeSeparators(folder + entry.name()));
+    totalSize += entry.size();
+}
+
 } // namespace
 
 TrackCleanerThread::TrackCleanerThread(QObject *parent) : QThread(parent) {}
@@ -175,20 +181,24 @@ void TrackCleanerThread::scanLogFiles()
     emit windowsLogFilesFinish(count, mebibytes(total));
 }
 
-int TrackCleanerThread::collectKind(const QString &base, const char *subFolder, quint64 &totalSize,
-                                    QStringList &list)
+int TrackCleanerThread::collectKind(const QString &base, const char *subFolder, quint64 &totalSize, QStringList &list)
 {
     if (!tracefolders::isUsableBase(base))
         return 0;
     return collectFiles(base + QLatin1String(subFolder), totalSize, list);
 }
 
-int TrackCleanerThread::collectFiles(QString folder, quint64 &totalSize, QStringList &list)
+bool TrackCleanerThread::enterFolder(QString &folder)
 {
     if (cancel)
-        return 0;
+        return false;
     folder = tracefolders::withSeparator(folder);
-    if (!QDir(folder).exists())
+    return QDir(folder).exists();
+}
+
+int TrackCleanerThread::collectFiles(QString folder, quint64 &totalSize, QStringList &list)
+{
+    if (!enterFolder(folder))
         return 0;
     int count = 0;
     for (FolderListing entry(folder + QStringLiteral("*.*")); !cancel && entry.next();) {
@@ -199,8 +209,7 @@ int TrackCleanerThread::collectFiles(QString folder, quint64 &totalSize, QString
                 count += collectFiles(folder + entry.name() + QLatin1Char('/'), totalSize, list);
             continue;
         }
-        list.append(QDir::toNativeSeparators(folder + entry.name()));
-        totalSize += entry.size();
+        listFile(folder, entry, totalSize, list);
         ++count;
     }
     return count;
@@ -208,18 +217,14 @@ int TrackCleanerThread::collectFiles(QString folder, quint64 &totalSize, QString
 
 int TrackCleanerThread::collectLogFiles(QString folder, quint64 &totalSize, QStringList &list)
 {
-    if (cancel)
-        return 0;
-    folder = tracefolders::withSeparator(folder);
-    if (!QDir(folder).exists())
+    if (!enterFolder(folder))
         return 0;
     int count = 0;
     // Only plain log files: one that is also read-only, hidden, system, compressed and so on is left alone.
     for (FolderListing entry(folder + QStringLiteral("*.log")); !cancel && entry.next();) {
         if (entry.attributes() != FILE_ATTRIBUTE_ARCHIVE)
             continue;
-        list.append(QDir::toNativeSeparators(folder + entry.name()));
-        totalSize += entry.size();
+        listFile(folder, entry, totalSize, list);
         ++count;
     }
     for (FolderListing entry(folder + QStringLiteral("*.*")); !cancel && entry.next();) {

@@ -62,6 +62,8 @@ private:
     // many it appended.
     int collectFiles(QString folder, quint64 &totalSize, QStringList &list);
     int collectLogFiles(QString folder, quint64 &totalSize, QStringList &list);
+    // Gives folder its trailing separator; false when stopped or the folder is not there.
+    bool enterFolder(QString &folder);
     // One file kind: the files below base + sub-folder, or none when base is not a usable folder.
     int collectKind(const QString &base, const char *subFolder, quint64 &totalSize, QStringList &list);
 };
