@@ -54,6 +54,9 @@ const SeedFile seedFiles[] = {
      "Report.wer",
      "Version=1\r\nEventType=AppHangB1\r\nEventTime=133551234567890123\r\nAppName=Windows Explorer\r\n", 11874},
     {"ProgramData/Microsoft/Windows/WER/ReportArchive/AppHang_explorer.exe_2ab9f4c3d1e57a08_9e4c1b2a_1c7d3e55/"
+     "memory.hdmp",
+     "MDMP", 3407872},
+    {"ProgramData/Microsoft/Windows/WER/ReportArchive/AppHang_explorer.exe_2ab9f4c3d1e57a08_9e4c1b2a_1c7d3e55/"
      "WERInternalMetadata.xml",
      "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n<WERReportMetadata>\r\n", 4096},
 

@@ -1,5 +1,6 @@
 // The Track Cleaner page: its rows and texts, the button rule, an analysis with its progress and results, the
 // detail lists, a clearing run with its completion message, and the close protocol.
+#include "mainwindow.h"
 #include "testmachine.h"
 #include "tracemachine.h"
 #include "trackcleanerclearthread.h"
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTimer>
+#include <QToolButton>
 #include <QtTest>
 
 #include <memory>
@@ -496,6 +498,21 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(closing.count(), 1, 30000);
         QVERIFY(!page.clearing);
         QTRY_COMPARE_WITH_TIMEOUT(answerer.boxTexts.size(), 1, 30000);
+    }
+
+    void mainWindowWaitsForAnAnalysis()
+    {
+        MainWindow w;
+        w.show();
+        w.findChild<QToolButton *>(QStringLiteral("trackCleanerButton"))->click();
+        auto *page = static_cast<TrackCleanerForm *>(w.modulePage(MainWindow::TrackCleanerPage));
+        button(*page, "TrackCleanerAnalyzeButton")->click();
+        QVERIFY(page->scanning);
+        QVERIFY(!w.close()); // refused while the thread runs, which is told to stop
+        QVERIFY(page->closePending);
+        QVERIFY(w.isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 30000);
+        QVERIFY(!page->scanning);
     }
 
     void idlePageIsNotAskedToClose()
