@@ -34,7 +34,7 @@ public:
 
     QString name() const;
     bool isDirectory() const;
-    // A symbolic link or junction: listed as itself, never entered.
+    // A symbolic link or junction (or another reparse point): never entered as a folder.
     bool isReparsePoint() const;
     DWORD attributes() const;
     quint64 size() const;

@@ -56,8 +56,9 @@ private:
     void scanSearchHistory();
     void scanRunHistory();
     void scanLogFiles();
-    // Every value of an Explorer key but the one named skipped; the count of listed values.
-    int scanRegistryValues(const char *key, const QString &skipped, bool searchText, QStringList &list);
+    // Every value of an Explorer key but the one named skipped, read as text (searchTextData: as a stored
+    // search string); the count of listed values.
+    int scanRegistryValues(const char *key, const QString &skipped, bool searchTextData, QStringList &list);
     // Every file below folder (kinds 6 to 8) and every plain "*.log" file below it (kind 5); each returns how
     // many it appended.
     int collectFiles(QString folder, quint64 &totalSize, QStringList &list);
