@@ -739,6 +739,37 @@ BOOL GetFileSizeEx(HANDLE hFile, PLARGE_INTEGER lpFileSize)
     return TRUE;
 }
 
+BOOL GetFileInformationByHandle(HANDLE hFile, LPBY_HANDLE_FILE_INFORMATION lpFileInformation)
+{
+    auto f = fileOf(hFile);
+    if (!f || !lpFileInformation)
+        return f ? fail(ERROR_INVALID_PARAMETER) : FALSE;
+    // What the handle was opened on: a link's target, since links are followed on opening.
+    struct statx st;
+    if (::statx(f->fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &st) != 0)
+        return fail(errorOf(errno));
+    const bool folder = S_ISDIR(st.stx_mode);
+    DWORD attrs = folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+    if (!(st.stx_mode & 0222))
+        attrs |= FILE_ATTRIBUTE_READONLY;
+    std::memset(lpFileInformation, 0, sizeof(*lpFileInformation));
+    lpFileInformation->dwFileAttributes = attrs | markedAttrs(f->path);
+    const auto &born = (st.stx_mask & STATX_BTIME) ? st.stx_btime : st.stx_ctime;
+    lpFileInformation->ftCreationTime = toFileTime(born.tv_sec, born.tv_nsec);
+    lpFileInformation->ftLastAccessTime = toFileTime(st.stx_atime.tv_sec, st.stx_atime.tv_nsec);
+    lpFileInformation->ftLastWriteTime = toFileTime(st.stx_mtime.tv_sec, st.stx_mtime.tv_nsec);
+    // The host's device and inode numbers tell two handles to one file apart, as the volume serial and the
+    // file index do on Windows.
+    lpFileInformation->dwVolumeSerialNumber = DWORD((quint64(st.stx_dev_major) << 20) | st.stx_dev_minor);
+    const quint64 size = folder ? 0 : st.stx_size;
+    lpFileInformation->nFileSizeHigh = DWORD(size >> 32);
+    lpFileInformation->nFileSizeLow = DWORD(size & 0xffffffffu);
+    lpFileInformation->nNumberOfLinks = st.stx_nlink;
+    lpFileInformation->nFileIndexHigh = DWORD(st.stx_ino >> 32);
+    lpFileInformation->nFileIndexLow = DWORD(st.stx_ino & 0xffffffffu);
+    return TRUE;
+}
+
 BOOL DeleteFileW(LPCWSTR lpFileName)
 {
     if (!lpFileName)
