@@ -31,6 +31,13 @@ void ItemInfoForm::setDetail(QString detail)
 void ItemInfoForm::setSizeText(QString text)
 {
     ui->sizeLabel->setText(text);
+    // A text wider than its place grows to the left, towards the name, rather than being cut.
+    QRect place = ui->sizeLabel->geometry();
+    const int needed = ui->sizeLabel->sizeHint().width();
+    if (needed > place.width()) {
+        place.setLeft(place.right() - needed + 1);
+        ui->sizeLabel->setGeometry(place);
+    }
 }
 
 void ItemInfoForm::setUsage(int percent)
