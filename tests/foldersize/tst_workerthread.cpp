@@ -490,6 +490,17 @@ private slots:
         QCOMPARE(s.biggest.value(0).fullPath, QStringLiteral("D:/Games/big.iso"));
     }
 
+    void rootGivenWithItsSeparator()
+    {
+        // A root such as "D:\\" or "/" comes with its separator: no second one is put after it.
+        writeFile(root + "/a/x.doc", 10);
+        ScanRun s;
+        QVERIFY(s.run(root + "/"));
+        QCOMPARE(s.paths, QStringList{root + "/a"});
+        QCOMPARE(s.folderValue(root + "/a", 2).toInt(), 1);
+        QCOMPARE(s.biggest.value(0).fullPath, root + "/a/x.doc");
+    }
+
     void cancelledBeforeTheStart()
     {
         writeFile(root + "/a/x.doc", 10);

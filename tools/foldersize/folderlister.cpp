@@ -74,7 +74,7 @@ void FolderLister::readAhead(Request *request)
         // Links are left to the walk, which knows which folders it has entered.
         const bool link = e.attributes & FILE_ATTRIBUTE_REPARSE_POINT;
         request->subFolders.append(link ? nullptr
-                                        : this->request(request->path + QLatin1Char('/') + e.name, request->depth + 1));
+                                        : this->request(childPath(request->path, e.name), request->depth + 1));
     }
 }
 
@@ -115,7 +115,7 @@ void FolderLister::list(const QString &path, const std::atomic<bool> *cancel, Fo
     }
 
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(wstr(path + QStringLiteral("/*")), &data);
+    HANDLE find = FindFirstFileW(wstr(childPath(path, QStringLiteral("*"))), &data);
     if (find == INVALID_HANDLE_VALUE)
         return;
     out->opened = true;
@@ -132,4 +132,11 @@ void FolderLister::list(const QString &path, const std::atomic<bool> *cancel, Fo
         out->entries.append(std::move(e));
     } while (FindNextFileW(find, &data));
     FindClose(find);
+}
+
+QString FolderLister::childPath(const QString &folder, const QString &name)
+{
+    if (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\')))
+        return folder + name;
+    return folder + QLatin1Char('/') + name;
 }

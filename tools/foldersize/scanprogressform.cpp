@@ -2,6 +2,7 @@
 #include "ui_scanprogressform.h"
 
 #include "clearramthread.h"
+#include "folderlister.h"
 #include "graphdelegate.h"
 #include "scaninfoform.h"
 #include "shellhelpers.h"
@@ -31,13 +32,6 @@ QModelIndex firstSelectedRow(QTreeView *view)
 QString textAt(const QModelIndex &row, int column)
 {
     return row.siblingAtColumn(column).data(Qt::DisplayRole).toString();
-}
-
-QString joinPath(const QString &folder, const QString &name)
-{
-    if (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\')))
-        return folder + name;
-    return folder + QLatin1Char('/') + name;
 }
 
 } // namespace
@@ -265,7 +259,7 @@ void ScanProgressForm::openFile(const QModelIndex &index)
     const QString folder = textAt(index, 3);
     if (folder.isEmpty())
         return;
-    const QString file = joinPath(folder, textAt(index, 0));
+    const QString file = FolderLister::childPath(folder, textAt(index, 0));
     ShellExecuteW(nullptr, WSTR("open"), wstr(file), nullptr, wstr(folder), SW_SHOWNORMAL);
 }
 
@@ -301,7 +295,7 @@ void ScanProgressForm::on_explorerButton_clicked()
     } else {
         const QModelIndex row = firstSelectedRow(currentSummaryView());
         if (row.isValid())
-            path = joinPath(textAt(row, 3), textAt(row, 0));
+            path = FolderLister::childPath(textAt(row, 3), textAt(row, 0));
     }
     if (!path.isEmpty())
         showInExplorer(path, this);

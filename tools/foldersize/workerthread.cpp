@@ -1,8 +1,8 @@
 #include "workerthread.h"
 
 #include "accesstimeitem.h"
-#include "resultitem.h"
 #include "categoryicons.h"
+#include "resultitem.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -98,29 +98,32 @@ void WorkerThread::run()
              << new QStandardItem << new QStandardItem << new QStandardItem(QString())
              << new QStandardItem(QDir::toNativeSeparators(path)) << numberItem(100.0) << new QStandardItem;
 
-    FolderLister folderLister(&cancel, listingHelpers());
-    lister = &folderLister;
-    FolderListing rootListing;
-    QVector<FolderLister::Request *> queued;
-    int subFolders = 0;
-    if (!cancel) {
-        rootListing = folderLister.take(folderLister.request(path, 0), &queued);
-        for (const ListedEntry &e : std::as_const(rootListing.entries))
-            if (e.attributes & FILE_ATTRIBUTE_DIRECTORY)
-                ++subFolders;
-    }
-    emit updateTotalSubFolder(subFolders + 1);
+    {
+        // The lister and its helpers end with the walk, before anything is reported.
+        FolderLister folderLister(&cancel, listingHelpers());
+        lister = &folderLister;
+        FolderListing rootListing;
+        QVector<FolderLister::Request *> queued;
+        int subFolders = 0;
+        if (!cancel) {
+            rootListing = folderLister.take(folderLister.request(path, 0), &queued);
+            for (const ListedEntry &e : std::as_const(rootListing.entries))
+                if (e.attributes & FILE_ATTRIBUTE_DIRECTORY)
+                    ++subFolders;
+        }
+        emit updateTotalSubFolder(subFolders + 1);
 
-    Folder root;
-    root.row = *rootRow;
-    scanFolder(path, &root, 0, rootListing, queued);
+        Folder root;
+        root.row = *rootRow;
+        scanFolder(path, &root, 0, rootListing, queued);
+        lister = nullptr;
+    }
     computePercentages(rootRow->first(), rootRow->at(4)->data(Qt::DisplayRole).toDouble());
     folderModel->appendRow(*rootRow);
     if (!cancel)
         folderModel->sort(4, Qt::DescendingOrder);
 
     summariseCategories();
-    lister = nullptr;
     emit resultReady();
 }
 
@@ -172,7 +175,7 @@ void WorkerThread::scanFolder(const QString &folderPath, Folder *folder, int dep
             if (cancel)
                 break;
             if (e.attributes & FILE_ATTRIBUTE_DIRECTORY) {
-                const QString childPath = folderPath + QLatin1Char('/') + e.name;
+                const QString childPath = FolderLister::childPath(folderPath, e.name);
                 Folder child;
                 child.parent = folder;
                 child.row << new QStandardItem(e.name) << new QStandardItem(QStringLiteral("Column 2 Text"))
@@ -201,7 +204,7 @@ void WorkerThread::scanFolder(const QString &folderPath, Folder *folder, int dep
                 ++fileCount;
                 addBiggestFile(folderPath, e);
                 if (shownFolder.isNull())
-                    shownFolder = QFileInfo(folderPath + QStringLiteral("/_")).path();
+                    shownFolder = QFileInfo(FolderLister::childPath(folderPath, QStringLiteral("_"))).path();
                 addDataFile(folderPath, shownFolder, e);
                 ownBytes += e.size;
             }
@@ -256,7 +259,7 @@ void WorkerThread::addBiggestFile(const QString &folderPath, const ListedEntry &
     if (cancel || file.size <= biggestThreshold || !biggestFiles)
         return;
     DuplicateFileRecord record;
-    record.fullPath = folderPath + QLatin1Char('/') + file.name;
+    record.fullPath = FolderLister::childPath(folderPath, file.name);
     record.size = file.size;
     record.lastAccess = file.lastAccess;
     for (int i = 0; i < biggestFiles->size(); ++i) {
@@ -288,7 +291,7 @@ void WorkerThread::addDataFile(const QString &folderPath, const QString &shownFo
             if (list.at(c).icon) {
                 rows.icon = QVariant::fromValue(*list.at(c).icon);
             } else {
-                const QImage image = smallIcon(folderPath + QLatin1Char('/') + file.name);
+                const QImage image = smallIcon(FolderLister::childPath(folderPath, file.name));
                 if (!image.isNull()) {
                     rows.icon = image;
                     fetchedCategoryIcons[c] = image;
