@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QDebug>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
 #include <QMutex>
@@ -61,6 +62,11 @@ struct State
     QString folder;
     QHash<const char *, sqlite3_stmt *> statements;
     int transactionDepth = 0;
+    // The generation as last read, and when: caches of the drive map and file marks ask per folder listing.
+    qint64 generation = 0;
+    qint64 generationReadAt = 0;
+    bool generationKnown = false;
+    QElapsedTimer clock;
 };
 
 State &state()
@@ -180,6 +186,7 @@ void reset()
     s.db = nullptr;
     s.folder.clear();
     s.transactionDepth = 0;
+    s.generationKnown = false;
     registrystore::forgetHandles();
 }
 
@@ -239,8 +246,19 @@ void setSetting(const QString &name, const QString &value)
 qint64 generation()
 {
     Lock lock;
+    State &s = state();
+    if (!s.clock.isValid())
+        s.clock.start();
+    // Changes made by this process are seen at once (they drop the cached value); changes by the other
+    // program within a fifth of a second.
+    const qint64 now = s.clock.elapsed();
+    if (s.generationKnown && now - s.generationReadAt < 200)
+        return s.generation;
     Query q("SELECT value FROM settings WHERE name='generation'");
-    return q.next() ? q.text(0).toLongLong() : 0;
+    s.generation = q.next() ? q.text(0).toLongLong() : 0;
+    s.generationReadAt = now;
+    s.generationKnown = true;
+    return s.generation;
 }
 
 void bumpGeneration()
@@ -249,6 +267,7 @@ void bumpGeneration()
     Query q("INSERT INTO settings(name, value) VALUES('generation', '1') "
             "ON CONFLICT(name) DO UPDATE SET value = CAST(value AS INTEGER) + 1");
     q.exec();
+    state().generationKnown = false;
 }
 
 bool isElevated()
