@@ -29,8 +29,8 @@ cmake --build build-bench -j3 --target bench_foldersize
 
 trees=${TREES:-${TMPDIR:-/tmp}/hushdeck-bench-foldersize}
 mkdir -p "$trees"
-for spec in "t200 2000" "t400 4000"; do
-    set -- $spec
+for tree in "t200 2000" "t400 4000"; do
+    set -- $tree
     if [ ! -f "$trees/$1.manifest.tsv" ]; then
         python3 "$make_tree" "$trees/$1" --dirs "$2" --files-per-dir 100
     fi

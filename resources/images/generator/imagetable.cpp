@@ -167,9 +167,9 @@ std::vector<ImageSpec> buildTable()
     };
 }
 
-bool isIco(const ImageSpec &spec)
+bool isIco(const ImageSpec &entry)
 {
-    return spec.name.endsWith(QLatin1String(".ico"), Qt::CaseInsensitive);
+    return entry.name.endsWith(QLatin1String(".ico"), Qt::CaseInsensitive);
 }
 
 QByteArray png(const QImage &image)
@@ -190,9 +190,9 @@ const std::vector<ImageSpec> &imageTable()
     return table;
 }
 
-QImage render(const ImageSpec &spec, int width)
+QImage render(const ImageSpec &entry, int width)
 {
-    const int height = qRound(qreal(width) * spec.size.height() / spec.size.width());
+    const int height = qRound(qreal(width) * entry.size.height() / entry.size.width());
     QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     {
@@ -200,21 +200,21 @@ QImage render(const ImageSpec &spec, int width)
         p.setRenderHint(QPainter::Antialiasing);
         p.setRenderHint(QPainter::TextAntialiasing);
         p.setRenderHint(QPainter::SmoothPixmapTransform);
-        const qreal scale = width / spec.grid;
+        const qreal scale = width / entry.grid;
         p.scale(scale, scale);
-        spec.draw(p);
+        entry.draw(p);
     }
     return image.convertToFormat(QImage::Format_ARGB32);
 }
 
-QByteArray encode(const ImageSpec &spec)
+QByteArray encode(const ImageSpec &entry)
 {
-    if (!isIco(spec))
-        return png(render(spec, spec.size.width()));
+    if (!isIco(entry))
+        return png(render(entry, entry.size.width()));
     QList<QImage> frames;
     for (int side : {16, 24, 32, 48, 64, 128, 256})
-        if (side <= spec.size.width())
-            frames << render(spec, side);
+        if (side <= entry.size.width())
+            frames << render(entry, side);
     return icoFile(frames);
 }
 

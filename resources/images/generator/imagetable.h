@@ -25,9 +25,9 @@ struct ImageSpec
 
 const std::vector<ImageSpec> &imageTable();
 
-// The drawing at any pixel size (an .ico holds several); the aspect ratio is the spec's.
-QImage render(const ImageSpec &spec, int width);
+// The drawing at any pixel size (an .ico holds several); the aspect ratio is the entry's.
+QImage render(const ImageSpec &entry, int width);
 // The bytes of the image file: PNG, or for an .ico name an icon file with one PNG frame per size.
-QByteArray encode(const ImageSpec &spec);
+QByteArray encode(const ImageSpec &entry);
 // An icon file holding the given square frames, each stored as PNG (read by every Windows since Vista).
 QByteArray icoFile(const QList<QImage> &frames);

@@ -45,12 +45,12 @@ bool matchesList(const QString &listPath)
         return false;
     QSet<QString> drawn;
     bool ok = true;
-    for (const ImageSpec &spec : imageTable()) {
-        if (drawn.contains(spec.name)) {
-            complain(QStringLiteral("drawn twice: %1").arg(spec.name));
+    for (const ImageSpec &entry : imageTable()) {
+        if (drawn.contains(entry.name)) {
+            complain(QStringLiteral("drawn twice: %1").arg(entry.name));
             ok = false;
         }
-        drawn.insert(spec.name);
+        drawn.insert(entry.name);
     }
     const QSet<QString> wanted(listed.cbegin(), listed.cend());
     for (const QString &name : listed)
@@ -58,9 +58,9 @@ bool matchesList(const QString &listPath)
             complain(QStringLiteral("listed but not drawn: %1").arg(name));
             ok = false;
         }
-    for (const ImageSpec &spec : imageTable())
-        if (!wanted.contains(spec.name)) {
-            complain(QStringLiteral("drawn but not listed: %1").arg(spec.name));
+    for (const ImageSpec &entry : imageTable())
+        if (!wanted.contains(entry.name)) {
+            complain(QStringLiteral("drawn but not listed: %1").arg(entry.name));
             ok = false;
         }
     return ok;
@@ -72,9 +72,9 @@ int writeAll(const QString &folder)
         complain(QStringLiteral("cannot create %1").arg(folder));
         return 1;
     }
-    for (const ImageSpec &spec : imageTable()) {
-        QSaveFile file(QDir(folder).filePath(spec.name));
-        if (!file.open(QIODevice::WriteOnly) || file.write(encode(spec)) < 0 || !file.commit()) {
+    for (const ImageSpec &entry : imageTable()) {
+        QSaveFile file(QDir(folder).filePath(entry.name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(encode(entry)) < 0 || !file.commit()) {
             complain(QStringLiteral("cannot write %1").arg(file.fileName()));
             return 1;
         }
@@ -87,9 +87,9 @@ int writeAll(const QString &folder)
 int verify(const QString &folder)
 {
     int differences = 0;
-    for (const ImageSpec &spec : imageTable()) {
-        QFile file(QDir(folder).filePath(spec.name));
-        if (!file.open(QIODevice::ReadOnly) || file.readAll() != encode(spec)) {
+    for (const ImageSpec &entry : imageTable()) {
+        QFile file(QDir(folder).filePath(entry.name));
+        if (!file.open(QIODevice::ReadOnly) || file.readAll() != encode(entry)) {
             complain(QStringLiteral("differs: %1").arg(file.fileName()));
             ++differences;
         }
@@ -106,19 +106,19 @@ int sheet(const QString &path, int scale, const QRegularExpression &match)
         QRect place;
     };
     QList<Cell> cells;
-    for (const ImageSpec &spec : imageTable()) {
-        if (!match.match(spec.name).hasMatch())
+    for (const ImageSpec &entry : imageTable()) {
+        if (!match.match(entry.name).hasMatch())
             continue;
-        Cell cell{spec.name, {}, {}};
-        if (spec.kind == ImageSpec::Illustration) {
-            cell.images << render(spec, spec.size.width());
-        } else if (spec.name.endsWith(QLatin1String(".ico"))) {
+        Cell cell{entry.name, {}, {}};
+        if (entry.kind == ImageSpec::Illustration) {
+            cell.images << render(entry, entry.size.width());
+        } else if (entry.name.endsWith(QLatin1String(".ico"))) {
             for (int side : {16, 32, 48})
-                cell.images << render(spec, side)
+                cell.images << render(entry, side)
                                    .scaled(side * scale, side * scale, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-            cell.images << render(spec, 128);
+            cell.images << render(entry, 128);
         } else {
-            const QImage image = render(spec, spec.size.width());
+            const QImage image = render(entry, entry.size.width());
             cell.images << image.scaled(image.size() * scale, Qt::IgnoreAspectRatio, Qt::FastTransformation);
         }
         cells << cell;
@@ -200,8 +200,8 @@ int main(int argc, char **argv)
 
     if (args.contains(QLatin1String("--names"))) {
         QTextStream out(stdout);
-        for (const ImageSpec &spec : imageTable())
-            out << spec.name << '\n';
+        for (const ImageSpec &entry : imageTable())
+            out << entry.name << '\n';
         return 0;
     }
     if (!valueOf(QStringLiteral("--sheet")).isEmpty()) {
