@@ -2,6 +2,7 @@
 #include "win32.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QImage>
 #include <QProcess>
 
@@ -26,4 +27,9 @@ QImage imageFromIcon(HICON icon)
 void startProgram(QProcess *process, const QString &program, const QStringList &arguments)
 {
     process->start(program, arguments, QIODevice::ReadWrite);
+}
+
+bool moveToRecycleBin(const QString &path)
+{
+    return QFile::moveToTrash(path);
 }

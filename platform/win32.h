@@ -145,6 +145,11 @@ QImage imageFromIcon(HICON icon);
 class QProcess;
 void startProgram(QProcess *process, const QString &program, const QStringList &arguments);
 
+// Moves a file or folder to the Recycle Bin (QFile::moveToTrash on Windows); false when it is still where it
+// was. On other hosts the stand-in moves it to the host's trash, and a file the machine marks locked or
+// vanished stays, as Windows would refuse it.
+bool moveToRecycleBin(const QString &path);
+
 // A path that the drive functions give ("X:\...") as a path the host's file functions take.
 // Identity on Windows; on other hosts the machine's drive map decides.
 QString hostPath(const QString &windowsPath);

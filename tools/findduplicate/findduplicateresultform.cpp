@@ -1,0 +1,142 @@
+#include "findduplicateresultform.h"
+#include "ui_findduplicateresultform.h"
+
+#include "showresultthread.h"
+#include "shellhelpers.h"
+#include "win32.h"
+
+#include <QDebug>
+#include <QDir>
+
+FindDuplicateResultForm::FindDuplicateResultForm(QWidget *parent) : QWidget(parent), ui(new Ui::FindDuplicateResultForm)
+{
+    ui->setupUi(this);
+    model.setHorizontalHeaderLabels({QStringLiteral("Name"), QStringLiteral("size"), QStringLiteral("Last Access Time"),
+                                     QStringLiteral("Creation Time"), QStringLiteral("Last Write Time"),
+                                     QStringLiteral("Path"), QStringLiteral("Note")});
+    ui->treeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+}
+
+FindDuplicateResultForm::~FindDuplicateResultForm()
+{
+    // The filling thread reads the scan's lists and builds rows for this page: it ends first.
+    if (fillThread)
+        fillThread->wait();
+    delete ui;
+}
+
+void FindDuplicateResultForm::startFill()
+{
+    filling = true;
+    // Back would delete this page under a running fill; it waits for the tree.
+    ui->backButton->setEnabled(false);
+    fillThread = new ShowResultThread(this);
+    fillThread->categoryResults = &categoryResults;
+    fillThread->model = &model;
+    connect(fillThread, SIGNAL(processFinish()), this, SLOT(onProcessFinish()), Qt::QueuedConnection);
+    fillThread->start(QThread::InheritPriority);
+}
+
+void FindDuplicateResultForm::on_backButton_clicked()
+{
+    emit backToMain();
+}
+
+void FindDuplicateResultForm::onProcessFinish()
+{
+    fillThread->wait();
+    fillThread->moveRowsToModel();
+    filling = false;
+    ui->backButton->setEnabled(true);
+    ui->treeView->setModel(&model);
+    connect(&model, SIGNAL(itemChanged(QStandardItem *)), this, SLOT(onItemChanged(QStandardItem *)));
+    ui->treeView->setColumnWidth(0, 200);
+    ui->treeView->hideColumn(3);
+    ui->treeView->hideColumn(4);
+    connect(ui->treeView->selectionModel(), SIGNAL(selectionChanged(QItemSelection, QItemSelection)), this,
+            SLOT(mySelectionChanged(QItemSelection, QItemSelection)));
+}
+
+void FindDuplicateResultForm::onItemChanged(QStandardItem *item)
+{
+    if (item->checkState() == Qt::Checked)
+        ++checkedCount;
+    else
+        --checkedCount;
+    ui->RecycleBinButton->setEnabled(checkedCount > 0);
+}
+
+void FindDuplicateResultForm::on_RecycleBinButton_clicked()
+{
+    QStringList failed;
+    int stillChecked = 0;
+    QStandardItem *root = model.invisibleRootItem();
+    for (int c = 0; c < root->rowCount(); ++c) {
+        QStandardItem *category = root->child(c);
+        for (int g = 0; g < category->rowCount(); ++g) {
+            QStandardItem *group = category->child(g);
+            for (int f = group->rowCount() - 1; f >= 0; --f) {
+                QStandardItem *file = group->child(f, 0);
+                if (file->checkState() != Qt::Checked)
+                    continue;
+                const QString path = group->child(f, 5)->text() + QDir::separator() + file->text();
+                qDebug() << path;
+                // A file that did not go keeps its row, still checked, so the user sees it is still there.
+                if (moveToRecycleBin(path)) {
+                    group->removeRow(f);
+                } else {
+                    failed << QDir::toNativeSeparators(path);
+                    ++stillChecked;
+                }
+            }
+        }
+    }
+    checkedCount = stillChecked;
+    ui->RecycleBinButton->setEnabled(checkedCount > 0);
+    if (!failed.isEmpty()) {
+        const QString text =
+            QStringLiteral("These files could not be moved to the Recycle Bin:\n") + failed.join(QLatin1Char('\n'));
+        MessageBoxW(nullptr, wstr(text), WSTR("Error"), MB_OK | MB_ICONERROR);
+    }
+}
+
+QString FindDuplicateResultForm::selectedFilePath() const
+{
+    const QModelIndexList selected = ui->treeView->selectionModel()->selectedIndexes();
+    if (selected.isEmpty())
+        return QString();
+    const QModelIndex index = selected.first();
+    return index.siblingAtColumn(5).data().toString() + QDir::separator() + index.siblingAtColumn(0).data().toString();
+}
+
+void FindDuplicateResultForm::on_explorerButton_clicked()
+{
+    if (!ui->treeView->selectionModel())
+        return;
+    const QString path = selectedFilePath();
+    if (!path.isEmpty())
+        showInExplorer(path, this);
+}
+
+void FindDuplicateResultForm::mySelectionChanged(QItemSelection selected, QItemSelection)
+{
+    bool file = false;
+    if (!selected.isEmpty()) {
+        const QModelIndexList indexes = ui->treeView->selectionModel()->selectedIndexes();
+        file = !indexes.isEmpty() && !indexes.first().siblingAtColumn(5).data().toString().isEmpty();
+    }
+    ui->explorerButton->setEnabled(file);
+    ui->openButton->setEnabled(file);
+}
+
+void FindDuplicateResultForm::on_openButton_clicked()
+{
+    if (!ui->treeView->selectionModel())
+        return;
+    const QModelIndexList selected = ui->treeView->selectionModel()->selectedIndexes();
+    if (selected.isEmpty())
+        return;
+    const QString folder = selected.first().siblingAtColumn(5).data().toString();
+    const QString path = selectedFilePath();
+    ShellExecuteW(nullptr, WSTR("open"), wstr(path), nullptr, wstr(folder), SW_SHOWNORMAL);
+}

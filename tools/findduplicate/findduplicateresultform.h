@@ -1,0 +1,50 @@
+// The result page of Find Duplicate: a tree of categories, groups of duplicates and files, built off the GUI
+// thread, where the user checks files to move to the Recycle Bin, or shows or opens one.
+#pragma once
+
+#include "findduplicatethread.h"
+
+#include <QItemSelection>
+#include <QStandardItemModel>
+#include <QWidget>
+
+namespace Ui {
+class FindDuplicateResultForm;
+}
+
+class ShowResultThread;
+
+class FindDuplicateResultForm : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit FindDuplicateResultForm(QWidget *parent = nullptr);
+    ~FindDuplicateResultForm() override;
+
+    bool filling = false;
+    QStandardItemModel model;
+    ShowResultThread *fillThread = nullptr;
+    QList<CategoryResult> *categoryResults = nullptr;
+    int checkedCount = 0;
+
+    // Called by the Find Duplicate page once categoryResults is set.
+    void startFill();
+
+signals:
+    void backToMain();
+
+private slots:
+    void on_backButton_clicked();
+    void onProcessFinish();
+    void onItemChanged(QStandardItem *item);
+    void on_RecycleBinButton_clicked();
+    void on_explorerButton_clicked();
+    void mySelectionChanged(QItemSelection selected, QItemSelection deselected);
+    void on_openButton_clicked();
+
+private:
+    QString selectedFilePath() const;
+
+    Ui::FindDuplicateResultForm *ui;
+};

@@ -1,0 +1,78 @@
+// The worker of Find Duplicate: walks a folder tree and, within each enabled file category, gathers the files
+// of equal size and equal last-write time into groups. No file is opened or read.
+#pragma once
+
+#include "win32.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QThread>
+#include <atomic>
+
+// One scanned file, held by value in lists.
+struct DuplicateFileRecord
+{
+    QString name;     // file name with its extension
+    QString folder;   // containing folder, native separators, no trailing separator
+    QString fullPath; // the walked folder path, one separator, the name
+    quint64 size = 0;
+    FILETIME lastAccess = {0, 0};
+    FILETIME creation = {0, 0};
+    FILETIME lastWrite = {0, 0};
+    QString suffix; // everything after the first dot of the name; empty without a dot
+};
+
+// One set of duplicates: at least two files; the first is the group's key.
+struct DuplicateGroup
+{
+    QList<DuplicateFileRecord> files;
+};
+
+// The working state of one enabled category during a scan.
+struct ScanCategory
+{
+    QList<DuplicateFileRecord> seenFiles; // the first file met of every distinct (size, last-write time)
+    QStringList extensions;               // as stored, built-in ones with their leading dot
+};
+
+// The result of one enabled category.
+struct CategoryResult
+{
+    QString name;
+    QList<DuplicateGroup> groups; // in the order in which they were opened
+};
+
+class FindDuplicateThread : public QThread
+{
+    Q_OBJECT
+
+public:
+    explicit FindDuplicateThread(QObject *parent = nullptr);
+    ~FindDuplicateThread() override;
+
+    // Set by the starter before start(); the two lists belong to the page and are filled in place.
+    QString rootFolder;
+    std::atomic<bool> cancel{false};
+    QList<ScanCategory> *scanCategories = nullptr;
+    QList<CategoryResult> *categoryResults = nullptr;
+
+signals:
+    void updateTotalSubFolder(int total);
+    void updatePath(QString path);
+    void updateScanProgress();
+    void scanFinish();
+
+protected:
+    void run() override;
+
+private:
+    struct Index;
+    void scanFolder(const QString &path, int depth);
+    void categorizeFile(const DuplicateFileRecord &record);
+    void matchFile(const DuplicateFileRecord &record, int category);
+    void addToDuplicateList(const DuplicateFileRecord &newFile, const DuplicateFileRecord &earlierFile, int category);
+    int categoryOf(const WCHAR *name) const;
+
+    Index *index = nullptr; // lives only while run() executes
+};
