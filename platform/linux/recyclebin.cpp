@@ -3,8 +3,10 @@
 #include "../win32.h"
 #include "filefaults.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 bool moveToRecycleBin(const QString &path)
 {
@@ -16,6 +18,13 @@ bool moveToRecycleBin(const QString &path)
     }
     if (fault == QLatin1String("vanish")) {
         SetLastError(ERROR_FILE_NOT_FOUND);
+        return false;
+    }
+    // Without the data folder the desktop's trash cannot be made, and the move would land in the current
+    // folder instead.
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (data.isEmpty() || !QDir().mkpath(data)) {
+        SetLastError(ERROR_ACCESS_DENIED);
         return false;
     }
     if (!QFile::moveToTrash(host)) {

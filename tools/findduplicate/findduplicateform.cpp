@@ -85,6 +85,7 @@ void FindDuplicateForm::on_AddURL(QString url)
     ui->toolBar->hide();
     ui->widget->hide();
     pageLayout->addWidget(progressPanel);
+    progressPanel->show();
     progressPanel->setMessageText(QStringLiteral("Searching in progress. Please wait ..."));
     busy = true;
 
@@ -164,6 +165,7 @@ void FindDuplicateForm::showResultForm()
     resultForm->startFill();
     removeProgressPanel();
     pageLayout->addWidget(resultForm);
+    resultForm->show();
 }
 
 void FindDuplicateForm::OnBackToMain()

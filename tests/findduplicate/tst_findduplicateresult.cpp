@@ -1,0 +1,330 @@
+// The result page: the tree its filling thread builds (labels, cells, icons, local times), check counting,
+// the buttons that follow the selection, moving to the Recycle Bin with files that cannot go, Explorer and
+// Open File, and a page that is left or destroyed while its tree is still being built.
+#include "fdtestutil.h"
+#include "findduplicateresultform.h"
+#include "showresultthread.h"
+#include "testmachine.h"
+
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QTreeView>
+#include <QtTest>
+
+using namespace fdtest;
+
+namespace {
+
+DuplicateFileRecord record(const QString &path, quint64 size, const QDateTime &written)
+{
+    DuplicateFileRecord r;
+    const QFileInfo info(path);
+    r.name = info.fileName();
+    r.folder = QDir::toNativeSeparators(info.absolutePath());
+    r.fullPath = info.absolutePath() + QDir::separator() + r.name;
+    r.size = size;
+    r.lastWrite = dateTimeToFileTime(written);
+    r.lastAccess = dateTimeToFileTime(written.addSecs(60));
+    r.creation = dateTimeToFileTime(written.addSecs(-60));
+    const qsizetype dot = r.name.indexOf(QLatin1Char('.'));
+    r.suffix = dot < 0 ? QString() : r.name.mid(dot + 1);
+    return r;
+}
+
+CategoryResult category(const QString &name, const QList<QStringList> &groups, const QString &folder, quint64 size = 10)
+{
+    CategoryResult c;
+    c.name = name;
+    for (const QStringList &files : groups) {
+        DuplicateGroup g;
+        for (const QString &f : files)
+            g.files << record(folder + QLatin1Char('/') + f, size, baseTime());
+        c.groups << g;
+    }
+    return c;
+}
+
+} // namespace
+
+class TestFindDuplicateResult : public QObject
+{
+    Q_OBJECT
+
+private:
+    QToolButton *button(FindDuplicateResultForm &r, const char *name)
+    {
+        return r.findChild<QToolButton *>(QLatin1String(name));
+    }
+    QTreeView *tree(FindDuplicateResultForm &r) { return r.findChild<QTreeView *>(QStringLiteral("treeView")); }
+    bool fill(FindDuplicateResultForm &r)
+    {
+        r.categoryResults = &results;
+        QSignalSpy done(&r, SIGNAL(backToMain()));
+        r.startFill();
+        return QTest::qWaitFor([&] { return !r.filling; }, 20000);
+    }
+    QStandardItem *fileItem(FindDuplicateResultForm &r, int c, int g, int f)
+    {
+        return r.model.item(c)->child(g)->child(f);
+    }
+    void select(FindDuplicateResultForm &r, const QModelIndex &index)
+    {
+        tree(r)->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        // Local time away from UTC (a rule string, no zone database needed), and a trash of our own.
+        qputenv("TZ", "IST-5:30");
+        home.reset(new QTemporaryDir);
+        qputenv("HOME", QFile::encodeName(home->path()));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(home->path() + QStringLiteral("/.local/share")));
+    }
+    void init()
+    {
+        m.reset(new TestMachine);
+        files = home->path() + QStringLiteral("/files");
+        QDir(files).removeRecursively();
+        QVERIFY(QDir().mkpath(files));
+        results.clear();
+    }
+    void cleanup() { m.reset(); }
+
+    void layout()
+    {
+        FindDuplicateResultForm r;
+        QCOMPARE(r.size(), QSize(817, 568));
+        QCOMPARE(r.windowTitle(), QStringLiteral("Form"));
+        const QList<QPair<const char *, QString>> buttons{{"backButton", "Back"},
+                                                          {"explorerButton", "Explorer"},
+                                                          {"openButton", "Open File"},
+                                                          {"RecycleBinButton", "Move to Recycle Bin"}};
+        for (const auto &b : buttons) {
+            QCOMPARE(button(r, b.first)->text(), b.second);
+            QVERIFY(!button(r, b.first)->icon().isNull());
+            QCOMPARE(button(r, b.first)->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
+            QVERIFY(button(r, b.first)->autoRaise());
+            QCOMPARE(button(r, b.first)->isEnabled(), b.first == QByteArray("backButton"));
+        }
+        QStringList headers;
+        for (int i = 0; i < r.model.columnCount(); ++i)
+            headers << r.model.horizontalHeaderItem(i)->text();
+        QCOMPARE(headers,
+                 (QStringList{"Name", "size", "Last Access Time", "Creation Time", "Last Write Time", "Path", "Note"}));
+        QCOMPARE(tree(r)->editTriggers(), QAbstractItemView::NoEditTriggers);
+        QCOMPARE(r.checkedCount, 0);
+    }
+
+    void tree()
+    {
+        results << category(QStringLiteral("Audio Files"), {{"a.mp3", "b.mp3", "c.mp3"}, {"d.mp3", "e.mp3"}}, files,
+                            1048576)
+                << category(QStringLiteral("Backup Files"), {}, files)
+                << category(QStringLiteral("Raster Image Files"), {{"p.png", "q.png"}}, files)
+                << category(QStringLiteral("Custom file types"), {{"x.ico", "y.ico"}}, files);
+        FindDuplicateResultForm r;
+        r.categoryResults = &results;
+        r.startFill();
+        QVERIFY(tree(r)->model() != &r.model); // no model while filling
+        QTRY_VERIFY(!r.filling);
+        QCOMPARE(tree(r)->model(), &r.model);
+
+        QCOMPARE(r.model.rowCount(), 3);
+        QCOMPARE(r.model.item(0)->text(), QStringLiteral("Audio Files (2)"));
+        QCOMPARE(r.model.item(1)->text(), QStringLiteral("Raster Image Files (1)"));
+        QCOMPARE(r.model.item(2)->text(), QStringLiteral("Custom file types (1)"));
+        QVERIFY(!r.model.item(0)->data(Qt::DecorationRole).isNull());
+        QVERIFY(!r.model.item(1)->data(Qt::DecorationRole).isNull());
+        QVERIFY(r.model.item(2)->data(Qt::DecorationRole).isNull());
+        QCOMPARE(r.model.item(0)->child(0)->text(), QStringLiteral("File Count: 3"));
+        QCOMPARE(r.model.item(0)->child(1)->text(), QStringLiteral("File Count: 2"));
+        for (int col = 1; col < 7; ++col) {
+            QVERIFY(r.model.item(0)->child(0, col)->text().isEmpty());
+            QVERIFY(r.model.item(0, col)->text().isEmpty());
+        }
+
+        QStandardItem *file = fileItem(r, 0, 0, 2);
+        QCOMPARE(file->text(), QStringLiteral("c.mp3"));
+        QVERIFY(file->isCheckable());
+        QCOMPARE(file->checkState(), Qt::Unchecked);
+        QStandardItem *group = r.model.item(0)->child(0);
+        QCOMPARE(group->child(2, 1)->text(), QStringLiteral("1048576"));
+        QCOMPARE(group->child(2, 5)->text(), QDir::toNativeSeparators(files));
+        QCOMPARE(group->child(2, 6)->text(), QStringLiteral("0"));
+        QCOMPARE(r.model.item(1)->child(0)->child(0, 6)->text(), QStringLiteral("1"));
+        // Times in the local zone (UTC 22:13:20 is 03:43:20 the next day at +5:30).
+        QCOMPARE(group->child(2, 4)->text(), QStringLiteral("Wed Nov 15 03:43:20 2023"));
+        QCOMPARE(group->child(2, 2)->text(), QStringLiteral("Wed Nov 15 03:44:20 2023"));
+        QCOMPARE(group->child(2, 3)->text(), QStringLiteral("Wed Nov 15 03:42:20 2023"));
+
+        QVERIFY(tree(r)->isColumnHidden(3));
+        QVERIFY(tree(r)->isColumnHidden(4));
+        QVERIFY(!tree(r)->isColumnHidden(2));
+        QCOMPARE(tree(r)->columnWidth(0), 200);
+        QVERIFY(!tree(r)->isExpanded(r.model.index(0, 0)));
+    }
+
+    void emptyResults()
+    {
+        results << category(QStringLiteral("Audio Files"), {}, files);
+        FindDuplicateResultForm r;
+        QVERIFY(fill(r));
+        QCOMPARE(r.model.rowCount(), 0);
+        for (const char *b : {"explorerButton", "openButton", "RecycleBinButton"})
+            QVERIFY(!button(r, b)->isEnabled());
+    }
+
+    void checking()
+    {
+        results << category(QStringLiteral("Document Files"), {{"a.txt", "b.txt", "c.txt"}}, files);
+        FindDuplicateResultForm r;
+        QVERIFY(fill(r));
+        QToolButton *recycle = button(r, "RecycleBinButton");
+        fileItem(r, 0, 0, 0)->setCheckState(Qt::Checked);
+        QCOMPARE(r.checkedCount, 1);
+        QVERIFY(recycle->isEnabled());
+        fileItem(r, 0, 0, 1)->setCheckState(Qt::Checked);
+        fileItem(r, 0, 0, 0)->setCheckState(Qt::Unchecked);
+        QCOMPARE(r.checkedCount, 1);
+        QVERIFY(recycle->isEnabled());
+        fileItem(r, 0, 0, 1)->setCheckState(Qt::Unchecked);
+        QCOMPARE(r.checkedCount, 0);
+        QVERIFY(!recycle->isEnabled());
+    }
+
+    void selection()
+    {
+        results << category(QStringLiteral("Document Files"), {{"a.txt", "b.txt"}}, files);
+        FindDuplicateResultForm r;
+        QVERIFY(fill(r));
+        QToolButton *explorer = button(r, "explorerButton");
+        QToolButton *open = button(r, "openButton");
+        const QModelIndex categoryIndex = r.model.index(0, 0);
+        const QModelIndex groupIndex = r.model.index(0, 0, categoryIndex);
+        const QModelIndex fileIndex = r.model.index(1, 0, groupIndex);
+        select(r, fileIndex);
+        QVERIFY(explorer->isEnabled() && open->isEnabled());
+        select(r, groupIndex);
+        QVERIFY(!explorer->isEnabled() && !open->isEnabled());
+        select(r, fileIndex);
+        select(r, categoryIndex);
+        QVERIFY(!explorer->isEnabled() && !open->isEnabled());
+        select(r, fileIndex);
+        tree(r)->selectionModel()->clearSelection();
+        QVERIFY(!explorer->isEnabled() && !open->isEnabled());
+    }
+
+    void explorerAndOpen()
+    {
+        results << category(QStringLiteral("Document Files"), {{"a.txt", "b.txt"}}, files);
+        QVERIFY(makeFile(files + QStringLiteral("/b.txt"), 10, baseTime()));
+        FindDuplicateResultForm r;
+        QVERIFY(fill(r));
+        select(r, r.model.index(1, 0, r.model.index(0, 0, r.model.index(0, 0))));
+        const QString path = QDir::toNativeSeparators(files) + QDir::separator() + QStringLiteral("b.txt");
+        button(r, "explorerButton")->click();
+        QCOMPARE(m->logged(QStringLiteral("Start")),
+                 QStringList{QStringLiteral("explorer.exe|/select,|") + QDir::toNativeSeparators(path)});
+        button(r, "openButton")->click();
+        QCOMPARE(m->logged(QStringLiteral("Start")).size(), 2);
+        QCOMPARE(m->logged(QStringLiteral("Start")).last(), path);
+    }
+
+    void recycleBin_data()
+    {
+        QTest::addColumn<QString>("fault"); // of b.txt
+        QTest::addColumn<QStringList>("left");
+        QTest::addColumn<int>("checked");
+        QTest::newRow("all moved") << QString() << QStringList{"c.txt", "d.txt", "e.txt"} << 0;
+        QTest::newRow("one locked") << QStringLiteral("locked") << QStringList{"b.txt", "c.txt", "d.txt", "e.txt"} << 1;
+        QTest::newRow("one vanished") << QStringLiteral("vanish") << QStringList{"b.txt", "c.txt", "d.txt", "e.txt"}
+                                      << 1;
+    }
+
+    void recycleBin()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QStringList, left);
+        QFETCH(int, checked);
+        for (const char *f : {"a.txt", "b.txt", "c.txt", "d.txt", "e.txt"})
+            QVERIFY(makeFile(files + QLatin1Char('/') + QLatin1String(f), 10, baseTime()));
+        results << category(QStringLiteral("Document Files"), {{"a.txt", "b.txt", "c.txt"}, {"d.txt", "e.txt"}}, files);
+        if (!fault.isEmpty())
+            m->injectFileFault(files + QStringLiteral("/b.txt"), fault);
+        FindDuplicateResultForm r;
+        QVERIFY(fill(r));
+        fileItem(r, 0, 0, 0)->setCheckState(Qt::Checked);
+        fileItem(r, 0, 0, 1)->setCheckState(Qt::Checked);
+        if (checked)
+            m->answerMessageBox(QStringLiteral("IDOK"));
+        button(r, "RecycleBinButton")->click();
+
+        QStringList rows;
+        for (int g = 0; g < 2; ++g)
+            for (int f = 0; f < r.model.item(0)->child(g)->rowCount(); ++f)
+                rows << fileItem(r, 0, g, f)->text();
+        QCOMPARE(rows, left);
+        QCOMPARE(r.checkedCount, checked);
+        QCOMPARE(button(r, "RecycleBinButton")->isEnabled(), checked > 0);
+        // The labels keep their numbers.
+        QCOMPARE(r.model.item(0)->child(0)->text(), QStringLiteral("File Count: 3"));
+        QVERIFY(!QFile::exists(files + QStringLiteral("/a.txt")));
+        // In the trash, not deleted (an earlier row's a.txt may be there already under a numbered name).
+        QVERIFY(!QDir(home->path() + QStringLiteral("/.local/share/Trash/files"))
+                     .entryList({QStringLiteral("a.txt*")})
+                     .isEmpty());
+        const QStringList boxes = m->logged(QStringLiteral("MessageBox"));
+        if (checked) {
+            QCOMPARE(fileItem(r, 0, 0, 0)->checkState(), Qt::Checked);
+            QCOMPARE(boxes.size(), 1);
+            QVERIFY(boxes.first().startsWith(QStringLiteral("Error|")));
+            QVERIFY(boxes.first().contains(QDir::toNativeSeparators(files + QStringLiteral("/b.txt"))));
+            QVERIFY(!boxes.first().contains(QStringLiteral("a.txt")));
+        } else {
+            QVERIFY(boxes.isEmpty());
+            QVERIFY(!QFile::exists(files + QStringLiteral("/b.txt")));
+        }
+
+        // Checking a further file enables the button again.
+        fileItem(r, 0, 1, 0)->setCheckState(Qt::Checked);
+        QCOMPARE(r.checkedCount, checked + 1);
+        QVERIFY(button(r, "RecycleBinButton")->isEnabled());
+    }
+
+    void backWaitsForTheTree()
+    {
+        // Enough rows that the filling is still running when we look.
+        QList<QStringList> groups;
+        for (int g = 0; g < 3000; ++g)
+            groups << QStringList{QStringLiteral("a%1.txt").arg(g), QStringLiteral("b%1.txt").arg(g)};
+        results << category(QStringLiteral("Document Files"), groups, files);
+        {
+            auto *r = new FindDuplicateResultForm;
+            r->categoryResults = &results;
+            r->startFill();
+            QVERIFY(r->filling);
+            QVERIFY(!button(*r, "backButton")->isEnabled());
+            // Destroyed while its thread may still run: the thread ends first.
+            QPointer<ShowResultThread> thread = r->fillThread;
+            delete r;
+            QVERIFY(thread.isNull());
+        }
+        FindDuplicateResultForm r;
+        QSignalSpy back(&r, SIGNAL(backToMain()));
+        QVERIFY(fill(r));
+        QVERIFY(button(r, "backButton")->isEnabled());
+        QCOMPARE(r.model.item(0)->rowCount(), 3000);
+        button(r, "backButton")->click();
+        QCOMPARE(back.size(), 1);
+    }
+
+private:
+    std::unique_ptr<TestMachine> m;
+    std::unique_ptr<QTemporaryDir> home;
+    QString files;
+    QList<CategoryResult> results;
+};
+
+QTEST_MAIN(TestFindDuplicateResult)
+#include "tst_findduplicateresult.moc"
