@@ -3,6 +3,7 @@
 // into the tree, the same results as a plain search, and a generated tree against its own manifest.
 #include "fdtestutil.h"
 #include "findduplicatethread.h"
+#include "folderreadahead.h"
 #include "testmachine.h"
 
 #include <QProcess>
@@ -10,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <numeric>
 #include <type_traits>
@@ -41,6 +43,7 @@ struct Reference
     };
     QList<Category> enabled;
     QDir base;
+    QSet<QString> visited; // physical folders entered, by their canonical paths
 
     void addFile(const QFileInfo &e)
     {
@@ -74,6 +77,10 @@ struct Reference
 
     void walk(const QString &folder)
     {
+        const QString physical = QFileInfo(folder).canonicalFilePath();
+        if (visited.contains(physical))
+            return;
+        visited.insert(physical);
         QFileInfoList entries =
             QDir(folder).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
         std::sort(entries.begin(), entries.end(), [](const QFileInfo &a, const QFileInfo &b) {
@@ -319,9 +326,8 @@ private slots:
             for (const DuplicateGroup &g : r.groups) {
                 QSet<QString> physical;
                 for (const DuplicateFileRecord &f : g.files)
-                    QVERIFY2(!QSet<QString>(physical).contains(QFileInfo(f.fullPath).canonicalFilePath()) &&
-                                 (physical.insert(QFileInfo(f.fullPath).canonicalFilePath()), true),
-                             qPrintable(f.fullPath));
+                    physical.insert(QFileInfo(f.fullPath).canonicalFilePath());
+                QCOMPARE(physical.size(), g.files.size());
             }
     }
 
@@ -337,10 +343,22 @@ private slots:
         QCOMPARE(groupsText(s, root), QStringList{"Document Files|out/o1.pdf,out/o2.pdf"});
     }
 
+    void sameResultsAsAPlainSearch_data()
+    {
+        QTest::addColumn<int>("seed");
+        QTest::addColumn<int>("links");
+        QTest::newRow("no links") << 7 << 0;
+        QTest::newRow("links, seed 1") << 1 << 12;
+        QTest::newRow("links, seed 2") << 2 << 12;
+        QTest::newRow("links, seed 3") << 3 << 30;
+    }
+
     void sameResultsAsAPlainSearch()
     {
+        QFETCH(int, seed);
+        QFETCH(int, links);
         // Few sizes and times, so keys repeat across folders and categories.
-        QRandomGenerator rng(7);
+        QRandomGenerator rng{quint32(seed)};
         const QStringList exts{".txt", ".DOC", ".mp3", ".mp4", ".jpg", ".tar.gz", ".gz", ".dat", "", ".ico"};
         QStringList folders{QString()};
         for (int d = 0; d < 25; ++d) {
@@ -356,6 +374,13 @@ private slots:
             QVERIFY(
                 makeFile(root + folder + QLatin1Char('/') + name, rng.bounded(4), baseTime().addSecs(rng.bounded(3))));
         }
+        // Links to folders anywhere in the tree, ancestors and the root among them: the walk enters each
+        // physical folder once, the first time it meets it.
+        for (int l = 0; l < links; ++l) {
+            const QString at = folders.at(int(rng.bounded(folders.size())));
+            const QString target = folders.at(int(rng.bounded(folders.size())));
+            QVERIFY(QFile::link(root + target, root + at + QStringLiteral("/link%1").arg(l)));
+        }
         QList<FileCategory> categories = pageCategories({QStringLiteral(".ico"), QStringLiteral(".")});
         categories[3].enabled = false; // "Compressed Files": .gz files then drop out
         const QStringList expected = Reference().run(root, categories);
@@ -363,6 +388,64 @@ private slots:
         Scan s;
         run(s, root, categories);
         QCOMPARE(groupsText(s, root), expected);
+    }
+
+    void readAhead_data()
+    {
+        QTest::addColumn<int>("threads");
+        QTest::newRow("on the walk's thread") << 0;
+        QTest::newRow("one reader") << 1;
+        QTest::newRow("four readers") << 4;
+    }
+
+    void readAhead()
+    {
+        // The listings handed to a depth-first walk are those a direct read gives, whether read ahead or not,
+        // also after parts of the tree were passed by.
+        QFETCH(int, threads);
+        QRandomGenerator rng(11);
+        QStringList folders{QString()};
+        for (int d = 0; d < 60; ++d) {
+            const QString parent = folders.at(int(rng.bounded(folders.size())));
+            folders << parent + QStringLiteral("/d%1").arg(d);
+            QVERIFY(QDir().mkpath(root + folders.last()));
+            for (int f = 0; f < 5; ++f)
+                QVERIFY(makeFile(root + folders.last() + QStringLiteral("/f%1.txt").arg(f), f, baseTime()));
+        }
+        QVERIFY(QFile::link(root, root + QStringLiteral("/d0/up")));
+        std::atomic<bool> cancel{false};
+        FolderReadAhead reader(cancel, threads);
+        int compared = 0, passed = 0;
+        std::function<void(const QString &)> walk = [&](const QString &path) {
+            const FolderReadAhead::Listing got = reader.take(path);
+            const FolderReadAhead::Listing direct = FolderReadAhead::read(path);
+            QCOMPARE(got.opened, direct.opened);
+            QCOMPARE(got.fileId, direct.fileId);
+            QCOMPARE(int(got.entries.size()), int(direct.entries.size()));
+            for (size_t i = 0; i < got.entries.size(); ++i) {
+                QCOMPARE(got.entries[i].name, direct.entries[i].name);
+                QCOMPARE(got.entries[i].size, direct.entries[i].size);
+                QCOMPARE(got.entries[i].attributes, direct.entries[i].attributes);
+            }
+            ++compared;
+            for (const FolderReadAhead::Entry &e : got.entries) {
+                if (!(e.attributes & FILE_ATTRIBUTE_DIRECTORY))
+                    continue;
+                const QString child = path + QDir::separator() + e.name;
+                // Every third folder and the link back to the root are passed by.
+                if (e.name == QLatin1String("up") || e.name.mid(1).toInt() % 3 == 0) {
+                    reader.skip(child);
+                    ++passed;
+                    continue;
+                }
+                walk(child);
+                if (QTest::currentTestFailed())
+                    return;
+            }
+        };
+        walk(root);
+        QVERIFY(compared > 10);
+        QVERIFY(passed >= 4);
     }
 
     void generatedTreeAgainstItsManifest()

@@ -1,11 +1,14 @@
 #include "findduplicatethread.h"
 
+#include "folderreadahead.h"
+
 #include <QDebug>
 #include <QDir>
 #include <QHash>
 #include <QLoggingCategory>
-#include <unordered_map>
-#include <unordered_set>
+#include <QSet>
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -17,14 +20,10 @@ struct Key
     bool operator==(const Key &o) const { return size == o.size && time == o.time; }
 };
 
-struct KeyHash
+size_t qHash(const Key &k, size_t seed = 0)
 {
-    size_t operator()(const Key &k) const
-    {
-        quint64 h = k.size * 0x9E3779B97F4A7C15ULL ^ (k.time + 0x632BE59BD9B4E019ULL + (k.size << 6));
-        return size_t(h ^ (h >> 29));
-    }
-};
+    return qHashMulti(seed, k.size, k.time);
+}
 
 Key keyOf(const DuplicateFileRecord &r)
 {
@@ -45,31 +44,9 @@ struct FolderId
     bool operator==(const FolderId &o) const { return volume == o.volume && file == o.file; }
 };
 
-struct FolderIdHash
+size_t qHash(const FolderId &f, size_t seed = 0)
 {
-    size_t operator()(const FolderId &f) const { return size_t(f.file * 0x9E3779B97F4A7C15ULL ^ f.volume); }
-};
-
-// The physical identity of a folder (volume and file id), following links and junctions to their target.
-bool folderId(const QString &path, FolderId *id)
-{
-    HANDLE h = CreateFileW(wstr(path), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
-    BY_HANDLE_FILE_INFORMATION info = {};
-    const bool ok = GetFileInformationByHandle(h, &info);
-    CloseHandle(h);
-    if (!ok)
-        return false;
-    id->volume = info.dwVolumeSerialNumber;
-    id->file = (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-    return true;
-}
-
-bool isDots(const WCHAR *name)
-{
-    return name[0] == u'.' && (name[1] == 0 || (name[1] == u'.' && name[2] == 0));
+    return qHashMulti(seed, f.volume, f.file);
 }
 
 } // namespace
@@ -79,9 +56,12 @@ bool isDots(const WCHAR *name)
 // expects them; the index only finds entries in them without a linear search.
 struct FindDuplicateThread::Index
 {
-    QHash<QString, int> categoryByKey; // case-folded extension -> first category that lists it
-    std::vector<std::unordered_map<Key, Slot, KeyHash>> keySlots;
-    std::unordered_set<FolderId, FolderIdHash> visited;
+    // Case-folded extensions, sorted, each with the first category that lists it.
+    std::vector<std::pair<QString, int>> categoryByKey;
+    std::vector<QHash<Key, Slot>> keySlots;
+    QSet<FolderId> visited;
+    FolderReadAhead *reader = nullptr;
+    FolderReadAhead::Listing rootListing;
     // Two lines per duplicate add up on a large tree; they are not even formatted when nobody reads them.
     bool debugOutput = QLoggingCategory::defaultCategory()->isDebugEnabled();
 };
@@ -102,15 +82,12 @@ void FindDuplicateThread::run()
     const int categoryCount = scanCategories ? int(scanCategories->size()) : 0;
     idx.keySlots.resize(size_t(categoryCount));
     for (int i = 0; i < categoryCount; ++i) {
-        for (const QString &e : scanCategories->at(i).extensions) {
-            const QString k = e.toCaseFolded();
-            if (!idx.categoryByKey.contains(k))
-                idx.categoryByKey.insert(k, i);
-        }
+        for (const QString &e : scanCategories->at(i).extensions)
+            idx.categoryByKey.emplace_back(e.toCaseFolded(), i);
         // Lists handed over with content are indexed as they stand, so matching stays as a plain search's.
         const QList<DuplicateFileRecord> &seen = (*scanCategories)[i].seenFiles;
         for (int s = 0; s < seen.size(); ++s)
-            idx.keySlots[size_t(i)].try_emplace(keyOf(seen.at(s))).first->second.seen = s;
+            idx.keySlots[size_t(i)][keyOf(seen.at(s))].seen = s;
         if (categoryResults && i < categoryResults->size()) {
             const QList<DuplicateGroup> &groups = (*categoryResults)[i].groups;
             for (int g = 0; g < groups.size(); ++g)
@@ -121,21 +98,41 @@ void FindDuplicateThread::run()
                 }
         }
     }
+    // The first category in the page's order wins an extension that several list.
+    std::stable_sort(idx.categoryByKey.begin(), idx.categoryByKey.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
 
     int count = 0;
-    if (!cancel) {
-        WIN32_FIND_DATAW data;
-        HANDLE find = FindFirstFileW(wstr(rootFolder + QDir::separator() + QLatin1Char('*')), &data);
-        if (find != INVALID_HANDLE_VALUE) {
-            do {
-                if (!isDots(data.cFileName) && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    {
+        // Listings are read ahead on a few threads; the walk below keeps its own order.
+        // The readers also work out each file's category and the texts of its record, so that the walk
+        // itself only matches. The category table does not change from here on.
+        FolderReadAhead reader(cancel, qBound(0, QThread::idealThreadCount() - 1, 3),
+                               [this](const QString &path, FolderReadAhead::Listing &listing) {
+                                   listing.folder = QDir::toNativeSeparators(path);
+                                   for (FolderReadAhead::Entry &e : listing.entries) {
+                                       if (e.attributes & FILE_ATTRIBUTE_DIRECTORY)
+                                           continue;
+                                       e.category = categorizeFile(e.name);
+                                       if (e.category < 0)
+                                           continue;
+                                       e.fullPath = path + QDir::separator() + e.name;
+                                       const qsizetype dot = e.name.indexOf(QLatin1Char('.'));
+                                       if (dot >= 0)
+                                           e.suffix = e.name.mid(dot + 1);
+                                   }
+                               });
+        idx.reader = &reader;
+        if (!cancel) {
+            // The root's one listing serves both the count and the walk.
+            idx.rootListing = reader.take(rootFolder);
+            for (const FolderReadAhead::Entry &e : idx.rootListing.entries)
+                if (e.attributes & FILE_ATTRIBUTE_DIRECTORY)
                     ++count;
-            } while (FindNextFileW(find, &data));
-            FindClose(find);
         }
+        emit updateTotalSubFolder(count + 1);
+        scanFolder(rootFolder, 0);
     }
-    emit updateTotalSubFolder(count + 1);
-    scanFolder(rootFolder, 0);
     index = nullptr;
     emit scanFinish();
 }
@@ -148,81 +145,92 @@ void FindDuplicateThread::scanFolder(const QString &path, int depth)
         emit updatePath(path);
         emit updateScanProgress();
     }
+    FolderReadAhead::Listing listing = depth == 0 ? std::move(index->rootListing) : index->reader->take(path);
     // A link or junction back to a folder already walked would list its files a second time, and each
     // would become a duplicate of itself: every physical folder is entered once.
-    FolderId id;
-    if (folderId(path, &id) && !index->visited.insert(id).second)
+    if (listing.identified) {
+        const FolderId id{listing.volume, listing.fileId};
+        if (index->visited.contains(id)) {
+            index->reader->skip(path);
+            return;
+        }
+        index->visited.insert(id);
+    }
+    if (!listing.opened)
         return;
-
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(wstr(path + QDir::separator() + QLatin1Char('*')), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return;
-    const QString folder = QDir::toNativeSeparators(path);
-    do {
+    for (FolderReadAhead::Entry &e : listing.entries) {
         if (cancel)
             break;
-        if (isDots(data.cFileName))
-            continue;
-        const QString name = fromWide(data.cFileName);
-        const QString entryPath = path + QDir::separator() + name;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            scanFolder(entryPath, depth + 1);
+        if (e.attributes & FILE_ATTRIBUTE_DIRECTORY) {
+            scanFolder(path + QDir::separator() + e.name, depth + 1);
             continue;
         }
+        // A file that no enabled category takes plays no part: its record is never made.
+        if (e.category < 0)
+            continue;
         DuplicateFileRecord record;
-        record.name = name;
-        record.folder = folder;
-        record.fullPath = entryPath;
-        record.size = (quint64(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-        record.lastAccess = data.ftLastAccessTime;
-        record.creation = data.ftCreationTime;
-        record.lastWrite = data.ftLastWriteTime;
-        const qsizetype dot = name.indexOf(QLatin1Char('.'));
-        if (dot >= 0)
-            record.suffix = name.mid(dot + 1);
-        categorizeFile(record);
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
+        record.name = std::move(e.name);
+        record.folder = listing.folder;
+        record.fullPath = std::move(e.fullPath);
+        record.size = e.size;
+        record.lastAccess = e.lastAccess;
+        record.creation = e.creation;
+        record.lastWrite = e.lastWrite;
+        record.suffix = std::move(e.suffix);
+        matchFile(std::move(record), e.category);
+    }
 }
 
-void FindDuplicateThread::categorizeFile(const DuplicateFileRecord &record)
+int FindDuplicateThread::categorizeFile(QStringView name) const
 {
-    // The first enabled category, in the page's order, that lists "." + suffix (any letter case) takes it.
-    const auto it = index->categoryByKey.constFind((QLatin1Char('.') + record.suffix).toCaseFolded());
-    if (it != index->categoryByKey.constEnd())
-        matchFile(record, it.value());
+    // The key is "." and everything after the first dot ("." alone without one), in any letter case; the
+    // first enabled category, in the page's order, that lists it takes the file.
+    const qsizetype dot = name.indexOf(QLatin1Char('.'));
+    const QStringView rest = dot < 0 ? QStringView(u".") : name.mid(dot);
+    char16_t folded[64];
+    if (rest.size() > qsizetype(std::size(folded)))
+        return -1; // longer than any extension listed by a category that can match
+    for (qsizetype i = 0; i < rest.size(); ++i)
+        folded[i] = rest.at(i).toCaseFolded().unicode();
+    const QStringView key(folded, rest.size());
+    const auto &table = index->categoryByKey;
+    auto it = std::lower_bound(table.begin(), table.end(), key, [](const std::pair<QString, int> &e, QStringView k) {
+        return QStringView(e.first) < k;
+    });
+    if (it == table.end() || QStringView(it->first) != key)
+        return -1;
+    return it->second;
 }
 
-void FindDuplicateThread::matchFile(const DuplicateFileRecord &record, int category)
+void FindDuplicateThread::matchFile(DuplicateFileRecord record, int category)
 {
-    auto &keys = index->keySlots[size_t(category)];
-    const auto [it, inserted] = keys.try_emplace(keyOf(record));
+    // One look-up per file: the slot of its key says both whether an earlier file has it and where its group is.
+    Slot &slot = index->keySlots[size_t(category)][keyOf(record)];
     QList<DuplicateFileRecord> &seen = (*scanCategories)[category].seenFiles;
-    if (!inserted && it->second.seen >= 0) {
-        addToDuplicateList(record, seen.at(it->second.seen), category);
+    if (slot.seen >= 0) {
+        addToDuplicateList(std::move(record), seen.at(slot.seen), category, slot.group);
         return;
     }
-    it->second.seen = int(seen.size());
-    seen.append(record);
+    slot.seen = int(seen.size());
+    seen.append(std::move(record));
 }
 
-void FindDuplicateThread::addToDuplicateList(const DuplicateFileRecord &newFile, const DuplicateFileRecord &earlierFile,
-                                             int category)
+void FindDuplicateThread::addToDuplicateList(DuplicateFileRecord newFile, const DuplicateFileRecord &earlierFile,
+                                             int category, int &group)
 {
     if (index->debugOutput) {
         qDebug() << newFile.name << earlierFile.name << "addToDuplicateList";
         qDebug() << newFile.name << "=" << earlierFile.name;
     }
     QList<DuplicateGroup> &groups = (*categoryResults)[category].groups;
-    Slot &slot = index->keySlots[size_t(category)][keyOf(newFile)];
-    if (slot.group >= 0) {
-        groups[slot.group].files.append(newFile);
+    if (group >= 0) {
+        groups[group].files.append(std::move(newFile));
         return;
     }
     // The first group of a key is opened by its second file; its first file stays the key.
-    DuplicateGroup group;
-    group.files << earlierFile << newFile;
-    slot.group = int(groups.size());
-    groups.append(group);
+    DuplicateGroup opened;
+    opened.files.reserve(2);
+    opened.files << earlierFile << std::move(newFile);
+    group = int(groups.size());
+    groups.append(std::move(opened));
 }

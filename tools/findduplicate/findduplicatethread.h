@@ -69,10 +69,12 @@ protected:
 private:
     struct Index;
     void scanFolder(const QString &path, int depth);
-    void categorizeFile(const DuplicateFileRecord &record);
-    void matchFile(const DuplicateFileRecord &record, int category);
-    void addToDuplicateList(const DuplicateFileRecord &newFile, const DuplicateFileRecord &earlierFile, int category);
-    int categoryOf(const WCHAR *name) const;
+    // The index of the category that takes a file of this name, or -1 when none does.
+    int categorizeFile(QStringView name) const;
+    void matchFile(DuplicateFileRecord record, int category);
+    // group: the index of the key's group in the category's groups, -1 until one is opened.
+    void addToDuplicateList(DuplicateFileRecord newFile, const DuplicateFileRecord &earlierFile, int category,
+                            int &group);
 
     Index *index = nullptr; // lives only while run() executes
 };
