@@ -259,6 +259,13 @@ private slots:
         if (checked)
             m->answerMessageBox(QStringLiteral("IDOK"));
         button(r, "RecycleBinButton")->click();
+        // While the files move, nothing can change the rows or leave the page.
+        QVERIFY(r.moving);
+        QVERIFY(!button(r, "backButton")->isEnabled());
+        QVERIFY(!button(r, "RecycleBinButton")->isEnabled());
+        QVERIFY(!tree(r)->isEnabled());
+        QTRY_VERIFY(!r.moving);
+        QVERIFY(button(r, "backButton")->isEnabled());
 
         QStringList rows;
         for (int g = 0; g < 2; ++g)
@@ -290,6 +297,24 @@ private slots:
         fileItem(r, 0, 1, 0)->setCheckState(Qt::Checked);
         QCOMPARE(r.checkedCount, checked + 1);
         QVERIFY(button(r, "RecycleBinButton")->isEnabled());
+    }
+
+    void closedWhileFilesMove()
+    {
+        QList<QStringList> groups;
+        for (int g = 0; g < 200; ++g) {
+            groups << QStringList{QStringLiteral("a%1.txt").arg(g), QStringLiteral("b%1.txt").arg(g)};
+            QVERIFY(makeFile(files + QStringLiteral("/a%1.txt").arg(g), 10, baseTime()));
+        }
+        results << category(QStringLiteral("Document Files"), groups, files);
+        auto *r = new FindDuplicateResultForm;
+        QVERIFY(fill(*r));
+        for (int g = 0; g < 200; ++g)
+            fileItem(*r, 0, g, 0)->setCheckState(Qt::Checked);
+        button(*r, "RecycleBinButton")->click();
+        QVERIFY(r->moving);
+        delete r; // waits for the move; no thread is left running
+        QVERIFY(QDir(files).entryList({QStringLiteral("a*.txt")}).isEmpty());
     }
 
     void backWaitsForTheTree()

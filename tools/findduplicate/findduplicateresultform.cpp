@@ -22,6 +22,10 @@ FindDuplicateResultForm::~FindDuplicateResultForm()
     // The filling thread reads the scan's lists and builds rows for this page: it ends first.
     if (fillThread)
         fillThread->wait();
+    if (moveThread) {
+        moveThread->wait();
+        delete moveThread;
+    }
     delete ui;
 }
 
@@ -45,7 +49,6 @@ void FindDuplicateResultForm::on_backButton_clicked()
 void FindDuplicateResultForm::onProcessFinish()
 {
     fillThread->wait();
-    fillThread->moveRowsToModel();
     filling = false;
     ui->backButton->setEnabled(true);
     ui->treeView->setModel(&model);
@@ -68,8 +71,9 @@ void FindDuplicateResultForm::onItemChanged(QStandardItem *item)
 
 void FindDuplicateResultForm::on_RecycleBinButton_clicked()
 {
-    QStringList failed;
-    int stillChecked = 0;
+    if (moving)
+        return;
+    pendingMoves.clear();
     QStandardItem *root = model.invisibleRootItem();
     for (int c = 0; c < root->rowCount(); ++c) {
         QStandardItem *category = root->child(c);
@@ -81,18 +85,44 @@ void FindDuplicateResultForm::on_RecycleBinButton_clicked()
                     continue;
                 const QString path = group->child(f, 5)->text() + QDir::separator() + file->text();
                 qDebug() << path;
-                // A file that did not go keeps its row, still checked, so the user sees it is still there.
-                if (moveToRecycleBin(path)) {
-                    group->removeRow(f);
-                } else {
-                    failed << QDir::toNativeSeparators(path);
-                    ++stillChecked;
-                }
+                pendingMoves.push_back(PendingMove{QPersistentModelIndex(file->index()), path, false});
             }
         }
     }
-    checkedCount = stillChecked;
+    if (pendingMoves.empty())
+        return;
+    // Many files take a while: they move on a thread of their own, and the rows stay as they are until then.
+    moving = true;
+    ui->RecycleBinButton->setEnabled(false);
+    ui->backButton->setEnabled(false);
+    ui->treeView->setEnabled(false);
+    moveThread = QThread::create([this] {
+        for (PendingMove &m : pendingMoves)
+            m.moved = moveToRecycleBin(m.path);
+    });
+    connect(moveThread, SIGNAL(finished()), this, SLOT(onMoveFinish()), Qt::QueuedConnection);
+    moveThread->start();
+}
+
+void FindDuplicateResultForm::onMoveFinish()
+{
+    moveThread->wait();
+    delete moveThread;
+    moveThread = nullptr;
+    // A file that did not go keeps its row, still checked, so the user sees it is still there.
+    QStringList failed;
+    for (const PendingMove &m : pendingMoves) {
+        if (m.moved && m.item.isValid())
+            model.removeRow(m.item.row(), m.item.parent());
+        else if (!m.moved)
+            failed << QDir::toNativeSeparators(m.path);
+    }
+    pendingMoves.clear();
+    moving = false;
+    checkedCount = int(failed.size());
     ui->RecycleBinButton->setEnabled(checkedCount > 0);
+    ui->backButton->setEnabled(true);
+    ui->treeView->setEnabled(true);
     if (!failed.isEmpty()) {
         const QString text =
             QStringLiteral("These files could not be moved to the Recycle Bin:\n") + failed.join(QLatin1Char('\n'));

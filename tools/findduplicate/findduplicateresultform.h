@@ -5,8 +5,10 @@
 #include "findduplicatethread.h"
 
 #include <QItemSelection>
+#include <QPersistentModelIndex>
 #include <QStandardItemModel>
 #include <QWidget>
+#include <vector>
 
 namespace Ui {
 class FindDuplicateResultForm;
@@ -27,6 +29,8 @@ public:
     ShowResultThread *fillThread = nullptr;
     QList<CategoryResult> *categoryResults = nullptr;
     int checkedCount = 0;
+    // Checked files are being moved to the Recycle Bin, off the GUI thread.
+    bool moving = false;
 
     // Called by the Find Duplicate page once categoryResults is set.
     void startFill();
@@ -42,9 +46,20 @@ private slots:
     void on_explorerButton_clicked();
     void mySelectionChanged(QItemSelection selected, QItemSelection deselected);
     void on_openButton_clicked();
+    void onMoveFinish();
 
 private:
     QString selectedFilePath() const;
+
+    struct PendingMove
+    {
+        QPersistentModelIndex item;
+        QString path;
+        bool moved = false;
+    };
+    // Written by the move thread, read here only after it has finished.
+    std::vector<PendingMove> pendingMoves;
+    QThread *moveThread = nullptr;
 
     Ui::FindDuplicateResultForm *ui;
 };

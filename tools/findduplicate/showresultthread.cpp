@@ -31,9 +31,8 @@ ShowResultThread::ShowResultThread(QObject *parent) : QThread(parent) {}
 
 ShowResultThread::~ShowResultThread()
 {
+    // The model it fills belongs to the page: it never outlives a running fill.
     wait();
-    for (const QList<QStandardItem *> &row : rows)
-        qDeleteAll(row);
 }
 
 void ShowResultThread::run()
@@ -75,12 +74,6 @@ void ShowResultThread::fillCategory(CategoryResult result)
         }
         categoryRow[0]->appendRow(groupRow);
     }
-    rows.append(categoryRow);
-}
-
-void ShowResultThread::moveRowsToModel()
-{
-    for (const QList<QStandardItem *> &row : rows)
-        model->appendRow(row);
-    rows.clear();
+    // The whole category goes in at once; no view watches the model while it is filled.
+    model->appendRow(categoryRow);
 }

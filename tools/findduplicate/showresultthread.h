@@ -1,12 +1,11 @@
-// Turns the scan's category results into the rows of the result tree, off the GUI thread.
+// Turns the scan's category results into the rows of the result tree, off the GUI thread. The page attaches
+// the model to its view only after processFinish(), and touches it not before.
 #pragma once
 
 #include "findduplicatethread.h"
 
-#include <QList>
 #include <QThread>
 
-class QStandardItem;
 class QStandardItemModel;
 
 class ShowResultThread : public QThread
@@ -20,10 +19,6 @@ public:
     QList<CategoryResult> **categoryResults = nullptr;
     QStandardItemModel *model = nullptr;
 
-    // On the GUI thread after processFinish(): hands the built rows to the model. The rows are made here
-    // without a model, so the model itself only ever changes on the thread it belongs to.
-    void moveRowsToModel();
-
 signals:
     void processFinish();
 
@@ -32,6 +27,4 @@ protected:
 
 private:
     void fillCategory(CategoryResult result);
-
-    QList<QList<QStandardItem *>> rows;
 };
