@@ -89,8 +89,6 @@ void FindDuplicateForm::on_AddURL(QString url)
     progressPanel->setMessageText(QStringLiteral("Searching in progress. Please wait ..."));
     busy = true;
 
-    // The previous scan's thread has finished (its finish brought us back here); free it now.
-    releaseScanThread();
     scanThread = new FindDuplicateThread;
     scanThread->rootFolder = currentFolder;
     scanThread->cancel = false;
@@ -141,9 +139,9 @@ void FindDuplicateForm::onScanFinish()
 {
     busy = false;
     qDebug() << "FindDuplicateForm::onScanFinish";
-    // scanFinish() is the walk's last act: the thread is at its end, and waiting for it costs nothing.
-    if (scanThread)
-        scanThread->wait();
+    // scanFinish() is the walk's last act: the thread is at its end, and waiting for it costs nothing before
+    // it is freed.
+    releaseScanThread();
     if (closePending) {
         emit closeApp();
         close();
