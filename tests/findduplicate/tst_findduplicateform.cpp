@@ -141,6 +141,36 @@ private slots:
         QCOMPARE(page.categoryResults.at(1).groups.size(), 0);
     }
 
+    void destroyedWhileTheResultsFill()
+    {
+        // The main window may close while the result page is still being filled: the filling reads the page's
+        // lists, so it must end before they go.
+        auto *page = new FindDuplicateForm;
+        CategoryResult &documents = page->categoryResults[5];
+        for (int g = 0; g < 5000; ++g) {
+            DuplicateGroup group;
+            for (int f = 0; f < 2; ++f) {
+                DuplicateFileRecord r;
+                r.name = QStringLiteral("f%1-%2.txt").arg(g).arg(f);
+                r.folder = dir->path();
+                group.files << r;
+            }
+            documents.groups << group;
+        }
+        page->currentFolder = root;
+        page->showResultForm();
+        QVERIFY(page->resultForm->filling);
+        QPointer<QThread> filler = page->resultForm->findChild<QThread *>();
+        QVERIFY(filler);
+        // Still a whole page (its lists alive) when the result page and its thread go.
+        bool pageWhole = false;
+        connect(page->resultForm, &QObject::destroyed,
+                [&] { pageWhole = qobject_cast<FindDuplicateForm *>(static_cast<QObject *>(page)) != nullptr; });
+        delete page;
+        QVERIFY(filler.isNull());
+        QVERIFY(pageWhole);
+    }
+
     void multipleDropScansTheFirst()
     {
         FindDuplicateForm page;

@@ -28,11 +28,14 @@ void CustomFileTypeDialog::on_saveButton_clicked()
         qDebug() << text;
         RegCloseKey(key);
     }
+    // Hidden now, which ends the modal run even where the deferred delete waits for an outer loop.
+    hide();
     deleteLater();
     emit optionsChanged();
 }
 
 void CustomFileTypeDialog::on_closeButton_clicked()
 {
+    hide();
     deleteLater();
 }

@@ -26,8 +26,10 @@ FindDuplicateForm::FindDuplicateForm(QWidget *parent) : QWidget(parent), ui(new 
 
 FindDuplicateForm::~FindDuplicateForm()
 {
-    // The walk writes into this page's lists: it ends before they go.
+    // The walk writes into this page's lists and the result page's filling reads them: both end before the
+    // lists go (children are deleted only after the members).
     releaseScanThread();
+    delete resultForm;
     delete ui;
 }
 

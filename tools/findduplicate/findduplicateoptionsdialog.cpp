@@ -37,6 +37,8 @@ void FindDuplicateOptionsDialog::fillTree()
 
 void FindDuplicateOptionsDialog::on_closeButton_clicked()
 {
+    // Hidden now, which ends the modal run even where the deferred delete waits for an outer loop.
+    hide();
     deleteLater();
 }
 
@@ -56,6 +58,7 @@ void FindDuplicateOptionsDialog::on_saveButton_clicked()
         RegCloseKey(key);
     }
     emit optionsChanged();
+    hide();
     deleteLater();
 }
 

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QStandardItem>
 #include <QStandardItemModel>
+#include <utility>
 
 namespace {
 
@@ -40,7 +41,7 @@ void ShowResultThread::run()
     // Items are pictures (QImage), never pixmaps: pixmaps belong to the GUI thread.
     QThread::currentThread()->setPriority(QThread::HighPriority);
     if (categoryResults && *categoryResults)
-        for (const CategoryResult &result : **categoryResults)
+        for (const CategoryResult &result : std::as_const(**categoryResults))
             fillCategory(result);
     emit processFinish();
 }
