@@ -112,28 +112,22 @@ Cache &cache()
 
 } // namespace
 
-// Brings the map up to date with the machine; called with the cache's mutex held.
-static void refresh(Cache &c)
+bool drive(QChar letter, Drive *out)
 {
+    letter = letter.toUpper();
+    if (letter < QLatin1Char('A') || letter > QLatin1Char('Z'))
+        return false;
     // The map is read once per change of the machine's settings: file code asks for it per folder.
     const qint64 generation = machine::generation();
     const QString folder = machine::folder();
+    Cache &c = cache();
+    QMutexLocker g(&c.mutex);
     if (c.generation != generation || c.folder != folder) {
         for (int i = 0; i < 26; ++i)
             c.present[i] = computeDrive(QLatin1Char(char('A' + i)), &c.drives[i]);
         c.generation = generation;
         c.folder = folder;
     }
-}
-
-bool drive(QChar letter, Drive *out)
-{
-    letter = letter.toUpper();
-    if (letter < QLatin1Char('A') || letter > QLatin1Char('Z'))
-        return false;
-    Cache &c = cache();
-    QMutexLocker g(&c.mutex);
-    refresh(c);
     const int i = letter.unicode() - 'A';
     if (c.present[i] && out)
         *out = c.drives[i];
@@ -194,18 +188,15 @@ QChar letterOfHostPath(const QString &hostPath, QString *rest)
     const QString path = QDir::cleanPath(hostPath);
     QChar best;
     int bestLength = -1;
-    // One look at the machine for all 26 letters: listings ask this for every folder.
-    Cache &c = cache();
-    QMutexLocker g(&c.mutex);
-    refresh(c);
-    for (int i = 0; i < 26; ++i) {
-        if (!c.present[i])
+    for (char c = 'A'; c <= 'Z'; ++c) {
+        Drive d;
+        if (!drive(QLatin1Char(c), &d))
             continue;
-        const QString root = QDir::cleanPath(c.drives[i].hostRoot);
+        const QString root = QDir::cleanPath(d.hostRoot);
         const bool inside = root == QLatin1String("/") ? path.startsWith(QLatin1Char('/'))
                                                        : (path == root || path.startsWith(root + QLatin1Char('/')));
         if (inside && root.size() > bestLength) {
-            best = QLatin1Char(char('A' + i));
+            best = QLatin1Char(c);
             bestLength = int(root.size());
             if (rest)
                 *rest = root == QLatin1String("/") ? path.mid(1) : path.mid(root.size() + 1);

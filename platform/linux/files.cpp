@@ -914,38 +914,3 @@ DWORD GetFullPathNameW(LPCWSTR lpFileName, DWORD nBufferLength, LPWSTR lpBuffer,
     }
     return needed - 1;
 }
-
-BOOL GetFileInformationByHandle(HANDLE hFile, LPBY_HANDLE_FILE_INFORMATION lpFileInformation)
-{
-    auto f = fileOf(hFile);
-    if (!f)
-        return FALSE;
-    if (!lpFileInformation)
-        return fail(ERROR_INVALID_PARAMETER);
-    // The open file itself: a handle opened through a link describes the link's target.
-    struct statx st;
-    if (::statx(f->fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &st) != 0)
-        return fail(errorOf(errno));
-    refreshMarks();
-    const bool folder = S_ISDIR(st.stx_mode);
-    DWORD attrs = (folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE) | markedAttrs(f->path);
-    if (!(st.stx_mode & 0222))
-        attrs |= FILE_ATTRIBUTE_READONLY;
-    std::memset(lpFileInformation, 0, sizeof(*lpFileInformation));
-    lpFileInformation->dwFileAttributes = attrs;
-    lpFileInformation->ftCreationTime = (st.stx_mask & STATX_BTIME)
-                                            ? toFileTime(st.stx_btime.tv_sec, st.stx_btime.tv_nsec)
-                                            : toFileTime(st.stx_ctime.tv_sec, st.stx_ctime.tv_nsec);
-    lpFileInformation->ftLastAccessTime = toFileTime(st.stx_atime.tv_sec, st.stx_atime.tv_nsec);
-    lpFileInformation->ftLastWriteTime = toFileTime(st.stx_mtime.tv_sec, st.stx_mtime.tv_nsec);
-    // The device stands for the volume and the inode for the file index: together they name one file.
-    const quint64 device = (quint64(st.stx_dev_major) << 20) | st.stx_dev_minor;
-    lpFileInformation->dwVolumeSerialNumber = DWORD(device ^ (device >> 32));
-    const quint64 size = folder ? 0 : quint64(st.stx_size);
-    lpFileInformation->nFileSizeHigh = DWORD(size >> 32);
-    lpFileInformation->nFileSizeLow = DWORD(size & 0xffffffffu);
-    lpFileInformation->nNumberOfLinks = st.stx_nlink;
-    lpFileInformation->nFileIndexHigh = DWORD(quint64(st.stx_ino) >> 32);
-    lpFileInformation->nFileIndexLow = DWORD(quint64(st.stx_ino) & 0xffffffffu);
-    return TRUE;
-}
