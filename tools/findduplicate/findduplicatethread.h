@@ -2,6 +2,7 @@
 // of equal size and equal last-write time into groups. No file is opened or read.
 #pragma once
 
+#include "duplicatefilerecord.h"
 #include "win32.h"
 
 #include <QList>
@@ -9,19 +10,6 @@
 #include <QStringList>
 #include <QThread>
 #include <atomic>
-
-// One scanned file, held by value in lists.
-struct DuplicateFileRecord
-{
-    QString name;     // file name with its extension
-    QString folder;   // containing folder, native separators, no trailing separator
-    QString fullPath; // the walked folder path, one separator, the name
-    quint64 size = 0;
-    FILETIME lastAccess = {0, 0};
-    FILETIME creation = {0, 0};
-    FILETIME lastWrite = {0, 0};
-    QString suffix; // everything after the first dot of the name; empty without a dot
-};
 
 // One set of duplicates: at least two files; the first is the group's key.
 struct DuplicateGroup

@@ -1,4 +1,5 @@
-// One scanned file, held by value in lists. The analyzer fills only fullPath, size and lastAccess.
+// One scanned file, held by value in lists: the duplicate scan fills every field, the folder analyzer only
+// fullPath, size and lastAccess (its list of the biggest files).
 #pragma once
 
 #include "win32.h"
