@@ -110,9 +110,10 @@ int main(int argc, char *argv[])
             results[t] = scanOnce(trees.at(t));
             scan[t] = std::min(scan[t], results[t].seconds);
             find[t] = std::min(find[t], bestPeer(QStringLiteral("find"), QStringList{trees.at(t)} + walk, 1));
-            ncdu[t] = std::min(ncdu[t], bestPeer(QStringLiteral("ncdu"), {QStringLiteral("-0"), QStringLiteral("-o"),
-                                                                          QStringLiteral("/dev/null"), trees.at(t)},
-                                                 1));
+            ncdu[t] = std::min(
+                ncdu[t],
+                bestPeer(QStringLiteral("ncdu"),
+                         {QStringLiteral("-0"), QStringLiteral("-o"), QStringLiteral("/dev/null"), trees.at(t)}, 1));
         }
 
     bool ok = true;

@@ -13,21 +13,11 @@
 namespace {
 
 // The duplicate key: the 64-bit size and both halves of the last-write time.
-struct Key
-{
-    quint64 size;
-    quint64 time;
-    bool operator==(const Key &o) const { return size == o.size && time == o.time; }
-};
-
-size_t qHash(const Key &k, size_t seed = 0)
-{
-    return qHashMulti(seed, k.size, k.time);
-}
+using Key = QPair<quint64, quint64>;
 
 Key keyOf(const DuplicateFileRecord &r)
 {
-    return Key{r.size, (quint64(r.lastWrite.dwHighDateTime) << 32) | r.lastWrite.dwLowDateTime};
+    return Key(r.size, (quint64(r.lastWrite.dwHighDateTime) << 32) | r.lastWrite.dwLowDateTime);
 }
 
 // Where a key stands in one category: its entry in seenFiles and its group, -1 while it has none.
@@ -37,17 +27,8 @@ struct Slot
     int group = -1;
 };
 
-struct FolderId
-{
-    quint64 volume;
-    quint64 file;
-    bool operator==(const FolderId &o) const { return volume == o.volume && file == o.file; }
-};
-
-size_t qHash(const FolderId &f, size_t seed = 0)
-{
-    return qHashMulti(seed, f.volume, f.file);
-}
+// A physical folder: its volume and file index.
+using FolderId = QPair<quint64, quint64>;
 
 } // namespace
 
@@ -149,7 +130,7 @@ void FindDuplicateThread::scanFolder(const QString &path, int depth)
     // A link or junction back to a folder already walked would list its files a second time, and each
     // would become a duplicate of itself: every physical folder is entered once.
     if (listing.identified) {
-        const FolderId id{listing.volume, listing.fileId};
+        const FolderId id(listing.volume, listing.fileId);
         if (index->visited.contains(id)) {
             index->reader->skip(path);
             return;
