@@ -770,20 +770,33 @@ BOOL GetFileInformationByHandle(HANDLE hFile, LPBY_HANDLE_FILE_INFORMATION lpFil
     return TRUE;
 }
 
+namespace {
+
+// The entry that a deletion would remove, without following a link; 0, or the error Windows would give
+// (the machine's vanished and locked files included).
+DWORD removableEntry(const QString &path, struct stat *st)
+{
+    refreshMarks();
+    const QString fault = faultOf(path);
+    if (fault == QLatin1String("vanish"))
+        return ERROR_FILE_NOT_FOUND;
+    if (fault == QLatin1String("locked"))
+        return ERROR_SHARING_VIOLATION;
+    if (::lstat(encoded(path).constData(), st) != 0)
+        return parentExists(path) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+    return 0;
+}
+
+} // namespace
+
 BOOL DeleteFileW(LPCWSTR lpFileName)
 {
     if (!lpFileName)
         return fail(ERROR_INVALID_PARAMETER);
-    refreshMarks();
     const QString path = toHost(lpFileName);
-    const QString fault = faultOf(path);
-    if (fault == QLatin1String("vanish"))
-        return fail(ERROR_FILE_NOT_FOUND);
-    if (fault == QLatin1String("locked"))
-        return fail(ERROR_SHARING_VIOLATION);
     struct stat st;
-    if (::lstat(encoded(path).constData(), &st) != 0)
-        return fail(parentExists(path) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+    if (const DWORD error = removableEntry(path, &st))
+        return fail(error);
     if (S_ISDIR(st.st_mode))
         return fail(ERROR_ACCESS_DENIED);
     if (!S_ISLNK(st.st_mode) && !(st.st_mode & 0222))
@@ -844,16 +857,10 @@ BOOL RemoveDirectoryW(LPCWSTR lpPathName)
 {
     if (!lpPathName)
         return fail(ERROR_INVALID_PARAMETER);
-    refreshMarks();
     const QString path = toHost(lpPathName);
-    const QString fault = faultOf(path);
-    if (fault == QLatin1String("vanish"))
-        return fail(ERROR_FILE_NOT_FOUND);
-    if (fault == QLatin1String("locked"))
-        return fail(ERROR_SHARING_VIOLATION);
     struct stat st;
-    if (::lstat(encoded(path).constData(), &st) != 0)
-        return fail(parentExists(path) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+    if (const DWORD error = removableEntry(path, &st))
+        return fail(error);
     if (S_ISLNK(st.st_mode)) {
         // A link to a folder goes as the link, never through it.
         struct stat target;
