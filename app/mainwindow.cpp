@@ -343,8 +343,11 @@ void MainWindow::closeEvent(QCloseEvent *event)
         const int answer =
             MessageBoxW(nullptr, WSTR("There are unsaved changes.\nDo you want to save all changes now?"),
                         WSTR("Confirm Save Changes"), MB_ICONWARNING | MB_YESNO);
-        if (answer == IDYES)
-            catalog->OnSave();
+        // The user chose to keep the changes: a save that did not write them all keeps the window open.
+        if (answer == IDYES && !catalog->OnSave()) {
+            event->ignore();
+            return;
+        }
     }
 
     bool busy = false;

@@ -1,6 +1,7 @@
 #include "backuprecord.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QtEndian>
 
 #include <cstring>
@@ -26,6 +27,25 @@ QString takeText(const char *field)
         text.append(QChar(unit));
     }
     return text;
+}
+
+bool terminatedInside(const char *field)
+{
+    for (int i = 0; i < BackupRecord::textUnits; ++i)
+        if (qFromLittleEndian<quint16>(field + 2 * i) == 0)
+            return true;
+    return false;
+}
+
+bool wellFormed(const char *p, const QSet<int> &knownIds)
+{
+    if (!knownIds.contains(qFromLittleEndian<qint32>(p + BackupRecord::indexOffset)))
+        return false;
+    for (int offset : {BackupRecord::descOffset, BackupRecord::locationOffset, BackupRecord::oldValueOffset,
+                       BackupRecord::oldDescOffset})
+        if (!terminatedInside(p + offset))
+            return false;
+    return true;
 }
 
 } // namespace
@@ -94,13 +114,29 @@ bool BackupRecord::writeFile(const QString &hostFile, const QList<KRGlobal::Sett
     return ok;
 }
 
-bool BackupRecord::readFile(const QString &hostFile, QList<KRGlobal::SettingsData> *entries)
+BackupRecord::FileState BackupRecord::readFile(const QString &hostFile, const QSet<int> &knownIds,
+                                               QList<KRGlobal::SettingsData> *entries)
 {
+    const qint64 largest = qint64(knownIds.size()) * size;
+    // Only a plain file can be a backup: a device or pipe would never end.
+    if (QFileInfo(hostFile).exists() && !QFileInfo(hostFile).isFile())
+        return FileState::Damaged;
     QFile file(hostFile);
     if (!file.open(QIODevice::ReadOnly))
-        return false;
-    QByteArray record(size, '\0');
-    while (file.read(record.data(), size) == size)
-        entries->append(decode(record.constData()));
-    return true;
+        return FileState::Unreadable;
+    const qint64 bytes = file.size();
+    if (bytes <= 0 || bytes > largest || bytes % size != 0)
+        return FileState::Damaged;
+    // The file may change while it is read: what arrives is checked, not what the size promised.
+    const QByteArray data = file.read(bytes + 1);
+    if (data.size() != bytes)
+        return FileState::Damaged;
+    QList<KRGlobal::SettingsData> read;
+    for (qsizetype at = 0; at < data.size(); at += size) {
+        if (!wellFormed(data.constData() + at, knownIds))
+            return FileState::Damaged;
+        read.append(decode(data.constData() + at));
+    }
+    entries->append(read);
+    return FileState::Intact;
 }

@@ -18,6 +18,7 @@
 #include "krglobal.h"
 
 #include <QByteArray>
+#include <QSet>
 
 class BackupRecord
 {
@@ -43,6 +44,11 @@ public:
     // Writes every entry to a new file at hostFile (replacing one of that name). On failure nothing is
     // left behind and the result is false.
     static bool writeFile(const QString &hostFile, const QList<KRGlobal::SettingsData> &entries);
-    // Reads every whole record; a trailing partial record is ignored. False when the file cannot be opened.
-    static bool readFile(const QString &hostFile, QList<KRGlobal::SettingsData> *entries);
+    enum class FileState { Intact, Damaged, Unreadable };
+    // Reads a backup file. It is Intact only when it is a whole number of records, at least one and at most
+    // one per known id (a backup holds one entry per setting), each of a known id and with every text ending
+    // inside its field. A Damaged file gives no entries; its size is checked before anything is read, so a
+    // large file costs nothing. Unreadable: the file could not be opened.
+    static FileState readFile(const QString &hostFile, const QSet<int> &knownIds,
+                              QList<KRGlobal::SettingsData> *entries);
 };

@@ -22,11 +22,22 @@ const CatalogueTab buildOrder[] = {CatalogueTab::Taskbar,      CatalogueTab::Oth
                                    CatalogueTab::Privacy,      CatalogueTab::Appearance, CatalogueTab::System,
                                    CatalogueTab::FileExplorer, CatalogueTab::OemInfo};
 
-QSet<int> idsOf(const QList<KRGlobal::SettingsData> &entries)
+QList<int> idsOf(const QList<KRGlobal::SettingsData> &entries)
 {
-    QSet<int> ids;
+    QList<int> ids;
     for (const KRGlobal::SettingsData &e : entries)
-        ids.insert(e.index);
+        ids << e.index;
+    return ids;
+}
+
+// Ids of the pending entries that an apply pass was not given.
+QList<int> idsLeftOut(const QList<KRGlobal::SettingsData> &pending, const QList<KRGlobal::SettingsData> &given)
+{
+    const QList<int> givenIds = idsOf(given);
+    QList<int> ids;
+    for (int id : idsOf(pending))
+        if (!givenIds.contains(id))
+            ids << id;
     return ids;
 }
 
@@ -317,20 +328,65 @@ void HushdeckForm::on_settingChanged(int index, QString desc, QString location, 
     emit enableSaveButton();
 }
 
-void HushdeckForm::loadSettingById(int id)
+SettingPage *HushdeckForm::pageOfId(int id) const
 {
     const int row = pageRowOfId(id);
     if (row < 0 || !pages.at(row) || !pageTable().at(row).built(environment))
-        return;
-    pages.at(row)->loadSetting();
+        return nullptr;
+    return pages.at(row);
+}
+
+void HushdeckForm::loadSettingById(int id)
+{
+    if (SettingPage *page = pageOfId(id))
+        page->loadSetting();
 }
 
 bool HushdeckForm::writeDataById(int id, bool fromStored, bool removeValue, QString storedValue)
 {
-    const int row = pageRowOfId(id);
-    if (row < 0 || !pages.at(row) || !pageTable().at(row).built(environment))
-        return false;
-    return pages.at(row)->writeSetting(id, fromStored, removeValue, storedValue);
+    SettingPage *page = pageOfId(id);
+    return page && page->writeSetting(id, fromStored, removeValue, storedValue);
+}
+
+HushdeckForm::ApplyResult HushdeckForm::applyPass(const QList<KRGlobal::SettingsData> &entries, bool fromStored)
+{
+    ApplyResult result;
+    for (const KRGlobal::SettingsData &entry : entries) {
+        if (!pageOfId(entry.index)) {
+            ++result.done; // an id that reaches no page is skipped, as the dispatch does
+            continue;
+        }
+        const bool raised[] = {themeRefreshPending, shellRefreshPending, restartExplorerPending};
+        if (!writeDataById(entry.index, fromStored, fromStored && entry.isDefault,
+                           fromStored ? entry.oldValue : QString())) {
+            // Nothing of this entry reached the system: no follow-up step runs on its account.
+            themeRefreshPending = raised[0];
+            shellRefreshPending = raised[1];
+            restartExplorerPending = raised[2];
+            break;
+        }
+        ++result.done;
+        ++result.written;
+    }
+    return result;
+}
+
+void HushdeckForm::reloadSettings(const QList<int> &ids, const QList<KRGlobal::SettingsData> &waiting)
+{
+    QSet<SettingPage *> holdingChoices;
+    for (const KRGlobal::SettingsData &entry : waiting)
+        if (SettingPage *page = pageOfId(entry.index))
+            holdingChoices.insert(page);
+    for (int id : ids) {
+        SettingPage *page = pageOfId(id);
+        if (!page)
+            continue;
+        // A whole-page reload would put the stored values over the choices that still wait to be written.
+        if (holdingChoices.contains(page))
+            page->reloadSetting(id);
+        else
+            page->loadSetting();
+    }
 }
 
 void HushdeckForm::dropPendingChanges()
@@ -342,29 +398,34 @@ void HushdeckForm::dropPendingChanges()
     reviewChangesAction->setEnabled(false);
 }
 
-void HushdeckForm::reloadUnapplied(const QList<KRGlobal::SettingsData> &pending,
-                                   const QList<KRGlobal::SettingsData> &applied)
+bool HushdeckForm::applyChanges(const QList<KRGlobal::SettingsData> entries)
 {
-    // The list is about to be emptied: pages must not go on showing choices that were never written.
-    const QSet<int> appliedIds = idsOf(applied);
+    // Pages report again while they reload: work on the lists as they stood when the apply began.
+    const QList<KRGlobal::SettingsData> pending = settingChangeList;
+    if (!pending.isEmpty() && !writeBackup() && !confirmApplyWithoutBackup())
+        return false;
+    const int done = applyPass(entries, false).done;
+    // What was not written waits as it was recorded (the review hands back entries without old values).
+    const QList<int> notWritten = idsOf(entries.mid(done));
+    QList<KRGlobal::SettingsData> waiting;
     for (const KRGlobal::SettingsData &entry : pending)
-        if (!appliedIds.contains(entry.index))
-            loadSettingById(entry.index);
+        if (notWritten.contains(entry.index))
+            waiting << entry;
+
+    // Changes left out of a reviewed apply are dropped: their pages show the system again.
+    reloadSettings(idsOf(entries.mid(0, done)) + idsLeftOut(pending, entries), waiting);
+    finishApply(waiting);
+    if (done == entries.size())
+        return true;
+    reportWriteFailure(entries.at(done));
+    return false;
 }
 
-void HushdeckForm::OnSave(bool)
+bool HushdeckForm::OnSave(bool)
 {
-    // Pages report again while they reload: walk the list as it stood when Save began.
+    // A copy: the list itself changes while the pass runs.
     const QList<KRGlobal::SettingsData> entries = settingChangeList;
-    if (!entries.isEmpty() && !writeBackup()) {
-        reportBackupFailure();
-        return;
-    }
-    for (const KRGlobal::SettingsData &entry : entries)
-        writeDataById(entry.index, false, false, QString());
-    for (const KRGlobal::SettingsData &entry : entries)
-        loadSettingById(entry.index);
-    finishApply();
+    return applyChanges(entries);
 }
 
 void HushdeckForm::OnCancel(bool)
@@ -378,16 +439,32 @@ void HushdeckForm::OnCancel(bool)
     dropPendingChanges();
 }
 
-void HushdeckForm::reportBackupFailure()
+bool HushdeckForm::confirmApplyWithoutBackup()
 {
-    // Nothing is written that no backup could record.
-    MessageBoxW(nullptr, WSTR("The backup file could not be written, so no change was saved."), WSTR("Error"),
-                MB_ICONERROR | MB_OK);
+    // Without a backup the changes cannot be undone from the Restore Backup list: the user decides.
+    return MessageBoxW(nullptr,
+                       WSTR("No backup file could be written, so these changes could not be undone with Restore "
+                            "Backup.\nDo you want to apply them without a backup?"),
+                       WSTR("Confirm Changes Without Backup"), MB_ICONWARNING | MB_YESNO | MB_DEFBUTTON2) == IDYES;
 }
 
-void HushdeckForm::finishApply()
+void HushdeckForm::reportWriteFailure(const KRGlobal::SettingsData &entry)
 {
-    dropPendingChanges();
+    const QString text =
+        QStringLiteral("\"%1\" could not be written.\nIt and the changes after it were not applied.").arg(entry.desc);
+    MessageBoxW(nullptr, wstr(text), WSTR("Error"), MB_ICONERROR | MB_OK);
+}
+
+void HushdeckForm::finishApply(const QList<KRGlobal::SettingsData> &stillPending)
+{
+    if (stillPending.isEmpty()) {
+        dropPendingChanges();
+    } else {
+        settingChangeList = stillPending;
+        saveAction->setEnabled(true);
+        cancelAction->setEnabled(true);
+        reviewChangesAction->setEnabled(true);
+    }
     if (themeRefreshPending) {
         themeRefreshPending = false;
         refreshTheme();
@@ -476,16 +553,15 @@ void HushdeckForm::on_restoreBackup(QList<KRGlobal::SettingsData> newSettingChan
 {
     qDebug() << "on_restoreBackup" << newSettingChangeList.size();
     const QList<KRGlobal::SettingsData> pending = settingChangeList;
-    bool complete = true;
-    for (const KRGlobal::SettingsData &entry : newSettingChangeList)
-        complete = writeDataById(entry.index, true, entry.isDefault, entry.oldValue) && complete;
-    for (const KRGlobal::SettingsData &entry : newSettingChangeList)
-        loadSettingById(entry.index);
-    reloadUnapplied(pending, newSettingChangeList);
+    const ApplyResult result = applyPass(newSettingChangeList, true);
+    // Pending changes are dropped by the restore: their pages must not go on showing choices never written.
+    reloadSettings(idsOf(newSettingChangeList) + idsLeftOut(pending, newSettingChangeList), {});
     finishApply();
+    if (result.done < newSettingChangeList.size())
+        reportWriteFailure(newSettingChangeList.at(result.done));
     // The dialog deletes the backup file only when everything in it went back to the system.
     if (auto *dialog = qobject_cast<RestoreBackupDialog *>(sender()))
-        dialog->setRestoreComplete(complete);
+        dialog->setRestoreComplete(result.written == newSettingChangeList.size());
 }
 
 // ---- review ----
@@ -502,15 +578,5 @@ void HushdeckForm::OnReviewChangesAction(bool)
 
 void HushdeckForm::on_applyChanged(QList<KRGlobal::SettingsData> newSettingChangeList)
 {
-    const QList<KRGlobal::SettingsData> pending = settingChangeList;
-    if (!writeBackup()) {
-        reportBackupFailure();
-        return;
-    }
-    for (const KRGlobal::SettingsData &entry : newSettingChangeList)
-        writeDataById(entry.index, false, false, QString());
-    for (const KRGlobal::SettingsData &entry : newSettingChangeList)
-        loadSettingById(entry.index);
-    reloadUnapplied(pending, newSettingChangeList);
-    finishApply();
+    applyChanges(newSettingChangeList);
 }

@@ -52,8 +52,9 @@ public:
     // The full path of the next free backup file in folder; nextIndex gets the counter to store once the
     // file is written.
     QString nextBackupPath(QString folder, DWORD *nextIndex = nullptr);
-    // The end of every apply pass: the pending list emptied, then the one-shot follow-up steps.
-    void finishApply();
+    // The end of every apply pass: the pending list becomes stillPending (what was not written; emptied when
+    // everything was), then the one-shot follow-up steps of what was written.
+    void finishApply(const QList<KRGlobal::SettingsData> &stillPending = {});
 
 signals:
     void enableSaveButton();
@@ -65,7 +66,8 @@ public slots:
     void on_settingChanged(int index, QString desc, QString location, QString oldValue, bool isDefault,
                            QString oldDesc);
     void OnBack(bool checked = false);
-    void OnSave(bool checked = false);
+    // True when every pending change was written; otherwise what was not written stays pending.
+    bool OnSave(bool checked = false);
     void OnCancel(bool checked = false);
     void OnReviewChangesAction(bool checked = false);
     void OnRestoreBackupAction(bool checked = false);
@@ -85,11 +87,28 @@ private:
     void buildAllTabs();
     void clearSearchResults();
     bool isShown(int row) const;
+    // What an apply pass did: entries before done were written (written of them) or reach no page; the
+    // entry at done, if any, was refused and nothing after it was tried.
+    struct ApplyResult
+    {
+        int done = 0;
+        int written = 0;
+    };
+
+    // The page that takes a setting id on this system, or null.
+    SettingPage *pageOfId(int id) const;
+    // Writes the entries in order, the controls' values or (fromStored) the recorded ones, and stops at the
+    // first write the system refuses.
+    ApplyResult applyPass(const QList<KRGlobal::SettingsData> &entries, bool fromStored);
+    // Reloads what the settings of ids show; pages that hold entries of waiting re-read only those ids.
+    void reloadSettings(const QList<int> &ids, const QList<KRGlobal::SettingsData> &waiting);
+    // Save and the reviewed apply: backup, apply pass, reload, finish. True when every entry was written.
+    bool applyChanges(const QList<KRGlobal::SettingsData> entries);
     // Empties the pending list and disables the three actions that need one.
     void dropPendingChanges();
-    // Reloads the pages of the entries of pending that are not in applied.
-    void reloadUnapplied(const QList<KRGlobal::SettingsData> &pending, const QList<KRGlobal::SettingsData> &applied);
-    void reportBackupFailure();
+    bool confirmApplyWithoutBackup();
+    // Names the setting that could not be written, as the lists word it.
+    void reportWriteFailure(const KRGlobal::SettingsData &entry);
     void refreshTheme();
     void restartExplorer();
 

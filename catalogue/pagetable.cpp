@@ -66,15 +66,30 @@ const QList<PageRow> &pageTable()
     return rows;
 }
 
-int pageRowOfId(int id)
+namespace {
+
+const QHash<int, int> &rowOfId()
 {
-    static const QHash<int, int> rowOfId = [] {
-        QHash<int, int> map;
+    static const QHash<int, int> map = [] {
+        QHash<int, int> out;
         const QList<PageRow> &rows = pageTable();
         for (int row = 0; row < rows.size(); ++row)
             for (int id : rows.at(row).ids)
-                map.insert(id, row);
-        return map;
+                out.insert(id, row);
+        return out;
     }();
-    return rowOfId.value(id, -1);
+    return map;
+}
+
+} // namespace
+
+int pageRowOfId(int id)
+{
+    return rowOfId().value(id, -1);
+}
+
+QSet<int> pageTableIds()
+{
+    const QList<int> ids = rowOfId().keys();
+    return QSet<int>(ids.begin(), ids.end());
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QList>
+#include <QSet>
 
 class SettingPage;
 struct QMetaObject;
@@ -37,6 +38,8 @@ struct PageRow
 const QList<PageRow> &pageTable();
 // The row of the page that owns a setting id; -1 for an id that belongs to no page.
 int pageRowOfId(int id);
+// Every setting id of the table, whether or not its page is built on this system.
+QSet<int> pageTableIds();
 
 // Conditions of the table.
 bool always(const PageEnvironment &);

@@ -3,6 +3,7 @@
 
 #include "backuprecord.h"
 #include "krutils.h"
+#include "pagetable.h"
 #include "tickedrows.h"
 
 #include <QDateTime>
@@ -57,6 +58,7 @@ void RestoreBackupDialog::loadBackupList()
     const QFileInfoList files = QDir(hostPath(folder))
                                     .entryInfoList({QStringLiteral("*.bak")}, QDir::Files | QDir::Hidden | QDir::System,
                                                    QDir::Name | QDir::IgnoreCase);
+    const QSet<int> knownIds = pageTableIds();
     int row = 0;
     for (const QFileInfo &file : files) {
         QDateTime created = file.birthTime();
@@ -68,6 +70,13 @@ void RestoreBackupDialog::loadBackupList()
         items << new QStandardItem(file.fileName());
         items << new QStandardItem(QDateTime::fromSecsSinceEpoch(seconds).toString(Qt::TextDate));
         items << new QStandardItem(QString::number(row++));
+        // A damaged file stays in sight, so the user knows why it is not offered, but cannot be chosen.
+        QList<KRGlobal::SettingsData> records;
+        if (BackupRecord::readFile(file.absoluteFilePath(), knownIds, &records) == BackupRecord::FileState::Damaged) {
+            items.at(1)->setText(items.at(1)->text() + tr(" (damaged, cannot be restored)"));
+            for (QStandardItem *item : std::as_const(items))
+                item->setFlags(item->flags() & ~(Qt::ItemIsSelectable | Qt::ItemIsEnabled));
+        }
         fileModel->appendRow(items);
     }
     ui->RestoreBackupTreeView->setModel(fileModel);
@@ -81,7 +90,8 @@ void RestoreBackupDialog::loadBackupList()
 void RestoreBackupDialog::mySelectionChanged(const QItemSelection &selected, const QItemSelection &)
 {
     qDebug() << "mySelectionChanged: " << selected.size();
-    ui->RestorePushButton->setEnabled(!selected.isEmpty());
+    // Only the indexes that can be chosen count: a damaged file's row cannot.
+    ui->RestorePushButton->setEnabled(!selected.indexes().isEmpty());
 }
 
 void RestoreBackupDialog::on_RestorePushButton_clicked()
@@ -109,9 +119,16 @@ void RestoreBackupDialog::loadBackupFile()
     backupFilePath = folder + QLatin1Char('\\') + fileModel->item(fileRow, 0)->text();
 
     QList<KRGlobal::SettingsData> records;
-    if (!BackupRecord::readFile(hostPath(backupFilePath), &records)) {
+    switch (BackupRecord::readFile(hostPath(backupFilePath), pageTableIds(), &records)) {
+    case BackupRecord::FileState::Unreadable:
         qDebug() << "Cannot open file!";
         return;
+    case BackupRecord::FileState::Damaged:
+        // Changed since it was listed: nothing of it is offered.
+        qDebug() << "damaged file: " << backupFilePath;
+        return;
+    case BackupRecord::FileState::Intact:
+        break;
     }
     qDebug() << "open file: " << backupFilePath;
     for (const KRGlobal::SettingsData &record : std::as_const(records))

@@ -31,9 +31,9 @@ AccentColorOnTitleBarsForm::~AccentColorOnTitleBarsForm()
     delete ui;
 }
 
-void AccentColorOnTitleBarsForm::writeData(bool fromStored, bool removeValue, QString storedValue)
+bool AccentColorOnTitleBarsForm::writeData(bool fromStored, bool removeValue, QString storedValue)
 {
-    writeSetting(402, fromStored, removeValue, storedValue);
+    return writeSetting(402, fromStored, removeValue, storedValue);
 }
 
 void AccentColorOnTitleBarsForm::on_AccentColorOnTitleBarsComboBox_currentIndexChanged(int)

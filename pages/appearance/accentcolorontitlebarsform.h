@@ -16,7 +16,7 @@ public:
     explicit AccentColorOnTitleBarsForm(QWidget *parent = nullptr);
     ~AccentColorOnTitleBarsForm() override;
 
-    void writeData(bool fromStored, bool removeValue, QString storedValue);
+    bool writeData(bool fromStored, bool removeValue, QString storedValue);
 
 private slots:
     void on_AccentColorOnTitleBarsComboBox_currentIndexChanged(int index);

@@ -42,9 +42,9 @@ TitleBarSizeForm::~TitleBarSizeForm()
     delete ui;
 }
 
-void TitleBarSizeForm::writeData(bool fromStored, bool removeValue, QString storedValue)
+bool TitleBarSizeForm::writeData(bool fromStored, bool removeValue, QString storedValue)
 {
-    writeSetting(403, fromStored, removeValue, storedValue);
+    return writeSetting(403, fromStored, removeValue, storedValue);
 }
 
 void TitleBarSizeForm::on_TitleBarSizeHorizontalSlider_valueChanged(int)

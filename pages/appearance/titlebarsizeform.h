@@ -16,7 +16,7 @@ public:
     explicit TitleBarSizeForm(QWidget *parent = nullptr);
     ~TitleBarSizeForm() override;
 
-    void writeData(bool fromStored, bool removeValue, QString storedValue);
+    bool writeData(bool fromStored, bool removeValue, QString storedValue);
 
 private slots:
     void on_TitleBarSizeHorizontalSlider_valueChanged(int value);

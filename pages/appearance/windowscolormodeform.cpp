@@ -66,9 +66,9 @@ WindowsColorModeForm::~WindowsColorModeForm()
     delete ui;
 }
 
-void WindowsColorModeForm::writeData(int index, bool fromStored, bool removeValue, QString storedValue)
+bool WindowsColorModeForm::writeData(int index, bool fromStored, bool removeValue, QString storedValue)
 {
-    writeSetting(index, fromStored, removeValue, storedValue);
+    return writeSetting(index, fromStored, removeValue, storedValue);
 }
 
 void WindowsColorModeForm::on_WindowsColorModeComboBox_currentIndexChanged(int)

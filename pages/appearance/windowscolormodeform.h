@@ -16,7 +16,7 @@ public:
     explicit WindowsColorModeForm(QWidget *parent = nullptr);
     ~WindowsColorModeForm() override;
 
-    void writeData(int index, bool fromStored, bool removeValue, QString storedValue);
+    bool writeData(int index, bool fromStored, bool removeValue, QString storedValue);
 
 private slots:
     void on_WindowsColorModeComboBox_currentIndexChanged(int index);

@@ -22,6 +22,12 @@ void SettingPage::loadSetting()
         s->read();
 }
 
+void SettingPage::reloadSetting(int index)
+{
+    if (Setting *s = setting(index))
+        s->read();
+}
+
 bool SettingPage::matchesKeyword(QString keyword)
 {
     return keywords.toLower().contains(keyword.toLower());

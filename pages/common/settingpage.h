@@ -24,11 +24,14 @@ public:
 
     // Re-reads every setting of the page in id order, values and missing flags before the controls.
     virtual void loadSetting();
+    // Re-reads one setting only, so the page's other controls keep choices that are still to be written.
+    void reloadSetting(int index);
     // True when the page's keywords contain the text, both lowered; an empty text matches every page.
     virtual bool matchesKeyword(QString keyword);
     // Writes setting index: the control's value, or with fromStored the stored text (with removeValue the
     // value is deleted instead). Raises the page's one-shot flag, whether or not the page owns the id.
-    // True when the page owns the id and the system took the value.
+    // True when the page owns the id and the system took the value (a refused registry write is false).
+    // Each page's writeData returns this, so the catalogue learns of every failed write.
     virtual bool writeSetting(int index, bool fromStored, bool removeValue, QString storedValue);
 
 signals:

@@ -39,7 +39,10 @@ IntStore registryDword(HKEY root, const QString &key, const QString &name, const
     };
     store.write = [root, key, name, alsoKeptIn](int value) {
         KRUtils utils;
-        bool ok = utils.writeRegDWORD(root, key, name, DWORD(value));
+        // The copies follow the value: none is written when the value itself was refused.
+        if (!utils.writeRegDWORD(root, key, name, DWORD(value)))
+            return false;
+        bool ok = true;
         for (const QString &other : alsoKeptIn)
             ok = utils.writeRegDWORD(root, other, name, DWORD(value)) && ok;
         return ok;

@@ -69,9 +69,9 @@ DesktopIconForm::~DesktopIconForm()
     delete ui;
 }
 
-void DesktopIconForm::writeData(int index, bool fromStored, bool removeValue, QString storedValue)
+bool DesktopIconForm::writeData(int index, bool fromStored, bool removeValue, QString storedValue)
 {
-    writeSetting(index, fromStored, removeValue, storedValue);
+    return writeSetting(index, fromStored, removeValue, storedValue);
 }
 
 void DesktopIconForm::on_computerCheckBox_stateChanged(int)

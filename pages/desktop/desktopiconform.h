@@ -16,7 +16,7 @@ public:
     explicit DesktopIconForm(QWidget *parent = nullptr);
     ~DesktopIconForm() override;
 
-    void writeData(int index, bool fromStored, bool removeValue, QString storedValue);
+    bool writeData(int index, bool fromStored, bool removeValue, QString storedValue);
 
 private slots:
     void on_computerCheckBox_stateChanged(int state);

@@ -55,9 +55,9 @@ IconSpacingForm::~IconSpacingForm()
     delete ui;
 }
 
-void IconSpacingForm::writeData(int index, bool fromStored, bool removeValue, QString storedValue)
+bool IconSpacingForm::writeData(int index, bool fromStored, bool removeValue, QString storedValue)
 {
-    writeSetting(index, fromStored, removeValue, storedValue);
+    return writeSetting(index, fromStored, removeValue, storedValue);
 }
 
 void IconSpacingForm::on_iconSpacingHSpinBox_valueChanged(int)

@@ -17,7 +17,7 @@ public:
     explicit IconSpacingForm(QWidget *parent = nullptr);
     ~IconSpacingForm() override;
 
-    void writeData(int index, bool fromStored, bool removeValue, QString storedValue);
+    bool writeData(int index, bool fromStored, bool removeValue, QString storedValue);
 
 private slots:
     void on_iconSpacingHSpinBox_valueChanged(int value);

@@ -30,9 +30,9 @@ WinVersionOnDesktopForm::~WinVersionOnDesktopForm()
     delete ui;
 }
 
-void WinVersionOnDesktopForm::writeData(bool fromStored, bool removeValue, QString storedValue)
+bool WinVersionOnDesktopForm::writeData(bool fromStored, bool removeValue, QString storedValue)
 {
-    writeSetting(207, fromStored, removeValue, storedValue);
+    return writeSetting(207, fromStored, removeValue, storedValue);
 }
 
 void WinVersionOnDesktopForm::on_WinVersionComboBox_currentIndexChanged(int)

@@ -17,7 +17,7 @@ public:
     explicit WinVersionOnDesktopForm(QWidget *parent = nullptr);
     ~WinVersionOnDesktopForm() override;
 
-    void writeData(bool fromStored, bool removeValue, QString storedValue);
+    bool writeData(bool fromStored, bool removeValue, QString storedValue);
 
 private slots:
     void on_WinVersionComboBox_currentIndexChanged(int index);

@@ -180,20 +180,28 @@ int showMessageBox(const QString &text, const QString &caption, UINT type)
         default:
             break;
         }
+        // The buttons in the order Windows places them; MB_DEFBUTTONn makes the n-th the default.
+        QList<QMessageBox::StandardButton> order;
         switch (buttons) {
         case MB_OKCANCEL:
-            box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+            order = {QMessageBox::Ok, QMessageBox::Cancel};
             break;
         case MB_YESNOCANCEL:
-            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            order = {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel};
             break;
         case MB_YESNO:
-            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            order = {QMessageBox::Yes, QMessageBox::No};
             break;
         default:
-            box.setStandardButtons(QMessageBox::Ok);
+            order = {QMessageBox::Ok};
             break;
         }
+        QMessageBox::StandardButtons standard;
+        for (QMessageBox::StandardButton b : std::as_const(order))
+            standard |= b;
+        box.setStandardButtons(standard);
+        const int defaultButton = int((type & 0xF00) >> 8);
+        box.setDefaultButton(order.value(defaultButton, order.first()));
         if (type & MB_TOPMOST)
             box.setWindowFlag(Qt::WindowStaysOnTopHint);
         if (type & MB_SETFOREGROUND) {

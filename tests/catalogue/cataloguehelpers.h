@@ -28,6 +28,14 @@ inline QStringList backupFiles()
     return QDir(backupFolderHost()).entryList({QStringLiteral("*.bak")}, QDir::Files, QDir::Name);
 }
 
+// The records of a backup file, as the restore dialog reads them; none when it is damaged.
+inline QList<KRGlobal::SettingsData> backupRecords(const QString &name)
+{
+    QList<KRGlobal::SettingsData> records;
+    BackupRecord::readFile(backupFolderHost() + QLatin1Char('/') + name, pageTableIds(), &records);
+    return records;
+}
+
 inline DWORD backupIndex()
 {
     KRUtils u;

@@ -1,8 +1,9 @@
-// The backup file format byte for byte, the text fields' limits, and reading files that are short,
-// empty, missing or read-only.
+// The backup file format byte for byte, the text fields' limits, and reading files: whole ones, damaged
+// ones (short, long, unknown ids, unterminated texts), missing and read-only ones.
 #include "backuprecord.h"
 #include "testmachine.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -68,6 +69,9 @@ QList<KRGlobal::SettingsData> threeRecords()
     };
 }
 
+// The ids the reader knows in these tests; a file may hold at most three records.
+const QSet<int> knownIds = {402, 205, -7};
+
 QByteArray readAll(const QString &path)
 {
     QFile f(path);
@@ -119,7 +123,7 @@ private slots:
     {
         QVERIFY(BackupRecord::writeFile(path("round.bak"), threeRecords()));
         QList<KRGlobal::SettingsData> read;
-        QVERIFY(BackupRecord::readFile(path("round.bak"), &read));
+        QCOMPARE(BackupRecord::readFile(path("round.bak"), knownIds, &read), BackupRecord::FileState::Intact);
         QCOMPARE(read, threeRecords());
     }
 
@@ -183,38 +187,58 @@ private slots:
 
     void readingFiles_data()
     {
-        QTest::addColumn<int>("extraBytes");
-        QTest::addColumn<int>("records");
-        QTest::newRow("whole") << 0 << 3;
-        QTest::newRow("partial record ignored") << 100 << 3;
-        QTest::newRow("one byte short of a record") << 8199 << 3;
+        QTest::addColumn<int>("records");      // of threeRecords, then the first again
+        QTest::addColumn<int>("extraBytes");   // 'z' after them
+        QTest::addColumn<int>("unterminated"); // field offset in the last record filled to its end; 0: none
+        QTest::addColumn<bool>("intact");
+        QTest::newRow("whole") << 3 << 0 << 0 << true;
+        QTest::newRow("one record") << 1 << 0 << 0 << true;
+        QTest::newRow("empty") << 0 << 0 << 0 << false;
+        QTest::newRow("partial record after whole ones") << 3 << 100 << 0 << false;
+        QTest::newRow("one byte short of a record") << 0 << 8199 << 0 << false;
+        QTest::newRow("more records than ids") << 4 << 0 << 0 << false;
+        QTest::newRow("desc unterminated") << 2 << 0 << 4 << false;
+        QTest::newRow("oldDesc unterminated") << 3 << 0 << 6152 << false;
+        QTest::newRow("location ends in its last unit") << 2 << 0 << -2054 << true;
     }
     void readingFiles()
     {
-        QFETCH(int, extraBytes);
         QFETCH(int, records);
+        QFETCH(int, extraBytes);
+        QFETCH(int, unterminated);
+        QFETCH(bool, intact);
+        const QList<KRGlobal::SettingsData> all = threeRecords() + threeRecords().mid(0, 1);
         QByteArray bytes;
-        for (const KRGlobal::SettingsData &e : threeRecords())
-            bytes += BackupRecord::encode(e);
+        for (int i = 0; i < records; ++i)
+            bytes += BackupRecord::encode(all.at(i));
+        // Every unit of the field non-zero; a negative offset leaves the last unit as its terminator.
+        const int field = qAbs(unterminated);
+        for (int unit = 0; field && unit < (unterminated < 0 ? 1023 : 1024); ++unit)
+            bytes[bytes.size() - 8200 + field + 2 * unit] = 'x';
         bytes += QByteArray(extraBytes, 'z');
-        writeAll(path("partial.bak"), bytes);
+        writeAll(path("file.bak"), bytes);
         QList<KRGlobal::SettingsData> read;
-        QVERIFY(BackupRecord::readFile(path("partial.bak"), &read));
-        QCOMPARE(read.size(), records);
-        QCOMPARE(read, threeRecords().mid(0, records));
+        QCOMPARE(BackupRecord::readFile(path("file.bak"), knownIds, &read),
+                 intact ? BackupRecord::FileState::Intact : BackupRecord::FileState::Damaged);
+        QCOMPARE(read.size(), intact ? records : 0);
+        if (intact && !unterminated)
+            QCOMPARE(read, all.mid(0, records));
     }
 
-    void emptyMissingAndReadOnlyFiles()
+    void unknownIdsAndOtherFiles()
     {
-        writeAll(path("empty.bak"), QByteArray());
         QList<KRGlobal::SettingsData> read;
-        QVERIFY(BackupRecord::readFile(path("empty.bak"), &read));
+        QVERIFY(BackupRecord::writeFile(path("unknown.bak"), threeRecords()));
+        QCOMPARE(BackupRecord::readFile(path("unknown.bak"), {402, 205}, &read), BackupRecord::FileState::Damaged);
+        QCOMPARE(BackupRecord::readFile(path("missing.bak"), knownIds, &read), BackupRecord::FileState::Unreadable);
+        // A folder, or anything that is not a plain file, is no backup.
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder.bak")));
+        QCOMPARE(BackupRecord::readFile(path("folder.bak"), knownIds, &read), BackupRecord::FileState::Damaged);
         QVERIFY(read.isEmpty());
-        QVERIFY(!BackupRecord::readFile(path("missing.bak"), &read));
 
         QVERIFY(BackupRecord::writeFile(path("readonly.bak"), threeRecords()));
         QVERIFY(QFile::setPermissions(path("readonly.bak"), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
-        QVERIFY(BackupRecord::readFile(path("readonly.bak"), &read));
+        QCOMPARE(BackupRecord::readFile(path("readonly.bak"), knownIds, &read), BackupRecord::FileState::Intact);
         QCOMPARE(read, threeRecords());
     }
 

@@ -2,9 +2,11 @@
 // the main window closes.
 #include "cataloguehelpers.h"
 #include "mainwindow.h"
+#include "reviewchangesdialog.h"
 #include "testmachine.h"
 
 #include <QFile>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QToolButton>
 #include <QtTest>
@@ -80,9 +82,7 @@ private slots:
         QCOMPARE(disabled.count(), 1);
 
         QCOMPARE(backupFiles(), QStringList{QStringLiteral("backup0001.bak")});
-        QList<KRGlobal::SettingsData> recorded;
-        QVERIFY(BackupRecord::readFile(backupFolderHost() + QStringLiteral("/backup0001.bak"), &recorded));
-        QCOMPARE(recorded, pending);
+        QCOMPARE(backupRecords(QStringLiteral("backup0001.bak")), pending);
         QCOMPARE(QFileInfo(backupFolderHost() + QStringLiteral("/backup0001.bak")).size(), 4 * 8200);
         QCOMPARE(backupIndex(), DWORD(2));
         // No follow-up was asked for.
@@ -252,28 +252,109 @@ private slots:
         QCOMPARE(storedValue(settingCase(402)), std::optional<RegValue>(encodedShown(settingCase(402), 1)));
     }
 
-    void withoutABackupNothingIsSaved()
+    void withoutABackupTheUserDecides_data()
     {
-        // A file where the backup folder should be: no backup can be written.
+        QTest::addColumn<bool>("folderKnown"); // false: the system names no application-data folder
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("folder is a file, no") << true << "IDNO";
+        QTest::newRow("folder is a file, yes") << true << "IDYES";
+        QTest::newRow("no folder at all, no") << false << "IDNO";
+        QTest::newRow("no folder at all, yes") << false << "IDYES";
+    }
+    void withoutABackupTheUserDecides()
+    {
+        QFETCH(bool, folderKnown);
+        QFETCH(QString, answer);
         QVERIFY(QDir(backupFolderHost()).removeRecursively());
-        {
-            QFile blocker(backupFolderHost());
+        if (folderKnown) {
+            QFile blocker(backupFolderHost()); // a file where the folder should be
             QVERIFY(blocker.open(QIODevice::WriteOnly));
+        } else {
+            machine::setSetting(QStringLiteral("fail.SHGetFolderPathW"), QStringLiteral("1"));
         }
         const QMap<QString, RegValue> before = registrySnapshot();
         HushdeckForm catalog;
         show(catalog, 402, 1);
         show(catalog, 205, 10);
-        m->answerMessageBox(QStringLiteral("IDOK"));
-        catalog.saveAction->trigger();
+        m->answerMessageBox(answer);
+        const bool yes = answer == QLatin1String("IDYES");
+        QCOMPARE(catalog.OnSave(), yes);
         QCOMPARE(m->logged(QStringLiteral("MessageBox")),
-                 QStringList{QStringLiteral("Error|The backup file could not be written, so no change was saved.")});
-        QCOMPARE(registrySnapshot(), before);
-        QCOMPARE(pendingIds(catalog), (QList<int>{402, 205}));
-        QVERIFY(catalog.saveAction->isEnabled());
+                 QStringList{QStringLiteral("Confirm Changes Without Backup|No backup file could be written, so these "
+                                            "changes could not be undone with Restore Backup.\nDo you want to apply "
+                                            "them without a backup?")});
+        QCOMPARE(pendingIds(catalog), yes ? QList<int>{} : (QList<int>{402, 205}));
+        QCOMPARE(catalog.saveAction->isEnabled(), !yes);
+        QCOMPARE(registrySnapshot() == before, !yes);
+        QCOMPARE(storedValue(settingCase(205)),
+                 std::optional<RegValue>(encodedShown(settingCase(205), yes ? 10 : 1125)));
         QCOMPARE(shown(catalog, 205), 10);
         QCOMPARE(backupIndex(), DWORD(0));
         QVERIFY(!themeRefreshPending);
+    }
+
+    void aRefusedWriteStopsTheApply_data()
+    {
+        QTest::addColumn<bool>("viaReview");
+        QTest::newRow("save") << false;
+        QTest::newRow("review") << true;
+    }
+    void aRefusedWriteStopsTheApply()
+    {
+        QFETCH(bool, viaReview);
+        logRegistryWrites(QStringLiteral("AppsUseLightTheme"));
+        const SettingCase &computer = settingCase(200);
+        const QString classicKey =
+            fullKey(computer).replace(QStringLiteral("NewStartPanel"), QStringLiteral("ClassicStartMenu"));
+        const auto classicBefore = registryValue(classicKey, QLatin1String(computer.value));
+        const auto computerBefore = storedValue(computer);
+        const auto spacingBefore = storedValue(settingCase(205));
+        HushdeckForm catalog;
+        show(catalog, 402, 1);
+        show(catalog, 206, 600); // written; its page also holds a setting that waits
+        show(catalog, 200, 1);   // refused; its page asks for a shell notification
+        show(catalog, 205, 750);
+        const QList<KRGlobal::SettingsData> pending = catalog.settingChangeList;
+        m->denyKey(fullKey(computer), false, true);
+        m->answerMessageBox(QStringLiteral("IDOK"));
+        if (viaReview) {
+            onNextDialog<ReviewChangesDialog>(&catalog, [](ReviewChangesDialog *dialog) {
+                dialog->findChild<QPushButton *>("ApplyPushButton")->click();
+            });
+            catalog.reviewChangesAction->trigger();
+        } else {
+            QVERIFY(!catalog.OnSave());
+        }
+
+        QCOMPARE(
+            m->logged(QStringLiteral("MessageBox")),
+            QStringList{QStringLiteral("Error|\"Show Computer icon on the desktop.\" could not be written.\nIt and "
+                                       "the changes after it were not applied.")});
+        QCOMPARE(storedValue(settingCase(402)), std::optional<RegValue>(encodedShown(settingCase(402), 1)));
+        QCOMPARE(storedValue(settingCase(206)), std::optional<RegValue>(encodedShown(settingCase(206), 600)));
+        QCOMPARE(storedValue(computer), computerBefore);
+        QCOMPARE(registryValue(classicKey, QLatin1String(computer.value)), classicBefore);
+        QCOMPARE(storedValue(settingCase(205)), spacingBefore);
+        // What waits is still shown as chosen and still pending, as recorded.
+        QCOMPARE(shown(catalog, 200), 1);
+        QCOMPARE(shown(catalog, 205), 750);
+        QCOMPARE(catalog.settingChangeList, pending.mid(2));
+        QVERIFY(catalog.saveAction->isEnabled() && catalog.cancelAction->isEnabled() &&
+                catalog.reviewChangesAction->isEnabled());
+        QCOMPARE(backupRecords(QStringLiteral("backup0001.bak")), pending);
+        // The theme refresh ran for the setting written; nothing runs for the one refused.
+        QCOMPARE(m->logged(QStringLiteral("RegWrite")).size(), 2);
+        QVERIFY(m->logged(QStringLiteral("SHChangeNotify")).isEmpty());
+        QVERIFY(!themeRefreshPending && !shellRefreshPending);
+
+        // Once the key takes writes again, Save writes what is left.
+        m->denyKey(fullKey(computer), false, false);
+        QVERIFY(catalog.OnSave());
+        QCOMPARE(storedValue(computer), std::optional<RegValue>(encodedShown(computer, 1)));
+        QCOMPARE(storedValue(settingCase(205)), std::optional<RegValue>(encodedShown(settingCase(205), 750)));
+        QVERIFY(catalog.settingChangeList.isEmpty());
+        QCOMPARE(backupRecords(QStringLiteral("backup0002.bak")), pending.mid(2));
+        QCOMPARE(m->logged(QStringLiteral("SHChangeNotify")).size(), 1);
     }
 
     void closingAsksToSave_data()
@@ -298,6 +379,22 @@ private slots:
         const bool saved = answer == QLatin1String("IDYES");
         QCOMPARE(storedValue(settingCase(207)), std::optional<RegValue>(encodedShown(settingCase(207), saved ? 1 : 0)));
         QCOMPARE(backupFiles().size(), saved ? 1 : 0);
+    }
+
+    void closingWithAFailedSaveStaysOpen()
+    {
+        MainWindow w;
+        w.show();
+        w.findChild<QToolButton *>(QStringLiteral("hushdeckButton"))->click();
+        auto *catalog = static_cast<HushdeckForm *>(w.modulePage(MainWindow::HushdeckPage));
+        show(*catalog, 207, 1);
+        m->denyKey(fullKey(settingCase(207)), false, true);
+        m->answerMessageBox(QStringLiteral("IDYES"));
+        m->answerMessageBox(QStringLiteral("IDOK"));
+        QVERIFY(!w.close());
+        QVERIFY(w.isVisible());
+        QCOMPARE(m->logged(QStringLiteral("MessageBox")).size(), 2);
+        QCOMPARE(pendingIds(*catalog), QList<int>{207});
     }
 
     void closingWithNothingPendingAsksNothing()

@@ -234,24 +234,28 @@ private slots:
     void restoringEveryRowDeletesTheFile_data()
     {
         QTest::addColumn<bool>("uncheckOne");
-        QTest::addColumn<bool>("unknownPage");
+        QTest::addColumn<bool>("refused");
         QTest::addColumn<bool>("fileKept");
         QTest::newRow("all rows") << false << false << false;
         QTest::newRow("one row unchecked") << true << false << true;
-        QTest::newRow("a record no page takes") << false << true << true;
+        QTest::newRow("a record the system refuses") << false << true << true;
     }
     void restoringEveryRowDeletesTheFile()
     {
         QFETCH(bool, uncheckOne);
-        QFETCH(bool, unknownPage);
+        QFETCH(bool, refused);
         QFETCH(bool, fileKept);
         QList<KRGlobal::SettingsData> records = {
             record(205, QStringLiteral("300"), false, QString()),
             record(402, QString(), true, QString()),
             record(203, QStringLiteral("1"), false, QString()),
         };
-        if (unknownPage)
-            records.append(record(601, QStringLiteral("1"), false, QString()));
+        storeShown(settingCase(400), 1);
+        if (refused) {
+            records.append(record(400, QStringLiteral("0"), false, QStringLiteral("Dark windows")));
+            m->denyKey(fullKey(settingCase(400)), false, true);
+            m->answerMessageBox(QStringLiteral("IDOK"));
+        }
         writeBackupFile(QStringLiteral("backup0001.bak"), records);
         storeShown(settingCase(402), 1);
         HushdeckForm catalog;
@@ -270,6 +274,12 @@ private slots:
         QCOMPARE(shown(catalog, 402), 0);
         QCOMPARE(shown(catalog, 203), 0);
         QCOMPARE(backupFiles().isEmpty(), !fileKept);
+        // The refused setting is named as the list showed it, and stays as it was.
+        QCOMPARE(m->logged(QStringLiteral("MessageBox")),
+                 refused ? QStringList{QStringLiteral("Error|\"Dark windows\" could not be written.\nIt and the "
+                                                      "changes after it were not applied.")}
+                         : QStringList{});
+        QCOMPARE(storedValue(settingCase(400)), std::optional<RegValue>(encodedShown(settingCase(400), 1)));
         QVERIFY(themeRefreshPending == false && shellRefreshPending == false);
         QCOMPARE(m->logged(QStringLiteral("SHChangeNotify")).size(), 1);
         QTRY_VERIFY(dialog.isNull());
@@ -288,30 +298,72 @@ private slots:
         QCOMPARE(shown(catalog, 207), 1);
     }
 
-    void anEmptyOrShortBackup_data()
+    void damagedFilesAreNotOffered_data()
     {
-        QTest::addColumn<int>("bytes");
-        QTest::addColumn<int>("rows");
-        QTest::newRow("empty") << 0 << 0;
-        QTest::newRow("short of one record") << 8199 << 0;
-        QTest::newRow("one and a half") << 12300 << 1;
+        QTest::addColumn<QByteArray>("bytes");  // of backup0002.bak
+        QTest::addColumn<qint64>("sparseSize"); // or a file of zeros this large
+        QTest::addColumn<bool>("afterListing"); // damaged only once the list shows it
+        const QByteArray good = BackupRecord::encode(record(207, QStringLiteral("1"), false, QStringLiteral("x")));
+        QByteArray unknownId = good;
+        unknownId[0] = 50; // an id that belongs to no page
+        QByteArray unterminated = good;
+        for (int unit = 0; unit < 1024; ++unit)
+            unterminated[BackupRecord::locationOffset + 2 * unit] = 'L';
+        QTest::newRow("empty") << QByteArray() << qint64(0) << false;
+        QTest::newRow("truncated") << (good + good).left(12300) << qint64(0) << false;
+        QTest::newRow("shorter than a record") << good.left(8199) << qint64(0) << false;
+        QTest::newRow("more records than settings") << good.repeated(pageTableIds().size() + 1) << qint64(0) << false;
+        QTest::newRow("200 MB of zeros") << QByteArray() << qint64(200) * 1024 * 1024 << false;
+        QTest::newRow("unknown id") << good + unknownId << qint64(0) << false;
+        QTest::newRow("unterminated field") << unterminated << qint64(0) << false;
+        QTest::newRow("truncated after listing") << (good + good).left(12300) << qint64(0) << true;
     }
-    void anEmptyOrShortBackup()
+    void damagedFilesAreNotOffered()
     {
-        QFETCH(int, bytes);
-        QFETCH(int, rows);
-        QByteArray data =
-            BackupRecord::encode(record(207, QStringLiteral("1"), false, QStringLiteral("x"))).repeated(2);
-        data.truncate(bytes);
-        QFile f(backupFolderHost() + QStringLiteral("/backup0001.bak"));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(data);
-        f.close();
+        QFETCH(QByteArray, bytes);
+        QFETCH(qint64, sparseSize);
+        QFETCH(bool, afterListing);
+        writeBackupFile(QStringLiteral("backup0001.bak"), {record(205, QStringLiteral("300"), false, QString())});
+        auto damage = [&] {
+            QFile f(backupFolderHost() + QStringLiteral("/backup0002.bak"));
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            QCOMPARE(f.write(bytes), bytes.size());
+            QVERIFY(!sparseSize || f.resize(sparseSize));
+        };
+        if (afterListing)
+            writeBackupFile(QStringLiteral("backup0002.bak"), {record(207, QStringLiteral("1"), false, QString())});
+        else
+            damage();
         HushdeckForm catalog;
-        RestoreBackupDialog *dialog = openOn(catalog, QStringLiteral("backup0001.bak"));
-        QCOMPARE(model(dialog, "DetailTreeView")->rowCount(), rows);
-        QCOMPARE(button(dialog, "ApplyPushButton")->isEnabled(), rows > 0);
-        dialog->close();
+        QPointer<RestoreBackupDialog> dialog = new RestoreBackupDialog(&catalog);
+        QObject::connect(dialog, SIGNAL(restoreBackup(QList<KRGlobal::SettingsData>)), &catalog,
+                         SLOT(on_restoreBackup(QList<KRGlobal::SettingsData>)));
+        dialog->loadBackupList();
+        QStandardItemModel *files = model(dialog, "RestoreBackupTreeView");
+        QCOMPARE(files->rowCount(), 2);
+        QCOMPARE(files->item(1, 1)->text().endsWith(QStringLiteral(" (damaged, cannot be restored)")), !afterListing);
+        QVERIFY(!files->item(0, 1)->text().contains(QStringLiteral("damaged")));
+        QCOMPARE(bool(files->item(1, 0)->flags() & Qt::ItemIsSelectable), afterListing);
+
+        selectFile(dialog, QStringLiteral("backup0002.bak"));
+        if (afterListing) {
+            damage();
+            button(dialog, "RestorePushButton")->click();
+            QVERIFY(!view(dialog, "DetailTreeView")->isHidden());
+            QStandardItemModel *records = model(dialog, "DetailTreeView");
+            QVERIFY(!records || records->rowCount() == 0);
+            QVERIFY(!button(dialog, "ApplyPushButton")->isEnabled());
+            QCOMPARE(storedValue(settingCase(207)), std::optional<RegValue>(encodedShown(settingCase(207), 0)));
+            return;
+        }
+        QVERIFY(!button(dialog, "RestorePushButton")->isEnabled());
+        // The good file beside it restores.
+        selectFile(dialog, QStringLiteral("backup0001.bak"));
+        button(dialog, "RestorePushButton")->click();
+        QCOMPARE(model(dialog, "DetailTreeView")->rowCount(), 1);
+        button(dialog, "ApplyPushButton")->click();
+        QCOMPARE(storedValue(settingCase(205)), std::optional<RegValue>(encodedShown(settingCase(205), 300)));
+        QCOMPARE(backupFiles(), QStringList{QStringLiteral("backup0002.bak")});
     }
 
     void aRestoreReloadsThePagesOfPendingChanges()
@@ -413,8 +465,7 @@ private slots:
         QCOMPARE(shown(catalog, 205), 1125);
         QVERIFY(catalog.settingChangeList.isEmpty());
         // The backup holds every pending change, applied or not.
-        QList<KRGlobal::SettingsData> recorded;
-        QVERIFY(BackupRecord::readFile(backupFolderHost() + QStringLiteral("/backup0001.bak"), &recorded));
+        const QList<KRGlobal::SettingsData> recorded = backupRecords(QStringLiteral("backup0001.bak"));
         QCOMPARE(recorded.size(), 3);
         QCOMPARE(recorded.at(1).index, 205);
     }

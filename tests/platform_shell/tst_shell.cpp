@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -903,17 +904,23 @@ private slots:
         QTest::addColumn<int>("icon");
         QTest::addColumn<int>("click");
         QTest::addColumn<int>("expected");
+        QTest::addColumn<int>("defaultButton");
         QTest::newRow("yes/no, warning, no")
             << UINT(MB_YESNO | MB_ICONWARNING) << int(QMessageBox::Yes | QMessageBox::No) << int(QMessageBox::Warning)
-            << int(QMessageBox::No) << IDNO;
+            << int(QMessageBox::No) << IDNO << int(QMessageBox::Yes);
+        QTest::newRow("yes/no, second button the default")
+            << UINT(MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) << int(QMessageBox::Yes | QMessageBox::No)
+            << int(QMessageBox::Warning) << int(QMessageBox::Yes) << IDYES << int(QMessageBox::No);
         QTest::newRow("ok/cancel, error, cancel")
             << UINT(MB_OKCANCEL | MB_ICONERROR | MB_TOPMOST) << int(QMessageBox::Ok | QMessageBox::Cancel)
-            << int(QMessageBox::Critical) << int(QMessageBox::Cancel) << IDCANCEL;
-        QTest::newRow("yes/no/cancel, question, yes")
-            << UINT(MB_YESNOCANCEL | MB_ICONQUESTION) << int(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)
-            << int(QMessageBox::Question) << int(QMessageBox::Yes) << IDYES;
+            << int(QMessageBox::Critical) << int(QMessageBox::Cancel) << IDCANCEL << int(QMessageBox::Ok);
+        QTest::newRow("yes/no/cancel, question, yes, third the default")
+            << UINT(MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON3)
+            << int(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel) << int(QMessageBox::Question)
+            << int(QMessageBox::Yes) << IDYES << int(QMessageBox::Cancel);
         QTest::newRow("ok, information") << UINT(MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND) << int(QMessageBox::Ok)
-                                         << int(QMessageBox::Information) << int(QMessageBox::Ok) << IDOK;
+                                         << int(QMessageBox::Information) << int(QMessageBox::Ok) << IDOK
+                                         << int(QMessageBox::Ok);
     }
 
     void messageBoxShowsQtBox()
@@ -923,18 +930,21 @@ private slots:
         QFETCH(int, icon);
         QFETCH(int, click);
         QFETCH(int, expected);
-        int shownButtons = 0, shownIcon = -1;
+        QFETCH(int, defaultButton);
+        int shownButtons = 0, shownIcon = -1, shownDefault = 0;
         QString shownTitle, shownText;
         whenModal<QMessageBox>([&](QMessageBox *box) {
             shownButtons = int(box->standardButtons());
             shownIcon = int(box->icon());
             shownTitle = box->windowTitle();
             shownText = box->text();
+            shownDefault = box->defaultButton() ? int(box->standardButton(box->defaultButton())) : 0;
             box->button(QMessageBox::StandardButton(click))->click();
         });
         QCOMPARE(MessageBoxW(nullptr, WSTR("Line one\n<b>two</b>"), WSTR("Caption"), type), expected);
         QCOMPARE(shownButtons, buttons);
         QCOMPARE(shownIcon, icon);
+        QCOMPARE(shownDefault, defaultButton);
         QCOMPARE(shownTitle, QStringLiteral("Caption"));
         QCOMPARE(shownText, QStringLiteral("Line one\n<b>two</b>"));
         QCOMPARE(m->logged(QStringLiteral("MessageBox")), QStringList{QStringLiteral("Caption|Line one\n<b>two</b>")});
