@@ -131,10 +131,23 @@ QByteArray encode(const QString &text)
 
 QString toWindows(const QString &hostText)
 {
-    QString out = hostText;
-    for (QChar &c : out)
-        if (forbidden(c.unicode()))
-            c = QChar(char16_t(mappedBase + c.unicode()));
+    QString out;
+    out.reserve(hostText.size());
+    for (const QChar c : hostText) {
+        const char16_t u = c.unicode();
+        if (forbidden(u)) {
+            out.append(QChar(char16_t(mappedBase + u)));
+        } else if (u > mappedBase && u < mappedBase + 0x80 && forbidden(char16_t(u - mappedBase))) {
+            // A host name that holds a mapped character itself would come back as another name: its bytes
+            // are given as stray bytes instead, which come back as they were.
+            QByteArray bytes;
+            appendUtf8(bytes, u);
+            for (const char b : std::as_const(bytes))
+                out.append(QChar(char16_t(0xDC00 + quint8(b))));
+        } else {
+            out.append(c);
+        }
+    }
     return out;
 }
 

@@ -19,7 +19,8 @@ QString decode(const QByteArray &bytes);
 // name decodes to, becomes U+FFFD.
 QByteArray encode(const QString &text);
 
-// Host text as Windows text: each forbidden character as U+F000 + the character.
+// Host text as Windows text: each forbidden character as U+F000 + the character. A name that holds such a
+// mapped character itself gives its bytes as stray bytes, so that toHost() cannot take it for another name.
 QString toWindows(const QString &hostText);
 // Windows text as host text: U+F000 + a forbidden character back to the character; other text as it is.
 QString toHost(const QString &windowsText);

@@ -362,8 +362,9 @@ QString hostPath(const QString &windowsPath)
     if (path.startsWith(QLatin1Char('/'))) {
         // Inside the machine's Windows folders names are case-insensitive, as on Windows.
         const QString root = machine::folder();
-        if (path.size() > root.size() && startsWithFolder(path, hostnames::toWindows(root), Qt::CaseSensitive))
-            return resolveBelow(root, path.mid(root.size()));
+        const QString windowsRoot = hostnames::toWindows(root);
+        if (path.size() > windowsRoot.size() && startsWithFolder(path, windowsRoot, Qt::CaseSensitive))
+            return resolveBelow(root, path.mid(windowsRoot.size()));
         return hostnames::toHost(path);
     }
     const bool drivePath = path.size() >= 2 && path.at(1) == QLatin1Char(':') && path.at(0).isLetter() &&
