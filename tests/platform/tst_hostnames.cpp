@@ -61,20 +61,19 @@ class TestHostNames : public QObject
     Q_OBJECT
 
     std::unique_ptr<TestMachine> m;
-    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<rawnames::Scratch> scratch;
     QString root;
 
 private slots:
     void init()
     {
         m.reset(new TestMachine);
-        dir.reset(new QTemporaryDir);
-        root = dir->path();
+        scratch.reset(new rawnames::Scratch);
+        root = scratch->path();
     }
     void cleanup()
     {
-        rawnames::removeTree(rawnames::bytesOf(root));
-        dir.reset();
+        scratch.reset();
         m.reset();
     }
 

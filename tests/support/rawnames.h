@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <cerrno>
 #include <dirent.h>
@@ -96,5 +97,22 @@ inline void removeTree(const QByteArray &folder)
     });
     ::rmdir(folder.constData());
 }
+
+// A temporary folder for trees of such names, removed with all it holds when it goes.
+class Scratch
+{
+public:
+    Scratch() : root(bytesOf(dir.path())) {}
+    ~Scratch() { removeTree(root); }
+    Scratch(const Scratch &) = delete;
+    Scratch &operator=(const Scratch &) = delete;
+    QString path() const { return dir.path(); }
+
+private:
+    QTemporaryDir dir;
+
+public:
+    const QByteArray root;
+};
 
 } // namespace rawnames

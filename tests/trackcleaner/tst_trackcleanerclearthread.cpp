@@ -1,5 +1,6 @@
 // The clearing thread: the registry kinds dropped and made again empty, the recent-item folders emptied, the
 // listed files deleted, failures counted, and nothing touched outside what the kinds name.
+#include "rawnames.h"
 #include "testmachine.h"
 #include "tracemachine.h"
 #include "tracethreads.h"
@@ -252,6 +253,46 @@ private slots:
         QVERIFY(QFileInfo::exists(secretFile));
         QVERIFY(QFileInfo(temp() + "/linked").isSymLink());
         QVERIFY(!QFileInfo(temp() + "/shortcut.txt").isSymLink());
+    }
+
+    // Temporary files whose host names Windows could not hold are listed and cleared as themselves; a name
+    // made of "..\\" parts names a file of the temporary folder, never the place the parts spell.
+    void hostNamesAreClearedAsThemselves_data()
+    {
+        QTest::addColumn<QByteArrayList>("names"); // below the temporary folder; "@" stands for the way out
+        QTest::newRow("climbing name") << QByteArrayList{"@", "plain.tmp"};
+        QTest::newRow("climbing name in a sub-folder") << QByteArrayList{"sub/..\\@", "sub/x.tmp"};
+        QTest::newRow("not UTF-8") << QByteArrayList{"cache-\xFF.tmp", "\xE9t\xE9/inner.tmp"};
+        QTest::newRow("forbidden characters") << QByteArrayList{"a:b*?.tmp", "<x>|y\"z"};
+    }
+    void hostNamesAreClearedAsThemselves()
+    {
+        QFETCH(QByteArrayList, names);
+        QTemporaryDir outside;
+        const QString victim = writeFile(outside.path() + "/victim.txt", 12, "victim-bytes");
+        // From the temporary folder (or its sub-folder, one more "..") to the victim, with backslashes.
+        emptyFolder(temp());
+        const QByteArray tempBytes = rawnames::bytesOf(temp());
+        // What Qt cannot spell, the machine's own removal would leave behind.
+        const std::unique_ptr<const QByteArray, void (*)(const QByteArray *)> sweep(
+            &tempBytes, [](const QByteArray *folder) { rawnames::removeTree(*folder); });
+        const QByteArray way = rawnames::bytesOf(QDir(temp()).relativeFilePath(victim)).replace('/', '\\');
+        for (QByteArray name : std::as_const(names)) {
+            name.replace("@", way);
+            const qsizetype slash = name.indexOf('/');
+            if (slash > 0)
+                QVERIFY(rawnames::makeFolder(tempBytes + '/' + name.left(slash)));
+            QVERIFY(rawnames::writeFile(tempBytes + '/' + name, "trace"));
+        }
+        const int files = rawnames::countFiles(tempBytes);
+        QCOMPARE(files, int(names.size()));
+        Lists lists;
+        analyze({WindowsTempFiles}, lists);
+        QCOMPARE(lists.of[WindowsTempFiles].size(), files);
+        const Clear c = clear({WindowsTempFiles}, lists);
+        QCOMPARE(c.cannotDelete, 0);
+        QCOMPARE(rawnames::countFiles(tempBytes), 0);
+        QCOMPARE(rawnames::readFile(rawnames::bytesOf(victim)), QByteArray("victim-bytes"));
     }
 
     void everythingClearedLiesInTheMachine()

@@ -13,6 +13,12 @@ bool isUsableBase(const QString &folder)
     return !QDir(folder).isRoot();
 }
 
+bool isFolder(const QString &path)
+{
+    const DWORD attributes = GetFileAttributesW(wstr(path));
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 static bool endsWithSeparator(const QString &folder)
 {
     return folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\'));
