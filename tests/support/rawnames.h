@@ -34,6 +34,13 @@ inline bool writeFile(const QByteArray &path, const QByteArray &data)
     return ::close(fd) == 0 && ok;
 }
 
+// Sets the last-write (and access) time of path to whole seconds since 1970.
+inline bool setWritten(const QByteArray &path, qint64 seconds)
+{
+    const struct timespec times[2] = {{time_t(seconds), 0}, {time_t(seconds), 0}};
+    return ::utimensat(AT_FDCWD, path.constData(), times, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
 // The whole file, or a null array when it cannot be opened.
 inline QByteArray readFile(const QByteArray &path)
 {
