@@ -123,6 +123,9 @@ private slots:
         QCOMPARE(listed(path), QStringList{windows});
         QCOMPARE(readWhole(path), host);
         QVERIFY(GetFileAttributesW(wstr(path)) != INVALID_FILE_ATTRIBUTES);
+        SHFILEINFOW info = {};
+        QVERIFY(SHGetFileInfoW(wstr(path), 0, &info, sizeof(info), SHGFI_DISPLAYNAME));
+        QCOMPARE(fromWide(info.szDisplayName), windows);
         QVERIFY(DeleteFileW(wstr(path)));
         QVERIFY(!rawnames::exists(folder + '/' + host));
         QCOMPARE(rawnames::countFiles(folder), 2);
