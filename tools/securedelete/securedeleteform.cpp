@@ -112,8 +112,8 @@ void SecureDeleteForm::appendRow(const QString &name, bool folder, const QString
 
 void SecureDeleteForm::on_ffAddFileButton_clicked()
 {
-    const QStringList files = QFileDialog::getOpenFileNames(this, QStringLiteral("Add Files"), documentsPath(),
-                                                            QStringLiteral("All Files (*.*)"));
+    const QStringList files = QFileDialog::getOpenFileNames(
+        this, QStringLiteral("Add Files"), hostPath(documentsPath()), QStringLiteral("All Files (*.*)"));
     for (const QString &chosen : files) {
         if (chosen.isEmpty())
             continue;
