@@ -1,5 +1,5 @@
-// Both folder scans (Folder Size Analyzer, Find Duplicate) over folders and files whose host names Windows could
-// not hold: nothing below such a name is passed over, counted against the host's own walk of the tree.
+// Both folder scans (Folder Size Analyzer, Find Duplicate) below folders whose host names Windows could not
+// hold: nothing there is passed over, counted against the host's own walk of the tree.
 #include "fdtestutil.h"
 #include "linux/hostnames.h"
 #include "rawnames.h"
@@ -8,92 +8,64 @@
 
 #include <QtTest>
 
+#include <sys/time.h>
+
 class TestScanNames : public QObject
 {
     Q_OBJECT
 
     std::unique_ptr<TestMachine> m;
-    std::unique_ptr<rawnames::Scratch> scratch;
-
-    // Two copies of one set of files, one of them below the odd folder: every file has exactly one twin
-    // (same contents, size and time), and the sizes differ from pair to pair.
-    void makeTree(const QByteArray &odd, const QByteArrayList &files)
-    {
-        const QByteArray root = scratch->root;
-        for (const QByteArray &top : {odd, QByteArray("copy")}) {
-            QVERIFY(rawnames::makeFolder(root + '/' + top));
-            for (int i = 0; i < files.size(); ++i) {
-                const QByteArray path = root + '/' + top + '/' + files.at(i);
-                const qsizetype slash = files.at(i).lastIndexOf('/');
-                if (slash > 0)
-                    QVERIFY(rawnames::makeFolder(root + '/' + top + '/' + files.at(i).left(slash)));
-                QVERIFY(rawnames::writeFile(path, QByteArray(100 + 10 * i, char('a' + i))));
-                QVERIFY(rawnames::setWritten(path, 1700000000 + i));
-            }
-        }
-    }
+    std::unique_ptr<rawnames::Scratch> s;
 
 private slots:
+    // Two copies of one set of files, one below the odd folder: each file has one twin (same contents, size
+    // and time), and the sizes differ from pair to pair.
     void init()
     {
         m.reset(new TestMachine);
-        scratch.reset(new rawnames::Scratch);
+        s.reset(new rawnames::Scratch);
+        const QByteArrayList names = {"a.txt", "d\xFF/", "d\xFF/c.txt", "x\\y:z.doc", "q?/", "q?/\xC0<|>.txt"};
+        for (const QByteArray &top : {QByteArray("\xE9t\xE9"), QByteArray("copy")}) {
+            QVERIFY(rawnames::make(s->root + '/' + top));
+            for (int i = 0; i < names.size(); ++i) {
+                const QByteArray path = s->root + '/' + top + '/' + names.at(i).chopped(names.at(i).endsWith('/'));
+                QVERIFY(rawnames::make(path, names.at(i).endsWith('/') ? QByteArray() : QByteArray(10 * i, 'x')));
+                const struct timeval written[2] = {{1700000000 + i, 0}, {1700000000 + i, 0}};
+                QCOMPARE(::utimes(path.constData(), written), 0);
+            }
+        }
     }
     void cleanup()
     {
-        scratch.reset();
+        s.reset();
         m.reset();
     }
 
-    void trees_data()
-    {
-        QTest::addColumn<QByteArray>("odd"); // the folder whose name Windows could not hold
-        QTest::addColumn<QByteArrayList>("files");
-        QTest::newRow("latin-1 folder") << QByteArray("\xE9t\xE9")
-                                        << QByteArrayList{"a.txt", "b.doc", "d\xFF/c.txt", "d\xFF/e/f.txt"};
-        QTest::newRow("backslash folder") << QByteArray("..\\up")
-                                          << QByteArrayList{"a.txt", "x\\y.txt", "sub:1/b.pdf"};
-        QTest::newRow("forbidden and stray bytes") << QByteArray("<\xC0|>")
-                                                   << QByteArrayList{"what?.txt", "q\"\xFE\".doc", "s*/t.txt"};
-    }
-
-    void folderSizeCountsEverything_data() { trees_data(); }
     void folderSizeCountsEverything()
     {
-        QFETCH(QByteArray, odd);
-        QFETCH(QByteArrayList, files);
-        makeTree(odd, files);
-        const QByteArray root = scratch->root;
-        ScanRun s;
-        QVERIFY(s.run(scratch->path()));
-        QCOMPARE(s.folderValue(scratch->path(), 2).toInt(), rawnames::countFiles(root));
-        const QString oddPath = scratch->path() + QLatin1Char('/') + hostnames::windowsName(odd);
-        QCOMPARE(s.folderValue(oddPath, 2).toInt(), rawnames::countFiles(root + '/' + odd));
-        QCOMPARE(s.folderValue(oddPath, 0).toString(), hostnames::windowsName(odd));
+        ScanRun run;
+        QVERIFY(run.run(s->dir.path()));
+        QCOMPARE(run.folderValue(s->dir.path(), 2).toInt(), rawnames::walk(s->root));
+        const QString odd = s->dir.path() + QLatin1Char('/') + hostnames::windowsName("\xE9t\xE9");
+        QCOMPARE(run.folderValue(odd, 2).toInt(), rawnames::walk(s->root + "/\xE9t\xE9"));
     }
 
-    void findDuplicatePairsEverything_data() { trees_data(); }
     void findDuplicatePairsEverything()
     {
-        QFETCH(QByteArray, odd);
-        QFETCH(QByteArrayList, files);
-        makeTree(odd, files);
-        fdtest::Scan s;
-        fdtest::run(s, scratch->path(), fdtest::pageCategories());
-        QCOMPARE(s.finishes, 1);
+        fdtest::Scan scan;
+        fdtest::run(scan, s->dir.path(), fdtest::pageCategories());
         int grouped = 0;
-        for (const CategoryResult &r : std::as_const(s.categoryResults)) {
+        for (const CategoryResult &r : std::as_const(scan.categoryResults)) {
             for (const DuplicateGroup &g : r.groups) {
                 QCOMPARE(g.files.size(), 2);
-                for (const DuplicateFileRecord &f : g.files) {
-                    // Each record names the very file it stands for.
-                    QCOMPARE(rawnames::readFile(hostnames::encode(hostnames::toHost(f.fullPath))).size(),
+                // Each record names the very file it stands for.
+                for (const DuplicateFileRecord &f : g.files)
+                    QCOMPARE(rawnames::read(hostnames::encode(hostnames::toHost(f.fullPath))).size(),
                              qsizetype(f.size));
-                    ++grouped;
-                }
+                grouped += int(g.files.size());
             }
         }
-        QCOMPARE(grouped, rawnames::countFiles(scratch->root));
+        QCOMPARE(grouped, rawnames::walk(s->root));
     }
 };
 

@@ -230,30 +230,6 @@ private slots:
         QCOMPARE(form.listModel->rowCount(), 2);
     }
 
-    // A picked file whose host name holds a backslash is listed and shredded as itself: the file beside its
-    // folder that the backslash would name stays.
-    void pickedNameWithBackslash()
-    {
-        writeFile(path(QStringLiteral("chosen/..\\victim.txt")), "inside");
-        writeFile(path(QStringLiteral("victim.txt")), "outside");
-        SecureDeleteForm form;
-        form.options.DeleteMode = 2;
-        whenModal([&](QWidget *w) {
-            auto *dialog = qobject_cast<QFileDialog *>(w);
-            QVERIFY(dialog);
-            dialog->selectFile(path(QStringLiteral("chosen/..\\victim.txt")));
-            static_cast<QDialog *>(dialog)->accept();
-        });
-        form.ui->ffAddFileButton->click();
-        QCOMPARE(form.listModel->rowCount(), 1);
-        QCOMPARE(form.listModel->item(0, 0)->text(), QString(QStringLiteral("..") + QChar(0xF05C) + "victim.txt"));
-        form.ui->ffDeleteButton->click();
-        QTRY_VERIFY(!form.deleteRunning);
-        QCOMPARE(form.listModel->rowCount(), 0);
-        QVERIFY(!QFileInfo::exists(path(QStringLiteral("chosen/..\\victim.txt"))));
-        QCOMPARE(readFile(path(QStringLiteral("victim.txt"))), QByteArray("outside"));
-    }
-
     void removeRows()
     {
         SecureDeleteForm form;
