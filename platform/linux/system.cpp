@@ -412,15 +412,12 @@ namespace standin {
 // drive hold it, else the path on drive C: (which is the host's root).
 QString windowsPath(const QString &host)
 {
-    // In a host path a backslash is part of a name; only a Windows path separates with it.
-    const bool fromHost = !(host.size() >= 2 && host.at(1) == QLatin1Char(':'));
     QString path = host;
-    if (!fromHost)
-        path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
     path = QDir::cleanPath(path);
     QString drive;
     QString rest;
-    if (!fromHost) {
+    if (path.size() >= 2 && path.at(1) == QLatin1Char(':')) {
         drive = path.left(2);
         rest = path.mid(2);
     } else {
@@ -448,8 +445,6 @@ QString windowsPath(const QString &host)
     }
     if (rest.isEmpty() || rest == QLatin1String("/"))
         return drive + QLatin1Char('\\');
-    if (fromHost)
-        rest = hostnames::toWindows(rest);
     return drive + rest.replace(QLatin1Char('/'), QLatin1Char('\\'));
 }
 
