@@ -1,8 +1,8 @@
 #include "krframe.h"
 
-#include <QDir>
+#include "win32.h"
+
 #include <QDragEnterEvent>
-#include <QFileInfo>
 #include <QMimeData>
 
 KRFrame::KRFrame(QWidget *parent) : QFrame(parent) {}
@@ -11,7 +11,10 @@ void KRFrame::dragEnterEvent(QDragEnterEvent *event)
 {
     // Only the first item decides: a drag that starts with a folder is taken.
     const QMimeData *data = event->mimeData();
-    if (data->hasUrls() && !data->urls().isEmpty() && QFileInfo(data->urls().first().toLocalFile()).isDir())
+    const DWORD attributes = data->hasUrls() && !data->urls().isEmpty()
+                                 ? GetFileAttributesW(wstr(fromFileUrl(data->urls().first())))
+                                 : INVALID_FILE_ATTRIBUTES;
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         event->acceptProposedAction();
     else
         event->ignore();
@@ -26,5 +29,5 @@ void KRFrame::dropEvent(QDropEvent *event)
 {
     const QList<QUrl> urls = event->mimeData()->urls();
     for (const QUrl &url : urls)
-        emit addURL(QDir::toNativeSeparators(url.toLocalFile()));
+        emit addURL(fromFileUrl(url)); // the Win32 spelling: a dropped name may hold what Windows forbids
 }

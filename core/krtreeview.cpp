@@ -1,6 +1,7 @@
 #include "krtreeview.h"
 
-#include <QDir>
+#include "win32.h"
+
 #include <QDragEnterEvent>
 #include <QMimeData>
 
@@ -23,5 +24,5 @@ void KRTreeView::dropEvent(QDropEvent *event)
 {
     const QList<QUrl> urls = event->mimeData()->urls();
     for (const QUrl &url : urls)
-        emit addURL(QDir::toNativeSeparators(url.toLocalFile()));
+        emit addURL(fromFileUrl(url)); // the Win32 spelling: a dropped name may hold what Windows forbids
 }

@@ -2,6 +2,7 @@
 #include "win32.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
@@ -9,6 +10,16 @@
 QString hostPath(const QString &windowsPath)
 {
     return windowsPath;
+}
+
+QString fromHostPath(const QString &qtPath)
+{
+    return qtPath;
+}
+
+QString fromFileUrl(const QUrl &url)
+{
+    return url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : QString();
 }
 
 bool nativeMessageId(const QByteArray &eventType, void *message, UINT *id)

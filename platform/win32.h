@@ -150,9 +150,21 @@ void startProgram(QProcess *process, const QString &program, const QStringList &
 // vanished stays, as Windows would refuse it.
 bool moveToRecycleBin(const QString &path);
 
-// A path that the drive functions give ("X:\...") as a path the host's file functions take.
-// Identity on Windows; on other hosts the machine's drive map decides.
+// A path that the drive functions or a listing give ("X:\...") as a path the host's file functions (Qt)
+// take. Identity on Windows; on other hosts the machine's drive map decides, and a name that Windows could not
+// hold gets its host spelling back. A name that is not UTF-8 has no spelling Qt can open: such files are
+// reached through the Win32 file functions only.
 QString hostPath(const QString &windowsPath);
+
+// The reverse for a path that Qt gave (a file dialog, a QDir listing): the path as the Win32 file functions
+// and listings spell it. Identity on Windows; on other hosts a backslash, colon or other character that
+// Windows forbids in a name is mapped, so that it is not taken for a separator or a drive.
+QString fromHostPath(const QString &qtPath);
+
+// The path of a local file URL (a dropped file) as the Win32 file functions spell it, with native
+// separators; "" for a URL that is no local file. Unlike QUrl::toLocalFile, it keeps a name that is not
+// UTF-8.
+QString fromFileUrl(const QUrl &url);
 
 // The address a web request really goes to. Identity on Windows; on other hosts the machine's URL
 // overrides may send it elsewhere (tests answer from a local server).

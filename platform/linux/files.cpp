@@ -6,6 +6,7 @@
 #include "drivemap.h"
 #include "filefaults.h"
 #include "handles.h"
+#include "hostnames.h"
 #include "machine.h"
 
 #include <QDir>
@@ -89,9 +90,11 @@ QString toHost(LPCWSTR path)
     return QDir::cleanPath(p);
 }
 
+// The host's bytes of a path: a name that is not UTF-8 is kept in the text as lone surrogates, which Qt's
+// own encoding would lose.
 QByteArray encoded(const QString &path)
 {
-    return QFile::encodeName(path);
+    return hostnames::encode(path);
 }
 
 DWORD errorOf(int err, bool pathParentMissing = false)
@@ -127,7 +130,8 @@ DWORD errorOf(int err, bool pathParentMissing = false)
 
 bool parentExists(const QString &path)
 {
-    return QFileInfo(QFileInfo(path).absolutePath()).isDir();
+    struct stat st;
+    return ::stat(encoded(QFileInfo(path).absolutePath()).constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 BOOL fail(DWORD code)
@@ -228,7 +232,7 @@ struct FindObject : handles::Object
 {
     int dirfd = -1;
     QString folder;
-    QVector<QPair<QString, QByteArray>> names; // shown name, host bytes; "." and ".." first where they belong
+    QVector<QPair<QString, QByteArray>> names; // Windows name, host bytes; "." and ".." first where they belong
     int next = 0;
     ~FindObject() override
     {
@@ -241,10 +245,10 @@ bool fillFindData(FindObject &f, LPWIN32_FIND_DATAW data)
 {
     while (f.next < f.names.size()) {
         const auto &entry = f.names.at(f.next++);
-        const QString full =
-            entry.second == "." || entry.second == ".."
-                ? f.folder
-                : (f.folder == QLatin1String("/") ? QString() : f.folder) + QLatin1Char('/') + entry.first;
+        const QString full = entry.second == "." || entry.second == ".."
+                                 ? f.folder
+                                 : (f.folder == QLatin1String("/") ? QString() : f.folder) + QLatin1Char('/') +
+                                       hostnames::decode(entry.second);
         if (faultOf(full) == QLatin1String("vanish"))
             continue;
         Entry e;
@@ -355,9 +359,11 @@ HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData)
         return INVALID_HANDLE_VALUE;
     }
     refreshMarks();
-    QString pattern = hostPath(fromWide(lpFileName));
-    const qsizetype slash = pattern.lastIndexOf(QLatin1Char('/'));
-    QString folder = slash < 0 ? QDir::currentPath() : pattern.left(slash);
+    // The mask stays in its Windows spelling: a '?' or '*' that is part of a host name reaches here mapped, and
+    // only the unmapped ones are wildcards.
+    const QString pattern = fromWide(lpFileName);
+    const qsizetype slash = qMax(pattern.lastIndexOf(QLatin1Char('/')), pattern.lastIndexOf(QLatin1Char('\\')));
+    QString folder = slash < 0 ? QDir::currentPath() : hostPath(pattern.left(slash));
     if (folder.isEmpty())
         folder = QStringLiteral("/");
     folder = QDir::cleanPath(folder);
@@ -385,7 +391,7 @@ HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData)
     }
     if (!wildcard) {
         // A single name: that entry, as it is spelled on disk (names match whatever their case).
-        QByteArray bytes = QFile::encodeName(mask);
+        QByteArray bytes = encoded(hostnames::toHost(mask));
         QString shown = mask;
         struct stat st;
         if (::fstatat(find->dirfd, bytes.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
@@ -393,7 +399,7 @@ HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData)
             const int dupfd = ::dup(find->dirfd);
             if (DIR *dir = dupfd >= 0 ? ::fdopendir(dupfd) : nullptr) {
                 while (struct dirent *d = ::readdir(dir)) {
-                    const QString name = QFile::decodeName(d->d_name);
+                    const QString name = hostnames::windowsName(QByteArray(d->d_name));
                     if (name.compare(mask, Qt::CaseInsensitive) == 0) {
                         bytes = QByteArray(d->d_name);
                         shown = name;
@@ -425,7 +431,7 @@ HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData)
             const QByteArray bytes(d->d_name);
             if (bytes == "." || bytes == "..")
                 continue;
-            const QString name = QFile::decodeName(bytes);
+            const QString name = hostnames::windowsName(bytes);
             if (!matchesMask(name, mask))
                 continue;
             entries.append({name, bytes});

@@ -1,6 +1,7 @@
 // Shell folders, the folder browser, COM start-up and class creation, and message boxes. Boxes and the
 // folder browser take the machine's scripted answers first (tests), else show Qt's dialogs.
 #include "../win32.h"
+#include "hostnames.h"
 #include "machine.h"
 #include "windowtable.h"
 
@@ -296,7 +297,10 @@ PIDLIST_ABSOLUTE SHBrowseForFolderW(LPBROWSEINFOW lpbi)
 
     if (chosen.isEmpty())
         return nullptr;
+    // The picker gives a host path; the caller gets the Windows spelling of its names.
     chosen = QDir::cleanPath(chosen);
+    if (chosen.startsWith(QLatin1Char('/')))
+        chosen = hostnames::toWindows(chosen);
     if (lpbi->pszDisplayName) {
         const QString name = QFileInfo(chosen).fileName();
         copyToWide(name.isEmpty() ? chosen : name, lpbi->pszDisplayName, MAX_PATH);

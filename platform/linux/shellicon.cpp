@@ -172,14 +172,17 @@ DWORD_PTR SHGetFileInfoW(LPCWSTR pszPath, DWORD dwFileAttributes, SHFILEINFOW *p
         display = (d.label.isEmpty() ? QStringLiteral("Local Disk") : d.label) + QStringLiteral(" (") +
                   path.at(0).toUpper() + QStringLiteral(":)");
     } else {
-        const QFileInfo info(hostPath(path));
+        // The entry as the file calls see it, and its name as they spell it: a host name may be one that Qt
+        // cannot spell.
+        const QFileInfo info(QString(path).replace(QLatin1Char('\\'), QLatin1Char('/')));
         bool isDir = false;
         if (byAttributes) {
             isDir = dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
         } else {
-            if (!info.exists() && !info.isSymLink())
+            const DWORD attributes = GetFileAttributesW(pszPath);
+            if (attributes == INVALID_FILE_ATTRIBUTES)
                 return 0;
-            isDir = info.isDir();
+            isDir = attributes & FILE_ATTRIBUTE_DIRECTORY;
         }
         kind = isDir ? QStringLiteral("folder")
                      : QStringLiteral("file:") +

@@ -3,14 +3,16 @@
 #include "../win32.h"
 #include "drivemap.h"
 #include "handles.h"
+#include "hostnames.h"
 #include "machine.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QHash>
 #include <QMutex>
 
 #include <cstring>
+#include <dirent.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -124,25 +126,31 @@ bool startsWithFolder(const QString &path, const QString &folder, Qt::CaseSensit
     return path.startsWith(folder, cs) && (path.size() == folder.size() || path.at(folder.size()) == QLatin1Char('/'));
 }
 
-// rest ("/a/b") below root, each part spelled as it is on the host where a part exists in another case:
-// Windows paths are case-insensitive, the host's are not.
+// rest ("/a/b", Windows text) below root, each part in its host spelling; a part that is not there as written
+// takes the spelling of the entry that matches it whatever its case: Windows paths are case-insensitive, the
+// host's are not.
 QString resolveBelow(const QString &root, const QString &rest)
 {
     QString out = root;
     bool matching = true;
     const QStringList parts = rest.split(QLatin1Char('/'), Qt::SkipEmptyParts);
     for (const QString &part : parts) {
-        QString name = part;
-        if (matching && !QFileInfo::exists(out + QLatin1Char('/') + part)) {
+        QString name = hostnames::toHost(part);
+        struct stat st;
+        if (matching && ::lstat(hostnames::encode(out + QLatin1Char('/') + name).constData(), &st) != 0) {
             matching = false;
-            const QStringList entries =
-                QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-            for (const QString &e : entries) {
-                if (e.compare(part, Qt::CaseInsensitive) == 0) {
-                    name = e;
-                    matching = true;
-                    break;
+            if (DIR *dir = ::opendir(hostnames::encode(out).constData())) {
+                while (const struct dirent *d = ::readdir(dir)) {
+                    const QByteArray entry(d->d_name);
+                    if (entry == "." || entry == "..")
+                        continue;
+                    if (hostnames::windowsName(entry).compare(part, Qt::CaseInsensitive) == 0) {
+                        name = hostnames::decode(entry);
+                        matching = true;
+                        break;
+                    }
                 }
+                ::closedir(dir);
             }
         }
         out += QLatin1Char('/') + name;
@@ -332,7 +340,8 @@ DWORD WINAPI GetLongPathNameW(LPCWSTR lpszShortPath, LPWSTR lpszLongPath, DWORD 
     }
     // The stand-in's paths have no short forms; the text is read before the (possibly same) buffer is written.
     const QString path = fromWide(lpszShortPath);
-    if (!QFileInfo::exists(hostPath(path))) {
+    struct stat st;
+    if (::lstat(hostnames::encode(hostPath(path)).constData(), &st) != 0) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return 0;
     }
@@ -346,20 +355,22 @@ UINT WINAPI GetWindowsDirectoryW(LPWSTR lpBuffer, UINT uSize)
 
 QString hostPath(const QString &windowsPath)
 {
-    // Windows takes either separator, and product code joins with backslashes even onto host paths.
+    // Windows takes either separator, and product code joins with backslashes even onto host paths. A backslash
+    // that is part of a host name reaches here as U+F05C, so it never splits the name.
     QString path = windowsPath;
     path.replace(QLatin1Char('\\'), QLatin1Char('/'));
     if (path.startsWith(QLatin1Char('/'))) {
         // Inside the machine's Windows folders names are case-insensitive, as on Windows.
         const QString root = machine::folder();
-        if (path.size() > root.size() && startsWithFolder(path, root, Qt::CaseSensitive))
-            return resolveBelow(root, path.mid(root.size()));
-        return path;
+        const QString windowsRoot = hostnames::toWindows(root);
+        if (path.size() > windowsRoot.size() && startsWithFolder(path, windowsRoot, Qt::CaseSensitive))
+            return resolveBelow(root, path.mid(windowsRoot.size()));
+        return hostnames::toHost(path);
     }
     const bool drivePath = path.size() >= 2 && path.at(1) == QLatin1Char(':') && path.at(0).isLetter() &&
                            path.at(0).unicode() < 128 && (path.size() == 2 || path.at(2) == QLatin1Char('/'));
     if (!drivePath)
-        return path;
+        return hostnames::toHost(path);
 
     const QChar letter = path.at(0).toUpper();
     const QString rest = path.mid(2); // "" or "/..."
@@ -378,7 +389,21 @@ QString hostPath(const QString &windowsPath)
         root.chop(1);
     if (rest.isEmpty() || rest == QLatin1String("/"))
         return root;
-    return root == QLatin1String("/") ? rest : root + rest;
+    return root == QLatin1String("/") ? hostnames::toHost(rest) : root + hostnames::toHost(rest);
+}
+
+QString fromHostPath(const QString &qtPath)
+{
+    return hostnames::toWindows(qtPath);
+}
+
+QString fromFileUrl(const QUrl &url)
+{
+    if (!url.isLocalFile())
+        return QString();
+    // The encoded form keeps the bytes of a name that is not UTF-8; the decoded one would replace them.
+    const QByteArray bytes = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    return hostnames::windowsName(bytes);
 }
 
 namespace standin {

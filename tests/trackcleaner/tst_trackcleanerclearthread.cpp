@@ -1,5 +1,6 @@
 // The clearing thread: the registry kinds dropped and made again empty, the recent-item folders emptied, the
 // listed files deleted, failures counted, and nothing touched outside what the kinds name.
+#include "rawnames.h"
 #include "testmachine.h"
 #include "tracemachine.h"
 #include "tracethreads.h"
@@ -252,6 +253,37 @@ private slots:
         QVERIFY(QFileInfo::exists(secretFile));
         QVERIFY(QFileInfo(temp() + "/linked").isSymLink());
         QVERIFY(!QFileInfo(temp() + "/shortcut.txt").isSymLink());
+    }
+
+    // Temporary files whose host names Windows could not hold are listed and cleared as themselves; a name made
+    // of "..\\" parts ("@": the way from the temporary folder to a file outside) never reaches that file.
+    void hostNamesAreClearedAsThemselves_data()
+    {
+        QTest::addColumn<QByteArrayList>("names");
+        QTest::newRow("climbing name") << QByteArrayList{"@", "plain.tmp"};
+        QTest::newRow("not UTF-8 and forbidden") << QByteArrayList{"c-\xFF.tmp", "\xE9t\xE9/", "\xE9t\xE9/a:b*?<|>"};
+    }
+    void hostNamesAreClearedAsThemselves()
+    {
+        QFETCH(QByteArrayList, names);
+        QTemporaryDir outside;
+        const QString victim = writeFile(outside.path() + "/victim.txt", 6, "victim");
+        emptyFolder(temp());
+        const QByteArray tempBytes = QFile::encodeName(temp());
+        const std::unique_ptr<const QByteArray, void (*)(const QByteArray *)> sweep(
+            &tempBytes, [](const QByteArray *folder) { rawnames::walk(*folder, true); });
+        for (QByteArray name : std::as_const(names)) {
+            name.replace("@", QFile::encodeName(QDir(temp()).relativeFilePath(victim)).replace('/', '\\'));
+            QVERIFY(rawnames::make(tempBytes + '/' + name.chopped(name.endsWith('/')),
+                                   name.endsWith('/') ? QByteArray() : name));
+        }
+        const int files = rawnames::walk(tempBytes);
+        Lists lists;
+        analyze({WindowsTempFiles}, lists);
+        QCOMPARE(lists.of[WindowsTempFiles].size(), files);
+        QCOMPARE(clear({WindowsTempFiles}, lists).cannotDelete, 0);
+        QCOMPARE(rawnames::walk(tempBytes), 0);
+        QCOMPARE(rawnames::read(QFile::encodeName(victim)), QByteArray("victim"));
     }
 
     void everythingClearedLiesInTheMachine()

@@ -1,16 +1,13 @@
 #include "folderreadahead.h"
 
+#include "childpaths.h"
+
 #include <QDir>
 
 namespace {
 
 // How many folders may be read but not yet taken: enough to keep the readers busy, little memory.
 const int reach = 256;
-
-bool isDots(const WCHAR *name)
-{
-    return name[0] == u'.' && (name[1] == 0 || (name[1] == u'.' && name[2] == 0));
-}
 
 } // namespace
 
@@ -54,10 +51,11 @@ FolderReadAhead::Listing FolderReadAhead::read(const QString &path)
         return listing;
     listing.opened = true;
     do {
-        if (isDots(data.cFileName))
-            continue;
         Entry e;
         e.name = fromWide(data.cFileName);
+        // "." and "..", and any name that would lead out of the folder, are no entries of it.
+        if (!childpaths::staysBelow(e.name))
+            continue;
         e.attributes = data.dwFileAttributes;
         e.size = (quint64(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
         e.creation = data.ftCreationTime;

@@ -1,5 +1,7 @@
 #include "folderlister.h"
 
+#include "childpaths.h"
+
 #include <QRunnable>
 #include <QSemaphore>
 
@@ -124,7 +126,8 @@ void FolderLister::list(const QString &path, const std::atomic<bool> *cancel, Fo
             break;
         ListedEntry e;
         e.name = fromWide(data.cFileName, MAX_PATH);
-        if (e.name == QLatin1String(".") || e.name == QLatin1String(".."))
+        // "." and "..", and any name that would lead out of the folder, are no entries of it.
+        if (!childpaths::staysBelow(e.name))
             continue;
         e.attributes = data.dwFileAttributes;
         e.size = (quint64(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
@@ -136,7 +139,5 @@ void FolderLister::list(const QString &path, const std::atomic<bool> *cancel, Fo
 
 QString FolderLister::childPath(const QString &folder, const QString &name)
 {
-    if (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\')))
-        return folder + name;
-    return folder + QLatin1Char('/') + name;
+    return childpaths::join(folder, name);
 }

@@ -53,7 +53,8 @@ public:
     FolderListing take(Request *request, QVector<Request *> *subFolders = nullptr);
     // Reads one folder on the calling thread.
     static void list(const QString &path, const std::atomic<bool> *cancel, FolderListing *out);
-    // A name in a folder: one separator between them, also after a root that ends with one.
+    // A name in a folder: one separator between them, also after a root that ends with one; "" for a name
+    // that would lead out of the folder.
     static QString childPath(const QString &folder, const QString &name);
 
 private:

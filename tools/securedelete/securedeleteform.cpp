@@ -112,11 +112,13 @@ void SecureDeleteForm::appendRow(const QString &name, bool folder, const QString
 
 void SecureDeleteForm::on_ffAddFileButton_clicked()
 {
-    const QStringList files = QFileDialog::getOpenFileNames(this, QStringLiteral("Add Files"), documentsPath(),
-                                                            QStringLiteral("All Files (*.*)"));
-    for (const QString &file : files) {
-        if (file.isEmpty())
+    const QStringList files = QFileDialog::getOpenFileNames(
+        this, QStringLiteral("Add Files"), hostPath(documentsPath()), QStringLiteral("All Files (*.*)"));
+    for (const QString &chosen : files) {
+        if (chosen.isEmpty())
             continue;
+        // The dialog spells names as the host does; the shredding calls take the Win32 spelling.
+        const QString file = fromHostPath(chosen);
         const QFileInfo info(file);
         appendRow(info.fileName(), false, QDir::toNativeSeparators(info.path()), QDir::toNativeSeparators(file));
     }
@@ -136,8 +138,12 @@ void SecureDeleteForm::on_ffAddFolderButton_clicked()
 
 void SecureDeleteForm::on_AddURL(QString url)
 {
+    // What was dropped is looked at through the Win32 calls that will shred it: its name may be one that Qt
+    // cannot spell.
     const QFileInfo info(url);
-    appendRow(info.fileName(), info.isDir(), info.path(), url);
+    const DWORD attributes = GetFileAttributesW(wstr(url));
+    const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    appendRow(info.fileName(), folder, info.path(), url);
     updateListButtons();
 }
 

@@ -1,5 +1,7 @@
 #include "securedeletethread.h"
 
+#include "childpaths.h"
+
 #include <QDebug>
 #include <QStandardItemModel>
 
@@ -195,7 +197,7 @@ void SecureDeleteThread::runListMode()
         const QString name = listModel->item(r, 0) ? listModel->item(r, 0)->text() : QString();
         const QString folder = listModel->item(r, 2) ? listModel->item(r, 2)->text() : QString();
         const QString kind = listModel->item(r, 3) ? listModel->item(r, 3)->text() : QString();
-        rows.push_back(Row{folder + QLatin1Char('\\') + name, kind == QLatin1String("0")});
+        rows.push_back(Row{childpaths::join(folder, name, QLatin1Char('\\')), kind == QLatin1String("0")});
     }
     for (int r = count - 1; r >= 0; --r) {
         if (cancel)
@@ -225,7 +227,9 @@ void SecureDeleteThread::collectEntries(const QString &folder, QList<SecureDelet
         if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || name.startsWith(QLatin1Char('.')))
             continue;
         SecureDeleteEntry entry;
-        entry.path = folder + QLatin1Char('\\') + name;
+        entry.path = childpaths::join(folder, name, QLatin1Char('\\'));
+        if (entry.path.isEmpty())
+            continue;
         entry.kind = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : 1;
         // The newest find goes first: entries are shredded in the reverse of the order found.
         found.prepend(entry);
@@ -255,11 +259,15 @@ bool SecureDeleteThread::shredFolder(const QString &path, int depth)
             if (cancel)
                 break;
             const QString name = fromWide(data.cFileName, MAX_PATH);
-            if (name.compare(QLatin1String("."), Qt::CaseInsensitive) == 0 ||
-                name.compare(QLatin1String(".."), Qt::CaseInsensitive) == 0 ||
+            if (name == QLatin1String(".") || name == QLatin1String("..") ||
                 (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
                 continue;
-            const QString child = path + QLatin1Char('\\') + name;
+            // A name that would lead out of the folder is not followed; the folder then stays, as not shredded.
+            const QString child = childpaths::join(path, name, QLatin1Char('\\'));
+            if (child.isEmpty()) {
+                qDebug() << "Not shredded (name leads elsewhere):" << path << name;
+                continue;
+            }
             if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 shredFolder(child, depth + 1);
             else

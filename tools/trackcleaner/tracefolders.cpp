@@ -1,5 +1,7 @@
 #include "tracefolders.h"
 
+#include "childpaths.h"
+
 #include <QDir>
 
 namespace tracefolders {
@@ -11,6 +13,12 @@ bool isUsableBase(const QString &folder)
     return !QDir(folder).isRoot();
 }
 
+bool isFolder(const QString &path)
+{
+    const DWORD attributes = GetFileAttributesW(wstr(path));
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 static bool endsWithSeparator(const QString &folder)
 {
     return folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\'));
@@ -18,7 +26,7 @@ static bool endsWithSeparator(const QString &folder)
 
 QString join(const QString &folder, const QString &name)
 {
-    return withSeparator(folder) + name;
+    return childpaths::join(folder, name);
 }
 
 QString withSeparator(const QString &folder)
@@ -48,9 +56,8 @@ bool FolderListing::next()
                 return false;
         }
         pending = false;
-        const QString entry = name();
-        if (entry.compare(QLatin1String("."), Qt::CaseInsensitive) != 0 &&
-            entry.compare(QLatin1String(".."), Qt::CaseInsensitive) != 0)
+        // "." and "..", and any name that would lead out of the folder, are no entries of it.
+        if (childpaths::staysBelow(name()))
             return true;
     }
 }

@@ -12,7 +12,11 @@ namespace tracefolders {
 // drive root is never one: scanning it would put the working folder or a whole drive on a list to delete.
 bool isUsableBase(const QString &folder);
 
-// folder and name joined by one separator.
+// True when path names a folder. Asked of the file system the listings come from: a folder name that Qt
+// cannot spell (not UTF-8) is still one.
+bool isFolder(const QString &path);
+
+// folder and name joined by one separator; "" for a name that would lead out of folder.
 QString join(const QString &folder, const QString &name);
 
 // folder with a trailing separator.

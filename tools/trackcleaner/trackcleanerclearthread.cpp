@@ -6,7 +6,6 @@
 #include "tracefolders.h"
 
 #include <QDebug>
-#include <QDir>
 
 TrackCleanerClearThread::TrackCleanerClearThread(QObject *parent) : QThread(parent) {}
 
@@ -66,7 +65,7 @@ void TrackCleanerClearThread::clearRecentFiles()
 
 int TrackCleanerClearThread::deleteFilesIn(QString folder)
 {
-    if (cancel || !QDir(folder).exists())
+    if (cancel || !tracefolders::isFolder(folder))
         return 0;
     qDebug() << folder;
     int tried = 0;

@@ -91,7 +91,7 @@ void TrackCleanerThread::scanRecentFiles()
     const QString folder = profile + QLatin1String(tracepaths::recent);
     qDebug() << folder;
     // Without a profile there is no recent folder to look at (the path would hang off the root).
-    if (!tracefolders::isUsableBase(profile) || !QDir(folder).exists())
+    if (!tracefolders::isUsableBase(profile) || !tracefolders::isFolder(folder))
         return;
     int count = 0;
     for (FolderListing entry(tracefolders::join(folder, QStringLiteral("*.*"))); !cancel && entry.next();) {
@@ -193,7 +193,7 @@ bool TrackCleanerThread::enterFolder(QString &folder)
     if (cancel)
         return false;
     folder = tracefolders::withSeparator(folder);
-    return QDir(folder).exists();
+    return tracefolders::isFolder(folder);
 }
 
 int TrackCleanerThread::collectFiles(QString folder, quint64 &totalSize, QStringList &list)

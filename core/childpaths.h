@@ -1,0 +1,18 @@
+// Joining a listed name onto its folder. A listed name is one entry of its folder; a name that is empty, "."
+// or "..", or that holds a separator or a drive colon, would name another place, and a tool that deletes or
+// shreds it would reach outside what the user chose. No listing of the system gives such a name (a host name
+// that Windows could not hold is listed mapped), so one that turns up is refused, never followed.
+#pragma once
+
+#include <QString>
+
+namespace childpaths {
+
+// True when name, joined to a folder, names an entry of that folder.
+bool staysBelow(const QString &name);
+
+// folder, one separator (none more after a folder that ends with one) and name; "" when name would not stay
+// below folder or folder is empty. A wildcard pattern ("*", "*.*") is a name here.
+QString join(const QString &folder, const QString &name, QChar separator = QLatin1Char('/'));
+
+} // namespace childpaths
