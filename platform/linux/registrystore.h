@@ -21,8 +21,9 @@ void importSeed();
 void forgetHandles();
 void forgetRoots();
 
-// Imports registry-file text ("Windows Registry Editor Version 5.00" or "REGEDIT4"). Returns false and
-// sets error (with the line number) on a line it cannot read; what came before stays imported.
+// Imports registry-file text ("Windows Registry Editor Version 5.00" or "REGEDIT4"), all or nothing: on a
+// line it cannot read (error gives the line number) or a failure of the store it returns false and leaves
+// the registry as it was.
 bool importRegText(const QString &text, QString *error = nullptr);
 
 // Node operations, no access checks.
