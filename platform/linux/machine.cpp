@@ -417,8 +417,8 @@ sqlite3 *open(State &s)
     qWarning() << "machine: cannot open" << path << sqlite3_errstr(rc);
     s.damaged = isDamage(rc);
     // A damaged file stays exactly as it was found: closing must not fold a log into it.
-    if (db && s.damaged)
-        sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    if (db && s.damaged && sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr) != SQLITE_OK)
+        qWarning() << "machine: cannot keep the damaged database from being written on closing";
     if (db) {
         const int closed = sqlite3_close(db);
         if (closed != SQLITE_OK)
@@ -634,8 +634,8 @@ void log(const QString &kind, const QString &text)
     Lock lock;
     Query q("INSERT INTO log(kind, text, pid, at) VALUES(?, ?, ?, ?)");
     q.bind(1, kind).bind(2, text).bind(3, qint64(getpid())).bind(4, QDateTime::currentMSecsSinceEpoch()).exec();
-    // What the store cannot take (a box saying the machine is damaged) is still kept for this process.
-    if (watch.failed())
+    // While the machine cannot be opened (a box says it is damaged), the record is kept for this process.
+    if (watch.failed() && !state().db)
         state().unstoredLog.append({kind, text});
 }
 

@@ -306,6 +306,20 @@ qint64 ensureKey(const QString &fullPath)
     return root ? ensurePath(root, rest) : 0;
 }
 
+bool storeParameter(const QString &fullKey, const QString &valueName, const QString &text, const QString &sessionName,
+                    const QString &sessionText, bool inProfile)
+{
+    machine::Transaction tx;
+    if (inProfile) {
+        if (const qint64 node = ensureKey(fullKey))
+            writeValue(node, valueName, REG_SZ, stringData(text));
+        machine::setSetting(sessionName, QString());
+    } else {
+        machine::setSetting(sessionName, sessionText);
+    }
+    return tx.commit();
+}
+
 QByteArray stringData(const QString &text)
 {
     QByteArray out(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);

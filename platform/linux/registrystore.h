@@ -58,6 +58,12 @@ QList<ValueEntry> values(qint64 node); // in creation order
 qint64 findKey(const QString &fullPath);
 qint64 ensureKey(const QString &fullPath);
 
+// A system parameter kept as REG_SZ text in the user profile (inProfile), or for the session only in the
+// machine's setting sessionName (sessionText; a change to the profile ends the session's). All in one
+// transaction; false when the store failed, with nothing changed.
+bool storeParameter(const QString &fullKey, const QString &valueName, const QString &text, const QString &sessionName,
+                    const QString &sessionText, bool inProfile);
+
 // UTF-16LE bytes of text with one terminating NUL: how REG_SZ data is stored.
 QByteArray stringData(const QString &text);
 // Text of REG_SZ data up to its first NUL.

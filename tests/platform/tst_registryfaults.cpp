@@ -71,6 +71,10 @@ LONG change(const QString &what)
         rc = RegDeleteValueW(base, WSTR("Kept"));
     } else if (what == QLatin1String("delete key with values")) {
         rc = RegDeleteKeyW(base, WSTR("Full"));
+    } else if (what == QLatin1String("system parameter")) {
+        rc = SystemParametersInfoW(SPI_SETBORDER, 9, nullptr, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE)
+                 ? ERROR_SUCCESS
+                 : LONG(GetLastError());
     } else if (what == QLatin1String("import")) {
         machine::Lock lock;
         QString error;
@@ -85,6 +89,12 @@ LONG change(const QString &what)
     }
     RegCloseKey(base);
     return rc;
+}
+
+// What the changes below can touch.
+QStringList registryState()
+{
+    return snapshot(Base) + snapshot(QStringLiteral("Control Panel\\Desktop\\WindowMetrics"));
 }
 
 } // namespace
@@ -116,7 +126,7 @@ private slots:
         QTest::addColumn<QString>("fault");
         QTest::addColumn<int>("error");
         for (const char *what : {"set new value", "overwrite value", "create key chain", "delete value",
-                                 "delete key with values", "import"}) {
+                                 "delete key with values", "system parameter", "import"}) {
             QTest::addRow("%s, disk full", what) << QString::fromLatin1(what) << "full" << int(ERROR_DISK_FULL);
             QTest::addRow("%s, locked", what) << QString::fromLatin1(what) << "locked" << int(ERROR_LOCK_VIOLATION);
         }
@@ -127,7 +137,7 @@ private slots:
         QFETCH(QString, what);
         QFETCH(QString, fault);
         QFETCH(int, error);
-        const QStringList before = snapshot(Base);
+        const QStringList before = registryState();
         QVERIFY(before.size() >= 4);
 
         m->failStore(fault);
@@ -137,17 +147,17 @@ private slots:
         if (fault == QLatin1String("locked"))
             QVERIFY2(waited.elapsed() >= 150, "the call must wait for the lock before it gives up");
         m->failStore(QString());
-        QCOMPARE(snapshot(Base), before);
+        QCOMPARE(registryState(), before);
 
         // The same change on a sound store does change it: the comparison above was not vacuous.
         QCOMPARE(change(what), ERROR_SUCCESS);
-        QVERIFY(snapshot(Base) != before);
+        QVERIFY(registryState() != before);
     }
 
     void changeIsWholeOrNothingAsTheDiskFills_data()
     {
         QTest::addColumn<QString>("what");
-        for (const char *what : {"create key chain", "delete key with values", "import"})
+        for (const char *what : {"create key chain", "delete key with values", "system parameter", "import"})
             QTest::newRow(what) << QString::fromLatin1(what);
     }
 
@@ -156,7 +166,7 @@ private slots:
         // The disk fills up at every point of the change in turn: until there is room for all of it, the
         // change fails and leaves nothing behind.
         QFETCH(QString, what);
-        const QStringList before = snapshot(Base);
+        const QStringList before = registryState();
         int failures = 0;
         for (qint64 room = 0;; room += 1024) {
             QVERIFY(room < 1024 * 1024);
@@ -167,10 +177,10 @@ private slots:
                 break;
             ++failures;
             QCOMPARE(rc, ERROR_DISK_FULL);
-            QCOMPARE(snapshot(Base), before);
+            QCOMPARE(registryState(), before);
         }
         QVERIFY(failures > 0);
-        QVERIFY(snapshot(Base) != before);
+        QVERIFY(registryState() != before);
     }
 
     void fullStoreStillReads()
