@@ -110,8 +110,8 @@ void rollback(sqlite3 *db)
 }
 
 // ---- the machine's files, through a thin layer over the host's own file layer ----
-// It changes nothing but lets tests make every write fail as on a full disk, so that SQLite meets the
-// failure where it meets a real one and handles it as it would.
+// It changes nothing but lets tests fill the disk (all of it, or after so many bytes more), so that SQLite
+// meets the failure where it meets a real one and handles it as it would.
 
 std::atomic<qint64> diskRoom{-1};
 

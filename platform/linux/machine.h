@@ -112,9 +112,8 @@ class Transaction
 public:
     Transaction();
     ~Transaction();
-    // False when the transaction could not begin: the caller stops before its first write. Once anything
-    // in a transaction failed, its further statements fail too instead of running on their own.
-    bool began() const { return !watch.failed(); }
+    // True when the transaction could not begin (the caller stops before its first write) or a statement
+    // in it failed; its further statements then fail too instead of running on their own.
     bool failed() const { return watch.failed(); }
     int failure() const { return watch.code(); }
     bool commit();

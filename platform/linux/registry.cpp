@@ -280,7 +280,7 @@ LONG openKey(HKEY hKey, LPCWSTR lpSubKey, REGSAM sam, bool create, KeyRef *out, 
             return ERROR_ACCESS_DENIED;
         // The key and its missing parents appear together or not at all.
         machine::Transaction tx;
-        if (!tx.began() || !walk(base, sub, true, &target, &created) || !tx.commit())
+        if (tx.failed() || !walk(base, sub, true, &target, &created) || !tx.commit())
             return ERROR_CANTWRITE;
     }
     if (denied(target, sam & ~(KEY_WOW64_32KEY | KEY_WOW64_64KEY)))
@@ -611,7 +611,7 @@ LONG RegDeleteKeyExW(HKEY hKey, LPCWSTR lpSubKey, REGSAM samDesired, DWORD)
             return ERROR_ACCESS_DENIED;
         // The key goes with its values, or nothing goes.
         machine::Transaction tx;
-        if (!tx.began())
+        if (tx.failed())
             return ERROR_CANTWRITE;
         deleteTree(node);
         return tx.commit() ? ERROR_SUCCESS : ERROR_CANTWRITE;
