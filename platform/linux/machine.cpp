@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
+#include <QSet>
 #include <QStandardPaths>
 #include <QThread>
 
@@ -69,6 +70,7 @@ struct State
     int busyWait = defaultBusyWait;
     Transaction *transaction = nullptr; // the outermost one open
     QList<QPair<QString, QString>> unstoredLog;
+    QSet<qint64> takenAnswers;
     QHash<const char *, sqlite3_stmt *> statements;
     int transactionDepth = 0;
     // The generation as last read, and when: caches of the drive map and file marks ask per folder listing.
@@ -539,6 +541,7 @@ void reset()
     s.openFailure = 0;
     s.damaged = false;
     s.unstoredLog.clear();
+    s.takenAnswers.clear();
     s.generationKnown = false;
     registrystore::forgetHandles();
 }
@@ -634,9 +637,11 @@ void log(const QString &kind, const QString &text)
     Lock lock;
     Query q("INSERT INTO log(kind, text, pid, at) VALUES(?, ?, ?, ?)");
     q.bind(1, kind).bind(2, text).bind(3, qint64(getpid())).bind(4, QDateTime::currentMSecsSinceEpoch()).exec();
-    // While the machine cannot be opened (a box says it is damaged), the record is kept for this process.
-    if (watch.failed() && !state().db)
-        state().unstoredLog.append({kind, text});
+    // A record the store cannot take (a box saying the disk is full or the machine is damaged) is kept for
+    // this process; one that belongs to a change that failed goes with the change.
+    State &s = state();
+    if (watch.failed() && (!s.db || s.transactionDepth == 0))
+        s.unstoredLog.append({kind, text});
 }
 
 QStringList logged(const QString &kind)
@@ -660,27 +665,35 @@ void pushAnswer(const QString &kind, const QString &value)
     q.bind(1, kind).bind(2, value).exec();
 }
 
+// The first answer of a kind that this process has not taken yet: an answer whose removal the store
+// refused (a full disk) is taken all the same.
+static std::optional<QPair<qint64, QString>> firstAnswer(const QString &kind)
+{
+    Query q("SELECT id, value FROM answers WHERE kind=? ORDER BY id");
+    q.bind(1, kind);
+    while (q.next())
+        if (!state().takenAnswers.contains(q.integer(0)))
+            return qMakePair(q.integer(0), q.text(1));
+    return std::nullopt;
+}
+
 std::optional<QString> takeAnswer(const QString &kind)
 {
     Transaction tx;
-    Query q("SELECT id, value FROM answers WHERE kind=? ORDER BY id LIMIT 1");
-    q.bind(1, kind);
-    if (!q.next())
+    const auto answer = firstAnswer(kind);
+    if (!answer)
         return std::nullopt;
-    const qint64 id = q.integer(0);
-    const QString value = q.text(1);
     Query del("DELETE FROM answers WHERE id=?");
-    del.bind(1, id).exec();
-    tx.commit();
-    return value;
+    del.bind(1, answer->first).exec();
+    if (!tx.commit())
+        state().takenAnswers.insert(answer->first);
+    return answer->second;
 }
 
 bool hasAnswers(const QString &kind)
 {
     Lock lock;
-    Query q("SELECT 1 FROM answers WHERE kind=? LIMIT 1");
-    q.bind(1, kind);
-    return q.next();
+    return firstAnswer(kind).has_value();
 }
 
 QString environmentVariable(const QString &name)

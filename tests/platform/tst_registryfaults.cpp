@@ -172,6 +172,18 @@ private slots:
         QCOMPARE(v, DWORD(1));
     }
 
+    void boxesStillWorkOnAFullDisk()
+    {
+        // The stand-in's own records outlast the disk: scripted answers are taken once, boxes are recorded.
+        m->answerMessageBox(QStringLiteral("IDYES"));
+        m->answerMessageBox(QStringLiteral("IDNO"));
+        m->failStore(QStringLiteral("full"));
+        QCOMPARE(MessageBoxW(nullptr, WSTR("first"), WSTR("Error"), MB_YESNO), IDYES);
+        QCOMPARE(MessageBoxW(nullptr, WSTR("second"), WSTR("Error"), MB_YESNO), IDNO);
+        QCOMPARE(m->logged(QStringLiteral("MessageBox")),
+                 (QStringList{QStringLiteral("Error|first"), QStringLiteral("Error|second")}));
+    }
+
     void damagedStoreFailsEveryCall_data()
     {
         QTest::addColumn<QString>("call");
