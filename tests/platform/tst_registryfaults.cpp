@@ -49,7 +49,7 @@ LONG setDword(HKEY key, const QString &name, DWORD v)
     return RegSetValueExW(key, wstr(name), 0, REG_DWORD, reinterpret_cast<const BYTE *>(&v), 4);
 }
 
-// One change to the registry below Base, as a module would make it; its result.
+// One change to the registry, as a module would make it; its result.
 LONG change(const QString &what)
 {
     HKEY base = nullptr;
@@ -70,7 +70,7 @@ LONG change(const QString &what)
     } else if (what == QLatin1String("delete value")) {
         rc = RegDeleteValueW(base, WSTR("Kept"));
     } else if (what == QLatin1String("delete key with values")) {
-        rc = RegDeleteKeyW(base, WSTR("Full"));
+        rc = RegDeleteKeyW(base, WSTR("Child"));
     } else if (what == QLatin1String("system parameter")) {
         rc = SystemParametersInfoW(SPI_SETBORDER, 9, nullptr, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE)
                  ? ERROR_SUCCESS
@@ -108,7 +108,7 @@ private slots:
     {
         m.reset(new TestMachine);
         HKEY base = nullptr;
-        QCOMPARE(RegCreateKeyExW(HKEY_CURRENT_USER, wstr(Base + QStringLiteral("\\Full")), 0, nullptr, 0,
+        QCOMPARE(RegCreateKeyExW(HKEY_CURRENT_USER, wstr(Base + QStringLiteral("\\Child")), 0, nullptr, 0,
                                  KEY_ALL_ACCESS, nullptr, &base, nullptr),
                  ERROR_SUCCESS);
         QCOMPARE(setDword(base, QStringLiteral("x"), 1), ERROR_SUCCESS);
@@ -218,7 +218,7 @@ private slots:
         else if (call == QLatin1String("RegDeleteValueW"))
             rc = RegDeleteValueW(HKEY_CURRENT_USER, WSTR("x"));
         else if (call == QLatin1String("RegDeleteKeyW"))
-            rc = RegDeleteKeyW(HKEY_CURRENT_USER, WSTR("Software\\Faults\\Full"));
+            rc = RegDeleteKeyW(HKEY_CURRENT_USER, WSTR("Software\\Faults\\Child"));
         else if (call == QLatin1String("RegEnumKeyExW"))
             rc = RegEnumKeyExW(HKEY_CURRENT_USER, 0, name, &len, nullptr, nullptr, nullptr, nullptr);
         else if (call == QLatin1String("RegEnumValueW"))
