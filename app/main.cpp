@@ -12,6 +12,10 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/resources/images/rocket.ico")));
 
+    // A machine that cannot be used has been reported to the user; nothing runs on it.
+    if (!machineUsable())
+        return 1;
+
     recordInstallPath();
 
     MainWindow window;

@@ -118,6 +118,9 @@ int finishHelper(WPARAM quitCode)
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int)
 {
+    // A machine that cannot be used has been reported to the user; nothing runs on it.
+    if (!machineUsable())
+        return 1;
     if (!startHelper(instance, commandLine))
         return 0;
     MSG msg = {};

@@ -63,6 +63,19 @@ typedef NTSTATUS(NTAPI *NtFsControlFilePtr)(HANDLE, HANDLE, PIO_APC_ROUTINE, PVO
 #define WSTR(s) u##s
 #endif
 
+// Whether this program may run on the machine it finds; both programs ask first thing and end at once on
+// false. Always true on Windows. On other hosts the stand-in opens its simulated machine here: when its
+// database is damaged or cannot be opened, a message box names the file and how to start from a fresh
+// machine, and nothing of the machine is used.
+#ifdef _WIN32
+inline bool machineUsable()
+{
+    return true;
+}
+#else
+bool machineUsable();
+#endif
+
 // Plain Win32 programs (the helper) build without Qt: they see the Windows API and nothing more.
 #ifndef HUSHDECK_PLAIN_WIN32
 

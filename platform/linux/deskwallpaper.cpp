@@ -46,19 +46,16 @@ BOOL set(PVOID pvParam, UINT fWinIni)
             return FALSE;
         }
     }
-    if (fWinIni & SPIF_UPDATEINIFILE) {
-        machine::Transaction tx;
-        const qint64 node = registrystore::ensureKey(DesktopKey);
-        registrystore::writeValue(node, QStringLiteral("WallPaper"), REG_SZ, registrystore::stringData(path));
-        tx.commit();
-        machine::setSetting(SessionName, QString());
-    } else {
-        machine::setSetting(SessionName, QLatin1Char('=') + path);
-    }
+    // The change and its announcement happen together or not at all; the caller's store watch gives the
+    // reason of a failure.
+    machine::Transaction tx;
+    if (!registrystore::storeParameter(DesktopKey, QStringLiteral("WallPaper"), path, SessionName,
+                                       QLatin1Char('=') + path, fWinIni & SPIF_UPDATEINIFILE))
+        return FALSE;
     machine::log(QStringLiteral("Wallpaper"), path);
     if (fWinIni & SPIF_SENDCHANGE)
         machine::log(QStringLiteral("SettingChange"), QString::number(SPI_SETDESKWALLPAPER));
-    return TRUE;
+    return tx.commit() ? TRUE : FALSE;
 }
 
 BOOL get(UINT uiParam, PVOID pvParam)

@@ -3,6 +3,8 @@
 // thread share it; the database serialises access within a process and between processes.
 #pragma once
 
+#include "w32types.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -51,8 +53,47 @@ bool hasAnswers(const QString &kind);
 QString expandEnvironment(const QString &text);
 QString environmentVariable(const QString &name);
 
-// Database access for the stand-in's own modules. Hold a Lock around every use of the connection.
+// Database access for the stand-in's own modules. Hold a Lock around every use of the connection; it is
+// null when the machine could not be opened (see openFailure).
 sqlite3 *db();
+QString databasePath();
+
+// Why the machine could not be opened: 0 when it is open or not tried yet, else the SQLite result. A damaged
+// database (one that is not a database, or fails its integrity check) is never used again by this process;
+// other failures (a full disk, a lock held beyond the wait) are tried again at the next use.
+int openFailure();
+bool isDamaged();
+
+// How long a statement waits for the other program's write lock before it fails: 20 s unless tests shorten
+// it; a negative wait restores that.
+void setBusyWait(int milliseconds);
+// Tests: the room left on the machine's disk, in bytes; a write that does not fit fails as on a full disk.
+// Negative: no limit (the default).
+void setDiskRoom(qint64 bytes);
+
+// Collects the failures of the store on the calling thread while it lives: any statement, transaction or
+// opening of the machine that fails notes its SQLite result in every watch alive on that thread. A call
+// made of many statements can so tell whether all of them took effect.
+class StoreWatch
+{
+public:
+    StoreWatch();
+    ~StoreWatch();
+    StoreWatch(const StoreWatch &) = delete;
+    StoreWatch &operator=(const StoreWatch &) = delete;
+    bool failed() const { return first != 0; }
+    int code() const { return first; } // the first failure seen
+
+private:
+    friend void noteFailure(int code);
+    StoreWatch *outer;
+    int first = 0;
+};
+void noteFailure(int code);
+
+// The Windows error code for a failure of the store: ERROR_DISK_FULL, ERROR_LOCK_VIOLATION (the other
+// program holds the write lock beyond the wait), ERROR_REGISTRY_CORRUPT, ...
+LONG windowsError(int sqliteCode);
 
 class Lock
 {
@@ -64,18 +105,25 @@ public:
 };
 
 // BEGIN IMMEDIATE ... COMMIT (or ROLLBACK unless committed); holds the Lock for its lifetime. Nests:
-// an inner transaction joins the outer one.
+// an inner transaction joins the outer one. All or nothing: commit() fails, and the outer transaction rolls
+// back, when the transaction could not begin or any statement failed since it began.
 class Transaction
 {
 public:
     Transaction();
     ~Transaction();
+    // True when the transaction could not begin (the caller stops before its first write) or a statement
+    // in it failed; its further statements then fail too instead of running on their own.
+    bool failed() const { return watch.failed(); }
+    int failure() const { return watch.code(); }
     bool commit();
     Transaction(const Transaction &) = delete;
     Transaction &operator=(const Transaction &) = delete;
 
 private:
+    StoreWatch watch;
     Lock lock;
+    bool counted = false; // joined the machine's transaction depth
     bool outer = false;
     bool done = false;
 };
@@ -101,6 +149,7 @@ public:
     int changes() const;
 
 private:
+    void check(int rc);
     sqlite3_stmt *stmt;
 };
 

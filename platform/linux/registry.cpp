@@ -3,7 +3,9 @@
 // the unnamed default value; ERROR_MORE_DATA with the size needed; RegDeleteKeyW refuses a key with
 // sub-keys; RegGetValueW's type filters and REG_EXPAND_SZ expansion; the 32-bit view of HKLM\SOFTWARE;
 // HKEY_CLASSES_ROOT as the merged view of the user's and the machine's classes; keys the machine marks
-// unreadable or unwritable, and HKLM writable only while the process counts as elevated.
+// unreadable or unwritable, and HKLM writable only while the process counts as elevated. A call whose store
+// fails (a full disk, the other program's lock held beyond the wait, a damaged database) returns the Windows
+// error for it and changes nothing: changes of many steps go in one transaction.
 #include "../win32.h"
 #include "machine.h"
 #include "registrystore.h"
@@ -276,10 +278,10 @@ LONG openKey(HKEY hKey, LPCWSTR lpSubKey, REGSAM sam, bool create, KeyRef *out, 
         }
         if (denied(deepest, KEY_CREATE_SUB_KEY))
             return ERROR_ACCESS_DENIED;
+        // The key and its missing parents appear together or not at all.
         machine::Transaction tx;
-        if (!walk(base, sub, true, &target, &created))
+        if (tx.failed() || !walk(base, sub, true, &target, &created) || !tx.commit())
             return ERROR_CANTWRITE;
-        tx.commit();
     }
     if (denied(target, sam & ~(KEY_WOW64_32KEY | KEY_WOW64_64KEY)))
         return ERROR_ACCESS_DENIED;
@@ -303,6 +305,15 @@ LONG useKey(HKEY hKey, REGSAM needed, KeyRef *out)
     if (isPredefined(hKey, &hive) && denied(*out, needed))
         return ERROR_ACCESS_DENIED;
     return ERROR_SUCCESS;
+}
+
+// The key a handle stands for, checked for setting and deleting its values.
+LONG useKeyForValues(HKEY hKey, KeyRef *out)
+{
+    const LONG rc = useKey(hKey, KEY_SET_VALUE, out);
+    if (rc != ERROR_SUCCESS)
+        return rc;
+    return denied(*out, KEY_SET_VALUE) ? ERROR_ACCESS_DENIED : ERROR_SUCCESS;
 }
 
 bool readMerged(const KeyRef &r, const QString &name, DWORD *type, QByteArray *data)
@@ -361,6 +372,16 @@ qint64 writeNode(const KeyRef &r)
     return r.node;
 }
 
+// Runs one registry call on the store. A failure of the store overrides what the call made of it (a read
+// that failed looks like an absent value to it), so that nothing is reported done that did not happen.
+template <typename Body> LONG storeCall(Body body)
+{
+    machine::StoreWatch watch;
+    machine::Lock lock;
+    const LONG rc = body();
+    return watch.failed() ? LONG(machine::windowsError(watch.code())) : rc;
+}
+
 } // namespace
 
 LONG RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM samDesired, PHKEY phkResult)
@@ -368,9 +389,8 @@ LONG RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM samDesired, PHKEY 
     if (!phkResult)
         return ERROR_INVALID_PARAMETER;
     *phkResult = nullptr;
-    machine::Lock lock;
     KeyRef r;
-    const LONG rc = openKey(hKey, lpSubKey, samDesired, false, &r, nullptr);
+    const LONG rc = storeCall([&] { return openKey(hKey, lpSubKey, samDesired, false, &r, nullptr); });
     if (rc == ERROR_SUCCESS)
         *phkResult = newHandle(r);
     return rc;
@@ -382,10 +402,9 @@ LONG RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD, REGSAM s
     if (!phkResult || !lpSubKey)
         return ERROR_INVALID_PARAMETER;
     *phkResult = nullptr;
-    machine::Lock lock;
     KeyRef r;
     DWORD disposition = 0;
-    const LONG rc = openKey(hKey, lpSubKey, samDesired, true, &r, &disposition);
+    const LONG rc = storeCall([&] { return openKey(hKey, lpSubKey, samDesired, true, &r, &disposition); });
     if (rc == ERROR_SUCCESS) {
         *phkResult = newHandle(r);
         if (lpdwDisposition)
@@ -414,197 +433,189 @@ LONG RegGetValueW(HKEY hkey, LPCWSTR lpSubKey, LPCWSTR lpValue, DWORD dwFlags, L
     if ((typeMask & RRF_RT_REG_EXPAND_SZ) && !(dwFlags & RRF_NOEXPAND) && typeMask != RRF_RT_ANY)
         return ERROR_INVALID_PARAMETER;
     const DWORD capacity = pcbData ? *pcbData : 0;
-    auto zero = [&]() {
-        if ((dwFlags & RRF_ZEROONFAILURE) && pvData && capacity)
-            std::memset(pvData, 0, capacity);
-    };
-
-    machine::Lock lock;
-    KeyRef r;
-    LONG rc;
-    if (lpSubKey && *lpSubKey) {
-        rc = openKey(hkey, lpSubKey, KEY_QUERY_VALUE | ((dwFlags & RRF_SUBKEY_WOW6432KEY) ? KEY_WOW64_32KEY : 0), false,
-                     &r, nullptr);
-    } else {
-        rc = useKey(hkey, KEY_QUERY_VALUE, &r);
-    }
-    if (rc != ERROR_SUCCESS) {
-        zero();
-        return rc;
-    }
-    DWORD type = 0;
-    QByteArray data;
-    if (!readMerged(r, lpValue ? fromWide(lpValue) : QString(), &type, &data)) {
-        zero();
-        return ERROR_FILE_NOT_FOUND;
-    }
-
-    bool allowed = false;
-    bool expand = false;
-    switch (type) {
-    case REG_NONE:
-        allowed = typeMask & RRF_RT_REG_NONE;
-        break;
-    case REG_SZ:
-        allowed = typeMask & RRF_RT_REG_SZ;
-        break;
-    case REG_EXPAND_SZ:
-        if (dwFlags & RRF_NOEXPAND) {
-            allowed = typeMask & RRF_RT_REG_EXPAND_SZ;
+    const LONG result = storeCall([&]() -> LONG {
+        KeyRef r;
+        LONG rc;
+        if (lpSubKey && *lpSubKey) {
+            rc = openKey(hkey, lpSubKey, KEY_QUERY_VALUE | ((dwFlags & RRF_SUBKEY_WOW6432KEY) ? KEY_WOW64_32KEY : 0),
+                         false, &r, nullptr);
         } else {
-            allowed = typeMask & RRF_RT_REG_SZ;
-            expand = true;
+            rc = useKey(hkey, KEY_QUERY_VALUE, &r);
         }
-        break;
-    case REG_BINARY:
-        allowed = typeMask & RRF_RT_REG_BINARY;
-        // The DWORD and QWORD filters take binary data only of their size.
-        if (allowed && typeMask == RRF_RT_DWORD)
-            allowed = data.size() == 4;
-        if (allowed && typeMask == RRF_RT_QWORD)
-            allowed = data.size() == 8;
-        break;
-    case REG_DWORD:
-        allowed = (typeMask & RRF_RT_REG_DWORD) && data.size() == 4;
-        break;
-    case REG_MULTI_SZ:
-        allowed = typeMask & RRF_RT_REG_MULTI_SZ;
-        break;
-    case REG_QWORD:
-        allowed = (typeMask & RRF_RT_REG_QWORD) && data.size() == 8;
-        break;
-    default:
-        allowed = typeMask == RRF_RT_ANY;
-        break;
-    }
-    if (!allowed) {
-        zero();
-        return ERROR_UNSUPPORTED_TYPE;
-    }
+        if (rc != ERROR_SUCCESS)
+            return rc;
+        DWORD type = 0;
+        QByteArray data;
+        if (!readMerged(r, lpValue ? fromWide(lpValue) : QString(), &type, &data))
+            return ERROR_FILE_NOT_FOUND;
 
-    DWORD reportedType = type;
-    if (expand) {
-        const QString expanded = machine::expandEnvironment(dataString(data));
-        data = stringData(expanded);
-        reportedType = REG_SZ;
-    }
-    if (pdwType)
-        *pdwType = reportedType;
+        bool allowed = false;
+        bool expand = false;
+        switch (type) {
+        case REG_NONE:
+            allowed = typeMask & RRF_RT_REG_NONE;
+            break;
+        case REG_SZ:
+            allowed = typeMask & RRF_RT_REG_SZ;
+            break;
+        case REG_EXPAND_SZ:
+            if (dwFlags & RRF_NOEXPAND) {
+                allowed = typeMask & RRF_RT_REG_EXPAND_SZ;
+            } else {
+                allowed = typeMask & RRF_RT_REG_SZ;
+                expand = true;
+            }
+            break;
+        case REG_BINARY:
+            allowed = typeMask & RRF_RT_REG_BINARY;
+            // The DWORD and QWORD filters take binary data only of their size.
+            if (allowed && typeMask == RRF_RT_DWORD)
+                allowed = data.size() == 4;
+            if (allowed && typeMask == RRF_RT_QWORD)
+                allowed = data.size() == 8;
+            break;
+        case REG_DWORD:
+            allowed = (typeMask & RRF_RT_REG_DWORD) && data.size() == 4;
+            break;
+        case REG_MULTI_SZ:
+            allowed = typeMask & RRF_RT_REG_MULTI_SZ;
+            break;
+        case REG_QWORD:
+            allowed = (typeMask & RRF_RT_REG_QWORD) && data.size() == 8;
+            break;
+        default:
+            allowed = typeMask == RRF_RT_ANY;
+            break;
+        }
+        if (!allowed)
+            return ERROR_UNSUPPORTED_TYPE;
 
-    // Strings come back NUL-terminated; the size asked for beforehand leaves room for the terminator that
-    // Windows adds when the stored data lacks one.
-    DWORD needed = DWORD(data.size());
-    if (isStringType(reportedType)) {
-        const bool terminated = data.size() >= 2 && data.at(data.size() - 1) == 0 && data.at(data.size() - 2) == 0;
-        if (!terminated || data.size() % 2)
-            data.append(data.size() % 2 ? 1 : 2, '\0');
+        DWORD reportedType = type;
+        if (expand) {
+            const QString expanded = machine::expandEnvironment(dataString(data));
+            data = stringData(expanded);
+            reportedType = REG_SZ;
+        }
+        if (pdwType)
+            *pdwType = reportedType;
+
+        // Strings come back NUL-terminated; the size asked for beforehand leaves room for the terminator that
+        // Windows adds when the stored data lacks one.
+        DWORD needed = DWORD(data.size());
+        if (isStringType(reportedType)) {
+            const bool terminated = data.size() >= 2 && data.at(data.size() - 1) == 0 && data.at(data.size() - 2) == 0;
+            if (!terminated || data.size() % 2)
+                data.append(data.size() % 2 ? 1 : 2, '\0');
+            if (!pvData) {
+                if (pcbData)
+                    *pcbData = DWORD(data.size()) + 2;
+                return ERROR_SUCCESS;
+            }
+            needed = DWORD(data.size());
+        }
         if (!pvData) {
             if (pcbData)
-                *pcbData = DWORD(data.size()) + 2;
+                *pcbData = needed;
             return ERROR_SUCCESS;
         }
-        needed = DWORD(data.size());
-    }
-    if (!pvData) {
-        if (pcbData)
-            *pcbData = needed;
+        if (capacity < needed) {
+            *pcbData = isStringType(reportedType) ? needed + 2 : needed;
+            return ERROR_MORE_DATA;
+        }
+        std::memcpy(pvData, data.constData(), needed);
+        *pcbData = needed;
         return ERROR_SUCCESS;
-    }
-    if (capacity < needed) {
-        *pcbData = isStringType(reportedType) ? needed + 2 : needed;
-        zero();
-        return ERROR_MORE_DATA;
-    }
-    std::memcpy(pvData, data.constData(), needed);
-    *pcbData = needed;
-    return ERROR_SUCCESS;
+    });
+    if (result != ERROR_SUCCESS && (dwFlags & RRF_ZEROONFAILURE) && pvData && capacity)
+        std::memset(pvData, 0, capacity);
+    return result;
 }
 
 LONG RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData)
 {
     if (lpData && !lpcbData)
         return ERROR_INVALID_PARAMETER;
-    machine::Lock lock;
-    KeyRef r;
-    LONG rc = useKey(hKey, KEY_QUERY_VALUE, &r);
-    if (rc != ERROR_SUCCESS)
-        return rc;
-    DWORD type = 0;
-    QByteArray data;
-    if (!readMerged(r, lpValueName ? fromWide(lpValueName) : QString(), &type, &data))
-        return ERROR_FILE_NOT_FOUND;
-    if (lpType)
-        *lpType = type;
-    const DWORD needed = DWORD(data.size());
-    if (!lpcbData)
-        return ERROR_SUCCESS;
-    if (!lpData) {
+    return storeCall([&]() -> LONG {
+        KeyRef r;
+        LONG rc = useKey(hKey, KEY_QUERY_VALUE, &r);
+        if (rc != ERROR_SUCCESS)
+            return rc;
+        DWORD type = 0;
+        QByteArray data;
+        if (!readMerged(r, lpValueName ? fromWide(lpValueName) : QString(), &type, &data))
+            return ERROR_FILE_NOT_FOUND;
+        if (lpType)
+            *lpType = type;
+        const DWORD needed = DWORD(data.size());
+        if (!lpcbData)
+            return ERROR_SUCCESS;
+        if (!lpData) {
+            *lpcbData = needed;
+            return ERROR_SUCCESS;
+        }
+        if (*lpcbData < needed) {
+            *lpcbData = needed;
+            return ERROR_MORE_DATA;
+        }
+        std::memcpy(lpData, data.constData(), needed);
         *lpcbData = needed;
         return ERROR_SUCCESS;
-    }
-    if (*lpcbData < needed) {
-        *lpcbData = needed;
-        return ERROR_MORE_DATA;
-    }
-    std::memcpy(lpData, data.constData(), needed);
-    *lpcbData = needed;
-    return ERROR_SUCCESS;
+    });
 }
 
 LONG RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, const BYTE *lpData, DWORD cbData)
 {
     if (!lpData && cbData)
         return ERROR_INVALID_PARAMETER;
-    machine::Lock lock;
-    KeyRef r;
-    LONG rc = useKey(hKey, KEY_SET_VALUE, &r);
-    if (rc != ERROR_SUCCESS)
-        return rc;
-    if (denied(r, KEY_SET_VALUE))
-        return ERROR_ACCESS_DENIED;
-    const QString name = lpValueName ? fromWide(lpValueName) : QString();
-    if (name.size() > 16383)
-        return ERROR_INVALID_PARAMETER;
-    writeValue(writeNode(r), name, dwType, QByteArray(reinterpret_cast<const char *>(lpData), int(cbData)));
-    return ERROR_SUCCESS;
+    return storeCall([&]() -> LONG {
+        KeyRef r;
+        if (const LONG rc = useKeyForValues(hKey, &r))
+            return rc;
+        const QString name = lpValueName ? fromWide(lpValueName) : QString();
+        if (name.size() > 16383)
+            return ERROR_INVALID_PARAMETER;
+        writeValue(writeNode(r), name, dwType, QByteArray(reinterpret_cast<const char *>(lpData), int(cbData)));
+        return ERROR_SUCCESS;
+    });
 }
 
 LONG RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName)
 {
-    machine::Lock lock;
-    KeyRef r;
-    LONG rc = useKey(hKey, KEY_SET_VALUE, &r);
-    if (rc != ERROR_SUCCESS)
-        return rc;
-    if (denied(r, KEY_SET_VALUE))
-        return ERROR_ACCESS_DENIED;
-    const QString name = lpValueName ? fromWide(lpValueName) : QString();
-    if (r.userNode && deleteValue(r.userNode, name))
-        return ERROR_SUCCESS;
-    return (r.node && deleteValue(r.node, name)) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+    return storeCall([&]() -> LONG {
+        KeyRef r;
+        if (const LONG rc = useKeyForValues(hKey, &r))
+            return rc;
+        const QString name = lpValueName ? fromWide(lpValueName) : QString();
+        if (r.userNode && deleteValue(r.userNode, name))
+            return ERROR_SUCCESS;
+        return (r.node && deleteValue(r.node, name)) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+    });
 }
 
 LONG RegDeleteKeyExW(HKEY hKey, LPCWSTR lpSubKey, REGSAM samDesired, DWORD)
 {
     if (!lpSubKey)
         return ERROR_INVALID_PARAMETER;
-    machine::Lock lock;
-    KeyRef target;
-    LONG rc = openKey(hKey, lpSubKey, samDesired & (KEY_WOW64_32KEY | KEY_WOW64_64KEY), false, &target, nullptr);
-    if (rc != ERROR_SUCCESS)
-        return rc;
-    if (fromWide(lpSubKey).split(QLatin1Char('\\'), Qt::SkipEmptyParts).isEmpty())
-        return ERROR_ACCESS_DENIED; // a key cannot delete itself through an empty path
-    if (denied(target, DELETE))
-        return ERROR_ACCESS_DENIED;
-    const qint64 node = writeNode(target);
-    // Windows refuses to delete a key that still has sub-keys.
-    if ((target.node && hasChildren(target.node)) || (target.userNode && hasChildren(target.userNode)))
-        return ERROR_ACCESS_DENIED;
-    machine::Transaction tx;
-    deleteTree(node);
-    tx.commit();
-    return ERROR_SUCCESS;
+    return storeCall([&]() -> LONG {
+        KeyRef target;
+        LONG rc = openKey(hKey, lpSubKey, samDesired & (KEY_WOW64_32KEY | KEY_WOW64_64KEY), false, &target, nullptr);
+        if (rc != ERROR_SUCCESS)
+            return rc;
+        if (fromWide(lpSubKey).split(QLatin1Char('\\'), Qt::SkipEmptyParts).isEmpty())
+            return ERROR_ACCESS_DENIED; // a key cannot delete itself through an empty path
+        if (denied(target, DELETE))
+            return ERROR_ACCESS_DENIED;
+        const qint64 node = writeNode(target);
+        // Windows refuses to delete a key that still has sub-keys.
+        if ((target.node && hasChildren(target.node)) || (target.userNode && hasChildren(target.userNode)))
+            return ERROR_ACCESS_DENIED;
+        // The key goes with its values, or nothing goes.
+        machine::Transaction tx;
+        if (tx.failed())
+            return ERROR_CANTWRITE;
+        deleteTree(node);
+        return tx.commit() ? ERROR_SUCCESS : ERROR_CANTWRITE;
+    });
 }
 
 LONG RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey)
@@ -617,26 +628,27 @@ LONG RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcchName, L
 {
     if (!lpName || !lpcchName)
         return ERROR_INVALID_PARAMETER;
-    machine::Lock lock;
-    KeyRef r;
-    LONG rc = useKey(hKey, KEY_ENUMERATE_SUB_KEYS, &r);
-    if (rc != ERROR_SUCCESS)
-        return rc;
-    const QStringList names = mergedChildren(r);
-    if (dwIndex >= DWORD(names.size()))
-        return ERROR_NO_MORE_ITEMS;
-    const QString &name = names.at(int(dwIndex));
-    if (DWORD(name.size()) + 1 > *lpcchName)
-        return ERROR_MORE_DATA;
-    copyToWide(name, lpName, *lpcchName);
-    *lpcchName = DWORD(name.size());
-    if (lpClass && lpcchClass && *lpcchClass) {
-        lpClass[0] = 0;
-        *lpcchClass = 0;
-    }
-    if (lpftLastWriteTime)
-        *lpftLastWriteTime = FILETIME{0, 0};
-    return ERROR_SUCCESS;
+    return storeCall([&]() -> LONG {
+        KeyRef r;
+        LONG rc = useKey(hKey, KEY_ENUMERATE_SUB_KEYS, &r);
+        if (rc != ERROR_SUCCESS)
+            return rc;
+        const QStringList names = mergedChildren(r);
+        if (dwIndex >= DWORD(names.size()))
+            return ERROR_NO_MORE_ITEMS;
+        const QString &name = names.at(int(dwIndex));
+        if (DWORD(name.size()) + 1 > *lpcchName)
+            return ERROR_MORE_DATA;
+        copyToWide(name, lpName, *lpcchName);
+        *lpcchName = DWORD(name.size());
+        if (lpClass && lpcchClass && *lpcchClass) {
+            lpClass[0] = 0;
+            *lpcchClass = 0;
+        }
+        if (lpftLastWriteTime)
+            *lpftLastWriteTime = FILETIME{0, 0};
+        return ERROR_SUCCESS;
+    });
 }
 
 LONG RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcchValueName, LPDWORD, LPDWORD lpType,
@@ -644,74 +656,76 @@ LONG RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcchVa
 {
     if (!lpValueName || !lpcchValueName || (lpData && !lpcbData))
         return ERROR_INVALID_PARAMETER;
-    machine::Lock lock;
-    KeyRef r;
-    LONG rc = useKey(hKey, KEY_QUERY_VALUE, &r);
-    if (rc != ERROR_SUCCESS)
-        return rc;
-    const QList<ValueEntry> vals = mergedValues(r);
-    if (dwIndex >= DWORD(vals.size()))
-        return ERROR_NO_MORE_ITEMS;
-    const ValueEntry &v = vals.at(int(dwIndex));
-    if (DWORD(v.name.size()) + 1 > *lpcchValueName)
-        return ERROR_MORE_DATA;
-    copyToWide(v.name, lpValueName, *lpcchValueName);
-    *lpcchValueName = DWORD(v.name.size());
-    if (lpType)
-        *lpType = v.type;
-    if (lpcbData) {
-        const DWORD needed = DWORD(v.data.size());
-        if (lpData) {
-            if (*lpcbData < needed) {
-                *lpcbData = needed;
-                return ERROR_MORE_DATA;
+    return storeCall([&]() -> LONG {
+        KeyRef r;
+        LONG rc = useKey(hKey, KEY_QUERY_VALUE, &r);
+        if (rc != ERROR_SUCCESS)
+            return rc;
+        const QList<ValueEntry> vals = mergedValues(r);
+        if (dwIndex >= DWORD(vals.size()))
+            return ERROR_NO_MORE_ITEMS;
+        const ValueEntry &v = vals.at(int(dwIndex));
+        if (DWORD(v.name.size()) + 1 > *lpcchValueName)
+            return ERROR_MORE_DATA;
+        copyToWide(v.name, lpValueName, *lpcchValueName);
+        *lpcchValueName = DWORD(v.name.size());
+        if (lpType)
+            *lpType = v.type;
+        if (lpcbData) {
+            const DWORD needed = DWORD(v.data.size());
+            if (lpData) {
+                if (*lpcbData < needed) {
+                    *lpcbData = needed;
+                    return ERROR_MORE_DATA;
+                }
+                std::memcpy(lpData, v.data.constData(), needed);
             }
-            std::memcpy(lpData, v.data.constData(), needed);
+            *lpcbData = needed;
         }
-        *lpcbData = needed;
-    }
-    return ERROR_SUCCESS;
+        return ERROR_SUCCESS;
+    });
 }
 
 LONG RegQueryInfoKeyW(HKEY hKey, LPWSTR lpClass, LPDWORD lpcchClass, LPDWORD, LPDWORD lpcSubKeys,
                       LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen, LPDWORD lpcValues, LPDWORD lpcbMaxValueNameLen,
                       LPDWORD lpcbMaxValueLen, LPDWORD lpcbSecurityDescriptor, PFILETIME lpftLastWriteTime)
 {
-    machine::Lock lock;
-    KeyRef r;
-    LONG rc = useKey(hKey, 0, &r);
-    if (rc != ERROR_SUCCESS)
-        return rc;
-    const QStringList names = mergedChildren(r);
-    const QList<ValueEntry> vals = mergedValues(r);
-    DWORD maxKey = 0, maxName = 0, maxData = 0;
-    for (const QString &n : names)
-        maxKey = qMax(maxKey, DWORD(n.size()));
-    for (const ValueEntry &v : vals) {
-        maxName = qMax(maxName, DWORD(v.name.size()));
-        maxData = qMax(maxData, DWORD(v.data.size()));
-    }
-    if (lpClass && lpcchClass && *lpcchClass)
-        lpClass[0] = 0;
-    if (lpcchClass)
-        *lpcchClass = 0;
-    if (lpcSubKeys)
-        *lpcSubKeys = DWORD(names.size());
-    if (lpcbMaxSubKeyLen)
-        *lpcbMaxSubKeyLen = maxKey;
-    if (lpcbMaxClassLen)
-        *lpcbMaxClassLen = 0;
-    if (lpcValues)
-        *lpcValues = DWORD(vals.size());
-    if (lpcbMaxValueNameLen)
-        *lpcbMaxValueNameLen = maxName;
-    if (lpcbMaxValueLen)
-        *lpcbMaxValueLen = maxData;
-    if (lpcbSecurityDescriptor)
-        *lpcbSecurityDescriptor = 0;
-    if (lpftLastWriteTime)
-        *lpftLastWriteTime = FILETIME{0, 0};
-    return ERROR_SUCCESS;
+    return storeCall([&]() -> LONG {
+        KeyRef r;
+        LONG rc = useKey(hKey, 0, &r);
+        if (rc != ERROR_SUCCESS)
+            return rc;
+        const QStringList names = mergedChildren(r);
+        const QList<ValueEntry> vals = mergedValues(r);
+        DWORD maxKey = 0, maxName = 0, maxData = 0;
+        for (const QString &n : names)
+            maxKey = qMax(maxKey, DWORD(n.size()));
+        for (const ValueEntry &v : vals) {
+            maxName = qMax(maxName, DWORD(v.name.size()));
+            maxData = qMax(maxData, DWORD(v.data.size()));
+        }
+        if (lpClass && lpcchClass && *lpcchClass)
+            lpClass[0] = 0;
+        if (lpcchClass)
+            *lpcchClass = 0;
+        if (lpcSubKeys)
+            *lpcSubKeys = DWORD(names.size());
+        if (lpcbMaxSubKeyLen)
+            *lpcbMaxSubKeyLen = maxKey;
+        if (lpcbMaxClassLen)
+            *lpcbMaxClassLen = 0;
+        if (lpcValues)
+            *lpcValues = DWORD(vals.size());
+        if (lpcbMaxValueNameLen)
+            *lpcbMaxValueNameLen = maxName;
+        if (lpcbMaxValueLen)
+            *lpcbMaxValueLen = maxData;
+        if (lpcbSecurityDescriptor)
+            *lpcbSecurityDescriptor = 0;
+        if (lpftLastWriteTime)
+            *lpftLastWriteTime = FILETIME{0, 0};
+        return ERROR_SUCCESS;
+    });
 }
 
 DWORD ExpandEnvironmentStringsW(LPCWSTR lpSrc, LPWSTR lpDst, DWORD nSize)

@@ -5,6 +5,7 @@
 
 #include <QDebug>
 #include <QFile>
+#include <sqlite3.h>
 
 namespace registrystore {
 
@@ -265,22 +266,30 @@ QList<ValueEntry> values(qint64 node)
     return out;
 }
 
-static qint64 rootOfFullPath(const QString &fullPath, QString *rest)
+// The top-level key a full path starts from (its long name), and the rest of the path below it;
+// HKEY_CLASSES_ROOT is the machine's SOFTWARE\\Classes. Empty when the path starts from no known root.
+static QString splitFullPath(const QString &fullPath, QString *rest)
 {
     const qsizetype slash = fullPath.indexOf(QLatin1Char('\\'));
     const QString head = (slash < 0 ? fullPath : fullPath.left(slash)).toUpper();
     *rest = slash < 0 ? QString() : fullPath.mid(slash + 1);
     if (head == QLatin1String("HKEY_LOCAL_MACHINE") || head == QLatin1String("HKLM"))
-        return rootNode(QStringLiteral("HKEY_LOCAL_MACHINE"));
+        return QStringLiteral("HKEY_LOCAL_MACHINE");
     if (head == QLatin1String("HKEY_CURRENT_USER") || head == QLatin1String("HKCU"))
-        return rootNode(QStringLiteral("HKEY_CURRENT_USER"));
+        return QStringLiteral("HKEY_CURRENT_USER");
     if (head == QLatin1String("HKEY_USERS") || head == QLatin1String("HKU"))
-        return rootNode(QStringLiteral("HKEY_USERS"));
+        return QStringLiteral("HKEY_USERS");
     if (head == QLatin1String("HKEY_CLASSES_ROOT") || head == QLatin1String("HKCR")) {
         *rest = QStringLiteral("SOFTWARE\\Classes") + (rest->isEmpty() ? QString() : QStringLiteral("\\") + *rest);
-        return rootNode(QStringLiteral("HKEY_LOCAL_MACHINE"));
+        return QStringLiteral("HKEY_LOCAL_MACHINE");
     }
-    return 0;
+    return QString();
+}
+
+static qint64 rootOfFullPath(const QString &fullPath, QString *rest)
+{
+    const QString root = splitFullPath(fullPath, rest);
+    return root.isEmpty() ? 0 : rootNode(root);
 }
 
 qint64 findKey(const QString &fullPath)
@@ -295,6 +304,20 @@ qint64 ensureKey(const QString &fullPath)
     QString rest;
     const qint64 root = rootOfFullPath(fullPath, &rest);
     return root ? ensurePath(root, rest) : 0;
+}
+
+bool storeParameter(const QString &fullKey, const QString &valueName, const QString &text, const QString &sessionName,
+                    const QString &sessionText, bool inProfile)
+{
+    machine::Transaction tx;
+    if (inProfile) {
+        if (const qint64 node = ensureKey(fullKey))
+            writeValue(node, valueName, REG_SZ, stringData(text));
+        machine::setSetting(sessionName, QString());
+    } else {
+        machine::setSetting(sessionName, sessionText);
+    }
+    return tx.commit();
 }
 
 QByteArray stringData(const QString &text)
@@ -358,9 +381,26 @@ bool parseQuoted(const QString &text, qsizetype &pos, QString *out)
 
 } // namespace
 
-bool importRegText(const QString &input, QString *error)
+namespace {
+
+// One step of a registry file, read before anything is applied.
+struct RegStep
 {
-    machine::Transaction tx;
+    enum Kind { DeleteKey, OpenKey, SetValue, DeleteValue } kind;
+    QString text; // the key's path, or the value's name
+    DWORD type = 0;
+    QByteArray data;
+};
+
+bool knownRoot(const QString &path)
+{
+    QString rest;
+    return !splitFullPath(path, &rest).isEmpty();
+}
+
+// Reads registry-file text into steps; false with the line and the reason on a line it cannot read.
+bool parseRegText(const QString &input, QList<RegStep> *steps, QString *error)
+{
     QString text = input;
     if (text.startsWith(QChar(0xfeff)))
         text.remove(0, 1);
@@ -390,11 +430,10 @@ bool importRegText(const QString &input, QString *error)
     auto fail = [&](int lineNo, const QString &why) {
         if (error)
             *error = QStringLiteral("line %1: %2").arg(lineNo).arg(why);
-        tx.commit();
         return false;
     };
 
-    qint64 key = 0;
+    bool inKey = false;
     bool header = false;
     for (const auto &entry : std::as_const(lines)) {
         const int lineNo = entry.first;
@@ -410,20 +449,15 @@ bool importRegText(const QString &input, QString *error)
         if (line.startsWith(QLatin1Char('['))) {
             if (!line.endsWith(QLatin1Char(']')))
                 return fail(lineNo, QStringLiteral("unterminated key"));
-            QString path = line.mid(1, line.size() - 2);
-            if (path.startsWith(QLatin1Char('-'))) {
-                const qint64 node = findKey(path.mid(1));
-                if (node)
-                    deleteTree(node);
-                key = 0;
-                continue;
-            }
-            key = ensureKey(path);
-            if (!key)
+            const QString path = line.mid(1, line.size() - 2);
+            const bool deletion = path.startsWith(QLatin1Char('-'));
+            if (!knownRoot(deletion ? path.mid(1) : path))
                 return fail(lineNo, QStringLiteral("unknown root key"));
+            steps->append({deletion ? RegStep::DeleteKey : RegStep::OpenKey, deletion ? path.mid(1) : path, 0, {}});
+            inKey = !deletion;
             continue;
         }
-        if (!key)
+        if (!inKey)
             return fail(lineNo, QStringLiteral("value outside a key"));
 
         QString name;
@@ -446,13 +480,13 @@ bool importRegText(const QString &input, QString *error)
         const QString data = line.mid(pos);
 
         if (data == QLatin1String("-")) {
-            deleteValue(key, name);
+            steps->append({RegStep::DeleteValue, name, 0, {}});
         } else if (data.startsWith(QLatin1Char('"'))) {
             QString value;
             qsizetype p = 0;
             if (!parseQuoted(data, p, &value))
                 return fail(lineNo, QStringLiteral("unterminated string"));
-            writeValue(key, name, REG_SZ, stringData(value));
+            steps->append({RegStep::SetValue, name, REG_SZ, stringData(value)});
         } else if (data.startsWith(QLatin1String("dword:"), Qt::CaseInsensitive)) {
             bool ok = false;
             const uint v = data.mid(6).trimmed().toUInt(&ok, 16);
@@ -461,7 +495,7 @@ bool importRegText(const QString &input, QString *error)
             QByteArray bytes(4, '\0');
             for (int i = 0; i < 4; ++i)
                 bytes[i] = char((v >> (8 * i)) & 0xff);
-            writeValue(key, name, REG_DWORD, bytes);
+            steps->append({RegStep::SetValue, name, REG_DWORD, bytes});
         } else if (data.startsWith(QLatin1String("hex"), Qt::CaseInsensitive)) {
             DWORD type = REG_BINARY;
             qsizetype colon = data.indexOf(QLatin1Char(':'));
@@ -480,12 +514,55 @@ bool importRegText(const QString &input, QString *error)
             const QByteArray bytes = parseHexBytes(data.mid(colon + 1), &ok);
             if (!ok)
                 return fail(lineNo, QStringLiteral("bad hex byte"));
-            writeValue(key, name, type, bytes);
+            steps->append({RegStep::SetValue, name, type, bytes});
         } else {
             return fail(lineNo, QStringLiteral("unknown value type"));
         }
     }
-    tx.commit();
+    return true;
+}
+
+} // namespace
+
+bool importRegText(const QString &input, QString *error)
+{
+    // The whole file is read first, and applied in one transaction: a file that cannot be read, or a store
+    // that fails half-way, leaves the registry as it was.
+    QList<RegStep> steps;
+    if (!parseRegText(input, &steps, error))
+        return false;
+    machine::Transaction tx;
+    qint64 key = 0;
+    for (const RegStep &step : std::as_const(steps)) {
+        if (tx.failed())
+            break;
+        switch (step.kind) {
+        case RegStep::DeleteKey:
+            if (const qint64 node = findKey(step.text))
+                deleteTree(node);
+            key = 0;
+            break;
+        case RegStep::OpenKey:
+            key = ensureKey(step.text);
+            // The roots are there in every sound store: without one, the store is damaged.
+            if (!key && !tx.failed())
+                machine::noteFailure(SQLITE_CORRUPT);
+            break;
+        case RegStep::SetValue:
+            if (key)
+                writeValue(key, step.text, step.type, step.data);
+            break;
+        case RegStep::DeleteValue:
+            if (key)
+                deleteValue(key, step.text);
+            break;
+        }
+    }
+    if (!tx.commit()) {
+        if (error)
+            *error = QStringLiteral("the registry store failed (error %1)").arg(machine::windowsError(tx.failure()));
+        return false;
+    }
     return true;
 }
 

@@ -21,8 +21,9 @@ void importSeed();
 void forgetHandles();
 void forgetRoots();
 
-// Imports registry-file text ("Windows Registry Editor Version 5.00" or "REGEDIT4"). Returns false and
-// sets error (with the line number) on a line it cannot read; what came before stays imported.
+// Imports registry-file text ("Windows Registry Editor Version 5.00" or "REGEDIT4"), all or nothing: on a
+// line it cannot read (error gives the line number) or a failure of the store it returns false and leaves
+// the registry as it was.
 bool importRegText(const QString &text, QString *error = nullptr);
 
 // Node operations, no access checks.
@@ -56,6 +57,12 @@ QList<ValueEntry> values(qint64 node); // in creation order
 // Full path of a Windows key ("HKEY_CURRENT_USER\\Software\\X" or "HKCU\\Software\\X") to its node.
 qint64 findKey(const QString &fullPath);
 qint64 ensureKey(const QString &fullPath);
+
+// A system parameter kept as REG_SZ text in the user profile (inProfile), or for the session only in the
+// machine's setting sessionName (sessionText; a change to the profile ends the session's). All in one
+// transaction; false when the store failed, with nothing changed.
+bool storeParameter(const QString &fullKey, const QString &valueName, const QString &text, const QString &sessionName,
+                    const QString &sessionText, bool inProfile);
 
 // UTF-16LE bytes of text with one terminating NUL: how REG_SZ data is stored.
 QByteArray stringData(const QString &text);

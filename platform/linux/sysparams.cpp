@@ -74,22 +74,35 @@ int readParameter(const IntParameter &p)
 
 void writeParameter(const IntParameter &p, int value, UINT fWinIni)
 {
-    if (fWinIni & SPIF_UPDATEINIFILE) {
-        machine::Transaction tx;
-        const qint64 node = registrystore::ensureKey(QLatin1String(p.key));
-        registrystore::writeValue(node, QLatin1String(p.value), REG_SZ, registrystore::stringData(p.toText(value)));
-        tx.commit();
-        machine::setSetting(sessionName(p), QString());
-    } else {
-        machine::setSetting(sessionName(p), QString::number(value));
-    }
+    // The change and its announcement happen together or not at all.
+    machine::Transaction tx;
+    if (!registrystore::storeParameter(QLatin1String(p.key), QLatin1String(p.value), p.toText(value), sessionName(p),
+                                       QString::number(value), fWinIni & SPIF_UPDATEINIFILE))
+        return;
     if (fWinIni & SPIF_SENDCHANGE)
         machine::log(QStringLiteral("SettingChange"), QString::number(p.set));
+    tx.commit();
 }
+
+BOOL systemParameter(UINT uiAction, UINT uiParam, PVOID pvParam, UINT fWinIni);
 
 } // namespace
 
 BOOL WINAPI SystemParametersInfoW(UINT uiAction, UINT uiParam, PVOID pvParam, UINT fWinIni)
+{
+    // A parameter the store failed to read or keep is a failure of the call, with the store's error.
+    machine::StoreWatch watch;
+    const BOOL done = systemParameter(uiAction, uiParam, pvParam, fWinIni);
+    if (watch.failed()) {
+        SetLastError(DWORD(machine::windowsError(watch.code())));
+        return FALSE;
+    }
+    return done;
+}
+
+namespace {
+
+BOOL systemParameter(UINT uiAction, UINT uiParam, PVOID pvParam, UINT fWinIni)
 {
     if (uiAction == SPI_SETDESKWALLPAPER || uiAction == SPI_GETDESKWALLPAPER) {
         if (injectedFailure(uiAction)) {
@@ -121,3 +134,5 @@ BOOL WINAPI SystemParametersInfoW(UINT uiAction, UINT uiParam, PVOID pvParam, UI
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
 }
+
+} // namespace

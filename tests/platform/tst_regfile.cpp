@@ -115,6 +115,9 @@ private slots:
         QString error;
         QVERIFY(!import(text, &error));
         QVERIFY(error.startsWith(QStringLiteral("line ")));
+        // Nothing of a file that fails is imported, not even the lines before the bad one.
+        HKEY h = nullptr;
+        QCOMPARE(RegOpenKeyExW(HKEY_CURRENT_USER, WSTR("X"), 0, KEY_READ, &h), ERROR_FILE_NOT_FOUND);
     }
 
 private:

@@ -4,6 +4,10 @@
 #include "linux/filefaults.h"
 #include "linux/registrystore.h"
 
+#include <QRandomGenerator>
+#include <QtTest>
+#include <sqlite3.h>
+
 TestMachine::TestMachine()
 {
     hadPrevious = qEnvironmentVariableIsSet("HUSHDECK_MACHINE");
@@ -17,6 +21,7 @@ TestMachine::TestMachine()
 
 TestMachine::~TestMachine()
 {
+    releaseStoreLock();
     // A newer test machine made before this one ends is the one in use: leave it alone, so nothing falls
     // back to the user's own machine while it runs.
     if (qgetenv("HUSHDECK_MACHINE") != QFile::encodeName(dir.path() + QStringLiteral("/machine")))
@@ -75,4 +80,48 @@ void TestMachine::injectFileFault(const QString &path, const QString &fault)
 void TestMachine::markFileAttributes(const QString &path, unsigned attributes)
 {
     filefaults::setMarks(path, DWORD(attributes));
+}
+
+void TestMachine::failStore(const QString &how)
+{
+    const bool full = how == QLatin1String("full") || how.startsWith(QLatin1String("full:"));
+    machine::setDiskRoom(full ? how.section(QLatin1Char(':'), 1).toLongLong() : -1);
+    if (how != QLatin1String("locked"))
+        releaseStoreLock();
+    if (how == QLatin1String("locked") && !storeHolder) {
+        // A second connection, as the other program would hold it, in the middle of its write.
+        const QByteArray file = QFile::encodeName(machine::databasePath());
+        QCOMPARE(sqlite3_open_v2(file.constData(), &storeHolder, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(storeHolder, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+        machine::setBusyWait(200);
+    } else if (how.startsWith(QLatin1String("damaged"))) {
+        const QString path = machine::databasePath();
+        machine::reset(); // the last connection folds its log into the file and closes it
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        const QByteArray header = file.read(100);
+        const int pageSize = header.size() == 100 ? (uchar(header.at(16)) << 8 | uchar(header.at(17))) : 0;
+        QVERIFY(pageSize >= 512 && file.size() > 2 * pageSize);
+        const bool firstPage = how == QLatin1String("damaged-header");
+        const qint64 from = firstPage ? 0 : pageSize;
+        const qint64 length = firstPage ? pageSize : file.size() - pageSize;
+        QByteArray garbage(int(length), Qt::Uninitialized);
+        QRandomGenerator random(1015);
+        for (char &c : garbage)
+            c = char(random.bounded(256));
+        QVERIFY(file.seek(from));
+        QCOMPARE(file.write(garbage), length);
+    } else {
+        QVERIFY2(how.isEmpty() || full || how == QLatin1String("locked"), qPrintable(how));
+    }
+}
+
+void TestMachine::releaseStoreLock()
+{
+    if (!storeHolder)
+        return;
+    sqlite3_exec(storeHolder, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(storeHolder);
+    storeHolder = nullptr;
+    machine::setBusyWait(-1);
 }

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+struct sqlite3;
+
 class TestMachine
 {
 public:
@@ -27,6 +29,12 @@ public:
     // (FILE_ATTRIBUTE_HIDDEN, SYSTEM, COMPRESSED, ENCRYPTED, SPARSE_FILE) for a host path.
     void injectFileFault(const QString &path, const QString &fault);
     void markFileAttributes(const QString &path, unsigned attributes);
+    // Makes the machine's store fail: "full" (every write fails as on a full disk; "full:N" leaves room for
+    // N more bytes first), "locked" (another
+    // connection holds the write lock, and the stand-in waits only 200 ms for it), "damaged" (garbage over
+    // the database's pages after the first) or "damaged-header" (garbage over its first page). Damage closes
+    // the machine and is found when it next opens; it stays. "" ends "full" and "locked".
+    void failStore(const QString &how);
     void answerMessageBox(const QString &answer);
     void answerFolderBrowser(const QString &path);
     // Web requests whose address starts with prefix go to target + the rest of the address instead
@@ -36,7 +44,9 @@ public:
     QStringList logged(const QString &kind) const;
 
 private:
+    void releaseStoreLock();
     QTemporaryDir dir;
+    sqlite3 *storeHolder = nullptr;
     QByteArray previous;
     bool hadPrevious;
 };
