@@ -55,18 +55,6 @@ QStringList rowTexts(const QStandardItemModel *model, int row)
     return out;
 }
 
-// Holds the worker at its first write until the test lets it go on.
-struct WorkerGate
-{
-    QSemaphore started, proceed;
-    WriteRecorder recorder{[this](int count) {
-        if (count == 1) {
-            started.release();
-            proceed.acquire();
-        }
-    }};
-};
-
 // Answers the message boxes the page opens with OK, keeping their texts.
 class BoxAnswerer : public QObject
 {
@@ -448,10 +436,10 @@ private slots:
         QCOMPARE(QDir(trash + QStringLiteral("/files")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
                  (QStringList{"album", "report 2.txt", "report.txt", "shared.txt"}));
         const QByteArray record = readFile(trash + QStringLiteral("/info/report 2.txt.trashinfo"));
-        QVERIFY2(record.startsWith("[Trash Info]\nPath=" +
-                                   QUrl::toPercentEncoding(QFile::encodeName(path(QStringLiteral("q/old/report.txt"))),
-                                                           "/") +
-                                   "\nDeletionDate="),
+        QVERIFY2(record.startsWith(
+                     "[Trash Info]\nPath=" +
+                     QUrl::toPercentEncoding(QFile::encodeName(path(QStringLiteral("q/old/report.txt"))), "/") +
+                     "\nDeletionDate="),
                  record.constData());
         QVERIFY(!QFileInfo::exists(path(QStringLiteral("q/old/report.txt"))));
 

@@ -370,6 +370,9 @@ bool SecureDeleteThread::overwriteFile(const QString &path, quint64 size)
 
 bool SecureDeleteThread::removeScrambled(const QString &path)
 {
+    // The renames and the delete go by the path again: it must still lead where the overwrite went.
+    if (!shredBase.isEmpty() && !filecheck::linkFreeBelow(shredBase, path))
+        return false;
     const QString newName = scrambleName(path);
     if (DeleteFileW(wstr(newName)))
         return true;
