@@ -33,13 +33,15 @@ FileIdentity identify(const QString &path)
 bool linkFreeBelow(const QString &base, const QString &path)
 {
     qsizetype start = base.size();
-    while (start > 0 && isSeparator(base.at(start - 1)))
+    while (start > 1 && isSeparator(base.at(start - 1)))
         --start;
-    if (start == 0 || path.size() <= start || !isSeparator(path.at(start)) ||
+    // A root ("/") keeps its separator; any other base is followed by one in path.
+    const bool root = start == 1 && isSeparator(base.at(0));
+    if (base.isEmpty() || path.size() <= start || (!root && !isSeparator(path.at(start))) ||
         path.left(start).compare(base.left(start), Qt::CaseInsensitive) != 0)
         return false;
     // Every folder between base and the last name must still be a plain folder; "." and ".." lead elsewhere.
-    qsizetype nameStart = start + 1;
+    qsizetype nameStart = root ? start : start + 1;
     for (qsizetype i = nameStart; i <= path.size(); ++i) {
         const bool last = i == path.size();
         if (!last && !isSeparator(path.at(i)))

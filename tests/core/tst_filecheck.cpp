@@ -58,14 +58,20 @@ private slots:
                                                                << "base/a/" << false;
         QTest::newRow("no base") << ""
                                  << "/f.txt" << false;
+        QTest::newRow("the root as base") << "/"
+                                          << "base/a/f.txt" << true;
+        QTest::newRow("the root, through a link") << "/"
+                                                  << "base/link/f.txt" << false;
     }
     void linkFreeBelow()
     {
         QFETCH(QString, base);
         QFETCH(QString, path);
         QFETCH(bool, free);
-        const QString prefix = base.isEmpty() ? QString() : root + QLatin1Char('/');
-        QCOMPARE(filecheck::linkFreeBelow(prefix + base, root + QLatin1Char('/') + path), free);
+        // The root as base takes the whole path below it.
+        const QString full = root + QLatin1Char('/') + path;
+        const QString from = base.isEmpty() || base == QLatin1String("/") ? base : root + QLatin1Char('/') + base;
+        QCOMPARE(filecheck::linkFreeBelow(from, full), free);
     }
 
     void identity_data()
