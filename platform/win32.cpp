@@ -44,3 +44,25 @@ bool moveToRecycleBin(const QString &path)
 {
     return QFile::moveToTrash(path);
 }
+
+QString recycleBinFolder(const QString &driveRoot)
+{
+    const QString drive = driveRoot.endsWith(QLatin1Char('\\')) ? driveRoot : driveRoot + QLatin1Char('\\');
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(wstr(drive + QLatin1Char('*')), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return QString();
+    QString found;
+    do {
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+            continue;
+        const QString name = fromWide(data.cFileName, MAX_PATH);
+        if (name.compare(QLatin1String("$RECYCLE.BIN"), Qt::CaseInsensitive) == 0 ||
+            name.compare(QLatin1String("RECYCLER"), Qt::CaseInsensitive) == 0) {
+            found = drive + name;
+            break;
+        }
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    return found;
+}

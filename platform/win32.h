@@ -163,6 +163,12 @@ void startProgram(QProcess *process, const QString &program, const QStringList &
 // vanished stays, as Windows would refuse it.
 bool moveToRecycleBin(const QString &path);
 
+// The Recycle Bin folder of the drive whose root is driveRoot ("X:\"), as the file functions take it, or an
+// empty string when the drive has none. On Windows: the drive's "$Recycle.Bin" (older systems: "RECYCLER").
+// On other hosts the stand-in answers with the host's trash for that drive, the one moveToRecycleBin fills;
+// a "$Recycle.Bin" on a host drive belongs to another system and is never given.
+QString recycleBinFolder(const QString &driveRoot);
+
 // A path that the drive functions or a listing give ("X:\...") as a path the host's file functions (Qt)
 // take. Identity on Windows; on other hosts the machine's drive map decides, and a name that Windows could not
 // hold gets its host spelling back. A name that is not UTF-8 has no spelling Qt can open: such files are

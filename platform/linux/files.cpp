@@ -579,6 +579,16 @@ HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD, LPSECURITY_
         return failed(ERROR_ACCESS_DENIED);
 
     struct stat st;
+    if ((dwFlagsAndAttributes & FILE_FLAG_OPEN_REPARSE_POINT) && !(dwDesiredAccess & ~DWORD(SYNCHRONIZE)) &&
+        ::lstat(encoded(path).constData(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        // The link itself, as Windows opens a reparse point for its own information.
+        auto f = std::make_shared<FileObject>();
+        f->fd = ::open(encoded(path).constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+        if (f->fd < 0)
+            return failed(errorOf(errno));
+        f->path = path;
+        return handles::add(f);
+    }
     const bool exists = ::stat(encoded(path).constData(), &st) == 0;
     if (exists && S_ISDIR(st.st_mode)) {
         // Folders open only for their own information, with backup semantics.
@@ -750,13 +760,16 @@ BOOL GetFileInformationByHandle(HANDLE hFile, LPBY_HANDLE_FILE_INFORMATION lpFil
     auto f = fileOf(hFile);
     if (!f || !lpFileInformation)
         return f ? fail(ERROR_INVALID_PARAMETER) : FALSE;
-    // What the handle was opened on: a link's target, since links are followed on opening.
+    // What the handle was opened on: a link's target, since links are followed on opening (unless the link
+    // itself was asked for).
     struct statx st;
     if (::statx(f->fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &st) != 0)
         return fail(errorOf(errno));
     const bool folder = S_ISDIR(st.stx_mode);
     DWORD attrs = folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
-    if (!(st.stx_mode & 0222))
+    if (S_ISLNK(st.stx_mode))
+        attrs |= FILE_ATTRIBUTE_REPARSE_POINT; // opened as the link itself
+    else if (!(st.stx_mode & 0222))
         attrs |= FILE_ATTRIBUTE_READONLY;
     std::memset(lpFileInformation, 0, sizeof(*lpFileInformation));
     lpFileInformation->dwFileAttributes = attrs | markedAttrs(f->path);

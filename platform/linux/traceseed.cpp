@@ -97,11 +97,18 @@ void createFiles(const QString &root)
 {
     for (const SeedFile &f : seedFiles)
         writeFile(root + QLatin1Char('/') + QString::fromUtf8(f.path), f.text, f.size);
-    // Windows finds a folder under any mix of letter cases; programs name the recent folder in lower case
-    // too, so that spelling leads to the same folder here.
+    // Windows finds a folder under any mix of letter cases. Programs name the recent folder in lower case, the
+    // shell's folder table in capitals: the folder itself goes by the programs' spelling and the other one is a
+    // link to it, since tools that delete there refuse to go through a link.
     const QString windowsFolder = root + QStringLiteral("/Users/User/AppData/Roaming/Microsoft/Windows");
-    if (!QFileInfo::exists(windowsFolder + QStringLiteral("/recent")))
-        QFile::link(QStringLiteral("Recent"), windowsFolder + QStringLiteral("/recent"));
+    const QString lower = windowsFolder + QStringLiteral("/recent");
+    const QString upper = windowsFolder + QStringLiteral("/Recent");
+    if (QFileInfo(lower).isSymLink())
+        QFile::remove(lower);
+    if (!QFileInfo::exists(lower) && QFileInfo(upper).isDir() && !QFileInfo(upper).isSymLink())
+        QDir().rename(upper, lower);
+    if (!QFileInfo::exists(upper) && !QFileInfo(upper).isSymLink())
+        QFile::link(QStringLiteral("recent"), upper);
 }
 
 } // namespace traceseed

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QList>
 #include <QMutex>
+#include <QSemaphore>
 #include <QString>
 
 #include <functional>
@@ -61,6 +62,18 @@ private:
     mutable QMutex mutex;
     QList<Write> list;
     std::function<void(int)> afterWrite;
+};
+
+// Holds the worker at its first write until the test lets it go on.
+struct WorkerGate
+{
+    QSemaphore started, proceed;
+    WriteRecorder recorder{[this](int count) {
+        if (count == 1) {
+            started.release();
+            proceed.acquire();
+        }
+    }};
 };
 
 // Only the drive letters a test maps exist.

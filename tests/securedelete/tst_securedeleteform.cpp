@@ -12,9 +12,12 @@
 #include "ui_securedeleteoptionsdialog.h"
 
 #include <QApplication>
+#include <QDirIterator>
 #include <QFileDialog>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QPointer>
 #include <QProgressBar>
 #include <QSemaphore>
@@ -27,6 +30,7 @@
 #include <QtTest>
 
 #include <functional>
+#include <unistd.h>
 
 namespace {
 
@@ -51,17 +55,43 @@ QStringList rowTexts(const QStandardItemModel *model, int row)
     return out;
 }
 
-// Holds the worker at its first write until the test lets it go on.
-struct WorkerGate
+// Answers the message boxes the page opens with OK, keeping their texts.
+class BoxAnswerer : public QObject
 {
-    QSemaphore started, proceed;
-    WriteRecorder recorder{[this](int count) {
-        if (count == 1) {
-            started.release();
-            proceed.acquire();
-        }
-    }};
+public:
+    QStringList texts;
+    BoxAnswerer()
+    {
+        timer.setInterval(5);
+        connect(&timer, &QTimer::timeout, this, [this] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                texts << box->text();
+                box->button(QMessageBox::Ok)->click();
+            }
+        });
+        timer.start();
+    }
+
+private:
+    QTimer timer;
 };
+
+// The host's trash of the tests: below the drive Q, which therefore holds it.
+QString trashOf(const QString &home)
+{
+    return home + QStringLiteral("/.local/share/Trash");
+}
+
+// The files below a folder, relative to it, sorted.
+QStringList filesBelow(const QString &folder)
+{
+    QStringList out;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        out << QDir(folder).relativeFilePath(it.next());
+    out.sort();
+    return out;
+}
 
 } // namespace
 
@@ -95,6 +125,7 @@ private slots:
     {
         m.reset(new TestMachine);
         tmp.reset(new QTemporaryDir);
+        qputenv("XDG_DATA_HOME", QFile::encodeName(path(QStringLiteral("q/home/.local/share"))));
     }
     void cleanup()
     {
@@ -302,6 +333,7 @@ private slots:
         emit form.ui->ffTreeView->addURL(path(QStringLiteral("one.txt")));
         emit form.ui->ffTreeView->addURL(path(QStringLiteral("two.txt")));
         WorkerGate gate;
+        BoxAnswerer boxes;
         QSignalSpy closeApp(&form, &SecureDeleteForm::closeApp);
         form.ui->ffDeleteButton->click();
         QVERIFY(gate.started.tryAcquire(1, 30000));
@@ -309,6 +341,7 @@ private slots:
         gate.proceed.release();
         QTRY_VERIFY(!form.deleteRunning);
         QCOMPARE(form.listModel->rowCount(), 2);
+        QCOMPARE(boxes.texts, QStringList{QStringLiteral("The shredding was stopped: 0 of 2 items were shredded.")});
         // The last row went first: its file keeps all but the byte already written; the other was not started.
         QCOMPARE(readFile(path(QStringLiteral("two.txt"))).left(4999), secretBytes(4999));
         QCOMPARE(readFile(path(QStringLiteral("one.txt"))), secretBytes(5000));
@@ -329,6 +362,8 @@ private slots:
         form->options.DeleteMode = 0;
         emit form->ui->ffTreeView->addURL(path(QStringLiteral("one.txt")));
         WorkerGate gate;
+        BoxAnswerer boxes;
+        QTest::ignoreMessage(QtInfoMsg, "The shredding was stopped: 0 of 1 items were shredded.");
         QSignalSpy closeApp(form, &SecureDeleteForm::closeApp);
         form->ui->ffDeleteButton->click();
         QVERIFY(gate.started.tryAcquire(1, 30000));
@@ -339,77 +374,105 @@ private slots:
         QTRY_COMPARE(closeApp.size(), 1);
         QTRY_VERIFY(!window.isVisible());
         QVERIFY(!form->deleteRunning);
+        QCOMPARE(boxes.texts, QStringList()); // nothing holds up the closing program
+        QCOMPARE(form->listModel->rowCount(), 1);
         // Kept under its name: only the last byte received its first pass.
         QCOMPARE(readFile(path(QStringLiteral("one.txt"))).left(4999), secretBytes(4999));
     }
 
+    // One Recycle Bin: the host's trash, listed under the drive that holds it; a "$Recycle.Bin" or "RECYCLER"
+    // on a drive root belongs to another system and is never listed.
     void recycleBinList()
     {
         onlyMappedDrives();
         mapDrive(QLatin1Char('Q'), path(QStringLiteral("q")));
         mapDrive(QLatin1Char('R'), path(QStringLiteral("r")));
         mapDrive(QLatin1Char('S'), path(QStringLiteral("s")));
-        mapDrive(QLatin1Char('T'), path(QStringLiteral("t")), QStringLiteral("removable"));
-        mapDrive(QLatin1Char('U'), path(QStringLiteral("u")));
         QDir().mkpath(path(QStringLiteral("q/$RECYCLE.BIN")));
         QDir().mkpath(path(QStringLiteral("r/Recycler")));
-        QDir().mkpath(path(QStringLiteral("s/Documents")));
-        QDir().mkpath(path(QStringLiteral("t/$RECYCLE.BIN")));
-        QDir().mkpath(path(QStringLiteral("u")));
-        QDir().mkpath(path(QStringLiteral("elsewhere")));
-        QVERIFY(QFile::link(path(QStringLiteral("elsewhere")), path(QStringLiteral("u/$RECYCLE.BIN"))));
+        QDir().mkpath(path(QStringLiteral("s/$Recycle.Bin")));
         SecureDeleteForm form;
+        // No trash yet: no drive has a Recycle Bin.
+        QCOMPARE(form.findRecycleBinFolder('Q'), QString());
+        QVERIFY(moveToRecycleBin(QStringLiteral("Q:\\") + QStringLiteral("$RECYCLE.BIN")));
+        const QString trash = trashOf(path(QStringLiteral("q/home")));
+        QCOMPARE(form.findRecycleBinFolder('Q'), trash);
+        QCOMPARE(form.findRecycleBinFolder('R'), QString());
         QCOMPARE(form.findRecycleBinFolder('S'), QString());
-        QCOMPARE(form.findRecycleBinFolder('U'), QString());
-        QCOMPARE(form.findRecycleBinFolder('R'), QStringLiteral("R:\\Recycler"));
         form.ui->tabWidget->setCurrentIndex(1);
-        QStringList items;
-        for (int i = 0; i < form.ui->listWidget->count(); ++i) {
-            items << form.ui->listWidget->item(i)->text();
-            QCOMPARE(form.ui->listWidget->item(i)->checkState(), Qt::Checked);
-        }
-        QCOMPARE(items, (QStringList{"Q:\\$RECYCLE.BIN", "R:\\Recycler"}));
+        QCOMPARE(form.ui->listWidget->count(), 1);
+        QCOMPARE(form.ui->listWidget->item(0)->text(), trash);
+        QCOMPARE(form.ui->listWidget->item(0)->checkState(), Qt::Checked);
         // Filled once; the user's ticks stay.
         form.ui->listWidget->item(0)->setCheckState(Qt::Unchecked);
         form.ui->tabWidget->setCurrentIndex(0);
         form.ui->tabWidget->setCurrentIndex(1);
-        QCOMPARE(form.ui->listWidget->count(), 2);
+        QCOMPARE(form.ui->listWidget->count(), 1);
         QCOMPARE(form.ui->listWidget->item(0)->checkState(), Qt::Unchecked);
     }
 
+    // What Find Duplicate moves to the Recycle Bin lands in the trash with its record; emptying the Recycle Bin
+    // shreds both, and leaves another system's "$Recycle.Bin" and a file that shares its data with a name
+    // outside the trash alone.
     void emptyRecycleBin()
     {
         onlyMappedDrives();
         mapDrive(QLatin1Char('Q'), path(QStringLiteral("q")));
         mapDrive(QLatin1Char('R'), path(QStringLiteral("r")));
-        writeFile(path(QStringLiteral("q/$RECYCLE.BIN/$R1.txt")), "1");
-        writeFile(path(QStringLiteral("q/$RECYCLE.BIN/$R2/in.txt")), "2");
-        writeFile(path(QStringLiteral("r/$RECYCLE.BIN/$R3.txt")), "3");
+        writeFile(path(QStringLiteral("q/docs/report.txt")), secretBytes(3000));
+        writeFile(path(QStringLiteral("q/old/report.txt")), "older");
+        writeFile(path(QStringLiteral("q/docs/album/one.jpg")), "jpeg");
+        writeFile(path(QStringLiteral("r/$Recycle.Bin/S-1-5-21/$R3.txt")), "other system");
+        writeFile(path(QStringLiteral("r/shared.txt")), "shared");
+        QVERIFY(moveToRecycleBin(QStringLiteral("Q:\\docs\\report.txt")));
+        QVERIFY(moveToRecycleBin(path(QStringLiteral("q/old/report.txt"))));
+        QVERIFY(moveToRecycleBin(QStringLiteral("Q:\\docs\\album")));
+        QVERIFY(moveToRecycleBin(QStringLiteral("R:\\shared.txt")));
+        const QString trash = trashOf(path(QStringLiteral("q/home")));
+        // The shared file's other name, outside the trash.
+        QCOMPARE(::link(QFile::encodeName(trash + QStringLiteral("/files/shared.txt")).constData(),
+                        QFile::encodeName(path(QStringLiteral("r/keep.txt"))).constData()),
+                 0);
+        QCOMPARE(QDir(trash + QStringLiteral("/files")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                 (QStringList{"album", "report 2.txt", "report.txt", "shared.txt"}));
+        const QByteArray record = readFile(trash + QStringLiteral("/info/report 2.txt.trashinfo"));
+        QVERIFY2(record.startsWith(
+                     "[Trash Info]\nPath=" +
+                     QUrl::toPercentEncoding(QFile::encodeName(path(QStringLiteral("q/old/report.txt"))), "/") +
+                     "\nDeletionDate="),
+                 record.constData());
+        QVERIFY(!QFileInfo::exists(path(QStringLiteral("q/old/report.txt"))));
+
         SecureDeleteForm form;
         form.options.DeleteMode = 2;
         form.ui->tabWidget->setCurrentIndex(1);
-        QCOMPARE(form.ui->listWidget->count(), 2);
+        QCOMPARE(form.ui->listWidget->count(), 1);
         // Nothing ticked: the run finds nothing and the page comes back.
-        for (int i = 0; i < 2; ++i)
-            form.ui->listWidget->item(i)->setCheckState(Qt::Unchecked);
+        form.ui->listWidget->item(0)->setCheckState(Qt::Unchecked);
         form.ui->rbEmptyButton->click();
         QVERIFY(form.deleteRunning);
         QCOMPARE(form.scanInfo->findChild<QProgressBar *>()->maximum(), 100);
         QTRY_VERIFY(!form.deleteRunning);
         QCOMPARE(form.recycleBinFolders, QStringList());
-        QVERIFY(QFile::exists(path(QStringLiteral("q/$RECYCLE.BIN/$R1.txt"))));
-        // Drive Q only; the bar's maximum follows the engine's total.
+        QVERIFY(QFile::exists(trash + QStringLiteral("/files/report.txt")));
+
         form.ui->listWidget->item(0)->setCheckState(Qt::Checked);
+        WriteRecorder recorder;
         form.ui->rbEmptyButton->click();
-        int maximum = 0;
-        connect(form.deleteThread, &SecureDeleteThread::updateTotalProgress, this,
-                [&] { maximum = form.scanInfo ? form.scanInfo->findChild<QProgressBar *>()->maximum() : -1; });
         QTRY_VERIFY(!form.deleteRunning);
-        QCOMPARE(form.recycleBinFolders, QStringList{QStringLiteral("Q:\\$RECYCLE.BIN")});
-        QCOMPARE(maximum, 3);
-        QCOMPARE(QDir(path(QStringLiteral("q/$RECYCLE.BIN"))).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
-                 QStringList());
-        QCOMPARE(readFile(path(QStringLiteral("r/$RECYCLE.BIN/$R3.txt"))), QByteArray("3"));
+        QCOMPARE(form.recycleBinFolders, QStringList{trash});
+        // The trashed files and the records are gone, overwritten first; the shared file stays.
+        QCOMPARE(filesBelow(trash), QStringList{QStringLiteral("files/shared.txt")});
+        QVERIFY(!recorder.writesTo(trash + QStringLiteral("/files/report.txt")).isEmpty());
+        QVERIFY(!recorder.writesTo(trash + QStringLiteral("/info/report.txt.trashinfo")).isEmpty());
+        QVERIFY(recorder.writesTo(trash + QStringLiteral("/files/shared.txt")).isEmpty());
+        QCOMPARE(readFile(path(QStringLiteral("r/keep.txt"))), QByteArray("shared"));
+        QCOMPARE(readFile(path(QStringLiteral("r/$Recycle.Bin/S-1-5-21/$R3.txt"))), QByteArray("other system"));
+        // The emptied trash takes files again.
+        writeFile(path(QStringLiteral("q/later.txt")), "later");
+        QVERIFY(moveToRecycleBin(path(QStringLiteral("q/later.txt"))));
+        QCOMPARE(readFile(trash + QStringLiteral("/files/later.txt")), QByteArray("later"));
+        QVERIFY(QFile::exists(trash + QStringLiteral("/info/later.txt.trashinfo")));
     }
 
     void dialogShowsOptions_data()

@@ -5,6 +5,7 @@
 #include "shredsupport.h"
 #include "testmachine.h"
 
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
@@ -58,6 +59,14 @@ QStringList filesIn(const QString &dir)
     return QDir(dir).entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                                QDir::Name);
 }
+
+// A worker thread with options of its own, shredding by one method.
+struct Worker
+{
+    SecureDeleteOptions options;
+    SecureDeleteThread thread;
+    explicit Worker(quint32 mode) { options.DeleteMode = mode, thread.options = &options; }
+};
 
 } // namespace
 
@@ -156,12 +165,9 @@ private slots:
         const qint64 size = 150001;
         const QByteArray secret = secretBytes(size);
         writeFile(hostFile(QStringLiteral("ledger.xls")), secret);
-        // A second name for the same data, so that it can be read after the file is gone.
-        QDir().mkpath(dir() + QStringLiteral("/keep"));
-        const QString kept = dir() + QStringLiteral("/keep/ledger");
-        QCOMPARE(::link(QFile::encodeName(hostFile(QStringLiteral("ledger.xls"))).constData(),
-                        QFile::encodeName(kept).constData()),
-                 0);
+        // Held open, the data can still be read after the file is gone.
+        QFile kept(hostFile(QStringLiteral("ledger.xls")));
+        QVERIFY(kept.open(QIODevice::ReadOnly | QIODevice::Unbuffered));
         SecureDeleteOptions options;
         options.DeleteMode = mode;
         SecureDeleteThread thread;
@@ -170,7 +176,7 @@ private slots:
         QVERIFY(thread.shredFile(enginePath(QStringLiteral("ledger.xls"))));
         QVERIFY(!QFile::exists(hostFile(QStringLiteral("ledger.xls"))));
 
-        const QByteArray after = readFile(kept);
+        const QByteArray after = kept.readAll();
         QCOMPARE(qint64(after.size()), size);
         const QList<WriteRecorder::Write> writes = recorder.writesTo(hostFile(QStringLiteral("ledger.xls")));
         QCOMPARE(writes.size(), expectedWrites(size, passes).size());
@@ -549,10 +555,8 @@ private slots:
         bool removedOnGuiThread = true;
         connect(&model, &QStandardItemModel::rowsAboutToBeRemoved, this,
                 [&] { removedOnGuiThread = removedOnGuiThread && QThread::currentThread() == thread(); });
-        SecureDeleteOptions options;
-        options.DeleteMode = mode;
-        SecureDeleteThread worker;
-        worker.options = &options;
+        Worker w(mode);
+        SecureDeleteThread &worker = w.thread;
         worker.listModel = &model;
         QStringList seen;
         connect(
@@ -596,13 +600,13 @@ private slots:
         QVERIFY(QFile::link(hostFile(QStringLiteral("outside.txt")), hostFile(QStringLiteral("q/$RECYCLE.BIN/link"))));
         writeFile(hostFile(QStringLiteral("r/$Recycle.Bin/$RZZ.dat")), "zz");
         QStringList folders{QStringLiteral("Q:\\$RECYCLE.BIN"), QStringLiteral("R:\\$Recycle.Bin")};
-        SecureDeleteOptions options;
-        options.DeleteMode = 2;
-        SecureDeleteThread worker;
-        worker.options = &options;
+        Worker w(2);
+        SecureDeleteThread &worker = w.thread;
         worker.recycleBinMode = true;
         worker.recycleBinFolders = &folders;
-        worker.entries.append(SecureDeleteEntry{QStringLiteral("Q:\\stale"), 1});
+        SecureDeleteEntry stale;
+        stale.path = QStringLiteral("Q:\\stale");
+        worker.entries.append(stale);
         QStringList seen;
         int steps = 0;
         connect(
@@ -633,6 +637,107 @@ private slots:
         QCOMPARE(filesIn(hostFile(QStringLiteral("q/$RECYCLE.BIN"))), (QStringList{".dotfile", "link"}));
         QCOMPARE(readFile(hostFile(QStringLiteral("outside.txt"))), QByteArray("outside"));
         QCOMPARE(filesIn(hostFile(QStringLiteral("r/$Recycle.Bin"))), QStringList());
+    }
+
+    // A file with a second name keeps its data under both: overwriting it would destroy the other name's
+    // contents too. Its row stays; a file with one name beside it goes as usual.
+    void fileWithAnotherNameIsKept_data()
+    {
+        QTest::addColumn<QString>("otherName"); // relative to the test folder; empty: the file has one name
+        QTest::addColumn<quint32>("mode");
+        QTest::newRow("one name") << QString() << quint32(2);
+        QTest::newRow("second name outside the chosen folder") << QStringLiteral("elsewhere/copy.doc") << quint32(2);
+        QTest::newRow("second name beside it") << QStringLiteral("chosen/copy.doc") << quint32(0);
+        QTest::newRow("second name, random method") << QStringLiteral("elsewhere/copy.doc") << quint32(3);
+    }
+    void fileWithAnotherNameIsKept()
+    {
+        QFETCH(QString, otherName);
+        QFETCH(quint32, mode);
+        const QByteArray secret = secretBytes(70000);
+        writeFile(hostFile(QStringLiteral("chosen/plan.doc")), secret);
+        writeFile(hostFile(QStringLiteral("chosen/single.doc")), secret);
+        if (!otherName.isEmpty()) {
+            QDir().mkpath(QFileInfo(hostFile(otherName)).path());
+            QCOMPARE(::link(QFile::encodeName(hostFile(QStringLiteral("chosen/plan.doc"))).constData(),
+                            QFile::encodeName(hostFile(otherName)).constData()),
+                     0);
+        }
+        QStandardItemModel model;
+        for (const char *name : {"plan.doc", "single.doc"})
+            model.appendRow({new QStandardItem(QLatin1String(name)), new QStandardItem(QStringLiteral("File")),
+                             new QStandardItem(hostFile(QStringLiteral("chosen"))), new QStandardItem("0")});
+        Worker w(mode);
+        SecureDeleteThread &worker = w.thread;
+        worker.listModel = &model;
+        WriteRecorder recorder;
+        worker.start();
+        QVERIFY(worker.wait());
+        QCoreApplication::processEvents(); // the rows' removal, handed to this thread
+        QVERIFY(!QFile::exists(hostFile(QStringLiteral("chosen/single.doc"))));
+        QCOMPARE(worker.itemsToShred, 2);
+        if (otherName.isEmpty()) {
+            QVERIFY(!QFile::exists(hostFile(QStringLiteral("chosen/plan.doc"))));
+            QCOMPARE(model.rowCount(), 0);
+            QCOMPARE(worker.itemsShredded, 2);
+            return;
+        }
+        QCOMPARE(readFile(hostFile(QStringLiteral("chosen/plan.doc"))), secret);
+        QCOMPARE(readFile(hostFile(otherName)), secret);
+        QVERIFY(recorder.writesTo(hostFile(QStringLiteral("chosen/plan.doc"))).isEmpty());
+        QCOMPARE(model.rowCount(), 1);
+        QCOMPARE(model.item(0, 0)->text(), QStringLiteral("plan.doc"));
+        QCOMPARE(worker.itemsShredded, 1);
+    }
+
+    // Entries are listed before the first one is shredded, and a folder's files before the first of them: a
+    // folder swapped meanwhile for a link to a folder elsewhere, or a file replaced by another, is left alone,
+    // and so is everything elsewhere.
+    void recycleBinEntryChangedDuringTheRun_data()
+    {
+        QTest::addColumn<bool>("swapFolder");
+        QTest::newRow("folder swapped for a link") << true;
+        QTest::newRow("file replaced") << false;
+    }
+    void recycleBinEntryChangedDuringTheRun()
+    {
+        QFETCH(bool, swapFolder);
+        const QString bin = hostFile(QStringLiteral("bin"));
+        writeFile(bin + QStringLiteral("/a.txt"), "listed a");
+        writeFile(bin + QStringLiteral("/folder/sub/x.txt"), "listed x");
+        writeFile(bin + QStringLiteral("/folder/sub/y.txt"), "listed y");
+        writeFile(hostFile(QStringLiteral("elsewhere/x.txt")), "private");
+        writeFile(hostFile(QStringLiteral("elsewhere/y.txt")), "private");
+        QStringList folders{bin};
+        Worker w(2);
+        SecureDeleteThread &worker = w.thread;
+        worker.recycleBinMode = true;
+        worker.recycleBinFolders = &folders;
+        // The first write (to folder/sub/x.txt: the last entry listed goes first) waits while things change.
+        WorkerGate gate;
+        worker.start();
+        QVERIFY(gate.started.tryAcquire(1, 30000));
+        if (swapFolder) {
+            QVERIFY(QDir(bin + QStringLiteral("/folder/sub")).removeRecursively());
+            QVERIFY(QFile::link(hostFile(QStringLiteral("elsewhere")), bin + QStringLiteral("/folder/sub")));
+        } else {
+            writeFile(bin + QStringLiteral("/a.new"), "private");
+            QVERIFY(::rename(QFile::encodeName(bin + QStringLiteral("/a.new")).constData(),
+                             QFile::encodeName(bin + QStringLiteral("/a.txt")).constData()) == 0);
+        }
+        gate.proceed.release();
+        QVERIFY(worker.wait());
+        QCOMPARE(worker.itemsToShred, 2);
+        QCOMPARE(readFile(hostFile(QStringLiteral("elsewhere/x.txt"))), QByteArray("private"));
+        QCOMPARE(readFile(hostFile(QStringLiteral("elsewhere/y.txt"))), QByteArray("private"));
+        QCOMPARE(filesIn(hostFile(QStringLiteral("elsewhere"))), (QStringList{"x.txt", "y.txt"}));
+        if (swapFolder) {
+            QVERIFY(!QFile::exists(bin + QStringLiteral("/a.txt")));
+        } else {
+            QCOMPARE(readFile(bin + QStringLiteral("/a.txt")), QByteArray("private"));
+            QVERIFY(!QFile::exists(bin + QStringLiteral("/folder")));
+            QCOMPARE(worker.itemsShredded, 1);
+        }
     }
 
     void recycleBinModeCancelledBeforeStart()

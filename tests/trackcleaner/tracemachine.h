@@ -22,7 +22,7 @@ inline const QString recentDocsKey = explorerKey + QStringLiteral("\\RecentDocs"
 
 inline QString recentFolder()
 {
-    return machine::roamingAppData() + QStringLiteral("/Microsoft/Windows/Recent");
+    return machine::roamingAppData() + QStringLiteral("/Microsoft/Windows/recent");
 }
 inline QString localMicrosoft()
 {

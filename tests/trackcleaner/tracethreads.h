@@ -3,6 +3,7 @@
 #pragma once
 
 #include "trackcleanerkinds.h"
+#include "tracefolders.h"
 
 #include <QList>
 #include <QObject>
@@ -13,6 +14,7 @@ namespace tracethreads {
 struct Lists
 {
     QStringList of[TrackCleanerKindCount];
+    ListedTraces traces;
 };
 
 inline const QList<TrackCleanerKind> allKinds = {
@@ -37,6 +39,7 @@ template <typename Thread> void select(Thread *t, const QList<TrackCleanerKind> 
     t->windowsErrorReportingList = &lists.of[WindowsErrorReporting];
     t->windowsTempFilesList = &lists.of[WindowsTempFiles];
     t->windowsNetworkDataList = &lists.of[WindowsNetworkData];
+    t->listedTraces = &lists.traces;
 }
 
 // The eight kind signals, shared by both threads; each thread's own finish signal is recorded by its test.

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cstdio>
 #include <memory>
 
 using namespace tracemachine;
@@ -31,6 +32,8 @@ struct Clear
 {
     QStringList events;
     int cannotDelete = -1;
+    int toClear = -1;
+    int cleared = -1;
 };
 
 Clear clear(const QList<TrackCleanerKind> &kinds, Lists &lists, bool stopFirst = false)
@@ -50,6 +53,8 @@ Clear clear(const QList<TrackCleanerKind> &kinds, Lists &lists, bool stopFirst =
     t->cancel = stopFirst;
     t->start();
     t->wait();
+    result.toClear = t->filesToClear;
+    result.cleared = t->filesCleared;
     return result;
 }
 
@@ -319,6 +324,70 @@ private slots:
         const Clear c = clear({WindowsLogFiles, WindowsNetworkData}, lists);
         QCOMPARE(c.cannotDelete, 1);
         QVERIFY(!QFileInfo::exists(networkData() + "/SRU.log"));
+    }
+
+    void changedSinceTheAnalysisIsLeftAlone_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("folder");  // below the kind's place, holding the two traced files
+        QTest::addColumn<bool>("swapFolder"); // the folder's first part becomes a link to a folder outside
+        QTest::newRow("temp folder swapped for a link") << int(WindowsTempFiles) << "sub" << true;
+        QTest::newRow("parent of a parent swapped") << int(WindowsTempFiles) << "sub/deeper" << true;
+        QTest::newRow("error report folder swapped") << int(WindowsErrorReporting) << "Report1" << true;
+        QTest::newRow("log folder swapped") << int(WindowsLogFiles) << "Cache" << true;
+        QTest::newRow("recent jump lists swapped") << int(FileExplorerRecentFiles) << "AutomaticDestinations" << true;
+        QTest::newRow("temp files replaced") << int(WindowsTempFiles) << "sub" << false;
+        QTest::newRow("log files replaced") << int(WindowsLogFiles) << "Cache" << false;
+    }
+
+    void changedSinceTheAnalysisIsLeftAlone()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, folder);
+        QFETCH(bool, swapFolder);
+        removeSeededTraces();
+        const QString place = kind == WindowsTempFiles        ? temp()
+                              : kind == WindowsErrorReporting ? errorReports()
+                              : kind == WindowsLogFiles       ? localMicrosoft()
+                                                              : recentFolder();
+        const QString kept = writeFile(place + "/first.log");
+        const QStringList traced{writeFile(place + "/" + folder + "/a.log"),
+                                 writeFile(place + "/" + folder + "/b.log")};
+        Lists lists;
+        analyze({TrackCleanerKind(kind)}, lists);
+        if (kind != FileExplorerRecentFiles)
+            QCOMPARE(lists.of[kind].size(), 3);
+
+        QTemporaryDir outside;
+        QStringList mustStay; // real files that the clearing must not touch, with the text each holds
+        if (swapFolder) {
+            const QString top = folder.section('/', 0, 0);
+            QVERIFY(QDir(place + "/" + top).removeRecursively());
+            for (const QString &path : traced) {
+                const QString there = outside.path() + "/" + path.mid(place.size() + top.size() + 2);
+                writeFile(there, 7, "private");
+                mustStay << there;
+            }
+            QVERIFY(QFile::link(outside.path(), place + "/" + top));
+        } else {
+            // Each listed file gives way to another one under its name (made first, so it cannot reuse the
+            // listed file's index).
+            for (const QString &path : traced) {
+                const QString other = writeFile(path + ".new", 7, "private");
+                QVERIFY(::rename(QFile::encodeName(other).constData(), QFile::encodeName(path).constData()) == 0);
+                mustStay << path;
+            }
+        }
+        const Clear c = clear({TrackCleanerKind(kind)}, lists);
+        QCOMPARE(c.cannotDelete, 2);
+        QCOMPARE(c.toClear, 3);
+        QCOMPARE(c.cleared, 1);
+        QVERIFY(!QFileInfo::exists(kept));
+        for (const QString &path : mustStay) {
+            QFile f(path);
+            QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(path));
+            QCOMPARE(f.readAll(), QByteArray("private"));
+        }
     }
 
     void withoutAProfileNoRecentFileIsTouched()

@@ -487,17 +487,27 @@ private slots:
 
     void closeDuringAClearing()
     {
+        removeSeededTraces();
+        const int files = 600;
+        for (int i = 0; i < files; ++i)
+            writeFile(temp() + QStringLiteral("/f%1.tmp").arg(i));
         TrackCleanerForm page;
         page.show();
         analyze(page);
         QSignalSpy closing(&page, &TrackCleanerForm::closeApp);
         ModalAnswerer answerer;
+        QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral(
+                                            "^The cleaning process was stopped: \\d+ of \\d+ files were cleared\\.$")));
         button(page, "TrackCleanerClearButton")->click();
         page.requestClose();
         QVERIFY(page.clearThread->cancel);
         QTRY_COMPARE_WITH_TIMEOUT(closing.count(), 1, 30000);
         QVERIFY(!page.clearing);
-        QTRY_COMPARE_WITH_TIMEOUT(answerer.boxTexts.size(), 1, 30000);
+        // The page's end slot has returned: a box it opened would have been answered by now.
+        QCOMPARE(answerer.boxTexts, QStringList());
+        // What it reports agrees with what is left on disk.
+        QCOMPARE(page.clearThread->filesToClear, files);
+        QCOMPARE(page.clearThread->filesCleared, files - filesIn(temp()));
     }
 
     void mainWindowWaitsForAnAnalysis()

@@ -6,11 +6,13 @@
 #include "securedeleteoptionsdialog.h"
 #include "shellhelpers.h"
 
+#include <QDebug>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QIcon>
 #include <QListWidgetItem>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QStandardItemModel>
 #include <QVBoxLayout>
@@ -253,12 +255,24 @@ void SecureDeleteForm::onDeleteFinish()
         scanInfo->deleteLater();
         scanInfo = nullptr;
     }
+    // A run told to stop says how far it came; what was not shredded keeps its row.
+    QString stopped;
+    if (deleteThread && deleteThread->cancel)
+        stopped = QStringLiteral("The shredding was stopped: %1 of %2 items were shredded.")
+                      .arg(deleteThread->itemsShredded)
+                      .arg(deleteThread->itemsToShred);
     if (closePending) {
+        // The program is closing: no box may hold it up. The outcome goes to the debug output.
+        if (!stopped.isEmpty())
+            qInfo().noquote() << stopped;
         emit closeApp();
         close();
+        return;
     }
     ui->ffRemoveButton->setEnabled(false);
     updateListButtons();
+    if (!stopped.isEmpty())
+        QMessageBox::information(this, tr("Keelrun Hushdeck Plus!"), stopped, QMessageBox::Ok);
 }
 
 void SecureDeleteForm::handleUpdatePath(QString path)
@@ -304,22 +318,5 @@ void SecureDeleteForm::on_tabWidget_currentChanged(int index)
 
 QString SecureDeleteForm::findRecycleBinFolder(char letter)
 {
-    const QString drive = QString(QLatin1Char(letter)) + QStringLiteral(":\\");
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(wstr(drive + QLatin1Char('*')), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return QString();
-    QString found;
-    do {
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-            continue;
-        const QString name = fromWide(data.cFileName, MAX_PATH);
-        if (name.compare(QLatin1String("$RECYCLE.BIN"), Qt::CaseInsensitive) == 0 ||
-            name.compare(QLatin1String("RECYCLER"), Qt::CaseInsensitive) == 0) {
-            found = drive + name;
-            break;
-        }
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-    return found;
+    return recycleBinFolder(QString(QLatin1Char(letter)) + QStringLiteral(":\\"));
 }

@@ -138,6 +138,14 @@ bool seekTo(HANDLE handle, quint64 offset)
     return SetFilePointerEx(handle, to, nullptr, FILE_BEGIN);
 }
 
+// True unless the open file is known to have this one name: overwriting data that another name shares (a
+// hard link outside what the user chose) would destroy it under that name too.
+bool sharedWithAnotherName(HANDLE file)
+{
+    BY_HANDLE_FILE_INFORMATION info = {};
+    return !GetFileInformationByHandle(file, &info) || info.nNumberOfLinks != 1;
+}
+
 NtFsControlFilePtr fsControl()
 {
     static const NtFsControlFilePtr call = reinterpret_cast<NtFsControlFilePtr>(
@@ -168,15 +176,25 @@ void SecureDeleteThread::runRecycleBinMode()
             collectEntries(folder, entries);
         }
     }
+    itemsToShred = int(entries.size());
     emit updateTotalProgress(int(entries.size()) + 1);
     for (const SecureDeleteEntry &entry : std::as_const(entries)) {
         if (cancel)
             break;
-        if (entry.kind == 1)
-            shredFile(entry.path);
-        else
-            shredFolder(entry.path, 0);
+        // The list was made before the first entry was shredded: each one is looked at again.
+        if (!filecheck::stillListed(entry.folder, entry.path, entry.identity)) {
+            qDebug() << "Not shredded (changed since it was listed):" << entry.path;
+            continue;
+        }
+        if (shredItem(entry.folder, entry.path, entry.kind == 1))
+            ++itemsShredded;
     }
+}
+
+bool SecureDeleteThread::shredItem(const QString &base, const QString &path, bool file)
+{
+    shredBase = base;
+    return file ? shredFile(path) : shredFolder(path, 0);
 }
 
 void SecureDeleteThread::runListMode()
@@ -187,6 +205,7 @@ void SecureDeleteThread::runListMode()
     // removes the shredded rows itself, last to first, so the row numbers read here stay valid.
     struct Row
     {
+        QString folder;
         QString path;
         bool file;
     };
@@ -197,14 +216,15 @@ void SecureDeleteThread::runListMode()
         const QString name = listModel->item(r, 0) ? listModel->item(r, 0)->text() : QString();
         const QString folder = listModel->item(r, 2) ? listModel->item(r, 2)->text() : QString();
         const QString kind = listModel->item(r, 3) ? listModel->item(r, 3)->text() : QString();
-        rows.push_back(Row{childpaths::join(folder, name, QLatin1Char('\\')), kind == QLatin1String("0")});
+        rows.push_back(Row{folder, childpaths::join(folder, name, QLatin1Char('\\')), kind == QLatin1String("0")});
     }
+    itemsToShred = count;
     for (int r = count - 1; r >= 0; --r) {
         if (cancel)
             break;
         const Row &row = rows[size_t(r)];
-        const bool gone = row.file ? shredFile(row.path) : shredFolder(row.path, 0);
-        if (gone) {
+        if (shredItem(row.folder, row.path, row.file)) {
+            ++itemsShredded;
             QStandardItemModel *model = listModel;
             QMetaObject::invokeMethod(
                 model, [model, r]() { model->removeRow(r); }, Qt::QueuedConnection);
@@ -231,6 +251,8 @@ void SecureDeleteThread::collectEntries(const QString &folder, QList<SecureDelet
         if (entry.path.isEmpty())
             continue;
         entry.kind = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : 1;
+        entry.folder = folder;
+        entry.identity = filecheck::identify(entry.path);
         // The newest find goes first: entries are shredded in the reverse of the order found.
         found.prepend(entry);
     } while (FindNextFileW(find, &data));
@@ -246,6 +268,11 @@ bool SecureDeleteThread::shredFolder(const QString &path, int depth)
         emit updateDeleteProgress();
     if (!PathFileExistsW(wstr(path)))
         return true;
+    // Reached through a folder that has become a link since: what lies there is not what was chosen.
+    if (!shredBase.isEmpty() && !filecheck::linkFreeBelow(shredBase, path)) {
+        qDebug() << "Not shredded (behind a link):" << path;
+        return false;
+    }
     // A listed folder that is a link is not followed: shredding through it would destroy what it points at.
     const DWORD attributes = GetFileAttributesW(wstr(path));
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
@@ -299,6 +326,10 @@ bool SecureDeleteThread::shredFile(const QString &path)
         qDebug() << "Not shredded (link):" << path;
         return false;
     }
+    if (!shredBase.isEmpty() && !filecheck::linkFreeBelow(shredBase, path)) {
+        qDebug() << "Not shredded (behind a link):" << path;
+        return false;
+    }
     const quint64 size = (quint64(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     bool deleted = false;
     bool handled = false;
@@ -320,6 +351,11 @@ bool SecureDeleteThread::overwriteFile(const QString &path, quint64 size)
                               nullptr, OPEN_EXISTING, FILE_FLAG_WRITE_THROUGH, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
+    if (sharedWithAnotherName(file)) {
+        CloseHandle(file);
+        qDebug() << "Not shredded (another name shares its data):" << path;
+        return false;
+    }
     if (size > 0) {
         // The last byte first, with all passes; then the rest from the start, chunk by chunk, each chunk
         // receiving all its passes before the next.
@@ -342,6 +378,9 @@ bool SecureDeleteThread::overwriteFile(const QString &path, quint64 size)
 
 bool SecureDeleteThread::removeScrambled(const QString &path)
 {
+    // The renames and the delete go by the path again: it must still lead where the overwrite went.
+    if (!shredBase.isEmpty() && !filecheck::linkFreeBelow(shredBase, path))
+        return false;
     const QString newName = scrambleName(path);
     if (DeleteFileW(wstr(newName)))
         return true;
@@ -398,6 +437,14 @@ bool SecureDeleteThread::overwriteClusters(const QString &path, bool *deleted)
         if (volume != INVALID_HANDLE_VALUE)
             CloseHandle(volume);
         return true; // nothing written; the file stays
+    }
+    // The clusters belong to every name of the file: one shared with another name is left as it is.
+    if (sharedWithAnotherName(file)) {
+        CloseHandle(file);
+        if (volume != INVALID_HANDLE_VALUE)
+            CloseHandle(volume);
+        qDebug() << "Not shredded (another name shares its data):" << path;
+        return true;
     }
     const ExtentResult result = overwriteExtents(volume, clusterSize, file);
     CloseHandle(file);

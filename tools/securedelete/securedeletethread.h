@@ -2,6 +2,7 @@
 // their names and deletes them, either the rows of the page's list or the contents of recycle-bin folders.
 #pragma once
 
+#include "filecheck.h"
 #include "win32.h"
 
 #include <QList>
@@ -18,6 +19,10 @@ struct SecureDeleteEntry
 {
     QString path;
     int kind = 1; // 1 file, 0 folder
+    // The recycle-bin folder it was found in and what it was then: it is shredded only while it is still
+    // that file or folder, reached without a link.
+    QString folder;
+    filecheck::FileIdentity identity;
 };
 
 // The shredding method, as the registry stores it.
@@ -40,6 +45,9 @@ public:
     std::atomic<bool> cancel{false};
     SecureDeleteOptions *options = nullptr;
     QList<SecureDeleteEntry> entries;
+    // Rows or recycle-bin entries this run set out to shred, and how many of them went. Final at deleteFinish.
+    int itemsToShred = 0;
+    int itemsShredded = 0;
 
     // The outcome of walking a file's extents on its volume.
     struct ExtentResult
@@ -74,4 +82,8 @@ private:
     void runListMode();
     void runRecycleBinMode();
     bool removeScrambled(const QString &path);
+    // Shreds one row or entry; base is the folder it lies in, below which no link may lead to it.
+    bool shredItem(const QString &base, const QString &path, bool file);
+
+    QString shredBase; // the folder of the item being shredded
 };

@@ -2,8 +2,10 @@
 // folder listing that hides "." and "..". Safe on worker threads.
 #pragma once
 
+#include "filecheck.h"
 #include "win32.h"
 
+#include <QHash>
 #include <QString>
 
 namespace tracefolders {
@@ -23,6 +25,16 @@ QString join(const QString &folder, const QString &name);
 QString withSeparator(const QString &folder);
 
 } // namespace tracefolders
+
+// What the analysis saw of one listed file: the folder its kind was collected from, and the file's identity.
+// Clearing deletes the file only while it is still that file, reached from that folder without a link.
+struct ListedTrace
+{
+    QString base;
+    filecheck::FileIdentity identity;
+};
+// By full path, as the lists hold it.
+using ListedTraces = QHash<QString, ListedTrace>;
 
 // The entries of one FindFirstFileW search, without "." and "..". Closes the search when it goes.
 class FolderListing

@@ -11,6 +11,18 @@ TrackCleanerClearThread::TrackCleanerClearThread(QObject *parent) : QThread(pare
 
 void TrackCleanerClearThread::run()
 {
+    // What this run sets out to delete, so that a stopped run can tell how far it came.
+    if (fileExplorerRecentFiles)
+        for (const QString &folder : recentFolders())
+            filesToClear += countFilesIn(folder);
+    const std::pair<bool, const QStringList *> listed[] = {{windowsLogFiles, windowsLogFilesList},
+                                                           {windowsErrorReporting, windowsErrorReportingList},
+                                                           {windowsNetworkData, windowsNetworkDataList},
+                                                           {windowsTempFiles, windowsTempFilesList}};
+    for (const auto &kind : listed)
+        if (kind.first && kind.second)
+            filesToClear += int(kind.second->size());
+
     if (fileExplorerRecentFiles)
         clearRecentFiles();
     if (fileExplorerTypedPaths && !cancel) {
@@ -53,14 +65,27 @@ void TrackCleanerClearThread::clearRecentFiles()
     utils.deleteRegSubKeys(HKEY_CURRENT_USER, QLatin1String(tracekeys::recentDocs));
     utils.deleteRegKey(HKEY_CURRENT_USER, QLatin1String(tracekeys::explorer), QStringLiteral("RecentDocs"));
     utils.createRegKey(HKEY_CURRENT_USER, QLatin1String(tracekeys::recentDocs));
+    for (const QString &folder : recentFolders())
+        deleteFilesIn(folder);
+    emit fileExplorerRecentFilesFinish(0);
+}
+
+QStringList TrackCleanerClearThread::recentFolders() const
+{
     const QString profile = userProfilePath();
     // Without a profile the folders below would hang off the root: nothing there is a recent item.
-    if (tracefolders::isUsableBase(profile)) {
-        deleteFilesIn(profile + QLatin1String(tracepaths::automaticDestinations));
-        deleteFilesIn(profile + QLatin1String(tracepaths::customDestinations));
-        deleteFilesIn(profile + QLatin1String(tracepaths::recent));
-    }
-    emit fileExplorerRecentFilesFinish(0);
+    if (!tracefolders::isUsableBase(profile))
+        return {};
+    return {profile + QLatin1String(tracepaths::automaticDestinations),
+            profile + QLatin1String(tracepaths::customDestinations), profile + QLatin1String(tracepaths::recent)};
+}
+
+int TrackCleanerClearThread::countFilesIn(const QString &folder) const
+{
+    int files = 0;
+    for (FolderListing entry(tracefolders::join(folder, QStringLiteral("*.*"))); entry.next();)
+        files += entry.isDirectory() ? 0 : 1;
+    return files;
 }
 
 int TrackCleanerClearThread::deleteFilesIn(QString folder)
@@ -68,12 +93,16 @@ int TrackCleanerClearThread::deleteFilesIn(QString folder)
     if (cancel || !tracefolders::isFolder(folder))
         return 0;
     qDebug() << folder;
+    const QString profile = userProfilePath();
     int tried = 0;
     for (FolderListing entry(tracefolders::join(folder, QStringLiteral("*.*"))); !cancel && entry.next();) {
         if (entry.isDirectory())
             continue;
         const QString path = tracefolders::join(folder, entry.name());
-        if (!DeleteFileW(wstr(path)))
+        // A recent-item folder that became a link since the listing began leads elsewhere: nothing there goes.
+        if (filecheck::linkFreeBelow(profile, path) && DeleteFileW(wstr(path)))
+            ++filesCleared;
+        else
             ++cannotDeleteCount;
         qDebug() << path;
         ++tried;
@@ -95,8 +124,14 @@ void TrackCleanerClearThread::deleteListed(const QStringList *list)
     for (const QString &path : *list) {
         if (cancel)
             break;
-        // A file that is in use, read-only or already gone counts as not deleted.
-        if (!DeleteFileW(wstr(path)))
+        // Only the file the analysis listed, reached as it was then: a folder swapped for a link or a file
+        // replaced since is left alone. A file that is in use, read-only or already gone counts as not deleted.
+        const auto record = listedTraces ? listedTraces->constFind(path) : ListedTraces::const_iterator();
+        const bool same = listedTraces && record != listedTraces->constEnd() &&
+                          filecheck::stillListed(record->base, path, record->identity);
+        if (same && DeleteFileW(wstr(path)))
+            ++filesCleared;
+        else
             ++cannotDeleteCount;
     }
 }

@@ -2,6 +2,8 @@
 // files the last analysis listed, and reports how many files could not be deleted. One object serves one run.
 #pragma once
 
+#include "tracefolders.h"
+
 #include <QStringList>
 #include <QThread>
 
@@ -26,8 +28,13 @@ public:
     bool windowsNetworkData = false;
     bool windowsTempFiles = false;
 
-    // Files whose deletion failed during this run.
+    // Files whose deletion failed during this run, or that were left alone because they were no longer what
+    // the analysis listed.
     int cannotDeleteCount = 0;
+    // Files this run set out to delete (the listed ones and those in the recent-item folders), and how many of
+    // them went. Final once processFinish is emitted.
+    int filesToClear = 0;
+    int filesCleared = 0;
 
     // The page's lists; only those of the four file kinds are read.
     QStringList *fileExplorerRecentFilesList = nullptr;
@@ -38,6 +45,8 @@ public:
     QStringList *windowsErrorReportingList = nullptr;
     QStringList *windowsTempFilesList = nullptr;
     QStringList *windowsNetworkDataList = nullptr;
+    // What the analysis recorded of the listed files; a listed path without a record is not deleted.
+    const ListedTraces *listedTraces = nullptr;
 
 signals:
     void fileExplorerRecentFilesFinish(int itemCount);
@@ -61,4 +70,7 @@ private:
     void recreateExplorerKey(const char *child, const char *fullPath);
     // Deletes each listed path; failures are counted.
     void deleteListed(const QStringList *list);
+    // The files directly in the recent-item folders, and the folders themselves, below the profile.
+    QStringList recentFolders() const;
+    int countFilesIn(const QString &folder) const;
 };

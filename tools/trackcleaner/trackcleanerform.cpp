@@ -5,6 +5,7 @@
 #include "trackcleanerthread.h"
 #include "ui_trackcleanerform.h"
 
+#include <QDebug>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QMessageBox>
@@ -144,6 +145,7 @@ void TrackCleanerForm::resetResults()
         row.countLabel->setText(QString());
         row.viewButton->hide();
     }
+    listedTraces.clear();
     ui->TrackCleanerClearButton->hide();
 }
 
@@ -205,6 +207,7 @@ template <typename Thread> void TrackCleanerForm::configure(Thread *thread)
     thread->windowsErrorReportingList = &windowsErrorReportingList;
     thread->windowsTempFilesList = &windowsTempFilesList;
     thread->windowsNetworkDataList = &windowsNetworkDataList;
+    thread->listedTraces = &listedTraces;
 }
 
 // ---- analysis ----
@@ -419,22 +422,34 @@ void TrackCleanerForm::onWindowsTempFilesClearFinish(int, int)
 void TrackCleanerForm::onTrackCleanerProcessClearFinish(int cannotDelete)
 {
     clearing = false;
+    // A run told to stop did not get through its work: it says how far it came, never that it completed.
+    QString message;
+    if (clearThread && clearThread->cancel)
+        message = QStringLiteral("The cleaning process was stopped: %1 of %2 files were cleared.")
+                      .arg(clearThread->filesCleared)
+                      .arg(clearThread->filesToClear);
     if (closePending) {
+        // The program is closing: no box may hold it up. The outcome goes to the debug output.
+        if (!message.isEmpty())
+            qInfo().noquote() << message;
         emit closeApp();
         close();
+        return;
     }
     setBoxesEnabled(true);
     updateButtons();
     // A new analysis comes before the next clearing.
     ui->TrackCleanerClearButton->hide();
 
-    QString message = QStringLiteral("The cleaning process is completed.");
-    if (cannotDelete == 1)
-        message = QStringLiteral("The cleaning process is completed.\n") + QStringLiteral("1") +
-                  QStringLiteral(" item cannot be deleted because it is still nedded.");
-    else if (cannotDelete > 1)
-        message = QStringLiteral("The cleaning process is completed.\n") + QString::number(cannotDelete) +
-                  QStringLiteral(" items cannot be deleted because they are still nedded.");
+    if (message.isEmpty()) {
+        message = QStringLiteral("The cleaning process is completed.");
+        if (cannotDelete == 1)
+            message = QStringLiteral("The cleaning process is completed.\n") + QStringLiteral("1") +
+                      QStringLiteral(" item cannot be deleted because it is still nedded.");
+        else if (cannotDelete > 1)
+            message = QStringLiteral("The cleaning process is completed.\n") + QString::number(cannotDelete) +
+                      QStringLiteral(" items cannot be deleted because they are still nedded.");
+    }
     QMessageBox::information(this, tr("Keelrun Hushdeck Plus!"), message, QMessageBox::Ok);
 }
 

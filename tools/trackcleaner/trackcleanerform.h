@@ -4,6 +4,7 @@
 #pragma once
 
 #include "trackcleanerkinds.h"
+#include "tracefolders.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -47,6 +48,8 @@ public:
     QStringList windowsErrorReportingList;
     QStringList windowsNetworkDataList;
     QStringList windowsTempFilesList;
+    // What the last analysis saw of the listed files, for the clearing to check them against.
+    ListedTraces listedTraces;
 
     // Stops the running threads; the page emits closeApp() when the running one has ended.
     void requestClose();

@@ -35,18 +35,24 @@ QString searchText(const WCHAR *buffer, int bufferBytes, int size)
     return fromWide(buffer, size / 2);
 }
 
-void listFile(const QString &folder, const FolderListing &entry, quint64 &totalSize, QStringList &list)
-{
-    list.append(QDir::toNativeSeparators(folder + entry.name()));
-    totalSize += entry.size();
-}
-
 } // namespace
 
 TrackCleanerThread::TrackCleanerThread(QObject *parent) : QThread(parent) {}
 
+void TrackCleanerThread::listFile(const QString &folder, const FolderListing &entry, quint64 &totalSize,
+                                  QStringList &list)
+{
+    const QString path = QDir::toNativeSeparators(folder + entry.name());
+    list.append(path);
+    totalSize += entry.size();
+    if (listedTraces)
+        listedTraces->insert(path, ListedTrace{collectBase, filecheck::identify(path)});
+}
+
 void TrackCleanerThread::run()
 {
+    if (listedTraces)
+        listedTraces->clear();
     if (fileExplorerRecentFiles)
         scanRecentFiles();
     if (fileExplorerTypedPaths)
@@ -173,11 +179,15 @@ void TrackCleanerThread::scanLogFiles()
     quint64 total = 0;
     int count = 0;
     const QString windows = windowsFolder();
-    if (tracefolders::isUsableBase(windows))
+    if (tracefolders::isUsableBase(windows)) {
+        collectBase = windows;
         count += collectLogFiles(tracefolders::withSeparator(windows), total, list);
+    }
     const QString profile = userProfilePath();
-    if (tracefolders::isUsableBase(profile))
-        count += collectLogFiles(profile + QLatin1String(tracepaths::localMicrosoft), total, list);
+    if (tracefolders::isUsableBase(profile)) {
+        collectBase = profile + QLatin1String(tracepaths::localMicrosoft);
+        count += collectLogFiles(collectBase, total, list);
+    }
     emit windowsLogFilesFinish(count, mebibytes(total));
 }
 
@@ -185,7 +195,8 @@ int TrackCleanerThread::collectKind(const QString &base, const char *subFolder, 
 {
     if (!tracefolders::isUsableBase(base))
         return 0;
-    return collectFiles(base + QLatin1String(subFolder), totalSize, list);
+    collectBase = base + QLatin1String(subFolder);
+    return collectFiles(collectBase, totalSize, list);
 }
 
 bool TrackCleanerThread::enterFolder(QString &folder)

@@ -2,6 +2,8 @@
 // page's lists and reports each kind by its own signal. One object serves one analysis.
 #pragma once
 
+#include "tracefolders.h"
+
 #include <QStringList>
 #include <QThread>
 
@@ -35,6 +37,8 @@ public:
     QStringList *windowsErrorReportingList = nullptr;
     QStringList *windowsTempFilesList = nullptr;
     QStringList *windowsNetworkDataList = nullptr;
+    // The page's record of the listed files of kinds 5 to 8, kept for the clearing; emptied at the start.
+    ListedTraces *listedTraces = nullptr;
 
 signals:
     void fileExplorerRecentFilesFinish(int itemCount);
@@ -67,4 +71,8 @@ private:
     bool enterFolder(QString &folder);
     // One file kind: the files below base + sub-folder, or none when base is not a usable folder.
     int collectKind(const QString &base, const char *subFolder, quint64 &totalSize, QStringList &list);
+    // Appends one found file to the list and records it with the folder being collected from.
+    void listFile(const QString &folder, const FolderListing &entry, quint64 &totalSize, QStringList &list);
+
+    QString collectBase; // the folder the running collection started from
 };
