@@ -19,7 +19,7 @@ if [ "${1:-}" = "--on-display" ]; then
     echo "Wine prefix ready in $(($(date +%s) - start)) s"
 
     wine explorer /desktop=hushdeck,1024x768 >"$work/explorer.log" 2>&1 &
-    timeout 240 wine "$work/driver/glasspandriver.exe" "$(winepath -w "$exe")" 2>"$work/driver.log"
+    timeout 300 wine "$work/driver/glasspandriver.exe" "$(winepath -w "$exe")" 2>"$work/driver.log"
     exit $?
 fi
 

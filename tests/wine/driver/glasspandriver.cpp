@@ -111,35 +111,46 @@ PROCESS_INFORMATION startHelper(const wchar_t *exe)
     return pi;
 }
 
-// A fixed 12-hour schedule (hour 1..12, minute, 0 AM / 1 PM) whose mode due now is the one asked for,
-// with at least an hour to the next switch, whatever the time of day.
+// The schedule as the main program writes it: each time (minutes after local midnight) on the 12-hour clock,
+// hour 1..12, minute, 0 AM / 1 PM.
+void writeSchedule(int lightMinutes, int darkMinutes, DWORD action)
+{
+    setDword(DarkModeKey, L"Enabled", 1);
+    setDword(DarkModeKey, L"UseLocationData", 0);
+    setDword(DarkModeKey, L"Action", action);
+    const struct
+    {
+        const wchar_t *hour, *minute, *period;
+        int minutes;
+    } times[] = {{L"LightHour", L"LightMinute", L"LightPeriod", lightMinutes},
+                 {L"DarkHour", L"DarkMinute", L"DarkPeriod", darkMinutes}};
+    for (const auto &t : times) {
+        const int hour = t.minutes / 60 % 24;
+        setDword(DarkModeKey, t.hour, hour % 12 == 0 ? 12 : hour % 12);
+        setDword(DarkModeKey, t.minute, t.minutes % 60);
+        setDword(DarkModeKey, t.period, hour >= 12 ? 1 : 0);
+    }
+}
+
+// A schedule whose mode due now is the one asked for, with at least an hour to the next switch, whatever the
+// time of day.
 void writeSchedule(bool lightDue, DWORD action)
 {
     SYSTEMTIME now;
     GetLocalTime(&now);
-    struct Clock
-    {
-        DWORD hour, minute, period;
-    };
-    Clock light, dark;
     if (lightDue) {
         // From 1:00 to 0:30 the next day, or from 0:00 to 2:00 in the first hour.
-        light = now.wHour >= 1 ? Clock{1, 0, 0} : Clock{12, 0, 0};
-        dark = now.wHour >= 1 ? Clock{12, 30, 0} : Clock{2, 0, 0};
+        if (now.wHour >= 1)
+            writeSchedule(60, 30, action);
+        else
+            writeSchedule(0, 120, action);
     } else {
         // Light only between times that are over for today, or not yet there.
-        light = now.wHour >= 3 ? Clock{1, 0, 0} : Clock{4, 0, 0};
-        dark = now.wHour >= 3 ? Clock{2, 0, 0} : Clock{5, 0, 0};
+        if (now.wHour >= 3)
+            writeSchedule(60, 120, action);
+        else
+            writeSchedule(240, 300, action);
     }
-    setDword(DarkModeKey, L"Enabled", 1);
-    setDword(DarkModeKey, L"UseLocationData", 0);
-    setDword(DarkModeKey, L"Action", action);
-    setDword(DarkModeKey, L"LightHour", light.hour);
-    setDword(DarkModeKey, L"LightMinute", light.minute);
-    setDword(DarkModeKey, L"LightPeriod", light.period);
-    setDword(DarkModeKey, L"DarkHour", dark.hour);
-    setDword(DarkModeKey, L"DarkMinute", dark.minute);
-    setDword(DarkModeKey, L"DarkPeriod", dark.period);
 }
 
 long long appsLight()
@@ -244,7 +255,18 @@ void checkSchedule()
     setDword(DarkModeKey, L"Enabled", 0);
     PostMessageW(helperWindow(), MsgDarkModeOff, 0, 0);
     PostMessageW(helperWindow(), MsgDarkModeReload, 0, 0);
-    check(barrier(level) && appsLight() == 0 && systemLight() == 0, "schedule: off, then a reload writes nothing");
+    check(barrier(level++) && appsLight() == 0 && systemLight() == 0, "schedule: off, then a reload writes nothing");
+
+    // The schedule's own timer: light now, dark at the start of the next minute (or the one after, so that
+    // the reload surely comes first), an hour after the light time.
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    const int dark = now.wHour * 60 + now.wMinute + (now.wSecond < 50 ? 1 : 2);
+    writeSchedule(dark + 24 * 60 - 60, dark, 2);
+    PostMessageW(helperWindow(), MsgDarkModeReload, 0, 0);
+    check(barrier(level) && appsLight() == 1 && systemLight() == 1, "schedule timer: light until the dark time");
+    check(waitFor([] { return appsLight() == 0 && systemLight() == 0; }, 150000),
+          "schedule timer: dark at the dark time, with no message");
 }
 
 void checkSecondStart(const wchar_t *exe, HWND first)
