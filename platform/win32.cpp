@@ -7,6 +7,11 @@
 #include <QImage>
 #include <QProcess>
 
+#ifdef __MINGW32__
+// MinGW-w64's headers declare the image-list interface id, but none of its libraries defines it.
+extern "C" const IID IID_IImageList = {0x46eb5926, 0x582e, 0x4017, {0x9f, 0xdf, 0xe8, 0x99, 0x8d, 0xaa, 0x09, 0x50}};
+#endif
+
 QString hostPath(const QString &windowsPath)
 {
     return windowsPath;

@@ -14,6 +14,9 @@
 #include <shlobj.h>
 #include <shellapi.h>
 #include <shobjidl.h>
+#include <shlwapi.h>
+#include <commctrl.h>
+#include <commoncontrols.h>
 #include <objbase.h>
 #include <tlhelp32.h>
 #include <psapi.h>
