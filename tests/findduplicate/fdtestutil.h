@@ -21,17 +21,23 @@ inline QDateTime baseTime()
     return QDateTime(QDate(2023, 11, 14), QTime(22, 13, 20), Qt::UTC);
 }
 
-inline bool makeFile(const QString &path, qint64 size, const QDateTime &written)
+// A file of these bytes, last written at the given moment.
+inline bool makeFileWith(const QString &path, const QByteArray &bytes, const QDateTime &written)
 {
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return false;
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly))
         return false;
-    if (size > 0 && f.write(QByteArray(int(size), 'd')) != size)
+    if (f.write(bytes) != bytes.size())
         return false;
     // Buffered bytes written at close would move the time again.
     return f.flush() && f.setFileTime(written, QFileDevice::FileModificationTime);
+}
+
+inline bool makeFile(const QString &path, qint64 size, const QDateTime &written)
+{
+    return makeFileWith(path, QByteArray(int(size), 'd'), written);
 }
 
 // The thirteen categories of the page: the built-in ones, then the custom one.
