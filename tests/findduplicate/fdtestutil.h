@@ -62,8 +62,8 @@ struct Scan
     int finishes = 0;
 };
 
-// Runs one scan of root over the enabled categories and waits for its end.
-inline void run(Scan &s, const QString &root, const QList<FileCategory> &categories, bool cancelFirst = false)
+// Gives a thread the page's lists of the enabled categories, as the page does before a scan.
+inline void prepare(FindDuplicateThread &t, Scan &s, const QString &root, const QList<FileCategory> &categories)
 {
     for (const FileCategory &c : categories) {
         if (!c.enabled)
@@ -75,10 +75,16 @@ inline void run(Scan &s, const QString &root, const QList<FileCategory> &categor
         r.name = c.name;
         s.categoryResults << r;
     }
-    FindDuplicateThread t;
     t.rootFolder = root;
     t.scanCategories = &s.scanCategories;
     t.categoryResults = &s.categoryResults;
+}
+
+// Runs one scan of root over the enabled categories and waits for its end.
+inline void run(Scan &s, const QString &root, const QList<FileCategory> &categories, bool cancelFirst = false)
+{
+    FindDuplicateThread t;
+    prepare(t, s, root, categories);
     t.cancel = cancelFirst;
     QSignalSpy total(&t, &FindDuplicateThread::updateTotalSubFolder);
     QSignalSpy path(&t, &FindDuplicateThread::updatePath);

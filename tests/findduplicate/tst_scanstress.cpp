@@ -174,18 +174,8 @@ private:
     // every progress report.
     void startDuplicateScan(Scan &s, const std::function<void()> &onStep)
     {
-        for (const FileCategory &c : pageCategories()) {
-            ScanCategory sc;
-            sc.extensions = c.extensions;
-            s.scanCategories << sc;
-            CategoryResult r;
-            r.name = c.name;
-            s.categoryResults << r;
-        }
         thread.reset(new FindDuplicateThread);
-        thread->rootFolder = root;
-        thread->scanCategories = &s.scanCategories;
-        thread->categoryResults = &s.categoryResults;
+        prepare(*thread, s, root, pageCategories());
         if (onStep)
             QObject::connect(thread.get(), &FindDuplicateThread::updateScanProgress, thread.get(), onStep,
                              Qt::DirectConnection);
