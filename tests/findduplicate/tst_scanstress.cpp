@@ -97,7 +97,8 @@ private slots:
         QStringList first;
         for (int run = 0; run < runs; ++run) {
             Scan s;
-            startDuplicateScan(s, nullptr);
+            prepareDuplicateScan(s, nullptr);
+            thread->start();
             endOrAbort(*thread, "a duplicate scan");
             thread.reset();
             const QStringList answer = groupsText(s, root);
@@ -127,9 +128,11 @@ private slots:
     void cancelEndsPromptly_data()
     {
         QTest::addColumn<bool>("duplicates");
-        QTest::addColumn<int>("at"); // the number of the progress report at which Cancel is pressed
+        QTest::addColumn<int>("at"); // the progress report at which Cancel is pressed; 0: the first of the
+                                     // comparison of contents, after the walk's
         QTest::newRow("duplicate scan, first folder") << true << 1;
         QTest::newRow("duplicate scan, tenth folder") << true << 10;
+        QTest::newRow("duplicate scan, comparing contents") << true << 0;
         QTest::newRow("folder scan, first folder") << false << 1;
         QTest::newRow("folder scan, tenth folder") << false << 10;
     }
@@ -143,14 +146,28 @@ private slots:
             int reports = 0;
             if (duplicates) {
                 Scan s;
-                startDuplicateScan(s, [&] {
+                prepareDuplicateScan(s, [&] {
                     if (++reports == at) {
                         thread->cancel = true;
                         sinceCancel.start();
                     }
                 });
+                // The walk reports once per folder at the top, one less than its total.
+                QObject::connect(
+                    thread.get(), &FindDuplicateThread::updateTotalSubFolder, thread.get(),
+                    [&](int total) {
+                        if (at <= 0)
+                            at = total;
+                    },
+                    Qt::DirectConnection);
+                thread->start();
                 endOrAbort(*thread, "a cancelled duplicate scan");
                 thread.reset();
+                // What is left after a cancel was compared to the last byte.
+                for (const CategoryResult &r : s.categoryResults)
+                    for (const DuplicateGroup &g : r.groups)
+                        for (const DuplicateFileRecord &f : g.files)
+                            QCOMPARE(contents(f.fullPath), contents(g.files.first().fullPath));
             } else {
                 ScanRun scan;
                 QObject::connect(
@@ -170,16 +187,21 @@ private slots:
     }
 
 private:
-    // Starts a duplicate scan of the tree over the page's categories; onStep runs on the walk's thread at
-    // every progress report.
-    void startDuplicateScan(Scan &s, const std::function<void()> &onStep)
+    static QByteArray contents(const QString &path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+    }
+
+    // A duplicate scan of the tree over the page's categories, ready to start; onStep runs on the walk's
+    // thread at every progress report.
+    void prepareDuplicateScan(Scan &s, const std::function<void()> &onStep)
     {
         thread.reset(new FindDuplicateThread);
         prepare(*thread, s, root, pageCategories());
         if (onStep)
             QObject::connect(thread.get(), &FindDuplicateThread::updateScanProgress, thread.get(), onStep,
                              Qt::DirectConnection);
-        thread->start();
     }
 
     std::unique_ptr<TestMachine> machine;
