@@ -240,7 +240,8 @@ void FindDuplicateThread::confirmByContent(int steps)
     for (int c = 0; c < categoryCount; ++c) {
         const QList<DuplicateGroup> &groups = categoryResults->at(c).groups;
         for (int g = 0; g < groups.size(); ++g) {
-            const quint64 weight = quint64(groups.at(g).files.size()) * (groups.at(g).files.first().size + 4096);
+            const QList<DuplicateFileRecord> &files = groups.at(g).files;
+            const quint64 weight = files.isEmpty() ? 0 : quint64(files.size()) * (files.first().size + 4096);
             items.push_back({c, g, weight, {}, false});
             totalWeight += weight;
         }
@@ -267,7 +268,8 @@ void FindDuplicateThread::confirmByContent(int steps)
                 paths.reserve(files.size());
                 for (const DuplicateFileRecord &f : files)
                     paths << f.fullPath;
-                item.sets = comparer.identicalSets(paths, files.first().size);
+                if (files.size() > 1)
+                    item.sets = comparer.identicalSets(paths, files.first().size);
                 item.compared = !cancel;
                 doneWeight += item.weight;
                 changed.notify_all();
@@ -285,7 +287,7 @@ void FindDuplicateThread::confirmByContent(int steps)
         auto report = [&](int upTo) {
             for (; reported < upTo && !cancel; ++reported) {
                 const Item &item = items[std::clamp<size_t>(next.load(), 1, items.size()) - 1];
-                emit updatePath(categoryResults->at(item.category).groups.at(item.group).files.first().fullPath);
+                emit updatePath(categoryResults->at(item.category).groups.at(item.group).files.value(0).fullPath);
                 emit updateScanProgress();
             }
         };
