@@ -1,8 +1,8 @@
-// The duplicate scan against two walks of the same tree that stat every entry: `find -printf '%s %T@'` and
-// ncdu. Takes a tree made by make-tree.py and, optionally, one with twice the files; prints the times (best
-// of a few runs, warm cache) and the ratios: scan/find (at most 1), scan/ncdu, and larger/smaller tree
-// (at most 2.2; find's and ncdu's own for comparison). Debug output is off, as in a release build nobody
-// watches.
+// The duplicate scan, contents compared, against a duplicate finder that compares contents too (`jdupes -r -q`)
+// and, for scale, a walk that only stats every entry (`find -printf '%s %T@'`). Takes a tree made by
+// make-tree.py and, optionally, one with twice the files; prints the times (best of a few runs, warm cache)
+// and the ratios: scan/jdupes (at most 1), scan/find, and larger/smaller tree (at most 2.2; the peers' own
+// for comparison). Debug output is off, as in a release build nobody watches.
 #include "findduplicatethread.h"
 #include "krutils.h"
 #include "testmachine.h"
@@ -97,12 +97,12 @@ int main(int argc, char *argv[])
     // so that a busy moment of the machine does not fall on one of them only.
     for (const QString &tree : trees)
         bestPeer(QStringLiteral("find"), QStringList{tree} + walk, 1);
-    QList<double> scan, find, ncdu;
+    QList<double> scan, find, jdupes;
     QList<ScanResult> results;
     for (int t = 0; t < trees.size(); ++t) {
         scan << 1e9;
         find << 1e9;
-        ncdu << 1e9;
+        jdupes << 1e9;
         results << ScanResult();
     }
     for (int run = 0; run < runs; ++run)
@@ -110,10 +110,8 @@ int main(int argc, char *argv[])
             results[t] = scanOnce(trees.at(t));
             scan[t] = std::min(scan[t], results[t].seconds);
             find[t] = std::min(find[t], bestPeer(QStringLiteral("find"), QStringList{trees.at(t)} + walk, 1));
-            ncdu[t] = std::min(
-                ncdu[t],
-                bestPeer(QStringLiteral("ncdu"),
-                         {QStringLiteral("-0"), QStringLiteral("-o"), QStringLiteral("/dev/null"), trees.at(t)}, 1));
+            jdupes[t] = std::min(jdupes[t], bestPeer(QStringLiteral("jdupes"),
+                                                     {QStringLiteral("-r"), QStringLiteral("-q"), trees.at(t)}, 1));
         }
 
     bool ok = true;
@@ -121,24 +119,25 @@ int main(int argc, char *argv[])
         std::printf("tree %s: %d groups, %lld files in groups\n", qPrintable(trees.at(t)), results[t].groups,
                     qint64(results[t].filesInGroups));
         std::printf("  duplicate scan %.3f s\n", scan[t]);
-        if (find[t] > 0) {
-            std::printf("  find           %.3f s   ratio scan/find %.2f (limit 1.00)\n", find[t], scan[t] / find[t]);
-            ok = ok && scan[t] <= find[t];
+        if (jdupes[t] > 0) {
+            std::printf("  jdupes -r -q   %.3f s   ratio scan/jdupes %.2f (limit 1.00)\n", jdupes[t],
+                        scan[t] / jdupes[t]);
+            ok = ok && scan[t] <= jdupes[t];
         } else {
-            std::printf("  find could not run\n");
+            std::printf("  jdupes could not run (install it: apt-get install jdupes)\n");
             ok = false;
         }
-        if (ncdu[t] > 0)
-            std::printf("  ncdu           %.3f s   ratio scan/ncdu %.2f\n", ncdu[t], scan[t] / ncdu[t]);
+        if (find[t] > 0)
+            std::printf("  find           %.3f s   ratio scan/find %.2f\n", find[t], scan[t] / find[t]);
         else
-            std::printf("  ncdu could not run (install it: apt-get install ncdu)\n");
+            std::printf("  find could not run\n");
     }
     if (trees.size() == 2) {
         std::printf("twice the files: scan %.2f (limit 2.20)", scan[1] / scan[0]);
         if (find[0] > 0 && find[1] > 0)
             std::printf(", find %.2f", find[1] / find[0]);
-        if (ncdu[0] > 0 && ncdu[1] > 0)
-            std::printf(", ncdu %.2f", ncdu[1] / ncdu[0]);
+        if (jdupes[0] > 0 && jdupes[1] > 0)
+            std::printf(", jdupes %.2f", jdupes[1] / jdupes[0]);
         std::printf("\n");
         ok = ok && scan[1] / scan[0] <= 2.2;
     }

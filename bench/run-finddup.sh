@@ -1,16 +1,16 @@
 #!/usr/bin/env bash
-# The duplicate-scan benchmark: installs ncdu when it is missing, builds the benchmark in an optimised build
+# The duplicate-scan benchmark: installs jdupes when it is missing, builds the benchmark in an optimised build
 # of its own, makes (once) two trees with make-tree.py, 2,000 x 100 and 4,000 x 100 files, and runs the scan
-# against find and ncdu on them. Trees go to $HUSHDECK_BENCH_TREES (default /tmp/hushdeck-bench) and are kept:
+# against jdupes and find on them. Trees go to $HUSHDECK_BENCH_TREES (default /tmp/hushdeck-bench) and are kept:
 # the same arguments always give the same tree.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 src=$(pwd)
 
-if ! command -v ncdu >/dev/null; then
+if ! command -v jdupes >/dev/null; then
     SUDO=""
     [ "$(id -u)" -ne 0 ] && SUDO=sudo
-    $SUDO apt-get install -y -qq --no-install-recommends ncdu >/dev/null
+    $SUDO apt-get install -y -qq --no-install-recommends jdupes >/dev/null
 fi
 
 maketree=""

@@ -590,6 +590,9 @@ HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD, LPSECURITY_
         return handles::add(f);
     }
     const bool exists = ::stat(encoded(path).constData(), &st) == 0;
+    // Pipes, sockets and devices are no files on a Windows volume; opening a pipe would wait for a writer.
+    if (exists && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+        return failed(ERROR_ACCESS_DENIED);
     if (exists && S_ISDIR(st.st_mode)) {
         // Folders open only for their own information, with backup semantics.
         if (!(dwFlagsAndAttributes & FILE_FLAG_BACKUP_SEMANTICS))

@@ -21,17 +21,23 @@ inline QDateTime baseTime()
     return QDateTime(QDate(2023, 11, 14), QTime(22, 13, 20), Qt::UTC);
 }
 
-inline bool makeFile(const QString &path, qint64 size, const QDateTime &written)
+// A file of these bytes, last written at the given moment.
+inline bool makeFileWith(const QString &path, const QByteArray &bytes, const QDateTime &written)
 {
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return false;
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly))
         return false;
-    if (size > 0 && f.write(QByteArray(int(size), 'd')) != size)
+    if (f.write(bytes) != bytes.size())
         return false;
     // Buffered bytes written at close would move the time again.
     return f.flush() && f.setFileTime(written, QFileDevice::FileModificationTime);
+}
+
+inline bool makeFile(const QString &path, qint64 size, const QDateTime &written)
+{
+    return makeFileWith(path, QByteArray(int(size), 'd'), written);
 }
 
 // The thirteen categories of the page: the built-in ones, then the custom one.
@@ -56,8 +62,8 @@ struct Scan
     int finishes = 0;
 };
 
-// Runs one scan of root over the enabled categories and waits for its end.
-inline void run(Scan &s, const QString &root, const QList<FileCategory> &categories, bool cancelFirst = false)
+// Gives a thread the page's lists of the enabled categories, as the page does before a scan.
+inline void prepare(FindDuplicateThread &t, Scan &s, const QString &root, const QList<FileCategory> &categories)
 {
     for (const FileCategory &c : categories) {
         if (!c.enabled)
@@ -69,10 +75,16 @@ inline void run(Scan &s, const QString &root, const QList<FileCategory> &categor
         r.name = c.name;
         s.categoryResults << r;
     }
-    FindDuplicateThread t;
     t.rootFolder = root;
     t.scanCategories = &s.scanCategories;
     t.categoryResults = &s.categoryResults;
+}
+
+// Runs one scan of root over the enabled categories and waits for its end.
+inline void run(Scan &s, const QString &root, const QList<FileCategory> &categories, bool cancelFirst = false)
+{
+    FindDuplicateThread t;
+    prepare(t, s, root, categories);
     t.cancel = cancelFirst;
     QSignalSpy total(&t, &FindDuplicateThread::updateTotalSubFolder);
     QSignalSpy path(&t, &FindDuplicateThread::updatePath);

@@ -1,5 +1,6 @@
 #include "findduplicatethread.h"
 
+#include "contentcomparer.h"
 #include "folderreadahead.h"
 
 #include <QDebug>
@@ -8,6 +9,10 @@
 #include <QLoggingCategory>
 #include <QSet>
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 #include <vector>
 
 namespace {
@@ -43,6 +48,7 @@ struct FindDuplicateThread::Index
     QSet<FolderId> visited;
     FolderReadAhead *reader = nullptr;
     FolderReadAhead::Listing rootListing;
+    int steps = 0; // progress reports of the walk
     // Two lines per duplicate add up on a large tree; they are not even formatted when nobody reads them.
     bool debugOutput = QLoggingCategory::defaultCategory()->isDebugEnabled();
 };
@@ -114,6 +120,7 @@ void FindDuplicateThread::run()
         emit updateTotalSubFolder(count + 1);
         scanFolder(rootFolder, 0);
     }
+    confirmByContent(idx.steps);
     index = nullptr;
     emit scanFinish();
 }
@@ -125,6 +132,7 @@ void FindDuplicateThread::scanFolder(const QString &path, int depth)
     if (depth == 1) {
         emit updatePath(path);
         emit updateScanProgress();
+        ++index->steps;
     }
     FolderReadAhead::Listing listing = depth == 0 ? std::move(index->rootListing) : index->reader->take(path);
     // A link or junction back to a folder already walked would list its files a second time, and each
@@ -214,4 +222,108 @@ void FindDuplicateThread::addToDuplicateList(DuplicateFileRecord newFile, const 
     opened.files << earlierFile << std::move(newFile);
     group = int(groups.size());
     groups.append(std::move(opened));
+}
+
+void FindDuplicateThread::confirmByContent(int steps)
+{
+    struct Item
+    {
+        int category;
+        int group;
+        quint64 weight; // what comparing it costs, roughly: for the progress only
+        std::vector<std::vector<int>> sets;
+        bool compared = false;
+    };
+    std::vector<Item> items;
+    quint64 totalWeight = 0;
+    const int categoryCount = categoryResults ? int(categoryResults->size()) : 0;
+    for (int c = 0; c < categoryCount; ++c) {
+        const QList<DuplicateGroup> &groups = categoryResults->at(c).groups;
+        for (int g = 0; g < groups.size(); ++g) {
+            const QList<DuplicateFileRecord> &files = groups.at(g).files;
+            const quint64 weight = files.isEmpty() ? 0 : quint64(files.size()) * (files.first().size + 4096);
+            items.push_back({c, g, weight, {}, false});
+            totalWeight += weight;
+        }
+    }
+
+    if (!items.empty() && !cancel) {
+        // The progress goes on where the walk left it, one report per hundredth of the work at most.
+        const int units = int(std::min<size_t>(items.size(), 100));
+        emit updateTotalSubFolder(steps + units + 1);
+        std::atomic<size_t> next{0};
+        std::atomic<quint64> doneWeight{0};
+        std::mutex mutex;
+        std::condition_variable changed;
+        const int helperCount = qBound(1, QThread::idealThreadCount(), 4);
+        int running = helperCount;
+        // The lists are only read while the helpers run; the groups are replaced once all have ended.
+        auto work = [&] {
+            ContentComparer comparer(cancel);
+            for (size_t i = next++; i < items.size() && !cancel; i = next++) {
+                Item &item = items[i];
+                const QList<DuplicateFileRecord> &files =
+                    categoryResults->at(item.category).groups.at(item.group).files;
+                QStringList paths;
+                paths.reserve(files.size());
+                for (const DuplicateFileRecord &f : files)
+                    paths << f.fullPath;
+                if (files.size() > 1)
+                    item.sets = comparer.identicalSets(paths, files.first().size);
+                item.compared = !cancel;
+                doneWeight += item.weight;
+                changed.notify_all();
+            }
+            std::lock_guard<std::mutex> lock(mutex);
+            --running;
+            changed.notify_all();
+        };
+        std::vector<std::unique_ptr<QThread>> helpers;
+        for (int i = 0; i < helperCount; ++i) {
+            helpers.emplace_back(QThread::create(work));
+            helpers.back()->start();
+        }
+        int reported = 0;
+        auto report = [&](int upTo) {
+            for (; reported < upTo && !cancel; ++reported) {
+                const Item &item = items[std::clamp<size_t>(next.load(), 1, items.size()) - 1];
+                emit updatePath(categoryResults->at(item.category).groups.at(item.group).files.value(0).fullPath);
+                emit updateScanProgress();
+            }
+        };
+        {
+            std::unique_lock<std::mutex> lock(mutex);
+            while (running > 0) {
+                // Woken by every finished group, and now and then for a long one.
+                changed.wait_for(lock, std::chrono::milliseconds(100));
+                const int upTo = int(quint64(units) * doneWeight.load() / std::max<quint64>(totalWeight, 1));
+                lock.unlock();
+                report(upTo);
+                lock.lock();
+            }
+        }
+        for (auto &helper : helpers)
+            helper->wait();
+        report(units);
+    }
+
+    // Each group gives way to its sets, in its place; what was not compared is no duplicate of anything.
+    size_t at = 0;
+    for (int c = 0; c < categoryCount; ++c) {
+        QList<DuplicateGroup> &groups = (*categoryResults)[c].groups;
+        QList<DuplicateGroup> confirmed;
+        for (int g = 0; g < groups.size(); ++g, ++at) {
+            const Item &item = items[at];
+            if (!item.compared)
+                continue;
+            for (const std::vector<int> &set : item.sets) {
+                DuplicateGroup group;
+                group.files.reserve(qsizetype(set.size()));
+                for (int f : set)
+                    group.files.append(groups.at(g).files.at(f));
+                confirmed.append(std::move(group));
+            }
+        }
+        groups = std::move(confirmed);
+    }
 }

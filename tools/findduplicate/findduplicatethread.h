@@ -1,5 +1,7 @@
 // The worker of Find Duplicate: walks a folder tree and, within each enabled file category, gathers the files
-// of equal size and equal last-write time into groups. No file is opened or read.
+// of equal size and equal last-write time into groups; then splits every group into the sets of files whose
+// contents are identical. Equal size and time alone do not make two files the same: only what was compared
+// byte for byte is offered as a duplicate.
 #pragma once
 
 #include "duplicatefilerecord.h"
@@ -63,6 +65,9 @@ private:
     // group: the index of the key's group in the category's groups, -1 until one is opened.
     void addToDuplicateList(DuplicateFileRecord newFile, const DuplicateFileRecord &earlierFile, int category,
                             int &group);
+    // Replaces every group by its sets of identical files, in its place; on a cancel the groups not yet
+    // compared go. steps: the progress reports of the walk so far.
+    void confirmByContent(int steps);
 
     Index *index = nullptr; // lives only while run() executes
 };

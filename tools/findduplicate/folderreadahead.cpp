@@ -4,6 +4,8 @@
 
 #include <QDir>
 
+#include <chrono>
+
 namespace {
 
 // How many folders may be read but not yet taken: enough to keep the readers busy, little memory.
@@ -94,7 +96,9 @@ void FolderReadAhead::queueSubfolders(const QString &path, const Listing &listin
         const QString child = path + QDir::separator() + it->name;
         if (jobs.contains(child))
             continue;
-        jobs.insert(child, Job());
+        Job job;
+        job.serial = ++nextSerial;
+        jobs.insert(child, std::move(job));
         stack.push_back(child);
         queued = true;
     }
@@ -115,17 +119,22 @@ void FolderReadAhead::work()
         if (it == jobs.end() || it->state != State::Queued)
             continue; // taken by the walk, or passed by
         it->state = State::Reading;
+        const quint64 serial = it->serial;
         ++reading;
         lock.unlock();
         Listing listing = readPrepared(path);
         lock.lock();
+        // The table may have grown while the folder was read (and grows below): the job is looked up anew,
+        // never through an iterator kept across a change. A job passed by meanwhile, or queued again under
+        // the same path, is not this reader's to finish.
         it = jobs.find(path);
-        if (it == jobs.end()) {
-            --reading; // passed by while it was read
+        if (it == jobs.end() || it->serial != serial) {
+            --reading;
             changed.notify_all();
             continue;
         }
         queueSubfolders(path, listing);
+        it = jobs.find(path);
         it->listing = std::move(listing);
         it->state = State::Done;
         changed.notify_all();
@@ -137,10 +146,12 @@ FolderReadAhead::Listing FolderReadAhead::take(const QString &path)
     std::unique_lock<std::mutex> lock(mutex);
     auto it = jobs.find(path);
     if (it != jobs.end() && it->state != State::Queued) {
-        changed.wait(lock, [&] {
+        // Nobody signals a cancel: it is looked at now and then while a reader finishes the folder.
+        while (!changed.wait_for(lock, std::chrono::milliseconds(50), [&] {
             it = jobs.find(path);
-            return it == jobs.end() || it->state == State::Done || stopping;
-        });
+            return it == jobs.end() || it->state == State::Done || stopping || cancel;
+        })) {
+        }
         if (it != jobs.end() && it->state == State::Done) {
             Listing listing = std::move(it->listing);
             jobs.erase(it);
@@ -149,9 +160,12 @@ FolderReadAhead::Listing FolderReadAhead::take(const QString &path)
             return listing;
         }
     }
-    // Not read yet: the walk reads it itself rather than wait behind the queue.
+    // A job still being read is left to its reader, which finds it gone and counts it back.
     if (it != jobs.end())
         jobs.erase(it);
+    if (cancel)
+        return Listing();
+    // Not read yet: the walk reads it itself rather than wait behind the queue.
     lock.unlock();
     Listing listing = readPrepared(path);
     lock.lock();

@@ -54,7 +54,8 @@ public:
     FolderReadAhead(const FolderReadAhead &) = delete;
     FolderReadAhead &operator=(const FolderReadAhead &) = delete;
 
-    // The listing of a folder; its subfolders are then read ahead, first ones first.
+    // The listing of a folder; its subfolders are then read ahead, first ones first. Once the cancel flag is
+    // set it waits for no reader: an unread folder comes back as not listed.
     Listing take(const QString &path);
     // The walk will enter neither this folder nor anything below it: what was read ahead there goes.
     void skip(const QString &path);
@@ -67,6 +68,7 @@ private:
     struct Job
     {
         State state = State::Queued;
+        quint64 serial = 0; // tells a job from a later one queued under the same path
         Listing listing;
     };
 
@@ -82,6 +84,7 @@ private:
     QHash<QString, Job> jobs;
     std::vector<QString> stack; // folders to read, the next one last
     QSet<QPair<quint64, quint64>> expanded;
+    quint64 nextSerial = 0;
     int reading = 0; // Reading and Done jobs not yet taken: the read-ahead's reach
     std::vector<std::unique_ptr<QThread>> threads;
 };

@@ -96,6 +96,25 @@ FolderListing FolderLister::take(Request *request, QVector<Request *> *subFolder
     return listing;
 }
 
+void FolderLister::release(Request *request)
+{
+    QVector<Request *> pending{request};
+    while (!pending.isEmpty()) {
+        Request *r = pending.takeLast();
+        if (!r)
+            continue;
+        // One still queued never runs; one being read is waited for, since it may queue more below it.
+        if (!pool.tryTake(r))
+            r->done.acquire();
+        pending += r->subFolders;
+        {
+            QMutexLocker lock(&mutex);
+            open.remove(r);
+        }
+        delete r;
+    }
+}
+
 void FolderLister::list(const QString &path, const std::atomic<bool> *cancel, FolderListing *out)
 {
     *out = FolderListing();

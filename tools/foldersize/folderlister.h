@@ -51,6 +51,8 @@ public:
     // when no helper has begun. The request is used up. subFolders receives, for each folder entry of the
     // listing in order, the request already queued for it, or null where none was.
     FolderListing take(Request *request, QVector<Request *> *subFolders = nullptr);
+    // A queued folder the walk will not enter: it and whatever was queued below it go now, not at the end.
+    void release(Request *request);
     // Reads one folder on the calling thread.
     static void list(const QString &path, const std::atomic<bool> *cancel, FolderListing *out);
     // A name in a folder: one separator between them, also after a root that ends with one; "" for a name

@@ -168,9 +168,9 @@ void WorkerThread::scanFolder(const QString &folderPath, Folder *folder, int dep
     else if (readable && listing.identified)
         readable = false;
 
+    int nextChild = 0;
     if (readable) {
         QString shownFolder;
-        int nextChild = 0;
         for (const ListedEntry &e : std::as_const(listing.entries)) {
             if (cancel)
                 break;
@@ -210,6 +210,10 @@ void WorkerThread::scanFolder(const QString &folderPath, Folder *folder, int dep
             }
         }
     }
+
+    // Folders read ahead below one that is not entered (met before, or the walk was cancelled) are let go.
+    for (int i = nextChild; i < queued.size(); ++i)
+        lister->release(queued.at(i));
 
     // The folder is complete, also when the walk was cancelled inside it.
     const QList<QStandardItem *> &row = folder->row;
