@@ -7,11 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 src=$(pwd)
 
-if ! command -v jdupes >/dev/null; then
-    SUDO=""
-    [ "$(id -u)" -ne 0 ] && SUDO=sudo
-    $SUDO apt-get install -y -qq --no-install-recommends jdupes >/dev/null
-fi
+scripts/install-packages.sh jdupes >/dev/null
 
 maketree=""
 for candidate in "$src/../shared/bench/make-tree.py" "$src/../../shared/bench/make-tree.py"; do

@@ -98,10 +98,11 @@ void RestoreBackupDialog::on_RestorePushButton_clicked()
 {
     ui->DetailTreeView->show();
     ui->ApplyPushButton->show();
-    layout()->replaceWidget(ui->RestoreBackupTreeView, ui->DetailTreeView);
+    // The layouts hand back the items of the widgets they let go; those items are ours to free.
+    delete layout()->replaceWidget(ui->RestoreBackupTreeView, ui->DetailTreeView);
     const QList<QHBoxLayout *> rows = findChildren<QHBoxLayout *>();
     for (QHBoxLayout *row : rows)
-        row->replaceWidget(ui->RestorePushButton, ui->ApplyPushButton);
+        delete row->replaceWidget(ui->RestorePushButton, ui->ApplyPushButton);
     ui->RestoreBackupTreeView->hide();
     ui->RestorePushButton->hide();
     loadBackupFile();

@@ -48,10 +48,10 @@ void CheckUpdateDialog::parseUpdateItem(const QString &item, RemoteVersion &vers
     qDebug().noquote() << value;
     if (key == QLatin1String("majorVersion")) {
         qDebug() << "majorVersion found";
-        version.majorVersion = value.toInt(nullptr, 10);
+        version.majorVersion = value.toInt(&version.majorRead, 10);
     } else if (key == QLatin1String("minorVersion")) {
         qDebug() << "minorVersion found";
-        version.minorVersion = value.toInt(nullptr, 10);
+        version.minorVersion = value.toInt(&version.minorRead, 10);
     }
 }
 
@@ -80,12 +80,18 @@ void CheckUpdateDialog::fileIsReady(QNetworkReply *reply)
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (reply->error() != QNetworkReply::NoError || status >= 400) {
         qDebug() << "Update check failed:" << status << reply->errorString();
-        ui->messageLabel->setText(QStringLiteral("Could not check for updates. Please try again later."));
-        ui->messageLabel->adjustSize();
+        showFailure();
         return;
     }
 
     const RemoteVersion remote = parseUpdateFile(QString::fromUtf8(reply->readAll()));
+    // An empty answer, a portal's or proxy's HTML page or a file without both numbers names no version:
+    // comparing the zeros it leaves would wrongly tell the user there is no update.
+    if (!remote.complete()) {
+        qDebug() << "Update check failed: the answer names no version";
+        showFailure();
+        return;
+    }
     remoteMajorVersion = remote.majorVersion;
     remoteMinorVersion = remote.minorVersion;
     if (isNewer(remote)) {
@@ -95,6 +101,12 @@ void CheckUpdateDialog::fileIsReady(QNetworkReply *reply)
     } else {
         ui->messageLabel->setText(QStringLiteral("There are no software updates available at this time."));
     }
+    ui->messageLabel->adjustSize();
+}
+
+void CheckUpdateDialog::showFailure()
+{
+    ui->messageLabel->setText(QStringLiteral("Could not check for updates. Please try again later."));
     ui->messageLabel->adjustSize();
 }
 

@@ -24,6 +24,11 @@ public:
     {
         qint32 majorVersion = 0;
         qint32 minorVersion = 0;
+        // Whether the last value given for each key was a number.
+        bool majorRead = false;
+        bool minorRead = false;
+        // Only a file that names both numbers tells anything about the newest version.
+        bool complete() const { return majorRead && minorRead; }
     };
 
     // The update file is a list of key=value items separated by ";". A "\r\n" inside an item is dropped,
@@ -44,6 +49,8 @@ private slots:
     void on_closeButton_clicked();
 
 private:
+    void showFailure();
+
     Ui::CheckUpdateDialog *ui;
     qint32 remoteMajorVersion = 0;
     qint32 remoteMinorVersion = 0;

@@ -64,9 +64,11 @@ SYSTEMTIME addDays(const SYSTEMTIME &date, int days)
     return out;
 }
 
-// UTC seconds since 1601 of a local date at a time of day, with the offset in force at that moment.
-bool utcSecondsAt(const SYSTEMTIME &date, double secondsAfterMidnight, ULONGLONG *utcSeconds)
+// UTC seconds since 1601 of a time of day on the local date that many days after today, with the offset in
+// force at that moment. Where the conversion is refused, counted on the local clock from now instead.
+LONGLONG momentOn(const Moment &now, int days, double secondsAfterMidnight)
 {
+    const SYSTEMTIME date = addDays(now.local, days);
     const int s = int(secondsAfterMidnight);
     SYSTEMTIME local = date;
     local.wHour = WORD(s / 3600);
@@ -75,58 +77,58 @@ bool utcSecondsAt(const SYSTEMTIME &date, double secondsAfterMidnight, ULONGLONG
     local.wMilliseconds = 0;
     SYSTEMTIME utc;
     FILETIME ft;
-    if (!TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) || !SystemTimeToFileTime(&utc, &ft))
-        return false;
-    *utcSeconds = fileTimeValue(ft) / TicksPerSecond;
-    return true;
+    if (TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) && SystemTimeToFileTime(&utc, &ft))
+        return LONGLONG(fileTimeValue(ft) / TicksPerSecond);
+    return LONGLONG(now.utcSeconds) + days * 86400LL + s - LONGLONG(secondsOfDay(now.local));
 }
 
-// Milliseconds from now until the next time the clock shows the given time of day. Counted between the two
-// UTC moments, so a daylight-saving change in between does not shift the switch by an hour.
-UINT delayUntil(double target)
+// The switch times of a local date: the fixed schedule, or that day's sunrise and sunset at the position.
+// Returns what the sun does that day; the times are set only when it rises and sets.
+int switchTimesOn(const SYSTEMTIME &date, double *light, double *dark)
 {
-    const Moment now = currentMoment();
-    const double nowSeconds = secondsOfDay(now.local);
-    const int days = (LONGLONG(target) <= LONGLONG(nowSeconds)) ? 1 : 0;
-    ULONGLONG due = 0;
-    if (utcSecondsAt(addDays(now.local, days), target, &due) && due > now.utcSeconds)
-        return UINT((due - now.utcSeconds) * 1000);
-    // The local time does not exist or repeats (a clock change): count on the local clock instead.
-    if (days)
-        return UINT((LONGLONG(86400 - nowSeconds) + LONGLONG(target)) * 1000);
-    return UINT((LONGLONG(target) - LONGLONG(nowSeconds)) * 1000);
-}
-
-bool lightAt(double now, double light, double dark)
-{
-    if (light < dark)
-        return light <= now && now < dark;
-    // The schedule crosses midnight: light from the light time until the dark time of the next day.
-    return now >= light || now < dark;
-}
-
-void computeLocationTimes(const SYSTEMTIME &date)
-{
+    if (!darkMode.useLocation) {
+        *light = darkMode.lightTime;
+        *dark = darkMode.darkTime;
+        return SunRisesAndSets;
+    }
     const SunTimes sun =
         computeSunTimes(date.wYear, date.wMonth, date.wDay, zoneHoursOn(date.wYear, date.wMonth, date.wDay),
                         darkMode.latitude, darkMode.longitude);
-    darkMode.sun = sun.polar;
     if (sun.polar == SunRisesAndSets) {
-        darkMode.lightTime = sunriseSeconds(sun);
-        darkMode.darkTime = sunsetSeconds(sun);
+        *light = sunriseSeconds(sun);
+        *dark = sunsetSeconds(sun);
     }
+    return sun.polar;
 }
 
-// After a switch in location mode: the times of the day on which the next switch falls.
-void recomputeForNextSwitch()
+// The next switch to light (or to dark) mode after now, in UTC seconds: today's, or the next day's once
+// today's has passed. Each day's times are that day's own, in that day's offset, so a sunrise after a
+// daylight-saving change is not taken from the day before it. False when the day it falls on has none.
+bool nextSwitch(const Moment &now, bool toLight, LONGLONG *due)
 {
-    const Moment now = currentMoment();
-    computeLocationTimes(now.local);
-    if (darkMode.sun != SunRisesAndSets)
-        return;
-    const double target = darkMode.lightPhase ? darkMode.darkTime : darkMode.lightTime;
-    if (LONGLONG(target) <= LONGLONG(secondsOfDay(now.local)))
-        computeLocationTimes(addDays(now.local, 1));
+    for (int days = 0; days < 2; ++days) {
+        double light = 0, dark = 0;
+        if (switchTimesOn(addDays(now.local, days), &light, &dark) != SunRisesAndSets)
+            return false;
+        const LONGLONG at = momentOn(now, days, toLight ? light : dark);
+        if (at > LONGLONG(now.utcSeconds)) {
+            *due = at;
+            return true;
+        }
+    }
+    return false;
+}
+
+void armAt(const Moment &now, LONGLONG due)
+{
+    SetTimer(helper.window, TIMER_DARK_MODE, UINT((due - LONGLONG(now.utcSeconds)) * 1000), darkModeTimerProc);
+}
+
+// A day without a switch: one mode all day, looked at again just after the next midnight.
+void armLookAfterMidnight(const Moment &now)
+{
+    darkMode.lookAgain = true;
+    armAt(now, momentOn(now, 1, 1));
 }
 
 bool readScheduleTime(const WCHAR *hourName, const WCHAR *minuteName, const WCHAR *periodName, double *seconds)
@@ -154,12 +156,15 @@ bool readCoordinate(const WCHAR *name, double limit, double *value)
 // Writes the mode due now and arms the timer for the next switch; the stored times must be valid.
 void applyModeDueNow()
 {
+    const Moment now = currentMoment();
+    if (darkMode.useLocation)
+        darkMode.sun = switchTimesOn(now.local, &darkMode.lightTime, &darkMode.darkTime);
     if (darkMode.sun != SunRisesAndSets) {
-        // No sunrise or no sunset today: one mode all day, looked at again just after midnight.
+        // No sunrise or no sunset today.
         const bool day = darkMode.sun == SunPolarDay;
         applyColorMode(!day);
         darkMode.lightPhase = day ? 1 : 0;
-        SetTimer(helper.window, TIMER_DARK_MODE, delayUntil(1), darkModeTimerProc);
+        armLookAfterMidnight(now);
         return;
     }
     if (LONGLONG(darkMode.lightTime) == LONGLONG(darkMode.darkTime)) {
@@ -167,10 +172,14 @@ void applyModeDueNow()
         KillTimer(helper.window, TIMER_DARK_MODE);
         return;
     }
-    const bool light = lightAt(secondsSinceMidnight(), darkMode.lightTime, darkMode.darkTime);
+    // Light is due when the next switch is the one to dark. A switch missing because the next day has no
+    // sunrise or sunset lies beyond that day's midnight, after any switch that is known.
+    LONGLONG nextLight = 0, nextDark = 0;
+    const bool lightKnown = nextSwitch(now, true, &nextLight);
+    const bool light = nextSwitch(now, false, &nextDark) && (!lightKnown || nextDark < nextLight);
     applyColorMode(!light);
     darkMode.lightPhase = light ? 1 : 0;
-    armDarkModeTimer(darkMode.lightTime, darkMode.darkTime);
+    armDarkModeTimer();
 }
 
 } // namespace
@@ -191,11 +200,6 @@ double zoneHoursOn(WORD year, WORD month, WORD day)
     return double(diff / LONGLONG(TicksPerSecond)) / 3600.0;
 }
 
-double secondsSinceMidnight()
-{
-    return secondsOfDay(currentMoment().local);
-}
-
 void applyColorMode(bool dark)
 {
     const DWORD value = dark ? 0 : 1;
@@ -205,10 +209,16 @@ void applyColorMode(bool dark)
         writeDword(PERSONALIZE_KEY, WSTR("AppsUseLightTheme"), value);
 }
 
-void armDarkModeTimer(double light, double dark)
+void armDarkModeTimer()
 {
-    const double target = darkMode.lightPhase ? dark : light;
-    SetTimer(helper.window, TIMER_DARK_MODE, delayUntil(target), darkModeTimerProc);
+    const Moment now = currentMoment();
+    LONGLONG due = 0;
+    if (!nextSwitch(now, darkMode.lightPhase == 0, &due)) {
+        armLookAfterMidnight(now);
+        return;
+    }
+    darkMode.lookAgain = false;
+    armAt(now, due);
 }
 
 void loadAutoDarkMode()
@@ -229,7 +239,7 @@ void loadAutoDarkMode()
         if (darkMode.timesValid) {
             darkMode.latitude = latitude;
             darkMode.longitude = longitude;
-            computeLocationTimes(currentMoment().local);
+            darkMode.sun = switchTimesOn(currentMoment().local, &darkMode.lightTime, &darkMode.darkTime);
         }
     } else {
         double light = 0, dark = 0;
@@ -258,9 +268,8 @@ void CALLBACK darkModeTimerProc(HWND, UINT, UINT_PTR, DWORD)
         return;
     }
     KillTimer(helper.window, TIMER_DARK_MODE);
-    if (darkMode.useLocation && darkMode.sun != SunRisesAndSets) {
-        // The midnight look at a polar day or night: today may have a sunrise again.
-        computeLocationTimes(currentMoment().local);
+    if (darkMode.lookAgain) {
+        // The look after midnight following a day without a switch: the new day may have one again.
         applyModeDueNow();
         return;
     }
@@ -272,13 +281,5 @@ void CALLBACK darkModeTimerProc(HWND, UINT, UINT_PTR, DWORD)
         applyColorMode(true);
         darkMode.lightPhase = 0;
     }
-    if (darkMode.useLocation) {
-        // Sunrise and sunset move from day to day.
-        recomputeForNextSwitch();
-        if (darkMode.sun != SunRisesAndSets) {
-            applyModeDueNow();
-            return;
-        }
-    }
-    armDarkModeTimer(darkMode.lightTime, darkMode.darkTime);
+    armDarkModeTimer();
 }

@@ -92,6 +92,8 @@ struct DarkModeState
     // False when the position or the schedule is missing or unreadable: nothing is switched then.
     bool timesValid = false;
     int sun = SunRisesAndSets;
+    // The pending timer is a look at the new day after a day without a switch, not a switch.
+    bool lookAgain = false;
     double latitude = 0;
     double longitude = 0;
 };
@@ -156,8 +158,8 @@ void taskbarOff();
 // Colour-mode schedule.
 void loadAutoDarkMode();
 void applyColorMode(bool dark);
-double secondsSinceMidnight();
-void armDarkModeTimer(double light, double dark);
+// Arms the timer for the next switch after the current moment: to dark after light was applied, else to light.
+void armDarkModeTimer();
 void CALLBACK darkModeTimerProc(HWND window, UINT message, UINT_PTR id, DWORD time);
 // The UTC offset in hours (east positive) in force at local noon of the given date.
 double zoneHoursOn(WORD year, WORD month, WORD day);

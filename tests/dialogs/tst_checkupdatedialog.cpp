@@ -61,26 +61,29 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("major");
         QTest::addColumn<int>("minor");
-        QTest::newRow("plain") << "majorVersion=3;minorVersion=4" << 3 << 4;
-        QTest::newRow("trailing CRLF") << "majorVersion=3;minorVersion=4\r\n" << 3 << 4;
-        QTest::newRow("CRLF between items") << "majorVersion=3;\r\nminorVersion=4\r\n" << 3 << 4;
-        QTest::newRow("CRLF inside an item") << "major\r\nVersion=5;minorVersion=1\r\n0" << 5 << 10;
+        QTest::addColumn<bool>("complete");
+        QTest::newRow("plain") << "majorVersion=3;minorVersion=4" << 3 << 4 << true;
+        QTest::newRow("trailing CRLF") << "majorVersion=3;minorVersion=4\r\n" << 3 << 4 << true;
+        QTest::newRow("CRLF between items") << "majorVersion=3;\r\nminorVersion=4\r\n" << 3 << 4 << true;
+        QTest::newRow("CRLF inside an item") << "major\r\nVersion=5;minorVersion=1\r\n0" << 5 << 10 << true;
         // A bare line feed is not dropped: the key after it keeps it and is not recognised.
-        QTest::newRow("LF between items") << "majorVersion=3;\nminorVersion=4\n" << 3 << 0;
-        QTest::newRow("trailing LF") << "majorVersion=3;minorVersion=4\n" << 3 << 4;
-        QTest::newRow("lone CR before key") << "majorVersion=3;\rminorVersion=4" << 3 << 0;
-        QTest::newRow("key case") << "MajorVersion=4;minorversion=1" << 0 << 0;
-        QTest::newRow("blank before =") << "majorVersion =4;minorVersion=5" << 0 << 5;
-        QTest::newRow("only minor") << "minorVersion=9" << 0 << 9;
-        QTest::newRow("empty values") << "majorVersion=;minorVersion=" << 0 << 0;
-        QTest::newRow("not a number") << "majorVersion=x;minorVersion=4" << 0 << 4;
-        QTest::newRow("value holds =") << "majorVersion=3=4;minorVersion=2" << 0 << 2;
-        QTest::newRow("key given twice") << "majorVersion=2;majorVersion=5;majorVersion=" << 0 << 0;
-        QTest::newRow("last of two") << "minorVersion=2;minorVersion=7" << 0 << 7;
-        QTest::newRow("empty file") << "" << 0 << 0;
-        QTest::newRow("other items") << ";;foo;=;bar=1;majorVersion=4;" << 4 << 0;
-        QTest::newRow("negative") << "majorVersion=-1;minorVersion=-2" << -1 << -2;
-        QTest::newRow("html page") << "<html><body>Not Found</body></html>" << 0 << 0;
+        QTest::newRow("LF between items") << "majorVersion=3;\nminorVersion=4\n" << 3 << 0 << false;
+        QTest::newRow("trailing LF") << "majorVersion=3;minorVersion=4\n" << 3 << 4 << true;
+        QTest::newRow("lone CR before key") << "majorVersion=3;\rminorVersion=4" << 3 << 0 << false;
+        QTest::newRow("key case") << "MajorVersion=4;minorversion=1" << 0 << 0 << false;
+        QTest::newRow("blank before =") << "majorVersion =4;minorVersion=5" << 0 << 5 << false;
+        QTest::newRow("only minor") << "minorVersion=9" << 0 << 9 << false;
+        QTest::newRow("empty values") << "majorVersion=;minorVersion=" << 0 << 0 << false;
+        QTest::newRow("not a number") << "majorVersion=x;minorVersion=4" << 0 << 4 << false;
+        QTest::newRow("value holds =") << "majorVersion=3=4;minorVersion=2" << 0 << 2 << false;
+        QTest::newRow("key given twice") << "majorVersion=2;majorVersion=5;majorVersion=" << 0 << 0 << false;
+        QTest::newRow("major given, then not a number")
+            << "majorVersion=4;minorVersion=1;majorVersion=4a" << 0 << 1 << false;
+        QTest::newRow("last of two") << "minorVersion=2;minorVersion=7" << 0 << 7 << false;
+        QTest::newRow("empty file") << "" << 0 << 0 << false;
+        QTest::newRow("other items") << ";;foo;=;bar=1;majorVersion=4;" << 4 << 0 << false;
+        QTest::newRow("negative") << "majorVersion=-1;minorVersion=-2" << -1 << -2 << true;
+        QTest::newRow("html page") << "<html><body>Not Found</body></html>" << 0 << 0 << false;
     }
 
     void parser()
@@ -88,9 +91,11 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, major);
         QFETCH(int, minor);
+        QFETCH(bool, complete);
         const CheckUpdateDialog::RemoteVersion v = CheckUpdateDialog::parseUpdateFile(text);
         QCOMPARE(v.majorVersion, major);
         QCOMPARE(v.minorVersion, minor);
+        QCOMPARE(v.complete(), complete);
     }
 
     void newer_data()
@@ -146,7 +151,16 @@ private slots:
                                    << "Version 4.0 is available to download." << true;
         QTest::newRow("same version") << 200 << QByteArray("majorVersion=3;minorVersion=3\n") << noUpdate << false;
         QTest::newRow("older") << 200 << QByteArray("majorVersion=2;minorVersion=9") << noUpdate << false;
-        QTest::newRow("only minor") << 200 << QByteArray("minorVersion=9") << noUpdate << false;
+        // An answer that names no version is a failed check, not "no update".
+        QTest::newRow("empty") << 200 << QByteArray() << failed << false;
+        QTest::newRow("HTML page") << 200
+                                   << QByteArray(
+                                          "<!DOCTYPE html>\n<html><body><p>Sign in to continue</p></body></html>")
+                                   << failed << false;
+        QTest::newRow("only minor") << 200 << QByteArray("minorVersion=9") << failed << false;
+        QTest::newRow("only major") << 200 << QByteArray("majorVersion=4\r\n") << failed << false;
+        QTest::newRow("major not a number") << 200 << QByteArray("majorVersion=four;minorVersion=0") << failed << false;
+        QTest::newRow("minor empty") << 200 << QByteArray("majorVersion=4;minorVersion=") << failed << false;
         // An error page that happens to hold a newer version is still an error.
         QTest::newRow("not found") << 404 << QByteArray("majorVersion=9;minorVersion=9") << failed << false;
         QTest::newRow("forbidden") << 403 << QByteArray("Forbidden") << failed << false;

@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimeZone>
 
 using namespace harness;
 
@@ -552,6 +553,64 @@ private slots:
         const SunTimes summer = computeSunTimes(2024, 3, 31, 2, 52.52, 13.405);
         QCOMPARE(qRound(after), qRound(sunriseSeconds(summer)));
         QCOMPARE(timer(TIMER_DARK_MODE), qint64(qint64(sunsetSeconds(summer)) - 12 * 3600) * 1000);
+    }
+
+    // Reloaded after sunset, by whatever path, the helper waits for the next day's own sunrise: around a
+    // daylight-saving change that day's clock time of sunrise is an hour away from the day before's.
+    void lightSwitchAfterSunset_data()
+    {
+        QTest::addColumn<QDate>("date");
+        QTest::addColumn<QString>("path");
+        const QList<QPair<const char *, QDate>> days{{"summer time begins next", QDate(2024, 3, 30)},
+                                                     {"summer time ends next", QDate(2024, 10, 26)},
+                                                     {"ordinary day", QDate(2024, 5, 10)}};
+        for (const auto &day : days)
+            for (const char *path : {"start-up", "reload", "power broadcast", "resume", "timer"})
+                QTest::addRow("%s, %s", day.first, path) << day.second << QString::fromLatin1(path);
+    }
+    void lightSwitchAfterSunset()
+    {
+        QFETCH(QDate, date);
+        QFETCH(QString, path);
+        const QTimeZone berlin("Europe/Berlin");
+        const double latitude = 52.52, longitude = 13.405;
+        position(QStringLiteral("52.52"), QStringLiteral("13.405"));
+        const bool timerPath = path == QLatin1String("timer");
+        QDateTime now(date, timerPath ? QTime(12, 0) : QTime(21, 0), berlin);
+        setClock(QStringLiteral("Europe/Berlin"), now.toTimeZone(berlin));
+        if (path != QLatin1String("start-up") && !timerPath)
+            setDword(DarkKey, QStringLiteral("Enabled"), 0);
+        QVERIFY(start());
+        if (timerPath) {
+            const qint64 toSunset = timer(TIMER_DARK_MODE);
+            QVERIFY(toSunset > 0);
+            advance(toSunset);
+            now = now.addMSecs(toSunset);
+        } else if (path != QLatin1String("start-up")) {
+            QCOMPARE(timer(TIMER_DARK_MODE), -1);
+            setDword(DarkKey, QStringLiteral("Enabled"), 1);
+            if (path == QLatin1String("reload"))
+                post(HELPER_MSG_DARKMODE_RELOAD);
+            else if (path == QLatin1String("power broadcast"))
+                post(WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE);
+            else {
+                power::deliverSuspendResume(PBT_APMRESUMEAUTOMATIC);
+                pump();
+            }
+        }
+        QCOMPARE(appMode(), 0);
+        QCOMPARE(darkMode.lightPhase, 0);
+
+        // The next day's sunrise worked out in UTC, where no offset enters.
+        const QDate next = date.addDays(1);
+        const SunTimes sun = computeSunTimes(next.year(), next.month(), next.day(), 0, latitude, longitude);
+        const QDateTime sunrise = QDateTime(next, QTime(0, 0), QTimeZone::utc()).addSecs(qint64(sunriseSeconds(sun)));
+        const qint64 expected = now.msecsTo(sunrise);
+        const qint64 armed = timer(TIMER_DARK_MODE);
+        QVERIFY2(qAbs(armed - expected) <= 1000,
+                 qPrintable(QStringLiteral("armed for %1, sunrise at %2")
+                                .arg(now.addMSecs(armed).toTimeZone(berlin).toString(Qt::ISODate),
+                                     sunrise.toTimeZone(berlin).toString(Qt::ISODate))));
     }
 
     void locationRecomputedAtEachSwitch()

@@ -502,7 +502,9 @@ private slots:
         // Other programs are recorded; a missing working folder is refused.
         info.lpFile = WSTR("winver.exe");
         info.lpVerb = nullptr;
-        info.lpDirectory = wstr(empty.filePath(QStringLiteral("nowhere")));
+        // The text must outlive the call: wstr() only points into it.
+        const QString nowhere = empty.filePath(QStringLiteral("nowhere"));
+        info.lpDirectory = wstr(nowhere);
         QVERIFY(!ShellExecuteExW(&info));
         QCOMPARE(GetLastError(), DWORD(ERROR_DIRECTORY));
         info.lpDirectory = nullptr;

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# The same set-up, then the suite built with AddressSanitizer and UndefinedBehaviorSanitizer into build-asan/
+# and every test run there: a memory error or undefined behaviour fails the test it happens in.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-packages.sh
+
+werror=OFF
+[ "${CI:-}" = "true" ] && werror=ON
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHUSHDECK_WERROR=$werror -DHUSHDECK_SANITIZE=ON
+cmake --build build-asan -j"$(nproc)"
+
+cd build-asan
+export ASAN_OPTIONS="halt_on_error=1:abort_on_error=0:exitcode=86:detect_leaks=1:strict_init_order=1:check_initialization_order=1:detect_stack_use_after_return=1"
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:exitcode=87"
+# The Windows cross-build of the helper does not run our code; the plain test run covers it.
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)" -E '^glasspan_windows_build$' "$@"
