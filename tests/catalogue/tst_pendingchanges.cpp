@@ -357,6 +357,48 @@ private slots:
         QCOMPARE(m->logged(QStringLiteral("SHChangeNotify")).size(), 1);
     }
 
+    void aFullStoreLeavesEachSettingWrittenOrPending()
+    {
+        // The disk fills at every point of a Save in turn. Whatever point it is, each setting is either written
+        // and gone from the list, or still old and pending, and the first one not written is named.
+        const QList<int> ids{402, 206, 205};
+        const QList<int> chosen{1, 600, 750};
+        bool sawPartial = false;
+        for (qint64 room = 0;; room += 2048) {
+            QVERIFY2(room < 512 * 1024, "the Save never completed");
+            m.reset(new TestMachine);
+            HushdeckForm catalog;
+            for (int i = 0; i < ids.size(); ++i)
+                show(catalog, ids[i], chosen[i]);
+            QList<std::optional<RegValue>> before;
+            for (int id : ids)
+                before << storedValue(settingCase(id));
+            const QList<KRGlobal::SettingsData> pending = catalog.settingChangeList;
+            m->answerMessageBox(QStringLiteral("IDOK"));
+            m->failStore(room ? QStringLiteral("full:%1").arg(room) : QStringLiteral("full"));
+            const bool saved = catalog.OnSave();
+            m->failStore(QString());
+
+            const int left = int(catalog.settingChangeList.size());
+            QCOMPARE(catalog.settingChangeList, pending.mid(pending.size() - left));
+            for (int i = 0; i < ids.size(); ++i) {
+                const bool written = i < ids.size() - left;
+                QCOMPARE(storedValue(settingCase(ids[i])),
+                         written ? std::optional<RegValue>(encodedShown(settingCase(ids[i]), chosen[i])) : before[i]);
+            }
+            QCOMPARE(saved, left == 0);
+            if (saved)
+                break;
+            const QStringList boxes = m->logged(QStringLiteral("MessageBox"));
+            QVERIFY2(!boxes.isEmpty() && boxes.last().startsWith(QStringLiteral("Error|")),
+                     qPrintable(boxes.join(QLatin1Char('\n'))));
+            QVERIFY(boxes.last().contains(catalog.settingChangeList.first().desc) ||
+                    boxes.last().contains(QStringLiteral("backup")));
+            sawPartial = sawPartial || left < ids.size();
+        }
+        QVERIFY(sawPartial);
+    }
+
     void closingAsksToSave_data()
     {
         QTest::addColumn<QString>("answer");
