@@ -76,3 +76,8 @@ void TestMachine::markFileAttributes(const QString &path, unsigned attributes)
 {
     filefaults::setMarks(path, DWORD(attributes));
 }
+
+void TestMachine::protectProcess(qint64 pid)
+{
+    machine::setSetting(QStringLiteral("process.protected.") + QString::number(pid), QStringLiteral("1"));
+}

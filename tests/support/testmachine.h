@@ -27,6 +27,9 @@ public:
     // (FILE_ATTRIBUTE_HIDDEN, SYSTEM, COMPRESSED, ENCRYPTED, SPARSE_FILE) for a host path.
     void injectFileFault(const QString &path, const QString &fault);
     void markFileAttributes(const QString &path, unsigned attributes);
+    // Marks a host process protected: it refuses what Windows refuses for a protected process (full access,
+    // its modules), as a process of another user would.
+    void protectProcess(qint64 pid);
     void answerMessageBox(const QString &answer);
     void answerFolderBrowser(const QString &path);
     // Web requests whose address starts with prefix go to target + the rest of the address instead
