@@ -1,6 +1,7 @@
 #include "machine.h"
 
 #include "registrystore.h"
+#include "systemprograms.h"
 #include "traceseed.h"
 #include "windowtable.h"
 
@@ -117,6 +118,7 @@ sqlite3 *open(State &s)
     dir = QDir(dir).absolutePath();
     QDir().mkpath(dir);
     makeFolders(dir);
+    systemprograms::install(dir);
     s.folder = dir;
 
     const QByteArray file = QFile::encodeName(dir + QStringLiteral("/machine.db"));
@@ -150,6 +152,7 @@ sqlite3 *open(State &s)
         registrystore::importSeed();
         windowtable::seed();
         traceseed::createFiles(dir);
+        systemprograms::seedCaches(dir);
         --s.transactionDepth;
         execSql(db, "INSERT OR REPLACE INTO settings(name, value) VALUES('seeded', '1')");
     }
