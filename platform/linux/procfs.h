@@ -7,8 +7,8 @@
 //   Above normal        -5          -9 .. -5
 //   High               -10         -20 .. -10
 //   Real time     a real-time scheduling policy (FIFO or round robin), whatever the nice value
-// Setting the real-time class without the right to raise a policy sets High, as Windows does for a caller
-// without the privilege to raise priorities.
+// Setting the real-time class sets High, as Windows does for a caller without the privilege to raise
+// priorities: the stand-in never gives a host process a real-time policy.
 #pragma once
 
 #include "w32types.h"
