@@ -229,6 +229,9 @@ private slots:
                                    << "protected" << false;
         QTest::newRow("already gone") << "IDYES"
                                       << "gone" << false;
+        // The id now runs another program than the row shows (its own ended and the id went to another).
+        QTest::newRow("id of another program") << "IDYES"
+                                               << "other program" << false;
     }
 
     void terminate()
@@ -245,6 +248,8 @@ private slots:
         select(page, pid);
         if (refusal == QLatin1String("protected"))
             m->protectProcess(pid);
+        if (refusal == QLatin1String("other program"))
+            page.processModel()->item(rowOf(page, pid), Path)->setText(QStringLiteral("C:/usr/bin/other"));
         if (refusal == QLatin1String("gone")) {
             child->kill();
             QVERIFY(child->waitForFinished());
@@ -264,7 +269,7 @@ private slots:
         } else {
             QCOMPARE(page.processModel()->rowCount(), rows);
             QVERIFY(rowOf(page, pid) >= 0);
-            if (refusal.isEmpty() || refusal == QLatin1String("protected"))
+            if (refusal != QLatin1String("gone"))
                 QCOMPARE(child->state(), QProcess::Running);
         }
         QVERIFY(rowOf(page, before) >= 0);

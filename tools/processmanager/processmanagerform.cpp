@@ -115,6 +115,17 @@ QString ProcessManagerForm::imagePathOf(HANDLE process)
 
 QIcon ProcessManagerForm::iconOf(const QString &path)
 {
+    // Many processes run one program: the file is asked once.
+    auto known = iconByPath.constFind(path);
+    if (known != iconByPath.constEnd())
+        return *known;
+    const QIcon icon = shellIconOf(path);
+    iconByPath.insert(path, icon);
+    return icon;
+}
+
+QIcon ProcessManagerForm::shellIconOf(const QString &path)
+{
     SHFILEINFOW info = {};
     if (!SHGetFileInfoW(wstr(QDir::toNativeSeparators(path)), 0, &info, sizeof(info),
                         SHGFI_SYSICONINDEX | SHGFI_SMALLICON))

@@ -45,6 +45,7 @@ public slots:
 private:
     QList<QStandardItem *> processRow(DWORD pid, const PROCESSENTRY32W &entry);
     QIcon iconOf(const QString &path);
+    QIcon shellIconOf(const QString &path);
     QString imagePathOf(HANDLE process);
     void setRowActionsEnabled(bool enabled);
 
@@ -56,4 +57,5 @@ private:
     bool connected = false;
     // Icons by system image-list index: processes of one kind of file share one.
     QHash<int, QIcon> iconCache;
+    QHash<QString, QIcon> iconByPath;
 };
