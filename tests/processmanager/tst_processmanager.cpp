@@ -192,6 +192,34 @@ private slots:
         QVERIFY(!QApplication::activeModalWidget()); // the dialog ended all the same
     }
 
+    void dialogTexts_data()
+    {
+        QTest::addColumn<QString>("object");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("note 1") << "noteLabel1"
+                                << "Low priority - Specify this class for a process whose threads run only when the "
+                                   "system is idle. ";
+        QTest::newRow("note 2") << "noteLabel2"
+                                << "Normal priority - Specify this class for a process with no special scheduling "
+                                   "needs. ";
+        QTest::newRow("note 3") << "noteLabel3"
+                                << "High priority - Specify this class for a process that performs time-critical "
+                                   "tasks that must be executed immediately. \n ";
+        QTest::newRow("change") << "priorityPushButton"
+                                << "Change Priority Level";
+    }
+
+    void dialogTexts()
+    {
+        QFETCH(QString, object);
+        QFETCH(QString, text);
+        ProcessManSetPriorityDialog d;
+        QCOMPARE(d.windowTitle(), QStringLiteral("Dialog"));
+        QObject *w = d.findChild<QWidget *>(object);
+        QVERIFY(w);
+        QCOMPARE(w->property("text").toString(), text);
+    }
+
     void preselection_data()
     {
         QTest::addColumn<QString>("current");

@@ -76,6 +76,33 @@ private slots:
     void init() { m = std::make_unique<TestMachine>(); }
     void cleanup() { m.reset(); }
 
+    void texts_data()
+    {
+        QTest::addColumn<QString>("object");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("icon title") << "IconCacheTitle"
+                                    << "Rebuild Icon Cache ";
+        QTest::newRow("thumbnail title") << "ThumbnailCacheTitle"
+                                         << "Rebuild Thumbnail  Cache ";
+        QTest::newRow("dns second") << "DNSCacheDesc2"
+                                    << " In this case clearing the DNS cache will solve your problem.";
+        QTest::newRow("thumbnail second") << "ThumbnailCacheDesc2"
+                                          << " To fix this problem simply clear the  thumbnail database and force "
+                                             "Windows to create a new one. ";
+        QTest::newRow("store button") << "MicrosoftStoreCachePushButton"
+                                      << "Clear Microsoft Store Cache";
+    }
+
+    void texts()
+    {
+        QFETCH(QString, object);
+        QFETCH(QString, text);
+        TroubleshooterForm page;
+        QObject *w = page.findChild<QWidget *>(object);
+        QVERIFY(w);
+        QCOMPARE(w->property("text").toString(), text);
+    }
+
     void seededCachesAreCleared_data()
     {
         QTest::addColumn<QString>("button");
