@@ -4,6 +4,7 @@
 #include "../win32.h"
 #include "handles.h"
 #include "procfs.h"
+#include "windowtable.h"
 
 #include <QDir>
 #include <QMap>
@@ -63,6 +64,16 @@ void addProcesses(Snapshot *s)
         copyToWide(st.name, e.szExeFile, MAX_PATH);
         s->processes.push_back(e);
     }
+    // The simulated shell runs as a process of its own, as Explorer does on Windows: one thread, normal class.
+    for (DWORD pid : windowtable::simulatedProcesses()) {
+        PROCESSENTRY32W e = {};
+        e.dwSize = sizeof(e);
+        e.th32ProcessID = pid;
+        e.cntThreads = 1;
+        e.pcPriClassBase = procfs::basePriorityOf(NORMAL_PRIORITY_CLASS);
+        copyToWide(windowtable::simulatedProcessName(pid), e.szExeFile, MAX_PATH);
+        s->processes.push_back(e);
+    }
 }
 
 void addThreads(Snapshot *s)
@@ -80,6 +91,14 @@ void addThreads(Snapshot *s)
             e.tpBasePri = procfs::basePriorityOf(procfs::priorityClassOf(st.nice, st.policy));
             s->threads.push_back(e);
         }
+    }
+    for (DWORD pid : windowtable::simulatedProcesses()) {
+        THREADENTRY32 e = {};
+        e.dwSize = sizeof(e);
+        e.th32ThreadID = pid;
+        e.th32OwnerProcessID = pid;
+        e.tpBasePri = procfs::basePriorityOf(NORMAL_PRIORITY_CLASS);
+        s->threads.push_back(e);
     }
 }
 

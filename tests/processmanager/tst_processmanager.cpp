@@ -305,6 +305,30 @@ private slots:
         QCOMPARE(children.first()->state(), QProcess::Running);
     }
 
+    void simulatedShellIsListedAndEndsAsTheShell()
+    {
+        ProcessManagerForm page;
+        const QList<QStandardItem *> found =
+            page.processModel()->findItems(QStringLiteral("explorer.exe"), Qt::MatchExactly, Name);
+        QCOMPARE(found.size(), 1);
+        const int row = found.first()->row();
+        QCOMPARE(page.processModel()->item(row, Path)->text(), QStringLiteral("C:/Windows/explorer.exe"));
+        QCOMPARE(page.processModel()->item(row, Priority)->text(), QStringLiteral("Normal Priority"));
+        QCOMPARE(page.processModel()->item(row, Memory)->text(), QString());
+        const qint64 pid = page.processModel()->item(row, Pid)->text().toLongLong();
+        select(page, pid);
+        m->answerMessageBox(QStringLiteral("IDYES"));
+        click(page, "terminateApplicationButton");
+        QCOMPARE(rowOf(page, pid), -1);
+        QCOMPARE(m->logged(QStringLiteral("TerminateProcess")),
+                 QStringList{QStringLiteral("explorer.exe|%1|0").arg(pid)});
+        QCOMPARE(m->logged(QStringLiteral("ShellRestart")).size(), 1);
+        // The restarted shell is listed at the next Refresh, under its new id.
+        click(page, "refreshButton");
+        QCOMPARE(page.processModel()->findItems(QStringLiteral("explorer.exe"), Qt::MatchExactly, Name).size(), 1);
+        QCOMPARE(rowOf(page, pid), -1);
+    }
+
     void devicePaths_data()
     {
         QTest::addColumn<QString>("rest");     // after the D: drive's device name
