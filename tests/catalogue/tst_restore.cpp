@@ -118,6 +118,18 @@ private slots:
             case Encoding::BorderTwips:
                 storeShown(c, random.bounded(c.encoding == Encoding::BorderTwips ? 51 : 2001));
                 break;
+            case Encoding::HideFlag: // the page keeps the choice: 1 stands for every nonzero value
+            case Encoding::KeyDefault:
+            case Encoding::NameSpaceKey:
+            case Encoding::KeyAlone:
+                storeShown(c, random.bounded(2));
+                break;
+            case Encoding::HiddenFiles:
+                setRegistryValue(fullKey(c), QLatin1String(c.value), REG_DWORD, dwordData(random.bounded(4)));
+                break;
+            case Encoding::DriveBit: // bits of other and absent drives, and above Z, too
+                setRegistryValue(fullKey(c), QLatin1String(c.value), REG_DWORD, dwordData(random.generate()));
+                break;
             }
         }
         const QMap<QString, RegValue> before = registrySnapshot();
@@ -136,6 +148,9 @@ private slots:
                 break;
             case Control::Spin:
                 show(catalog, c.id, random.bounded(2001));
+                break;
+            case Control::DriveItem:
+                show(catalog, c.id, random.bounded(2));
                 break;
             }
         }
@@ -166,7 +181,11 @@ private slots:
         }
         QCOMPARE(after.keys(), before.keys());
         for (const QString &key : before.keys())
-            QVERIFY2(after.value(key) == before.value(key), qPrintable(key));
+            QVERIFY2(after.value(key) == before.value(key),
+                     qPrintable(key + " " + QString::number(before.value(key).type) + ":" +
+                                QString::fromLatin1(before.value(key).data.toHex()) + " vs " +
+                                QString::number(after.value(key).type) + ":" +
+                                QString::fromLatin1(after.value(key).data.toHex())));
         QVERIFY(backupFiles().isEmpty()); // everything went back: the file goes
         QVERIFY(catalog.settingChangeList.isEmpty());
         QVERIFY(catalog.findChildren<RestoreBackupDialog *>().isEmpty());
