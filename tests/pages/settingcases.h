@@ -1,4 +1,4 @@
-// The settings of the Appearance and Desktop tabs as the tests see them: where each is kept, how the
+// The settings of the catalogue's pages as the tests see them: where each is kept, how the
 // registry spells a shown value, its control and its defaults. Shared by the page tests.
 #pragma once
 

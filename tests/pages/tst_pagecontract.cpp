@@ -1,5 +1,5 @@
-// The contract every setting page keeps, checked once for every setting of the Appearance and Desktop
-// tabs: what an absent value shows and reports, a change and back, Set Default on the default, the three
+// The contract every setting page keeps, checked once for every setting of the page table's
+// pages: what an absent value shows and reports, a change and back, Set Default on the default, the three
 // ways of writing, the one-shot flags and the keyword search.
 #include "settingcases.h"
 #include "testmachine.h"
