@@ -291,6 +291,19 @@ private slots:
         QCOMPARE(noDrives(), std::optional<quint32>(0x10));
     }
 
+    void aMaskThatCannotBeReadIsNotWrittenOver()
+    {
+        mapDrives();
+        setRegistryValue(policyKey, QStringLiteral("NoDrives"), REG_DWORD, dwordData(0x80000020));
+        MyComputerDrivesForm page;
+        m->denyKey(policyKey, true, false);
+        driveItem(&page, "D")->setCheckState(0, Qt::Unchecked);
+        QVERIFY(!page.writeData(633, false, false, QString()));
+        QVERIFY(!page.writeData(633, true, false, QStringLiteral("0")));
+        m->denyKey(policyKey, false, false);
+        QCOMPARE(noDrives(), std::optional<quint32>(0x80000020));
+    }
+
     void setDefaultShowsEveryDrive()
     {
         mapDrives();
