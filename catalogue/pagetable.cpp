@@ -62,6 +62,14 @@ const QList<PageRow> &pageTable()
         page<WindowsColorModeForm>(T::Appearance, 0, ids(400, 401), always, always),
         page<AccentColorOnTitleBarsForm>(T::Appearance, 1, {402}, always, always),
         page<TitleBarSizeForm>(T::Appearance, 2, {403}, always, always),
+        page<HideFileExtForm>(T::FileExplorer, 0, {600}, always, always),
+        page<HiddenFilesForm>(T::FileExplorer, 1, {601}, always, always),
+        page<FullFolderPathForm>(T::FileExplorer, 2, {603}, always, always),
+        page<OldFileExplorerToolbarForm>(T::FileExplorer, 3, {602}, onWindows11, beforeBuild22621),
+        page<NavigationPaneForm>(T::FileExplorer, 4, ids(604, 606), always, always),
+        page<MyComputerIconsForm>(T::FileExplorer, 5, ids(607, 613), always, always),
+        page<MyComputerDevicesForm>(T::FileExplorer, 6, ids(620, 622), always, always),
+        page<MyComputerDrivesForm>(T::FileExplorer, 7, ids(630, 655), always, always),
     };
     return rows;
 }

@@ -36,8 +36,10 @@ QString ChoiceSetting::describeValue(int value) const
 
 void ChoiceSetting::show()
 {
-    if (combo)
-        combo->setCurrentIndex(indexOf(storedValue)); // a value without a choice leaves the combo empty
+    if (!combo)
+        return;
+    const int index = indexOf(storedValue);
+    combo->setCurrentIndex(index < 0 ? fallbackIndex : index); // without a fallback the combo shows none
 }
 
 void ChoiceSetting::report()

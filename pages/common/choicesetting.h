@@ -22,6 +22,8 @@ public:
 
     // Values of the choices, in choice order, for pages whose values are not the positions.
     void setValues(QList<int> values) { choiceValues = std::move(values); }
+    // The choice shown for a stored value that has none of its own (otherwise the combo shows none).
+    void setFallback(int index) { fallbackIndex = index; }
     // Inserts the choices into the designer's combo box, which then reports through the page's slot.
     void bind(QComboBox *combo);
 
@@ -45,4 +47,5 @@ private:
     QList<Choice> choices;
     QList<int> choiceValues;
     int defaultIndex;
+    int fallbackIndex = -1;
 };

@@ -38,4 +38,23 @@ QVBoxLayout *standard(QWidget *page, QGroupBox *box, const QList<QWidget *> &hea
     return inside;
 }
 
+QVBoxLayout *besidePicture(QWidget *page, QGroupBox *box, QWidget *description, const QList<QList<QWidget *>> &rows,
+                           QWidget *picture, QWidget *button)
+{
+    QVBoxLayout *inside = group(page, box);
+    inside->addWidget(description);
+    auto *choices = new QVBoxLayout;
+    for (const QList<QWidget *> &widgets : rows)
+        choices->addLayout(row(widgets));
+    choices->addStretch(1);
+    auto *middle = new QHBoxLayout;
+    middle->addLayout(choices);
+    middle->addSpacing(20);
+    middle->addWidget(picture, 0, Qt::AlignTop);
+    middle->addStretch(1);
+    inside->addLayout(middle);
+    inside->addLayout(row({button}));
+    return inside;
+}
+
 } // namespace pagelayout

@@ -21,4 +21,9 @@ QHBoxLayout *row(const QList<QWidget *> &widgets);
 QVBoxLayout *standard(QWidget *page, QGroupBox *box, const QList<QWidget *> &header,
                       const QList<QList<QWidget *>> &rows);
 
+// A page of check boxes: the description, then the check box rows (each a left-aligned row) beside the
+// picture on their right, then the Set Default button.
+QVBoxLayout *besidePicture(QWidget *page, QGroupBox *box, QWidget *description, const QList<QList<QWidget *>> &rows,
+                           QWidget *picture, QWidget *button);
+
 } // namespace pagelayout

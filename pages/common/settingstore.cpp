@@ -70,3 +70,33 @@ TextStore registryString(HKEY root, const QString &key, const QString &name)
     store.remove = [root, key, name]() { return removeRegistryValue(root, key, name); };
     return store;
 }
+
+IntStore registryKey(HKEY root, const QString &parent, const QString &child, int presentValue,
+                     const QString &defaultText, bool absentIsMissing)
+{
+    const QString path = parent + QLatin1Char('\\') + child;
+    auto exists = [root, path] { return KRUtils().regKeyExists(root, path); };
+    // Deleting fails on a key that still has sub-keys; the setting is then still on.
+    auto remove = [root, parent, child, exists] {
+        KRUtils().deleteRegKey(root, parent, child);
+        return !exists();
+    };
+    IntStore store;
+    store.read = [exists, presentValue, absentIsMissing](int *value) {
+        const bool present = exists();
+        if (!present && absentIsMissing)
+            return false;
+        *value = present ? presentValue : 1 - presentValue;
+        return true;
+    };
+    store.write = [root, path, presentValue, defaultText, remove](int value) {
+        if ((value != 0) != (presentValue != 0))
+            return remove();
+        KRUtils utils;
+        if (defaultText.isNull())
+            return utils.createRegKey(root, path);
+        return utils.writeRegString(root, path, QString(), defaultText);
+    };
+    store.remove = remove;
+    return store;
+}

@@ -33,3 +33,10 @@ IntStore registryDword(HKEY root, const QString &key, const QString &name, const
 TextStore registryString(HKEY root, const QString &key, const QString &name);
 // Deletes a value; true when it is absent afterwards, also when it was absent before.
 bool removeRegistryValue(HKEY root, const QString &key, const QString &name);
+
+// A setting kept as the presence of the key parent\child: the value is presentValue while the key exists
+// and 1 - presentValue while it does not. Writing presentValue creates the key (with defaultText as its
+// default value unless that is null), any other value deletes it, as does remove. The read fails on an
+// absent key only when absentIsMissing.
+IntStore registryKey(HKEY root, const QString &parent, const QString &child, int presentValue,
+                     const QString &defaultText, bool absentIsMissing);

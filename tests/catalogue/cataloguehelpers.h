@@ -84,8 +84,18 @@ inline QMap<QString, RegValue> registrySnapshot()
                        "ClassicStartMenu"),
         QStringLiteral("HKEY_CURRENT_USER\\Control Panel\\Desktop\\WindowMetrics"),
         QStringLiteral("HKEY_CURRENT_USER\\Control Panel\\Desktop"),
+        QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced"),
+        QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\CabinetState"),
+        QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\"
+                       "HideMyComputerIcons"),
+        QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer"),
+        QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer"),
     };
     QMap<QString, RegValue> out;
+    for (const SettingCase &c : settingCases())
+        if (keptAsKey(c))
+            if (const std::optional<RegValue> state = keyState(fullKey(c)))
+                out.insert(fullKey(c) + QStringLiteral("|(key)"), *state);
     machine::Lock lock;
     for (const QString &key : keys) {
         const qint64 node = registrystore::findKey(key);

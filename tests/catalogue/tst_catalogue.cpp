@@ -14,6 +14,10 @@ namespace {
 
 const QStringList appearancePages = {"WindowsColorModeForm", "AccentColorOnTitleBarsForm", "TitleBarSizeForm"};
 const QStringList desktopPages = {"DesktopIconForm", "IconSpacingForm", "WinVersionOnDesktopForm"};
+// The machine runs build 22631: the old toolbar page is built but not placed.
+const QStringList fileExplorerPages = {"HideFileExtForm",     "HiddenFilesForm",     "FullFolderPathForm",
+                                       "NavigationPaneForm",  "MyComputerIconsForm", "MyComputerDevicesForm",
+                                       "MyComputerDrivesForm"};
 
 } // namespace
 
@@ -96,9 +100,10 @@ private slots:
         HushdeckForm catalog;
         QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_5"), appearancePages);
         QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_3"), desktopPages);
+        QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_7"), fileExplorerPages);
         for (const char *other :
-             {"scrollAreaWidgetContents_7", "scrollAreaWidgetContents_4", "scrollAreaWidgetContents_6",
-              "scrollAreaWidgetContents", "scrollAreaWidgetContents_8", "scrollAreaWidgetContents_2"})
+             {"scrollAreaWidgetContents_4", "scrollAreaWidgetContents_6", "scrollAreaWidgetContents",
+              "scrollAreaWidgetContents_8", "scrollAreaWidgetContents_2"})
             QVERIFY(tabPages(catalog, other).isEmpty());
         for (const char *area : {"scrollArea_5", "scrollArea"})
             QVERIFY(catalog.findChild<QScrollArea *>(QLatin1String(area))->widgetResizable());
@@ -112,11 +117,14 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("found");
-        QTest::newRow("empty lists every placed page in search order") << QString() << desktopPages + appearancePages;
+        QTest::newRow("empty lists every placed page in search order")
+            << QString() << desktopPages + appearancePages + fileExplorerPages;
         QTest::newRow("icon") << "icon" << QStringList{"DesktopIconForm", "IconSpacingForm"};
         QTest::newRow("capitals") << "WINDOWS" << QStringList{"WinVersionOnDesktopForm", "WindowsColorModeForm"};
-        QTest::newRow("title") << "title" << QStringList{"AccentColorOnTitleBarsForm", "TitleBarSizeForm"};
-        QTest::newRow("untrimmed") << "desktop " << QStringList{"DesktopIconForm", "IconSpacingForm"};
+        QTest::newRow("title") << "title"
+                               << QStringList{"AccentColorOnTitleBarsForm", "TitleBarSizeForm", "FullFolderPathForm"};
+        QTest::newRow("untrimmed") << "desktop "
+                                   << QStringList{"DesktopIconForm", "IconSpacingForm", "MyComputerIconsForm"};
         QTest::newRow("nothing") << "zzz" << QStringList{};
     }
     void search()
@@ -130,9 +138,10 @@ private slots:
         QVERIFY(!searchWidget(catalog)->isHidden());
         QVERIFY(catalog.backAction->isVisible());
         // The pages not found stay in their tabs; every page is in exactly one place.
-        const QStringList inTabs =
-            tabPages(catalog, "scrollAreaWidgetContents_5") + tabPages(catalog, "scrollAreaWidgetContents_3");
-        QCOMPARE(inTabs.size() + found.size(), 6);
+        const QStringList inTabs = tabPages(catalog, "scrollAreaWidgetContents_5") +
+                                   tabPages(catalog, "scrollAreaWidgetContents_3") +
+                                   tabPages(catalog, "scrollAreaWidgetContents_7");
+        QCOMPARE(inTabs.size() + found.size(), 13);
         for (const QString &page : found)
             QVERIFY(!inTabs.contains(page));
     }
@@ -142,7 +151,8 @@ private slots:
         HushdeckForm catalog;
         search(catalog, QStringLiteral("icon"));
         search(catalog, QStringLiteral("title"));
-        QCOMPARE(results(catalog), (QStringList{"AccentColorOnTitleBarsForm", "TitleBarSizeForm"}));
+        QCOMPARE(results(catalog),
+                 (QStringList{"AccentColorOnTitleBarsForm", "TitleBarSizeForm", "FullFolderPathForm"}));
         QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_3"), desktopPages);
         QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_5"), QStringList{"WindowsColorModeForm"});
     }
@@ -260,7 +270,7 @@ private slots:
     void idsThatReachNoPageAreSkipped()
     {
         HushdeckForm catalog;
-        QVERIFY(!catalog.writeDataById(600, false, false, QString()));
+        QVERIFY(!catalog.writeDataById(699, false, false, QString()));
         QVERIFY(!catalog.writeDataById(50, true, true, QString()));
         catalog.loadSettingById(99);
         QVERIFY(catalog.settingChangeList.isEmpty());

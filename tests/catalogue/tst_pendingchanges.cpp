@@ -106,6 +106,30 @@ private slots:
         QCOMPARE(m->logged(QStringLiteral("SHChangeNotify")).size(), 1);
     }
 
+    void theThemeRefreshLeavesTheAppsModeAsItWas_data()
+    {
+        QTest::addColumn<int>("mode"); // -1: no value
+        QTest::newRow("light") << 1;
+        QTest::newRow("dark") << 0;
+        QTest::newRow("2") << 2;
+        QTest::newRow("none") << -1;
+    }
+    void theThemeRefreshLeavesTheAppsModeAsItWas()
+    {
+        QFETCH(int, mode);
+        const SettingCase &apps = settingCase(401);
+        if (mode < 0)
+            makeAbsent(apps);
+        else
+            setRegistryValue(fullKey(apps), QLatin1String(apps.value), REG_DWORD, dwordData(quint32(mode)));
+        const std::optional<RegValue> before = storedValue(apps);
+        HushdeckForm catalog;
+        show(catalog, 402, 1);
+        catalog.saveAction->trigger();
+        QCOMPARE(storedValue(settingCase(402)), encodedShown(settingCase(402), 1));
+        QCOMPARE(storedValue(apps), before);
+    }
+
     void followUpsRunOnceInOrder()
     {
         storeShown(settingCase(401), 1);

@@ -69,6 +69,17 @@ RestoreBackupDialog *openOn(HushdeckForm &catalog, const QString &name)
     return dialog;
 }
 
+// Restores every record of a file through the action, as the user does.
+void restoreThroughTheAction(HushdeckForm &catalog, const QString &name)
+{
+    onNextDialog<RestoreBackupDialog>(&catalog, [name](RestoreBackupDialog *dialog) {
+        selectFile(dialog, name);
+        button(dialog, "RestorePushButton")->click();
+        button(dialog, "ApplyPushButton")->click();
+    });
+    catalog.restoreBackupAction->trigger();
+}
+
 void setChecked(QWidget *dialog, const char *viewName, int row, bool checked)
 {
     model(dialog, viewName)->item(row, 0)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
@@ -118,6 +129,18 @@ private slots:
             case Encoding::BorderTwips:
                 storeShown(c, random.bounded(c.encoding == Encoding::BorderTwips ? 51 : 2001));
                 break;
+            case Encoding::HideFlag: // the page keeps the choice: 1 stands for every nonzero value
+            case Encoding::KeyDefault:
+            case Encoding::NameSpaceKey:
+            case Encoding::KeyAlone:
+                storeShown(c, random.bounded(2));
+                break;
+            case Encoding::HiddenFiles:
+                setRegistryValue(fullKey(c), QLatin1String(c.value), REG_DWORD, dwordData(random.bounded(4)));
+                break;
+            case Encoding::DriveBit: // bits of other and absent drives, and above Z, too
+                setRegistryValue(fullKey(c), QLatin1String(c.value), REG_DWORD, dwordData(random.generate()));
+                break;
             }
         }
         const QMap<QString, RegValue> before = registrySnapshot();
@@ -137,19 +160,16 @@ private slots:
             case Control::Spin:
                 show(catalog, c.id, random.bounded(2001));
                 break;
+            case Control::DriveItem:
+                show(catalog, c.id, random.bounded(2));
+                break;
             }
         }
         QVERIFY(!catalog.settingChangeList.isEmpty());
         catalog.saveAction->trigger();
         QCOMPARE(backupFiles(), QStringList{QStringLiteral("backup0001.bak")});
 
-        // Restore through the action, as the user does.
-        onNextDialog<RestoreBackupDialog>(&catalog, [](RestoreBackupDialog *dialog) {
-            selectFile(dialog, QStringLiteral("backup0001.bak"));
-            button(dialog, "RestorePushButton")->click();
-            button(dialog, "ApplyPushButton")->click();
-        });
-        catalog.restoreBackupAction->trigger();
+        restoreThroughTheAction(catalog, QStringLiteral("backup0001.bak"));
 
         // Every setting is back. The icons' second key is only ever written, as a copy of the first: the
         // backup records the first, and the copy follows it.
@@ -166,10 +186,55 @@ private slots:
         }
         QCOMPARE(after.keys(), before.keys());
         for (const QString &key : before.keys())
-            QVERIFY2(after.value(key) == before.value(key), qPrintable(key));
+            QVERIFY2(after.value(key) == before.value(key),
+                     qPrintable(key + " " + QString::number(before.value(key).type) + ":" +
+                                QString::fromLatin1(before.value(key).data.toHex()) + " vs " +
+                                QString::number(after.value(key).type) + ":" +
+                                QString::fromLatin1(after.value(key).data.toHex())));
         QVERIFY(backupFiles().isEmpty()); // everything went back: the file goes
         QVERIFY(catalog.settingChangeList.isEmpty());
         QVERIFY(catalog.findChildren<RestoreBackupDialog *>().isEmpty());
+    }
+
+    void theFileExplorerTabComesBackExactly()
+    {
+        // Every setting of the tab from an uncommon start: absent, or away from its default.
+        QList<int> ids;
+        for (const SettingCase &c : settingCases()) {
+            if (c.id / 100 != 6)
+                continue;
+            if (ids.size() % 2 == 0)
+                makeAbsent(c);
+            else
+                storeShown(c, c.otherShown);
+            ids << c.id;
+        }
+        // A value without a choice of its own; C: hidden, with hidden drives that are not present, above Z too.
+        setRegistryValue(fullKey(settingCase(601)), QStringLiteral("Hidden"), REG_DWORD, dwordData(3));
+        setRegistryValue(fullKey(settingCase(632)), QStringLiteral("NoDrives"), REG_DWORD, dwordData(0x82000024));
+        const QMap<QString, RegValue> before = registrySnapshot();
+
+        HushdeckForm catalog;
+        for (int id : std::as_const(ids))
+            show(catalog, id, 1 - shown(catalog, id));
+        QCOMPARE(pendingIds(catalog), ids);
+        catalog.saveAction->trigger();
+        QVERIFY(catalog.settingChangeList.isEmpty());
+        const QMap<QString, RegValue> saved = registrySnapshot();
+        for (int id : std::as_const(ids)) {
+            const SettingCase &c = settingCase(id);
+            const QString where = keptAsKey(c) ? fullKey(c) + QStringLiteral("|(key)")
+                                               : fullKey(c) + QLatin1Char('|') + QLatin1String(c.value);
+            QVERIFY2(!(saved.value(where) == before.value(where)) || saved.contains(where) != before.contains(where),
+                     qPrintable(where));
+        }
+
+        restoreThroughTheAction(catalog, QStringLiteral("backup0001.bak"));
+        const QMap<QString, RegValue> after = registrySnapshot();
+        QCOMPARE(after.keys(), before.keys());
+        for (const QString &key : before.keys())
+            QVERIFY2(after.value(key) == before.value(key), qPrintable(key));
+        QVERIFY(catalog.settingChangeList.isEmpty());
     }
 
     void theDialogListsFilesAndTheRecordsOfOne()

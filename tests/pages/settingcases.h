@@ -1,4 +1,4 @@
-// The settings of the Appearance and Desktop tabs as the tests see them: where each is kept, how the
+// The settings of the catalogue's pages as the tests see them: where each is kept, how the
 // registry spells a shown value, its control and its defaults. Shared by the page tests.
 #pragma once
 
@@ -8,6 +8,14 @@
 #include "desktop/desktopiconform.h"
 #include "desktop/iconspacingform.h"
 #include "desktop/winversionondesktopform.h"
+#include "fileexplorer/fullfolderpathform.h"
+#include "fileexplorer/hiddenfilesform.h"
+#include "fileexplorer/hidefileextform.h"
+#include "fileexplorer/mycomputerdevicesform.h"
+#include "fileexplorer/mycomputerdrivesform.h"
+#include "fileexplorer/mycomputericonsform.h"
+#include "fileexplorer/navigationpaneform.h"
+#include "fileexplorer/oldfileexplorertoolbarform.h"
 #include "krutils.h"
 #include "linux/machine.h"
 #include "linux/registrystore.h"
@@ -18,6 +26,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTreeWidget>
 
 #include <functional>
 #include <optional>
@@ -28,9 +37,16 @@ enum class Encoding {
     InvertedDword, // a desktop icon: shown (ticked) is 0, hidden is 1
     NegatedText,   // icon spacing: REG_SZ "-1125" for 1125
     BorderTwips,   // the border size: REG_SZ in twips, -15 for 1 (kept by the system-parameter stand-in)
+    HideFlag,      // file extensions: 1 hides (choice 0), 0 shows (choice 1); the page keeps the choice
+    HiddenFiles,   // hidden files: 1 shows (choice 0), 2 hides (choice 1); the page keeps the value
+    // Key presence (value: the key's default text, written when shown). Shown is the key present.
+    KeyDefault,   // the old toolbar: the choice is kept, a key without its default text is off
+    NameSpaceKey, // a navigation pane entry: kept as 0 while present, an absent key is no failed read
+    KeyAlone,     // a This PC entry: a key without values, kept as 1 while present, missing when absent
+    DriveBit,     // a drive in This PC: value NoDrives, shown is its bit clear; controlName is its letter
 };
 
-enum class Control { Combo, Check, Slider, Spin };
+enum class Control { Combo, Check, Slider, Spin, DriveItem };
 
 struct SettingCase
 {
@@ -40,7 +56,7 @@ struct SettingCase
     const char *controlName;
     const char *defaultButton;
     Encoding encoding;
-    const char *key; // under HKEY_CURRENT_USER
+    const char *key; // under HKEY_CURRENT_USER, unless it names its root ("HKEY_LOCAL_MACHINE\\...")
     const char *value;
     int preset;            // shown when the value is absent (or the system call fails)
     const char *presetOld; // oldValue reported while the value is absent
@@ -60,6 +76,16 @@ inline const QList<SettingCase> &settingCases()
     const char *personalize = "Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
     const char *iconKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\HideDesktopIcons\\NewStartPanel";
     const char *metrics = "Control Panel\\Desktop\\WindowMetrics";
+    auto hideExt = [] { return new HideFileExtForm; };
+    auto hidden = [] { return new HiddenFilesForm; };
+    auto toolbar = [] { return new OldFileExplorerToolbarForm; };
+    auto fullPath = [] { return new FullFolderPathForm; };
+    auto pane = [] { return new NavigationPaneForm; };
+    auto folders = [] { return new MyComputerIconsForm; };
+    auto devices = [] { return new MyComputerDevicesForm; };
+    auto drives = [] { return new MyComputerDrivesForm; };
+    const char *advanced = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced";
+    const char *hideFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\HideMyComputerIcons";
     static const QList<SettingCase> cases = {
         {400, colorMode, Control::Combo, "WindowsColorModeComboBox", "WindowsColorModePushButton", Encoding::Dword,
          personalize, "SystemUsesLightTheme", 1, "1", 1, 0, nullptr},
@@ -85,6 +111,57 @@ inline const QList<SettingCase> &settingCases()
          "IconVerticalSpacing", 0, "0", 1125, 1500, nullptr},
         {207, winVersion, Control::Combo, "WinVersionComboBox", "WinVersionPushButton", Encoding::Dword,
          "Control Panel\\Desktop", "PaintDesktopVersion", 0, "0", 0, 1, &shellRefreshPending},
+        {600, hideExt, Control::Combo, "HideFileExtComboBox", "HideFileExtPushButton", Encoding::HideFlag, advanced,
+         "HideFileExt", 1, "1", 0, 1, &restartExplorerPending},
+        {601, hidden, Control::Combo, "HiddenFilesComboBox", "HiddenFilesPushButton", Encoding::HiddenFiles, advanced,
+         "Hidden", 1, "0", 1, 0, &restartExplorerPending},
+        {602, toolbar, Control::Combo, "oldFileExplorerToolbarComboBox", "oldFileExplorerToolbarPushButton",
+         Encoding::KeyDefault, "Software\\Classes\\CLSID\\{d93ed569-3b3e-4bff-8355-3c44f6a52bb5}\\InprocServer32", "",
+         0, "0", 0, 1, &restartExplorerPending},
+        {603, fullPath, Control::Combo, "FullFolderPathComboBox", "FullFolderPathPushButton", Encoding::Dword,
+         "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\CabinetState", "FullPath", 0, "0", 0, 1,
+         &restartExplorerPending},
+        {604, pane, Control::Check, "QuickAccessCheckBox", "NavigationPanePushButton", Encoding::InvertedDword,
+         "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer", "HubMode", 1, "0", 1, 0,
+         &restartExplorerPending},
+        {605, pane, Control::Check, "OneDriveCheckBox", "NavigationPanePushButton", Encoding::NameSpaceKey,
+         "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace\\{018D5C66-4533-4307-9B53-"
+         "224DE2ED1FE6}",
+         "OneDrive", 0, "1", 1, 0, &restartExplorerPending},
+        {606, pane, Control::Check, "NetworkCheckBox", "NavigationPanePushButton", Encoding::NameSpaceKey,
+         "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace\\{F02C1A0D-BE21-4350-88B0-"
+         "7367FC96EF3C}",
+         "Computers and Devices", 0, "1", 1, 0, &restartExplorerPending},
+        {607, folders, Control::Check, "DesktopCheckBox", "MyComputerIconsPushButton", Encoding::InvertedDword,
+         hideFolders, "{B4BFCC3A-DB2C-424C-B029-7FE99A87C641}", 1, "0", 1, 0, &restartExplorerPending},
+        {608, folders, Control::Check, "DocumentsCheckBox", "MyComputerIconsPushButton", Encoding::InvertedDword,
+         hideFolders, "{D3162B92-9365-467A-956B-92703ACA08AF}", 1, "0", 1, 0, &restartExplorerPending},
+        {609, folders, Control::Check, "DownloadsCheckBox", "MyComputerIconsPushButton", Encoding::InvertedDword,
+         hideFolders, "{088E3905-0323-4B02-9826-5D99428E115F}", 1, "0", 1, 0, &restartExplorerPending},
+        {610, folders, Control::Check, "MusicCheckBox", "MyComputerIconsPushButton", Encoding::InvertedDword,
+         hideFolders, "{3DFDF296-DBEC-4FB4-81D1-6A3438BCF4DE}", 1, "0", 1, 0, &restartExplorerPending},
+        {611, folders, Control::Check, "PicturesCheckBox", "MyComputerIconsPushButton", Encoding::InvertedDword,
+         hideFolders, "{24AD3AD4-A569-4530-98E1-AB02F9417AA8}", 1, "0", 1, 0, &restartExplorerPending},
+        {612, folders, Control::Check, "VideosCheckBox", "MyComputerIconsPushButton", Encoding::InvertedDword,
+         hideFolders, "{F86FA3AB-70D2-4FC7-9C99-FCBF05467F3A}", 1, "0", 1, 0, &restartExplorerPending},
+        {613, folders, Control::Check, "_3dObjectsCheckBox", "MyComputerIconsPushButton", Encoding::InvertedDword,
+         hideFolders, "{0DB7E03F-FC29-4DC6-9020-FF41B59E513A}", 1, "0", 1, 0, &restartExplorerPending},
+        {620, devices, Control::Check, "ControlPanelAllCheckBox", "MyComputerIconsPushButton", Encoding::KeyAlone,
+         "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MyComputer\\NameSpace"
+         "\\{21EC2020-3AEA-1069-A2DD-08002B30309D}",
+         nullptr, 0, "0", 0, 1, &restartExplorerPending},
+        {621, devices, Control::Check, "ControlPanelCheckBox", "MyComputerIconsPushButton", Encoding::KeyAlone,
+         "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MyComputer\\NameSpace"
+         "\\{26EE0668-A00A-44D7-9371-BEB064C98683}",
+         nullptr, 0, "0", 0, 1, &restartExplorerPending},
+        {622, devices, Control::Check, "RecycleBinCheckBox", "MyComputerIconsPushButton", Encoding::KeyAlone,
+         "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MyComputer\\NameSpace"
+         "\\{645FF040-5081-101B-9F08-00AA002F954E}",
+         nullptr, 0, "0", 0, 1, &restartExplorerPending},
+        // C: is the host's root on every machine; the other letters are mapped by the tab's own test.
+        {632, drives, Control::DriveItem, "C", "MyComputerDrivesPushButton", Encoding::DriveBit,
+         "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer", "NoDrives", 1, "1", 1, 0,
+         &restartExplorerPending},
     };
     return cases;
 }
@@ -107,7 +184,22 @@ inline const SettingCase &settingCase(int id)
 
 inline QString fullKey(const SettingCase &c)
 {
-    return QStringLiteral("HKEY_CURRENT_USER\\") + QLatin1String(c.key);
+    const QString key = QLatin1String(c.key);
+    return key.startsWith(QLatin1String("HKEY_")) ? key : QStringLiteral("HKEY_CURRENT_USER\\") + key;
+}
+
+// Settings kept as the presence of a key rather than as a value.
+inline bool keptAsKey(const SettingCase &c)
+{
+    return c.encoding == Encoding::KeyDefault || c.encoding == Encoding::NameSpaceKey ||
+           c.encoding == Encoding::KeyAlone;
+}
+
+// Whether a setting whose value (or key) is absent reports itself as missing.
+inline bool absentIsMissing(const SettingCase &c)
+{
+    return c.encoding != Encoding::KeyDefault && c.encoding != Encoding::NameSpaceKey &&
+           c.encoding != Encoding::DriveBit;
 }
 
 // The registry value of a setting: its type and data, or nothing when absent.
@@ -149,40 +241,120 @@ inline QByteArray dwordData(quint32 v)
     return b;
 }
 
-// The registry data that stands for a shown value.
-inline RegValue encodedShown(const SettingCase &c, int shown)
+// A key's stand-in value in comparisons: its default value, or an empty REG_NONE for a key without one.
+inline std::optional<RegValue> keyState(const QString &fullKeyPath)
+{
+    machine::Lock lock;
+    const qint64 node = registrystore::findKey(fullKeyPath);
+    if (!node)
+        return std::nullopt;
+    RegValue v{REG_NONE, {}};
+    registrystore::readValue(node, QString(), &v.type, &v.data);
+    return v;
+}
+
+inline void deleteRegistryKey(const QString &fullKeyPath)
+{
+    machine::Lock lock;
+    if (const qint64 node = registrystore::findKey(fullKeyPath))
+        registrystore::deleteTree(node);
+}
+
+inline int driveBit(const SettingCase &c)
+{
+    return c.controlName[0] - 'A';
+}
+
+// The registry data that stands for a shown value; nothing for an absent key.
+inline std::optional<RegValue> encodedShown(const SettingCase &c, int shown)
 {
     switch (c.encoding) {
     case Encoding::Dword:
-        return {REG_DWORD, dwordData(quint32(shown))};
+        return RegValue{REG_DWORD, dwordData(quint32(shown))};
     case Encoding::InvertedDword:
-        return {REG_DWORD, dwordData(shown ? 0 : 1)};
+    case Encoding::HideFlag:
+        return RegValue{REG_DWORD, dwordData(shown ? 0 : 1)};
+    case Encoding::HiddenFiles:
+        return RegValue{REG_DWORD, dwordData(shown ? 2 : 1)};
     case Encoding::NegatedText:
-        return {REG_SZ, registrystore::stringData(QString::number(-shown))};
+        return RegValue{REG_SZ, registrystore::stringData(QString::number(-shown))};
     case Encoding::BorderTwips:
-        return {REG_SZ, registrystore::stringData(QString::number(-15 * shown))};
+        return RegValue{REG_SZ, registrystore::stringData(QString::number(-15 * shown))};
+    case Encoding::KeyDefault:
+    case Encoding::NameSpaceKey:
+        if (!shown)
+            return std::nullopt;
+        return RegValue{REG_SZ, registrystore::stringData(QLatin1String(c.value))};
+    case Encoding::KeyAlone:
+        if (!shown)
+            return std::nullopt;
+        return RegValue{REG_NONE, {}};
+    case Encoding::DriveBit:
+        return RegValue{REG_DWORD, dwordData(shown ? 0 : 1u << driveBit(c))};
     }
-    return {};
+    return std::nullopt;
 }
 
 inline void storeShown(const SettingCase &c, int shown)
 {
-    const RegValue v = encodedShown(c, shown);
-    setRegistryValue(fullKey(c), QLatin1String(c.value), v.type, v.data);
+    const std::optional<RegValue> v = encodedShown(c, shown);
+    if (keptAsKey(c)) {
+        deleteRegistryKey(fullKey(c));
+        if (!v)
+            return;
+        machine::Lock lock;
+        const qint64 node = registrystore::ensureKey(fullKey(c));
+        if (v->type != REG_NONE)
+            registrystore::writeValue(node, QString(), v->type, v->data);
+        return;
+    }
+    setRegistryValue(fullKey(c), QLatin1String(c.value), v->type, v->data);
 }
 
-// The setting made unreadable: the value deleted, or the system call failing.
+// The setting made unreadable: the value or key deleted, or the system call failing.
 inline void makeAbsent(const SettingCase &c)
 {
     if (c.encoding == Encoding::BorderTwips)
         machine::setSetting(QStringLiteral("fail.SystemParametersInfoW"), QString::number(SPI_GETBORDER));
+    else if (keptAsKey(c))
+        deleteRegistryKey(fullKey(c));
     else
         deleteRegistryValue(fullKey(c), QLatin1String(c.value));
 }
 
 inline std::optional<RegValue> storedValue(const SettingCase &c)
 {
+    if (keptAsKey(c))
+        return keyState(fullKey(c));
     return registryValue(fullKey(c), QLatin1String(c.value));
+}
+
+// What a restore of a record without a value leaves.
+inline std::optional<RegValue> afterRemove(const SettingCase &c)
+{
+    switch (c.encoding) {
+    case Encoding::BorderTwips: // a parameter is set to its default
+    case Encoding::DriveBit:    // the drive's bit is cleared, the others stay
+        return encodedShown(c, c.defaultShown);
+    default:
+        return std::nullopt;
+    }
+}
+
+// What a restore of the stored text "0" leaves.
+inline std::optional<RegValue> afterStoredZero(const SettingCase &c)
+{
+    switch (c.encoding) {
+    case Encoding::InvertedDword:
+    case Encoding::HiddenFiles:
+        return RegValue{REG_DWORD, dwordData(0)}; // the raw value
+    case Encoding::NameSpaceKey:
+        return encodedShown(c, 1); // 0 is the entry shown
+    case Encoding::DriveBit:
+        return encodedShown(c, 0); // 0 is the drive hidden
+    default:
+        return encodedShown(c, 0);
+    }
 }
 
 template <class W> W *child(QWidget *page, const char *name)
@@ -191,6 +363,16 @@ template <class W> W *child(QWidget *page, const char *name)
     if (!w)
         qFatal("no widget %s", name);
     return w;
+}
+
+// The drive page's item of a letter ("D").
+inline QTreeWidgetItem *driveItem(QWidget *page, const char *letter)
+{
+    auto *tree = child<QTreeWidget>(page, "MyComputerDrivesTreeWidget");
+    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+        if (tree->topLevelItem(i)->text(1) == QLatin1String(letter))
+            return tree->topLevelItem(i);
+    qFatal("no drive %s", letter);
 }
 
 // What the setting's control shows now.
@@ -205,6 +387,8 @@ inline int shownValue(QWidget *page, const SettingCase &c)
         return child<QSlider>(page, c.controlName)->value();
     case Control::Spin:
         return child<QSpinBox>(page, c.controlName)->value();
+    case Control::DriveItem:
+        return driveItem(page, c.controlName)->checkState(0) == Qt::Checked ? 1 : 0;
     }
     return -1;
 }
@@ -224,6 +408,9 @@ inline void showValue(QWidget *page, const SettingCase &c, int shown)
         break;
     case Control::Spin:
         child<QSpinBox>(page, c.controlName)->setValue(shown);
+        break;
+    case Control::DriveItem:
+        driveItem(page, c.controlName)->setCheckState(0, shown ? Qt::Checked : Qt::Unchecked);
         break;
     }
 }

@@ -102,4 +102,12 @@ void explorerTitlebarHeight(QPainter &p);
 void desktopIconPos(QPainter &p);
 void winverDesktop(QPainter &p);
 
+// File Explorer pages.
+void explorerToolbarNew(QPainter &p);
+void explorerToolbarOld(QPainter &p);
+void navigationPane(QPainter &p);
+void myComputerIcons(QPainter &p);
+void myComputerDevices(QPainter &p);
+void myComputerDrives(QPainter &p);
+
 } // namespace draw

@@ -290,4 +290,241 @@ void winverDesktop(QPainter &p)
     p.restore();
 }
 
+// ---- File Explorer pages ----
+
+namespace {
+
+// A 24 unit glyph drawn at (x, y) with the given side.
+void glyph(QPainter &p, void (*fn)(QPainter &), qreal x, qreal y, qreal side)
+{
+    p.save();
+    p.translate(x, y);
+    p.scale(side / 24, side / 24);
+    fn(p);
+    p.restore();
+}
+
+// A window frame with a title strip; returns the area below the strip. Clipping stays on until restore.
+QRectF window(QPainter &p, const QRectF &frame, qreal strip)
+{
+    fill(p, rounded(frame, 5), c::white);
+    p.save();
+    p.setClipPath(rounded(frame, 5));
+    p.fillRect(QRectF(frame.left(), frame.top(), frame.width(), strip), QColor(QRgb(0xF3F3F3)));
+    folder(p, QRectF(frame.left() + 7, frame.top() + strip / 2 - 4.5, 11, 9));
+    textBar(p, frame.left() + 22, frame.top() + strip / 2 - 1.5, 40, 3, c::slateLight);
+    captionButtons(p, frame.right(), frame.top() + strip / 2, strip, c::ink, 1);
+    return QRectF(frame.left(), frame.top() + strip, frame.width(), frame.height() - strip);
+}
+
+void closeWindow(QPainter &p, const QRectF &frame)
+{
+    p.restore();
+    p.setPen(QPen(c::line, 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(frame, 5, 5);
+}
+
+// A section heading of This PC: a chevron and a text bar.
+void heading(QPainter &p, qreal x, qreal y, qreal width)
+{
+    stroke(p, polyline({{x, y - 2}, {x + 3, y + 1}, {x + 6, y - 2}}), c::slate, 1.2);
+    textBar(p, x + 11, y - 2, width, 3.5, c::slateMid);
+}
+
+// A drive: a slim box with a light, its name and a usage bar filled to the given share.
+void drive(QPainter &p, qreal x, qreal y, qreal share, bool system, const QColor &bar)
+{
+    fill(p, rounded(QRectF(x, y + 3, 20, 10), 2), c::slateLight);
+    fill(p, rounded(QRectF(x, y + 3, 20, 4), 2), c::mist);
+    fill(p, circle({x + 16, y + 10}, 1.2), c::green);
+    if (system)
+        startButton(p, {x + 4, y - 2}, 3.4, c::blue);
+    textBar(p, x + 26, y, 44, 3, c::slateMid);
+    fill(p, rounded(QRectF(x + 26, y + 7, 60, 5), 1), c::mist);
+    fill(p, rounded(QRectF(x + 26, y + 7, 60 * share, 5), 1), bar);
+    textBar(p, x + 26, y + 15, 36, 2.4, c::line);
+}
+
+} // namespace
+
+void explorerToolbarNew(QPainter &p)
+{
+    // The command bar: New, the clipboard and file commands as glyphs, then Sort, View and more.
+    const QRectF frame(0.5, 0.5, 399, 59);
+    const QRectF below = window(p, frame, 20);
+    const qreal y = below.top() + 20;
+    fill(p, rounded(QRectF(8, y - 10, 46, 20), 4), c::mist);
+    plus(p, {18, y}, 4.5, 1.6, c::blue);
+    textBar(p, 27, y - 1.5, 20, 3, c::ink);
+    p.fillRect(QRectF(62, y - 9, 1, 18), c::line);
+    // Cut, copy, paste, rename, share, delete.
+    const qreal step = 26;
+    qreal x = 76;
+    stroke(p, circle({x - 3, y + 4}, 2.6), c::slate, 1.2);
+    stroke(p, circle({x + 3, y + 4}, 2.6), c::slate, 1.2);
+    strokeLine(p, {x - 1.5, y + 2}, {x + 4, y - 7}, c::slate, 1.2);
+    strokeLine(p, {x + 1.5, y + 2}, {x - 4, y - 7}, c::slate, 1.2);
+    x += step;
+    page(p, QRectF(x - 6, y - 7, 9, 11), 2.5, c::white, c::slate, 1.1);
+    page(p, QRectF(x - 2, y - 4, 9, 11), 2.5, c::white, c::slate, 1.1);
+    x += step;
+    fill(p, rounded(QRectF(x - 6, y - 6, 12, 14), 1.5), c::folderBack);
+    fill(p, rounded(QRectF(x - 3, y - 8, 6, 4), 1), c::slate);
+    page(p, QRectF(x - 3, y - 2, 8, 9), 2, c::white, QColor(), 0);
+    x += step;
+    p.setPen(QPen(c::slate, 1.2));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(QRectF(x - 7, y - 4, 14, 8), 1.5, 1.5);
+    strokeLine(p, {x + 2, y - 7}, {x + 2, y + 7}, c::slate, 1.2);
+    x += step;
+    stroke(p, polyline({{x - 6, y + 1}, {x - 6, y + 7}, {x + 6, y + 7}, {x + 6, y + 1}}), c::slate, 1.2);
+    arrow(p, {x, y + 3}, {x, y - 7}, 3, 1.2, c::slate);
+    x += step;
+    stroke(p, polyline({{x - 5, y - 4}, {x - 4, y + 7}, {x + 4, y + 7}, {x + 5, y - 4}}), c::slate, 1.2);
+    strokeLine(p, {x - 7, y - 5}, {x + 7, y - 5}, c::slate, 1.2);
+    p.fillRect(QRectF(x + 16, y - 9, 1, 18), c::line);
+    // Sort and View, each a glyph, a word and a drop-down mark.
+    for (int i = 0; i < 2; ++i) {
+        const qreal sx = x + 30 + i * 62;
+        for (int l = 0; l < 3; ++l)
+            strokeLine(p, {sx, y - 4 + l * 4}, {sx + 10 - l * 3, y - 4 + l * 4}, c::slate, 1.2);
+        textBar(p, sx + 15, y - 1.5, 22, 3, c::ink);
+        stroke(p, polyline({{sx + 42, y - 1}, {sx + 44.5, y + 1.5}, {sx + 47, y - 1}}), c::slate, 1.1);
+    }
+    for (int i = 0; i < 3; ++i)
+        fill(p, circle({x + 166 + i * 5.0, y}, 1.3), c::slate);
+    closeWindow(p, frame);
+}
+
+void explorerToolbarOld(QPainter &p)
+{
+    // The ribbon: its tabs, then groups of big and small buttons with their names below.
+    const QRectF frame(0.5, 0.5, 399, 59);
+    const QRectF below = window(p, frame, 14);
+    const qreal tabs = below.top();
+    fill(p, rounded(QRectF(4, tabs + 1, 26, 11), 1.5), c::blue);
+    textBar(p, 10, tabs + 5, 14, 2.6, c::white);
+    for (int i = 0; i < 3; ++i)
+        textBar(p, 40 + i * 32, tabs + 5, 20, 2.6, i == 0 ? c::ink : c::slateMid);
+    const qreal top = tabs + 13;
+    p.fillRect(QRectF(0, top, 400, 1), c::line);
+    p.fillRect(QRectF(0, top + 1, 400, 60 - top), QColor(QRgb(0xF8FAFC)));
+    const QList<qreal> groups = {0, 92, 186, 272, 340};
+    const QList<int> bigButtons = {3, 2, 2, 1};
+    for (int g = 0; g + 1 < groups.size(); ++g) {
+        const qreal left = groups.at(g) + 6;
+        for (int b = 0; b < bigButtons.at(g); ++b) {
+            const qreal x = left + b * 22;
+            if ((b + g) % 2 == 0)
+                folder(p, QRectF(x + 3, top + 3, 14, 11));
+            else
+                page(p, QRectF(x + 5, top + 2, 10, 13), 3, c::white, c::slate, 1);
+            textBar(p, x + 2, top + 18, 16, 2.4, c::slateMid);
+        }
+        // Two rows of small buttons beside the big ones, and the group's name under all.
+        const qreal sx = left + bigButtons.at(g) * 22 + 4;
+        const qreal room = groups.at(g + 1) - sx - 6;
+        for (int row = 0; row < 2; ++row) {
+            fill(p, rounded(QRectF(sx, top + 3 + row * 8, 5.5, 5.5), 1), row == 0 ? c::teal : c::amber);
+            textBar(p, sx + 9, top + 4.5 + row * 8, qMax<qreal>(room - 12, 8), 2.4, c::slateLight);
+        }
+        textBar(p, groups.at(g) + (groups.at(g + 1) - groups.at(g)) / 2 - 12, top + 26, 24, 2.2, c::slateLight);
+        p.fillRect(QRectF(groups.at(g + 1) - 1, top + 3, 1, 26), c::line);
+    }
+    closeWindow(p, frame);
+}
+
+void navigationPane(QPainter &p)
+{
+    // The pane with its entries; the three the page switches are marked.
+    const QRectF frame(0.5, 0.5, 179, 199);
+    const QRectF below = window(p, frame, 20);
+    p.fillRect(below, QColor(QRgb(0xF7F8FA)));
+    struct Entry
+    {
+        void (*icon)(QPainter &);
+        qreal indent;
+        qreal width;
+        bool switched;
+    };
+    const QList<Entry> entries = {
+        {home24, 0, 30, true},        {quickAccess24, 0, 62, true}, {desktop24, 12, 40, false},
+        {downloads24, 12, 48, false}, {oneDrive24, 0, 44, true},    {computer24, 0, 38, false},
+        {documents24, 12, 52, false}, {pictures24, 12, 44, false},  {network24, 0, 46, true},
+    };
+    qreal y = below.top() + 8;
+    for (const Entry &e : entries) {
+        const qreal x = 10 + e.indent;
+        glyph(p, e.icon, x, y, 14);
+        textBar(p, x + 20, y + 5.5, e.width, 3, c::slateMid);
+        if (e.switched) {
+            p.setPen(QPen(c::orange, 1, Qt::DashLine));
+            p.setBrush(Qt::NoBrush);
+            p.drawRoundedRect(QRectF(x - 4, y - 3, 150 - e.indent, 20), 3, 3);
+        }
+        y += 19;
+    }
+    closeWindow(p, frame);
+}
+
+void myComputerIcons(QPainter &p)
+{
+    // This PC: the user folders, then the drives.
+    const QRectF frame(0.5, 0.5, 219, 149);
+    const QRectF below = window(p, frame, 18);
+    heading(p, 10, below.top() + 10, 48);
+    void (*const folders[])(QPainter &) = {objects3d24, desktop24,  documents24, downloads24,
+                                           music24,     pictures24, videos24};
+    for (int i = 0; i < 7; ++i) {
+        const qreal x = 10 + (i % 4) * 52, y = below.top() + 20 + (i / 4) * 38;
+        glyph(p, folders[i], x, y, 20);
+        textBar(p, x + 24, y + 6, 20, 3, c::slateMid);
+        textBar(p, x + 24, y + 12, 14, 2.4, c::line);
+    }
+    heading(p, 10, below.top() + 104, 60);
+    drive(p, 12, below.top() + 112, 0.55, true, c::blue);
+    closeWindow(p, frame);
+}
+
+void myComputerDevices(QPainter &p)
+{
+    // The Devices and drives section, with the three entries the page adds.
+    const QRectF frame(0.5, 0.5, 219, 149);
+    const QRectF below = window(p, frame, 18);
+    heading(p, 10, below.top() + 10, 70);
+    drive(p, 12, below.top() + 20, 0.55, true, c::blue);
+    drive(p, 118, below.top() + 20, 0.3, false, c::blue);
+    void (*const entries[])(QPainter &) = {controlPanel24, controlPanel24, recycleBin24};
+    const qreal widths[] = {58, 40, 36};
+    for (int i = 0; i < 3; ++i) {
+        const qreal x = 10 + (i % 2) * 106, y = below.top() + 56 + (i / 2) * 30;
+        p.setPen(QPen(c::orange, 1, Qt::DashLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(QRectF(x - 3, y - 3, 98, 28), 3, 3);
+        glyph(p, entries[i], x, y, 22);
+        textBar(p, x + 28, y + 9, widths[i], 3, c::slateMid);
+    }
+    closeWindow(p, frame);
+}
+
+void myComputerDrives(QPainter &p)
+{
+    // Four drives; the last one hidden from This PC.
+    const QRectF frame(0.5, 0.5, 219, 149);
+    const QRectF below = window(p, frame, 18);
+    heading(p, 10, below.top() + 10, 70);
+    const qreal share[] = {0.62, 0.35, 0.8, 0.2};
+    for (int i = 0; i < 4; ++i) {
+        const qreal x = 12 + (i % 2) * 104, y = below.top() + 22 + (i / 2) * 48;
+        drive(p, x, y, share[i], i == 0, share[i] > 0.75 ? c::red : c::blue);
+        if (i == 3) {
+            fill(p, rounded(QRectF(x - 4, y - 5, 98, 30), 3), withAlpha(c::white, 170));
+            badge(p, {x + 88, y + 18}, 6, c::red, c::white, 1.5);
+            cross(p, {x + 88, y + 18}, 2.5, 1.4, c::white);
+        }
+    }
+    closeWindow(p, frame);
+}
+
 } // namespace draw
