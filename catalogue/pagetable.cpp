@@ -62,6 +62,16 @@ const QList<PageRow> &pageTable()
         page<WindowsColorModeForm>(T::Appearance, 0, ids(400, 401), always, always),
         page<AccentColorOnTitleBarsForm>(T::Appearance, 1, {402}, always, always),
         page<TitleBarSizeForm>(T::Appearance, 2, {403}, always, always),
+        page<TaskbarSizeForm>(T::Taskbar, 0, {0}, onWindows11, always),
+        page<TaskbarAlignmentForm>(T::Taskbar, 1, {1}, onWindows11, always),
+        page<TaskbarItemsForm>(T::Taskbar, 2, ids(3, 6), onWindows11, always),
+        page<TaskbarPositionForm>(T::Taskbar, 3, {7}, always, always),
+        page<TransparentTaskbarForm>(T::Taskbar, 4, {8, 12}, basicEdition, always),
+        page<UngroupTaskbarIconsForm>(T::Taskbar, 5, {9}, basicEdition, onWindows10),
+        page<AppSwitchBehaviourForm>(T::Taskbar, 6, {2}, always, always),
+        page<TaskbarThumbnailPreviewsForm>(T::Taskbar, 7, {10}, always, always),
+        page<TwoRowsNotifAreaForm>(T::Taskbar, 8, {11}, always, always),
+        page<SecondInClockForm>(T::Taskbar, 9, {13}, always, always),
     };
     return rows;
 }

@@ -22,14 +22,16 @@ public:
 
     // Values of the choices, in choice order, for pages whose values are not the positions.
     void setValues(QList<int> values) { choiceValues = std::move(values); }
+    // Every value without a choice is described as the last choice (a level beyond the highest offered).
+    void describeOthersAsLast() { othersAsLast = true; }
     // Inserts the choices into the designer's combo box, which then reports through the page's slot.
     void bind(QComboBox *combo);
 
     void report() override;
     void setDefault() override;
 
-    // The sentence of a choice. With two choices every position but 0 (a missing choice included) takes
-    // the second sentence.
+    // The sentence of a choice. With two choices (or describeOthersAsLast) every position without a choice
+    // takes the last sentence.
     QString describeIndex(int index) const;
     // The sentence of a stored value.
     QString describeValue(int value) const;
@@ -45,4 +47,5 @@ private:
     QList<Choice> choices;
     QList<int> choiceValues;
     int defaultIndex;
+    bool othersAsLast = false;
 };

@@ -84,6 +84,9 @@ inline QMap<QString, RegValue> registrySnapshot()
                        "ClassicStartMenu"),
         QStringLiteral("HKEY_CURRENT_USER\\Control Panel\\Desktop\\WindowMetrics"),
         QStringLiteral("HKEY_CURRENT_USER\\Control Panel\\Desktop"),
+        QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced"),
+        QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StuckRects3"),
+        QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Search"),
     };
     QMap<QString, RegValue> out;
     machine::Lock lock;

@@ -14,6 +14,10 @@ namespace {
 
 const QStringList appearancePages = {"WindowsColorModeForm", "AccentColorOnTitleBarsForm", "TitleBarSizeForm"};
 const QStringList desktopPages = {"DesktopIconForm", "IconSpacingForm", "WinVersionOnDesktopForm"};
+// The plus edition on Windows 11: no basic-edition pages.
+const QStringList taskbarPages = {"TaskbarSizeForm",      "TaskbarAlignmentForm",   "TaskbarItemsForm",
+                                  "TaskbarPositionForm",  "AppSwitchBehaviourForm", "TaskbarThumbnailPreviewsForm",
+                                  "TwoRowsNotifAreaForm", "SecondInClockForm"};
 
 } // namespace
 
@@ -96,9 +100,10 @@ private slots:
         HushdeckForm catalog;
         QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_5"), appearancePages);
         QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_3"), desktopPages);
+        QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents"), taskbarPages);
         for (const char *other :
              {"scrollAreaWidgetContents_7", "scrollAreaWidgetContents_4", "scrollAreaWidgetContents_6",
-              "scrollAreaWidgetContents", "scrollAreaWidgetContents_8", "scrollAreaWidgetContents_2"})
+              "scrollAreaWidgetContents_8", "scrollAreaWidgetContents_2"})
             QVERIFY(tabPages(catalog, other).isEmpty());
         for (const char *area : {"scrollArea_5", "scrollArea"})
             QVERIFY(catalog.findChild<QScrollArea *>(QLatin1String(area))->widgetResizable());
@@ -112,8 +117,11 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("found");
-        QTest::newRow("empty lists every placed page in search order") << QString() << desktopPages + appearancePages;
-        QTest::newRow("icon") << "icon" << QStringList{"DesktopIconForm", "IconSpacingForm"};
+        QTest::newRow("empty lists every placed page in search order")
+            << QString() << desktopPages + appearancePages + taskbarPages;
+        QTest::newRow("icon") << "icon"
+                              << QStringList{"DesktopIconForm", "IconSpacingForm", "TaskbarItemsForm",
+                                             "TwoRowsNotifAreaForm"};
         QTest::newRow("capitals") << "WINDOWS" << QStringList{"WinVersionOnDesktopForm", "WindowsColorModeForm"};
         QTest::newRow("title") << "title" << QStringList{"AccentColorOnTitleBarsForm", "TitleBarSizeForm"};
         QTest::newRow("untrimmed") << "desktop " << QStringList{"DesktopIconForm", "IconSpacingForm"};
@@ -130,9 +138,10 @@ private slots:
         QVERIFY(!searchWidget(catalog)->isHidden());
         QVERIFY(catalog.backAction->isVisible());
         // The pages not found stay in their tabs; every page is in exactly one place.
-        const QStringList inTabs =
-            tabPages(catalog, "scrollAreaWidgetContents_5") + tabPages(catalog, "scrollAreaWidgetContents_3");
-        QCOMPARE(inTabs.size() + found.size(), 6);
+        const QStringList inTabs = tabPages(catalog, "scrollAreaWidgetContents_5") +
+                                   tabPages(catalog, "scrollAreaWidgetContents_3") +
+                                   tabPages(catalog, "scrollAreaWidgetContents");
+        QCOMPARE(inTabs.size() + found.size(), 14);
         for (const QString &page : found)
             QVERIFY(!inTabs.contains(page));
     }

@@ -1,4 +1,4 @@
-// The settings of the Appearance and Desktop tabs as the tests see them: where each is kept, how the
+// The settings of the Appearance, Desktop and Taskbar tabs as the tests see them: where each is kept, how the
 // registry spells a shown value, its control and its defaults. Shared by the page tests.
 #pragma once
 
@@ -8,9 +8,20 @@
 #include "desktop/desktopiconform.h"
 #include "desktop/iconspacingform.h"
 #include "desktop/winversionondesktopform.h"
+#include "taskbar/appswitchbehaviourform.h"
+#include "taskbar/secondinclockform.h"
+#include "taskbar/taskbaralignmentform.h"
+#include "taskbar/taskbaritemsform.h"
+#include "taskbar/taskbarpositionform.h"
+#include "taskbar/taskbarsizeform.h"
+#include "taskbar/taskbarthumbnailpreviewsform.h"
+#include "taskbar/transparenttaskbarform.h"
+#include "taskbar/tworowsnotifareaform.h"
+#include "taskbar/ungrouptaskbariconsform.h"
 #include "krutils.h"
 #include "linux/machine.h"
 #include "linux/registrystore.h"
+#include "linux/windowtable.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -22,12 +33,17 @@
 #include <functional>
 #include <optional>
 
+#include <unistd.h>
+
 // How the registry spells what the control shows.
 enum class Encoding {
     Dword,         // the shown value itself (combo index)
     InvertedDword, // a desktop icon: shown (ticked) is 0, hidden is 1
     NegatedText,   // icon spacing: REG_SZ "-1125" for 1125
     BorderTwips,   // the border size: REG_SZ in twips, -15 for 1 (kept by the system-parameter stand-in)
+    EdgeByte,      // byte 12 of the taskbar's StuckRects3 blob, the shown value itself
+    RowsByte,      // byte 44 of that blob: 1 for one row (shown 0), 2 for two rows
+    HelperSwitch,  // the helper's window while on, and its logon start: kept as 1 while the Run value exists
 };
 
 enum class Control { Combo, Check, Slider, Spin };
@@ -38,7 +54,7 @@ struct SettingCase
     std::function<SettingPage *()> create;
     Control control;
     const char *controlName;
-    const char *defaultButton;
+    const char *defaultButton; // null: the setting has no Set Default of its own
     Encoding encoding;
     const char *key; // under HKEY_CURRENT_USER
     const char *value;
@@ -60,6 +76,11 @@ inline const QList<SettingCase> &settingCases()
     const char *personalize = "Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
     const char *iconKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\HideDesktopIcons\\NewStartPanel";
     const char *metrics = "Control Panel\\Desktop\\WindowMetrics";
+    auto taskbarItems = [] { return new TaskbarItemsForm; };
+    auto transparent = [] { return new TransparentTaskbarForm; };
+    const char *advanced = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced";
+    const char *stuckRects = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StuckRects3";
+    const char *runKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
     static const QList<SettingCase> cases = {
         {400, colorMode, Control::Combo, "WindowsColorModeComboBox", "WindowsColorModePushButton", Encoding::Dword,
          personalize, "SystemUsesLightTheme", 1, "1", 1, 0, nullptr},
@@ -85,6 +106,40 @@ inline const QList<SettingCase> &settingCases()
          "IconVerticalSpacing", 0, "0", 1125, 1500, nullptr},
         {207, winVersion, Control::Combo, "WinVersionComboBox", "WinVersionPushButton", Encoding::Dword,
          "Control Panel\\Desktop", "PaintDesktopVersion", 0, "0", 0, 1, &shellRefreshPending},
+        {0, [] { return new TaskbarSizeForm; }, Control::Combo, "taskbarSizeComboBox", "taskbarSizePushButton",
+         Encoding::Dword, advanced, "TaskbarSi", 1, "1", 1, 2, &restartExplorerPending},
+        {1, [] { return new TaskbarAlignmentForm; }, Control::Combo, "taskbarAlignmentComboBox",
+         "taskbarAlignmentPushButton", Encoding::Dword, advanced, "TaskbarAl", 1, "1", 1, 0, nullptr},
+        {2, [] { return new AppSwitchBehaviourForm; }, Control::Combo, "quickSwitchLastOpenComboBox",
+         "quickSwitchLastOpenPushButton", Encoding::Dword, advanced, "LastActiveClick", 0, "0", 0, 1,
+         &restartExplorerPending},
+        {3, taskbarItems, Control::Combo, "showWidgetIconComboBox", "showWidgetIconPushButton", Encoding::Dword,
+         advanced, "TaskbarDa", 1, "1", 1, 0, nullptr},
+        {4, taskbarItems, Control::Combo, "showChatIconComboBox", "showChatIconPushButton", Encoding::Dword, advanced,
+         "TaskbarMn", 1, "1", 1, 0, nullptr},
+        {5, taskbarItems, Control::Combo, "showTaskviewIconComboBox", "showTaskviewIconPushButton", Encoding::Dword,
+         advanced, "ShowTaskViewButton", 1, "1", 1, 0, nullptr},
+        {6, taskbarItems, Control::Combo, "showSearchIconComboBox", "showSearchIconPushButton", Encoding::Dword,
+         "Software\\Microsoft\\Windows\\CurrentVersion\\Search", "SearchboxTaskbarMode", 1, "1", 1, 0, nullptr},
+        {7, [] { return new TaskbarPositionForm; }, Control::Combo, "taskbarPositionComboBox",
+         "taskbarPositionPushButton", Encoding::EdgeByte, stuckRects, "Settings", 3, "3", 3, 1,
+         &restartExplorerPending},
+        {8, transparent, Control::Slider, "GlasspanHorizontalSlider", nullptr, Encoding::Dword, HUSHDECK_SETTINGS_ROOT,
+         "TaskbarTransparentLevel", 255, "255", 255, 128, nullptr},
+        {9, [] { return new UngroupTaskbarIconsForm; }, Control::Combo, "UngroupTaskbarIconsComboBox",
+         "UngroupTaskbarIconsPushButton", Encoding::Dword, advanced, "TaskbarGlomLevel", 0, "0", 0, 2,
+         &restartExplorerPending},
+        {10, [] { return new TaskbarThumbnailPreviewsForm; }, Control::Slider,
+         "TaskbarThumbnailPreviewsHorizontalSlider", "TaskbarThumbnailPreviewsPushButton", Encoding::Dword, advanced,
+         "ExtendedUIHoverTime", 400, "400", 400, 30000, nullptr},
+        {11, [] { return new TwoRowsNotifAreaForm; }, Control::Combo, "TwoRowsNotifAreaComboBox",
+         "TwoRowsNotifAreaPushButton", Encoding::RowsByte, stuckRects, "Settings", 0, "0", 0, 1,
+         &restartExplorerPending},
+        {12, transparent, Control::Combo, "GlasspanComboBox", "GlasspanPushButton", Encoding::HelperSwitch, runKey,
+         "TransparentTaskbar", 0, "0", 0, 1, nullptr},
+        {13, [] { return new SecondInClockForm; }, Control::Combo, "SecondTaskbarClockComboBox",
+         "SecondTaskbarClockPushButton", Encoding::Dword, advanced, "ShowSecondsInSystemClock", 0, "0", 0, 1,
+         &restartExplorerPending},
     };
     return cases;
 }
@@ -149,10 +204,40 @@ inline QByteArray dwordData(quint32 v)
     return b;
 }
 
+// The taskbar's StuckRects3 blob as a Windows 11 machine keeps it: bottom edge, one row of icons.
+inline QByteArray stuckRectsBlob()
+{
+    return QByteArray::fromHex("30000000feffffff7af40000030000003000000030000000000000000804000080070000"
+                               "380400006000000001000000");
+}
+
+// Settings that never report their value as absent: the blob is never deleted, and the helper's switch is
+// either on or off.
+inline bool reportsMissing(const SettingCase &c)
+{
+    return c.encoding != Encoding::EdgeByte && c.encoding != Encoding::RowsByte && c.encoding != Encoding::HelperSwitch;
+}
+
+inline HWND helperWindow()
+{
+    return FindWindowW(WSTR("GLASSPAN"), WSTR("Transparent Taskbar"));
+}
+
 // The registry data that stands for a shown value.
 inline RegValue encodedShown(const SettingCase &c, int shown)
 {
     switch (c.encoding) {
+    case Encoding::EdgeByte:
+    case Encoding::RowsByte: {
+        QByteArray blob = stuckRectsBlob();
+        if (c.encoding == Encoding::EdgeByte)
+            blob[12] = char(shown);
+        else
+            blob[44] = char(shown ? 2 : 1);
+        return {REG_BINARY, blob};
+    }
+    case Encoding::HelperSwitch:
+        return {REG_DWORD, dwordData(shown ? 1 : 0)};
     case Encoding::Dword:
         return {REG_DWORD, dwordData(quint32(shown))};
     case Encoding::InvertedDword:
@@ -167,6 +252,15 @@ inline RegValue encodedShown(const SettingCase &c, int shown)
 
 inline void storeShown(const SettingCase &c, int shown)
 {
+    if (c.encoding == Encoding::HelperSwitch) {
+        // A helper of this process: what the page posts to it queues here.
+        if (HWND running = helperWindow(); running && !shown)
+            windowtable::destroyWindow(running);
+        else if (!running && shown)
+            windowtable::createWindow(DWORD(getpid()), QStringLiteral("GLASSPAN"),
+                                      QStringLiteral("Transparent Taskbar"));
+        return;
+    }
     const RegValue v = encodedShown(c, shown);
     setRegistryValue(fullKey(c), QLatin1String(c.value), v.type, v.data);
 }
@@ -176,12 +270,16 @@ inline void makeAbsent(const SettingCase &c)
 {
     if (c.encoding == Encoding::BorderTwips)
         machine::setSetting(QStringLiteral("fail.SystemParametersInfoW"), QString::number(SPI_GETBORDER));
+    else if (c.encoding == Encoding::HelperSwitch)
+        storeShown(c, 0);
     else
         deleteRegistryValue(fullKey(c), QLatin1String(c.value));
 }
 
 inline std::optional<RegValue> storedValue(const SettingCase &c)
 {
+    if (c.encoding == Encoding::HelperSwitch)
+        return RegValue{REG_DWORD, dwordData(registryValue(fullKey(c), QLatin1String(c.value)) ? 1 : 0)};
     return registryValue(fullKey(c), QLatin1String(c.value));
 }
 
@@ -220,7 +318,9 @@ inline void showValue(QWidget *page, const SettingCase &c, int shown)
         child<QCheckBox>(page, c.controlName)->setChecked(shown != 0);
         break;
     case Control::Slider:
-        child<QLineEdit>(page, "TitleBarSizeLineEdit")->setText(QString::number(shown));
+        // The number field beside the slider: "...HorizontalSlider" becomes "...LineEdit".
+        child<QLineEdit>(page, QByteArray(c.controlName).replace("HorizontalSlider", "LineEdit").constData())
+            ->setText(QString::number(shown));
         break;
     case Control::Spin:
         child<QSpinBox>(page, c.controlName)->setValue(shown);

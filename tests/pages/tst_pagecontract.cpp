@@ -1,5 +1,5 @@
-// The contract every setting page keeps, checked once for every setting of the Appearance and Desktop
-// tabs: what an absent value shows and reports, a change and back, Set Default on the default, the three
+// The contract every setting page keeps, checked once for every setting of the Appearance, Desktop and
+// Taskbar tabs: what an absent value shows and reports, a change and back, Set Default on the default, the three
 // ways of writing, the one-shot flags and the keyword search.
 #include "settingcases.h"
 #include "testmachine.h"
@@ -35,6 +35,7 @@ class TestPageContract : public QObject
 
 private:
     std::unique_ptr<TestMachine> m;
+    QTemporaryDir noInstall;
 
     void addSettingRows()
     {
@@ -50,6 +51,8 @@ private slots:
     {
         m.reset(new TestMachine);
         lowerOneShotFlags();
+        // A page that starts the helper finds no program to run: the start is only recorded.
+        qputenv("HUSHDECK_INSTALL", QFile::encodeName(noInstall.path()));
     }
     void cleanup()
     {
@@ -73,7 +76,7 @@ private slots:
         QVERIFY(spy.count() >= 1);
         const Emission e = emission(spy.last());
         QCOMPARE(e.index, id);
-        QVERIFY(e.isDefault);
+        QCOMPARE(e.isDefault, reportsMissing(c));
         QCOMPARE(e.oldValue, QString::fromLatin1(c.presetOld));
         QCOMPARE(e.location, page->location());
     }
@@ -105,7 +108,13 @@ private slots:
         QCOMPARE(storedValue(c), std::optional<RegValue>(encodedShown(c, c.defaultShown)));
     }
 
-    void setDefaultOnTheDefaultEmitsNothing_data() { addSettingRows(); }
+    void setDefaultOnTheDefaultEmitsNothing_data()
+    {
+        QTest::addColumn<int>("id");
+        for (const SettingCase &c : settingCases())
+            if (c.defaultButton)
+                QTest::newRow(qPrintable(QString::number(c.id))) << c.id;
+    }
     void setDefaultOnTheDefaultEmitsNothing()
     {
         QFETCH(int, id);
@@ -174,6 +183,67 @@ private slots:
                                  << "Desktop";
         QTest::newRow("207 on") << 207 << 1 << "Show Windows version and build number on the Desktop."
                                 << "Desktop";
+        QTest::newRow("0 small") << 0 << 0 << "Set Windows 11 taskbar size to small."
+                                 << "Taskbar";
+        QTest::newRow("0 medium") << 0 << 1 << "Set Windows 11 taskbar size to medium (default)."
+                                  << "Taskbar";
+        QTest::newRow("0 large") << 0 << 2 << "Set Windows 11 taskbar size to large."
+                                 << "Taskbar";
+        QTest::newRow("1 left") << 1 << 0 << "Set Windows 11 taskbar alignment to left."
+                                << "Taskbar";
+        QTest::newRow("1 center") << 1 << 1 << "Set Windows 11 taskbar alignment to center (default)."
+                                  << "Taskbar";
+        QTest::newRow("2 off") << 2 << 0 << "Disable quick switch to the last opened window (default)."
+                               << "Taskbar";
+        QTest::newRow("2 on") << 2 << 1 << "Enable quick switch to the last opened window."
+                              << "Taskbar";
+        QTest::newRow("3 hide") << 3 << 0 << "Hide Widgets icon on the taskbar"
+                                << "Taskbar";
+        QTest::newRow("3 show") << 3 << 1 << "Show Widgets icon on the taskbar (default)"
+                                << "Taskbar";
+        QTest::newRow("4 hide") << 4 << 0 << "Hide Chat icon on the taskbar"
+                                << "Taskbar";
+        QTest::newRow("5 show") << 5 << 1 << "Show Task view icon on the taskbar (default)"
+                                << "Taskbar";
+        QTest::newRow("6 hide") << 6 << 0 << "Hide Search icon on the taskbar"
+                                << "Taskbar";
+        QTest::newRow("7 left") << 7 << 0 << "Set taskbar position to the left of the screen."
+                                << "Taskbar";
+        QTest::newRow("7 top") << 7 << 1 << "Set taskbar position to the top of the screen."
+                               << "Taskbar";
+        QTest::newRow("7 right") << 7 << 2 << "Set taskbar position to the right of the screen."
+                                 << "Taskbar";
+        QTest::newRow("7 bottom") << 7 << 3 << "Set taskbar position to the bottom of the screen (default)."
+                                  << "Taskbar";
+        QTest::newRow("8 default") << 8 << 255 << "Set taskbar transparency level to 255 (default)."
+                                   << "Taskbar";
+        QTest::newRow("8 other") << 8 << 128 << "Set taskbar transparency level to 128."
+                                 << "Taskbar";
+        QTest::newRow("9 always") << 9 << 0 << "Set grouped icons feature in the taskbar to always combine (default)."
+                                  << "Taskbar";
+        QTest::newRow("9 full") << 9 << 1 << "Set grouped icons feature in the taskbar to combine when taskbar is full."
+                                << "Taskbar";
+        QTest::newRow("9 never") << 9 << 2 << "Set grouped icons feature in the taskbar to never combine."
+                                 << "Taskbar";
+        QTest::newRow("10 default") << 10 << 400
+                                    << "Set Amount of time before displaying a thumbnail preview to 400 milliseconds "
+                                       "(default)."
+                                    << "Taskbar";
+        QTest::newRow("10 other") << 10 << 30000
+                                  << "Set Amount of time before displaying a thumbnail preview to 30000 milliseconds."
+                                  << "Taskbar";
+        QTest::newRow("11 one") << 11 << 0 << "Display notification area icons in one rows (Default)."
+                                << "Taskbar";
+        QTest::newRow("11 two") << 11 << 1 << "Display notification area icons in two rows."
+                                << "Taskbar";
+        QTest::newRow("12 off") << 12 << 0 << "Disable transparency effect on taskbar (default)."
+                                << "Taskbar";
+        QTest::newRow("12 on") << 12 << 1 << "Enable transparency effect on taskbar."
+                               << "Taskbar";
+        QTest::newRow("13 off") << 13 << 0 << "Don't show second in the Taskbar Clock (Default)."
+                                << "System";
+        QTest::newRow("13 on") << 13 << 1 << "Show second in the Taskbar Clock."
+                               << "System";
     }
     void sentences()
     {
@@ -245,6 +315,10 @@ private slots:
         if (fromStored && removeValue) {
             if (c.encoding == Encoding::BorderTwips)
                 QCOMPARE(now, std::optional<RegValue>(encodedShown(c, 1))); // a parameter is set to its default
+            else if (c.encoding == Encoding::EdgeByte || c.encoding == Encoding::RowsByte)
+                QCOMPARE(now, std::optional<RegValue>(encodedShown(c, stored.toInt()))); // the blob stays
+            else if (c.encoding == Encoding::HelperSwitch)
+                QCOMPARE(now, std::optional<RegValue>(encodedShown(c, 0))); // absent is off
             else
                 QVERIFY(!now);
         } else {
@@ -252,7 +326,7 @@ private slots:
         }
         QCOMPARE(themeRefreshPending, c.flag == &themeRefreshPending);
         QCOMPARE(shellRefreshPending, c.flag == &shellRefreshPending);
-        QVERIFY(!restartExplorerPending);
+        QCOMPARE(restartExplorerPending, c.flag == &restartExplorerPending);
     }
 
     void anIdThePageDoesNotOwnWritesNothing_data() { addSettingRows(); }
@@ -335,6 +409,18 @@ private slots:
         QTest::newRow("version") << 207 << "build" << true;
         QTest::newRow("version whole string") << 207 << "build version windows number desktop" << true;
         QTest::newRow("version longer") << 207 << "build version windows number desktop!" << false;
+        QTest::newRow("size") << 0 << "TASKBAR SIZE" << true;
+        QTest::newRow("alignment") << 1 << "alignment" << true;
+        QTest::newRow("app switch") << 2 << "switching behaviour" << true;
+        QTest::newRow("items") << 3 << "chat icon task" << true;
+        QTest::newRow("items other") << 3 << "clock" << false;
+        QTest::newRow("position") << 7 << "position top" << true;
+        QTest::newRow("transparency") << 8 << "effect taskbar" << true;
+        QTest::newRow("ungroup") << 9 << "grouped icons" << true;
+        QTest::newRow("thumbnails") << 10 << "thumbnail previews" << true;
+        QTest::newRow("rows, full stop") << 11 << "two rows." << true;
+        QTest::newRow("seconds") << 13 << "seconds taskbar" << true;
+        QTest::newRow("seconds other") << 13 << "second in taskbar" << false;
     }
     void keywords()
     {
