@@ -488,8 +488,8 @@ void HushdeckForm::refreshTheme()
     KRUtils utils;
     DWORD light = 1;
     const bool present = utils.readRegDWORD(HKEY_CURRENT_USER, key, name, &light);
-    const DWORD flipped = light == 1 ? 0 : 1;
-    utils.writeRegDWORD(HKEY_CURRENT_USER, key, name, flipped);
+    utils.writeRegDWORD(HKEY_CURRENT_USER, key, name, light == 1 ? 0 : 1);
+    // Back to exactly what was there, so a value outside 0 and 1, or none, survives the refresh.
     if (present)
         utils.writeRegDWORD(HKEY_CURRENT_USER, key, name, light);
     else

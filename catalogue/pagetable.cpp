@@ -70,6 +70,16 @@ const QList<PageRow> &pageTable()
         page<MyComputerIconsForm>(T::FileExplorer, 5, ids(607, 613), always, always),
         page<MyComputerDevicesForm>(T::FileExplorer, 6, ids(620, 622), always, always),
         page<MyComputerDrivesForm>(T::FileExplorer, 7, ids(630, 655), always, always),
+        page<TaskbarSizeForm>(T::Taskbar, 0, {0}, onWindows11, always),
+        page<TaskbarAlignmentForm>(T::Taskbar, 1, {1}, onWindows11, always),
+        page<TaskbarItemsForm>(T::Taskbar, 2, ids(3, 6), onWindows11, always),
+        page<TaskbarPositionForm>(T::Taskbar, 3, {7}, always, always),
+        page<TransparentTaskbarForm>(T::Taskbar, 4, {8, 12}, basicEdition, always),
+        page<UngroupTaskbarIconsForm>(T::Taskbar, 5, {9}, basicEdition, onWindows10),
+        page<AppSwitchBehaviourForm>(T::Taskbar, 6, {2}, always, always),
+        page<TaskbarThumbnailPreviewsForm>(T::Taskbar, 7, {10}, always, always),
+        page<TwoRowsNotifAreaForm>(T::Taskbar, 8, {11}, always, always),
+        page<SecondInClockForm>(T::Taskbar, 9, {13}, always, always),
     };
     return rows;
 }

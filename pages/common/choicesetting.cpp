@@ -24,9 +24,9 @@ int ChoiceSetting::indexOf(int value) const
 
 QString ChoiceSetting::describeIndex(int index) const
 {
-    if (choices.size() == 2)
-        return choices.at(index != 0 ? 1 : 0).sentence;
-    return index >= 0 && index < choices.size() ? choices.at(index).sentence : QString();
+    if (index >= 0 && index < choices.size())
+        return choices.at(index).sentence;
+    return choices.size() == 2 || othersAsLast ? choices.last().sentence : QString();
 }
 
 QString ChoiceSetting::describeValue(int value) const

@@ -24,14 +24,16 @@ public:
     void setValues(QList<int> values) { choiceValues = std::move(values); }
     // The choice shown for a stored value that has none of its own (otherwise the combo shows none).
     void setFallback(int index) { fallbackIndex = index; }
+    // Every value without a choice is described as the last choice (a level beyond the highest offered).
+    void describeOthersAsLast() { othersAsLast = true; }
     // Inserts the choices into the designer's combo box, which then reports through the page's slot.
     void bind(QComboBox *combo);
 
     void report() override;
     void setDefault() override;
 
-    // The sentence of a choice. With two choices every position but 0 (a missing choice included) takes
-    // the second sentence.
+    // The sentence of a choice. With two choices (or describeOthersAsLast) every position without a choice
+    // takes the last sentence.
     QString describeIndex(int index) const;
     // The sentence of a stored value.
     QString describeValue(int value) const;
@@ -48,4 +50,5 @@ private:
     QList<int> choiceValues;
     int defaultIndex;
     int fallbackIndex = -1;
+    bool othersAsLast = false;
 };

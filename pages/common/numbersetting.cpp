@@ -23,8 +23,8 @@ void NumberSetting::bind(QSpinBox *s)
 QString NumberSetting::describe(int number) const
 {
     if (number == texts.defaultValue)
-        return texts.prefix + QString::number(texts.defaultValue) + QStringLiteral(" (default).");
-    return texts.prefix + QString::number(number) + QStringLiteral(".");
+        return texts.prefix + QString::number(texts.defaultValue) + texts.unit + QStringLiteral(" (default).");
+    return texts.prefix + QString::number(number) + texts.unit + QStringLiteral(".");
 }
 
 void NumberSetting::show()

@@ -13,8 +13,9 @@ class NumberSetting : public IntSetting
 public:
     struct Texts
     {
-        QString prefix;   // "Set the size of windows's title bar to "
-        int defaultValue; // the number whose sentence says "(default)"
+        QString prefix;    // "Set the size of windows's title bar to "
+        int defaultValue;  // the number whose sentence says "(default)"
+        QString unit = {}; // after the number, before the end: " milliseconds"
     };
 
     // maximum: the highest number the field takes (typed numbers are clamped to 0..maximum).

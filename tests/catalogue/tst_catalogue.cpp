@@ -18,6 +18,10 @@ const QStringList desktopPages = {"DesktopIconForm", "IconSpacingForm", "WinVers
 const QStringList fileExplorerPages = {"HideFileExtForm",     "HiddenFilesForm",     "FullFolderPathForm",
                                        "NavigationPaneForm",  "MyComputerIconsForm", "MyComputerDevicesForm",
                                        "MyComputerDrivesForm"};
+// The plus edition on Windows 11: no basic-edition pages.
+const QStringList taskbarPages = {"TaskbarSizeForm",      "TaskbarAlignmentForm",   "TaskbarItemsForm",
+                                  "TaskbarPositionForm",  "AppSwitchBehaviourForm", "TaskbarThumbnailPreviewsForm",
+                                  "TwoRowsNotifAreaForm", "SecondInClockForm"};
 
 } // namespace
 
@@ -101,8 +105,9 @@ private slots:
         QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_5"), appearancePages);
         QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_3"), desktopPages);
         QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_7"), fileExplorerPages);
+        QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents"), taskbarPages);
         for (const char *other :
-             {"scrollAreaWidgetContents_4", "scrollAreaWidgetContents_6", "scrollAreaWidgetContents",
+             {"scrollAreaWidgetContents_4", "scrollAreaWidgetContents_6",
               "scrollAreaWidgetContents_8", "scrollAreaWidgetContents_2"})
             QVERIFY(tabPages(catalog, other).isEmpty());
         for (const char *area : {"scrollArea_5", "scrollArea"})
@@ -118,8 +123,10 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("found");
         QTest::newRow("empty lists every placed page in search order")
-            << QString() << desktopPages + appearancePages + fileExplorerPages;
-        QTest::newRow("icon") << "icon" << QStringList{"DesktopIconForm", "IconSpacingForm"};
+            << QString() << desktopPages + appearancePages + fileExplorerPages + taskbarPages;
+        QTest::newRow("icon") << "icon"
+                              << QStringList{"DesktopIconForm", "IconSpacingForm", "TaskbarItemsForm",
+                                             "TwoRowsNotifAreaForm"};
         QTest::newRow("capitals") << "WINDOWS" << QStringList{"WinVersionOnDesktopForm", "WindowsColorModeForm"};
         QTest::newRow("title") << "title"
                                << QStringList{"AccentColorOnTitleBarsForm", "TitleBarSizeForm", "FullFolderPathForm"};
@@ -140,8 +147,9 @@ private slots:
         // The pages not found stay in their tabs; every page is in exactly one place.
         const QStringList inTabs = tabPages(catalog, "scrollAreaWidgetContents_5") +
                                    tabPages(catalog, "scrollAreaWidgetContents_3") +
-                                   tabPages(catalog, "scrollAreaWidgetContents_7");
-        QCOMPARE(inTabs.size() + found.size(), 13);
+                                   tabPages(catalog, "scrollAreaWidgetContents_7") +
+                                   tabPages(catalog, "scrollAreaWidgetContents");
+        QCOMPARE(inTabs.size() + found.size(), 21);
         for (const QString &page : found)
             QVERIFY(!inTabs.contains(page));
     }

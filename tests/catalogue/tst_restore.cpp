@@ -114,7 +114,8 @@ private slots:
         QRandomGenerator random(seed);
         // A random starting state: each setting absent or at some value the registry may hold.
         for (const SettingCase &c : settingCases()) {
-            if (c.encoding != Encoding::BorderTwips && random.bounded(3) == 0) {
+            // The taskbar's blob is always there (a page never deletes it).
+            if (c.encoding != Encoding::BorderTwips && absentIsMissing(c) && random.bounded(3) == 0) {
                 makeAbsent(c);
                 continue;
             }
@@ -141,13 +142,27 @@ private slots:
             case Encoding::DriveBit: // bits of other and absent drives, and above Z, too
                 setRegistryValue(fullKey(c), QLatin1String(c.value), REG_DWORD, dwordData(random.generate()));
                 break;
+            case Encoding::EdgeByte:
+            case Encoding::RowsByte: {
+                // Any edge byte, 4 being none of the choices; the rows byte as the taskbar writes it (its
+                // page keeps the choice, not the byte, so a 0 or 3 there comes back as 2).
+                QByteArray data = registryValue(fullKey(c), QLatin1String(c.value))->data;
+                if (c.encoding == Encoding::EdgeByte)
+                    data[12] = char(random.bounded(5));
+                else
+                    data[44] = char(1 + random.bounded(2));
+                setRegistryValue(fullKey(c), QLatin1String(c.value), REG_BINARY, data);
+                break;
+            }
+            case Encoding::HelperSwitch:
+                break; // a basic-edition setting: no page in this catalogue
             }
         }
         const QMap<QString, RegValue> before = registrySnapshot();
 
         HushdeckForm catalog;
         for (const SettingCase &c : settingCases()) {
-            if (random.bounded(4) == 0)
+            if (random.bounded(4) == 0 || !pageOf(catalog, c))
                 continue;
             switch (c.control) {
             case Control::Combo:

@@ -16,9 +16,20 @@
 #include "fileexplorer/mycomputericonsform.h"
 #include "fileexplorer/navigationpaneform.h"
 #include "fileexplorer/oldfileexplorertoolbarform.h"
+#include "taskbar/appswitchbehaviourform.h"
+#include "taskbar/secondinclockform.h"
+#include "taskbar/taskbaralignmentform.h"
+#include "taskbar/taskbaritemsform.h"
+#include "taskbar/taskbarpositionform.h"
+#include "taskbar/taskbarsizeform.h"
+#include "taskbar/taskbarthumbnailpreviewsform.h"
+#include "taskbar/transparenttaskbarform.h"
+#include "taskbar/tworowsnotifareaform.h"
+#include "taskbar/ungrouptaskbariconsform.h"
 #include "krutils.h"
 #include "linux/machine.h"
 #include "linux/registrystore.h"
+#include "linux/windowtable.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -30,6 +41,8 @@
 
 #include <functional>
 #include <optional>
+
+#include <unistd.h>
 
 // How the registry spells what the control shows.
 enum class Encoding {
@@ -44,6 +57,9 @@ enum class Encoding {
     NameSpaceKey, // a navigation pane entry: kept as 0 while present, an absent key is no failed read
     KeyAlone,     // a This PC entry: a key without values, kept as 1 while present, missing when absent
     DriveBit,     // a drive in This PC: value NoDrives, shown is its bit clear; controlName is its letter
+    EdgeByte,      // byte 12 of the taskbar's StuckRects3 blob, the shown value itself
+    RowsByte,      // byte 44 of that blob: 1 for one row (shown 0), 2 for two rows
+    HelperSwitch,  // the helper's window while on, and its logon start: kept as 1 while the Run value exists
 };
 
 enum class Control { Combo, Check, Slider, Spin, DriveItem };
@@ -54,7 +70,7 @@ struct SettingCase
     std::function<SettingPage *()> create;
     Control control;
     const char *controlName;
-    const char *defaultButton;
+    const char *defaultButton; // null: the setting has no Set Default of its own
     Encoding encoding;
     const char *key; // under HKEY_CURRENT_USER, unless it names its root ("HKEY_LOCAL_MACHINE\\...")
     const char *value;
@@ -86,6 +102,10 @@ inline const QList<SettingCase> &settingCases()
     auto drives = [] { return new MyComputerDrivesForm; };
     const char *advanced = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced";
     const char *hideFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\HideMyComputerIcons";
+    auto taskbarItems = [] { return new TaskbarItemsForm; };
+    auto transparent = [] { return new TransparentTaskbarForm; };
+    const char *stuckRects = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StuckRects3";
+    const char *runKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
     static const QList<SettingCase> cases = {
         {400, colorMode, Control::Combo, "WindowsColorModeComboBox", "WindowsColorModePushButton", Encoding::Dword,
          personalize, "SystemUsesLightTheme", 1, "1", 1, 0, nullptr},
@@ -162,6 +182,40 @@ inline const QList<SettingCase> &settingCases()
         {632, drives, Control::DriveItem, "C", "MyComputerDrivesPushButton", Encoding::DriveBit,
          "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer", "NoDrives", 1, "1", 1, 0,
          &restartExplorerPending},
+        {0, [] { return new TaskbarSizeForm; }, Control::Combo, "taskbarSizeComboBox", "taskbarSizePushButton",
+         Encoding::Dword, advanced, "TaskbarSi", 1, "1", 1, 2, &restartExplorerPending},
+        {1, [] { return new TaskbarAlignmentForm; }, Control::Combo, "taskbarAlignmentComboBox",
+         "taskbarAlignmentPushButton", Encoding::Dword, advanced, "TaskbarAl", 1, "1", 1, 0, nullptr},
+        {2, [] { return new AppSwitchBehaviourForm; }, Control::Combo, "quickSwitchLastOpenComboBox",
+         "quickSwitchLastOpenPushButton", Encoding::Dword, advanced, "LastActiveClick", 0, "0", 0, 1,
+         &restartExplorerPending},
+        {3, taskbarItems, Control::Combo, "showWidgetIconComboBox", "showWidgetIconPushButton", Encoding::Dword,
+         advanced, "TaskbarDa", 1, "1", 1, 0, nullptr},
+        {4, taskbarItems, Control::Combo, "showChatIconComboBox", "showChatIconPushButton", Encoding::Dword, advanced,
+         "TaskbarMn", 1, "1", 1, 0, nullptr},
+        {5, taskbarItems, Control::Combo, "showTaskviewIconComboBox", "showTaskviewIconPushButton", Encoding::Dword,
+         advanced, "ShowTaskViewButton", 1, "1", 1, 0, nullptr},
+        {6, taskbarItems, Control::Combo, "showSearchIconComboBox", "showSearchIconPushButton", Encoding::Dword,
+         "Software\\Microsoft\\Windows\\CurrentVersion\\Search", "SearchboxTaskbarMode", 1, "1", 1, 0, nullptr},
+        {7, [] { return new TaskbarPositionForm; }, Control::Combo, "taskbarPositionComboBox",
+         "taskbarPositionPushButton", Encoding::EdgeByte, stuckRects, "Settings", 3, "3", 3, 1,
+         &restartExplorerPending},
+        {8, transparent, Control::Slider, "GlasspanHorizontalSlider", nullptr, Encoding::Dword, HUSHDECK_SETTINGS_ROOT,
+         "TaskbarTransparentLevel", 255, "255", 255, 128, nullptr},
+        {9, [] { return new UngroupTaskbarIconsForm; }, Control::Combo, "UngroupTaskbarIconsComboBox",
+         "UngroupTaskbarIconsPushButton", Encoding::Dword, advanced, "TaskbarGlomLevel", 0, "0", 0, 2,
+         &restartExplorerPending},
+        {10, [] { return new TaskbarThumbnailPreviewsForm; }, Control::Slider,
+         "TaskbarThumbnailPreviewsHorizontalSlider", "TaskbarThumbnailPreviewsPushButton", Encoding::Dword, advanced,
+         "ExtendedUIHoverTime", 400, "400", 400, 30000, nullptr},
+        {11, [] { return new TwoRowsNotifAreaForm; }, Control::Combo, "TwoRowsNotifAreaComboBox",
+         "TwoRowsNotifAreaPushButton", Encoding::RowsByte, stuckRects, "Settings", 0, "0", 0, 1,
+         &restartExplorerPending},
+        {12, transparent, Control::Combo, "GlasspanComboBox", "GlasspanPushButton", Encoding::HelperSwitch, runKey,
+         "TransparentTaskbar", 0, "0", 0, 1, nullptr},
+        {13, [] { return new SecondInClockForm; }, Control::Combo, "SecondTaskbarClockComboBox",
+         "SecondTaskbarClockPushButton", Encoding::Dword, advanced, "ShowSecondsInSystemClock", 0, "0", 0, 1,
+         &restartExplorerPending},
     };
     return cases;
 }
@@ -195,11 +249,21 @@ inline bool keptAsKey(const SettingCase &c)
            c.encoding == Encoding::KeyAlone;
 }
 
-// Whether a setting whose value (or key) is absent reports itself as missing.
+// Whether a setting whose value (or key) is absent reports itself as missing. The taskbar's blob is never
+// deleted, and the helper's switch is either on or off.
 inline bool absentIsMissing(const SettingCase &c)
 {
-    return c.encoding != Encoding::KeyDefault && c.encoding != Encoding::NameSpaceKey &&
-           c.encoding != Encoding::DriveBit;
+    switch (c.encoding) {
+    case Encoding::KeyDefault:
+    case Encoding::NameSpaceKey:
+    case Encoding::DriveBit:
+    case Encoding::EdgeByte:
+    case Encoding::RowsByte:
+    case Encoding::HelperSwitch:
+        return false;
+    default:
+        return true;
+    }
 }
 
 // The registry value of a setting: its type and data, or nothing when absent.
@@ -265,10 +329,33 @@ inline int driveBit(const SettingCase &c)
     return c.controlName[0] - 'A';
 }
 
+// The taskbar's StuckRects3 blob as a Windows 11 machine keeps it: bottom edge, one row of icons.
+inline QByteArray stuckRectsBlob()
+{
+    return QByteArray::fromHex("30000000feffffff7af40000030000003000000030000000000000000804000080070000"
+                               "380400006000000001000000");
+}
+
+inline HWND helperWindow()
+{
+    return FindWindowW(WSTR("GLASSPAN"), WSTR("Transparent Taskbar"));
+}
+
 // The registry data that stands for a shown value; nothing for an absent key.
 inline std::optional<RegValue> encodedShown(const SettingCase &c, int shown)
 {
     switch (c.encoding) {
+    case Encoding::EdgeByte:
+    case Encoding::RowsByte: {
+        QByteArray blob = stuckRectsBlob();
+        if (c.encoding == Encoding::EdgeByte)
+            blob[12] = char(shown);
+        else
+            blob[44] = char(shown ? 2 : 1);
+        return RegValue{REG_BINARY, blob};
+    }
+    case Encoding::HelperSwitch:
+        return RegValue{REG_DWORD, dwordData(shown ? 1 : 0)};
     case Encoding::Dword:
         return RegValue{REG_DWORD, dwordData(quint32(shown))};
     case Encoding::InvertedDword:
@@ -297,6 +384,15 @@ inline std::optional<RegValue> encodedShown(const SettingCase &c, int shown)
 
 inline void storeShown(const SettingCase &c, int shown)
 {
+    if (c.encoding == Encoding::HelperSwitch) {
+        // A helper of this process: what the page posts to it queues here.
+        if (HWND running = helperWindow(); running && !shown)
+            windowtable::destroyWindow(running);
+        else if (!running && shown)
+            windowtable::createWindow(DWORD(getpid()), QStringLiteral("GLASSPAN"),
+                                      QStringLiteral("Transparent Taskbar"));
+        return;
+    }
     const std::optional<RegValue> v = encodedShown(c, shown);
     if (keptAsKey(c)) {
         deleteRegistryKey(fullKey(c));
@@ -318,6 +414,8 @@ inline void makeAbsent(const SettingCase &c)
         machine::setSetting(QStringLiteral("fail.SystemParametersInfoW"), QString::number(SPI_GETBORDER));
     else if (keptAsKey(c))
         deleteRegistryKey(fullKey(c));
+    else if (c.encoding == Encoding::HelperSwitch)
+        storeShown(c, 0);
     else
         deleteRegistryValue(fullKey(c), QLatin1String(c.value));
 }
@@ -326,6 +424,8 @@ inline std::optional<RegValue> storedValue(const SettingCase &c)
 {
     if (keptAsKey(c))
         return keyState(fullKey(c));
+    if (c.encoding == Encoding::HelperSwitch)
+        return RegValue{REG_DWORD, dwordData(registryValue(fullKey(c), QLatin1String(c.value)) ? 1 : 0)};
     return registryValue(fullKey(c), QLatin1String(c.value));
 }
 
@@ -336,6 +436,8 @@ inline std::optional<RegValue> afterRemove(const SettingCase &c)
     case Encoding::BorderTwips: // a parameter is set to its default
     case Encoding::DriveBit:    // the drive's bit is cleared, the others stay
         return encodedShown(c, c.defaultShown);
+    case Encoding::HelperSwitch: // absent is off
+        return encodedShown(c, 0);
     default:
         return std::nullopt;
     }
@@ -404,7 +506,9 @@ inline void showValue(QWidget *page, const SettingCase &c, int shown)
         child<QCheckBox>(page, c.controlName)->setChecked(shown != 0);
         break;
     case Control::Slider:
-        child<QLineEdit>(page, "TitleBarSizeLineEdit")->setText(QString::number(shown));
+        // The number field beside the slider: "...HorizontalSlider" becomes "...LineEdit".
+        child<QLineEdit>(page, QByteArray(c.controlName).replace("HorizontalSlider", "LineEdit").constData())
+            ->setText(QString::number(shown));
         break;
     case Control::Spin:
         child<QSpinBox>(page, c.controlName)->setValue(shown);

@@ -109,5 +109,26 @@ void navigationPane(QPainter &p);
 void myComputerIcons(QPainter &p);
 void myComputerDevices(QPainter &p);
 void myComputerDrives(QPainter &p);
+// Taskbar pages.
+void centerStartMenu(QPainter &p);
+void centerStartMenuSmall(QPainter &p);
+void centerStartMenuLarge(QPainter &p);
+void leftStartMenu(QPainter &p);
+void widgetIcon(QPainter &p);
+void taskbarItemsChat(QPainter &p);
+void taskbarItemsSearch(QPainter &p);
+void taskbarItemsTaskview(QPainter &p);
+void taskbarPosLeft(QPainter &p);
+void taskbarPosTop(QPainter &p);
+void taskbarPosRight(QPainter &p);
+void taskbarPosBottom(QPainter &p);
+void notificationAreaOneRow(QPainter &p);
+void notificationAreaTwoRows(QPainter &p);
+void secondInClock(QPainter &p);
+void transparentTaskbar(QPainter &p);
+void groupTaskbarIcon(QPainter &p);
+void ungroupTaskbarIcon(QPainter &p);
+void openLastApp(QPainter &p);
+void thumbnailPreview(QPainter &p);
 
 } // namespace draw
