@@ -62,6 +62,11 @@ const QList<PageRow> &pageTable()
         page<WindowsColorModeForm>(T::Appearance, 0, ids(400, 401), always, always),
         page<AccentColorOnTitleBarsForm>(T::Appearance, 1, {402}, always, always),
         page<TitleBarSizeForm>(T::Appearance, 2, {403}, always, always),
+        page<AdvertisingIDForm>(T::Privacy, 0, {300}, always, always),
+        page<ManageTelemetryForm>(T::Privacy, 1, ids(301, 302), always, always),
+        page<OemInfoForm>(T::OemInfo, 0, ids(700, 703), always, always),
+        page<ComputerModelForm>(T::OemInfo, 1, {704}, always, always),
+        page<RegisteredOwnerForm>(T::OemInfo, 2, ids(705, 706), always, always),
     };
     return rows;
 }

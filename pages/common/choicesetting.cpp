@@ -17,16 +17,19 @@ void ChoiceSetting::bind(QComboBox *comboBox)
 
 int ChoiceSetting::indexOf(int value) const
 {
+    int index = -1;
     if (choiceValues.isEmpty())
-        return value >= 0 && value < choices.size() ? value : -1;
-    return choiceValues.indexOf(value);
+        index = value >= 0 && value < choices.size() ? value : -1;
+    else
+        index = choiceValues.indexOf(value);
+    return index >= 0 ? index : unlistedIndex;
 }
 
 QString ChoiceSetting::describeIndex(int index) const
 {
     if (choices.size() == 2)
         return choices.at(index != 0 ? 1 : 0).sentence;
-    return index >= 0 && index < choices.size() ? choices.at(index).sentence : QString();
+    return index >= 0 && index < choices.size() ? choices.at(index).sentence : otherSentence;
 }
 
 QString ChoiceSetting::describeValue(int value) const

@@ -1,5 +1,6 @@
 #include "pagelayout.h"
 
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -36,6 +37,17 @@ QVBoxLayout *standard(QWidget *page, QGroupBox *box, const QList<QWidget *> &hea
     for (const QList<QWidget *> &widgets : rows)
         inside->addLayout(row(widgets));
     return inside;
+}
+
+QGridLayout *fields(const QList<QPair<QWidget *, QWidget *>> &rows)
+{
+    auto *grid = new QGridLayout;
+    for (int r = 0; r < rows.size(); ++r) {
+        grid->addWidget(rows.at(r).first, r, 0);
+        grid->addWidget(rows.at(r).second, r, 1);
+    }
+    grid->setColumnStretch(2, 1);
+    return grid;
 }
 
 } // namespace pagelayout

@@ -14,6 +14,8 @@ namespace {
 
 const QStringList appearancePages = {"WindowsColorModeForm", "AccentColorOnTitleBarsForm", "TitleBarSizeForm"};
 const QStringList desktopPages = {"DesktopIconForm", "IconSpacingForm", "WinVersionOnDesktopForm"};
+const QStringList privacyPages = {"AdvertisingIDForm", "ManageTelemetryForm"};
+const QStringList oemInfoPages = {"OemInfoForm", "ComputerModelForm", "RegisteredOwnerForm"};
 
 } // namespace
 
@@ -96,9 +98,10 @@ private slots:
         HushdeckForm catalog;
         QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_5"), appearancePages);
         QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_3"), desktopPages);
-        for (const char *other :
-             {"scrollAreaWidgetContents_7", "scrollAreaWidgetContents_4", "scrollAreaWidgetContents_6",
-              "scrollAreaWidgetContents", "scrollAreaWidgetContents_8", "scrollAreaWidgetContents_2"})
+        QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_4"), privacyPages);
+        QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_8"), oemInfoPages);
+        for (const char *other : {"scrollAreaWidgetContents_7", "scrollAreaWidgetContents_6",
+                                  "scrollAreaWidgetContents", "scrollAreaWidgetContents_2"})
             QVERIFY(tabPages(catalog, other).isEmpty());
         for (const char *area : {"scrollArea_5", "scrollArea"})
             QVERIFY(catalog.findChild<QScrollArea *>(QLatin1String(area))->widgetResizable());
@@ -112,12 +115,16 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("found");
-        QTest::newRow("empty lists every placed page in search order") << QString() << desktopPages + appearancePages;
+        QTest::newRow("empty lists every placed page in search order")
+            << QString() << desktopPages + appearancePages + privacyPages + oemInfoPages;
         QTest::newRow("icon") << "icon" << QStringList{"DesktopIconForm", "IconSpacingForm"};
         QTest::newRow("capitals") << "WINDOWS" << QStringList{"WinVersionOnDesktopForm", "WindowsColorModeForm"};
         QTest::newRow("title") << "title" << QStringList{"AccentColorOnTitleBarsForm", "TitleBarSizeForm"};
         QTest::newRow("untrimmed") << "desktop " << QStringList{"DesktopIconForm", "IconSpacingForm"};
         QTest::newRow("nothing") << "zzz" << QStringList{};
+        QTest::newRow("privacy") << "PRIVACY" << privacyPages;
+        QTest::newRow("about") << "about" << QStringList{"OemInfoForm", "RegisteredOwnerForm"};
+        QTest::newRow("service") << "diagtrack" << QStringList{"ManageTelemetryForm"};
     }
     void search()
     {
@@ -131,8 +138,9 @@ private slots:
         QVERIFY(catalog.backAction->isVisible());
         // The pages not found stay in their tabs; every page is in exactly one place.
         const QStringList inTabs =
-            tabPages(catalog, "scrollAreaWidgetContents_5") + tabPages(catalog, "scrollAreaWidgetContents_3");
-        QCOMPARE(inTabs.size() + found.size(), 6);
+            tabPages(catalog, "scrollAreaWidgetContents_5") + tabPages(catalog, "scrollAreaWidgetContents_3") +
+            tabPages(catalog, "scrollAreaWidgetContents_4") + tabPages(catalog, "scrollAreaWidgetContents_8");
+        QCOMPARE(inTabs.size() + found.size(), 11);
         for (const QString &page : found)
             QVERIFY(!inTabs.contains(page));
     }

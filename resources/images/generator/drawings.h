@@ -102,4 +102,9 @@ void explorerTitlebarHeight(QPainter &p);
 void desktopIconPos(QPainter &p);
 void winverDesktop(QPainter &p);
 
+// OEM Info pages.
+void systemAboutPage(QPainter &p);
+void systemPage(QPainter &p);
+void aboutWindows(QPainter &p);
+
 } // namespace draw
