@@ -484,12 +484,15 @@ void HushdeckForm::refreshTheme()
     // Windows redraws with the accent colour setting once the colour mode of apps changes: flip it and back.
     const QString key = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize");
     const QString name = QStringLiteral("AppsUseLightTheme");
+    // The value ends as it was found (absent, or any number): the flip must not change the apps' mode.
     KRUtils utils;
     DWORD light = 1;
-    utils.readRegDWORD(HKEY_CURRENT_USER, key, name, &light);
-    const DWORD flipped = light == 1 ? 0 : 1;
-    utils.writeRegDWORD(HKEY_CURRENT_USER, key, name, flipped);
-    utils.writeRegDWORD(HKEY_CURRENT_USER, key, name, flipped == 1 ? 0 : 1);
+    const bool present = utils.readRegDWORD(HKEY_CURRENT_USER, key, name, &light);
+    utils.writeRegDWORD(HKEY_CURRENT_USER, key, name, light == 1 ? 0 : 1);
+    if (present)
+        utils.writeRegDWORD(HKEY_CURRENT_USER, key, name, light);
+    else
+        utils.deleteRegValue(HKEY_CURRENT_USER, key, name);
 }
 
 void HushdeckForm::restartExplorer()

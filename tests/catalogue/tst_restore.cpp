@@ -103,7 +103,8 @@ private slots:
         QRandomGenerator random(seed);
         // A random starting state: each setting absent or at some value the registry may hold.
         for (const SettingCase &c : settingCases()) {
-            if (c.encoding != Encoding::BorderTwips && random.bounded(3) == 0) {
+            // A system parameter and a service's start type are never absent.
+            if (c.encoding != Encoding::BorderTwips && c.encoding != Encoding::ServiceStart && random.bounded(3) == 0) {
                 makeAbsent(c);
                 continue;
             }
@@ -117,6 +118,15 @@ private slots:
             case Encoding::NegatedText:
             case Encoding::BorderTwips:
                 storeShown(c, random.bounded(c.encoding == Encoding::BorderTwips ? 51 : 2001));
+                break;
+            case Encoding::DwordFromOne:
+                setRegistryValue(fullKey(c), QLatin1String(c.value), REG_DWORD, dwordData(random.bounded(5)));
+                break;
+            case Encoding::ServiceStart: // auto, demand or disabled
+                setRegistryValue(fullKey(c), QLatin1String(c.value), REG_DWORD, dwordData(2 + random.bounded(3)));
+                break;
+            case Encoding::Text:
+                storeShown(c, random.bounded(3));
                 break;
             }
         }
@@ -136,6 +146,9 @@ private slots:
                 break;
             case Control::Spin:
                 show(catalog, c.id, random.bounded(2001));
+                break;
+            case Control::Line:
+                show(catalog, c.id, random.bounded(3));
                 break;
             }
         }

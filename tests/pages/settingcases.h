@@ -1,4 +1,4 @@
-// The settings of the Appearance and Desktop tabs as the tests see them: where each is kept, how the
+// The settings of the catalogue's tabs as the tests see them: where each is kept, how the
 // registry spells a shown value, its control and its defaults. Shared by the page tests.
 #pragma once
 
@@ -8,6 +8,11 @@
 #include "desktop/desktopiconform.h"
 #include "desktop/iconspacingform.h"
 #include "desktop/winversionondesktopform.h"
+#include "oeminfo/computermodelform.h"
+#include "oeminfo/oeminfoform.h"
+#include "oeminfo/registeredownerform.h"
+#include "privacy/advertisingidform.h"
+#include "privacy/managetelemetryform.h"
 #include "krutils.h"
 #include "linux/machine.h"
 #include "linux/registrystore.h"
@@ -28,9 +33,12 @@ enum class Encoding {
     InvertedDword, // a desktop icon: shown (ticked) is 0, hidden is 1
     NegatedText,   // icon spacing: REG_SZ "-1125" for 1125
     BorderTwips,   // the border size: REG_SZ in twips, -15 for 1 (kept by the system-parameter stand-in)
+    DwordFromOne,  // the combo index + 1
+    ServiceStart,  // a service's start type in its key: choice 1 is auto start (2), choice 0 demand start (3)
+    Text,          // REG_SZ of the shown text (shownText)
 };
 
-enum class Control { Combo, Check, Slider, Spin };
+enum class Control { Combo, Check, Slider, Spin, Line };
 
 struct SettingCase
 {
@@ -40,13 +48,14 @@ struct SettingCase
     const char *controlName;
     const char *defaultButton;
     Encoding encoding;
-    const char *key; // under HKEY_CURRENT_USER
+    const char *key; // under root
     const char *value;
     int preset;            // shown when the value is absent (or the system call fails)
     const char *presetOld; // oldValue reported while the value is absent
     int defaultShown;      // what Set Default shows
     int otherShown;        // a choice that is not the default
     bool *flag;            // the one-shot flag a write raises, or null
+    const char *root = "HKEY_CURRENT_USER";
 };
 
 inline const QList<SettingCase> &settingCases()
@@ -60,6 +69,14 @@ inline const QList<SettingCase> &settingCases()
     const char *personalize = "Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
     const char *iconKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\HideDesktopIcons\\NewStartPanel";
     const char *metrics = "Control Panel\\Desktop\\WindowMetrics";
+    auto advertising = [] { return new AdvertisingIDForm; };
+    auto telemetry = [] { return new ManageTelemetryForm; };
+    auto oem = [] { return new OemInfoForm; };
+    auto model = [] { return new ComputerModelForm; };
+    auto owner = [] { return new RegisteredOwnerForm; };
+    const char *hklm = "HKEY_LOCAL_MACHINE";
+    const char *oemKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\OEMInformation";
+    const char *ntKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
     static const QList<SettingCase> cases = {
         {400, colorMode, Control::Combo, "WindowsColorModeComboBox", "WindowsColorModePushButton", Encoding::Dword,
          personalize, "SystemUsesLightTheme", 1, "1", 1, 0, nullptr},
@@ -85,6 +102,27 @@ inline const QList<SettingCase> &settingCases()
          "IconVerticalSpacing", 0, "0", 1125, 1500, nullptr},
         {207, winVersion, Control::Combo, "WinVersionComboBox", "WinVersionPushButton", Encoding::Dword,
          "Control Panel\\Desktop", "PaintDesktopVersion", 0, "0", 0, 1, &shellRefreshPending},
+        {300, advertising, Control::Combo, "advertisingIDComboBox", "advertisingIDPushButton", Encoding::Dword,
+         "Software\\Microsoft\\Windows\\CurrentVersion\\AdvertisingInfo", "Enabled", 1, "1", 1, 0, nullptr},
+        {301, telemetry, Control::Combo, "ManageTelemetryComboBox", "ManageTelemetryPushButton", Encoding::DwordFromOne,
+         "SOFTWARE\\Policies\\Microsoft\\Windows\\DataCollection", "AllowTelemetry", 2, "3", 2, 0, nullptr, hklm},
+        // An absent service shows "Disable" and reports the start type 0.
+        {302, telemetry, Control::Combo, "diagTrackComboBox", "diagTrackPushButton", Encoding::ServiceStart,
+         "SYSTEM\\CurrentControlSet\\Services\\DiagTrack", "Start", 0, "0", 1, 0, nullptr, hklm},
+        {700, oem, Control::Line, "ManufacturerLineEdit", nullptr, Encoding::Text, oemKey, "Manufacturer", 0, "", 0, 1,
+         nullptr, hklm},
+        {701, oem, Control::Line, "SupportHoursLineEdit", nullptr, Encoding::Text, oemKey, "SupportHours", 0, "", 0, 1,
+         nullptr, hklm},
+        {702, oem, Control::Line, "SupportPhoneLineEdit", nullptr, Encoding::Text, oemKey, "SupportPhone", 0, "", 0, 1,
+         nullptr, hklm},
+        {703, oem, Control::Line, "SupportURLLineEdit", nullptr, Encoding::Text, oemKey, "SupportURL", 0, "", 0, 1,
+         nullptr, hklm},
+        {704, model, Control::Line, "ComputerModelLineEdit", nullptr, Encoding::Text, oemKey, "Model", 0, "", 0, 1,
+         nullptr, hklm},
+        {705, owner, Control::Line, "RegisteredOwnerLineEdit", nullptr, Encoding::Text, ntKey, "RegisteredOwner", 0, "",
+         0, 1, nullptr, hklm},
+        {706, owner, Control::Line, "RegisteredOrgLineEdit", nullptr, Encoding::Text, ntKey, "RegisteredOrganization",
+         0, "", 0, 1, nullptr, hklm},
     };
     return cases;
 }
@@ -107,7 +145,7 @@ inline const SettingCase &settingCase(int id)
 
 inline QString fullKey(const SettingCase &c)
 {
-    return QStringLiteral("HKEY_CURRENT_USER\\") + QLatin1String(c.key);
+    return QLatin1String(c.root) + QLatin1Char('\\') + QLatin1String(c.key);
 }
 
 // The registry value of a setting: its type and data, or nothing when absent.
@@ -149,6 +187,12 @@ inline QByteArray dwordData(quint32 v)
     return b;
 }
 
+// The text a line edit shows for a shown value: none for 0.
+inline QString shownText(int shown)
+{
+    return shown ? QStringLiteral("Contoso %1").arg(shown) : QString();
+}
+
 // The registry data that stands for a shown value.
 inline RegValue encodedShown(const SettingCase &c, int shown)
 {
@@ -161,6 +205,12 @@ inline RegValue encodedShown(const SettingCase &c, int shown)
         return {REG_SZ, registrystore::stringData(QString::number(-shown))};
     case Encoding::BorderTwips:
         return {REG_SZ, registrystore::stringData(QString::number(-15 * shown))};
+    case Encoding::DwordFromOne:
+        return {REG_DWORD, dwordData(quint32(shown + 1))};
+    case Encoding::ServiceStart:
+        return {REG_DWORD, dwordData(shown ? 2 : 3)};
+    case Encoding::Text:
+        return {REG_SZ, registrystore::stringData(shownText(shown))};
     }
     return {};
 }
@@ -174,10 +224,15 @@ inline void storeShown(const SettingCase &c, int shown)
 // The setting made unreadable: the value deleted, or the system call failing.
 inline void makeAbsent(const SettingCase &c)
 {
-    if (c.encoding == Encoding::BorderTwips)
+    if (c.encoding == Encoding::BorderTwips) {
         machine::setSetting(QStringLiteral("fail.SystemParametersInfoW"), QString::number(SPI_GETBORDER));
-    else
+    } else if (c.encoding == Encoding::ServiceStart) {
+        machine::Lock lock; // the service itself is gone
+        if (const qint64 node = registrystore::findKey(fullKey(c)))
+            registrystore::deleteTree(node);
+    } else {
         deleteRegistryValue(fullKey(c), QLatin1String(c.value));
+    }
 }
 
 inline std::optional<RegValue> storedValue(const SettingCase &c)
@@ -205,6 +260,10 @@ inline int shownValue(QWidget *page, const SettingCase &c)
         return child<QSlider>(page, c.controlName)->value();
     case Control::Spin:
         return child<QSpinBox>(page, c.controlName)->value();
+    case Control::Line: {
+        const QString text = child<QLineEdit>(page, c.controlName)->text();
+        return text.isEmpty() ? 0 : text.section(QLatin1Char(' '), 1).toInt();
+    }
     }
     return -1;
 }
@@ -224,6 +283,9 @@ inline void showValue(QWidget *page, const SettingCase &c, int shown)
         break;
     case Control::Spin:
         child<QSpinBox>(page, c.controlName)->setValue(shown);
+        break;
+    case Control::Line:
+        child<QLineEdit>(page, c.controlName)->setText(shownText(shown));
         break;
     }
 }
