@@ -1,11 +1,9 @@
-// The OEM Info pages: their texts and pictures, typing into a field, what a cleared field and a restore
-// write, and the buttons that open the Windows pages that show the information.
+// The OEM Info pages: the note on web addresses and the pictures, typing into a field, what a cleared field and a
+// restore write, and the buttons that open the Windows pages that show the information.
 #include "settingcases.h"
 #include "testmachine.h"
 
-#include <QGroupBox>
 #include <QLabel>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -22,23 +20,15 @@ private slots:
     void init() { m.reset(new TestMachine); }
     void cleanup() { m.reset(); }
 
-    void texts()
+    void notesAndPictures()
     {
         OemInfoForm oem;
         QCOMPARE(oem.objectName(), QStringLiteral("oemInfoForm"));
-        QCOMPARE(child<QGroupBox>(&oem, "oemInfoGroupBox")->title(), QStringLiteral("Support Information"));
-        QCOMPARE(child<QLabel>(&oem, "SupportURLLabel")->text(), QStringLiteral("Support URL*:"));
         const QString note = child<QLabel>(&oem, "SupportURLNoteLabel")->text();
         QVERIFY(note.startsWith(QStringLiteral("*Must be written in full address. For example: https://")));
         QVERIFY(note.endsWith(QStringLiteral("/.")));
-        QVERIFY(child<QLabel>(&oem, "SupportURLNoteLabel2")->text().endsWith(QStringLiteral("properly. ")));
-        QCOMPARE(child<QPushButton>(&oem, "openAboutPushButton")->text(), QStringLiteral("Open System -> About Page"));
-
         ComputerModelForm model;
-        QCOMPARE(child<QLabel>(&model, "ComputerModelLabel")->text(), QStringLiteral("Model:"));
         RegisteredOwnerForm owner;
-        QCOMPARE(child<QLabel>(&owner, "RegisteredOrgLabel")->text(), QStringLiteral("Registered Organization:"));
-        QCOMPARE(child<QPushButton>(&owner, "openAboutPushButton")->text(), QStringLiteral("Open About Dialog"));
         for (QLabel *picture : {child<QLabel>(&oem, "oemInfoImage"), child<QLabel>(&model, "ComputerModelImage"),
                                 child<QLabel>(&owner, "RegisteredOwnerImage")})
             QVERIFY(!picture->pixmap().isNull());

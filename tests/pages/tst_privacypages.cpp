@@ -5,7 +5,6 @@
 #include "settingcases.h"
 #include "testmachine.h"
 
-#include <QGroupBox>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QtTest>
@@ -41,29 +40,6 @@ private:
 private slots:
     void init() { m.reset(new TestMachine); }
     void cleanup() { m.reset(); }
-
-    void texts()
-    {
-        ManageTelemetryForm page;
-        QCOMPARE(child<QGroupBox>(&page, "ManageTelemetryGroupBox")->title(),
-                 QStringLiteral("Manage Telemetry and Data Collection"));
-        QVERIFY(child<QLabel>(&page, "ManageTelemetryDescLabel")->wordWrap());
-        QCOMPARE(child<QLabel>(&page, "diagTrackLabel")->font().weight(), QFont::Bold);
-        QCOMPARE(child<QLabel>(&page, "diagTrackDescLabel")->text(),
-                 QStringLiteral("DiagTrack is a service that is responsible for sending \"anonymous\" system data to "
-                                "Microsoft servers periodically."));
-        auto *telemetry = child<QComboBox>(&page, "ManageTelemetryComboBox");
-        QCOMPARE(telemetry->count(), 3);
-        QCOMPARE(telemetry->itemText(2), QStringLiteral("Full (Default)"));
-        QCOMPARE(child<QComboBox>(&page, "diagTrackComboBox")->itemText(1),
-                 QStringLiteral("Enable diagtrack service at startup (Default)"));
-        QVERIFY(child<QPushButton>(&page, "diagTrackPushButton")->maximumWidth() <= 75);
-
-        AdvertisingIDForm ads;
-        QCOMPARE(child<QGroupBox>(&ads, "advertisingIDGroupBox")->title(), QStringLiteral("Advertising ID"));
-        QCOMPARE(child<QComboBox>(&ads, "advertisingIDComboBox")->itemText(1), QStringLiteral("Yes (Default)"));
-        QVERIFY(child<QPushButton>(&ads, "advertisingIDPushButton")->maximumWidth() <= 75);
-    }
 
     void theStatusLineNamesStateAndStartType_data()
     {
@@ -190,22 +166,6 @@ private slots:
         QCOMPARE(storedValue(service()), std::optional<RegValue>(RegValue{REG_DWORD, dwordData(3)}));
         page.loadSetting();
         QCOMPARE(child<QComboBox>(&page, "diagTrackComboBox")->currentIndex(), 0);
-    }
-
-    void anotherServiceIsAskedByName()
-    {
-        ManageTelemetryForm page;
-        QString state, startName;
-        unsigned startType = 77;
-        QVERIFY(page.checkServiceStat(QStringLiteral("wuauserv"), state, startName, startType));
-        QCOMPARE(QStringList({state, startName}), QStringList({"stopped", "demand start"}));
-        QCOMPARE(startType, 3u);
-        QVERIFY(page.checkServiceStat(QStringLiteral("Spooler"), state, startName, startType));
-        QCOMPARE(QStringList({state, startName}), QStringList({"running", "auto start"}));
-        startType = 77;
-        QVERIFY(!page.checkServiceStat(QStringLiteral("NoSuchService"), state, startName, startType));
-        QCOMPARE(startType, 77u);
-        QVERIFY(!page.changeServiceStartType(QStringLiteral("NoSuchService"), 3));
     }
 
     void valuesWithoutAChoice_data()

@@ -84,20 +84,6 @@ private slots:
         QCOMPARE(unsigned(c->dwStartType), startType);
     }
 
-    void theConfigurationCarriesItsStrings()
-    {
-        Handle scm = manager();
-        Handle h = service(scm.get(), "DiagTrack");
-        QByteArray buffer;
-        QUERY_SERVICE_CONFIGW *c = nullptr;
-        QVERIFY(config(h.get(), &buffer, &c));
-        QCOMPARE(fromWide(c->lpBinaryPathName), QStringLiteral("%SystemRoot%\\System32\\svchost.exe -k utcsvc -p"));
-        QCOMPARE(fromWide(c->lpServiceStartName), QStringLiteral("LocalSystem"));
-        QCOMPARE(fromWide(c->lpDependencies), QStringLiteral("RpcSs"));
-        QCOMPARE(int(c->lpDependencies[6]), 0); // the list ends in an empty string
-        QCOMPARE(unsigned(c->dwServiceType), unsigned(SERVICE_WIN32_OWN_PROCESS));
-    }
-
     void refusals_data()
     {
         QTest::addColumn<bool>("elevated");
