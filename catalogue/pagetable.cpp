@@ -80,6 +80,11 @@ const QList<PageRow> &pageTable()
         page<TaskbarThumbnailPreviewsForm>(T::Taskbar, 7, {10}, always, always),
         page<TwoRowsNotifAreaForm>(T::Taskbar, 8, {11}, always, always),
         page<SecondInClockForm>(T::Taskbar, 9, {13}, always, always),
+        page<AdvertisingIDForm>(T::Privacy, 0, {300}, always, always),
+        page<ManageTelemetryForm>(T::Privacy, 1, ids(301, 302), always, always),
+        page<OemInfoForm>(T::OemInfo, 0, ids(700, 703), always, always),
+        page<ComputerModelForm>(T::OemInfo, 1, {704}, always, always),
+        page<RegisteredOwnerForm>(T::OemInfo, 2, ids(705, 706), always, always),
     };
     return rows;
 }

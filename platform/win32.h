@@ -11,6 +11,7 @@
 #define _WIN32_WINNT 0x0A00
 #endif
 #include <windows.h>
+#include <winsvc.h>
 #include <shlobj.h>
 #include <shellapi.h>
 #include <shobjidl.h>
@@ -64,6 +65,7 @@ typedef NTSTATUS(NTAPI *NtFsControlFilePtr)(HANDLE, HANDLE, PIO_APC_ROUTINE, PVO
 #include "linux/w32sysparams.h"
 #include "linux/w32process.h"
 #include "linux/w32shellnotify.h"
+#include "linux/w32service.h"
 #define WSTR(s) u##s
 #endif
 

@@ -17,16 +17,19 @@ void ChoiceSetting::bind(QComboBox *comboBox)
 
 int ChoiceSetting::indexOf(int value) const
 {
+    int index = -1;
     if (choiceValues.isEmpty())
-        return value >= 0 && value < choices.size() ? value : -1;
-    return choiceValues.indexOf(value);
+        index = value >= 0 && value < choices.size() ? value : -1;
+    else
+        index = choiceValues.indexOf(value);
+    return index >= 0 ? index : unlistedIndex;
 }
 
 QString ChoiceSetting::describeIndex(int index) const
 {
-    if (index >= 0 && index < choices.size())
-        return choices.at(index).sentence;
-    return choices.size() == 2 || othersAsLast ? choices.last().sentence : QString();
+    if (choices.size() == 2)
+        return choices.at(index != 0 ? 1 : 0).sentence;
+    return index >= 0 && index < choices.size() ? choices.at(index).sentence : otherSentence;
 }
 
 QString ChoiceSetting::describeValue(int value) const
@@ -39,7 +42,7 @@ void ChoiceSetting::show()
     if (!combo)
         return;
     const int index = indexOf(storedValue);
-    combo->setCurrentIndex(index < 0 ? fallbackIndex : index); // without a fallback the combo shows none
+    combo->setCurrentIndex(index); // an unlisted value without an unlisted index shows no choice
 }
 
 void ChoiceSetting::report()

@@ -22,10 +22,12 @@ public:
 
     // Values of the choices, in choice order, for pages whose values are not the positions.
     void setValues(QList<int> values) { choiceValues = std::move(values); }
-    // The choice shown for a stored value that has none of its own (otherwise the combo shows none).
-    void setFallback(int index) { fallbackIndex = index; }
+    // The choice shown for a value that has none of its own; without it the combo then shows no choice.
+    void setUnlistedIndex(int index) { unlistedIndex = index; }
+    // With more than two choices: the sentence of a position or value that has no choice.
+    void setOtherSentence(QString sentence) { otherSentence = std::move(sentence); }
     // Every value without a choice is described as the last choice (a level beyond the highest offered).
-    void describeOthersAsLast() { othersAsLast = true; }
+    void describeOthersAsLast() { setOtherSentence(choices.isEmpty() ? QString() : choices.last().sentence); }
     // Inserts the choices into the designer's combo box, which then reports through the page's slot.
     void bind(QComboBox *combo);
 
@@ -49,6 +51,6 @@ private:
     QList<Choice> choices;
     QList<int> choiceValues;
     int defaultIndex;
-    int fallbackIndex = -1;
-    bool othersAsLast = false;
+    int unlistedIndex = -1;
+    QString otherSentence;
 };

@@ -1,5 +1,6 @@
 #include "pagelayout.h"
 
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -55,6 +56,17 @@ QVBoxLayout *besidePicture(QWidget *page, QGroupBox *box, QWidget *description, 
     inside->addLayout(middle);
     inside->addLayout(row({button}));
     return inside;
+}
+
+QGridLayout *fields(const QList<QPair<QWidget *, QWidget *>> &rows)
+{
+    auto *grid = new QGridLayout;
+    for (int r = 0; r < rows.size(); ++r) {
+        grid->addWidget(rows.at(r).first, r, 0);
+        grid->addWidget(rows.at(r).second, r, 1);
+    }
+    grid->setColumnStretch(2, 1);
+    return grid;
 }
 
 } // namespace pagelayout

@@ -6,6 +6,7 @@
 #include <QList>
 
 class QBoxLayout;
+class QGridLayout;
 class QGroupBox;
 class QHBoxLayout;
 class QVBoxLayout;
@@ -20,6 +21,8 @@ QHBoxLayout *row(const QList<QWidget *> &widgets);
 // The usual page: the header widgets one under the other, then one row per setting.
 QVBoxLayout *standard(QWidget *page, QGroupBox *box, const QList<QWidget *> &header,
                       const QList<QList<QWidget *>> &rows);
+// Rows of a label and its field, the fields lined up in one column, all at the left.
+QGridLayout *fields(const QList<QPair<QWidget *, QWidget *>> &rows);
 
 // A page of check boxes: the description, then the check box rows (each a left-aligned row) beside the
 // picture on their right, then the Set Default button.

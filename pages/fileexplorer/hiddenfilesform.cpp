@@ -20,7 +20,7 @@ HiddenFilesForm::HiddenFilesForm(QWidget *parent)
 {
     // 1 shows hidden items and 2 hides them; any other value (absent included) hides them as well.
     hiddenFiles.setValues({1, 2});
-    hiddenFiles.setFallback(1);
+    hiddenFiles.setUnlistedIndex(1);
     raiseOnWrite(&restartExplorerPending);
     ui->setupUi(this);
     pagelayout::standard(this, ui->HiddenFilesGroupBox, {ui->HiddenFilesDescLabel},

@@ -55,6 +55,10 @@ bool mapProgram(const QString &program, const QStringList &arguments, QString *h
                 target = QFileInfo(hostPath(rest)).absolutePath();
                 break;
             }
+            // A Windows page named by its scheme ("ms-settings:about") has no host equivalent: logged only.
+            // A drive letter is one character before the colon, a scheme more.
+            if (a.indexOf(QLatin1Char(':')) > 1)
+                return false;
             target = hostPath(a);
         }
         if (target.isEmpty())

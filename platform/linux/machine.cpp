@@ -2,6 +2,7 @@
 
 #include "registrystore.h"
 #include "systemprograms.h"
+#include "servicetable.h"
 #include "traceseed.h"
 #include "windowtable.h"
 
@@ -57,6 +58,7 @@ CREATE TABLE IF NOT EXISTS winevents (id INTEGER PRIMARY KEY AUTOINCREMENT, hook
     child INTEGER NOT NULL, thread INTEGER NOT NULL, at INTEGER NOT NULL);
 CREATE TABLE IF NOT EXISTS notifyicons (hwnd INTEGER NOT NULL, uid INTEGER NOT NULL, pid INTEGER NOT NULL,
     tip TEXT NOT NULL, callback INTEGER NOT NULL, PRIMARY KEY(hwnd, uid));
+CREATE TABLE IF NOT EXISTS services (uname TEXT PRIMARY KEY, state INTEGER NOT NULL, pid INTEGER NOT NULL);
 )SQL";
 
 const int defaultBusyWait = 20000;
@@ -362,6 +364,7 @@ int prepareMachine(State &s)
         registrystore::createRoots();
         registrystore::importSeed();
         windowtable::seed();
+        servicetable::seed();
         traceseed::createFiles(s.folder);
         systemprograms::seedCaches(s.folder);
         --s.transactionDepth;

@@ -3,10 +3,12 @@
 #include "power.h"
 
 #include "machine.h"
+#include "localmemory.h"
 #include "registrystore.h"
 
 #include <QList>
 #include <QMutex>
+#include <atomic>
 #include <cstdlib>
 #include <thread>
 
@@ -63,16 +65,31 @@ void deliverSuspendResume(ULONG type)
 
 } // namespace power
 
+namespace {
+
+std::atomic<qint64> liveLocalBlocks{0};
+
+} // namespace
+
+qint64 localmemory::liveBlocks()
+{
+    return liveLocalBlocks.load();
+}
+
 HLOCAL WINAPI LocalAlloc(UINT uFlags, SIZE_T uBytes)
 {
     void *p = (uFlags & LMEM_ZEROINIT) ? std::calloc(1, uBytes ? uBytes : 1) : std::malloc(uBytes ? uBytes : 1);
     if (!p)
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    else
+        ++liveLocalBlocks;
     return p;
 }
 
 HLOCAL WINAPI LocalFree(HLOCAL hMem)
 {
+    if (hMem)
+        --liveLocalBlocks;
     std::free(hMem);
     return nullptr;
 }

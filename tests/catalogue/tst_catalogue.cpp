@@ -22,6 +22,8 @@ const QStringList fileExplorerPages = {"HideFileExtForm",     "HiddenFilesForm",
 const QStringList taskbarPages = {"TaskbarSizeForm",      "TaskbarAlignmentForm",   "TaskbarItemsForm",
                                   "TaskbarPositionForm",  "AppSwitchBehaviourForm", "TaskbarThumbnailPreviewsForm",
                                   "TwoRowsNotifAreaForm", "SecondInClockForm"};
+const QStringList privacyPages = {"AdvertisingIDForm", "ManageTelemetryForm"};
+const QStringList oemInfoPages = {"OemInfoForm", "ComputerModelForm", "RegisteredOwnerForm"};
 
 } // namespace
 
@@ -106,9 +108,9 @@ private slots:
         QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_3"), desktopPages);
         QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_7"), fileExplorerPages);
         QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents"), taskbarPages);
-        for (const char *other :
-             {"scrollAreaWidgetContents_4", "scrollAreaWidgetContents_6",
-              "scrollAreaWidgetContents_8", "scrollAreaWidgetContents_2"})
+        QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_4"), privacyPages);
+        QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_8"), oemInfoPages);
+        for (const char *other : {"scrollAreaWidgetContents_6", "scrollAreaWidgetContents_2"})
             QVERIFY(tabPages(catalog, other).isEmpty());
         for (const char *area : {"scrollArea_5", "scrollArea"})
             QVERIFY(catalog.findChild<QScrollArea *>(QLatin1String(area))->widgetResizable());
@@ -123,7 +125,7 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("found");
         QTest::newRow("empty lists every placed page in search order")
-            << QString() << desktopPages + appearancePages + fileExplorerPages + taskbarPages;
+            << QString() << desktopPages + appearancePages + fileExplorerPages + taskbarPages + privacyPages + oemInfoPages;
         QTest::newRow("icon") << "icon"
                               << QStringList{"DesktopIconForm", "IconSpacingForm", "TaskbarItemsForm",
                                              "TwoRowsNotifAreaForm"};
@@ -133,6 +135,9 @@ private slots:
         QTest::newRow("untrimmed") << "desktop "
                                    << QStringList{"DesktopIconForm", "IconSpacingForm", "MyComputerIconsForm"};
         QTest::newRow("nothing") << "zzz" << QStringList{};
+        QTest::newRow("privacy") << "PRIVACY" << privacyPages;
+        QTest::newRow("about") << "about" << QStringList{"OemInfoForm", "RegisteredOwnerForm"};
+        QTest::newRow("service") << "diagtrack" << QStringList{"ManageTelemetryForm"};
     }
     void search()
     {
@@ -145,11 +150,11 @@ private slots:
         QVERIFY(!searchWidget(catalog)->isHidden());
         QVERIFY(catalog.backAction->isVisible());
         // The pages not found stay in their tabs; every page is in exactly one place.
-        const QStringList inTabs = tabPages(catalog, "scrollAreaWidgetContents_5") +
-                                   tabPages(catalog, "scrollAreaWidgetContents_3") +
-                                   tabPages(catalog, "scrollAreaWidgetContents_7") +
-                                   tabPages(catalog, "scrollAreaWidgetContents");
-        QCOMPARE(inTabs.size() + found.size(), 21);
+        const QStringList inTabs =
+            tabPages(catalog, "scrollAreaWidgetContents_5") + tabPages(catalog, "scrollAreaWidgetContents_3") +
+            tabPages(catalog, "scrollAreaWidgetContents_7") + tabPages(catalog, "scrollAreaWidgetContents") +
+            tabPages(catalog, "scrollAreaWidgetContents_4") + tabPages(catalog, "scrollAreaWidgetContents_8");
+        QCOMPARE(inTabs.size() + found.size(), 26);
         for (const QString &page : found)
             QVERIFY(!inTabs.contains(page));
     }

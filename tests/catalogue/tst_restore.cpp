@@ -156,6 +156,15 @@ private slots:
             }
             case Encoding::HelperSwitch:
                 break; // a basic-edition setting: no page in this catalogue
+            case Encoding::DwordFromOne:
+                setRegistryValue(fullKey(c), QLatin1String(c.value), REG_DWORD, dwordData(random.bounded(5)));
+                break;
+            case Encoding::ServiceStart: // auto, demand or disabled
+                setRegistryValue(fullKey(c), QLatin1String(c.value), REG_DWORD, dwordData(2 + random.bounded(3)));
+                break;
+            case Encoding::Text:
+                storeShown(c, random.bounded(3));
+                break;
             }
         }
         const QMap<QString, RegValue> before = registrySnapshot();
@@ -177,6 +186,9 @@ private slots:
                 break;
             case Control::DriveItem:
                 show(catalog, c.id, random.bounded(2));
+                break;
+            case Control::Line:
+                show(catalog, c.id, random.bounded(3));
                 break;
             }
         }
@@ -209,6 +221,59 @@ private slots:
         QVERIFY(backupFiles().isEmpty()); // everything went back: the file goes
         QVERIFY(catalog.settingChangeList.isEmpty());
         QVERIFY(catalog.findChildren<RestoreBackupDialog *>().isEmpty());
+    }
+
+    void privacyAndOemInfoComeBackExactly_data()
+    {
+        QTest::addColumn<bool>("absent"); // every value that can be is absent, or else present without a choice
+        QTest::newRow("absent") << true;
+        QTest::newRow("present") << false;
+    }
+    void privacyAndOemInfoComeBackExactly()
+    {
+        QFETCH(bool, absent);
+        const QList<int> ids = {300, 301, 302, 700, 701, 702, 703, 704, 705, 706};
+        for (int id : ids) {
+            const SettingCase &c = settingCase(id);
+            if (c.encoding == Encoding::ServiceStart)
+                setRegistryValue(fullKey(c), QLatin1String(c.value), REG_DWORD, dwordData(absent ? 4 : 3));
+            else if (absent)
+                makeAbsent(c);
+            else if (c.encoding == Encoding::Text)
+                storeShown(c, id == 706 ? 0 : 2); // 706 present and empty
+            else
+                setRegistryValue(fullKey(c), QLatin1String(c.value), REG_DWORD, dwordData(id == 300 ? 2 : 0));
+        }
+        const QMap<QString, RegValue> before = registrySnapshot();
+
+        HushdeckForm catalog;
+        for (int id : ids) {
+            if (settingCase(id).encoding == Encoding::Text)
+                show(catalog, id, id == 701 ? 0 : 1);
+            else
+                show(catalog, id, shown(catalog, id) == 1 ? 0 : 1);
+        }
+        if (absent)
+            show(catalog, 701, 3);
+        QCOMPARE(catalog.settingChangeList.size(), ids.size());
+        catalog.saveAction->trigger();
+        QCOMPARE(storedValue(settingCase(302)), std::optional<RegValue>(encodedShown(settingCase(302), 1)));
+        QCOMPARE(storedValue(settingCase(301)), std::optional<RegValue>(encodedShown(settingCase(301), 1)));
+        // A cleared field is written as an empty text, not deleted.
+        QCOMPARE(storedValue(settingCase(701)),
+                 std::optional<RegValue>(encodedShown(settingCase(701), absent ? 3 : 0)));
+
+        onNextDialog<RestoreBackupDialog>(&catalog, [](RestoreBackupDialog *dialog) {
+            selectFile(dialog, QStringLiteral("backup0001.bak"));
+            button(dialog, "RestorePushButton")->click();
+            button(dialog, "ApplyPushButton")->click();
+        });
+        catalog.restoreBackupAction->trigger();
+        const QMap<QString, RegValue> after = registrySnapshot();
+        QCOMPARE(after.keys(), before.keys());
+        for (const QString &key : before.keys())
+            QVERIFY2(after.value(key) == before.value(key), qPrintable(key));
+        QCOMPARE(shown(catalog, 302), 0); // disabled again, shown as "Disable"
     }
 
     void theFileExplorerTabComesBackExactly()

@@ -27,6 +27,11 @@
 #include "taskbar/tworowsnotifareaform.h"
 #include "taskbar/ungrouptaskbariconsform.h"
 #include "krutils.h"
+#include "oeminfo/computermodelform.h"
+#include "oeminfo/oeminfoform.h"
+#include "oeminfo/registeredownerform.h"
+#include "privacy/advertisingidform.h"
+#include "privacy/managetelemetryform.h"
 #include "linux/machine.h"
 #include "linux/registrystore.h"
 #include "linux/windowtable.h"
@@ -60,9 +65,12 @@ enum class Encoding {
     EdgeByte,      // byte 12 of the taskbar's StuckRects3 blob, the shown value itself
     RowsByte,      // byte 44 of that blob: 1 for one row (shown 0), 2 for two rows
     HelperSwitch,  // the helper's window while on, and its logon start: kept as 1 while the Run value exists
+    DwordFromOne,  // the combo index + 1
+    ServiceStart,  // a service's start type in its key: choice 1 is auto start (2), choice 0 demand start (3)
+    Text,          // REG_SZ of the shown text (shownText)
 };
 
-enum class Control { Combo, Check, Slider, Spin, DriveItem };
+enum class Control { Combo, Check, Slider, Spin, DriveItem, Line };
 
 struct SettingCase
 {
@@ -106,6 +114,13 @@ inline const QList<SettingCase> &settingCases()
     auto transparent = [] { return new TransparentTaskbarForm; };
     const char *stuckRects = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StuckRects3";
     const char *runKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    auto advertising = [] { return new AdvertisingIDForm; };
+    auto telemetry = [] { return new ManageTelemetryForm; };
+    auto oem = [] { return new OemInfoForm; };
+    auto model = [] { return new ComputerModelForm; };
+    auto owner = [] { return new RegisteredOwnerForm; };
+    const char *oemKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\OEMInformation";
+    const char *ntKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
     static const QList<SettingCase> cases = {
         {400, colorMode, Control::Combo, "WindowsColorModeComboBox", "WindowsColorModePushButton", Encoding::Dword,
          personalize, "SystemUsesLightTheme", 1, "1", 1, 0, nullptr},
@@ -216,6 +231,28 @@ inline const QList<SettingCase> &settingCases()
         {13, [] { return new SecondInClockForm; }, Control::Combo, "SecondTaskbarClockComboBox",
          "SecondTaskbarClockPushButton", Encoding::Dword, advanced, "ShowSecondsInSystemClock", 0, "0", 0, 1,
          &restartExplorerPending},
+        {300, advertising, Control::Combo, "advertisingIDComboBox", "advertisingIDPushButton", Encoding::Dword,
+         "Software\\Microsoft\\Windows\\CurrentVersion\\AdvertisingInfo", "Enabled", 1, "1", 1, 0, nullptr},
+        {301, telemetry, Control::Combo, "ManageTelemetryComboBox", "ManageTelemetryPushButton", Encoding::DwordFromOne,
+         "HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies\\Microsoft\\Windows\\DataCollection", "AllowTelemetry", 2, "3", 2, 0,
+         nullptr},
+        // An absent service shows "Disable" and reports the start type 0.
+        {302, telemetry, Control::Combo, "diagTrackComboBox", "diagTrackPushButton", Encoding::ServiceStart,
+         "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\DiagTrack", "Start", 0, "0", 1, 0, nullptr},
+        {700, oem, Control::Line, "ManufacturerLineEdit", nullptr, Encoding::Text, oemKey, "Manufacturer", 0, "", 0, 1,
+         nullptr},
+        {701, oem, Control::Line, "SupportHoursLineEdit", nullptr, Encoding::Text, oemKey, "SupportHours", 0, "", 0, 1,
+         nullptr},
+        {702, oem, Control::Line, "SupportPhoneLineEdit", nullptr, Encoding::Text, oemKey, "SupportPhone", 0, "", 0, 1,
+         nullptr},
+        {703, oem, Control::Line, "SupportURLLineEdit", nullptr, Encoding::Text, oemKey, "SupportURL", 0, "", 0, 1,
+         nullptr},
+        {704, model, Control::Line, "ComputerModelLineEdit", nullptr, Encoding::Text, oemKey, "Model", 0, "", 0, 1,
+         nullptr},
+        {705, owner, Control::Line, "RegisteredOwnerLineEdit", nullptr, Encoding::Text, ntKey, "RegisteredOwner", 0, "",
+         0, 1, nullptr},
+        {706, owner, Control::Line, "RegisteredOrgLineEdit", nullptr, Encoding::Text, ntKey, "RegisteredOrganization",
+         0, "", 0, 1, nullptr},
     };
     return cases;
 }
@@ -260,6 +297,7 @@ inline bool absentIsMissing(const SettingCase &c)
     case Encoding::EdgeByte:
     case Encoding::RowsByte:
     case Encoding::HelperSwitch:
+    case Encoding::ServiceStart: // a service always has a start type
         return false;
     default:
         return true;
@@ -341,6 +379,12 @@ inline HWND helperWindow()
     return FindWindowW(WSTR("GLASSPAN"), WSTR("Transparent Taskbar"));
 }
 
+// The text a line edit shows for a shown value: none for 0.
+inline QString shownText(int shown)
+{
+    return shown ? QStringLiteral("Contoso %1").arg(shown) : QString();
+}
+
 // The registry data that stands for a shown value; nothing for an absent key.
 inline std::optional<RegValue> encodedShown(const SettingCase &c, int shown)
 {
@@ -378,6 +422,12 @@ inline std::optional<RegValue> encodedShown(const SettingCase &c, int shown)
         return RegValue{REG_NONE, {}};
     case Encoding::DriveBit:
         return RegValue{REG_DWORD, dwordData(shown ? 0 : 1u << driveBit(c))};
+    case Encoding::DwordFromOne:
+        return RegValue{REG_DWORD, dwordData(quint32(shown + 1))};
+    case Encoding::ServiceStart:
+        return RegValue{REG_DWORD, dwordData(shown ? 2 : 3)};
+    case Encoding::Text:
+        return RegValue{REG_SZ, registrystore::stringData(shownText(shown))};
     }
     return std::nullopt;
 }
@@ -412,7 +462,7 @@ inline void makeAbsent(const SettingCase &c)
 {
     if (c.encoding == Encoding::BorderTwips)
         machine::setSetting(QStringLiteral("fail.SystemParametersInfoW"), QString::number(SPI_GETBORDER));
-    else if (keptAsKey(c))
+    else if (keptAsKey(c) || c.encoding == Encoding::ServiceStart) // a service: the service itself is gone
         deleteRegistryKey(fullKey(c));
     else if (c.encoding == Encoding::HelperSwitch)
         storeShown(c, 0);
@@ -437,6 +487,7 @@ inline std::optional<RegValue> afterRemove(const SettingCase &c)
     case Encoding::DriveBit:    // the drive's bit is cleared, the others stay
         return encodedShown(c, c.defaultShown);
     case Encoding::HelperSwitch: // absent is off
+    case Encoding::ServiceStart: // no start type is demand start
         return encodedShown(c, 0);
     default:
         return std::nullopt;
@@ -449,6 +500,7 @@ inline std::optional<RegValue> afterStoredZero(const SettingCase &c)
     switch (c.encoding) {
     case Encoding::InvertedDword:
     case Encoding::HiddenFiles:
+    case Encoding::DwordFromOne:
         return RegValue{REG_DWORD, dwordData(0)}; // the raw value
     case Encoding::NameSpaceKey:
         return encodedShown(c, 1); // 0 is the entry shown
@@ -491,6 +543,10 @@ inline int shownValue(QWidget *page, const SettingCase &c)
         return child<QSpinBox>(page, c.controlName)->value();
     case Control::DriveItem:
         return driveItem(page, c.controlName)->checkState(0) == Qt::Checked ? 1 : 0;
+    case Control::Line: {
+        const QString text = child<QLineEdit>(page, c.controlName)->text();
+        return text.isEmpty() ? 0 : text.section(QLatin1Char(' '), 1).toInt();
+    }
     }
     return -1;
 }
@@ -515,6 +571,9 @@ inline void showValue(QWidget *page, const SettingCase &c, int shown)
         break;
     case Control::DriveItem:
         driveItem(page, c.controlName)->setCheckState(0, shown ? Qt::Checked : Qt::Unchecked);
+        break;
+    case Control::Line:
+        child<QLineEdit>(page, c.controlName)->setText(shownText(shown));
         break;
     }
 }

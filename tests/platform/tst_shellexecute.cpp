@@ -1,5 +1,7 @@
 // ShellExecuteW of the stand-in: what it records, what it refuses, and that a machine that keeps the host
 // untouched opens nothing of the host (web addresses, documents, unknown programs are only recorded).
+#include "linux/launcher.h"
+#include "linux/machine.h"
 #include "testmachine.h"
 #include "win32.h"
 
@@ -63,6 +65,24 @@ private slots:
             ShellExecuteW(nullptr, wstr(verb), file.isNull() ? nullptr : wstr(file), nullptr, nullptr, SW_SHOWNORMAL);
         QCOMPARE(reinterpret_cast<INT_PTR>(r), INT_PTR(error));
         QVERIFY(m->logged(QStringLiteral("Start")).isEmpty());
+    }
+
+    void explorerMapsFoldersButNotWindowsPages_data()
+    {
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<bool>("mapped");
+        QTest::newRow("settings page") << "ms-settings:about" << false;
+        QTest::newRow("folder with a drive") << "C:\\Users" << true;
+    }
+    void explorerMapsFoldersButNotWindowsPages()
+    {
+        QFETCH(QString, argument);
+        QFETCH(bool, mapped);
+        machine::setSetting(QStringLiteral("launcher.host"), QStringLiteral("1")); // only asked, nothing started
+        QString program;
+        QStringList arguments;
+        QCOMPARE(launcher::mapProgram(QStringLiteral("explorer"), {argument}, &program, &arguments), mapped);
+        QCOMPARE(program, mapped ? QStringLiteral("xdg-open") : QString());
     }
 
     void documentIsRecordedByItsPath()

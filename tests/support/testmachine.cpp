@@ -3,6 +3,7 @@
 #include "linux/machine.h"
 #include "linux/filefaults.h"
 #include "linux/registrystore.h"
+#include "linux/servicetable.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -129,4 +130,26 @@ void TestMachine::releaseStoreLock()
 void TestMachine::protectProcess(qint64 pid)
 {
     machine::setSetting(QStringLiteral("process.protected.") + QString::number(pid), QStringLiteral("1"));
+}
+
+void TestMachine::failServiceCall(const QString &function, unsigned error, int succeedFirst)
+{
+    QString how;
+    if (error)
+        how = QString::number(error) + (succeedFirst ? QLatin1Char(':') + QString::number(succeedFirst) : QString());
+    machine::setSetting(QStringLiteral("fail.") + function, how);
+}
+
+void TestMachine::setServiceState(const QString &name, unsigned state)
+{
+    QVERIFY(servicetable::setState(name, DWORD(state)));
+}
+
+unsigned TestMachine::serviceState(const QString &name, unsigned *pid) const
+{
+    DWORD process = 0;
+    const DWORD state = servicetable::state(name, &process);
+    if (pid)
+        *pid = process;
+    return state;
 }

@@ -38,6 +38,12 @@ public:
     // Marks a host process protected: it refuses what Windows refuses for a protected process (full access,
     // its modules), as a process of another user would.
     void protectProcess(qint64 pid);
+    // Services: a Service Control Manager function ("OpenSCManagerW", "QueryServiceConfigW", ...) fails with
+    // error (0 ends it), after letting succeedFirst more calls through; a service's run state (SERVICE_RUNNING,
+    // SERVICE_STOPPED, ...) and the process it runs in (0 when none).
+    void failServiceCall(const QString &function, unsigned error, int succeedFirst = 0);
+    void setServiceState(const QString &name, unsigned state);
+    unsigned serviceState(const QString &name, unsigned *pid = nullptr) const;
     void answerMessageBox(const QString &answer);
     void answerFolderBrowser(const QString &path);
     // Web requests whose address starts with prefix go to target + the rest of the address instead

@@ -130,5 +130,9 @@ void groupTaskbarIcon(QPainter &p);
 void ungroupTaskbarIcon(QPainter &p);
 void openLastApp(QPainter &p);
 void thumbnailPreview(QPainter &p);
+// OEM Info pages.
+void systemAboutPage(QPainter &p);
+void systemPage(QPainter &p);
+void aboutWindows(QPainter &p);
 
 } // namespace draw

@@ -348,6 +348,59 @@ void drive(QPainter &p, qreal x, qreal y, qreal share, bool system, const QColor
 
 } // namespace
 
+// ---- OEM Info pages ----
+
+namespace {
+
+// A Settings window: title, the navigation list on the left with the System entry marked, and the page's
+// heading. Returns the area of the page's content.
+QRectF settingsWindow(QPainter &p)
+{
+    const QRectF window(0.5, 0.5, 239, 149);
+    fill(p, rounded(window, 6), QColor(QRgb(0xF3F3F3)));
+    p.save();
+    p.setClipPath(rounded(window, 6));
+    textBar(p, 8, 7, 28, 3, c::slateLight);
+    captionButtons(p, 239.5, 8.5, 15, c::ink, 1);
+    // The user and the navigation list.
+    fill(p, circle({16, 28}, 6), c::blueLight);
+    textBar(p, 26, 25, 30, 3, c::slate);
+    textBar(p, 26, 31, 22, 2.4, c::slateLight);
+    for (int i = 0; i < 7; ++i) {
+        const qreal y = 46 + i * 13;
+        if (i == 0) {
+            fill(p, rounded(QRectF(6, y - 5, 56, 12), 3), c::mist);
+            fill(p, rounded(QRectF(6, y - 3, 2, 8), 1), c::blue);
+        }
+        fill(p, rounded(QRectF(12, y - 2, 6, 6), 1.5), i == 0 ? c::blue : c::slateLight);
+        textBar(p, 22, y, 24 + (i % 3) * 6, 2.6, i == 0 ? c::ink : c::slateMid);
+    }
+    p.restore();
+    p.setPen(QPen(c::line, 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(window, 6, 6);
+    return QRectF(70, 16, 162, 128);
+}
+
+// A white card of the Settings page.
+void card(QPainter &p, const QRectF &r)
+{
+    fill(p, rounded(r, 3), c::white);
+    p.setPen(QPen(c::mist, 0.8));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(r, 3, 3);
+}
+
+// What the page writes, marked as the Desktop page marks the version text.
+void mark(QPainter &p, const QRectF &r)
+{
+    p.setPen(QPen(c::orange, 1.2, Qt::DashLine));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(r, 3, 3);
+}
+
+} // namespace
+
 void explorerToolbarNew(QPainter &p)
 {
     // The command bar: New, the clipboard and file commands as glyphs, then Sort, View and more.
@@ -525,6 +578,77 @@ void myComputerDrives(QPainter &p)
         }
     }
     closeWindow(p, frame);
+}
+
+void systemAboutPage(QPainter &p)
+{
+    const QRectF page = settingsWindow(p);
+    textBar(p, page.left(), page.top() + 2, 60, 5, c::ink); // "System > About"
+    // The device's specifications.
+    card(p, QRectF(page.left(), page.top() + 14, page.width(), 34));
+    for (int i = 0; i < 3; ++i) {
+        textBar(p, page.left() + 6, page.top() + 21 + i * 9, 34, 2.6, c::slateMid);
+        textBar(p, page.left() + 58, page.top() + 21 + i * 9, 60 - i * 10, 2.6, c::ink);
+    }
+    // The support section: maker, phone, hours and web site.
+    const QRectF support(page.left(), page.top() + 54, page.width(), 64);
+    card(p, support);
+    fill(p, rounded(QRectF(support.left() + 6, support.top() + 5, 8, 8), 2), c::blue);
+    textBar(p, support.left() + 18, support.top() + 7.5, 36, 3, c::ink);
+    for (int i = 0; i < 4; ++i) {
+        const qreal y = support.top() + 22 + i * 10;
+        textBar(p, support.left() + 6, y, 32, 2.6, c::slateMid);
+        textBar(p, support.left() + 58, y, i == 3 ? 70 : 52 - i * 6, 2.6, i == 3 ? c::blue : c::ink);
+    }
+    mark(p, support.adjusted(2, 16, -2, -4));
+}
+
+void systemPage(QPainter &p)
+{
+    const QRectF page = settingsWindow(p);
+    // The device: a monitor, its name and under it the model.
+    const QRectF device(page.left(), page.top() + 2, page.width(), 40);
+    fill(p, rounded(QRectF(device.left() + 2, device.top() + 6, 40, 26), 3), c::blueLight);
+    landscape(p, QRectF(device.left() + 4, device.top() + 8, 36, 22), c::skyLight, c::teal, c::amberLight);
+    textBar(p, device.left() + 50, device.top() + 10, 50, 4.5, c::ink);
+    textBar(p, device.left() + 50, device.top() + 21, 64, 3, c::slateMid);
+    mark(p, QRectF(device.left() + 46, device.top() + 16, 74, 12));
+    // The page's first entries.
+    for (int i = 0; i < 4; ++i) {
+        const QRectF entry(page.left(), page.top() + 50 + i * 19, page.width(), 16);
+        card(p, entry);
+        fill(p, rounded(QRectF(entry.left() + 6, entry.top() + 4, 8, 8), 2), c::slateLight);
+        textBar(p, entry.left() + 20, entry.top() + 6.5, 40 + (i % 2) * 14, 2.8, c::ink);
+    }
+}
+
+void aboutWindows(QPainter &p)
+{
+    // The About Windows dialog: the product's banner, its version lines and the licence holders.
+    const QRectF window(0.5, 0.5, 239, 149);
+    fill(p, rounded(window, 6), c::white);
+    p.save();
+    p.setClipPath(rounded(window, 6));
+    p.fillRect(QRectF(0, 0, 240, 18), QColor(QRgb(0xF3F3F3)));
+    fill(p, rounded(QRectF(6, 5, 8, 8), 1.5), c::blue);
+    textBar(p, 18, 7.5, 40, 3, c::slate);
+    captionButtons(p, 239.5, 9, 15, c::ink, 1);
+    startButton(p, {70, 26}, 9, c::blue);
+    textBar(p, 94, 31, 76, 7, c::ink);
+    p.fillRect(QRectF(14, 52, 212, 1), c::mist);
+    for (int i = 0; i < 3; ++i)
+        textBar(p, 14, 60 + i * 8, 150 - i * 40, 2.6, c::slateMid);
+    textBar(p, 14, 88, 190, 2.6, c::slateLight);
+    // The registered owner and organization, where the page puts them.
+    textBar(p, 26, 104, 56, 3.2, c::ink);
+    textBar(p, 26, 112, 80, 3.2, c::ink);
+    mark(p, QRectF(20, 99, 96, 20));
+    fill(p, rounded(QRectF(182, 128, 46, 14), 3), c::blue);
+    textBar(p, 197, 133.5, 16, 3, c::white);
+    p.restore();
+    p.setPen(QPen(c::line, 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(window, 6, 6);
 }
 
 } // namespace draw

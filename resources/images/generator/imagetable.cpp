@@ -115,7 +115,7 @@ std::vector<ImageSpec> buildTable()
         icon("SymbolBolt16.png", 16, 16, symbolBolt16),
 
         // Setting page illustrations.
-        illustration("AboutWindows.png", 240, 150, "About Windows dialog with the registered owner"),
+        drawing("AboutWindows.png", 240, 150, aboutWindows),
         illustration("BingSearchStartMenu.png", 240, 150, "Start menu search with web results"),
         illustration("BootAnimNew.png", 160, 100, "New boot screen animation"),
         illustration("BootAnimOld.png", 160, 100, "Old boot screen animation"),
@@ -145,8 +145,8 @@ std::vector<ImageSpec> buildTable()
         drawing("OpenLastApp.png", 240, 120, openLastApp),
         drawing("SecondInClock.png", 160, 48, secondInClock),
         illustration("SnapAssist.png", 240, 150, "Snap layouts flyout"),
-        illustration("SystemAboutPage.png", 240, 150, "Support information on the About page"),
-        illustration("SystemPage.png", 240, 150, "Computer model on the System page"),
+        drawing("SystemAboutPage.png", 240, 150, systemAboutPage),
+        drawing("SystemPage.png", 240, 150, systemPage),
         illustration("TaskManagerDisable.png", 240, 150, "Security options screen"),
         drawing("TaskbarDark.png", 320, 48, taskbarDark),
         drawing("TaskbarItemsChat.png", 160, 48, taskbarItemsChat),
