@@ -481,7 +481,8 @@ void HushdeckForm::finishApply(const QList<KRGlobal::SettingsData> &stillPending
 
 void HushdeckForm::refreshTheme()
 {
-    // Windows redraws with the accent colour setting once the colour mode of apps changes: flip it and back.
+    // Windows redraws with the accent colour setting once the colour mode of apps changes: flip it and put
+    // back exactly what was there (a value other than 0 or 1 included).
     const QString key = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize");
     const QString name = QStringLiteral("AppsUseLightTheme");
     KRUtils utils;
@@ -489,7 +490,7 @@ void HushdeckForm::refreshTheme()
     utils.readRegDWORD(HKEY_CURRENT_USER, key, name, &light);
     const DWORD flipped = light == 1 ? 0 : 1;
     utils.writeRegDWORD(HKEY_CURRENT_USER, key, name, flipped);
-    utils.writeRegDWORD(HKEY_CURRENT_USER, key, name, flipped == 1 ? 0 : 1);
+    utils.writeRegDWORD(HKEY_CURRENT_USER, key, name, light);
 }
 
 void HushdeckForm::restartExplorer()

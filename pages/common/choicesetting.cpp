@@ -19,7 +19,8 @@ int ChoiceSetting::indexOf(int value) const
 {
     if (choiceValues.isEmpty())
         return value >= 0 && value < choices.size() ? value : -1;
-    return choiceValues.indexOf(value);
+    const int index = choiceValues.indexOf(value);
+    return index >= 0 ? index : otherChoice;
 }
 
 QString ChoiceSetting::describeIndex(int index) const

@@ -21,7 +21,12 @@ public:
     ChoiceSetting(SettingPage *page, int id, IntStore store, int preset, QList<Choice> choices, int defaultIndex);
 
     // Values of the choices, in choice order, for pages whose values are not the positions.
-    void setValues(QList<int> values) { choiceValues = std::move(values); }
+    // otherIndex: the choice that a value outside the list selects (-1: none).
+    void setValues(QList<int> values, int otherIndex = -1)
+    {
+        choiceValues = std::move(values);
+        otherChoice = otherIndex;
+    }
     // Inserts the choices into the designer's combo box, which then reports through the page's slot.
     void bind(QComboBox *combo);
 
@@ -44,5 +49,6 @@ private:
     QComboBox *combo = nullptr;
     QList<Choice> choices;
     QList<int> choiceValues;
+    int otherChoice = -1;
     int defaultIndex;
 };

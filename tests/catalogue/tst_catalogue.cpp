@@ -14,6 +14,12 @@ namespace {
 
 const QStringList appearancePages = {"WindowsColorModeForm", "AccentColorOnTitleBarsForm", "TitleBarSizeForm"};
 const QStringList desktopPages = {"DesktopIconForm", "IconSpacingForm", "WinVersionOnDesktopForm"};
+const QStringList systemPages = {"BootScreenAnimationForm", "VerboseStatusForm", "LockScreenDisableForm",
+                                 "SignInMessageForm",       "IconCacheSizeForm", "TimeOutParamForm",
+                                 "TaskManagerDisableForm",  "VBSFeatureForm",    "AutoUpdatesDisableForm"};
+const QStringList othersPages = {"SnapAssistForm",    "OldContextMenuForm",    "MenuShowDelayForm",
+                                 "GameModeForm",      "ScreenshotCounterForm", "ScreenshotLocationForm",
+                                 "BingStartMenuForm", "CortanaDisableForm"};
 
 } // namespace
 
@@ -96,9 +102,10 @@ private slots:
         HushdeckForm catalog;
         QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_5"), appearancePages);
         QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_3"), desktopPages);
-        for (const char *other :
-             {"scrollAreaWidgetContents_7", "scrollAreaWidgetContents_4", "scrollAreaWidgetContents_6",
-              "scrollAreaWidgetContents", "scrollAreaWidgetContents_8", "scrollAreaWidgetContents_2"})
+        QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_6"), systemPages);
+        QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_2"), othersPages);
+        for (const char *other : {"scrollAreaWidgetContents_7", "scrollAreaWidgetContents_4",
+                                  "scrollAreaWidgetContents", "scrollAreaWidgetContents_8"})
             QVERIFY(tabPages(catalog, other).isEmpty());
         for (const char *area : {"scrollArea_5", "scrollArea"})
             QVERIFY(catalog.findChild<QScrollArea *>(QLatin1String(area))->widgetResizable());
@@ -112,9 +119,12 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("found");
-        QTest::newRow("empty lists every placed page in search order") << QString() << desktopPages + appearancePages;
-        QTest::newRow("icon") << "icon" << QStringList{"DesktopIconForm", "IconSpacingForm"};
-        QTest::newRow("capitals") << "WINDOWS" << QStringList{"WinVersionOnDesktopForm", "WindowsColorModeForm"};
+        QTest::newRow("empty lists every placed page in search order")
+            << QString() << desktopPages + appearancePages + systemPages + othersPages;
+        QTest::newRow("icon") << "icon" << QStringList{"DesktopIconForm", "IconSpacingForm", "IconCacheSizeForm"};
+        QTest::newRow("capitals") << "WINDOWS"
+                                  << QStringList{"WinVersionOnDesktopForm", "WindowsColorModeForm",
+                                                 "AutoUpdatesDisableForm"};
         QTest::newRow("title") << "title" << QStringList{"AccentColorOnTitleBarsForm", "TitleBarSizeForm"};
         QTest::newRow("untrimmed") << "desktop " << QStringList{"DesktopIconForm", "IconSpacingForm"};
         QTest::newRow("nothing") << "zzz" << QStringList{};
@@ -131,8 +141,9 @@ private slots:
         QVERIFY(catalog.backAction->isVisible());
         // The pages not found stay in their tabs; every page is in exactly one place.
         const QStringList inTabs =
-            tabPages(catalog, "scrollAreaWidgetContents_5") + tabPages(catalog, "scrollAreaWidgetContents_3");
-        QCOMPARE(inTabs.size() + found.size(), 6);
+            tabPages(catalog, "scrollAreaWidgetContents_5") + tabPages(catalog, "scrollAreaWidgetContents_3") +
+            tabPages(catalog, "scrollAreaWidgetContents_6") + tabPages(catalog, "scrollAreaWidgetContents_2");
+        QCOMPARE(inTabs.size() + found.size(), 6 + systemPages.size() + othersPages.size());
         for (const QString &page : found)
             QVERIFY(!inTabs.contains(page));
     }
@@ -192,6 +203,11 @@ private slots:
         QCOMPARE(windowsBuildNumber, 19045u);
         QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_5"), appearancePages);
         QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_3"), desktopPages);
+        // The Windows 11 pages are not built.
+        QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_6"), systemPages.mid(1));
+        QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_2"), othersPages.mid(2));
+        QVERIFY(!catalog.page<BootScreenAnimationForm>());
+        QVERIFY(!catalog.page<SnapAssistForm>());
     }
 
     void pageConditions_data()

@@ -103,7 +103,8 @@ private slots:
         QRandomGenerator random(seed);
         // A random starting state: each setting absent or at some value the registry may hold.
         for (const SettingCase &c : settingCases()) {
-            if (c.encoding != Encoding::BorderTwips && random.bounded(3) == 0) {
+            // A parameter the system cannot read is restored to its default, not to what it held.
+            if (!readAction(c) && random.bounded(3) == 0) {
                 makeAbsent(c);
                 continue;
             }
@@ -112,11 +113,16 @@ private slots:
                 storeShown(c, random.bounded(3)); // 2 has no choice
                 break;
             case Encoding::InvertedDword:
+            case Encoding::InvertedChoice:
                 setRegistryValue(fullKey(c), QLatin1String(c.value), REG_DWORD, dwordData(random.bounded(3)));
                 break;
             case Encoding::NegatedText:
             case Encoding::BorderTwips:
                 storeShown(c, random.bounded(c.encoding == Encoding::BorderTwips ? 51 : 2001));
+                break;
+            case Encoding::DecimalText:
+            case Encoding::ParameterText:
+                storeShown(c, random.bounded(20000)); // beyond the slider's end too
                 break;
             }
         }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QList>
 #include <QStringList>
 #include <QFile>
 #include <QTemporaryDir>
@@ -35,6 +36,8 @@ public:
     // the database's pages after the first) or "damaged-header" (garbage over its first page). Damage closes
     // the machine and is found when it next opens; it stays. "" ends "full" and "locked".
     void failStore(const QString &how);
+    // Makes SystemParametersInfoW fail for these actions (get or set numbers); an empty list ends it.
+    void failSystemParameter(const QList<unsigned> &actions);
     void answerMessageBox(const QString &answer);
     void answerFolderBrowser(const QString &path);
     // Web requests whose address starts with prefix go to target + the rest of the address instead
