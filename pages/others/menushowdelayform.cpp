@@ -3,6 +3,8 @@
 
 #include "pagelayout.h"
 
+#include <climits>
+
 MenuShowDelayForm::MenuShowDelayForm(QWidget *parent)
     : SettingPage(QStringLiteral("Others"), QStringLiteral("Menu Show Delay"), parent), defaultDelay(400),
       ui(new Ui::MenuShowDelayForm),

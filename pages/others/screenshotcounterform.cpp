@@ -3,6 +3,8 @@
 
 #include "pagelayout.h"
 
+#include <climits>
+
 ScreenshotCounterForm::ScreenshotCounterForm(QWidget *parent)
     : SettingPage(QStringLiteral("Others"), QStringLiteral("reset Screenshot Counter"), parent),
       ui(new Ui::ScreenshotCounterForm),
