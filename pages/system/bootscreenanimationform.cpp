@@ -8,8 +8,7 @@
 
 namespace {
 
-// From build 22621 the new animation is what Windows shows by default. Reads the build once, for the
-// choices; the default choice of the same construction uses windowsBuildNumber as read here.
+// From build 22621 the new animation is what Windows shows by default.
 bool newAnimationByDefault()
 {
     KRUtils utils;
@@ -37,7 +36,7 @@ BootScreenAnimationForm::BootScreenAnimationForm(QWidget *parent)
       animation(this, 500,
                 registryDword(HKEY_LOCAL_MACHINE, QStringLiteral("SYSTEM\\ControlSet001\\Control\\BootControl"),
                               QStringLiteral("BootProgressAnimation")),
-                0, animationChoices(newAnimationByDefault()), windowsBuildNumber >= 22621 ? 1 : 0)
+                0, animationChoices(newAnimationByDefault()), newAnimationByDefault() ? 1 : 0)
 {
     ui->setupUi(this);
     QVBoxLayout *box = pagelayout::group(this, ui->BootScreenAnimationGroupBox);
