@@ -481,7 +481,8 @@ void HushdeckForm::finishApply(const QList<KRGlobal::SettingsData> &stillPending
 
 void HushdeckForm::refreshTheme()
 {
-    // Windows redraws with the accent colour setting once the colour mode of apps changes: flip it and back.
+    // Windows redraws with the accent colour setting once the colour mode of apps changes: flip it and put
+    // back exactly what was there (a value other than 0 or 1 included).
     const QString key = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize");
     const QString name = QStringLiteral("AppsUseLightTheme");
     // The value ends as it was, whatever it held (2 included), and absent again when it was absent.

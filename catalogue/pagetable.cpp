@@ -85,6 +85,23 @@ const QList<PageRow> &pageTable()
         page<OemInfoForm>(T::OemInfo, 0, ids(700, 703), always, always),
         page<ComputerModelForm>(T::OemInfo, 1, {704}, always, always),
         page<RegisteredOwnerForm>(T::OemInfo, 2, ids(705, 706), always, always),
+        page<BootScreenAnimationForm>(T::System, 0, {500}, onWindows11, always),
+        page<VerboseStatusForm>(T::System, 1, {501}, always, always),
+        page<LockScreenDisableForm>(T::System, 2, ids(502, 503), always, always),
+        page<SignInMessageForm>(T::System, 3, ids(504, 505), always, always),
+        page<IconCacheSizeForm>(T::System, 4, {506}, always, always),
+        page<TimeOutParamForm>(T::System, 5, ids(507, 509), always, always),
+        page<TaskManagerDisableForm>(T::System, 6, {510}, always, always),
+        page<VBSFeatureForm>(T::System, 7, {511}, always, always),
+        page<AutoUpdatesDisableForm>(T::System, 8, {512}, always, always),
+        page<SnapAssistForm>(T::Others, 0, {100}, onWindows11, always),
+        page<OldContextMenuForm>(T::Others, 1, {101}, onWindows11, always),
+        page<MenuShowDelayForm>(T::Others, 2, {102}, always, always),
+        page<GameModeForm>(T::Others, 3, {103}, always, always),
+        page<ScreenshotCounterForm>(T::Others, 4, {104}, always, always),
+        page<ScreenshotLocationForm>(T::Others, 5, {105}, always, always),
+        page<BingStartMenuForm>(T::Others, 6, {106}, always, always),
+        page<CortanaDisableForm>(T::Others, 7, {107}, always, always),
     };
     return rows;
 }

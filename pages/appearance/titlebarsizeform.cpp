@@ -3,31 +3,11 @@
 
 #include "pagelayout.h"
 
-namespace {
-
-IntStore borderParameter(int defaultSize)
-{
-    IntStore store;
-    store.read = [](int *value) {
-        int size = *value;
-        if (!SystemParametersInfoW(SPI_GETBORDER, 0, &size, 0))
-            return false;
-        *value = size;
-        return true;
-    };
-    store.write = [](int value) {
-        return SystemParametersInfoW(SPI_SETBORDER, UINT(value), nullptr, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE) != 0;
-    };
-    store.remove = [write = store.write, defaultSize]() { return write(defaultSize); };
-    return store;
-}
-
-} // namespace
-
 TitleBarSizeForm::TitleBarSizeForm(QWidget *parent)
     : SettingPage(QStringLiteral("Appearance"), QStringLiteral("Title Bar Size"), parent), defaultSize(1),
-      ui(new Ui::TitleBarSizeForm), titleBarSize(this, 403, borderParameter(defaultSize), defaultSize, 50,
-                                                 {QStringLiteral("Set the size of windows's title bar to "), 1})
+      ui(new Ui::TitleBarSizeForm),
+      titleBarSize(this, 403, systemParameter(SPI_GETBORDER, SPI_SETBORDER, defaultSize), defaultSize, 50,
+                   {QStringLiteral("Set the size of windows's title bar to "), 1})
 {
     ui->setupUi(this);
     pagelayout::standard(this, ui->TitleBarSizeGroupBox,

@@ -21,7 +21,12 @@ public:
     ChoiceSetting(SettingPage *page, int id, IntStore store, int preset, QList<Choice> choices, int defaultIndex);
 
     // Values of the choices, in choice order, for pages whose values are not the positions.
-    void setValues(QList<int> values) { choiceValues = std::move(values); }
+    // otherIndex: the choice that a value outside the list selects (-1: none), as setUnlistedIndex.
+    void setValues(QList<int> values, int otherIndex = -1)
+    {
+        choiceValues = std::move(values);
+        unlistedIndex = otherIndex;
+    }
     // The choice shown for a value that has none of its own; without it the combo then shows no choice.
     void setUnlistedIndex(int index) { unlistedIndex = index; }
     // With more than two choices: the sentence of a position or value that has no choice.

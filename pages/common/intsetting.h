@@ -21,7 +21,7 @@ protected:
     virtual void show() = 0;
     // The value the control shows; false when it shows none (a combo without a current choice).
     virtual bool controlValue(int *value) const = 0;
-    QString oldValue() const { return QString::number(storedValue); }
+    QString oldValue() const { return store.readText ? store.readText() : QString::number(storedValue); }
 
 private:
     IntStore store;

@@ -22,7 +22,7 @@ void NumberSetting::bind(QSpinBox *s)
 
 QString NumberSetting::describe(int number) const
 {
-    if (number == texts.defaultValue)
+    if (texts.defaultForm && number == texts.defaultValue)
         return texts.prefix + QString::number(texts.defaultValue) + texts.unit + QStringLiteral(" (default).");
     return texts.prefix + QString::number(number) + texts.unit + QStringLiteral(".");
 }
@@ -47,7 +47,7 @@ void NumberSetting::sliderMoved()
 
 void NumberSetting::report()
 {
-    const QString oldDesc = describe(missing ? texts.defaultValue : storedValue);
+    const QString oldDesc = describe(missing && texts.defaultForm ? texts.defaultValue : storedValue);
     if (slider && field) {
         // Text that is not a number counts as 0. When the clamp moves the slider, the field is rewritten
         // and this runs once more, inside, with the same result.

@@ -13,9 +13,10 @@ class NumberSetting : public IntSetting
 public:
     struct Texts
     {
-        QString prefix;    // "Set the size of windows's title bar to "
-        int defaultValue;  // the number whose sentence says "(default)"
-        QString unit = {}; // after the number, before the end: " milliseconds"
+        QString prefix;           // "Set the size of windows's title bar to "
+        int defaultValue;         // the number whose sentence says "(default)"
+        QString unit = QString(); // between the number and the full stop: " kilobyte"
+        bool defaultForm = true;  // false: no number is described as the default
     };
 
     // maximum: the highest number the field takes (typed numbers are clamped to 0..maximum).

@@ -28,6 +28,22 @@ QHBoxLayout *row(const QList<QWidget *> &widgets)
     return layout;
 }
 
+QHBoxLayout *captionedPictures(const QList<QWidget *> &imagesAndCaptions)
+{
+    auto *pictures = new QHBoxLayout;
+    pictures->setAlignment(Qt::AlignLeft);
+    for (int i = 0; i + 1 < imagesAndCaptions.size(); i += 2) {
+        if (i > 0)
+            pictures->addSpacing(20);
+        auto *column = new QVBoxLayout;
+        column->setAlignment(Qt::AlignTop);
+        column->addWidget(imagesAndCaptions.at(i), 0, Qt::AlignHCenter);
+        column->addWidget(imagesAndCaptions.at(i + 1), 0, Qt::AlignHCenter);
+        pictures->addLayout(column);
+    }
+    return pictures;
+}
+
 QVBoxLayout *standard(QWidget *page, QGroupBox *box, const QList<QWidget *> &header,
                       const QList<QList<QWidget *>> &rows)
 {

@@ -18,6 +18,8 @@ namespace pagelayout {
 QVBoxLayout *group(QWidget *page, QGroupBox *box);
 // A left-aligned row of widgets; a null entry stands for 20 pixels of space.
 QHBoxLayout *row(const QList<QWidget *> &widgets);
+// Pictures side by side, 20 pixels apart, each over its centred caption: image, caption, image, caption...
+QHBoxLayout *captionedPictures(const QList<QWidget *> &imagesAndCaptions);
 // The usual page: the header widgets one under the other, then one row per setting.
 QVBoxLayout *standard(QWidget *page, QGroupBox *box, const QList<QWidget *> &header,
                       const QList<QList<QWidget *>> &rows);

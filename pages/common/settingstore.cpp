@@ -56,6 +56,23 @@ IntStore registryDword(HKEY root, const QString &key, const QString &name, const
     return store;
 }
 
+IntStore systemParameter(UINT getAction, UINT setAction, int restoreValue)
+{
+    IntStore store;
+    store.read = [getAction](int *value) {
+        int number = *value;
+        if (!SystemParametersInfoW(getAction, 0, &number, 0))
+            return false;
+        *value = number;
+        return true;
+    };
+    store.write = [setAction](int value) {
+        return SystemParametersInfoW(setAction, UINT(value), nullptr, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE) != 0;
+    };
+    store.remove = [write = store.write, restoreValue]() { return write(restoreValue); };
+    return store;
+}
+
 TextStore registryString(HKEY root, const QString &key, const QString &name)
 {
     TextStore store;

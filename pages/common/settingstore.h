@@ -16,6 +16,8 @@ struct IntStore
     std::function<bool(int *value)> read;
     std::function<bool(int value)> write;
     std::function<bool()> remove;
+    // For a number kept as text: the text as last read, which a change reports as the old value.
+    std::function<QString()> readText;
 };
 
 // A text setting. read gives the empty text when it fails.
@@ -31,6 +33,9 @@ struct TextStore
 IntStore registryDword(HKEY root, const QString &key, const QString &name, const QStringList &alsoKeptIn = {});
 // A REG_SZ value.
 TextStore registryString(HKEY root, const QString &key, const QString &name);
+// A system parameter (SystemParametersInfoW get and set actions). A parameter cannot be deleted: removing
+// it writes restoreValue, the system's own default.
+IntStore systemParameter(UINT getAction, UINT setAction, int restoreValue);
 // Deletes a value; true when it is absent afterwards, also when it was absent before.
 bool removeRegistryValue(HKEY root, const QString &key, const QString &name);
 

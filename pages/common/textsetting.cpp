@@ -1,6 +1,7 @@
 #include "textsetting.h"
 
 #include <QLineEdit>
+#include <QPlainTextEdit>
 
 TextSetting::TextSetting(SettingPage *page, int id, TextStore store, QString prefix)
     : Setting(page, id), store(std::move(store)), prefix(std::move(prefix))
@@ -19,19 +20,34 @@ void TextSetting::read()
     storedValue = missing ? QString() : text;
     if (lineEdit)
         lineEdit->setText(storedValue);
+    else if (plainEdit && plainEdit->toPlainText() != storedValue)
+        plainEdit->setPlainText(storedValue); // the same text would still notify
+}
+
+bool TextSetting::shownText(QString *text) const
+{
+    if (lineEdit)
+        *text = lineEdit->text();
+    else if (plainEdit)
+        *text = plainEdit->toPlainText();
+    else
+        return false;
+    return true;
 }
 
 void TextSetting::report()
 {
-    if (lineEdit)
-        emitChange(describe(lineEdit->text()), storedValue, describe(storedValue));
+    QString text;
+    if (shownText(&text))
+        emitChange(describe(text), storedValue, describe(storedValue));
 }
 
 bool TextSetting::write(bool fromStored, bool removeValue, const QString &stored)
 {
     if (fromStored && removeValue)
         return store.remove();
-    if (!fromStored && !lineEdit)
+    QString text = stored;
+    if (!fromStored && !shownText(&text))
         return false;
-    return store.write(fromStored ? stored : lineEdit->text());
+    return store.write(text);
 }

@@ -6,6 +6,7 @@
 #include "settingstore.h"
 
 class QLineEdit;
+class QPlainTextEdit;
 
 class TextSetting : public Setting
 {
@@ -13,6 +14,7 @@ public:
     TextSetting(SettingPage *page, int id, TextStore store, QString prefix);
 
     void bind(QLineEdit *edit) { lineEdit = edit; }
+    void bind(QPlainTextEdit *edit) { plainEdit = edit; }
 
     // The text as read at the last load (empty when the read failed).
     QString storedValue;
@@ -25,7 +27,11 @@ public:
     QString describe(const QString &text) const;
 
 private:
+    // The text the control shows; false without a control.
+    bool shownText(QString *text) const;
+
     QLineEdit *lineEdit = nullptr;
+    QPlainTextEdit *plainEdit = nullptr;
     TextStore store;
     QString prefix;
 };

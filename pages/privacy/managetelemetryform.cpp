@@ -69,7 +69,7 @@ ManageTelemetryForm::ManageTelemetryForm(QWidget *parent)
                      *value = int(diagTrackStartType);
                      return true;
                  },
-                 [this](int value) { return writeDiagTrackStartType(value); }, [] { return false; }},
+                 [this](int value) { return writeDiagTrackStartType(value); }, [] { return false; }, {}},
                 0,
                 {{QStringLiteral("Disable diagtrack service at startup"),
                   QStringLiteral("Disable diagtrack service at startup.")},

@@ -35,9 +35,29 @@ QString metricToText(int pixels)
     return QString::number(-15 * qint64(pixels));
 }
 
+// Delays and time-outs are plain decimal milliseconds.
+int numberFromText(const QString &text)
+{
+    return text.trimmed().toInt();
+}
+
+QString numberToText(int value)
+{
+    return QString::number(value);
+}
+
 const IntParameter intParameters[] = {
     {SPI_GETBORDER, SPI_SETBORDER, "HKEY_CURRENT_USER\\Control Panel\\Desktop\\WindowMetrics", "BorderWidth", 1,
      metricFromText, metricToText},
+    {SPI_GETMENUSHOWDELAY, SPI_SETMENUSHOWDELAY, "HKEY_CURRENT_USER\\Control Panel\\Desktop", "MenuShowDelay", 400,
+     numberFromText, numberToText},
+    {SPI_GETHUNGAPPTIMEOUT, SPI_SETHUNGAPPTIMEOUT, "HKEY_CURRENT_USER\\Control Panel\\Desktop", "HungAppTimeout", 5000,
+     numberFromText, numberToText},
+    {SPI_GETWAITTOKILLTIMEOUT, SPI_SETWAITTOKILLTIMEOUT, "HKEY_CURRENT_USER\\Control Panel\\Desktop",
+     "WaitToKillAppTimeout", 5000, numberFromText, numberToText},
+    {SPI_GETWAITTOKILLSERVICETIMEOUT, SPI_SETWAITTOKILLSERVICETIMEOUT,
+     "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control", "WaitToKillServiceTimeout", 5000, numberFromText,
+     numberToText},
 };
 
 QString sessionName(const IntParameter &p)

@@ -24,6 +24,12 @@ const QStringList taskbarPages = {"TaskbarSizeForm",      "TaskbarAlignmentForm"
                                   "TwoRowsNotifAreaForm", "SecondInClockForm"};
 const QStringList privacyPages = {"AdvertisingIDForm", "ManageTelemetryForm"};
 const QStringList oemInfoPages = {"OemInfoForm", "ComputerModelForm", "RegisteredOwnerForm"};
+const QStringList systemPages = {"BootScreenAnimationForm", "VerboseStatusForm", "LockScreenDisableForm",
+                                 "SignInMessageForm",       "IconCacheSizeForm", "TimeOutParamForm",
+                                 "TaskManagerDisableForm",  "VBSFeatureForm",    "AutoUpdatesDisableForm"};
+const QStringList othersPages = {"SnapAssistForm",    "OldContextMenuForm",    "MenuShowDelayForm",
+                                 "GameModeForm",      "ScreenshotCounterForm", "ScreenshotLocationForm",
+                                 "BingStartMenuForm", "CortanaDisableForm"};
 
 } // namespace
 
@@ -110,8 +116,8 @@ private slots:
         QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents"), taskbarPages);
         QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_4"), privacyPages);
         QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_8"), oemInfoPages);
-        for (const char *other : {"scrollAreaWidgetContents_6", "scrollAreaWidgetContents_2"})
-            QVERIFY(tabPages(catalog, other).isEmpty());
+        QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_6"), systemPages);
+        QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_2"), othersPages);
         for (const char *area : {"scrollArea_5", "scrollArea"})
             QVERIFY(catalog.findChild<QScrollArea *>(QLatin1String(area))->widgetResizable());
         // A page is built once; the catalogue owns it.
@@ -125,11 +131,15 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("found");
         QTest::newRow("empty lists every placed page in search order")
-            << QString() << desktopPages + appearancePages + fileExplorerPages + taskbarPages + privacyPages + oemInfoPages;
+            << QString()
+            << desktopPages + appearancePages + fileExplorerPages + taskbarPages + privacyPages + oemInfoPages +
+                   systemPages + othersPages;
         QTest::newRow("icon") << "icon"
                               << QStringList{"DesktopIconForm", "IconSpacingForm", "TaskbarItemsForm",
-                                             "TwoRowsNotifAreaForm"};
-        QTest::newRow("capitals") << "WINDOWS" << QStringList{"WinVersionOnDesktopForm", "WindowsColorModeForm"};
+                                             "TwoRowsNotifAreaForm", "IconCacheSizeForm"};
+        QTest::newRow("capitals") << "WINDOWS"
+                                  << QStringList{"WinVersionOnDesktopForm", "WindowsColorModeForm",
+                                                 "AutoUpdatesDisableForm"};
         QTest::newRow("title") << "title"
                                << QStringList{"AccentColorOnTitleBarsForm", "TitleBarSizeForm", "FullFolderPathForm"};
         QTest::newRow("untrimmed") << "desktop "
@@ -153,8 +163,9 @@ private slots:
         const QStringList inTabs =
             tabPages(catalog, "scrollAreaWidgetContents_5") + tabPages(catalog, "scrollAreaWidgetContents_3") +
             tabPages(catalog, "scrollAreaWidgetContents_7") + tabPages(catalog, "scrollAreaWidgetContents") +
-            tabPages(catalog, "scrollAreaWidgetContents_4") + tabPages(catalog, "scrollAreaWidgetContents_8");
-        QCOMPARE(inTabs.size() + found.size(), 26);
+            tabPages(catalog, "scrollAreaWidgetContents_4") + tabPages(catalog, "scrollAreaWidgetContents_8") +
+            tabPages(catalog, "scrollAreaWidgetContents_6") + tabPages(catalog, "scrollAreaWidgetContents_2");
+        QCOMPARE(inTabs.size() + found.size(), 26 + systemPages.size() + othersPages.size());
         for (const QString &page : found)
             QVERIFY(!inTabs.contains(page));
     }
@@ -215,6 +226,11 @@ private slots:
         QCOMPARE(windowsBuildNumber, 19045u);
         QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_5"), appearancePages);
         QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_3"), desktopPages);
+        // The Windows 11 pages are not built.
+        QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_6"), systemPages.mid(1));
+        QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_2"), othersPages.mid(2));
+        QVERIFY(!catalog.page<BootScreenAnimationForm>());
+        QVERIFY(!catalog.page<SnapAssistForm>());
     }
 
     void pageConditions_data()

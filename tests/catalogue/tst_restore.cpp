@@ -114,8 +114,9 @@ private slots:
         QRandomGenerator random(seed);
         // A random starting state: each setting absent or at some value the registry may hold.
         for (const SettingCase &c : settingCases()) {
-            // The taskbar's blob is always there (a page never deletes it).
-            if (c.encoding != Encoding::BorderTwips && absentIsMissing(c) && random.bounded(3) == 0) {
+            // The taskbar's blob is always there (a page never deletes it); a parameter the system cannot read
+            // is restored to its default, not to what it held.
+            if (!readAction(c) && absentIsMissing(c) && random.bounded(3) == 0) {
                 makeAbsent(c);
                 continue;
             }
@@ -124,6 +125,7 @@ private slots:
                 storeShown(c, random.bounded(3)); // 2 has no choice
                 break;
             case Encoding::InvertedDword:
+            case Encoding::InvertedChoice:
                 setRegistryValue(fullKey(c), QLatin1String(c.value), REG_DWORD, dwordData(random.bounded(3)));
                 break;
             case Encoding::NegatedText:
@@ -164,6 +166,10 @@ private slots:
                 break;
             case Encoding::Text:
                 storeShown(c, random.bounded(3));
+                break;
+            case Encoding::DecimalText:
+            case Encoding::ParameterText:
+                storeShown(c, random.bounded(20000)); // beyond the slider's end too
                 break;
             }
         }

@@ -26,6 +26,20 @@
 #include "taskbar/transparenttaskbarform.h"
 #include "taskbar/tworowsnotifareaform.h"
 #include "taskbar/ungrouptaskbariconsform.h"
+#include "others/bingstartmenuform.h"
+#include "others/cortanadisableform.h"
+#include "others/gamemodeform.h"
+#include "others/menushowdelayform.h"
+#include "others/screenshotcounterform.h"
+#include "others/snapassistform.h"
+#include "system/autoupdatesdisableform.h"
+#include "system/bootscreenanimationform.h"
+#include "system/iconcachesizeform.h"
+#include "system/lockscreendisableform.h"
+#include "system/taskmanagerdisableform.h"
+#include "system/timeoutparamform.h"
+#include "system/vbsfeatureform.h"
+#include "system/verbosestatusform.h"
 #include "krutils.h"
 #include "oeminfo/computermodelform.h"
 #include "oeminfo/oeminfoform.h"
@@ -68,6 +82,9 @@ enum class Encoding {
     DwordFromOne,  // the combo index + 1
     ServiceStart,  // a service's start type in its key: choice 1 is auto start (2), choice 0 demand start (3)
     Text,          // REG_SZ of the shown text (shownText)
+    InvertedChoice, // the page keeps the choice: choice 1 is the value 0, choice 0 the value 1
+    DecimalText,    // REG_SZ holding the number in decimal
+    ParameterText,  // a system parameter, kept by the stand-in as REG_SZ in decimal
 };
 
 enum class Control { Combo, Check, Slider, Spin, DriveItem, Line };
@@ -121,6 +138,23 @@ inline const QList<SettingCase> &settingCases()
     auto owner = [] { return new RegisteredOwnerForm; };
     const char *oemKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\OEMInformation";
     const char *ntKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+    auto snapAssist = [] { return new SnapAssistForm; };
+    auto menuDelay = [] { return new MenuShowDelayForm; };
+    auto gameMode = [] { return new GameModeForm; };
+    auto counter = [] { return new ScreenshotCounterForm; };
+    auto bing = [] { return new BingStartMenuForm; };
+    auto cortana = [] { return new CortanaDisableForm; };
+    auto boot = [] { return new BootScreenAnimationForm; };
+    auto verbose = [] { return new VerboseStatusForm; };
+    auto lockScreen = [] { return new LockScreenDisableForm; };
+    auto iconCache = [] { return new IconCacheSizeForm; };
+    auto timeouts = [] { return new TimeOutParamForm; };
+    auto taskManager = [] { return new TaskManagerDisableForm; };
+    auto vbs = [] { return new VBSFeatureForm; };
+    auto autoUpdates = [] { return new AutoUpdatesDisableForm; };
+    const char *desktop = "Control Panel\\Desktop";
+    const char *policies = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
+    const char *personalization = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies\\Microsoft\\Windows\\Personalization";
     static const QList<SettingCase> cases = {
         {400, colorMode, Control::Combo, "WindowsColorModeComboBox", "WindowsColorModePushButton", Encoding::Dword,
          personalize, "SystemUsesLightTheme", 1, "1", 1, 0, nullptr},
@@ -253,6 +287,50 @@ inline const QList<SettingCase> &settingCases()
          0, 1, nullptr},
         {706, owner, Control::Line, "RegisteredOrgLineEdit", nullptr, Encoding::Text, ntKey, "RegisteredOrganization",
          0, "", 0, 1, nullptr},
+        {100, snapAssist, Control::Combo, "snapAssistFlyoutComboBox", "snapAssistFlyoutPushButton", Encoding::Dword,
+         "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced", "EnableSnapAssistFlyout", 1, "1", 1, 0,
+         nullptr},
+        {102, menuDelay, Control::Slider, "MenuShowDelayHorizontalSlider", "MenuShowDelayPushButton",
+         Encoding::ParameterText, desktop, "MenuShowDelay", 400, "400", 400, 200, nullptr},
+        {103, gameMode, Control::Combo, "GameModeComboBox", "GameModePushButton", Encoding::Dword,
+         "Software\\Microsoft\\GameBar", "AutoGameModeEnabled", 1, "1", 1, 0, nullptr},
+        {104, counter, Control::Spin, "ScreenshotCounterSpinBox", nullptr, Encoding::Dword,
+         "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer", "ScreenshotIndex", 1, "1", 1, 250, nullptr},
+        {106, bing, Control::Combo, "BingStartMenuComboBox", "BingStartMenuPushButton", Encoding::InvertedChoice,
+         "Software\\Policies\\Microsoft\\Windows\\Explorer", "DisableSearchBoxSuggestions", 1, "1", 1, 0,
+         &restartExplorerPending},
+        {107, cortana, Control::Combo, "CortanaDisableComboBox", "CortanaDisablePushButton", Encoding::Dword,
+         "HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies\\Microsoft\\Windows\\Windows Search", "AllowCortana", 1, "1", 1, 0,
+         &restartExplorerPending},
+        // The seed's build is 22631, where the new animation is the default.
+        {500, boot, Control::Combo, "BootScreenAnimationComboBox", "BootScreenAnimationPushButton", Encoding::Dword,
+         "HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet001\\Control\\BootControl", "BootProgressAnimation", 0, "0", 1, 0,
+         nullptr},
+        {501, verbose, Control::Combo, "VerboseStatusComboBox", "VerboseStatusPushButton", Encoding::Dword, policies,
+         "verbosestatus", 0, "0", 0, 1, nullptr},
+        {502, lockScreen, Control::Combo, "LockScreenDisableComboBox", "LockScreenDisablePushButton",
+         Encoding::InvertedDword, personalization, "NoLockScreen", 1, "0", 1, 0, nullptr},
+        {503, lockScreen, Control::Combo, "ChangeLockScreenBackComboBox", "ChangeLockScreenBackPushButton",
+         Encoding::Dword, personalization, "NoChangingLockScreen", 0, "0", 0, 1, nullptr},
+        {506, iconCache, Control::Slider, "IconCacheSizeHorizontalSlider", "IconCacheSizePushButton",
+         Encoding::DecimalText, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer",
+         "Max Cached Icons", 512, "", 512, 4096, nullptr},
+        {507, timeouts, Control::Slider, "hungAppHorizontalSlider", "hungAppPushButton", Encoding::ParameterText,
+         desktop, "HungAppTimeout", 5000, "5000", 5000, 3000, nullptr},
+        {508, timeouts, Control::Slider, "waitToKillHorizontalSlider", "waitToKillPushButton", Encoding::ParameterText,
+         desktop, "WaitToKillAppTimeout", 5000, "5000", 5000, 2000, nullptr},
+        {509, timeouts, Control::Slider, "waitToKillServiceHorizontalSlider", "waitToKillServicePushButton",
+         Encoding::ParameterText, "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control", "WaitToKillServiceTimeout",
+         5000, "5000", 5000, 7500, nullptr},
+        {510, taskManager, Control::Combo, "TaskManagerDisableComboBox", "TaskManagerDisablePushButton",
+         Encoding::Dword, "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System", "DisableTaskMgr", 0, "0", 0,
+         1, nullptr},
+        {511, vbs, Control::Combo, "vbsComboBox", "vbsPushButton", Encoding::Dword,
+         "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\DeviceGuard", "EnableVirtualizationBasedSecurity", 0,
+         "0", 0, 1, nullptr},
+        {512, autoUpdates, Control::Combo, "DisableAutomaticUpdatesComboBox", "DisableAutomaticUpdatesPushButton",
+         Encoding::InvertedDword, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies\\Microsoft\\Windows\\WindowsUpdate\\AU",
+         "NoAutoUpdate", 1, "0", 1, 0, nullptr},
     };
     return cases;
 }
@@ -403,8 +481,12 @@ inline std::optional<RegValue> encodedShown(const SettingCase &c, int shown)
     case Encoding::Dword:
         return RegValue{REG_DWORD, dwordData(quint32(shown))};
     case Encoding::InvertedDword:
+    case Encoding::InvertedChoice:
     case Encoding::HideFlag:
         return RegValue{REG_DWORD, dwordData(shown ? 0 : 1)};
+    case Encoding::DecimalText:
+    case Encoding::ParameterText:
+        return RegValue{REG_SZ, registrystore::stringData(QString::number(shown))};
     case Encoding::HiddenFiles:
         return RegValue{REG_DWORD, dwordData(shown ? 2 : 1)};
     case Encoding::NegatedText:
@@ -457,11 +539,28 @@ inline void storeShown(const SettingCase &c, int shown)
     setRegistryValue(fullKey(c), QLatin1String(c.value), v->type, v->data);
 }
 
+// The system-parameter action that reads a setting; 0 for a registry setting.
+inline unsigned readAction(const SettingCase &c)
+{
+    const QList<QPair<const char *, unsigned>> actions = {
+        {"BorderWidth", SPI_GETBORDER},
+        {"MenuShowDelay", SPI_GETMENUSHOWDELAY},
+        {"HungAppTimeout", SPI_GETHUNGAPPTIMEOUT},
+        {"WaitToKillAppTimeout", SPI_GETWAITTOKILLTIMEOUT},
+        {"WaitToKillServiceTimeout", SPI_GETWAITTOKILLSERVICETIMEOUT}};
+    if (c.encoding != Encoding::BorderTwips && c.encoding != Encoding::ParameterText)
+        return 0;
+    for (const auto &a : actions)
+        if (qstrcmp(a.first, c.value) == 0)
+            return a.second;
+    qFatal("no action for %s", c.value);
+}
+
 // The setting made unreadable: the value or key deleted, or the system call failing.
 inline void makeAbsent(const SettingCase &c)
 {
-    if (c.encoding == Encoding::BorderTwips)
-        machine::setSetting(QStringLiteral("fail.SystemParametersInfoW"), QString::number(SPI_GETBORDER));
+    if (const unsigned action = readAction(c))
+        machine::setSetting(QStringLiteral("fail.SystemParametersInfoW"), QString::number(action));
     else if (keptAsKey(c) || c.encoding == Encoding::ServiceStart) // a service: the service itself is gone
         deleteRegistryKey(fullKey(c));
     else if (c.encoding == Encoding::HelperSwitch)
@@ -484,7 +583,8 @@ inline std::optional<RegValue> afterRemove(const SettingCase &c)
 {
     switch (c.encoding) {
     case Encoding::BorderTwips: // a parameter is set to its default
-    case Encoding::DriveBit:    // the drive's bit is cleared, the others stay
+    case Encoding::ParameterText:
+    case Encoding::DriveBit: // the drive's bit is cleared, the others stay
         return encodedShown(c, c.defaultShown);
     case Encoding::HelperSwitch: // absent is off
     case Encoding::ServiceStart: // no start type is demand start
@@ -551,6 +651,12 @@ inline int shownValue(QWidget *page, const SettingCase &c)
     return -1;
 }
 
+// The number field beside a setting's slider.
+inline QString numberField(const SettingCase &c)
+{
+    return QString::fromLatin1(c.controlName).replace(QLatin1String("HorizontalSlider"), QLatin1String("LineEdit"));
+}
+
 // Operates the control as a user would (a slider page takes the number in its field).
 inline void showValue(QWidget *page, const SettingCase &c, int shown)
 {
@@ -562,9 +668,7 @@ inline void showValue(QWidget *page, const SettingCase &c, int shown)
         child<QCheckBox>(page, c.controlName)->setChecked(shown != 0);
         break;
     case Control::Slider:
-        // The number field beside the slider: "...HorizontalSlider" becomes "...LineEdit".
-        child<QLineEdit>(page, QByteArray(c.controlName).replace("HorizontalSlider", "LineEdit").constData())
-            ->setText(QString::number(shown));
+        child<QLineEdit>(page, qPrintable(numberField(c)))->setText(QString::number(shown));
         break;
     case Control::Spin:
         child<QSpinBox>(page, c.controlName)->setValue(shown);

@@ -105,6 +105,63 @@ private slots:
         QCOMPARE(border(), 2);
     }
 
+    void delaysAndTimeouts_data()
+    {
+        QTest::addColumn<uint>("get");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<int>("absent");
+        const QString desktop = QStringLiteral("HKEY_CURRENT_USER\\Control Panel\\Desktop");
+        QTest::newRow("menu delay") << uint(SPI_GETMENUSHOWDELAY) << desktop << "MenuShowDelay" << 400;
+        QTest::newRow("hung app") << uint(SPI_GETHUNGAPPTIMEOUT) << desktop << "HungAppTimeout" << 5000;
+        QTest::newRow("wait to kill") << uint(SPI_GETWAITTOKILLTIMEOUT) << desktop << "WaitToKillAppTimeout" << 5000;
+        QTest::newRow("service") << uint(SPI_GETWAITTOKILLSERVICETIMEOUT)
+                                 << "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control"
+                                 << "WaitToKillServiceTimeout" << 5000;
+    }
+    void delaysAndTimeouts()
+    {
+        QFETCH(uint, get);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QFETCH(int, absent);
+        const uint set = get + 1;
+        auto text = [&] {
+            machine::Lock lock;
+            DWORD type = 0;
+            QByteArray data;
+            const qint64 node = registrystore::findKey(key);
+            if (!node || !registrystore::readValue(node, value, &type, &data))
+                return QStringLiteral("<absent>");
+            return registrystore::dataString(data);
+        };
+        auto read = [&] {
+            int v = -99;
+            return SystemParametersInfoW(get, 0, &v, 0) ? v : -1;
+        };
+        // Kept where Windows keeps it, as decimal text; absent, the system's own default.
+        QVERIFY(SystemParametersInfoW(set, 1234, nullptr, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE));
+        QCOMPARE(text(), QStringLiteral("1234"));
+        QCOMPARE(read(), 1234);
+        QCOMPARE(m->logged(QStringLiteral("SettingChange")), QStringList{QString::number(set)});
+        {
+            machine::Lock lock;
+            registrystore::deleteValue(registrystore::findKey(key), value);
+        }
+        QCOMPARE(read(), absent);
+        // Failures are injected per action: reading fails, setting still works, and the other way round.
+        m->failSystemParameter({get});
+        QCOMPARE(read(), -1);
+        QVERIFY(SystemParametersInfoW(set, 20000, nullptr, SPIF_UPDATEINIFILE));
+        QCOMPARE(text(), QStringLiteral("20000"));
+        m->failSystemParameter({set});
+        QCOMPARE(read(), 20000);
+        QVERIFY(!SystemParametersInfoW(set, 10, nullptr, SPIF_UPDATEINIFILE));
+        QCOMPARE(text(), QStringLiteral("20000"));
+        m->failSystemParameter({});
+        QVERIFY(SystemParametersInfoW(set, 10, nullptr, SPIF_UPDATEINIFILE));
+    }
+
     void failures()
     {
         QVERIFY(!SystemParametersInfoW(SPI_GETBORDER, 0, nullptr, 0));

@@ -49,6 +49,14 @@ void TestMachine::answerMessageBox(const QString &answer)
     machine::pushAnswer(QStringLiteral("MessageBox"), answer);
 }
 
+void TestMachine::failSystemParameter(const QList<unsigned> &actions)
+{
+    QStringList numbers;
+    for (unsigned a : actions)
+        numbers << QString::number(a);
+    machine::setSetting(QStringLiteral("fail.SystemParametersInfoW"), numbers.join(QLatin1Char(',')));
+}
+
 void TestMachine::answerFolderBrowser(const QString &path)
 {
     machine::pushAnswer(QStringLiteral("BrowseForFolder"), path);

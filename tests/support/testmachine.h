@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QList>
 #include <QStringList>
 #include <QFile>
 #include <QTemporaryDir>
@@ -44,6 +45,8 @@ public:
     void failServiceCall(const QString &function, unsigned error, int succeedFirst = 0);
     void setServiceState(const QString &name, unsigned state);
     unsigned serviceState(const QString &name, unsigned *pid = nullptr) const;
+    // Makes SystemParametersInfoW fail for these actions (get or set numbers); an empty list ends it.
+    void failSystemParameter(const QList<unsigned> &actions);
     void answerMessageBox(const QString &answer);
     void answerFolderBrowser(const QString &path);
     // Web requests whose address starts with prefix go to target + the rest of the address instead

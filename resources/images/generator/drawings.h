@@ -101,6 +101,17 @@ void edgeTitlebar(QPainter &p);
 void explorerTitlebarHeight(QPainter &p);
 void desktopIconPos(QPainter &p);
 void winverDesktop(QPainter &p);
+void snapAssist(QPainter &p);
+void contextMenuNew(QPainter &p);
+void contextMenuOld(QPainter &p);
+void bingSearchStartMenu(QPainter &p);
+void cortanaDisable(QPainter &p);
+void bootAnimNew(QPainter &p);
+void bootAnimOld(QPainter &p);
+void verboseMode(QPainter &p);
+void lockScreen(QPainter &p);
+void logonMessage(QPainter &p);
+void taskManagerDisable(QPainter &p);
 
 // File Explorer pages.
 void explorerToolbarNew(QPainter &p);

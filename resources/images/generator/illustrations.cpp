@@ -4,6 +4,7 @@
 #include "shapes.h"
 
 #include <QFont>
+#include <QtMath>
 
 using namespace art;
 namespace c = art::colour;
@@ -649,6 +650,231 @@ void aboutWindows(QPainter &p)
     p.setPen(QPen(c::line, 1));
     p.setBrush(Qt::NoBrush);
     p.drawRoundedRect(window, 6, 6);
+}
+
+
+// ---- Others and System pages ----
+
+namespace {
+
+// A screen of the given size with rounded corners, filled, clipped to for what follows (restore after).
+void screen(QPainter &p, const QRectF &r, const QColor &colour)
+{
+    p.save();
+    p.setClipPath(rounded(r.adjusted(0.5, 0.5, -0.5, -0.5), 6));
+    p.fillRect(r, colour);
+}
+
+// A ring of dots around c, fading along the ring, as Windows shows while it starts.
+void dotRing(QPainter &p, QPointF c, qreal radius, int dots, qreal dot, const QColor &colour)
+{
+    for (int i = 0; i < dots; ++i) {
+        const qreal a = qDegreesToRadians(-90.0 + 360.0 * i / dots);
+        fill(p, circle(c + QPointF(radius * qCos(a), radius * qSin(a)), dot),
+             withAlpha(colour, 60 + 195 * (dots - i) / dots));
+    }
+}
+
+// A menu of rows, each an icon square and a bar of text; separators after the given rows.
+void menuRows(QPainter &p, qreal x, qreal y, qreal width, int rows, qreal step, const QList<int> &separators,
+              bool icons)
+{
+    for (int i = 0; i < rows; ++i) {
+        const qreal top = y + i * step;
+        if (icons)
+            fill(p, rounded(QRectF(x, top, 7, 7), 1.5), i % 3 == 0 ? c::blue : c::slateMid);
+        textBar(p, x + (icons ? 12 : 0), top + 2, width * (0.45 + 0.08 * ((i * 5) % 4)), 3, c::slate);
+        if (separators.contains(i))
+            p.fillRect(QRectF(x - 4, top + step - 3, width + 8, 1), c::line);
+    }
+}
+
+} // namespace
+
+void snapAssist(QPainter &p)
+{
+    screen(p, QRectF(0, 0, 240, 150), c::skyLight);
+    // A window whose maximise button shows the layouts under it.
+    fill(p, rounded(QRectF(14, 12, 200, 120), 5), c::white);
+    p.fillRect(QRectF(14, 12, 200, 20), QColor(QRgb(0xF3F3F3)));
+    textBar(p, 24, 20, 50, 3, c::slateLight);
+    captionButtons(p, 214, 22, 22, c::ink, 1.1);
+    fill(p, rounded(QRectF(159, 14, 18, 16), 3), withAlpha(c::blue, 60));
+    const QRectF flyout(96, 34, 112, 54);
+    fill(p, rounded(flyout.translated(0, 2), 6), withAlpha(c::ink, 40));
+    fill(p, rounded(flyout, 6), QColor(QRgb(0xF9F9F9)));
+    // Four layouts, two by two; the first half highlighted.
+    const QList<QList<QRectF>> layouts = {
+        {QRectF(0, 0, 0.5, 1), QRectF(0.5, 0, 0.5, 1)},
+        {QRectF(0, 0, 0.66, 1), QRectF(0.66, 0, 0.34, 1)},
+        {QRectF(0, 0, 0.33, 1), QRectF(0.33, 0, 0.34, 1), QRectF(0.67, 0, 0.33, 1)},
+        {QRectF(0, 0, 0.5, 1), QRectF(0.5, 0, 0.5, 0.5), QRectF(0.5, 0.5, 0.5, 0.5)},
+    };
+    for (int i = 0; i < layouts.size(); ++i) {
+        const QRectF cell(flyout.x() + 8 + (i % 2) * 52, flyout.y() + 7 + (i / 2) * 23, 46, 18);
+        for (int j = 0; j < layouts.at(i).size(); ++j) {
+            const QRectF part = layouts.at(i).at(j);
+            const QRectF r(cell.x() + part.x() * cell.width(), cell.y() + part.y() * cell.height(),
+                           part.width() * cell.width(), part.height() * cell.height());
+            fill(p, rounded(r.adjusted(1, 1, -1, -1), 2), i == 0 && j == 0 ? c::blue : c::line);
+        }
+    }
+    for (int i = 0; i < 4; ++i)
+        textBar(p, 28, 50 + i * 12, 54 - i * 8, 3, c::mist);
+    p.restore();
+}
+
+void contextMenuNew(QPainter &p)
+{
+    const QRectF menu(8.5, 8.5, 143, 163);
+    fill(p, rounded(menu.translated(0, 2), 8), withAlpha(c::ink, 35));
+    fill(p, rounded(menu, 8), QColor(QRgb(0xF9F9F9)));
+    // The row of icon buttons (cut, copy, rename, share, delete) on top.
+    for (int i = 0; i < 5; ++i)
+        fill(p, rounded(QRectF(20 + i * 25, 18, 12, 12), 2.5), i == 4 ? c::slate : c::blueDark);
+    p.fillRect(QRectF(14, 38, 132, 1), c::line);
+    menuRows(p, 20, 48, 110, 6, 18, {3}, true);
+    p.fillRect(QRectF(14, 157, 132, 1), c::line);
+    textBar(p, 32, 162, 70, 3, c::slateMid);
+}
+
+void contextMenuOld(QPainter &p)
+{
+    const QRectF menu(8.5, 8.5, 143, 163);
+    p.fillRect(menu.translated(2, 2), withAlpha(c::ink, 40));
+    p.fillRect(menu, c::white);
+    p.setPen(QPen(c::slateLight, 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(menu);
+    // The long classic list with its separators.
+    menuRows(p, 18, 15, 110, 12, 13, {1, 4, 8, 10}, false);
+}
+
+void bingSearchStartMenu(QPainter &p)
+{
+    screen(p, QRectF(0, 0, 240, 150), c::blueDark);
+    const QRectF panel(20, 10, 200, 132);
+    fill(p, rounded(panel, 7), QColor(QRgb(0xF3F3F3)));
+    // The search box, then local results on the left and the web's on the right.
+    fill(p, rounded(QRectF(30, 18, 180, 14), 7), c::white);
+    stroke(p, circle({40, 25}, 3.2), c::slate, 1.2);
+    textBar(p, 48, 23.5, 40, 3, c::ink);
+    fill(p, rounded(QRectF(30, 40, 84, 94), 4), c::white);
+    for (int i = 0; i < 5; ++i) {
+        fill(p, rounded(QRectF(36, 46 + i * 17, 9, 9), 2), i == 0 ? c::blue : c::slateLight);
+        textBar(p, 50, 49 + i * 17, 56 - i * 5, 3, c::slate);
+    }
+    fill(p, rounded(QRectF(120, 40, 90, 94), 4), c::white);
+    fill(p, circle({165, 66}, 14), c::teal);
+    stroke(p, circle({165, 66}, 14), c::white, 1.2);
+    strokeLine(p, {151, 66}, {179, 66}, c::white, 1);
+    p.setPen(QPen(c::white, 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QPointF(165, 66), 6, 14);
+    for (int i = 0; i < 4; ++i)
+        textBar(p, 128, 90 + i * 10, 74 - i * 10, 3, c::slateMid);
+    p.restore();
+}
+
+void cortanaDisable(QPainter &p)
+{
+    screen(p, QRectF(0, 0, 240, 150), QColor(QRgb(0x1F2A44)));
+    // The assistant's ring, and its search box on the taskbar.
+    const QPointF c(120, 62);
+    stroke(p, circle(c, 30), c::skyLight, 7);
+    stroke(p, circle(c, 30), c::white, 1.5);
+    textBar(p, 80, 104, 80, 4, withAlpha(c::white, 200));
+    p.fillRect(QRectF(0, 130, 240, 20), QColor(QRgb(0xEEF1F6)));
+    startButton(p, {8, 135}, 4.6, c::blue);
+    fill(p, rounded(QRectF(24, 133, 90, 14), 7), c::white);
+    stroke(p, circle({33, 140}, 3.6), c::sky, 1.6);
+    textBar(p, 42, 138.5, 50, 3, c::slateLight);
+    p.restore();
+}
+
+namespace {
+
+void bootScreen(QPainter &p, bool newAnimation)
+{
+    screen(p, QRectF(0, 0, 160, 100), QColor(QRgb(0x000000)));
+    startButton(p, {65, 18}, 13, c::blue);
+    if (newAnimation) {
+        // The newer animation: one arc that runs round.
+        p.setPen(QPen(c::white, 2.4, Qt::SolidLine, Qt::RoundCap));
+        p.setBrush(Qt::NoBrush);
+        p.drawArc(QRectF(71, 66, 18, 18), 90 * 16, 250 * 16);
+    } else {
+        dotRing(p, {80, 75}, 9, 6, 1.6, c::white);
+    }
+    p.restore();
+}
+
+} // namespace
+
+void bootAnimNew(QPainter &p)
+{
+    bootScreen(p, true);
+}
+
+void bootAnimOld(QPainter &p)
+{
+    bootScreen(p, false);
+}
+
+void verboseMode(QPainter &p)
+{
+    screen(p, QRectF(0, 0, 240, 150), c::blueDark);
+    // The spinner with the detailed status beside it.
+    dotRing(p, {74, 75}, 9, 6, 1.7, c::white);
+    textBar(p, 94, 68, 92, 4, withAlpha(c::white, 235));
+    textBar(p, 94, 78, 64, 4, withAlpha(c::white, 170));
+    p.restore();
+}
+
+void lockScreen(QPainter &p)
+{
+    screen(p, QRectF(0, 0, 240, 150), c::sky);
+    landscape(p, QRectF(0, 0, 240, 150), c::skyLight, c::teal, c::amberLight);
+    // The time, large, and the date under it.
+    const QColor text = withAlpha(c::white, 240);
+    for (int i = 0; i < 4; ++i)
+        fill(p, rounded(QRectF(84 + i * 19 + (i > 1 ? 6 : 0), 26, 14, 24), 3), text);
+    fill(p, circle({123, 33}, 1.6), text);
+    fill(p, circle({123, 43}, 1.6), text);
+    textBar(p, 92, 58, 62, 4, text);
+    // Notifications at the foot.
+    for (int i = 0; i < 3; ++i)
+        fill(p, rounded(QRectF(96 + i * 18, 124, 12, 12), 3), withAlpha(c::white, 200));
+    p.restore();
+}
+
+void logonMessage(QPainter &p)
+{
+    screen(p, QRectF(0, 0, 240, 150), QColor(QRgb(0x0B3A6E)));
+    // The notice: its title, its text and the button that dismisses it.
+    textBar(p, 70, 34, 100, 6, c::white);
+    for (int i = 0; i < 4; ++i)
+        textBar(p, 48, 54 + i * 10, 144 - (i % 2) * 30, 3.5, withAlpha(c::white, 190));
+    fill(p, rounded(QRectF(100, 104, 40, 16), 3), withAlpha(c::white, 60));
+    stroke(p, rounded(QRectF(100, 104, 40, 16), 3), c::white, 1);
+    textBar(p, 113, 110.5, 14, 3, c::white);
+    p.restore();
+}
+
+void taskManagerDisable(QPainter &p)
+{
+    screen(p, QRectF(0, 0, 240, 150), QColor(QRgb(0x17407A)));
+    // The security options, the last one struck out.
+    const int rows = 5;
+    for (int i = 0; i < rows; ++i) {
+        const bool taskManager = i == rows - 1;
+        textBar(p, 84, 30 + i * 18, 60 + (i % 3) * 8, 5, withAlpha(c::white, taskManager ? 110 : 235));
+        if (taskManager)
+            strokeLine(p, {78, 32.5 + i * 18}, {162, 32.5 + i * 18}, c::redLight, 2);
+    }
+    fill(p, rounded(QRectF(96, 122, 48, 14), 3), withAlpha(c::white, 50));
+    textBar(p, 108, 127.5, 24, 3, c::white);
+    p.restore();
 }
 
 } // namespace draw
