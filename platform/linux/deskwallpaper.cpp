@@ -9,6 +9,9 @@
 #include <QFileInfo>
 #include <QImageReader>
 
+#include <atomic>
+#include <cstdlib>
+
 namespace {
 
 const QString DesktopKey = QStringLiteral("HKEY_CURRENT_USER\\Control Panel\\Desktop");
@@ -69,3 +72,74 @@ BOOL get(UINT uiParam, PVOID pvParam)
 }
 
 } // namespace deskwallpaper
+
+const IID IID_IDesktopWallpaper = {0xB92B56A9, 0x8B55, 0x4E14, {0x9A, 0x89, 0x01, 0x99, 0xBB, 0xB6, 0xF9, 0x3B}};
+const CLSID CLSID_DesktopWallpaper = {0xC2CF3110, 0x460E, 0x4FC1, {0xB9, 0xD0, 0x8A, 0x1C, 0x0C, 0x9C, 0xC4, 0xBD}};
+
+namespace {
+
+// The one desktop of the simulated machine: every monitor shows the same wallpaper.
+class DesktopWallpaper final : public IDesktopWallpaper
+{
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **ppv) override
+    {
+        if (!ppv)
+            return E_POINTER;
+        if (riid == IID_IUnknown || riid == IID_IDesktopWallpaper) {
+            *ppv = static_cast<IDesktopWallpaper *>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        const ULONG left = --refs;
+        if (left == 0)
+            delete this;
+        return left;
+    }
+    HRESULT STDMETHODCALLTYPE SetWallpaper(LPCWSTR, LPCWSTR wallpaper) override
+    {
+        if (!wallpaper)
+            return E_INVALIDARG;
+        // The object keeps the choice in the user profile, as the desktop settings do.
+        if (!deskwallpaper::set(const_cast<LPWSTR>(wallpaper), SPIF_UPDATEINIFILE | SPIF_SENDCHANGE))
+            return HRESULT_FROM_WIN32(GetLastError());
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetWallpaper(LPCWSTR, LPWSTR *wallpaper) override
+    {
+        if (!wallpaper)
+            return E_POINTER;
+        const QString path = deskwallpaper::current();
+        auto *copy = static_cast<LPWSTR>(std::malloc(size_t(path.size() + 1) * sizeof(WCHAR)));
+        if (!copy)
+            return E_OUTOFMEMORY;
+        std::copy(path.utf16(), path.utf16() + path.size(), reinterpret_cast<char16_t *>(copy));
+        copy[path.size()] = 0;
+        *wallpaper = copy;
+        return S_OK;
+    }
+
+private:
+    ~DesktopWallpaper() = default;
+    std::atomic<ULONG> refs{1};
+};
+
+} // namespace
+
+namespace standin {
+
+HRESULT createDesktopWallpaper(REFIID riid, void **ppv)
+{
+    auto *object = new DesktopWallpaper;
+    const HRESULT hr = object->QueryInterface(riid, ppv);
+    object->Release();
+    return hr;
+}
+
+} // namespace standin

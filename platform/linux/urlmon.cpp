@@ -1,7 +1,8 @@
 // URL monikers over Qt Network. Both calls are synchronous, as on Windows; while they wait, the calling
 // thread's Qt events keep being handled. Requests go to the address the machine's URL overrides give, and
 // a transfer that stops moving for the machine setting "url.timeout" milliseconds (30 s by default) fails,
-// as WinINet's receive time-out makes it fail.
+// as WinINet's receive time-out makes it fail. While a transfer waits, the callback hears of it every
+// 100 ms (connecting before the first data, downloading after), so that it can abort a stalled transfer.
 #include "../win32.h"
 #include "machine.h"
 
@@ -11,6 +12,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
 #include <QUrl>
 
 #include <atomic>
@@ -99,8 +101,15 @@ HRESULT fetch(LPCWSTR szURL, LPBINDSTATUSCALLBACK callback, const std::function<
         progress(BINDSTATUS_DOWNLOADINGDATA);
     });
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    if (!reply->isFinished())
+    QTimer waiting;
+    waiting.setInterval(100);
+    QObject::connect(&waiting, &QTimer::timeout, &loop,
+                     [&] { progress(begun ? BINDSTATUS_DOWNLOADINGDATA : BINDSTATUS_CONNECTING); });
+    progress(BINDSTATUS_CONNECTING);
+    if (!reply->isFinished() && SUCCEEDED(stopped)) {
+        waiting.start();
         loop.exec();
+    }
 
     HRESULT result = S_OK;
     if (FAILED(stopped))
