@@ -23,7 +23,8 @@ MyTrayIconForm::MyTrayIconForm(QWidget *parent) : QWidget(parent)
         QStringLiteral("When enabled, the program shows tray icon that lets you quicly access the following settings:"),
         this);
     label_2->setObjectName(QStringLiteral("label_2"));
-    label_2->setGeometry(20, 60, 560, 24);
+    label_2->setWordWrap(true);
+    label_2->setGeometry(20, 52, 566, 36);
     label_3 = new QLabel(QStringLiteral("- Clear File Explorer history\n- Set Bing Daily Image as your wallpaper\n"
                                         "- Set App and Windows color mode to light or dark\n"
                                         "- Set Active Power Scheme to power saver, balance or high performance"),

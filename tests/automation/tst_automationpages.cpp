@@ -7,7 +7,9 @@
 #include "helperharness.h"
 #include "krutils.h"
 #include "loadwallpaperthread.h"
+#include "misctoolsform.h"
 #include "mytrayiconform.h"
+#include "trackcleanerform.h"
 #include "smartshortcutform.h"
 #include "suntimes.h"
 #include "testmachine.h"
@@ -24,6 +26,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QToolBar>
 #include <QComboBox>
 #include <QGeoPositionInfoSource>
@@ -673,6 +676,68 @@ private slots:
         QCOMPARE(icon, 0);
         file->Release();
         link->Release();
+    }
+
+    // The wallpaper tab fetches its preview when turned to, once at a time; its Reload does nothing.
+    void miscToolsWallpaperTab()
+    {
+        archive->answer(QStringLiteral("/HPImageArchive"), QByteArray(), ArchiveServer::NotFound);
+        MiscToolsForm page;
+        QCOMPARE(page.tabWidget->currentIndex(), 0);
+        QCOMPARE(page.tabWidget->tabText(1), QStringLiteral("Auto Wallpaper Changer"));
+        QVERIFY(!page.wallpaperChanger->downloadRunning);
+        page.tabWidget->setCurrentIndex(1);
+        QVERIFY(page.wallpaperChanger->downloadRunning);
+        // Away and back while it runs: nothing new.
+        page.tabWidget->setCurrentIndex(2);
+        page.tabWidget->setCurrentIndex(1);
+        QTRY_VERIFY(!page.wallpaperChanger->downloadRunning);
+        QCOMPARE(archive->count(QStringLiteral("/HPImageArchive")), 1);
+        auto *reload = child<QPushButton>(page.wallpaperChanger, "wallpaperChangerImageReloadButton");
+        QVERIFY(reload->isEnabled());
+        reload->click();
+        QVERIFY(!page.wallpaperChanger->downloadRunning);
+        page.tabWidget->setCurrentIndex(0);
+        page.tabWidget->setCurrentIndex(1);
+        QTRY_VERIFY(!page.wallpaperChanger->downloadRunning);
+        QCOMPARE(archive->count(QStringLiteral("/HPImageArchive")), 2);
+    }
+
+    // On the Track Cleaner tab only the File Explorer and Run boxes decide whether Analyze and Clear are offered.
+    void miscToolsTrackCleanerButtons_data()
+    {
+        QTest::addColumn<QStringList>("checked");
+        QTest::addColumn<bool>("offered");
+        QTest::newRow("windows boxes only") << QStringList{"WindowsTempFiles", "WindowsLogFiles"} << false;
+        QTest::newRow("run dialog") << QStringList{"WindowsRunDialog"} << true;
+        QTest::newRow("recent files and temp") << QStringList{"FileExplorerRecentFiles", "WindowsTempFiles"} << true;
+        QTest::newRow("none") << QStringList() << false;
+    }
+
+    void miscToolsTrackCleanerButtons()
+    {
+        QFETCH(QStringList, checked);
+        QFETCH(bool, offered);
+        MiscToolsForm page;
+        const QStringList all = {"FileExplorerRecentFiles", "FileExplorerTypedPaths", "FileExplorerSearchHistory",
+                                 "WindowsRunDialog",        "WindowsTempFiles",       "WindowsLogFiles",
+                                 "WindowsErrorReporting",   "WindowsNetworkData"};
+        auto box = [&](const QString &kind) {
+            return page.trackCleaner->findChild<QCheckBox *>(QStringLiteral("TrackCleaner") + kind +
+                                                             QStringLiteral("CheckBox"));
+        };
+        for (const QString &kind : all)
+            box(kind)->setChecked(false);
+        for (const QString &kind : checked)
+            box(kind)->setChecked(true);
+        auto *analyze = page.trackCleaner->findChild<QPushButton *>(QStringLiteral("TrackCleanerAnalyzeButton"));
+        auto *clear = page.trackCleaner->findChild<QPushButton *>(QStringLiteral("TrackCleanerClearButton"));
+        QCOMPARE(analyze->isEnabled(), offered);
+        QCOMPARE(clear->isEnabled(), offered);
+        // A Windows box toggled afterwards leaves both as they are.
+        box(QStringLiteral("WindowsNetworkData"))->toggle();
+        QCOMPARE(analyze->isEnabled(), offered);
+        QCOMPARE(clear->isEnabled(), offered);
     }
 };
 
