@@ -3,13 +3,13 @@
 // its settings ("session.WallPaper"). Windows refuses a file it cannot show.
 #include "deskwallpaper.h"
 
+#include "comobject.h"
 #include "machine.h"
 #include "registrystore.h"
 
 #include <QFileInfo>
 #include <QImageReader>
 
-#include <atomic>
 #include <cstdlib>
 
 namespace {
@@ -79,29 +79,9 @@ const CLSID CLSID_DesktopWallpaper = {0xC2CF3110, 0x460E, 0x4FC1, {0xB9, 0xD0, 0
 namespace {
 
 // The one desktop of the simulated machine: every monitor shows the same wallpaper.
-class DesktopWallpaper final : public IDesktopWallpaper
+class DesktopWallpaper final : public ComObject<IDesktopWallpaper, IID_IDesktopWallpaper>
 {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **ppv) override
-    {
-        if (!ppv)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IDesktopWallpaper) {
-            *ppv = static_cast<IDesktopWallpaper *>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG left = --refs;
-        if (left == 0)
-            delete this;
-        return left;
-    }
     HRESULT STDMETHODCALLTYPE SetWallpaper(LPCWSTR, LPCWSTR wallpaper) override
     {
         if (!wallpaper)
@@ -126,8 +106,7 @@ public:
     }
 
 private:
-    ~DesktopWallpaper() = default;
-    std::atomic<ULONG> refs{1};
+    ~DesktopWallpaper() override = default;
 };
 
 } // namespace
