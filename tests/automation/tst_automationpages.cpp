@@ -25,7 +25,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QElapsedTimer>
+#include <QPointer>
 #include <QSignalSpy>
+#include <QThread>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QComboBox>
@@ -701,6 +704,22 @@ private slots:
         page.tabWidget->setCurrentIndex(1);
         QTRY_VERIFY(!page.wallpaperChanger->downloadRunning);
         QCOMPARE(archive->count(QStringLiteral("/HPImageArchive")), 2);
+    }
+
+    // Destroyed during a download that never answers: the page stops the download and waits for its thread.
+    void miscToolsDestroyedDuringDownload()
+    {
+        archive->answer(QStringLiteral("/HPImageArchive"), QByteArray(), ArchiveServer::Silent);
+        auto page = std::make_unique<MiscToolsForm>();
+        page->tabWidget->setCurrentIndex(1);
+        QTRY_COMPARE(archive->count(QStringLiteral("/HPImageArchive")), 1);
+        QPointer<QThread> thread = page->wallpaperChanger->findChild<QThread *>();
+        QVERIFY(thread && thread->isRunning());
+        QElapsedTimer clock;
+        clock.start();
+        page.reset();
+        QVERIFY(clock.elapsed() < 3000);
+        QVERIFY(!thread);
     }
 
     // On the Track Cleaner tab only the File Explorer and Run boxes decide whether Analyze and Clear are offered.
