@@ -20,6 +20,7 @@
 #include <objbase.h>
 #include <tlhelp32.h>
 #include <psapi.h>
+#include <commoncontrols.h>
 #include <winternl.h>
 #include <winioctl.h>
 // ntdll's file-system control call has no import library entry in the SDK; modules look it up by name.

@@ -183,6 +183,17 @@ bool computeDrive(QChar letter, Drive *out)
 
 } // namespace
 
+namespace {
+
+// A clean host folder holds a clean host path (itself included).
+bool holds(const QString &root, const QString &path)
+{
+    return root == QLatin1String("/") ? path.startsWith(QLatin1Char('/'))
+                                      : (path == root || path.startsWith(root + QLatin1Char('/')));
+}
+
+} // namespace
+
 QChar letterOfHostPath(const QString &hostPath, QString *rest)
 {
     const QString path = QDir::cleanPath(hostPath);
@@ -193,9 +204,7 @@ QChar letterOfHostPath(const QString &hostPath, QString *rest)
         if (!drive(QLatin1Char(c), &d))
             continue;
         const QString root = QDir::cleanPath(d.hostRoot);
-        const bool inside = root == QLatin1String("/") ? path.startsWith(QLatin1Char('/'))
-                                                       : (path == root || path.startsWith(root + QLatin1Char('/')));
-        if (inside && root.size() > bestLength) {
+        if (holds(root, path) && root.size() > bestLength) {
             best = QLatin1Char(c);
             bestLength = int(root.size());
             if (rest)
@@ -203,6 +212,72 @@ QChar letterOfHostPath(const QString &hostPath, QString *rest)
         }
     }
     return best;
+}
+
+namespace {
+
+// Volume roots in device order, read once per change of the machine's settings.
+QStringList volumeRoots()
+{
+    struct VolumeCache
+    {
+        QMutex mutex;
+        qint64 generation = -1;
+        QString folder;
+        QStringList roots;
+    };
+    static VolumeCache c;
+    const qint64 generation = machine::generation();
+    const QString folder = machine::folder();
+    QMutexLocker g(&c.mutex);
+    if (c.generation != generation || c.folder != folder) {
+        c.roots.clear();
+        for (const HostFs &fs : hostFileSystems())
+            c.roots << QDir::cleanPath(fs.root);
+        for (char l = 'A'; l <= 'Z'; ++l) {
+            Drive d;
+            if (drive(QLatin1Char(l), &d) && !c.roots.contains(QDir::cleanPath(d.hostRoot)))
+                c.roots << QDir::cleanPath(d.hostRoot);
+        }
+        c.generation = generation;
+        c.folder = folder;
+    }
+    return c.roots;
+}
+
+QString deviceName(int index)
+{
+    return QStringLiteral("\\Device\\HarddiskVolume") + QString::number(index + 1);
+}
+
+} // namespace
+
+QString deviceOfLetter(QChar letter)
+{
+    Drive d;
+    if (!drive(letter, &d))
+        return QString();
+    const int index = int(volumeRoots().indexOf(QDir::cleanPath(d.hostRoot)));
+    return index < 0 ? QString() : deviceName(index);
+}
+
+QString deviceOfHostPath(const QString &hostPath, QString *rest)
+{
+    const QString path = QDir::cleanPath(hostPath);
+    const QStringList roots = volumeRoots();
+    int best = -1;
+    for (int i = 0; i < roots.size(); ++i) {
+        const QString &root = roots.at(i);
+        if (holds(root, path) && (best < 0 || root.size() > roots.at(best).size()))
+            best = i;
+    }
+    if (best < 0)
+        return QString();
+    if (rest) {
+        const QString &root = roots.at(best);
+        *rest = root == QLatin1String("/") ? path.mid(1) : path.mid(root.size() + 1);
+    }
+    return deviceName(best);
 }
 
 } // namespace drivemap

@@ -28,4 +28,10 @@ bool drive(QChar letter, Drive *out);
 // The letter whose root holds a host path (the deepest mapped root), or a null QChar.
 QChar letterOfHostPath(const QString &hostPath, QString *rest = nullptr);
 
+// Volume devices: the host's real file systems in mount order, then every drive root that is none of them
+// (in letter order), are the volumes "\Device\HarddiskVolume1", "...2", ... A drive letter names the
+// volume of its root; a file lies on the volume with the deepest root that holds it.
+QString deviceOfLetter(QChar letter); // "" when the letter has no drive
+QString deviceOfHostPath(const QString &hostPath, QString *rest = nullptr);
+
 } // namespace drivemap

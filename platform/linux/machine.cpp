@@ -1,6 +1,7 @@
 #include "machine.h"
 
 #include "registrystore.h"
+#include "systemprograms.h"
 #include "traceseed.h"
 #include "windowtable.h"
 
@@ -362,6 +363,7 @@ int prepareMachine(State &s)
         registrystore::importSeed();
         windowtable::seed();
         traceseed::createFiles(s.folder);
+        systemprograms::seedCaches(s.folder);
         --s.transactionDepth;
         execSql(s.db, "INSERT OR REPLACE INTO settings(name, value) VALUES('seeded', '1')");
     }
@@ -388,6 +390,7 @@ sqlite3 *open(State &s)
     dir = QDir(dir).absolutePath();
     QDir().mkpath(dir);
     makeFolders(dir);
+    systemprograms::install(dir);
     s.folder = dir;
 
     const QString path = dir + QStringLiteral("/machine.db");

@@ -1,4 +1,4 @@
-// The Recycle Bin of the stand-in is the host's trash, placed as the desktop's trash specification places it:
+// The Recycle Bin of the stand-in is the host's trash, placed where the freedesktop trash rules place it:
 // a file on the device of the home trash ($XDG_DATA_HOME/Trash) goes there; a file on another device goes to
 // that device's own trash, $topdir/.Trash/$uid where an administrator made $topdir/.Trash (sticky, no link),
 // else $topdir/.Trash-$uid. Each moved file gets its record (info/NAME.trashinfo), so the desktop can put it

@@ -107,6 +107,16 @@ QString simulatedProcessName(DWORD pid)
     return q.next() ? q.text(0) : QString();
 }
 
+QList<DWORD> simulatedProcesses()
+{
+    machine::Lock lock;
+    Query q("SELECT pid FROM simprocs WHERE alive=1 ORDER BY pid");
+    QList<DWORD> out;
+    while (q.next())
+        out << DWORD(q.integer(0));
+    return out;
+}
+
 QList<Message> takeMessages(DWORD pid)
 {
     QList<Message> out;

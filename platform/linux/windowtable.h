@@ -30,6 +30,8 @@ bool processAlive(DWORD pid);
 DWORD startSimulatedProcess(const QString &name);
 void endSimulatedProcess(DWORD pid);
 QString simulatedProcessName(DWORD pid);
+// The simulated processes still running, by id, in the order they started.
+QList<DWORD> simulatedProcesses();
 // Windows of this process can have a procedure that SendMessageW calls directly (dialogs of the stand-in,
 // the helper's own windows). Register a window created with createWindow, or any handle of the stand-in's
 // own (such as a dialog that is not in the table).

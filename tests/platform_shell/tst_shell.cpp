@@ -1,6 +1,7 @@
 // Shell folders, shell links, the folder browser, message boxes, COM and the system calls of the stand-in
 // behave as the modules rely on Windows to behave.
 #include "testmachine.h"
+#include "whenmodal.h"
 #include "win32.h"
 #include "linux/machine.h"
 
@@ -136,21 +137,6 @@ RtlGetVersionPtr rtlGetVersion()
 {
     const FARPROC proc = GetProcAddress(GetModuleHandleW(WSTR("ntdll")), "RtlGetVersion");
     return reinterpret_cast<RtlGetVersionPtr>(reinterpret_cast<void (*)()>(proc));
-}
-
-// Calls f once the dialog of type T is up and modal (started from inside the call that shows it).
-template <typename T, typename F> void whenModal(F f)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, f] {
-        if (auto *w = qobject_cast<T *>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            f(w);
-        }
-    });
-    timer->start();
 }
 
 } // namespace

@@ -125,3 +125,8 @@ void TestMachine::releaseStoreLock()
     storeHolder = nullptr;
     machine::setBusyWait(-1);
 }
+
+void TestMachine::protectProcess(qint64 pid)
+{
+    machine::setSetting(QStringLiteral("process.protected.") + QString::number(pid), QStringLiteral("1"));
+}

@@ -35,6 +35,9 @@ public:
     // the database's pages after the first) or "damaged-header" (garbage over its first page). Damage closes
     // the machine and is found when it next opens; it stays. "" ends "full" and "locked".
     void failStore(const QString &how);
+    // Marks a host process protected: it refuses what Windows refuses for a protected process (full access,
+    // its modules), as a process of another user would.
+    void protectProcess(qint64 pid);
     void answerMessageBox(const QString &answer);
     void answerFolderBrowser(const QString &path);
     // Web requests whose address starts with prefix go to target + the rest of the address instead

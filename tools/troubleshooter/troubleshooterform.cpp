@@ -1,13 +1,182 @@
 #include "troubleshooterform.h"
+#include "ui_troubleshooterform.h"
 
-#include <QLabel>
-#include <QVBoxLayout>
+#include "shellhelpers.h"
+#include "win32.h"
 
-TroubleshooterForm::TroubleshooterForm(QWidget *parent) : QWidget(parent)
+#include <QDebug>
+#include <QDir>
+#include <QMessageBox>
+#include <QProcessEnvironment>
+
+namespace {
+
+QString title()
 {
-    auto *layout = new QVBoxLayout(this);
-    auto *label = new QLabel(QStringLiteral("Troubleshooter"), this);
-    label->setObjectName(QStringLiteral("placeholderLabel"));
-    label->setAlignment(Qt::AlignCenter);
-    layout->addWidget(label);
+    return TroubleshooterForm::tr("Keelrun Hushdeck Plus!");
+}
+
+// A system program in the Windows folder's System32.
+QString systemProgram(const QString &name)
+{
+    WCHAR windows[MAX_PATH] = {};
+    const UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return QString();
+    return hostPath(fromWide(windows) + QStringLiteral("/system32/") + name);
+}
+
+bool isLink(const QString &path)
+{
+    const DWORD attributes = GetFileAttributesW(wstr(QDir::toNativeSeparators(path)));
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+} // namespace
+
+TroubleshooterForm::TroubleshooterForm(QWidget *parent) : QWidget(parent), ui(new Ui::TroubleshooterForm)
+{
+    ui->setupUi(this);
+}
+
+TroubleshooterForm::~TroubleshooterForm()
+{
+    delete ui;
+}
+
+QProcess *TroubleshooterForm::newProcess()
+{
+    process = new QProcess(this);
+    process->setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+    connect(process, SIGNAL(errorOccurred(QProcess::ProcessError)), this,
+            SLOT(processErrorOccurred(QProcess::ProcessError)));
+    connect(process, SIGNAL(started()), this, SLOT(processStarted()));
+    connect(process, SIGNAL(finished(int, QProcess::ExitStatus)), this,
+            SLOT(processFinished(int, QProcess::ExitStatus)));
+    connect(process, SIGNAL(readyReadStandardOutput()), this, SLOT(myReadyReadStandardOutput()));
+    return process;
+}
+
+void TroubleshooterForm::on_DNSCachePushButton_clicked()
+{
+    QProcess *p = newProcess();
+    p->setProgram(systemProgram(QStringLiteral("ipconfig.exe")));
+    p->setArguments({QStringLiteral("/flushdns")});
+    p->start(QIODevice::ReadWrite);
+}
+
+void TroubleshooterForm::myReadyReadStandardOutput()
+{
+    if (auto *p = qobject_cast<QProcess *>(sender()))
+        processOutput += QString::fromUtf8(p->readAllStandardOutput());
+}
+
+void TroubleshooterForm::processFinished(int, QProcess::ExitStatus)
+{
+    qDebug() << "processFinished";
+    QMessageBox::information(this, title(), processOutput, QMessageBox::Ok);
+}
+
+void TroubleshooterForm::processStarted()
+{
+    qDebug() << "processStarted";
+    processOutput.clear();
+}
+
+void TroubleshooterForm::processErrorOccurred(QProcess::ProcessError)
+{
+    qDebug() << "processErrorOccurred";
+}
+
+QString TroubleshooterForm::explorerCacheFolder()
+{
+    // Without a profile there is nothing to repair: never a folder relative to wherever the program runs.
+    const QString profile = userProfilePath();
+    if (profile.isEmpty())
+        return QString();
+    return profile + QStringLiteral("/AppData/Local/Microsoft/Windows/Explorer");
+}
+
+TroubleshooterForm::ClearResult TroubleshooterForm::clearCacheFiles(const QString &folder, const QString &pattern)
+{
+    ClearResult result;
+    if (folder.isEmpty() || !QDir(folder).exists())
+        return result;
+    qDebug() << folder;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(wstr(QDir::toNativeSeparators(folder + QLatin1Char('/') + pattern)), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return result;
+    do {
+        const QString name = fromWide(data.cFileName, MAX_PATH);
+        if (name.compare(QLatin1String("."), Qt::CaseInsensitive) == 0 ||
+            name.compare(QLatin1String(".."), Qt::CaseInsensitive) == 0 ||
+            (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            continue;
+        const QString path = folder + QLatin1Char('/') + name;
+        // Checked again now: the folder and the entry are still no links to somewhere else.
+        if (isLink(folder) || isLink(path)) {
+            ++result.failed;
+            continue;
+        }
+        qDebug() << path;
+        if (DeleteFileW(wstr(QDir::toNativeSeparators(path))))
+            ++result.deleted;
+        else
+            ++result.failed; // in use: it stays until Windows lets it go
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    return result;
+}
+
+void TroubleshooterForm::clearCache(const QString &pattern, const QString &kind)
+{
+    const QString folder = explorerCacheFolder();
+    if (folder.isEmpty() || !QDir(folder).exists())
+        return;
+    const ClearResult result = clearCacheFiles(folder, pattern);
+    const QString restart =
+        QStringLiteral("\n Restart your computer to force Windows to build new %1 cache database files.").arg(kind);
+    QString text;
+    if (result.deleted >= 2)
+        text = QString::number(result.deleted) +
+               QStringLiteral(" %1 cache database files have been successfully cleared.").arg(kind) + restart;
+    else if (result.deleted == 1 || result.failed == 0)
+        text = QStringLiteral("%1 cache database files have been successfully cleared.")
+                   .arg(kind.left(1).toUpper() + kind.mid(1)) +
+               restart;
+    if (result.failed > 0) {
+        if (!text.isEmpty())
+            text += QLatin1Char('\n');
+        text += result.failed == 1
+                    ? QStringLiteral("1 %1 cache database file could not be deleted.").arg(kind)
+                    : QStringLiteral("%1 %2 cache database files could not be deleted.").arg(result.failed).arg(kind);
+    }
+    QMessageBox::information(this, title(), text, QMessageBox::Ok);
+}
+
+void TroubleshooterForm::on_IconCachePushButton_clicked()
+{
+    clearCache(QStringLiteral("iconcache_*.db"), QStringLiteral("icon"));
+}
+
+void TroubleshooterForm::on_ThumbnailCachePushButton_clicked()
+{
+    clearCache(QStringLiteral("thumbcache_*.db"), QStringLiteral("thumbnail"));
+}
+
+void TroubleshooterForm::on_MicrosoftStoreCachePushButton_clicked()
+{
+    QProcess *p = newProcess();
+    // The completion box only when the program really started; it runs on by itself.
+    if (!p->startDetached(systemProgram(QStringLiteral("wsreset.exe")), {})) {
+        QMessageBox::warning(this, title(),
+                             tr("The Microsoft Store cache could not be cleared: wsreset.exe could not be started."),
+                             QMessageBox::Ok);
+        return;
+    }
+    QMessageBox::information(this, title(),
+                             QStringLiteral("The cache cleaning process has been completed. Now Windows Store App will "
+                                            "be opened in order to rebuild new cache files."),
+                             QMessageBox::Ok);
 }

@@ -1,0 +1,154 @@
+// The stand-in's processes as the modules rely on them: access rules, buffer rules of the drive and device
+// calls, snapshot entry sizes, and priority classes set through nice values both ways.
+#include "linux/machine.h"
+#include "testmachine.h"
+#include "win32.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+class TestProcesses : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestMachine> m;
+    std::unique_ptr<QProcess> child;
+
+    DWORD startSleep()
+    {
+        child = std::make_unique<QProcess>();
+        child->start(QStringLiteral("sleep"), {QStringLiteral("600")});
+        if (!child->waitForStarted())
+            qFatal("sleep did not start");
+        return DWORD(child->processId());
+    }
+
+private slots:
+    void init() { m = std::make_unique<TestMachine>(); }
+    void cleanup()
+    {
+        if (child) {
+            child->kill();
+            child->waitForFinished();
+            child.reset();
+        }
+        m.reset();
+    }
+
+    void access_data()
+    {
+        QTest::addColumn<bool>("protect");
+        QTest::addColumn<uint>("access");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("full") << false << uint(PROCESS_ALL_ACCESS) << true;
+        QTest::newRow("protected, full") << true << uint(PROCESS_ALL_ACCESS) << false;
+        QTest::newRow("protected, terminate") << true << uint(PROCESS_TERMINATE) << false;
+        QTest::newRow("protected, limited query") << true << uint(PROCESS_QUERY_LIMITED_INFORMATION) << true;
+    }
+
+    void access()
+    {
+        QFETCH(bool, protect);
+        QFETCH(uint, access);
+        QFETCH(bool, opens);
+        const DWORD pid = startSleep();
+        if (protect)
+            m->protectProcess(pid);
+        HANDLE h = OpenProcess(access, FALSE, pid);
+        QCOMPARE(h != nullptr, opens);
+        if (!h)
+            QCOMPARE(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
+        else
+            CloseHandle(h);
+    }
+
+    void goneProcessIsNoProcess()
+    {
+        const DWORD pid = startSleep();
+        child->kill();
+        QVERIFY(child->waitForFinished());
+        QCOMPARE(OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid), nullptr);
+        QCOMPARE(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+    }
+
+    void priorityRoundTrip_data()
+    {
+        QTest::addColumn<uint>("priorityClass");
+        QTest::addColumn<uint>("readBack");
+        QTest::newRow("idle") << uint(IDLE_PRIORITY_CLASS) << uint(IDLE_PRIORITY_CLASS);
+        QTest::newRow("below normal") << uint(BELOW_NORMAL_PRIORITY_CLASS) << uint(BELOW_NORMAL_PRIORITY_CLASS);
+        QTest::newRow("normal") << uint(NORMAL_PRIORITY_CLASS) << uint(NORMAL_PRIORITY_CLASS);
+        QTest::newRow("above normal") << uint(ABOVE_NORMAL_PRIORITY_CLASS) << uint(ABOVE_NORMAL_PRIORITY_CLASS);
+        QTest::newRow("high") << uint(HIGH_PRIORITY_CLASS) << uint(HIGH_PRIORITY_CLASS);
+        // Real time becomes high, as on Windows for a caller without the privilege to raise priorities.
+        QTest::newRow("real time") << uint(REALTIME_PRIORITY_CLASS) << uint(HIGH_PRIORITY_CLASS);
+    }
+
+    void priorityRoundTrip()
+    {
+        QFETCH(uint, priorityClass);
+        QFETCH(uint, readBack);
+        HANDLE h = OpenProcess(PROCESS_ALL_ACCESS, FALSE, startSleep());
+        QVERIFY(h);
+        QVERIFY(SetPriorityClass(h, priorityClass));
+        QCOMPARE(GetPriorityClass(h), DWORD(readBack));
+        QVERIFY(!SetPriorityClass(h, 0x1234));
+        QCOMPARE(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+        CloseHandle(h);
+    }
+
+    void driveStringsBufferRule()
+    {
+        QTemporaryDir d, e;
+        machine::setSetting(QStringLiteral("drives.host"), QStringLiteral("0"));
+        machine::setSetting(QStringLiteral("drive.D"), d.path());
+        machine::setSetting(QStringLiteral("drive.E"), e.path());
+        WCHAR buffer[16];
+        QCOMPARE(GetLogicalDriveStringsW(8, buffer), DWORD(9)); // too small: the size needed
+        QCOMPARE(GetLogicalDriveStringsW(9, buffer), DWORD(8));
+        QCOMPARE(QString::fromUtf16(buffer, 9), QString::fromUtf16(u"D:\\\0E:\\\0\0", 9));
+        WCHAR device[64];
+        const DWORD length = QueryDosDeviceW(WSTR("E:"), device, 64);
+        const QString name = fromWide(device);
+        QCOMPARE(length, DWORD(name.size() + 2));
+        QVERIFY(name.startsWith(QLatin1String("\\Device\\HarddiskVolume")));
+        WCHAR other[64];
+        QueryDosDeviceW(WSTR("D:"), other, 64);
+        QVERIFY(fromWide(other) != name);
+        QCOMPARE(QueryDosDeviceW(WSTR("E:"), device, DWORD(name.size() + 1)), DWORD(0));
+        QCOMPARE(GetLastError(), DWORD(ERROR_INSUFFICIENT_BUFFER));
+        QCOMPARE(QueryDosDeviceW(WSTR("F:"), device, 64), DWORD(0));
+        QCOMPARE(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
+    }
+
+    void snapshotEntriesNeedTheirSize()
+    {
+        const DWORD pid = startSleep();
+        HANDLE s = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS | TH32CS_SNAPTHREAD, 0);
+        QVERIFY(s != INVALID_HANDLE_VALUE);
+        PROCESSENTRY32W p = {};
+        p.dwSize = sizeof(p) - 4;
+        QVERIFY(!Process32FirstW(s, &p));
+        QCOMPARE(GetLastError(), DWORD(ERROR_BAD_LENGTH));
+        p.dwSize = sizeof(p);
+        bool found = false;
+        for (BOOL ok = Process32FirstW(s, &p); ok; ok = Process32NextW(s, &p))
+            found = found || (p.th32ProcessID == pid && fromWide(p.szExeFile) == QLatin1String("sleep") &&
+                              p.cntThreads == 1 && p.pcPriClassBase == 8);
+        QVERIFY(found);
+        QCOMPARE(GetLastError(), DWORD(ERROR_NO_MORE_FILES));
+        THREADENTRY32 t = {};
+        t.dwSize = sizeof(t);
+        int threads = 0;
+        for (BOOL ok = Thread32First(s, &t); ok; ok = Thread32Next(s, &t))
+            threads += t.th32OwnerProcessID == pid;
+        QCOMPARE(threads, 1);
+        CloseHandle(s);
+    }
+};
+
+QTEST_MAIN(TestProcesses)
+#include "tst_processes.moc"
