@@ -2,6 +2,7 @@
 
 #include "glasspanlink.h"
 #include "krutils.h"
+#include "prioritynames.h"
 #include "shellhelpers.h"
 
 #include <QAction>
@@ -18,10 +19,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-// The launcher's priority choices, lowest first; the index is what the launcher receives.
-const char *const PriorityChoices[] = {"Low Priority", "Below Normal Priority", "Normal Priority",
-                                       "Above Normal Priority", "High Priority"};
 
 template <typename W> W *named(W *widget, const char *name)
 {
@@ -102,8 +99,8 @@ SmartShortcutForm::SmartShortcutForm(QWidget *parent) : QWidget(parent)
     freeupRAMComboBox->hide();
     QMetaObject::connectSlotsByName(this);
 
-    for (const char *name : PriorityChoices)
-        appPriorityComboBox->addItem(QLatin1String(name));
+    // The index is what the launcher receives: 0 "Low Priority" to 4 "High Priority".
+    appPriorityComboBox->addItems(PriorityNames::choices());
     appPriorityComboBox->setCurrentIndex(2);
     freeupRAMComboBox->addItems({QStringLiteral("No"), QStringLiteral("Yes")});
     freeupRAMComboBox->setCurrentIndex(0);
