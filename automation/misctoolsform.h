@@ -1,8 +1,16 @@
-// The Miscellaneous Tools module page. Stands in until the module itself is built: it shows the module's name and
-// keeps the interface the main window relies on.
+// The Miscellaneous Tools module page: five tools on the tabs of one tab widget, each tab being the module
+// page it repeats (Auto Dark Mode, Auto Wallpaper Changer, Track Cleaner, Transparent Taskbar and the
+// Troubleshooter), with the few differences a tab has.
 #pragma once
 
 #include <QWidget>
+
+class AutoDarkModeForm;
+class AutoWallpaperChangerForm;
+class QTabWidget;
+class TrackCleanerForm;
+class TransparentTaskbarModuleForm;
+class TroubleshooterForm;
 
 class MiscToolsForm : public QWidget
 {
@@ -10,7 +18,19 @@ class MiscToolsForm : public QWidget
 
 public:
     explicit MiscToolsForm(QWidget *parent = nullptr);
+    ~MiscToolsForm() override;
+
+    QTabWidget *tabWidget;
+    AutoDarkModeForm *autoDarkMode;
+    AutoWallpaperChangerForm *wallpaperChanger;
+    TrackCleanerForm *trackCleaner;
+    TransparentTaskbarModuleForm *transparentTaskbar;
+    TroubleshooterForm *otherTools;
 
 signals:
+    // Declared for the main window's connection; this page has no close-time work and never emits it.
     void closeApp();
+
+private slots:
+    void on_tabWidget_currentChanged(int index);
 };

@@ -1,13 +1,71 @@
 #include "mytrayiconform.h"
 
+#include "glasspanlink.h"
+#include "glasspanmessages.h"
+#include "krutils.h"
+
+#include <QCheckBox>
 #include <QLabel>
-#include <QVBoxLayout>
+#include <QPixmap>
 
 MyTrayIconForm::MyTrayIconForm(QWidget *parent) : QWidget(parent)
 {
-    auto *layout = new QVBoxLayout(this);
-    auto *label = new QLabel(QStringLiteral("My Tray Icon"), this);
-    label->setObjectName(QStringLiteral("placeholderLabel"));
-    label->setAlignment(Qt::AlignCenter);
-    layout->addWidget(label);
+    setWindowTitle(QStringLiteral("Form"));
+    resize(606, 486);
+    checkBox = new QCheckBox(QStringLiteral("Enable My Tray Icon Feature"), this);
+    checkBox->setObjectName(QStringLiteral("checkBox"));
+    checkBox->setGeometry(20, 20, 400, 24);
+    label = new QLabel(this);
+    label->setObjectName(QStringLiteral("label"));
+    label->setPixmap(QPixmap(QStringLiteral(":/resources/images/MyTrayIconScreenShot.png")));
+    label->setGeometry(20, 170, 560, 300);
+    label_2 = new QLabel(
+        QStringLiteral("When enabled, the program shows tray icon that lets you quicly access the following settings:"),
+        this);
+    label_2->setObjectName(QStringLiteral("label_2"));
+    label_2->setWordWrap(true);
+    label_2->setGeometry(20, 52, 566, 36);
+    label_3 = new QLabel(QStringLiteral("- Clear File Explorer history\n- Set Bing Daily Image as your wallpaper\n"
+                                        "- Set App and Windows color mode to light or dark\n"
+                                        "- Set Active Power Scheme to power saver, balance or high performance"),
+                         this);
+    label_3->setObjectName(QStringLiteral("label_3"));
+    label_3->setGeometry(20, 90, 560, 72);
+    QMetaObject::connectSlotsByName(this);
+
+    KRUtils utils;
+    DWORD show = 0;
+    utils.readRegDWORD(HKEY_CURRENT_USER, QStringLiteral(HUSHDECK_SETTINGS_ROOT), QStringLiteral("ShowTrayIcon"),
+                       &show);
+    checkBox->setChecked(show != 0);
+    applyTrayIcon();
+    loaded = true;
+}
+
+void MyTrayIconForm::on_checkBox_toggled(bool checked)
+{
+    if (!loaded)
+        return;
+    KRUtils utils;
+    utils.writeRegDWORD(HKEY_CURRENT_USER, QStringLiteral(HUSHDECK_SETTINGS_ROOT), QStringLiteral("ShowTrayIcon"),
+                        checked ? 1 : 0);
+    applyTrayIcon();
+}
+
+void MyTrayIconForm::applyTrayIcon()
+{
+    HWND helper = glasspanlink::findWindow();
+    if (checkBox->isChecked()) {
+        if (helper)
+            glasspanlink::post(helper, HELPER_MSG_TRAYICON_RELOAD);
+        else
+            glasspanlink::start(this);
+        return;
+    }
+    KRUtils utils;
+    if (!utils.isGlasspanNeeded()) {
+        utils.closeGlasspan();
+        return;
+    }
+    glasspanlink::post(helper, HELPER_MSG_TRAYICON_RELOAD);
 }

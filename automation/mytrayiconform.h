@@ -1,8 +1,10 @@
-// The My Tray Icon module page. Stands in until the module itself is built: it shows the module's name and
-// keeps the interface the main window relies on.
+// The My Tray Icon module page: one switch for the helper's notification-area icon.
 #pragma once
 
 #include <QWidget>
+
+class QCheckBox;
+class QLabel;
 
 class MyTrayIconForm : public QWidget
 {
@@ -10,4 +12,16 @@ class MyTrayIconForm : public QWidget
 
 public:
     explicit MyTrayIconForm(QWidget *parent = nullptr);
+
+private slots:
+    void on_checkBox_toggled(bool checked);
+
+private:
+    void applyTrayIcon();
+
+    QCheckBox *checkBox;
+    QLabel *label;
+    QLabel *label_2;
+    QLabel *label_3;
+    bool loaded = false;
 };

@@ -1,6 +1,9 @@
 #include "callbackhandler.h"
 
-CallbackHandler::CallbackHandler(DWORD limitMs) : started(GetTickCount64()), limit(limitMs) {}
+CallbackHandler::CallbackHandler(DWORD limitMs, const std::atomic<bool> *flag)
+    : started(GetTickCount64()), limit(limitMs), abortFlag(flag)
+{
+}
 
 HRESULT CallbackHandler::QueryInterface(REFIID riid, void **object)
 {
@@ -41,7 +44,11 @@ HRESULT CallbackHandler::OnLowResource(DWORD)
 
 HRESULT CallbackHandler::OnProgress(ULONG, ULONG, ULONG, LPCWSTR)
 {
-    // The download runs on the window's thread: a transfer that drags on would freeze the helper.
+    if (abortFlag && abortFlag->load()) {
+        abortSeen = true;
+        return E_ABORT;
+    }
+    // A transfer that drags on would freeze the helper's window, or keep a page's download busy.
     if (GetTickCount64() - started > limit) {
         expired = true;
         return E_ABORT;

@@ -1,14 +1,18 @@
-// Status callback of the helper's downloads. It lives on the stack for one download; reference counting
-// has no effect. Besides watching progress it puts a time limit on the transfer.
+// Status callback of URL-moniker downloads. It lives on the stack for one download; reference counting
+// has no effect. Besides watching progress it puts a time limit on the transfer and, where the caller gives
+// one, stops it as soon as an abort flag (set from another thread) is raised.
 #pragma once
 
 #include "win32.h"
 
+#include <atomic>
+
 class CallbackHandler : public IBindStatusCallback
 {
 public:
-    // limitMs: how long the transfer may take before it is aborted.
-    explicit CallbackHandler(DWORD limitMs);
+    // limitMs: how long the transfer may take before it is aborted; abortFlag: when not null and set, the
+    // transfer is aborted at its next progress report.
+    explicit CallbackHandler(DWORD limitMs, const std::atomic<bool> *abortFlag = nullptr);
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **object) override;
     ULONG STDMETHODCALLTYPE AddRef() override;
@@ -25,9 +29,13 @@ public:
 
     // True once OnProgress refused to go on because the time limit had passed.
     bool timedOut() const { return expired; }
+    // True once OnProgress refused to go on because the abort flag was set.
+    bool aborted() const { return abortSeen; }
 
 private:
     ULONGLONG started;
     DWORD limit;
+    const std::atomic<bool> *abortFlag;
     bool expired = false;
+    bool abortSeen = false;
 };

@@ -4,18 +4,7 @@
 
 #include "win32.h"
 
-// Messages the main program posts (lParam 0).
-#define WM_GLASSPAN_SET (WM_USER + 109)
-#define HELPER_MSG_TASKBAR_ON (WM_USER + 110)
-#define HELPER_MSG_TASKBAR_OFF (WM_USER + 111)
-#define HELPER_MSG_DARKMODE_RELOAD (WM_USER + 200)
-#define HELPER_MSG_DARKMODE_ON (WM_USER + 201)
-#define HELPER_MSG_DARKMODE_OFF (WM_USER + 202)
-#define HELPER_MSG_WALLPAPER_RELOAD (WM_USER + 300)
-#define HELPER_MSG_WALLPAPER_RELOAD_NOW (WM_USER + 301)
-#define HELPER_MSG_WALLPAPER_ON (WM_USER + 302)
-#define HELPER_MSG_WALLPAPER_OFF (WM_USER + 303)
-#define HELPER_MSG_TRAYICON_RELOAD (WM_USER + 500)
+#include "glasspanmessages.h"
 
 // The helper's own messages: the tray icon's callback, and the suspend/resume notification handed over from
 // the system's thread to the window's thread.

@@ -2,6 +2,7 @@
 // market is fetched into one file and then set as the desktop wallpaper.
 #include "callbackhandler.h"
 #include "glasspan.h"
+#include "streamread.h"
 #include "wtext.h"
 
 #include <cstring>
@@ -98,17 +99,7 @@ bool fetchImageAddress(const WCHAR *request, WCHAR *address, int capacity)
     if (FAILED(URLOpenBlockingStreamW(nullptr, request, &stream, 0, &callback)) || !stream)
         return false;
     char answer[AnswerBytes + 1];
-    ULONG total = 0;
-    // A network stream may hand out less than asked for at a time; collect up to the limit.
-    while (total < AnswerBytes) {
-        ULONG got = 0;
-        const HRESULT hr = stream->Read(answer + total, AnswerBytes - total, &got);
-        if (FAILED(hr) || got == 0)
-            break;
-        total += got;
-        if (hr == S_FALSE)
-            break;
-    }
+    const ULONG total = readStreamStart(stream, answer, AnswerBytes);
     stream->Release();
     answer[total] = 0;
 

@@ -3,11 +3,14 @@
 // its settings ("session.WallPaper"). Windows refuses a file it cannot show.
 #include "deskwallpaper.h"
 
+#include "comobject.h"
 #include "machine.h"
 #include "registrystore.h"
 
 #include <QFileInfo>
 #include <QImageReader>
+
+#include <cstdlib>
 
 namespace {
 
@@ -69,3 +72,53 @@ BOOL get(UINT uiParam, PVOID pvParam)
 }
 
 } // namespace deskwallpaper
+
+const IID IID_IDesktopWallpaper = {0xB92B56A9, 0x8B55, 0x4E14, {0x9A, 0x89, 0x01, 0x99, 0xBB, 0xB6, 0xF9, 0x3B}};
+const CLSID CLSID_DesktopWallpaper = {0xC2CF3110, 0x460E, 0x4FC1, {0xB9, 0xD0, 0x8A, 0x1C, 0x0C, 0x9C, 0xC4, 0xBD}};
+
+namespace {
+
+// The one desktop of the simulated machine: every monitor shows the same wallpaper.
+class DesktopWallpaper final : public ComObject<IDesktopWallpaper, IID_IDesktopWallpaper>
+{
+public:
+    HRESULT STDMETHODCALLTYPE SetWallpaper(LPCWSTR, LPCWSTR wallpaper) override
+    {
+        if (!wallpaper)
+            return E_INVALIDARG;
+        // The object keeps the choice in the user profile, as the desktop settings do.
+        if (!deskwallpaper::set(const_cast<LPWSTR>(wallpaper), SPIF_UPDATEINIFILE | SPIF_SENDCHANGE))
+            return HRESULT_FROM_WIN32(GetLastError());
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetWallpaper(LPCWSTR, LPWSTR *wallpaper) override
+    {
+        if (!wallpaper)
+            return E_POINTER;
+        const QString path = deskwallpaper::current();
+        auto *copy = static_cast<LPWSTR>(std::malloc(size_t(path.size() + 1) * sizeof(WCHAR)));
+        if (!copy)
+            return E_OUTOFMEMORY;
+        std::copy(path.utf16(), path.utf16() + path.size(), reinterpret_cast<char16_t *>(copy));
+        copy[path.size()] = 0;
+        *wallpaper = copy;
+        return S_OK;
+    }
+
+private:
+    ~DesktopWallpaper() override = default;
+};
+
+} // namespace
+
+namespace standin {
+
+HRESULT createDesktopWallpaper(REFIID riid, void **ppv)
+{
+    auto *object = new DesktopWallpaper;
+    const HRESULT hr = object->QueryInterface(riid, ppv);
+    object->Release();
+    return hr;
+}
+
+} // namespace standin

@@ -17,7 +17,8 @@
 #include <unistd.h>
 
 namespace standin {
-HRESULT createShellLink(REFIID riid, void **ppv); // shelllink.cpp
+HRESULT createShellLink(REFIID riid, void **ppv);        // shelllink.cpp
+HRESULT createDesktopWallpaper(REFIID riid, void **ppv); // deskwallpaper.cpp
 } // namespace standin
 
 // An item identifier list of the stand-in: a marker, then the folder's host path (NUL-terminated).
@@ -363,6 +364,8 @@ HRESULT CoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD dwClsContex
         return CLASS_E_NOAGGREGATION;
     if (rclsid == CLSID_ShellLink && (dwClsContext & CLSCTX_INPROC_SERVER))
         return standin::createShellLink(riid, ppv);
+    if (rclsid == CLSID_DesktopWallpaper && (dwClsContext & CLSCTX_LOCAL_SERVER))
+        return standin::createDesktopWallpaper(riid, ppv);
     return REGDB_E_CLASSNOTREG;
 }
 

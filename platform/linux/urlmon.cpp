@@ -1,8 +1,10 @@
 // URL monikers over Qt Network. Both calls are synchronous, as on Windows; while they wait, the calling
 // thread's Qt events keep being handled. Requests go to the address the machine's URL overrides give, and
 // a transfer that stops moving for the machine setting "url.timeout" milliseconds (30 s by default) fails,
-// as WinINet's receive time-out makes it fail.
+// as WinINet's receive time-out makes it fail. While a transfer waits, the callback hears of it every
+// 100 ms (connecting before the first data, downloading after), so that it can abort a stalled transfer.
 #include "../win32.h"
+#include "comobject.h"
 #include "machine.h"
 
 #include <QCoreApplication>
@@ -11,6 +13,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
 #include <QUrl>
 
 #include <atomic>
@@ -99,8 +102,15 @@ HRESULT fetch(LPCWSTR szURL, LPBINDSTATUSCALLBACK callback, const std::function<
         progress(BINDSTATUS_DOWNLOADINGDATA);
     });
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    if (!reply->isFinished())
+    QTimer waiting;
+    waiting.setInterval(100);
+    QObject::connect(&waiting, &QTimer::timeout, &loop,
+                     [&] { progress(begun ? BINDSTATUS_DOWNLOADINGDATA : BINDSTATUS_CONNECTING); });
+    progress(BINDSTATUS_CONNECTING);
+    if (!reply->isFinished() && SUCCEEDED(stopped)) {
+        waiting.start();
         loop.exec();
+    }
 
     HRESULT result = S_OK;
     if (FAILED(stopped))
@@ -130,31 +140,11 @@ HRESULT fetch(LPCWSTR szURL, LPBINDSTATUSCALLBACK callback, const std::function<
     return result;
 }
 
-class BlockingStream final : public IStream
+class BlockingStream final : public ComObject<IStream, IID_ISequentialStream, IID_IStream>
 {
 public:
     explicit BlockingStream(QByteArray bytes) : data(std::move(bytes)) {}
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **ppv) override
-    {
-        if (!ppv)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_ISequentialStream || riid == IID_IStream) {
-            *ppv = static_cast<IStream *>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG left = --refs;
-        if (left == 0)
-            delete this;
-        return left;
-    }
     HRESULT STDMETHODCALLTYPE Read(void *pv, ULONG cb, ULONG *pcbRead) override
     {
         if (!pv)
@@ -182,10 +172,9 @@ public:
     HRESULT STDMETHODCALLTYPE Clone(IStream **) override { return E_NOTIMPL; }
 
 private:
-    ~BlockingStream() = default;
+    ~BlockingStream() override = default;
     QByteArray data;
     qsizetype position = 0;
-    std::atomic<ULONG> refs{1};
 };
 
 } // namespace

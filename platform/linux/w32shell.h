@@ -75,6 +75,7 @@ typedef const OLECHAR *LPCOLESTR;
 #define COINIT_APARTMENTTHREADED 0x2
 #define COINIT_DISABLE_OLE1DDE 0x4
 #define CLSCTX_INPROC_SERVER 0x1
+#define CLSCTX_LOCAL_SERVER 0x4
 #define RPC_E_CHANGED_MODE ((HRESULT)0x80010106L)
 #define CLASS_E_NOAGGREGATION ((HRESULT)0x80040110L)
 #define CO_E_NOTINITIALIZED ((HRESULT)0x800401F0L)
@@ -131,6 +132,20 @@ extern const IID IID_IUnknown;
 extern const IID IID_IShellLinkW;
 extern const IID IID_IPersistFile;
 extern const CLSID CLSID_ShellLink;
+
+// The desktop wallpaper object: only the first entries of its interface, the ones the program calls.
+class IDesktopWallpaper : public IUnknown
+{
+public:
+    virtual HRESULT STDMETHODCALLTYPE SetWallpaper(LPCWSTR monitorID, LPCWSTR wallpaper) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetWallpaper(LPCWSTR monitorID, LPWSTR *wallpaper) = 0;
+
+protected:
+    ~IDesktopWallpaper() = default;
+};
+
+extern const IID IID_IDesktopWallpaper;
+extern const CLSID CLSID_DesktopWallpaper;
 
 HRESULT CoInitialize(LPVOID pvReserved);
 HRESULT CoInitializeEx(LPVOID pvReserved, DWORD dwCoInit);

@@ -28,7 +28,8 @@ QString countAndSizeText(int itemCount, int finalSize)
 
 } // namespace
 
-TrackCleanerForm::TrackCleanerForm(QWidget *parent) : QWidget(parent), ui(new Ui::TrackCleanerForm)
+TrackCleanerForm::TrackCleanerForm(QWidget *parent, bool miscTab)
+    : QWidget(parent), ui(new Ui::TrackCleanerForm), miscTab(miscTab)
 {
     ui->setupUi(this);
     rows[FileExplorerRecentFiles] = {ui->TrackCleanerFileExplorerRecentFilesCheckBox,
@@ -125,8 +126,9 @@ void TrackCleanerForm::requestClose()
 void TrackCleanerForm::updateButtons()
 {
     bool anyChecked = false;
-    for (const KindRow &row : rows)
-        anyChecked = anyChecked || row.checkBox->isChecked();
+    const int counted = miscTab ? int(WindowsRunDialog) + 1 : int(TrackCleanerKindCount);
+    for (int kind = 0; kind < counted; ++kind)
+        anyChecked = anyChecked || rows[kind].checkBox->isChecked();
     // A new analysis while a clearing runs would empty the lists the clearing thread is reading.
     ui->TrackCleanerAnalyzeButton->setEnabled(anyChecked && !scanning && !clearing);
     ui->TrackCleanerClearButton->setEnabled(anyChecked);
@@ -171,22 +173,26 @@ void TrackCleanerForm::on_TrackCleanerWindowsRunDialogCheckBox_toggled(bool)
 
 void TrackCleanerForm::on_TrackCleanerWindowsTempFilesCheckBox_toggled(bool)
 {
-    updateButtons();
+    if (!miscTab)
+        updateButtons();
 }
 
 void TrackCleanerForm::on_TrackCleanerWindowsLogFilesCheckBox_toggled(bool)
 {
-    updateButtons();
+    if (!miscTab)
+        updateButtons();
 }
 
 void TrackCleanerForm::on_TrackCleanerWindowsErrorReportingCheckBox_toggled(bool)
 {
-    updateButtons();
+    if (!miscTab)
+        updateButtons();
 }
 
 void TrackCleanerForm::on_TrackCleanerWindowsNetworkDataCheckBox_toggled(bool)
 {
-    updateButtons();
+    if (!miscTab)
+        updateButtons();
 }
 
 template <typename Thread> void TrackCleanerForm::configure(Thread *thread)

@@ -24,7 +24,9 @@ class TrackCleanerForm : public QWidget
     Q_OBJECT
 
 public:
-    explicit TrackCleanerForm(QWidget *parent = nullptr);
+    // miscTab: the page serves as a tab of Miscellaneous Tools, where only the four File Explorer and Run
+    // boxes decide whether Analyze and Clear are offered.
+    explicit TrackCleanerForm(QWidget *parent = nullptr, bool miscTab = false);
     ~TrackCleanerForm() override;
 
     // Work that outlasts a close request: the main window reads these flags and asks the page to stop.
@@ -106,6 +108,7 @@ private:
         QStringList *list;
     };
     KindRow rows[TrackCleanerKindCount];
+    const bool miscTab;
 
     void updateButtons();
     void resetResults();

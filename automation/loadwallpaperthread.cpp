@@ -1,0 +1,110 @@
+#include "loadwallpaperthread.h"
+
+#include "callbackhandler.h"
+#include "krutils.h"
+#include "streamread.h"
+#include "win32.h"
+
+#include <QDebug>
+#include <QImageReader>
+
+QString downloadedImagePath;
+std::atomic<bool> downloadAbortRequested{false};
+
+namespace {
+
+// Image addresses in the archive's answer are relative to this origin.
+const char ImageOrigin[] = "https://bing.com";
+// Only the start of the answer is examined: the elements needed come early in it.
+const int AnswerBytes = 1024;
+const int ShortestAnswer = 200;
+
+// The text between open and close in data; empty when either is missing.
+QByteArray element(const QByteArray &data, const char *open, const char *close)
+{
+    const int begin = data.indexOf(open);
+    if (begin < 0)
+        return QByteArray();
+    const int start = begin + int(qstrlen(open));
+    const int end = data.indexOf(close, start);
+    if (end < 0)
+        return QByteArray();
+    return data.mid(start, end - start);
+}
+
+QString targetFile()
+{
+    WCHAR folder[MAX_PATH];
+    if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)))
+        return fromWide(folder) + QStringLiteral("\\Keelrun Hushdeck Plus!\\Wallpaper\\image2.jpg");
+    return installPath + QStringLiteral("\\image2.jpg");
+}
+
+} // namespace
+
+LoadWallpaperThread::LoadWallpaperThread(QObject *parent) : QThread(parent) {}
+
+void LoadWallpaperThread::run()
+{
+    fetchImageInfo();
+    emit processFinish();
+}
+
+void LoadWallpaperThread::fetchImageInfo()
+{
+    if (stopRequested)
+        return;
+    IStream *stream = nullptr;
+    CallbackHandler answerCallback(answerLimitMs, &downloadAbortRequested);
+    if (FAILED(URLOpenBlockingStreamW(nullptr, wstr(url), &stream, 0, &answerCallback))) {
+        qDebug() << "URLOpenBlockingStreamA Failed.";
+        // A refused or timed-out request is a failed download too: the page offers Reload again.
+        emit downloadFail();
+        return;
+    }
+    if (!stream)
+        return;
+    QByteArray answer(AnswerBytes, '\0');
+    const ULONG total = readStreamStart(stream, answer.data(), ULONG(AnswerBytes));
+    stream->Release();
+    answer.truncate(int(total));
+    qDebug() << "bytesRead: " << total;
+    if (int(total) < ShortestAnswer) {
+        emit downloadFail();
+        return;
+    }
+    qDebug() << "buff: " << answer;
+
+    const QByteArray copyright = element(answer, "<copyright>", "</copyright>");
+    if (!copyright.isEmpty()) {
+        qDebug() << "length: " << copyright.size();
+        qDebug() << "copyrightStr: " << copyright;
+        emit showDesc(QString::fromUtf8(copyright));
+    }
+    const QByteArray path = element(answer, "<url>", "</url>");
+    if (path.isEmpty()) {
+        // Without an image address there is nothing to download; the bare host is no image.
+        emit downloadFail();
+        return;
+    }
+    // The address stands in XML: "&amp;" is a plain "&" in the address itself.
+    downloadImage(QByteArray(ImageOrigin) + QByteArray(path).replace("&amp;", "&"));
+}
+
+void LoadWallpaperThread::downloadImage(const QByteArray &address)
+{
+    if (stopRequested)
+        return;
+    const QString target = targetFile();
+    downloadedImagePath = target;
+    CallbackHandler imageCallback(imageLimitMs, &downloadAbortRequested);
+    const HRESULT hr = URLDownloadToFileW(nullptr, wstr(QString::fromUtf8(address)), wstr(target), 0, &imageCallback);
+    // Only a picture counts as a downloaded image: an error page or an empty answer does not.
+    if (hr == S_OK && QImageReader(hostPath(target)).canRead()) {
+        qDebug() << "The file is saved to " << target;
+        emit downloadComplete();
+    } else {
+        qDebug() << "Unable to Download the file.";
+        emit downloadFail();
+    }
+}

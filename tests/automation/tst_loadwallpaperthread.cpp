@@ -1,0 +1,187 @@
+// The preview download against a local image archive: what a good, short, empty or silent answer gives,
+// and how an abort ends a download without spoiling the next one.
+#include "archiveserver.h"
+#include "loadwallpaperthread.h"
+#include "testmachine.h"
+#include "win32.h"
+
+#include "linux/machine.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+const QString Request = QStringLiteral("https://www.bing.com/HPImageArchive.aspx?format=xml&idx=0&n=1&mkt=en-US");
+const QString ImagePath = QStringLiteral("/th?id=OHR.Sample_1920x1080.jpg&rf=x_1920x1080.jpg&pid=hp");
+
+// Runs one download and returns its signals in order: "desc:<text>", "complete", "fail", "finish".
+QStringList runDownload(LoadWallpaperThread &thread)
+{
+    QStringList events;
+    QObject::connect(&thread, &LoadWallpaperThread::showDesc, &thread,
+                     [&](const QString &text) { events << QStringLiteral("desc:") + text; });
+    QObject::connect(&thread, &LoadWallpaperThread::downloadComplete, &thread,
+                     [&] { events << QStringLiteral("complete"); });
+    QObject::connect(&thread, &LoadWallpaperThread::downloadFail, &thread, [&] { events << QStringLiteral("fail"); });
+    QObject::connect(&thread, &LoadWallpaperThread::processFinish, &thread,
+                     [&] { events << QStringLiteral("finish"); });
+    thread.start();
+    if (!QTest::qWaitFor([&] { return events.contains(QStringLiteral("finish")); }, 15000))
+        events << QStringLiteral("(no finish)");
+    thread.wait();
+    return events;
+}
+
+// An answer of exactly `size` bytes, padded inside a comment before the closing tag.
+QByteArray answerOfSize(const QByteArray &answer, int size)
+{
+    QByteArray out = answer;
+    if (out.size() < size)
+        out.append(QByteArray(size - out.size(), ' '));
+    return out.left(size);
+}
+
+} // namespace
+
+class TestLoadWallpaperThread : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestMachine> m;
+    std::unique_ptr<ArchiveServer> archive;
+
+private slots:
+    void init()
+    {
+        m = std::make_unique<TestMachine>();
+        archive = std::make_unique<ArchiveServer>();
+        m->overrideUrl(QStringLiteral("https://www.bing.com"), archive->base());
+        m->overrideUrl(QStringLiteral("https://bing.com"), archive->base());
+        downloadAbortRequested = false;
+        downloadedImagePath.clear();
+    }
+
+    void cleanup()
+    {
+        archive.reset();
+        m.reset();
+    }
+
+    void answers_data()
+    {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<bool>("image");
+        QTest::addColumn<QStringList>("events");
+        QTest::addColumn<int>("imageRequests");
+
+        const QByteArray good = ArchiveServer::archiveAnswer(ImagePath);
+        QByteArray noUrl = good;
+        noUrl.replace("<url>", "<uri>");
+        QByteArray noCopyright = good;
+        noCopyright.replace("<copyright>", "<copy>");
+        // The image address ends beyond the part of the answer that is read.
+        QByteArray late = good;
+        late.insert(late.indexOf("<url>"), QByteArray(1100, ' '));
+        const QString desc = QStringLiteral("desc:A sample (c) Someone");
+
+        QTest::newRow("good") << good << true << QStringList{desc, "complete", "finish"} << 1;
+        QTest::newRow("no copyright") << noCopyright << true << QStringList{"complete", "finish"} << 1;
+        QTest::newRow("no image address") << noUrl << true << QStringList{desc, "fail", "finish"} << 0;
+        QTest::newRow("address beyond the read part") << late << true << QStringList{"fail", "finish"} << 0;
+        QTest::newRow("199 bytes") << answerOfSize(good, 199) << true << QStringList{"fail", "finish"} << 0;
+        QTest::newRow("200 bytes, address cut")
+            << answerOfSize(good, 200) << true << QStringList{"fail", "finish"} << 0;
+        QTest::newRow("image not a picture") << good << false << QStringList{desc, "fail", "finish"} << 1;
+    }
+
+    void answers()
+    {
+        QFETCH(QByteArray, answer);
+        QFETCH(bool, image);
+        QFETCH(QStringList, events);
+        QFETCH(int, imageRequests);
+        archive->answer(QStringLiteral("/HPImageArchive"), answer);
+        archive->answer(QStringLiteral("/th?id=OHR.Sample"),
+                        image ? ArchiveServer::jpeg(64, 36) : QByteArray("<html>"));
+        LoadWallpaperThread thread;
+        thread.url = Request;
+        QCOMPARE(runDownload(thread), events);
+        QCOMPARE(archive->count(QStringLiteral("/th?id=OHR.Sample")), imageRequests);
+        if (events.contains(QStringLiteral("complete"))) {
+            // The address's "&amp;" became "&" again, and the picture is in the main program's own file.
+            QCOMPARE(archive->requests().last(), ImagePath);
+            QVERIFY(downloadedImagePath.endsWith(QStringLiteral("\\Keelrun Hushdeck Plus!\\Wallpaper\\image2.jpg")));
+            QCOMPARE(QImage(hostPath(downloadedImagePath)).size(), QSize(64, 36));
+        }
+    }
+
+    void failedRequestReportsFailure()
+    {
+        archive->answer(QStringLiteral("/HPImageArchive"), QByteArray(), ArchiveServer::NotFound);
+        LoadWallpaperThread thread;
+        thread.url = Request;
+        QCOMPARE(runDownload(thread), (QStringList{"fail", "finish"}));
+    }
+
+    void silentArchiveTimesOut()
+    {
+        archive->answer(QStringLiteral("/HPImageArchive"), QByteArray(), ArchiveServer::Silent);
+        LoadWallpaperThread thread;
+        thread.url = Request;
+        thread.answerLimitMs = 300;
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(runDownload(thread), (QStringList{"fail", "finish"}));
+        QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+    }
+
+    // An abort while the image transfer waits ends it; a later download, after the flag is cleared, works.
+    void abortThenDownloadAgain()
+    {
+        archive->answer(QStringLiteral("/HPImageArchive"), ArchiveServer::archiveAnswer(ImagePath));
+        archive->answer(QStringLiteral("/th?id=OHR.Sample"), QByteArray(), ArchiveServer::Silent);
+        LoadWallpaperThread first;
+        first.url = Request;
+        QStringList events;
+        connect(&first, &LoadWallpaperThread::downloadFail, this, [&] { events << QStringLiteral("fail"); });
+        connect(&first, &LoadWallpaperThread::processFinish, this, [&] { events << QStringLiteral("finish"); });
+        first.start();
+        QTRY_COMPARE(archive->count(QStringLiteral("/th?id=OHR.Sample")), 1);
+        QElapsedTimer clock;
+        clock.start();
+        downloadAbortRequested = true;
+        QTRY_COMPARE_WITH_TIMEOUT(events, (QStringList{"fail", "finish"}), 3000);
+        QVERIFY(clock.elapsed() < 3000);
+        first.wait();
+
+        // Still set: the next download stops at once.
+        LoadWallpaperThread blocked;
+        blocked.url = Request;
+        QCOMPARE(runDownload(blocked), (QStringList{"fail", "finish"}));
+
+        downloadAbortRequested = false;
+        archive->answer(QStringLiteral("/th?id=OHR.Sample"), ArchiveServer::jpeg());
+        LoadWallpaperThread second;
+        second.url = Request;
+        QCOMPARE(runDownload(second), (QStringList{"desc:A sample (c) Someone", "complete", "finish"}));
+    }
+
+    // A stop request before the start skips both steps: nothing is asked for and no result is reported.
+    void stopBeforeStart()
+    {
+        LoadWallpaperThread thread;
+        thread.url = Request;
+        thread.stopRequested = true;
+        QCOMPARE(runDownload(thread), QStringList{"finish"});
+        QCOMPARE(archive->requests(), QStringList());
+    }
+};
+
+QTEST_MAIN(TestLoadWallpaperThread)
+#include "tst_loadwallpaperthread.moc"
