@@ -33,6 +33,7 @@ typedef NTSTATUS(NTAPI *NtFsControlFilePtr)(HANDLE, HANDLE, PIO_APC_ROUTINE, PVO
 #endif
 #include <powrprof.h>
 #include <urlmon.h>
+#include <winver.h>
 #ifdef __MINGW32__
 #include "windows/mingwextras.h"
 #endif
@@ -63,6 +64,7 @@ typedef NTSTATUS(NTAPI *NtFsControlFilePtr)(HANDLE, HANDLE, PIO_APC_ROUTINE, PVO
 #include "linux/w32sysparams.h"
 #include "linux/w32process.h"
 #include "linux/w32shellnotify.h"
+#include "linux/w32sysinfo.h"
 #define WSTR(s) u##s
 #endif
 

@@ -712,6 +712,10 @@ QString environmentVariable(const QString &name)
         return win(windowsFolder());
     if (n == QLatin1String("PROGRAMDATA") || n == QLatin1String("ALLUSERSPROFILE"))
         return win(programDataFolder());
+    if (n == QLatin1String("PROGRAMFILES") || n == QLatin1String("PROGRAMW6432"))
+        return win(folder() + QStringLiteral("/Program Files"));
+    if (n == QLatin1String("PROGRAMFILES(X86)"))
+        return win(folder() + QStringLiteral("/Program Files (x86)"));
     if (n == QLatin1String("PUBLIC"))
         return win(folder() + QStringLiteral("/Users/Public"));
     if (n == QLatin1String("USERNAME"))

@@ -1,0 +1,266 @@
+// The system query: version and edition, uptime texts, environment, startup folders and Run keys, over a
+// fresh simulated machine.
+#include "krutils.h"
+#include "systemquery.h"
+#include "testmachine.h"
+
+#include <QtTest>
+
+namespace {
+
+const QString runKey = QStringLiteral("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run");
+
+void storeRaw(HKEY root, const QString &subKey, REGSAM view, const QString &name, DWORD type, const QByteArray &data)
+{
+    HKEY h = nullptr;
+    QCOMPARE(RegCreateKeyExW(root, wstr(subKey), 0, nullptr, 0, KEY_WRITE | view, nullptr, &h, nullptr),
+             LONG(ERROR_SUCCESS));
+    RegSetValueExW(h, wstr(name), 0, type, reinterpret_cast<const BYTE *>(data.constData()), DWORD(data.size()));
+    RegCloseKey(h);
+}
+
+QByteArray utf16(const QString &s, bool terminator = true)
+{
+    return QByteArray(reinterpret_cast<const char *>(s.utf16()), (s.size() + (terminator ? 1 : 0)) * 2);
+}
+
+void setVersion(const QString &edition, int build)
+{
+    const QString key = QStringLiteral("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion");
+    for (REGSAM view : {REGSAM(KEY_WOW64_64KEY), REGSAM(KEY_WOW64_32KEY)}) {
+        storeRaw(HKEY_LOCAL_MACHINE, key, view, QStringLiteral("EditionID"), REG_SZ, utf16(edition));
+        storeRaw(HKEY_LOCAL_MACHINE, key, view, QStringLiteral("CurrentBuildNumber"), REG_SZ,
+                 utf16(QString::number(build)));
+    }
+}
+
+QStringList names(const QVector<StartupItem> &list)
+{
+    QStringList out;
+    for (const StartupItem &i : list)
+        out << i.name;
+    return out;
+}
+
+} // namespace
+
+class TestSystemQuery : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { m.reset(new TestMachine); }
+    void cleanup() { m.reset(); }
+
+    void osVersion_data()
+    {
+        QTest::addColumn<QString>("edition");
+        QTest::addColumn<int>("build");
+        QTest::addColumn<QString>("product");
+        QTest::addColumn<QString>("release");
+        QTest::newRow("22H2 pro") << "Professional" << 22621 << " Windows 11 Pro"
+                                  << "22H2";
+        QTest::newRow("first 11") << "Professional" << 22000 << " Windows 11 Pro"
+                                  << "21H2";
+        QTest::newRow("unlisted 11") << "Enterprise" << 22631 << " Windows 11 Enterprise"
+                                     << "";
+        QTest::newRow("last 10") << "Core" << 19044 << "Windows 10 Home"
+                                 << "21H2";
+        QTest::newRow("unlisted 10") << "Core" << 19045 << "Windows 10 Home"
+                                     << "";
+        QTest::newRow("workstation") << "ProfessionalWorkstation" << 22621 << " Windows 11 Pro for Workstations"
+                                     << "22H2";
+        QTest::newRow("unknown edition") << "Nonesuch" << 22621 << "Windows"
+                                         << "22H2";
+    }
+    void osVersion()
+    {
+        QFETCH(QString, edition);
+        QFETCH(int, build);
+        setVersion(edition, build);
+        OsVersionInfo info;
+        QVERIFY(SystemQuery().getOsVersion(info));
+        QCOMPARE(info.major, 10);
+        QCOMPARE(info.build, build);
+        QTEST(info.productName, "product");
+        QTEST(info.releaseName, "release");
+    }
+
+    void productText_data()
+    {
+        QTest::addColumn<uint>("type");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("undefined") << 0u << "Windows";
+        QTest::newRow("home basic") << 2u << "Home Basic";
+        QTest::newRow("hpc") << 18u << "HPC Edition";
+        QTest::newRow("china") << 99u << "Windows 10 Home China";
+        QTest::newRow("pro n ws") << 162u << "Windows 10 Pro for Workstations N";
+        QTest::newRow("gap") << 163u << "Windows";
+    }
+    void productText()
+    {
+        QFETCH(uint, type);
+        QTEST(SystemQuery::productText(type), "text");
+    }
+
+    void uptime_data()
+    {
+        QTest::addColumn<quint64>("ms");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("zero") << quint64(0) << "0 hour, 0 minute, 0 second";
+        QTest::newRow("one second") << quint64(1999) << "0 hour, 0 minute, 1 second";
+        QTest::newRow("two seconds") << quint64(2000) << "0 hour, 0 minute, 2 seconds";
+        QTest::newRow("under a minute") << quint64(59000) << "0 hour, 0 minute, 59 seconds";
+        QTest::newRow("hms") << quint64(3723000) << "1 hour, 2 minutes, 3 seconds";
+        QTest::newRow("one day") << quint64(90061000) << "1 day, 1 hour, 1 minute, 1 second";
+        QTest::newRow("two days") << quint64(2 * 86400000ULL) << "2 days, 0 hour, 0 minute, 0 second";
+        // Past the 49.7 days that a 32-bit count holds: the text goes on instead of starting again.
+        QTest::newRow("past 2^32") << quint64(4294967296ULL + 1000) << "49 days, 17 hours, 2 minutes, 48 seconds";
+    }
+    void uptime()
+    {
+        QFETCH(quint64, ms);
+        QTEST(SystemQuery::uptimeText(ms), "text");
+    }
+
+    void environmentBlock()
+    {
+        const QString block = QStringLiteral("=C:=C:\\Users\0PATH=a=b\0EMPTY=\0=::=::\\\0Z=1\0\0");
+        QVector<NameValuePair> list;
+        SystemQuery::parseEnvironmentBlock(reinterpret_cast<const WCHAR *>(block.utf16()), list);
+        QStringList got;
+        for (const NameValuePair &p : list)
+            got << p.name + QLatin1Char('|') + p.value;
+        QCOMPARE(got, (QStringList{"PATH|a=b", "EMPTY|", "Z|1"}));
+    }
+
+    void processEnvironment()
+    {
+        qputenv("HUSHDECK_QUERY_TEST", "x=y");
+        QVector<NameValuePair> list;
+        SystemQuery().environmentVariables(list);
+        int found = 0;
+        for (const NameValuePair &p : list)
+            if (p.name == QLatin1String("HUSHDECK_QUERY_TEST") && p.value == QLatin1String("x=y"))
+                ++found;
+        QCOMPARE(found, 1);
+        QCOMPARE(list.size(), QProcessEnvironment::systemEnvironment().keys().size());
+    }
+
+    void cutRunPath_data()
+    {
+        QTest::addColumn<QString>("data");
+        QTest::addColumn<QString>("path");
+        QTest::newRow("quoted option") << "\"C:\\Program Files\\App\\app.exe\" /silent"
+                                       << "C:\\Program Files\\App\\app.exe";
+        QTest::newRow("dash option") << "D:\\Tools\\app.exe -startup"
+                                     << "D:\\Tools\\app.exe ";
+        QTest::newRow("dash in folder") << "D:\\my-tools\\app.exe"
+                                        << "D:\\my-tools\\app.exe";
+        QTest::newRow("dash no dot") << "tool -x"
+                                     << "tool ";
+        QTest::newRow("lone quote") << "\"app.exe"
+                                    << "app.exe";
+        QTest::newRow("empty") << ""
+                               << "";
+    }
+    void cutRunPath()
+    {
+        QFETCH(QString, data);
+        QTEST(SystemQuery::cutRunPath(data), "path");
+    }
+
+    void runItemsBothViews()
+    {
+        const QString key = QStringLiteral("SOFTWARE\\Hushdeck Test\\Run");
+        storeRaw(HKEY_LOCAL_MACHINE, key, KEY_WOW64_64KEY, QStringLiteral("Both"), REG_SZ, utf16("C:\\a.exe"));
+        storeRaw(HKEY_LOCAL_MACHINE, key, KEY_WOW64_32KEY, QStringLiteral("Both"), REG_SZ, utf16("C:\\a.exe"));
+        storeRaw(HKEY_LOCAL_MACHINE, key, KEY_WOW64_64KEY, QStringLiteral("Only64"), REG_SZ, utf16("C:\\b.exe"));
+        SystemQuery q;
+        QVector<StartupItem> list;
+        q.registryRunItems(HKEY_LOCAL_MACHINE, key, false, list);
+        q.registryRunItems(HKEY_LOCAL_MACHINE, key, true, list);
+        q.registryRunItems(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Hushdeck Test\\Missing"), true, list);
+        QCOMPARE(names(list), (QStringList{"Both", "Both", "Only64"}));
+    }
+
+    void runItemValues()
+    {
+        const QString key = QStringLiteral("Software\\Hushdeck Test\\Run");
+        const REGSAM v = KEY_WOW64_64KEY;
+        storeRaw(HKEY_CURRENT_USER, key, v, QString(), REG_SZ, utf16("C:\\default.exe"));
+        storeRaw(HKEY_CURRENT_USER, key, v, QStringLiteral("Expanded"), REG_EXPAND_SZ,
+                 utf16("  \"%ProgramFiles%\\Tool\\tool.exe\" -min "));
+        // Stored without its terminating zero, and followed in memory by nothing the reader may use.
+        storeRaw(HKEY_CURRENT_USER, key, v, QStringLiteral("Bare"), REG_SZ, utf16("C:\\bare.exe", false));
+        storeRaw(HKEY_CURRENT_USER, key, v, QStringLiteral("Huge"), REG_SZ, utf16(QString(600, QLatin1Char('x'))));
+        storeRaw(HKEY_CURRENT_USER, key, v, QStringLiteral("Last"), REG_SZ, utf16("D:\\Tools\\app.exe -startup"));
+        QVector<StartupItem> list;
+        SystemQuery().registryRunItems(HKEY_CURRENT_USER, key, true, list);
+        QCOMPARE(names(list), (QStringList{"Expanded", "Bare", "Last"}));
+        QCOMPARE(list[0].command, QStringLiteral("  \"%ProgramFiles%\\Tool\\tool.exe\" -min "));
+        QCOMPARE(list[0].path, QDir::toNativeSeparators(m->folder() + "/Program Files") + "\\Tool\\tool.exe");
+        QCOMPARE(list[1].command, QStringLiteral("C:\\bare.exe"));
+        QCOMPARE(list[1].path, QStringLiteral("C:\\bare.exe"));
+        QCOMPARE(list[2].path, QStringLiteral("D:\\Tools\\app.exe "));
+    }
+
+    void startupFolder()
+    {
+        const QString folder = m->folder() + QStringLiteral("/StartupTest");
+        QVERIFY(QDir().mkpath(folder + QStringLiteral("/Sub folder")));
+        QFile ini(folder + QStringLiteral("/desktop.ini"));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[.ShellClassInfo]\r\n");
+        ini.close();
+        const QString target = m->folder() + QStringLiteral("/app.exe");
+        KRUtils u;
+        QVERIFY(SUCCEEDED(u.createLink(target, folder + "/App.lnk", m->folder(), "-min", "%windir%\\app.ico")));
+        QVERIFY(SUCCEEDED(u.createLink(target, folder + "/Plain.lnk", m->folder(), "", "")));
+        QVector<StartupItem> list;
+        SystemQuery().startupFolderItems(folder, list);
+        QCOMPARE(names(list), (QStringList{"App.lnk", "Plain.lnk"}));
+        const QString app = QDir::toNativeSeparators(folder + "/App.lnk");
+        const QString plain = QDir::toNativeSeparators(folder + "/Plain.lnk");
+        QCOMPARE(list[0].command, "\"" + app + "\" -min");
+        QCOMPARE(list[0].path, QStringLiteral("%windir%\\app.ico")); // as stored, not expanded
+        QCOMPARE(list[1].command, plain);
+        QCOMPARE(list[1].path, plain);
+    }
+
+    void specialFolders()
+    {
+        QVector<NameValuePair> list;
+        SystemQuery().specialFolders(list);
+        QStringList got;
+        for (const NameValuePair &p : list) {
+            QVERIFY2(QFileInfo(p.value).isDir(), qPrintable(p.name));
+            got << p.name;
+        }
+        // The folders without a file-system path are left out, the others keep the table's order.
+        QVERIFY(!got.contains("Control Panel folder"));
+        QCOMPARE(got.first(), QStringLiteral("Administrative tools folder"));
+        QCOMPARE(got.last(), QStringLiteral("Windows folder"));
+        QVERIFY(got.indexOf("Startup folder") > got.indexOf("Start Menu folder"));
+        for (const char *name : {"Program Files folder", "Common desktop folder", "Fonts folder", "x86 System folder",
+                                 "Common Startup program folder", "Send To folder"})
+            QVERIFY2(got.contains(QLatin1String(name)), name);
+        for (const char *name :
+             {"Nonlocalized Startup program folder", "Network folder", "Drives folder", "Localized resource folder"})
+            QVERIFY2(!got.contains(QLatin1String(name)), name);
+    }
+
+    void directories()
+    {
+        QString windows, system;
+        SystemQuery().windowsDirectories(windows, system);
+        QVERIFY(QFileInfo(windows).isDir());
+        QCOMPARE(system, windows + QStringLiteral("/System32"));
+    }
+
+private:
+    std::unique_ptr<TestMachine> m;
+};
+
+QTEST_MAIN(TestSystemQuery)
+#include "tst_systemquery.moc"

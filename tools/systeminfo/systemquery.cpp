@@ -1,0 +1,362 @@
+#include "systemquery.h"
+
+#include <QDir>
+
+namespace {
+
+struct ProductName
+{
+    DWORD type;
+    const char *text;
+};
+const ProductName productNames[] = {
+    {2, "Home Basic"},
+    {3, "Home Premium"},
+    {4, "Windows 10 Enterprise"},
+    {5, "Home Basic N"},
+    {6, "Business"},
+    {16, "Business N"},
+    {18, "HPC Edition"},
+    {26, "Home Premium N"},
+    {27, "Windows 10 Enterprise N"},
+    {48, "Windows 10 Pro"},
+    {49, "Windows 10 Pro N"},
+    {70, "Windows 10 Enterprise E"},
+    {72, "Windows 10 Enterprise Evaluation"},
+    {84, "Windows 10 Enterprise N Evaluation"},
+    {98, "Windows 10 Home N"},
+    {99, "Windows 10 Home China"},
+    {100, "Windows 10 Home Single Language"},
+    {101, "Windows 10 Home"},
+    {121, "Windows 10 Education"},
+    {122, "Windows 10 Education N"},
+    {161, "Windows 10 Pro for Workstations"},
+    {162, "Windows 10 Pro for Workstations N"},
+};
+
+struct Release
+{
+    int build;
+    const char *name;
+};
+const Release releases[] = {
+    {17763, "1809"}, {18362, "1903"}, {18363, "1909"}, {19041, "2004"}, {19042, "20H2"},
+    {19043, "21H1"}, {19044, "21H2"}, {22000, "21H2"}, {22621, "22H2"},
+};
+
+struct Folder
+{
+    const char *name;
+    int id;
+};
+const Folder folders[] = {
+    {"Administrative tools folder", 48},
+    {"Nonlocalized Startup program folder", 29},
+    {"Application-specific data folder", 26},
+    {"CD burning area folder", 59},
+    {"Common administrative tools folder", 47},
+    {"Common nonlocalized Startup program folder", 30},
+    {"Common application-specific data folder", 35},
+    {"Common desktop folder", 25},
+    {"Common documents folder", 46},
+    {"Common favorites folder", 31},
+    {"Common music folder", 53},
+    {"Common pictures folder", 54},
+    {"Common programs folder", 23},
+    {"Common Start Menu folder", 22},
+    {"Common Startup program folder", 24},
+    {"Common templates folder", 45},
+    {"Common video folder", 55},
+    {"Computer near me folder", 61},
+    {"Connections folder", 49},
+    {"Control Panel folder", 3},
+    {"Cookies folder", 33},
+    {"Desktop folder", 0},
+    {"Drives folder", 17},
+    {"Favorites folder", 6},
+    {"Fonts folder", 20},
+    {"History folder", 34},
+    {"Internet Explorer folder", 1},
+    {"Internet cache folder", 32},
+    {"Local application-specific data folder", 28},
+    {"My Documents folder", 5},
+    {"My Music folder", 13},
+    {"My Pictures folder", 39},
+    {"My Video folder", 14},
+    {"Network shortcuts folder", 19},
+    {"Network folder", 18},
+    {"Printers folder", 4},
+    {"Printer shortcuts folder", 27},
+    {"Profile folder", 40},
+    {"Program Files folder", 38},
+    {"x86 Program Files folder", 42},
+    {"Common Program Files folder", 43},
+    {"x86 Common Program Files folder", 44},
+    {"Program folder", 2},
+    {"Recent documents folder", 8},
+    {"Resource folder", 56},
+    {"Localized resource folder", 57},
+    {"Send To folder", 9},
+    {"Start Menu folder", 11},
+    {"Startup folder", 7},
+    {"System folder", 37},
+    {"x86 System folder", 41},
+    {"Templates folder", 21},
+    {"Windows folder", 36},
+};
+
+// "1 hour, " / "2 hours, ": 0 and 1 take the singular.
+QString count(quint64 n, const char *singular, const char *plural)
+{
+    return QString::number(n) + QLatin1String(n > 1 ? plural : singular);
+}
+
+} // namespace
+
+QString SystemQuery::productText(DWORD productType)
+{
+    for (const ProductName &p : productNames)
+        if (p.type == productType)
+            return QLatin1String(p.text);
+    return QStringLiteral("Windows");
+}
+
+QString SystemQuery::releaseOf(int build)
+{
+    for (const Release &r : releases)
+        if (r.build == build)
+            return QLatin1String(r.name);
+    return QString();
+}
+
+bool SystemQuery::isWindows11Build(int build)
+{
+    return build >= 22000;
+}
+
+typedef LONG(WINAPI *RtlGetVersionCall)(RTL_OSVERSIONINFOW *);
+
+bool SystemQuery::getOsVersion(OsVersionInfo &info)
+{
+    HMODULE ntdll = GetModuleHandleW(WSTR("ntdll"));
+    if (!ntdll)
+        return true;
+    auto rtlGetVersion =
+        reinterpret_cast<RtlGetVersionCall>(reinterpret_cast<void *>(GetProcAddress(ntdll, "RtlGetVersion")));
+    if (!rtlGetVersion)
+        return true;
+    RTL_OSVERSIONINFOEXW v = {};
+    v.dwOSVersionInfoSize = sizeof(v);
+    rtlGetVersion(reinterpret_cast<RTL_OSVERSIONINFOW *>(&v));
+    info.major = int(v.dwMajorVersion);
+    info.minor = int(v.dwMinorVersion);
+    info.build = int(v.dwBuildNumber);
+    DWORD productType = 0;
+    info.productName =
+        editionName(v.dwMajorVersion, v.dwMinorVersion, v.wServicePackMajor, v.wServicePackMinor, productType);
+    info.releaseName = releaseOf(info.build);
+    // Every build from 22000 on is Windows 11, also one newer than the release table.
+    if (isWindows11Build(info.build))
+        info.productName.replace(QStringLiteral("Windows 10"), QStringLiteral(" Windows 11"));
+    return true;
+}
+
+QString SystemQuery::editionName(DWORD major, DWORD minor, DWORD spMajor, DWORD spMinor, DWORD &productType)
+{
+    productType = 0;
+    if (!GetProductInfo(major, minor, spMajor, spMinor, &productType))
+        productType = 0;
+    return productText(productType);
+}
+
+QString SystemQuery::uptimeText(quint64 t)
+{
+    const quint64 days = t / 86400000;
+    const quint64 hours = (t % 86400000) / 3600000;
+    const quint64 minutes = (t % 3600000) / 60000;
+    const quint64 seconds = (t % 60000) / 1000;
+    QString text;
+    if (days > 0)
+        text += count(days, " day, ", " days, ");
+    text += count(hours, " hour, ", " hours, ");
+    text += count(minutes, " minute, ", " minutes, ");
+    text += count(seconds, " second", " seconds");
+    return text;
+}
+
+void SystemQuery::localeAndUptime(QString &country, QString &language, QString &timeZone, QString &uptime)
+{
+    WCHAR buffer[512];
+    if (GetLocaleInfoW(GetUserDefaultLCID(), LOCALE_SCOUNTRY, buffer, 512))
+        country = fromWide(buffer, 512);
+    if (VerLanguageNameW(GetUserDefaultLangID(), buffer, 200))
+        language = fromWide(buffer, 200);
+    TIME_ZONE_INFORMATION zone = {};
+    switch (GetTimeZoneInformation(&zone)) {
+    case TIME_ZONE_ID_UNKNOWN:
+    case TIME_ZONE_ID_STANDARD:
+        timeZone = fromWide(zone.StandardName, 32);
+        break;
+    case TIME_ZONE_ID_DAYLIGHT:
+        timeZone = fromWide(zone.DaylightName, 32);
+        break;
+    default:
+        break;
+    }
+    // The 64-bit count: the 32-bit one starts again from zero after 49.7 days.
+    uptime = uptimeText(GetTickCount64());
+}
+
+void SystemQuery::windowsDirectories(QString &windowsDir, QString &systemDir)
+{
+    QVector<WCHAR> buffer(32767);
+    if (GetWindowsDirectoryW(buffer.data(), UINT(buffer.size())))
+        windowsDir = fromWide(buffer.data(), buffer.size());
+    if (GetSystemDirectoryW(buffer.data(), UINT(buffer.size())))
+        systemDir = fromWide(buffer.data(), buffer.size());
+}
+
+void SystemQuery::specialFolders(QVector<NameValuePair> &list)
+{
+    for (const Folder &f : folders)
+        addSpecialFolder(QLatin1String(f.name), f.id, list);
+}
+
+void SystemQuery::addSpecialFolder(QString name, int folderId, QVector<NameValuePair> &list)
+{
+    WCHAR path[MAX_PATH] = {};
+    const HRESULT hr =
+        SHGetFolderPathW(nullptr, folderId | CSIDL_FLAG_DONT_UNEXPAND, nullptr, SHGFP_TYPE_CURRENT, path);
+    if (hr == S_OK || hr == S_FALSE)
+        list.append({name, fromWide(path, MAX_PATH)});
+}
+
+void SystemQuery::parseEnvironmentBlock(const WCHAR *block, QVector<NameValuePair> &list)
+{
+    if (!block)
+        return;
+    for (const WCHAR *entry = block; *entry;) {
+        const QString text = fromWide(entry);
+        entry += text.size() + 1;
+        const qsizetype eq = text.indexOf(QLatin1Char('='));
+        // The per-drive current folders ("=C:=C:\...") have no name.
+        if (eq == 0)
+            continue;
+        if (eq < 0)
+            list.append({text, QString()});
+        else
+            list.append({text.left(eq), text.mid(eq + 1)});
+    }
+}
+
+void SystemQuery::environmentVariables(QVector<NameValuePair> &list)
+{
+    LPWCH block = GetEnvironmentStringsW();
+    if (!block)
+        return;
+    parseEnvironmentBlock(block, list);
+    FreeEnvironmentStringsW(block);
+}
+
+void SystemQuery::startupFolderItems(QString folder, QVector<StartupItem> &list)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(wstr(folder + QStringLiteral("\\*")), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const QString file = fromWide(found.cFileName, MAX_PATH);
+        if (file == QLatin1String(".") || file == QLatin1String("..") ||
+            file.compare(QLatin1String("DESKTOP.INI"), Qt::CaseInsensitive) == 0 ||
+            (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            continue;
+        const QString link = QDir::toNativeSeparators(folder + QLatin1Char('/') + file);
+        QString arguments, icon;
+        resolveShellLink(link, arguments, icon);
+        StartupItem item;
+        item.name = file;
+        item.command = arguments.isEmpty() ? link : QLatin1Char('"') + link + QStringLiteral("\" ") + arguments;
+        item.path = icon.isEmpty() ? expandEnvironment(link) : icon;
+        list.append(item);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
+QString SystemQuery::cutRunPath(QString path)
+{
+    if (path.isEmpty())
+        return path;
+    if (path.startsWith(QLatin1Char('"'))) {
+        path.remove(0, 1);
+        const qsizetype quote = path.lastIndexOf(QLatin1Char('"'));
+        if (quote > 0)
+            path.truncate(quote);
+    }
+    const qsizetype dash = path.lastIndexOf(QLatin1Char('-'));
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    if (dash >= 0 && dash > dot)
+        path.truncate(dash);
+    return path;
+}
+
+void SystemQuery::registryRunItems(HKEY root, QString subKey, bool view64, QVector<StartupItem> &list)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, wstr(subKey), 0, KEY_READ | (view64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY), &key) !=
+        ERROR_SUCCESS)
+        return;
+    for (DWORD index = 0;; ++index) {
+        WCHAR name[1024];
+        DWORD nameLength = 1024;
+        if (RegEnumValueW(key, index, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        if (nameLength == 0)
+            continue; // the default value
+        WCHAR data[512];
+        DWORD bytes = sizeof(data);
+        if (RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<LPBYTE>(data), &bytes) != ERROR_SUCCESS)
+            continue;
+        // Only the bytes read: a value stored without its terminating zero ends where its data ends.
+        const QString command = fromWide(data, qsizetype(bytes / sizeof(WCHAR)));
+        StartupItem item;
+        item.name = fromWide(name, nameLength);
+        item.command = command;
+        item.path = cutRunPath(expandEnvironment(command.trimmed()));
+        list.append(item);
+    }
+    RegCloseKey(key);
+}
+
+void SystemQuery::resolveShellLink(QString linkPath, QString &arguments, QString &iconLocation)
+{
+    if (FAILED(CoInitialize(nullptr)))
+        return;
+    IShellLinkW *link = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                   reinterpret_cast<void **>(&link)))) {
+        IPersistFile *file = nullptr;
+        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file)))) {
+            if (SUCCEEDED(file->Load(wstr(linkPath), STGM_READ))) {
+                WCHAR text[512];
+                if (SUCCEEDED(link->GetArguments(text, 512)))
+                    arguments = fromWide(text, 512);
+                int index = 0;
+                if (SUCCEEDED(link->GetIconLocation(text, 512, &index)))
+                    iconLocation = fromWide(text, 512);
+            }
+            file->Release();
+        }
+        link->Release();
+    }
+    CoUninitialize();
+}
+
+QString SystemQuery::expandEnvironment(QString text)
+{
+    WCHAR buffer[512];
+    const DWORD n = ExpandEnvironmentStringsW(wstr(text), buffer, 512);
+    // A result that did not fit is not cut short: the text stays as it was.
+    if (n == 0 || n > 512)
+        return text;
+    return fromWide(buffer, 512);
+}

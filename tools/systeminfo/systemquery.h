@@ -1,0 +1,61 @@
+// Read-only facts about the running Windows installation for the System Information page: version, locale,
+// folders, environment, startup items, scheduled tasks and codecs. Stateless: build one on the stack per use;
+// every call reads the system at that moment and changes nothing.
+#pragma once
+
+#include "win32.h"
+
+#include <QList>
+#include <QString>
+#include <QVector>
+
+struct OsVersionInfo
+{
+    int major = 0;
+    int minor = 0;
+    int build = 0;
+    QString productName;
+    QString releaseName;
+};
+
+struct NameValuePair
+{
+    QString name;
+    QString value;
+};
+
+// A startup entry (name, command, file whose icon stands for it); a scheduled task is (name, state, command).
+struct StartupItem
+{
+    QString name;
+    QString command;
+    QString path;
+};
+
+class SystemQuery
+{
+public:
+    bool getOsVersion(OsVersionInfo &info);
+    QString editionName(DWORD major, DWORD minor, DWORD spMajor, DWORD spMinor, DWORD &productType);
+    void localeAndUptime(QString &country, QString &language, QString &timeZone, QString &uptime);
+    void windowsDirectories(QString &windowsDir, QString &systemDir);
+    void specialFolders(QVector<NameValuePair> &list);
+    void addSpecialFolder(QString name, int folderId, QVector<NameValuePair> &list);
+    void environmentVariables(QVector<NameValuePair> &list);
+    void startupFolderItems(QString folder, QVector<StartupItem> &list);
+    void registryRunItems(HKEY root, QString subKey, bool view64, QVector<StartupItem> &list);
+    void resolveShellLink(QString linkPath, QString &arguments, QString &iconLocation);
+    QString expandEnvironment(QString text);
+
+    // The pieces of the above that need no system.
+    static QString productText(DWORD productType);
+    // The release ("22H2") of a build, empty when unlisted; whether the build is Windows 11 (22000 on).
+    static QString releaseOf(int build);
+    static bool isWindows11Build(int build);
+    static QString uptimeText(quint64 milliseconds);
+    // The entries of an environment block ("name=value" each NUL-terminated, then an empty one).
+    static void parseEnvironmentBlock(const WCHAR *block, QVector<NameValuePair> &list);
+    // The program of a Run value, from its already expanded text: the path without its quotation marks and
+    // without a trailing "-option".
+    static QString cutRunPath(QString expanded);
+};
