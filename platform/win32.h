@@ -34,6 +34,7 @@ typedef NTSTATUS(NTAPI *NtFsControlFilePtr)(HANDLE, HANDLE, PIO_APC_ROUTINE, PVO
 #include <powrprof.h>
 #include <urlmon.h>
 #include <winver.h>
+#include <taskschd.h>
 #ifdef __MINGW32__
 #include "windows/mingwextras.h"
 #endif
@@ -65,6 +66,8 @@ typedef NTSTATUS(NTAPI *NtFsControlFilePtr)(HANDLE, HANDLE, PIO_APC_ROUTINE, PVO
 #include "linux/w32process.h"
 #include "linux/w32shellnotify.h"
 #include "linux/w32sysinfo.h"
+#include "linux/w32taskschd.h"
+#include "linux/w32version.h"
 #define WSTR(s) u##s
 #endif
 

@@ -1,6 +1,7 @@
 #include "machine.h"
 
 #include "registrystore.h"
+#include "sysinfoseed.h"
 #include "traceseed.h"
 #include "windowtable.h"
 
@@ -362,6 +363,7 @@ int prepareMachine(State &s)
         registrystore::importSeed();
         windowtable::seed();
         traceseed::createFiles(s.folder);
+        sysinfoseed::createFiles(s.folder);
         --s.transactionDepth;
         execSql(s.db, "INSERT OR REPLACE INTO settings(name, value) VALUES('seeded', '1')");
     }

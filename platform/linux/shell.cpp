@@ -17,7 +17,8 @@
 #include <unistd.h>
 
 namespace standin {
-HRESULT createShellLink(REFIID riid, void **ppv); // shelllink.cpp
+HRESULT createShellLink(REFIID riid, void **ppv);   // shelllink.cpp
+HRESULT createTaskService(REFIID riid, void **ppv); // taskscheduler.cpp
 } // namespace standin
 
 // An item identifier list of the stand-in: a marker, then the folder's host path (NUL-terminated).
@@ -394,6 +395,8 @@ HRESULT CoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD dwClsContex
         return CLASS_E_NOAGGREGATION;
     if (rclsid == CLSID_ShellLink && (dwClsContext & CLSCTX_INPROC_SERVER))
         return standin::createShellLink(riid, ppv);
+    if (rclsid == CLSID_TaskScheduler && (dwClsContext & CLSCTX_INPROC_SERVER))
+        return standin::createTaskService(riid, ppv);
     return REGDB_E_CLASSNOTREG;
 }
 

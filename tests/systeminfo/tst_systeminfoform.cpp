@@ -37,6 +37,7 @@ private slots:
         QTest::newRow("special folders") << 1 << "specialFoldersTreeView";
         QTest::newRow("environment") << 2 << "environmentVarsTreeView";
         QTest::newRow("startup") << 3 << "startupItemsTreeView";
+        QTest::newRow("tasks") << 4 << "taskSchedulerTreeView";
     }
     void eachTabFilledOnce()
     {

@@ -42,6 +42,21 @@ QStringList names(const QVector<StartupItem> &list)
     return out;
 }
 
+void writeTask(const QString &machine, const QString &name, const QString &body)
+{
+    const QString path = machine + QStringLiteral("/Windows/System32/Tasks/") + name;
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    const QString text = QChar(0xFEFF) + QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-16\"?>") + body;
+    f.write(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+}
+
+QString task(const QString &settings, const QString &actions)
+{
+    return "<Task><Settings>" + settings + "</Settings><Actions>" + actions + "</Actions></Task>";
+}
+
 } // namespace
 
 class TestSystemQuery : public QObject
@@ -256,6 +271,73 @@ private slots:
         SystemQuery().windowsDirectories(windows, system);
         QVERIFY(QFileInfo(windows).isDir());
         QCOMPARE(system, windows + QStringLiteral("/System32"));
+    }
+
+    void scheduledTasks()
+    {
+        const QString tasks = m->folder() + QStringLiteral("/Windows/System32/Tasks");
+        QVERIFY(QDir(tasks).removeRecursively());
+        const QString exec = QStringLiteral("<Exec><Command>%1</Command></Exec>");
+        writeTask(m->folder(), "Beta", task("<Enabled>false</Enabled>", exec.arg("C:\\beta.exe")));
+        writeTask(m->folder(), "alpha",
+                  task("", exec.arg("C:\\first.exe") + exec.arg("&quot;C:\\Program Files\\second.exe&quot; -x")));
+        writeTask(m->folder(), "Hidden", task("<Hidden>true</Hidden>", exec.arg("C:\\hidden.exe")));
+        writeTask(m->folder(), "Handler", task("", "<ComHandler><ClassId>{1}</ClassId></ComHandler>"));
+        writeTask(m->folder(), "Broken", "<Task><Settings>");
+        writeTask(m->folder(), "Sub/Inner", task("", exec.arg("C:\\inner.exe")));
+        QVector<StartupItem> list;
+        QCOMPARE(SystemQuery().scheduledTasks(list), 0);
+        QStringList got;
+        for (const StartupItem &t : list)
+            got << t.name + "|" + t.command + "|" + t.path;
+        QCOMPARE(got, (QStringList{"alpha|Ready|C:\\Program Files\\second.exe", "Beta|Disabled|C:\\beta.exe",
+                                   "Broken||", "Handler|Ready|"}));
+    }
+
+    void noTasks()
+    {
+        const QString tasks = m->folder() + QStringLiteral("/Windows/System32/Tasks");
+        QVERIFY(QDir(tasks).removeRecursively());
+        QVERIFY(QDir().mkpath(tasks + "/Sub"));
+        writeTask(m->folder(), "Sub/Inner", task("", "<Exec><Command>x.exe</Command></Exec>"));
+        QVector<StartupItem> list;
+        QCOMPARE(SystemQuery().scheduledTasks(list), 1);
+        QVERIFY(list.isEmpty());
+        QVERIFY(QDir(tasks).removeRecursively());
+        QCOMPARE(SystemQuery().scheduledTasks(list), 1); // no root folder at all
+        QVERIFY(list.isEmpty());
+    }
+
+    void taskStates_data()
+    {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("unknown") << 0 << "Unknown";
+        QTest::newRow("running") << 4 << "Running";
+        QTest::newRow("queued") << 2 << "Queued";
+        QTest::newRow("beyond") << 5 << "";
+        QTest::newRow("negative") << -1 << "";
+    }
+    void taskStates()
+    {
+        QFETCH(int, state);
+        QTEST(SystemQuery::taskStateText(state), "text");
+    }
+
+    void versionResource()
+    {
+        CodecInfo codec;
+        codec.name = QStringLiteral("kept");
+        QVERIFY(SystemQuery().fileVersionInfo(codec, QStringLiteral(GLASSPAN_EXE)));
+        QCOMPARE(codec.name, QStringLiteral("Transparent Taskbar"));
+        QCOMPARE(codec.version, QStringLiteral("1.0.0.0"));
+        QCOMPARE(codec.vendor, QStringLiteral("Keelrun"));
+        // A file without one (this test program, an ELF file; a text file) has no version.
+        CodecInfo none;
+        none.name = QStringLiteral("kept");
+        QVERIFY(!SystemQuery().fileVersionInfo(none, QCoreApplication::applicationFilePath()));
+        QVERIFY(!SystemQuery().fileVersionInfo(none, m->folder() + "/missing.dll"));
+        QCOMPARE(none.name, QStringLiteral("kept"));
     }
 
 private:

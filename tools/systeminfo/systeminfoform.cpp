@@ -157,6 +157,11 @@ void SystemInfoForm::loadStartupItems()
 void SystemInfoForm::loadScheduledTasks()
 {
     tasksModel.setHorizontalHeaderLabels({QStringLiteral("Name"), QStringLiteral("State"), QStringLiteral("Path")});
+    SystemQuery query;
+    QVector<StartupItem> list;
+    query.scheduledTasks(list); // a failure leaves the tab empty
+    for (const StartupItem &task : std::as_const(list))
+        appendRow(tasksModel, iconItem(task.name, task.path), {task.command, task.path});
 }
 
 void SystemInfoForm::loadCodecs()

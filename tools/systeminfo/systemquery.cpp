@@ -1,15 +1,18 @@
 #include "systemquery.h"
 
 #include <QDir>
+#include <QXmlStreamReader>
+
+#include <cstdio>
 
 namespace {
 
-struct ProductName
+struct ProductRow
 {
     DWORD type;
     const char *text;
 };
-const ProductName productNames[] = {
+const ProductRow productNames[] = {
     {2, "Home Basic"},
     {3, "Home Premium"},
     {4, "Windows 10 Enterprise"},
@@ -34,22 +37,22 @@ const ProductName productNames[] = {
     {162, "Windows 10 Pro for Workstations N"},
 };
 
-struct Release
+struct ReleaseRow
 {
     int build;
     const char *name;
 };
-const Release releases[] = {
+const ReleaseRow releases[] = {
     {17763, "1809"}, {18362, "1903"}, {18363, "1909"}, {19041, "2004"}, {19042, "20H2"},
     {19043, "21H1"}, {19044, "21H2"}, {22000, "21H2"}, {22621, "22H2"},
 };
 
-struct Folder
+struct FolderRow
 {
     const char *name;
     int id;
 };
-const Folder folders[] = {
+const FolderRow folders[] = {
     {"Administrative tools folder", 48},
     {"Nonlocalized Startup program folder", 29},
     {"Application-specific data folder", 26},
@@ -115,7 +118,7 @@ QString count(quint64 n, const char *singular, const char *plural)
 
 QString SystemQuery::productText(DWORD productType)
 {
-    for (const ProductName &p : productNames)
+    for (const ProductRow &p : productNames)
         if (p.type == productType)
             return QLatin1String(p.text);
     return QStringLiteral("Windows");
@@ -123,7 +126,7 @@ QString SystemQuery::productText(DWORD productType)
 
 QString SystemQuery::releaseOf(int build)
 {
-    for (const Release &r : releases)
+    for (const ReleaseRow &r : releases)
         if (r.build == build)
             return QLatin1String(r.name);
     return QString();
@@ -218,7 +221,7 @@ void SystemQuery::windowsDirectories(QString &windowsDir, QString &systemDir)
 
 void SystemQuery::specialFolders(QVector<NameValuePair> &list)
 {
-    for (const Folder &f : folders)
+    for (const FolderRow &f : folders)
         addSpecialFolder(QLatin1String(f.name), f.id, list);
 }
 
@@ -359,4 +362,157 @@ QString SystemQuery::expandEnvironment(QString text)
     if (n == 0 || n > 512)
         return text;
     return fromWide(buffer, 512);
+}
+
+QString SystemQuery::taskStateText(int state)
+{
+    static const char *const texts[] = {"Unknown", "Disabled", "Queued", "Ready", "Running"};
+    return state >= 0 && state < 5 ? QLatin1String(texts[state]) : QString();
+}
+
+QString SystemQuery::taskCommand(const QString &xml)
+{
+    QString command;
+    QXmlStreamReader reader(xml);
+    while (!reader.atEnd()) {
+        if (reader.readNext() != QXmlStreamReader::StartElement ||
+            reader.name().compare(QLatin1String("command"), Qt::CaseInsensitive) != 0)
+            continue;
+        QString text = reader.readElementText();
+        if (text.startsWith(QLatin1Char('"'))) {
+            text.remove(0, 1);
+            const qsizetype quote = text.lastIndexOf(QLatin1Char('"'));
+            if (quote > 0)
+                text.truncate(quote);
+        }
+        command = text; // a later action replaces an earlier one
+    }
+    return command;
+}
+
+int SystemQuery::scheduledTasks(QVector<StartupItem> &list)
+{
+    HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    if (FAILED(hr)) {
+        std::printf("\nCoInitializeEx failed: %x", unsigned(hr));
+        return 1;
+    }
+    ITaskService *service = nullptr;
+    hr = CoCreateInstance(CLSID_TaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskService,
+                          reinterpret_cast<void **>(&service));
+    if (FAILED(hr)) {
+        std::printf("Failed to CoCreate an instance of the TaskService class: %x", unsigned(hr));
+        CoUninitialize();
+        return 1;
+    }
+    VARIANT empty;
+    VariantInit(&empty);
+    hr = service->Connect(empty, empty, empty, empty);
+    if (FAILED(hr)) {
+        std::printf("ITaskService::Connect failed: %x", unsigned(hr));
+        service->Release();
+        CoUninitialize();
+        return 1;
+    }
+    ITaskFolder *folder = nullptr;
+    BSTR rootPath = SysAllocString(WSTR("\\"));
+    hr = service->GetFolder(rootPath, &folder);
+    SysFreeString(rootPath);
+    service->Release();
+    if (FAILED(hr)) {
+        std::printf("Cannot get Root Folder pointer: %x", unsigned(hr));
+        CoUninitialize();
+        return 1;
+    }
+    IRegisteredTaskCollection *tasks = nullptr;
+    hr = folder->GetTasks(0, &tasks); // hidden tasks are left out
+    folder->Release();
+    if (FAILED(hr)) {
+        std::printf("Cannot get the registered tasks.: %x", unsigned(hr));
+        CoUninitialize();
+        return 1;
+    }
+    LONG count = 0;
+    hr = tasks->get_Count(&count);
+    if (FAILED(hr) || count == 0) {
+        std::printf("\nNo Tasks are currently running");
+        tasks->Release();
+        CoUninitialize();
+        return 1;
+    }
+    std::printf("\nNumber of Tasks : %d", int(count));
+    for (LONG i = 1; i <= count; ++i) {
+        VARIANT index;
+        VariantInit(&index);
+        V_VT(&index) = VT_I4;
+        V_I4(&index) = i;
+        IRegisteredTask *task = nullptr;
+        hr = tasks->get_Item(index, &task);
+        if (FAILED(hr)) {
+            std::printf("\nCannot get the registered task item at index=%d: %x", int(i), unsigned(hr));
+            continue;
+        }
+        BSTR name = nullptr;
+        hr = task->get_Name(&name);
+        if (FAILED(hr)) {
+            std::printf("\nCannot get the registered task name: %x", unsigned(hr));
+            task->Release();
+            continue;
+        }
+        StartupItem item;
+        item.name = fromWide(name);
+        std::printf("\nTask Name: %s", qPrintable(item.name));
+        SysFreeString(name);
+        TASK_STATE state = TASK_STATE_UNKNOWN;
+        hr = task->get_State(&state);
+        if (FAILED(hr)) {
+            std::printf("\n\tCannot get the registered task state: %x", unsigned(hr));
+        } else {
+            item.command = taskStateText(int(state));
+            std::printf("\n\tState: %d", int(state));
+        }
+        BSTR xml = nullptr;
+        if (SUCCEEDED(task->get_Xml(&xml))) {
+            item.path = taskCommand(fromWide(xml));
+            SysFreeString(xml);
+        }
+        list.append(item);
+        task->Release();
+    }
+    tasks->Release();
+    CoUninitialize();
+    return 0;
+}
+
+bool SystemQuery::fileVersionInfo(CodecInfo &codec, QString fileName)
+{
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeW(wstr(fileName), &handle);
+    if (size == 0)
+        return false;
+    QByteArray data(int(size), Qt::Uninitialized);
+    LPVOID translation = nullptr;
+    UINT translationBytes = 0;
+    if (!GetFileVersionInfoW(wstr(fileName), 0, size, data.data()) ||
+        !VerQueryValueW(data.constData(), WSTR("\\VarFileInfo\\Translation"), &translation, &translationBytes))
+        return false;
+    const auto *entries = static_cast<const WORD *>(translation);
+    for (UINT i = 0; i < translationBytes / 4; ++i) {
+        const QString prefix = QStringLiteral("\\StringFileInfo\\%1%2\\")
+                                   .arg(entries[2 * i], 4, 16, QLatin1Char('0'))
+                                   .arg(entries[2 * i + 1], 4, 16, QLatin1Char('0'));
+        const struct
+        {
+            const char *key;
+            QString *field;
+        } fields[] = {
+            {"FileDescription", &codec.name}, {"FileVersion", &codec.version}, {"CompanyName", &codec.vendor}};
+        for (const auto &f : fields) {
+            LPVOID text = nullptr;
+            UINT length = 0;
+            if (VerQueryValueW(data.constData(), wstr(prefix + QLatin1String(f.key)), &text, &length) && text)
+                *f.field = fromWide(static_cast<const WCHAR *>(text), qsizetype(length));
+        }
+    }
+    return true;
 }

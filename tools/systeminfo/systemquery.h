@@ -32,9 +32,26 @@ struct StartupItem
     QString path;
 };
 
+// One codec row; type 0 audio (ACM driver format), 1 video compressor, 2 DirectShow filter, 3 DirectX Media
+// Object. formatTag is the ACM format tag the audio rows are matched by.
+struct CodecInfo
+{
+    QString version;
+    QString name;
+    QString vendor;
+    QString fileName;
+    int formatTag = 0;
+    int type = 0;
+};
+
 class SystemQuery
 {
 public:
+    int scheduledTasks(QVector<StartupItem> &list);
+    bool fileVersionInfo(CodecInfo &codec, QString fileName);
+    // The program of a task's last action, from its XML; "" when it has none.
+    static QString taskCommand(const QString &xml);
+    static QString taskStateText(int state);
     bool getOsVersion(OsVersionInfo &info);
     QString editionName(DWORD major, DWORD minor, DWORD spMajor, DWORD spMinor, DWORD &productType);
     void localeAndUptime(QString &country, QString &language, QString &timeZone, QString &uptime);
