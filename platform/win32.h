@@ -35,6 +35,12 @@ typedef NTSTATUS(NTAPI *NtFsControlFilePtr)(HANDLE, HANDLE, PIO_APC_ROUTINE, PVO
 #include <urlmon.h>
 #include <winver.h>
 #include <taskschd.h>
+#include <mmsystem.h>
+#include <vfw.h>
+#include <mmreg.h>
+#include <msacm.h>
+#include <dshow.h>
+#include <dmo.h>
 #ifdef __MINGW32__
 #include "windows/mingwextras.h"
 #endif
@@ -68,6 +74,7 @@ typedef NTSTATUS(NTAPI *NtFsControlFilePtr)(HANDLE, HANDLE, PIO_APC_ROUTINE, PVO
 #include "linux/w32sysinfo.h"
 #include "linux/w32taskschd.h"
 #include "linux/w32version.h"
+#include "linux/w32codecs.h"
 #define WSTR(s) u##s
 #endif
 

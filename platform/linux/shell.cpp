@@ -19,6 +19,7 @@
 namespace standin {
 HRESULT createShellLink(REFIID riid, void **ppv);   // shelllink.cpp
 HRESULT createTaskService(REFIID riid, void **ppv); // taskscheduler.cpp
+HRESULT createDeviceEnumerator(REFIID riid, void **ppv); // codecs.cpp
 } // namespace standin
 
 // An item identifier list of the stand-in: a marker, then the folder's host path (NUL-terminated).
@@ -397,6 +398,8 @@ HRESULT CoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD dwClsContex
         return standin::createShellLink(riid, ppv);
     if (rclsid == CLSID_TaskScheduler && (dwClsContext & CLSCTX_INPROC_SERVER))
         return standin::createTaskService(riid, ppv);
+    if (rclsid == CLSID_SystemDeviceEnum && (dwClsContext & CLSCTX_INPROC_SERVER))
+        return standin::createDeviceEnumerator(riid, ppv);
     return REGDB_E_CLASSNOTREG;
 }
 

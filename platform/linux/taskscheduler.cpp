@@ -1,6 +1,7 @@
 // The Task Scheduler of the stand-in: each file below the machine's Windows\System32\Tasks is a registered
 // task in the task XML that Windows stores there; each folder is a task folder.
 #include "../win32.h"
+#include "comobject.h"
 #include "hostnames.h"
 #include "machine.h"
 
@@ -52,38 +53,8 @@ HRESULT createTaskService(REFIID riid, void **ppv);
 
 namespace {
 
-BSTR toBstr(const QString &text)
-{
-    return SysAllocString(reinterpret_cast<const OLECHAR *>(text.utf16()));
-}
-
-template <typename Interface> class Object : public Interface
-{
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **ppv) override
-    {
-        if (!ppv)
-            return E_POINTER;
-        *ppv = nullptr;
-        if (!(riid == IID_IUnknown))
-            return E_NOINTERFACE;
-        *ppv = static_cast<IUnknown *>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG left = --refs;
-        if (left == 0)
-            delete this;
-        return left;
-    }
-    virtual ~Object() = default;
-
-private:
-    std::atomic<ULONG> refs{1};
-};
+template <typename Interface> using Object = standin::ComObject<Interface>;
+using standin::toBstr;
 
 // Task files are UTF-16 with a byte-order mark, as Windows writes them; UTF-8 ones are read too.
 QString taskText(const QByteArray &bytes)

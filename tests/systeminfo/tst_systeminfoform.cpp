@@ -38,6 +38,7 @@ private slots:
         QTest::newRow("environment") << 2 << "environmentVarsTreeView";
         QTest::newRow("startup") << 3 << "startupItemsTreeView";
         QTest::newRow("tasks") << 4 << "taskSchedulerTreeView";
+        QTest::newRow("codecs") << 5 << "codecTreeView";
     }
     void eachTabFilledOnce()
     {

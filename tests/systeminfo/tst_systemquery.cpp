@@ -340,6 +340,87 @@ private slots:
         QCOMPARE(none.name, QStringLiteral("kept"));
     }
 
+    void audioJoin()
+    {
+        const QString drivers = QStringLiteral("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Drivers32");
+        const QString cache = QStringLiteral("SOFTWARE\\Microsoft\\AudioCompressionManager\\DriverCache\\");
+        const REGSAM v = KEY_WOW64_64KEY;
+        auto dword = [](DWORD x) { return QByteArray(reinterpret_cast<const char *>(&x), 4); };
+        auto tags = [&](std::initializer_list<DWORD> list) {
+            QByteArray out;
+            for (DWORD t : list)
+                out += dword(t) + dword(20);
+            return out;
+        };
+        auto driver = [&](const QString &alias, const QString &file, DWORD count, const QByteArray &cacheBytes) {
+            if (!file.isEmpty())
+                storeRaw(HKEY_LOCAL_MACHINE, drivers, v, alias, REG_SZ, utf16(file));
+            storeRaw(HKEY_LOCAL_MACHINE, cache + alias, v, "cFormatTags", REG_DWORD, dword(count));
+            storeRaw(HKEY_LOCAL_MACHINE, cache + alias, v, "aFormatTagCache", REG_BINARY, cacheBytes);
+            storeRaw(HKEY_LOCAL_MACHINE, cache + alias, v, "szLongName", REG_SZ, utf16(alias + " long"));
+            storeRaw(HKEY_LOCAL_MACHINE, cache + alias, v, "szShortName", REG_SZ, utf16(alias + " short"));
+            storeRaw(HKEY_LOCAL_MACHINE, cache + alias, v, "vdwDriver", REG_DWORD, dword(0x01020003));
+        };
+        driver("msacm.zbare", "zbare.acm", 2, tags({1, 0x99}));
+        // The count says 30 entries, the data holds one: only that one is used.
+        driver("msacm.afull", "D:\\Codecs\\full.acm", 30, tags({0x98}));
+        // Cached but not installed: nothing reports its tag.
+        driver("msacm.gone", "", 1, tags({0x97}));
+        QVector<CodecInfo> list;
+        SystemQuery().audioCodecs(list);
+        QStringList got;
+        for (const CodecInfo &c : list)
+            if (c.name.startsWith("msacm."))
+                got << QStringLiteral("%1|%2|%3|%4|%5|%6")
+                           .arg(c.name, c.vendor, c.version, c.fileName)
+                           .arg(c.formatTag, 0, 16)
+                           .arg(c.type);
+        QString windows, system;
+        SystemQuery().windowsDirectories(windows, system);
+        QCOMPARE(got, (QStringList{"msacm.afull long|msacm.afull short|1.2 .3|D:\\Codecs\\full.acm|98|0",
+                                   "msacm.zbare long|msacm.zbare short|1.2 .3|" +
+                                       QDir::toNativeSeparators(system + "/zbare.acm") + "|99|0"}));
+        QCOMPARE(list.size(), 6); // and the four seeded drivers' non-PCM tags
+    }
+
+    void filtersAndCompressors()
+    {
+        const QString category = QStringLiteral("CLSID\\{083863F1-70DE-11D0-BD40-00A0C911CE86}\\Instance\\");
+        const REGSAM v = KEY_WOW64_64KEY;
+        const QString described = QStringLiteral("{11111111-2222-3333-4444-555555555555}");
+        storeRaw(HKEY_CLASSES_ROOT, category + described, v, "CLSID", REG_SZ, utf16(described));
+        storeRaw(HKEY_CLASSES_ROOT, category + described, v, "FriendlyName", REG_SZ, utf16("Aaa filter"));
+        storeRaw(HKEY_CLASSES_ROOT, "CLSID\\" + described + "\\InprocServer32", v, QString(), REG_SZ,
+                 utf16(GLASSPAN_EXE));
+        storeRaw(HKEY_CLASSES_ROOT, category + "{00000000-0000-0000-0000-00000000000B}", v, "CLSID", REG_SZ,
+                 utf16("{00000000-0000-0000-0000-00000000000B}")); // no friendly name: left out
+        QVector<CodecInfo> filters;
+        SystemQuery().directShowFilters(filters);
+        QCOMPARE(filters.size(), 5);
+        QCOMPARE(filters.first().name, QStringLiteral("Transparent Taskbar"));
+        QCOMPARE(filters.first().vendor, QStringLiteral("Keelrun"));
+        QCOMPARE(filters.first().type, 2);
+        QCOMPARE(filters.at(1).name, QStringLiteral("Video Renderer")); // seeded, without a version resource
+        QVERIFY(filters.at(1).version.isEmpty());
+
+        storeRaw(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Drivers32", v, "vidc.aaaa",
+                 REG_SZ, utf16(GLASSPAN_EXE));
+        QVector<CodecInfo> video;
+        SystemQuery().videoCodecs(video);
+        QCOMPARE(video.size(), 5);
+        QCOMPARE(video.last().name, QStringLiteral("Transparent Taskbar")); // values keep their order of writing
+        QCOMPARE(video.last().fileName, QStringLiteral(GLASSPAN_EXE));
+        QVERIFY(video.first().name.isEmpty()); // a driver file without a version resource
+        QCOMPARE(video.first().fileName, QStringLiteral("iyuv_32.dll"));
+
+        QVector<CodecInfo> dmos;
+        SystemQuery().dmoCodecs(dmos);
+        QCOMPARE(dmos.size(), 3);
+        QCOMPARE(dmos.at(0).type, 3);
+        QCOMPARE(dmos.at(0).name, QStringLiteral("WMVideo Decoder DMO"));
+        QCOMPARE(dmos.at(0).fileName, QStringLiteral("C:\\Windows\\System32\\wmvdecod.dll"));
+    }
+
 private:
     std::unique_ptr<TestMachine> m;
 };

@@ -168,6 +168,15 @@ void SystemInfoForm::loadCodecs()
 {
     codecModel.setHorizontalHeaderLabels({QStringLiteral("Name"), QStringLiteral("Type"), QStringLiteral("Version"),
                                           QStringLiteral("Vendor"), QStringLiteral("File Name")});
+    SystemQuery query;
+    QVector<CodecInfo> list;
+    query.videoCodecs(list);
+    query.audioCodecs(list);
+    query.directShowFilters(list);
+    query.dmoCodecs(list);
+    for (const CodecInfo &codec : std::as_const(list))
+        appendRow(codecModel, new QStandardItem(codec.name),
+                  {SystemQuery::codecTypeText(codec.type), codec.version, codec.vendor, codec.fileName});
 }
 
 QString SystemInfoForm::selectedFolderPath() const

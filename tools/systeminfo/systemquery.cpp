@@ -4,6 +4,7 @@
 #include <QXmlStreamReader>
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -515,4 +516,226 @@ bool SystemQuery::fileVersionInfo(CodecInfo &codec, QString fileName)
         }
     }
     return true;
+}
+
+QVector<CodecInfo> acmCodecCache;
+
+QString SystemQuery::codecTypeText(int type)
+{
+    static const char *const texts[] = {"Audio Codec", "Video Codec", "DirectShow Codec", "DirectX Media Codec"};
+    return type >= 0 && type < 4 ? QLatin1String(texts[type]) : QString();
+}
+
+void SystemQuery::videoCodecs(QVector<CodecInfo> &list)
+{
+    ICINFO info;
+    for (DWORD i = 0; ICInfo(ICTYPE_VIDEO, i, &info); ++i) {
+        HIC codec = ICOpen(ICTYPE_VIDEO, info.fccHandler, ICMODE_QUERY);
+        if (!codec)
+            continue;
+        const bool described = ICGetInfo(codec, &info, sizeof(ICINFO)) > 0;
+        ICClose(codec); // released on every path, the description read or not
+        if (!described)
+            continue;
+        CodecInfo record;
+        record.fileName = fromWide(info.szDriver, 128);
+        record.type = 1;
+        fileVersionInfo(record, record.fileName);
+        list.append(record);
+    }
+}
+
+BOOL CALLBACK SystemQuery::acmDriverCallback(HACMDRIVERID driverId, DWORD_PTR, DWORD)
+{
+    ACMDRIVERDETAILSW details;
+    std::memset(&details, 0, sizeof(details));
+    details.cbStruct = sizeof(details);
+    HACMDRIVER driver = nullptr;
+    if (acmDriverDetailsW(driverId, &details, 0) != MMSYSERR_NOERROR ||
+        acmDriverOpen(&driver, driverId, 0) != MMSYSERR_NOERROR)
+        return TRUE;
+    const DWORD v = details.vdwDriver;
+    const QString version = QStringLiteral("%1.%2 .%3").arg(v >> 24).arg((v >> 16) & 0xFF).arg(v & 0xFFFF);
+    for (DWORD index = 0; index < details.cFormatTags; ++index) {
+        ACMFORMATTAGDETAILSW tag;
+        std::memset(&tag, 0, sizeof(tag));
+        tag.cbStruct = sizeof(tag);
+        tag.dwFormatTagIndex = index;
+        if (acmFormatTagDetailsW(driver, &tag, ACM_FORMATTAGDETAILSF_INDEX) != MMSYSERR_NOERROR)
+            break;
+        CodecInfo record;
+        record.version = version;
+        record.name = fromWide(details.szLongName, 128);
+        record.vendor = fromWide(details.szShortName, 32);
+        record.formatTag = int(tag.dwFormatTag);
+        record.type = 0;
+        acmCodecCache.append(record);
+    }
+    acmDriverClose(driver, 0);
+    return TRUE;
+}
+
+void SystemQuery::audioCodecs(QVector<CodecInfo> &list)
+{
+    acmCodecCache.clear();
+    acmDriverEnum(&SystemQuery::acmDriverCallback, 0, 0);
+    acmDriverFiles(list);
+}
+
+LONG SystemQuery::acmDriverFiles(QVector<CodecInfo> &list)
+{
+    const QString cachePath = QStringLiteral("SOFTWARE\\Microsoft\\AudioCompressionManager\\DriverCache");
+    HKEY cache = nullptr;
+    LONG rc = RegOpenKeyExW(HKEY_LOCAL_MACHINE, wstr(cachePath), 0, KEY_READ, &cache);
+    if (rc != ERROR_SUCCESS)
+        return rc;
+    QString windowsDir, systemDir;
+    windowsDirectories(windowsDir, systemDir);
+    for (DWORD index = 0;; ++index) {
+        WCHAR alias[100];
+        DWORD aliasLength = 100;
+        rc = RegEnumKeyExW(cache, index, alias, &aliasLength, nullptr, nullptr, nullptr, nullptr);
+        if (rc != ERROR_SUCCESS)
+            break;
+        const QString aliasText = fromWide(alias, aliasLength);
+        HKEY driver = nullptr;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, wstr(cachePath + QLatin1Char('\\') + aliasText), 0, KEY_READ, &driver) !=
+            ERROR_SUCCESS)
+            continue;
+        DWORD count = 0;
+        DWORD bytes = sizeof(count);
+        if (RegQueryValueExW(driver, WSTR("cFormatTags"), nullptr, nullptr, reinterpret_cast<LPBYTE>(&count), &bytes) !=
+            ERROR_SUCCESS)
+            count = 0;
+        BYTE tags[200];
+        DWORD tagBytes = sizeof(tags);
+        if (RegQueryValueExW(driver, WSTR("aFormatTagCache"), nullptr, nullptr, tags, &tagBytes) != ERROR_SUCCESS)
+            tagBytes = 0;
+        RegCloseKey(driver);
+        // Only the entries actually read: a count larger than the data never reads past it.
+        const DWORD entries = qMin<DWORD>(count, tagBytes / 8);
+        for (DWORD i = 0; i < entries; ++i) {
+            DWORD tag;
+            std::memcpy(&tag, tags + i * 8, sizeof(tag));
+            if (tag == 1) // WAVE_FORMAT_PCM
+                continue;
+            CodecInfo *match = nullptr;
+            for (CodecInfo &c : acmCodecCache)
+                if (c.formatTag == int(tag)) {
+                    match = &c;
+                    break;
+                }
+            if (!match)
+                continue;
+            HKEY drivers32 = nullptr;
+            if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, WSTR("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Drivers32"), 0,
+                              KEY_READ, &drivers32) != ERROR_SUCCESS)
+                continue;
+            WCHAR file[130];
+            DWORD fileBytes = 260;
+            QString fileText;
+            if (RegQueryValueExW(drivers32, alias, nullptr, nullptr, reinterpret_cast<LPBYTE>(file), &fileBytes) ==
+                ERROR_SUCCESS)
+                fileText = fromWide(file, qsizetype(fileBytes / sizeof(WCHAR)));
+            RegCloseKey(drivers32);
+            match->fileName = fileText.contains(QLatin1Char('\\'))
+                                  ? fileText
+                                  : QDir::toNativeSeparators(systemDir + QLatin1Char('/') + fileText);
+            list.append(*match);
+        }
+    }
+    RegCloseKey(cache);
+    return rc;
+}
+
+namespace {
+
+// The default value of HKEY_CLASSES_ROOT\CLSID\<clsid>\InprocServer32: the file that serves a class.
+QString serverFile(const QString &clsid)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, wstr(QStringLiteral("CLSID\\%1\\InprocServer32").arg(clsid)), 0, KEY_READ,
+                      &key) != ERROR_SUCCESS)
+        return QString();
+    WCHAR file[130];
+    DWORD bytes = 260;
+    QString text;
+    if (RegQueryValueExW(key, nullptr, nullptr, nullptr, reinterpret_cast<LPBYTE>(file), &bytes) == ERROR_SUCCESS)
+        text = fromWide(file, qsizetype(bytes / sizeof(WCHAR)));
+    RegCloseKey(key);
+    return text;
+}
+
+} // namespace
+
+void SystemQuery::directShowFilters(QVector<CodecInfo> &list)
+{
+    ICreateDevEnum *devices = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
+                                reinterpret_cast<void **>(&devices))))
+        return;
+    IEnumMoniker *filters = nullptr;
+    if (devices->CreateClassEnumerator(CLSID_LegacyAmFilterCategory, &filters, 0) == S_OK) {
+        while (readFilterMoniker(filters, list) == 0) {
+        }
+        filters->Release();
+    }
+    devices->Release();
+}
+
+HRESULT SystemQuery::readFilterMoniker(IEnumMoniker *filters, QVector<CodecInfo> &list)
+{
+    for (;;) {
+        IMoniker *moniker = nullptr;
+        const HRESULT hr = filters->Next(1, &moniker, nullptr);
+        if (hr != S_OK)
+            return hr;
+        IPropertyBag *bag = nullptr;
+        if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, reinterpret_cast<void **>(&bag)))) {
+            moniker->Release();
+            continue;
+        }
+        VARIANT clsid, friendlyName;
+        VariantInit(&clsid);
+        VariantInit(&friendlyName);
+        const bool read = SUCCEEDED(bag->Read(WSTR("CLSID"), &clsid, nullptr)) &&
+                          SUCCEEDED(bag->Read(WSTR("FriendlyName"), &friendlyName, nullptr));
+        if (read) {
+            CodecInfo record;
+            record.name = fromWide(V_BSTR(&friendlyName));
+            record.fileName = serverFile(fromWide(V_BSTR(&clsid)));
+            fileVersionInfo(record, record.fileName);
+            record.type = 2;
+            list.append(record);
+        }
+        VariantClear(&clsid);
+        VariantClear(&friendlyName);
+        bag->Release();
+        moniker->Release();
+        if (read)
+            return 0;
+    }
+}
+
+void SystemQuery::dmoCodecs(QVector<CodecInfo> &list)
+{
+    IEnumDMO *objects = nullptr;
+    if (FAILED(DMOEnum(GUID_NULL, DMO_ENUMF_INCLUDE_KEYED, 0, nullptr, 0, nullptr, &objects)))
+        return;
+    CLSID clsid;
+    LPWSTR name = nullptr;
+    while (objects->Next(1, &clsid, &name, nullptr) == S_OK) {
+        CodecInfo record;
+        record.name = fromWide(name);
+        CoTaskMemFree(name);
+        LPOLESTR clsidText = nullptr;
+        if (SUCCEEDED(StringFromCLSID(clsid, &clsidText))) {
+            record.fileName = serverFile(fromWide(clsidText));
+            CoTaskMemFree(clsidText);
+        }
+        fileVersionInfo(record, record.fileName);
+        record.type = 3;
+        list.append(record);
+    }
+    objects->Release();
 }

@@ -44,11 +44,22 @@ struct CodecInfo
     int type = 0;
 };
 
+// One record per format tag of every enabled ACM driver, rebuilt by SystemQuery::audioCodecs.
+extern QVector<CodecInfo> acmCodecCache;
+
 class SystemQuery
 {
 public:
     int scheduledTasks(QVector<StartupItem> &list);
     bool fileVersionInfo(CodecInfo &codec, QString fileName);
+    void videoCodecs(QVector<CodecInfo> &list);
+    void audioCodecs(QVector<CodecInfo> &list);
+    static BOOL CALLBACK acmDriverCallback(HACMDRIVERID driverId, DWORD_PTR instance, DWORD support);
+    LONG acmDriverFiles(QVector<CodecInfo> &list);
+    void directShowFilters(QVector<CodecInfo> &list);
+    HRESULT readFilterMoniker(IEnumMoniker *filters, QVector<CodecInfo> &list);
+    void dmoCodecs(QVector<CodecInfo> &list);
+    static QString codecTypeText(int type);
     // The program of a task's last action, from its XML; "" when it has none.
     static QString taskCommand(const QString &xml);
     static QString taskStateText(int state);
