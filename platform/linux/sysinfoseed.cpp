@@ -38,19 +38,77 @@ QString taskXml(const SeedTask &t)
              QString::fromUtf8(t.command).toHtmlEscaped());
 }
 
+struct SeedLink
+{
+    const char *path; // below the machine folder
+    const char *target, *arguments, *icon;
+};
+
+const SeedLink seedLinks[] = {
+    {"Users/User/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Startup/Notes Reminder.lnk",
+     "C:\\Program Files\\Notes\\notes.exe", "/tray", ""},
+    {"Users/User/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Startup/Send to Notes.lnk",
+     "C:\\Program Files\\Notes\\sendto.exe", "", "C:\\Program Files\\Notes\\sendto.ico"},
+    {"ProgramData/Microsoft/Windows/Start Menu/Programs/StartUp/Printer Monitor.lnk",
+     "C:\\Program Files\\Printer\\monitor.exe", "-hidden", ""},
+};
+
+void put(QByteArray &out, quint32 v, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.append(char((v >> (8 * i)) & 0xFF));
+}
+
+// A shell link with only the texts (relative path, arguments, icon): what the shell's link object reads.
+QByteArray linkBytes(const SeedLink &l)
+{
+    QByteArray out;
+    put(out, 0x4C, 4);
+    put(out, 0x00021401, 4); // CLSID_ShellLink
+    put(out, 0, 2);
+    put(out, 0, 2);
+    out.append("\xC0\0\0\0\0\0\0\x46", 8);
+    quint32 flags = 0x08 | 0x80; // relative path, Unicode
+    if (*l.arguments)
+        flags |= 0x20;
+    if (*l.icon)
+        flags |= 0x40;
+    put(out, flags, 4);
+    out.append(QByteArray(0x4C - out.size(), 0));
+    out[0x3C] = 1; // shown normally
+    for (const char *text : {l.target, l.arguments, l.icon}) {
+        if (!*text)
+            continue;
+        const QString t = QString::fromUtf8(text);
+        put(out, quint32(t.size()), 2);
+        out.append(reinterpret_cast<const char *>(t.utf16()), t.size() * 2);
+    }
+    return out;
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(bytes);
+}
+
 } // namespace
 
 void createFiles(const QString &root)
 {
+    for (const SeedLink &l : seedLinks) {
+        const QString path = root + QLatin1Char('/') + QLatin1String(l.path);
+        writeFile(path, linkBytes(l));
+        writeFile(QFileInfo(path).path() + QStringLiteral("/desktop.ini"),
+                  "\r\n[.ShellClassInfo]\r\nLocalizedResourceName=@%SystemRoot%\\system32\\shell32.dll,-21787\r\n");
+    }
     for (const SeedTask &t : seedTasks) {
-        const QString path = root + QStringLiteral("/Windows/System32/Tasks/") + QLatin1String(t.path);
-        QDir().mkpath(QFileInfo(path).path());
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly))
-            continue;
         // UTF-16 with its byte-order mark, as Windows writes task files.
         const QString text = QChar(0xFEFF) + taskXml(t);
-        f.write(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+        writeFile(root + QStringLiteral("/Windows/System32/Tasks/") + QLatin1String(t.path),
+                  QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2));
     }
 }
 

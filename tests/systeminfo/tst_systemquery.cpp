@@ -1,6 +1,7 @@
 // The system query: version and edition, uptime texts, environment, startup folders and Run keys, over a
 // fresh simulated machine.
 #include "krutils.h"
+#include "shellhelpers.h"
 #include "systemquery.h"
 #include "testmachine.h"
 
@@ -419,6 +420,18 @@ private slots:
         QCOMPARE(dmos.at(0).type, 3);
         QCOMPARE(dmos.at(0).name, QStringLiteral("WMVideo Decoder DMO"));
         QCOMPARE(dmos.at(0).fileName, QStringLiteral("C:\\Windows\\System32\\wmvdecod.dll"));
+    }
+
+    void seededStartupFolders()
+    {
+        QVector<StartupItem> list;
+        SystemQuery q;
+        q.startupFolderItems(startupPath(), list);
+        q.startupFolderItems(commonStartupPath(), list);
+        QCOMPARE(names(list), (QStringList{"Notes Reminder.lnk", "Send to Notes.lnk", "Printer Monitor.lnk"}));
+        QVERIFY2(list[0].command.endsWith(".lnk\" /tray"), qPrintable(list[0].command));
+        QVERIFY2(list[1].path.endsWith("sendto.ico"), qPrintable(list[1].path));
+        QVERIFY2(list[2].command.endsWith(".lnk\" -hidden"), qPrintable(list[2].command));
     }
 
 private:
