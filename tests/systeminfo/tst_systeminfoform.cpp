@@ -95,6 +95,27 @@ private slots:
         QVERIFY(!button->isEnabled());
     }
 
+    void toolButtons_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("started");
+        QTest::newRow("startup apps") << "startupAppSettingsButton"
+                                      << "explorer|ms-settings:startupapps";
+        QTest::newRow("task scheduler") << "tsTaskSchedulerButton"
+                                        << "<system>\\taskschd.msc|/s";
+    }
+    void toolButtons()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, started);
+        WCHAR system[MAX_PATH];
+        QVERIFY(GetSystemDirectoryW(system, MAX_PATH) > 0);
+        started.replace("<system>", fromWide(system));
+        SystemInfoForm form;
+        form.findChild<QToolButton *>(button)->click();
+        QCOMPARE(m->logged("Start"), QStringList{started});
+    }
+
 private:
     std::unique_ptr<TestMachine> m;
 };
