@@ -1,6 +1,8 @@
 // The system query: version and edition, uptime texts, environment, startup folders and Run keys, over a
 // fresh simulated machine.
 #include "krutils.h"
+#include "linux/machine.h"
+#include "linux/machineclock.h"
 #include "shellhelpers.h"
 #include "systemquery.h"
 #include "testmachine.h"
@@ -66,7 +68,11 @@ class TestSystemQuery : public QObject
 
 private slots:
     void init() { m.reset(new TestMachine); }
-    void cleanup() { m.reset(); }
+    void cleanup()
+    {
+        machineclock::stopTestClock();
+        m.reset();
+    }
 
     void osVersion_data()
     {
@@ -432,6 +438,41 @@ private slots:
         QVERIFY2(list[0].command.endsWith(".lnk\" /tray"), qPrintable(list[0].command));
         QVERIFY2(list[1].path.endsWith("sendto.ico"), qPrintable(list[1].path));
         QVERIFY2(list[2].command.endsWith(".lnk\" -hidden"), qPrintable(list[2].command));
+    }
+
+    void timeZone_data()
+    {
+        QTest::addColumn<QString>("zone");
+        QTest::addColumn<QDateTime>("when");
+        QTest::addColumn<QString>("name");
+        const QDateTime summer(QDate(2026, 7, 1), QTime(12, 0), Qt::UTC);
+        const QDateTime winter(QDate(2026, 1, 15), QTime(12, 0), Qt::UTC);
+        QTest::newRow("daylight") << "Europe/Berlin" << summer << "Central European Summer Time";
+        QTest::newRow("standard") << "Europe/Berlin" << winter << "Central European Standard Time";
+        QTest::newRow("no daylight saving") << "Asia/Tokyo" << summer << "Japan Standard Time";
+    }
+    void timeZone()
+    {
+        QFETCH(QString, zone);
+        QFETCH(QDateTime, when);
+        machine::setSetting(QStringLiteral("timezone"), zone);
+        machineclock::setTestClock(when);
+        QString country, language, timeZone = QStringLiteral("unset"), uptime;
+        SystemQuery().localeAndUptime(country, language, timeZone, uptime);
+        QTEST(timeZone, "name");
+        QVERIFY(!country.isEmpty());
+        QVERIFY(language.contains(QLatin1Char('(')));
+    }
+
+    void uptimeBeyond32Bits()
+    {
+        machineclock::setTestClock(QDateTime(QDate(2026, 7, 1), QTime(12, 0), Qt::UTC));
+        const quint64 before = GetTickCount64();
+        machineclock::moveTestClock(qint64(50) * 86400000); // past the 49.7 days of a 32-bit count
+        QString country, language, timeZone, uptime;
+        SystemQuery().localeAndUptime(country, language, timeZone, uptime);
+        QCOMPARE(uptime, SystemQuery::uptimeText(before + quint64(50) * 86400000));
+        QVERIFY2(uptime.startsWith(QString::number((before / 86400000) + 50) + " days, "), qPrintable(uptime));
     }
 
 private:
