@@ -3,7 +3,9 @@
 // driver cache), DirectShow filters the instances of the legacy filter category, and DirectX Media Objects
 // the keys of DirectShow\MediaObjects.
 #include "../win32.h"
+#include "codecs.h"
 #include "comobject.h"
+#include "machine.h"
 
 #include <QList>
 #include <QMutex>
@@ -325,6 +327,9 @@ LRESULT WINAPI ICGetInfo(HIC hic, ICINFO *picinfo, DWORD cb)
     OpenCodec *c = codecOf(hic);
     if (!c || !picinfo || cb < sizeof(ICINFO))
         return 0;
+    // A driver that will not describe itself (tests).
+    if (machine::setting(QStringLiteral("fail.ICGetInfo")) == QLatin1String("1"))
+        return 0;
     std::memset(picinfo, 0, sizeof(ICINFO));
     picinfo->dwSize = sizeof(ICINFO);
     picinfo->fccType = ICTYPE_VIDEO;
@@ -441,4 +446,10 @@ HRESULT WINAPI StringFromCLSID(REFCLSID rclsid, LPOLESTR *lplpsz)
         return E_OUTOFMEMORY;
     StringFromGUID2(rclsid, *lplpsz, 39);
     return S_OK;
+}
+
+int codecs::openHandleCount()
+{
+    QMutexLocker g(&handleMutex);
+    return int(openHandles.size());
 }

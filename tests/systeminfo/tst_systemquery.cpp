@@ -1,6 +1,7 @@
 // The system query: version and edition, uptime texts, environment, startup folders and Run keys, over a
 // fresh simulated machine.
 #include "krutils.h"
+#include "linux/codecs.h"
 #include "linux/machine.h"
 #include "linux/machineclock.h"
 #include "shellhelpers.h"
@@ -473,6 +474,27 @@ private slots:
         SystemQuery().localeAndUptime(country, language, timeZone, uptime);
         QCOMPARE(uptime, SystemQuery::uptimeText(before + quint64(50) * 86400000));
         QVERIFY2(uptime.startsWith(QString::number((before / 86400000) + 50) + " days, "), qPrintable(uptime));
+    }
+
+    void codecHandlesReleased_data()
+    {
+        QTest::addColumn<bool>("describeFails");
+        QTest::addColumn<int>("videoRows");
+        QTest::newRow("described") << false << 4;
+        QTest::newRow("no description") << true << 0;
+    }
+    void codecHandlesReleased()
+    {
+        QFETCH(bool, describeFails);
+        machine::setSetting(QStringLiteral("fail.ICGetInfo"), describeFails ? "1" : "0");
+        QVector<CodecInfo> list;
+        SystemQuery q;
+        q.videoCodecs(list);
+        QFETCH(int, videoRows);
+        QCOMPARE(int(list.size()), videoRows);
+        q.audioCodecs(list);
+        QCOMPARE(int(list.size()), videoRows + 4); // the seeded drivers' non-PCM tags
+        QCOMPARE(codecs::openHandleCount(), 0);
     }
 
 private:
