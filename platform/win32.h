@@ -35,6 +35,14 @@ typedef NTSTATUS(NTAPI *NtFsControlFilePtr)(HANDLE, HANDLE, PIO_APC_ROUTINE, PVO
 #endif
 #include <powrprof.h>
 #include <urlmon.h>
+#include <winver.h>
+#include <taskschd.h>
+#include <mmsystem.h>
+#include <vfw.h>
+#include <mmreg.h>
+#include <msacm.h>
+#include <dshow.h>
+#include <dmo.h>
 #ifdef __MINGW32__
 #include "windows/mingwextras.h"
 #endif
@@ -66,6 +74,10 @@ typedef NTSTATUS(NTAPI *NtFsControlFilePtr)(HANDLE, HANDLE, PIO_APC_ROUTINE, PVO
 #include "linux/w32process.h"
 #include "linux/w32shellnotify.h"
 #include "linux/w32service.h"
+#include "linux/w32sysinfo.h"
+#include "linux/w32taskschd.h"
+#include "linux/w32version.h"
+#include "linux/w32codecs.h"
 #define WSTR(s) u##s
 #endif
 

@@ -1,5 +1,5 @@
-// The IUnknown part of the stand-in's single-interface COM objects: interface lookup among the ids the
-// object answers to (IUnknown always), and a reference count that deletes the object at zero.
+// The IUnknown part of the stand-in's single-interface COM objects: interface lookup among the ids the object
+// answers to (IUnknown always), and a reference count that deletes the object at zero. Also BSTRs from QString.
 #pragma once
 
 #include "../win32.h"
@@ -38,3 +38,12 @@ protected:
 private:
     std::atomic<ULONG> refs{1};
 };
+
+namespace standin {
+
+inline BSTR toBstr(const QString &text)
+{
+    return SysAllocString(reinterpret_cast<const OLECHAR *>(text.utf16()));
+}
+
+} // namespace standin

@@ -3,6 +3,7 @@
 #include "registrystore.h"
 #include "systemprograms.h"
 #include "servicetable.h"
+#include "sysinfoseed.h"
 #include "traceseed.h"
 #include "windowtable.h"
 
@@ -367,6 +368,7 @@ int prepareMachine(State &s)
         servicetable::seed();
         traceseed::createFiles(s.folder);
         systemprograms::seedCaches(s.folder);
+        sysinfoseed::createFiles(s.folder);
         --s.transactionDepth;
         execSql(s.db, "INSERT OR REPLACE INTO settings(name, value) VALUES('seeded', '1')");
     }
@@ -718,6 +720,10 @@ QString environmentVariable(const QString &name)
         return win(windowsFolder());
     if (n == QLatin1String("PROGRAMDATA") || n == QLatin1String("ALLUSERSPROFILE"))
         return win(programDataFolder());
+    if (n == QLatin1String("PROGRAMFILES") || n == QLatin1String("PROGRAMW6432"))
+        return win(folder() + QStringLiteral("/Program Files"));
+    if (n == QLatin1String("PROGRAMFILES(X86)"))
+        return win(folder() + QStringLiteral("/Program Files (x86)"));
     if (n == QLatin1String("PUBLIC"))
         return win(folder() + QStringLiteral("/Users/Public"));
     if (n == QLatin1String("USERNAME"))

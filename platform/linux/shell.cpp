@@ -19,6 +19,9 @@
 namespace standin {
 HRESULT createShellLink(REFIID riid, void **ppv);        // shelllink.cpp
 HRESULT createDesktopWallpaper(REFIID riid, void **ppv); // deskwallpaper.cpp
+HRESULT createShellLink(REFIID riid, void **ppv);   // shelllink.cpp
+HRESULT createTaskService(REFIID riid, void **ppv); // taskscheduler.cpp
+HRESULT createDeviceEnumerator(REFIID riid, void **ppv); // codecs.cpp
 } // namespace standin
 
 // An item identifier list of the stand-in: a marker, then the folder's host path (NUL-terminated).
@@ -31,7 +34,7 @@ namespace {
 
 const quint32 idListMagic = 0x4C444950; // "PIDL"
 
-enum class Base { Profile, Roaming, Local, ProgramData, Windows, UserFolder };
+enum class Base { Profile, Roaming, Local, ProgramData, Windows, UserFolder, Public, Root };
 
 struct KnownFolder
 {
@@ -61,6 +64,33 @@ const KnownFolder knownFolders[] = {
     {CSIDL_MYPICTURES, Base::UserFolder, "Pictures", QStandardPaths::PicturesLocation},
     {CSIDL_MYVIDEO, Base::UserFolder, "Videos", QStandardPaths::MoviesLocation},
     {CSIDL_DESKTOPDIRECTORY, Base::UserFolder, "Desktop", QStandardPaths::DesktopLocation},
+    {CSIDL_DESKTOP, Base::UserFolder, "Desktop", QStandardPaths::DesktopLocation},
+    {CSIDL_ADMINTOOLS, Base::Roaming, "Microsoft/Windows/Start Menu/Programs/Administrative Tools"},
+    {CSIDL_CDBURN_AREA, Base::Local, "Microsoft/Windows/Burn/Burn"},
+    {CSIDL_COMMON_ADMINTOOLS, Base::ProgramData, "Microsoft/Windows/Start Menu/Programs/Administrative Tools"},
+    {CSIDL_COMMON_DESKTOPDIRECTORY, Base::Public, "Desktop"},
+    {CSIDL_COMMON_DOCUMENTS, Base::Public, "Documents"},
+    {CSIDL_COMMON_FAVORITES, Base::Public, "Favorites"},
+    {CSIDL_COMMON_MUSIC, Base::Public, "Music"},
+    {CSIDL_COMMON_PICTURES, Base::Public, "Pictures"},
+    {CSIDL_COMMON_VIDEO, Base::Public, "Videos"},
+    {CSIDL_COMMON_STARTMENU, Base::ProgramData, "Microsoft/Windows/Start Menu"},
+    {CSIDL_COMMON_TEMPLATES, Base::ProgramData, "Microsoft/Windows/Templates"},
+    {CSIDL_FAVORITES, Base::Profile, "Favorites"},
+    {CSIDL_FONTS, Base::Windows, "Fonts"},
+    {CSIDL_NETHOOD, Base::Roaming, "Microsoft/Windows/Network Shortcuts"},
+    {CSIDL_PRINTHOOD, Base::Roaming, "Microsoft/Windows/Printer Shortcuts"},
+    {CSIDL_PROGRAM_FILES, Base::Root, "Program Files"},
+    {CSIDL_PROGRAM_FILESX86, Base::Root, "Program Files (x86)"},
+    {CSIDL_PROGRAM_FILES_COMMON, Base::Root, "Program Files/Common Files"},
+    {CSIDL_PROGRAM_FILES_COMMONX86, Base::Root, "Program Files (x86)/Common Files"},
+    {CSIDL_RESOURCES, Base::Windows, "resources"},
+    {CSIDL_SENDTO, Base::Roaming, "Microsoft/Windows/SendTo"},
+    {CSIDL_STARTMENU, Base::Roaming, "Microsoft/Windows/Start Menu"},
+    {CSIDL_SYSTEMX86, Base::Windows, "SysWOW64"},
+    {CSIDL_TEMPLATES, Base::Roaming, "Microsoft/Windows/Templates"},
+    // The virtual folders (Control Panel, Printers, Network, ...) and the retired alternate Startup folders
+    // have no file-system path: they are not listed, so the call fails for them as on Windows.
 };
 
 QString baseFolder(Base base)
@@ -77,6 +107,10 @@ QString baseFolder(Base base)
         return machine::programDataFolder();
     case Base::Windows:
         return machine::windowsFolder();
+    case Base::Public:
+        return QFileInfo(machine::userProfile()).path() + QStringLiteral("/Public");
+    case Base::Root:
+        return machine::folder();
     }
     return QString();
 }
@@ -366,6 +400,10 @@ HRESULT CoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD dwClsContex
         return standin::createShellLink(riid, ppv);
     if (rclsid == CLSID_DesktopWallpaper && (dwClsContext & CLSCTX_LOCAL_SERVER))
         return standin::createDesktopWallpaper(riid, ppv);
+    if (rclsid == CLSID_TaskScheduler && (dwClsContext & CLSCTX_INPROC_SERVER))
+        return standin::createTaskService(riid, ppv);
+    if (rclsid == CLSID_SystemDeviceEnum && (dwClsContext & CLSCTX_INPROC_SERVER))
+        return standin::createDeviceEnumerator(riid, ppv);
     return REGDB_E_CLASSNOTREG;
 }
 
