@@ -10,6 +10,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QScrollArea>
 #include <QSet>
 #include <QToolBar>
@@ -95,6 +96,11 @@ HushdeckForm::HushdeckForm(QWidget *parent) : QWidget(parent), ui(new Ui::Hushde
     layout->addWidget(ui->tabWidget);
     layout->addWidget(ui->searchWidget);
     auto *searchWidgetLayout = new QVBoxLayout(ui->searchWidget);
+    // Says so when a search finds nothing, rather than leaving a blank pane.
+    noMatchLabel = new QLabel(ui->searchWidget);
+    noMatchLabel->setObjectName(QStringLiteral("noMatchLabel"));
+    noMatchLabel->hide();
+    searchWidgetLayout->addWidget(noMatchLabel);
     searchWidgetLayout->addWidget(ui->searchScrollArea);
     ui->searchWidget->hide();
     backAction->setVisible(false);
@@ -270,12 +276,16 @@ void HushdeckForm::OnSearchAction(bool)
     clearSearchResults();
     const QString keyword = ui->searchLineEdit->text();
     const QList<PageRow> &rows = pageTable();
+    int found = 0;
     for (int row = 0; row < rows.size(); ++row) {
         if (!isShown(row) || !pages.at(row)->matchesKeyword(keyword))
             continue;
         tabLayouts[int(rows.at(row).tab)]->removeWidget(pages.at(row));
         searchLayout->addWidget(pages.at(row));
+        ++found;
     }
+    noMatchLabel->setText(QStringLiteral("No setting matches \"%1\".").arg(keyword));
+    noMatchLabel->setVisible(found == 0);
     searchLayout->setAlignment(Qt::AlignTop);
     if (ui->searchScrollAreaWidgetContents->layout() != searchLayout)
         ui->searchScrollAreaWidgetContents->setLayout(searchLayout);

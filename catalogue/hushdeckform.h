@@ -12,6 +12,7 @@
 #include <QVector>
 #include <QWidget>
 
+class QLabel;
 class QVBoxLayout;
 class SettingPage;
 
@@ -117,4 +118,5 @@ private:
     QVector<SettingPage *> pages; // by row of the page table
     QVBoxLayout *tabLayouts[catalogueTabCount];
     QVBoxLayout *searchLayout;
+    QLabel *noMatchLabel;
 };

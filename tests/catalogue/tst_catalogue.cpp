@@ -3,6 +3,7 @@
 #include "cataloguehelpers.h"
 #include "testmachine.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QScrollArea>
 #include <QSignalSpy>
@@ -179,6 +180,32 @@ private slots:
                  (QStringList{"AccentColorOnTitleBarsForm", "TitleBarSizeForm", "FullFolderPathForm"}));
         QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_3"), desktopPages);
         QCOMPARE(tabPages(catalog, "scrollAreaWidgetContents_5"), QStringList{"WindowsColorModeForm"});
+    }
+
+    void searchWithoutMatchSaysSo_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("found");
+        QTest::newRow("no match") << QStringLiteral("zzqx") << QStringList{};
+        QTest::newRow("a match") << QStringLiteral("spacing") << QStringList{"IconSpacingForm"};
+    }
+    void searchWithoutMatchSaysSo()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, found);
+        HushdeckForm catalog;
+        // A search without a match, then the one under test: the line follows the latest search.
+        search(catalog, QStringLiteral("qqzz"));
+        search(catalog, text);
+        QCOMPARE(results(catalog), found);
+        auto *line = catalog.findChild<QLabel *>(QStringLiteral("noMatchLabel"));
+        QVERIFY(line);
+        QCOMPARE(line->isVisibleTo(&catalog), found.isEmpty());
+        if (found.isEmpty())
+            QCOMPARE(line->text(), QStringLiteral("No setting matches \"%1\".").arg(text));
+        catalog.backAction->trigger();
+        search(catalog, QStringLiteral("spacing"));
+        QVERIFY(!line->isVisibleTo(&catalog));
     }
 
     void returnInTheSearchFieldSearches()

@@ -6,6 +6,7 @@
 #include "showresultthread.h"
 #include "testmachine.h"
 
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QTreeView>
@@ -231,15 +232,41 @@ private slots:
         QCOMPARE(m->logged(QStringLiteral("Start")).last(), path);
     }
 
+    void nothingFound_data()
+    {
+        QTest::addColumn<QList<int>>("groups"); // duplicate groups per category
+        QTest::addColumn<bool>("none");
+        QTest::newRow("no category") << QList<int>{} << true;
+        QTest::newRow("categories without groups") << QList<int>{0, 0} << true;
+        QTest::newRow("one group") << QList<int>{0, 1} << false;
+    }
+    void nothingFound()
+    {
+        QFETCH(QList<int>, groups);
+        QFETCH(bool, none);
+        for (int i = 0; i < groups.size(); ++i)
+            results << category(QStringLiteral("Category %1").arg(i),
+                                QList<QStringList>(groups.at(i), QStringList{"a.txt", "b.txt"}), files);
+        FindDuplicateResultForm r;
+        QVERIFY(fill(r));
+        auto *label = r.findChild<QLabel *>(QStringLiteral("noneLabel"));
+        QVERIFY(label);
+        QCOMPARE(label->text(), QStringLiteral("No duplicate files were found."));
+        QCOMPARE(label->isVisibleTo(&r), none);
+        QCOMPARE(tree(r)->isVisibleTo(&r), !none);
+    }
+
     void recycleBin_data()
     {
         QTest::addColumn<QString>("fault"); // of b.txt
         QTest::addColumn<QStringList>("left");
         QTest::addColumn<int>("checked");
-        QTest::newRow("all moved") << QString() << QStringList{"c.txt", "d.txt", "e.txt"} << 0;
-        QTest::newRow("one locked") << QStringLiteral("locked") << QStringList{"b.txt", "c.txt", "d.txt", "e.txt"} << 1;
+        QTest::addColumn<QString>("count"); // the first group's label afterwards
+        QTest::newRow("all moved") << QString() << QStringList{"c.txt", "d.txt", "e.txt"} << 0 << "File Count: 1";
+        QTest::newRow("one locked") << QStringLiteral("locked") << QStringList{"b.txt", "c.txt", "d.txt", "e.txt"} << 1
+                                    << "File Count: 2";
         QTest::newRow("one vanished") << QStringLiteral("vanish") << QStringList{"b.txt", "c.txt", "d.txt", "e.txt"}
-                                      << 1;
+                                      << 1 << "File Count: 2";
     }
 
     void recycleBin()
@@ -247,6 +274,7 @@ private slots:
         QFETCH(QString, fault);
         QFETCH(QStringList, left);
         QFETCH(int, checked);
+        QFETCH(QString, count);
         for (const char *f : {"a.txt", "b.txt", "c.txt", "d.txt", "e.txt"})
             QVERIFY(makeFile(files + QLatin1Char('/') + QLatin1String(f), 10, baseTime()));
         results << category(QStringLiteral("Document Files"), {{"a.txt", "b.txt", "c.txt"}, {"d.txt", "e.txt"}}, files);
@@ -274,8 +302,9 @@ private slots:
         QCOMPARE(rows, left);
         QCOMPARE(r.checkedCount, checked);
         QCOMPARE(button(r, "RecycleBinButton")->isEnabled(), checked > 0);
-        // The labels keep their numbers.
-        QCOMPARE(r.model.item(0)->child(0)->text(), QStringLiteral("File Count: 3"));
+        // The labels count the files left; an untouched group keeps its number.
+        QCOMPARE(r.model.item(0)->child(0)->text(), count);
+        QCOMPARE(r.model.item(0)->child(1)->text(), QStringLiteral("File Count: 2"));
         QVERIFY(!QFile::exists(files + QStringLiteral("/a.txt")));
         // In the trash, not deleted (an earlier row's a.txt may be there already under a numbered name).
         QVERIFY(!QDir(home->path() + QStringLiteral("/.local/share/Trash/files"))

@@ -171,13 +171,47 @@ private slots:
         DiskUsageForm page;
         const QList<ItemInfoForm *> folders = tiles(page, "tab_2");
         QCOMPARE(folders.size(), 5);
-        QCOMPARE(text(folders.first(), "volumeLabel"), QString());
+        QCOMPARE(text(folders.first(), "volumeLabel"), QStringLiteral("Documents"));
         QCOMPARE(text(folders.first(), "fsLabel"), QString());
+        QVERIFY(!folders.first()->findChild<QToolButton *>("startButton")->isEnabled());
         page.findChild<QTabWidget *>("tabWidget")->setCurrentIndex(1);
         folders.first()->findChild<QToolButton *>("startButton")->click();
         // An empty path would mean the current drive's root.
         QVERIFY(!page.resultPage);
         QVERIFY(!page.busy);
+    }
+
+    void missingSpecialFolder_data()
+    {
+        QTest::addColumn<int>("tile");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("present");
+        const QStringList names = {"Documents", "Music", "Videos", "Pictures"};
+        for (int i = 0; i < names.size(); ++i) {
+            QTest::addRow("%s present", qPrintable(names.at(i))) << i << names.at(i) << true;
+            QTest::addRow("%s absent", qPrintable(names.at(i))) << i << names.at(i) << false;
+        }
+    }
+    void missingSpecialFolder()
+    {
+        QFETCH(int, tile);
+        QFETCH(QString, name);
+        QFETCH(bool, present);
+        const QStringList paths = {documentsPath(), musicPath(), videosPath(), picturesPath()};
+        if (!present) {
+            // A file where the folder belongs: the shell can neither find nor make the folder.
+            const QString host = hostPath(paths.at(tile));
+            QVERIFY(QDir(host).removeRecursively());
+            writeFile(host, 1);
+        }
+        DiskUsageForm page;
+        ItemInfoForm *t = tiles(page, "tab_2").at(tile);
+        QCOMPARE(text(t, "volumeLabel"), name);
+        QCOMPARE(t->findChild<QToolButton *>("startButton")->isEnabled(), present);
+        QCOMPARE(t->findChild<QLabel *>("icon")->pixmap().isNull(), !present);
+        for (QLabel *label : t->findChildren<QLabel *>())
+            if (label->isVisibleTo(t))
+                QVERIFY2(label->text() != QLatin1String("TextLabel"), qPrintable(label->objectName()));
     }
 
     void tileButtonsCarryTheIndex()
@@ -195,7 +229,7 @@ private slots:
         QCOMPARE(tile.findChild<QToolButton *>("startButton")->text(), QStringLiteral("Start"));
         // A path the shell does not know leaves the icon label as it was.
         tile.setIconFromPath(dir->path() + QStringLiteral("/absent"));
-        QCOMPARE(text(&tile, "icon"), QStringLiteral("TextLabel"));
+        QCOMPARE(text(&tile, "icon"), QString());
         QVERIFY(tile.findChild<QLabel *>("icon")->pixmap().isNull());
     }
 

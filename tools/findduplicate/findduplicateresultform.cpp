@@ -7,6 +7,8 @@
 
 #include <QDebug>
 #include <QDir>
+#include <QLabel>
+#include <QVBoxLayout>
 
 FindDuplicateResultForm::FindDuplicateResultForm(QWidget *parent) : QWidget(parent), ui(new Ui::FindDuplicateResultForm)
 {
@@ -15,6 +17,12 @@ FindDuplicateResultForm::FindDuplicateResultForm(QWidget *parent) : QWidget(pare
                                      QStringLiteral("Creation Time"), QStringLiteral("Last Write Time"),
                                      QStringLiteral("Path"), QStringLiteral("Note")});
     ui->treeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Shown in the tree's place when the scan found nothing, so that an empty page is not taken for a fault.
+    noneLabel = new QLabel(QStringLiteral("No duplicate files were found."), this);
+    noneLabel->setObjectName(QStringLiteral("noneLabel"));
+    noneLabel->setAlignment(Qt::AlignCenter);
+    noneLabel->hide();
+    ui->verticalLayout->addWidget(noneLabel);
 }
 
 FindDuplicateResultForm::~FindDuplicateResultForm()
@@ -52,6 +60,9 @@ void FindDuplicateResultForm::onProcessFinish()
     filling = false;
     ui->backButton->setEnabled(true);
     ui->treeView->setModel(&model);
+    const bool none = model.rowCount() == 0;
+    ui->treeView->setVisible(!none);
+    noneLabel->setVisible(none);
     connect(&model, SIGNAL(itemChanged(QStandardItem *)), this, SLOT(onItemChanged(QStandardItem *)));
     ui->treeView->setColumnWidth(0, 200);
     ui->treeView->hideColumn(3);
@@ -111,12 +122,21 @@ void FindDuplicateResultForm::onMoveFinish()
     moveThread = nullptr;
     // A file that did not go keeps its row, still checked, so the user sees it is still there.
     QStringList failed;
+    QList<QPersistentModelIndex> groups;
     for (const PendingMove &m : pendingMoves) {
-        if (m.moved && m.item.isValid())
+        if (m.moved && m.item.isValid()) {
+            const QPersistentModelIndex group(m.item.parent());
+            if (!groups.contains(group))
+                groups << group;
             model.removeRow(m.item.row(), m.item.parent());
-        else if (!m.moved)
+        } else if (!m.moved) {
             failed << QDir::toNativeSeparators(m.path);
+        }
     }
+    // A group's label counts the files still shown under it.
+    for (const QPersistentModelIndex &group : std::as_const(groups))
+        if (QStandardItem *item = model.itemFromIndex(group))
+            item->setText(QStringLiteral("File Count: ") + QString::number(item->rowCount()));
     pendingMoves.clear();
     moving = false;
     checkedCount = int(failed.size());

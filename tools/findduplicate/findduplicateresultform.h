@@ -14,6 +14,7 @@ namespace Ui {
 class FindDuplicateResultForm;
 }
 
+class QLabel;
 class ShowResultThread;
 
 class FindDuplicateResultForm : public QWidget
@@ -60,6 +61,7 @@ private:
     // Written by the move thread, read here only after it has finished.
     std::vector<PendingMove> pendingMoves;
     QThread *moveThread = nullptr;
+    QLabel *noneLabel = nullptr;
 
     Ui::FindDuplicateResultForm *ui;
 };

@@ -63,13 +63,19 @@ DiskUsageForm::DiskUsageForm(QWidget *parent) : QWidget(parent), ui(new Ui::Disk
     picturesFolder = picturesPath();
     profileFolder = userProfilePath();
     const QString folders[] = {documentsFolder, musicFolder, videosFolder, picturesFolder, profileFolder};
+    // What a folder the machine lacks is still called, so that its tile says which one is missing.
+    const QString names[] = {QStringLiteral("Documents"), QStringLiteral("Music"), QStringLiteral("Videos"),
+                             QStringLiteral("Pictures"), QString()};
     for (int i = 0; i < int(std::size(folders)); ++i) {
         auto *tile = new ItemInfoForm(ui->tab_2);
         tile->index = i;
-        tile->setName(QFileInfo(folders[i]).fileName());
+        const DWORD attributes = folders[i].isEmpty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(wstr(folders[i]));
+        const bool present = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+        tile->setName(present ? QFileInfo(folders[i]).fileName() : names[i]);
         tile->setDetail(folders[i]);
-        if (!folders[i].isEmpty())
+        if (present)
             tile->setIconFromPath(folders[i]);
+        tile->setStartEnabled(present);
         tile->hideUsage();
         connect(tile, &ItemInfoForm::showDetails, this, &DiskUsageForm::OnShowDetails);
         connect(tile, &ItemInfoForm::startScan, this, &DiskUsageForm::OnStartScan);

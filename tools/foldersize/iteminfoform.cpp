@@ -9,6 +9,8 @@
 ItemInfoForm::ItemInfoForm(QWidget *parent) : QWidget(parent), ui(new Ui::ItemInfoForm)
 {
     ui->setupUi(this);
+    // Until a picture is found the icon place stays blank rather than showing the designer's text.
+    ui->icon->clear();
 }
 
 ItemInfoForm::~ItemInfoForm()
@@ -53,6 +55,11 @@ void ItemInfoForm::setIconFromPath(QString path)
         return;
     ui->icon->setPixmap(QPixmap::fromImage(image));
     ui->icon->adjustSize();
+}
+
+void ItemInfoForm::setStartEnabled(bool enabled)
+{
+    ui->startButton->setEnabled(enabled);
 }
 
 void ItemInfoForm::hideUsage()

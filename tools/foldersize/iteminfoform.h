@@ -24,6 +24,8 @@ public:
     void setSizeText(QString text);
     void setUsage(int percent);
     void setIconFromPath(QString path);
+    // A tile whose drive or folder is missing cannot start a scan.
+    void setStartEnabled(bool enabled);
     // Folder tiles have no volume to measure.
     void hideUsage();
 
