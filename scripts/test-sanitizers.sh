@@ -5,9 +5,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-packages.sh
 
-werror=OFF
-[ "${CI:-}" = "true" ] && werror=ON
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHUSHDECK_WERROR=$werror -DHUSHDECK_SANITIZE=ON
+# Warnings are the plain build's to fail on (scripts/setup.sh, under CI): with the sanitizers' instrumentation
+# GCC's flow-based warnings (array bounds, overflow) report paths that a bounds check already rules out.
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHUSHDECK_WERROR=OFF -DHUSHDECK_SANITIZE=ON
 cmake --build build-asan -j"$(nproc)"
 
 cd build-asan
