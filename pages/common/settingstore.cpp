@@ -117,3 +117,31 @@ IntStore registryKey(HKEY root, const QString &parent, const QString &child, int
     store.remove = remove;
     return store;
 }
+
+IntStore classServerSwitch(const QString &clsid)
+{
+    const QString classesKey = QStringLiteral("Software\\Classes\\CLSID");
+    const QString serverKey = classesKey + QLatin1Char('\\') + clsid + QStringLiteral("\\InprocServer32");
+    IntStore store;
+    store.read = [serverKey](int *value) {
+        QString text;
+        *value = KRUtils().readRegString(HKEY_CURRENT_USER, serverKey, QString(), text) ? 1 : 0;
+        return true;
+    };
+    auto off = [classesKey, clsid, serverKey] {
+        KRUtils utils;
+        // A key with sub-keys cannot be deleted: the server key first, then its class.
+        utils.deleteRegKey(HKEY_CURRENT_USER, classesKey + QLatin1Char('\\') + clsid, QStringLiteral("InprocServer32"));
+        utils.deleteRegKey(HKEY_CURRENT_USER, classesKey, clsid);
+        return !utils.regKeyExists(HKEY_CURRENT_USER, serverKey);
+    };
+    store.write = [off, serverKey](int value) {
+        if (value != 1)
+            return off();
+        KRUtils utils;
+        return utils.createRegKey(HKEY_CURRENT_USER, serverKey) &&
+               utils.writeRegString(HKEY_CURRENT_USER, serverKey, QString(), QString());
+    };
+    store.remove = off;
+    return store;
+}

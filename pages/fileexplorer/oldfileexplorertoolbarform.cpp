@@ -9,39 +9,6 @@
 
 namespace {
 
-const QString classesKey = QStringLiteral("Software\\Classes\\CLSID");
-const QString toolbarClass = QStringLiteral("{d93ed569-3b3e-4bff-8355-3c44f6a52bb5}");
-const QString serverKey = classesKey + QLatin1Char('\\') + toolbarClass + QStringLiteral("\\InprocServer32");
-
-// The old toolbar is on while the class's in-process server key holds a default string (empty or not);
-// the key alone, without that value, does not count. The stored value is the choice: 1 on, 0 off.
-IntStore toolbarSwitch()
-{
-    IntStore store;
-    store.read = [](int *value) {
-        QString text;
-        *value = KRUtils().readRegString(HKEY_CURRENT_USER, serverKey, QString(), text) ? 1 : 0;
-        return true;
-    };
-    auto off = [] {
-        KRUtils utils;
-        utils.deleteRegKey(HKEY_CURRENT_USER, classesKey + QLatin1Char('\\') + toolbarClass,
-                           QStringLiteral("InprocServer32"));
-        // The class key stays when it holds other sub-keys; the toolbar is off all the same.
-        utils.deleteRegKey(HKEY_CURRENT_USER, classesKey, toolbarClass);
-        return !utils.regKeyExists(HKEY_CURRENT_USER, serverKey);
-    };
-    store.write = [off](int value) {
-        if (value != 1)
-            return off();
-        KRUtils utils;
-        return utils.createRegKey(HKEY_CURRENT_USER, serverKey) &&
-               utils.writeRegString(HKEY_CURRENT_USER, serverKey, QString(), QString());
-    };
-    store.remove = off;
-    return store;
-}
-
 // A picture over its caption, both centred.
 QVBoxLayout *captioned(QWidget *picture, QWidget *caption)
 {
@@ -56,7 +23,7 @@ QVBoxLayout *captioned(QWidget *picture, QWidget *caption)
 OldFileExplorerToolbarForm::OldFileExplorerToolbarForm(QWidget *parent)
     : SettingPage(QStringLiteral("File Explorer"), QStringLiteral("old File Explorer toolbar"), parent),
       ui(new Ui::OldFileExplorerToolbarForm),
-      toolbar(this, 602, toolbarSwitch(), 0,
+      toolbar(this, 602, classServerSwitch(QStringLiteral("{d93ed569-3b3e-4bff-8355-3c44f6a52bb5}")), 0,
               {{QStringLiteral("Disable (default)"),
                 QStringLiteral("Disable the old File Explorer toolbar style (default).")},
                {QStringLiteral("Enable Old File Explorer Toolbar"),
