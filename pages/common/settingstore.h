@@ -46,7 +46,7 @@ bool removeRegistryValue(HKEY root, const QString &key, const QString &name);
 IntStore registryKey(HKEY root, const QString &parent, const QString &child, int presentValue,
                      const QString &defaultText, bool absentIsMissing);
 // A COM class's in-process server switched on and off per user: on (1) while HKCU
-// "Software\\Classes\\CLSID\\<clsid>\\InprocServer32" holds a default string (empty or not; the key alone does not
+// "Software\Classes\CLSID\<clsid>\InprocServer32" holds a default string (empty or not; the key alone does not
 // count), off (0) otherwise. Never missing. On writes an empty default string; off deletes the server key and then
 // the class key, which stays when it holds other sub-keys: off all the same.
 IntStore classServerSwitch(const QString &clsid);
