@@ -1,0 +1,137 @@
+// What every conformance probe shares: one plain line per result, the same on Windows and on the stand-in.
+// A probe is a plain Win32 program; it prints "key: value" lines to stdout, and the two runs of the same source
+// (Windows build under Wine, Linux build against the stand-in) are compared line by line. Print only what does
+// not depend on the host: no handles, addresses, process ids, absolute paths or times, unless made relative or
+// reduced to what the product relies on (e.g. "nonzero", "same", a path with the scratch folder cut off).
+#pragma once
+
+#ifndef HUSHDECK_PLAIN_WIN32
+#define HUSHDECK_PLAIN_WIN32
+#endif
+#include "win32.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace probe {
+
+// UTF-8 of a UTF-16 text of n code units (n < 0: up to the NUL); unpaired surrogates become U+FFFD.
+inline std::string utf8(const WCHAR *s, long n = -1)
+{
+    std::string out;
+    if (!s)
+        return "(null)";
+    for (long i = 0; n < 0 ? s[i] != 0 : i < n; ++i) {
+        unsigned c = static_cast<unsigned>(s[i]);
+        if (c >= 0xD800 && c < 0xDC00 && (n < 0 || i + 1 < n) && s[i + 1] >= 0xDC00 && s[i + 1] < 0xE000)
+            c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<unsigned>(s[++i]) - 0xDC00);
+        else if (c >= 0xD800 && c < 0xE000)
+            c = 0xFFFD;
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+// One result line: "key: value". Control characters in the value are shown as \xNN so a line stays a line.
+inline void line(const char *key, const char *format, ...)
+{
+    char buf[4096];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(buf, sizeof buf, format, args);
+    va_end(args);
+    std::string value;
+    for (const char *p = buf; *p; ++p) {
+        if (static_cast<unsigned char>(*p) < 0x20) {
+            char esc[8];
+            snprintf(esc, sizeof esc, "\\x%02X", static_cast<unsigned char>(*p));
+            value += esc;
+        } else {
+            value += *p;
+        }
+    }
+    printf("%s: %s\n", key, value.c_str());
+    fflush(stdout);
+}
+
+// A call's outcome the way the product reads it: the returned value, and the last error where it failed.
+inline void result(const char *key, long long returned, bool failed)
+{
+    if (failed)
+        line(key, "%lld error %lu", returned, static_cast<unsigned long>(GetLastError()));
+    else
+        line(key, "%lld", returned);
+}
+
+// A BOOL call: "ok" or "failed error N".
+inline void ok(const char *key, BOOL returned)
+{
+    if (returned)
+        line(key, "ok");
+    else
+        line(key, "failed error %lu", static_cast<unsigned long>(GetLastError()));
+}
+
+// A registry-style status (LSTATUS, or any call returning a Windows error code).
+inline void status(const char *key, long code)
+{
+    line(key, "status %ld", code);
+}
+
+inline void hresult(const char *key, HRESULT hr)
+{
+    line(key, "hr 0x%08lX", static_cast<unsigned long>(hr));
+}
+
+// A wide text as UTF-8.
+inline void text(const char *key, const WCHAR *s, long n = -1)
+{
+    line(key, "\"%s\"", utf8(s, n).c_str());
+}
+
+// A scratch folder of the probe's own (created empty under the temp folder), with a trailing backslash;
+// the probe removes what it made. Exits when it cannot be made.
+inline std::basic_string<WCHAR> scratch(const WCHAR *name)
+{
+    WCHAR temp[MAX_PATH];
+    DWORD n = GetTempPathW(MAX_PATH, temp);
+    if (n == 0 || n >= MAX_PATH) {
+        line("scratch", "GetTempPathW failed");
+        exit(2);
+    }
+    std::basic_string<WCHAR> dir(temp, n);
+    dir += name;
+    CreateDirectoryW(dir.c_str(), nullptr);
+    if (GetFileAttributesW(dir.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        line("scratch", "cannot make the scratch folder");
+        exit(2);
+    }
+    return dir + WSTR("\\");
+}
+
+// Both programs ask this first; the probes do the same (the stand-in opens its machine here).
+inline void start()
+{
+    if (!machineUsable()) {
+        line("machine", "unusable");
+        exit(2);
+    }
+}
+
+} // namespace probe

@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Runs each conformance probe twice, its Windows build under Wine and its Linux build on a fresh simulated
+# machine, and compares the outputs (compare.py, with the known Wine differences of wine-differences.txt).
+#   run-probes.sh <source folder> <Linux probes> <Windows probes> <work folder> [probe name...]
+# Wine gets a private prefix in the work folder (made anew, unless HUSHDECK_KEEP_PREFIX=1 and one is there) and
+# a virtual display of its own. Installs nothing: scripts/setup.sh installs wine, xvfb and xauth.
+set -euo pipefail
+
+if [ "${1:-}" = "--on-display" ]; then
+    shift
+    source=$1 linux=$2 windows=$3 work=$4
+    shift 4
+    export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    trap 'wineserver -k 2>/dev/null || true' EXIT
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        start=$(date +%s)
+        timeout 180 wineboot -i >"$work/wineboot.log" 2>&1 || { echo "wineboot failed"; cat "$work/wineboot.log"; exit 1; }
+        timeout 60 wineserver -w || true
+        echo "Wine prefix ready in $(($(date +%s) - start)) s"
+    fi
+    failed=0 lines=0
+    for name in "$@"; do
+        out="$work/$name"
+        rm -rf "$out"
+        mkdir -p "$out/machine" "$out/cwd"
+        # The Linux build on a fresh machine of its own; the Windows build in the prefix.
+        (cd "$out/cwd" && HUSHDECK_MACHINE="$out/machine" timeout 120 "$linux/$name" >"$out/stand-in.txt" \
+            2>"$out/stand-in.log") || echo "$name (stand-in) ended with $?" >>"$out/stand-in.txt"
+        (cd "$out/cwd" && timeout 120 wine "$windows/$name.exe" >"$out/wine.txt" 2>"$out/wine.log") ||
+            echo "$name (Wine) ended with $?" >>"$out/wine.txt"
+        lines=$((lines + $(wc -l <"$out/stand-in.txt")))
+        python3 "$source/tests/conformance/compare.py" "$source/tests/conformance/wine-differences.txt" "$name" \
+            "$out/wine.txt" "$out/stand-in.txt" || failed=$((failed + 1))
+    done
+    echo "$# probes, $lines lines; $failed with unexplained differences (outputs in $work)"
+    [ "$failed" -eq 0 ]
+    exit $?
+fi
+
+source=$1 linux=$2 windows=$3 work=$4
+shift 4
+for tool in wine wineboot wineserver xvfb-run xauth Xvfb python3; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "$tool is missing: scripts/setup.sh installs it"
+        exit 1
+    fi
+done
+names=("$@")
+if [ ${#names[@]} -eq 0 ]; then
+    for exe in "$linux"/probe_*; do names+=("$(basename "$exe")"); done
+fi
+for name in "${names[@]}"; do
+    for exe in "$linux/$name" "$windows/$name.exe"; do
+        [ -x "$exe" ] || [ -f "$exe" ] || { echo "$exe is missing (build the probes, and conformance_windows_build)"; exit 1; }
+    done
+done
+mkdir -p "$work"
+[ "${HUSHDECK_KEEP_PREFIX:-}" = 1 ] || rm -rf "$work/prefix"
+exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" --on-display "$source" "$linux" "$windows" "$work" \
+    "${names[@]}"
