@@ -84,6 +84,9 @@ private:
     void uncheckOtherButtons(int index);
     QWidget *createModulePage(Page p);
     QToolButton *sideButton(Page p) const;
+    void fitSidePanel();
+    // The size the window opens at: the whole home page, within the screen's free area.
+    QSize firstWindowSize();
 
     Ui::MainWindow *ui;
     int pageIndex[PageCount];
