@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QImage>
 #include <QLabel>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QRegularExpression>
 #include <QToolButton>
@@ -59,6 +60,29 @@ private slots:
               "find-duplicate-options", "find-duplicate-custom-file-type", "secure-delete-options",
               "process-manager-more-info", "process-manager-set-priority", "track-cleaner-details"})
             QVERIFY2(files.contains(QStringLiteral("1024x640-%1.png").arg(QLatin1String(name))), name);
+    }
+
+    // HUSHDECK_TOUR makes the program itself take the same pictures and quit, as scripts/screenshots.sh runs it.
+    void programTakesTheSamePictures()
+    {
+        QTemporaryDir inProcess, program;
+        {
+            MainWindow w;
+            w.show();
+            QVERIFY(Tour(&w, inProcess.path()).run({QSize(1024, 640)}));
+        }
+        QProcess hushdeck;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HUSHDECK_TOUR"), program.path());
+        env.insert(QStringLiteral("HUSHDECK_TOUR_SIZES"), QStringLiteral("1024x640"));
+        hushdeck.setProcessEnvironment(env);
+        hushdeck.start(qEnvironmentVariable("HUSHDECK_INSTALL") + QStringLiteral("/Hushdeck"), {});
+        QVERIFY(hushdeck.waitForFinished(60000));
+        QCOMPARE(hushdeck.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(hushdeck.exitCode(), 0);
+        const QStringList pictures = QDir(program.path()).entryList({QStringLiteral("*.png")}, QDir::Files);
+        QCOMPARE(pictures, QDir(inProcess.path()).entryList({QStringLiteral("*.png")}, QDir::Files));
+        QVERIFY(QFileInfo::exists(QDir(program.path()).filePath(QStringLiteral("tour-report.txt"))));
     }
 
     // A text cut short and a placeholder left in a page are both reported, with the picture they are in.
