@@ -68,7 +68,25 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     ui->centralLayout->addLayout(stackedLayout, 0);
 
     fitSidePanel();
+    // A window made lower keeps the selected button in view.
+    ui->scrollArea->viewport()->installEventFilter(this);
     resize(firstWindowSize());
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    // Once the scroll area has taken its new size and ranges, which it does after this filter.
+    if (watched == ui->scrollArea->viewport() && event->type() == QEvent::Resize) {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                for (int i = 0; i < PageCount; ++i)
+                    if (pageIndex[i] == currentIndex)
+                        ui->scrollArea->ensureWidgetVisible(sideButton(Page(i)));
+            },
+            Qt::QueuedConnection);
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::fitSidePanel()

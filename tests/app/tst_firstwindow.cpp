@@ -98,6 +98,13 @@ private slots:
         first->click();
         QApplication::processEvents();
         QVERIFY(inView(panel, first));
+
+        // Made lower, the window keeps the selected button in view.
+        last->click();
+        w.resize(size.width(), 400);
+        QApplication::processEvents();
+        QVERIFY(panel->verticalScrollBar()->maximum() > 0);
+        QVERIFY(inView(panel, last));
     }
 
 private:
