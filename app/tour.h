@@ -30,7 +30,7 @@ public:
 
     // "1024x640,1400x900"; entries that are not a size are left out.
     static QList<QSize> parseSizes(const QString &text);
-    // The text, if any, that a widget shows as a designer placeholder.
+    // Whether a text is one the form designer puts in new widgets, left in place.
     static bool isPlaceholder(const QString &text);
 
 private:
