@@ -3,6 +3,7 @@
 
 #include <QDebug>
 #include <QGridLayout>
+#include <QLabel>
 #include <QVBoxLayout>
 
 HomeForm::HomeForm(QWidget *parent) : QWidget(parent), ui(new Ui::HomeForm)
@@ -34,6 +35,24 @@ HomeForm::HomeForm(QWidget *parent) : QWidget(parent), ui(new Ui::HomeForm)
         {ui->HushdeckWidget, ui->HushdeckLabel, &HomeForm::on_Hushdeck_clicked, 6, 0},
     };
 
+    // The cards are placed by hand, not laid out: each title runs to its card's right edge, and a card grows
+    // where the host's fonts need more room for its title or description than the form gives.
+    for (const Card &card : cards) {
+        const QString name = card.widget->objectName().chopped(int(qstrlen("Widget")));
+        auto *title = card.widget->findChild<QLabel *>(name + QStringLiteral("Title"));
+        auto *desc = card.widget->findChild<QLabel *>(name + QStringLiteral("Desc"));
+        if (!title || !desc)
+            continue;
+        QSize size = card.widget->size();
+        size.setWidth(qMax(size.width(), title->x() + title->sizeHint().width()));
+        title->resize(size.width() - title->x(), qMax(title->height(), title->sizeHint().height()));
+        desc->move(desc->x(), qMax(desc->y(), title->geometry().bottom() + 1));
+        desc->resize(size.width() - desc->x(), qMax(desc->height(), desc->heightForWidth(size.width() - desc->x())));
+        size.setHeight(qMax(size.height(), desc->geometry().bottom() + 1));
+        card.widget->setFixedSize(size);
+        card.label->resize(qMax(card.label->width(), size.width()), qMax(card.label->height(), size.height()));
+    }
+
     auto *grid = new QGridLayout(ui->scrollAreaWidgetContents);
     grid->setAlignment(Qt::AlignTop);
     for (const Card &card : cards)
@@ -48,6 +67,16 @@ HomeForm::HomeForm(QWidget *parent) : QWidget(parent), ui(new Ui::HomeForm)
     // slot whose name matches its label's object name does not run twice per press.
     for (const Card &card : cards)
         connect(card.label, &ClickableLabel::clicked, this, card.slot);
+}
+
+QSize HomeForm::sizeShowingAllCards() const
+{
+    const int frame = 2 * ui->scrollArea->frameWidth();
+    const QSize cards = ui->scrollAreaWidgetContents->sizeHint() + QSize(frame, frame);
+    const QSize heading = ui->label->sizeHint();
+    const QMargins margins = layout()->contentsMargins();
+    return QSize(qMax(heading.width(), cards.width()) + margins.left() + margins.right(),
+                 heading.height() + layout()->spacing() + cards.height() + margins.top() + margins.bottom());
 }
 
 HomeForm::~HomeForm()

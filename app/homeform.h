@@ -16,6 +16,9 @@ public:
     explicit HomeForm(QWidget *parent = nullptr);
     ~HomeForm() override;
 
+    // The size at which every card shows without scrolling.
+    QSize sizeShowingAllCards() const;
+
 signals:
     void openModule(int id);
 

@@ -23,6 +23,9 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStyle>
 #include <QDebug>
 #include <QStackedLayout>
 #include <QToolBar>
@@ -39,8 +42,6 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     lastIndex = 0;
 
     restartExplorerPending = false;
-
-    ui->sidePanelWidget->setMaximumSize(180, ui->sidePanelWidget->maximumHeight());
 
     auto *updateAction = new QAction(QIcon(QStringLiteral(":/resources/images/Update24.png")),
                                      QCoreApplication::translate("MainWindow", "Check Update"), this);
@@ -65,6 +66,66 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     stackedLayout = new QStackedLayout;
     createHomePage();
     ui->centralLayout->addLayout(stackedLayout, 0);
+
+    fitSidePanel();
+    // A window made lower keeps the selected button in view.
+    ui->scrollArea->viewport()->installEventFilter(this);
+    resize(firstWindowSize());
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    // Once the scroll area has taken its new size and ranges, which it does after this filter.
+    if (watched == ui->scrollArea->viewport() && event->type() == QEvent::Resize) {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                for (int i = 0; i < PageCount; ++i)
+                    if (pageIndex[i] == currentIndex)
+                        ui->scrollArea->ensureWidgetVisible(sideButton(Page(i)));
+            },
+            Qt::QueuedConnection);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::fitSidePanel()
+{
+    // Every button as wide as the widest needs in the host's fonts, and the panel as wide as they are, with
+    // room for the scroll bar that shows when the window is too low for all of them.
+    int width = 0;
+    for (int i = 0; i < PageCount; ++i)
+        width = qMax(width, sideButton(Page(i))->sizeHint().width());
+    for (int i = 0; i < PageCount; ++i)
+        sideButton(Page(i))->setFixedWidth(width);
+    const QMargins buttons = ui->buttonsLayout->contentsMargins();
+    const QMargins panel = ui->sidePanelLayout->contentsMargins();
+    ui->sidePanelWidget->setFixedWidth(
+        width + buttons.left() + buttons.right() + 2 * ui->scrollArea->frameWidth() +
+        style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, ui->scrollArea->verticalScrollBar()) + panel.left() +
+        panel.right());
+}
+
+QSize MainWindow::firstWindowSize()
+{
+    // The least size at which the home page shows every card, found through the window's own layouts; the
+    // form's size is the least the window opens at, and the screen's free area the most.
+    auto *home = static_cast<HomeForm *>(page[HomePage]);
+    // The window's layout keeps the central widget's sizes until told they changed.
+    auto relayout = [this] {
+        ui->centralLayout->invalidate();
+        centralWidget()->updateGeometry();
+        layout()->invalidate();
+    };
+    const QSize kept = home->minimumSize();
+    home->setMinimumSize(home->sizeShowingAllCards());
+    relayout();
+    QSize wanted = minimumSizeHint().expandedTo(size());
+    home->setMinimumSize(kept);
+    relayout();
+    if (const QScreen *s = screen())
+        wanted = wanted.boundedTo(s->availableGeometry().size());
+    return wanted;
 }
 
 MainWindow::~MainWindow()
@@ -156,6 +217,8 @@ void MainWindow::openPage(Page p)
     }
     uncheckOtherButtons(pageIndex[p]);
     showModule(pageIndex[p]);
+    // A page opened from the home page or by the program has its button scrolled into view too.
+    ui->scrollArea->ensureWidgetVisible(sideButton(p));
 }
 
 void MainWindow::uncheckOtherButtons(int index)

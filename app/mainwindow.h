@@ -74,6 +74,7 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     bool nativeEvent(const QByteArray &eventType, void *message, qintptr *result) override;
 
 private:
@@ -84,6 +85,9 @@ private:
     void uncheckOtherButtons(int index);
     QWidget *createModulePage(Page p);
     QToolButton *sideButton(Page p) const;
+    void fitSidePanel();
+    // The size the window opens at: the whole home page, within the screen's free area.
+    QSize firstWindowSize();
 
     Ui::MainWindow *ui;
     int pageIndex[PageCount];

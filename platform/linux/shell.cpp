@@ -19,8 +19,8 @@
 namespace standin {
 HRESULT createShellLink(REFIID riid, void **ppv);        // shelllink.cpp
 HRESULT createDesktopWallpaper(REFIID riid, void **ppv); // deskwallpaper.cpp
-HRESULT createShellLink(REFIID riid, void **ppv);   // shelllink.cpp
-HRESULT createTaskService(REFIID riid, void **ppv); // taskscheduler.cpp
+HRESULT createShellLink(REFIID riid, void **ppv);        // shelllink.cpp
+HRESULT createTaskService(REFIID riid, void **ppv);      // taskscheduler.cpp
 HRESULT createDeviceEnumerator(REFIID riid, void **ppv); // codecs.cpp
 } // namespace standin
 
@@ -42,6 +42,7 @@ struct KnownFolder
     Base base;
     const char *sub;                                                     // below the base
     QStandardPaths::StandardLocation xdg = QStandardPaths::HomeLocation; // UserFolder: the host's own
+    const char *xdgKey = nullptr; // UserFolder: its name in the host's user-dirs.dirs
 };
 
 const KnownFolder knownFolders[] = {
@@ -59,12 +60,12 @@ const KnownFolder knownFolders[] = {
     {CSIDL_INTERNET_CACHE, Base::Local, "Microsoft/Windows/INetCache"},
     {CSIDL_COOKIES, Base::Local, "Microsoft/Windows/INetCookies"},
     {CSIDL_HISTORY, Base::Local, "Microsoft/Windows/History"},
-    {CSIDL_PERSONAL, Base::UserFolder, "Documents", QStandardPaths::DocumentsLocation},
-    {CSIDL_MYMUSIC, Base::UserFolder, "Music", QStandardPaths::MusicLocation},
-    {CSIDL_MYPICTURES, Base::UserFolder, "Pictures", QStandardPaths::PicturesLocation},
-    {CSIDL_MYVIDEO, Base::UserFolder, "Videos", QStandardPaths::MoviesLocation},
-    {CSIDL_DESKTOPDIRECTORY, Base::UserFolder, "Desktop", QStandardPaths::DesktopLocation},
-    {CSIDL_DESKTOP, Base::UserFolder, "Desktop", QStandardPaths::DesktopLocation},
+    {CSIDL_PERSONAL, Base::UserFolder, "Documents", QStandardPaths::DocumentsLocation, "XDG_DOCUMENTS_DIR"},
+    {CSIDL_MYMUSIC, Base::UserFolder, "Music", QStandardPaths::MusicLocation, "XDG_MUSIC_DIR"},
+    {CSIDL_MYPICTURES, Base::UserFolder, "Pictures", QStandardPaths::PicturesLocation, "XDG_PICTURES_DIR"},
+    {CSIDL_MYVIDEO, Base::UserFolder, "Videos", QStandardPaths::MoviesLocation, "XDG_VIDEOS_DIR"},
+    {CSIDL_DESKTOPDIRECTORY, Base::UserFolder, "Desktop", QStandardPaths::DesktopLocation, "XDG_DESKTOP_DIR"},
+    {CSIDL_DESKTOP, Base::UserFolder, "Desktop", QStandardPaths::DesktopLocation, "XDG_DESKTOP_DIR"},
     {CSIDL_ADMINTOOLS, Base::Roaming, "Microsoft/Windows/Start Menu/Programs/Administrative Tools"},
     {CSIDL_CDBURN_AREA, Base::Local, "Microsoft/Windows/Burn/Burn"},
     {CSIDL_COMMON_ADMINTOOLS, Base::ProgramData, "Microsoft/Windows/Start Menu/Programs/Administrative Tools"},
@@ -113,6 +114,37 @@ QString baseFolder(Base base)
         return machine::folder();
     }
     return QString();
+}
+
+// Whether the host's user-dirs.dirs names this folder itself (xdg-user-dirs), rather than leaving it to the
+// default name under the home folder.
+bool namedByHost(const char *key)
+{
+    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (config.isEmpty())
+        config = QDir::homePath() + QStringLiteral("/.config");
+    QFile file(config + QStringLiteral("/user-dirs.dirs"));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return false;
+    const QByteArray prefix = QByteArray(key) + '=';
+    while (!file.atEnd())
+        if (file.readLine().trimmed().startsWith(prefix))
+            return true;
+    return false;
+}
+
+// The user's Documents, Music, Pictures, Videos or Desktop folder: the host's own where the host has one (named
+// in user-dirs.dirs, or there under its default name), else the machine's, in the machine's user profile.
+// A folder the host names but lacks is made only when the caller asks (create), as Windows does.
+QString userFolder(const KnownFolder &known, bool *create)
+{
+    const QString host = QDir::cleanPath(QStandardPaths::writableLocation(known.xdg));
+    // user-dirs.dirs sets a folder to the home folder itself to say the host has none.
+    const bool none = host.isEmpty() || host == QDir::cleanPath(QDir::homePath());
+    if (!none && (QFileInfo(host).isDir() || namedByHost(known.xdgKey)))
+        return host;
+    *create = true;
+    return machine::userProfile() + QLatin1Char('/') + QLatin1String(known.sub);
 }
 
 // Runs f on the GUI thread and waits for it: Windows shows boxes from any thread, Qt only from that one.
@@ -283,8 +315,8 @@ HRESULT SHGetFolderPathW(HWND, int csidl, HANDLE, DWORD, LPWSTR pszPath)
     QString path;
     bool create = true; // the machine's folders exist on a real Windows; make them on first use
     if (known->base == Base::UserFolder && machine::setting(QStringLiteral("xdg")) != QLatin1String("0")) {
-        path = QStandardPaths::writableLocation(known->xdg);
         create = csidl & CSIDL_FLAG_CREATE; // the host's own folders only when asked to
+        path = userFolder(*known, &create);
     } else {
         path = baseFolder(known->base);
         if (*known->sub)

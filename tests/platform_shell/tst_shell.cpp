@@ -516,6 +516,62 @@ private slots:
         QCOMPARE(fromWide(path), QString());
     }
 
+    // Where the host has no Documents, Music, Pictures or Videos folder, or its user-dirs.dirs says it has none
+    // (the home folder itself), the machine's own folder in its user profile stands in, made on first use.
+    void userFoldersWithoutHostOnes_data()
+    {
+        QTest::addColumn<QString>("host"); // what the host's home has
+        QTest::addColumn<bool>("hostOwn"); // whether the host's folders are the answer
+        QTest::newRow("no folders, no user-dirs") << "" << false;
+        QTest::newRow("default names") << "folders" << true;
+        QTest::newRow("user-dirs says none") << "none" << false;
+        QTest::newRow("user-dirs says none, folders there") << "none+folders" << false;
+    }
+    void userFoldersWithoutHostOnes()
+    {
+        QFETCH(QString, host);
+        QFETCH(bool, hostOwn);
+        machine::setSetting(QStringLiteral("xdg"), QStringLiteral("1"));
+        const QString home = scratch->path() + QStringLiteral("/home");
+        QVERIFY(QDir().mkpath(home + QStringLiteral("/.config")));
+        const char *names[] = {"Documents", "Music", "Pictures", "Videos"};
+        const char *keys[] = {"DOCUMENTS", "MUSIC", "PICTURES", "VIDEOS"};
+        const int csidls[] = {CSIDL_PERSONAL, CSIDL_MYMUSIC, CSIDL_MYPICTURES, CSIDL_MYVIDEO};
+        QByteArray userDirs;
+        for (int i = 0; i < 4; ++i) {
+            if (host.contains(QLatin1String("folders")))
+                QVERIFY(QDir().mkpath(home + QLatin1Char('/') + QLatin1String(names[i])));
+            userDirs += QByteArray("XDG_") + keys[i] + "_DIR=\"$HOME/\"\n";
+        }
+        if (host.startsWith(QLatin1String("none")))
+            QVERIFY(writeFile(home + QStringLiteral("/.config/user-dirs.dirs"), userDirs));
+        const QByteArray previousHome = qgetenv("HOME");
+        const QByteArray previousConfig = qgetenv("XDG_CONFIG_HOME");
+        qputenv("HOME", QFile::encodeName(home));
+        qunsetenv("XDG_CONFIG_HOME");
+        QStringList got;
+        QList<HRESULT> results;
+        for (int csidl : csidls) {
+            WCHAR path[MAX_PATH];
+            results << SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+            got << fromWide(path);
+        }
+        qputenv("HOME", previousHome);
+        if (previousConfig.isNull())
+            qunsetenv("XDG_CONFIG_HOME");
+        else
+            qputenv("XDG_CONFIG_HOME", previousConfig);
+
+        for (int i = 0; i < 4; ++i) {
+            const QString expected = (hostOwn ? home : machine::userProfile()) + QLatin1Char('/') + names[i];
+            QCOMPARE(results.at(i), S_OK);
+            QCOMPARE(got.at(i), expected);
+            QVERIFY(QFileInfo(expected).isDir());
+        }
+        // The machine's folders were made inside the machine, none in the host's home.
+        QCOMPARE(QDir(home).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), host.contains("folders") ? 4 : 0);
+    }
+
     // The user's own folders are the host's (XDG), created only when the caller asks.
     void hostUserFolders()
     {
