@@ -321,6 +321,19 @@ void listing()
     attributes("GetFileAttributesW.hidden", WSTR("c.dat"));
     list("FindFirstFileW.hidden", WSTR("c.*"));
     SetFileAttributesW(at(WSTR("c.dat")).c_str(), FILE_ATTRIBUTE_NORMAL);
+    // A drive root lists no "." or "..": the first entry of C:\ is a name of its own.
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(WSTR("C:\\*"), &data);
+    if (find == INVALID_HANDLE_VALUE) {
+        line("FindFirstFileW.driveRoot", "failed error %lu", static_cast<unsigned long>(GetLastError()));
+    } else {
+        bool dots = false;
+        do
+            dots = dots || Text(data.cFileName) == WSTR(".") || Text(data.cFileName) == WSTR("..");
+        while (FindNextFileW(find, &data));
+        line("FindFirstFileW.driveRoot", "%s", dots ? "dots listed" : "no dots");
+        FindClose(find);
+    }
     exists("PathFileExistsW.file", WSTR("b.txt"));
     exists("PathFileExistsW.folder", WSTR("Sub"));
     exists("PathFileExistsW.missing", WSTR("missing.txt"));
@@ -333,6 +346,7 @@ void readOnly()
         line("makeFile", "failed");
     ok("SetFileAttributesW.readOnly", SetFileAttributesW(at(WSTR("locked.txt")).c_str(), FILE_ATTRIBUTE_READONLY));
     attributes("GetFileAttributesW.readOnly", WSTR("locked.txt"));
+    list("FindFirstFileW.readOnly", WSTR("locked.txt"));
     ok("DeleteFileW.readOnly", DeleteFileW(at(WSTR("locked.txt")).c_str()));
     tryOpen("CreateFileW.readOnly.write", WSTR("locked.txt"), GENERIC_WRITE,
             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING, FILE_FLAG_WRITE_THROUGH);

@@ -115,6 +115,16 @@ void icons()
     if (missing.hIcon)
         DestroyIcon(missing.hIcon);
 
+    // The process list asks for the index alone, and caches icons by it.
+    SHFILEINFOW indexOnly = {};
+    got = SHGetFileInfoW(file.c_str(), 0, &indexOnly, sizeof(indexOnly), SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+    line("SHGetFileInfoW.index", "%s, icon %s, index %s", got ? "nonzero" : "zero",
+         indexOnly.hIcon ? "nonzero" : "null", indexOnly.iIcon == info.iIcon ? "same as with the icon" : "differs");
+    SHFILEINFOW indexMissing = {};
+    got = SHGetFileInfoW((scratch + WSTR("missing.exe")).c_str(), 0, &indexMissing, sizeof(indexMissing),
+                         SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+    line("SHGetFileInfoW.index.missing", "%s", got ? "nonzero" : "zero");
+
     IImageList *list = nullptr;
     hresult("SHGetImageList.extraLarge",
             SHGetImageList(SHIL_EXTRALARGE, imageListId, reinterpret_cast<void **>(&list)));
