@@ -277,6 +277,68 @@ bool isDriveRoot(const QString &folder)
 
 // ---- open files ----
 
+// ---- sharing modes ----
+
+// What an open asks of a file, as far as sharing goes: reading, writing, deleting. An open that asks none of
+// them (an identity or attribute query) neither is refused nor refuses others.
+enum Use : DWORD { UseRead = 1, UseWrite = 2, UseDelete = 4 };
+
+DWORD usesOf(DWORD access)
+{
+    DWORD uses = 0;
+    if (access & (GENERIC_READ | GENERIC_ALL | GENERIC_EXECUTE | 0x0001 | 0x0020))
+        uses |= UseRead;
+    if (access & (GENERIC_WRITE | GENERIC_ALL | 0x0002 | 0x0004))
+        uses |= UseWrite;
+    if (access & (DELETE | GENERIC_ALL))
+        uses |= UseDelete;
+    return uses;
+}
+
+struct OpenFile
+{
+    dev_t device;
+    ino_t inode;
+    DWORD uses;
+    DWORD share;
+};
+
+// The files this process holds open, by handle object, so that an open or a deletion that the holders' sharing
+// modes forbid fails with ERROR_SHARING_VIOLATION, as Windows checks it between handles of any process.
+struct OpenFiles
+{
+    QMutex mutex;
+    QHash<const void *, OpenFile> byHolder;
+};
+
+OpenFiles &openFiles()
+{
+    static OpenFiles o;
+    return o;
+}
+
+// True when an open with these uses and sharing mode may join the file's present holders.
+bool shareAllows(const OpenFiles &o, const struct stat &st, DWORD uses, DWORD share)
+{
+    if (!uses)
+        return true;
+    for (const OpenFile &held : o.byHolder) {
+        if (held.device != st.st_dev || held.inode != st.st_ino || !held.uses)
+            continue;
+        // Each side's sharing mode must let in what the other side does (FILE_SHARE_* bits match Use bits).
+        if ((uses & ~held.share) || (held.uses & ~share))
+            return false;
+    }
+    return true;
+}
+
+bool shareAllows(const struct stat &st, DWORD uses, DWORD share)
+{
+    OpenFiles &o = openFiles();
+    QMutexLocker g(&o.mutex);
+    return shareAllows(o, st, uses, share);
+}
+
 struct FileObject : handles::Object
 {
     int fd = -1;
@@ -286,8 +348,27 @@ struct FileObject : handles::Object
     {
         if (fd >= 0)
             ::close(fd);
+        OpenFiles &o = openFiles();
+        QMutexLocker g(&o.mutex);
+        o.byHolder.remove(this);
     }
 };
+
+// Records f's open file among the held ones, unless the holders' sharing modes forbid it; false then.
+bool holdShared(FileObject *f, DWORD access, DWORD share)
+{
+    struct stat st;
+    if (::fstat(f->fd, &st) != 0)
+        return true;
+    OpenFiles &o = openFiles();
+    QMutexLocker g(&o.mutex);
+    const DWORD uses = usesOf(access);
+    if (!shareAllows(o, st, uses, share))
+        return false;
+    o.byHolder.insert(
+        f, OpenFile{st.st_dev, st.st_ino, uses, share & (FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)});
+    return true;
+}
 
 std::shared_ptr<FileObject> fileOf(HANDLE h)
 {
@@ -545,8 +626,8 @@ BOOL SetFileAttributesW(LPCWSTR lpFileName, DWORD dwFileAttributes)
     return TRUE;
 }
 
-HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD, LPSECURITY_ATTRIBUTES, DWORD dwCreationDisposition,
-                   DWORD dwFlagsAndAttributes, HANDLE)
+HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode, LPSECURITY_ATTRIBUTES,
+                   DWORD dwCreationDisposition, DWORD dwFlagsAndAttributes, HANDLE)
 {
     if (!lpFileName) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -603,10 +684,15 @@ HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD, LPSECURITY_
             return failed(errorOf(errno));
         f->path = path;
         f->access = dwDesiredAccess;
+        if (!holdShared(f.get(), dwDesiredAccess, dwShareMode))
+            return failed(ERROR_SHARING_VIOLATION);
         return handles::add(f);
     }
     if (exists && !(st.st_mode & 0222) && wantsWrite)
         return failed(ERROR_ACCESS_DENIED); // Windows refuses to write a read-only file
+    // Checked before the open, which may truncate.
+    if (exists && !shareAllows(st, usesOf(dwDesiredAccess), dwShareMode))
+        return failed(ERROR_SHARING_VIOLATION);
 
     int flags = O_CLOEXEC;
     const bool reads = dwDesiredAccess & (GENERIC_READ | GENERIC_ALL | 0x0001);
@@ -647,6 +733,8 @@ HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD, LPSECURITY_
     f->fd = fd;
     f->path = path;
     f->access = dwDesiredAccess;
+    if (!holdShared(f.get(), dwDesiredAccess, dwShareMode))
+        return failed(ERROR_SHARING_VIOLATION);
     if (exists && (dwCreationDisposition == OPEN_ALWAYS || dwCreationDisposition == CREATE_ALWAYS))
         SetLastError(ERROR_ALREADY_EXISTS);
     else
@@ -786,7 +874,8 @@ BOOL GetFileInformationByHandle(HANDLE hFile, LPBY_HANDLE_FILE_INFORMATION lpFil
     const quint64 size = folder ? 0 : st.stx_size;
     lpFileInformation->nFileSizeHigh = DWORD(size >> 32);
     lpFileInformation->nFileSizeLow = DWORD(size & 0xffffffffu);
-    lpFileInformation->nNumberOfLinks = st.stx_nlink;
+    // A folder has one name on NTFS; the host counts its "." and its sub-folders' "..".
+    lpFileInformation->nNumberOfLinks = folder ? 1 : st.stx_nlink;
     lpFileInformation->nFileIndexHigh = DWORD(st.stx_ino >> 32);
     lpFileInformation->nFileIndexLow = DWORD(st.stx_ino & 0xffffffffu);
     return TRUE;
@@ -806,6 +895,9 @@ DWORD removableEntry(const QString &path, struct stat *st)
         return ERROR_SHARING_VIOLATION;
     if (::lstat(encoded(path).constData(), st) != 0)
         return parentExists(path) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+    // Removing asks for delete access: a holder that does not share deleting keeps the entry.
+    if (!shareAllows(*st, UseDelete, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE))
+        return ERROR_SHARING_VIOLATION;
     return 0;
 }
 
@@ -843,13 +935,18 @@ BOOL MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD dwFlag
     struct stat st;
     if (::lstat(encoded(from).constData(), &st) != 0)
         return fail(parentExists(from) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+    if (!shareAllows(st, UseDelete, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE))
+        return fail(ERROR_SHARING_VIOLATION);
     struct stat target;
     const bool targetExists = ::lstat(encoded(to).constData(), &target) == 0;
     // Renaming a name to another spelling of itself is allowed, as on a case-insensitive volume.
     const bool sameFile = targetExists && target.st_ino == st.st_ino && target.st_dev == st.st_dev;
     if (targetExists && !sameFile) {
-        if (!(dwFlags & MOVEFILE_REPLACE_EXISTING) || S_ISDIR(target.st_mode))
+        if (!(dwFlags & MOVEFILE_REPLACE_EXISTING))
             return fail(ERROR_ALREADY_EXISTS);
+        // A folder is never replaced.
+        if (S_ISDIR(target.st_mode))
+            return fail(ERROR_ACCESS_DENIED);
         if (!(target.st_mode & 0222))
             return fail(ERROR_ACCESS_DENIED);
     }

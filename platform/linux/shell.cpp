@@ -337,13 +337,18 @@ PIDLIST_ABSOLUTE SHBrowseForFolderW(LPBROWSEINFOW lpbi)
         return nullptr;
     // The dialog is a window of this process, so the callback can send it messages.
     QString selection;
+    // The callback may also press OK (the selection, when it is a folder) or Cancel, as on the real dialog.
+    int pressed = 0;
     HWND dialog =
         windowtable::createWindow(DWORD(getpid()), QStringLiteral("#32770"), QStringLiteral("Browse For Folder"));
-    windowtable::setLocalProc(dialog, [&selection](HWND, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+    windowtable::setLocalProc(dialog, [&selection, &pressed](HWND, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
         if (msg == BFFM_SETSELECTIONW && lParam) {
             selection = wParam ? fromWide(reinterpret_cast<LPCWSTR>(lParam))
                                : idListPath(reinterpret_cast<PCIDLIST_ABSOLUTE>(lParam));
             machine::log(QStringLiteral("BrowseForFolder"), selection);
+        } else if (msg == WM_COMMAND &&
+                   (LOWORD(wParam) == IDCANCEL || (LOWORD(wParam) == IDOK && QFileInfo(hostPath(selection)).isDir()))) {
+            pressed = LOWORD(wParam);
         }
         return 0;
     });
@@ -351,7 +356,10 @@ PIDLIST_ABSOLUTE SHBrowseForFolderW(LPBROWSEINFOW lpbi)
         lpbi->lpfn(dialog, BFFM_INITIALIZED, 0, lpbi->lParam);
 
     QString chosen;
-    if (std::optional<QString> answer = machine::takeAnswer(QStringLiteral("BrowseForFolder"))) {
+    if (pressed) {
+        if (pressed == IDOK)
+            chosen = hostPath(selection);
+    } else if (std::optional<QString> answer = machine::takeAnswer(QStringLiteral("BrowseForFolder"))) {
         if (!answer->isEmpty())
             chosen = hostPath(*answer);
     } else if (haveWidgets()) {

@@ -58,6 +58,10 @@ bool space(const drivemap::Drive &d, Space *s)
 
 UINT GetDriveTypeW(LPCWSTR lpRootPathName)
 {
+    // Only a drive's root has a type: a folder below it is no root (it would have to be a mount point).
+    const QString text = lpRootPathName ? fromWide(lpRootPathName) : QString();
+    if (text.size() > 3 || (text.size() == 3 && text.at(2) != QLatin1Char('\\') && text.at(2) != QLatin1Char('/')))
+        return DRIVE_NO_ROOT_DIR;
     drivemap::Drive d;
     if (!lookup(lpRootPathName, &d))
         return DRIVE_NO_ROOT_DIR;

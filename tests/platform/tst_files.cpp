@@ -254,6 +254,73 @@ private slots:
                  INVALID_HANDLE_VALUE);
     }
 
+    // A second open, a deletion and a rename while a first handle is held, as its sharing mode allows them.
+    void sharingModes_data()
+    {
+        QTest::addColumn<uint>("heldAccess");
+        QTest::addColumn<uint>("heldShare");
+        QTest::addColumn<uint>("access");
+        QTest::addColumn<uint>("share");
+        QTest::addColumn<bool>("opens");
+        const uint all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+        const uint read = GENERIC_READ, write = GENERIC_WRITE;
+        QTest::newRow("exclusive reader, reader") << read << 0u << read << all << false;
+        QTest::newRow("exclusive reader, identity query") << read << 0u << 0u << all << true;
+        QTest::newRow("shared reader, reader")
+            << read << uint(FILE_SHARE_READ) << read << uint(FILE_SHARE_READ) << true;
+        QTest::newRow("shared reader, writer") << read << uint(FILE_SHARE_READ) << write << all << false;
+        QTest::newRow("writer, reader not sharing writing") << write << all << read << uint(FILE_SHARE_READ) << false;
+        QTest::newRow("writer, reader sharing all") << write << all << read << all << true;
+        QTest::newRow("identity query, exclusive writer") << 0u << 0u << write << 0u << true;
+    }
+    void sharingModes()
+    {
+        QFETCH(uint, heldAccess);
+        QFETCH(uint, heldShare);
+        QFETCH(uint, access);
+        QFETCH(uint, share);
+        QFETCH(bool, opens);
+        const QString path = root + QStringLiteral("/held.bin");
+        write(path);
+        HANDLE held = CreateFileW(wstr(path), heldAccess, heldShare, nullptr, OPEN_EXISTING, 0, nullptr);
+        QVERIFY(held != INVALID_HANDLE_VALUE);
+        HANDLE second = CreateFileW(wstr(path), access, share, nullptr, OPEN_EXISTING, 0, nullptr);
+        QCOMPARE(second != INVALID_HANDLE_VALUE, opens);
+        if (second != INVALID_HANDLE_VALUE)
+            CloseHandle(second);
+        else
+            QCOMPARE(GetLastError(), DWORD(ERROR_SHARING_VIOLATION));
+        // Deleting and renaming ask for delete access, which only a holder sharing it (or asking nothing) lets in.
+        const bool deletable = !heldAccess || (heldShare & FILE_SHARE_DELETE);
+        const QString moved = root + QStringLiteral("/moved.bin");
+        QCOMPARE(bool(MoveFileW(wstr(path), wstr(moved))), deletable);
+        QCOMPARE(bool(DeleteFileW(wstr(deletable ? moved : path))), deletable);
+        if (!deletable)
+            QCOMPARE(GetLastError(), DWORD(ERROR_SHARING_VIOLATION));
+        CloseHandle(held);
+        // Closed, the file no longer holds anyone back.
+        QCOMPARE(bool(DeleteFileW(wstr(path))), !deletable);
+    }
+
+    void folderFacts()
+    {
+        QDir(root).mkpath(QStringLiteral("Sub/Inner"));
+        HANDLE h = CreateFileW(wstr(root + QStringLiteral("/Sub")), 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        QVERIFY(h != INVALID_HANDLE_VALUE);
+        BY_HANDLE_FILE_INFORMATION info = {};
+        QVERIFY(GetFileInformationByHandle(h, &info));
+        QCOMPARE(info.nNumberOfLinks, DWORD(1)); // the host counts 3: its name, "." and Inner's ".."
+        CloseHandle(h);
+        write(root + QStringLiteral("/f"));
+        QVERIFY(!MoveFileExW(wstr(root + QStringLiteral("/f")), wstr(root + QStringLiteral("/Sub")),
+                             MOVEFILE_REPLACE_EXISTING));
+        QCOMPARE(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
+        QVERIFY(QFileInfo(root + QStringLiteral("/Sub/Inner")).isDir());
+        QCOMPARE(GetDriveTypeW(WSTR("C:\\")), UINT(DRIVE_FIXED));
+        QCOMPARE(GetDriveTypeW(WSTR("C:\\Windows\\")), UINT(DRIVE_NO_ROOT_DIR));
+    }
+
 private:
     std::unique_ptr<TestMachine> m;
     std::unique_ptr<QTemporaryDir> dir;

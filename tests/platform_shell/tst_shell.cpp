@@ -114,6 +114,7 @@ struct BrowseProbe
     QList<UINT> messages;
     bool windowAlive = false;
     HWND dialog = nullptr;
+    WPARAM press = 0; // a button the callback presses after selecting, or 0
 };
 
 int CALLBACK browseCallback(HWND hwnd, UINT msg, LPARAM, LPARAM data)
@@ -124,6 +125,8 @@ int CALLBACK browseCallback(HWND hwnd, UINT msg, LPARAM, LPARAM data)
     probe->windowAlive = IsWindow(hwnd);
     if (msg == BFFM_INITIALIZED)
         SendMessageW(hwnd, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(wstr(probe->start)));
+    if (msg == BFFM_INITIALIZED && probe->press)
+        SendMessageW(hwnd, WM_COMMAND, probe->press, 0);
     return 0;
 }
 
@@ -859,6 +862,46 @@ private slots:
         QVERIFY(SHGetPathFromIDListW(pidl, path));
         QCOMPARE(fromWide(path), expand(expected));
         QCOMPARE(path[MAX_PATH], u'#');
+        CoTaskMemFree(pidl);
+    }
+
+    // OK pressed by the callback takes the selection when it is a folder; Cancel ends the dialog unanswered.
+    void browsePressedByCallback_data()
+    {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<int>("press");
+        QTest::addColumn<QString>("answer"); // the user's answer, where the dialog stays open
+        QTest::addColumn<QString>("expected");
+        row("ok", "{t}/Start", int(IDOK), "{t}/Other", "{t}/Start");
+        row("ok on no folder", "{t}/Missing", int(IDOK), "{t}/Other", "{t}/Other");
+        row("cancel", "{t}/Start", int(IDCANCEL), "{t}/Other", "");
+    }
+
+    void browsePressedByCallback()
+    {
+        QFETCH(QString, start);
+        QFETCH(int, press);
+        QFETCH(QString, answer);
+        QFETCH(QString, expected);
+        QDir().mkpath(expand(QStringLiteral("{t}/Start")));
+        QDir().mkpath(expand(QStringLiteral("{t}/Other")));
+        m->answerFolderBrowser(expand(answer));
+        BrowseProbe probe;
+        probe.start = expand(start);
+        probe.press = WPARAM(press);
+        BROWSEINFOW bi = {};
+        bi.ulFlags = BIF_RETURNONLYFSDIRS | BIF_EDITBOX | BIF_NEWDIALOGSTYLE;
+        bi.lpfn = browseCallback;
+        bi.lParam = reinterpret_cast<LPARAM>(&probe);
+        PIDLIST_ABSOLUTE pidl = SHBrowseForFolderW(&bi);
+        if (expected.isEmpty()) {
+            QCOMPARE(pidl, nullptr);
+            return;
+        }
+        QVERIFY(pidl);
+        WCHAR path[MAX_PATH];
+        QVERIFY(SHGetPathFromIDListW(pidl, path));
+        QCOMPARE(fromWide(path), expand(expected));
         CoTaskMemFree(pidl);
     }
 

@@ -1,0 +1,431 @@
+// Files and folders as the product uses them: opening with its flags and sharing modes, reading, writing and
+// seeking, file identity and link counts, listings (order, attributes, "." and "..", wildcards), deleting,
+// renaming and the read-only rules, and the temporary and current folders with their buffer-size rules.
+#include "probe.h"
+
+#include <cstring>
+#include <string>
+
+using probe::line;
+using probe::ok;
+using probe::result;
+
+namespace {
+
+typedef std::basic_string<WCHAR> Text;
+
+Text folder;
+
+Text at(const WCHAR *name)
+{
+    return folder + name;
+}
+
+DWORD length(const WCHAR *s)
+{
+    DWORD n = 0;
+    while (s[n])
+        ++n;
+    return n;
+}
+
+// Writes a small file; false when it could not be made.
+bool makeFile(const WCHAR *name, const char *content)
+{
+    HANDLE h = CreateFileW(at(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    const BOOL done = WriteFile(h, content, DWORD(std::strlen(content)), &written, nullptr);
+    CloseHandle(h);
+    return done != FALSE;
+}
+
+// A handle as the product's own calls open it; the key gets "ok" or the error.
+HANDLE open(const char *key, const WCHAR *name, DWORD access, DWORD share, DWORD disposition, DWORD flags)
+{
+    SetLastError(0);
+    HANDLE h = CreateFileW(at(name).c_str(), access, share, nullptr, disposition, flags, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        line(key, "failed error %lu", static_cast<unsigned long>(GetLastError()));
+    else
+        line(key, "ok last error %lu", static_cast<unsigned long>(GetLastError()));
+    return h;
+}
+
+void closeIf(HANDLE h)
+{
+    if (h != INVALID_HANDLE_VALUE)
+        CloseHandle(h);
+}
+
+// Whether an open is let in, closed again at once.
+void tryOpen(const char *key, const WCHAR *name, DWORD access, DWORD share, DWORD disposition, DWORD flags)
+{
+    closeIf(open(key, name, access, share, disposition, flags));
+}
+
+void attributes(const char *key, const WCHAR *name)
+{
+    SetLastError(0);
+    const DWORD a = GetFileAttributesW(at(name).c_str());
+    if (a == INVALID_FILE_ATTRIBUTES)
+        line(key, "invalid error %lu", static_cast<unsigned long>(GetLastError()));
+    else
+        line(key, "0x%lX", static_cast<unsigned long>(a));
+}
+
+void exists(const char *key, const WCHAR *name)
+{
+    line(key, "%s", PathFileExistsW(at(name).c_str()) ? "yes" : "no");
+}
+
+// One search, every entry it gives: name, attributes and size, then how the search ended.
+void list(const char *key, const WCHAR *pattern)
+{
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(at(pattern).c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) {
+        line(key, "failed error %lu", static_cast<unsigned long>(GetLastError()));
+        return;
+    }
+    std::string entries;
+    do {
+        char one[64];
+        snprintf(one, sizeof one, " 0x%lX %lu;", static_cast<unsigned long>(data.dwFileAttributes),
+                 static_cast<unsigned long>(data.nFileSizeLow));
+        entries += probe::utf8(data.cFileName) + one;
+    } while (FindNextFileW(find, &data));
+    const unsigned long ended = GetLastError();
+    line(key, "%s end error %lu", entries.c_str(), ended);
+    ok((std::string(key) + ".FindClose").c_str(), FindClose(find));
+}
+
+void fileInformation(const char *key, HANDLE h)
+{
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (!GetFileInformationByHandle(h, &info)) {
+        line(key, "failed error %lu", static_cast<unsigned long>(GetLastError()));
+        return;
+    }
+    line(key, "attributes 0x%lX size %lu links %lu serial %s index %s",
+         static_cast<unsigned long>(info.dwFileAttributes), static_cast<unsigned long>(info.nFileSizeLow),
+         static_cast<unsigned long>(info.nNumberOfLinks), info.dwVolumeSerialNumber ? "nonzero" : "zero",
+         info.nFileIndexLow || info.nFileIndexHigh ? "nonzero" : "zero");
+}
+
+unsigned long long fileIndex(const WCHAR *name)
+{
+    HANDLE h = CreateFileW(at(name).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return 0;
+    BY_HANDLE_FILE_INFORMATION info = {};
+    const BOOL got = GetFileInformationByHandle(h, &info);
+    CloseHandle(h);
+    return got ? (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow : 0;
+}
+
+void seek(const char *key, HANDLE h, long long distance, DWORD method)
+{
+    LARGE_INTEGER to;
+    to.QuadPart = distance;
+    LARGE_INTEGER now;
+    now.QuadPart = -1;
+    if (SetFilePointerEx(h, to, &now, method))
+        line(key, "ok at %lld", static_cast<long long>(now.QuadPart));
+    else
+        line(key, "failed error %lu", static_cast<unsigned long>(GetLastError()));
+}
+
+void read(const char *key, HANDLE h, DWORD asked)
+{
+    char buffer[64] = {};
+    DWORD got = 12345;
+    if (ReadFile(h, buffer, asked, &got, nullptr))
+        line(key, "ok %lu \"%.*s\"", static_cast<unsigned long>(got), static_cast<int>(got), buffer);
+    else
+        line(key, "failed error %lu got %lu", static_cast<unsigned long>(GetLastError()),
+             static_cast<unsigned long>(got));
+}
+
+void write(const char *key, HANDLE h, const char *text)
+{
+    DWORD written = 12345;
+    if (WriteFile(h, text, DWORD(std::strlen(text)), &written, nullptr))
+        line(key, "ok %lu", static_cast<unsigned long>(written));
+    else
+        line(key, "failed error %lu written %lu", static_cast<unsigned long>(GetLastError()),
+             static_cast<unsigned long>(written));
+}
+
+void folders()
+{
+    // The temporary folder: the product asks with MAX_PATH, keeps the trailing backslash rule, and takes the
+    // long form of it.
+    WCHAR temp[MAX_PATH];
+    const DWORD n = GetTempPathW(MAX_PATH, temp);
+    line("GetTempPathW", "%s, trailing backslash %s", n == length(temp) ? "length of the text" : "other length",
+         n > 0 && temp[n - 1] == '\\' ? "yes" : "no");
+    WCHAR small[4] = {'x', 'x', 'x', 0};
+    line("GetTempPathW.size.none", "%s", GetTempPathW(0, nullptr) == n + 1 ? "length + 1" : "other");
+    const DWORD shortAnswer = GetTempPathW(3, small);
+    line("GetTempPathW.size.small", "%s", shortAnswer == n + 1 ? "length + 1" : "other");
+    WCHAR exact[MAX_PATH];
+    line("GetTempPathW.size.exact", "%s", GetTempPathW(n + 1, exact) == n ? "length" : "other");
+
+    WCHAR longPath[MAX_PATH];
+    const DWORD longLength = GetLongPathNameW(temp, longPath, MAX_PATH);
+    line("GetLongPathNameW", "%s", longLength == length(longPath) && longLength > 0 ? "length of the text" : "other");
+    line("GetLongPathNameW.size.none", "%s",
+         GetLongPathNameW(temp, nullptr, 0) == longLength + 1 ? "length + 1" : "other");
+    line("GetLongPathNameW.size.small", "%s",
+         GetLongPathNameW(temp, small, 3) == longLength + 1 ? "length + 1" : "other");
+    SetLastError(0);
+    result("GetLongPathNameW.missing", GetLongPathNameW(at(WSTR("missing.txt")).c_str(), longPath, MAX_PATH), true);
+    SetLastError(0);
+    result("GetLongPathNameW.missingFolder",
+           GetLongPathNameW(at(WSTR("missing\\file.txt")).c_str(), longPath, MAX_PATH), true);
+    DWORD scratchLong = GetLongPathNameW(folder.c_str(), longPath, MAX_PATH);
+    line("GetLongPathNameW.folder", "%s",
+         scratchLong == folder.size() && Text(longPath) == folder ? "same text" : "other text");
+
+    // The current folder: both runs start in a folder named "cwd".
+    WCHAR current[MAX_PATH];
+    const DWORD c = GetCurrentDirectoryW(MAX_PATH, current);
+    const WCHAR *last = current;
+    for (const WCHAR *p = current; *p; ++p)
+        if (*p == '\\' || *p == '/')
+            last = p + 1;
+    line("GetCurrentDirectoryW", "%s, last name \"%s\"", c == length(current) ? "length of the text" : "other",
+         probe::utf8(last).c_str());
+    line("GetCurrentDirectoryW.size.none", "%s", GetCurrentDirectoryW(0, nullptr) == c + 1 ? "length + 1" : "other");
+    line("GetCurrentDirectoryW.size.small", "%s", GetCurrentDirectoryW(3, small) == c + 1 ? "length + 1" : "other");
+}
+
+void readWriteSeek()
+{
+    HANDLE h =
+        open("CreateFileW.new", WSTR("data.bin"), GENERIC_READ | GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
+    write("WriteFile", h, "0123456789");
+    seek("SetFilePointerEx.begin", h, 0, FILE_BEGIN);
+    read("ReadFile.all", h, 64);
+    read("ReadFile.atEnd", h, 64);
+    seek("SetFilePointerEx.back", h, -4, FILE_CURRENT);
+    read("ReadFile.tail", h, 64);
+    seek("SetFilePointerEx.negative", h, -100, FILE_CURRENT);
+    seek("SetFilePointerEx.end", h, -3, FILE_END);
+    seek("SetFilePointerEx.beyond", h, 20, FILE_BEGIN);
+    // The product's pass: write, move back over what was written, write again over the same bytes.
+    seek("SetFilePointerEx.last", h, 9, FILE_BEGIN);
+    write("WriteFile.last", h, "X");
+    seek("SetFilePointerEx.passBack", h, -1, FILE_CURRENT);
+    write("WriteFile.again", h, "Y");
+    seek("SetFilePointerEx.start", h, 0, FILE_BEGIN);
+    read("ReadFile.after", h, 64);
+    fileInformation("GetFileInformationByHandle.file", h);
+    closeIf(h);
+
+    tryOpen("CreateFileW.new.exists", WSTR("data.bin"), GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
+    tryOpen("CreateFileW.openAlways.exists", WSTR("data.bin"), GENERIC_READ, FILE_SHARE_READ, OPEN_ALWAYS, 0);
+    tryOpen("CreateFileW.openAlways.new", WSTR("fresh.bin"), GENERIC_READ, FILE_SHARE_READ, OPEN_ALWAYS, 0);
+    tryOpen("CreateFileW.missing", WSTR("missing.bin"), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0);
+    tryOpen("CreateFileW.missingFolder", WSTR("missing\\x.bin"), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0);
+    // Reading through a handle opened for writing only.
+    h = open("CreateFileW.writeOnly", WSTR("data.bin"), GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING, 0);
+    read("ReadFile.writeOnly", h, 4);
+    closeIf(h);
+    h = open("CreateFileW.readOnly", WSTR("data.bin"), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0);
+    write("WriteFile.readOnly", h, "z");
+    closeIf(h);
+    DeleteFileW(at(WSTR("fresh.bin")).c_str());
+}
+
+void identity()
+{
+    const DWORD all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    // Folders open only with backup semantics; the product's identity open asks for no access at all.
+    tryOpen("CreateFileW.folder.plain", WSTR("Sub"), 0, all, OPEN_EXISTING, 0);
+    HANDLE h = open("CreateFileW.folder.backup", WSTR("Sub"), 0, all, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
+    fileInformation("GetFileInformationByHandle.folder", h);
+    closeIf(h);
+    tryOpen("CreateFileW.folder.reparse", WSTR("Sub"), 0, all, OPEN_EXISTING,
+            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT);
+    h = open("CreateFileW.file.reparse", WSTR("data.bin"), 0, all, OPEN_EXISTING,
+             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT);
+    fileInformation("GetFileInformationByHandle.file.reparse", h);
+    closeIf(h);
+    const unsigned long long a = fileIndex(WSTR("data.bin")), b = fileIndex(WSTR("DATA.BIN"));
+    const unsigned long long other = fileIndex(WSTR("b.txt"));
+    line("GetFileInformationByHandle.index", "%s, other file %s", a && a == b ? "same for both spellings" : "differs",
+         other && other != a ? "differs" : "same");
+    BY_HANDLE_FILE_INFORMATION info;
+    ok("GetFileInformationByHandle.invalid", GetFileInformationByHandle(INVALID_HANDLE_VALUE, &info));
+}
+
+void sharing()
+{
+    const DWORD all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    // The cluster overwrite holds the file open for reading, sharing nothing.
+    HANDLE held = open("CreateFileW.exclusive", WSTR("data.bin"), GENERIC_READ, 0, OPEN_EXISTING, 0);
+    tryOpen("CreateFileW.inUse.write", WSTR("data.bin"), GENERIC_WRITE, all, OPEN_EXISTING, FILE_FLAG_WRITE_THROUGH);
+    tryOpen("CreateFileW.inUse.read", WSTR("data.bin"), GENERIC_READ, all, OPEN_EXISTING, 0);
+    tryOpen("CreateFileW.inUse.identity", WSTR("data.bin"), 0, all, OPEN_EXISTING,
+            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT);
+    ok("DeleteFileW.inUse", DeleteFileW(at(WSTR("data.bin")).c_str()));
+    ok("MoveFileW.inUse", MoveFileW(at(WSTR("data.bin")).c_str(), at(WSTR("moved.bin")).c_str()));
+    closeIf(held);
+
+    // Shared for reading only: another reader is let in, a writer is not.
+    held = open("CreateFileW.shareRead", WSTR("data.bin"), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0);
+    tryOpen("CreateFileW.shareRead.read", WSTR("data.bin"), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0);
+    tryOpen("CreateFileW.shareRead.readAll", WSTR("data.bin"), GENERIC_READ, all, OPEN_EXISTING, 0);
+    tryOpen("CreateFileW.shareRead.write", WSTR("data.bin"), GENERIC_WRITE, all, OPEN_EXISTING, 0);
+    closeIf(held);
+
+    // A writer that shares nothing: a later reader that shares everything is refused too.
+    held = open("CreateFileW.writer", WSTR("data.bin"), GENERIC_WRITE, all, OPEN_EXISTING, 0);
+    tryOpen("CreateFileW.writer.readShareRead", WSTR("data.bin"), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0);
+    tryOpen("CreateFileW.writer.readAll", WSTR("data.bin"), GENERIC_READ, all, OPEN_EXISTING, 0);
+    closeIf(held);
+
+    // Shared for deleting: the file goes (at the latest when the last handle closes).
+    if (!makeFile(WSTR("gone.bin"), "x"))
+        line("makeFile", "failed");
+    held = open("CreateFileW.shareDelete", WSTR("gone.bin"), GENERIC_READ, all, OPEN_EXISTING, 0);
+    ok("DeleteFileW.shared", DeleteFileW(at(WSTR("gone.bin")).c_str()));
+    closeIf(held);
+    exists("DeleteFileW.shared.afterClose", WSTR("gone.bin"));
+}
+
+void listing()
+{
+    list("FindFirstFileW.all", WSTR("*"));
+    list("FindFirstFileW.allDotAll", WSTR("*.*"));
+    list("FindFirstFileW.txt", WSTR("*.txt"));
+    list("FindFirstFileW.question", WSTR("?.txt"));
+    list("FindFirstFileW.prefix", WSTR("a*"));
+    list("FindFirstFileW.none", WSTR("nothing*"));
+    list("FindFirstFileW.missingFolder", WSTR("missing\\*"));
+    list("FindFirstFileW.name", WSTR("B.TXT"));
+    list("FindFirstFileW.missingName", WSTR("missing.txt"));
+    list("FindFirstFileW.folder", WSTR("Sub"));
+    list("FindFirstFileW.emptyFolder", WSTR("Sub\\*"));
+    list("FindFirstFileW.trailing", WSTR("Sub\\"));
+    attributes("GetFileAttributesW.file", WSTR("b.txt"));
+    attributes("GetFileAttributesW.folder", WSTR("Sub"));
+    attributes("GetFileAttributesW.folderSlash", WSTR("Sub\\"));
+    attributes("GetFileAttributesW.missing", WSTR("missing.txt"));
+    attributes("GetFileAttributesW.missingFolder", WSTR("missing\\x.txt"));
+    ok("SetFileAttributesW.hidden", SetFileAttributesW(at(WSTR("c.dat")).c_str(), FILE_ATTRIBUTE_HIDDEN));
+    attributes("GetFileAttributesW.hidden", WSTR("c.dat"));
+    list("FindFirstFileW.hidden", WSTR("c.*"));
+    SetFileAttributesW(at(WSTR("c.dat")).c_str(), FILE_ATTRIBUTE_NORMAL);
+    // A drive root lists no "." or "..": the first entry of C:\ is a name of its own.
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(WSTR("C:\\*"), &data);
+    if (find == INVALID_HANDLE_VALUE) {
+        line("FindFirstFileW.driveRoot", "failed error %lu", static_cast<unsigned long>(GetLastError()));
+    } else {
+        bool dots = false;
+        do
+            dots = dots || Text(data.cFileName) == WSTR(".") || Text(data.cFileName) == WSTR("..");
+        while (FindNextFileW(find, &data));
+        line("FindFirstFileW.driveRoot", "%s", dots ? "dots listed" : "no dots");
+        FindClose(find);
+    }
+    exists("PathFileExistsW.file", WSTR("b.txt"));
+    exists("PathFileExistsW.folder", WSTR("Sub"));
+    exists("PathFileExistsW.missing", WSTR("missing.txt"));
+    exists("PathFileExistsW.missingFolder", WSTR("missing\\x.txt"));
+}
+
+void readOnly()
+{
+    if (!makeFile(WSTR("locked.txt"), "keep"))
+        line("makeFile", "failed");
+    ok("SetFileAttributesW.readOnly", SetFileAttributesW(at(WSTR("locked.txt")).c_str(), FILE_ATTRIBUTE_READONLY));
+    attributes("GetFileAttributesW.readOnly", WSTR("locked.txt"));
+    list("FindFirstFileW.readOnly", WSTR("locked.txt"));
+    ok("DeleteFileW.readOnly", DeleteFileW(at(WSTR("locked.txt")).c_str()));
+    tryOpen("CreateFileW.readOnly.write", WSTR("locked.txt"), GENERIC_WRITE,
+            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING, FILE_FLAG_WRITE_THROUGH);
+    HANDLE h = open("CreateFileW.readOnly.read", WSTR("locked.txt"), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0);
+    fileInformation("GetFileInformationByHandle.readOnly", h);
+    closeIf(h);
+    ok("MoveFileExW.ontoReadOnly",
+       MoveFileExW(at(WSTR("b.txt")).c_str(), at(WSTR("locked.txt")).c_str(), MOVEFILE_REPLACE_EXISTING));
+    ok("MoveFileW.readOnly", MoveFileW(at(WSTR("locked.txt")).c_str(), at(WSTR("locked2.txt")).c_str()));
+    SetFileAttributesW(at(WSTR("locked2.txt")).c_str(), FILE_ATTRIBUTE_NORMAL);
+    ok("DeleteFileW.writable", DeleteFileW(at(WSTR("locked2.txt")).c_str()));
+    ok("DeleteFileW.missing", DeleteFileW(at(WSTR("locked2.txt")).c_str()));
+    ok("DeleteFileW.missingFolder", DeleteFileW(at(WSTR("missing\\x.txt")).c_str()));
+    ok("DeleteFileW.folder", DeleteFileW(at(WSTR("Sub")).c_str()));
+}
+
+void moving()
+{
+    if (!makeFile(WSTR("from.txt"), "from") || !makeFile(WSTR("to.txt"), "to"))
+        line("makeFile", "failed");
+    ok("MoveFileW.ontoExisting", MoveFileW(at(WSTR("from.txt")).c_str(), at(WSTR("to.txt")).c_str()));
+    ok("MoveFileExW.noFlags", MoveFileExW(at(WSTR("from.txt")).c_str(), at(WSTR("to.txt")).c_str(), 0));
+    ok("MoveFileExW.replace",
+       MoveFileExW(at(WSTR("from.txt")).c_str(), at(WSTR("to.txt")).c_str(), MOVEFILE_REPLACE_EXISTING));
+    exists("MoveFileExW.replace.source", WSTR("from.txt"));
+    HANDLE h = open("MoveFileExW.replace.target", WSTR("to.txt"), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0);
+    read("MoveFileExW.replace.content", h, 64);
+    closeIf(h);
+    ok("MoveFileExW.replace.missing",
+       MoveFileExW(at(WSTR("from.txt")).c_str(), at(WSTR("to.txt")).c_str(), MOVEFILE_REPLACE_EXISTING));
+    ok("MoveFileExW.replace.ontoFolder",
+       MoveFileExW(at(WSTR("to.txt")).c_str(), at(WSTR("Sub")).c_str(), MOVEFILE_REPLACE_EXISTING));
+    ok("MoveFileW.case", MoveFileW(at(WSTR("to.txt")).c_str(), at(WSTR("TO.TXT")).c_str()));
+    list("MoveFileW.case.listed", WSTR("to.*"));
+    ok("MoveFileW.missingFolder", MoveFileW(at(WSTR("TO.TXT")).c_str(), at(WSTR("missing\\to.txt")).c_str()));
+    ok("MoveFileW.intoFolder", MoveFileW(at(WSTR("TO.TXT")).c_str(), at(WSTR("Sub\\to.txt")).c_str()));
+    // The shredder's scramble: renamed letter by letter, the dot kept.
+    ok("MoveFileW.scramble.A", MoveFileW(at(WSTR("Sub\\to.txt")).c_str(), at(WSTR("Sub\\AA.AAA")).c_str()));
+    ok("MoveFileW.scramble.B", MoveFileW(at(WSTR("Sub\\AA.AAA")).c_str(), at(WSTR("Sub\\BB.BBB")).c_str()));
+    list("MoveFileW.scramble.listed", WSTR("Sub\\*"));
+    ok("MoveFileW.folder", MoveFileW(at(WSTR("Sub")).c_str(), at(WSTR("Sub2")).c_str()));
+    ok("MoveFileW.folder.back", MoveFileW(at(WSTR("Sub2")).c_str(), at(WSTR("Sub")).c_str()));
+
+    ok("RemoveDirectoryW.notEmpty", RemoveDirectoryW(at(WSTR("Sub")).c_str()));
+    ok("RemoveDirectoryW.file", RemoveDirectoryW(at(WSTR("c.dat")).c_str()));
+    ok("RemoveDirectoryW.missing", RemoveDirectoryW(at(WSTR("missing")).c_str()));
+    DeleteFileW(at(WSTR("Sub\\BB.BBB")).c_str());
+    ok("RemoveDirectoryW.empty", RemoveDirectoryW(at(WSTR("Sub")).c_str()));
+    exists("RemoveDirectoryW.gone", WSTR("Sub"));
+}
+
+} // namespace
+
+int main()
+{
+    probe::start();
+    folder = probe::scratch(WSTR("HushdeckProbeFiles"));
+    // Names chosen so that upper-case order differs from byte order ("_" sorts after upper-case letters and
+    // before lower-case ones) and from creation order.
+    const WCHAR *names[] = {WSTR("b.txt"),   WSTR("A.txt"), WSTR("c.dat"),    WSTR("_under.txt"),
+                            WSTR("a~b.txt"), WSTR("Zeta"),  WSTR("a.txt.bak")};
+    for (const WCHAR *name : names)
+        if (!makeFile(name, "abc"))
+            line("makeFile", "failed");
+    ok("CreateDirectoryW", CreateDirectoryW(at(WSTR("Sub")).c_str(), nullptr));
+
+    folders();
+    listing();
+    readWriteSeek();
+    identity();
+    sharing();
+    readOnly();
+    moving();
+
+    for (const WCHAR *name : names)
+        DeleteFileW(at(name).c_str());
+    for (const WCHAR *name : {WSTR("data.bin"), WSTR("moved.bin"), WSTR("TO.TXT"), WSTR("from.txt")})
+        DeleteFileW(at(name).c_str());
+    folder.pop_back();
+    ok("RemoveDirectoryW.scratch", RemoveDirectoryW(folder.c_str()));
+    return 0;
+}
