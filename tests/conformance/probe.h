@@ -11,6 +11,7 @@
 #include "win32.h"
 
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -94,9 +95,10 @@ inline void status(const char *key, long code)
     line(key, "status %ld", code);
 }
 
+// HRESULT is 32 bits everywhere; unsigned long is 64 bits on Linux, so the value goes through 32 bits unsigned.
 inline void hresult(const char *key, HRESULT hr)
 {
-    line(key, "hr 0x%08lX", static_cast<unsigned long>(hr));
+    line(key, "hr 0x%08X", static_cast<unsigned>(static_cast<uint32_t>(hr)));
 }
 
 // A wide text as UTF-8.
