@@ -6,6 +6,7 @@
 // left out on both sides. Goal: at most half of jdupes' time. Debug output is off, as in a release build
 // nobody watches.
 // usage: bench_finddup TREE [TREE_WITH_TWICE_THE_FILES]
+#include "benchchecks.h"
 #include "benchsupport.h"
 #include "findduplicatethread.h"
 #include "krutils.h"
@@ -22,7 +23,7 @@
 
 namespace {
 
-using Groups = std::set<std::set<QString>>;
+using benchcheck::Groups;
 
 QList<FileCategory> categoryList()
 {
@@ -61,46 +62,6 @@ int scanOnce(const QString &tree)
     return 0;
 }
 
-// Groups of paths separated by empty lines, as both the scan and jdupes print them; a group keeps only the
-// files that belong and one-file groups go.
-template <typename Key> Groups parseGroups(const QByteArray &output, Key key)
-{
-    Groups groups;
-    std::map<QString, std::set<QString>> current;
-    auto close = [&] {
-        for (auto &[k, files] : current)
-            if (!k.isNull() && files.size() > 1)
-                groups.insert(files);
-        current.clear();
-    };
-    for (const QByteArray &line : output.split('\n')) {
-        if (line.isEmpty()) {
-            close();
-            continue;
-        }
-        const QString path = QString::fromUtf8(line);
-        current[key(path)].insert(path);
-    }
-    close();
-    return groups;
-}
-
-// What makes two files of equal contents one group of the scan: their category and last-write time (and a
-// size above zero: jdupes passes over empty files). A null key: the scan does not take the file.
-QString groupKey(const QString &path, const QHash<QString, int> &categoryOf)
-{
-    const QFileInfo info(path);
-    if (info.size() == 0)
-        return QString();
-    const QString name = info.fileName();
-    const qsizetype dot = name.indexOf(QLatin1Char('.'));
-    const QString ext = (dot < 0 ? QStringLiteral(".") : name.mid(dot)).toCaseFolded();
-    const auto category = categoryOf.constFind(ext);
-    if (category == categoryOf.constEnd())
-        return QString();
-    return QString::number(*category) + QLatin1Char(' ') + QString::number(info.lastModified().toMSecsSinceEpoch());
-}
-
 struct TreeResult
 {
     double scan = -1;
@@ -132,9 +93,11 @@ TreeResult measure(const QString &tree, bool *ok)
             if (!categoryOf.contains(e.toCaseFolded()))
                 categoryOf.insert(e.toCaseFolded(), c);
         }
-    const auto key = [&](const QString &path) { return groupKey(path, categoryOf); };
-    const Groups scanned = parseGroups(tools.at(0).output, key);
-    const Groups expected = parseGroups(tools.at(1).output, key);
+    // jdupes' groups are split as the scan forms them; the scan's own are taken as they come (empty files
+    // aside), so that a group the scan got wrong is not mended here.
+    const auto key = [&](const QString &path) { return benchcheck::groupKey(path, categoryOf); };
+    const Groups scanned = benchcheck::parseGroups(tools.at(0).output, benchcheck::nonEmpty);
+    const Groups expected = benchcheck::parseGroups(tools.at(1).output, key);
     qint64 files = 0;
     for (const auto &g : expected)
         files += qint64(g.size());

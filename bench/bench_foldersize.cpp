@@ -6,6 +6,7 @@
 // folders, bytes of the root row) is checked against the tree's manifest. Goals: at most find's time, at
 // most twice gdu's, at most 1 KiB of peak memory per file, and twice the files in at most 2.1 times the time.
 // The exit code is 1 when an answer is wrong or a goal is missed.
+#include "benchchecks.h"
 #include "benchsupport.h"
 #include "scanprogressform.h"
 #include "testmachine.h"
@@ -19,18 +20,10 @@
 
 namespace {
 
-struct Answer
-{
-    qint64 files = 0;
-    qint64 folders = 0;
-    qint64 bytes = 0;
-    bool operator==(const Answer &o) const { return files == o.files && folders == o.folders && bytes == o.bytes; }
-};
-
-QString describe(const Answer &a)
-{
-    return QStringLiteral("%1 files, %2 folders, %3 bytes").arg(a.files).arg(a.folders).arg(a.bytes);
-}
+using benchcheck::Answer;
+using benchcheck::describe;
+using benchcheck::fromManifest;
+using benchcheck::parse;
 
 // One scan, from its start to its results on screen; the root row's totals.
 Answer scanOnce(const QString &tree)
@@ -51,36 +44,6 @@ Answer scanOnce(const QString &tree)
         a.bytes = std::llround(root.siblingAtColumn(4).data().toDouble() * 1048576.0);
     }
     delete page;
-    return a;
-}
-
-// What the manifest says: every file with its size; the folders are those that hold files (each folder of a
-// make-tree tree does).
-Answer fromManifest(const QString &tree)
-{
-    Answer a;
-    QFile f(tree + QStringLiteral(".manifest.tsv"));
-    if (!f.open(QIODevice::ReadOnly))
-        return a;
-    QSet<QByteArray> folders;
-    while (!f.atEnd()) {
-        const QList<QByteArray> fields = f.readLine().split('\t');
-        if (fields.size() < 3)
-            continue;
-        ++a.files;
-        a.bytes += fields.at(1).toLongLong();
-        folders.insert(fields.at(0).left(fields.at(0).lastIndexOf('/')));
-    }
-    a.folders = folders.size();
-    return a;
-}
-
-Answer parse(const QByteArray &output)
-{
-    const QList<QByteArray> n = output.trimmed().split(' ');
-    Answer a;
-    if (n.size() == 3)
-        a = Answer{n.at(0).toLongLong(), n.at(1).toLongLong(), n.at(2).toLongLong()};
     return a;
 }
 

@@ -5,6 +5,7 @@
 // from the start, the last byte its first byte, random, nothing of the input). Goal: at least shred's rate.
 //
 // usage: bench_securedelete INPUT-FILE (bench/run-securedelete.sh makes a 64 MiB one and installs shred)
+#include "benchchecks.h"
 #include "benchsupport.h"
 #include "securedeletethread.h"
 #include "testmachine.h"
@@ -41,26 +42,6 @@ bool copyInput(const QString &input, const QString &copy)
         return false;
     ::sync(); // the copy's dirty pages must not be written back on a tool's time
     return true;
-}
-
-// What is left where the overwrite went: a single 64 KiB block repeated from the start, the last byte the
-// block's first, not one byte value throughout (the last DoD pass is random), and not the input's bytes.
-QString lastPassProblem(const QByteArray &after, const QByteArray &input)
-{
-    const qsizetype block = 65536;
-    if (after.size() != input.size())
-        return QStringLiteral("size changed");
-    const QByteArray first = after.left(block);
-    for (qsizetype at = block; at + 1 < after.size(); at += block)
-        if (after.mid(at, qMin(block, after.size() - 1 - at)) != first.left(qMin(block, after.size() - 1 - at)))
-            return QStringLiteral("block at %1 is not the pattern").arg(at);
-    if (after.back() != first.front())
-        return QStringLiteral("last byte is not the pattern's first");
-    if (first.count(first.front()) == first.size())
-        return QStringLiteral("one byte value throughout: not the random last pass");
-    if (after.left(block) == input.left(block))
-        return QStringLiteral("input bytes left");
-    return QString();
 }
 
 } // namespace
@@ -117,7 +98,7 @@ int main(int argc, char *argv[])
             t.seconds.push_back(run.seconds);
             t.peakKiB = std::max(t.peakKiB, run.peakKiB);
             if (&t == &tools.front()) {
-                const QString wrong = lastPassProblem(kept.readAll(), inputBytes);
+                const QString wrong = benchcheck::lastPassProblem(kept.readAll(), inputBytes);
                 if (!wrong.isEmpty())
                     problem = wrong;
                 right = right && wrong.isEmpty();
