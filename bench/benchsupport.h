@@ -40,16 +40,23 @@ inline double now()
     return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
 }
 
-// One run of a program; its standard error is thrown away, its standard output kept when asked for.
+// One run of a program; its standard error is thrown away, its standard output kept when asked for. The
+// peak memory comes from GNU time around the program: a child started from this process would count this
+// process's own pages as its peak (they are its pages until it runs the program), time's are few.
 inline Run runOnce(const QStringList &command, bool keepOutput)
 {
     Run r;
-    QTemporaryFile out;
-    if (keepOutput && !out.open())
+    QTemporaryFile out, peak;
+    if ((keepOutput && !out.open()) || !peak.open())
         return r;
     const QByteArray outPath = keepOutput ? QFile::encodeName(out.fileName()) : QByteArray("/dev/null");
+    QStringList timed = command;
+    const QString time = QStringLiteral("/usr/bin/time");
+    if (QFile::exists(time))
+        timed = QStringList{time, QStringLiteral("-f"), QStringLiteral("%M"), QStringLiteral("-o"), peak.fileName()} +
+                command;
     std::vector<QByteArray> args;
-    for (const QString &a : command)
+    for (const QString &a : timed)
         args.push_back(a.toLocal8Bit());
     std::vector<char *> argv;
     for (QByteArray &a : args)
@@ -73,7 +80,11 @@ inline Run runOnce(const QStringList &command, bool keepOutput)
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return r;
     r.seconds = seconds;
-    r.peakKiB = usage.ru_maxrss;
+    bool measured = false;
+    r.peakKiB = peak.readAll().trimmed().split('\n').last().toLong(&measured);
+    if (!measured)
+        r.peakKiB = usage.ru_maxrss; // an upper bound: at least this process's own peak at the start
+
     if (keepOutput)
         r.output = out.readAll();
     return r;

@@ -3,7 +3,7 @@
 # deterministic 64 MiB input file where the trees go (TREES: a real disk, not a memory file system) and
 # runs the engine and shred -n 3 on copies of it.
 source "$(dirname "$0")/common.sh"
-scripts/install-packages.sh coreutils python3 >/dev/null
+scripts/install-packages.sh coreutils time python3 >/dev/null
 bench_build bench_securedelete
 
 input="$trees/shred-input-64MiB.bin"
