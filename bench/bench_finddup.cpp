@@ -1,38 +1,43 @@
 // The duplicate scan, contents compared, against a duplicate finder that compares contents too (`jdupes -r -q`)
-// and, for scale, a walk that only stats every entry (`find -printf '%s %T@'`). Takes a tree made by
-// make-tree.py and, optionally, one with twice the files; prints the times (best of a few runs, warm cache)
-// and the ratios: scan/jdupes (at most 1), scan/find, and larger/smaller tree (at most 2.2; the peers' own
-// for comparison). Debug output is off, as in a release build nobody watches.
+// and, for scale, a walk that only stats every entry (`find -printf '%s %T@'`), on trees made by
+// make-tree.py. Every tool is a whole process (the scan: this program started with --scan), timed alike:
+// 5 runs each, taking turns, warm cache; medians with their spread. The scan's groups are checked against
+// jdupes' groups, taken as the scan forms them: within one file category, of one last-write time, empty files
+// left out on both sides. Goal: at most half of jdupes' time. Debug output is off, as in a release build
+// nobody watches.
+// usage: bench_finddup TREE [TREE_WITH_TWICE_THE_FILES]
+#include "benchchecks.h"
+#include "benchsupport.h"
 #include "findduplicatethread.h"
 #include "krutils.h"
 #include "testmachine.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
 #include <QLoggingCategory>
-#include <QProcess>
-#include <QStandardPaths>
-#include <algorithm>
-#include <cstdio>
+#include <map>
+#include <set>
 
 namespace {
 
-const int runs = 5;
+using benchcheck::Groups;
 
-struct ScanResult
-{
-    double seconds = 0;
-    int groups = 0;
-    qint64 filesInGroups = 0;
-};
-
-ScanResult scanOnce(const QString &tree)
+QList<FileCategory> categoryList()
 {
     QList<FileCategory> categories;
     KRUtils().buildFileCategories(categories);
+    return categories;
+}
+
+// One scan; its groups on the standard output, a path a line, an empty line after each group.
+int scanOnce(const QString &tree)
+{
     QList<ScanCategory> scan;
     QList<CategoryResult> results;
-    for (const FileCategory &c : categories) {
+    for (const FileCategory &c : categoryList()) {
         ScanCategory s;
         s.extensions = c.extensions;
         scan << s;
@@ -44,38 +49,74 @@ ScanResult scanOnce(const QString &tree)
     thread.rootFolder = tree;
     thread.scanCategories = &scan;
     thread.categoryResults = &results;
-    QElapsedTimer t;
-    t.start();
     thread.start();
     thread.wait();
-    ScanResult r;
-    r.seconds = double(t.nsecsElapsed()) / 1e9;
-    for (const CategoryResult &c : results) {
-        r.groups += int(c.groups.size());
-        for (const DuplicateGroup &g : c.groups)
-            r.filesInGroups += g.files.size();
-    }
-    return r;
+    QByteArray out;
+    for (const CategoryResult &c : std::as_const(results))
+        for (const DuplicateGroup &g : c.groups) {
+            for (const DuplicateFileRecord &f : g.files)
+                out += QDir::fromNativeSeparators(f.fullPath).toUtf8() + '\n';
+            out += '\n';
+        }
+    std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
+    return 0;
 }
 
-// Best time of a peer program over a number of runs, its output thrown away; negative when it cannot run.
-double bestPeer(const QString &program, const QStringList &arguments, int count)
+struct TreeResult
 {
-    if (QStandardPaths::findExecutable(program).isEmpty())
-        return -1;
-    double best = 1e9;
-    for (int i = 0; i < count; ++i) {
-        QProcess p;
-        p.setStandardOutputFile(QProcess::nullDevice());
-        p.setStandardErrorFile(QProcess::nullDevice());
-        QElapsedTimer t;
-        t.start();
-        p.start(program, arguments);
-        if (!p.waitForFinished(-1) || p.exitCode() != 0)
-            return -1;
-        best = std::min(best, double(t.nsecsElapsed()) / 1e9);
-    }
-    return best;
+    double scan = -1;
+    double jdupes = -1;
+    double find = -1;
+};
+
+TreeResult measure(const QString &tree, bool *ok)
+{
+    const QStringList walk{QStringLiteral("-type"), QStringLiteral("f"), QStringLiteral("-printf"),
+                           QStringLiteral("%s %T@\\n")};
+    // A warm cache for everyone: jdupes reads the contents the scan compares.
+    bench::runOnce({QStringLiteral("jdupes"), QStringLiteral("-r"), QStringLiteral("-q"), tree}, false);
+    std::vector<bench::Timing> tools{
+        bench::tool(QStringLiteral("duplicate scan"), bench::self({QStringLiteral("--scan"), tree}), true),
+        bench::tool(QStringLiteral("jdupes -r -q"),
+                    {QStringLiteral("jdupes"), QStringLiteral("-r"), QStringLiteral("-q"), tree}, true),
+        bench::tool(QStringLiteral("find -printf"), QStringList{QStringLiteral("find"), tree} + walk),
+    };
+    bench::timeAll(tools);
+
+    // The first category that lists an extension takes it.
+    QHash<QString, int> categoryOf;
+    const QList<FileCategory> categories = categoryList();
+    for (int c = 0; c < categories.size(); ++c)
+        for (QString e : categories.at(c).extensions) {
+            if (!e.startsWith(QLatin1Char('.')))
+                e.prepend(QLatin1Char('.'));
+            if (!categoryOf.contains(e.toCaseFolded()))
+                categoryOf.insert(e.toCaseFolded(), c);
+        }
+    // jdupes' groups are split as the scan forms them; the scan's own are taken as they come (empty files
+    // aside), so that a group the scan got wrong is not mended here.
+    const auto key = [&](const QString &path) { return benchcheck::groupKey(path, categoryOf); };
+    const Groups scanned = benchcheck::parseGroups(tools.at(0).output, benchcheck::nonEmpty);
+    const Groups expected = benchcheck::parseGroups(tools.at(1).output, key);
+    qint64 files = 0;
+    for (const auto &g : expected)
+        files += qint64(g.size());
+
+    std::printf("tree %s: jdupes finds %zu groups of %lld files (as the scan groups them)\n", qPrintable(tree),
+                expected.size(), static_cast<long long>(files));
+    bench::printTimes(tools);
+    const bool right = tools.at(0).ok() && tools.at(1).ok() && !expected.empty() && scanned == expected;
+    bench::answer("groups against jdupes", right,
+                  right ? QString() : QStringLiteral("the scan gives %1 groups").arg(scanned.size()));
+    TreeResult r;
+    r.scan = tools.at(0).ok() ? tools.at(0).median() : -1;
+    r.jdupes = tools.at(1).ok() ? tools.at(1).median() : -1;
+    r.find = tools.at(2).ok() ? tools.at(2).median() : -1;
+    const bool fast = bench::goal("scan / jdupes", r.scan > 0 && r.jdupes > 0 ? r.scan / r.jdupes : -1, "<=", 0.5);
+    if (r.scan > 0 && r.find > 0)
+        std::printf("  %-40s %8.2f\n", "scan / find", r.scan / r.find);
+    *ok = *ok && right && fast;
+    return r;
 }
 
 } // namespace
@@ -84,63 +125,25 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
-    const QStringList trees = app.arguments().mid(1);
-    if (trees.isEmpty() || trees.size() > 2) {
+    const QStringList args = app.arguments().mid(1);
+    if (args.size() == 2 && args.at(0) == QLatin1String("--scan"))
+        return scanOnce(args.at(1)); // on the machine the parent made
+    if (args.isEmpty() || args.size() > 2) {
         std::fprintf(stderr, "usage: bench_finddup TREE [TREE_WITH_TWICE_THE_FILES]\n");
         return 2;
     }
     TestMachine machine;
-    const QStringList walk{QStringLiteral("-type"), QStringLiteral("f"), QStringLiteral("-printf"),
-                           QStringLiteral("%s %T@\\n")};
-
-    // One walk first, so every tool meets a warm cache; then the runs of each tool on each tree take turns,
-    // so that a busy moment of the machine does not fall on one of them only.
-    for (const QString &tree : trees)
-        bestPeer(QStringLiteral("find"), QStringList{tree} + walk, 1);
-    QList<double> scan, find, jdupes;
-    QList<ScanResult> results;
-    for (int t = 0; t < trees.size(); ++t) {
-        scan << 1e9;
-        find << 1e9;
-        jdupes << 1e9;
-        results << ScanResult();
-    }
-    for (int run = 0; run < runs; ++run)
-        for (int t = 0; t < trees.size(); ++t) {
-            results[t] = scanOnce(trees.at(t));
-            scan[t] = std::min(scan[t], results[t].seconds);
-            find[t] = std::min(find[t], bestPeer(QStringLiteral("find"), QStringList{trees.at(t)} + walk, 1));
-            jdupes[t] = std::min(jdupes[t], bestPeer(QStringLiteral("jdupes"),
-                                                     {QStringLiteral("-r"), QStringLiteral("-q"), trees.at(t)}, 1));
-        }
-
     bool ok = true;
-    for (int t = 0; t < trees.size(); ++t) {
-        std::printf("tree %s: %d groups, %lld files in groups\n", qPrintable(trees.at(t)), results[t].groups,
-                    qint64(results[t].filesInGroups));
-        std::printf("  duplicate scan %.3f s\n", scan[t]);
-        if (jdupes[t] > 0) {
-            std::printf("  jdupes -r -q   %.3f s   ratio scan/jdupes %.2f (limit 1.00)\n", jdupes[t],
-                        scan[t] / jdupes[t]);
-            ok = ok && scan[t] <= jdupes[t];
-        } else {
-            std::printf("  jdupes could not run (install it: apt-get install jdupes)\n");
-            ok = false;
-        }
-        if (find[t] > 0)
-            std::printf("  find           %.3f s   ratio scan/find %.2f\n", find[t], scan[t] / find[t]);
-        else
-            std::printf("  find could not run\n");
-    }
-    if (trees.size() == 2) {
-        std::printf("twice the files: scan %.2f (limit 2.20)", scan[1] / scan[0]);
-        if (find[0] > 0 && find[1] > 0)
-            std::printf(", find %.2f", find[1] / find[0]);
-        if (jdupes[0] > 0 && jdupes[1] > 0)
-            std::printf(", jdupes %.2f", jdupes[1] / jdupes[0]);
+    QList<TreeResult> results;
+    for (const QString &tree : args)
+        results << measure(QFileInfo(tree).absoluteFilePath(), &ok);
+    if (results.size() == 2 && results.at(0).scan > 0 && results.at(1).scan > 0) {
+        std::printf("twice the files: scan %.2f", results.at(1).scan / results.at(0).scan);
+        if (results.at(0).jdupes > 0 && results.at(1).jdupes > 0)
+            std::printf(", jdupes %.2f", results.at(1).jdupes / results.at(0).jdupes);
+        if (results.at(0).find > 0 && results.at(1).find > 0)
+            std::printf(", find %.2f", results.at(1).find / results.at(0).find);
         std::printf("\n");
-        ok = ok && scan[1] / scan[0] <= 2.2;
     }
-    std::printf("%s\n", ok ? "within limits" : "OUTSIDE LIMITS");
-    return ok ? 0 : 1;
+    return bench::verdict(ok);
 }

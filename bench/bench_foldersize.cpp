@@ -1,157 +1,90 @@
 // The Folder Size Analyzer's scan against the usual disk-usage walkers, on trees made by make-tree.py.
 // usage: bench_foldersize TREE [LARGER_TREE]
-// For each tree: the scan from start to results on screen (worker and its three models), find -printf '%s\n'
-// (a walk that stats every entry), du -s, ncdu -0 -o /dev/null and gdu -npc; best of three runs each on a warm
-// cache, then the ratios. With a second tree (twice the files) it also prints how the scan's time grows. The
-// scan's memory is the growth of the process's peak resident set over its first scan, per file.
-// Limits: the scan within 1.5 times the find walk, at most 2.2 times the time for twice the files, under
-// 2 KiB per file. The exit code is 1 when one of them is missed.
+// Every tool is a whole process, timed alike (5 runs each, taking turns, warm cache): the scan from start to
+// results on screen (worker and its three models; this program started with --scan), find -printf '%s\n'
+// (a walk that stats every entry), du -s, ncdu -0 -o /dev/null and gdu -npc. The scan's answer (files,
+// folders, bytes of the root row) is checked against the tree's manifest. Goals: at most find's time, at
+// most twice gdu's, at most 1 KiB of peak memory per file, and twice the files in at most 2.1 times the time.
+// The exit code is 1 when an answer is wrong or a goal is missed.
+#include "benchchecks.h"
+#include "benchsupport.h"
 #include "scanprogressform.h"
 #include "testmachine.h"
 
 #include <QApplication>
-#include <QDirIterator>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QProcess>
+#include <QFileInfo>
+#include <QSet>
 #include <QSignalSpy>
 #include <QStandardItemModel>
-#include <QStandardPaths>
-#include <cstdio>
-#include <sys/resource.h>
+#include <cmath>
 
 namespace {
 
-constexpr int runs = 3;
+using benchcheck::Answer;
+using benchcheck::describe;
+using benchcheck::fromManifest;
+using benchcheck::parse;
 
-qint64 statusKiB(const char *field)
+// One scan, from its start to its results on screen; the root row's totals.
+Answer scanOnce(const QString &tree)
 {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray prefix = QByteArray(field) + ':';
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith(prefix))
-            return line.mid(prefix.size()).trimmed().split(' ').first().toLongLong();
-    return 0;
-}
-
-double cpuSeconds()
-{
-    rusage u;
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-// Seconds of one scan from its start to its results on screen; files counted by the scan.
-double scanOnce(const QString &tree, QList<FileCategory> &categories, qint64 *fileCount, bool report = true)
-{
+    QList<FileCategory> categories;
+    KRUtils().buildFileCategories(categories);
     auto *page = new ScanProgressForm;
     page->categories = &categories;
     QSignalSpy finished(page, &ScanProgressForm::scanFinish);
-    QElapsedTimer t;
-    const double cpuBefore = cpuSeconds();
-    t.start();
     page->startScan(tree);
     while (finished.isEmpty())
         finished.wait(60000);
-    const double seconds = t.nsecsElapsed() / 1e9;
-    if (report)
-        std::printf("    one scan: %.3f s, %.3f s of processor time on all threads\n", seconds,
-                    cpuSeconds() - cpuBefore);
-    if (fileCount && !page->rootRow.isEmpty()) {
+    Answer a;
+    if (!page->rootRow.isEmpty()) {
         const QModelIndex root = page->folderModel->indexFromItem(page->rootRow.first());
-        *fileCount = root.siblingAtColumn(2).data().toLongLong();
+        a.files = root.siblingAtColumn(2).data().toLongLong();
+        a.folders = root.siblingAtColumn(3).data().toLongLong();
+        a.bytes = std::llround(root.siblingAtColumn(4).data().toDouble() * 1048576.0);
     }
     delete page;
-    return seconds;
-}
-
-double peerOnce(const QString &program, const QStringList &arguments)
-{
-    QProcess p;
-    p.setStandardOutputFile(QProcess::nullDevice());
-    p.setStandardErrorFile(QProcess::nullDevice());
-    QElapsedTimer t;
-    t.start();
-    p.start(program, arguments);
-    if (!p.waitForFinished(600000) || p.exitStatus() != QProcess::NormalExit)
-        return -1;
-    return t.nsecsElapsed() / 1e9;
-}
-
-double best(const std::function<double()> &run)
-{
-    double b = -1;
-    for (int i = 0; i < runs; ++i) {
-        const double s = run();
-        if (s >= 0 && (b < 0 || s < b))
-            b = s;
-    }
-    return b;
+    return a;
 }
 
 struct TreeResult
 {
-    double scan = 0;
-    double find = 0;
+    double scan = -1;
     qint64 files = 0;
 };
 
 TreeResult measure(const QString &tree, bool *ok)
 {
-    TreeResult r;
-    QList<FileCategory> categories;
-    KRUtils().buildFileCategories(categories);
-
+    const Answer expected = fromManifest(tree);
     // Warm the cache with one walk before anything is timed.
-    peerOnce(QStringLiteral("find"), {tree, QStringLiteral("-printf"), QStringLiteral("%s\\n")});
-
-    const double first = scanOnce(tree, categories, &r.files);
-    r.scan = qMin(first, best([&] { return scanOnce(tree, categories, nullptr); }));
-
-    struct Peer
-    {
-        const char *name;
-        QString program;
-        QStringList arguments;
+    bench::runOnce({QStringLiteral("find"), tree, QStringLiteral("-printf"), QStringLiteral("%s\\n")}, false);
+    std::vector<bench::Timing> tools{
+        bench::tool(QStringLiteral("scan (worker, models)"), bench::self({QStringLiteral("--scan"), tree}), true),
+        bench::tool(QStringLiteral("find -printf"),
+                    {QStringLiteral("find"), tree, QStringLiteral("-printf"), QStringLiteral("%s\\n")}),
+        bench::tool(QStringLiteral("du -s"), {QStringLiteral("du"), QStringLiteral("-s"), tree}),
+        bench::tool(QStringLiteral("ncdu -0 -o"), {QStringLiteral("ncdu"), QStringLiteral("-0"), QStringLiteral("-o"),
+                                                   QStringLiteral("/dev/null"), tree}),
+        bench::tool(QStringLiteral("gdu -npc"), {QStringLiteral("gdu"), QStringLiteral("-npc"), tree}),
     };
-    const Peer peers[] = {
-        {"find -printf", QStringLiteral("find"), {tree, QStringLiteral("-printf"), QStringLiteral("%s\\n")}},
-        {"du -s", QStringLiteral("du"), {QStringLiteral("-s"), tree}},
-        {"ncdu -0 -o",
-         QStringLiteral("ncdu"),
-         {QStringLiteral("-0"), QStringLiteral("-o"), QStringLiteral("/dev/null"), tree}},
-        {"gdu -npc", QStringLiteral("gdu"), {QStringLiteral("-npc"), tree}},
+    bench::timeAll(tools);
+    std::printf("tree %s: %s by its manifest\n", qPrintable(tree), qPrintable(describe(expected)));
+    bench::printTimes(tools);
+    const bench::Timing &scan = tools.at(0);
+    const Answer got = parse(scan.output);
+    const bool right = scan.ok() && expected.files > 0 && got == expected;
+    bench::answer("totals against the manifest", right, right ? QString() : describe(got));
+    auto ratio = [&](int peer) {
+        return scan.ok() && tools.at(peer).ok() ? scan.median() / tools.at(peer).median() : -1;
     };
-    std::printf("tree %s: %lld files\n", qPrintable(tree), static_cast<long long>(r.files));
-    std::printf("  scan (worker and models)  %8.3f s\n", r.scan);
-    for (const Peer &p : peers) {
-        if (QStandardPaths::findExecutable(p.program).isEmpty()) {
-            std::printf("  %-25s  not installed\n", p.name);
-            continue;
-        }
-        const double s = best([&] { return peerOnce(p.program, p.arguments); });
-        if (s <= 0) {
-            std::printf("  %-25s  failed\n", p.name);
-            continue;
-        }
-        if (p.program == QLatin1String("find"))
-            r.find = s;
-        std::printf("  %-25s  %8.3f s   scan / %s = %.2f\n", p.name, s, p.name, r.scan / s);
-    }
-    // Memory in a process of its own, so that no earlier scan has raised the peak already.
-    QProcess child;
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--memory"), tree});
-    child.waitForFinished(600000);
-    const double perFile = child.readAllStandardOutput().trimmed().toDouble();
-    const bool fast = r.find > 0 && r.scan <= 1.5 * r.find;
-    const bool small = perFile > 0 && perFile < 2048;
-    std::printf("  scan / find -printf = %.2f (limit 1.50) %s\n", r.find > 0 ? r.scan / r.find : 0.0,
-                fast ? "ok" : "MISSED");
-    std::printf("  peak memory growth %.0f bytes per file (limit 2048) %s\n", perFile, small ? "ok" : "MISSED");
-    *ok = *ok && fast && small;
-    return r;
+    const bool fast = bench::goal("scan / find -printf", ratio(1), "<=", 1.0);
+    std::printf("  %-40s %8.2f\n", "scan / du -s", ratio(2));
+    std::printf("  %-40s %8.2f\n", "scan / ncdu", ratio(3));
+    const bool nearGdu = bench::goal("scan / gdu", ratio(4), "<=", 2.0);
+    const double perFile = scan.ok() && expected.files > 0 ? scan.peakKiB * 1024.0 / double(expected.files) : -1;
+    const bool small = bench::goal("peak memory, bytes per file", perFile, "<=", 1024);
+    *ok = *ok && right && fast && nearGdu && small;
+    return TreeResult{scan.ok() ? scan.median() : -1, expected.files};
 }
 
 } // namespace
@@ -162,34 +95,27 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
     const QStringList args = app.arguments().mid(1);
-    if (args.isEmpty()) {
+    if (args.size() == 2 && args.at(0) == QLatin1String("--scan")) {
+        // One scan on the machine the parent made; its answer on the standard output.
+        const Answer a = scanOnce(args.at(1));
+        std::printf("%lld %lld %lld\n", static_cast<long long>(a.files), static_cast<long long>(a.folders),
+                    static_cast<long long>(a.bytes));
+        return 0;
+    }
+    if (args.isEmpty() || args.size() > 2) {
         std::fprintf(stderr, "usage: bench_foldersize TREE [LARGER_TREE]\n");
         return 2;
     }
     TestMachine machine;
-    if (args.size() == 2 && args.at(0) == QLatin1String("--memory")) {
-        // The growth of the peak resident set over one scan, per file.
-        QList<FileCategory> categories;
-        KRUtils().buildFileCategories(categories);
-        const qint64 before = qMax(statusKiB("VmHWM"), statusKiB("VmRSS"));
-        qint64 files = 0;
-        scanOnce(args.at(1), categories, &files, false);
-        const qint64 peak = statusKiB("VmHWM");
-        std::printf("%.1f\n", files > 0 ? double(peak - before) * 1024.0 / double(files) : 0.0);
-        return 0;
-    }
     bool ok = true;
-    const TreeResult small = measure(args.at(0), &ok);
+    const TreeResult small = measure(QFileInfo(args.at(0)).absoluteFilePath(), &ok);
     if (args.size() > 1) {
-        const TreeResult large = measure(args.at(1), &ok);
+        const TreeResult large = measure(QFileInfo(args.at(1)).absoluteFilePath(), &ok);
         const double files = small.files > 0 ? double(large.files) / double(small.files) : 0;
-        const double time = small.scan > 0 ? large.scan / small.scan : 0;
-        const bool linear = time <= 1.1 * files;
-        std::printf("growth: %.2f times the files took %.2f times the scan time (limit %.2f) %s\n", files, time,
-                    1.1 * files, linear ? "ok" : "MISSED");
-        if (large.find > 0 && small.find > 0)
-            std::printf("growth of find -printf for comparison: %.2f\n", large.find / small.find);
-        ok = ok && linear;
+        std::printf("growth: %.2f times the files\n", files);
+        // The goal is for twice the files; other trees scale it.
+        const double time = small.scan > 0 && large.scan > 0 ? large.scan / small.scan : -1;
+        ok = bench::goal("time for the larger tree / the smaller", time, "<=", 1.05 * files) && ok;
     }
-    return ok ? 0 : 1;
+    return bench::verdict(ok);
 }

@@ -26,5 +26,7 @@ QString pathOfHandle(HANDLE h);
 // Tests watch what is written: after each successful WriteFile, on the writing thread, with the position
 // the bytes were written at. Set it before the writing starts and clear it after.
 std::function<void(const QString &hostPath, qint64 offset, const void *data, DWORD size)> &writeObserver();
+// And after each successful FlushFileBuffers, which has put what was written on the disk.
+std::function<void(const QString &hostPath)> &flushObserver();
 
 } // namespace filefaults

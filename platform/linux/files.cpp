@@ -400,6 +400,12 @@ std::function<void(const QString &, qint64, const void *, DWORD)> &writeObserver
     return observer;
 }
 
+std::function<void(const QString &)> &flushObserver()
+{
+    static std::function<void(const QString &)> observer;
+    return observer;
+}
+
 void setFault(const QString &path, const QString &fault)
 {
     {
@@ -831,6 +837,8 @@ BOOL FlushFileBuffers(HANDLE hFile)
         return FALSE;
     if (::fsync(f->fd) != 0 && errno != EINVAL)
         return fail(errorOf(errno));
+    if (const auto &observer = filefaults::flushObserver())
+        observer(f->path);
     return TRUE;
 }
 

@@ -16,8 +16,8 @@
 
 #include <functional>
 
-// Records the writes (host path, offset, bytes) of the stand-in while it lives; the optional hook runs on
-// the writing thread after each write is recorded.
+// Records the writes (host path, offset, bytes) and flushes of the stand-in while it lives; the optional hook
+// runs on the writing thread after each write is recorded.
 class WriteRecorder
 {
 public:
@@ -26,6 +26,7 @@ public:
         QString path;
         qint64 offset;
         QByteArray data;
+        bool flush = false; // a FlushFileBuffers, no bytes
     };
 
     explicit WriteRecorder(std::function<void(int count)> hook = {}) : afterWrite(std::move(hook))
@@ -40,27 +41,55 @@ public:
             if (afterWrite)
                 afterWrite(count);
         };
+        filefaults::flushObserver() = [this](const QString &path) {
+            QMutexLocker g(&mutex);
+            flushes.append(Write{path, -1, QByteArray(), true});
+            flushes.last().offset = list.size(); // the number of writes before it
+        };
     }
-    ~WriteRecorder() { filefaults::writeObserver() = nullptr; }
+    ~WriteRecorder()
+    {
+        filefaults::writeObserver() = nullptr;
+        filefaults::flushObserver() = nullptr;
+    }
 
     QList<Write> writes() const
     {
         QMutexLocker g(&mutex);
         return list;
     }
-    QList<Write> writesTo(const QString &hostPath) const
+    QList<Write> writesTo(const QString &hostPath) const { return onlyTo(hostPath, writes()); }
+    // Writes and flushes of one file, in the order they happened.
+    QList<Write> eventsOf(const QString &hostPath) const
+    {
+        QList<Write> all;
+        {
+            QMutexLocker g(&mutex);
+            qsizetype f = 0;
+            for (qsizetype w = 0; w <= list.size(); ++w) {
+                for (; f < flushes.size() && flushes.at(f).offset == w; ++f)
+                    all.append(flushes.at(f));
+                if (w < list.size())
+                    all.append(list.at(w));
+            }
+        }
+        return onlyTo(hostPath, all);
+    }
+
+private:
+    static QList<Write> onlyTo(const QString &hostPath, const QList<Write> &from)
     {
         QList<Write> out;
         const QString path = QDir::cleanPath(hostPath);
-        for (const Write &w : writes())
+        for (const Write &w : from)
             if (w.path == path)
                 out.append(w);
         return out;
     }
 
-private:
     mutable QMutex mutex;
     QList<Write> list;
+    QList<Write> flushes; // offset: how many writes came before
     std::function<void(int)> afterWrite;
 };
 

@@ -124,20 +124,22 @@ private slots:
         QCOMPARE(rest, QByteArray(int(imageClusters * cluster), freeByte));
     }
 
-    // A run longer than the 64 KiB pattern repeats the pattern from its first byte.
+    // A run longer than the 64 KiB pattern repeats the pattern from its first byte, in one write per pass, and
+    // each pass reaches the volume before the next.
     void longRunRepeatsThePattern()
     {
         layOut({{20, 30}});
         WriteRecorder recorder;
         QVERIFY(shred(2));
-        const QList<WriteRecorder::Write> writes = recorder.writes();
-        QCOMPARE(writes.size(), 6);
+        const QList<WriteRecorder::Write> events = recorder.eventsOf(image);
+        QCOMPARE(events.size(), 6);
         for (int p = 0; p < 3; ++p) {
-            QCOMPARE(writes.at(2 * p).offset, 30 * cluster);
-            QCOMPARE(writes.at(2 * p).data.size(), 65536);
-            QCOMPARE(writes.at(2 * p + 1).offset, 30 * cluster + 65536);
-            QCOMPARE(qint64(writes.at(2 * p + 1).data.size()), 20 * cluster - 65536);
-            QCOMPARE(writes.at(2 * p + 1).data, writes.at(2 * p).data.left(int(20 * cluster - 65536)));
+            const WriteRecorder::Write &w = events.at(2 * p);
+            QVERIFY(!w.flush);
+            QCOMPARE(w.offset, 30 * cluster);
+            QCOMPARE(qint64(w.data.size()), 20 * cluster);
+            QCOMPARE(w.data.mid(65536), w.data.left(int(20 * cluster - 65536)));
+            QVERIFY(events.at(2 * p + 1).flush);
         }
     }
 

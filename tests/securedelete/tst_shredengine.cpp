@@ -1,6 +1,7 @@
-// The shredding engine on ordinary files: the exact sequence of writes (last byte first, then 64 KiB chunks,
-// every pass on a chunk before the next), the pattern bytes of each method and how they are seeded, the 26
-// renames, files that cannot be shredded, cancelling, and both run modes on a worker thread.
+// The shredding engine on ordinary files: the exact sequence of writes and flushes (last byte first, then
+// spans of 16 MiB written in 4 MiB calls, every pass over a span flushed before the next), the pattern bytes
+// of each method and how they are seeded, the 26 renames, files that cannot be shredded, cancelling, and both
+// run modes on a worker thread.
 #include "securedeletethread.h"
 #include "shredsupport.h"
 #include "testmachine.h"
@@ -17,28 +18,44 @@
 
 namespace {
 
-const qint64 chunk = 65536;
+const qint64 writeSize = 4 << 20;
+const qint64 spanSize = 16 << 20;
 
 struct Expected
 {
-    qint64 offset;
+    qint64 offset; // -1: a flush
     qint64 length;
     int pass;
 };
 
-// Last byte with all passes, then chunks of at most 64 KiB from the start, each with all passes.
-QList<Expected> expectedWrites(qint64 size, int passes)
+// All passes over one range, each pass in writes of at most 4 MiB and then a flush.
+void appendPasses(QList<Expected> &out, qint64 offset, qint64 length, int passes)
+{
+    for (int p = 0; p < passes; ++p) {
+        for (qint64 at = 0; at < length; at += writeSize)
+            out.append({offset + at, qMin(length - at, writeSize), p});
+        out.append({-1, 0, p});
+    }
+}
+
+// Last byte with all passes, then spans of at most 16 MiB from the start, each with all passes.
+QList<Expected> expectedEvents(qint64 size, int passes)
 {
     QList<Expected> out;
     if (size == 0)
         return out;
-    for (int p = 0; p < passes; ++p)
-        out.append({size - 1, 1, p});
-    for (qint64 offset = 0; offset < size - 1; offset += chunk) {
-        const qint64 n = qMin(size - 1 - offset, chunk);
-        for (int p = 0; p < passes; ++p)
-            out.append({offset, n, p});
-    }
+    appendPasses(out, size - 1, 1, passes);
+    for (qint64 offset = 0; offset < size - 1; offset += spanSize)
+        appendPasses(out, offset, qMin(size - 1 - offset, spanSize), passes);
+    return out;
+}
+
+QList<Expected> expectedWrites(qint64 size, int passes)
+{
+    QList<Expected> out;
+    for (const Expected &e : expectedEvents(size, passes))
+        if (e.offset >= 0)
+            out.append(e);
     return out;
 }
 
@@ -84,9 +101,10 @@ private:
     QString enginePath(const QString &name) const { return dir() + QLatin1Char('\\') + name; }
     QString hostFile(const QString &name) const { return dir() + QLatin1Char('/') + name; }
 
-    // Shreds one file of the given size on the test thread and returns the writes made to it.
+    // Shreds one file of the given size on the test thread and returns the writes made to it, with the flushes
+    // among them when asked.
     QList<WriteRecorder::Write> shred(quint32 mode, quint32 passes, qint64 size, bool *gone,
-                                      const QString &name = QStringLiteral("victim.bin"))
+                                      const QString &name = QStringLiteral("victim.bin"), bool withFlushes = false)
     {
         writeFile(hostFile(name), secretBytes(size));
         SecureDeleteOptions options;
@@ -96,7 +114,7 @@ private:
         thread.options = &options;
         WriteRecorder recorder;
         *gone = thread.shredFile(enginePath(name));
-        return recorder.writesTo(hostFile(name));
+        return withFlushes ? recorder.eventsOf(hostFile(name)) : recorder.writesTo(hostFile(name));
     }
 
 private slots:
@@ -128,6 +146,8 @@ private slots:
         for (const auto &method : methods)
             for (qint64 size : {qint64(0), qint64(1), qint64(65536), qint64(65537), qint64(200000)})
                 QTest::addRow("%s-%lld", method.name, size) << method.mode << method.numPasses << method.passes << size;
+        // Several write calls per pass, and a second span.
+        QTest::newRow("dod3-two-spans") << quint32(2) << quint32(1) << 3 << qint64(spanSize + 65537);
     }
     void writeSequence()
     {
@@ -136,12 +156,21 @@ private slots:
         QFETCH(int, passes);
         QFETCH(qint64, size);
         bool gone = false;
-        const QList<WriteRecorder::Write> writes = shred(mode, numPasses, size, &gone);
-        const QList<Expected> expected = expectedWrites(size, passes);
-        QCOMPARE(writes.size(), expected.size());
-        for (int i = 0; i < writes.size(); ++i) {
-            QCOMPARE(writes.at(i).offset, expected.at(i).offset);
-            QCOMPARE(qint64(writes.at(i).data.size()), expected.at(i).length);
+        const QList<WriteRecorder::Write> events =
+            shred(mode, numPasses, size, &gone, QStringLiteral("victim.bin"), true);
+        const QList<Expected> expected = expectedEvents(size, passes);
+        QCOMPARE(events.size(), expected.size());
+        for (int i = 0; i < events.size(); ++i) {
+            // Each pass is flushed to the disk before the next one writes.
+            QCOMPARE(events.at(i).flush, expected.at(i).offset < 0);
+            if (events.at(i).flush)
+                continue;
+            QCOMPARE(events.at(i).offset, expected.at(i).offset);
+            QCOMPARE(qint64(events.at(i).data.size()), expected.at(i).length);
+            // A write longer than the pattern repeats it from its first byte.
+            const QByteArray &data = events.at(i).data;
+            for (qsizetype at = 65536; at < data.size(); at += 65536)
+                QVERIFY(data.mid(at, 65536) == data.left(qMin<qsizetype>(65536, data.size() - at)));
         }
         // Overwritten, renamed and deleted: nothing is left in the folder, not even a scrambled name.
         QVERIFY(gone);
@@ -442,7 +471,7 @@ private slots:
         QTest::addColumn<bool>("shredded");
         QTest::addColumn<int>("writes");
         QTest::newRow("gutmann") << quint32(0) << false << 40;
-        QTest::newRow("dod3") << quint32(2) << true << 15;
+        QTest::newRow("dod3") << quint32(2) << true << 6;
     }
     void cancelDuringOverwrite()
     {

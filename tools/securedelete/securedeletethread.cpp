@@ -14,6 +14,11 @@ namespace {
 
 // Every pattern is one 64 KiB block; longer runs repeat it.
 const quint64 patternSize = 65536;
+// Bytes per write call: the pattern repeated 64 times.
+const quint64 writeSize = 64 * patternSize;
+// Bytes that receive all their passes before the next ones: a pass over a span is flushed once, and the
+// dirty data waiting for a flush stays bounded however large the file.
+const quint64 spanSize = 4 * writeSize;
 // Answer buffer of the extent query: a 16-byte header and room for 8,192 extents.
 const ULONG extentBufferSize = 0x20010;
 
@@ -103,11 +108,13 @@ bool buildDodBuffers()
     return true;
 }
 
-// One pass: length bytes from a 64 KiB pattern, after moving back over the bytes the previous pass wrote,
-// so that every pass covers the same bytes. With a cancel flag, a set flag stops the pass before its next
-// write; a short write counts as a failure.
+// One pass: length bytes of a 64 KiB pattern, after moving back over the bytes the previous pass wrote, so
+// that every pass covers the same bytes. The pattern is repeated through a buffer of several MiB and written
+// in few large calls, then flushed: each pass is on the disk before the next one starts, at the cost of one
+// synchronous flush per pass rather than one synchronous write per 64 KiB. With a cancel flag, a set flag
+// stops the pass before its next write; a short write or a failed flush counts as a failure.
 bool writePass(HANDLE handle, const BYTE *pattern, quint64 length, int pass, const std::atomic<bool> *cancel,
-               bool trace)
+               std::vector<BYTE> &buffer)
 {
     if (pass > 0) {
         LARGE_INTEGER back;
@@ -115,20 +122,23 @@ bool writePass(HANDLE handle, const BYTE *pattern, quint64 length, int pass, con
         if (!SetFilePointerEx(handle, back, nullptr, FILE_CURRENT))
             return false;
     }
+    // Every write starts at a multiple of the pattern's size from the start of the range, as the pattern does.
+    const quint64 filled = qMin(length, writeSize);
+    if (buffer.size() < filled)
+        buffer.resize(size_t(filled));
+    for (quint64 at = 0; at < filled; at += patternSize)
+        std::memcpy(buffer.data() + at, pattern, size_t(qMin(patternSize, filled - at)));
     quint64 left = length;
     while (left > 0) {
         if (cancel && *cancel)
             return false;
-        const DWORD asked = DWORD(qMin(left, patternSize));
+        const DWORD asked = DWORD(qMin(left, writeSize));
         DWORD written = 0;
-        const BOOL ok = WriteFile(handle, pattern, asked, &written, nullptr);
-        if (trace)
-            qDebug() << "WriteFile: " << pass << ":" << asked << written;
-        if (!ok || written != asked)
+        if (!WriteFile(handle, buffer.data(), asked, &written, nullptr) || written != asked)
             return false;
         left -= asked;
     }
-    return true;
+    return FlushFileBuffers(handle) != FALSE;
 }
 
 bool seekTo(HANDLE handle, quint64 offset)
@@ -348,7 +358,7 @@ bool SecureDeleteThread::overwriteFile(const QString &path, quint64 size)
 {
     // Attributes are left as they are: a read-only file refuses the open and is not shredded.
     HANDLE file = CreateFileW(wstr(path), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_WRITE_THROUGH, nullptr);
+                              nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     if (sharedWithAnotherName(file)) {
@@ -356,21 +366,11 @@ bool SecureDeleteThread::overwriteFile(const QString &path, quint64 size)
         qDebug() << "Not shredded (another name shares its data):" << path;
         return false;
     }
-    if (size > 0) {
-        // The last byte first, with all passes; then the rest from the start, chunk by chunk, each chunk
-        // receiving all its passes before the next.
-        if (!seekTo(file, size - 1) || !writePasses(file, 1) || !seekTo(file, 0)) {
-            CloseHandle(file);
-            return false;
-        }
-        for (quint64 offset = 0; offset < size - 1;) {
-            const quint64 n = qMin(size - 1 - offset, patternSize);
-            if (!writePasses(file, n)) {
-                CloseHandle(file);
-                return false;
-            }
-            offset += n;
-        }
+    // The last byte first, with all passes; then the rest from the start, span by span.
+    if (size > 0 &&
+        (!seekTo(file, size - 1) || !writePasses(file, 1) || !seekTo(file, 0) || !writePasses(file, size - 1))) {
+        CloseHandle(file);
+        return false;
     }
     CloseHandle(file);
     return removeScrambled(path);
@@ -513,6 +513,18 @@ SecureDeleteThread::ExtentResult SecureDeleteThread::overwriteExtents(HANDLE vol
 
 bool SecureDeleteThread::writePasses(HANDLE handle, quint64 length)
 {
+    // Span by span, each span receiving all its passes before the next.
+    for (quint64 left = length; left > 0;) {
+        const quint64 n = qMin(left, spanSize);
+        if (!writeSpanPasses(handle, n))
+            return false;
+        left -= n;
+    }
+    return true;
+}
+
+bool SecureDeleteThread::writeSpanPasses(HANDLE handle, quint64 length)
+{
     const quint32 mode = options ? options->DeleteMode : 0;
     switch (mode) {
     case 0:
@@ -532,7 +544,7 @@ bool SecureDeleteThread::writeGutmannPasses(HANDLE handle, quint64 length)
         return false;
     // A cancel stops the overwrite between writes; the half-overwritten file then counts as not shredded.
     for (int p = 0; p < 35; ++p)
-        if (!writePass(handle, gutmannBuffers.buffers[p], length, p, &cancel, false))
+        if (!writePass(handle, gutmannBuffers.buffers[p], length, p, &cancel, passBuffer))
             return false;
     return true;
 }
@@ -542,7 +554,7 @@ bool SecureDeleteThread::writeDodPasses(HANDLE handle, quint64 length, int count
     if (!buildDodBuffers())
         return false;
     for (int p = 0; p < count; ++p)
-        if (!writePass(handle, dodBuffers.buffers[p], length, p, nullptr, true))
+        if (!writePass(handle, dodBuffers.buffers[p], length, p, nullptr, passBuffer))
             return false;
     return true;
 }
@@ -557,7 +569,7 @@ bool SecureDeleteThread::writeRandomPasses(HANDLE handle, quint64 length)
         if (!buffer)
             return false;
         fillRandom(buffer);
-        const bool ok = writePass(handle, buffer, length, int(p), nullptr, false);
+        const bool ok = writePass(handle, buffer, length, int(p), nullptr, passBuffer);
         releasePattern(buffer);
         if (!ok)
             return false;

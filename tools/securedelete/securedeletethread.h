@@ -11,6 +11,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <vector>
 
 class QStandardItemModel;
 
@@ -64,6 +65,7 @@ public:
     bool overwriteClusters(const QString &path, bool *deleted);
     ExtentResult overwriteExtents(HANDLE volume, quint64 clusterSize, HANDLE file);
     QString scrambleName(const QString &path);
+    // Passes over length bytes from the file pointer, which ends just behind them.
     bool writePasses(HANDLE handle, quint64 length);
     bool writeGutmannPasses(HANDLE handle, quint64 length);
     bool writeDodPasses(HANDLE handle, quint64 length, int count);
@@ -85,5 +87,8 @@ private:
     // Shreds one row or entry; base is the folder it lies in, below which no link may lead to it.
     bool shredItem(const QString &base, const QString &path, bool file);
 
-    QString shredBase; // the folder of the item being shredded
+    bool writeSpanPasses(HANDLE handle, quint64 length);
+
+    QString shredBase;            // the folder of the item being shredded
+    std::vector<BYTE> passBuffer; // a pass's pattern, repeated for large writes
 };
