@@ -2,7 +2,9 @@
 // Every call that would start something is logged as "Start" (the file, then the parameters split as a
 // command line, joined by "|"); our own programs start for real from the install folder; web addresses and
 // documents go to the host's opener, and known programs to their host equivalent, unless the machine keeps
-// the host untouched (tests); anything else is only logged, as if Windows had run it.
+// the host untouched (tests); anything else is only logged, as if Windows had run it. A program or document
+// named with a folder it is not in is not found (SE_ERR_FNF), except Windows' own programs, which the
+// machine does not hold as files.
 #include "../win32.h"
 #include "launcher.h"
 #include "machine.h"
