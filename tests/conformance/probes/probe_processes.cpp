@@ -89,6 +89,16 @@ std::string programName(const WCHAR *name)
     return s;
 }
 
+// The last part of a device path, without ".exe".
+std::string imageName(const WCHAR *image)
+{
+    const WCHAR *name = image;
+    for (const WCHAR *p = image; *p; ++p)
+        if (*p == '\\')
+            name = p + 1;
+    return programName(name);
+}
+
 wstring readyFile()
 {
     return probe::scratch(WSTR("HushdeckProbeProcesses")) + WSTR("ready");
@@ -235,8 +245,12 @@ void probePriorities(DWORD child)
     line("K32GetProcessImageFileNameW", "%s", length ? "nonzero" : "0");
     const std::string text = probe::utf8(image);
     line("K32GetProcessImageFileNameW.device", "%s", text.rfind("\\Device\\", 0) == 0 ? "yes" : "no");
-    line("K32GetProcessImageFileNameW.length", "%s", length == text.size() ? "same as the text" : "other");
-    line("K32GetProcessImageFileNameW.file", "%s", programName(image + (text.rfind('\\') + 1)).c_str());
+    // The length returned is the text's, in characters, without its NUL.
+    DWORD characters = 0;
+    while (characters < 512 && image[characters])
+        ++characters;
+    line("K32GetProcessImageFileNameW.length", "%s", length == characters ? "same as the text" : "other");
+    line("K32GetProcessImageFileNameW.file", "%s", imageName(image).c_str());
 
     PROCESS_MEMORY_COUNTERS counters = {};
     counters.cb = sizeof counters;
@@ -258,6 +272,10 @@ void probeTerminate(DWORD child)
 
     HANDLE process = OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, child);
     line("OpenProcess.terminate", "%s", process ? "handle" : "null");
+    // The process manager checks the image behind the id before it ends a process.
+    WCHAR image[512] = {};
+    const DWORD length = K32GetProcessImageFileNameW(process, image, 512);
+    line("K32GetProcessImageFileNameW.limited", "%s", length ? imageName(image).c_str() : "0");
     ok("TerminateProcess", TerminateProcess(process, 7));
     line("TerminateProcess.ended", "%s", childEnded() ? "yes" : "no");
     CloseHandle(process);
