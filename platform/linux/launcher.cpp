@@ -32,6 +32,18 @@ bool isOwnProgram(const QString &program, QString *hostPath)
     return true;
 }
 
+bool missingProgram(const QString &program)
+{
+    if (!program.contains(QLatin1Char('\\')) && !program.contains(QLatin1Char('/')))
+        return false;
+    const QFileInfo info(hostPath(program));
+    if (info.isFile())
+        return false;
+    // Our own programs carry no ".exe" on this host.
+    const QFileInfo bare(info.absolutePath() + QLatin1Char('/') + info.completeBaseName());
+    return !(isOwnProgram(program) && bare.isFile() && bare.isExecutable());
+}
+
 bool mapProgram(const QString &program, const QStringList &arguments, QString *hostProgram, QStringList *hostArguments)
 {
     QString own;

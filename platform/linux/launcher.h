@@ -14,5 +14,9 @@ namespace launcher {
 // The host program and arguments a Windows program name maps to; empty program when there is none.
 bool mapProgram(const QString &program, const QStringList &arguments, QString *hostProgram, QStringList *hostArguments);
 bool isOwnProgram(const QString &program, QString *hostPath = nullptr);
+// A program named with a folder must be in that folder (our own programs are found there with or without
+// ".exe"); one named bare is looked for by Windows along its search path, which the launcher leaves to the
+// mapping and the log.
+bool missingProgram(const QString &program);
 
 } // namespace launcher

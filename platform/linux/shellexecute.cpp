@@ -2,11 +2,14 @@
 // Every call that would start something is logged as "Start" (the file, then the parameters split as a
 // command line, joined by "|"); our own programs start for real from the install folder; web addresses and
 // documents go to the host's opener, and known programs to their host equivalent, unless the machine keeps
-// the host untouched (tests); anything else is only logged, as if Windows had run it.
+// the host untouched (tests); anything else is only logged, as if Windows had run it. A program or document
+// named with a folder it is not in is not found (SE_ERR_FNF), except Windows' own programs, which the
+// machine does not hold as files.
 #include "../win32.h"
 #include "launcher.h"
 #include "machine.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 
@@ -28,6 +31,12 @@ bool isWebAddress(const QString &file)
     return false;
 }
 
+bool inWindowsFolder(const QString &file)
+{
+    const QString windows = QDir(machine::windowsFolder()).absolutePath() + QLatin1Char('/');
+    return QFileInfo(hostPath(file)).absoluteFilePath().startsWith(windows, Qt::CaseInsensitive);
+}
+
 } // namespace
 
 HINSTANCE ShellExecuteW(HWND, LPCWSTR lpOperation, LPCWSTR lpFile, LPCWSTR lpParameters, LPCWSTR lpDirectory, INT)
@@ -40,6 +49,12 @@ HINSTANCE ShellExecuteW(HWND, LPCWSTR lpOperation, LPCWSTR lpFile, LPCWSTR lpPar
     if (!verb.isEmpty() && verb.compare(QLatin1String("open"), Qt::CaseInsensitive) != 0 &&
         verb.compare(QLatin1String("runas"), Qt::CaseInsensitive) != 0)
         return result(SE_ERR_NOASSOC);
+
+    // A program or document named with its folder must be there. Our own programs are the launcher's: it
+    // starts them from the installation folder; Windows' own are not files of the machine, and are logged.
+    if (!isWebAddress(file) && !launcher::isOwnProgram(file) && !inWindowsFolder(file) &&
+        launcher::missingProgram(file))
+        return result(SE_ERR_FNF);
 
     const QStringList arguments = QProcess::splitCommand(fromWide(lpParameters));
     machine::log(QStringLiteral("Start"), QStringList(QStringList{file} + arguments).join(QLatin1Char('|')));

@@ -1,6 +1,5 @@
-// ShellExecuteExW over ShellExecuteW's launcher rules. What it adds: a program named with a folder must be
-// in that folder (our own programs are found there with or without ".exe"), the working folder must exist,
-// and an elevation request can be declined.
+// ShellExecuteExW over ShellExecuteW's launcher rules. What it adds: the working folder must exist, an
+// elevation request can be declined, and a failure is told through the last error as well.
 #include "../win32.h"
 #include "launcher.h"
 #include "machine.h"
@@ -8,21 +7,6 @@
 #include <QFileInfo>
 
 namespace {
-
-bool hasFolder(const QString &file)
-{
-    return file.contains(QLatin1Char('\\')) || file.contains(QLatin1Char('/'));
-}
-
-bool programExists(const QString &file)
-{
-    const QFileInfo info(hostPath(file));
-    if (info.isFile())
-        return true;
-    // Our own programs carry no ".exe" on this host.
-    const QFileInfo bare(info.absolutePath() + QLatin1Char('/') + info.completeBaseName());
-    return launcher::isOwnProgram(file) && bare.isFile() && bare.isExecutable();
-}
 
 BOOL fail(SHELLEXECUTEINFOW *info, DWORD error, INT_PTR code)
 {
@@ -45,7 +29,7 @@ BOOL ShellExecuteExW(SHELLEXECUTEINFOW *pExecInfo)
     const QString folder = fromWide(pExecInfo->lpDirectory);
     machine::log(QStringLiteral("ShellExecuteEx"),
                  QStringList{verb, file, fromWide(pExecInfo->lpParameters), folder}.join(QLatin1Char('|')));
-    if (file.isEmpty() || (hasFolder(file) && !programExists(file)))
+    if (file.isEmpty() || launcher::missingProgram(file))
         return fail(pExecInfo, ERROR_FILE_NOT_FOUND, SE_ERR_FNF);
     if (!folder.isEmpty() && !QFileInfo(hostPath(folder)).isDir())
         return fail(pExecInfo, ERROR_DIRECTORY, SE_ERR_FNF);

@@ -210,8 +210,9 @@ public:
         QString rest = fromWide(path);
         rest.replace(QLatin1Char('\\'), QLatin1Char('/'));
         const QString folder = QDir::cleanPath(machine::windowsFolder() + QStringLiteral("/System32/Tasks/") + rest);
+        // A folder path the task store does not have is a path not found, as the scheduler's service says.
         if (!QFileInfo(folder).isDir())
-            return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+            return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
         *ppFolder = new TaskFolder(folder);
         return S_OK;
     }

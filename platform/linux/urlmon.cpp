@@ -1,8 +1,9 @@
 // URL monikers over Qt Network. Both calls are synchronous, as on Windows; while they wait, the calling
 // thread's Qt events keep being handled. Requests go to the address the machine's URL overrides give, and
 // a transfer that stops moving for the machine setting "url.timeout" milliseconds (30 s by default) fails,
-// as WinINet's receive time-out makes it fail. While a transfer waits, the callback hears of it every
-// 100 ms (connecting before the first data, downloading after), so that it can abort a stalled transfer.
+// as WinINet's receive time-out makes it fail. The callback hears each step as Windows reports it
+// (connecting, request sent, MIME type known, data begun, the file named, data, data ended); while a transfer
+// waits, it also hears of it every 100 ms, so that it can abort a stalled transfer.
 #include "../win32.h"
 #include "comobject.h"
 #include "machine.h"
@@ -53,8 +54,10 @@ HRESULT resultOf(QNetworkReply::NetworkError error)
 }
 
 // Fetches one address; each piece of the body goes to `sink` as it arrives. The callback sees the
-// download's progress and may stop it by answering with a failure.
-HRESULT fetch(LPCWSTR szURL, LPBINDSTATUSCALLBACK callback, const std::function<bool(const QByteArray &)> &sink)
+// download's progress and may stop it by answering with a failure; a download to a file (`file`) names it
+// once the data begins.
+HRESULT fetch(LPCWSTR szURL, LPBINDSTATUSCALLBACK callback, const std::function<bool(const QByteArray &)> &sink,
+              LPCWSTR file = nullptr)
 {
     if (!szURL || !QCoreApplication::instance())
         return E_INVALIDARG;
@@ -73,11 +76,14 @@ HRESULT fetch(LPCWSTR szURL, LPBINDSTATUSCALLBACK callback, const std::function<
     bool failedWrite = false;
     quint64 received = 0;
     bool begun = false;
-    auto progress = [&](ULONG status) {
+    ULONG lastStatus = BINDSTATUS_CONNECTING;
+    auto progress = [&](ULONG status, LPCWSTR text = nullptr) {
         if (!callback || FAILED(stopped))
             return;
+        lastStatus = status;
         const qint64 total = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
-        const HRESULT hr = callback->OnProgress(ULONG(received), ULONG(total > 0 ? total : 0), status, szURL);
+        const HRESULT hr =
+            callback->OnProgress(ULONG(received), ULONG(total > 0 ? total : 0), status, text ? text : szURL);
         if (FAILED(hr)) {
             stopped = E_ABORT;
             reply->abort();
@@ -98,15 +104,27 @@ HRESULT fetch(LPCWSTR szURL, LPBINDSTATUSCALLBACK callback, const std::function<
         if (!begun) {
             begun = true;
             progress(BINDSTATUS_BEGINDOWNLOADDATA);
+            if (file)
+                progress(BINDSTATUS_CACHEFILENAMEAVAILABLE, file);
         }
         progress(BINDSTATUS_DOWNLOADINGDATA);
+    });
+    // The answer's headers are in: its MIME type is known.
+    bool typed = false;
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, &loop, [&] {
+        if (typed)
+            return;
+        typed = true;
+        const QString type = reply->header(QNetworkRequest::ContentTypeHeader).toString();
+        progress(BINDSTATUS_MIMETYPEAVAILABLE, reinterpret_cast<LPCWSTR>(type.utf16()));
     });
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     QTimer waiting;
     waiting.setInterval(100);
     QObject::connect(&waiting, &QTimer::timeout, &loop,
-                     [&] { progress(begun ? BINDSTATUS_DOWNLOADINGDATA : BINDSTATUS_CONNECTING); });
+                     [&] { progress(begun ? BINDSTATUS_DOWNLOADINGDATA : lastStatus); });
     progress(BINDSTATUS_CONNECTING);
+    progress(BINDSTATUS_SENDINGREQUEST);
     if (!reply->isFinished() && SUCCEEDED(stopped)) {
         waiting.start();
         loop.exec();
@@ -201,14 +219,17 @@ HRESULT WINAPI URLDownloadToFileW(LPUNKNOWN, LPCWSTR szURL, LPCWSTR szFileName, 
         return E_INVALIDARG;
     QFile file(hostPath(fromWide(szFileName)));
     bool opened = false;
-    const HRESULT hr = fetch(szURL, lpfnCB, [&](const QByteArray &piece) {
-        if (!opened) {
-            if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-                return false;
-            opened = true;
-        }
-        return file.write(piece) == piece.size();
-    });
+    const HRESULT hr = fetch(
+        szURL, lpfnCB,
+        [&](const QByteArray &piece) {
+            if (!opened) {
+                if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+                    return false;
+                opened = true;
+            }
+            return file.write(piece) == piece.size();
+        },
+        szFileName);
     if (SUCCEEDED(hr) && !opened) {
         // An empty answer still makes an (empty) file.
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
