@@ -37,7 +37,7 @@ Seen seen;
 
 LRESULT CALLBACK recordingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg != WM_CREATE && msg != WM_DESTROY && msg != WM_NCDESTROY)
+    if (msg != WM_NCCREATE && msg != WM_CREATE && msg != WM_DESTROY && msg != WM_NCDESTROY)
         seen.messages.append(msg);
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
