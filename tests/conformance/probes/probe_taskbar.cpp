@@ -61,6 +61,30 @@ void pump(HWND window, UINT ms)
     }
 }
 
+// The helper's transparency: the layered bit added to the extended style, then the opacity; the style is put
+// back afterwards. Opacity needs the layered bit first.
+void makeTransparent(const char *who, HWND target)
+{
+    auto key = [who](const char *function, const char *what) {
+        static std::string k;
+        k = std::string(function) + '.' + who + '.' + what;
+        return k.c_str();
+    };
+    const LONG exStyle = GetWindowLongW(target, GWL_EXSTYLE);
+    line(key("GetWindowLongW", "layered"), "%d", (exStyle & WS_EX_LAYERED) ? 1 : 0);
+    line(key("SetLayeredWindowAttributes", "notLayered"), "%s",
+         SetLayeredWindowAttributes(target, 0, 128, LWA_ALPHA) ? "ok" : "failed");
+    SetLastError(0);
+    const LONG previous = SetWindowLongW(target, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
+    line(key("SetWindowLongW", "previous"), "%s error %lu", previous == exStyle ? "same" : "other",
+         static_cast<unsigned long>(GetLastError()));
+    line(key("GetWindowLongW", "after"), "%d", (GetWindowLongW(target, GWL_EXSTYLE) & WS_EX_LAYERED) ? 1 : 0);
+    ok(key("SetLayeredWindowAttributes", "alpha"), SetLayeredWindowAttributes(target, 0, 200, LWA_ALPHA));
+    ok(key("SetLayeredWindowAttributes", "opaque"), SetLayeredWindowAttributes(target, 0, 255, LWA_ALPHA));
+    SetWindowLongW(target, GWL_EXSTYLE, exStyle);
+    line(key("GetWindowLongW", "restored"), "%s", GetWindowLongW(target, GWL_EXSTYLE) == exStyle ? "same" : "other");
+}
+
 } // namespace
 
 int main()
@@ -86,18 +110,10 @@ int main()
          : process == ownProcess ? "own"
                                  : "other");
 
-    // Its layered style and opacity, set as the helper sets them and put back as they were.
-    const LONG exStyle = GetWindowLongW(taskbar, GWL_EXSTYLE);
-    line("GetWindowLongW.taskbar.layered", "%d", (exStyle & WS_EX_LAYERED) ? 1 : 0);
-    SetLastError(0);
-    const LONG previous = SetWindowLongW(taskbar, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
-    line("SetWindowLongW.taskbar", "%s error %lu", previous == exStyle ? "same" : "other",
-         static_cast<unsigned long>(GetLastError()));
-    line("GetWindowLongW.taskbar.after", "%d", (GetWindowLongW(taskbar, GWL_EXSTYLE) & WS_EX_LAYERED) ? 1 : 0);
-    ok("SetLayeredWindowAttributes.taskbar", SetLayeredWindowAttributes(taskbar, 0, 200, LWA_ALPHA));
-    ok("SetLayeredWindowAttributes.taskbar.opaque", SetLayeredWindowAttributes(taskbar, 0, 255, LWA_ALPHA));
-    SetWindowLongW(taskbar, GWL_EXSTYLE, exStyle);
-    line("GetWindowLongW.taskbar.restored", "%s", GetWindowLongW(taskbar, GWL_EXSTYLE) == exStyle ? "same" : "other");
+    // Its layered style and opacity, set as the helper sets them and put back as they were; the same on a
+    // window of our own.
+    makeTransparent("taskbar", taskbar);
+    makeTransparent("own", window);
 
     // A hook on the destruction of a window of a given process and thread, delivered out of context through
     // the message loop.
