@@ -1,6 +1,6 @@
 // The shell's taskbar as the helper and the taskbar page use it: found by class, its owner, its layered style
 // and opacity set and put back; a WinEvent hook on a window's destruction; the notification-area icon.
-#include "probe.h"
+#include "probe_win.h"
 
 #include <string>
 
@@ -44,21 +44,11 @@ void CALLBACK quitTimerProc(HWND window, UINT, UINT_PTR id, DWORD)
     PostQuitMessage(0);
 }
 
-HWND createWindow(const WCHAR *title)
-{
-    return CreateWindowExW(0, ClassName, title, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, nullptr,
-                           nullptr, GetModuleHandleW(nullptr), nullptr);
-}
-
 // Runs the message loop for a short while (a timer ends it).
 void pump(HWND window, UINT ms)
 {
     SetTimer(window, QuitTimer, ms, quitTimerProc);
-    MSG msg = {};
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+    probe::runMessageLoop();
 }
 
 // The helper's transparency: the layered bit added to the extended style, then the opacity; the style is put
@@ -90,13 +80,8 @@ void makeTransparent(const char *who, HWND target)
 int main()
 {
     probe::start();
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = windowProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = ClassName;
-    RegisterClassExW(&wc);
-    HWND window = createWindow(WSTR("Hushdeck Probe Taskbar"));
+    probe::registerWindowClass(ClassName, windowProc);
+    HWND window = probe::createWindow(ClassName, WSTR("Hushdeck Probe Taskbar"));
     DWORD ownProcess = 0;
     const DWORD ownThread = GetWindowThreadProcessId(window, &ownProcess);
 
@@ -117,7 +102,7 @@ int main()
 
     // A hook on the destruction of a window of a given process and thread, delivered out of context through
     // the message loop.
-    HWND doomed = createWindow(WSTR("Hushdeck Probe Doomed"));
+    HWND doomed = probe::createWindow(ClassName, WSTR("Hushdeck Probe Doomed"));
     DWORD doomedProcess = 0;
     const DWORD doomedThread = GetWindowThreadProcessId(doomed, &doomedProcess);
     line("GetWindowThreadProcessId.own", "%s",

@@ -1,6 +1,6 @@
 // Windows and messages as the helper uses them: its class and hidden window, the order in which its procedure
 // sees messages (created, posted, sent, registered, quit), lookup by class and title, styles and opacity.
-#include "probe.h"
+#include "probe_win.h"
 
 #include <string>
 
@@ -33,21 +33,17 @@ INT_PTR refusal(LPARAM lParam)
 }
 // The messages the procedure saw, in order; only those a program of ours handles (the system adds others of
 // its own, in an order that is its business).
-std::string journal;
+probe::Journal journal;
 
 void note(const char *what, WPARAM wParam = 0)
 {
-    if (!journal.empty())
-        journal += ' ';
-    journal += what;
-    if (wParam)
-        journal += '(' + std::to_string(static_cast<unsigned long long>(wParam)) + ')';
+    journal.note(wParam ? std::string(what) + '(' + std::to_string(static_cast<unsigned long long>(wParam)) + ')'
+                        : std::string(what));
 }
 
 void flush(const char *key)
 {
-    line(key, "%s", journal.empty() ? "(none)" : journal.c_str());
-    journal.clear();
+    journal.flush(key);
 }
 
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -102,23 +98,9 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-bool registerClass(const WCHAR *name)
-{
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = windowProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
-    wc.lpszClassName = name;
-    return RegisterClassExW(&wc) != 0;
-}
-
 HWND createWindow(const WCHAR *className, const WCHAR *title, Refusal refuse = RefuseNothing)
 {
-    return CreateWindowExW(0, className, title, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, nullptr,
-                           nullptr, GetModuleHandleW(nullptr), reinterpret_cast<LPVOID>(static_cast<INT_PTR>(refuse)));
+    return probe::createWindow(className, title, reinterpret_cast<LPVOID>(static_cast<INT_PTR>(refuse)));
 }
 
 const char *sameAs(HWND found, HWND expected)
@@ -149,17 +131,24 @@ int main()
     probe::start();
 
     // The class, registered once per process.
-    line("RegisterClassExW", "%s", registerClass(ClassName) ? "ok" : "failed");
+    line("RegisterClassExW", "%s", probe::registerWindowClass(ClassName, windowProc) ? "ok" : "failed");
+    WNDCLASSEXW same = {};
+    same.cbSize = sizeof(same);
+    same.lpfnWndProc = DefWindowProcW;
+    same.lpszClassName = WSTR("HUSHDECKPROBEWINDOW");
     SetLastError(0);
-    const bool again = registerClass(ClassName);
-    result("RegisterClassExW.again", again ? 1 : 0, !again);
+    const ATOM again = RegisterClassExW(&same);
+    result("RegisterClassExW.again", again, !again);
 
     // Creation: the procedure sees its creation messages before CreateWindowExW returns.
     HWND window = createWindow(ClassName, Title);
     line("CreateWindowExW", "%s", window ? "nonzero" : "null");
     flush("CreateWindowExW.messages");
     line("CreateWindowExW.unknownClass", "%s",
-         createWindow(WSTR("HushdeckProbeNoSuchClass"), Title) ? "nonzero" : "null");
+         CreateWindowExW(0, WSTR("HushdeckProbeNoSuchClass"), Title, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr,
+                         nullptr)
+             ? "nonzero"
+             : "null");
     // A procedure that refuses its creation: no window, and the procedure is told it is over.
     refusing = true;
     line("CreateWindowExW.refuseNcCreate", "%s",
@@ -245,7 +234,7 @@ int main()
     line("BeginPaint", "%s %s", dc ? "nonzero" : "null", ps.hdc == dc ? "same" : "other");
     ok("EndPaint", EndPaint(window, &ps));
 
-    // Styles: an index the stand-in does not keep (the layered bit itself is tried in the taskbar probe).
+    // An index that names no window value (the layered bit itself is tried in the taskbar probe).
     SetLastError(0);
     const LONG badIndex = GetWindowLongW(window, -1000);
     result("GetWindowLongW.badIndex", badIndex, badIndex == 0);
