@@ -261,6 +261,11 @@ private slots:
         QVERIFY(ModifyMenuW(root, 11, MF_BYCOMMAND | MF_STRING | MF_CHECKED, 11, WSTR("Eleven")));
         QVERIFY(!ModifyMenuW(root, 99, MF_BYCOMMAND | MF_STRING, 99, WSTR("x")));
         QCOMPARE(menus::describe(root), QStringLiteral("Sub/Eleven#11*;Twelve#12"));
+        // The state read back: the tick by command from the root; a sub-menu's item count in the high byte.
+        QCOMPARE(GetMenuState(root, 11, MF_BYCOMMAND), UINT(MF_CHECKED));
+        QCOMPARE(GetMenuState(root, 0, MF_BYPOSITION), UINT(0x100 | MF_POPUP));
+        QCOMPARE(GetMenuState(root, 3, MF_BYPOSITION), UINT(-1));
+        QCOMPARE(GetMenuItemCount(root), 3);
 
         machine::pushAnswer(QStringLiteral("TrackPopupMenu"), QStringLiteral("11"));
         QVERIFY(TrackPopupMenu(root, 0, 0, 0, 0, window, nullptr));
@@ -276,6 +281,7 @@ private slots:
         QVERIFY(DestroyMenu(root));
         QVERIFY(!AppendMenuW(sub, MF_STRING, 1, WSTR("x")));
         QVERIFY(!DestroyMenu(sub));
+        QCOMPARE(GetMenuItemCount(sub), -1);
     }
 
     void notifyIcons()
