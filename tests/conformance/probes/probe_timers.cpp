@@ -76,16 +76,17 @@ int main()
     const BOOL killedNone = KillTimer(window, Wallpaper);
     result("KillTimer.neverArmed", killedNone, !killedNone);
 
-    // Armed in one order, due in another: each fires where it was told to, in the order it falls due. A timer
-    // far off, and one past the longest period, are killed before they fire.
+    // Each fires where it was told to (the window procedure, or its timer procedure), in the order it falls
+    // due; they are armed in that order too, so that a late loop meets them in the same order. A timer far
+    // off, and one past the longest period, are killed before they fire.
     line("SetTimer.far", "%s", nonzero(SetTimer(window, FindTaskbar, 10000, timerProc)));
     line("SetTimer.beyondMaximum", "%s", nonzero(SetTimer(window, Beyond, 0xFFFFFFFFu, timerProc)));
-    line("SetTimer.wallpaper", "%s", nonzero(SetTimer(window, Wallpaper, 150, nullptr)));
-    line("SetTimer.darkMode", "%s", nonzero(SetTimer(window, DarkMode, 2000, timerProc)));
-    // The same id again: the timer is re-armed, not doubled.
-    line("SetTimer.darkMode.again", "%s", nonzero(SetTimer(window, DarkMode, 50, timerProc)));
     // Below the shortest period: raised to it, still fires.
     line("SetTimer.setWallpaper", "%s", nonzero(SetTimer(window, SetWallpaper, 0, timerProc)));
+    line("SetTimer.darkMode", "%s", nonzero(SetTimer(window, DarkMode, 2000, timerProc)));
+    // The same id again: the timer is re-armed (due sooner), not doubled.
+    line("SetTimer.darkMode.again", "%s", nonzero(SetTimer(window, DarkMode, 50, timerProc)));
+    line("SetTimer.wallpaper", "%s", nonzero(SetTimer(window, Wallpaper, 150, nullptr)));
     line("SetTimer.safety", "%s", nonzero(SetTimer(window, Safety, 3000, timerProc)));
     ok("KillTimer.far", KillTimer(window, FindTaskbar));
     ok("KillTimer.beyondMaximum", KillTimer(window, Beyond));

@@ -2,7 +2,9 @@
 // sees messages (created, posted, sent, registered, quit), lookup by class and title, styles and opacity.
 #include "probe_win.h"
 
+#include <chrono>
 #include <string>
+#include <thread>
 
 using probe::line;
 using probe::ok;
@@ -251,9 +253,19 @@ int main()
     runLoop("GetMessageW.afterDestroy");
     flush("GetMessageW.afterDestroy.messages");
 
-    // The main program's close request: WM_CLOSE posted, the default procedure destroys the window.
-    ok("PostMessageW.close", PostMessageW(window, WM_CLOSE, 0, 0));
+    // The suspend/resume callback's hand-over: another thread posts while this one waits in GetMessageW, and
+    // the wait ends with the message. Then the main program's close request: WM_CLOSE posted, the default
+    // procedure destroys the window.
+    BOOL postedPower = FALSE, postedClose = FALSE;
+    std::thread system([window, &postedPower, &postedClose] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        postedPower = PostMessageW(window, PowerEvent, 7, 0);
+        postedClose = PostMessageW(window, WM_CLOSE, 0, 0);
+    });
     runLoop("GetMessageW.close");
+    system.join();
+    ok("PostMessageW.otherThread", postedPower);
+    ok("PostMessageW.close", postedClose);
     flush("GetMessageW.close.messages");
     line("IsWindow.destroyed", "%d", IsWindow(window) ? 1 : 0);
 
