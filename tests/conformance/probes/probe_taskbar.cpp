@@ -88,6 +88,10 @@ int main()
     // The taskbar: another process's window.
     HWND taskbar = FindWindowW(WSTR("Shell_TrayWnd"), nullptr);
     line("FindWindowW.taskbar", "%s", taskbar ? "found" : "none");
+    line("IsWindow.taskbar", "%d", IsWindow(taskbar) ? 1 : 0);
+    WCHAR className[64] = {};
+    const int n = GetClassNameW(taskbar, className, 64);
+    line("GetClassNameW.taskbar", "%d \"%s\"", n, probe::utf8(className).c_str());
     DWORD process = 0;
     const DWORD thread = GetWindowThreadProcessId(taskbar, &process);
     line("GetWindowThreadProcessId.taskbar", "thread %s process %s", thread ? "nonzero" : "0",
@@ -127,7 +131,9 @@ int main()
     tray.cbSize = sizeof(tray);
     tray.hWnd = window;
     tray.uID = 1010;
-    tray.uFlags = NIF_MESSAGE | NIF_TIP;
+    // The helper's flags; any icon handle of the system serves here, the probe carrying no icon of its own.
+    tray.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    tray.hIcon = LoadCursorW(nullptr, IDC_ARROW);
     tray.uCallbackMessage = TrayCallback;
     const WCHAR tip[] = WSTR("Hushdeck Probe");
     for (size_t i = 0; i < sizeof(tip) / sizeof(tip[0]); ++i)
