@@ -1,5 +1,6 @@
 // Windows and messages as the helper uses them: its class and hidden window, the order in which its procedure
-// sees messages (created, posted, sent, registered, quit), lookup by class and title, styles and opacity.
+// sees messages (created, posted, sent, registered, quit), lookup by class and title, what is left of a window
+// that is gone.
 #include "probe_win.h"
 
 #include <chrono>
@@ -26,6 +27,7 @@ UINT taskbarCreated = 0;
 // A window may be told at creation to refuse being created, at either of its two creation messages.
 enum Refusal { RefuseNothing = 0, RefuseNcCreate = 1, RefuseCreate = 2 };
 
+// While windows are refused, their WM_DESTROY ends no message loop.
 bool refusing = false;
 
 INT_PTR refusal(LPARAM lParam)
@@ -33,6 +35,7 @@ INT_PTR refusal(LPARAM lParam)
     const auto *cs = reinterpret_cast<const CREATESTRUCTW *>(lParam);
     return cs ? reinterpret_cast<INT_PTR>(cs->lpCreateParams) : INT_PTR(RefuseNothing);
 }
+
 // The messages the procedure saw, in order; only those a program of ours handles (the system adds others of
 // its own, in an order that is its business).
 probe::Journal journal;
