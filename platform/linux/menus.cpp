@@ -232,3 +232,32 @@ BOOL WINAPI TrackPopupMenu(HMENU hMenu, UINT uFlags, int x, int y, int, HWND hWn
         PostMessageW(hWnd, WM_COMMAND, WPARAM(chosen & 0xFFFF), 0);
     return TRUE;
 }
+
+int WINAPI GetMenuItemCount(HMENU hMenu)
+{
+    if (!isLive(hMenu)) {
+        SetLastError(ERROR_INVALID_MENU_HANDLE);
+        return -1;
+    }
+    return int(hMenu->entries.size());
+}
+
+UINT WINAPI GetMenuState(HMENU hMenu, UINT uId, UINT uFlags)
+{
+    if (!isLive(hMenu)) {
+        SetLastError(ERROR_INVALID_MENU_HANDLE);
+        return UINT(-1);
+    }
+    const HMENU__::Entry *e = nullptr;
+    if (uFlags & MF_BYPOSITION)
+        e = uId < UINT(hMenu->entries.size()) ? &hMenu->entries.at(uId) : nullptr;
+    else
+        e = findCommand(hMenu, uId);
+    if (!e)
+        return UINT(-1);
+    const UINT state = e->flags & (MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_POPUP | MF_SEPARATOR);
+    // A sub-menu's item tells how many items the sub-menu has, in the high byte.
+    if ((e->flags & MF_POPUP) && e->sub && isLive(e->sub))
+        return (UINT(e->sub->entries.size()) << 8) | (state & 0xFF);
+    return state;
+}

@@ -17,6 +17,7 @@ namespace {
 struct Table
 {
     bool loaded = false;
+    bool hasResources = false; // the program carries an .rc at all
     QHash<QString, long> defines;
     QHash<long, QString> strings;
     QHash<long, QString> icons; // id -> file name
@@ -116,6 +117,7 @@ const Table &table()
         const QStringList files = QDir(ResourceFolder).entryList(QStringList{QStringLiteral("*.rc")}, QDir::Files);
         for (const QString &f : files)
             parse(t, readResource(f));
+        t.hasResources = !files.isEmpty();
     }
     return t;
 }
@@ -130,6 +132,12 @@ QString iconFile(const QString &name)
 
 HICON__ arrowCursor;
 
+// A lookup that found nothing: a program without resources has no resource section to look in.
+void setMissing(const Table &t)
+{
+    SetLastError(t.hasResources ? ERROR_RESOURCE_NAME_NOT_FOUND : ERROR_RESOURCE_DATA_NOT_FOUND);
+}
+
 } // namespace
 
 int WINAPI LoadStringW(HINSTANCE, UINT uID, LPWSTR lpBuffer, int cchBufferMax)
@@ -139,7 +147,7 @@ int WINAPI LoadStringW(HINSTANCE, UINT uID, LPWSTR lpBuffer, int cchBufferMax)
     if (it == t.strings.constEnd() || !lpBuffer || cchBufferMax <= 0) {
         if (lpBuffer && cchBufferMax > 0)
             lpBuffer[0] = 0;
-        SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+        setMissing(t);
         return 0;
     }
     return int(copyToWide(*it, lpBuffer, cchBufferMax));
@@ -154,7 +162,7 @@ HANDLE WINAPI LoadImageW(HINSTANCE, LPCWSTR name, UINT type, int cx, int cy, UIN
     const Table &t = table();
     auto it = t.icons.constFind(long(reinterpret_cast<ULONG_PTR>(name)));
     if (it == t.icons.constEnd()) {
-        SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+        setMissing(t);
         return nullptr;
     }
     if (cx <= 0 && (fuLoad & LR_DEFAULTSIZE))

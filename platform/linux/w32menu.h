@@ -27,3 +27,6 @@ BOOL WINAPI AppendMenuW(HMENU hMenu, UINT uFlags, UINT_PTR uIDNewItem, LPCWSTR l
 BOOL WINAPI ModifyMenuW(HMENU hMnu, UINT uPosition, UINT uFlags, UINT_PTR uIDNewItem, LPCWSTR lpNewItem);
 BOOL WINAPI DestroyMenu(HMENU hMenu);
 BOOL WINAPI TrackPopupMenu(HMENU hMenu, UINT uFlags, int x, int y, int nReserved, HWND hWnd, const RECT *prcRect);
+// What a menu holds, as the conformance probes read the helper's ticks back.
+int WINAPI GetMenuItemCount(HMENU hMenu);
+UINT WINAPI GetMenuState(HMENU hMenu, UINT uId, UINT uFlags);

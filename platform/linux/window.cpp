@@ -218,6 +218,7 @@ bool windowRow(HWND hWnd, WindowRow *row)
 
 } // namespace
 
+// Class and title both match without regard to case.
 HWND FindWindowW(LPCWSTR lpClassName, LPCWSTR lpWindowName)
 {
     machine::Lock lock;
@@ -232,7 +233,7 @@ HWND FindWindowW(LPCWSTR lpClassName, LPCWSTR lpWindowName)
     for (const WindowRow &r : std::as_const(rows)) {
         if (lpClassName && r.className.compare(cls, Qt::CaseInsensitive) != 0)
             continue;
-        if (lpWindowName && r.title != title)
+        if (lpWindowName && r.title.compare(title, Qt::CaseInsensitive) != 0)
             continue;
         HWND h = reinterpret_cast<HWND>(static_cast<quintptr>(r.hwnd));
         if (!windowtable::processAlive(r.pid)) {
@@ -241,8 +242,7 @@ HWND FindWindowW(LPCWSTR lpClassName, LPCWSTR lpWindowName)
         }
         return h;
     }
-    SetLastError(ERROR_FILE_NOT_FOUND);
-    return nullptr;
+    return nullptr; // not finding a window leaves the last error alone
 }
 
 BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)

@@ -189,6 +189,9 @@ bool nextMessage(MSG *msg)
     return timers::takeDue(machineclock::monotonicMs(), msg);
 }
 
+// What is left of a window after its last message: its timers, procedure, queued messages and table row.
+void releaseWindow(HWND hWnd);
+
 WindowClass *findClass(Loop &l, LPCWSTR name)
 {
     if (!name)
@@ -346,8 +349,12 @@ HWND WINAPI CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWind
     cs.lpszName = lpWindowName;
     cs.lpszClass = lpClassName;
     cs.dwExStyle = dwExStyle;
-    if (proc(hwnd, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
-        DestroyWindow(hwnd);
+    // A procedure may refuse its window at either creation message; the window never existed for it then,
+    // and only WM_NCDESTROY tells it the window is gone.
+    if (!proc(hwnd, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs)) ||
+        proc(hwnd, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
+        windowtable::callLocalProc(hwnd, WM_NCDESTROY, 0, 0, nullptr);
+        releaseWindow(hwnd);
         SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
         return nullptr;
     }
@@ -362,6 +369,14 @@ BOOL WINAPI DestroyWindow(HWND hWnd)
     }
     windowtable::callLocalProc(hWnd, WM_DESTROY, 0, 0, nullptr);
     windowtable::callLocalProc(hWnd, WM_NCDESTROY, 0, 0, nullptr);
+    releaseWindow(hWnd);
+    return TRUE;
+}
+
+namespace {
+
+void releaseWindow(HWND hWnd)
+{
     timers::killAll(hWnd);
     windowtable::clearLocalProc(hWnd);
     {
@@ -371,8 +386,9 @@ BOOL WINAPI DestroyWindow(HWND hWnd)
         l.queue.removeIf([hWnd](const MSG &m) { return m.hwnd == hWnd; });
     }
     windowtable::destroyWindow(hWnd);
-    return TRUE;
 }
+
+} // namespace
 
 BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow)
 {

@@ -37,7 +37,7 @@ Seen seen;
 
 LRESULT CALLBACK recordingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg != WM_CREATE && msg != WM_DESTROY && msg != WM_NCDESTROY)
+    if (msg != WM_NCCREATE && msg != WM_CREATE && msg != WM_DESTROY && msg != WM_NCDESTROY)
         seen.messages.append(msg);
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
@@ -53,6 +53,21 @@ ULONG CALLBACK recordingPowerCallback(PVOID, ULONG type, PVOID)
     seen.callbackThread = QThread::currentThreadId();
     seen.callbackType = type;
     return 0;
+}
+
+// Refuses its window at the creation message named by the creation parameter, and records every message.
+QList<UINT> refusalMessages;
+LRESULT CALLBACK refusingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    refusalMessages.append(msg);
+    const auto *cs = reinterpret_cast<const CREATESTRUCTW *>(lParam);
+    const UINT refusedAt =
+        (msg == WM_NCCREATE || msg == WM_CREATE) ? UINT(reinterpret_cast<quintptr>(cs->lpCreateParams)) : 0;
+    if (msg == WM_NCCREATE)
+        return refusedAt == WM_NCCREATE ? FALSE : TRUE;
+    if (msg == WM_CREATE)
+        return refusedAt == WM_CREATE ? -1 : 0;
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
 HWND makeWindow()
@@ -261,6 +276,11 @@ private slots:
         QVERIFY(ModifyMenuW(root, 11, MF_BYCOMMAND | MF_STRING | MF_CHECKED, 11, WSTR("Eleven")));
         QVERIFY(!ModifyMenuW(root, 99, MF_BYCOMMAND | MF_STRING, 99, WSTR("x")));
         QCOMPARE(menus::describe(root), QStringLiteral("Sub/Eleven#11*;Twelve#12"));
+        // The state read back: the tick by command from the root; a sub-menu's item count in the high byte.
+        QCOMPARE(GetMenuState(root, 11, MF_BYCOMMAND), UINT(MF_CHECKED));
+        QCOMPARE(GetMenuState(root, 0, MF_BYPOSITION), UINT(0x100 | MF_POPUP));
+        QCOMPARE(GetMenuState(root, 3, MF_BYPOSITION), UINT(-1));
+        QCOMPARE(GetMenuItemCount(root), 3);
 
         machine::pushAnswer(QStringLiteral("TrackPopupMenu"), QStringLiteral("11"));
         QVERIFY(TrackPopupMenu(root, 0, 0, 0, 0, window, nullptr));
@@ -276,6 +296,7 @@ private slots:
         QVERIFY(DestroyMenu(root));
         QVERIFY(!AppendMenuW(sub, MF_STRING, 1, WSTR("x")));
         QVERIFY(!DestroyMenu(sub));
+        QCOMPARE(GetMenuItemCount(sub), -1);
     }
 
     void notifyIcons()
@@ -325,6 +346,34 @@ private slots:
                 QStringLiteral("HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Power\\User\\PowerSchemes")),
             QStringLiteral("ActivePowerScheme"), &type, &data));
         QCOMPARE(registrystore::dataString(data), QStringLiteral("a1841308-3541-4fab-bc81-f71556f20b4a"));
+    }
+
+    void refusedCreation_data()
+    {
+        QTest::addColumn<UINT>("refusedAt");
+        QTest::addColumn<QList<UINT>>("messages");
+        QTest::newRow("at WM_NCCREATE") << UINT(WM_NCCREATE) << QList<UINT>{WM_NCCREATE, WM_NCDESTROY};
+        QTest::newRow("at WM_CREATE") << UINT(WM_CREATE) << QList<UINT>{WM_NCCREATE, WM_CREATE, WM_NCDESTROY};
+        QTest::newRow("not refused") << UINT(0) << QList<UINT>{WM_NCCREATE, WM_CREATE};
+    }
+    void refusedCreation()
+    {
+        // A refused window never existed: no handle, nothing to find, only WM_NCDESTROY to say it is over.
+        QFETCH(UINT, refusedAt);
+        QFETCH(QList<UINT>, messages);
+        WNDCLASSEXW wc = {};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = refusingProc;
+        wc.lpszClassName = WSTR("StandInRefusing");
+        RegisterClassExW(&wc); // the class stays registered across rows
+        refusalMessages.clear();
+        HWND made = CreateWindowExW(0, WSTR("StandInRefusing"), WSTR("refusing"), WS_OVERLAPPEDWINDOW, 0, 0, 0, 0,
+                                    nullptr, nullptr, nullptr, reinterpret_cast<LPVOID>(quintptr(refusedAt)));
+        QCOMPARE(refusalMessages, messages);
+        QCOMPARE(made != nullptr, refusedAt == 0);
+        QCOMPARE(FindWindowW(WSTR("StandInRefusing"), nullptr), made);
+        if (made)
+            QVERIFY(DestroyWindow(made));
     }
 
     void guidText_data()

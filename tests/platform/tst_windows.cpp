@@ -32,7 +32,11 @@ private slots:
         HWND mine = windowtable::createWindow(DWORD(getpid()), QStringLiteral("GLASSPAN"),
                                               QStringLiteral("Transparent Taskbar"));
         QCOMPARE(FindWindowW(WSTR("GLASSPAN"), WSTR("Transparent Taskbar")), mine);
+        // Title and class match in any case; a miss leaves the last error as it was.
+        QCOMPARE(FindWindowW(WSTR("glasspan"), WSTR("TRANSPARENT taskbar")), mine);
+        SetLastError(1234);
         QVERIFY(!FindWindowW(WSTR("GLASSPAN"), WSTR("Other Title")));
+        QCOMPARE(GetLastError(), DWORD(1234));
         WCHAR cls[16];
         QCOMPARE(GetClassNameW(mine, cls, 4), 3); // cut to the buffer, NUL-terminated
         QCOMPARE(fromWide(cls), QStringLiteral("GLA"));
