@@ -1,0 +1,237 @@
+// What a user sees on every setting page, tool page and dialog at the smaller window size the suite
+// supports: no label, button, check box or group title cut short, no designer placeholder text, and no
+// page that needs more width than its window gives it.
+#include "aboutdialog.h"
+#include "autodarkmodeform.h"
+#include "autowallpaperchangerform.h"
+#include "checkupdatedialog.h"
+#include "customfiletypedialog.h"
+#include "detailinfodialog.h"
+#include "diskusageform.h"
+#include "findduplicateform.h"
+#include "findduplicateoptionsdialog.h"
+#include "findduplicateresultform.h"
+#include "misctoolsform.h"
+#include "mytrayiconform.h"
+#include "optionsdialog.h"
+#include "pagetable.h"
+#include "processmanagerform.h"
+#include "processmanmoreinfodialog.h"
+#include "processmansetprioritydialog.h"
+#include "restorebackupdialog.h"
+#include "reviewchangesdialog.h"
+#include "securedeleteform.h"
+#include "securedeleteoptionsdialog.h"
+#include "settingpage.h"
+#include "smartshortcutform.h"
+#include "systeminfoform.h"
+#include "testmachine.h"
+#include "trackcleanerdetaildialog.h"
+#include "trackcleanerform.h"
+#include "transparenttaskbarmoduleform.h"
+#include "troubleshooterform.h"
+
+#include <QAbstractScrollArea>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyleOptionGroupBox>
+#include <QTabWidget>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+using Make = std::function<QWidget *()>;
+
+// The room a page has in a 1024x640 window: a setting page in the catalogue's tab beside the side panel
+// (less the tab frame and a scroll bar), a tool page beside the side panel.
+constexpr int settingPageWidth = 760;
+constexpr int toolPageWidth = 820;
+constexpr int toolPageHeight = 560;
+
+bool isPlaceholder(const QString &text)
+{
+    static const QStringList placeholders = {"TextLabel", "PushButton", "CheckBox", "RadioButton",
+                                             "GroupBox",  "ToolButton", "New Item", "New Column"};
+    return placeholders.contains(text.trimmed());
+}
+
+QString name(const QWidget *w)
+{
+    return QStringLiteral("%1 %2").arg(QLatin1String(w->metaObject()->className()), w->objectName());
+}
+
+// The width a push button's text and icon take with the style's margin and frame, as its size hint counts
+// them, but without the style's smallest button width.
+int pushButtonNeed(const QPushButton *b)
+{
+    int need = b->fontMetrics().size(Qt::TextShowMnemonic, b->text()).width();
+    if (!b->icon().isNull())
+        need += b->iconSize().width() + 4;
+    const QStyle *style = b->style();
+    return need + style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, b) +
+           2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, b);
+}
+
+// Whether a label's text fits the label as laid out.
+bool labelFits(const QLabel *l)
+{
+    if (l->wordWrap())
+        return l->heightForWidth(l->width()) <= l->height();
+    return l->sizeHint().width() <= l->width() && l->sizeHint().height() <= l->height() + 2;
+}
+
+// Every text of root that is cut short or a designer placeholder, or root itself when it needs more
+// width than it was given.
+QStringList faults(QWidget *root, int width)
+{
+    QStringList out;
+    if (root->minimumSizeHint().width() > width)
+        out << QStringLiteral("%1 needs %2 px, has %3").arg(name(root)).arg(root->minimumSizeHint().width()).arg(width);
+    for (QWidget *w : root->findChildren<QWidget *>()) {
+        if (!w->isVisible())
+            continue;
+        QString text;
+        bool fits = true;
+        if (auto *l = qobject_cast<QLabel *>(w)) {
+            text = l->text();
+            fits = text.isEmpty() || labelFits(l);
+        } else if (auto *b = qobject_cast<QPushButton *>(w)) {
+            text = b->text();
+            fits = pushButtonNeed(b) <= b->width();
+        } else if (auto *e = qobject_cast<QLineEdit *>(w)) {
+            // The edit's own text margins, two pixels each side, and its frame.
+            text = e->text();
+            const int frame = e->hasFrame() ? 2 * e->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, e) : 0;
+            fits = e->fontMetrics().horizontalAdvance(text) + 4 + frame <= e->width();
+        } else if (qobject_cast<QCheckBox *>(w) || qobject_cast<QRadioButton *>(w)) {
+            text = static_cast<QAbstractButton *>(w)->text();
+            fits = w->sizeHint().width() <= w->width();
+        } else if (auto *g = qobject_cast<QGroupBox *>(w)) {
+            text = g->title();
+            QStyleOptionGroupBox option;
+            option.initFrom(g);
+            option.text = g->title();
+            option.subControls =
+                QStyle::SC_GroupBoxLabel | (g->isCheckable() ? QStyle::SC_GroupBoxCheckBox : QStyle::SC_None);
+            option.features = QStyleOptionFrame::None;
+            const QRect label = g->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, g);
+            fits = label.right() < g->width();
+        } else if (auto *t = qobject_cast<QTabWidget *>(w)) {
+            for (int i = 0; i < t->count(); ++i)
+                if (isPlaceholder(t->tabText(i)))
+                    out << QStringLiteral("%1 shows placeholder tab \"%2\"").arg(name(w), t->tabText(i));
+            continue;
+        } else {
+            continue;
+        }
+        if (isPlaceholder(text))
+            out << QStringLiteral("%1 shows placeholder \"%2\"").arg(name(w), text);
+        else if (!fits)
+            out << QStringLiteral("%1 cuts \"%2\" (%3 px wide)").arg(name(w), text).arg(w->width());
+        // A widget placed outside its parent is cut by the parent, unless the parent scrolls it.
+        QWidget *parent = w->parentWidget();
+        if (parent && !qobject_cast<QAbstractScrollArea *>(parent->parentWidget()) &&
+            !parent->rect().contains(w->geometry()))
+            out << QStringLiteral("%1 lies outside %2").arg(name(w), name(parent));
+    }
+    return out;
+}
+
+void check(QWidget *w, QSize size)
+{
+    std::unique_ptr<QWidget> owner(w);
+    QSize shown = size.expandedTo(w->minimumSizeHint());
+    // A page in a scroll area gets the height its wrapped texts need at that width.
+    if (w->hasHeightForWidth())
+        shown.setHeight(qMax(shown.height(), w->heightForWidth(shown.width())));
+    w->resize(shown);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    QCoreApplication::processEvents();
+    const QStringList found = faults(w, size.width());
+    if (!found.isEmpty())
+        QFAIL(qPrintable(found.join(QStringLiteral("\n   "))));
+}
+
+} // namespace
+
+class TestNothingClipped : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestMachine> m;
+    QTemporaryDir noInstall;
+
+private slots:
+    void init()
+    {
+        m.reset(new TestMachine);
+        qputenv("HUSHDECK_INSTALL", QFile::encodeName(noInstall.path()));
+    }
+    void cleanup() { m.reset(); }
+
+    void settingPage_data()
+    {
+        QTest::addColumn<int>("row");
+        for (int r = 0; r < pageTable().size(); ++r)
+            QTest::newRow(pageTable().at(r).meta->className()) << r;
+    }
+    void settingPage()
+    {
+        QFETCH(int, row);
+        check(pageTable().at(row).create(), QSize(settingPageWidth, 200));
+    }
+
+    void toolPageOrDialog_data()
+    {
+        QTest::addColumn<Make>("make");
+        QTest::addColumn<QSize>("size");
+        const QSize page(toolPageWidth, toolPageHeight);
+        QTest::newRow("AutoDarkModeForm") << Make([] { return new AutoDarkModeForm; }) << page;
+        QTest::newRow("AutoWallpaperChangerForm") << Make([] { return new AutoWallpaperChangerForm; }) << page;
+        QTest::newRow("DiskUsageForm") << Make([] { return new DiskUsageForm; }) << page;
+        QTest::newRow("FindDuplicateForm") << Make([] { return new FindDuplicateForm; }) << page;
+        QTest::newRow("FindDuplicateResultForm") << Make([] { return new FindDuplicateResultForm; }) << page;
+        QTest::newRow("MyTrayIconForm") << Make([] { return new MyTrayIconForm; }) << page;
+        QTest::newRow("ProcessManagerForm") << Make([] { return new ProcessManagerForm; }) << page;
+        QTest::newRow("SecureDeleteForm") << Make([] { return new SecureDeleteForm; }) << page;
+        QTest::newRow("SmartShortcutForm") << Make([] { return new SmartShortcutForm; }) << page;
+        QTest::newRow("SystemInfoForm") << Make([] { return new SystemInfoForm; }) << page;
+        QTest::newRow("TrackCleanerForm") << Make([] { return new TrackCleanerForm; }) << page;
+        QTest::newRow("TransparentTaskbarModuleForm") << Make([] { return new TransparentTaskbarModuleForm; }) << page;
+        QTest::newRow("TroubleshooterForm") << Make([] { return new TroubleshooterForm; }) << page;
+        QTest::newRow("MiscToolsForm") << Make([] { return new MiscToolsForm; }) << page;
+        // Dialogs at the size they open with.
+        const QSize own;
+        QTest::newRow("AboutDialog") << Make([] { return new AboutDialog; }) << own;
+        QTest::newRow("CheckUpdateDialog") << Make([] { return new CheckUpdateDialog; }) << own;
+        QTest::newRow("ReviewChangesDialog") << Make([] { return new ReviewChangesDialog; }) << own;
+        QTest::newRow("RestoreBackupDialog") << Make([] { return new RestoreBackupDialog; }) << own;
+        QTest::newRow("CustomFileTypeDialog") << Make([] { return new CustomFileTypeDialog; }) << own;
+        QTest::newRow("FindDuplicateOptionsDialog") << Make([] { return new FindDuplicateOptionsDialog; }) << own;
+        QTest::newRow("DetailInfoDialog") << Make([] { return new DetailInfoDialog; }) << own;
+        QTest::newRow("OptionsDialog") << Make([] { return new OptionsDialog; }) << own;
+        QTest::newRow("ProcessManMoreInfoDialog") << Make([] { return new ProcessManMoreInfoDialog; }) << own;
+        QTest::newRow("ProcessManSetPriorityDialog") << Make([] { return new ProcessManSetPriorityDialog; }) << own;
+        QTest::newRow("SecureDeleteOptionsDialog") << Make([] { return new SecureDeleteOptionsDialog; }) << own;
+        QTest::newRow("TrackCleanerDetailDialog") << Make([] { return new TrackCleanerDetailDialog(nullptr); }) << own;
+    }
+    void toolPageOrDialog()
+    {
+        QFETCH(Make, make);
+        QFETCH(QSize, size);
+        QWidget *w = make();
+        check(w, size.isValid() ? size : w->size());
+    }
+};
+
+QTEST_MAIN(TestNothingClipped)
+#include "tst_nothingclipped.moc"
