@@ -1,10 +1,12 @@
 #include "krutils.h"
 #include "mainwindow.h"
 #include "startup.h"
+#include "tour.h"
 
 #include <QApplication>
 #include <QDebug>
 #include <QIcon>
+#include <QTimer>
 
 int main(int argc, char *argv[])
 {
@@ -27,5 +29,16 @@ int main(int argc, char *argv[])
     qDebug().noquote() << QStringLiteral("Test: ") + fromWide(className, 1024);
 
     window.show();
+
+    // HUSHDECK_TOUR=<folder>: save a picture of every page and dialog there, then quit.
+    const QString tourDir = qEnvironmentVariable("HUSHDECK_TOUR");
+    if (!tourDir.isEmpty()) {
+        QTimer::singleShot(0, &window, [&window, tourDir] {
+            Tour tour(&window, tourDir);
+            const bool saved = tour.run(
+                Tour::parseSizes(qEnvironmentVariable("HUSHDECK_TOUR_SIZES", QStringLiteral("1024x640,1400x900"))));
+            QCoreApplication::exit(saved && tour.shotCount() > 0 ? 0 : 1);
+        });
+    }
     return app.exec();
 }

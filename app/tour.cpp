@@ -1,0 +1,354 @@
+#include "tour.h"
+
+#include "diskusageform.h"
+#include "hushdeckform.h"
+#include "mainwindow.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QScrollArea>
+#include <QStyle>
+#include <QStackedLayout>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeView>
+
+namespace {
+
+// Lets the layouts and pending paints of what was just shown or resized settle before a grab.
+void settle()
+{
+    for (int i = 0; i < 3; ++i) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QCoreApplication::processEvents();
+    }
+}
+
+// "Special Folders" -> "special-folders": a file-name part that stays the same from run to run.
+QString slug(const QString &text)
+{
+    QString s = text.toLower();
+    s.replace(QRegularExpression(QStringLiteral("[^a-z0-9]+")), QStringLiteral("-"));
+    while (s.startsWith(QLatin1Char('-')))
+        s.remove(0, 1);
+    while (s.endsWith(QLatin1Char('-')))
+        s.chop(1);
+    return s;
+}
+
+// "autoWallpaperChanger" -> "auto-wallpaper-changer", "TitleBarSizeForm" -> "title-bar-size-form".
+QString kebab(const QString &camel)
+{
+    QString s = camel;
+    s.replace(QRegularExpression(QStringLiteral("([a-z0-9])([A-Z])")), QStringLiteral("\\1-\\2"));
+    return slug(s);
+}
+
+// The width a push or tool button needs to show its text and icon in full: the text's and icon's own widths
+// within the frame. Size hints are no measure of that, as styles pad them and give push buttons a minimum width.
+int buttonNeeds(const QAbstractButton *button)
+{
+    const int frame = 2 * button->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
+    const int text = button->fontMetrics().size(Qt::TextShowMnemonic, button->text()).width();
+    const int icon = button->icon().isNull() ? 0 : button->icon().actualSize(button->iconSize()).width();
+    auto *tool = qobject_cast<const QToolButton *>(button);
+    if (!tool || tool->toolButtonStyle() == Qt::ToolButtonTextBesideIcon ||
+        tool->toolButtonStyle() == Qt::ToolButtonFollowStyle)
+        return frame + text + (icon ? icon + 4 : 0);
+    if (tool->toolButtonStyle() == Qt::ToolButtonTextUnderIcon)
+        return frame + qMax(text, icon);
+    return frame + text;
+}
+
+QString oneLine(QString text)
+{
+    return text.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+}
+
+// The width a header section needs for its text, as the header itself measures it.
+struct HeaderAccess : QHeaderView
+{
+    HeaderAccess() = delete;
+    static QSize needed(const QHeaderView *h, int logical)
+    {
+        return (h->*(&HeaderAccess::sectionSizeFromContents))(logical);
+    }
+};
+
+} // namespace
+
+Tour::Tour(MainWindow *window, const QString &dir) : window(window), dir(dir) {}
+
+QList<QSize> Tour::parseSizes(const QString &text)
+{
+    QList<QSize> sizes;
+    static const QRegularExpression size(QStringLiteral("^\\s*(\\d+)x(\\d+)\\s*$"));
+    for (const QString &part : text.split(QLatin1Char(','))) {
+        const QRegularExpressionMatch m = size.match(part);
+        if (m.hasMatch() && m.captured(1).toInt() > 0 && m.captured(2).toInt() > 0)
+            sizes << QSize(m.captured(1).toInt(), m.captured(2).toInt());
+    }
+    return sizes;
+}
+
+bool Tour::isPlaceholder(const QString &text)
+{
+    static const QSet<QString> designerTexts = {
+        QStringLiteral("TextLabel"), QStringLiteral("PushButton"),  QStringLiteral("ToolButton"),
+        QStringLiteral("CheckBox"),  QStringLiteral("RadioButton"), QStringLiteral("GroupBox"),
+        QStringLiteral("Form"),      QStringLiteral("Dialog"),      QStringLiteral("MainWindow"),
+        QStringLiteral("Tab 1"),     QStringLiteral("Tab 2"),       QStringLiteral("Page"),
+        QStringLiteral("New Item"),  QStringLiteral("New Column"),  QStringLiteral("New Row")};
+    return designerTexts.contains(text.trimmed());
+}
+
+bool Tour::run(const QList<QSize> &sizes)
+{
+    if (!QDir().mkpath(dir))
+        return false;
+    for (const QSize &size : sizes) {
+        sizeName = QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
+        window->resize(size);
+        settle();
+        walk();
+    }
+    QFile file(QDir(dir).filePath(QStringLiteral("tour-report.txt")));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
+        return false;
+    QByteArray text = QByteArray::number(report.size()) + " texts that do not fit or are placeholders\n";
+    for (const QString &line : std::as_const(report))
+        text += line.toUtf8() + '\n';
+    return file.write(text) == text.size() && file.flush() && !failed;
+}
+
+void Tour::walk()
+{
+    // Every side-panel button in panel order, also the one the panel hides: each opens its module page.
+    auto *panel = window->findChild<QWidget *>(QStringLiteral("scrollAreaWidgetContents"));
+    const QList<QToolButton *> buttons =
+        panel ? panel->findChildren<QToolButton *>(QString(), Qt::FindDirectChildrenOnly) : QList<QToolButton *>();
+    for (QToolButton *button : buttons) {
+        QString name = button->objectName();
+        name.remove(QStringLiteral("Button"));
+        name = QStringLiteral("page-") + kebab(name);
+        button->click();
+        settle();
+        shoot(window, name);
+        walkTabs(window->stack()->currentWidget(), name);
+    }
+    walkDialogs();
+    // Back to where the window starts, so the next size begins alike.
+    if (!buttons.isEmpty())
+        buttons.first()->click();
+    settle();
+}
+
+void Tour::walkTabs(QWidget *root, const QString &name)
+{
+    if (!root)
+        return;
+    for (QTabWidget *tabs : root->findChildren<QTabWidget *>()) {
+        if (!tabs->isVisible())
+            continue;
+        const int shown = tabs->currentIndex();
+        for (int i = 0; i < tabs->count(); ++i) {
+            if (!tabs->isTabEnabled(i) || !tabs->isTabVisible(i))
+                continue;
+            tabs->setCurrentIndex(i);
+            settle();
+            const QString tabName = name + QLatin1Char('-') + slug(tabs->tabText(i));
+            shoot(window, tabName);
+            walkSettingPages(tabs->widget(i), tabName);
+        }
+        tabs->setCurrentIndex(shown);
+        settle();
+    }
+}
+
+void Tour::walkSettingPages(QWidget *tab, const QString &name)
+{
+    for (QWidget *page : tab->findChildren<QWidget *>()) {
+        if (!page->inherits("SettingPage") || !page->isVisible())
+            continue;
+        for (QWidget *p = page->parentWidget(); p; p = p->parentWidget()) {
+            if (auto *area = qobject_cast<QScrollArea *>(p)) {
+                area->ensureWidgetVisible(page);
+                break;
+            }
+        }
+        settle();
+        QString className = QString::fromLatin1(page->metaObject()->className());
+        className.remove(QRegularExpression(QStringLiteral("Form$")));
+        shoot(page, name + QLatin1Char('-') + kebab(className));
+    }
+}
+
+void Tour::walkDialogs()
+{
+    shootModal(QStringLiteral("about"), [this] { window->OnAbout(); });
+    shootModal(QStringLiteral("check-update"), [this] { window->OnUpdate(); });
+
+    if (auto *catalogue = qobject_cast<HushdeckForm *>(window->modulePage(MainWindow::HushdeckPage))) {
+        shootModal(QStringLiteral("review-changes"), [catalogue] { catalogue->OnReviewChangesAction(); });
+        shootModal(QStringLiteral("restore-backup"), [catalogue] { catalogue->OnRestoreBackupAction(); });
+    }
+    if (auto *folderSize = qobject_cast<DiskUsageForm *>(window->modulePage(MainWindow::DiskUsagePage))) {
+        shootModal(QStringLiteral("folder-size-details"), [folderSize] { folderSize->OnShowDetails(0); });
+        shootModal(QStringLiteral("folder-size-options"), [folderSize] { folderSize->on_optionsButton_clicked(); });
+    }
+    if (QWidget *duplicates = window->modulePage(MainWindow::FindDuplicatePage)) {
+        shootModal(
+            QStringLiteral("find-duplicate-options"),
+            [duplicates] { QMetaObject::invokeMethod(duplicates, "on_optionsButton_clicked"); },
+            [this](QDialog *options) {
+                shootModal(QStringLiteral("find-duplicate-custom-file-type"),
+                           [options] { QMetaObject::invokeMethod(options, "on_addButton_clicked"); });
+            });
+    }
+    if (QWidget *shredder = window->modulePage(MainWindow::SecureDeletePage))
+        shootModal(QStringLiteral("secure-delete-options"),
+                   [shredder] { QMetaObject::invokeMethod(shredder, "on_ffOptionsButton_clicked"); });
+    if (QWidget *processes = window->modulePage(MainWindow::ProcessManagerPage)) {
+        // Both dialogs describe the selected process.
+        auto *view = processes->findChild<QTreeView *>(QStringLiteral("ffTreeView"));
+        if (view && view->model() && view->model()->rowCount() > 0)
+            view->selectionModel()->select(view->model()->index(0, 0),
+                                           QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        shootModal(QStringLiteral("process-manager-more-info"),
+                   [processes] { QMetaObject::invokeMethod(processes, "on_moreInfoButton_clicked"); });
+        shootModal(QStringLiteral("process-manager-set-priority"),
+                   [processes] { QMetaObject::invokeMethod(processes, "on_setPriorityButton_clicked"); });
+    }
+    if (QWidget *cleaner = window->modulePage(MainWindow::TrackCleanerPage))
+        shootModal(QStringLiteral("track-cleaner-details"), [cleaner] {
+            QMetaObject::invokeMethod(cleaner, "on_TrackCleanerFileExplorerRecentFilesButton_clicked");
+        });
+}
+
+void Tour::shootModal(const QString &name, const std::function<void()> &open,
+                      const std::function<void(QDialog *)> &inside)
+{
+    QWidget *outer = QApplication::activeModalWidget();
+    bool seen = false;
+    QTimer timer;
+    timer.setInterval(10);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!dialog || dialog == outer)
+            return;
+        timer.stop();
+        seen = true;
+        settle();
+        shoot(dialog, name);
+        if (inside)
+            inside(dialog);
+        dialog->reject();
+    });
+    timer.start();
+    open();
+    timer.stop();
+    if (!seen) {
+        report << QStringLiteral("%1  %2: the dialog did not open").arg(sizeName, name);
+        failed = true;
+    }
+}
+
+void Tour::shoot(QWidget *w, const QString &name)
+{
+    const QString shot = sizeName + QLatin1Char('-') + name;
+    const QPixmap picture = w->grab();
+    if (picture.isNull() || !picture.save(QDir(dir).filePath(shot + QStringLiteral(".png")), "PNG"))
+        failed = true;
+    else
+        ++shots;
+    inspect(w, name);
+}
+
+void Tour::note(const QString &shot, QWidget *w, const QString &text, const QString &what)
+{
+    QString path = w->objectName();
+    if (path.isEmpty())
+        path = QString::fromLatin1(w->metaObject()->className());
+    for (QWidget *p = w->parentWidget(); path.isEmpty() && p; p = p->parentWidget())
+        path = p->objectName();
+    const QString line =
+        QStringLiteral("%1  %2: %3 %4 \"%5\" %6")
+            .arg(sizeName, shot, QString::fromLatin1(w->metaObject()->className()), path, oneLine(text), what);
+    // A widget seen in several pictures is listed once per size.
+    const QString key = sizeName + QString::number(quintptr(w)) + text + what;
+    if (reported.contains(key))
+        return;
+    reported.insert(key);
+    report << line;
+}
+
+void Tour::inspect(QWidget *top, const QString &shot)
+{
+    QList<QWidget *> widgets = top->findChildren<QWidget *>();
+    widgets.prepend(top);
+    if (top->isWindow() && isPlaceholder(top->windowTitle()))
+        note(shot, top, top->windowTitle(), QStringLiteral("is a placeholder title"));
+    for (QWidget *w : std::as_const(widgets)) {
+        if (!w->isVisible())
+            continue;
+        auto tooNarrow = [&](const QString &text, int needed) {
+            if (isPlaceholder(text))
+                note(shot, w, text, QStringLiteral("is a placeholder"));
+            if (!text.isEmpty() && needed > w->width())
+                note(shot, w, text, QStringLiteral("needs %1 px, has %2").arg(needed).arg(w->width()));
+        };
+        if (auto *label = qobject_cast<QLabel *>(w)) {
+            if (label->text().isEmpty())
+                continue;
+            if (label->wordWrap()) {
+                const int height = label->heightForWidth(label->width());
+                if (isPlaceholder(label->text()))
+                    note(shot, w, label->text(), QStringLiteral("is a placeholder"));
+                if (height > label->height())
+                    note(shot, w, label->text(),
+                         QStringLiteral("needs %1 px high, has %2").arg(height).arg(label->height()));
+            } else {
+                tooNarrow(label->text(), label->sizeHint().width());
+            }
+        } else if (auto *button = qobject_cast<QAbstractButton *>(w)) {
+            auto *tool = qobject_cast<QToolButton *>(w);
+            if (tool && tool->toolButtonStyle() == Qt::ToolButtonIconOnly)
+                continue;
+            const bool box = qobject_cast<QCheckBox *>(w) || qobject_cast<QRadioButton *>(w);
+            tooNarrow(button->text(), box ? button->sizeHint().width() : buttonNeeds(button));
+        } else if (auto *box = qobject_cast<QGroupBox *>(w)) {
+            tooNarrow(box->title(), box->minimumSizeHint().width());
+        } else if (auto *bar = qobject_cast<QTabBar *>(w)) {
+            for (int i = 0; i < bar->count(); ++i)
+                if (isPlaceholder(bar->tabText(i)))
+                    note(shot, w, bar->tabText(i), QStringLiteral("is a placeholder tab"));
+        } else if (auto *header = qobject_cast<QHeaderView *>(w)) {
+            if (header->orientation() != Qt::Horizontal || !header->model())
+                continue;
+            for (int logical = 0; logical < header->count(); ++logical) {
+                if (header->isSectionHidden(logical))
+                    continue;
+                const QString text = header->model()->headerData(logical, Qt::Horizontal).toString();
+                if (isPlaceholder(text))
+                    note(shot, w, text, QStringLiteral("is a placeholder column"));
+                const int needed = HeaderAccess::needed(header, logical).width();
+                if (!text.isEmpty() && needed > header->sectionSize(logical))
+                    note(shot, w, text,
+                         QStringLiteral("column needs %1 px, has %2").arg(needed).arg(header->sectionSize(logical)));
+            }
+        }
+    }
+}

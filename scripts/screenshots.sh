@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Builds the two programs like run.sh, then saves a picture of every page and dialog of Hushdeck, at 1024x640 and
+# at 1400x900, into OUTDIR (default build/screenshots) on a fresh simulated machine under a virtual display.
+# OUTDIR/tour-report.txt lists the texts that do not fit their widget and any designer placeholder text.
+# HUSHDECK_TOUR_SIZES="WxH,WxH" picks other window sizes.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+out=$(realpath -m "${1:-build/screenshots}")
+scripts/install-packages.sh
+
+if [ ! -f build/CMakeCache.txt ]; then
+    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHUSHDECK_WERROR=OFF >/dev/null
+fi
+echo "Building Hushdeck and Glasspan into build/ (the first build takes a few minutes; later ones only what changed)"
+cmake --build build -j"$(nproc)" --target Hushdeck Glasspan
+
+machine=$(mktemp -d)
+trap 'rm -rf "$machine"' EXIT
+mkdir -p "$out"
+rm -f "$out"/*.png "$out/tour-report.txt" "$out/tour.log"
+
+echo "Taking the pictures into $out"
+HUSHDECK_MACHINE="$machine" HUSHDECK_TOUR="$out" HUSHDECK_TOUR_SIZES="${HUSHDECK_TOUR_SIZES:-1024x640,1400x900}" \
+    QT_LOGGING_RULES="*.debug=false" \
+    xvfb-run -a -s "-screen 0 1920x1080x24" build/bin/Hushdeck >"$out/tour.log" 2>&1 || {
+    echo "The tour failed; its output is in $out/tour.log" >&2
+    exit 1
+}
+
+pictures=$(find "$out" -maxdepth 1 -name '*.png' | wc -l)
+findings=$(($(wc -l <"$out/tour-report.txt") - 1))
+echo "$pictures pictures in $out"
+echo "$findings texts that do not fit or are placeholders (listed in $out/tour-report.txt)"

@@ -1,0 +1,96 @@
+// The screenshot tour: one picture of every page, catalogue tab, setting page and dialog, and a report that
+// finds texts cut short and designer placeholders.
+#include "hushdeckform.h"
+#include "mainwindow.h"
+#include "testmachine.h"
+#include "tour.h"
+
+#include <QDir>
+#include <QImage>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QRegularExpression>
+#include <QToolButton>
+#include <QtTest>
+
+class TestTour : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { m.reset(new TestMachine); }
+    void cleanup() { m.reset(); }
+
+    void picturesOfEverything()
+    {
+        QTemporaryDir out;
+        MainWindow w;
+        w.show();
+        Tour tour(&w, out.path());
+        QVERIFY(tour.run({QSize(1024, 640)}));
+
+        const QStringList files = QDir(out.path()).entryList({QStringLiteral("*.png")}, QDir::Files);
+        QCOMPARE(files.size(), tour.shotCount());
+        for (const QString &file : files) {
+            const QImage picture(QDir(out.path()).filePath(file));
+            QVERIFY2(!picture.isNull() && picture.width() > 50 && picture.height() > 50, qPrintable(file));
+            if (file.startsWith(QLatin1String("1024x640-page-")) && file.count(QLatin1Char('-')) == 2)
+                QCOMPARE(picture.size() / picture.devicePixelRatio(), QSize(1024, 640));
+        }
+
+        // Every module page was opened, also the one without a visible side button.
+        for (int p = 0; p < MainWindow::PageCount; ++p)
+            QVERIFY2(w.modulePage(MainWindow::Page(p)), qPrintable(QString::number(p)));
+
+        // One picture per setting page the catalogue shows, counted from the pages themselves.
+        auto *catalogue = qobject_cast<HushdeckForm *>(w.modulePage(MainWindow::HushdeckPage));
+        QVERIFY(catalogue);
+        int placed = 0;
+        for (QWidget *page : catalogue->findChildren<QWidget *>())
+            placed += page->inherits("SettingPage");
+        QVERIFY(placed > 30);
+        const QStringList catalogueTabs =
+            files.filter(QRegularExpression(QStringLiteral("^1024x640-page-hushdeck-[a-z-]+\\.png$")));
+        QCOMPARE(catalogueTabs.size(), 8 + placed);
+
+        for (const char *name :
+             {"page-home", "page-misc-tools", "page-disk-usage-special-folders", "about", "check-update",
+              "review-changes", "restore-backup", "folder-size-details", "folder-size-options",
+              "find-duplicate-options", "find-duplicate-custom-file-type", "secure-delete-options",
+              "process-manager-more-info", "process-manager-set-priority", "track-cleaner-details"})
+            QVERIFY2(files.contains(QStringLiteral("1024x640-%1.png").arg(QLatin1String(name))), name);
+    }
+
+    // A text cut short and a placeholder left in a page are both reported, with the picture they are in.
+    void reportFindsClippingAndPlaceholders()
+    {
+        QTemporaryDir out;
+        MainWindow w;
+        w.show();
+        auto *title = w.findChild<QLabel *>(QStringLiteral("AutoDarkModeTitle"));
+        QVERIFY(title);
+        title->setFixedWidth(30);
+        auto *button = w.findChild<QToolButton *>(QStringLiteral("findDuplicateButton"));
+        button->setText(QStringLiteral("ToolButton"));
+        Tour tour(&w, out.path());
+        QVERIFY(tour.run({QSize(1400, 900)}));
+        const QString report = tour.findings().join(QLatin1Char('\n'));
+        QVERIFY2(
+            report.contains(QStringLiteral("1400x900  page-home: QLabel AutoDarkModeTitle \"Auto Dark Mode\" needs")),
+            qPrintable(report));
+        QVERIFY2(report.contains(QStringLiteral("QToolButton findDuplicateButton \"ToolButton\" is a placeholder")),
+                 qPrintable(report));
+
+        QFile file(QDir(out.path()).filePath(QStringLiteral("tour-report.txt")));
+        QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+        const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.mid(1), tour.findings());
+        QVERIFY(lines.first().startsWith(QString::number(tour.findings().size()) + QLatin1Char(' ')));
+    }
+
+private:
+    std::unique_ptr<TestMachine> m;
+};
+
+QTEST_MAIN(TestTour)
+#include "tst_tour.moc"
