@@ -11,6 +11,7 @@
 #include "findduplicateform.h"
 #include "findduplicateoptionsdialog.h"
 #include "findduplicateresultform.h"
+#include "findduplicatethread.h"
 #include "misctoolsform.h"
 #include "mytrayiconform.h"
 #include "optionsdialog.h"
@@ -34,12 +35,14 @@
 #include <QAbstractScrollArea>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyleOptionGroupBox>
 #include <QTabWidget>
+#include <QTreeView>
 #include <QtTest>
 
 #include <functional>
@@ -123,6 +126,13 @@ QStringList faults(QWidget *root, int width)
             option.features = QStyleOptionFrame::None;
             const QRect label = g->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, g);
             fits = label.right() < g->width();
+        } else if (auto *v = qobject_cast<QTreeView *>(w)) {
+            QHeaderView *header = v->header();
+            for (int c = 0; v->model() && c < header->count(); ++c)
+                if (!header->isSectionHidden(c) && header->sectionSize(c) < header->sectionSizeHint(c))
+                    out << QStringLiteral("%1 cuts column \"%2\"")
+                               .arg(name(w), v->model()->headerData(c, Qt::Horizontal).toString());
+            continue;
         } else if (auto *t = qobject_cast<QTabWidget *>(w)) {
             for (int i = 0; i < t->count(); ++i)
                 if (isPlaceholder(t->tabText(i)))
@@ -230,6 +240,46 @@ private slots:
         QFETCH(QSize, size);
         QWidget *w = make();
         check(w, size.isValid() ? size : w->size());
+    }
+
+    // A found file's folder shows whole where the window has room for it, rather than being cut at the
+    // path column's first width beside an empty note column.
+    void duplicatePathShowsWhole()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.path() + QStringLiteral("/Holiday pictures/2023 summer/Camera uploads/Originals");
+        QList<CategoryResult> results(1);
+        results[0].name = QStringLiteral("Image files");
+        DuplicateGroup group;
+        for (const QString &name : {QStringLiteral("a.jpg"), QStringLiteral("b.jpg")}) {
+            DuplicateFileRecord r;
+            r.name = name;
+            r.folder = QDir::toNativeSeparators(folder);
+            r.fullPath = folder + QLatin1Char('/') + name;
+            r.size = 10;
+            group.files << r;
+        }
+        results[0].groups << group;
+        FindDuplicateResultForm form;
+        form.categoryResults = &results;
+        form.startFill();
+        QVERIFY(QTest::qWaitFor([&] { return !form.filling; }));
+        form.resize(1200, 800);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        auto *view = form.findChild<QTreeView *>(QStringLiteral("treeView"));
+        view->expandAll();
+        const int path = 5;
+        QCOMPARE(view->model()->headerData(path, Qt::Horizontal).toString(), QStringLiteral("Path"));
+        int widest = 0;
+        for (QModelIndex i = view->model()->index(0, 0); i.isValid(); i = view->indexBelow(i))
+            widest = qMax(widest, view->fontMetrics().horizontalAdvance(i.siblingAtColumn(path).data().toString()));
+        QVERIFY(widest > 0);
+        // The cell's own margins, a few pixels each side.
+        QVERIFY2(view->header()->sectionSize(path) >= widest + 8,
+                 qPrintable(QStringLiteral("%1 < %2").arg(view->header()->sectionSize(path)).arg(widest + 8)));
+        const QStringList found = faults(&form, 1200);
+        QVERIFY2(found.isEmpty(), qPrintable(found.join(QLatin1Char('\n'))));
     }
 };
 

@@ -1,0 +1,68 @@
+#include "viewcolumns.h"
+
+#include <QEvent>
+#include <QHeaderView>
+#include <QTreeView>
+
+namespace {
+
+// Keeps one column as wide as the room the other columns leave in the view, and never narrower than its
+// own width: a header's Stretch mode would squeeze it to nothing in a narrow window.
+class ColumnFiller : public QObject
+{
+public:
+    ColumnFiller(QTreeView *view, int column, int least) : QObject(view), view(view), column(column), least(least)
+    {
+        setObjectName(QStringLiteral("columnFiller"));
+        view->viewport()->installEventFilter(this);
+    }
+
+    void fill() const
+    {
+        QHeaderView *header = view->header();
+        int others = 0;
+        for (int c = 0; c < header->count(); ++c)
+            if (c != column && !header->isSectionHidden(c))
+                others += header->sectionSize(c);
+        header->resizeSection(column, qMax(least, view->viewport()->width() - others));
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Resize)
+            fill();
+        return false;
+    }
+
+private:
+    QTreeView *view;
+    int column;
+    int least;
+};
+
+} // namespace
+
+namespace viewcolumns {
+
+void setWidths(QTreeView *view, const QList<QPair<int, int>> &widths, int fillColumn)
+{
+    QHeaderView *header = view->header();
+    for (const auto &width : widths)
+        header->resizeSection(width.first, width.second);
+    for (int column = 0; column < header->count(); ++column)
+        if (!header->isSectionHidden(column) && header->sectionSize(column) < header->sectionSizeHint(column))
+            header->resizeSection(column, header->sectionSizeHint(column));
+    view->setTextElideMode(Qt::ElideMiddle);
+    if (fillColumn < 0)
+        return;
+    // The filler is the view's only child of that name.
+    auto *filler = static_cast<ColumnFiller *>(
+        view->findChild<QObject *>(QStringLiteral("columnFiller"), Qt::FindDirectChildrenOnly));
+    if (!filler)
+        filler = new ColumnFiller(view, fillColumn, header->sectionSize(fillColumn));
+    header->setStretchLastSection(false);
+    filler->fill();
+}
+
+} // namespace viewcolumns
