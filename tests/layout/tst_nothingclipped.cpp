@@ -12,6 +12,7 @@
 #include "findduplicateoptionsdialog.h"
 #include "findduplicateresultform.h"
 #include "findduplicatethread.h"
+#include "iteminfoform.h"
 #include "misctoolsform.h"
 #include "mytrayiconform.h"
 #include "optionsdialog.h"
@@ -20,6 +21,7 @@
 #include "processmanmoreinfodialog.h"
 #include "processmansetprioritydialog.h"
 #include "restorebackupdialog.h"
+#include "scaninfoform.h"
 #include "reviewchangesdialog.h"
 #include "securedeleteform.h"
 #include "securedeleteoptionsdialog.h"
@@ -219,6 +221,10 @@ private slots:
         QTest::newRow("TransparentTaskbarModuleForm") << Make([] { return new TransparentTaskbarModuleForm; }) << page;
         QTest::newRow("TroubleshooterForm") << Make([] { return new TroubleshooterForm; }) << page;
         QTest::newRow("MiscToolsForm") << Make([] { return new MiscToolsForm; }) << page;
+        // Panels that tool pages show in their place or in rows: nothing of them reads as a placeholder
+        // before the tool gives them their texts.
+        QTest::newRow("ScanInfoForm") << Make([] { return new ScanInfoForm; }) << page;
+        QTest::newRow("ItemInfoForm") << Make([] { return new ItemInfoForm; }) << QSize(771, 78);
         // Dialogs at the size they open with.
         const QSize own;
         QTest::newRow("AboutDialog") << Make([] { return new AboutDialog; }) << own;
