@@ -42,6 +42,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSlider>
 #include <QStyleOptionGroupBox>
 #include <QTabWidget>
 #include <QTreeView>
@@ -199,7 +200,11 @@ private slots:
     void settingPage()
     {
         QFETCH(int, row);
-        check(pageTable().at(row).create(), QSize(settingPageWidth, 200));
+        SettingPage *page = pageTable().at(row).create();
+        // A number field shows the largest number its slider gives.
+        for (QSlider *slider : page->findChildren<QSlider *>())
+            slider->setValue(slider->maximum());
+        check(page, QSize(settingPageWidth, 200));
     }
 
     void toolPageOrDialog_data()
