@@ -2,9 +2,21 @@
 
 #include <QEvent>
 #include <QHeaderView>
+#include <QSet>
 #include <QTreeView>
 
 namespace {
+
+// The widest a column grows to its texts by itself.
+constexpr int widestFitted = 300;
+
+int lastShown(const QHeaderView *header)
+{
+    for (int visual = header->count() - 1; visual >= 0; --visual)
+        if (!header->isSectionHidden(header->logicalIndex(visual)))
+            return header->logicalIndex(visual);
+    return -1;
+}
 
 // Keeps one column as wide as the room the other columns leave in the view, and never narrower than its
 // own width: a header's Stretch mode would squeeze it to nothing in a narrow window.
@@ -48,11 +60,25 @@ namespace viewcolumns {
 void setWidths(QTreeView *view, const QList<QPair<int, int>> &widths, int fillColumn)
 {
     QHeaderView *header = view->header();
-    for (const auto &width : widths)
+    QSet<int> given;
+    for (const auto &width : widths) {
         header->resizeSection(width.first, width.second);
-    for (int column = 0; column < header->count(); ++column)
-        if (!header->isSectionHidden(column) && header->sectionSize(column) < header->sectionSizeHint(column))
+        given.insert(width.first);
+    }
+    for (int column = 0; column < header->count(); ++column) {
+        if (header->isSectionHidden(column))
+            continue;
+        // A column without a width of its own takes the width of its texts, up to a limit beyond which
+        // its long texts lose their middle.
+        if (!given.contains(column) && column != fillColumn &&
+            !(header->stretchLastSection() && column == lastShown(header))) {
+            const int before = header->sectionSize(column);
+            view->resizeColumnToContents(column);
+            header->resizeSection(column, qMax(before, qMin(header->sectionSize(column), widestFitted)));
+        }
+        if (header->sectionSize(column) < header->sectionSizeHint(column))
             header->resizeSection(column, header->sectionSizeHint(column));
+    }
     view->setTextElideMode(Qt::ElideMiddle);
     if (fillColumn < 0)
         return;

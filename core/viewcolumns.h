@@ -10,9 +10,9 @@ class QTreeView;
 
 namespace viewcolumns {
 
-// Sets the widths (column, pixels), widens every shown column narrower than its header text, and elides
-// in the middle. A fillColumn >= 0 takes the room the view leaves, instead of the last column. Called again
-// after each setModel, which resets the header.
+// Sets the widths (column, pixels), fits the other shown columns to their texts up to a limit, widens every
+// shown column narrower than its header text, and elides in the middle. A fillColumn >= 0 takes the room the view
+// leaves, instead of the last column. Called again after each setModel, which resets the header.
 void setWidths(QTreeView *view, const QList<QPair<int, int>> &widths, int fillColumn = -1);
 
 } // namespace viewcolumns

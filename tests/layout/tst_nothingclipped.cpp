@@ -57,7 +57,7 @@ using Make = std::function<QWidget *()>;
 
 // The room a page has in a 1024x640 window: a setting page in the catalogue's tab beside the side panel
 // (less the tab frame and a scroll bar), a tool page beside the side panel.
-constexpr int settingPageWidth = 760;
+constexpr int settingPageWidth = 740;
 constexpr int toolPageWidth = 820;
 constexpr int toolPageHeight = 560;
 
