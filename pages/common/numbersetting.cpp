@@ -1,9 +1,10 @@
 #include "numbersetting.h"
 
+#include "numberfield.h"
+
 #include <QLineEdit>
 #include <QSlider>
 #include <QSpinBox>
-#include <QStyle>
 
 NumberSetting::NumberSetting(SettingPage *page, int id, IntStore store, int preset, int maximum, Texts texts)
     : IntSetting(page, id, std::move(store), preset), maximum(maximum), texts(std::move(texts))
@@ -14,14 +15,8 @@ void NumberSetting::bind(QSlider *s, QLineEdit *f)
 {
     slider = s;
     field = f;
-    // The field shows the slider's largest number whole in the host's fonts; its designed width stays the
-    // width wherever that number fits. Text margins of two pixels a side, the frame, and the cursor.
-    const int frame = f->hasFrame() ? f->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, f) : 0;
-    const int need = f->fontMetrics().horizontalAdvance(QString::number(s->maximum())) + 4 + 2 * frame + 2;
-    if (f->maximumWidth() < need)
-        f->setMaximumWidth(need);
-    if (f->minimumWidth() < need)
-        f->setMinimumWidth(need);
+    // Its designed width stays wherever the slider's largest number fits.
+    numberfield::fitNumber(f, s->maximum());
 }
 
 void NumberSetting::bind(QSpinBox *s)

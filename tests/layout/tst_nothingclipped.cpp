@@ -182,6 +182,22 @@ class TestNothingClipped : public QObject
 private:
     std::unique_ptr<TestMachine> m;
     QTemporaryDir noInstall;
+    const QFont hostFont = QApplication::font();
+
+    // 0 stands for the host's own font; a larger one shows the widths that fit only the host's.
+    static constexpr int fontSizes[] = {0, 12};
+    static QByteArray rowName(const char *name, int points)
+    {
+        return points ? QByteArray(name) + " at " + QByteArray::number(points) + "pt" : QByteArray(name);
+    }
+    void setFontSize(int points)
+    {
+        if (!points)
+            return;
+        QFont font = hostFont;
+        font.setPointSize(points);
+        QApplication::setFont(font);
+    }
 
 private slots:
     void init()
@@ -189,17 +205,25 @@ private slots:
         m.reset(new TestMachine);
         qputenv("HUSHDECK_INSTALL", QFile::encodeName(noInstall.path()));
     }
-    void cleanup() { m.reset(); }
+    void cleanup()
+    {
+        QApplication::setFont(hostFont);
+        m.reset();
+    }
 
     void settingPage_data()
     {
         QTest::addColumn<int>("row");
-        for (int r = 0; r < pageTable().size(); ++r)
-            QTest::newRow(pageTable().at(r).meta->className()) << r;
+        QTest::addColumn<int>("points");
+        for (int points : fontSizes)
+            for (int r = 0; r < pageTable().size(); ++r)
+                QTest::newRow(rowName(pageTable().at(r).meta->className(), points)) << r << points;
     }
     void settingPage()
     {
         QFETCH(int, row);
+        QFETCH(int, points);
+        setFontSize(points);
         SettingPage *page = pageTable().at(row).create();
         // A number field shows the largest number its slider gives.
         for (QSlider *slider : page->findChildren<QSlider *>())
@@ -211,44 +235,59 @@ private slots:
     {
         QTest::addColumn<Make>("make");
         QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("points");
+        struct Row
+        {
+            const char *name;
+            Make make;
+            QSize size;
+        };
+        QList<Row> rows;
+        const auto newRow = [&rows](const char *name, Make make, QSize size) { rows.append({name, make, size}); };
         const QSize page(toolPageWidth, toolPageHeight);
-        QTest::newRow("AutoDarkModeForm") << Make([] { return new AutoDarkModeForm; }) << page;
-        QTest::newRow("AutoWallpaperChangerForm") << Make([] { return new AutoWallpaperChangerForm; }) << page;
-        QTest::newRow("DiskUsageForm") << Make([] { return new DiskUsageForm; }) << page;
-        QTest::newRow("FindDuplicateForm") << Make([] { return new FindDuplicateForm; }) << page;
-        QTest::newRow("FindDuplicateResultForm") << Make([] { return new FindDuplicateResultForm; }) << page;
-        QTest::newRow("MyTrayIconForm") << Make([] { return new MyTrayIconForm; }) << page;
-        QTest::newRow("ProcessManagerForm") << Make([] { return new ProcessManagerForm; }) << page;
-        QTest::newRow("SecureDeleteForm") << Make([] { return new SecureDeleteForm; }) << page;
-        QTest::newRow("SmartShortcutForm") << Make([] { return new SmartShortcutForm; }) << page;
-        QTest::newRow("SystemInfoForm") << Make([] { return new SystemInfoForm; }) << page;
-        QTest::newRow("TrackCleanerForm") << Make([] { return new TrackCleanerForm; }) << page;
-        QTest::newRow("TransparentTaskbarModuleForm") << Make([] { return new TransparentTaskbarModuleForm; }) << page;
-        QTest::newRow("TroubleshooterForm") << Make([] { return new TroubleshooterForm; }) << page;
-        QTest::newRow("MiscToolsForm") << Make([] { return new MiscToolsForm; }) << page;
+        newRow("AutoDarkModeForm", Make([] { return new AutoDarkModeForm; }), page);
+        newRow("AutoWallpaperChangerForm", Make([] { return new AutoWallpaperChangerForm; }), page);
+        newRow("DiskUsageForm", Make([] { return new DiskUsageForm; }), page);
+        newRow("FindDuplicateForm", Make([] { return new FindDuplicateForm; }), page);
+        newRow("FindDuplicateResultForm", Make([] { return new FindDuplicateResultForm; }), page);
+        newRow("MyTrayIconForm", Make([] { return new MyTrayIconForm; }), page);
+        newRow("ProcessManagerForm", Make([] { return new ProcessManagerForm; }), page);
+        newRow("SecureDeleteForm", Make([] { return new SecureDeleteForm; }), page);
+        newRow("SmartShortcutForm", Make([] { return new SmartShortcutForm; }), page);
+        newRow("SystemInfoForm", Make([] { return new SystemInfoForm; }), page);
+        newRow("TrackCleanerForm", Make([] { return new TrackCleanerForm; }), page);
+        newRow("TransparentTaskbarModuleForm", Make([] { return new TransparentTaskbarModuleForm; }), page);
+        newRow("TroubleshooterForm", Make([] { return new TroubleshooterForm; }), page);
+        newRow("MiscToolsForm", Make([] { return new MiscToolsForm; }), page);
         // Panels that tool pages show in their place or in rows: nothing of them reads as a placeholder
         // before the tool gives them their texts.
-        QTest::newRow("ScanInfoForm") << Make([] { return new ScanInfoForm; }) << page;
-        QTest::newRow("ItemInfoForm") << Make([] { return new ItemInfoForm; }) << QSize(771, 78);
+        newRow("ScanInfoForm", Make([] { return new ScanInfoForm; }), page);
+        newRow("ItemInfoForm", Make([] { return new ItemInfoForm; }), QSize(771, 78));
         // Dialogs at the size they open with.
         const QSize own;
-        QTest::newRow("AboutDialog") << Make([] { return new AboutDialog; }) << own;
-        QTest::newRow("CheckUpdateDialog") << Make([] { return new CheckUpdateDialog; }) << own;
-        QTest::newRow("ReviewChangesDialog") << Make([] { return new ReviewChangesDialog; }) << own;
-        QTest::newRow("RestoreBackupDialog") << Make([] { return new RestoreBackupDialog; }) << own;
-        QTest::newRow("CustomFileTypeDialog") << Make([] { return new CustomFileTypeDialog; }) << own;
-        QTest::newRow("FindDuplicateOptionsDialog") << Make([] { return new FindDuplicateOptionsDialog; }) << own;
-        QTest::newRow("DetailInfoDialog") << Make([] { return new DetailInfoDialog; }) << own;
-        QTest::newRow("OptionsDialog") << Make([] { return new OptionsDialog; }) << own;
-        QTest::newRow("ProcessManMoreInfoDialog") << Make([] { return new ProcessManMoreInfoDialog; }) << own;
-        QTest::newRow("ProcessManSetPriorityDialog") << Make([] { return new ProcessManSetPriorityDialog; }) << own;
-        QTest::newRow("SecureDeleteOptionsDialog") << Make([] { return new SecureDeleteOptionsDialog; }) << own;
-        QTest::newRow("TrackCleanerDetailDialog") << Make([] { return new TrackCleanerDetailDialog(nullptr); }) << own;
+        newRow("AboutDialog", Make([] { return new AboutDialog; }), own);
+        newRow("CheckUpdateDialog", Make([] { return new CheckUpdateDialog; }), own);
+        newRow("ReviewChangesDialog", Make([] { return new ReviewChangesDialog; }), own);
+        newRow("RestoreBackupDialog", Make([] { return new RestoreBackupDialog; }), own);
+        newRow("CustomFileTypeDialog", Make([] { return new CustomFileTypeDialog; }), own);
+        newRow("FindDuplicateOptionsDialog", Make([] { return new FindDuplicateOptionsDialog; }), own);
+        newRow("DetailInfoDialog", Make([] { return new DetailInfoDialog; }), own);
+        newRow("OptionsDialog", Make([] { return new OptionsDialog; }), own);
+        newRow("ProcessManMoreInfoDialog", Make([] { return new ProcessManMoreInfoDialog; }), own);
+        newRow("ProcessManSetPriorityDialog", Make([] { return new ProcessManSetPriorityDialog; }), own);
+        newRow("SecureDeleteOptionsDialog", Make([] { return new SecureDeleteOptionsDialog; }), own);
+        newRow("TrackCleanerDetailDialog", Make([] { return new TrackCleanerDetailDialog(nullptr); }), own);
+        for (int points : fontSizes)
+            for (const Row &row : rows)
+                QTest::newRow(rowName(row.name, points)) << row.make << row.size << points;
     }
+
     void toolPageOrDialog()
     {
         QFETCH(Make, make);
         QFETCH(QSize, size);
+        QFETCH(int, points);
+        setFontSize(points);
         QWidget *w = make();
         check(w, size.isValid() ? size : w->size());
     }
