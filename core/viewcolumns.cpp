@@ -27,6 +27,11 @@ public:
     {
         setObjectName(QStringLiteral("columnFiller"));
         view->viewport()->installEventFilter(this);
+        // A column the user widens or narrows takes its room from the filling one, or gives it back.
+        connect(view->header(), &QHeaderView::sectionResized, this, [this](int resized) {
+            if (resized != this->column)
+                fill();
+        });
     }
 
     void fill() const
