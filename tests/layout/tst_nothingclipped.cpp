@@ -31,6 +31,7 @@
 #include "testmachine.h"
 #include "trackcleanerdetaildialog.h"
 #include "trackcleanerform.h"
+#include "tour.h"
 #include "transparenttaskbarmoduleform.h"
 #include "troubleshooterform.h"
 
@@ -60,13 +61,6 @@ using Make = std::function<QWidget *()>;
 constexpr int settingPageWidth = 740;
 constexpr int toolPageWidth = 820;
 constexpr int toolPageHeight = 560;
-
-bool isPlaceholder(const QString &text)
-{
-    static const QStringList placeholders = {"TextLabel", "PushButton", "CheckBox", "RadioButton",
-                                             "GroupBox",  "ToolButton", "New Item", "New Column"};
-    return placeholders.contains(text.trimmed());
-}
 
 QString name(const QWidget *w)
 {
@@ -138,13 +132,13 @@ QStringList faults(QWidget *root, int width)
             continue;
         } else if (auto *t = qobject_cast<QTabWidget *>(w)) {
             for (int i = 0; i < t->count(); ++i)
-                if (isPlaceholder(t->tabText(i)))
+                if (Tour::isPlaceholder(t->tabText(i)))
                     out << QStringLiteral("%1 shows placeholder tab \"%2\"").arg(name(w), t->tabText(i));
             continue;
         } else {
             continue;
         }
-        if (isPlaceholder(text))
+        if (Tour::isPlaceholder(text))
             out << QStringLiteral("%1 shows placeholder \"%2\"").arg(name(w), text);
         else if (!fits)
             out << QStringLiteral("%1 cuts \"%2\" (%3 px wide)").arg(name(w), text).arg(w->width());
