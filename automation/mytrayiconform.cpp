@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QPixmap>
+#include <QVBoxLayout>
 
 MyTrayIconForm::MyTrayIconForm(QWidget *parent) : QWidget(parent)
 {
@@ -14,23 +15,27 @@ MyTrayIconForm::MyTrayIconForm(QWidget *parent) : QWidget(parent)
     resize(606, 486);
     checkBox = new QCheckBox(QStringLiteral("Enable My Tray Icon Feature"), this);
     checkBox->setObjectName(QStringLiteral("checkBox"));
-    checkBox->setGeometry(20, 20, 400, 24);
     label = new QLabel(this);
     label->setObjectName(QStringLiteral("label"));
     label->setPixmap(QPixmap(QStringLiteral(":/resources/images/MyTrayIconScreenShot.png")));
-    label->setGeometry(20, 170, 560, 300);
     label_2 = new QLabel(
         QStringLiteral("When enabled, the program shows tray icon that lets you quicly access the following settings:"),
         this);
     label_2->setObjectName(QStringLiteral("label_2"));
     label_2->setWordWrap(true);
-    label_2->setGeometry(20, 52, 566, 36);
     label_3 = new QLabel(QStringLiteral("- Clear File Explorer history\n- Set Bing Daily Image as your wallpaper\n"
                                         "- Set App and Windows color mode to light or dark\n"
                                         "- Set Active Power Scheme to power saver, balance or high performance"),
                          this);
     label_3->setObjectName(QStringLiteral("label_3"));
-    label_3->setGeometry(20, 90, 560, 72);
+    // Laid out top to bottom rather than placed, so that the texts get the room they need in the host's fonts.
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(20, 20, 20, 20);
+    layout->addWidget(checkBox);
+    layout->addWidget(label_2);
+    layout->addWidget(label_3);
+    layout->addWidget(label, 0, Qt::AlignLeft);
+    layout->addStretch(1);
     QMetaObject::connectSlotsByName(this);
 
     KRUtils utils;

@@ -70,7 +70,8 @@ SmartShortcutForm::SmartShortcutForm(QWidget *parent) : QWidget(parent)
                   this),
               "infoLabel");
     infoLabel->setWordWrap(true);
-    infoLabel->setMaximumHeight(90);
+    // As high as its wrapped text, in the host's fonts: a cap would cut its last lines.
+    infoLabel->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 
     auto *grid = new QGridLayout;
     grid->addWidget(appPathLabel, 0, 0);

@@ -3,6 +3,7 @@
 #include "glasspanlink.h"
 #include "glasspanmessages.h"
 #include "krutils.h"
+#include "numberfield.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -44,6 +45,7 @@ TransparentTaskbarModuleForm::TransparentTaskbarModuleForm(QWidget *parent) : QW
     GlasspanLineEdit = new QLineEdit(QStringLiteral("255"), this);
     GlasspanLineEdit->setObjectName(QStringLiteral("GlasspanLineEdit"));
     GlasspanLineEdit->setFixedWidth(32);
+    numberfield::fitNumber(GlasspanLineEdit, GlasspanHorizontalSlider->maximum());
 
     layout->addWidget(GlasspanDescLabel);
     layout->addWidget(GlasspanImage);

@@ -5,6 +5,7 @@
 #include "krutils.h"
 #include "pagetable.h"
 #include "tickedrows.h"
+#include "viewcolumns.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -80,8 +81,8 @@ void RestoreBackupDialog::loadBackupList()
         fileModel->appendRow(items);
     }
     ui->RestoreBackupTreeView->setModel(fileModel);
-    ui->RestoreBackupTreeView->setColumnWidth(0, 200);
     ui->RestoreBackupTreeView->setColumnHidden(2, true);
+    viewcolumns::setWidths(ui->RestoreBackupTreeView, {{0, 200}});
     connect(ui->RestoreBackupTreeView->selectionModel(),
             SIGNAL(selectionChanged(const QItemSelection &, const QItemSelection &)), this,
             SLOT(mySelectionChanged(const QItemSelection &, const QItemSelection &)));
@@ -138,10 +139,10 @@ void RestoreBackupDialog::loadBackupFile()
                             QString::number(record.isDefault ? 1 : 0)});
     checkedCount = detailModel->rowCount();
     ui->DetailTreeView->setModel(detailModel);
-    ui->DetailTreeView->setColumnWidth(0, 600);
     ui->DetailTreeView->setColumnHidden(2, true);
     ui->DetailTreeView->setColumnHidden(3, true);
     ui->DetailTreeView->setColumnHidden(4, true);
+    viewcolumns::setWidths(ui->DetailTreeView, {{0, 600}});
     ui->ApplyPushButton->setEnabled(checkedCount > 0);
     connect(detailModel, SIGNAL(itemChanged(QStandardItem *)), this, SLOT(onItemChanged(QStandardItem *)));
 }

@@ -2,6 +2,7 @@
 #include "ui_reviewchangesdialog.h"
 
 #include "tickedrows.h"
+#include "viewcolumns.h"
 
 #include <QHBoxLayout>
 #include <QStandardItemModel>
@@ -41,8 +42,8 @@ void ReviewChangesDialog::loadChanges()
         }
     }
     ui->ReviewChangesTreeView->setModel(model);
-    ui->ReviewChangesTreeView->setColumnWidth(0, 600);
     ui->ReviewChangesTreeView->setColumnHidden(2, true);
+    viewcolumns::setWidths(ui->ReviewChangesTreeView, {{0, 600}});
     ui->ApplyPushButton->setEnabled(checkedCount > 0);
     connect(model, SIGNAL(itemChanged(QStandardItem *)), this, SLOT(onItemChanged(QStandardItem *)));
 }

@@ -1,14 +1,17 @@
 #include "aboutdialog.h"
 #include "ui_aboutdialog.h"
 
+#include "picturedialoglayout.h"
 #include "productinfo.h"
+
+#include <QHBoxLayout>
+#include <QVBoxLayout>
 
 AboutDialog::AboutDialog(QWidget *parent) : QDialog(parent), ui(new Ui::AboutDialog)
 {
     ui->setupUi(this);
 
     ui->label->setText(QStringLiteral("Keelrun Hushdeck Plus!"));
-    ui->label->adjustSize();
 
     ui->versionLabel->setText(QStringLiteral("Version: ") + QString::number(installedMajorVersion) + QLatin1Char('.') +
                               QString::number(installedMinorVersion));
@@ -19,6 +22,21 @@ AboutDialog::AboutDialog(QWidget *parent) : QDialog(parent), ui(new Ui::AboutDia
     ui->webLabel->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::LinksAccessibleByMouse |
                                           Qt::LinksAccessibleByKeyboard);
     ui->webLabel->setOpenExternalLinks(true);
+
+    auto *column = new QVBoxLayout;
+    column->addWidget(ui->label);
+    column->addWidget(ui->label_5);
+    column->addSpacing(20);
+    column->addWidget(ui->versionLabel);
+    column->addSpacing(20);
+    auto *web = new QHBoxLayout;
+    web->addWidget(ui->label_2);
+    web->addWidget(ui->webLabel);
+    web->addStretch(1);
+    column->addLayout(web);
+    column->addSpacing(20);
+    column->addWidget(ui->line);
+    picturedialog::layOut(this, ui->label_4, column, {ui->closeButton});
 }
 
 AboutDialog::~AboutDialog()

@@ -1,6 +1,7 @@
 #include "checkupdatedialog.h"
 #include "ui_checkupdatedialog.h"
 
+#include "picturedialoglayout.h"
 #include "productinfo.h"
 #include "win32.h"
 
@@ -8,6 +9,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QVBoxLayout>
 
 int CheckUpdateDialog::requestTimeout = 20000;
 
@@ -17,6 +19,12 @@ CheckUpdateDialog::CheckUpdateDialog(QWidget *parent) : QDialog(parent), ui(new 
     remoteMajorVersion = 0;
     remoteMinorVersion = 0;
     ui->downloadButton->hide();
+    auto *column = new QVBoxLayout;
+    column->addWidget(ui->label);
+    column->addSpacing(10);
+    column->addWidget(ui->installVersionLabel);
+    column->addWidget(ui->messageLabel);
+    picturedialog::layOut(this, ui->label_4, column, {ui->downloadButton, ui->closeButton});
 
     ui->installVersionLabel->setText(QStringLiteral("Installed Version: ") + QString::number(installedMajorVersion) +
                                      QLatin1Char('.') + QString::number(installedMinorVersion));
@@ -101,13 +109,11 @@ void CheckUpdateDialog::fileIsReady(QNetworkReply *reply)
     } else {
         ui->messageLabel->setText(QStringLiteral("There are no software updates available at this time."));
     }
-    ui->messageLabel->adjustSize();
 }
 
 void CheckUpdateDialog::showFailure()
 {
     ui->messageLabel->setText(QStringLiteral("Could not check for updates. Please try again later."));
-    ui->messageLabel->adjustSize();
 }
 
 void CheckUpdateDialog::on_downloadButton_clicked()

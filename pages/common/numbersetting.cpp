@@ -1,5 +1,7 @@
 #include "numbersetting.h"
 
+#include "numberfield.h"
+
 #include <QLineEdit>
 #include <QSlider>
 #include <QSpinBox>
@@ -13,6 +15,8 @@ void NumberSetting::bind(QSlider *s, QLineEdit *f)
 {
     slider = s;
     field = f;
+    // Its designed width stays wherever the slider's largest number fits.
+    numberfield::fitNumber(f, s->maximum());
 }
 
 void NumberSetting::bind(QSpinBox *s)

@@ -3,12 +3,18 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QVBoxLayout>
 
 namespace pagelayout {
 
 QVBoxLayout *group(QWidget *page, QGroupBox *box)
 {
+    // Texts wrap at the width the catalogue gives the page rather than widening it, so that a page fits
+    // a small window in the host's fonts.
+    for (QLabel *label : box->findChildren<QLabel *>())
+        if (!label->text().isEmpty() && label->pixmap().isNull())
+            label->setWordWrap(true);
     auto *inside = new QVBoxLayout(box);
     auto *outside = new QVBoxLayout(page);
     outside->addWidget(box);

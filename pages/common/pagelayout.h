@@ -14,7 +14,7 @@ class QWidget;
 
 namespace pagelayout {
 
-// The group box's vertical layout, the page's layout holding the box.
+// The group box's vertical layout, the page's layout holding the box; the box's texts wrap.
 QVBoxLayout *group(QWidget *page, QGroupBox *box);
 // A left-aligned row of widgets; a null entry stands for 20 pixels of space.
 QHBoxLayout *row(const QList<QWidget *> &widgets);

@@ -91,7 +91,7 @@ private slots:
         QCOMPARE(buttonOf(&options, "addButton")->size(), QSize(110, 24));
         QCOMPARE(buttonOf(&options, "saveButton")->text(), QStringLiteral("Save"));
         QCOMPARE(buttonOf(&options, "closeButton")->text(), QStringLiteral("Close"));
-        QCOMPARE(buttonOf(&options, "saveButton")->maximumSize(), QSize(75, 24));
+        QCOMPARE(buttonOf(&options, "saveButton")->minimumSize(), QSize(75, 24));
         QCOMPARE(treeOf(&options)->columnCount(), 1);
         QCOMPARE(treeOf(&options)->headerItem()->text(0), QStringLiteral("File Extension"));
 
@@ -109,7 +109,7 @@ private slots:
         QVERIFY(custom.findChild<QLabel *>(QStringLiteral("noteLabel1"))->wordWrap());
         QCOMPARE(custom.findChild<QLabel *>(QStringLiteral("noteLabel2"))->text(), QStringLiteral("Example: .ico,.py"));
         QCOMPARE(custom.findChild<QLineEdit *>(QStringLiteral("lineEdit"))->text(), QStringLiteral(".ico, .py"));
-        QCOMPARE(buttonOf(&custom, "saveButton")->maximumSize(), QSize(75, 24));
+        QCOMPARE(buttonOf(&custom, "saveButton")->minimumSize(), QSize(75, 24));
     }
 
     void tree_data()

@@ -121,6 +121,31 @@ private slots:
         QVERIFY(!categories.at(0).icon);                                    // no 3D image was found
     }
 
+    // In a wide window the Data Files' folder shows whole: the path column takes the room that the columns
+    // after it leave, and every header text shows whole.
+    void dataFilesPathTakesTheRoom()
+    {
+        QVERIFY(scan());
+        page->resize(1200, 700);
+        page->show();
+        QVERIFY(QTest::qWaitForWindowExposed(page.get()));
+        auto *data = page->findChild<QTreeView *>("dataFilesTreeView");
+        page->findChild<QTabWidget *>("tabWidget")->setCurrentIndex(1);
+        page->findChild<QTabWidget *>("tabWidget_2")->setCurrentWidget(data->parentWidget());
+        data->expandAll();
+        QCoreApplication::processEvents();
+        int widest = 0;
+        for (QModelIndex i = data->model()->index(0, 0); i.isValid(); i = data->indexBelow(i))
+            widest = qMax(widest, data->fontMetrics().horizontalAdvance(i.siblingAtColumn(3).data().toString()));
+        QVERIFY(widest > 0);
+        QVERIFY2(data->columnWidth(3) >= widest + 8, qPrintable(QString::number(data->columnWidth(3))));
+        QHeaderView *header = data->header();
+        for (int c = 0; c < header->count(); ++c)
+            QVERIFY2(header->sectionSize(c) >= header->sectionSizeHint(c), qPrintable(QString::number(c)));
+        // Nothing is left over at the right, and nothing needs the scroll bar.
+        QCOMPARE(header->length(), data->viewport()->width());
+    }
+
     void cancelGoesStraightToClearing()
     {
         QSignalSpy finish(page.get(), &ScanProgressForm::scanFinish);

@@ -133,10 +133,10 @@ private slots:
             QCOMPARE(combo->itemText(item), text);
         else
             QCOMPARE(w->property("text").toString(), text);
-        // Every page's Set Default button stays narrow.
+        // Every page's Set Default button may grow to its text in the host's fonts.
         for (QPushButton *b : page->findChildren<QPushButton *>()) {
             QCOMPARE(b->text(), QStringLiteral("Set Default"));
-            QVERIFY(b->maximumWidth() <= 75);
+            QVERIFY(b->maximumWidth() >= b->sizeHint().width());
         }
     }
 

@@ -528,7 +528,7 @@ private slots:
         QCOMPARE(dialog.ui->randomSpinBox->maximum(), 99);
         QCOMPARE(dialog.ui->saveButton->text(), QStringLiteral("Save"));
         QCOMPARE(dialog.ui->closeButton->text(), QStringLiteral("Close"));
-        QCOMPARE(dialog.ui->saveButton->maximumSize(), QSize(75, 24));
+        QCOMPARE(dialog.ui->saveButton->minimumSize(), QSize(75, 24));
         QCOMPARE(dialog.ui->closeButton->minimumSize(), QSize(75, 24));
     }
 

@@ -4,6 +4,7 @@
 #include "showresultthread.h"
 #include "shellhelpers.h"
 #include "win32.h"
+#include "viewcolumns.h"
 
 #include <QDebug>
 #include <QDir>
@@ -64,9 +65,10 @@ void FindDuplicateResultForm::onProcessFinish()
     ui->treeView->setVisible(!none);
     noneLabel->setVisible(none);
     connect(&model, SIGNAL(itemChanged(QStandardItem *)), this, SLOT(onItemChanged(QStandardItem *)));
-    ui->treeView->setColumnWidth(0, 200);
     ui->treeView->hideColumn(3);
     ui->treeView->hideColumn(4);
+    // The path takes the room the note column leaves.
+    viewcolumns::setWidths(ui->treeView, {{0, 200}}, 5);
     connect(ui->treeView->selectionModel(), SIGNAL(selectionChanged(QItemSelection, QItemSelection)), this,
             SLOT(mySelectionChanged(QItemSelection, QItemSelection)));
 }

@@ -1,6 +1,8 @@
 #include "detailinfodialog.h"
 #include "ui_detailinfodialog.h"
 
+#include "viewcolumns.h"
+
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QVBoxLayout>
@@ -17,7 +19,7 @@ DetailInfoDialog::DetailInfoDialog(QWidget *parent) : QDialog(parent), ui(new Ui
 
     model.setHorizontalHeaderLabels({QStringLiteral("Field"), QStringLiteral("Value")});
     ui->treeView->setModel(&model);
-    ui->treeView->setColumnWidth(0, 340);
+    viewcolumns::setWidths(ui->treeView, {{0, 340}});
 }
 
 DetailInfoDialog::~DetailInfoDialog()

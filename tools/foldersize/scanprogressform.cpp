@@ -7,6 +7,7 @@
 #include "scaninfoform.h"
 #include "shellhelpers.h"
 #include "workerthread.h"
+#include "viewcolumns.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -176,11 +177,10 @@ void ScanProgressForm::handleResults()
             ui->treeView->expand(folderModel->indexFromItem(rootRow.first()));
         connect(ui->treeView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
                 &ScanProgressForm::OnTreeViewSelectionChanged);
-        ui->treeView->setColumnWidth(0, 200);
-        ui->treeView->setColumnWidth(1, 100);
         ui->treeView->hideColumn(4);
         ui->treeView->hideColumn(5);
         ui->treeView->hideColumn(6);
+        viewcolumns::setWidths(ui->treeView, {{0, 200}, {1, 100}});
         ui->toolBar->show();
         ui->tabWidget->show();
         // The worker hands both models over sorted by raw size, largest first at every level: no sort of
@@ -189,8 +189,8 @@ void ScanProgressForm::handleResults()
         ui->dataFilesTreeView->setModel(dataFilesModel);
         connect(ui->dataFilesTreeView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
                 &ScanProgressForm::OnDataFilesTreeViewSelectionChanged);
-        ui->dataFilesTreeView->setColumnWidth(0, 300);
-        ui->dataFilesTreeView->setColumnWidth(2, 200);
+        // The path takes the room the columns after it leave.
+        viewcolumns::setWidths(ui->dataFilesTreeView, {{0, 300}, {2, 200}}, 3);
     }
     if (scanInfo) {
         scanInfo->deleteLater();
@@ -234,9 +234,8 @@ void ScanProgressForm::fillBiggestFiles()
     ui->biggestFileTreeView->setModel(biggestFilesModel);
     connect(ui->biggestFileTreeView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &ScanProgressForm::OnBiggestFileTreeViewSelectionChanged);
-    ui->biggestFileTreeView->setColumnWidth(0, 300);
-    ui->biggestFileTreeView->setColumnWidth(2, 200);
     ui->biggestFileTreeView->hideColumn(4);
+    viewcolumns::setWidths(ui->biggestFileTreeView, {{0, 300}, {2, 200}});
 }
 
 void ScanProgressForm::OnSectionClicked(int index)

@@ -5,6 +5,7 @@
 #include "processmansetprioritydialog.h"
 #include "prioritynames.h"
 #include "shellhelpers.h"
+#include "viewcolumns.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -212,8 +213,7 @@ bool ProcessManagerForm::loadProcesses()
 
     if (ui->ffTreeView->model() != &model)
         ui->ffTreeView->setModel(&model);
-    ui->ffTreeView->setColumnWidth(NameColumn, 200);
-    ui->ffTreeView->setColumnWidth(PriorityColumn, 150);
+    viewcolumns::setWidths(ui->ffTreeView, {{NameColumn, 200}, {PriorityColumn, 150}});
     model.sort(NameColumn, Qt::AscendingOrder);
     setRowActionsEnabled(false);
     ui->ffTreeView->header()->setSectionsClickable(true);

@@ -3,6 +3,7 @@
 
 #include "krutils.h"
 #include "win32.h"
+#include "viewcolumns.h"
 
 #include <QHBoxLayout>
 #include <QIcon>
@@ -68,8 +69,7 @@ bool ProcessManMoreInfoDialog::loadModules(int pid)
     } while (Module32NextW(snapshot, &entry));
     CloseHandle(snapshot);
     ui->ffTreeView1->setModel(&modulesModel);
-    ui->ffTreeView1->setColumnWidth(0, 200);
-    ui->ffTreeView1->setColumnWidth(2, 150);
+    viewcolumns::setWidths(ui->ffTreeView1, {{0, 200}, {2, 150}});
     modulesModel.sort(0, Qt::AscendingOrder);
     return true;
 }
@@ -93,8 +93,7 @@ bool ProcessManMoreInfoDialog::loadThreads(int pid)
     } while (Thread32Next(snapshot, &entry));
     CloseHandle(snapshot);
     ui->ffTreeView2->setModel(&threadsModel);
-    ui->ffTreeView2->setColumnWidth(0, 200);
-    ui->ffTreeView2->setColumnWidth(2, 150);
+    viewcolumns::setWidths(ui->ffTreeView2, {{0, 200}, {2, 150}});
     threadsModel.sort(0, Qt::AscendingOrder);
     return true;
 }

@@ -5,6 +5,7 @@
 #include "scaninfoform.h"
 #include "securedeleteoptionsdialog.h"
 #include "shellhelpers.h"
+#include "viewcolumns.h"
 
 #include <QDebug>
 #include <QDir>
@@ -56,7 +57,8 @@ SecureDeleteForm::SecureDeleteForm(QWidget *parent) : QWidget(parent), ui(new Ui
     listModel->setHorizontalHeaderLabels(
         {QStringLiteral("Name"), QStringLiteral("Type"), QStringLiteral("Path"), QStringLiteral("TypeIndex")});
     ui->ffTreeView->setModel(listModel);
-    ui->ffTreeView->setColumnWidth(0, 250);
+    // The path takes the room the type index leaves.
+    viewcolumns::setWidths(ui->ffTreeView, {{0, 250}}, 2);
     ui->ffTreeView->setAcceptDrops(true);
     ui->ffTreeView->setDropIndicatorShown(true);
     ui->ffTreeView->setSelectionMode(QAbstractItemView::ContiguousSelection);

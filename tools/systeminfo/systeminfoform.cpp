@@ -3,6 +3,7 @@
 
 #include "shellhelpers.h"
 #include "systemquery.h"
+#include "viewcolumns.h"
 
 #include <QIcon>
 #include <QImage>
@@ -42,7 +43,7 @@ SystemInfoForm::SystemInfoForm(QWidget *parent) : QWidget(parent), ui(new Ui::Sy
     ui->tabWidget->setCurrentIndex(0);
     loadWindowsInfo();
     ui->windowsTreeView->setModel(&windowsModel);
-    ui->windowsTreeView->setColumnWidth(0, 200);
+    viewcolumns::setWidths(ui->windowsTreeView, {{0, 200}});
 }
 
 SystemInfoForm::~SystemInfoForm()
@@ -83,10 +84,9 @@ void SystemInfoForm::on_tabWidget_currentChanged(int index)
     *tab.loaded = true;
     (this->*tab.load)();
     tab.view->setModel(tab.model);
-    for (const auto &width : tab.widths)
-        tab.view->setColumnWidth(width.first, width.second);
     if (index == 3)
         tab.view->setColumnHidden(2, true); // IconDir: kept for the icons, not shown
+    viewcolumns::setWidths(tab.view, tab.widths);
 }
 
 void SystemInfoForm::loadWindowsInfo()
