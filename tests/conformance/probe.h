@@ -96,7 +96,7 @@ inline void status(const char *key, long code)
 
 inline void hresult(const char *key, HRESULT hr)
 {
-    line(key, "hr 0x%08lX", static_cast<unsigned long>(hr));
+    line(key, "hr 0x%08lX", static_cast<unsigned long>(static_cast<DWORD>(hr)));
 }
 
 // A wide text as UTF-8.
