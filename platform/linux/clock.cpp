@@ -5,6 +5,7 @@
 
 #include <QMutex>
 #include <chrono>
+#include <climits>
 
 namespace machineclock {
 
@@ -188,16 +189,75 @@ BOOL WINAPI SystemTimeToFileTime(const SYSTEMTIME *lpSystemTime, LPFILETIME lpFi
 namespace {
 
 // A SYSTEMTIME read in one zone and written as the same moment in another.
-BOOL convertTime(const TIME_ZONE_INFORMATION *zoneRecord, const SYSTEMTIME *in, const QTimeZone &from,
-                 const QTimeZone &to, LPSYSTEMTIME out)
+BOOL convertTime(const SYSTEMTIME *in, const QTimeZone &from, const QTimeZone &to, LPSYSTEMTIME out)
 {
     QDate date;
     QTime time;
-    if (zoneRecord || !out || !systemTimeParts(in, &date, &time)) {
+    if (!out || !systemTimeParts(in, &date, &time)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     fillSystemTime(QDateTime(date, time, from).toTimeZone(to), out);
+    return TRUE;
+}
+
+// A zone given by its record: the bias in minutes (UTC = local + bias) and, when StandardDate names a month,
+// the yearly switches. A switch date with wYear 0 is a rule: the wDay-th (5: the last) wDayOfWeek of wMonth; with
+// a year it is that one date. DaylightDate is read on the standard clock, StandardDate on the daylight clock.
+qint64 switchOn(const SYSTEMTIME &rule, int year)
+{
+    QDate date;
+    if (rule.wYear) {
+        date = QDate(rule.wYear, rule.wMonth, rule.wDay);
+    } else {
+        const QDate first(year, rule.wMonth, 1);
+        const int weekday = first.dayOfWeek() % 7; // Sunday is 0
+        int day = 1 + (rule.wDayOfWeek + 7 - weekday) % 7 + 7 * (qBound(1, int(rule.wDay), 5) - 1);
+        while (day > first.daysInMonth())
+            day -= 7;
+        date = QDate(year, rule.wMonth, day);
+    }
+    const QTime time(rule.wHour, rule.wMinute, rule.wSecond, rule.wMilliseconds);
+    if (!date.isValid() || !time.isValid())
+        return LLONG_MIN;
+    return QDateTime(date, time, QTimeZone::utc()).toMSecsSinceEpoch();
+}
+
+bool zoneHasDaylight(const TIME_ZONE_INFORMATION &z)
+{
+    return z.StandardDate.wMonth != 0 && z.DaylightDate.wMonth != 0;
+}
+
+// Whether a moment counts as daylight time in the year it falls in. isUtc: the moment is UTC, else local clock
+// time; a local time in the hour repeated at the end of daylight time, or in the hour skipped at its start,
+// counts as daylight time.
+bool inDaylight(const TIME_ZONE_INFORMATION &z, qint64 ms, bool isUtc)
+{
+    const qint64 minute = 60000;
+    const int year = QDateTime::fromMSecsSinceEpoch(isUtc ? ms - z.Bias * minute : ms, QTimeZone::utc()).date().year();
+    qint64 start = switchOn(z.DaylightDate, year);
+    qint64 end = switchOn(z.StandardDate, year);
+    if (start == LLONG_MIN || end == LLONG_MIN)
+        return false;
+    if (isUtc) {
+        start += (z.Bias + z.StandardBias) * minute;
+        end += (z.Bias + z.DaylightBias) * minute;
+    }
+    return start < end ? ms >= start && ms < end : ms >= start || ms < end;
+}
+
+BOOL convertWithRecord(const TIME_ZONE_INFORMATION &z, const SYSTEMTIME *in, LPSYSTEMTIME out, bool toLocal)
+{
+    QDate date;
+    QTime time;
+    if (!out || !systemTimeParts(in, &date, &time)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    const qint64 ms = QDateTime(date, time, QTimeZone::utc()).toMSecsSinceEpoch();
+    const bool daylight = zoneHasDaylight(z) && inDaylight(z, ms, toLocal);
+    const qint64 bias = qint64(z.Bias + (daylight ? z.DaylightBias : z.StandardBias)) * 60000;
+    fillSystemTime(QDateTime::fromMSecsSinceEpoch(toLocal ? ms - bias : ms + bias, QTimeZone::utc()), out);
     return TRUE;
 }
 
@@ -206,13 +266,17 @@ BOOL convertTime(const TIME_ZONE_INFORMATION *zoneRecord, const SYSTEMTIME *in, 
 BOOL WINAPI SystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION *lpTimeZoneInformation,
                                             const SYSTEMTIME *lpUniversalTime, LPSYSTEMTIME lpLocalTime)
 {
-    return convertTime(lpTimeZoneInformation, lpUniversalTime, QTimeZone::utc(), machineclock::zone(), lpLocalTime);
+    if (lpTimeZoneInformation)
+        return convertWithRecord(*lpTimeZoneInformation, lpUniversalTime, lpLocalTime, true);
+    return convertTime(lpUniversalTime, QTimeZone::utc(), machineclock::zone(), lpLocalTime);
 }
 
 BOOL WINAPI TzSpecificLocalTimeToSystemTime(const TIME_ZONE_INFORMATION *lpTimeZoneInformation,
                                             const SYSTEMTIME *lpLocalTime, LPSYSTEMTIME lpUniversalTime)
 {
-    return convertTime(lpTimeZoneInformation, lpLocalTime, machineclock::zone(), QTimeZone::utc(), lpUniversalTime);
+    if (lpTimeZoneInformation)
+        return convertWithRecord(*lpTimeZoneInformation, lpLocalTime, lpUniversalTime, false);
+    return convertTime(lpLocalTime, machineclock::zone(), QTimeZone::utc(), lpUniversalTime);
 }
 
 DWORD WINAPI GetTickCount()

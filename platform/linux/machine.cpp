@@ -735,6 +735,27 @@ QString environmentVariable(const QString &name)
     return QString();
 }
 
+QStringList environmentNames()
+{
+    return {QStringLiteral("ALLUSERSPROFILE"),
+            QStringLiteral("APPDATA"),
+            QStringLiteral("COMPUTERNAME"),
+            QStringLiteral("HOMEDRIVE"),
+            QStringLiteral("LOCALAPPDATA"),
+            QStringLiteral("ProgramData"),
+            QStringLiteral("ProgramFiles"),
+            QStringLiteral("ProgramFiles(x86)"),
+            QStringLiteral("ProgramW6432"),
+            QStringLiteral("PUBLIC"),
+            QStringLiteral("SystemDrive"),
+            QStringLiteral("SystemRoot"),
+            QStringLiteral("TEMP"),
+            QStringLiteral("TMP"),
+            QStringLiteral("USERNAME"),
+            QStringLiteral("USERPROFILE"),
+            QStringLiteral("windir")};
+}
+
 QString expandEnvironment(const QString &text)
 {
     QString out;
@@ -746,7 +767,10 @@ QString expandEnvironment(const QString &text)
             const qsizetype end = text.indexOf(QLatin1Char('%'), i + 1);
             if (end > i + 1) {
                 const QString name = text.mid(i + 1, end - i - 1);
-                const QString value = environmentVariable(name);
+                QString value = environmentVariable(name);
+                // Any other variable of the process expands too, as Windows expands every one it has.
+                if (value.isNull() && !name.contains(QLatin1Char('=')) && qEnvironmentVariableIsSet(name.toLocal8Bit()))
+                    value = qEnvironmentVariable(name.toLocal8Bit());
                 if (!value.isNull()) {
                     out += value;
                     i = end + 1;

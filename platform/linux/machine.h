@@ -49,9 +49,11 @@ std::optional<QString> takeAnswer(const QString &kind);
 bool hasAnswers(const QString &kind);
 
 // %NAME% expansion with the machine's environment (profile, application data, temp and Windows
-// folders point into the machine folder); unknown names stay as they are.
+// folders point into the machine folder), then the process's own; names neither has stay as they are.
 QString expandEnvironment(const QString &text);
 QString environmentVariable(const QString &name);
+// The names of the variables the machine defines, spelt as Windows spells them.
+QStringList environmentNames();
 
 // Database access for the stand-in's own modules. Hold a Lock around every use of the connection; it is
 // null when the machine could not be opened (see openFailure).

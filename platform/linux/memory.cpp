@@ -58,11 +58,21 @@ LPVOID WINAPI VirtualAlloc(LPVOID lpAddress, SIZE_T dwSize, DWORD flAllocationTy
     const int prot = flProtect == PAGE_READWRITE  ? (PROT_READ | PROT_WRITE)
                      : flProtect == PAGE_READONLY ? PROT_READ
                                                   : PROT_NONE;
-    void *p = mmap(nullptr, length, prot, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (p == MAP_FAILED) {
+    // A region starts on the allocation granularity (64 KiB), as on Windows: map more, keep the aligned part.
+    const size_t granularity = 65536;
+    const size_t slack = granularity > page ? granularity - page : 0;
+    void *mapped = mmap(nullptr, length + slack, prot, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
+    const quintptr start = reinterpret_cast<quintptr>(mapped);
+    const quintptr aligned = (start + granularity - 1) / granularity * granularity;
+    if (aligned > start)
+        munmap(mapped, aligned - start);
+    if (start + length + slack > aligned + length)
+        munmap(reinterpret_cast<void *>(aligned + length), start + length + slack - aligned - length);
+    void *p = reinterpret_cast<void *>(aligned);
     Allocations &a = allocations();
     QMutexLocker g(&a.mutex);
     a.sizes.insert(reinterpret_cast<quintptr>(p), length);

@@ -451,6 +451,11 @@ LONG RegGetValueW(HKEY hkey, LPCWSTR lpSubKey, LPCWSTR lpValue, DWORD dwFlags, L
 
         bool allowed = false;
         bool expand = false;
+        // The 32- and 64-bit filters take binary data only of their size: other binary data is a mismatch, not
+        // a type the filter refuses. Numbers pass their type's filter whatever their stored size.
+        const bool sized32 = (typeMask & RRF_RT_DWORD) == RRF_RT_DWORD && typeMask != RRF_RT_ANY;
+        const bool sized64 = (typeMask & RRF_RT_QWORD) == RRF_RT_QWORD && typeMask != RRF_RT_ANY;
+        bool wrongSize = false;
         switch (type) {
         case REG_NONE:
             allowed = typeMask & RRF_RT_REG_NONE;
@@ -468,20 +473,16 @@ LONG RegGetValueW(HKEY hkey, LPCWSTR lpSubKey, LPCWSTR lpValue, DWORD dwFlags, L
             break;
         case REG_BINARY:
             allowed = typeMask & RRF_RT_REG_BINARY;
-            // The DWORD and QWORD filters take binary data only of their size.
-            if (allowed && typeMask == RRF_RT_DWORD)
-                allowed = data.size() == 4;
-            if (allowed && typeMask == RRF_RT_QWORD)
-                allowed = data.size() == 8;
+            wrongSize = (sized32 && !sized64 && data.size() != 4) || (sized64 && !sized32 && data.size() != 8);
             break;
         case REG_DWORD:
-            allowed = (typeMask & RRF_RT_REG_DWORD) && data.size() == 4;
+            allowed = typeMask & RRF_RT_REG_DWORD;
             break;
         case REG_MULTI_SZ:
             allowed = typeMask & RRF_RT_REG_MULTI_SZ;
             break;
         case REG_QWORD:
-            allowed = (typeMask & RRF_RT_REG_QWORD) && data.size() == 8;
+            allowed = typeMask & RRF_RT_REG_QWORD;
             break;
         default:
             allowed = typeMask == RRF_RT_ANY;
@@ -489,6 +490,8 @@ LONG RegGetValueW(HKEY hkey, LPCWSTR lpSubKey, LPCWSTR lpValue, DWORD dwFlags, L
         }
         if (!allowed)
             return ERROR_UNSUPPORTED_TYPE;
+        if (wrongSize)
+            return ERROR_DATATYPE_MISMATCH;
 
         DWORD reportedType = type;
         if (expand) {
@@ -499,27 +502,23 @@ LONG RegGetValueW(HKEY hkey, LPCWSTR lpSubKey, LPCWSTR lpValue, DWORD dwFlags, L
         if (pdwType)
             *pdwType = reportedType;
 
-        // Strings come back NUL-terminated; the size asked for beforehand leaves room for the terminator that
-        // Windows adds when the stored data lacks one.
-        DWORD needed = DWORD(data.size());
+        // Strings come back NUL-terminated (an odd trailing byte is completed first), and every size reported
+        // counts the terminator added to data stored without one.
         if (isStringType(reportedType)) {
+            if (data.size() % 2)
+                data.append('\0');
             const bool terminated = data.size() >= 2 && data.at(data.size() - 1) == 0 && data.at(data.size() - 2) == 0;
-            if (!terminated || data.size() % 2)
-                data.append(data.size() % 2 ? 1 : 2, '\0');
-            if (!pvData) {
-                if (pcbData)
-                    *pcbData = DWORD(data.size()) + 2;
-                return ERROR_SUCCESS;
-            }
-            needed = DWORD(data.size());
+            if (!terminated)
+                data.append(2, '\0');
         }
+        const DWORD needed = DWORD(data.size());
         if (!pvData) {
             if (pcbData)
                 *pcbData = needed;
             return ERROR_SUCCESS;
         }
         if (capacity < needed) {
-            *pcbData = isStringType(reportedType) ? needed + 2 : needed;
+            *pcbData = needed;
             return ERROR_MORE_DATA;
         }
         std::memcpy(pvData, data.constData(), needed);

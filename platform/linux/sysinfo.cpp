@@ -129,7 +129,8 @@ int WINAPI GetLocaleInfoW(LCID Locale, LCTYPE LCType, LPWSTR lpLCData, int cchDa
     QString text;
     switch (LCType) {
     case LOCALE_SCOUNTRY:
-        text = l.nativeTerritoryName();
+        // The name in the machine's display language, which is English.
+        text = QLocale::territoryToString(l.territory());
         break;
     case LOCALE_SENGLISHCOUNTRYNAME:
         text = QLocale::territoryToString(l.territory());
@@ -186,10 +187,20 @@ UINT WINAPI GetSystemDirectoryW(LPWSTR lpBuffer, UINT uSize)
 
 LPWCH WINAPI GetEnvironmentStringsW()
 {
-    // The process's own environment, one entry after the other, ended by an empty entry.
+    // The process's own environment with the machine's variables in place of the host's (names are
+    // case-insensitive), one entry after the other, ended by an empty entry.
+    const QStringList machineNames = machine::environmentNames();
     QString block;
+    for (const QString &name : machineNames) {
+        block += name + QLatin1Char('=') + machine::environmentVariable(name);
+        block += QChar(0);
+    }
     for (char **e = environ; e && *e; ++e) {
-        block += QString::fromLocal8Bit(*e);
+        const QString entry = QString::fromLocal8Bit(*e);
+        const QString name = entry.section(QLatin1Char('='), 0, 0);
+        if (machineNames.contains(name, Qt::CaseInsensitive))
+            continue;
+        block += entry;
         block += QChar(0);
     }
     block += QChar(0);

@@ -30,12 +30,17 @@ quint16 read16(const QByteArray &d, qint64 at)
 
 const quint32 rtVersion = 16;
 
-// The bytes of the file's first version resource; empty when it has none or is no PE file.
-QByteArray versionResource(const QString &path)
+// The bytes of the file's first version resource; empty when it has none or is no PE file, with the error
+// that says which: the file is not there, has no resource section (no PE file has none either), or has
+// resources but no version resource.
+QByteArray versionResource(const QString &path, DWORD *error)
 {
+    *error = ERROR_RESOURCE_DATA_NOT_FOUND;
     QFile f(hostPath(path));
-    if (!f.open(QIODevice::ReadOnly))
+    if (!f.open(QIODevice::ReadOnly)) {
+        *error = f.exists() ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND;
         return QByteArray();
+    }
     const QByteArray d = f.read(64 * 1024 * 1024);
     if (d.size() < 64 || read16(d, 0) != 0x5A4D)
         return QByteArray();
@@ -66,6 +71,7 @@ QByteArray versionResource(const QString &path)
     const qint64 root = offsetOf(resourceRva);
     if (root < 0)
         return QByteArray();
+    *error = ERROR_RESOURCE_TYPE_NOT_FOUND;
     // Level 1 by type (RT_VERSION), then the first name, then the first language.
     auto entry = [&](qint64 dir, bool byType) -> qint64 {
         const int named = read16(d, dir + 12), ids = read16(d, dir + 14);
@@ -138,9 +144,10 @@ DWORD WINAPI GetFileVersionInfoSizeW(LPCWSTR lptstrFilename, LPDWORD lpdwHandle)
 {
     if (lpdwHandle)
         *lpdwHandle = 0;
-    const QByteArray r = versionResource(fromWide(lptstrFilename));
+    DWORD error = 0;
+    const QByteArray r = versionResource(fromWide(lptstrFilename), &error);
     if (r.isEmpty()) {
-        SetLastError(ERROR_RESOURCE_TYPE_NOT_FOUND);
+        SetLastError(error);
         return 0;
     }
     return DWORD(r.size());
@@ -152,9 +159,10 @@ BOOL WINAPI GetFileVersionInfoW(LPCWSTR lptstrFilename, DWORD, DWORD dwLen, LPVO
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    const QByteArray r = versionResource(fromWide(lptstrFilename));
+    DWORD error = 0;
+    const QByteArray r = versionResource(fromWide(lptstrFilename), &error);
     if (r.isEmpty()) {
-        SetLastError(ERROR_RESOURCE_TYPE_NOT_FOUND);
+        SetLastError(error);
         return FALSE;
     }
     // A shorter buffer takes what fits; the block's own lengths then tell the reader where it ends.
@@ -192,8 +200,7 @@ BOOL WINAPI VerQueryValueW(LPCVOID pBlock, LPCWSTR lpSubBlock, LPVOID *lplpBuffe
             return FALSE;
         b = child;
     }
-    if (b.valueBytes == 0 && !parts.isEmpty())
-        return FALSE;
+    // A block without a value (StringFileInfo, a string table) is found, with a length of 0.
     *lplpBuffer = const_cast<char *>(base + b.value);
     // Text values are counted in characters, the others in bytes.
     quint16 type;

@@ -16,7 +16,7 @@ typedef struct _SYSTEMTIME
     WORD wMilliseconds;
 } SYSTEMTIME, *PSYSTEMTIME, *LPSYSTEMTIME;
 
-// Only the machine's own zone is known: callers pass no zone record.
+// The zone record (w32sysinfo.h); without one, conversions use the machine's own zone.
 struct _TIME_ZONE_INFORMATION;
 typedef struct _TIME_ZONE_INFORMATION TIME_ZONE_INFORMATION;
 

@@ -130,14 +130,14 @@ private slots:
         QCOMPARE(RegQueryValueExW(k, WSTR("s"), nullptr, nullptr, nullptr, &size), ERROR_SUCCESS);
         QCOMPARE(size, DWORD(14));
 
-        // RegGetValueW reports room for a terminator it may add.
+        // A terminated string needs no more room than it takes.
         size = 0;
         QCOMPARE(RegGetValueW(k, nullptr, WSTR("s"), RRF_RT_REG_SZ, nullptr, nullptr, &size), ERROR_SUCCESS);
-        QCOMPARE(size, DWORD(16));
+        QCOMPARE(size, DWORD(14));
         WCHAR buf[16];
         size = 10;
         QCOMPARE(RegGetValueW(k, nullptr, WSTR("s"), RRF_RT_REG_SZ, nullptr, buf, &size), ERROR_MORE_DATA);
-        QVERIFY(size >= 14);
+        QCOMPARE(size, DWORD(14));
         size = sizeof(buf);
         QCOMPARE(RegGetValueW(k, nullptr, WSTR("s"), RRF_RT_REG_SZ, nullptr, buf, &size), ERROR_SUCCESS);
         QCOMPARE(size, DWORD(14));
@@ -161,6 +161,18 @@ private slots:
         WCHAR buf[8];
         DWORD size = 6; // exactly the stored bytes: no room for the terminator
         QCOMPARE(RegGetValueW(k, nullptr, WSTR("raw"), RRF_RT_REG_SZ, nullptr, buf, &size), ERROR_MORE_DATA);
+        QCOMPARE(size, DWORD(8));
+        size = 0;
+        QCOMPARE(RegGetValueW(k, nullptr, WSTR("raw"), RRF_RT_REG_SZ, nullptr, nullptr, &size), ERROR_SUCCESS);
+        QCOMPARE(size, DWORD(8));
+        // An odd byte count is completed and still terminated.
+        QCOMPARE(RegSetValueExW(k, WSTR("odd"), 0, REG_SZ, reinterpret_cast<const BYTE *>(wstr(text)), 5),
+                 ERROR_SUCCESS);
+        size = sizeof(buf);
+        std::fill(std::begin(buf), std::end(buf), WCHAR(0xCCCC));
+        QCOMPARE(RegGetValueW(k, nullptr, WSTR("odd"), RRF_RT_REG_SZ, nullptr, buf, &size), ERROR_SUCCESS);
+        QCOMPARE(size, DWORD(8));
+        QCOMPARE(buf[3], WCHAR(0));
         size = sizeof(buf);
         QCOMPARE(RegGetValueW(k, nullptr, WSTR("raw"), RRF_RT_REG_SZ, nullptr, buf, &size), ERROR_SUCCESS);
         QCOMPARE(size, DWORD(8));
@@ -190,9 +202,13 @@ private slots:
         QTest::newRow("binary of 4 as DWORD")
             << REG_BINARY << dword << RRF_RT_DWORD << int(ERROR_SUCCESS) << REG_BINARY;
         QTest::newRow("binary of 3 as DWORD")
-            << REG_BINARY << QByteArray("abc") << RRF_RT_DWORD << int(ERROR_UNSUPPORTED_TYPE) << 0;
-        QTest::newRow("short dword") << REG_DWORD << QByteArray("ab") << RRF_RT_REG_DWORD << int(ERROR_UNSUPPORTED_TYPE)
-                                     << 0;
+            << REG_BINARY << QByteArray("abc") << RRF_RT_DWORD << int(ERROR_DATATYPE_MISMATCH) << 0;
+        QTest::newRow("binary of 4 as QWORD")
+            << REG_BINARY << dword << RRF_RT_QWORD << int(ERROR_DATATYPE_MISMATCH) << 0;
+        QTest::newRow("binary as DWORD type")
+            << REG_BINARY << dword << RRF_RT_REG_DWORD << int(ERROR_UNSUPPORTED_TYPE) << 0;
+        QTest::newRow("short dword") << REG_DWORD << QByteArray("ab") << RRF_RT_REG_DWORD << int(ERROR_SUCCESS)
+                                     << REG_DWORD;
         QTest::newRow("no filter") << REG_DWORD << dword << 0 << int(ERROR_INVALID_PARAMETER) << 0;
     }
 

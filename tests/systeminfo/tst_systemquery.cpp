@@ -167,7 +167,20 @@ private slots:
             if (p.name == QLatin1String("HUSHDECK_QUERY_TEST") && p.value == QLatin1String("x=y"))
                 ++found;
         QCOMPARE(found, 1);
-        QCOMPARE(list.size(), QProcessEnvironment::systemEnvironment().keys().size());
+        // Every process variable once (names are case-insensitive), the machine's in place of the host's.
+        QSet<QString> names;
+        for (const NameValuePair &p : list) {
+            QVERIFY2(!names.contains(p.name.toUpper()), qPrintable(p.name));
+            names.insert(p.name.toUpper());
+        }
+        for (const QString &key : QProcessEnvironment::systemEnvironment().keys())
+            QVERIFY2(names.contains(key.toUpper()), qPrintable(key));
+        QString systemRoot;
+        for (const NameValuePair &p : list)
+            if (p.name == QLatin1String("SystemRoot"))
+                systemRoot = p.value;
+        QCOMPARE(systemRoot, SystemQuery().expandEnvironment(QStringLiteral("%SystemRoot%")));
+        QVERIFY(systemRoot.startsWith(QDir::toNativeSeparators(m->folder())));
     }
 
     void cutRunPath_data()
