@@ -835,6 +835,10 @@ BOOL FlushFileBuffers(HANDLE hFile)
     auto f = fileOf(hFile);
     if (!f)
         return FALSE;
+    // Windows flushes only through a handle that may write ("must have the GENERIC_WRITE access right").
+    const int mode = ::fcntl(f->fd, F_GETFL);
+    if (mode != -1 && (mode & O_ACCMODE) == O_RDONLY)
+        return fail(ERROR_ACCESS_DENIED);
     if (::fsync(f->fd) != 0 && errno != EINVAL)
         return fail(errorOf(errno));
     if (const auto &observer = filefaults::flushObserver())

@@ -37,7 +37,7 @@ if [ "${1:-}" = "--on-display" ]; then
     exit $?
 fi
 
-source=$1 linux=$2 windows=$3 work=$4
+source=$(realpath "$1") linux=$(realpath "$2") windows=$(realpath "$3") work=$(realpath -m "$4")
 shift 4
 for tool in wine wineboot wineserver xvfb-run xauth Xvfb python3; do
     if ! command -v "$tool" >/dev/null; then

@@ -221,6 +221,8 @@ void readWriteSeek()
     write("WriteFile.last", h, "X");
     seek("SetFilePointerEx.passBack", h, -1, FILE_CURRENT);
     write("WriteFile.again", h, "Y");
+    // Each pass of the shredder reaches the disk before the next.
+    probe::ok("FlushFileBuffers", FlushFileBuffers(h));
     seek("SetFilePointerEx.start", h, 0, FILE_BEGIN);
     read("ReadFile.after", h, 64);
     fileInformation("GetFileInformationByHandle.file", h);
@@ -237,6 +239,7 @@ void readWriteSeek()
     closeIf(h);
     h = open("CreateFileW.readOnly", WSTR("data.bin"), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0);
     write("WriteFile.readOnly", h, "z");
+    probe::ok("FlushFileBuffers.readOnly", FlushFileBuffers(h));
     closeIf(h);
     DeleteFileW(at(WSTR("fresh.bin")).c_str());
 }
