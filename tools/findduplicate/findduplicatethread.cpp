@@ -1,7 +1,7 @@
 #include "findduplicatethread.h"
 
 #include "contentcomparer.h"
-#include "folderreadahead.h"
+#include "folderwalker.h"
 
 #include <QDebug>
 #include <QDir>
@@ -25,11 +25,13 @@ Key keyOf(const DuplicateFileRecord &r)
     return Key(r.size, (quint64(r.lastWrite.dwHighDateTime) << 32) | r.lastWrite.dwLowDateTime);
 }
 
-// Where a key stands in one category: its entry in seenFiles and its group, -1 while it has none.
+// Where a key stands in one category: its entry in seenFiles and its group, -1 while it has none, and the
+// walked folder of the file in seenFiles (-1: its path is known), whose path is made only once it has a group.
 struct Slot
 {
     int seen = -1;
     int group = -1;
+    int folder = -1;
 };
 
 // A physical folder: its volume and file index.
@@ -46,9 +48,11 @@ struct FindDuplicateThread::Index
     std::vector<std::pair<QString, int>> categoryByKey;
     std::vector<QHash<Key, Slot>> keySlots;
     QSet<FolderId> visited;
-    FolderReadAhead *reader = nullptr;
-    FolderReadAhead::Listing rootListing;
-    int steps = 0; // progress reports of the walk
+    FolderWalker *walker = nullptr;
+    FolderWalker::Listing rootListing;
+    std::vector<FolderWalker::FolderPtr> rootQueued;
+    QStringList folders; // walked paths of the folders with files of a category
+    int steps = 0;       // progress reports of the walk
     // Two lines per duplicate add up on a large tree; they are not even formatted when nobody reads them.
     bool debugOutput = QLoggingCategory::defaultCategory()->isDebugEnabled();
 };
@@ -91,41 +95,32 @@ void FindDuplicateThread::run()
 
     int count = 0;
     {
-        // Listings are read ahead on a few threads; the walk below keeps its own order.
-        // The readers also work out each file's category and the texts of its record, so that the walk
-        // itself only matches. The category table does not change from here on.
-        FolderReadAhead reader(cancel, qBound(0, QThread::idealThreadCount() - 1, 3),
-                               [this](const QString &path, FolderReadAhead::Listing &listing) {
-                                   listing.folder = QDir::toNativeSeparators(path);
-                                   for (FolderReadAhead::Entry &e : listing.entries) {
-                                       if (e.attributes & FILE_ATTRIBUTE_DIRECTORY)
-                                           continue;
-                                       e.category = categorizeFile(e.name);
-                                       if (e.category < 0)
-                                           continue;
-                                       e.fullPath = path + QDir::separator() + e.name;
-                                       const qsizetype dot = e.name.indexOf(QLatin1Char('.'));
-                                       if (dot >= 0)
-                                           e.suffix = e.name.mid(dot + 1);
-                                   }
-                               });
-        idx.reader = &reader;
+        // Listings are read ahead on a few threads; the walk below keeps its own order. The walker's
+        // threads also work out each file's category, so that the walk itself only matches. The category
+        // table does not change from here on.
+        FolderWalker walker(cancel, qBound(0, QThread::idealThreadCount() - 1, 3),
+                            [this](const QString &, FolderWalker::Listing &listing) {
+                                for (FolderWalker::Entry &e : listing.entries)
+                                    if (!(e.attributes & FILE_ATTRIBUTE_DIRECTORY))
+                                        e.tag = categorizeFile(e.name);
+                            });
+        idx.walker = &walker;
         if (!cancel) {
             // The root's one listing serves both the count and the walk.
-            idx.rootListing = reader.take(rootFolder);
-            for (const FolderReadAhead::Entry &e : idx.rootListing.entries)
+            idx.rootListing = walker.take(walker.queue(rootFolder), &idx.rootQueued);
+            for (const FolderWalker::Entry &e : idx.rootListing.entries)
                 if (e.attributes & FILE_ATTRIBUTE_DIRECTORY)
                     ++count;
         }
         emit updateTotalSubFolder(count + 1);
-        scanFolder(rootFolder, 0);
+        scanFolder(rootFolder, 0, nullptr);
     }
     confirmByContent(idx.steps);
     index = nullptr;
     emit scanFinish();
 }
 
-void FindDuplicateThread::scanFolder(const QString &path, int depth)
+void FindDuplicateThread::scanFolder(const QString &path, int depth, const FolderWalker::FolderPtr &folder)
 {
     if (cancel)
         return;
@@ -134,40 +129,61 @@ void FindDuplicateThread::scanFolder(const QString &path, int depth)
         emit updateScanProgress();
         ++index->steps;
     }
-    FolderReadAhead::Listing listing = depth == 0 ? std::move(index->rootListing) : index->reader->take(path);
+    std::vector<FolderWalker::FolderPtr> queued;
+    const FolderWalker::Listing listing =
+        depth == 0 ? std::move(index->rootListing) : index->walker->take(folder, &queued);
+    if (depth == 0)
+        queued = std::move(index->rootQueued);
+    size_t nextChild = 0;
     // A link or junction back to a folder already walked would list its files a second time, and each
     // would become a duplicate of itself: every physical folder is entered once.
+    bool enter = listing.opened;
     if (listing.identified) {
         const FolderId id(listing.volume, listing.fileId);
-        if (index->visited.contains(id)) {
-            index->reader->skip(path);
-            return;
-        }
-        index->visited.insert(id);
+        if (index->visited.contains(id))
+            enter = false;
+        else
+            index->visited.insert(id);
     }
-    if (!listing.opened)
-        return;
-    for (FolderReadAhead::Entry &e : listing.entries) {
+    QString shownFolder;
+    int folderNumber = -1;
+    for (const FolderWalker::Entry &e : listing.entries) {
+        if (!enter)
+            break;
         if (cancel)
             break;
         if (e.attributes & FILE_ATTRIBUTE_DIRECTORY) {
-            scanFolder(path + QDir::separator() + e.name, depth + 1);
+            FolderWalker::FolderPtr child = nextChild < queued.size() ? queued[nextChild] : nullptr;
+            ++nextChild;
+            const QString childPath = path + QDir::separator() + e.name;
+            if (!child)
+                child = index->walker->queue(childPath);
+            scanFolder(childPath, depth + 1, child);
             continue;
         }
         // A file that no enabled category takes plays no part: its record is never made.
-        if (e.category < 0)
+        if (e.tag < 0)
             continue;
+        if (folderNumber < 0) {
+            shownFolder = QDir::toNativeSeparators(path);
+            folderNumber = int(index->folders.size());
+            index->folders.append(path);
+        }
         DuplicateFileRecord record;
-        record.name = std::move(e.name);
-        record.folder = listing.folder;
-        record.fullPath = std::move(e.fullPath);
+        record.name = e.name;
+        record.folder = shownFolder;
         record.size = e.size;
         record.lastAccess = e.lastAccess;
         record.creation = e.creation;
         record.lastWrite = e.lastWrite;
-        record.suffix = std::move(e.suffix);
-        matchFile(std::move(record), e.category);
+        const qsizetype dot = e.name.indexOf(QLatin1Char('.'));
+        if (dot >= 0)
+            record.suffix = e.name.mid(dot + 1);
+        matchFile(std::move(record), e.tag, folderNumber);
     }
+    // Folders listed ahead below one that is not entered (met before, or the walk was cancelled) go now.
+    for (size_t i = nextChild; i < queued.size(); ++i)
+        index->walker->release(queued[i]);
 }
 
 int FindDuplicateThread::categorizeFile(QStringView name) const
@@ -191,17 +207,26 @@ int FindDuplicateThread::categorizeFile(QStringView name) const
     return it->second;
 }
 
-void FindDuplicateThread::matchFile(DuplicateFileRecord record, int category)
+void FindDuplicateThread::matchFile(DuplicateFileRecord record, int category, int folder)
 {
     // One look-up per file: the slot of its key says both whether an earlier file has it and where its group is.
     Slot &slot = index->keySlots[size_t(category)][keyOf(record)];
     QList<DuplicateFileRecord> &seen = (*scanCategories)[category].seenFiles;
-    if (slot.seen >= 0) {
-        addToDuplicateList(std::move(record), seen.at(slot.seen), category, slot.group);
+    if (slot.seen < 0) {
+        // Most files stay alone: the path of this one is made only if another file joins it.
+        slot.seen = int(seen.size());
+        slot.folder = folder;
+        seen.append(std::move(record));
         return;
     }
-    slot.seen = int(seen.size());
-    seen.append(std::move(record));
+    const QString separator = QDir::separator();
+    record.fullPath = index->folders.at(folder) + separator + record.name;
+    if (slot.folder >= 0) {
+        DuplicateFileRecord &first = seen[slot.seen];
+        first.fullPath = index->folders.at(slot.folder) + separator + first.name;
+        slot.folder = -1;
+    }
+    addToDuplicateList(std::move(record), seen.at(slot.seen), category, slot.group);
 }
 
 void FindDuplicateThread::addToDuplicateList(DuplicateFileRecord newFile, const DuplicateFileRecord &earlierFile,

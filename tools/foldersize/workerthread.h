@@ -4,7 +4,7 @@
 #pragma once
 
 #include "duplicatefilerecord.h"
-#include "folderlister.h"
+#include "folderwalker.h"
 #include "krutils.h"
 
 #include <QHash>
@@ -83,18 +83,19 @@ private:
     };
 
     void prepareDataFilesModel();
-    void scanFolder(const QString &folderPath, Folder *folder, int depth, FolderListing &listing,
-                    const QVector<FolderLister::Request *> &queued);
-    void addBiggestFile(const QString &folderPath, const ListedEntry &file);
-    void addDataFile(const QString &folderPath, const QString &shownFolder, const ListedEntry &file);
+    void scanFolder(const QString &folderPath, Folder *folder, int depth, const FolderWalker::Listing &listing,
+                    const std::vector<FolderWalker::FolderPtr> &queued);
+    void addBiggestFile(const QString &folderPath, const FolderWalker::Entry &file);
+    void addDataFile(const QString &folderPath, const QString &shownFolder, const FolderWalker::Entry &file);
     void addFileTotals(Folder *folder, int fileCount, quint64 bytes);
     void addFolderCount(Folder *folder, int folderCount);
     void computePercentages(QStandardItem *item, double itemSize);
     void summariseCategories();
     static void makeFileRows(CategoryRows *rows, bool largestFirst);
 
-    FolderLister *lister = nullptr;
+    FolderWalker *walker = nullptr;
     QVector<CategoryRows> categoryRows;
-    QHash<QString, QVector<int>> categoriesOfKey; // case-folded key -> category positions, one per match
-    QSet<QPair<quint64, quint64>> visited;        // (volume, file index) of every folder entered
+    QHash<QString, int> matchOfKey;        // case-folded key -> its entry in categoryMatches
+    QVector<QVector<int>> categoryMatches; // category positions of a key, one per match
+    QSet<QPair<quint64, quint64>> visited; // (volume, file index) of every folder entered
 };
