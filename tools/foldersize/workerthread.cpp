@@ -1,6 +1,5 @@
 #include "workerthread.h"
 
-#include "accesstimeitem.h"
 #include "categoryicons.h"
 #include "resultitem.h"
 
@@ -315,7 +314,13 @@ void WorkerThread::addDataFile(const QString &folderPath, const QString &shownFo
                 }
             }
         }
-        rows.files.append({file.size, file.lastAccess, dataIndex++, file.name, shownFolder});
+        auto *record = new ResultItem::File;
+        record->name = file.name;
+        record->folder = shownFolder;
+        record->size = file.size;
+        record->lastAccess = file.lastAccess;
+        record->dataNumber = dataIndex++;
+        rows.files.append(record);
         list[c].totalBytes += file.size;
     }
 }
@@ -330,6 +335,7 @@ void WorkerThread::summariseCategories()
         QList<QStandardItem *> &row = categoryRows[i].row;
         if (!list.at(i).enabled) {
             qDeleteAll(row);
+            qDeleteAll(categoryRows[i].files);
             continue;
         }
         const QString icon = categoryIconByPosition(i);
@@ -366,21 +372,13 @@ void WorkerThread::makeFileRows(CategoryRows *rows, bool largestFirst)
     // size gives, without sorting a filled model.
     if (largestFirst)
         std::stable_sort(rows->files.begin(), rows->files.end(),
-                         [](const DataFile &a, const DataFile &b) { return a.size > b.size; });
+                         [](const ResultItem::File *a, const ResultItem::File *b) { return a->size > b->size; });
     QStandardItem *parent = rows->row.first();
+    if (rows->icon.isValid())
+        parent->setData(rows->icon, ResultItem::fileIconRole);
     parent->setColumnCount(6);
     parent->setRowCount(int(rows->files.size()));
-    for (int r = 0; r < rows->files.size(); ++r) {
-        const DataFile &file = rows->files.at(r);
-        auto *name = new ResultItem(file.name);
-        if (rows->icon.isValid())
-            name->setData(rows->icon, Qt::DecorationRole);
-        parent->setChild(r, 0, name);
-        parent->setChild(r, 1, new ResultItem(sizeText(file.size)));
-        parent->setChild(r, 2, new AccessTimeItem(file.lastAccess));
-        parent->setChild(r, 3, new ResultItem(file.folder));
-        parent->setChild(r, 4, new ResultItem(qint64(file.size)));
-        parent->setChild(r, 5, new ResultItem(file.dataNumber));
-    }
-    rows->files = QVector<DataFile>();
+    for (int r = 0; r < rows->files.size(); ++r)
+        ResultItem::setRow(parent, r, rows->files.at(r));
+    rows->files = QVector<ResultItem::File *>();
 }

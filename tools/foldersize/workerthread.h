@@ -6,6 +6,7 @@
 #include "duplicatefilerecord.h"
 #include "folderwalker.h"
 #include "krutils.h"
+#include "resultitem.h"
 
 #include <QHash>
 #include <QImage>
@@ -65,21 +66,13 @@ protected:
 
 private:
     struct Folder;
-    // A file of a category, noted during the walk; its row is made when the walk is done, so that the
-    // rows can be made in their final order and on several threads.
-    struct DataFile
-    {
-        quint64 size;
-        FILETIME lastAccess;
-        int dataNumber;
-        QString name;
-        QString folder;
-    };
+    // The files of a category, noted during the walk; their rows are made when the walk is done, so that
+    // the rows can be made in their final order and on several threads.
     struct CategoryRows
     {
         QList<QStandardItem *> row;
-        QVector<DataFile> files;
-        QVariant icon; // the decoration of its file rows, once known
+        QVector<ResultItem::File *> files;
+        QVariant icon; // the picture of its files, once known
     };
 
     void prepareDataFilesModel();
