@@ -42,6 +42,11 @@ FolderWalker::~FolderWalker()
         t->wait();
 }
 
+int FolderWalker::defaultThreads()
+{
+    return qBound(0, QThread::idealThreadCount() - 1, 6);
+}
+
 FolderWalker::FolderPtr FolderWalker::queue(const QString &path)
 {
     auto folder = std::make_shared<Folder>(path);

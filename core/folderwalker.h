@@ -50,6 +50,10 @@ public:
     class Folder;
     using FolderPtr = std::shared_ptr<Folder>;
 
+    // The listing threads a scan uses besides its own: the processors but one, a few at most, since the
+    // walk that takes the listings in order can use no more.
+    static int defaultThreads();
+
     // threads 0: every folder is listed on the walk's thread, when it is taken.
     FolderWalker(const std::atomic<bool> &cancel, int threads, Prepare prepare = Prepare());
     ~FolderWalker();

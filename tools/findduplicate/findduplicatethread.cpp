@@ -98,7 +98,7 @@ void FindDuplicateThread::run()
         // Listings are read ahead on a few threads; the walk below keeps its own order. The walker's
         // threads also work out each file's category, so that the walk itself only matches. The category
         // table does not change from here on.
-        FolderWalker walker(cancel, qBound(0, QThread::idealThreadCount() - 1, 3),
+        FolderWalker walker(cancel, FolderWalker::defaultThreads(),
                             [this](const QString &, FolderWalker::Listing &listing) {
                                 for (FolderWalker::Entry &e : listing.entries)
                                     if (!(e.attributes & FILE_ATTRIBUTE_DIRECTORY))

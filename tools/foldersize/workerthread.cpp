@@ -16,12 +16,6 @@ namespace {
 
 constexpr double bytesPerMB = 1048576.0;
 
-// Listings are read ahead on this many threads besides the walk's own.
-int listingHelpers()
-{
-    return qBound(1, QThread::idealThreadCount() - 1, 3);
-}
-
 QStandardItem *numberItem(const QVariant &value)
 {
     auto *item = new QStandardItem;
@@ -100,13 +94,14 @@ void WorkerThread::run()
     {
         // The walker's threads end with the walk, before anything is reported. They also look up the
         // categories of each file's extension; the table does not change from here on.
-        FolderWalker folderWalker(cancel, listingHelpers(), [this](const QString &, FolderWalker::Listing &listing) {
-            if (matchOfKey.isEmpty())
-                return;
-            for (FolderWalker::Entry &e : listing.entries)
-                if (!(e.attributes & FILE_ATTRIBUTE_DIRECTORY))
-                    e.tag = matchOfKey.value(extensionKey(e.name).toCaseFolded(), -1);
-        });
+        FolderWalker folderWalker(cancel, FolderWalker::defaultThreads(),
+                                  [this](const QString &, FolderWalker::Listing &listing) {
+                                      if (matchOfKey.isEmpty())
+                                          return;
+                                      for (FolderWalker::Entry &e : listing.entries)
+                                          if (!(e.attributes & FILE_ATTRIBUTE_DIRECTORY))
+                                              e.tag = matchOfKey.value(extensionKey(e.name).toCaseFolded(), -1);
+                                  });
         walker = &folderWalker;
         FolderWalker::Listing rootListing;
         std::vector<FolderWalker::FolderPtr> queued;
@@ -355,7 +350,7 @@ void WorkerThread::summariseCategories()
                          [&](int a, int b) { return double(list.at(a).totalBytes) > double(list.at(b).totalBytes); });
     // Each category's rows are made on a thread of their own: none of them is in a model yet.
     QThreadPool pool;
-    pool.setMaxThreadCount(listingHelpers() + 1);
+    pool.setMaxThreadCount(qMax(1, FolderWalker::defaultThreads()));
     for (int i : std::as_const(shown)) {
         CategoryRows *rows = &categoryRows[i];
         pool.start([rows, sorted] { makeFileRows(rows, sorted); });
