@@ -206,6 +206,7 @@ FolderWalker::Listing FolderWalker::read(const QString &path, const std::atomic<
     if (find == INVALID_HANDLE_VALUE)
         return listing;
     listing.opened = true;
+    listing.entries.reserve(64);
     do {
         if (cancel && cancel->load(std::memory_order_relaxed))
             break;

@@ -1,6 +1,7 @@
 #include "findduplicatethread.h"
 
 #include "contentcomparer.h"
+#include "extensiontable.h"
 #include "folderwalker.h"
 
 #include <QDebug>
@@ -44,8 +45,8 @@ using FolderId = QPair<quint64, quint64>;
 // expects them; the index only finds entries in them without a linear search.
 struct FindDuplicateThread::Index
 {
-    // Case-folded extensions, sorted, each with the first category that lists it.
-    std::vector<std::pair<QString, int>> categoryByKey;
+    // Extensions, each with the first category that lists it.
+    ExtensionTable categoryByKey;
     std::vector<QHash<Key, Slot>> keySlots;
     QSet<FolderId> visited;
     FolderWalker *walker = nullptr;
@@ -74,7 +75,7 @@ void FindDuplicateThread::run()
     idx.keySlots.resize(size_t(categoryCount));
     for (int i = 0; i < categoryCount; ++i) {
         for (const QString &e : scanCategories->at(i).extensions)
-            idx.categoryByKey.emplace_back(e.toCaseFolded(), i);
+            idx.categoryByKey.add(e, i);
         // Lists handed over with content are indexed as they stand, so matching stays as a plain search's.
         const QList<DuplicateFileRecord> &seen = (*scanCategories)[i].seenFiles;
         for (int s = 0; s < seen.size(); ++s)
@@ -90,8 +91,7 @@ void FindDuplicateThread::run()
         }
     }
     // The first category in the page's order wins an extension that several list.
-    std::stable_sort(idx.categoryByKey.begin(), idx.categoryByKey.end(),
-                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    idx.categoryByKey.finish();
 
     int count = 0;
     {
@@ -188,23 +188,9 @@ void FindDuplicateThread::scanFolder(const QString &path, int depth, const Folde
 
 int FindDuplicateThread::categorizeFile(QStringView name) const
 {
-    // The key is "." and everything after the first dot ("." alone without one), in any letter case; the
-    // first enabled category, in the page's order, that lists it takes the file.
-    const qsizetype dot = name.indexOf(QLatin1Char('.'));
-    const QStringView rest = dot < 0 ? QStringView(u".") : name.mid(dot);
-    char16_t folded[64];
-    if (rest.size() > qsizetype(std::size(folded)))
-        return -1; // longer than any extension listed by a category that can match
-    for (qsizetype i = 0; i < rest.size(); ++i)
-        folded[i] = rest.at(i).toCaseFolded().unicode();
-    const QStringView key(folded, rest.size());
-    const auto &table = index->categoryByKey;
-    auto it = std::lower_bound(table.begin(), table.end(), key, [](const std::pair<QString, int> &e, QStringView k) {
-        return QStringView(e.first) < k;
-    });
-    if (it == table.end() || QStringView(it->first) != key)
-        return -1;
-    return it->second;
+    // A name without a dot has the key "."; the first enabled category, in the page's order, that lists the
+    // key takes the file.
+    return index->categoryByKey.find(name, u".");
 }
 
 void FindDuplicateThread::matchFile(DuplicateFileRecord record, int category, int folder)

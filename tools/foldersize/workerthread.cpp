@@ -100,7 +100,7 @@ void WorkerThread::run()
                                           return;
                                       for (FolderWalker::Entry &e : listing.entries)
                                           if (!(e.attributes & FILE_ATTRIBUTE_DIRECTORY))
-                                              e.tag = matchOfKey.value(extensionKey(e.name).toCaseFolded(), -1);
+                                              e.tag = matchOfKey.find(e.name, u"");
                                   });
         walker = &folderWalker;
         FolderWalker::Listing rootListing;
@@ -131,8 +131,9 @@ void WorkerThread::run()
 void WorkerThread::prepareDataFilesModel()
 {
     categoryRows.clear();
-    matchOfKey.clear();
+    matchOfKey = ExtensionTable();
     categoryMatches.clear();
+    QHash<QString, int> matchNumbers; // case-folded key -> its entry in categoryMatches
     if (cancel || !categories || !*categories)
         return;
     QList<FileCategory> &list = **categories;
@@ -145,15 +146,18 @@ void WorkerThread::prepareDataFilesModel()
         // A file is listed once for every matching extension of every enabled category, in list order.
         if (category.enabled)
             for (const QString &extension : std::as_const(category.extensions)) {
-                const auto key = matchOfKey.constFind(extension.toCaseFolded());
-                if (key != matchOfKey.cend()) {
-                    categoryMatches[*key].append(i);
+                const QString key = extension.toCaseFolded();
+                const auto known = matchNumbers.constFind(key);
+                if (known != matchNumbers.cend()) {
+                    categoryMatches[*known].append(i);
                 } else {
-                    matchOfKey.insert(extension.toCaseFolded(), int(categoryMatches.size()));
+                    matchNumbers.insert(key, int(categoryMatches.size()));
+                    matchOfKey.add(key, int(categoryMatches.size()));
                     categoryMatches.append(QVector<int>{i});
                 }
             }
     }
+    matchOfKey.finish();
 }
 
 void WorkerThread::scanFolder(const QString &folderPath, Folder *folder, int depth,

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "duplicatefilerecord.h"
+#include "extensiontable.h"
 #include "folderwalker.h"
 #include "krutils.h"
 #include "resultitem.h"
@@ -88,7 +89,7 @@ private:
 
     FolderWalker *walker = nullptr;
     QVector<CategoryRows> categoryRows;
-    QHash<QString, int> matchOfKey;        // case-folded key -> its entry in categoryMatches
+    ExtensionTable matchOfKey;             // extension -> its entry in categoryMatches
     QVector<QVector<int>> categoryMatches; // category positions of a key, one per match
     QSet<QPair<quint64, quint64>> visited; // (volume, file index) of every folder entered
 };
