@@ -122,6 +122,20 @@ void FolderWalker::release(const FolderPtr &folder)
     drop(folder);
 }
 
+FolderWalker::FolderPtr FolderWalker::subFolder(const std::vector<FolderPtr> &subFolders, size_t &next,
+                                                const QString &path)
+{
+    FolderPtr folder = next < subFolders.size() ? subFolders[next] : nullptr;
+    ++next;
+    return folder ? folder : queue(path);
+}
+
+void FolderWalker::releaseFrom(const std::vector<FolderPtr> &subFolders, size_t next)
+{
+    for (size_t i = next; i < subFolders.size(); ++i)
+        release(subFolders[i]);
+}
+
 void FolderWalker::drop(const FolderPtr &folder)
 {
     std::vector<FolderPtr> pending{folder};

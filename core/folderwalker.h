@@ -68,6 +68,11 @@ public:
     Listing take(const FolderPtr &folder, std::vector<FolderPtr> *subFolders);
     // The walk will enter neither this folder nor anything below it: what was listed ahead there goes.
     void release(const FolderPtr &folder);
+    // The folder to take for the next folder entry of a listing (next counts them): the one queued for it,
+    // or, where none was, one queued now for path.
+    FolderPtr subFolder(const std::vector<FolderPtr> &subFolders, size_t &next, const QString &path);
+    // Lets go the folders queued for the folder entries from next on, which the walk does not enter.
+    void releaseFrom(const std::vector<FolderPtr> &subFolders, size_t next);
 
     // Lists one folder on the calling thread.
     static Listing read(const QString &path, const std::atomic<bool> *cancel = nullptr);

@@ -93,10 +93,8 @@ void walkerWalk(FolderWalker &walker, const QString &path, const QString &shown,
                 walker.release(next < queued.size() ? queued[next++] : nullptr);
         } else if (e.attributes & FILE_ATTRIBUTE_DIRECTORY) {
             *out << rel + QLatin1Char('/');
-            FolderWalker::FolderPtr child = next < queued.size() ? queued[next] : nullptr;
-            ++next;
             const QString childPath = FolderWalker::childPath(path, e.name);
-            walkerWalk(walker, childPath, rel, child ? child : walker.queue(childPath), out);
+            walkerWalk(walker, childPath, rel, walker.subFolder(queued, next, childPath), out);
         } else {
             *out << QStringLiteral("%1 %2 %3").arg(rel).arg(e.size).arg(unixSeconds(e.lastWrite));
         }

@@ -153,12 +153,8 @@ void FindDuplicateThread::scanFolder(const QString &path, int depth, const Folde
         if (cancel)
             break;
         if (e.attributes & FILE_ATTRIBUTE_DIRECTORY) {
-            FolderWalker::FolderPtr child = nextChild < queued.size() ? queued[nextChild] : nullptr;
-            ++nextChild;
             const QString childPath = path + QDir::separator() + e.name;
-            if (!child)
-                child = index->walker->queue(childPath);
-            scanFolder(childPath, depth + 1, child);
+            scanFolder(childPath, depth + 1, index->walker->subFolder(queued, nextChild, childPath));
             continue;
         }
         // A file that no enabled category takes plays no part: its record is never made.
@@ -182,8 +178,7 @@ void FindDuplicateThread::scanFolder(const QString &path, int depth, const Folde
         matchFile(std::move(record), e.tag, folderNumber);
     }
     // Folders listed ahead below one that is not entered (met before, or the walk was cancelled) go now.
-    for (size_t i = nextChild; i < queued.size(); ++i)
-        index->walker->release(queued[i]);
+    index->walker->releaseFrom(queued, nextChild);
 }
 
 int FindDuplicateThread::categorizeFile(QStringView name) const

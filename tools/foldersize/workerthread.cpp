@@ -206,10 +206,7 @@ void WorkerThread::scanFolder(const QString &folderPath, Folder *folder, int dep
 
                 // Listings are read ahead by the walker's threads; a link's target is read when it is
                 // reached, since only the walk knows which folders it has entered.
-                FolderWalker::FolderPtr request = nextChild < queued.size() ? queued[nextChild] : nullptr;
-                ++nextChild;
-                if (!request)
-                    request = walker->queue(childPath);
+                const FolderWalker::FolderPtr request = walker->subFolder(queued, nextChild, childPath);
                 std::vector<FolderWalker::FolderPtr> childQueued;
                 const FolderWalker::Listing childListing = walker->take(request, &childQueued);
                 scanFolder(childPath, &child, depth + 1, childListing, childQueued);
@@ -226,8 +223,7 @@ void WorkerThread::scanFolder(const QString &folderPath, Folder *folder, int dep
     }
 
     // Folders read ahead below one that is not entered (met before, or the walk was cancelled) are let go.
-    for (size_t i = nextChild; i < queued.size(); ++i)
-        walker->release(queued[i]);
+    walker->releaseFrom(queued, nextChild);
 
     // The folder is complete, also when the walk was cancelled inside it.
     const QList<QStandardItem *> &row = folder->row;
