@@ -170,17 +170,17 @@ struct Entry
 
 // What Windows would report for a host path, without following a link. False when absent. marked: the
 // hidden and system marks the machine keeps for it.
-bool describe(int dirfd, const QByteArray &name, DWORD marked, Entry *e)
+bool describe(int dirfd, const char *name, DWORD marked, Entry *e)
 {
     struct statx st;
-    if (::statx(dirfd, name.constData(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &st) != 0)
+    if (::statx(dirfd, name, AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &st) != 0)
         return false;
     DWORD attrs = 0;
     if (S_ISLNK(st.stx_mode)) {
         attrs |= FILE_ATTRIBUTE_REPARSE_POINT;
         e->reparseTag = IO_REPARSE_TAG_SYMLINK;
         struct stat target;
-        if (::fstatat(dirfd, name.constData(), &target, 0) == 0 && S_ISDIR(target.st_mode))
+        if (::fstatat(dirfd, name, &target, 0) == 0 && S_ISDIR(target.st_mode))
             attrs |= FILE_ATTRIBUTE_DIRECTORY;
         e->size = 0;
     } else if (S_ISDIR(st.stx_mode)) {
@@ -207,7 +207,7 @@ bool describePath(const QString &path, Entry *e)
 {
     if (faultOf(path) == QLatin1String("vanish"))
         return false;
-    return describe(AT_FDCWD, encoded(path), markedAttrs(path), e);
+    return describe(AT_FDCWD, encoded(path).constData(), markedAttrs(path), e);
 }
 
 // ---- wildcards ----
@@ -247,7 +247,9 @@ struct FindObject : handles::Object
 {
     int dirfd = -1;
     QString folder;
-    QVector<QPair<QString, QByteArray>> names; // Windows name, host bytes; "." and ".." first where they belong
+    // Windows name and where its host bytes begin in hostNames; "." and ".." first where they belong.
+    QVector<QPair<QString, qsizetype>> names;
+    QByteArray hostNames; // each name's bytes and a NUL: one buffer for the whole folder
     int next = 0;
     std::shared_ptr<const MarkSet> marks; // as the listing began
     ~FindObject() override
@@ -261,19 +263,20 @@ bool fillFindData(FindObject &f, LPWIN32_FIND_DATAW data)
 {
     while (f.next < f.names.size()) {
         const auto &entry = f.names.at(f.next++);
+        const char *hostName = f.hostNames.constData() + entry.second;
         DWORD marked = 0;
         // An entry's path is only needed to look up its marks; most machines have none.
         if (!f.marks->isEmpty()) {
-            const QString full = entry.second == "." || entry.second == ".."
+            const QString full = !qstrcmp(hostName, ".") || !qstrcmp(hostName, "..")
                                      ? f.folder
                                      : (f.folder == QLatin1String("/") ? QString() : f.folder) + QLatin1Char('/') +
-                                           hostnames::decode(entry.second);
+                                           hostnames::decode(QByteArray(hostName));
             if (f.marks->faultOf(full) == QLatin1String("vanish"))
                 continue;
             marked = f.marks->attrsOf(full);
         }
         Entry e;
-        if (!describe(f.dirfd, entry.second, marked, &e))
+        if (!describe(f.dirfd, hostName, marked, &e))
             continue; // gone since the folder was read
         std::memset(data, 0, sizeof(*data));
         data->dwFileAttributes = e.attributes;
@@ -458,7 +461,8 @@ HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData)
                 return INVALID_HANDLE_VALUE;
             }
         }
-        find->names.append({shown, bytes});
+        find->names.append({shown, 0});
+        find->hostNames = bytes;
     } else {
         const int dupfd = ::dup(find->dirfd);
         DIR *dir = dupfd >= 0 ? ::fdopendir(dupfd) : nullptr;
@@ -468,26 +472,30 @@ HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData)
             SetLastError(errorOf(errno));
             return INVALID_HANDLE_VALUE;
         }
-        QVector<QPair<QString, QByteArray>> entries;
+        QVector<QPair<QString, qsizetype>> entries;
+        QByteArray &hostNames = find->hostNames;
+        // "." and ".." come first where a folder has them; their bytes lead the buffer either way.
+        hostNames.append(".\0..\0", 5);
         while (struct dirent *d = ::readdir(dir)) {
-            const QByteArray bytes(d->d_name);
-            if (bytes == "." || bytes == "..")
+            if (!qstrcmp(d->d_name, ".") || !qstrcmp(d->d_name, ".."))
                 continue;
+            const QByteArray bytes = QByteArray::fromRawData(d->d_name, qsizetype(qstrlen(d->d_name)));
             const QString name = hostnames::windowsName(bytes);
             if (!matchesMask(name, mask))
                 continue;
-            entries.append({name, bytes});
+            entries.append({name, hostNames.size()});
+            hostNames.append(bytes).append('\0');
         }
         ::closedir(dir);
         std::sort(entries.begin(), entries.end(),
-                  [](const QPair<QString, QByteArray> &a, const QPair<QString, QByteArray> &b) {
+                  [](const QPair<QString, qsizetype> &a, const QPair<QString, qsizetype> &b) {
                       return upperCaseLess(a.first, b.first);
                   });
         if (!isDriveRoot(folder)) {
             if (matchesMask(QStringLiteral("."), mask))
-                find->names.append({QStringLiteral("."), QByteArray(".")});
+                find->names.append({QStringLiteral("."), 0});
             if (matchesMask(QStringLiteral(".."), mask))
-                find->names.append({QStringLiteral(".."), QByteArray("..")});
+                find->names.append({QStringLiteral(".."), 2});
         }
         find->names.reserve(find->names.size() + entries.size());
         for (auto &entry : entries)
