@@ -26,13 +26,24 @@ namespace {
 
 // ---- machine marks, cached per machine generation ----
 
+// The marks of one machine generation. A set is never changed once made: a listing keeps the one it began
+// with and looks its entries up there without a lock.
+struct MarkSet
+{
+    QHash<QString, QString> faults;
+    QHash<QString, DWORD> attrs;
+
+    bool isEmpty() const { return faults.isEmpty() && attrs.isEmpty(); }
+    QString faultOf(const QString &path) const { return faults.isEmpty() ? QString() : faults.value(path); }
+    DWORD attrsOf(const QString &path) const { return attrs.isEmpty() ? 0 : attrs.value(path); }
+};
+
 struct Marks
 {
     QMutex mutex;
     qint64 generation = -1;
     QString folder;
-    QHash<QString, QString> faults;
-    QHash<QString, DWORD> attrs;
+    std::shared_ptr<const MarkSet> set = std::make_shared<MarkSet>();
 };
 
 Marks &marks()
@@ -49,35 +60,38 @@ void refreshMarks()
     QMutexLocker g(&m.mutex);
     if (m.generation == generation && m.folder == folder)
         return;
-    m.faults.clear();
-    m.attrs.clear();
+    auto set = std::make_shared<MarkSet>();
     machine::Lock lock;
     {
         machine::Query q("SELECT path, fault FROM filefaults");
         while (q.next())
-            m.faults.insert(q.text(0), q.text(1));
+            set->faults.insert(q.text(0), q.text(1));
     }
     {
         machine::Query q("SELECT path, attrs FROM fileattrs");
         while (q.next())
-            m.attrs.insert(q.text(0), DWORD(q.integer(1)));
+            set->attrs.insert(q.text(0), DWORD(q.integer(1)));
     }
+    m.set = std::move(set);
     m.generation = generation;
     m.folder = folder;
 }
 
-QString faultOf(const QString &path)
+std::shared_ptr<const MarkSet> currentMarks()
 {
     Marks &m = marks();
     QMutexLocker g(&m.mutex);
-    return m.faults.isEmpty() ? QString() : m.faults.value(path);
+    return m.set;
+}
+
+QString faultOf(const QString &path)
+{
+    return currentMarks()->faultOf(path);
 }
 
 DWORD markedAttrs(const QString &path)
 {
-    Marks &m = marks();
-    QMutexLocker g(&m.mutex);
-    return m.attrs.isEmpty() ? 0 : m.attrs.value(path);
+    return currentMarks()->attrsOf(path);
 }
 
 // ---- paths and errors ----
@@ -154,18 +168,19 @@ struct Entry
     DWORD reparseTag = 0;
 };
 
-// What Windows would report for a host path, without following a link. False when absent.
-bool describe(int dirfd, const QByteArray &name, const QString &fullPath, Entry *e)
+// What Windows would report for a host path, without following a link. False when absent. marked: the
+// hidden and system marks the machine keeps for it.
+bool describe(int dirfd, const char *name, DWORD marked, Entry *e)
 {
     struct statx st;
-    if (::statx(dirfd, name.constData(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &st) != 0)
+    if (::statx(dirfd, name, AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &st) != 0)
         return false;
     DWORD attrs = 0;
     if (S_ISLNK(st.stx_mode)) {
         attrs |= FILE_ATTRIBUTE_REPARSE_POINT;
         e->reparseTag = IO_REPARSE_TAG_SYMLINK;
         struct stat target;
-        if (::fstatat(dirfd, name.constData(), &target, 0) == 0 && S_ISDIR(target.st_mode))
+        if (::fstatat(dirfd, name, &target, 0) == 0 && S_ISDIR(target.st_mode))
             attrs |= FILE_ATTRIBUTE_DIRECTORY;
         e->size = 0;
     } else if (S_ISDIR(st.stx_mode)) {
@@ -177,7 +192,7 @@ bool describe(int dirfd, const QByteArray &name, const QString &fullPath, Entry 
     }
     if (!(st.stx_mode & 0222) && !S_ISLNK(st.stx_mode))
         attrs |= FILE_ATTRIBUTE_READONLY;
-    attrs |= markedAttrs(fullPath);
+    attrs |= marked;
     e->attributes = attrs;
     e->written = toFileTime(st.stx_mtime.tv_sec, st.stx_mtime.tv_nsec);
     e->accessed = toFileTime(st.stx_atime.tv_sec, st.stx_atime.tv_nsec);
@@ -192,7 +207,7 @@ bool describePath(const QString &path, Entry *e)
 {
     if (faultOf(path) == QLatin1String("vanish"))
         return false;
-    return describe(AT_FDCWD, encoded(path), path, e);
+    return describe(AT_FDCWD, encoded(path).constData(), markedAttrs(path), e);
 }
 
 // ---- wildcards ----
@@ -232,8 +247,11 @@ struct FindObject : handles::Object
 {
     int dirfd = -1;
     QString folder;
-    QVector<QPair<QString, QByteArray>> names; // Windows name, host bytes; "." and ".." first where they belong
+    // Windows name and where its host bytes begin in hostNames; "." and ".." first where they belong.
+    QVector<QPair<QString, qsizetype>> names;
+    QByteArray hostNames; // each name's bytes and a NUL: one buffer for the whole folder
     int next = 0;
+    std::shared_ptr<const MarkSet> marks; // as the listing began
     ~FindObject() override
     {
         if (dirfd >= 0)
@@ -245,14 +263,20 @@ bool fillFindData(FindObject &f, LPWIN32_FIND_DATAW data)
 {
     while (f.next < f.names.size()) {
         const auto &entry = f.names.at(f.next++);
-        const QString full = entry.second == "." || entry.second == ".."
-                                 ? f.folder
-                                 : (f.folder == QLatin1String("/") ? QString() : f.folder) + QLatin1Char('/') +
-                                       hostnames::decode(entry.second);
-        if (faultOf(full) == QLatin1String("vanish"))
-            continue;
+        const char *hostName = f.hostNames.constData() + entry.second;
+        DWORD marked = 0;
+        // An entry's path is only needed to look up its marks; most machines have none.
+        if (!f.marks->isEmpty()) {
+            const QString full = !qstrcmp(hostName, ".") || !qstrcmp(hostName, "..")
+                                     ? f.folder
+                                     : (f.folder == QLatin1String("/") ? QString() : f.folder) + QLatin1Char('/') +
+                                           hostnames::decode(QByteArray(hostName));
+            if (f.marks->faultOf(full) == QLatin1String("vanish"))
+                continue;
+            marked = f.marks->attrsOf(full);
+        }
         Entry e;
-        if (!describe(f.dirfd, entry.second, full, &e))
+        if (!describe(f.dirfd, hostName, marked, &e))
             continue; // gone since the folder was read
         std::memset(data, 0, sizeof(*data));
         data->dwFileAttributes = e.attributes;
@@ -266,6 +290,27 @@ bool fillFindData(FindObject &f, LPWIN32_FIND_DATAW data)
         return true;
     }
     return false;
+}
+
+// NTFS orders the names of a folder by their upper-case forms, one UTF-16 unit at a time; compared in place,
+// without an upper-case copy of every name.
+bool upperCaseLess(const QString &a, const QString &b)
+{
+    const qsizetype n = std::min(a.size(), b.size());
+    const QChar *pa = a.constData(), *pb = b.constData();
+    for (qsizetype i = 0; i < n; ++i) {
+        char16_t x = pa[i].unicode(), y = pb[i].unicode();
+        if (x == y)
+            continue;
+        x = x < 0x80 ? (x >= u'a' && x <= u'z' ? char16_t(x - 32) : x) : QChar::toUpper(x);
+        y = y < 0x80 ? (y >= u'a' && y <= u'z' ? char16_t(y - 32) : y) : QChar::toUpper(y);
+        if (x != y)
+            return x < y;
+    }
+    if (a.size() != b.size())
+        return a.size() < b.size();
+    // Names equal but for case (a case-sensitive host may hold both): a fixed order all the same.
+    return a < b;
 }
 
 bool isDriveRoot(const QString &folder)
@@ -471,6 +516,7 @@ HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData)
     }
     auto find = std::make_shared<FindObject>();
     find->folder = folder;
+    find->marks = currentMarks();
     find->dirfd = ::open(encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (find->dirfd < 0) {
         SetLastError(errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : errorOf(errno));
@@ -502,7 +548,8 @@ HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData)
                 return INVALID_HANDLE_VALUE;
             }
         }
-        find->names.append({shown, bytes});
+        find->names.append({shown, 0});
+        find->hostNames = bytes;
     } else {
         const int dupfd = ::dup(find->dirfd);
         DIR *dir = dupfd >= 0 ? ::fdopendir(dupfd) : nullptr;
@@ -512,35 +559,34 @@ HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData)
             SetLastError(errorOf(errno));
             return INVALID_HANDLE_VALUE;
         }
-        QVector<QPair<QString, QByteArray>> entries;
-        QVector<QString> keys;
+        QVector<QPair<QString, qsizetype>> entries;
+        QByteArray &hostNames = find->hostNames;
+        // "." and ".." come first where a folder has them; their bytes lead the buffer either way.
+        hostNames.append(".\0..\0", 5);
         while (struct dirent *d = ::readdir(dir)) {
-            const QByteArray bytes(d->d_name);
-            if (bytes == "." || bytes == "..")
+            if (!qstrcmp(d->d_name, ".") || !qstrcmp(d->d_name, ".."))
                 continue;
+            const QByteArray bytes = QByteArray::fromRawData(d->d_name, qsizetype(qstrlen(d->d_name)));
             const QString name = hostnames::windowsName(bytes);
             if (!matchesMask(name, mask))
                 continue;
-            entries.append({name, bytes});
+            entries.append({name, hostNames.size()});
+            hostNames.append(bytes).append('\0');
         }
         ::closedir(dir);
-        // NTFS keeps names in the order of their upper-case forms.
-        QVector<int> order(entries.size());
-        keys.resize(entries.size());
-        for (int i = 0; i < entries.size(); ++i) {
-            order[i] = i;
-            keys[i] = entries.at(i).first.toUpper();
-        }
-        std::sort(order.begin(), order.end(), [&](int a, int b) { return keys.at(a) < keys.at(b); });
+        std::sort(entries.begin(), entries.end(),
+                  [](const QPair<QString, qsizetype> &a, const QPair<QString, qsizetype> &b) {
+                      return upperCaseLess(a.first, b.first);
+                  });
         if (!isDriveRoot(folder)) {
             if (matchesMask(QStringLiteral("."), mask))
-                find->names.append({QStringLiteral("."), QByteArray(".")});
+                find->names.append({QStringLiteral("."), 0});
             if (matchesMask(QStringLiteral(".."), mask))
-                find->names.append({QStringLiteral(".."), QByteArray("..")});
+                find->names.append({QStringLiteral(".."), 2});
         }
         find->names.reserve(find->names.size() + entries.size());
-        for (int i : order)
-            find->names.append(entries.at(i));
+        for (auto &entry : entries)
+            find->names.append(std::move(entry));
     }
     if (!fillFindData(*find, lpFindFileData)) {
         SetLastError(ERROR_FILE_NOT_FOUND);

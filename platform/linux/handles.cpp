@@ -2,16 +2,26 @@
 
 #include <QHash>
 #include <QMutex>
+#include <atomic>
 
 namespace handles {
 
 namespace {
 
-struct Table
+// The table is split by handle value, so that threads working through handles of their own (a listing per
+// thread, entry after entry) do not all wait on one lock.
+constexpr quintptr shardCount = 32;
+
+struct Shard
 {
     QMutex mutex;
     QHash<quintptr, std::shared_ptr<Object>> objects;
-    quintptr next = 0x100000;
+};
+
+struct Table
+{
+    Shard shards[shardCount];
+    std::atomic<quintptr> next{0x100000};
 };
 
 Table &table()
@@ -20,32 +30,36 @@ Table &table()
     return t;
 }
 
+Shard &shardOf(quintptr h)
+{
+    return table().shards[(h >> 2) % shardCount];
+}
+
 } // namespace
 
 HANDLE add(std::shared_ptr<Object> object)
 {
-    Table &t = table();
-    QMutexLocker g(&t.mutex);
-    const quintptr h = t.next;
-    t.next += 4;
-    t.objects.insert(h, std::move(object));
+    const quintptr h = table().next.fetch_add(4);
+    Shard &s = shardOf(h);
+    QMutexLocker g(&s.mutex);
+    s.objects.insert(h, std::move(object));
     return reinterpret_cast<HANDLE>(h);
 }
 
 std::shared_ptr<Object> get(HANDLE h)
 {
-    Table &t = table();
-    QMutexLocker g(&t.mutex);
-    return t.objects.value(reinterpret_cast<quintptr>(h));
+    Shard &s = shardOf(reinterpret_cast<quintptr>(h));
+    QMutexLocker g(&s.mutex);
+    return s.objects.value(reinterpret_cast<quintptr>(h));
 }
 
 bool close(HANDLE h)
 {
     std::shared_ptr<Object> object;
     {
-        Table &t = table();
-        QMutexLocker g(&t.mutex);
-        object = t.objects.take(reinterpret_cast<quintptr>(h));
+        Shard &s = shardOf(reinterpret_cast<quintptr>(h));
+        QMutexLocker g(&s.mutex);
+        object = s.objects.take(reinterpret_cast<quintptr>(h));
     }
     // The object (and what it holds open) goes here, outside the table's lock.
     return object != nullptr;

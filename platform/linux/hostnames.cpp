@@ -151,6 +151,15 @@ QString toWindows(const QString &hostText)
     return out;
 }
 
+QString windowsName(const QByteArray &bytes)
+{
+    // Most names are plain ASCII that Windows can hold as it is: one conversion, no mapping pass.
+    for (const char b : bytes)
+        if (quint8(b) >= 0x80 || forbidden(char16_t(quint8(b))))
+            return toWindows(decode(bytes));
+    return QString::fromLatin1(bytes);
+}
+
 QString toHost(const QString &windowsText)
 {
     QString out = windowsText;

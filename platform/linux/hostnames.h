@@ -25,10 +25,7 @@ QString toWindows(const QString &hostText);
 // Windows text as host text: U+F000 + a forbidden character back to the character; other text as it is.
 QString toHost(const QString &windowsText);
 
-// The Windows spelling of a host path given as bytes (a file URL, a listing).
-inline QString windowsName(const QByteArray &bytes)
-{
-    return toWindows(decode(bytes));
-}
+// The Windows spelling of a host path given as bytes (a file URL, a listing): toWindows(decode(bytes)).
+QString windowsName(const QByteArray &bytes);
 
 } // namespace hostnames

@@ -3,7 +3,7 @@
 // into the tree, the same results as a plain search, and a generated tree against its own manifest.
 #include "fdtestutil.h"
 #include "findduplicatethread.h"
-#include "folderreadahead.h"
+#include "folderwalker.h"
 #include "testmachine.h"
 
 #include <QProcess>
@@ -494,36 +494,41 @@ private slots:
         }
         QVERIFY(QFile::link(root, root + QStringLiteral("/d0/up")));
         std::atomic<bool> cancel{false};
-        FolderReadAhead reader(cancel, threads);
+        FolderWalker walker(cancel, threads);
         int compared = 0, passed = 0;
-        std::function<void(const QString &)> walk = [&](const QString &path) {
-            const FolderReadAhead::Listing got = reader.take(path);
-            const FolderReadAhead::Listing direct = FolderReadAhead::read(path);
-            QCOMPARE(got.opened, direct.opened);
-            QCOMPARE(got.fileId, direct.fileId);
-            QCOMPARE(int(got.entries.size()), int(direct.entries.size()));
-            for (size_t i = 0; i < got.entries.size(); ++i) {
-                QCOMPARE(got.entries[i].name, direct.entries[i].name);
-                QCOMPARE(got.entries[i].size, direct.entries[i].size);
-                QCOMPARE(got.entries[i].attributes, direct.entries[i].attributes);
-            }
-            ++compared;
-            for (const FolderReadAhead::Entry &e : got.entries) {
-                if (!(e.attributes & FILE_ATTRIBUTE_DIRECTORY))
-                    continue;
-                const QString child = path + QDir::separator() + e.name;
-                // Every third folder and the link back to the root are passed by.
-                if (e.name == QLatin1String("up") || e.name.mid(1).toInt() % 3 == 0) {
-                    reader.skip(child);
-                    ++passed;
-                    continue;
+        std::function<void(const QString &, const FolderWalker::FolderPtr &)> walk =
+            [&](const QString &path, const FolderWalker::FolderPtr &folder) {
+                std::vector<FolderWalker::FolderPtr> queued;
+                const FolderWalker::Listing got = walker.take(folder, &queued);
+                const FolderWalker::Listing direct = FolderWalker::read(path);
+                QCOMPARE(got.opened, direct.opened);
+                QCOMPARE(got.fileId, direct.fileId);
+                QCOMPARE(int(got.entries.size()), int(direct.entries.size()));
+                for (size_t i = 0; i < got.entries.size(); ++i) {
+                    QCOMPARE(got.entries[i].name, direct.entries[i].name);
+                    QCOMPARE(got.entries[i].size, direct.entries[i].size);
+                    QCOMPARE(got.entries[i].attributes, direct.entries[i].attributes);
                 }
-                walk(child);
-                if (QTest::currentTestFailed())
-                    return;
-            }
-        };
-        walk(root);
+                ++compared;
+                size_t next = 0;
+                for (const FolderWalker::Entry &e : got.entries) {
+                    if (!(e.attributes & FILE_ATTRIBUTE_DIRECTORY))
+                        continue;
+                    FolderWalker::FolderPtr child = next < queued.size() ? queued[next] : nullptr;
+                    ++next;
+                    const QString childPath = path + QDir::separator() + e.name;
+                    // Every third folder and the link back to the root are passed by.
+                    if (e.name == QLatin1String("up") || e.name.mid(1).toInt() % 3 == 0) {
+                        walker.release(child);
+                        ++passed;
+                        continue;
+                    }
+                    walk(childPath, child ? child : walker.queue(childPath));
+                    if (QTest::currentTestFailed())
+                        return;
+                }
+            };
+        walk(root, walker.queue(root));
         QVERIFY(compared > 10);
         QVERIFY(passed >= 4);
     }

@@ -1,7 +1,8 @@
 #include "findduplicatethread.h"
 
 #include "contentcomparer.h"
-#include "folderreadahead.h"
+#include "extensiontable.h"
+#include "folderwalker.h"
 
 #include <QDebug>
 #include <QDir>
@@ -25,11 +26,13 @@ Key keyOf(const DuplicateFileRecord &r)
     return Key(r.size, (quint64(r.lastWrite.dwHighDateTime) << 32) | r.lastWrite.dwLowDateTime);
 }
 
-// Where a key stands in one category: its entry in seenFiles and its group, -1 while it has none.
+// Where a key stands in one category: its entry in seenFiles and its group, -1 while it has none, and the
+// walked folder of the file in seenFiles (-1: its path is known), whose path is made only once it has a group.
 struct Slot
 {
     int seen = -1;
     int group = -1;
+    int folder = -1;
 };
 
 // A physical folder: its volume and file index.
@@ -42,13 +45,15 @@ using FolderId = QPair<quint64, quint64>;
 // expects them; the index only finds entries in them without a linear search.
 struct FindDuplicateThread::Index
 {
-    // Case-folded extensions, sorted, each with the first category that lists it.
-    std::vector<std::pair<QString, int>> categoryByKey;
+    // Extensions, each with the first category that lists it.
+    ExtensionTable categoryByKey;
     std::vector<QHash<Key, Slot>> keySlots;
     QSet<FolderId> visited;
-    FolderReadAhead *reader = nullptr;
-    FolderReadAhead::Listing rootListing;
-    int steps = 0; // progress reports of the walk
+    FolderWalker *walker = nullptr;
+    FolderWalker::Listing rootListing;
+    std::vector<FolderWalker::FolderPtr> rootQueued;
+    QStringList folders; // walked paths of the folders with files of a category
+    int steps = 0;       // progress reports of the walk
     // Two lines per duplicate add up on a large tree; they are not even formatted when nobody reads them.
     bool debugOutput = QLoggingCategory::defaultCategory()->isDebugEnabled();
 };
@@ -70,7 +75,7 @@ void FindDuplicateThread::run()
     idx.keySlots.resize(size_t(categoryCount));
     for (int i = 0; i < categoryCount; ++i) {
         for (const QString &e : scanCategories->at(i).extensions)
-            idx.categoryByKey.emplace_back(e.toCaseFolded(), i);
+            idx.categoryByKey.add(e, i);
         // Lists handed over with content are indexed as they stand, so matching stays as a plain search's.
         const QList<DuplicateFileRecord> &seen = (*scanCategories)[i].seenFiles;
         for (int s = 0; s < seen.size(); ++s)
@@ -86,46 +91,36 @@ void FindDuplicateThread::run()
         }
     }
     // The first category in the page's order wins an extension that several list.
-    std::stable_sort(idx.categoryByKey.begin(), idx.categoryByKey.end(),
-                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    idx.categoryByKey.finish();
 
     int count = 0;
     {
-        // Listings are read ahead on a few threads; the walk below keeps its own order.
-        // The readers also work out each file's category and the texts of its record, so that the walk
-        // itself only matches. The category table does not change from here on.
-        FolderReadAhead reader(cancel, qBound(0, QThread::idealThreadCount() - 1, 3),
-                               [this](const QString &path, FolderReadAhead::Listing &listing) {
-                                   listing.folder = QDir::toNativeSeparators(path);
-                                   for (FolderReadAhead::Entry &e : listing.entries) {
-                                       if (e.attributes & FILE_ATTRIBUTE_DIRECTORY)
-                                           continue;
-                                       e.category = categorizeFile(e.name);
-                                       if (e.category < 0)
-                                           continue;
-                                       e.fullPath = path + QDir::separator() + e.name;
-                                       const qsizetype dot = e.name.indexOf(QLatin1Char('.'));
-                                       if (dot >= 0)
-                                           e.suffix = e.name.mid(dot + 1);
-                                   }
-                               });
-        idx.reader = &reader;
+        // Listings are read ahead on a few threads; the walk below keeps its own order. The walker's
+        // threads also work out each file's category, so that the walk itself only matches. The category
+        // table does not change from here on.
+        FolderWalker walker(cancel, FolderWalker::defaultThreads(),
+                            [this](const QString &, FolderWalker::Listing &listing) {
+                                for (FolderWalker::Entry &e : listing.entries)
+                                    if (!(e.attributes & FILE_ATTRIBUTE_DIRECTORY))
+                                        e.tag = categorizeFile(e.name);
+                            });
+        idx.walker = &walker;
         if (!cancel) {
             // The root's one listing serves both the count and the walk.
-            idx.rootListing = reader.take(rootFolder);
-            for (const FolderReadAhead::Entry &e : idx.rootListing.entries)
+            idx.rootListing = walker.take(walker.queue(rootFolder), &idx.rootQueued);
+            for (const FolderWalker::Entry &e : idx.rootListing.entries)
                 if (e.attributes & FILE_ATTRIBUTE_DIRECTORY)
                     ++count;
         }
         emit updateTotalSubFolder(count + 1);
-        scanFolder(rootFolder, 0);
+        scanFolder(rootFolder, 0, nullptr);
     }
     confirmByContent(idx.steps);
     index = nullptr;
     emit scanFinish();
 }
 
-void FindDuplicateThread::scanFolder(const QString &path, int depth)
+void FindDuplicateThread::scanFolder(const QString &path, int depth, const FolderWalker::FolderPtr &folder)
 {
     if (cancel)
         return;
@@ -134,74 +129,85 @@ void FindDuplicateThread::scanFolder(const QString &path, int depth)
         emit updateScanProgress();
         ++index->steps;
     }
-    FolderReadAhead::Listing listing = depth == 0 ? std::move(index->rootListing) : index->reader->take(path);
+    std::vector<FolderWalker::FolderPtr> queued;
+    const FolderWalker::Listing listing =
+        depth == 0 ? std::move(index->rootListing) : index->walker->take(folder, &queued);
+    if (depth == 0)
+        queued = std::move(index->rootQueued);
+    size_t nextChild = 0;
     // A link or junction back to a folder already walked would list its files a second time, and each
     // would become a duplicate of itself: every physical folder is entered once.
+    bool enter = listing.opened;
     if (listing.identified) {
         const FolderId id(listing.volume, listing.fileId);
-        if (index->visited.contains(id)) {
-            index->reader->skip(path);
-            return;
-        }
-        index->visited.insert(id);
+        if (index->visited.contains(id))
+            enter = false;
+        else
+            index->visited.insert(id);
     }
-    if (!listing.opened)
-        return;
-    for (FolderReadAhead::Entry &e : listing.entries) {
+    QString shownFolder;
+    int folderNumber = -1;
+    for (const FolderWalker::Entry &e : listing.entries) {
+        if (!enter)
+            break;
         if (cancel)
             break;
         if (e.attributes & FILE_ATTRIBUTE_DIRECTORY) {
-            scanFolder(path + QDir::separator() + e.name, depth + 1);
+            const QString childPath = path + QDir::separator() + e.name;
+            scanFolder(childPath, depth + 1, index->walker->subFolder(queued, nextChild, childPath));
             continue;
         }
         // A file that no enabled category takes plays no part: its record is never made.
-        if (e.category < 0)
+        if (e.tag < 0)
             continue;
+        if (folderNumber < 0) {
+            shownFolder = QDir::toNativeSeparators(path);
+            folderNumber = int(index->folders.size());
+            index->folders.append(path);
+        }
         DuplicateFileRecord record;
-        record.name = std::move(e.name);
-        record.folder = listing.folder;
-        record.fullPath = std::move(e.fullPath);
+        record.name = e.name;
+        record.folder = shownFolder;
         record.size = e.size;
         record.lastAccess = e.lastAccess;
         record.creation = e.creation;
         record.lastWrite = e.lastWrite;
-        record.suffix = std::move(e.suffix);
-        matchFile(std::move(record), e.category);
+        const qsizetype dot = e.name.indexOf(QLatin1Char('.'));
+        if (dot >= 0)
+            record.suffix = e.name.mid(dot + 1);
+        matchFile(std::move(record), e.tag, folderNumber);
     }
+    // Folders listed ahead below one that is not entered (met before, or the walk was cancelled) go now.
+    index->walker->releaseFrom(queued, nextChild);
 }
 
 int FindDuplicateThread::categorizeFile(QStringView name) const
 {
-    // The key is "." and everything after the first dot ("." alone without one), in any letter case; the
-    // first enabled category, in the page's order, that lists it takes the file.
-    const qsizetype dot = name.indexOf(QLatin1Char('.'));
-    const QStringView rest = dot < 0 ? QStringView(u".") : name.mid(dot);
-    char16_t folded[64];
-    if (rest.size() > qsizetype(std::size(folded)))
-        return -1; // longer than any extension listed by a category that can match
-    for (qsizetype i = 0; i < rest.size(); ++i)
-        folded[i] = rest.at(i).toCaseFolded().unicode();
-    const QStringView key(folded, rest.size());
-    const auto &table = index->categoryByKey;
-    auto it = std::lower_bound(table.begin(), table.end(), key, [](const std::pair<QString, int> &e, QStringView k) {
-        return QStringView(e.first) < k;
-    });
-    if (it == table.end() || QStringView(it->first) != key)
-        return -1;
-    return it->second;
+    // A name without a dot has the key "."; the first enabled category, in the page's order, that lists the
+    // key takes the file.
+    return index->categoryByKey.find(name, u".");
 }
 
-void FindDuplicateThread::matchFile(DuplicateFileRecord record, int category)
+void FindDuplicateThread::matchFile(DuplicateFileRecord record, int category, int folder)
 {
     // One look-up per file: the slot of its key says both whether an earlier file has it and where its group is.
     Slot &slot = index->keySlots[size_t(category)][keyOf(record)];
     QList<DuplicateFileRecord> &seen = (*scanCategories)[category].seenFiles;
-    if (slot.seen >= 0) {
-        addToDuplicateList(std::move(record), seen.at(slot.seen), category, slot.group);
+    if (slot.seen < 0) {
+        // Most files stay alone: the path of this one is made only if another file joins it.
+        slot.seen = int(seen.size());
+        slot.folder = folder;
+        seen.append(std::move(record));
         return;
     }
-    slot.seen = int(seen.size());
-    seen.append(std::move(record));
+    const QString separator = QDir::separator();
+    record.fullPath = index->folders.at(folder) + separator + record.name;
+    if (slot.folder >= 0) {
+        DuplicateFileRecord &first = seen[slot.seen];
+        first.fullPath = index->folders.at(slot.folder) + separator + first.name;
+        slot.folder = -1;
+    }
+    addToDuplicateList(std::move(record), seen.at(slot.seen), category, slot.group);
 }
 
 void FindDuplicateThread::addToDuplicateList(DuplicateFileRecord newFile, const DuplicateFileRecord &earlierFile,

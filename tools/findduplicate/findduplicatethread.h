@@ -5,6 +5,7 @@
 #pragma once
 
 #include "duplicatefilerecord.h"
+#include "folderwalker.h"
 #include "win32.h"
 
 #include <QList>
@@ -58,10 +59,12 @@ protected:
 
 private:
     struct Index;
-    void scanFolder(const QString &path, int depth);
+    // folder: the walker's queued folder; null for the root, whose listing the index holds.
+    void scanFolder(const QString &path, int depth, const FolderWalker::FolderPtr &folder);
     // The index of the category that takes a file of this name, or -1 when none does.
     int categorizeFile(QStringView name) const;
-    void matchFile(DuplicateFileRecord record, int category);
+    // folder: the walked folder of the file in the index's list of them.
+    void matchFile(DuplicateFileRecord record, int category, int folder);
     // group: the index of the key's group in the category's groups, -1 until one is opened.
     void addToDuplicateList(DuplicateFileRecord newFile, const DuplicateFileRecord &earlierFile, int category,
                             int &group);

@@ -1,24 +1,48 @@
-// A cell of a scan's results whose shown value is fixed when the scan makes it. It keeps the value in itself
-// rather than in the item's role list, which saves an allocation and a role search per cell: a scan makes
-// six of them for every file it lists by category.
+// The cells of a file's row in the Data Files. The six cells of a row share one record of the file and each
+// shows its own part of it, so that a scan of many files makes per row one record and six small cells, and
+// writes a text (size, last access time) only the first time someone looks at it or sorts by it. All files of
+// a category show one picture, which their category's row keeps for them.
 #pragma once
 
+#include "win32.h"
+
 #include <QStandardItem>
+#include <atomic>
 
 class ResultItem : public QStandardItem
 {
 public:
-    explicit ResultItem(const QVariant &value = QVariant());
+    // One listed file, as its row shows it.
+    struct File
+    {
+        QString name;
+        QString folder; // shown, native separators
+        quint64 size = 0;
+        FILETIME lastAccess = {0, 0};
+        int dataNumber = 0;
+        mutable QString sizeText; // written when first asked for
+        mutable QString timeText;
+        std::atomic<int> cells{0}; // the record goes with the last cell that shows it
+    };
 
+    // The role under which a category's row keeps the picture of its files.
+    static constexpr int fileIconRole = Qt::UserRole + 0x4649;
+
+    // Fills row of parent with the six cells of file: "Name", "Size", "Last Access Time", "Path", "Raw Size",
+    // "Index". The row takes the record over.
+    static void setRow(QStandardItem *parent, int row, File *file);
+
+    ~ResultItem() override;
     QVariant data(int role = Qt::UserRole + 1) const override;
     void multiData(QModelRoleDataSpan roleDataSpan) const override;
-    void setData(const QVariant &value, int role = Qt::UserRole + 1) override;
-    QStandardItem *clone() const override;
 
 protected:
-    // The shown value; a subclass may make it on demand.
-    virtual QVariant shownValue() const;
+    explicit ResultItem(File *file);
+    ResultItem(const ResultItem &other);
+    // The shown value of the cell.
+    virtual QVariant shownValue() const = 0;
+    // True for the cell that shows the file's picture.
+    virtual bool showsIcon() const = 0;
 
-private:
-    QVariant value;
+    File *const file;
 };

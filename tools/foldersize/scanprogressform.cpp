@@ -2,7 +2,7 @@
 #include "ui_scanprogressform.h"
 
 #include "clearramthread.h"
-#include "folderlister.h"
+#include "folderwalker.h"
 #include "graphdelegate.h"
 #include "scaninfoform.h"
 #include "shellhelpers.h"
@@ -258,7 +258,7 @@ void ScanProgressForm::openFile(const QModelIndex &index)
     const QString folder = textAt(index, 3);
     if (folder.isEmpty())
         return;
-    const QString file = FolderLister::childPath(folder, textAt(index, 0));
+    const QString file = FolderWalker::childPath(folder, textAt(index, 0));
     ShellExecuteW(nullptr, WSTR("open"), wstr(file), nullptr, wstr(folder), SW_SHOWNORMAL);
 }
 
@@ -294,7 +294,7 @@ void ScanProgressForm::on_explorerButton_clicked()
     } else {
         const QModelIndex row = firstSelectedRow(currentSummaryView());
         if (row.isValid())
-            path = FolderLister::childPath(textAt(row, 3), textAt(row, 0));
+            path = FolderWalker::childPath(textAt(row, 3), textAt(row, 0));
     }
     if (!path.isEmpty())
         showInExplorer(path, this);

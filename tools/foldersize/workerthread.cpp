@@ -1,6 +1,5 @@
 #include "workerthread.h"
 
-#include "accesstimeitem.h"
 #include "categoryicons.h"
 #include "resultitem.h"
 
@@ -16,12 +15,6 @@
 namespace {
 
 constexpr double bytesPerMB = 1048576.0;
-
-// Listings are read ahead on this many threads besides the walk's own.
-int listingHelpers()
-{
-    return qBound(1, QThread::idealThreadCount() - 1, 3);
-}
 
 QStandardItem *numberItem(const QVariant &value)
 {
@@ -99,15 +92,23 @@ void WorkerThread::run()
              << new QStandardItem(QDir::toNativeSeparators(path)) << numberItem(100.0) << new QStandardItem;
 
     {
-        // The lister and its helpers end with the walk, before anything is reported.
-        FolderLister folderLister(&cancel, listingHelpers());
-        lister = &folderLister;
-        FolderListing rootListing;
-        QVector<FolderLister::Request *> queued;
+        // The walker's threads end with the walk, before anything is reported. They also look up the
+        // categories of each file's extension; the table does not change from here on.
+        FolderWalker folderWalker(cancel, FolderWalker::defaultThreads(),
+                                  [this](const QString &, FolderWalker::Listing &listing) {
+                                      if (matchOfKey.isEmpty())
+                                          return;
+                                      for (FolderWalker::Entry &e : listing.entries)
+                                          if (!(e.attributes & FILE_ATTRIBUTE_DIRECTORY))
+                                              e.tag = matchOfKey.find(e.name, u"");
+                                  });
+        walker = &folderWalker;
+        FolderWalker::Listing rootListing;
+        std::vector<FolderWalker::FolderPtr> queued;
         int subFolders = 0;
         if (!cancel) {
-            rootListing = folderLister.take(folderLister.request(path, 0), &queued);
-            for (const ListedEntry &e : std::as_const(rootListing.entries))
+            rootListing = folderWalker.take(folderWalker.queue(path), &queued);
+            for (const FolderWalker::Entry &e : rootListing.entries)
                 if (e.attributes & FILE_ATTRIBUTE_DIRECTORY)
                     ++subFolders;
         }
@@ -116,7 +117,7 @@ void WorkerThread::run()
         Folder root;
         root.row = *rootRow;
         scanFolder(path, &root, 0, rootListing, queued);
-        lister = nullptr;
+        walker = nullptr;
     }
     computePercentages(rootRow->first(), rootRow->at(4)->data(Qt::DisplayRole).toDouble());
     folderModel->appendRow(*rootRow);
@@ -130,7 +131,9 @@ void WorkerThread::run()
 void WorkerThread::prepareDataFilesModel()
 {
     categoryRows.clear();
-    categoriesOfKey.clear();
+    matchOfKey = ExtensionTable();
+    categoryMatches.clear();
+    QHash<QString, int> matchNumbers; // case-folded key -> its entry in categoryMatches
     if (cancel || !categories || !*categories)
         return;
     QList<FileCategory> &list = **categories;
@@ -142,13 +145,23 @@ void WorkerThread::prepareDataFilesModel()
         category.totalBytes = 0;
         // A file is listed once for every matching extension of every enabled category, in list order.
         if (category.enabled)
-            for (const QString &extension : std::as_const(category.extensions))
-                categoriesOfKey[extension.toCaseFolded()].append(i);
+            for (const QString &extension : std::as_const(category.extensions)) {
+                const QString key = extension.toCaseFolded();
+                const auto known = matchNumbers.constFind(key);
+                if (known != matchNumbers.cend()) {
+                    categoryMatches[*known].append(i);
+                } else {
+                    matchNumbers.insert(key, int(categoryMatches.size()));
+                    matchOfKey.add(key, int(categoryMatches.size()));
+                    categoryMatches.append(QVector<int>{i});
+                }
+            }
     }
+    matchOfKey.finish();
 }
 
-void WorkerThread::scanFolder(const QString &folderPath, Folder *folder, int depth, FolderListing &listing,
-                              const QVector<FolderLister::Request *> &queued)
+void WorkerThread::scanFolder(const QString &folderPath, Folder *folder, int depth,
+                              const FolderWalker::Listing &listing, const std::vector<FolderWalker::FolderPtr> &queued)
 {
     if (cancel)
         return;
@@ -163,19 +176,19 @@ void WorkerThread::scanFolder(const QString &folderPath, Folder *folder, int dep
     bool readable = listing.opened;
     // A folder reached a second time (through a link or a junction) is not entered again: a cycle of links
     // would otherwise never end.
-    if (readable && listing.identified && !visited.contains({listing.volume, listing.fileIndex}))
-        visited.insert({listing.volume, listing.fileIndex});
+    if (readable && listing.identified && !visited.contains({listing.volume, listing.fileId}))
+        visited.insert({listing.volume, listing.fileId});
     else if (readable && listing.identified)
         readable = false;
 
-    int nextChild = 0;
+    size_t nextChild = 0;
     if (readable) {
         QString shownFolder;
-        for (const ListedEntry &e : std::as_const(listing.entries)) {
+        for (const FolderWalker::Entry &e : listing.entries) {
             if (cancel)
                 break;
             if (e.attributes & FILE_ATTRIBUTE_DIRECTORY) {
-                const QString childPath = FolderLister::childPath(folderPath, e.name);
+                const QString childPath = FolderWalker::childPath(folderPath, e.name);
                 Folder child;
                 child.parent = folder;
                 child.row << new QStandardItem(e.name) << new QStandardItem(QStringLiteral("Column 2 Text"))
@@ -191,20 +204,18 @@ void WorkerThread::scanFolder(const QString &folderPath, Folder *folder, int dep
                 if (!folderIcon.isNull())
                     child.row.first()->setData(folderIcon, Qt::DecorationRole);
 
-                // Listings are read ahead by the lister's helpers; a link's target is read when it is
+                // Listings are read ahead by the walker's threads; a link's target is read when it is
                 // reached, since only the walk knows which folders it has entered.
-                FolderLister::Request *request = queued.value(nextChild++);
-                if (!request)
-                    request = lister->request(childPath, depth + 1);
-                QVector<FolderLister::Request *> childQueued;
-                FolderListing childListing = lister->take(request, &childQueued);
+                const FolderWalker::FolderPtr request = walker->subFolder(queued, nextChild, childPath);
+                std::vector<FolderWalker::FolderPtr> childQueued;
+                const FolderWalker::Listing childListing = walker->take(request, &childQueued);
                 scanFolder(childPath, &child, depth + 1, childListing, childQueued);
                 ++subFolderCount;
             } else {
                 ++fileCount;
                 addBiggestFile(folderPath, e);
                 if (shownFolder.isNull())
-                    shownFolder = QFileInfo(FolderLister::childPath(folderPath, QStringLiteral("_"))).path();
+                    shownFolder = QFileInfo(FolderWalker::childPath(folderPath, QStringLiteral("_"))).path();
                 addDataFile(folderPath, shownFolder, e);
                 ownBytes += e.size;
             }
@@ -212,8 +223,7 @@ void WorkerThread::scanFolder(const QString &folderPath, Folder *folder, int dep
     }
 
     // Folders read ahead below one that is not entered (met before, or the walk was cancelled) are let go.
-    for (int i = nextChild; i < queued.size(); ++i)
-        lister->release(queued.at(i));
+    walker->releaseFrom(queued, nextChild);
 
     // The folder is complete, also when the walk was cancelled inside it.
     const QList<QStandardItem *> &row = folder->row;
@@ -258,12 +268,12 @@ void WorkerThread::computePercentages(QStandardItem *item, double itemSize)
     }
 }
 
-void WorkerThread::addBiggestFile(const QString &folderPath, const ListedEntry &file)
+void WorkerThread::addBiggestFile(const QString &folderPath, const FolderWalker::Entry &file)
 {
     if (cancel || file.size <= biggestThreshold || !biggestFiles)
         return;
     DuplicateFileRecord record;
-    record.fullPath = FolderLister::childPath(folderPath, file.name);
+    record.fullPath = FolderWalker::childPath(folderPath, file.name);
     record.size = file.size;
     record.lastAccess = file.lastAccess;
     for (int i = 0; i < biggestFiles->size(); ++i) {
@@ -280,29 +290,32 @@ void WorkerThread::addBiggestFile(const QString &folderPath, const ListedEntry &
         biggestThreshold = biggestFiles->at(19).size;
 }
 
-void WorkerThread::addDataFile(const QString &folderPath, const QString &shownFolder, const ListedEntry &file)
+void WorkerThread::addDataFile(const QString &folderPath, const QString &shownFolder, const FolderWalker::Entry &file)
 {
-    if (cancel)
-        return;
-    const auto match = categoriesOfKey.constFind(extensionKey(file.name).toCaseFolded());
-    if (match == categoriesOfKey.cend())
+    if (cancel || file.tag < 0)
         return;
     QList<FileCategory> &list = **categories;
-    for (int c : *match) {
+    for (int c : categoryMatches.at(file.tag)) {
         CategoryRows &rows = categoryRows[c];
         if (!rows.icon.isValid()) {
             // All files of a category show the picture of the first one the shell answered for.
             if (list.at(c).icon) {
                 rows.icon = QVariant::fromValue(*list.at(c).icon);
             } else {
-                const QImage image = smallIcon(FolderLister::childPath(folderPath, file.name));
+                const QImage image = smallIcon(FolderWalker::childPath(folderPath, file.name));
                 if (!image.isNull()) {
                     rows.icon = image;
                     fetchedCategoryIcons[c] = image;
                 }
             }
         }
-        rows.files.append({file.size, file.lastAccess, dataIndex++, file.name, shownFolder});
+        auto *record = new ResultItem::File;
+        record->name = file.name;
+        record->folder = shownFolder;
+        record->size = file.size;
+        record->lastAccess = file.lastAccess;
+        record->dataNumber = dataIndex++;
+        rows.files.append(record);
         list[c].totalBytes += file.size;
     }
 }
@@ -317,6 +330,7 @@ void WorkerThread::summariseCategories()
         QList<QStandardItem *> &row = categoryRows[i].row;
         if (!list.at(i).enabled) {
             qDeleteAll(row);
+            qDeleteAll(categoryRows[i].files);
             continue;
         }
         const QString icon = categoryIconByPosition(i);
@@ -336,7 +350,7 @@ void WorkerThread::summariseCategories()
                          [&](int a, int b) { return double(list.at(a).totalBytes) > double(list.at(b).totalBytes); });
     // Each category's rows are made on a thread of their own: none of them is in a model yet.
     QThreadPool pool;
-    pool.setMaxThreadCount(listingHelpers() + 1);
+    pool.setMaxThreadCount(qMax(1, FolderWalker::defaultThreads()));
     for (int i : std::as_const(shown)) {
         CategoryRows *rows = &categoryRows[i];
         pool.start([rows, sorted] { makeFileRows(rows, sorted); });
@@ -353,21 +367,13 @@ void WorkerThread::makeFileRows(CategoryRows *rows, bool largestFirst)
     // size gives, without sorting a filled model.
     if (largestFirst)
         std::stable_sort(rows->files.begin(), rows->files.end(),
-                         [](const DataFile &a, const DataFile &b) { return a.size > b.size; });
+                         [](const ResultItem::File *a, const ResultItem::File *b) { return a->size > b->size; });
     QStandardItem *parent = rows->row.first();
+    if (rows->icon.isValid())
+        parent->setData(rows->icon, ResultItem::fileIconRole);
     parent->setColumnCount(6);
     parent->setRowCount(int(rows->files.size()));
-    for (int r = 0; r < rows->files.size(); ++r) {
-        const DataFile &file = rows->files.at(r);
-        auto *name = new ResultItem(file.name);
-        if (rows->icon.isValid())
-            name->setData(rows->icon, Qt::DecorationRole);
-        parent->setChild(r, 0, name);
-        parent->setChild(r, 1, new ResultItem(sizeText(file.size)));
-        parent->setChild(r, 2, new AccessTimeItem(file.lastAccess));
-        parent->setChild(r, 3, new ResultItem(file.folder));
-        parent->setChild(r, 4, new ResultItem(qint64(file.size)));
-        parent->setChild(r, 5, new ResultItem(file.dataNumber));
-    }
-    rows->files = QVector<DataFile>();
+    for (int r = 0; r < rows->files.size(); ++r)
+        ResultItem::setRow(parent, r, rows->files.at(r));
+    rows->files = QVector<ResultItem::File *>();
 }

@@ -4,8 +4,10 @@
 #pragma once
 
 #include "duplicatefilerecord.h"
-#include "folderlister.h"
+#include "extensiontable.h"
+#include "folderwalker.h"
 #include "krutils.h"
+#include "resultitem.h"
 
 #include <QHash>
 #include <QImage>
@@ -65,36 +67,29 @@ protected:
 
 private:
     struct Folder;
-    // A file of a category, noted during the walk; its row is made when the walk is done, so that the
-    // rows can be made in their final order and on several threads.
-    struct DataFile
-    {
-        quint64 size;
-        FILETIME lastAccess;
-        int dataNumber;
-        QString name;
-        QString folder;
-    };
+    // The files of a category, noted during the walk; their rows are made when the walk is done, so that
+    // the rows can be made in their final order and on several threads.
     struct CategoryRows
     {
         QList<QStandardItem *> row;
-        QVector<DataFile> files;
-        QVariant icon; // the decoration of its file rows, once known
+        QVector<ResultItem::File *> files;
+        QVariant icon; // the picture of its files, once known
     };
 
     void prepareDataFilesModel();
-    void scanFolder(const QString &folderPath, Folder *folder, int depth, FolderListing &listing,
-                    const QVector<FolderLister::Request *> &queued);
-    void addBiggestFile(const QString &folderPath, const ListedEntry &file);
-    void addDataFile(const QString &folderPath, const QString &shownFolder, const ListedEntry &file);
+    void scanFolder(const QString &folderPath, Folder *folder, int depth, const FolderWalker::Listing &listing,
+                    const std::vector<FolderWalker::FolderPtr> &queued);
+    void addBiggestFile(const QString &folderPath, const FolderWalker::Entry &file);
+    void addDataFile(const QString &folderPath, const QString &shownFolder, const FolderWalker::Entry &file);
     void addFileTotals(Folder *folder, int fileCount, quint64 bytes);
     void addFolderCount(Folder *folder, int folderCount);
     void computePercentages(QStandardItem *item, double itemSize);
     void summariseCategories();
     static void makeFileRows(CategoryRows *rows, bool largestFirst);
 
-    FolderLister *lister = nullptr;
+    FolderWalker *walker = nullptr;
     QVector<CategoryRows> categoryRows;
-    QHash<QString, QVector<int>> categoriesOfKey; // case-folded key -> category positions, one per match
-    QSet<QPair<quint64, quint64>> visited;        // (volume, file index) of every folder entered
+    ExtensionTable matchOfKey;             // extension -> its entry in categoryMatches
+    QVector<QVector<int>> categoryMatches; // category positions of a key, one per match
+    QSet<QPair<quint64, quint64>> visited; // (volume, file index) of every folder entered
 };
