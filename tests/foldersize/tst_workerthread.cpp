@@ -12,6 +12,7 @@
 #include <QtTest>
 
 #include <cstdlib>
+#include <memory>
 #include <ctime>
 
 namespace {
@@ -275,6 +276,38 @@ private slots:
         QCOMPARE(file.siblingAtColumn(1).data().toString(), QStringLiteral("2.93 KB"));
         QCOMPARE(file.siblingAtColumn(3).data().toString(), root);
         QCOMPARE(file.siblingAtColumn(4).data().toLongLong(), 3000);
+    }
+
+    // A file's cells and its record are one block that goes with the last of the cells: a cell taken out
+    // of its row, or a copy of one, still shows the file once the rest of the row and the model are gone.
+    void fileCellOutlivesItsRow_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<bool>("copy");
+        for (int column : {0, 1, 3, 5}) {
+            QTest::addRow("column %d taken out", column) << column << false;
+            QTest::addRow("column %d copied", column) << column << true;
+        }
+    }
+    void fileCellOutlivesItsRow()
+    {
+        QFETCH(int, column);
+        QFETCH(bool, copy);
+        writeFile(root + "/a.mp3", 3000);
+        writeFile(root + "/b.mp3", 2000);
+        ScanRun s;
+        QVERIFY(s.run(root));
+        QStandardItem *audio = s.dataFilesModel.itemFromIndex(s.category("Audio Files"));
+        QVERIFY(audio && audio->rowCount() == 2);
+        const QVariant shown = audio->child(0, column)->data(Qt::DisplayRole);
+        QVERIFY(shown.isValid());
+        std::unique_ptr<QStandardItem> kept(copy ? audio->child(0, column)->clone() : audio->takeChild(0, column));
+        audio->removeRow(0);
+        QCOMPARE(audio->child(0, 0)->text(), QStringLiteral("b.mp3"));
+        s.dataFilesModel.clear();
+        QCOMPARE(kept->data(Qt::DisplayRole), shown);
+        if (column == 0)
+            QCOMPARE(kept->text(), QStringLiteral("a.mp3"));
     }
 
     void emptyFolder()

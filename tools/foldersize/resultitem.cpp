@@ -4,12 +4,32 @@
 
 namespace {
 
+constexpr int columns = 6;
+// Where a record's cells begin in its block, and the room of each.
+constexpr size_t cellSize = sizeof(ResultItem);
+constexpr size_t cellsAt =
+    (sizeof(ResultItem::File) + alignof(ResultItem) - 1) / alignof(ResultItem) * alignof(ResultItem);
+static_assert(alignof(ResultItem) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__);
+
+void *cellRoom(ResultItem::File *file, int column)
+{
+    return reinterpret_cast<char *>(file) + cellsAt + size_t(column) * cellSize;
+}
+
 template <int shownColumn> class FileCell final : public ResultItem
 {
 public:
     explicit FileCell(File *file) : ResultItem(file) {}
 
-    QStandardItem *clone() const override { return new FileCell(*this); }
+    // Only ever placed in its record's block (setRow); deleting it gives the room back to the block, which
+    // goes with the last of its cells.
+    static void *operator new(size_t, void *room) { return room; }
+    static void operator delete(void *cell)
+    {
+        auto *record = reinterpret_cast<File *>(static_cast<char *>(cell) - cellsAt - shownColumn * cellSize);
+        if (--record->cells == 0)
+            delete record;
+    }
 
 protected:
     QVariant shownValue() const override
@@ -34,37 +54,53 @@ protected:
     }
 
     bool showsIcon() const override { return shownColumn == 0; }
-
-private:
-    FileCell(const FileCell &other) = default;
 };
+
+// A cell's copy: a plain item.
+class PlainCell final : public QStandardItem
+{
+public:
+    explicit PlainCell(const QStandardItem &other) : QStandardItem(other) {}
+};
+
+template <int column> void placeCell(QStandardItem *parent, int row, ResultItem::File *file)
+{
+    static_assert(sizeof(FileCell<column>) == cellSize && alignof(FileCell<column>) == alignof(ResultItem));
+    parent->setChild(row, column, new (cellRoom(file, column)) FileCell<column>(file));
+}
 
 } // namespace
 
-ResultItem::ResultItem(File *file) : file(file)
+void *ResultItem::File::operator new(size_t size)
 {
-    ++file->cells;
+    return ::operator new(qMax(size, cellsAt + columns * cellSize));
 }
 
-ResultItem::ResultItem(const ResultItem &other) : QStandardItem(other), file(other.file)
+void ResultItem::File::operator delete(void *block)
 {
-    ++file->cells;
-}
-
-ResultItem::~ResultItem()
-{
-    if (--file->cells == 0)
-        delete file;
+    ::operator delete(block);
 }
 
 void ResultItem::setRow(QStandardItem *parent, int row, File *file)
 {
-    parent->setChild(row, 0, new FileCell<0>(file));
-    parent->setChild(row, 1, new FileCell<1>(file));
-    parent->setChild(row, 2, new FileCell<2>(file));
-    parent->setChild(row, 3, new FileCell<3>(file));
-    parent->setChild(row, 4, new FileCell<4>(file));
-    parent->setChild(row, 5, new FileCell<5>(file));
+    // Every cell is counted before the first one can be deleted.
+    file->cells = columns;
+    placeCell<0>(parent, row, file);
+    placeCell<1>(parent, row, file);
+    placeCell<2>(parent, row, file);
+    placeCell<3>(parent, row, file);
+    placeCell<4>(parent, row, file);
+    placeCell<5>(parent, row, file);
+}
+
+QStandardItem *ResultItem::clone() const
+{
+    auto *copy = new PlainCell(*this);
+    copy->setData(data(Qt::DisplayRole), Qt::DisplayRole);
+    const QVariant icon = data(Qt::DecorationRole);
+    if (icon.isValid())
+        copy->setData(icon, Qt::DecorationRole);
+    return copy;
 }
 
 QVariant ResultItem::data(int role) const
