@@ -392,8 +392,13 @@ private slots:
         QDir().mkpath(path(QStringLiteral("r/Recycler")));
         QDir().mkpath(path(QStringLiteral("s/$Recycle.Bin")));
         SecureDeleteForm form;
-        // No trash yet: no drive has a Recycle Bin.
+        // No trash yet: no drive has a Recycle Bin, and the empty list says so.
         QCOMPARE(form.findRecycleBinFolder('Q'), QString());
+        form.ui->tabWidget->setCurrentIndex(1);
+        QCOMPARE(form.ui->listWidget->count(), 0);
+        QVERIFY(!form.noBinLabel->isHidden());
+        QCOMPARE(form.noBinLabel->text(), QStringLiteral("No recycle bin folder was found."));
+        form.ui->tabWidget->setCurrentIndex(0);
         QVERIFY(moveToRecycleBin(QStringLiteral("Q:\\") + QStringLiteral("$RECYCLE.BIN")));
         const QString trash = trashOf(path(QStringLiteral("q/home")));
         QCOMPARE(form.findRecycleBinFolder('Q'), trash);
@@ -403,6 +408,7 @@ private slots:
         QCOMPARE(form.ui->listWidget->count(), 1);
         QCOMPARE(form.ui->listWidget->item(0)->text(), trash);
         QCOMPARE(form.ui->listWidget->item(0)->checkState(), Qt::Checked);
+        QVERIFY(form.noBinLabel->isHidden());
         // Filled once; the user's ticks stay.
         form.ui->listWidget->item(0)->setCheckState(Qt::Unchecked);
         form.ui->tabWidget->setCurrentIndex(0);

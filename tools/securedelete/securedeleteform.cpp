@@ -12,6 +12,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QIcon>
+#include <QLabel>
 #include <QListWidgetItem>
 #include <QMessageBox>
 #include <QPixmap>
@@ -67,6 +68,12 @@ SecureDeleteForm::SecureDeleteForm(QWidget *parent) : QWidget(parent), ui(new Ui
     connect(ui->ffTreeView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &SecureDeleteForm::mySelectionChanged);
     rootItem = listModel->invisibleRootItem();
+
+    // An empty recycle-bin list is no fault: it is said so, not left blank.
+    noBinLabel = new QLabel(QStringLiteral("No recycle bin folder was found."), this);
+    noBinLabel->setObjectName(QStringLiteral("noBinLabel"));
+    noBinLabel->hide();
+    ui->rbLayout->insertWidget(ui->rbLayout->indexOf(ui->listWidget) + 1, noBinLabel);
 
     options.NumPasses = 1;
     options.DeleteMode = 0;
@@ -316,6 +323,7 @@ void SecureDeleteForm::on_tabWidget_currentChanged(int index)
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Checked);
     }
+    noBinLabel->setVisible(ui->listWidget->count() == 0);
 }
 
 QString SecureDeleteForm::findRecycleBinFolder(char letter)
