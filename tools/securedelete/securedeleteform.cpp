@@ -69,7 +69,10 @@ SecureDeleteForm::SecureDeleteForm(QWidget *parent) : QWidget(parent), ui(new Ui
             &SecureDeleteForm::mySelectionChanged);
     rootItem = listModel->invisibleRootItem();
 
-    // An empty recycle-bin list is no fault: it is said so, not left blank.
+    // Empty lists are said so, not left blank.
+    noFilesLabel = new QLabel(QStringLiteral("There are no files or folders in the list."), this);
+    noFilesLabel->setObjectName(QStringLiteral("noFilesLabel"));
+    ui->ffLayout->insertWidget(ui->ffLayout->indexOf(ui->ffTreeView) + 1, noFilesLabel);
     noBinLabel = new QLabel(QStringLiteral("No recycle bin folder was found."), this);
     noBinLabel->setObjectName(QStringLiteral("noBinLabel"));
     noBinLabel->hide();
@@ -110,6 +113,7 @@ void SecureDeleteForm::updateListButtons()
     const bool rows = listModel->rowCount() > 0;
     ui->ffDeleteButton->setEnabled(rows);
     ui->ffRemoveAllButton->setEnabled(rows);
+    noFilesLabel->setVisible(!rows);
 }
 
 void SecureDeleteForm::appendRow(const QString &name, bool folder, const QString &parentFolder, const QString &iconPath)
@@ -246,8 +250,7 @@ void SecureDeleteForm::on_ffRemoveAllButton_clicked()
 {
     for (int row = listModel->rowCount() - 1; row >= 0; --row)
         listModel->removeRow(row);
-    ui->ffRemoveAllButton->setEnabled(false);
-    ui->ffDeleteButton->setEnabled(false);
+    updateListButtons();
 }
 
 void SecureDeleteForm::mySelectionChanged(const QItemSelection &, const QItemSelection &)
