@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -14,6 +15,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QMessageBox>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScrollArea>
@@ -201,7 +203,25 @@ void Tour::walkDialogs()
     shootModal(QStringLiteral("check-update"), [this] { window->OnUpdate(); });
 
     if (auto *catalogue = qobject_cast<HushdeckForm *>(window->modulePage(MainWindow::HushdeckPage))) {
-        shootModal(QStringLiteral("review-changes"), [catalogue] { catalogue->OnReviewChangesAction(); });
+        // Review Changes opens only while a change is pending, so one is made for its picture and then
+        // cancelled through the catalogue's own confirmation: nothing is written.
+        auto *choice = catalogue->findChild<QComboBox *>(QStringLiteral("HideFileExtComboBox"));
+        if (choice && choice->count() > 1)
+            choice->setCurrentIndex(choice->currentIndex() == 0 ? 1 : 0);
+        settle();
+        if (catalogue->reviewChangesAction->isEnabled()) {
+            shootModal(QStringLiteral("review-changes"), [catalogue] { catalogue->OnReviewChangesAction(); });
+            shootModal(
+                QStringLiteral("cancel-changes"), [catalogue] { catalogue->OnCancel(); },
+                [](QDialog *confirm) {
+                    if (auto *box = qobject_cast<QMessageBox *>(confirm))
+                        if (QAbstractButton *yes = box->button(QMessageBox::Yes))
+                            yes->click();
+                });
+        } else {
+            report << QStringLiteral("%1  review-changes: no change could be made to review").arg(sizeName);
+            failed = true;
+        }
         shootModal(QStringLiteral("restore-backup"), [catalogue] { catalogue->OnRestoreBackupAction(); });
     }
     if (auto *folderSize = qobject_cast<DiskUsageForm *>(window->modulePage(MainWindow::DiskUsagePage))) {
@@ -254,7 +274,9 @@ void Tour::shootModal(const QString &name, const std::function<void()> &open,
         shoot(dialog, name);
         if (inside)
             inside(dialog);
-        dialog->reject();
+        // inside may have answered the dialog already; its answer stands.
+        if (dialog->isVisible())
+            dialog->reject();
     });
     timer.start();
     open();
@@ -298,7 +320,13 @@ void Tour::inspect(QWidget *top, const QString &shot)
 {
     QList<QWidget *> widgets = top->findChildren<QWidget *>();
     widgets.prepend(top);
-    if (top->isWindow() && isPlaceholder(top->windowTitle()))
+    // These dialogs are titled "Dialog" by design; any other window with a designer title is a slip.
+    static const QSet<QString> titledDialog = {
+        QStringLiteral("CustomFileTypeDialog"), QStringLiteral("SecureDeleteOptionsDialog"),
+        QStringLiteral("ProcessManMoreInfoDialog"), QStringLiteral("ProcessManSetPriorityDialog"),
+        QStringLiteral("TrackCleanerDetailDialog")};
+    if (top->isWindow() && isPlaceholder(top->windowTitle()) &&
+        !titledDialog.contains(QString::fromLatin1(top->metaObject()->className())))
         note(shot, top, top->windowTitle(), QStringLiteral("is a placeholder title"));
     for (QWidget *w : std::as_const(widgets)) {
         if (!w->isVisible())

@@ -38,8 +38,8 @@ private:
     void walkTabs(QWidget *root, const QString &name);
     void walkSettingPages(QWidget *tab, const QString &name);
     void walkDialogs();
-    // Runs open, which shows a modal dialog; the dialog is saved as name, inside runs while it is up, and it
-    // is closed again.
+    // Runs open, which shows a modal dialog; the dialog is saved as name, inside runs while it is up (and may
+    // answer it), and it is closed again if still open.
     void shootModal(const QString &name, const std::function<void()> &open,
                     const std::function<void(QDialog *)> &inside = {});
     void shoot(QWidget *w, const QString &name);

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QStandardItemModel>
 #include <QVBoxLayout>
 
@@ -30,8 +31,14 @@ RestoreBackupDialog::RestoreBackupDialog(QWidget *parent)
     buttons->addStretch(1);
     buttons->addWidget(ui->RestorePushButton);
     buttons->addWidget(ui->ClosePushButton);
+    // Said under the empty list, so that a folder without backups is not taken for a fault.
+    noneLabel = new QLabel(tr("No backup files were found."), this);
+    noneLabel->setObjectName(QStringLiteral("noneLabel"));
+    noneLabel->setAlignment(Qt::AlignCenter);
+    noneLabel->hide();
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(ui->RestoreBackupTreeView);
+    layout->addWidget(noneLabel);
     layout->addLayout(buttons);
 
     ui->RestorePushButton->setEnabled(false);
@@ -52,6 +59,7 @@ void RestoreBackupDialog::loadBackupList()
 {
     KRUtils utils;
     const QString folder = utils.backupFolder();
+    noneLabel->show();
     if (folder.isEmpty())
         return;
     qDebug() << "DirSpec: " << folder + QStringLiteral("\\*.bak");
@@ -80,6 +88,7 @@ void RestoreBackupDialog::loadBackupList()
         }
         fileModel->appendRow(items);
     }
+    noneLabel->setVisible(fileModel->rowCount() == 0);
     ui->RestoreBackupTreeView->setModel(fileModel);
     ui->RestoreBackupTreeView->setColumnHidden(2, true);
     viewcolumns::setWidths(ui->RestoreBackupTreeView, {{0, 200}});
@@ -106,6 +115,7 @@ void RestoreBackupDialog::on_RestorePushButton_clicked()
         delete row->replaceWidget(ui->RestorePushButton, ui->ApplyPushButton);
     ui->RestoreBackupTreeView->hide();
     ui->RestorePushButton->hide();
+    noneLabel->hide();
     loadBackupFile();
 }
 

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QItemSelection>
 
+class QLabel;
 class QStandardItem;
 class QStandardItemModel;
 
@@ -41,6 +42,7 @@ private:
     Ui::RestoreBackupDialog *ui;
     QStandardItemModel *fileModel;
     QStandardItemModel *detailModel;
+    QLabel *noneLabel; // shown while the list has no backup file
     QString backupFilePath;
     int checkedCount;
     QList<KRGlobal::SettingsData> settingList;

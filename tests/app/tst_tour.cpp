@@ -32,9 +32,12 @@ private slots:
     {
         QTemporaryDir out;
         MainWindow w;
+        w.setWindowTitle(QStringLiteral("Keelrun Hushdeck Plus! for Windows 10")); // as the program titles it
         w.show();
         Tour tour(&w, out.path());
-        QVERIFY(tour.run({QSize(1024, 640)}));
+        QVERIFY(tour.run({QSize(1024, 640), QSize(1400, 900)}));
+        // At both sizes the scripts take, nothing is cut short and no placeholder shows.
+        QVERIFY2(tour.findings().isEmpty(), qPrintable(tour.findings().join(QLatin1Char('\n'))));
 
         const QStringList files = QDir(out.path()).entryList({QStringLiteral("*.png")}, QDir::Files);
         QCOMPARE(files.size(), tour.shotCount());
@@ -62,7 +65,7 @@ private slots:
 
         for (const char *name :
              {"page-home", "page-misc-tools", "page-disk-usage-special-folders", "about", "check-update",
-              "review-changes", "restore-backup", "folder-size-details", "folder-size-options",
+              "review-changes", "restore-backup", "folder-size-details", "folder-size-options", "cancel-changes",
               "find-duplicate-options", "find-duplicate-custom-file-type", "secure-delete-options",
               "process-manager-more-info", "process-manager-set-priority", "track-cleaner-details"})
             QVERIFY2(files.contains(QStringLiteral("1024x640-%1.png").arg(QLatin1String(name))), name);

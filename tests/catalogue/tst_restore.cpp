@@ -6,6 +6,7 @@
 #include "testmachine.h"
 
 #include <QFile>
+#include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QRandomGenerator>
@@ -321,6 +322,32 @@ private slots:
         for (const QString &key : before.keys())
             QVERIFY2(after.value(key) == before.value(key), qPrintable(key));
         QVERIFY(catalog.settingChangeList.isEmpty());
+    }
+
+    // An empty list says there is nothing to restore; a listed backup file takes the words away.
+    void anEmptyListSaysSo_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("no file") << QString() << 0;
+        QTest::newRow("no backup file") << QStringLiteral("notes.txt") << 0;
+        QTest::newRow("a backup file") << QStringLiteral("backup0001.bak") << 1;
+    }
+    void anEmptyListSaysSo()
+    {
+        QFETCH(QString, file);
+        QFETCH(int, rows);
+        if (!file.isEmpty())
+            writeBackupFile(file, {record(207, QStringLiteral("1"), false, QStringLiteral("b"))});
+        HushdeckForm catalog;
+        QPointer<RestoreBackupDialog> dialog = new RestoreBackupDialog(&catalog);
+        auto *none = dialog->findChild<QLabel *>(QStringLiteral("noneLabel"));
+        QVERIFY(none);
+        dialog->loadBackupList();
+        QCOMPARE(model(dialog, "RestoreBackupTreeView")->rowCount(), rows);
+        QCOMPARE(none->isHidden(), rows > 0);
+        QCOMPARE(none->text(), QStringLiteral("No backup files were found."));
+        delete dialog;
     }
 
     void theDialogListsFilesAndTheRecordsOfOne()

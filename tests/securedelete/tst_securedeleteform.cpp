@@ -264,8 +264,12 @@ private slots:
     void removeRows()
     {
         SecureDeleteForm form;
+        // The empty list says so until rows arrive, and again once they are all gone.
+        QVERIFY(!form.noFilesLabel->isHidden());
+        QCOMPARE(form.noFilesLabel->text(), QStringLiteral("There are no files or folders in the list."));
         for (const char *name : {"r0", "r1", "r2", "r3"})
             emit form.ui->ffTreeView->addURL(path(QLatin1String(name)));
+        QVERIFY(form.noFilesLabel->isHidden());
         form.ui->ffRemoveButton->click(); // nothing selected: nothing happens
         QCOMPARE(form.listModel->rowCount(), 4);
         QItemSelectionModel *selection = form.ui->ffTreeView->selectionModel();
@@ -274,6 +278,7 @@ private slots:
         QVERIFY(form.ui->ffRemoveButton->isEnabled());
         form.ui->ffRemoveButton->click();
         QCOMPARE(form.listModel->rowCount(), 2);
+        QVERIFY(form.noFilesLabel->isHidden());
         QCOMPARE(form.listModel->item(0, 0)->text(), QStringLiteral("r0"));
         QCOMPARE(form.listModel->item(1, 0)->text(), QStringLiteral("r3"));
         QVERIFY(form.ui->ffDeleteButton->isEnabled());
@@ -283,6 +288,7 @@ private slots:
         QCOMPARE(form.listModel->rowCount(), 0);
         QVERIFY(!form.ui->ffDeleteButton->isEnabled());
         QVERIFY(!form.ui->ffRemoveAllButton->isEnabled());
+        QVERIFY(!form.noFilesLabel->isHidden());
     }
 
     // Delete starts at once; shredded rows go, the row of a file that could not be shredded stays.
@@ -392,8 +398,13 @@ private slots:
         QDir().mkpath(path(QStringLiteral("r/Recycler")));
         QDir().mkpath(path(QStringLiteral("s/$Recycle.Bin")));
         SecureDeleteForm form;
-        // No trash yet: no drive has a Recycle Bin.
+        // No trash yet: no drive has a Recycle Bin, and the empty list says so.
         QCOMPARE(form.findRecycleBinFolder('Q'), QString());
+        form.ui->tabWidget->setCurrentIndex(1);
+        QCOMPARE(form.ui->listWidget->count(), 0);
+        QVERIFY(!form.noBinLabel->isHidden());
+        QCOMPARE(form.noBinLabel->text(), QStringLiteral("No recycle bin folder was found."));
+        form.ui->tabWidget->setCurrentIndex(0);
         QVERIFY(moveToRecycleBin(QStringLiteral("Q:\\") + QStringLiteral("$RECYCLE.BIN")));
         const QString trash = trashOf(path(QStringLiteral("q/home")));
         QCOMPARE(form.findRecycleBinFolder('Q'), trash);
@@ -403,6 +414,7 @@ private slots:
         QCOMPARE(form.ui->listWidget->count(), 1);
         QCOMPARE(form.ui->listWidget->item(0)->text(), trash);
         QCOMPARE(form.ui->listWidget->item(0)->checkState(), Qt::Checked);
+        QVERIFY(form.noBinLabel->isHidden());
         // Filled once; the user's ticks stay.
         form.ui->listWidget->item(0)->setCheckState(Qt::Unchecked);
         form.ui->tabWidget->setCurrentIndex(0);

@@ -12,6 +12,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QIcon>
+#include <QLabel>
 #include <QListWidgetItem>
 #include <QMessageBox>
 #include <QPixmap>
@@ -68,6 +69,15 @@ SecureDeleteForm::SecureDeleteForm(QWidget *parent) : QWidget(parent), ui(new Ui
             &SecureDeleteForm::mySelectionChanged);
     rootItem = listModel->invisibleRootItem();
 
+    // Empty lists are said so, not left blank.
+    noFilesLabel = new QLabel(QStringLiteral("There are no files or folders in the list."), this);
+    noFilesLabel->setObjectName(QStringLiteral("noFilesLabel"));
+    ui->ffLayout->insertWidget(ui->ffLayout->indexOf(ui->ffTreeView) + 1, noFilesLabel);
+    noBinLabel = new QLabel(QStringLiteral("No recycle bin folder was found."), this);
+    noBinLabel->setObjectName(QStringLiteral("noBinLabel"));
+    noBinLabel->hide();
+    ui->rbLayout->insertWidget(ui->rbLayout->indexOf(ui->listWidget) + 1, noBinLabel);
+
     options.NumPasses = 1;
     options.DeleteMode = 0;
     HKEY key = nullptr;
@@ -103,6 +113,7 @@ void SecureDeleteForm::updateListButtons()
     const bool rows = listModel->rowCount() > 0;
     ui->ffDeleteButton->setEnabled(rows);
     ui->ffRemoveAllButton->setEnabled(rows);
+    noFilesLabel->setVisible(!rows);
 }
 
 void SecureDeleteForm::appendRow(const QString &name, bool folder, const QString &parentFolder, const QString &iconPath)
@@ -239,8 +250,7 @@ void SecureDeleteForm::on_ffRemoveAllButton_clicked()
 {
     for (int row = listModel->rowCount() - 1; row >= 0; --row)
         listModel->removeRow(row);
-    ui->ffRemoveAllButton->setEnabled(false);
-    ui->ffDeleteButton->setEnabled(false);
+    updateListButtons();
 }
 
 void SecureDeleteForm::mySelectionChanged(const QItemSelection &, const QItemSelection &)
@@ -316,6 +326,7 @@ void SecureDeleteForm::on_tabWidget_currentChanged(int index)
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Checked);
     }
+    noBinLabel->setVisible(ui->listWidget->count() == 0);
 }
 
 QString SecureDeleteForm::findRecycleBinFolder(char letter)

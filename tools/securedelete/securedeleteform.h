@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QWidget>
 
+class QLabel;
 class QStandardItem;
 class QStandardItemModel;
 class QVBoxLayout;
@@ -37,6 +38,8 @@ public:
     ScanInfoForm *scanInfo = nullptr;
     QVBoxLayout *mainLayout = nullptr;
     QStringList recycleBinFolders;
+    QLabel *noFilesLabel = nullptr; // under the Files && Folders list while it is empty
+    QLabel *noBinLabel = nullptr;   // under the recycle-bin list while no drive has a recycle-bin folder
     bool closePending = false;
 
     // The main window asks a running page to stop; the page emits closeApp once the run has ended.
