@@ -48,6 +48,9 @@ struct Transfer
 bool finishedWithin(const std::shared_ptr<Transfer> &transfer, DWORD limitMs, const std::atomic<bool> *abortFlag,
                     const std::function<HRESULT(Transfer &)> &call, const std::function<void(Transfer &)> &discard)
 {
+    // Already raised: nothing is asked of the server at all.
+    if (abortFlag && abortFlag->load())
+        return false;
     std::thread([transfer, call, discard] {
         const HRESULT hr = call(*transfer);
         bool keep = false;
