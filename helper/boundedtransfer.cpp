@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -51,20 +52,28 @@ bool finishedWithin(const std::shared_ptr<Transfer> &transfer, DWORD limitMs, co
     // Already raised: nothing is asked of the server at all.
     if (abortFlag && abortFlag->load())
         return false;
-    std::thread([transfer, call, discard] {
-        const HRESULT hr = call(*transfer);
-        bool keep = false;
-        {
-            std::lock_guard<std::mutex> guard(transfer->lock);
-            transfer->result = hr;
-            transfer->finished = true;
-            keep = !transfer->abandoned;
-        }
-        if (keep)
-            transfer->ended.notify_all();
-        else
-            discard(*transfer);
-    }).detach();
+    std::thread worker;
+    try {
+        worker = std::thread([transfer, call, discard] {
+            const HRESULT hr = call(*transfer);
+            bool keep = false;
+            {
+                std::lock_guard<std::mutex> guard(transfer->lock);
+                transfer->result = hr;
+                transfer->finished = true;
+                keep = !transfer->abandoned;
+            }
+            if (keep)
+                transfer->ended.notify_all();
+            else
+                discard(*transfer);
+        });
+    } catch (const std::system_error &) {
+        // No thread to be had: the transfer fails as one without memory would.
+        transfer->result = E_OUTOFMEMORY;
+        return true;
+    }
+    worker.detach();
 
     const ULONGLONG started = GetTickCount64();
     std::unique_lock<std::mutex> guard(transfer->lock);
