@@ -1,8 +1,7 @@
 #include "loadwallpaperthread.h"
 
-#include "callbackhandler.h"
+#include "boundedtransfer.h"
 #include "krutils.h"
-#include "streamread.h"
 #include "win32.h"
 
 #include <QDebug>
@@ -54,19 +53,15 @@ void LoadWallpaperThread::fetchImageInfo()
 {
     if (stopRequested)
         return;
-    IStream *stream = nullptr;
-    CallbackHandler answerCallback(answerLimitMs, &downloadAbortRequested);
-    if (FAILED(URLOpenBlockingStreamW(nullptr, wstr(url), &stream, 0, &answerCallback))) {
+    QByteArray answer(AnswerBytes, '\0');
+    ULONG total = 0;
+    if (FAILED(readUrlStartWithin(wstr(url), answer.data(), ULONG(AnswerBytes), &total, answerLimitMs,
+                                  &downloadAbortRequested))) {
         qDebug() << "URLOpenBlockingStreamA Failed.";
-        // A refused or timed-out request is a failed download too: the page offers Reload again.
+        // A refused, aborted or timed-out request is a failed download too: the page offers Reload again.
         emit downloadFail();
         return;
     }
-    if (!stream)
-        return;
-    QByteArray answer(AnswerBytes, '\0');
-    const ULONG total = readStreamStart(stream, answer.data(), ULONG(AnswerBytes));
-    stream->Release();
     answer.truncate(int(total));
     qDebug() << "bytesRead: " << total;
     if (int(total) < ShortestAnswer) {
@@ -97,8 +92,8 @@ void LoadWallpaperThread::downloadImage(const QByteArray &address)
         return;
     const QString target = targetFile();
     downloadedImagePath = target;
-    CallbackHandler imageCallback(imageLimitMs, &downloadAbortRequested);
-    const HRESULT hr = URLDownloadToFileW(nullptr, wstr(QString::fromUtf8(address)), wstr(target), 0, &imageCallback);
+    const HRESULT hr =
+        downloadToFileWithin(wstr(QString::fromUtf8(address)), wstr(target), imageLimitMs, &downloadAbortRequested);
     // Only a picture counts as a downloaded image: an error page or an empty answer does not.
     if (hr == S_OK && QImageReader(hostPath(target)).canRead()) {
         qDebug() << "The file is saved to " << target;

@@ -1,8 +1,7 @@
 // Daily wallpaper from the image archive: the image of day index 0 (today) to 7 (a week ago) for the chosen
 // market is fetched into one file and then set as the desktop wallpaper.
-#include "callbackhandler.h"
+#include "boundedtransfer.h"
 #include "glasspan.h"
-#include "streamread.h"
 #include "wtext.h"
 
 #include <cstring>
@@ -94,13 +93,10 @@ bool nonEmptyFile(const WCHAR *path)
 // Fetches the archive's answer for one request and finds the image address in it.
 bool fetchImageAddress(const WCHAR *request, WCHAR *address, int capacity)
 {
-    IStream *stream = nullptr;
-    CallbackHandler callback(AnswerLimitMs);
-    if (FAILED(URLOpenBlockingStreamW(nullptr, request, &stream, 0, &callback)) || !stream)
-        return false;
     char answer[AnswerBytes + 1];
-    const ULONG total = readStreamStart(stream, answer, AnswerBytes);
-    stream->Release();
+    ULONG total = 0;
+    if (FAILED(readUrlStartWithin(request, answer, AnswerBytes, &total, AnswerLimitMs)))
+        return false;
     answer[total] = 0;
 
     WCHAR path[1024];
@@ -182,8 +178,7 @@ void downloadBingWallpaper(int index)
     if (!copyText(partial, MAX_PATH, wallpaper.targetFile) || !appendText(partial, MAX_PATH, WSTR(".part")))
         return;
     DeleteFileW(partial);
-    CallbackHandler callback(ImageLimitMs);
-    if (FAILED(URLDownloadToFileW(nullptr, address, partial, 0, &callback)) || !nonEmptyFile(partial) ||
+    if (FAILED(downloadToFileWithin(address, partial, ImageLimitMs)) || !nonEmptyFile(partial) ||
         !MoveFileExW(partial, wallpaper.targetFile, MOVEFILE_REPLACE_EXISTING)) {
         DeleteFileW(partial);
         return;

@@ -2,8 +2,8 @@
 // thread's Qt events keep being handled. Requests go to the address the machine's URL overrides give, and
 // a transfer that stops moving for the machine setting "url.timeout" milliseconds (30 s by default) fails,
 // as WinINet's receive time-out makes it fail. The callback hears each step as Windows reports it
-// (connecting, request sent, MIME type known, data begun, the file named, data, data ended); while a transfer
-// waits, it also hears of it every 100 ms, so that it can abort a stalled transfer.
+// (connecting, request sent, MIME type known, data begun, the file named, data, data ended), and only then:
+// a transfer that stalls hears nothing until data moves again or the time-out ends it.
 #include "../win32.h"
 #include "comobject.h"
 #include "machine.h"
@@ -14,7 +14,6 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QTimer>
 #include <QUrl>
 
 #include <atomic>
@@ -76,11 +75,9 @@ HRESULT fetch(LPCWSTR szURL, LPBINDSTATUSCALLBACK callback, const std::function<
     bool failedWrite = false;
     quint64 received = 0;
     bool begun = false;
-    ULONG lastStatus = BINDSTATUS_CONNECTING;
     auto progress = [&](ULONG status, LPCWSTR text = nullptr) {
         if (!callback || FAILED(stopped))
             return;
-        lastStatus = status;
         const qint64 total = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
         const HRESULT hr =
             callback->OnProgress(ULONG(received), ULONG(total > 0 ? total : 0), status, text ? text : szURL);
@@ -119,16 +116,10 @@ HRESULT fetch(LPCWSTR szURL, LPBINDSTATUSCALLBACK callback, const std::function<
         progress(BINDSTATUS_MIMETYPEAVAILABLE, reinterpret_cast<LPCWSTR>(type.utf16()));
     });
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    QTimer waiting;
-    waiting.setInterval(100);
-    QObject::connect(&waiting, &QTimer::timeout, &loop,
-                     [&] { progress(begun ? BINDSTATUS_DOWNLOADINGDATA : lastStatus); });
     progress(BINDSTATUS_CONNECTING);
     progress(BINDSTATUS_SENDINGREQUEST);
-    if (!reply->isFinished() && SUCCEEDED(stopped)) {
-        waiting.start();
+    if (!reply->isFinished() && SUCCEEDED(stopped))
         loop.exec();
-    }
 
     HRESULT result = S_OK;
     if (FAILED(stopped))

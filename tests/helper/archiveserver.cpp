@@ -2,32 +2,61 @@
 
 #include <QBuffer>
 #include <QImage>
+#include <QMutexLocker>
 #include <QPainter>
+#include <QTcpServer>
 #include <QTcpSocket>
 
 ArchiveServer::ArchiveServer(QObject *parent) : QObject(parent)
 {
-    server.listen(QHostAddress::LocalHost);
-    connect(&server, &QTcpServer::newConnection, this, [this] {
-        while (QTcpSocket *socket = server.nextPendingConnection()) {
-            socket->setParent(this);
-            connect(socket, &QTcpSocket::readyRead, this, [this, socket] { serve(socket); });
-        }
-    });
+    home = new QObject;
+    home->moveToThread(&thread);
+    thread.start();
+    QMetaObject::invokeMethod(
+        home,
+        [this] {
+            server = new QTcpServer(home);
+            server->listen(QHostAddress::LocalHost);
+            port = server->serverPort();
+            connect(server, &QTcpServer::newConnection, home, [this] {
+                while (QTcpSocket *socket = server->nextPendingConnection()) {
+                    socket->setParent(home);
+                    connect(socket, &QTcpSocket::readyRead, home, [this, socket] { serve(socket); });
+                }
+            });
+        },
+        Qt::BlockingQueuedConnection);
+}
+
+ArchiveServer::~ArchiveServer()
+{
+    // Closes every connection, so that a transfer still waiting for an answer ends now.
+    QMetaObject::invokeMethod(
+        home, [this] { delete home; }, Qt::BlockingQueuedConnection);
+    thread.quit();
+    thread.wait();
 }
 
 QString ArchiveServer::base() const
 {
-    return QStringLiteral("http://127.0.0.1:%1").arg(server.serverPort());
+    return QStringLiteral("http://127.0.0.1:%1").arg(port);
 }
 
 void ArchiveServer::answer(const QString &pathPrefix, const QByteArray &body, Kind kind)
 {
+    QMutexLocker locker(&mutex);
     replies.insert(pathPrefix, Reply{body, kind});
+}
+
+QStringList ArchiveServer::requests() const
+{
+    QMutexLocker locker(&mutex);
+    return asked;
 }
 
 int ArchiveServer::count(const QString &pathPrefix) const
 {
+    QMutexLocker locker(&mutex);
     int n = 0;
     for (const QString &path : asked)
         if (path.startsWith(pathPrefix))
@@ -44,6 +73,7 @@ void ArchiveServer::serve(QTcpSocket *socket)
     socket->setProperty("answered", true);
     const QList<QByteArray> line = request.left(request.indexOf("\r\n")).split(' ');
     const QString path = line.size() > 1 ? QString::fromLatin1(line.at(1)) : QString();
+    QMutexLocker locker(&mutex);
     asked << path;
 
     QString best;
@@ -56,13 +86,16 @@ void ArchiveServer::serve(QTcpSocket *socket)
         return;
     }
     const Reply reply = replies.value(best);
+    locker.unlock();
     if (reply.kind == Silent)
         return;
     QByteArray head =
         "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(reply.body.size()) + "\r\nConnection: close\r\n\r\n";
     socket->write(head);
-    socket->write(reply.kind == CutShort ? reply.body.left(reply.body.size() / 2) : reply.body);
-    socket->disconnectFromHost();
+    const bool half = reply.kind == CutShort || reply.kind == Stalling;
+    socket->write(half ? reply.body.left(reply.body.size() / 2) : reply.body);
+    if (reply.kind != Stalling)
+        socket->disconnectFromHost();
 }
 
 QByteArray ArchiveServer::archiveAnswer(const QString &imagePath)

@@ -1,7 +1,7 @@
 // URL monikers as the wallpaper downloads use them: a blocking stream read in pieces and a download to a file,
 // each with a status callback like the product's, which sees every progress report and may stop the transfer.
 // The server is the probe's own: a loopback HTTP server on a thread, answering a body of known bytes, a
-// missing resource, and a body cut short of its announced length.
+// missing resource, a body cut short of its announced length, and a body that stops half way for a while.
 // Windows wants its sockets header before windows.h, which probe.h brings in.
 #ifdef _WIN32
 #include <winsock2.h>
@@ -11,6 +11,7 @@
 #include "probe.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -33,6 +34,16 @@ using probe::line;
 namespace {
 
 constexpr int bodySize = 100000;
+constexpr int stallMs = 800;
+
+long long nowMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// When the stalling answer last held back its second half.
+std::atomic<long long> stallFrom{0}, stallTo{0};
 
 char bodyByte(int i)
 {
@@ -126,7 +137,8 @@ private:
     {
         const bool data = request.rfind("GET /data ", 0) == 0;
         const bool cut = request.rfind("GET /cut ", 0) == 0;
-        if (!data && !cut) {
+        const bool stall = request.rfind("GET /stall ", 0) == 0;
+        if (!data && !cut && !stall) {
             const std::string page = "<html><body>Not found</body></html>";
             sendAll(client, "HTTP/1.1 404 Not Found\r\nContent-Type: text/html\r\nContent-Length: " +
                                 std::to_string(page.size()) + "\r\nConnection: close\r\n\r\n" + page);
@@ -138,8 +150,19 @@ private:
         // The cut answer announces the whole body and sends half of it.
         if (cut)
             body.resize(bodySize / 2);
-        sendAll(client, "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Length: " +
-                            std::to_string(bodySize) + "\r\nConnection: close\r\n\r\n" + body);
+        const std::string head =
+            "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Length: " + std::to_string(bodySize) +
+            "\r\nConnection: close\r\n\r\n";
+        if (stall) {
+            // The stalling answer sends half, pauses, then the rest.
+            sendAll(client, head + body.substr(0, bodySize / 2));
+            stallFrom = nowMs();
+            std::this_thread::sleep_for(std::chrono::milliseconds(stallMs));
+            stallTo = nowMs();
+            sendAll(client, body.substr(bodySize / 2));
+            return;
+        }
+        sendAll(client, head + body);
     }
 
     Socket listener = INVALID_SOCKET;
@@ -178,6 +201,7 @@ public:
             codes += (codes.empty() ? "" : " ") + std::to_string(ulStatusCode);
             lastCode = ulStatusCode;
         }
+        times.push_back(nowMs());
         if (ulStatusCode == BINDSTATUS_ENDDOWNLOADDATA) {
             endProgress = ulProgress;
             endMax = ulProgressMax;
@@ -195,11 +219,22 @@ public:
         return "codes \"" + codes + "\" end " + std::to_string(endProgress) + " of " + std::to_string(endMax);
     }
 
+    // Reports heard well inside the server's last pause (its edges left out: data sent just before it may
+    // be reported a moment later).
+    int reportsWhileStalled() const
+    {
+        int n = 0;
+        for (const long long t : times)
+            n += t > stallFrom + 100 && t < stallTo - 100;
+        return n;
+    }
+
 private:
     bool stop;
     std::string codes;
     ULONG lastCode = 0;
     unsigned long endProgress = 0, endMax = 0;
+    std::vector<long long> times;
 };
 
 std::string hrText(HRESULT hr)
@@ -257,6 +292,8 @@ void probeDownload(const Server &server, const char *path, const std::basic_stri
         kept = "file of " + std::to_string(got) + (same ? " bytes as sent" : " bytes changed");
         DeleteFileW(file.c_str());
     }
+    if (std::strcmp(path, "/stall") == 0)
+        kept += "; reports while stalled " + std::to_string(callback.reportsWhileStalled());
     line(key, "hr %s; %s; %s", hrText(hr).c_str(), callback.text().c_str(), kept.c_str());
 }
 
@@ -277,6 +314,7 @@ int run()
     probeDownload(server, "/data", file, "URLDownloadToFileW");
     probeDownload(server, "/missing", file, "URLDownloadToFileW.missing");
     probeDownload(server, "/cut", file, "URLDownloadToFileW.cut");
+    probeDownload(server, "/stall", file, "URLDownloadToFileW.stalled");
     probeDownload(server, "/data", file, "URLDownloadToFileW.stopped", true);
     const std::basic_string<WCHAR> noFolder = folder + WSTR("no folder\\download.bin");
     probeDownload(server, "/data", noFolder, "URLDownloadToFileW.no folder");

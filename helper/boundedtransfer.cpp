@@ -1,0 +1,154 @@
+#include "boundedtransfer.h"
+
+#include "callbackhandler.h"
+#include "streamread.h"
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace {
+
+std::vector<WCHAR> copyOf(LPCWSTR text)
+{
+    size_t n = 0;
+    while (text[n])
+        ++n;
+    return std::vector<WCHAR>(text, text + n + 1);
+}
+
+// What the worker and the caller share. The worker holds its own reference, so nothing it uses goes away
+// when the caller stops waiting.
+struct Transfer
+{
+    explicit Transfer(DWORD limitMs) : callback(limitMs, &givenUp) {}
+
+    // Raised when the caller stops waiting: the transfer then ends at its next progress report.
+    std::atomic<bool> givenUp{false};
+    CallbackHandler callback;
+    std::vector<WCHAR> url;
+    std::vector<WCHAR> file; // the worker's own download file
+    std::vector<char> bytes; // the start of the resource read by the worker
+
+    std::mutex lock;
+    std::condition_variable ended;
+    bool finished = false;
+    bool abandoned = false;
+    HRESULT result = E_FAIL;
+};
+
+// Runs `call` on a worker thread and waits for it. True when it ended in time (its result is in `transfer`);
+// false when the limit passed or the flag was raised first: the worker then runs `discard` when its call ends.
+bool finishedWithin(const std::shared_ptr<Transfer> &transfer, DWORD limitMs, const std::atomic<bool> *abortFlag,
+                    const std::function<HRESULT(Transfer &)> &call, const std::function<void(Transfer &)> &discard)
+{
+    // Already raised: nothing is asked of the server at all.
+    if (abortFlag && abortFlag->load())
+        return false;
+    std::thread worker;
+    try {
+        worker = std::thread([transfer, call, discard] {
+            const HRESULT hr = call(*transfer);
+            bool keep = false;
+            {
+                std::lock_guard<std::mutex> guard(transfer->lock);
+                transfer->result = hr;
+                transfer->finished = true;
+                keep = !transfer->abandoned;
+            }
+            if (keep)
+                transfer->ended.notify_all();
+            else
+                discard(*transfer);
+        });
+    } catch (const std::system_error &) {
+        // No thread to be had: the transfer fails as one without memory would.
+        transfer->result = E_OUTOFMEMORY;
+        return true;
+    }
+    worker.detach();
+
+    const ULONGLONG started = GetTickCount64();
+    std::unique_lock<std::mutex> guard(transfer->lock);
+    while (!transfer->finished) {
+        const ULONGLONG spent = GetTickCount64() - started;
+        if ((abortFlag && abortFlag->load()) || spent >= limitMs) {
+            transfer->abandoned = true;
+            transfer->givenUp = true;
+            return false;
+        }
+        // The flag is raised from elsewhere without a wake-up: look at it again after a short slice.
+        const ULONGLONG slice = std::min<ULONGLONG>(limitMs - spent, 50);
+        transfer->ended.wait_for(guard, std::chrono::milliseconds(slice));
+    }
+    return true;
+}
+
+} // namespace
+
+HRESULT readUrlStartWithin(LPCWSTR url, char *buffer, ULONG capacity, ULONG *count, DWORD limitMs,
+                           const std::atomic<bool> *abortFlag)
+{
+    *count = 0;
+    auto transfer = std::make_shared<Transfer>(limitMs);
+    transfer->url = copyOf(url);
+    transfer->bytes.resize(capacity);
+    const auto read = [](Transfer &t) {
+        IStream *stream = nullptr;
+        HRESULT hr = URLOpenBlockingStreamW(nullptr, t.url.data(), &stream, 0, &t.callback);
+        if (SUCCEEDED(hr) && !stream)
+            hr = E_FAIL;
+        if (FAILED(hr))
+            return hr;
+        t.bytes.resize(readStreamStart(stream, t.bytes.data(), ULONG(t.bytes.size())));
+        stream->Release();
+        return hr;
+    };
+    if (!finishedWithin(transfer, limitMs, abortFlag, read, [](Transfer &) {}))
+        return E_ABORT;
+    if (FAILED(transfer->result))
+        return transfer->result;
+    std::copy(transfer->bytes.begin(), transfer->bytes.end(), buffer);
+    *count = ULONG(transfer->bytes.size());
+    return transfer->result;
+}
+
+HRESULT downloadToFileWithin(LPCWSTR url, LPCWSTR file, DWORD limitMs, const std::atomic<bool> *abortFlag)
+{
+    // Each download has a file of its own beside the target: one given up on may still be writing to it
+    // while the next one runs.
+    static std::atomic<unsigned> serial{0};
+    const unsigned n = ++serial;
+    auto transfer = std::make_shared<Transfer>(limitMs);
+    transfer->url = copyOf(url);
+    transfer->file = copyOf(file);
+    transfer->file.pop_back();
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, ".download%u", n);
+    for (const char *c = suffix; *c; ++c)
+        transfer->file.push_back(WCHAR(*c));
+    transfer->file.push_back(0);
+
+    const auto download = [](Transfer &t) {
+        return URLDownloadToFileW(nullptr, t.url.data(), t.file.data(), 0, &t.callback);
+    };
+    const auto discard = [](Transfer &t) { DeleteFileW(t.file.data()); };
+    if (!finishedWithin(transfer, limitMs, abortFlag, download, discard))
+        return E_ABORT;
+    if (FAILED(transfer->result)) {
+        discard(*transfer);
+        return transfer->result;
+    }
+    if (!MoveFileExW(transfer->file.data(), file, MOVEFILE_REPLACE_EXISTING)) {
+        discard(*transfer);
+        return STG_E_CANTSAVE;
+    }
+    return transfer->result;
+}

@@ -1,0 +1,19 @@
+// URL transfers that the caller can walk away from. URL monikers report progress only when the connection
+// does something, so a server that stalls holds a blocking call, and with it any abort flag or time limit
+// checked from the status callback, until WinINet's own receive time-out. Here the blocking call runs on a
+// worker thread and the caller waits for it no longer than the limit, and no longer than the abort flag
+// stays clear. A transfer given up on still ends on its own; its worker then throws away what it got.
+#pragma once
+
+#include "win32.h"
+
+#include <atomic>
+
+// Reads the start of the resource at `url`, up to `capacity` bytes, into `buffer`; `*count` is the number
+// of bytes read. E_ABORT when the limit passed or the flag was raised before the transfer ended.
+HRESULT readUrlStartWithin(LPCWSTR url, char *buffer, ULONG capacity, ULONG *count, DWORD limitMs,
+                           const std::atomic<bool> *abortFlag = nullptr);
+
+// Downloads the resource at `url` into `file`, which is only replaced once the download is complete.
+// E_ABORT when the limit passed or the flag was raised before the transfer ended.
+HRESULT downloadToFileWithin(LPCWSTR url, LPCWSTR file, DWORD limitMs, const std::atomic<bool> *abortFlag = nullptr);
