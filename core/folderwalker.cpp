@@ -37,7 +37,7 @@ FolderWalker::~FolderWalker()
         std::lock_guard<std::mutex> lock(mutex);
         stopping = true;
     }
-    changed.notify_all();
+    wanted.notify_all();
     for (auto &t : threads)
         t->wait();
 }
@@ -53,7 +53,7 @@ FolderWalker::FolderPtr FolderWalker::queue(const QString &path)
     if (!threads.empty()) {
         std::lock_guard<std::mutex> lock(mutex);
         stack.push_back(folder);
-        changed.notify_all();
+        wanted.notify_one();
     }
     return folder;
 }
@@ -62,7 +62,7 @@ void FolderWalker::work()
 {
     std::unique_lock<std::mutex> lock(mutex);
     for (;;) {
-        changed.wait(lock, [this] { return stopping || cancel || (!stack.empty() && ready < reach); });
+        wanted.wait(lock, [this] { return stopping || cancel || (!stack.empty() && ready < reach); });
         if (stopping || cancel)
             return;
         const FolderPtr folder = std::move(stack.back());
@@ -74,15 +74,16 @@ void FolderWalker::work()
         Listing listing = readPrepared(folder->path);
         lock.lock();
         // Let go while it was listed: what was read goes with it.
-        if (folder->state == Folder::State::Gone) {
-            changed.notify_all();
+        if (folder->state == Folder::State::Gone)
             continue;
-        }
         folder->listing = std::move(listing);
         queueSubFolders(*folder);
         folder->state = Folder::State::Listed;
         ++ready;
-        changed.notify_all();
+        // Only the walk waits for a listing, and only for the one it takes: waking it for any other costs a
+        // switch per folder.
+        if (folder.get() == awaited)
+            listed.notify_all();
     }
 }
 
@@ -99,10 +100,14 @@ FolderWalker::Listing FolderWalker::take(const FolderPtr &folder, std::vector<Fo
         queueSubFolders(*folder);
     } else {
         // A thread that lists it looks at the cancel flag per entry, so this wait is short after a cancel.
-        changed.wait(lock, [&] { return folder->state != Folder::State::Listing; });
+        awaited = folder.get();
+        listed.wait(lock, [&] { return folder->state != Folder::State::Listing; });
+        awaited = nullptr;
         if (folder->state == Folder::State::Listed) {
             --ready;
-            changed.notify_all();
+            // Room in the read-ahead again: one more folder may be listed.
+            if (ready < reach && !stack.empty())
+                wanted.notify_one();
         }
     }
     folder->state = Folder::State::Gone;
@@ -153,7 +158,7 @@ void FolderWalker::drop(const FolderPtr &folder)
             pending.push_back(std::move(sub));
         f->subFolders.clear();
     }
-    changed.notify_all();
+    wanted.notify_all();
 }
 
 void FolderWalker::queueSubFolders(Folder &folder)
@@ -184,7 +189,7 @@ void FolderWalker::queueSubFolders(Folder &folder)
     // The first sub-folder is the one the walk wants next: it goes on top.
     std::reverse(stack.begin() + qsizetype(first), stack.end());
     if (stack.size() > first)
-        changed.notify_all();
+        wanted.notify_all();
 }
 
 FolderWalker::Listing FolderWalker::readPrepared(const QString &path) const

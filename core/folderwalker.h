@@ -89,7 +89,9 @@ private:
     const std::atomic<bool> &cancel;
     const Prepare prepare;
     std::mutex mutex;
-    std::condition_variable changed;
+    std::condition_variable wanted;  // the listing threads: folders to list, room to list them
+    std::condition_variable listed;  // the walk: the folder it waits for is listed
+    const Folder *awaited = nullptr; // the folder the walk waits for, if any
     bool stopping = false;
     std::vector<FolderPtr> stack;           // folders to list, the next one last
     QSet<QPair<quint64, quint64>> expanded; // physical folders whose sub-folders were queued
