@@ -214,9 +214,12 @@ public:
     HRESULT STDMETHODCALLTYPE OnObjectAvailable(REFIID, IUnknown *) override { return E_NOTIMPL; }
 
     // The codes in order, and the progress and maximum the end of the data came with.
+    // A stopped binding prints only the report it was stopped at: how many reports were already on their way
+    // when the abort was heard depends on timing (Wine sometimes delivers the next one).
     std::string text() const
     {
-        return "codes \"" + codes + "\" end " + std::to_string(endProgress) + " of " + std::to_string(endMax);
+        const std::string heard = stop ? codes.substr(0, codes.find(' ')) : codes;
+        return "codes \"" + heard + "\" end " + std::to_string(endProgress) + " of " + std::to_string(endMax);
     }
 
     // Reports heard well inside the server's last pause (its edges left out: data sent just before it may
