@@ -13,7 +13,12 @@ class TestUrlOverrides : public QObject
     Q_OBJECT
 
 private slots:
-    void init() { m.reset(new TestMachine); }
+    // Only the overrides each case sets: not the test machine's own closed port for every other address.
+    void init()
+    {
+        m.reset(new TestMachine);
+        m->clearUrlOverrides();
+    }
     void cleanup() { m.reset(); }
 
     void rewrite_data()

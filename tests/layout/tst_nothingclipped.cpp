@@ -2,6 +2,7 @@
 // supports: no label, button, check box or group title cut short, no designer placeholder text, and no
 // page that needs more width than its window gives it.
 #include "aboutdialog.h"
+#include "archiveserver.h"
 #include "autodarkmodeform.h"
 #include "autowallpaperchangerform.h"
 #include "checkupdatedialog.h"
@@ -17,6 +18,7 @@
 #include "mytrayiconform.h"
 #include "optionsdialog.h"
 #include "pagetable.h"
+#include "productinfo.h"
 #include "processmanagerform.h"
 #include "processmanmoreinfodialog.h"
 #include "processmansetprioritydialog.h"
@@ -53,6 +55,7 @@
 
 namespace {
 
+// Makes the page or dialog as a user meets it; nullptr when what it waits for did not come.
 using Make = std::function<QWidget *()>;
 
 // The room a page has in a 1024x640 window: a setting page in the catalogue's tab beside the side panel
@@ -181,6 +184,7 @@ class TestNothingClipped : public QObject
 
 private:
     std::unique_ptr<TestMachine> m;
+    std::unique_ptr<ArchiveServer> archive;
     QTemporaryDir noInstall;
     const QFont hostFont = QApplication::font();
 
@@ -205,10 +209,23 @@ private slots:
         m.reset(new TestMachine);
         machineFolder = m->folder();
         qputenv("HUSHDECK_INSTALL", QFile::encodeName(noInstall.path()));
+        // The wallpaper page shows the archive's picture of the day with its description, as long as the
+        // archive writes them.
+        archive = std::make_unique<ArchiveServer>();
+        m->overrideUrl(QStringLiteral("https://www.bing.com"), archive->base());
+        m->overrideUrl(QStringLiteral("https://bing.com"), archive->base());
+        const QString image = QStringLiteral("/th?id=OHR.Day_1920x1080.jpg");
+        archive->answer(QStringLiteral("/HPImageArchive"),
+                        ArchiveServer::archiveAnswer(image).replace(
+                            "A sample (c) Someone", "Sunrise over the terraced rice fields and the old stone bridge "
+                                                    "of a mountain village in spring (\xc2\xa9 Firstname "
+                                                    "Lastname-Longername/Photo Agency Images International)"));
+        archive->answer(image, ArchiveServer::jpeg());
     }
     void cleanup()
     {
         QApplication::setFont(hostFont);
+        archive.reset();
         m.reset();
     }
 
@@ -247,7 +264,15 @@ private slots:
         const auto newRow = [&rows](const char *name, Make make, QSize size) { rows.append({name, make, size}); };
         const QSize page(toolPageWidth, toolPageHeight);
         newRow("AutoDarkModeForm", Make([] { return new AutoDarkModeForm; }), page);
-        newRow("AutoWallpaperChangerForm", Make([] { return new AutoWallpaperChangerForm; }), page);
+        // Measured once the preview and its description have arrived.
+        newRow("AutoWallpaperChangerForm", Make([] {
+                   auto form = std::make_unique<AutoWallpaperChangerForm>();
+                   auto *set = form->findChild<QPushButton *>(QStringLiteral("wallpaperChangerImageButton"));
+                   const bool arrived = QTest::qWaitFor([&] { return !form->downloadRunning; }, 20000) &&
+                                        set->isEnabled();
+                   return arrived ? form.release() : nullptr;
+               }),
+               page);
         newRow("DiskUsageForm", Make([] { return new DiskUsageForm; }), page);
         newRow("FindDuplicateForm", Make([] { return new FindDuplicateForm; }), page);
         newRow("FindDuplicateResultForm", Make([] { return new FindDuplicateResultForm; }), page);
@@ -267,7 +292,29 @@ private slots:
         // Dialogs at the size they open with.
         const QSize own;
         newRow("AboutDialog", Make([] { return new AboutDialog; }), own);
-        newRow("CheckUpdateDialog", Make([] { return new CheckUpdateDialog; }), own);
+        // Each answer the update check can give: a newer version with its Download button, none, no answer
+        // (the test machine's update host refuses the connection).
+        const auto updateCheck = [this](QByteArray answer) {
+            return Make([this, answer] {
+                if (!answer.isEmpty()) {
+                    m->overrideUrl(QStringLiteral("http://" HUSHDECK_MAKER_HOST), archive->base());
+                    archive->answer(QStringLiteral("/Hushdeck10Plus/update.txt"), answer);
+                }
+                auto dialog = std::make_unique<CheckUpdateDialog>();
+                auto *message = dialog->findChild<QLabel *>(QStringLiteral("messageLabel"));
+                const bool answered = QTest::qWaitFor(
+                    [&] { return !message->text().startsWith(QLatin1String("Checking")); }, 20000);
+                return answered ? dialog.release() : nullptr;
+            });
+        };
+        newRow("CheckUpdateDialog, newer version", updateCheck("majorVersion=99;minorVersion=99;"), own);
+        newRow("CheckUpdateDialog, no update",
+               updateCheck(QStringLiteral("majorVersion=%1;minorVersion=%2;")
+                               .arg(installedMajorVersion)
+                               .arg(installedMinorVersion)
+                               .toLatin1()),
+               own);
+        newRow("CheckUpdateDialog, no answer", updateCheck(QByteArray()), own);
         newRow("ReviewChangesDialog", Make([] { return new ReviewChangesDialog; }), own);
         newRow("RestoreBackupDialog", Make([] { return new RestoreBackupDialog; }), own);
         newRow("CustomFileTypeDialog", Make([] { return new CustomFileTypeDialog; }), own);
@@ -290,6 +337,7 @@ private slots:
         QFETCH(int, points);
         setFontSize(points);
         QWidget *w = make();
+        QVERIFY2(w, "the page did not get the answer it waits for");
         check(w, size.isValid() ? size : w->size());
     }
 

@@ -18,6 +18,8 @@ TestMachine::TestMachine()
     machine::folder(); // create and seed it now, so tests start from a ready machine
     // Tests record what would open on the host instead of opening it.
     machine::setSetting(QStringLiteral("launcher.host"), QStringLiteral("0"));
+    for (const char *scheme : {"http://", "https://"})
+        overrideUrl(QLatin1String(scheme), QStringLiteral("http://127.0.0.1:9/"));
 }
 
 TestMachine::~TestMachine()
@@ -67,6 +69,12 @@ void TestMachine::overrideUrl(const QString &prefix, const QString &target)
     machine::Lock lock;
     machine::Query q("INSERT OR REPLACE INTO urloverrides(prefix, target) VALUES(?, ?)");
     q.bind(1, prefix).bind(2, target).exec();
+}
+
+void TestMachine::clearUrlOverrides()
+{
+    machine::Lock lock;
+    machine::Query("DELETE FROM urloverrides").exec();
 }
 
 QStringList TestMachine::logged(const QString &kind) const

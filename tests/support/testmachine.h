@@ -50,8 +50,11 @@ public:
     void answerMessageBox(const QString &answer);
     void answerFolderBrowser(const QString &path);
     // Web requests whose address starts with prefix go to target + the rest of the address instead
-    // ("http://www.example.com" -> "http://127.0.0.1:4711"); the longest matching prefix wins.
+    // ("http://www.example.com" -> "http://127.0.0.1:4711"); the longest matching prefix wins. A new test
+    // machine sends every other web address to a closed local port, so no test reaches the internet and a
+    // download fails at once, the same everywhere; clearUrlOverrides() removes that too.
     void overrideUrl(const QString &prefix, const QString &target);
+    void clearUrlOverrides();
     // What the stand-in recorded: "MessageBox", "PostMessage", "Start", ...
     QStringList logged(const QString &kind) const;
 
