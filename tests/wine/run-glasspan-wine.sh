@@ -19,8 +19,13 @@ if [ "${1:-}" = "--on-display" ]; then
     echo "Wine prefix ready in $(($(date +%s) - start)) s"
 
     wine explorer /desktop=hushdeck,1024x768 >"$work/explorer.log" 2>&1 &
-    timeout 300 wine "$work/driver/glasspandriver.exe" "$(winepath -w "$exe")" 2>"$work/driver.log"
-    exit $?
+    rc=0
+    timeout 300 wine "$work/driver/glasspandriver.exe" "$(winepath -w "$exe")" 2>"$work/driver.log" || rc=$?
+    if [ "$rc" -ne 0 ]; then
+        echo "the driver ended with $rc; the desktop's output:"
+        tail -n 20 "$work/explorer.log"
+    fi
+    exit "$rc"
 fi
 
 source=$1 exe=$2 work=$3

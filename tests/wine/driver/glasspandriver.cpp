@@ -24,6 +24,7 @@ const wchar_t *const DarkModeKey = L"Software\\Keelrun Hushdeck Plus!\\AutoDarkM
 const wchar_t *const PersonalizeKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
 
 const DWORD WaitMs = 20000;
+const DWORD StartMs = 120000;
 
 int passed = 0;
 int failed = 0;
@@ -310,8 +311,9 @@ int wmain(int argc, wchar_t **argv)
     }
     const wchar_t *exe = argv[1];
 
-    // The shell's desktop creates its taskbar window a moment after it starts.
-    if (!waitFor([] { return taskbar() != nullptr; })) {
+    // The shell's desktop creates its taskbar window a moment after it starts; on a busy machine the first
+    // start in a new prefix can take well over the usual wait.
+    if (!waitFor([] { return taskbar() != nullptr; }, StartMs)) {
         printf("FAIL no taskbar window (class Shell_TrayWnd) on this desktop\n");
         return 1;
     }
