@@ -209,18 +209,8 @@ private slots:
         m.reset(new TestMachine);
         machineFolder = m->folder();
         qputenv("HUSHDECK_INSTALL", QFile::encodeName(noInstall.path()));
-        // The wallpaper page shows the archive's picture of the day with its description, as long as the
-        // archive writes them.
+        // A local server for the pages that ask the network: each row sets what it answers.
         archive = std::make_unique<ArchiveServer>();
-        m->overrideUrl(QStringLiteral("https://www.bing.com"), archive->base());
-        m->overrideUrl(QStringLiteral("https://bing.com"), archive->base());
-        const QString image = QStringLiteral("/th?id=OHR.Day_1920x1080.jpg");
-        archive->answer(QStringLiteral("/HPImageArchive"),
-                        ArchiveServer::archiveAnswer(image).replace(
-                            "A sample (c) Someone", "Sunrise over the terraced rice fields and the old stone bridge "
-                                                    "of a mountain village in spring (\xc2\xa9 Firstname "
-                                                    "Lastname-Longername/Photo Agency Images International)"));
-        archive->answer(image, ArchiveServer::jpeg());
     }
     void cleanup()
     {
@@ -264,8 +254,19 @@ private slots:
         const auto newRow = [&rows](const char *name, Make make, QSize size) { rows.append({name, make, size}); };
         const QSize page(toolPageWidth, toolPageHeight);
         newRow("AutoDarkModeForm", Make([] { return new AutoDarkModeForm; }), page);
-        // Measured once the preview and its description have arrived.
-        newRow("AutoWallpaperChangerForm", Make([] {
+        // Measured once the archive's picture of the day and its description, as long as the archive writes
+        // them, have arrived.
+        newRow("AutoWallpaperChangerForm", Make([this] {
+                   m->overrideUrl(QStringLiteral("https://www.bing.com"), archive->base());
+                   m->overrideUrl(QStringLiteral("https://bing.com"), archive->base());
+                   const QString image = QStringLiteral("/th?id=OHR.Day_1920x1080.jpg");
+                   archive->answer(QStringLiteral("/HPImageArchive"),
+                                   ArchiveServer::archiveAnswer(image).replace(
+                                       "A sample (c) Someone",
+                                       "Sunrise over the terraced rice fields and the old stone bridge of a "
+                                       "mountain village in spring (\xc2\xa9 Firstname Lastname-Longername/Photo "
+                                       "Agency Images International)"));
+                   archive->answer(image, ArchiveServer::jpeg());
                    auto form = std::make_unique<AutoWallpaperChangerForm>();
                    auto *set = form->findChild<QPushButton *>(QStringLiteral("wallpaperChangerImageButton"));
                    const bool arrived = QTest::qWaitFor([&] { return !form->downloadRunning; }, 20000) &&
