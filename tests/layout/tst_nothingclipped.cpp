@@ -269,8 +269,8 @@ private slots:
                    archive->answer(image, ArchiveServer::jpeg());
                    auto form = std::make_unique<AutoWallpaperChangerForm>();
                    auto *set = form->findChild<QPushButton *>(QStringLiteral("wallpaperChangerImageButton"));
-                   const bool arrived = QTest::qWaitFor([&] { return !form->downloadRunning; }, 20000) &&
-                                        set->isEnabled();
+                   const bool arrived =
+                       QTest::qWaitFor([&] { return !form->downloadRunning; }, 20000) && set->isEnabled();
                    return arrived ? form.release() : nullptr;
                }),
                page);
@@ -303,8 +303,8 @@ private slots:
                 }
                 auto dialog = std::make_unique<CheckUpdateDialog>();
                 auto *message = dialog->findChild<QLabel *>(QStringLiteral("messageLabel"));
-                const bool answered = QTest::qWaitFor(
-                    [&] { return !message->text().startsWith(QLatin1String("Checking")); }, 20000);
+                const bool answered =
+                    QTest::qWaitFor([&] { return !message->text().startsWith(QLatin1String("Checking")); }, 20000);
                 return answered ? dialog.release() : nullptr;
             });
         };
