@@ -16,9 +16,9 @@
 #include "transparenttaskbarmoduleform.h"
 #include "win32.h"
 
-#include "linux/deskwallpaper.h"
-#include "linux/machine.h"
-#include "linux/windowtable.h"
+#include "linux/shell/deskwallpaper.h"
+#include "linux/machine/machine.h"
+#include "linux/windows/windowtable.h"
 
 #include <QAction>
 #include <QCheckBox>

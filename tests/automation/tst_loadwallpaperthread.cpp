@@ -5,7 +5,7 @@
 #include "testmachine.h"
 #include "win32.h"
 
-#include "linux/machine.h"
+#include "linux/machine/machine.h"
 
 #include <QDir>
 #include <QElapsedTimer>

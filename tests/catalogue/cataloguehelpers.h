@@ -6,7 +6,7 @@
 #include "hushdeckform.h"
 #include "krutils.h"
 #include "settingcases.h"
-#include "linux/windowtable.h"
+#include "linux/windows/windowtable.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Lists every Windows function and interface method the product calls, and the probes that call it.
 
-The functions are those the Linux door declares (platform/linux/w32*.h); a name counts as called by the
+The functions are those the Linux door declares (platform/linux/*/w32*.h); a name counts as called by the
 product when a product source outside platform/, tests/ and bench/ calls it. Exits 1 when a called function has
 no probe, or when --list is not given and the table is wanted only for the missing ones.
   coverage.py <source folder> [--list]
@@ -32,7 +32,7 @@ def main():
     root = pathlib.Path(sys.argv[1])
     listing = "--list" in sys.argv
     functions, methods = set(), set()
-    for header in sorted((root / "platform" / "linux").glob("w32*.h")):
+    for header in sorted((root / "platform" / "linux").glob("*/w32*.h")):
         text = strip_comments(header.read_text(encoding="utf-8"))
         for m in METHOD.finditer(text):
             methods.add(m.group(1))

@@ -3,7 +3,7 @@
 #include "krframe.h"
 #include "krtreeview.h"
 #include "krutils.h"
-#include "linux/machine.h"
+#include "linux/machine/machine.h"
 #include "scaninfoform.h"
 #include "shellhelpers.h"
 #include "testmachine.h"

@@ -1,6 +1,6 @@
 // The shared registry, path and helper-control utilities.
 #include "krutils.h"
-#include "linux/windowtable.h"
+#include "linux/windows/windowtable.h"
 #include "testmachine.h"
 
 #include <QtTest>

@@ -4,7 +4,7 @@
 #include "detailinfodialog.h"
 #include "diskusageform.h"
 #include "iteminfoform.h"
-#include "linux/machine.h"
+#include "linux/machine/machine.h"
 #include "optionsdialog.h"
 #include "scanprogressform.h"
 #include "scanrun.h"

@@ -1,7 +1,7 @@
 // Both folder scans (Folder Size Analyzer, Find Duplicate) below folders whose host names Windows could not
 // hold: nothing there is passed over, counted against the host's own walk of the tree.
 #include "fdtestutil.h"
-#include "linux/hostnames.h"
+#include "linux/files/hostnames.h"
 #include "rawnames.h"
 #include "scanrun.h"
 #include "testmachine.h"

@@ -2,7 +2,7 @@
 // sorting by header, the buttons' states, opening files and folders, and the size bars of the folder tree.
 #include "clearramthread.h"
 #include "graphdelegate.h"
-#include "linux/machine.h"
+#include "linux/machine/machine.h"
 #include "scaninfoform.h"
 #include "scanprogressform.h"
 #include "scanrun.h"

@@ -1,7 +1,7 @@
 // The folder scan: folder totals, counts and shares, the files by category, the 20 biggest files, and the
 // walk's behaviour at links, unreadable folders and cancel. Expected numbers are counted from what each test
 // wrote (or from the manifest of make-tree.py), never taken from the scan.
-#include "linux/machine.h"
+#include "linux/machine/machine.h"
 #include "scanrun.h"
 #include "testmachine.h"
 

@@ -1,12 +1,12 @@
 #include "helperharness.h"
 
 #include "glasspan.h"
-#include "linux/machine.h"
-#include "linux/machineclock.h"
-#include "linux/notifyicons.h"
-#include "linux/timers.h"
-#include "linux/windowtable.h"
-#include "linux/winloop.h"
+#include "linux/machine/machine.h"
+#include "linux/system/machineclock.h"
+#include "linux/windows/notifyicons.h"
+#include "linux/windows/timers.h"
+#include "linux/windows/windowtable.h"
+#include "linux/windows/winloop.h"
 
 #include <QTimeZone>
 

@@ -6,12 +6,12 @@
 #include "suntimes.h"
 #include "testmachine.h"
 
-#include "linux/deskwallpaper.h"
-#include "linux/machine.h"
-#include "linux/menus.h"
-#include "linux/power.h"
-#include "linux/registrystore.h"
-#include "linux/winloop.h"
+#include "linux/shell/deskwallpaper.h"
+#include "linux/machine/machine.h"
+#include "linux/windows/menus.h"
+#include "linux/system/power.h"
+#include "linux/registry/registrystore.h"
+#include "linux/windows/winloop.h"
 
 #include <QDir>
 #include <QElapsedTimer>

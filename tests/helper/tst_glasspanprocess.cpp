@@ -5,9 +5,9 @@
 #include "testmachine.h"
 #include "win32.h"
 
-#include "linux/deskwallpaper.h"
-#include "linux/machine.h"
-#include "linux/notifyicons.h"
+#include "linux/shell/deskwallpaper.h"
+#include "linux/machine/machine.h"
+#include "linux/windows/notifyicons.h"
 
 #include <QProcess>
 #include <QTest>

@@ -6,15 +6,15 @@
 #include "testmachine.h"
 #include "win32.h"
 
-#include "linux/deskwallpaper.h"
-#include "linux/machine.h"
-#include "linux/machineclock.h"
-#include "linux/menus.h"
-#include "linux/notifyicons.h"
-#include "linux/power.h"
-#include "linux/registrystore.h"
-#include "linux/windowtable.h"
-#include "linux/winloop.h"
+#include "linux/shell/deskwallpaper.h"
+#include "linux/machine/machine.h"
+#include "linux/system/machineclock.h"
+#include "linux/windows/menus.h"
+#include "linux/windows/notifyicons.h"
+#include "linux/system/power.h"
+#include "linux/registry/registrystore.h"
+#include "linux/windows/windowtable.h"
+#include "linux/windows/winloop.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -46,9 +46,9 @@
 #include "oeminfo/registeredownerform.h"
 #include "privacy/advertisingidform.h"
 #include "privacy/managetelemetryform.h"
-#include "linux/machine.h"
-#include "linux/registrystore.h"
-#include "linux/windowtable.h"
+#include "linux/machine/machine.h"
+#include "linux/registry/registrystore.h"
+#include "linux/windows/windowtable.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 // The Privacy pages: the telemetry service as the page sees it through the Service Control Manager (its
 // status line, absent or refusing service, what a change and a restore write, the buffer of each query),
 // and telemetry levels and advertising values that have no choice.
-#include "linux/localmemory.h"
+#include "linux/machine/localmemory.h"
 #include "settingcases.h"
 #include "testmachine.h"
 

@@ -1,7 +1,7 @@
 // What is particular to the Taskbar tab: the two pages that patch single bytes of the taskbar's StuckRects3
 // blob, the basic edition's transparency page and the helper it drives, the systems each page exists on,
 // and a save and restore of the whole tab that gives the registry back exactly.
-#include "linux/machine.h"
+#include "linux/machine/machine.h"
 #include "pagetable.h"
 #include "settingcases.h"
 #include "testmachine.h"

@@ -1,5 +1,5 @@
 // Files and folders as the modules rely on Windows to show them.
-#include "linux/machine.h"
+#include "linux/machine/machine.h"
 #include "testmachine.h"
 #include "win32.h"
 

@@ -1,7 +1,7 @@
 // Host names that a Windows name could not hold: their spelling to the program (forbidden characters as
 // U+F000 + the character, stray bytes as lone surrogates), the way back to the same bytes, and the file calls
 // reaching each such file as itself and no other.
-#include "linux/hostnames.h"
+#include "linux/files/hostnames.h"
 #include "rawnames.h"
 #include "testmachine.h"
 #include "win32.h"

@@ -1,6 +1,6 @@
 // The stand-in's processes as the modules rely on them: access rules, buffer rules of the drive and device
 // calls, snapshot entry sizes, and priority classes set through nice values both ways.
-#include "linux/machine.h"
+#include "linux/machine/machine.h"
 #include "testmachine.h"
 #include "win32.h"
 

@@ -1,6 +1,6 @@
 // Registry files import as Windows' own editor would import them.
-#include "linux/machine.h"
-#include "linux/registrystore.h"
+#include "linux/machine/machine.h"
+#include "linux/registry/registrystore.h"
 #include "testmachine.h"
 #include "win32.h"
 

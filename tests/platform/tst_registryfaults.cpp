@@ -1,7 +1,7 @@
 // A registry call whose store fails says so with Windows' error code and changes nothing; a damaged
 // machine is reported at start-up and never used.
-#include "linux/machine.h"
-#include "linux/registrystore.h"
+#include "linux/machine/machine.h"
+#include "linux/registry/registrystore.h"
 #include "testmachine.h"
 #include "win32.h"
 

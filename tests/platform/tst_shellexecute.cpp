@@ -1,7 +1,7 @@
 // ShellExecuteW of the stand-in: what it records, what it refuses, and that a machine that keeps the host
 // untouched opens nothing of the host (web addresses, documents, unknown programs are only recorded).
-#include "linux/launcher.h"
-#include "linux/machine.h"
+#include "linux/processes/launcher.h"
+#include "linux/machine/machine.h"
 #include "testmachine.h"
 #include "win32.h"
 

@@ -1,5 +1,5 @@
 // Windows of other programs are found by class and title, and vanish with their process.
-#include "linux/windowtable.h"
+#include "linux/windows/windowtable.h"
 #include "testmachine.h"
 #include "win32.h"
 

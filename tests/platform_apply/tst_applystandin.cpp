@@ -1,9 +1,9 @@
 // The stand-in's calls that applying settings makes: system parameters kept in the registry, process
 // handles for simulated and host processes (ending the simulated Explorer brings the shell back), and
 // shell notifications in the machine's log.
-#include "linux/machine.h"
-#include "linux/registrystore.h"
-#include "linux/windowtable.h"
+#include "linux/machine/machine.h"
+#include "linux/registry/registrystore.h"
+#include "linux/windows/windowtable.h"
 #include "testmachine.h"
 #include "win32.h"
 

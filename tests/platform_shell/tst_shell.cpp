@@ -3,7 +3,7 @@
 #include "testmachine.h"
 #include "whenmodal.h"
 #include "win32.h"
-#include "linux/machine.h"
+#include "linux/machine/machine.h"
 
 #include <QAbstractButton>
 #include <QFileDialog>

@@ -4,7 +4,7 @@
 #include "processmanmoreinfodialog.h"
 #include "processmansetprioritydialog.h"
 #include "prioritynames.h"
-#include "linux/machine.h"
+#include "linux/machine/machine.h"
 #include "testmachine.h"
 #include "whenmodal.h"
 

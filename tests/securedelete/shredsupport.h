@@ -2,9 +2,9 @@
 // temporary folders, files with known contents, and simulated raw volumes.
 #pragma once
 
-#include "linux/filefaults.h"
-#include "linux/machine.h"
-#include "linux/rawvolume.h"
+#include "linux/files/filefaults.h"
+#include "linux/machine/machine.h"
+#include "linux/files/rawvolume.h"
 
 #include <QByteArray>
 #include <QDir>

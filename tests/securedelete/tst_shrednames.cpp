@@ -1,6 +1,6 @@
 // Secure Delete on host names that Windows could not hold: a dropped file or folder is shredded as itself, and
 // a name with backslashes in it never leads the shredding out of what was dropped.
-#include "linux/hostnames.h"
+#include "linux/files/hostnames.h"
 #include "rawnames.h"
 #include "securedeleteform.h"
 #include "shredsupport.h"

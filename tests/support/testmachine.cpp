@@ -1,9 +1,9 @@
 #include "testmachine.h"
 
-#include "linux/machine.h"
-#include "linux/filefaults.h"
-#include "linux/registrystore.h"
-#include "linux/servicetable.h"
+#include "linux/machine/machine.h"
+#include "linux/files/filefaults.h"
+#include "linux/registry/registrystore.h"
+#include "linux/services/servicetable.h"
 
 #include <QRandomGenerator>
 #include <QtTest>

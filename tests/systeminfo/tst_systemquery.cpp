@@ -1,9 +1,9 @@
 // The system query: version and edition, uptime texts, environment, startup folders and Run keys, over a
 // fresh simulated machine.
 #include "krutils.h"
-#include "linux/codecs.h"
-#include "linux/machine.h"
-#include "linux/machineclock.h"
+#include "linux/system/codecs.h"
+#include "linux/machine/machine.h"
+#include "linux/system/machineclock.h"
 #include "shellhelpers.h"
 #include "systemquery.h"
 #include "testmachine.h"

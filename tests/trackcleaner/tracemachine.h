@@ -3,7 +3,7 @@
 #pragma once
 
 #include "krutils.h"
-#include "linux/machine.h"
+#include "linux/machine/machine.h"
 #include "trackcleanerkinds.h"
 #include "win32.h"
 

@@ -1,6 +1,6 @@
 // The Troubleshooter page: cache files deleted and counted as they really went, a file in use counted apart,
 // nothing outside the cache folder touched, the DNS program's output shown and the Store program's start.
-#include "linux/machine.h"
+#include "linux/machine/machine.h"
 #include "testmachine.h"
 #include "troubleshooterform.h"
 #include "whenmodal.h"

@@ -1,0 +1,1100 @@
+// Files and folders on the host, answered as Windows answers on NTFS: listings with "." and ".." first
+// (not at a drive root) and names in case-insensitive order, symbolic links reported as reparse points and
+// never followed, read-only files refused for writing and deleting. Hidden and system marks, locked files,
+// unreadable folders, full disks and vanished files come from the machine (filefaults, fileattrs).
+#include "win32.h"
+#include "linux/files/drivemap.h"
+#include "linux/files/filefaults.h"
+#include "linux/machine/handles.h"
+#include "linux/files/hostnames.h"
+#include "linux/machine/machine.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QMutex>
+#include <QVector>
+#include <algorithm>
+#include <cstring>
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// ---- machine marks, cached per machine generation ----
+
+// The marks of one machine generation. A set is never changed once made: a listing keeps the one it began
+// with and looks its entries up there without a lock.
+struct MarkSet
+{
+    QHash<QString, QString> faults;
+    QHash<QString, DWORD> attrs;
+
+    bool isEmpty() const { return faults.isEmpty() && attrs.isEmpty(); }
+    QString faultOf(const QString &path) const { return faults.isEmpty() ? QString() : faults.value(path); }
+    DWORD attrsOf(const QString &path) const { return attrs.isEmpty() ? 0 : attrs.value(path); }
+};
+
+struct Marks
+{
+    QMutex mutex;
+    qint64 generation = -1;
+    QString folder;
+    std::shared_ptr<const MarkSet> set = std::make_shared<MarkSet>();
+};
+
+Marks &marks()
+{
+    static Marks m;
+    return m;
+}
+
+void refreshMarks()
+{
+    const qint64 generation = machine::generation();
+    const QString folder = machine::folder();
+    Marks &m = marks();
+    QMutexLocker g(&m.mutex);
+    if (m.generation == generation && m.folder == folder)
+        return;
+    auto set = std::make_shared<MarkSet>();
+    machine::Lock lock;
+    {
+        machine::Query q("SELECT path, fault FROM filefaults");
+        while (q.next())
+            set->faults.insert(q.text(0), q.text(1));
+    }
+    {
+        machine::Query q("SELECT path, attrs FROM fileattrs");
+        while (q.next())
+            set->attrs.insert(q.text(0), DWORD(q.integer(1)));
+    }
+    m.set = std::move(set);
+    m.generation = generation;
+    m.folder = folder;
+}
+
+std::shared_ptr<const MarkSet> currentMarks()
+{
+    Marks &m = marks();
+    QMutexLocker g(&m.mutex);
+    return m.set;
+}
+
+QString faultOf(const QString &path)
+{
+    return currentMarks()->faultOf(path);
+}
+
+DWORD markedAttrs(const QString &path)
+{
+    return currentMarks()->attrsOf(path);
+}
+
+// ---- paths and errors ----
+
+QString toHost(LPCWSTR path)
+{
+    QString p = hostPath(fromWide(path));
+    if (p.size() > 1 && p.endsWith(QLatin1Char('/')))
+        p.chop(1);
+    return QDir::cleanPath(p);
+}
+
+// The host's bytes of a path: a name that is not UTF-8 is kept in the text as lone surrogates, which Qt's
+// own encoding would lose.
+QByteArray encoded(const QString &path)
+{
+    return hostnames::encode(path);
+}
+
+DWORD errorOf(int err, bool pathParentMissing = false)
+{
+    switch (err) {
+    case ENOENT:
+        return pathParentMissing ? ERROR_PATH_NOT_FOUND : ERROR_FILE_NOT_FOUND;
+    case ENOTDIR:
+        return ERROR_PATH_NOT_FOUND;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case EROFS:
+        return ERROR_ACCESS_DENIED;
+    case EEXIST:
+        return ERROR_ALREADY_EXISTS;
+    case ENOSPC:
+    case EDQUOT:
+        return ERROR_DISK_FULL;
+    case ENOTEMPTY:
+        return ERROR_DIR_NOT_EMPTY;
+    case EBUSY:
+    case ETXTBSY:
+        return ERROR_SHARING_VIOLATION;
+    case EXDEV:
+        return ERROR_NOT_SAME_DEVICE;
+    case ENAMETOOLONG:
+        return ERROR_INVALID_NAME;
+    default:
+        return ERROR_ACCESS_DENIED;
+    }
+}
+
+bool parentExists(const QString &path)
+{
+    struct stat st;
+    return ::stat(encoded(QFileInfo(path).absolutePath()).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+BOOL fail(DWORD code)
+{
+    SetLastError(code);
+    return FALSE;
+}
+
+FILETIME toFileTime(qint64 seconds, qint64 nanoseconds)
+{
+    const quint64 ticks = quint64(seconds + 11644473600LL) * 10000000ULL + quint64(nanoseconds / 100);
+    return FILETIME{DWORD(ticks & 0xffffffffu), DWORD(ticks >> 32)};
+}
+
+struct Entry
+{
+    DWORD attributes = 0;
+    quint64 size = 0;
+    FILETIME created{}, accessed{}, written{};
+    DWORD reparseTag = 0;
+};
+
+// What Windows would report for a host path, without following a link. False when absent. marked: the
+// hidden and system marks the machine keeps for it.
+bool describe(int dirfd, const char *name, DWORD marked, Entry *e)
+{
+    struct statx st;
+    if (::statx(dirfd, name, AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &st) != 0)
+        return false;
+    DWORD attrs = 0;
+    if (S_ISLNK(st.stx_mode)) {
+        attrs |= FILE_ATTRIBUTE_REPARSE_POINT;
+        e->reparseTag = IO_REPARSE_TAG_SYMLINK;
+        struct stat target;
+        if (::fstatat(dirfd, name, &target, 0) == 0 && S_ISDIR(target.st_mode))
+            attrs |= FILE_ATTRIBUTE_DIRECTORY;
+        e->size = 0;
+    } else if (S_ISDIR(st.stx_mode)) {
+        attrs |= FILE_ATTRIBUTE_DIRECTORY;
+        e->size = 0;
+    } else {
+        attrs |= FILE_ATTRIBUTE_ARCHIVE;
+        e->size = st.stx_size;
+    }
+    if (!(st.stx_mode & 0222) && !S_ISLNK(st.stx_mode))
+        attrs |= FILE_ATTRIBUTE_READONLY;
+    attrs |= marked;
+    e->attributes = attrs;
+    e->written = toFileTime(st.stx_mtime.tv_sec, st.stx_mtime.tv_nsec);
+    e->accessed = toFileTime(st.stx_atime.tv_sec, st.stx_atime.tv_nsec);
+    if (st.stx_mask & STATX_BTIME)
+        e->created = toFileTime(st.stx_btime.tv_sec, st.stx_btime.tv_nsec);
+    else
+        e->created = toFileTime(st.stx_ctime.tv_sec, st.stx_ctime.tv_nsec);
+    return true;
+}
+
+bool describePath(const QString &path, Entry *e)
+{
+    if (faultOf(path) == QLatin1String("vanish"))
+        return false;
+    return describe(AT_FDCWD, encoded(path).constData(), markedAttrs(path), e);
+}
+
+// ---- wildcards ----
+
+bool matchesMask(const QString &name, const QString &mask)
+{
+    if (mask == QLatin1String("*") || mask == QLatin1String("*.*"))
+        return true;
+    // '*' and '?' as Windows takes them, case-insensitive.
+    const QString n = name.toUpper(), m = mask.toUpper();
+    qsizetype ni = 0, mi = 0, star = -1, mark = 0;
+    while (ni < n.size()) {
+        if (mi < m.size() && (m.at(mi) == QLatin1Char('?') || m.at(mi) == n.at(ni))) {
+            ++ni;
+            ++mi;
+        } else if (mi < m.size() && m.at(mi) == QLatin1Char('*')) {
+            star = mi++;
+            mark = ni;
+        } else if (star >= 0) {
+            mi = star + 1;
+            ni = ++mark;
+        } else {
+            return false;
+        }
+    }
+    while (mi < m.size() && m.at(mi) == QLatin1Char('*'))
+        ++mi;
+    // "name.*" also matches "name" without an extension, as on Windows.
+    if (mi + 2 == m.size() && m.mid(mi) == QLatin1String(".*"))
+        return true;
+    return mi == m.size();
+}
+
+// ---- find handles ----
+
+struct FindObject : handles::Object
+{
+    int dirfd = -1;
+    QString folder;
+    // Windows name and where its host bytes begin in hostNames; "." and ".." first where they belong.
+    QVector<QPair<QString, qsizetype>> names;
+    QByteArray hostNames; // each name's bytes and a NUL: one buffer for the whole folder
+    int next = 0;
+    std::shared_ptr<const MarkSet> marks; // as the listing began
+    ~FindObject() override
+    {
+        if (dirfd >= 0)
+            ::close(dirfd);
+    }
+};
+
+bool fillFindData(FindObject &f, LPWIN32_FIND_DATAW data)
+{
+    while (f.next < f.names.size()) {
+        const auto &entry = f.names.at(f.next++);
+        const char *hostName = f.hostNames.constData() + entry.second;
+        DWORD marked = 0;
+        // An entry's path is only needed to look up its marks; most machines have none.
+        if (!f.marks->isEmpty()) {
+            const QString full = !qstrcmp(hostName, ".") || !qstrcmp(hostName, "..")
+                                     ? f.folder
+                                     : (f.folder == QLatin1String("/") ? QString() : f.folder) + QLatin1Char('/') +
+                                           hostnames::decode(QByteArray(hostName));
+            if (f.marks->faultOf(full) == QLatin1String("vanish"))
+                continue;
+            marked = f.marks->attrsOf(full);
+        }
+        Entry e;
+        if (!describe(f.dirfd, hostName, marked, &e))
+            continue; // gone since the folder was read
+        std::memset(data, 0, sizeof(*data));
+        data->dwFileAttributes = e.attributes;
+        data->ftCreationTime = e.created;
+        data->ftLastAccessTime = e.accessed;
+        data->ftLastWriteTime = e.written;
+        data->nFileSizeHigh = DWORD(e.size >> 32);
+        data->nFileSizeLow = DWORD(e.size & 0xffffffffu);
+        data->dwReserved0 = (e.attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? e.reparseTag : 0;
+        copyToWide(entry.first, data->cFileName, MAX_PATH);
+        return true;
+    }
+    return false;
+}
+
+// NTFS orders the names of a folder by their upper-case forms, one UTF-16 unit at a time; compared in place,
+// without an upper-case copy of every name.
+bool upperCaseLess(const QString &a, const QString &b)
+{
+    const qsizetype n = std::min(a.size(), b.size());
+    const QChar *pa = a.constData(), *pb = b.constData();
+    for (qsizetype i = 0; i < n; ++i) {
+        char16_t x = pa[i].unicode(), y = pb[i].unicode();
+        if (x == y)
+            continue;
+        x = x < 0x80 ? (x >= u'a' && x <= u'z' ? char16_t(x - 32) : x) : QChar::toUpper(x);
+        y = y < 0x80 ? (y >= u'a' && y <= u'z' ? char16_t(y - 32) : y) : QChar::toUpper(y);
+        if (x != y)
+            return x < y;
+    }
+    if (a.size() != b.size())
+        return a.size() < b.size();
+    // Names equal but for case (a case-sensitive host may hold both): a fixed order all the same.
+    return a < b;
+}
+
+bool isDriveRoot(const QString &folder)
+{
+    QString rest;
+    const QChar letter = drivemap::letterOfHostPath(folder, &rest);
+    return !letter.isNull() && rest.isEmpty();
+}
+
+// ---- open files ----
+
+// ---- sharing modes ----
+
+// What an open asks of a file, as far as sharing goes: reading, writing, deleting. An open that asks none of
+// them (an identity or attribute query) neither is refused nor refuses others.
+enum Use : DWORD { UseRead = 1, UseWrite = 2, UseDelete = 4 };
+
+DWORD usesOf(DWORD access)
+{
+    DWORD uses = 0;
+    if (access & (GENERIC_READ | GENERIC_ALL | GENERIC_EXECUTE | 0x0001 | 0x0020))
+        uses |= UseRead;
+    if (access & (GENERIC_WRITE | GENERIC_ALL | 0x0002 | 0x0004))
+        uses |= UseWrite;
+    if (access & (DELETE | GENERIC_ALL))
+        uses |= UseDelete;
+    return uses;
+}
+
+struct OpenFile
+{
+    dev_t device;
+    ino_t inode;
+    DWORD uses;
+    DWORD share;
+};
+
+// The files this process holds open, by handle object, so that an open or a deletion that the holders' sharing
+// modes forbid fails with ERROR_SHARING_VIOLATION, as Windows checks it between handles of any process.
+struct OpenFiles
+{
+    QMutex mutex;
+    QHash<const void *, OpenFile> byHolder;
+};
+
+OpenFiles &openFiles()
+{
+    static OpenFiles o;
+    return o;
+}
+
+// True when an open with these uses and sharing mode may join the file's present holders.
+bool shareAllows(const OpenFiles &o, const struct stat &st, DWORD uses, DWORD share)
+{
+    if (!uses)
+        return true;
+    for (const OpenFile &held : o.byHolder) {
+        if (held.device != st.st_dev || held.inode != st.st_ino || !held.uses)
+            continue;
+        // Each side's sharing mode must let in what the other side does (FILE_SHARE_* bits match Use bits).
+        if ((uses & ~held.share) || (held.uses & ~share))
+            return false;
+    }
+    return true;
+}
+
+bool shareAllows(const struct stat &st, DWORD uses, DWORD share)
+{
+    OpenFiles &o = openFiles();
+    QMutexLocker g(&o.mutex);
+    return shareAllows(o, st, uses, share);
+}
+
+struct FileObject : handles::Object
+{
+    int fd = -1;
+    QString path;
+    DWORD access = 0;
+    ~FileObject() override
+    {
+        if (fd >= 0)
+            ::close(fd);
+        OpenFiles &o = openFiles();
+        QMutexLocker g(&o.mutex);
+        o.byHolder.remove(this);
+    }
+};
+
+// Records f's open file among the held ones, unless the holders' sharing modes forbid it; false then.
+bool holdShared(FileObject *f, DWORD access, DWORD share)
+{
+    struct stat st;
+    if (::fstat(f->fd, &st) != 0)
+        return true;
+    OpenFiles &o = openFiles();
+    QMutexLocker g(&o.mutex);
+    const DWORD uses = usesOf(access);
+    if (!shareAllows(o, st, uses, share))
+        return false;
+    o.byHolder.insert(
+        f, OpenFile{st.st_dev, st.st_ino, uses, share & (FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)});
+    return true;
+}
+
+std::shared_ptr<FileObject> fileOf(HANDLE h)
+{
+    auto f = handles::getAs<FileObject>(h);
+    if (!f)
+        SetLastError(ERROR_INVALID_HANDLE);
+    return f;
+}
+
+} // namespace
+
+namespace filefaults {
+
+std::function<HANDLE(const QString &, DWORD, DWORD)> &devicePathHook()
+{
+    static std::function<HANDLE(const QString &, DWORD, DWORD)> hook;
+    return hook;
+}
+
+QString pathOfHandle(HANDLE h)
+{
+    auto f = handles::getAs<FileObject>(h);
+    return f ? f->path : QString();
+}
+
+std::function<void(const QString &, qint64, const void *, DWORD)> &writeObserver()
+{
+    static std::function<void(const QString &, qint64, const void *, DWORD)> observer;
+    return observer;
+}
+
+std::function<void(const QString &)> &flushObserver()
+{
+    static std::function<void(const QString &)> observer;
+    return observer;
+}
+
+void setFault(const QString &path, const QString &fault)
+{
+    {
+        machine::Lock lock;
+        if (fault.isEmpty()) {
+            machine::Query q("DELETE FROM filefaults WHERE path=?");
+            q.bind(1, QDir::cleanPath(path)).exec();
+        } else {
+            machine::Query q("INSERT OR REPLACE INTO filefaults(path, fault) VALUES(?, ?)");
+            q.bind(1, QDir::cleanPath(path)).bind(2, fault).exec();
+        }
+    }
+    machine::bumpGeneration();
+}
+
+void setMarks(const QString &path, DWORD attributes)
+{
+    {
+        machine::Lock lock;
+        machine::Query q("INSERT OR REPLACE INTO fileattrs(path, attrs) VALUES(?, ?)");
+        q.bind(1, QDir::cleanPath(path)).bind(2, qint64(attributes)).exec();
+    }
+    machine::bumpGeneration();
+}
+
+QString fault(const QString &path)
+{
+    refreshMarks();
+    return faultOf(QDir::cleanPath(path));
+}
+
+} // namespace filefaults
+
+HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData)
+{
+    if (!lpFileName || !lpFindFileData) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+    }
+    refreshMarks();
+    // The mask stays in its Windows spelling: a '?' or '*' that is part of a host name reaches here mapped, and
+    // only the unmapped ones are wildcards.
+    const QString pattern = fromWide(lpFileName);
+    const qsizetype slash = qMax(pattern.lastIndexOf(QLatin1Char('/')), pattern.lastIndexOf(QLatin1Char('\\')));
+    QString folder = slash < 0 ? QDir::currentPath() : hostPath(pattern.left(slash));
+    if (folder.isEmpty())
+        folder = QStringLiteral("/");
+    folder = QDir::cleanPath(folder);
+    const QString mask = slash < 0 ? pattern : pattern.mid(slash + 1);
+    if (mask.isEmpty()) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    const QString folderFault = faultOf(folder);
+    if (folderFault == QLatin1String("vanish")) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    const bool wildcard = mask.contains(QLatin1Char('*')) || mask.contains(QLatin1Char('?'));
+    if (folderFault == QLatin1String("unreadable") && wildcard) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    auto find = std::make_shared<FindObject>();
+    find->folder = folder;
+    find->marks = currentMarks();
+    find->dirfd = ::open(encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (find->dirfd < 0) {
+        SetLastError(errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : errorOf(errno));
+        return INVALID_HANDLE_VALUE;
+    }
+    if (!wildcard) {
+        // A single name: that entry, as it is spelled on disk (names match whatever their case).
+        QByteArray bytes = encoded(hostnames::toHost(mask));
+        QString shown = mask;
+        struct stat st;
+        if (::fstatat(find->dirfd, bytes.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            bytes.clear();
+            const int dupfd = ::dup(find->dirfd);
+            if (DIR *dir = dupfd >= 0 ? ::fdopendir(dupfd) : nullptr) {
+                while (struct dirent *d = ::readdir(dir)) {
+                    const QString name = hostnames::windowsName(QByteArray(d->d_name));
+                    if (name.compare(mask, Qt::CaseInsensitive) == 0) {
+                        bytes = QByteArray(d->d_name);
+                        shown = name;
+                        break;
+                    }
+                }
+                ::closedir(dir);
+            } else if (dupfd >= 0) {
+                ::close(dupfd);
+            }
+            if (bytes.isEmpty()) {
+                SetLastError(ERROR_FILE_NOT_FOUND);
+                return INVALID_HANDLE_VALUE;
+            }
+        }
+        find->names.append({shown, 0});
+        find->hostNames = bytes;
+    } else {
+        const int dupfd = ::dup(find->dirfd);
+        DIR *dir = dupfd >= 0 ? ::fdopendir(dupfd) : nullptr;
+        if (!dir) {
+            if (dupfd >= 0)
+                ::close(dupfd);
+            SetLastError(errorOf(errno));
+            return INVALID_HANDLE_VALUE;
+        }
+        QVector<QPair<QString, qsizetype>> entries;
+        QByteArray &hostNames = find->hostNames;
+        // "." and ".." come first where a folder has them; their bytes lead the buffer either way.
+        hostNames.append(".\0..\0", 5);
+        while (struct dirent *d = ::readdir(dir)) {
+            if (!qstrcmp(d->d_name, ".") || !qstrcmp(d->d_name, ".."))
+                continue;
+            const QByteArray bytes = QByteArray::fromRawData(d->d_name, qsizetype(qstrlen(d->d_name)));
+            const QString name = hostnames::windowsName(bytes);
+            if (!matchesMask(name, mask))
+                continue;
+            entries.append({name, hostNames.size()});
+            hostNames.append(bytes).append('\0');
+        }
+        ::closedir(dir);
+        std::sort(entries.begin(), entries.end(),
+                  [](const QPair<QString, qsizetype> &a, const QPair<QString, qsizetype> &b) {
+                      return upperCaseLess(a.first, b.first);
+                  });
+        if (!isDriveRoot(folder)) {
+            if (matchesMask(QStringLiteral("."), mask))
+                find->names.append({QStringLiteral("."), 0});
+            if (matchesMask(QStringLiteral(".."), mask))
+                find->names.append({QStringLiteral(".."), 2});
+        }
+        find->names.reserve(find->names.size() + entries.size());
+        for (auto &entry : entries)
+            find->names.append(std::move(entry));
+    }
+    if (!fillFindData(*find, lpFindFileData)) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    return handles::add(find);
+}
+
+BOOL FindNextFileW(HANDLE hFindFile, LPWIN32_FIND_DATAW lpFindFileData)
+{
+    auto find = handles::getAs<FindObject>(hFindFile);
+    if (!find || !lpFindFileData)
+        return fail(ERROR_INVALID_HANDLE);
+    if (!fillFindData(*find, lpFindFileData))
+        return fail(ERROR_NO_MORE_FILES);
+    return TRUE;
+}
+
+BOOL FindClose(HANDLE hFindFile)
+{
+    if (!handles::getAs<FindObject>(hFindFile))
+        return fail(ERROR_INVALID_HANDLE);
+    handles::close(hFindFile);
+    return TRUE;
+}
+
+DWORD GetFileAttributesW(LPCWSTR lpFileName)
+{
+    if (!lpFileName) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    refreshMarks();
+    const QString path = toHost(lpFileName);
+    Entry e;
+    if (!describePath(path, &e)) {
+        SetLastError(parentExists(path) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    return e.attributes;
+}
+
+BOOL GetFileAttributesExW(LPCWSTR lpFileName, GET_FILEEX_INFO_LEVELS fInfoLevelId, LPVOID lpFileInformation)
+{
+    if (!lpFileName || !lpFileInformation || fInfoLevelId != GetFileExInfoStandard)
+        return fail(ERROR_INVALID_PARAMETER);
+    refreshMarks();
+    const QString path = toHost(lpFileName);
+    Entry e;
+    if (!describePath(path, &e))
+        return fail(parentExists(path) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+    auto *info = static_cast<WIN32_FILE_ATTRIBUTE_DATA *>(lpFileInformation);
+    info->dwFileAttributes = e.attributes;
+    info->ftCreationTime = e.created;
+    info->ftLastAccessTime = e.accessed;
+    info->ftLastWriteTime = e.written;
+    info->nFileSizeHigh = DWORD(e.size >> 32);
+    info->nFileSizeLow = DWORD(e.size & 0xffffffffu);
+    return TRUE;
+}
+
+BOOL SetFileAttributesW(LPCWSTR lpFileName, DWORD dwFileAttributes)
+{
+    if (!lpFileName)
+        return fail(ERROR_INVALID_PARAMETER);
+    refreshMarks();
+    const QString path = toHost(lpFileName);
+    struct stat st;
+    if (faultOf(path) == QLatin1String("vanish") || ::lstat(encoded(path).constData(), &st) != 0)
+        return fail(parentExists(path) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+    if (!S_ISLNK(st.st_mode)) {
+        // Read-only is the file's write permission; the other marks live in the machine.
+        mode_t mode = st.st_mode & 07777;
+        if (dwFileAttributes & FILE_ATTRIBUTE_READONLY)
+            mode &= ~mode_t(0222);
+        else if (!(mode & 0222))
+            mode |= 0200;
+        if (::chmod(encoded(path).constData(), mode) != 0)
+            return fail(errorOf(errno));
+    }
+    const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_TEMPORARY |
+                       FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const DWORD before = markedAttrs(path);
+    // Compression, encryption and sparseness are not attributes one sets this way; keep their marks.
+    const DWORD fixed = before & (FILE_ATTRIBUTE_COMPRESSED | FILE_ATTRIBUTE_ENCRYPTED | FILE_ATTRIBUTE_SPARSE_FILE);
+    const DWORD after = fixed | (dwFileAttributes & kept);
+    if (after != before)
+        filefaults::setMarks(path, after);
+    return TRUE;
+}
+
+HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode, LPSECURITY_ATTRIBUTES,
+                   DWORD dwCreationDisposition, DWORD dwFlagsAndAttributes, HANDLE)
+{
+    if (!lpFileName) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+    }
+    const QString raw = fromWide(lpFileName);
+    if (raw.startsWith(QLatin1String("\\\\.\\")) || raw.startsWith(QLatin1String("//./"))) {
+        // Devices and raw volumes: only what a module of the stand-in offers; never a host device.
+        auto &hook = filefaults::devicePathHook();
+        if (hook)
+            return hook(raw, dwDesiredAccess, dwFlagsAndAttributes);
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    refreshMarks();
+    const QString path = toHost(lpFileName);
+    const QString fault = faultOf(path);
+    const bool wantsWrite = dwDesiredAccess & (GENERIC_WRITE | GENERIC_ALL | DELETE | 0x0002 | 0x0004);
+    auto failed = [](DWORD code) {
+        SetLastError(code);
+        return INVALID_HANDLE_VALUE;
+    };
+    if (fault == QLatin1String("vanish") && dwCreationDisposition != CREATE_NEW &&
+        dwCreationDisposition != CREATE_ALWAYS && dwCreationDisposition != OPEN_ALWAYS)
+        return failed(ERROR_FILE_NOT_FOUND);
+    if (fault == QLatin1String("locked") &&
+        (wantsWrite || dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == TRUNCATE_EXISTING))
+        return failed(ERROR_SHARING_VIOLATION);
+    if (fault == QLatin1String("unreadable"))
+        return failed(ERROR_ACCESS_DENIED);
+
+    struct stat st;
+    if ((dwFlagsAndAttributes & FILE_FLAG_OPEN_REPARSE_POINT) && !(dwDesiredAccess & ~DWORD(SYNCHRONIZE)) &&
+        ::lstat(encoded(path).constData(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        // The link itself, as Windows opens a reparse point for its own information.
+        auto f = std::make_shared<FileObject>();
+        f->fd = ::open(encoded(path).constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+        if (f->fd < 0)
+            return failed(errorOf(errno));
+        f->path = path;
+        return handles::add(f);
+    }
+    const bool exists = ::stat(encoded(path).constData(), &st) == 0;
+    // Pipes, sockets and devices are no files on a Windows volume; opening a pipe would wait for a writer.
+    if (exists && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+        return failed(ERROR_ACCESS_DENIED);
+    if (exists && S_ISDIR(st.st_mode)) {
+        // Folders open only for their own information, with backup semantics.
+        if (!(dwFlagsAndAttributes & FILE_FLAG_BACKUP_SEMANTICS))
+            return failed(ERROR_ACCESS_DENIED);
+        auto f = std::make_shared<FileObject>();
+        f->fd = ::open(encoded(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (f->fd < 0)
+            return failed(errorOf(errno));
+        f->path = path;
+        f->access = dwDesiredAccess;
+        if (!holdShared(f.get(), dwDesiredAccess, dwShareMode))
+            return failed(ERROR_SHARING_VIOLATION);
+        return handles::add(f);
+    }
+    if (exists && !(st.st_mode & 0222) && wantsWrite)
+        return failed(ERROR_ACCESS_DENIED); // Windows refuses to write a read-only file
+    // Checked before the open, which may truncate.
+    if (exists && !shareAllows(st, usesOf(dwDesiredAccess), dwShareMode))
+        return failed(ERROR_SHARING_VIOLATION);
+
+    int flags = O_CLOEXEC;
+    const bool reads = dwDesiredAccess & (GENERIC_READ | GENERIC_ALL | 0x0001);
+    const bool writes = dwDesiredAccess & (GENERIC_WRITE | GENERIC_ALL | 0x0002 | 0x0004);
+    flags |= writes ? (reads ? O_RDWR : O_WRONLY) : O_RDONLY;
+    switch (dwCreationDisposition) {
+    case CREATE_NEW:
+        if (exists)
+            return failed(ERROR_FILE_EXISTS);
+        flags |= O_CREAT | O_EXCL;
+        break;
+    case CREATE_ALWAYS:
+        flags |= O_CREAT | O_TRUNC;
+        break;
+    case OPEN_EXISTING:
+        if (!exists)
+            return failed(parentExists(path) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+        break;
+    case OPEN_ALWAYS:
+        flags |= O_CREAT;
+        break;
+    case TRUNCATE_EXISTING:
+        if (!exists)
+            return failed(ERROR_FILE_NOT_FOUND);
+        if (!writes)
+            return failed(ERROR_INVALID_PARAMETER);
+        flags |= O_TRUNC;
+        break;
+    default:
+        return failed(ERROR_INVALID_PARAMETER);
+    }
+    if (dwFlagsAndAttributes & FILE_FLAG_WRITE_THROUGH)
+        flags |= O_DSYNC;
+    const int fd = ::open(encoded(path).constData(), flags, 0666);
+    if (fd < 0)
+        return failed(errorOf(errno, !parentExists(path)));
+    auto f = std::make_shared<FileObject>();
+    f->fd = fd;
+    f->path = path;
+    f->access = dwDesiredAccess;
+    if (!holdShared(f.get(), dwDesiredAccess, dwShareMode))
+        return failed(ERROR_SHARING_VIOLATION);
+    if (exists && (dwCreationDisposition == OPEN_ALWAYS || dwCreationDisposition == CREATE_ALWAYS))
+        SetLastError(ERROR_ALREADY_EXISTS);
+    else
+        SetLastError(ERROR_SUCCESS);
+    return handles::add(f);
+}
+
+BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead, LPOVERLAPPED)
+{
+    auto f = fileOf(hFile);
+    if (!f)
+        return FALSE;
+    if (lpNumberOfBytesRead)
+        *lpNumberOfBytesRead = 0;
+    DWORD done = 0;
+    while (done < nNumberOfBytesToRead) {
+        const ssize_t n = ::read(f->fd, static_cast<char *>(lpBuffer) + done, nNumberOfBytesToRead - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return fail(errorOf(errno));
+        }
+        if (n == 0)
+            break;
+        done += DWORD(n);
+    }
+    if (lpNumberOfBytesRead)
+        *lpNumberOfBytesRead = done;
+    return TRUE;
+}
+
+BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
+               LPOVERLAPPED)
+{
+    auto f = fileOf(hFile);
+    if (!f)
+        return FALSE;
+    if (lpNumberOfBytesWritten)
+        *lpNumberOfBytesWritten = 0;
+    if (filefaults::fault(f->path) == QLatin1String("diskfull"))
+        return fail(ERROR_DISK_FULL);
+    const auto &observer = filefaults::writeObserver();
+    const off_t at = observer ? ::lseek(f->fd, 0, SEEK_CUR) : 0;
+    DWORD done = 0;
+    while (done < nNumberOfBytesToWrite) {
+        const ssize_t n = ::write(f->fd, static_cast<const char *>(lpBuffer) + done, nNumberOfBytesToWrite - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            if (lpNumberOfBytesWritten)
+                *lpNumberOfBytesWritten = done;
+            return fail(errorOf(errno));
+        }
+        done += DWORD(n);
+    }
+    if (lpNumberOfBytesWritten)
+        *lpNumberOfBytesWritten = done;
+    if (observer)
+        observer(f->path, qint64(at), lpBuffer, done);
+    return TRUE;
+}
+
+BOOL SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove, PLARGE_INTEGER lpNewFilePointer, DWORD dwMoveMethod)
+{
+    auto f = fileOf(hFile);
+    if (!f)
+        return FALSE;
+    const int whence = dwMoveMethod == FILE_BEGIN ? SEEK_SET : dwMoveMethod == FILE_CURRENT ? SEEK_CUR : SEEK_END;
+    if (dwMoveMethod > FILE_END)
+        return fail(ERROR_INVALID_PARAMETER);
+    const off_t pos = ::lseek(f->fd, off_t(liDistanceToMove.QuadPart), whence);
+    if (pos < 0)
+        return fail(ERROR_NEGATIVE_SEEK);
+    if (lpNewFilePointer)
+        lpNewFilePointer->QuadPart = pos;
+    return TRUE;
+}
+
+BOOL SetEndOfFile(HANDLE hFile)
+{
+    auto f = fileOf(hFile);
+    if (!f)
+        return FALSE;
+    const off_t pos = ::lseek(f->fd, 0, SEEK_CUR);
+    if (pos < 0 || ::ftruncate(f->fd, pos) != 0)
+        return fail(errorOf(errno));
+    return TRUE;
+}
+
+BOOL FlushFileBuffers(HANDLE hFile)
+{
+    auto f = fileOf(hFile);
+    if (!f)
+        return FALSE;
+    // Windows flushes only through a handle that may write ("must have the GENERIC_WRITE access right").
+    const int mode = ::fcntl(f->fd, F_GETFL);
+    if (mode != -1 && (mode & O_ACCMODE) == O_RDONLY)
+        return fail(ERROR_ACCESS_DENIED);
+    if (::fsync(f->fd) != 0 && errno != EINVAL)
+        return fail(errorOf(errno));
+    if (const auto &observer = filefaults::flushObserver())
+        observer(f->path);
+    return TRUE;
+}
+
+BOOL GetFileSizeEx(HANDLE hFile, PLARGE_INTEGER lpFileSize)
+{
+    auto f = fileOf(hFile);
+    if (!f || !lpFileSize)
+        return f ? fail(ERROR_INVALID_PARAMETER) : FALSE;
+    struct stat st;
+    if (::fstat(f->fd, &st) != 0)
+        return fail(errorOf(errno));
+    lpFileSize->QuadPart = st.st_size;
+    return TRUE;
+}
+
+BOOL GetFileInformationByHandle(HANDLE hFile, LPBY_HANDLE_FILE_INFORMATION lpFileInformation)
+{
+    auto f = fileOf(hFile);
+    if (!f || !lpFileInformation)
+        return f ? fail(ERROR_INVALID_PARAMETER) : FALSE;
+    // What the handle was opened on: a link's target, since links are followed on opening (unless the link
+    // itself was asked for).
+    struct statx st;
+    if (::statx(f->fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &st) != 0)
+        return fail(errorOf(errno));
+    const bool folder = S_ISDIR(st.stx_mode);
+    DWORD attrs = folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+    if (S_ISLNK(st.stx_mode))
+        attrs |= FILE_ATTRIBUTE_REPARSE_POINT; // opened as the link itself
+    else if (!(st.stx_mode & 0222))
+        attrs |= FILE_ATTRIBUTE_READONLY;
+    std::memset(lpFileInformation, 0, sizeof(*lpFileInformation));
+    lpFileInformation->dwFileAttributes = attrs | markedAttrs(f->path);
+    const auto &born = (st.stx_mask & STATX_BTIME) ? st.stx_btime : st.stx_ctime;
+    lpFileInformation->ftCreationTime = toFileTime(born.tv_sec, born.tv_nsec);
+    lpFileInformation->ftLastAccessTime = toFileTime(st.stx_atime.tv_sec, st.stx_atime.tv_nsec);
+    lpFileInformation->ftLastWriteTime = toFileTime(st.stx_mtime.tv_sec, st.stx_mtime.tv_nsec);
+    // The host's device and inode numbers tell two handles to one file apart, as the volume serial and the
+    // file index do on Windows.
+    lpFileInformation->dwVolumeSerialNumber = DWORD((quint64(st.stx_dev_major) << 20) | st.stx_dev_minor);
+    const quint64 size = folder ? 0 : st.stx_size;
+    lpFileInformation->nFileSizeHigh = DWORD(size >> 32);
+    lpFileInformation->nFileSizeLow = DWORD(size & 0xffffffffu);
+    // A folder has one name on NTFS; the host counts its "." and its sub-folders' "..".
+    lpFileInformation->nNumberOfLinks = folder ? 1 : st.stx_nlink;
+    lpFileInformation->nFileIndexHigh = DWORD(st.stx_ino >> 32);
+    lpFileInformation->nFileIndexLow = DWORD(st.stx_ino & 0xffffffffu);
+    return TRUE;
+}
+
+namespace {
+
+// The entry that a deletion would remove, without following a link; 0, or the error Windows would give
+// (the machine's vanished and locked files included).
+DWORD removableEntry(const QString &path, struct stat *st)
+{
+    refreshMarks();
+    const QString fault = faultOf(path);
+    if (fault == QLatin1String("vanish"))
+        return ERROR_FILE_NOT_FOUND;
+    if (fault == QLatin1String("locked"))
+        return ERROR_SHARING_VIOLATION;
+    if (::lstat(encoded(path).constData(), st) != 0)
+        return parentExists(path) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+    // Removing asks for delete access: a holder that does not share deleting keeps the entry.
+    if (!shareAllows(*st, UseDelete, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE))
+        return ERROR_SHARING_VIOLATION;
+    return 0;
+}
+
+} // namespace
+
+BOOL DeleteFileW(LPCWSTR lpFileName)
+{
+    if (!lpFileName)
+        return fail(ERROR_INVALID_PARAMETER);
+    const QString path = toHost(lpFileName);
+    struct stat st;
+    if (const DWORD error = removableEntry(path, &st))
+        return fail(error);
+    if (S_ISDIR(st.st_mode))
+        return fail(ERROR_ACCESS_DENIED);
+    if (!S_ISLNK(st.st_mode) && !(st.st_mode & 0222))
+        return fail(ERROR_ACCESS_DENIED); // read-only files are not deleted
+    if (::unlink(encoded(path).constData()) != 0)
+        return fail(errorOf(errno));
+    return TRUE;
+}
+
+BOOL MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD dwFlags)
+{
+    if (!lpExistingFileName || !lpNewFileName)
+        return fail(ERROR_INVALID_PARAMETER);
+    refreshMarks();
+    const QString from = toHost(lpExistingFileName);
+    const QString to = toHost(lpNewFileName);
+    const QString fault = faultOf(from);
+    if (fault == QLatin1String("vanish"))
+        return fail(ERROR_FILE_NOT_FOUND);
+    if (fault == QLatin1String("locked") || faultOf(to) == QLatin1String("locked"))
+        return fail(ERROR_SHARING_VIOLATION);
+    struct stat st;
+    if (::lstat(encoded(from).constData(), &st) != 0)
+        return fail(parentExists(from) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+    if (!shareAllows(st, UseDelete, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE))
+        return fail(ERROR_SHARING_VIOLATION);
+    struct stat target;
+    const bool targetExists = ::lstat(encoded(to).constData(), &target) == 0;
+    // Renaming a name to another spelling of itself is allowed, as on a case-insensitive volume.
+    const bool sameFile = targetExists && target.st_ino == st.st_ino && target.st_dev == st.st_dev;
+    if (targetExists && !sameFile) {
+        if (!(dwFlags & MOVEFILE_REPLACE_EXISTING))
+            return fail(ERROR_ALREADY_EXISTS);
+        // A folder is never replaced.
+        if (S_ISDIR(target.st_mode))
+            return fail(ERROR_ACCESS_DENIED);
+        if (!(target.st_mode & 0222))
+            return fail(ERROR_ACCESS_DENIED);
+    }
+    if (!parentExists(to))
+        return fail(ERROR_PATH_NOT_FOUND);
+    if (::rename(encoded(from).constData(), encoded(to).constData()) != 0)
+        return fail(errorOf(errno));
+    return TRUE;
+}
+
+BOOL MoveFileW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName)
+{
+    return MoveFileExW(lpExistingFileName, lpNewFileName, 0);
+}
+
+BOOL CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES)
+{
+    if (!lpPathName)
+        return fail(ERROR_INVALID_PARAMETER);
+    const QString path = toHost(lpPathName);
+    if (::mkdir(encoded(path).constData(), 0777) != 0)
+        return fail(errno == ENOENT ? ERROR_PATH_NOT_FOUND : errorOf(errno));
+    return TRUE;
+}
+
+BOOL RemoveDirectoryW(LPCWSTR lpPathName)
+{
+    if (!lpPathName)
+        return fail(ERROR_INVALID_PARAMETER);
+    const QString path = toHost(lpPathName);
+    struct stat st;
+    if (const DWORD error = removableEntry(path, &st))
+        return fail(error);
+    if (S_ISLNK(st.st_mode)) {
+        // A link to a folder goes as the link, never through it.
+        struct stat target;
+        if (::stat(encoded(path).constData(), &target) != 0 || !S_ISDIR(target.st_mode))
+            return fail(ERROR_DIRECTORY);
+        if (::unlink(encoded(path).constData()) != 0)
+            return fail(errorOf(errno));
+        return TRUE;
+    }
+    if (!S_ISDIR(st.st_mode))
+        return fail(ERROR_DIRECTORY);
+    if (::rmdir(encoded(path).constData()) != 0)
+        return fail(errorOf(errno));
+    return TRUE;
+}
+
+BOOL PathFileExistsW(LPCWSTR pszPath)
+{
+    if (!pszPath)
+        return FALSE;
+    refreshMarks();
+    const QString path = toHost(pszPath);
+    if (faultOf(path) == QLatin1String("vanish"))
+        return fail(ERROR_FILE_NOT_FOUND);
+    struct stat st;
+    if (::lstat(encoded(path).constData(), &st) != 0)
+        return fail(ERROR_FILE_NOT_FOUND);
+    return TRUE;
+}
+
+DWORD GetCurrentDirectoryW(DWORD nBufferLength, LPWSTR lpBuffer)
+{
+    const QString dir = QDir::currentPath();
+    const DWORD needed = DWORD(dir.size()) + 1;
+    if (!lpBuffer || nBufferLength < needed)
+        return needed;
+    copyToWide(dir, lpBuffer, nBufferLength);
+    return needed - 1;
+}
+
+DWORD GetFullPathNameW(LPCWSTR lpFileName, DWORD nBufferLength, LPWSTR lpBuffer, LPWSTR *lpFilePart)
+{
+    if (!lpFileName || !*lpFileName) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    const QString text = fromWide(lpFileName);
+    // Windows paths keep their form; host paths become absolute host paths.
+    const bool windowsForm = text.size() >= 2 && text.at(1) == QLatin1Char(':');
+    const QString full = windowsForm ? text : QDir::cleanPath(QDir::current().absoluteFilePath(text));
+    const DWORD needed = DWORD(full.size()) + 1;
+    if (!lpBuffer || nBufferLength < needed)
+        return needed;
+    copyToWide(full, lpBuffer, nBufferLength);
+    if (lpFilePart) {
+        const qsizetype cut = qMax(full.lastIndexOf(QLatin1Char('/')), full.lastIndexOf(QLatin1Char('\\')));
+        *lpFilePart = cut + 1 < full.size() ? lpBuffer + cut + 1 : nullptr;
+    }
+    return needed - 1;
+}

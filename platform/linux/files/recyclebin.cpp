@@ -1,0 +1,175 @@
+// The Recycle Bin of the stand-in is the host's trash, placed where the freedesktop trash rules place it:
+// a file on the device of the home trash ($XDG_DATA_HOME/Trash) goes there; a file on another device goes to
+// that device's own trash, $topdir/.Trash/$uid where an administrator made $topdir/.Trash (sticky, no link),
+// else $topdir/.Trash-$uid. Each moved file gets its record (info/NAME.trashinfo), so the desktop can put it
+// back. What the machine marks (a locked or vanished file) is refused as Windows refuses it.
+#include "win32.h"
+#include "linux/files/drivemap.h"
+#include "linux/files/filefaults.h"
+#include "linux/files/hostnames.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QUrl>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QString homeTrash()
+{
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return data.isEmpty() ? QString() : data + QStringLiteral("/Trash");
+}
+
+// The device of a path, or of its nearest existing folder above it.
+bool deviceOf(QString path, dev_t *device)
+{
+    for (;;) {
+        struct stat st;
+        if (::stat(hostnames::encode(path).constData(), &st) == 0) {
+            *device = st.st_dev;
+            return true;
+        }
+        const QString up = QFileInfo(path).absolutePath();
+        if (up == path)
+            return false;
+        path = up;
+    }
+}
+
+// The top folder of the device that holds path: the highest folder above it on the same device.
+QString topDirOf(const QString &path, dev_t device)
+{
+    QString top = QFileInfo(path).absoluteFilePath();
+    for (;;) {
+        const QString up = QFileInfo(top).absolutePath();
+        struct stat st;
+        if (up == top || ::stat(hostnames::encode(up).constData(), &st) != 0 || st.st_dev != device)
+            return top;
+        top = up;
+    }
+}
+
+bool isPlainFolder(const QString &path, bool sticky = false)
+{
+    struct stat st;
+    return ::lstat(hostnames::encode(path).constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           (!sticky || (st.st_mode & S_ISVTX));
+}
+
+bool makeFolder(const QString &path)
+{
+    return ::mkdir(hostnames::encode(path).constData(), 0700) == 0 || isPlainFolder(path);
+}
+
+// The trash a host path belongs in; made (with its files and info folders) when make is set. Empty when
+// there is none.
+QString trashFor(const QString &host, bool make)
+{
+    const QString home = homeTrash();
+    dev_t device = 0, homeDevice = 0;
+    if (!deviceOf(host, &device))
+        return QString();
+    if (!home.isEmpty() && deviceOf(home, &homeDevice) && device == homeDevice) {
+        if (make && !(QDir().mkpath(home) && makeFolder(home + QStringLiteral("/files")) &&
+                      makeFolder(home + QStringLiteral("/info"))))
+            return QString();
+        return isPlainFolder(home) ? home : QString();
+    }
+    const QString top = topDirOf(host, device);
+    const QString uid = QString::number(::getuid());
+    const QString admin = top + QStringLiteral("/.Trash");
+    const QString trash =
+        isPlainFolder(admin, true) ? admin + QLatin1Char('/') + uid : top + QStringLiteral("/.Trash-") + uid;
+    if (make && !(makeFolder(trash) && makeFolder(trash + QStringLiteral("/files")) &&
+                  makeFolder(trash + QStringLiteral("/info"))))
+        return QString();
+    return isPlainFolder(trash) ? trash : QString();
+}
+
+// A name that neither the trash's files nor its records use yet.
+QString freeName(const QString &trash, const QString &name)
+{
+    const QFileInfo info(name);
+    const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
+    const QString stem = info.suffix().isEmpty() ? name : info.completeBaseName();
+    QString candidate = name;
+    // Names are host text here (a name that is not UTF-8 holds lone surrogates), so they are looked up by
+    // their bytes: Qt's own look-up would spell such a name differently and miss a file already there.
+    const auto taken = [&](const QString &path) {
+        struct stat st;
+        return ::lstat(hostnames::encode(path).constData(), &st) == 0;
+    };
+    for (int n = 2; taken(trash + QStringLiteral("/files/") + candidate) ||
+                    taken(trash + QStringLiteral("/info/") + candidate + QStringLiteral(".trashinfo"));
+         ++n)
+        candidate = stem + QLatin1Char(' ') + QString::number(n) + suffix;
+    return candidate;
+}
+
+} // namespace
+
+bool moveToRecycleBin(const QString &path)
+{
+    const QString host = QFileInfo(hostPath(path)).absoluteFilePath();
+    const QString fault = filefaults::fault(host);
+    if (fault == QLatin1String("locked")) {
+        SetLastError(ERROR_SHARING_VIOLATION);
+        return false;
+    }
+    struct stat st;
+    if (fault == QLatin1String("vanish") || ::lstat(hostnames::encode(host).constData(), &st) != 0) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return false;
+    }
+    const QString trash = trashFor(host, true);
+    if (trash.isEmpty()) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    const QString name = freeName(trash, QFileInfo(host).fileName());
+    const QString record = trash + QStringLiteral("/info/") + name + QStringLiteral(".trashinfo");
+    // The record first, made only if it is new: two moves of one name cannot take the same place.
+    const int fd = ::open(hostnames::encode(record).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    const QByteArray text =
+        "[Trash Info]\nPath=" + QUrl::toPercentEncoding(hostnames::encode(host), "/") +
+        "\nDeletionDate=" + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-ddThh:mm:ss")).toUtf8() +
+        "\n";
+    const bool written = ::write(fd, text.constData(), size_t(text.size())) == text.size();
+    ::close(fd);
+    const QString target = trash + QStringLiteral("/files/") + name;
+    if (!written || ::rename(hostnames::encode(host).constData(), hostnames::encode(target).constData()) != 0) {
+        ::unlink(hostnames::encode(record).constData());
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    return true;
+}
+
+QString recycleBinFolder(const QString &driveRoot)
+{
+    drivemap::Drive drive;
+    if (driveRoot.isEmpty() || !drivemap::drive(driveRoot.at(0).toUpper(), &drive) || drive.hostRoot.isEmpty())
+        return QString();
+    const QString home = homeTrash();
+    dev_t device = 0, homeDevice = 0;
+    if (!deviceOf(drive.hostRoot, &device))
+        return QString();
+    if (!home.isEmpty() && deviceOf(home, &homeDevice) && device == homeDevice) {
+        // Every drive on the home trash's device sends its files there; it is listed once, under the drive
+        // that holds it.
+        if (drivemap::letterOfHostPath(home) != drive.letter)
+            return QString();
+        return isPlainFolder(home) ? home : QString();
+    }
+    return trashFor(drive.hostRoot, false);
+}

@@ -1,0 +1,236 @@
+// URL monikers over Qt Network. Both calls are synchronous, as on Windows; while they wait, the calling
+// thread's Qt events keep being handled. Requests go to the address the machine's URL overrides give, and
+// a transfer that stops moving for the machine setting "url.timeout" milliseconds (30 s by default) fails,
+// as WinINet's receive time-out makes it fail. The callback hears each step as Windows reports it
+// (connecting, request sent, MIME type known, data begun, the file named, data, data ended), and only then:
+// a transfer that stalls hears nothing until data moves again or the time-out ends it.
+#include "win32.h"
+#include "linux/com/comobject.h"
+#include "linux/machine/machine.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QUrl>
+
+#include <atomic>
+#include <functional>
+
+const IID IID_IBindStatusCallback = {0x79EAC9C1, 0xBAF9, 0x11CE, {0x8C, 0x82, 0x00, 0xAA, 0x00, 0x4B, 0xA9, 0x0B}};
+const IID IID_IStream = {0x0000000C, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID IID_ISequentialStream = {0x0C733A30, 0x2A1C, 0x11CE, {0xAD, 0xE5, 0x00, 0xAA, 0x00, 0x44, 0x77, 0x3D}};
+
+namespace {
+
+int timeoutMs()
+{
+    bool ok = false;
+    const int ms = machine::setting(QStringLiteral("url.timeout")).toInt(&ok);
+    return ok && ms > 0 ? ms : 30000;
+}
+
+HRESULT resultOf(QNetworkReply::NetworkError error)
+{
+    switch (error) {
+    case QNetworkReply::NoError:
+        return S_OK;
+    case QNetworkReply::TimeoutError:
+    case QNetworkReply::OperationCanceledError:
+        return INET_E_CONNECTION_TIMEOUT;
+    case QNetworkReply::HostNotFoundError:
+    case QNetworkReply::ContentNotFoundError:
+        return INET_E_RESOURCE_NOT_FOUND;
+    case QNetworkReply::ConnectionRefusedError:
+        return INET_E_CANNOT_CONNECT;
+    case QNetworkReply::ProtocolUnknownError:
+        return INET_E_INVALID_URL;
+    default:
+        return INET_E_DOWNLOAD_FAILURE;
+    }
+}
+
+// Fetches one address; each piece of the body goes to `sink` as it arrives. The callback sees the
+// download's progress and may stop it by answering with a failure; a download to a file (`file`) names it
+// once the data begins.
+HRESULT fetch(LPCWSTR szURL, LPBINDSTATUSCALLBACK callback, const std::function<bool(const QByteArray &)> &sink,
+              LPCWSTR file = nullptr)
+{
+    if (!szURL || !QCoreApplication::instance())
+        return E_INVALIDARG;
+    const QString address = fromWide(szURL);
+    const QUrl url = machineUrl(QUrl(address));
+    if (!url.isValid() || url.scheme().isEmpty())
+        return INET_E_INVALID_URL;
+
+    QNetworkAccessManager manager;
+    QNetworkRequest request(url);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setTransferTimeout(timeoutMs());
+    QNetworkReply *reply = manager.get(request);
+    QEventLoop loop;
+    HRESULT stopped = S_OK;
+    bool failedWrite = false;
+    quint64 received = 0;
+    bool begun = false;
+    auto progress = [&](ULONG status, LPCWSTR text = nullptr) {
+        if (!callback || FAILED(stopped))
+            return;
+        const qint64 total = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
+        const HRESULT hr =
+            callback->OnProgress(ULONG(received), ULONG(total > 0 ? total : 0), status, text ? text : szURL);
+        if (FAILED(hr)) {
+            stopped = E_ABORT;
+            reply->abort();
+        }
+    };
+    QObject::connect(reply, &QNetworkReply::readyRead, &loop, [&] {
+        const QByteArray piece = reply->readAll();
+        if (piece.isEmpty() || FAILED(stopped) || failedWrite)
+            return;
+        if (reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() >= 400)
+            return; // an error page is not the resource
+        if (!sink(piece)) {
+            failedWrite = true;
+            reply->abort();
+            return;
+        }
+        received += quint64(piece.size());
+        if (!begun) {
+            begun = true;
+            progress(BINDSTATUS_BEGINDOWNLOADDATA);
+            if (file)
+                progress(BINDSTATUS_CACHEFILENAMEAVAILABLE, file);
+        }
+        progress(BINDSTATUS_DOWNLOADINGDATA);
+    });
+    // The answer's headers are in: its MIME type is known.
+    bool typed = false;
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, &loop, [&] {
+        if (typed)
+            return;
+        typed = true;
+        const QString type = reply->header(QNetworkRequest::ContentTypeHeader).toString();
+        progress(BINDSTATUS_MIMETYPEAVAILABLE, reinterpret_cast<LPCWSTR>(type.utf16()));
+    });
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    progress(BINDSTATUS_CONNECTING);
+    progress(BINDSTATUS_SENDINGREQUEST);
+    if (!reply->isFinished() && SUCCEEDED(stopped))
+        loop.exec();
+
+    HRESULT result = S_OK;
+    if (FAILED(stopped))
+        result = stopped;
+    else if (failedWrite)
+        result = STG_E_CANTSAVE;
+    else if (reply->error() != QNetworkReply::NoError)
+        result = resultOf(reply->error());
+    else {
+        const QByteArray rest = reply->readAll();
+        if (!rest.isEmpty()) {
+            if (!sink(rest))
+                result = STG_E_CANTSAVE;
+            received += quint64(rest.size());
+        }
+        // A body cut short of its announced length is a failed download.
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (SUCCEEDED(result) && length.isValid() && quint64(length.toLongLong()) != received)
+            result = INET_E_DOWNLOAD_FAILURE;
+        if (SUCCEEDED(result))
+            progress(BINDSTATUS_ENDDOWNLOADDATA);
+        if (FAILED(stopped))
+            result = stopped;
+    }
+    reply->deleteLater();
+    machine::log(QStringLiteral("Url"), QStringLiteral("%1|%2").arg(address).arg(qlonglong(result), 0, 16));
+    return result;
+}
+
+class BlockingStream final : public ComObject<IStream, IID_ISequentialStream, IID_IStream>
+{
+public:
+    explicit BlockingStream(QByteArray bytes) : data(std::move(bytes)) {}
+
+    HRESULT STDMETHODCALLTYPE Read(void *pv, ULONG cb, ULONG *pcbRead) override
+    {
+        if (!pv)
+            return E_POINTER;
+        const qsizetype n = qMin<qsizetype>(qsizetype(cb), data.size() - position);
+        if (n > 0)
+            memcpy(pv, data.constData() + position, size_t(n));
+        position += n;
+        if (pcbRead)
+            *pcbRead = ULONG(n);
+        return ULONG(n) == cb ? S_OK : S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE Write(const void *, ULONG, ULONG *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER, DWORD, ULARGE_INTEGER *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetSize(ULARGE_INTEGER) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CopyTo(IStream *, ULARGE_INTEGER, ULARGE_INTEGER *, ULARGE_INTEGER *) override
+    {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Commit(DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Revert() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Stat(STATSTG *, DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Clone(IStream **) override { return E_NOTIMPL; }
+
+private:
+    ~BlockingStream() override = default;
+    QByteArray data;
+    qsizetype position = 0;
+};
+
+} // namespace
+
+HRESULT WINAPI URLOpenBlockingStreamW(LPUNKNOWN, LPCWSTR szURL, LPSTREAM *ppStream, DWORD, LPBINDSTATUSCALLBACK lpfnCB)
+{
+    if (!ppStream)
+        return E_INVALIDARG;
+    *ppStream = nullptr;
+    QByteArray body;
+    const HRESULT hr = fetch(szURL, lpfnCB, [&body](const QByteArray &piece) {
+        body += piece;
+        return true;
+    });
+    if (FAILED(hr))
+        return hr;
+    *ppStream = new BlockingStream(body);
+    return S_OK;
+}
+
+HRESULT WINAPI URLDownloadToFileW(LPUNKNOWN, LPCWSTR szURL, LPCWSTR szFileName, DWORD, LPBINDSTATUSCALLBACK lpfnCB)
+{
+    if (!szFileName)
+        return E_INVALIDARG;
+    QFile file(hostPath(fromWide(szFileName)));
+    bool opened = false;
+    const HRESULT hr = fetch(
+        szURL, lpfnCB,
+        [&](const QByteArray &piece) {
+            if (!opened) {
+                if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+                    return false;
+                opened = true;
+            }
+            return file.write(piece) == piece.size();
+        },
+        szFileName);
+    if (SUCCEEDED(hr) && !opened) {
+        // An empty answer still makes an (empty) file.
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return STG_E_CANTSAVE;
+    }
+    file.close();
+    if (FAILED(hr)) {
+        if (opened)
+            file.remove(); // nothing of a failed download is left behind
+        return hr;
+    }
+    return S_OK;
+}

@@ -1,0 +1,132 @@
+#include "linux/processes/procfs.h"
+
+#include "linux/machine/machine.h"
+#include "linux/processes/w32process.h"
+
+#include <QFile>
+#include <QList>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace standin {
+QString windowsPath(const QString &host);
+}
+
+namespace procfs {
+
+bool readSmallFile(const QByteArray &path, QByteArray *out)
+{
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    out->clear();
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof(buffer));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ::close(fd);
+            return n == 0;
+        }
+        out->append(buffer, int(n));
+    }
+}
+
+bool readStat(const QByteArray &folder, Stat *out)
+{
+    QByteArray text;
+    if (!readSmallFile(folder + "/stat", &text))
+        return false;
+    // "pid (name) state ppid ...": the name may hold blanks and parentheses, so the last ')' ends it.
+    const int open = int(text.indexOf('('));
+    const int close = int(text.lastIndexOf(')'));
+    if (open < 0 || close < open)
+        return false;
+    out->name = QString::fromUtf8(text.constData() + open + 1, close - open - 1);
+    const QList<QByteArray> f = text.mid(close + 2).split(' ');
+    // f[0] is field 3 of the stat file (the state), so field n is f[n - 3].
+    if (f.size() < 39)
+        return false;
+    out->parent = DWORD(f.at(1).toULong());
+    out->faults = f.at(7).toULongLong() + f.at(9).toULongLong();
+    out->nice = f.at(16).toInt();
+    out->threads = DWORD(f.at(17).toULong());
+    out->policy = f.at(38).toInt();
+    return true;
+}
+
+QString executable(DWORD pid)
+{
+    char target[4096];
+    const QByteArray link = "/proc/" + QByteArray::number(pid) + "/exe";
+    const ssize_t n = ::readlink(link.constData(), target, sizeof(target) - 1);
+    if (n <= 0)
+        return QString();
+    return QFile::decodeName(QByteArray(target, int(n)));
+}
+
+bool markedProtected(DWORD pid)
+{
+    return machine::setting(QStringLiteral("process.protected.") + QString::number(pid)) == QLatin1String("1");
+}
+
+QString windowsPath(const QString &hostPath)
+{
+    return standin::windowsPath(hostPath);
+}
+
+DWORD priorityClassOf(int nice, int policy)
+{
+    if (policy == 1 || policy == 2)
+        return REALTIME_PRIORITY_CLASS;
+    if (nice >= 15)
+        return IDLE_PRIORITY_CLASS;
+    if (nice >= 5)
+        return BELOW_NORMAL_PRIORITY_CLASS;
+    if (nice >= -4)
+        return NORMAL_PRIORITY_CLASS;
+    if (nice >= -9)
+        return ABOVE_NORMAL_PRIORITY_CLASS;
+    return HIGH_PRIORITY_CLASS;
+}
+
+int niceOfClass(DWORD priorityClass)
+{
+    switch (priorityClass) {
+    case IDLE_PRIORITY_CLASS:
+        return 19;
+    case BELOW_NORMAL_PRIORITY_CLASS:
+        return 10;
+    case ABOVE_NORMAL_PRIORITY_CLASS:
+        return -5;
+    case HIGH_PRIORITY_CLASS:
+    case REALTIME_PRIORITY_CLASS:
+        return -10;
+    default:
+        return 0;
+    }
+}
+
+LONG basePriorityOf(DWORD priorityClass)
+{
+    switch (priorityClass) {
+    case IDLE_PRIORITY_CLASS:
+        return 4;
+    case BELOW_NORMAL_PRIORITY_CLASS:
+        return 6;
+    case NORMAL_PRIORITY_CLASS:
+        return 8;
+    case ABOVE_NORMAL_PRIORITY_CLASS:
+        return 10;
+    case HIGH_PRIORITY_CLASS:
+        return 13;
+    case REALTIME_PRIORITY_CLASS:
+        return 24;
+    default:
+        return 0;
+    }
+}
+
+} // namespace procfs

@@ -1,0 +1,458 @@
+// Shell folders, the folder browser, COM start-up and class creation, and message boxes. Boxes and the
+// folder browser take the machine's scripted answers first (tests), else show Qt's dialogs.
+#include "win32.h"
+#include "linux/files/hostnames.h"
+#include "linux/machine/machine.h"
+#include "linux/windows/windowtable.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QStandardPaths>
+#include <QThread>
+
+#include <cstdlib>
+#include <unistd.h>
+
+namespace standin {
+HRESULT createShellLink(REFIID riid, void **ppv);        // shelllink.cpp
+HRESULT createDesktopWallpaper(REFIID riid, void **ppv); // deskwallpaper.cpp
+HRESULT createShellLink(REFIID riid, void **ppv);        // shelllink.cpp
+HRESULT createTaskService(REFIID riid, void **ppv);      // taskscheduler.cpp
+HRESULT createDeviceEnumerator(REFIID riid, void **ppv); // codecs.cpp
+} // namespace standin
+
+// An item identifier list of the stand-in: a marker, then the folder's host path (NUL-terminated).
+struct _ITEMIDLIST
+{
+    quint32 magic;
+};
+
+namespace {
+
+const quint32 idListMagic = 0x4C444950; // "PIDL"
+
+enum class Base { Profile, Roaming, Local, ProgramData, Windows, UserFolder, Public, Root };
+
+struct KnownFolder
+{
+    int csidl;
+    Base base;
+    const char *sub;                                                     // below the base
+    QStandardPaths::StandardLocation xdg = QStandardPaths::HomeLocation; // UserFolder: the host's own
+    const char *xdgKey = nullptr; // UserFolder: its name in the host's user-dirs.dirs
+};
+
+const KnownFolder knownFolders[] = {
+    {CSIDL_PROFILE, Base::Profile, ""},
+    {CSIDL_APPDATA, Base::Roaming, ""},
+    {CSIDL_LOCAL_APPDATA, Base::Local, ""},
+    {CSIDL_COMMON_APPDATA, Base::ProgramData, ""},
+    {CSIDL_WINDOWS, Base::Windows, ""},
+    {CSIDL_SYSTEM, Base::Windows, "System32"},
+    {CSIDL_PROGRAMS, Base::Roaming, "Microsoft/Windows/Start Menu/Programs"},
+    {CSIDL_STARTUP, Base::Roaming, "Microsoft/Windows/Start Menu/Programs/Startup"},
+    {CSIDL_RECENT, Base::Roaming, "Microsoft/Windows/Recent"},
+    {CSIDL_COMMON_PROGRAMS, Base::ProgramData, "Microsoft/Windows/Start Menu/Programs"},
+    {CSIDL_COMMON_STARTUP, Base::ProgramData, "Microsoft/Windows/Start Menu/Programs/StartUp"},
+    {CSIDL_INTERNET_CACHE, Base::Local, "Microsoft/Windows/INetCache"},
+    {CSIDL_COOKIES, Base::Local, "Microsoft/Windows/INetCookies"},
+    {CSIDL_HISTORY, Base::Local, "Microsoft/Windows/History"},
+    {CSIDL_PERSONAL, Base::UserFolder, "Documents", QStandardPaths::DocumentsLocation, "XDG_DOCUMENTS_DIR"},
+    {CSIDL_MYMUSIC, Base::UserFolder, "Music", QStandardPaths::MusicLocation, "XDG_MUSIC_DIR"},
+    {CSIDL_MYPICTURES, Base::UserFolder, "Pictures", QStandardPaths::PicturesLocation, "XDG_PICTURES_DIR"},
+    {CSIDL_MYVIDEO, Base::UserFolder, "Videos", QStandardPaths::MoviesLocation, "XDG_VIDEOS_DIR"},
+    {CSIDL_DESKTOPDIRECTORY, Base::UserFolder, "Desktop", QStandardPaths::DesktopLocation, "XDG_DESKTOP_DIR"},
+    {CSIDL_DESKTOP, Base::UserFolder, "Desktop", QStandardPaths::DesktopLocation, "XDG_DESKTOP_DIR"},
+    {CSIDL_ADMINTOOLS, Base::Roaming, "Microsoft/Windows/Start Menu/Programs/Administrative Tools"},
+    {CSIDL_CDBURN_AREA, Base::Local, "Microsoft/Windows/Burn/Burn"},
+    {CSIDL_COMMON_ADMINTOOLS, Base::ProgramData, "Microsoft/Windows/Start Menu/Programs/Administrative Tools"},
+    {CSIDL_COMMON_DESKTOPDIRECTORY, Base::Public, "Desktop"},
+    {CSIDL_COMMON_DOCUMENTS, Base::Public, "Documents"},
+    {CSIDL_COMMON_FAVORITES, Base::Public, "Favorites"},
+    {CSIDL_COMMON_MUSIC, Base::Public, "Music"},
+    {CSIDL_COMMON_PICTURES, Base::Public, "Pictures"},
+    {CSIDL_COMMON_VIDEO, Base::Public, "Videos"},
+    {CSIDL_COMMON_STARTMENU, Base::ProgramData, "Microsoft/Windows/Start Menu"},
+    {CSIDL_COMMON_TEMPLATES, Base::ProgramData, "Microsoft/Windows/Templates"},
+    {CSIDL_FAVORITES, Base::Profile, "Favorites"},
+    {CSIDL_FONTS, Base::Windows, "Fonts"},
+    {CSIDL_NETHOOD, Base::Roaming, "Microsoft/Windows/Network Shortcuts"},
+    {CSIDL_PRINTHOOD, Base::Roaming, "Microsoft/Windows/Printer Shortcuts"},
+    {CSIDL_PROGRAM_FILES, Base::Root, "Program Files"},
+    {CSIDL_PROGRAM_FILESX86, Base::Root, "Program Files (x86)"},
+    {CSIDL_PROGRAM_FILES_COMMON, Base::Root, "Program Files/Common Files"},
+    {CSIDL_PROGRAM_FILES_COMMONX86, Base::Root, "Program Files (x86)/Common Files"},
+    {CSIDL_RESOURCES, Base::Windows, "resources"},
+    {CSIDL_SENDTO, Base::Roaming, "Microsoft/Windows/SendTo"},
+    {CSIDL_STARTMENU, Base::Roaming, "Microsoft/Windows/Start Menu"},
+    {CSIDL_SYSTEMX86, Base::Windows, "SysWOW64"},
+    {CSIDL_TEMPLATES, Base::Roaming, "Microsoft/Windows/Templates"},
+    // The virtual folders (Control Panel, Printers, Network, ...) and the retired alternate Startup folders
+    // have no file-system path: they are not listed, so the call fails for them as on Windows.
+};
+
+QString baseFolder(Base base)
+{
+    switch (base) {
+    case Base::Profile:
+    case Base::UserFolder:
+        return machine::userProfile();
+    case Base::Roaming:
+        return machine::roamingAppData();
+    case Base::Local:
+        return machine::localAppData();
+    case Base::ProgramData:
+        return machine::programDataFolder();
+    case Base::Windows:
+        return machine::windowsFolder();
+    case Base::Public:
+        return QFileInfo(machine::userProfile()).path() + QStringLiteral("/Public");
+    case Base::Root:
+        return machine::folder();
+    }
+    return QString();
+}
+
+// Whether the host's user-dirs.dirs names this folder itself (xdg-user-dirs), rather than leaving it to the
+// default name under the home folder.
+bool namedByHost(const char *key)
+{
+    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (config.isEmpty())
+        config = QDir::homePath() + QStringLiteral("/.config");
+    QFile file(config + QStringLiteral("/user-dirs.dirs"));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return false;
+    const QByteArray prefix = QByteArray(key) + '=';
+    while (!file.atEnd())
+        if (file.readLine().trimmed().startsWith(prefix))
+            return true;
+    return false;
+}
+
+// The user's Documents, Music, Pictures, Videos or Desktop folder: the host's own where the host has one (named
+// in user-dirs.dirs, or there under its default name), else the machine's, in the machine's user profile.
+// A folder the host names but lacks is made only when the caller asks (create), as Windows does.
+QString userFolder(const KnownFolder &known, bool *create)
+{
+    const QString host = QDir::cleanPath(QStandardPaths::writableLocation(known.xdg));
+    // user-dirs.dirs sets a folder to the home folder itself to say the host has none.
+    const bool none = host.isEmpty() || host == QDir::cleanPath(QDir::homePath());
+    if (!none && (QFileInfo(host).isDir() || namedByHost(known.xdgKey)))
+        return host;
+    *create = true;
+    return machine::userProfile() + QLatin1Char('/') + QLatin1String(known.sub);
+}
+
+// Runs f on the GUI thread and waits for it: Windows shows boxes from any thread, Qt only from that one.
+template <typename F> void onGuiThread(F f)
+{
+    QCoreApplication *app = QCoreApplication::instance();
+    if (QThread::currentThread() == app->thread())
+        f();
+    else
+        QMetaObject::invokeMethod(app, f, Qt::BlockingQueuedConnection);
+}
+
+bool haveWidgets()
+{
+    return qobject_cast<QApplication *>(QCoreApplication::instance()) != nullptr;
+}
+
+char16_t *idListText(const _ITEMIDLIST *pidl)
+{
+    return reinterpret_cast<char16_t *>(reinterpret_cast<char *>(const_cast<_ITEMIDLIST *>(pidl)) +
+                                        sizeof(_ITEMIDLIST));
+}
+
+PIDLIST_ABSOLUTE newIdList(const QString &path)
+{
+    const size_t bytes = sizeof(_ITEMIDLIST) + (size_t(path.size()) + 1) * sizeof(char16_t);
+    auto *pidl = static_cast<_ITEMIDLIST *>(std::malloc(bytes));
+    if (!pidl)
+        return nullptr;
+    pidl->magic = idListMagic;
+    char16_t *out = idListText(pidl);
+    for (qsizetype i = 0; i < path.size(); ++i)
+        out[i] = path.at(i).unicode();
+    out[path.size()] = 0;
+    return pidl;
+}
+
+QString idListPath(PCIDLIST_ABSOLUTE pidl)
+{
+    if (!pidl || pidl->magic != idListMagic)
+        return QString();
+    return fromWide(idListText(pidl));
+}
+
+// COM apartment of the calling thread. Qt initialises COM (single-threaded) on the GUI thread of a GUI
+// application on Windows, so that thread counts as initialised without a call of ours.
+thread_local int comCount = 0;
+thread_local bool comSingleThreaded = false;
+
+bool guiThreadInitialised()
+{
+    auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance());
+    return app && QThread::currentThread() == app->thread();
+}
+
+int parseAnswer(const QString &answer)
+{
+    static const struct
+    {
+        const char *name;
+        int id;
+    } names[] = {{"IDOK", IDOK},         {"IDCANCEL", IDCANCEL}, {"IDABORT", IDABORT}, {"IDRETRY", IDRETRY},
+                 {"IDIGNORE", IDIGNORE}, {"IDYES", IDYES},       {"IDNO", IDNO}};
+    for (const auto &n : names)
+        if (answer.compare(QLatin1String(n.name), Qt::CaseInsensitive) == 0)
+            return n.id;
+    bool ok = false;
+    const int id = answer.toInt(&ok);
+    if (!ok)
+        qWarning("MessageBoxW: scripted answer %s is not a button", qPrintable(answer));
+    return ok ? id : 0;
+}
+
+int showMessageBox(const QString &text, const QString &caption, UINT type)
+{
+    const UINT buttons = type & 0xF;
+    if (!haveWidgets()) {
+        if (buttons == MB_OKCANCEL || buttons == MB_YESNOCANCEL)
+            return IDCANCEL;
+        return buttons == MB_YESNO ? IDNO : IDOK;
+    }
+    int result = IDCANCEL;
+    onGuiThread([&] {
+        QMessageBox box;
+        box.setWindowTitle(caption);
+        box.setText(text);
+        box.setTextFormat(Qt::PlainText);
+        switch (type & 0xF0) {
+        case MB_ICONERROR:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case MB_ICONQUESTION:
+            box.setIcon(QMessageBox::Question);
+            break;
+        case MB_ICONWARNING:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case MB_ICONINFORMATION:
+            box.setIcon(QMessageBox::Information);
+            break;
+        default:
+            break;
+        }
+        // The buttons in the order Windows places them; MB_DEFBUTTONn makes the n-th the default.
+        QList<QMessageBox::StandardButton> order;
+        switch (buttons) {
+        case MB_OKCANCEL:
+            order = {QMessageBox::Ok, QMessageBox::Cancel};
+            break;
+        case MB_YESNOCANCEL:
+            order = {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel};
+            break;
+        case MB_YESNO:
+            order = {QMessageBox::Yes, QMessageBox::No};
+            break;
+        default:
+            order = {QMessageBox::Ok};
+            break;
+        }
+        QMessageBox::StandardButtons standard;
+        for (QMessageBox::StandardButton b : std::as_const(order))
+            standard |= b;
+        box.setStandardButtons(standard);
+        const int defaultButton = int((type & 0xF00) >> 8);
+        box.setDefaultButton(order.value(defaultButton, order.first()));
+        if (type & MB_TOPMOST)
+            box.setWindowFlag(Qt::WindowStaysOnTopHint);
+        if (type & MB_SETFOREGROUND) {
+            box.show();
+            box.raise();
+            box.activateWindow();
+        }
+        switch (box.exec()) {
+        case QMessageBox::Ok:
+            result = IDOK;
+            break;
+        case QMessageBox::Yes:
+            result = IDYES;
+            break;
+        case QMessageBox::No:
+            result = IDNO;
+            break;
+        default:
+            result = buttons == MB_OK ? IDOK : IDCANCEL;
+            break;
+        }
+    });
+    return result;
+}
+
+} // namespace
+
+HRESULT SHGetFolderPathW(HWND, int csidl, HANDLE, DWORD, LPWSTR pszPath)
+{
+    if (!pszPath)
+        return E_INVALIDARG;
+    pszPath[0] = 0;
+    if (machine::setting(QStringLiteral("fail.SHGetFolderPathW")) == QLatin1String("1"))
+        return E_FAIL;
+    const int id = csidl & ~CSIDL_FLAG_MASK;
+    const KnownFolder *known = nullptr;
+    for (const KnownFolder &k : knownFolders)
+        if (k.csidl == id)
+            known = &k;
+    if (!known)
+        return E_INVALIDARG;
+
+    QString path;
+    bool create = true; // the machine's folders exist on a real Windows; make them on first use
+    if (known->base == Base::UserFolder && machine::setting(QStringLiteral("xdg")) != QLatin1String("0")) {
+        create = csidl & CSIDL_FLAG_CREATE; // the host's own folders only when asked to
+        path = userFolder(*known, &create);
+    } else {
+        path = baseFolder(known->base);
+        if (*known->sub)
+            path += QLatin1Char('/') + QLatin1String(known->sub);
+    }
+    path = QDir::cleanPath(path);
+    if (path.isEmpty() || path.size() >= MAX_PATH)
+        return E_FAIL;
+    if (!QFileInfo(path).isDir() && !(create && QDir().mkpath(path)))
+        return E_FAIL;
+    copyToWide(path, pszPath, MAX_PATH);
+    return S_OK;
+}
+
+PIDLIST_ABSOLUTE SHBrowseForFolderW(LPBROWSEINFOW lpbi)
+{
+    if (!lpbi)
+        return nullptr;
+    // The dialog is a window of this process, so the callback can send it messages.
+    QString selection;
+    // The callback may also press OK (the selection, when it is a folder) or Cancel, as on the real dialog.
+    int pressed = 0;
+    HWND dialog =
+        windowtable::createWindow(DWORD(getpid()), QStringLiteral("#32770"), QStringLiteral("Browse For Folder"));
+    windowtable::setLocalProc(dialog, [&selection, &pressed](HWND, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        if (msg == BFFM_SETSELECTIONW && lParam) {
+            selection = wParam ? fromWide(reinterpret_cast<LPCWSTR>(lParam))
+                               : idListPath(reinterpret_cast<PCIDLIST_ABSOLUTE>(lParam));
+            machine::log(QStringLiteral("BrowseForFolder"), selection);
+        } else if (msg == WM_COMMAND &&
+                   (LOWORD(wParam) == IDCANCEL || (LOWORD(wParam) == IDOK && QFileInfo(hostPath(selection)).isDir()))) {
+            pressed = LOWORD(wParam);
+        }
+        return 0;
+    });
+    if (lpbi->lpfn)
+        lpbi->lpfn(dialog, BFFM_INITIALIZED, 0, lpbi->lParam);
+
+    QString chosen;
+    if (pressed) {
+        if (pressed == IDOK)
+            chosen = hostPath(selection);
+    } else if (std::optional<QString> answer = machine::takeAnswer(QStringLiteral("BrowseForFolder"))) {
+        if (!answer->isEmpty())
+            chosen = hostPath(*answer);
+    } else if (haveWidgets()) {
+        const QString title = fromWide(lpbi->lpszTitle);
+        const QString start = selection.isEmpty() ? QString() : hostPath(selection);
+        onGuiThread([&] { chosen = QFileDialog::getExistingDirectory(nullptr, title, start); });
+    }
+    windowtable::clearLocalProc(dialog);
+    windowtable::destroyWindow(dialog);
+
+    if (chosen.isEmpty())
+        return nullptr;
+    // The picker gives a host path; the caller gets the Windows spelling of its names.
+    chosen = QDir::cleanPath(chosen);
+    if (chosen.startsWith(QLatin1Char('/')))
+        chosen = hostnames::toWindows(chosen);
+    if (lpbi->pszDisplayName) {
+        const QString name = QFileInfo(chosen).fileName();
+        copyToWide(name.isEmpty() ? chosen : name, lpbi->pszDisplayName, MAX_PATH);
+    }
+    return newIdList(chosen);
+}
+
+BOOL SHGetPathFromIDListW(PCIDLIST_ABSOLUTE pidl, LPWSTR pszPath)
+{
+    if (!pszPath)
+        return FALSE;
+    const QString path = idListPath(pidl);
+    // The buffer holds MAX_PATH characters; a longer path is not cut short but refused.
+    if (path.isEmpty() || path.size() >= MAX_PATH) {
+        pszPath[0] = 0;
+        return FALSE;
+    }
+    copyToWide(path, pszPath, MAX_PATH);
+    return TRUE;
+}
+
+void CoTaskMemFree(LPVOID pv)
+{
+    std::free(pv);
+}
+
+HRESULT CoInitialize(LPVOID pvReserved)
+{
+    return CoInitializeEx(pvReserved, COINIT_APARTMENTTHREADED);
+}
+
+HRESULT CoInitializeEx(LPVOID, DWORD dwCoInit)
+{
+    const bool singleThreaded = dwCoInit & COINIT_APARTMENTTHREADED;
+    const bool initialised = comCount > 0 || guiThreadInitialised();
+    if (initialised) {
+        const bool current = comCount > 0 ? comSingleThreaded : true;
+        if (current != singleThreaded)
+            return RPC_E_CHANGED_MODE;
+    }
+    ++comCount;
+    comSingleThreaded = singleThreaded;
+    return initialised ? S_FALSE : S_OK;
+}
+
+void CoUninitialize()
+{
+    if (comCount > 0)
+        --comCount;
+}
+
+HRESULT CoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD dwClsContext, REFIID riid, LPVOID *ppv)
+{
+    if (!ppv)
+        return E_POINTER;
+    *ppv = nullptr;
+    if (comCount == 0 && !guiThreadInitialised())
+        return CO_E_NOTINITIALIZED;
+    if (pUnkOuter)
+        return CLASS_E_NOAGGREGATION;
+    if (rclsid == CLSID_ShellLink && (dwClsContext & CLSCTX_INPROC_SERVER))
+        return standin::createShellLink(riid, ppv);
+    if (rclsid == CLSID_DesktopWallpaper && (dwClsContext & CLSCTX_LOCAL_SERVER))
+        return standin::createDesktopWallpaper(riid, ppv);
+    if (rclsid == CLSID_TaskScheduler && (dwClsContext & CLSCTX_INPROC_SERVER))
+        return standin::createTaskService(riid, ppv);
+    if (rclsid == CLSID_SystemDeviceEnum && (dwClsContext & CLSCTX_INPROC_SERVER))
+        return standin::createDeviceEnumerator(riid, ppv);
+    return REGDB_E_CLASSNOTREG;
+}
+
+int MessageBoxW(HWND, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType)
+{
+    const QString text = fromWide(lpText);
+    const QString caption = lpCaption ? fromWide(lpCaption) : QStringLiteral("Error");
+    machine::log(QStringLiteral("MessageBox"), caption + QLatin1Char('|') + text);
+    if (std::optional<QString> answer = machine::takeAnswer(QStringLiteral("MessageBox")))
+        return parseAnswer(*answer);
+    return showMessageBox(text, caption, uType);
+}

@@ -1,0 +1,451 @@
+// Errors, modules, version, process token and system folders of the stand-in, and the drive map that turns
+// Windows paths into host paths.
+#include "win32.h"
+#include "linux/files/drivemap.h"
+#include "linux/machine/handles.h"
+#include "linux/files/hostnames.h"
+#include "linux/machine/machine.h"
+
+#include <QDir>
+#include <QHash>
+#include <QMutex>
+
+#include <cstring>
+#include <dirent.h>
+#include <sys/stat.h>
+
+namespace {
+
+thread_local DWORD lastError = ERROR_SUCCESS;
+
+// Modules the stand-in knows: each is a static object whose address serves as its handle.
+struct Module
+{
+    const char *name; // lower case, without ".dll"
+    char tag;
+};
+Module processModule = {"", 0};
+Module ntdllModule = {"ntdll", 0};
+
+QString moduleBaseName(LPCWSTR name)
+{
+    QString n = fromWide(name);
+    n.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    n = n.mid(n.lastIndexOf(QLatin1Char('/')) + 1).toLower();
+    if (n.endsWith(QLatin1String(".dll")))
+        n.chop(4);
+    return n;
+}
+
+Module *knownModule(LPCWSTR name)
+{
+    if (!name)
+        return &processModule;
+    if (moduleBaseName(name) == QLatin1String(ntdllModule.name))
+        return &ntdllModule;
+    return nullptr;
+}
+
+HMODULE handleOf(Module *m)
+{
+    return reinterpret_cast<HMODULE>(m);
+}
+
+// Open process tokens and the access they were opened with.
+struct TokenTable
+{
+    QMutex mutex;
+    QHash<quintptr, DWORD> access;
+    quintptr next = 0x7000;
+};
+
+TokenTable &tokens()
+{
+    static TokenTable t;
+    return t;
+}
+
+// Well-known privilege identifiers, as Windows numbers them.
+struct Privilege
+{
+    const char *name;
+    DWORD luid;
+};
+const Privilege privileges[] = {
+    {"SeCreateTokenPrivilege", 2},
+    {"SeAssignPrimaryTokenPrivilege", 3},
+    {"SeLockMemoryPrivilege", 4},
+    {"SeIncreaseQuotaPrivilege", 5},
+    {"SeMachineAccountPrivilege", 6},
+    {"SeTcbPrivilege", 7},
+    {"SeSecurityPrivilege", 8},
+    {"SeTakeOwnershipPrivilege", 9},
+    {"SeLoadDriverPrivilege", 10},
+    {"SeSystemProfilePrivilege", 11},
+    {"SeSystemtimePrivilege", 12},
+    {"SeProfileSingleProcessPrivilege", 13},
+    {"SeIncreaseBasePriorityPrivilege", 14},
+    {"SeCreatePagefilePrivilege", 15},
+    {"SeCreatePermanentPrivilege", 16},
+    {"SeBackupPrivilege", 17},
+    {"SeRestorePrivilege", 18},
+    {"SeShutdownPrivilege", 19},
+    {"SeDebugPrivilege", 20},
+    {"SeAuditPrivilege", 21},
+    {"SeSystemEnvironmentPrivilege", 22},
+    {"SeChangeNotifyPrivilege", 23},
+    {"SeRemoteShutdownPrivilege", 24},
+    {"SeUndockPrivilege", 25},
+    {"SeManageVolumePrivilege", 28},
+    {"SeImpersonatePrivilege", 29},
+    {"SeCreateGlobalPrivilege", 30},
+    {"SeIncreaseWorkingSetPrivilege", 33},
+    {"SeTimeZonePrivilege", 34},
+    {"SeCreateSymbolicLinkPrivilege", 35},
+};
+
+// A token that is not elevated holds only these (the filtered token of an administrator, or a user's).
+bool heldWithoutElevation(DWORD luid)
+{
+    return luid == 19 || luid == 23 || luid == 25 || luid == 33 || luid == 34;
+}
+
+// The Windows buffer rule for functions that return a text: the length without NUL when it fits, else the
+// size needed with NUL and nothing written.
+DWORD copyOut(const QString &text, LPWSTR buffer, DWORD size)
+{
+    const DWORD needed = DWORD(text.size()) + 1;
+    if (!buffer || size < needed)
+        return needed;
+    copyToWide(text, buffer, size);
+    return needed - 1;
+}
+
+bool startsWithFolder(const QString &path, const QString &folder, Qt::CaseSensitivity cs)
+{
+    return path.startsWith(folder, cs) && (path.size() == folder.size() || path.at(folder.size()) == QLatin1Char('/'));
+}
+
+// rest ("/a/b", Windows text) below root, each part in its host spelling; a part that is not there as written
+// takes the spelling of the entry that matches it whatever its case: Windows paths are case-insensitive, the
+// host's are not.
+QString resolveBelow(const QString &root, const QString &rest)
+{
+    QString out = root;
+    bool matching = true;
+    const QStringList parts = rest.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (const QString &part : parts) {
+        QString name = hostnames::toHost(part);
+        struct stat st;
+        if (matching && ::lstat(hostnames::encode(out + QLatin1Char('/') + name).constData(), &st) != 0) {
+            matching = false;
+            if (DIR *dir = ::opendir(hostnames::encode(out).constData())) {
+                while (const struct dirent *d = ::readdir(dir)) {
+                    const QByteArray entry(d->d_name);
+                    if (entry == "." || entry == "..")
+                        continue;
+                    if (hostnames::windowsName(entry).compare(part, Qt::CaseInsensitive) == 0) {
+                        name = hostnames::decode(entry);
+                        matching = true;
+                        break;
+                    }
+                }
+                ::closedir(dir);
+            }
+        }
+        out += QLatin1Char('/') + name;
+    }
+    return out;
+}
+
+const char *const machineTopFolders[] = {"Windows", "Users", "ProgramData"};
+
+} // namespace
+
+DWORD GetLastError()
+{
+    return lastError;
+}
+
+void SetLastError(DWORD code)
+{
+    lastError = code;
+}
+
+BOOL CloseHandle(HANDLE h)
+{
+    if (handles::close(h))
+        return TRUE;
+    TokenTable &t = tokens();
+    QMutexLocker g(&t.mutex);
+    t.access.remove(reinterpret_cast<quintptr>(h));
+    return TRUE;
+}
+
+HMODULE GetModuleHandleW(LPCWSTR name)
+{
+    Module *m = knownModule(name);
+    if (!m) {
+        SetLastError(ERROR_MOD_NOT_FOUND);
+        return nullptr;
+    }
+    return handleOf(m);
+}
+
+HMODULE LoadLibraryW(LPCWSTR name)
+{
+    if (!name) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    return GetModuleHandleW(name);
+}
+
+BOOL FreeLibrary(HMODULE module)
+{
+    // The known modules stay loaded for the life of the process, as ntdll does.
+    if (module != handleOf(&ntdllModule) && module != handleOf(&processModule)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+FARPROC GetProcAddress(HMODULE module, LPCSTR name)
+{
+    if (module != handleOf(&ntdllModule) && module != handleOf(&processModule)) {
+        SetLastError(ERROR_MOD_NOT_FOUND);
+        return nullptr;
+    }
+    // A name whose pointer value fits in a WORD is an ordinal; the stand-in exports none.
+    const bool byName = reinterpret_cast<quintptr>(name) > 0xFFFF;
+    if (module == handleOf(&ntdllModule) && byName && std::strcmp(name, "RtlGetVersion") == 0)
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&RtlGetVersion));
+    if (module == handleOf(&ntdllModule) && byName && std::strcmp(name, "NtFsControlFile") == 0)
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&NtFsControlFile));
+    SetLastError(ERROR_PROC_NOT_FOUND);
+    return nullptr;
+}
+
+NTSTATUS WINAPI RtlGetVersion(PRTL_OSVERSIONINFOW info)
+{
+    if (!info)
+        return STATUS_INVALID_PARAMETER;
+    DWORD build = 0;
+    WCHAR text[32] = {};
+    DWORD bytes = sizeof(text);
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, WSTR("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion"),
+                     WSTR("CurrentBuildNumber"), RRF_RT_REG_SZ, nullptr, text, &bytes) == ERROR_SUCCESS)
+        build = fromWide(text, sizeof(text) / sizeof(WCHAR)).trimmed().toUInt();
+    info->dwMajorVersion = 10;
+    info->dwMinorVersion = 0;
+    info->dwBuildNumber = build;
+    info->dwPlatformId = VER_PLATFORM_WIN32_NT;
+    std::memset(info->szCSDVersion, 0, sizeof(info->szCSDVersion));
+    // The extended fields only when the caller said (by the size) that its record has them.
+    if (info->dwOSVersionInfoSize >= sizeof(RTL_OSVERSIONINFOEXW)) {
+        auto *ex = reinterpret_cast<PRTL_OSVERSIONINFOEXW>(info);
+        ex->wServicePackMajor = 0;
+        ex->wServicePackMinor = 0;
+        ex->wSuiteMask = VER_SUITE_SINGLEUSERTS;
+        ex->wProductType = VER_NT_WORKSTATION;
+        ex->wReserved = 0;
+    }
+    return STATUS_SUCCESS;
+}
+
+HANDLE WINAPI GetCurrentProcess()
+{
+    return reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1));
+}
+
+BOOL WINAPI OpenProcessToken(HANDLE ProcessHandle, DWORD DesiredAccess, PHANDLE TokenHandle)
+{
+    if (!ProcessHandle || !TokenHandle) {
+        SetLastError(ProcessHandle ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    TokenTable &t = tokens();
+    QMutexLocker g(&t.mutex);
+    const quintptr h = t.next;
+    t.next += 4;
+    t.access.insert(h, DesiredAccess);
+    *TokenHandle = reinterpret_cast<HANDLE>(h);
+    return TRUE;
+}
+
+BOOL WINAPI LookupPrivilegeValueW(LPCWSTR, LPCWSTR lpName, PLUID lpLuid)
+{
+    const QString name = fromWide(lpName);
+    for (const Privilege &p : privileges) {
+        if (name.compare(QLatin1String(p.name), Qt::CaseInsensitive) == 0) {
+            if (lpLuid) {
+                lpLuid->LowPart = p.luid;
+                lpLuid->HighPart = 0;
+            }
+            return TRUE;
+        }
+    }
+    SetLastError(ERROR_NO_SUCH_PRIVILEGE);
+    return FALSE;
+}
+
+BOOL WINAPI AdjustTokenPrivileges(HANDLE TokenHandle, BOOL DisableAllPrivileges, PTOKEN_PRIVILEGES NewState, DWORD,
+                                  PTOKEN_PRIVILEGES, PDWORD)
+{
+    DWORD access = 0;
+    {
+        TokenTable &t = tokens();
+        QMutexLocker g(&t.mutex);
+        auto it = t.access.constFind(reinterpret_cast<quintptr>(TokenHandle));
+        if (it == t.access.constEnd()) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return FALSE;
+        }
+        access = *it;
+    }
+    if (!(access & TOKEN_ADJUST_PRIVILEGES)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    if (!DisableAllPrivileges && !NewState) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    // Windows succeeds even when the token lacks a privilege, and says so through the last error. No module
+    // asks for the previous state, so none is reported.
+    bool allHeld = true;
+    if (!DisableAllPrivileges && !machine::isElevated()) {
+        for (DWORD i = 0; i < NewState->PrivilegeCount; ++i) {
+            const LUID &l = NewState->Privileges[i].Luid;
+            if (l.HighPart != 0 || !heldWithoutElevation(l.LowPart))
+                allHeld = false;
+        }
+    }
+    SetLastError(allHeld ? ERROR_SUCCESS : ERROR_NOT_ALL_ASSIGNED);
+    return TRUE;
+}
+
+DWORD WINAPI GetTempPathW(DWORD nBufferLength, LPWSTR lpBuffer)
+{
+    // Callers rely on the trailing backslash (they strip it or append a name to it).
+    return copyOut(machine::tempFolder() + QLatin1Char('\\'), lpBuffer, nBufferLength);
+}
+
+DWORD WINAPI GetLongPathNameW(LPCWSTR lpszShortPath, LPWSTR lpszLongPath, DWORD cchBuffer)
+{
+    if (!lpszShortPath) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    // The stand-in's paths have no short forms; the text is read before the (possibly same) buffer is written.
+    const QString path = fromWide(lpszShortPath);
+    struct stat st;
+    if (::lstat(hostnames::encode(hostPath(path)).constData(), &st) != 0) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return 0;
+    }
+    return copyOut(path, lpszLongPath, cchBuffer);
+}
+
+UINT WINAPI GetWindowsDirectoryW(LPWSTR lpBuffer, UINT uSize)
+{
+    return copyOut(machine::windowsFolder(), lpBuffer, uSize);
+}
+
+QString hostPath(const QString &windowsPath)
+{
+    // Windows takes either separator, and product code joins with backslashes even onto host paths. A backslash
+    // that is part of a host name reaches here as U+F05C, so it never splits the name.
+    QString path = windowsPath;
+    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    if (path.startsWith(QLatin1Char('/'))) {
+        // Inside the machine's Windows folders names are case-insensitive, as on Windows.
+        const QString root = machine::folder();
+        const QString windowsRoot = hostnames::toWindows(root);
+        if (path.size() > windowsRoot.size() && startsWithFolder(path, windowsRoot, Qt::CaseSensitive))
+            return resolveBelow(root, path.mid(windowsRoot.size()));
+        return hostnames::toHost(path);
+    }
+    const bool drivePath = path.size() >= 2 && path.at(1) == QLatin1Char(':') && path.at(0).isLetter() &&
+                           path.at(0).unicode() < 128 && (path.size() == 2 || path.at(2) == QLatin1Char('/'));
+    if (!drivePath)
+        return hostnames::toHost(path);
+
+    const QChar letter = path.at(0).toUpper();
+    const QString rest = path.mid(2); // "" or "/..."
+    if (letter == QLatin1Char('C')) {
+        for (const char *top : machineTopFolders) {
+            const QString prefix = QLatin1Char('/') + QLatin1String(top);
+            if (startsWithFolder(rest, prefix, Qt::CaseInsensitive))
+                return resolveBelow(machine::folder(), rest);
+        }
+    }
+    drivemap::Drive d;
+    if (!drivemap::drive(letter, &d))
+        return windowsPath;
+    QString root = d.hostRoot;
+    while (root.size() > 1 && root.endsWith(QLatin1Char('/')))
+        root.chop(1);
+    if (rest.isEmpty() || rest == QLatin1String("/"))
+        return root;
+    return root == QLatin1String("/") ? hostnames::toHost(rest) : root + hostnames::toHost(rest);
+}
+
+QString fromHostPath(const QString &qtPath)
+{
+    return hostnames::toWindows(qtPath);
+}
+
+QString fromFileUrl(const QUrl &url)
+{
+    if (!url.isLocalFile())
+        return QString();
+    // The encoded form keeps the bytes of a name that is not UTF-8; the decoded one would replace them.
+    const QByteArray bytes = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    return hostnames::windowsName(bytes);
+}
+
+namespace standin {
+
+// The name Windows gives a host path: the reverse of hostPath() where the machine's folders or a mapped
+// drive hold it, else the path on drive C: (which is the host's root).
+QString windowsPath(const QString &host)
+{
+    QString path = host;
+    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    path = QDir::cleanPath(path);
+    QString drive;
+    QString rest;
+    if (path.size() >= 2 && path.at(1) == QLatin1Char(':')) {
+        drive = path.left(2);
+        rest = path.mid(2);
+    } else {
+        const QString machineRoot = machine::folder();
+        for (const char *top : machineTopFolders) {
+            if (startsWithFolder(path, machineRoot + QLatin1Char('/') + QLatin1String(top), Qt::CaseSensitive)) {
+                drive = QStringLiteral("C:");
+                rest = path.mid(machineRoot.size());
+                break;
+            }
+        }
+        // The most specific mapped drive that holds the path.
+        if (drive.isEmpty()) {
+            QString below;
+            const QChar letter = drivemap::letterOfHostPath(path, &below);
+            if (!letter.isNull()) {
+                drive = QString(letter) + QLatin1Char(':');
+                rest = below.isEmpty() ? QString() : QLatin1Char('/') + below;
+            }
+        }
+        if (drive.isEmpty()) {
+            drive = QStringLiteral("C:");
+            rest = path;
+        }
+    }
+    if (rest.isEmpty() || rest == QLatin1String("/"))
+        return drive + QLatin1Char('\\');
+    return drive + rest.replace(QLatin1Char('/'), QLatin1Char('\\'));
+}
+
+} // namespace standin
