@@ -24,8 +24,9 @@ extern bool shellRefreshPending;
 
 // The program's own settings root under HKEY_CURRENT_USER.
 #define HUSHDECK_SETTINGS_ROOT "Software\\Keelrun Hushdeck Plus!"
-// The edition this build is: the Plus! edition (false builds the basic edition).
-constexpr bool plusEdition = true;
+// The edition this build is, chosen when the build is configured (HUSHDECK_BASIC_EDITION): true for the
+// Plus! edition, false for the basic edition.
+constexpr bool plusEdition = HUSHDECK_PLUS_EDITION != 0;
 
 // Names of the file categories, shared by every module that sorts files by kind.
 namespace KRCategory {

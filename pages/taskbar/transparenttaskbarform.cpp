@@ -13,6 +13,11 @@ namespace {
 const QString runKey = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Run");
 const QString runValue = QStringLiteral("TransparentTaskbar");
 const QString levelValue = QStringLiteral("TaskbarTransparentLevel");
+// The helper's own transparency values, which it reads at every start (the logon start too) and which the
+// Transparent Taskbar module page edits as well: both controls show and change this one state.
+const QString helperKey = QStringLiteral(HUSHDECK_SETTINGS_ROOT "\\Glasspan");
+const QString helperEnabled = QStringLiteral("Enabled");
+const QString helperLevel = QStringLiteral("TransparentLevel");
 
 QString settingsRoot()
 {
@@ -69,16 +74,19 @@ TransparentTaskbarForm::~TransparentTaskbarForm()
 IntStore TransparentTaskbarForm::levelStore()
 {
     IntStore store = registryDword(HKEY_CURRENT_USER, settingsRoot(), levelValue);
+    // The helper's copy of the level is what it applies at its next start.
     store.write = [write = store.write](int value) {
         const bool written = write(value);
+        const bool shared = KRUtils().writeRegDWORD(HKEY_CURRENT_USER, helperKey, helperLevel, DWORD(value));
         postToHelper(helperWindow(), WM_GLASSPAN_SET, WPARAM(value));
-        return written;
+        return written && shared;
     };
-    // Restoring a level that was absent deletes it again; the running helper goes back to the opaque level.
+    // Restoring a level that was absent deletes it again; the helper goes back to the opaque level.
     store.remove = [this, remove = store.remove]() {
         const bool removed = remove();
+        const bool shared = KRUtils().writeRegDWORD(HKEY_CURRENT_USER, helperKey, helperLevel, DWORD(defaultLevel));
         postToHelper(helperWindow(), WM_GLASSPAN_SET, WPARAM(defaultLevel));
-        return removed;
+        return removed && shared;
     };
     return store;
 }
@@ -86,8 +94,11 @@ IntStore TransparentTaskbarForm::levelStore()
 IntStore TransparentTaskbarForm::enableStore()
 {
     IntStore store;
-    store.read = [this](int *value) {
-        *value = requested.value_or(helperWindow() ? 1 : 0);
+    // Absent or unreadable is off, as the helper takes it; any non-zero value is on.
+    store.read = [](int *value) {
+        DWORD enabled = 0;
+        KRUtils().readRegDWORD(HKEY_CURRENT_USER, helperKey, helperEnabled, &enabled);
+        *value = enabled != 0 ? 1 : 0;
         return true;
     };
     store.write = [this](int value) { return value != 0 ? switchOn() : switchOff(); };
@@ -97,9 +108,14 @@ IntStore TransparentTaskbarForm::enableStore()
 
 bool TransparentTaskbarForm::switchOn()
 {
-    requested = 1;
-    const QString path = KRUtils().appPath() + QStringLiteral("\\Glasspan.exe");
+    KRUtils utils;
+    const QString path = utils.appPath() + QStringLiteral("\\Glasspan.exe");
     const int alpha = ui->GlasspanHorizontalSlider->value();
+    // Written before the helper is started or told: a starting helper reads them, and without its own
+    // switch on it keeps the taskbar opaque, now and at every logon.
+    if (!utils.writeRegDWORD(HKEY_CURRENT_USER, helperKey, helperEnabled, 1) ||
+        !utils.writeRegDWORD(HKEY_CURRENT_USER, helperKey, helperLevel, DWORD(alpha)))
+        return false;
     if (HWND helper = helperWindow()) {
         qDebug().noquote() << QStringLiteral("PostMessage: ") + QStringLiteral("WM_GLASSPAN_SET");
         PostMessageW(helper, WM_GLASSPAN_SET, WPARAM(alpha), 0);
@@ -109,20 +125,22 @@ bool TransparentTaskbarForm::switchOn()
         qDebug().noquote() << path;
         ShellExecuteW(nullptr, WSTR("open"), wstr(path), wstr(QString::number(alpha)), nullptr, SW_HIDE);
     }
-    return KRUtils().writeRegString(HKEY_CURRENT_USER, runKey, runValue, QLatin1Char('"') + path + QLatin1Char('"'));
+    return utils.writeRegString(HKEY_CURRENT_USER, runKey, runValue, QLatin1Char('"') + path + QLatin1Char('"'));
 }
 
 bool TransparentTaskbarForm::switchOff()
 {
-    requested = 0;
     KRUtils utils;
+    // Off first, so the question below no longer counts this very duty, and a later start of the helper
+    // (at logon) leaves the taskbar opaque.
+    const bool written = utils.writeRegDWORD(HKEY_CURRENT_USER, helperKey, helperEnabled, 0);
     postToHelper(helperWindow(), HELPER_MSG_TASKBAR_OFF, 0);
     makeTaskbarOpaque();
     // The helper and its logon start stay while another of its features still needs them.
     if (utils.isGlasspanNeeded())
-        return true;
+        return written;
     utils.closeGlasspan();
-    return removeRegistryValue(HKEY_CURRENT_USER, runKey, runValue);
+    return removeRegistryValue(HKEY_CURRENT_USER, runKey, runValue) && written;
 }
 
 void TransparentTaskbarForm::loadSetting()

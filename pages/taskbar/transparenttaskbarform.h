@@ -6,8 +6,6 @@
 #include "numbersetting.h"
 #include "settingpage.h"
 
-#include <optional>
-
 namespace Ui {
 class TransparentTaskbarForm;
 }
@@ -39,9 +37,6 @@ private:
 
     // The level the taskbar has without the helper, and what restoring an absent level tells the helper.
     const int defaultLevel = 255;
-    // What this page last asked for. The helper's window shows up only once the started program runs, and
-    // stays while another of its features needs it, so after a write the request is the truth.
-    std::optional<int> requested;
     Ui::TransparentTaskbarForm *ui;
     NumberSetting level;  // 8
     ChoiceSetting enable; // 12

@@ -19,10 +19,11 @@ const QStringList desktopPages = {"DesktopIconForm", "IconSpacingForm", "WinVers
 const QStringList fileExplorerPages = {"HideFileExtForm",     "HiddenFilesForm",     "FullFolderPathForm",
                                        "NavigationPaneForm",  "MyComputerIconsForm", "MyComputerDevicesForm",
                                        "MyComputerDrivesForm"};
-// The plus edition on Windows 11: no basic-edition pages.
-const QStringList taskbarPages = {"TaskbarSizeForm",      "TaskbarAlignmentForm",   "TaskbarItemsForm",
-                                  "TaskbarPositionForm",  "AppSwitchBehaviourForm", "TaskbarThumbnailPreviewsForm",
-                                  "TwoRowsNotifAreaForm", "SecondInClockForm"};
+// Windows 11: the basic edition adds its transparency page (its button-grouping page is for Windows 10).
+const QStringList basicOnly = plusEdition ? QStringList() : QStringList{"TransparentTaskbarForm"};
+const QStringList taskbarPages =
+    QStringList{"TaskbarSizeForm", "TaskbarAlignmentForm", "TaskbarItemsForm", "TaskbarPositionForm"} + basicOnly +
+    QStringList{"AppSwitchBehaviourForm", "TaskbarThumbnailPreviewsForm", "TwoRowsNotifAreaForm", "SecondInClockForm"};
 const QStringList privacyPages = {"AdvertisingIDForm", "ManageTelemetryForm"};
 const QStringList oemInfoPages = {"OemInfoForm", "ComputerModelForm", "RegisteredOwnerForm"};
 const QStringList systemPages = {"BootScreenAnimationForm", "VerboseStatusForm", "LockScreenDisableForm",
@@ -31,6 +32,32 @@ const QStringList systemPages = {"BootScreenAnimationForm", "VerboseStatusForm",
 const QStringList othersPages = {"SnapAssistForm",    "OldContextMenuForm",    "MenuShowDelayForm",
                                  "GameModeForm",      "ScreenshotCounterForm", "ScreenshotLocationForm",
                                  "BingStartMenuForm", "CortanaDisableForm"};
+const QStringList allPages = appearancePages + desktopPages + fileExplorerPages + taskbarPages + privacyPages +
+                             oemInfoPages + systemPages + othersPages;
+
+// The order in which a search lists the pages, tab by tab; a page a system does not show is left out.
+const QStringList searchOrder =
+    QStringLiteral("DesktopIconForm IconSpacingForm WinVersionOnDesktopForm "
+                   "AdvertisingIDForm ManageTelemetryForm "
+                   "WindowsColorModeForm AccentColorOnTitleBarsForm TitleBarSizeForm "
+                   "OemInfoForm ComputerModelForm RegisteredOwnerForm "
+                   "HideFileExtForm HiddenFilesForm FullFolderPathForm OldFileExplorerToolbarForm NavigationPaneForm "
+                   "MyComputerIconsForm MyComputerDevicesForm MyComputerDrivesForm "
+                   "BootScreenAnimationForm VerboseStatusForm LockScreenDisableForm SignInMessageForm "
+                   "IconCacheSizeForm TimeOutParamForm TaskManagerDisableForm VBSFeatureForm AutoUpdatesDisableForm "
+                   "SnapAssistForm OldContextMenuForm MenuShowDelayForm GameModeForm ScreenshotCounterForm "
+                   "ScreenshotLocationForm BingStartMenuForm CortanaDisableForm "
+                   "TaskbarSizeForm TaskbarAlignmentForm AppSwitchBehaviourForm TaskbarItemsForm TaskbarPositionForm "
+                   "TransparentTaskbarForm UngroupTaskbarIconsForm TaskbarThumbnailPreviewsForm TwoRowsNotifAreaForm "
+                   "SecondInClockForm")
+        .split(QLatin1Char(' '));
+
+QStringList without(QStringList pages, const QStringList &absent)
+{
+    for (const QString &page : absent)
+        pages.removeAll(page);
+    return pages;
+}
 
 } // namespace
 
@@ -133,11 +160,14 @@ private slots:
         QTest::addColumn<QStringList>("found");
         QTest::newRow("empty lists every placed page in search order")
             << QString()
-            << desktopPages + appearancePages + fileExplorerPages + taskbarPages + privacyPages + oemInfoPages +
-                   systemPages + othersPages;
+            << desktopPages + privacyPages + appearancePages + oemInfoPages + fileExplorerPages + systemPages +
+                   othersPages +
+                   QStringList{"TaskbarSizeForm", "TaskbarAlignmentForm", "AppSwitchBehaviourForm", "TaskbarItemsForm",
+                               "TaskbarPositionForm"} +
+                   basicOnly + QStringList{"TaskbarThumbnailPreviewsForm", "TwoRowsNotifAreaForm", "SecondInClockForm"};
         QTest::newRow("icon") << "icon"
-                              << QStringList{"DesktopIconForm", "IconSpacingForm", "TaskbarItemsForm",
-                                             "TwoRowsNotifAreaForm", "IconCacheSizeForm"};
+                              << QStringList{"DesktopIconForm", "IconSpacingForm", "IconCacheSizeForm",
+                                             "TaskbarItemsForm", "TwoRowsNotifAreaForm"};
         QTest::newRow("capitals") << "WINDOWS"
                                   << QStringList{"WinVersionOnDesktopForm", "WindowsColorModeForm",
                                                  "AutoUpdatesDisableForm"};
@@ -166,9 +196,36 @@ private slots:
             tabPages(catalog, "scrollAreaWidgetContents_7") + tabPages(catalog, "scrollAreaWidgetContents") +
             tabPages(catalog, "scrollAreaWidgetContents_4") + tabPages(catalog, "scrollAreaWidgetContents_8") +
             tabPages(catalog, "scrollAreaWidgetContents_6") + tabPages(catalog, "scrollAreaWidgetContents_2");
-        QCOMPARE(inTabs.size() + found.size(), 26 + systemPages.size() + othersPages.size());
+        QCOMPARE(inTabs.size() + found.size(), allPages.size());
         for (const QString &page : found)
             QVERIFY(!inTabs.contains(page));
+    }
+
+    void searchOrderOnEachSystem_data()
+    {
+        QTest::addColumn<QString>("build");
+        QTest::addColumn<QStringList>("absent"); // pages the system does not show
+        const QStringList eleven = {"TaskbarSizeForm",           "TaskbarAlignmentForm", "TaskbarItemsForm",
+                                    "BootScreenAnimationForm",   "SnapAssistForm",       "OldContextMenuForm",
+                                    "OldFileExplorerToolbarForm"};
+        // The basic edition's pages; its button-grouping page shows on Windows 10 only.
+        const QStringList basic = {"TransparentTaskbarForm", "UngroupTaskbarIconsForm"};
+        const QStringList notThisEdition = plusEdition ? basic : QStringList();
+        QTest::newRow("Windows 10") << "19045" << eleven + notThisEdition;
+        QTest::newRow("Windows 11 22000") << "22000" << notThisEdition + QStringList{"UngroupTaskbarIconsForm"};
+        QTest::newRow("Windows 11 22631")
+            << "22631" << notThisEdition + QStringList{"UngroupTaskbarIconsForm", "OldFileExplorerToolbarForm"};
+    }
+    void searchOrderOnEachSystem()
+    {
+        QFETCH(QString, build);
+        QFETCH(QStringList, absent);
+        setRegistryValue(QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion"),
+                         QStringLiteral("CurrentBuildNumber"), REG_SZ, registrystore::stringData(build));
+        HushdeckForm catalog;
+        QCOMPARE(windowsBuildNumber, build.toUInt());
+        search(catalog, QString());
+        QCOMPARE(results(catalog), without(searchOrder, absent));
     }
 
     void searchingAgainReplacesTheResults()

@@ -72,16 +72,16 @@ enum class Encoding {
     HideFlag,      // file extensions: 1 hides (choice 0), 0 shows (choice 1); the page keeps the choice
     HiddenFiles,   // hidden files: 1 shows (choice 0), 2 hides (choice 1); the page keeps the value
     // Key presence (value: the key's default text, written when shown). Shown is the key present.
-    KeyDefault,   // the old toolbar: the choice is kept, a key without its default text is off
-    NameSpaceKey, // a navigation pane entry: kept as 0 while present, an absent key is no failed read
-    KeyAlone,     // a This PC entry: a key without values, kept as 1 while present, missing when absent
-    DriveBit,     // a drive in This PC: value NoDrives, shown is its bit clear; controlName is its letter
-    EdgeByte,      // byte 12 of the taskbar's StuckRects3 blob, the shown value itself
-    RowsByte,      // byte 44 of that blob: 1 for one row (shown 0), 2 for two rows
-    HelperSwitch,  // the helper's window while on, and its logon start: kept as 1 while the Run value exists
-    DwordFromOne,  // the combo index + 1
-    ServiceStart,  // a service's start type in its key: choice 1 is auto start (2), choice 0 demand start (3)
-    Text,          // REG_SZ of the shown text (shownText)
+    KeyDefault,     // the old toolbar: the choice is kept, a key without its default text is off
+    NameSpaceKey,   // a navigation pane entry: kept as 0 while present, an absent key is no failed read
+    KeyAlone,       // a This PC entry: a key without values, kept as 1 while present, missing when absent
+    DriveBit,       // a drive in This PC: value NoDrives, shown is its bit clear; controlName is its letter
+    EdgeByte,       // byte 12 of the taskbar's StuckRects3 blob, the shown value itself
+    RowsByte,       // byte 44 of that blob: 1 for one row (shown 0), 2 for two rows
+    HelperSwitch,   // the helper's own switch (absent is off); a helper window of this process while on
+    DwordFromOne,   // the combo index + 1
+    ServiceStart,   // a service's start type in its key: choice 1 is auto start (2), choice 0 demand start (3)
+    Text,           // REG_SZ of the shown text (shownText)
     InvertedChoice, // the page keeps the choice: choice 1 is the value 0, choice 0 the value 1
     DecimalText,    // REG_SZ holding the number in decimal
     ParameterText,  // a system parameter, kept by the stand-in as REG_SZ in decimal
@@ -130,7 +130,8 @@ inline const QList<SettingCase> &settingCases()
     auto taskbarItems = [] { return new TaskbarItemsForm; };
     auto transparent = [] { return new TransparentTaskbarForm; };
     const char *stuckRects = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StuckRects3";
-    const char *runKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    // Where the running edition keeps the transparency level.
+    const char *editionRoot = plusEdition ? HUSHDECK_SETTINGS_ROOT : "Software\\Keelrun Hushdeck";
     auto advertising = [] { return new AdvertisingIDForm; };
     auto telemetry = [] { return new ManageTelemetryForm; };
     auto oem = [] { return new OemInfoForm; };
@@ -249,7 +250,7 @@ inline const QList<SettingCase> &settingCases()
         {7, [] { return new TaskbarPositionForm; }, Control::Combo, "taskbarPositionComboBox",
          "taskbarPositionPushButton", Encoding::EdgeByte, stuckRects, "Settings", 3, "3", 3, 1,
          &restartExplorerPending},
-        {8, transparent, Control::Slider, "GlasspanHorizontalSlider", nullptr, Encoding::Dword, HUSHDECK_SETTINGS_ROOT,
+        {8, transparent, Control::Slider, "GlasspanHorizontalSlider", nullptr, Encoding::Dword, editionRoot,
          "TaskbarTransparentLevel", 255, "255", 255, 128, nullptr},
         {9, [] { return new UngroupTaskbarIconsForm; }, Control::Combo, "UngroupTaskbarIconsComboBox",
          "UngroupTaskbarIconsPushButton", Encoding::Dword, advanced, "TaskbarGlomLevel", 0, "0", 0, 2,
@@ -260,8 +261,8 @@ inline const QList<SettingCase> &settingCases()
         {11, [] { return new TwoRowsNotifAreaForm; }, Control::Combo, "TwoRowsNotifAreaComboBox",
          "TwoRowsNotifAreaPushButton", Encoding::RowsByte, stuckRects, "Settings", 0, "0", 0, 1,
          &restartExplorerPending},
-        {12, transparent, Control::Combo, "GlasspanComboBox", "GlasspanPushButton", Encoding::HelperSwitch, runKey,
-         "TransparentTaskbar", 0, "0", 0, 1, nullptr},
+        {12, transparent, Control::Combo, "GlasspanComboBox", "GlasspanPushButton", Encoding::HelperSwitch,
+         HUSHDECK_SETTINGS_ROOT "\\Glasspan", "Enabled", 0, "0", 0, 1, nullptr},
         {13, [] { return new SecondInClockForm; }, Control::Combo, "SecondTaskbarClockComboBox",
          "SecondTaskbarClockPushButton", Encoding::Dword, advanced, "ShowSecondsInSystemClock", 0, "0", 0, 1,
          &restartExplorerPending},
@@ -517,6 +518,7 @@ inline std::optional<RegValue> encodedShown(const SettingCase &c, int shown)
 inline void storeShown(const SettingCase &c, int shown)
 {
     if (c.encoding == Encoding::HelperSwitch) {
+        setRegistryValue(fullKey(c), QLatin1String(c.value), REG_DWORD, dwordData(shown ? 1 : 0));
         // A helper of this process: what the page posts to it queues here.
         if (HWND running = helperWindow(); running && !shown)
             windowtable::destroyWindow(running);
@@ -563,18 +565,19 @@ inline void makeAbsent(const SettingCase &c)
         machine::setSetting(QStringLiteral("fail.SystemParametersInfoW"), QString::number(action));
     else if (keptAsKey(c) || c.encoding == Encoding::ServiceStart) // a service: the service itself is gone
         deleteRegistryKey(fullKey(c));
-    else if (c.encoding == Encoding::HelperSwitch)
-        storeShown(c, 0);
-    else
+    else {
+        if (c.encoding == Encoding::HelperSwitch)
+            storeShown(c, 0); // and no helper window either
         deleteRegistryValue(fullKey(c), QLatin1String(c.value));
+    }
 }
 
 inline std::optional<RegValue> storedValue(const SettingCase &c)
 {
     if (keptAsKey(c))
         return keyState(fullKey(c));
-    if (c.encoding == Encoding::HelperSwitch)
-        return RegValue{REG_DWORD, dwordData(registryValue(fullKey(c), QLatin1String(c.value)) ? 1 : 0)};
+    if (c.encoding == Encoding::HelperSwitch) // absent is off
+        return registryValue(fullKey(c), QLatin1String(c.value)).value_or(RegValue{REG_DWORD, dwordData(0)});
     return registryValue(fullKey(c), QLatin1String(c.value));
 }
 

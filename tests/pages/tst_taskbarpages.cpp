@@ -191,29 +191,30 @@ private slots:
         QTest::addColumn<QStringList>("posted");
         QTest::addColumn<bool>("runValue");
         QTest::addColumn<QStringList>("started");
-        QTest::addColumn<int>("alpha"); // the taskbar's opacity afterwards
+        QTest::addColumn<int>("alpha");   // the taskbar's opacity afterwards
+        QTest::addColumn<int>("enabled"); // the helper's own switch afterwards, which it reads at every start
         const QString set = QString::number(WM_USER + 109), on = QString::number(WM_USER + 110),
                       off = QString::number(WM_USER + 111), close = QString::number(WM_CLOSE);
         const QStringList none;
         QTest::newRow("enable, helper running: level then on")
-            << true << false << "enable" << QStringList{set + ":128", on + ":0"} << true << none << 100;
+            << true << false << "enable" << QStringList{set + ":128", on + ":0"} << true << none << 100 << 1;
         QTest::newRow("enable, no helper: started hidden with the level")
-            << false << false << "enable" << none << true << QStringList{"\\Glasspan.exe|128"} << 100;
+            << false << false << "enable" << none << true << QStringList{"\\Glasspan.exe|128"} << 100 << 1;
         QTest::newRow("disable, helper running alone: off, then closed")
-            << true << false << "disable" << QStringList{off + ":0", close + ":0"} << false << none << 255;
+            << true << false << "disable" << QStringList{off + ":0", close + ":0"} << false << none << 255 << 0;
         QTest::newRow("disable, helper still needed: off only, logon start kept")
-            << true << true << "disable" << QStringList{off + ":0"} << true << none << 255;
+            << true << true << "disable" << QStringList{off + ":0"} << true << none << 255 << 0;
         QTest::newRow("disable, no helper: nothing posted")
-            << false << false << "disable" << none << false << none << 255;
+            << false << false << "disable" << none << false << none << 255 << 0;
         QTest::newRow("restore 1 takes the enable path")
-            << true << false << "restore on" << QStringList{set + ":128", on + ":0"} << true << none << 100;
+            << true << false << "restore on" << QStringList{set + ":128", on + ":0"} << true << none << 100 << 1;
         QTest::newRow("restore 0 takes the disable path")
-            << true << false << "restore off" << QStringList{off + ":0", close + ":0"} << false << none << 255;
+            << true << false << "restore off" << QStringList{off + ":0", close + ":0"} << false << none << 255 << 0;
         QTest::newRow("level, helper running")
-            << true << false << "level" << QStringList{set + ":128"} << true << none << 100;
-        QTest::newRow("level, no helper: only stored") << false << false << "level" << none << true << none << 100;
+            << true << false << "level" << QStringList{set + ":128"} << true << none << 100 << 1;
+        QTest::newRow("level, no helper: only stored") << false << false << "level" << none << true << none << 100 << 0;
         QTest::newRow("restore of an absent level: deleted, opaque level posted")
-            << true << false << "restore absent level" << QStringList{set + ":255"} << true << none << 100;
+            << true << false << "restore absent level" << QStringList{set + ":255"} << true << none << 100 << 1;
     }
     void transparency()
     {
@@ -224,9 +225,11 @@ private slots:
         QFETCH(bool, runValue);
         QFETCH(QStringList, started);
         QFETCH(int, alpha);
+        QFETCH(int, enabled);
         const QString root = QStringLiteral("HKEY_CURRENT_USER\\" HUSHDECK_SETTINGS_ROOT);
+        const QString levelKey = fullKey(settingCase(8)); // under the running edition's own root
         const QString levelName = QStringLiteral("TaskbarTransparentLevel");
-        setRegistryValue(root, levelName, REG_DWORD, dwordData(200));
+        setRegistryValue(levelKey, levelName, REG_DWORD, dwordData(200));
         setRegistryValue(runKey, QStringLiteral("TransparentTaskbar"), REG_SZ,
                          registrystore::stringData(helperRunValue()));
         if (otherFeature)
@@ -255,10 +258,10 @@ private slots:
             ok = page.writeData(12, true, false, action.endsWith(QLatin1String("on")) ? "1" : "0");
         } else if (action == QLatin1String("level")) {
             ok = page.writeData(8, false, false, QString());
-            QCOMPARE(registryValue(root, levelName), std::optional<RegValue>({REG_DWORD, dwordData(128)}));
+            QCOMPARE(registryValue(levelKey, levelName), std::optional<RegValue>({REG_DWORD, dwordData(128)}));
         } else {
             ok = page.writeData(8, true, true, QStringLiteral("77"));
-            QVERIFY(!registryValue(root, levelName));
+            QVERIFY(!registryValue(levelKey, levelName));
         }
         QVERIFY(ok);
         QCOMPARE(postedToHelper(), posted);
@@ -271,6 +274,8 @@ private slots:
             QCOMPARE(registryValue(runKey, QStringLiteral("TransparentTaskbar"))->data,
                      registrystore::stringData(helperRunValue()));
         QCOMPARE(taskbarAlpha(), qint64(alpha));
+        QCOMPARE(registryValue(root + QStringLiteral("\\Glasspan"), QStringLiteral("Enabled")),
+                 std::optional<RegValue>({REG_DWORD, dwordData(enabled)}));
         QVERIFY(!restartExplorerPending);
     }
 
@@ -386,9 +391,11 @@ private slots:
             setBlob(patched(patched(stuckRectsBlob(), 12, 9), 44, 2));
         auto snapshot = [&tab] {
             QMap<QString, std::optional<RegValue>> out;
+            // The helper's switch absent is off, the same as 0.
             for (const SettingCase *c : std::as_const(tab))
                 out.insert(fullKey(*c) + QLatin1Char('|') + QLatin1String(c->value),
-                           registryValue(fullKey(*c), QLatin1String(c->value)));
+                           c->encoding == Encoding::HelperSwitch ? storedValue(*c)
+                                                                 : registryValue(fullKey(*c), QLatin1String(c->value)));
             return out;
         };
         const auto before = snapshot();
