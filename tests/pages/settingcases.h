@@ -72,16 +72,16 @@ enum class Encoding {
     HideFlag,      // file extensions: 1 hides (choice 0), 0 shows (choice 1); the page keeps the choice
     HiddenFiles,   // hidden files: 1 shows (choice 0), 2 hides (choice 1); the page keeps the value
     // Key presence (value: the key's default text, written when shown). Shown is the key present.
-    KeyDefault,   // the old toolbar: the choice is kept, a key without its default text is off
-    NameSpaceKey, // a navigation pane entry: kept as 0 while present, an absent key is no failed read
-    KeyAlone,     // a This PC entry: a key without values, kept as 1 while present, missing when absent
-    DriveBit,     // a drive in This PC: value NoDrives, shown is its bit clear; controlName is its letter
-    EdgeByte,      // byte 12 of the taskbar's StuckRects3 blob, the shown value itself
-    RowsByte,      // byte 44 of that blob: 1 for one row (shown 0), 2 for two rows
-    HelperSwitch,  // the helper's window while on, and its logon start: kept as 1 while the Run value exists
-    DwordFromOne,  // the combo index + 1
-    ServiceStart,  // a service's start type in its key: choice 1 is auto start (2), choice 0 demand start (3)
-    Text,          // REG_SZ of the shown text (shownText)
+    KeyDefault,     // the old toolbar: the choice is kept, a key without its default text is off
+    NameSpaceKey,   // a navigation pane entry: kept as 0 while present, an absent key is no failed read
+    KeyAlone,       // a This PC entry: a key without values, kept as 1 while present, missing when absent
+    DriveBit,       // a drive in This PC: value NoDrives, shown is its bit clear; controlName is its letter
+    EdgeByte,       // byte 12 of the taskbar's StuckRects3 blob, the shown value itself
+    RowsByte,       // byte 44 of that blob: 1 for one row (shown 0), 2 for two rows
+    HelperSwitch,   // the helper's window while on, and its logon start: kept as 1 while the Run value exists
+    DwordFromOne,   // the combo index + 1
+    ServiceStart,   // a service's start type in its key: choice 1 is auto start (2), choice 0 demand start (3)
+    Text,           // REG_SZ of the shown text (shownText)
     InvertedChoice, // the page keeps the choice: choice 1 is the value 0, choice 0 the value 1
     DecimalText,    // REG_SZ holding the number in decimal
     ParameterText,  // a system parameter, kept by the stand-in as REG_SZ in decimal
@@ -576,6 +576,13 @@ inline std::optional<RegValue> storedValue(const SettingCase &c)
     if (c.encoding == Encoding::HelperSwitch)
         return RegValue{REG_DWORD, dwordData(registryValue(fullKey(c), QLatin1String(c.value)) ? 1 : 0)};
     return registryValue(fullKey(c), QLatin1String(c.value));
+}
+
+// Whether a restore of a record marked "absent" removes the value. The settings that are never absent (a key's
+// presence, a service's start type) write the recorded value instead.
+inline bool restoreRemoves(const SettingCase &c)
+{
+    return !QList<int>{101, 302, 602, 605, 606}.contains(c.id);
 }
 
 // What a restore of a record without a value leaves.
