@@ -183,6 +183,7 @@ void AutoDarkModeForm::loadTimeSchedule()
         }
         for (QWidget *w : controls)
             w->setEnabled(false);
+        timesEdited = false;
         return;
     }
     KRUtils utils;
@@ -203,6 +204,7 @@ void AutoDarkModeForm::loadTimeSchedule()
     darkPeriodComboBox->setCurrentIndex(darkPeriod != 0 ? 1 : 0);
     for (QWidget *w : controls)
         w->setEnabled(true);
+    timesEdited = false;
 }
 
 void AutoDarkModeForm::positionUpdated(const QGeoPositionInfo &info)
@@ -216,11 +218,7 @@ void AutoDarkModeForm::positionUpdated(const QGeoPositionInfo &info)
     qDebug() << "Lat.:  " << latitude;
     qDebug() << "Long.: " << longitude;
     qDebug() << "Alt.:  " << coordinate.altitude();
-    KRUtils utils;
-    utils.writeRegString(HKEY_CURRENT_USER, AutoDarkModeKey, QStringLiteral("Latitude"),
-                         QString::number(latitude, 'g', 6));
-    utils.writeRegString(HKEY_CURRENT_USER, AutoDarkModeKey, QStringLiteral("Longitude"),
-                         QString::number(longitude, 'g', 6));
+    storePosition();
 
     const QDate today = QDateTime::currentDateTime().date();
     // The offset in force at noon of this day: the one the day's sun times are counted in.
@@ -243,8 +241,35 @@ void AutoDarkModeForm::positionUpdated(const QGeoPositionInfo &info)
         source->stopUpdates();
     positionKnown = true;
     ready = false;
-    loadTimeSchedule();
+    // Fixed times the user is editing stay as typed; untouched rows take the sun's defaults.
+    if (timeScheduleCheckBox->isChecked() || !timesEdited)
+        loadTimeSchedule();
     ready = true;
+}
+
+void AutoDarkModeForm::storePosition()
+{
+    KRUtils utils;
+    const QString latitudeText = QString::number(latitude, 'g', 6);
+    const QString longitudeText = QString::number(longitude, 'g', 6);
+    QString oldLatitude, oldLongitude;
+    utils.readRegString(HKEY_CURRENT_USER, AutoDarkModeKey, QStringLiteral("Latitude"), oldLatitude);
+    utils.readRegString(HKEY_CURRENT_USER, AutoDarkModeKey, QStringLiteral("Longitude"), oldLongitude);
+    const bool stored =
+        utils.writeRegString(HKEY_CURRENT_USER, AutoDarkModeKey, QStringLiteral("Latitude"), latitudeText) &&
+        utils.writeRegString(HKEY_CURRENT_USER, AutoDarkModeKey, QStringLiteral("Longitude"), longitudeText);
+    if (!stored || (latitudeText == oldLatitude && longitudeText == oldLongitude))
+        return;
+    // The helper computes the sun times from the stored position only when it reloads: tell it, as a save
+    // does, when the saved schedule follows the sun.
+    DWORD enabled = 0, useLocation = 1;
+    utils.readRegDWORD(HKEY_CURRENT_USER, AutoDarkModeKey, QStringLiteral("Enabled"), &enabled);
+    utils.readRegDWORD(HKEY_CURRENT_USER, AutoDarkModeKey, QStringLiteral("UseLocationData"), &useLocation);
+    if (enabled == 0 || useLocation == 0)
+        return;
+    HWND helper = glasspanlink::findWindow();
+    glasspanlink::post(helper, HELPER_MSG_DARKMODE_ON);
+    glasspanlink::post(helper, HELPER_MSG_DARKMODE_RELOAD);
 }
 
 void AutoDarkModeForm::OnSaveAutoDark(bool)
@@ -282,6 +307,13 @@ void AutoDarkModeForm::changed()
         saveAction->setEnabled(true);
 }
 
+void AutoDarkModeForm::timeChanged()
+{
+    if (ready)
+        timesEdited = true;
+    changed();
+}
+
 void AutoDarkModeForm::on_autoDarkModeComboBox_currentIndexChanged(int)
 {
     changed();
@@ -297,32 +329,32 @@ void AutoDarkModeForm::on_timeScheduleCheckBox_stateChanged(int)
 
 void AutoDarkModeForm::on_lightHourSpinBox_valueChanged(int)
 {
-    changed();
+    timeChanged();
 }
 
 void AutoDarkModeForm::on_lightMinuteSpinBox_valueChanged(int)
 {
-    changed();
+    timeChanged();
 }
 
 void AutoDarkModeForm::on_lightPeriodComboBox_currentIndexChanged(int)
 {
-    changed();
+    timeChanged();
 }
 
 void AutoDarkModeForm::on_darkHourSpinBox_valueChanged(int)
 {
-    changed();
+    timeChanged();
 }
 
 void AutoDarkModeForm::on_darkMinuteSpinBox_valueChanged(int)
 {
-    changed();
+    timeChanged();
 }
 
 void AutoDarkModeForm::on_darkPeriodComboBox_currentIndexChanged(int)
 {
-    changed();
+    timeChanged();
 }
 
 void AutoDarkModeForm::on_actionsComboBox_currentIndexChanged(int)

@@ -57,6 +57,9 @@ private:
     void loadSettings();
     void loadTimeSchedule();
     void changed();
+    void timeChanged();
+    // Stores a new position; a running helper that switches by it reloads.
+    void storePosition();
 
     QLabel *autoDarkModeDescLabel;
     QComboBox *autoDarkModeComboBox;
@@ -85,4 +88,6 @@ private:
     QTime sunset;
     bool positionKnown = false;
     bool ready = false;
+    // The user changed a time since the rows were last filled: a position arriving later leaves them.
+    bool timesEdited = false;
 };

@@ -99,6 +99,8 @@ HushdeckForm::HushdeckForm(QWidget *parent) : QWidget(parent), ui(new Ui::Hushde
     // Says so when a search finds nothing, rather than leaving a blank pane.
     noMatchLabel = new QLabel(ui->searchWidget);
     noMatchLabel->setObjectName(QStringLiteral("noMatchLabel"));
+    // The line quotes what the user typed: shown as typed, never read as markup.
+    noMatchLabel->setTextFormat(Qt::PlainText);
     noMatchLabel->hide();
     searchWidgetLayout->addWidget(noMatchLabel);
     searchWidgetLayout->addWidget(ui->searchScrollArea);

@@ -107,14 +107,16 @@ bool KRUtils::readString(HKEY root, const QString &subKey, const QString &name, 
     HKEY key = nullptr;
     if (RegOpenKeyExW(root, wstr(subKey), 0, KEY_READ, &key) != ERROR_SUCCESS)
         return false;
+    // Raw: an expandable string comes back as stored, its variables unexpanded.
+    const DWORD flags = raw ? RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND : RRF_RT_REG_SZ;
     DWORD bytes = 0;
-    LONG rc = RegGetValueW(root, wstr(subKey), wstr(name), RRF_RT_REG_SZ, nullptr, nullptr, &bytes);
+    LONG rc = RegGetValueW(root, wstr(subKey), wstr(name), flags, nullptr, nullptr, &bytes);
     if (raw)
         qDebug() << "dataSize: " << bytes;
     if (rc == ERROR_SUCCESS) {
         QVector<WCHAR> buffer(qMax<DWORD>(bytes / 2 + 1, 1), 0);
         DWORD capacity = DWORD(buffer.size()) * 2;
-        rc = RegGetValueW(root, wstr(subKey), wstr(name), RRF_RT_REG_SZ, nullptr, buffer.data(), &capacity);
+        rc = RegGetValueW(root, wstr(subKey), wstr(name), flags, nullptr, buffer.data(), &capacity);
         if (rc == ERROR_SUCCESS) {
             // The text ends at its first NUL: a value stored with or without its terminator reads the same,
             // and no NUL comes back inside the text.

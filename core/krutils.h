@@ -106,6 +106,7 @@ public:
     bool readRegBinary(HKEY root, QString subKey, QString name, BYTE *buffer, int *size);
     bool readRegDWORD(HKEY root, QString subKey, QString name, DWORD *value);
     bool readRegString(HKEY root, QString subKey, QString name, QString &text);
+    // As readRegString, but an expandable string keeps its environment variables unexpanded.
     bool readRegStringRaw(HKEY root, QString subKey, QString name, QString &text);
     bool regKeyExists(HKEY root, QString subKey);
     bool writeRegBinary(HKEY root, QString subKey, QString name, const BYTE *data, int *size);

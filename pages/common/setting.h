@@ -19,6 +19,9 @@ public:
     int id() const { return settingId; }
     // True when the last read failed (value or key absent, wrong type, refused call).
     bool missing = false;
+    // False for a setting that is never absent (a key's presence, a service's start type): a restore then
+    // writes the recorded value back, whatever the record says about removing it.
+    bool restoreMayRemove = true;
 
     // Preset, read, stored value and missing flag, and only then the control.
     virtual void read() = 0;

@@ -36,7 +36,7 @@ bool SettingPage::matchesKeyword(QString keyword)
 bool SettingPage::writeSetting(int index, bool fromStored, bool removeValue, QString storedValue)
 {
     Setting *s = setting(index);
-    const bool written = s && s->write(fromStored, removeValue, storedValue);
+    const bool written = s && s->write(fromStored, removeValue && s->restoreMayRemove, storedValue);
     if (oneShotFlag)
         *oneShotFlag = true;
     return written;

@@ -44,6 +44,9 @@ NavigationPaneForm::NavigationPaneForm(QWidget *parent)
               1, paneTexts(QStringLiteral("Network")), true)
 {
     raiseOnWrite(&restartExplorerPending);
+    // An entry's key is present or not, never a failed read: a restore sets the recorded state.
+    oneDrive.restoreMayRemove = false;
+    network.restoreMayRemove = false;
     ui->setupUi(this);
     // From build 22621 the first entry of the pane is Home.
     if (windowsBuildNumber >= 22621) {

@@ -31,6 +31,8 @@ OldFileExplorerToolbarForm::OldFileExplorerToolbarForm(QWidget *parent)
               0)
 {
     raiseOnWrite(&restartExplorerPending);
+    // The toolbar is on or off, never absent: a restore sets the recorded state.
+    toolbar.restoreMayRemove = false;
     ui->setupUi(this);
     QVBoxLayout *box = pagelayout::group(this, ui->oldFileExplorerToolbarGroupBox);
     box->addWidget(ui->oldFileExplorerToolbarDescLabel);

@@ -13,6 +13,8 @@ OldContextMenuForm::OldContextMenuForm(QWidget *parent)
                {QStringLiteral("Enable Old Context Menu"), QStringLiteral("Enable the old context menu.")}},
               0)
 {
+    // The old menu is on or off, never absent: a restore sets the recorded state.
+    oldMenu.restoreMayRemove = false;
     ui->setupUi(this);
     QVBoxLayout *box = pagelayout::group(this, ui->oldContextMenuGroupBox);
     box->addWidget(ui->oldContextMenuDescLabel);

@@ -20,6 +20,19 @@ bool folderExists(const QString &path)
     return !path.isEmpty() && QFileInfo(QDir::fromNativeSeparators(path)).isDir();
 }
 
+// The folder as the user reads it: the stored text with its environment variables expanded.
+QString expanded(const QString &text)
+{
+    const DWORD needed = ExpandEnvironmentStringsW(wstr(text), nullptr, 0);
+    if (needed == 0)
+        return text;
+    QVector<WCHAR> buffer(qsizetype(needed), 0);
+    const DWORD written = ExpandEnvironmentStringsW(wstr(text), buffer.data(), needed);
+    if (written == 0 || written > needed)
+        return text;
+    return fromWide(buffer.constData(), buffer.size());
+}
+
 } // namespace
 
 ScreenshotFolderSetting::ScreenshotFolderSetting(ScreenshotLocationForm *page, QLineEdit *edit)
@@ -31,26 +44,34 @@ void ScreenshotFolderSetting::read()
 {
     KRUtils utils;
     QString text;
-    // The read ends the text at its terminator, so no NUL reaches the field or a later write.
+    // The read ends the text at its terminator, so no NUL reaches the field or a later write. The stored
+    // text keeps its variables ("%USERPROFILE%\..."): that is what a restore writes back.
     missing = !utils.readRegStringRaw(HKEY_CURRENT_USER, shellFolders, screenshotsValue, text);
     storedValue = missing ? QString() : text;
-    edit->setText(missing ? form->defaultScreenshotFolder() : storedValue);
+    edit->setText(shownFolder());
+}
+
+QString ScreenshotFolderSetting::shownFolder() const
+{
+    return missing ? form->defaultScreenshotFolder() : expanded(storedValue);
 }
 
 void ScreenshotFolderSetting::report()
 {
     // An absent value is described as the default folder the page showed for it.
-    const QString old = missing ? form->defaultScreenshotFolder() : storedValue;
-    emitChange(form->describe(edit->text()), storedValue, form->describe(old));
+    emitChange(form->describe(edit->text()), storedValue, form->describe(shownFolder()));
 }
 
 bool ScreenshotFolderSetting::write(bool fromStored, bool removeValue, const QString &stored)
 {
     if (fromStored && removeValue)
         return removeRegistryValue(HKEY_CURRENT_USER, shellFolders, screenshotsValue);
+    QString text = fromStored ? stored : edit->text();
+    // The stored folder typed back keeps its variables.
+    if (!fromStored && !missing && text == expanded(storedValue))
+        text = storedValue;
     KRUtils utils;
-    return utils.writeRegExpandString(HKEY_CURRENT_USER, shellFolders, screenshotsValue,
-                                      fromStored ? stored : edit->text());
+    return utils.writeRegExpandString(HKEY_CURRENT_USER, shellFolders, screenshotsValue, text);
 }
 
 ScreenshotLocationForm::ScreenshotLocationForm(QWidget *parent)

@@ -17,7 +17,7 @@ class ScreenshotFolderSetting : public Setting
 public:
     ScreenshotFolderSetting(ScreenshotLocationForm *page, QLineEdit *edit);
 
-    // The folder as read at the last load (empty when the value could not be read).
+    // The value's text as stored at the last load, variables unexpanded (empty when it could not be read).
     QString storedValue;
 
     void read() override;
@@ -26,6 +26,9 @@ public:
     bool write(bool fromStored, bool removeValue, const QString &storedValue) override;
 
 private:
+    // What the field shows for the stored value: the folder expanded, or the default one when absent.
+    QString shownFolder() const;
+
     ScreenshotLocationForm *form;
     QLineEdit *edit;
 };

@@ -69,7 +69,9 @@ ManageTelemetryForm::ManageTelemetryForm(QWidget *parent)
                      *value = int(diagTrackStartType);
                      return true;
                  },
-                 [this](int value) { return writeDiagTrackStartType(value); }, [] { return false; }, {}},
+                 [this](int value) { return writeDiagTrackStartType(value); },
+                 [] { return false; },
+                 {}},
                 0,
                 {{QStringLiteral("Disable diagtrack service at startup"),
                   QStringLiteral("Disable diagtrack service at startup.")},
@@ -82,6 +84,8 @@ ManageTelemetryForm::ManageTelemetryForm(QWidget *parent)
     // "Disable" is demand start; every start type but auto start shows it.
     diagTrack.setValues({SERVICE_DEMAND_START, SERVICE_AUTO_START});
     diagTrack.setUnlistedIndex(0);
+    // A service always has a start type: restoring 302 writes the recorded one back, never deletes.
+    diagTrack.restoreMayRemove = false;
 
     ui->setupUi(this);
     QVBoxLayout *box = pagelayout::group(this, ui->ManageTelemetryGroupBox);
@@ -108,11 +112,6 @@ ManageTelemetryForm::~ManageTelemetryForm()
 bool ManageTelemetryForm::writeData(int index, bool fromStored, bool removeValue, QString storedValue)
 {
     return writeSetting(index, fromStored, removeValue, storedValue);
-}
-
-bool ManageTelemetryForm::writeSetting(int index, bool fromStored, bool removeValue, QString storedValue)
-{
-    return SettingPage::writeSetting(index, fromStored, index == 302 ? false : removeValue, storedValue);
 }
 
 bool ManageTelemetryForm::writeDiagTrackStartType(int startType)

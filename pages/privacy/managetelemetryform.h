@@ -18,8 +18,6 @@ public:
     ~ManageTelemetryForm() override;
 
     bool writeData(int index, bool fromStored, bool removeValue, QString storedValue);
-    // A service always has a start type: restoring 302 writes the recorded one back, never deletes.
-    bool writeSetting(int index, bool fromStored, bool removeValue, QString storedValue) override;
 
     // Run state and start type of a service, with their names; false (and nothing set) when the service
     // cannot be asked.

@@ -444,6 +444,106 @@ private slots:
         QVERIFY(!page.saveAction->isEnabled());
     }
 
+    // A position arriving while the fixed times are shown: times the user typed stay and are saved; rows the
+    // user did not touch show what is stored, or the sun's times where nothing is.
+    void latePositionKeepsTypedTimes_data()
+    {
+        QTest::addColumn<bool>("storedTimes");
+        QTest::addColumn<bool>("typed");
+        QTest::newRow("typed over stored") << true << true;
+        QTest::newRow("typed, none stored") << false << true;
+        QTest::newRow("untouched, stored") << true << false;
+        QTest::newRow("untouched, none stored") << false << false;
+    }
+    void latePositionKeepsTypedTimes()
+    {
+        QFETCH(bool, storedTimes);
+        QFETCH(bool, typed);
+        const QString key = Root + QStringLiteral("\\AutoDarkMode");
+        setDword(key, QStringLiteral("UseLocationData"), 0);
+        if (storedTimes) {
+            setDword(key, QStringLiteral("LightHour"), 7);
+            setDword(key, QStringLiteral("LightMinute"), 0);
+        }
+        TestSource::next = QGeoCoordinate(59.9139, 10.7522);
+        TestSource::stops = 0;
+        positionSourceFactory = testSource;
+        AutoDarkModeForm page;
+        auto *hour = child<QSpinBox>(&page, "lightHourSpinBox");
+        auto *minute = child<QSpinBox>(&page, "lightMinuteSpinBox");
+        if (typed) {
+            hour->setValue(5);
+            minute->setValue(30);
+        }
+        QTRY_COMPARE(TestSource::stops, 1);
+        const QDate today = QDate::currentDate();
+        const SunTimes sun = computeSunTimes(today.year(), today.month(), today.day(),
+                                             QDateTime(today, QTime(12, 0)).offsetFromUtc() / 3600.0, 59.9139, 10.7522);
+        const ClockTime12 rise = toClockTime12(QTime::fromMSecsSinceStartOfDay(int(sunriseSeconds(sun) * 1000)));
+        const int wantHour = typed ? 5 : storedTimes ? 7 : rise.hour;
+        const int wantMinute = typed ? 30 : storedTimes ? 0 : rise.minute;
+        QCOMPARE(hour->value(), wantHour);
+        QCOMPARE(minute->value(), wantMinute);
+        QCOMPARE(page.saveAction->isEnabled(), typed);
+        if (!typed)
+            return;
+        page.saveAction->trigger();
+        QCOMPARE(dword(key, QStringLiteral("LightHour")), qint64(5));
+        QCOMPARE(dword(key, QStringLiteral("LightMinute")), qint64(30));
+    }
+
+    // A new position that the saved schedule follows reaches a running helper, as a save does; nothing is
+    // posted when the helper does not switch by it, and an absent helper is not started for it.
+    void positionReachesTheHelper_data()
+    {
+        QTest::addColumn<int>("enabled");
+        QTest::addColumn<int>("useLocation");
+        QTest::addColumn<bool>("saveFirst"); // the user switches on and saves before the position comes
+        QTest::addColumn<bool>("samePosition");
+        QTest::addColumn<bool>("running");
+        QTest::addColumn<QStringList>("messages");
+        const QStringList reload = {msg(HELPER_MSG_DARKMODE_ON), msg(HELPER_MSG_DARKMODE_RELOAD)};
+        QTest::newRow("first position after save") << 0 << 1 << true << false << true << reload;
+        QTest::newRow("enabled, by the sun") << 1 << 1 << false << false << true << reload;
+        QTest::newRow("same position as stored") << 1 << 1 << false << true << true << QStringList();
+        QTest::newRow("fixed times") << 1 << 0 << false << false << true << QStringList();
+        QTest::newRow("switched off") << 0 << 1 << false << false << true << QStringList();
+        QTest::newRow("no helper") << 1 << 1 << false << false << false << QStringList();
+    }
+    void positionReachesTheHelper()
+    {
+        QFETCH(int, enabled);
+        QFETCH(int, useLocation);
+        QFETCH(bool, saveFirst);
+        QFETCH(bool, samePosition);
+        QFETCH(bool, running);
+        QFETCH(QStringList, messages);
+        const QString key = Root + QStringLiteral("\\AutoDarkMode");
+        setDword(key, QStringLiteral("Enabled"), DWORD(enabled));
+        setDword(key, QStringLiteral("UseLocationData"), DWORD(useLocation));
+        TestSource::next = QGeoCoordinate(59.9139, 10.7522);
+        TestSource::stops = 0;
+        if (samePosition) {
+            KRUtils().writeRegString(HKEY_CURRENT_USER, key, QStringLiteral("Latitude"), QStringLiteral("59.9139"));
+            KRUtils().writeRegString(HKEY_CURRENT_USER, key, QStringLiteral("Longitude"), QStringLiteral("10.7522"));
+        }
+        positionSourceFactory = testSource;
+        HWND helper = running ? recordingHelper() : nullptr;
+        AutoDarkModeForm page;
+        if (saveFirst) {
+            child<QComboBox>(&page, "autoDarkModeComboBox")->setCurrentIndex(1);
+            page.saveAction->trigger();
+        }
+        posted(); // what opening and saving sent is another test's business
+        const int starts = m->logged(QStringLiteral("Start")).size();
+        QTRY_COMPARE(TestSource::stops, 1);
+        QCOMPARE(regString(key, QStringLiteral("Latitude")), QStringLiteral("59.9139"));
+        QCOMPARE(posted(), messages);
+        QCOMPARE(m->logged(QStringLiteral("Start")).size(), starts);
+        if (helper)
+            windowtable::destroyWindow(helper);
+    }
+
     // Saving with the sun-time box checked keeps the stored schedule; unchecked it writes the six values.
     void darkModeScheduleWrites()
     {

@@ -245,6 +245,7 @@ private slots:
         QTest::addColumn<QStringList>("found");
         QTest::newRow("no match") << QStringLiteral("zzqx") << QStringList{};
         QTest::newRow("a match") << QStringLiteral("spacing") << QStringList{"IconSpacingForm"};
+        QTest::newRow("markup is quoted as typed") << QStringLiteral("<b>zz</b><img src=\"x\">") << QStringList{};
     }
     void searchWithoutMatchSaysSo()
     {
@@ -258,8 +259,10 @@ private slots:
         auto *line = catalog.findChild<QLabel *>(QStringLiteral("noMatchLabel"));
         QVERIFY(line);
         QCOMPARE(line->isVisibleTo(&catalog), found.isEmpty());
-        if (found.isEmpty())
+        if (found.isEmpty()) {
             QCOMPARE(line->text(), QStringLiteral("No setting matches \"%1\".").arg(text));
+            QCOMPARE(line->textFormat(), Qt::PlainText);
+        }
         catalog.backAction->trigger();
         search(catalog, QStringLiteral("spacing"));
         QVERIFY(!line->isVisibleTo(&catalog));

@@ -168,6 +168,9 @@ private slots:
         QVERIFY(u.readRegString(HKEY_CURRENT_USER, root, QStringLiteral("x"), text));
         QVERIFY2(!text.contains(QLatin1Char('%')) && text.endsWith(QStringLiteral("\\logs")), qPrintable(text));
         QVERIFY(text.startsWith(QDir::toNativeSeparators(m->folder())));
+        // The raw read keeps the variable, as stored.
+        QVERIFY(u.readRegStringRaw(HKEY_CURRENT_USER, root, QStringLiteral("x"), text));
+        QCOMPARE(text, QStringLiteral("%TEMP%\\logs"));
 
         text = QStringLiteral("stale");
         QVERIFY(!u.readRegString(HKEY_CURRENT_USER, QStringLiteral("Software\\Nowhere"), QStringLiteral("x"), text));

@@ -581,6 +581,13 @@ inline std::optional<RegValue> storedValue(const SettingCase &c)
     return registryValue(fullKey(c), QLatin1String(c.value));
 }
 
+// Whether a restore of a record marked "absent" removes the value. The settings that are never absent (a key's
+// presence, a service's start type) write the recorded value instead.
+inline bool restoreRemoves(const SettingCase &c)
+{
+    return !QList<int>{101, 302, 602, 605, 606}.contains(c.id);
+}
+
 // What a restore of a record without a value leaves.
 inline std::optional<RegValue> afterRemove(const SettingCase &c)
 {

@@ -93,6 +93,9 @@ private slots:
         // A restore puts back the state recorded.
         QVERIFY(page.writeData(true, false, QString::number(shown)));
         QCOMPARE(keyExists(server), shown == 1);
+        // A record marked absent still holds a state: the menu is on or off, never absent.
+        QVERIFY(page.writeData(true, true, QStringLiteral("1")));
+        QCOMPARE(registryValue(server, QString()), std::optional<RegValue>({REG_SZ, registrystore::stringData({})}));
     }
 
     void screenshotFolderDefault_data()
@@ -192,18 +195,29 @@ private slots:
 
     void screenshotFolderRestoresExactly()
     {
-        // Absent at load: a restore deletes it again. Present: the text comes back as REG_EXPAND_SZ.
-        for (const QString &start : {QString(), QStringLiteral("D:\\Shots")}) {
+        // Absent at load: a restore deletes it again. Present: the text comes back as REG_EXPAND_SZ, its
+        // variables unexpanded.
+        for (const QString &start :
+             {QString(), QStringLiteral("D:\\Shots"), QStringLiteral("%USERPROFILE%\\Pictures\\Screenshots")}) {
             if (start.isEmpty())
                 deleteRegistryValue(shellFolders, screenshots);
             else
                 setRegistryValue(shellFolders, screenshots, REG_EXPAND_SZ, registrystore::stringData(start));
             const std::optional<RegValue> before = registryValue(shellFolders, screenshots);
             ScreenshotLocationForm page;
+            auto *edit = child<QLineEdit>(&page, "ScreenshotLocationLineEdit");
+            QVERIFY(!edit->text().contains(QLatin1Char('%'))); // shown expanded
+            const QString shown = edit->text();
             QSignalSpy spy(&page, &SettingPage::settingChanged);
-            child<QLineEdit>(&page, "ScreenshotLocationLineEdit")->setText(QStringLiteral("E:\\New"));
+            edit->setText(QStringLiteral("E:\\New"));
             QVERIFY(page.writeData(false, false, QString()));
             QVERIFY(page.writeData(true, spy.last().at(4).toBool(), spy.last().at(3).toString()));
+            QCOMPARE(registryValue(shellFolders, screenshots), before);
+            if (start.isEmpty())
+                continue;
+            // The folder typed back as shown is saved as it was stored.
+            edit->setText(shown);
+            QVERIFY(page.writeData(false, false, QString()));
             QCOMPARE(registryValue(shellFolders, screenshots), before);
         }
     }

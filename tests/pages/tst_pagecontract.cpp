@@ -399,6 +399,11 @@ private slots:
             QTest::newRow(qPrintable(id + " control")) << c.id << false << false << QString();
             QTest::newRow(qPrintable(id + " stored number")) << c.id << true << false << QStringLiteral("stored");
             QTest::newRow(qPrintable(id + " stored text")) << c.id << true << false << QStringLiteral("abc");
+            // A record marked for removal, of the default and of the other value.
+            QTest::newRow(qPrintable(id + " stored, marked remove"))
+                << c.id << true << true << QStringLiteral("stored");
+            QTest::newRow(qPrintable(id + " other stored, marked remove"))
+                << c.id << true << true << QStringLiteral("other");
         }
     }
     void writeModes()
@@ -408,12 +413,20 @@ private slots:
         QFETCH(bool, removeValue);
         QFETCH(QString, storedValue);
         const SettingCase &c = settingCase(id);
+        QString stored = storedValue;
+        std::optional<RegValue> expected = encodedShown(c, c.otherShown);
+        if (stored == QLatin1String("other")) {
+            // The other value as a page reports it when it is the stored one.
+            storeShown(c, c.otherShown);
+            auto before = build(c);
+            QSignalSpy spy(before.get(), &SettingPage::settingChanged);
+            showValue(before.get(), c, c.defaultShown);
+            stored = emissionsFor(spy, id).last().oldValue;
+        }
         storeShown(c, c.defaultShown);
         auto page = build(c);
         showValue(page.get(), c, c.otherShown);
         // A restore hands back the stored value as the page reported it.
-        QString stored = storedValue;
-        std::optional<RegValue> expected = encodedShown(c, c.otherShown);
         if (stored == QLatin1String("stored")) {
             expected = encodedShown(c, c.defaultShown);
             QSignalSpy spy(page.get(), &SettingPage::settingChanged);
@@ -432,10 +445,14 @@ private slots:
 
         const std::optional<RegValue> now = ::storedValue(c);
         std::optional<RegValue> want = expected;
-        if (fromStored && removeValue) // the taskbar's blob stays as it is; the others as a restore leaves them
-            want = c.encoding == Encoding::EdgeByte || c.encoding == Encoding::RowsByte
-                       ? encodedShown(c, stored.toInt())
-                       : afterRemove(c);
+        // The taskbar's blob stays as it is; a setting that is never absent takes the recorded value; the
+        // others as a restore of an absent value leaves them.
+        if (fromStored && removeValue && (c.encoding == Encoding::EdgeByte || c.encoding == Encoding::RowsByte))
+            want = encodedShown(c, stored.toInt());
+        else if (fromStored && removeValue && !restoreRemoves(c))
+            want = storedValue == QLatin1String("5") ? encodedShown(c, 0) : expected; // 5 is no "on" of theirs
+        else if (fromStored && removeValue)
+            want = afterRemove(c);
         QCOMPARE(now, want);
         QCOMPARE(themeRefreshPending, c.flag == &themeRefreshPending);
         QCOMPARE(shellRefreshPending, c.flag == &shellRefreshPending);

@@ -227,6 +227,40 @@ private slots:
         QVERIFY(!page.writeData(506, false, false, QString()));
     }
 
+    // The box gives every line break back as LF: a reload of an unchanged text reports nothing, and a save
+    // writes the line breaks the stored text had.
+    void signInMessageLineBreaks_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("CR LF") << "line one\r\nline two\r\n"
+                               << "line one\r\nline 2\r\nthree";
+        QTest::newRow("LF") << "line one\nline two\n"
+                            << "line one\nline 2\nthree";
+        QTest::newRow("CR") << "line one\rline two\r"
+                            << "line one\rline 2\rthree";
+    }
+    void signInMessageLineBreaks()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, written);
+        setRegistryValue(policies, QStringLiteral("legalnoticetext"), REG_SZ, registrystore::stringData(stored));
+        SignInMessageForm page;
+        auto *content = child<QPlainTextEdit>(&page, "SignInMessageContentPlainTextEdit");
+        QSignalSpy spy(&page, &SettingPage::settingChanged);
+        page.loadSetting();
+        page.reloadSetting(505);
+        QCOMPARE(spy.count(), 0);
+
+        content->setPlainText(QStringLiteral("line one\nline 2\nthree"));
+        QCOMPARE(spy.last().at(3).toString(), stored);
+        QVERIFY(page.writeData(505, false, false, QString()));
+        QCOMPARE(registryValue(policies, QStringLiteral("legalnoticetext")), text(written));
+        spy.clear();
+        page.reloadSetting(505); // as after a save
+        QCOMPARE(spy.count(), 0);
+    }
+
     void bootAnimationByBuild_data()
     {
         QTest::addColumn<QString>("build");

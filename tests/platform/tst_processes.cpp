@@ -74,6 +74,33 @@ private slots:
         QCOMPARE(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
     }
 
+    // The creation time is the host's start of the process, as FILETIME; it stays the same for as long as the
+    // process runs, and a process that ended has none.
+    void creationTimeIsTheStart()
+    {
+        FILETIME before = {}, after = {};
+        GetSystemTimeAsFileTime(&before);
+        HANDLE h = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, startSleep());
+        GetSystemTimeAsFileTime(&after);
+        QVERIFY(h);
+        auto value = [](const FILETIME &t) { return qint64(quint64(t.dwHighDateTime) << 32 | t.dwLowDateTime); };
+        FILETIME created = {}, exited = {}, kernel = {}, user = {};
+        QVERIFY(GetProcessTimes(h, &created, &exited, &kernel, &user));
+        // The host gives the boot time in whole seconds and the start in clock ticks after it.
+        const qint64 second = 10000000;
+        QVERIFY2(value(created) >= value(before) - second && value(created) <= value(after) + second,
+                 qPrintable(
+                     QStringLiteral("%1 not within %2..%3").arg(value(created)).arg(value(before)).arg(value(after))));
+        FILETIME again = {};
+        QVERIFY(GetProcessTimes(h, &again, &exited, &kernel, &user));
+        QCOMPARE(value(again), value(created));
+        QCOMPARE(value(exited), qint64(0));
+        child->kill();
+        QVERIFY(child->waitForFinished());
+        QVERIFY(!GetProcessTimes(h, &again, &exited, &kernel, &user));
+        CloseHandle(h);
+    }
+
     void priorityRoundTrip_data()
     {
         QTest::addColumn<uint>("priorityClass");

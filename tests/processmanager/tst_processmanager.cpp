@@ -10,6 +10,8 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -17,6 +19,7 @@
 #include <QRegularExpression>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
@@ -57,14 +60,37 @@ void click(ProcessManagerForm &page, const char *button)
     page.findChild<QToolButton *>(QLatin1String(button))->click();
 }
 
+// Field n of a stat file of /proc ("" when it cannot be read).
+QByteArray statField(const QString &path, int n)
+{
+    QFile stat(path);
+    if (!stat.open(QIODevice::ReadOnly))
+        return QByteArray();
+    const QByteArray text = stat.readAll();
+    return text.mid(text.lastIndexOf(')') + 2).split(' ').value(n - 3);
+}
+
 // The nice value of a process, as /proc has it.
 int niceOf(qint64 pid)
 {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return 999;
-    const QByteArray text = stat.readAll();
-    return text.mid(text.lastIndexOf(')') + 2).split(' ').value(16).toInt();
+    const QByteArray nice = statField(QStringLiteral("/proc/%1/stat").arg(pid), 19);
+    return nice.isEmpty() ? 999 : nice.toInt();
+}
+
+// The nice value of each thread of a process: nice values belong to threads on Linux.
+QList<int> niceOfEveryThread(qint64 pid)
+{
+    QList<int> out;
+    const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
+    for (const QString &tid : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        out << statField(tasks + QLatin1Char('/') + tid + QStringLiteral("/stat"), 19).toInt();
+    return out;
+}
+
+// The start time of a process in clock ticks after boot.
+QByteArray startTimeOf(qint64 pid)
+{
+    return statField(QStringLiteral("/proc/%1/stat").arg(pid), 22);
 }
 
 QStringList columnTexts(ProcessManagerForm &page, int column)
@@ -92,6 +118,50 @@ class TestProcessManager : public QObject
             qFatal("sleep did not start");
         children << p;
         return p->processId();
+    }
+
+    // A process with several threads, all of them running when this returns.
+    qint64 startThreaded(int threads)
+    {
+        auto *p = new QProcess(this);
+        p->start(QStringLiteral(SLEEPERS), {QString::number(threads)});
+        if (!p->waitForStarted())
+            qFatal("sleepers did not start");
+        children << p;
+        const QString tasks = QStringLiteral("/proc/%1/task").arg(p->processId());
+        QElapsedTimer waited;
+        waited.start();
+        while (QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size() < threads && waited.elapsed() < 5000)
+            QThread::yieldCurrentThread();
+        return p->processId();
+    }
+
+    // Ends the process `pid` and starts another of the same program that gets its id and a later creation
+    // time; the new process, or null when the host does not let a test choose the next process id.
+    QProcess *reuseIdOf(QProcess *first)
+    {
+        const qint64 pid = first->processId();
+        const QByteArray started = startTimeOf(pid);
+        first->kill();
+        first->waitForFinished();
+        for (int attempt = 0; attempt < 200; ++attempt) {
+            QFile next(QStringLiteral("/proc/sys/kernel/ns_last_pid"));
+            if (!next.open(QIODevice::WriteOnly) || next.write(QByteArray::number(pid - 1)) < 0 || !next.flush())
+                return nullptr;
+            next.close();
+            auto *p = new QProcess(this);
+            p->start(QStringLiteral("sleep"), {QStringLiteral("600")});
+            if (!p->waitForStarted())
+                qFatal("sleep did not start");
+            children << p;
+            // Another program on the host may take the id first, or the clock not have moved on yet.
+            if (p->processId() == pid && startTimeOf(pid) != started)
+                return p;
+            p->kill();
+            p->waitForFinished();
+            QTest::qWait(5);
+        }
+        return nullptr;
     }
 
 private slots:
@@ -152,19 +222,23 @@ private slots:
         QFETCH(QString, name);
         QFETCH(int, nice);
         const qint64 other = startSleep();
-        const qint64 pid = startSleep();
-        if (index == 2)
-            QCOMPARE(::setpriority(PRIO_PROCESS, id_t(pid), 10), 0); // start elsewhere, so a change shows
+        // Several threads: the class is every thread's, not only the main thread's.
+        const qint64 pid = startThreaded(4);
+        QCOMPARE(niceOfEveryThread(pid).size(), 4);
+        if (index == 2) // start elsewhere, so a change shows
+            for (const QString &tid :
+                 QDir(QStringLiteral("/proc/%1/task").arg(pid)).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+                QCOMPARE(::setpriority(PRIO_PROCESS, id_t(tid.toInt()), 10), 0);
         ProcessManagerForm page;
         const QString base = cell(page, pid, Base);
         select(page, pid);
         whenModal<ProcessManSetPriorityDialog>([index](ProcessManSetPriorityDialog *d) {
-            QCOMPARE(d->findChild<QLineEdit *>(QStringLiteral("lineEdit"))->text(), QStringLiteral("sleep"));
+            QCOMPARE(d->findChild<QLineEdit *>(QStringLiteral("lineEdit"))->text(), QStringLiteral("sleepers"));
             d->findChild<QComboBox *>(QStringLiteral("comboBox"))->setCurrentIndex(index);
             d->findChild<QPushButton *>(QStringLiteral("priorityPushButton"))->click();
         });
         click(page, "setPriorityButton");
-        QCOMPARE(niceOf(pid), nice);
+        QCOMPARE(niceOfEveryThread(pid), QList<int>(4, nice));
         QCOMPARE(cell(page, pid, Priority), name);
         QCOMPARE(cell(page, pid, Base), base); // read at the last fill only
         QCOMPARE(cell(page, other, Priority), QStringLiteral("Normal Priority"));
@@ -260,6 +334,9 @@ private slots:
         // The id now runs another program than the row shows (its own ended and the id went to another).
         QTest::newRow("id of another program") << "IDYES"
                                                << "other program" << false;
+        // The row's process ended and a newer process of the same program got its id.
+        QTest::newRow("id reused by the same program") << "IDYES"
+                                                       << "reused" << false;
     }
 
     void terminate()
@@ -278,6 +355,16 @@ private slots:
             m->protectProcess(pid);
         if (refusal == QLatin1String("other program"))
             page.processModel()->item(rowOf(page, pid), Path)->setText(QStringLiteral("C:/usr/bin/other"));
+        if (refusal == QLatin1String("reused")) {
+            if (QProcess *newer = reuseIdOf(child)) {
+                child = newer; // the process that must survive
+            } else {
+                // This host does not let a test choose the next process id: the row then describes an earlier
+                // process of the same id and program, which is what the page sees after a reuse.
+                qWarning("no process id reuse on this host: the row's creation time is made an earlier one");
+                page.processModel()->item(rowOf(page, pid), Pid)->setData(quint64(1), Qt::UserRole + 1);
+            }
+        }
         if (refusal == QLatin1String("gone")) {
             child->kill();
             QVERIFY(child->waitForFinished());
@@ -287,7 +374,10 @@ private slots:
         click(page, "terminateApplicationButton");
 
         QStringList boxes = {"Confirm for Termination|Do you want to terminate sleep?"};
-        if (!refusal.isEmpty())
+        if (refusal == QLatin1String("other program") || refusal == QLatin1String("reused"))
+            boxes << "Terminate Application|sleep has already ended; its process ID now belongs to another process, "
+                     "which is left running. Refresh shows the list as it is now.";
+        else if (!refusal.isEmpty())
             boxes << "Error|Unable to terminate sleep. Please try again in a few seconds.";
         QCOMPARE(m->logged(QStringLiteral("MessageBox")), boxes);
         if (ends) {

@@ -27,6 +27,9 @@ enum Column {
     BaseColumn
 };
 
+// The "Process ID" cell also keeps the process's creation time: an id alone may have gone to a newer process.
+constexpr int CreationTimeRole = Qt::UserRole + 1;
+
 // The debug privilege, enabled on the program's own token for as long as one of these lives.
 class DebugPrivilege
 {
@@ -114,6 +117,14 @@ QString ProcessManagerForm::imagePathOf(HANDLE process)
     return QFileInfo(devicePathToDosPath(fromWide(image, 512)).replace(QLatin1Char('\\'), QLatin1Char('/'))).filePath();
 }
 
+quint64 ProcessManagerForm::creationTimeOf(HANDLE process)
+{
+    FILETIME created = {}, exited = {}, kernel = {}, user = {};
+    if (!GetProcessTimes(process, &created, &exited, &kernel, &user))
+        return 0;
+    return quint64(created.dwHighDateTime) << 32 | created.dwLowDateTime;
+}
+
 QIcon ProcessManagerForm::iconOf(const QString &path)
 {
     // Many processes run one program: the file is asked once.
@@ -159,17 +170,20 @@ QList<QStandardItem *> ProcessManagerForm::processRow(DWORD pid, const PROCESSEN
     if (K32GetProcessMemoryInfo(process, &counters, sizeof(counters)))
         memory = memoryUsageText(counters.WorkingSetSize);
     const QString priority = PriorityNames::name(GetPriorityClass(process));
+    const quint64 created = creationTimeOf(process);
     CloseHandle(process);
     const QFileInfo file(path);
     if (file.fileName().isEmpty())
         return {};
     auto *name = new QStandardItem(file.fileName());
     name->setIcon(iconOf(file.filePath()));
+    auto *id = new QStandardItem(QString::number(pid));
+    id->setData(created, CreationTimeRole);
     return {name,
             new QStandardItem(memory),
             new QStandardItem(priority),
             new QStandardItem(file.filePath()),
-            new QStandardItem(QString::number(pid)),
+            id,
             new QStandardItem(QString::number(entry.cntThreads)),
             new QStandardItem(QString::number(entry.th32ParentProcessID)),
             new QStandardItem(QString::number(entry.pcPriClassBase))};
@@ -298,15 +312,26 @@ void ProcessManagerForm::on_terminateApplicationButton_clicked()
     const QString name = model.item(row, NameColumn)->text();
     const QString pidText = model.item(row, PidColumn)->text();
     const QString path = model.item(row, PathColumn)->text();
+    const quint64 created = model.item(row, PidColumn)->data(CreationTimeRole).toULongLong();
     const QString question = QStringLiteral("Do you want to terminate ") + name + QLatin1Char('?');
     if (MessageBoxW(nullptr, wstr(question), WSTR("Confirm for Termination"),
                     MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
         return;
-    // The id must still belong to the program the row shows: an ended process's id may have gone to another.
+    // The id must still belong to the process the row shows: once that one has ended, its id may have gone to
+    // another process, of the same program too. Same program and same creation time: the same process.
     bool ended = false;
+    bool sameProcess = true;
     if (HANDLE process = OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pidText.toUInt())) {
-        ended = imagePathOf(process) == path && TerminateProcess(process, 0);
+        sameProcess = imagePathOf(process) == path && created != 0 && creationTimeOf(process) == created;
+        ended = sameProcess && TerminateProcess(process, 0);
         CloseHandle(process);
+    }
+    if (!sameProcess) {
+        const QString message =
+            name + QStringLiteral(" has already ended; its process ID now belongs to another "
+                                  "process, which is left running. Refresh shows the list as it is now.");
+        MessageBoxW(nullptr, wstr(message), WSTR("Terminate Application"), MB_ICONINFORMATION);
+        return;
     }
     if (!ended) {
         const QString message =
@@ -316,6 +341,7 @@ void ProcessManagerForm::on_terminateApplicationButton_clicked()
     }
     // The row of that process, found by its id: the selection may have moved while the question was open.
     for (int r = model.rowCount() - 1; r >= 0; --r)
-        if (model.item(r, PidColumn)->text() == pidText && model.item(r, PathColumn)->text() == path)
+        if (model.item(r, PidColumn)->text() == pidText && model.item(r, PathColumn)->text() == path &&
+            model.item(r, PidColumn)->data(CreationTimeRole).toULongLong() == created)
             model.removeRow(r);
 }

@@ -47,6 +47,8 @@ private:
     QIcon iconOf(const QString &path);
     QIcon shellIconOf(const QString &path);
     QString imagePathOf(HANDLE process);
+    // When the process was created (FILETIME as a number); 0 when it cannot be read.
+    static quint64 creationTimeOf(HANDLE process);
     void setRowActionsEnabled(bool enabled);
 
     Ui::ProcessManagerForm *ui;

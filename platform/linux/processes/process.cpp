@@ -175,6 +175,46 @@ DWORD WINAPI GetPriorityClass(HANDLE hProcess)
     return procfs::priorityClassOf(st.nice, st.policy);
 }
 
+BOOL WINAPI GetProcessTimes(HANDLE hProcess, LPFILETIME lpCreationTime, LPFILETIME lpExitTime, LPFILETIME lpKernelTime,
+                            LPFILETIME lpUserTime)
+{
+    if (!lpCreationTime || !lpExitTime || !lpKernelTime || !lpUserTime) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    const std::shared_ptr<ProcessHandle> handle =
+        handleWith(hProcess, PROCESS_QUERY_INFORMATION | PROCESS_QUERY_LIMITED_INFORMATION);
+    if (!handle)
+        return FALSE;
+    const quint64 boot = procfs::bootTime();
+    if (boot == 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    // FILETIME counts 100 ns steps since 1601-01-01; the host counts seconds since 1970.
+    constexpr quint64 epochDifference = 116444736000000000ULL;
+    auto set = [](LPFILETIME ft, quint64 v) { *ft = FILETIME{DWORD(v & 0xffffffffu), DWORD(v >> 32)}; };
+    quint64 created = epochDifference + boot * 10000000ULL;
+    procfs::Stat st;
+    if (simulated(handle->pid)) {
+        // The shell was started with the machine; its ids are never used again.
+        if (!windowtable::processAlive(handle->pid)) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return FALSE;
+        }
+    } else if (!procfs::readStat("/proc/" + QByteArray::number(handle->pid), &st) || !stillRunning(*handle)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    } else {
+        created += procfs::ticksToFileTimeUnits(st.startTicks);
+    }
+    set(lpCreationTime, created);
+    set(lpExitTime, 0); // still running: no exit time
+    set(lpKernelTime, procfs::ticksToFileTimeUnits(st.kernelTicks));
+    set(lpUserTime, procfs::ticksToFileTimeUnits(st.userTicks));
+    return TRUE;
+}
+
 BOOL WINAPI SetPriorityClass(HANDLE hProcess, DWORD dwPriorityClass)
 {
     if (procfs::basePriorityOf(dwPriorityClass) == 0) {

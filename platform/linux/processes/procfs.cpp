@@ -51,10 +51,31 @@ bool readStat(const QByteArray &folder, Stat *out)
         return false;
     out->parent = DWORD(f.at(1).toULong());
     out->faults = f.at(7).toULongLong() + f.at(9).toULongLong();
+    out->userTicks = f.at(11).toULongLong();
+    out->kernelTicks = f.at(12).toULongLong();
+    out->startTicks = f.at(19).toULongLong();
     out->nice = f.at(16).toInt();
     out->threads = DWORD(f.at(17).toULong());
     out->policy = f.at(38).toInt();
     return true;
+}
+
+quint64 bootTime()
+{
+    QByteArray text;
+    if (!readSmallFile("/proc/stat", &text))
+        return 0;
+    const int at = int(text.indexOf("\nbtime "));
+    if (at < 0)
+        return 0;
+    const int end = int(text.indexOf('\n', at + 1));
+    return text.mid(at + 7, end < 0 ? -1 : end - at - 7).trimmed().toULongLong();
+}
+
+quint64 ticksToFileTimeUnits(quint64 ticks)
+{
+    static const quint64 perSecond = quint64(qMax(1L, sysconf(_SC_CLK_TCK)));
+    return ticks / perSecond * 10000000ULL + ticks % perSecond * 10000000ULL / perSecond;
 }
 
 QString executable(DWORD pid)

@@ -25,13 +25,21 @@ struct Stat
     int nice = 0;
     int policy = 0; // scheduling policy (0 normal, 1 FIFO, 2 round robin, ...)
     DWORD threads = 0;
-    quint64 faults = 0; // minor and major page faults
+    quint64 faults = 0;    // minor and major page faults
+    quint64 userTicks = 0; // CPU time in user and kernel mode, in clock ticks
+    quint64 kernelTicks = 0;
+    quint64 startTicks = 0; // start time, in clock ticks after boot
 };
 
 // The stat file of a process ("/proc/<pid>") or a thread ("/proc/<pid>/task/<tid>").
 bool readStat(const QByteArray &folder, Stat *out);
 // A small file of /proc in one read; false when it cannot be read.
 bool readSmallFile(const QByteArray &path, QByteArray *out);
+// The boot time, in seconds since 1970 ("btime" of /proc/stat); 0 when it cannot be read.
+quint64 bootTime();
+// Clock ticks as 100-nanosecond units.
+quint64 ticksToFileTimeUnits(quint64 ticks);
+
 // The process's executable as a host path; "" when it cannot be read (another user's process, a kernel thread).
 QString executable(DWORD pid);
 

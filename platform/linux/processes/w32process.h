@@ -24,6 +24,10 @@ BOOL WINAPI TerminateProcess(HANDLE hProcess, UINT uExitCode);
 #define REALTIME_PRIORITY_CLASS 0x00000100
 
 DWORD WINAPI GetPriorityClass(HANDLE hProcess);
+
+// Creation and exit times (FILETIME, since 1601), kernel and user time (100-nanosecond units).
+BOOL WINAPI GetProcessTimes(HANDLE hProcess, LPFILETIME lpCreationTime, LPFILETIME lpExitTime, LPFILETIME lpKernelTime,
+                            LPFILETIME lpUserTime);
 BOOL WINAPI SetPriorityClass(HANDLE hProcess, DWORD dwPriorityClass);
 
 // Toolhelp snapshots
