@@ -20,6 +20,8 @@
 
 namespace {
 
+const QString DownloadingText = QStringLiteral("Downloading daily image from Microsoft Bing server...");
+const QString NoImageText = QStringLiteral("The daily image could not be downloaded. Press Reload to try again.");
 const QString WallpaperKey = QStringLiteral(HUSHDECK_SETTINGS_ROOT "\\WallpaperChanger");
 const char *const Markets[] = {"en-US", "en-GB", "en-ES", "ja-JP", "it-IT", "hi-IN",
                                "fr-FR", "de-DE", "zh-CN", "en-CA", "en-AU"};
@@ -144,9 +146,7 @@ void AutoWallpaperChangerForm::buildWidgets()
         arrowButton(this, "wallpaperChangerBackToolButton", QStringLiteral(":/resources/images/Arrow Left.png"));
     wallpaperChangerNextToolButton =
         arrowButton(this, "wallpaperChangerNextToolButton", QStringLiteral(":/resources/images/Arrow Right.png"));
-    wallpaperChangerImage =
-        named(new QLabel(QStringLiteral("Downloading daily image from Microsoft Bing server..."), this),
-              "wallpaperChangerImage");
+    wallpaperChangerImage = named(new QLabel(DownloadingText, this), "wallpaperChangerImage");
     wallpaperChangerImage->setFixedSize(300, 150);
     QFont font = wallpaperChangerImage->font();
     font.setPointSize(12);
@@ -233,9 +233,10 @@ void AutoWallpaperChangerForm::startImageDownload()
         return;
     downloadRunning = true;
     downloadIndex = imageIndex;
-    // The file is rewritten now: nothing to set until this download has completed.
-    imageReady = false;
+    // The file may be replaced at any moment of the download: nothing to set until it has ended.
     wallpaperChangerImageButton->setEnabled(false);
+    if (shownIndex < 0)
+        wallpaperChangerImage->setText(DownloadingText);
     downloadAbortRequested = false;
     loadThread = new LoadWallpaperThread(this);
     loadThread->url = imageUrls.at(imageIndex);
@@ -267,9 +268,11 @@ void AutoWallpaperChangerForm::onDownloadComplete()
 
 void AutoWallpaperChangerForm::onDownloadFail()
 {
-    imageReady = false;
-    wallpaperChangerImageButton->setEnabled(false);
+    // A failed download leaves the file alone: the picture on view, if any, can still be set.
+    wallpaperChangerImageButton->setEnabled(imageReady);
     wallpaperChangerImageReloadButton->setEnabled(true);
+    if (shownIndex < 0)
+        wallpaperChangerImage->setText(NoImageText);
 }
 
 void AutoWallpaperChangerForm::onLoadWallpaperProcessFinish()
@@ -282,6 +285,8 @@ void AutoWallpaperChangerForm::onLoadWallpaperProcessFinish()
         loadThread = nullptr;
     }
     if (closePending) {
+        // Asked once: should the close be refused after all, later downloads must not repeat it.
+        closePending = false;
         emit closeApp();
         close();
     }
@@ -315,7 +320,7 @@ void AutoWallpaperChangerForm::OnSaveWallpaperChanger(bool)
     if (enabled != 0) {
         glasspanlink::switchOn(this, HELPER_MSG_WALLPAPER_ON, HELPER_MSG_WALLPAPER_RELOAD);
         // A starting helper sets its own image; a running one waits for its interval, so show the preview now.
-        if (helper && imageReady)
+        if (helper && imageReady && !downloadRunning)
             setDesktopWallpaper(downloadedImagePath);
     } else {
         glasspanlink::post(helper, HELPER_MSG_WALLPAPER_OFF);
@@ -326,7 +331,7 @@ void AutoWallpaperChangerForm::OnSaveWallpaperChanger(bool)
 
 void AutoWallpaperChangerForm::on_wallpaperChangerImageButton_clicked()
 {
-    if (!imageReady)
+    if (!imageReady || downloadRunning)
         return;
     HWND helper = glasspanlink::findWindow();
     KRUtils utils;

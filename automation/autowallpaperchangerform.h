@@ -85,7 +85,7 @@ private:
     // The day index of the running download, and of the image the preview shows (-1: none yet).
     int downloadIndex = 0;
     int shownIndex = -1;
-    // The file of the last download holds a complete image (none while a download rewrites it).
+    // The download file holds the picture on view (it is only ever replaced by a complete picture).
     bool imageReady = false;
     LoadWallpaperThread *loadThread = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "loadwallpaperthread.h"
 
 #include "boundedtransfer.h"
+#include "imageaddress.h"
 #include "krutils.h"
 #include "win32.h"
 
@@ -21,14 +22,16 @@ const int ShortestAnswer = 200;
 // The text between open and close in data; empty when either is missing.
 QByteArray element(const QByteArray &data, const char *open, const char *close)
 {
-    const int begin = data.indexOf(open);
-    if (begin < 0)
+    std::string text;
+    if (!imageaddress::elementText(data.constData(), size_t(data.size()), open, close, &text))
         return QByteArray();
-    const int start = begin + int(qstrlen(open));
-    const int end = data.indexOf(close, start);
-    if (end < 0)
-        return QByteArray();
-    return data.mid(start, end - start);
+    return QByteArray::fromStdString(text);
+}
+
+// Only a picture counts as a downloaded image: an error page, a portal's page or an empty answer does not.
+bool isPicture(LPCWSTR file)
+{
+    return QImageReader(hostPath(fromWide(file))).canRead();
 }
 
 QString targetFile()
@@ -82,8 +85,14 @@ void LoadWallpaperThread::fetchImageInfo()
         emit downloadFail();
         return;
     }
-    // The address stands in XML: "&amp;" is a plain "&" in the address itself.
-    downloadImage(QByteArray(ImageOrigin) + QByteArray(path).replace("&amp;", "&"));
+    // The address stands in XML ("&amp;" is a plain "&" in it), and it may lead to the image host only.
+    const std::string address = imageaddress::build(ImageOrigin, path.toStdString());
+    if (address.empty()) {
+        qDebug() << "Image address refused: " << path;
+        emit downloadFail();
+        return;
+    }
+    downloadImage(QByteArray::fromStdString(address));
 }
 
 void LoadWallpaperThread::downloadImage(const QByteArray &address)
@@ -92,10 +101,10 @@ void LoadWallpaperThread::downloadImage(const QByteArray &address)
         return;
     const QString target = targetFile();
     downloadedImagePath = target;
-    const HRESULT hr =
-        downloadToFileWithin(wstr(QString::fromUtf8(address)), wstr(target), imageLimitMs, &downloadAbortRequested);
-    // Only a picture counts as a downloaded image: an error page or an empty answer does not.
-    if (hr == S_OK && QImageReader(hostPath(target)).canRead()) {
+    // The file is replaced only by a picture: the one on view stays settable when the answer is none.
+    const HRESULT hr = downloadToFileWithin(wstr(QString::fromUtf8(address)), wstr(target), imageLimitMs,
+                                            imageByteLimit, &downloadAbortRequested, isPicture);
+    if (hr == S_OK) {
         qDebug() << "The file is saved to " << target;
         emit downloadComplete();
     } else {

@@ -24,6 +24,8 @@ public:
     // Time limits of the two transfers.
     unsigned answerLimitMs = 30000;
     unsigned imageLimitMs = 120000;
+    // Largest image taken: far more than any wallpaper the archive serves.
+    unsigned imageByteLimit = 32 * 1024 * 1024;
 
 signals:
     void downloadComplete();

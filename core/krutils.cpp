@@ -91,7 +91,9 @@ bool KRUtils::readRegDWORD(HKEY root, QString subKey, QString name, DWORD *value
     DWORD data = 0;
     DWORD bytes = sizeof(data);
     // The caller's variable holds the preset (what an absent value means) and keeps it on any failure.
-    if (RegGetValueW(root, wstr(subKey), wstr(name), RRF_RT_REG_DWORD, nullptr, &data, &bytes) != ERROR_SUCCESS) {
+    // A REG_DWORD of another size than four bytes holds no number: the preset stays, as for an absent value.
+    if (RegGetValueW(root, wstr(subKey), wstr(name), RRF_RT_REG_DWORD, nullptr, &data, &bytes) != ERROR_SUCCESS ||
+        bytes != sizeof(data)) {
         qDebug().noquote() << subKey + QStringLiteral(" : ") + name +
                                   QStringLiteral(" : Cannot read DWORD from registry.");
         return false;

@@ -9,9 +9,11 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
 #include <QVBoxLayout>
 
 int CheckUpdateDialog::requestTimeout = 20000;
+int CheckUpdateDialog::checkDeadline = 30000;
 
 CheckUpdateDialog::CheckUpdateDialog(QWidget *parent) : QDialog(parent), ui(new Ui::CheckUpdateDialog)
 {
@@ -35,7 +37,17 @@ CheckUpdateDialog::CheckUpdateDialog(QWidget *parent) : QDialog(parent), ui(new 
     QNetworkRequest request(machineUrl(QUrl(QStringLiteral(HUSHDECK_UPDATE_URL))));
     // A server that accepts the connection and never answers must not leave the check hanging.
     request.setTransferTimeout(requestTimeout);
-    manager->get(request);
+    QNetworkReply *reply = manager->get(request);
+    // Whoever answers decides how much comes and how slowly: the answer is cut off beyond its largest size
+    // and the check beyond its deadline, and either ends as a failed check.
+    connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64 total) {
+        if (received > LargestAnswer || total > LargestAnswer)
+            reply->abort();
+    });
+    QTimer::singleShot(checkDeadline, reply, [reply] {
+        if (reply->isRunning())
+            reply->abort();
+    });
 }
 
 CheckUpdateDialog::~CheckUpdateDialog()
@@ -92,7 +104,12 @@ void CheckUpdateDialog::fileIsReady(QNetworkReply *reply)
         return;
     }
 
-    const RemoteVersion remote = parseUpdateFile(QString::fromUtf8(reply->readAll()));
+    if (reply->bytesAvailable() > LargestAnswer) {
+        qDebug() << "Update check failed: the answer is too large";
+        showFailure();
+        return;
+    }
+    const RemoteVersion remote = parseUpdateFile(QString::fromUtf8(reply->read(LargestAnswer)));
     // An empty answer, a portal's or proxy's HTML page or a file without both numbers names no version:
     // comparing the zeros it leaves would wrongly tell the user there is no update.
     if (!remote.complete()) {

@@ -40,6 +40,10 @@ public:
 
     // How long the request may go without a byte from the server before the check counts as failed.
     static int requestTimeout; // milliseconds
+    // How long the whole check may take: a server that sends a byte now and then never trips the above.
+    static int checkDeadline; // milliseconds
+    // The update file is a few dozen bytes; an answer beyond this is none.
+    static constexpr qint64 LargestAnswer = 4096;
 
 public slots:
     void fileIsReady(QNetworkReply *reply);

@@ -98,6 +98,7 @@ HRESULT readUrlStartWithin(LPCWSTR url, char *buffer, ULONG capacity, ULONG *cou
 {
     *count = 0;
     auto transfer = std::make_shared<Transfer>(limitMs);
+    transfer->callback.setByteLimit(LargestAnswer);
     transfer->url = copyOf(url);
     transfer->bytes.resize(capacity);
     const auto read = [](Transfer &t) {
@@ -120,13 +121,15 @@ HRESULT readUrlStartWithin(LPCWSTR url, char *buffer, ULONG capacity, ULONG *cou
     return transfer->result;
 }
 
-HRESULT downloadToFileWithin(LPCWSTR url, LPCWSTR file, DWORD limitMs, const std::atomic<bool> *abortFlag)
+HRESULT downloadToFileWithin(LPCWSTR url, LPCWSTR file, DWORD limitMs, ULONG maxBytes,
+                             const std::atomic<bool> *abortFlag, bool (*accept)(LPCWSTR file))
 {
     // Each download has a file of its own beside the target: one given up on may still be writing to it
     // while the next one runs.
     static std::atomic<unsigned> serial{0};
     const unsigned n = ++serial;
     auto transfer = std::make_shared<Transfer>(limitMs);
+    transfer->callback.setByteLimit(maxBytes);
     transfer->url = copyOf(url);
     transfer->file = copyOf(file);
     transfer->file.pop_back();
@@ -146,9 +149,33 @@ HRESULT downloadToFileWithin(LPCWSTR url, LPCWSTR file, DWORD limitMs, const std
         discard(*transfer);
         return transfer->result;
     }
+    // Checked before the file it replaces is gone: what was there stays when the answer is refused.
+    if (accept && !accept(transfer->file.data())) {
+        discard(*transfer);
+        return E_FAIL;
+    }
     if (!MoveFileExW(transfer->file.data(), file, MOVEFILE_REPLACE_EXISTING)) {
         discard(*transfer);
         return STG_E_CANTSAVE;
     }
     return transfer->result;
+}
+
+bool looksLikePicture(LPCWSTR file)
+{
+    HANDLE handle =
+        CreateFileW(file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    unsigned char head[8] = {};
+    DWORD got = 0;
+    const BOOL read = ReadFile(handle, head, sizeof head, &got, nullptr);
+    CloseHandle(handle);
+    if (!read)
+        return false;
+    static const unsigned char png[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    const bool jpeg = got >= 3 && head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF;
+    const bool isPng = got >= 8 && std::equal(png, png + 8, head);
+    const bool bmp = got >= 2 && head[0] == 'B' && head[1] == 'M';
+    return jpeg || isPng || bmp;
 }

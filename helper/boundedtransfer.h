@@ -10,10 +10,18 @@
 #include <atomic>
 
 // Reads the start of the resource at `url`, up to `capacity` bytes, into `buffer`; `*count` is the number
-// of bytes read. E_ABORT when the limit passed or the flag was raised before the transfer ended.
+// of bytes read. E_ABORT when the limit passed or the flag was raised before the transfer ended, or when
+// the resource is larger than LargestAnswer: a blocking stream holds the whole resource before it can be
+// read, so an answer far beyond any real one is refused rather than kept.
+const ULONG LargestAnswer = 64 * 1024;
 HRESULT readUrlStartWithin(LPCWSTR url, char *buffer, ULONG capacity, ULONG *count, DWORD limitMs,
                            const std::atomic<bool> *abortFlag = nullptr);
 
-// Downloads the resource at `url` into `file`, which is only replaced once the download is complete.
-// E_ABORT when the limit passed or the flag was raised before the transfer ended.
-HRESULT downloadToFileWithin(LPCWSTR url, LPCWSTR file, DWORD limitMs, const std::atomic<bool> *abortFlag = nullptr);
+// Downloads the resource at `url` into `file`, which is only replaced once the download is complete and
+// `accept` (when given) took the downloaded file. E_ABORT when the limit passed, the flag was raised before
+// the transfer ended, or the resource grew beyond `maxBytes`; E_FAIL when `accept` refused it.
+HRESULT downloadToFileWithin(LPCWSTR url, LPCWSTR file, DWORD limitMs, ULONG maxBytes,
+                             const std::atomic<bool> *abortFlag = nullptr, bool (*accept)(LPCWSTR file) = nullptr);
+
+// Whether the file starts as a JPEG, PNG or BMP picture does: the wallpaper takes nothing else.
+bool looksLikePicture(LPCWSTR file);

@@ -42,8 +42,13 @@ HRESULT CallbackHandler::OnLowResource(DWORD)
     return E_NOTIMPL;
 }
 
-HRESULT CallbackHandler::OnProgress(ULONG, ULONG, ULONG, LPCWSTR)
+HRESULT CallbackHandler::OnProgress(ULONG progress, ULONG progressMax, ULONG, LPCWSTR)
 {
+    // Whoever answers decides how much comes: an endless answer must not fill memory or the disk.
+    if (byteLimit && (progress > byteLimit || progressMax > byteLimit)) {
+        oversize = true;
+        return E_ABORT;
+    }
     if (abortFlag && abortFlag->load()) {
         abortSeen = true;
         return E_ABORT;

@@ -13,6 +13,8 @@ public:
     // limitMs: how long the transfer may take before it is aborted; abortFlag: when not null and set, the
     // transfer is aborted at its next progress report.
     explicit CallbackHandler(DWORD limitMs, const std::atomic<bool> *abortFlag = nullptr);
+    // The transfer is aborted as soon as more than `bytes` arrived or were announced (0: no limit).
+    void setByteLimit(ULONG bytes) { byteLimit = bytes; }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **object) override;
     ULONG STDMETHODCALLTYPE AddRef() override;
@@ -31,6 +33,8 @@ public:
     bool timedOut() const { return expired; }
     // True once OnProgress refused to go on because the abort flag was set.
     bool aborted() const { return abortSeen; }
+    // True once OnProgress refused to go on because the transfer grew beyond the byte limit.
+    bool tooLarge() const { return oversize; }
 
 private:
     ULONGLONG started;
@@ -38,4 +42,6 @@ private:
     const std::atomic<bool> *abortFlag;
     bool expired = false;
     bool abortSeen = false;
+    ULONG byteLimit = 0;
+    bool oversize = false;
 };

@@ -31,7 +31,9 @@ void readTaskbarSettings()
     readDword(GLASSPAN_KEY, WSTR("Enabled"), &enabled);
     readDword(GLASSPAN_KEY, WSTR("TransparentLevel"), &level);
     taskbarState.on = enabled != 0;
-    taskbarState.level = level;
+    // A stored level beyond 255 is opaque, as the Transparent Taskbar page shows it: its low 8 bits could
+    // make the taskbar vanish (256 is 0).
+    taskbarState.level = level > 255 ? 255 : level;
 }
 
 } // namespace

@@ -99,6 +99,9 @@ struct WallpaperState
     WCHAR baseRequests[8][256] = {};
     WCHAR requests[8][320] = {};
     WCHAR lastImageKey[260] = {};
+    // The image downloaded last, waiting to be set as the wallpaper: its key and day index.
+    WCHAR pendingImageKey[260] = {};
+    int pendingIndex = 0;
     WCHAR targetFile[MAX_PATH] = {};
 };
 

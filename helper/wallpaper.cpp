@@ -2,9 +2,10 @@
 // market is fetched into one file and then set as the desktop wallpaper.
 #include "boundedtransfer.h"
 #include "glasspan.h"
+#include "imageaddress.h"
 #include "wtext.h"
 
-#include <cstring>
+#include <string>
 
 WallpaperState wallpaper;
 
@@ -17,7 +18,7 @@ const DWORD MarketCount = sizeof(Markets) / sizeof(Markets[0]);
 
 // The archive answers at this host; image addresses in its answer are relative to the bare domain.
 #define ARCHIVE_REQUEST WSTR("https://www.bing.com/HPImageArchive.aspx?format=xml&idx=")
-#define IMAGE_HOST WSTR("https://bing.com")
+const char ImageHost[] = "https://bing.com";
 
 // Time limits of the two transfers, which run on the window's thread.
 const DWORD AnswerLimitMs = 30000;
@@ -25,46 +26,8 @@ const DWORD ImageLimitMs = 120000;
 
 // The archive's answer is read only this far: the image address comes early in it.
 const ULONG AnswerBytes = 512;
-
-// Text between <url> and </url> in the answer, as a wide string with the XML character references of
-// the five predefined entities resolved; false when the element is missing, empty or too long.
-bool imagePathOf(const char *answer, WCHAR *out, int capacity)
-{
-    const char *open = std::strstr(answer, "<url>");
-    if (!open)
-        return false;
-    const char *begin = open + 5;
-    const char *end = std::strstr(begin, "</url>");
-    if (!end || end == begin)
-        return false;
-    struct Entity
-    {
-        const char *text;
-        char value;
-    };
-    static const Entity entities[] = {{"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
-    int n = 0;
-    for (const char *p = begin; p < end;) {
-        char c = *p;
-        int used = 1;
-        if (c == '&') {
-            for (const Entity &e : entities) {
-                const size_t len = std::strlen(e.text);
-                if (size_t(end - p) >= len && std::strncmp(p, e.text, len) == 0) {
-                    c = e.value;
-                    used = int(len);
-                    break;
-                }
-            }
-        }
-        if (n >= capacity - 1)
-            return false;
-        out[n++] = WCHAR(static_cast<unsigned char>(c));
-        p += used;
-    }
-    out[n] = 0;
-    return true;
-}
+// Far more than any wallpaper the archive serves; a larger answer is not a picture of it.
+const ULONG LargestImage = 32 * 1024 * 1024;
 
 // Where the image is kept: the user's application-data folder, or the current folder without one.
 bool computeTargetFile(WCHAR *target)
@@ -80,16 +43,6 @@ bool computeTargetFile(WCHAR *target)
     return copyText(target, MAX_PATH, folder) && appendText(target, MAX_PATH, WSTR("\\image.jpg"));
 }
 
-bool nonEmptyFile(const WCHAR *path)
-{
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(path, &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return false;
-    FindClose(find);
-    return !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && (data.nFileSizeLow != 0 || data.nFileSizeHigh != 0);
-}
-
 // Fetches the archive's answer for one request and finds the image address in it.
 bool fetchImageAddress(const WCHAR *request, WCHAR *address, int capacity)
 {
@@ -99,10 +52,22 @@ bool fetchImageAddress(const WCHAR *request, WCHAR *address, int capacity)
         return false;
     answer[total] = 0;
 
-    WCHAR path[1024];
-    if (!imagePathOf(answer, path, 1024))
+    std::string path;
+    if (!imageaddress::elementText(answer, total, "<url>", "</url>", &path))
         return false;
-    return copyText(address, capacity, IMAGE_HOST) && appendText(address, capacity, path);
+    const std::string built = imageaddress::build(ImageHost, path);
+    if (built.empty() || int(built.size()) >= capacity)
+        return false;
+    for (size_t i = 0; i < built.size(); ++i)
+        address[i] = WCHAR(static_cast<unsigned char>(built[i]));
+    address[built.size()] = 0;
+    return true;
+}
+
+// A stored index from elsewhere may be anything; stepping from it must stay within the eight days.
+int dayIndexOf(DWORD stored)
+{
+    return stored <= 7 ? int(stored) : 0;
 }
 
 } // namespace
@@ -132,7 +97,7 @@ void loadWallpaperChanger(bool downloadNow)
     wallpaper.timePeriod = timePeriod;
     wallpaper.source = source;
     wallpaper.region = region < MarketCount ? region : 0;
-    wallpaper.currentIndex = int(current);
+    wallpaper.currentIndex = dayIndexOf(current);
     copyText(wallpaper.market, 64, Markets[wallpaper.region]);
 
     for (int i = 0; i < 8; ++i) {
@@ -144,7 +109,7 @@ void loadWallpaperChanger(bool downloadNow)
         wallpaper.lastImageKey[0] = 0;
         current = 0;
         readDword(WALLPAPERCHANGER_KEY, WSTR("CurrentIndex"), &current);
-        wallpaper.currentIndex = int(current);
+        wallpaper.currentIndex = dayIndexOf(current);
         if (!wallpaper.enabled)
             return;
         downloadBingWallpaper(wallpaper.currentIndex);
@@ -173,25 +138,27 @@ void downloadBingWallpaper(int index)
     if (wallpaper.lastImageKey[0] && startsWith(address, wallpaper.lastImageKey))
         return;
 
-    // Download beside the target and rename at the end, so that the wallpaper never comes from a partial file.
+    // Download beside the target and rename at the end, so that the wallpaper never comes from a partial file;
+    // an answer that is no picture (a portal's page) leaves yesterday's picture in place.
     WCHAR partial[MAX_PATH];
     if (!copyText(partial, MAX_PATH, wallpaper.targetFile) || !appendText(partial, MAX_PATH, WSTR(".part")))
         return;
     DeleteFileW(partial);
-    if (FAILED(downloadToFileWithin(address, partial, ImageLimitMs)) || !nonEmptyFile(partial) ||
+    if (FAILED(downloadToFileWithin(address, partial, ImageLimitMs, LargestImage, nullptr, looksLikePicture)) ||
         !MoveFileExW(partial, wallpaper.targetFile, MOVEFILE_REPLACE_EXISTING)) {
         DeleteFileW(partial);
         return;
     }
 
+    // Taken as done only once the wallpaper was set (setWallpaperTimerProc): until then the image is fetched
+    // again on the next try.
     int keyLength = 0;
     while (address[keyLength] && address[keyLength] != '_' && keyLength < 259)
         ++keyLength;
     for (int i = 0; i < keyLength; ++i)
-        wallpaper.lastImageKey[i] = address[i];
-    wallpaper.lastImageKey[keyLength] = 0;
-
-    writeDword(WALLPAPERCHANGER_KEY, WSTR("CurrentIndex"), DWORD(wallpaper.currentIndex));
+        wallpaper.pendingImageKey[i] = address[i];
+    wallpaper.pendingImageKey[keyLength] = 0;
+    wallpaper.pendingIndex = wallpaper.currentIndex;
     SetTimer(helper.window, TIMER_SET_WALLPAPER, 1000, setWallpaperTimerProc);
 }
 
@@ -217,8 +184,14 @@ void CALLBACK wallpaperTimerProc(HWND, UINT, UINT_PTR, DWORD)
 
 void CALLBACK setWallpaperTimerProc(HWND, UINT, UINT_PTR, DWORD)
 {
-    if (wallpaper.targetFile[0] &&
-        !SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, wallpaper.targetFile, SPIF_SENDCHANGE))
-        SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, wallpaper.targetFile, SPIF_SENDCHANGE);
     KillTimer(helper.window, TIMER_SET_WALLPAPER);
+    if (!wallpaper.targetFile[0] || !wallpaper.pendingImageKey[0])
+        return;
+    const bool set = SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, wallpaper.targetFile, SPIF_SENDCHANGE) ||
+                     SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, wallpaper.targetFile, SPIF_SENDCHANGE);
+    if (set) {
+        copyText(wallpaper.lastImageKey, 260, wallpaper.pendingImageKey);
+        writeDword(WALLPAPERCHANGER_KEY, WSTR("CurrentIndex"), DWORD(wallpaper.pendingIndex));
+    }
+    wallpaper.pendingImageKey[0] = 0;
 }

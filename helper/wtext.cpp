@@ -168,7 +168,9 @@ bool readDword(const WCHAR *subKey, const WCHAR *name, DWORD *value)
 {
     DWORD data = 0;
     DWORD size = sizeof(data);
-    if (RegGetValueW(HKEY_CURRENT_USER, subKey, name, RRF_RT_REG_DWORD, nullptr, &data, &size) != ERROR_SUCCESS)
+    // A REG_DWORD of another size than four bytes holds no number: it counts as absent, not as 0.
+    if (RegGetValueW(HKEY_CURRENT_USER, subKey, name, RRF_RT_REG_DWORD, nullptr, &data, &size) != ERROR_SUCCESS ||
+        size != sizeof(data))
         return false;
     *value = data;
     return true;

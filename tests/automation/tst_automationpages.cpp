@@ -33,6 +33,7 @@
 #include <QToolBar>
 #include <QComboBox>
 #include <QGeoPositionInfoSource>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -351,6 +352,25 @@ private slots:
         QCOMPARE(dword(Root + QStringLiteral("\\Glasspan"), QStringLiteral("TransparentLevel")), qint64(level));
     }
 
+    // The page shows a stored level as the helper applies it: above 255 opaque, a value of the wrong size none.
+    void storedLevelShown_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<int>("level");
+        const auto dword = [](quint32 v) { return QByteArray(reinterpret_cast<const char *>(&v), 4); };
+        QTest::newRow("256") << dword(256) << 255;
+        QTest::newRow("0 bytes") << QByteArray() << 255;
+        QTest::newRow("2 bytes") << QByteArray(2, '\0') << 255;
+    }
+    void storedLevelShown()
+    {
+        QFETCH(QByteArray, data);
+        QFETCH(int, level);
+        QVERIFY(harness::setDwordBytes(Root + QStringLiteral("\\Glasspan"), QStringLiteral("TransparentLevel"), data));
+        TransparentTaskbarModuleForm page;
+        QCOMPARE(child<QSlider>(&page, "GlasspanHorizontalSlider")->value(), level);
+    }
+
     void trayPageOpeningWritesNothing()
     {
         setDword(Root, QStringLiteral("ShowTrayIcon"), 1);
@@ -664,6 +684,113 @@ private slots:
         QCOMPARE(deskwallpaper::current(), before);
         QCOMPARE(dword(Root + QStringLiteral("\\WallpaperChanger"), QStringLiteral("CurrentIndex")), qint64(0));
         windowtable::destroyWindow(helper);
+    }
+
+    // Save with "Enable" hands the previewed image to the desktop when the helper runs; a helper it starts
+    // sets its own image.
+    void wallpaperSaveEnableSetsPreview_data()
+    {
+        QTest::addColumn<bool>("running");
+        QTest::newRow("helper running") << true;
+        QTest::newRow("helper started") << false;
+    }
+    void wallpaperSaveEnableSetsPreview()
+    {
+        QFETCH(bool, running);
+        archive->answer(QStringLiteral("/HPImageArchive"), ArchiveServer::archiveAnswer("/th?id=OHR.Day_1.jpg"));
+        archive->answer(QStringLiteral("/th?id=OHR.Day"), ArchiveServer::jpeg());
+        const QString before = deskwallpaper::current();
+        AutoWallpaperChangerForm page;
+        QTRY_VERIFY(!page.downloadRunning);
+        HWND helper = running ? recordingHelper() : nullptr;
+        child<QComboBox>(&page, "wallpaperChangerComboBox")->setCurrentIndex(1);
+        page.saveAction->trigger();
+        QCOMPARE(hostPath(deskwallpaper::current()), running ? hostPath(downloadedImagePath) : hostPath(before));
+        QCOMPARE(m->logged(QStringLiteral("Start")).size(), running ? 0 : 1);
+        if (helper)
+            windowtable::destroyWindow(helper);
+    }
+
+    // Set stores the index and sets the wallpaper; only with "Enable" chosen does it tell the helper and
+    // write the Run value.
+    void wallpaperSetTellsHelperOnlyWhenEnabled_data()
+    {
+        QTest::addColumn<int>("enable");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("Disable") << 0 << QStringList();
+        QTest::newRow("Enable") << 1 << QStringList{msg(HELPER_MSG_WALLPAPER_RELOAD)};
+    }
+    void wallpaperSetTellsHelperOnlyWhenEnabled()
+    {
+        QFETCH(int, enable);
+        QFETCH(QStringList, messages);
+        archive->answer(QStringLiteral("/HPImageArchive"), ArchiveServer::archiveAnswer("/th?id=OHR.Day_1.jpg"));
+        archive->answer(QStringLiteral("/th?id=OHR.Day"), ArchiveServer::jpeg());
+        AutoWallpaperChangerForm page;
+        QTRY_VERIFY(!page.downloadRunning);
+        HWND helper = recordingHelper();
+        child<QComboBox>(&page, "wallpaperChangerComboBox")->setCurrentIndex(enable);
+        posted();
+        child<QPushButton>(&page, "wallpaperChangerImageButton")->click();
+        QCOMPARE(posted(), messages);
+        QCOMPARE(regString(RunKey, QStringLiteral("TransparentTaskbar")),
+                 enable ? QStringLiteral("\"") + Install + QStringLiteral("\\Glasspan.exe\"") : QString());
+        QCOMPARE(dword(Root + QStringLiteral("\\WallpaperChanger"), QStringLiteral("CurrentIndex")), qint64(0));
+        QCOMPARE(hostPath(deskwallpaper::current()), hostPath(downloadedImagePath));
+        windowtable::destroyWindow(helper);
+    }
+
+    // A first preview that fails says so, with Reload offered; a later one that fails keeps the picture on
+    // view, which stays settable: its file is never replaced by an answer that is no picture.
+    void wallpaperFailedPreviews()
+    {
+        archive->answer(QStringLiteral("/HPImageArchive"), QByteArray(), ArchiveServer::NotFound);
+        AutoWallpaperChangerForm page;
+        QTRY_VERIFY(!page.downloadRunning);
+        auto *image = child<QLabel>(&page, "wallpaperChangerImage");
+        auto *set = child<QPushButton>(&page, "wallpaperChangerImageButton");
+        auto *reload = child<QPushButton>(&page, "wallpaperChangerImageReloadButton");
+        QVERIFY(image->text() != QStringLiteral("Downloading daily image from Microsoft Bing server..."));
+        QVERIFY(image->text().contains(QStringLiteral("could not be downloaded")));
+        QVERIFY(reload->isEnabled());
+        QVERIFY(!set->isEnabled());
+
+        archive->answer(QStringLiteral("/HPImageArchive"), ArchiveServer::archiveAnswer("/th?id=OHR.Day_1.jpg"));
+        archive->answer(QStringLiteral("/th?id=OHR.Day"), ArchiveServer::jpeg());
+        reload->click();
+        QTRY_VERIFY(!page.downloadRunning);
+        QVERIFY(!image->pixmap().isNull());
+        QVERIFY(set->isEnabled());
+
+        archive->answer(QStringLiteral("/th?id=OHR.Day"), QByteArray("<html><body>Sign in</body></html>"));
+        child<QToolButton>(&page, "wallpaperChangerBackToolButton")->click();
+        QTRY_VERIFY(!page.downloadRunning);
+        QVERIFY(reload->isEnabled());
+        QVERIFY(set->isEnabled());
+        set->click();
+        QCOMPARE(dword(Root + QStringLiteral("\\WallpaperChanger"), QStringLiteral("CurrentIndex")), qint64(0));
+        QCOMPARE(hostPath(deskwallpaper::current()), hostPath(downloadedImagePath));
+        QVERIFY(!QImage(hostPath(downloadedImagePath)).isNull());
+    }
+
+    // A close the main window refused after all: later downloads do not ask for it again.
+    void wallpaperCloseAskedOnce()
+    {
+        archive->answer(QStringLiteral("/HPImageArchive"), QByteArray(), ArchiveServer::Silent);
+        AutoWallpaperChangerForm page;
+        page.show();
+        QSignalSpy closing(&page, &AutoWallpaperChangerForm::closeApp);
+        QVERIFY(page.downloadRunning);
+        page.requestClose();
+        QTRY_COMPARE_WITH_TIMEOUT(closing.count(), 1, 3000);
+        page.show();
+        archive->answer(QStringLiteral("/HPImageArchive"), ArchiveServer::archiveAnswer("/th?id=OHR.Day_1.jpg"));
+        archive->answer(QStringLiteral("/th?id=OHR.Day"), ArchiveServer::jpeg());
+        child<QPushButton>(&page, "wallpaperChangerImageReloadButton")->click();
+        QVERIFY(page.downloadRunning);
+        QTRY_VERIFY(!page.downloadRunning);
+        QCOMPARE(closing.count(), 1);
+        QVERIFY(page.isVisible());
     }
 
     // A close request during a download: the download ends early and the page lets the close go on.

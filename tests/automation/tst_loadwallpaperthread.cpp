@@ -1,6 +1,7 @@
 // The preview download against a local image archive: what a good, short, empty or silent answer gives,
 // and how an abort ends a download without spoiling the next one.
 #include "archiveserver.h"
+#include "imageaddress.h"
 #include "loadwallpaperthread.h"
 #include "testmachine.h"
 #include "win32.h"
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QSignalSpy>
 #include <QTest>
@@ -214,6 +216,109 @@ private slots:
         LoadWallpaperThread second;
         second.url = Request;
         QCOMPARE(runDownload(second), (QStringList{"desc:A sample (c) Someone", "complete", "finish"}));
+    }
+
+    // The one rule both programs build the image address by: the path from the answer leads to the image host.
+    void addressRule_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("address");
+        QTest::newRow("archive path") << "/th?id=OHR.A_1920x1080.jpg&amp;rf=x.jpg&amp;pid=hp"
+                                      << "https://bing.com/th?id=OHR.A_1920x1080.jpg&rf=x.jpg&pid=hp";
+        QTest::newRow("entities") << "/a&lt;&gt;&quot;&apos;&amp;amp;"
+                                  << "https://bing.com/a<>\"'&amp;";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("user and host") << "@other.test/x.jpg"
+                                       << "";
+        QTest::newRow("escaped user and host") << "&#64;other.test/x.jpg"
+                                               << "";
+        QTest::newRow("host extended") << ".other.test/x.jpg"
+                                       << "";
+        QTest::newRow("port") << ":8443/x.jpg"
+                              << "";
+        QTest::newRow("another host") << "//other.test/x.jpg"
+                                      << "";
+        QTest::newRow("backslash") << "/\\other.test/x.jpg"
+                                   << "";
+        QTest::newRow("@ later") << "/x@other.test"
+                                 << "";
+        QTest::newRow("tab") << "/\t/other.test/x.jpg"
+                             << "";
+        QTest::newRow("blank") << "/x y.jpg"
+                               << "";
+        QTest::newRow("not ASCII") << "/x\u00e9.jpg"
+                                   << "";
+        QTest::newRow("longest") << "/" + QString(1023 - 17, 'a') << "https://bing.com/" + QString(1023 - 17, 'a');
+        QTest::newRow("too long") << "/" + QString(1024 - 17, 'a') << "";
+    }
+    void addressRule()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, address);
+        QCOMPARE(QString::fromStdString(imageaddress::build("https://bing.com", path.toStdString())), address);
+    }
+
+    // An image path that would send the request elsewhere is refused: nothing is asked of any host.
+    void addressToAnotherHostRefused()
+    {
+        ArchiveServer other;
+        m->overrideUrl(QStringLiteral("https://bing.com@other.test"), other.base());
+        other.answer(QStringLiteral("/"), ArchiveServer::jpeg());
+        archive->answer(QStringLiteral("/HPImageArchive"), ArchiveServer::archiveAnswer("@other.test/x.jpg"));
+        LoadWallpaperThread thread;
+        thread.url = Request;
+        QCOMPARE(runDownload(thread), (QStringList{"desc:A sample (c) Someone", "fail", "finish"}));
+        QCOMPARE(other.requests(), QStringList());
+        QCOMPARE(archive->requests().size(), 1);
+    }
+
+    // An answer that is no picture leaves the picture on view in its file, so that it can still be set.
+    void notAPictureKeepsThePreviousFile()
+    {
+        archive->answer(QStringLiteral("/HPImageArchive"), ArchiveServer::archiveAnswer(ImagePath));
+        archive->answer(QStringLiteral("/th?id=OHR.Sample"), ArchiveServer::jpeg(64, 36));
+        LoadWallpaperThread first;
+        first.url = Request;
+        QCOMPARE(runDownload(first).filter("complete").size(), 1);
+        const QString path = hostPath(downloadedImagePath);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray picture = file.readAll();
+        file.close();
+
+        archive->answer(QStringLiteral("/th?id=OHR.Sample"), QByteArray("<!DOCTYPE html><html>Sign in</html>"));
+        LoadWallpaperThread second;
+        second.url = Request;
+        QCOMPARE(runDownload(second), (QStringList{"desc:A sample (c) Someone", "fail", "finish"}));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), picture);
+        QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files), QStringList{"image2.jpg"});
+    }
+
+    // Answers without end are cut off at their caps, long before any time limit.
+    void endlessAnswersCutOff_data()
+    {
+        QTest::addColumn<bool>("archiveEndless");
+        QTest::addColumn<QStringList>("events");
+        QTest::newRow("archive answer") << true << QStringList{"fail", "finish"};
+        QTest::newRow("image") << false << QStringList{"desc:A sample (c) Someone", "fail", "finish"};
+    }
+    void endlessAnswersCutOff()
+    {
+        QFETCH(bool, archiveEndless);
+        QFETCH(QStringList, events);
+        archive->answer(QStringLiteral("/HPImageArchive"), ArchiveServer::archiveAnswer(ImagePath),
+                        archiveEndless ? ArchiveServer::Endless : ArchiveServer::Complete);
+        archive->answer(QStringLiteral("/th?id=OHR.Sample"), ArchiveServer::jpeg(),
+                        archiveEndless ? ArchiveServer::Complete : ArchiveServer::Endless);
+        LoadWallpaperThread thread;
+        thread.url = Request;
+        thread.imageByteLimit = 1024 * 1024; // quicker than the real cap, the same path
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(runDownload(thread), events);
+        QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
     }
 
     // A stop request before the start skips both steps: nothing is asked for and no result is reported.

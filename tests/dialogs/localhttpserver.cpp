@@ -25,6 +25,14 @@ void LocalHttpServer::answer(int s, const QByteArray &b)
     status = s;
     body = b;
     quiet = false;
+    trickleMs = -1;
+}
+
+void LocalHttpServer::trickle(const QByteArray &piece, int intervalMs)
+{
+    tricklePiece = piece;
+    trickleMs = intervalMs;
+    quiet = false;
 }
 
 int LocalHttpServer::openConnections() const
@@ -47,6 +55,17 @@ void LocalHttpServer::serve(QTcpSocket *socket)
     emit requestReceived();
     if (quiet)
         return;
+    if (trickleMs >= 0) {
+        socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nConnection: close\r\n\r\n");
+        auto *timer = new QTimer(socket);
+        const QByteArray piece = tricklePiece;
+        connect(timer, &QTimer::timeout, socket, [socket, piece] {
+            if (socket->bytesToWrite() < 65536)
+                socket->write(piece);
+        });
+        timer->start(trickleMs);
+        return;
+    }
     const QByteArray reason = status < 400 ? "OK" : "Error";
     socket->write("HTTP/1.1 " + QByteArray::number(status) + ' ' + reason +
                   "\r\nContent-Type: text/plain\r\nContent-Length: " + QByteArray::number(body.size()) +

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 class LocalHttpServer : public QObject
 {
@@ -23,6 +24,8 @@ public:
     QString base() const;
     void answer(int status, const QByteArray &body);
     void stayQuiet() { quiet = true; }
+    // Answers 200 with no length and then `piece` every `intervalMs` for as long as the client stays.
+    void trickle(const QByteArray &piece, int intervalMs);
 
     QStringList requestLines;
     // Connections the server still holds open (a client that gave up has closed its end).
@@ -40,4 +43,6 @@ private:
     int status = 200;
     QByteArray body;
     bool quiet = false;
+    QByteArray tricklePiece;
+    int trickleMs = -1;
 };

@@ -8,6 +8,7 @@
 #include "testmachine.h"
 #include "toolbarrun.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QNetworkAccessManager>
 #include <QPushButton>
@@ -53,6 +54,7 @@ private slots:
     {
         m.reset(new TestMachine);
         CheckUpdateDialog::requestTimeout = 20000;
+        CheckUpdateDialog::checkDeadline = 30000;
     }
     void cleanup() { m.reset(); }
 
@@ -165,6 +167,11 @@ private slots:
         QTest::newRow("not found") << 404 << QByteArray("majorVersion=9;minorVersion=9") << failed << false;
         QTest::newRow("forbidden") << 403 << QByteArray("Forbidden") << failed << false;
         QTest::newRow("server error") << 500 << QByteArray() << failed << false;
+        // The update file is tiny: an answer beyond its cap is none, whatever it starts with.
+        const QByteArray update = "majorVersion=3;minorVersion=4;";
+        QTest::newRow("at the cap") << 200 << update + QByteArray(4096 - update.size(), ';')
+                                    << "Version 3.4 is available to download." << true;
+        QTest::newRow("beyond the cap") << 200 << update + QByteArray(4097 - update.size(), ';') << failed << false;
     }
 
     void run()
@@ -220,6 +227,37 @@ private slots:
         QCOMPARE(label(&d, "messageLabel")->text(), failed);
         QVERIFY(button(&d, "downloadButton")->isHidden());
         QTRY_COMPARE(server.openConnections(), 0); // the request was given up, not left hanging
+    }
+
+    // An answer that never ends, fast or a byte at a time, ends the check as failed: the fast one at the size
+    // cap, the slow one (which no transfer time-out trips) at the check's deadline.
+    void endlessAnswerFails_data()
+    {
+        QTest::addColumn<QByteArray>("piece");
+        QTest::addColumn<int>("intervalMs");
+        QTest::addColumn<int>("deadline");
+        QTest::newRow("fast") << QByteArray("majorVersion=3;minorVersion=4;").repeated(64) << 0 << 30000;
+        QTest::newRow("a byte at a time") << QByteArray(";") << 50 << 500;
+    }
+    void endlessAnswerFails()
+    {
+        QFETCH(QByteArray, piece);
+        QFETCH(int, intervalMs);
+        QFETCH(int, deadline);
+        LocalHttpServer server;
+        QVERIFY(server.start());
+        server.trickle(piece, intervalMs);
+        pointUpdateHostAt(server.base());
+        CheckUpdateDialog::requestTimeout = 300;
+        CheckUpdateDialog::checkDeadline = deadline;
+        QElapsedTimer clock;
+        clock.start();
+        CheckUpdateDialog d;
+        QVERIFY(waitForReply(&d));
+        QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(label(&d, "messageLabel")->text(), failed);
+        QVERIFY(button(&d, "downloadButton")->isHidden());
+        QTRY_COMPARE(server.openConnections(), 0);
     }
 
     void closeBeforeTheReplyAbandonsTheRequest()

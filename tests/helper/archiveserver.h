@@ -24,6 +24,7 @@ public:
         Silent,   // reads the request and never answers
         Stalling, // announces the whole length, sends half, then holds the connection without a word
         NotFound, // 404
+        Endless,  // no length, the body sent again and again for as long as the client reads
     };
 
     explicit ArchiveServer(QObject *parent = nullptr);

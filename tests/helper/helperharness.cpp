@@ -14,10 +14,18 @@ namespace harness {
 
 void setDword(const QString &key, const QString &name, DWORD value)
 {
+    setDwordBytes(key, name, QByteArray(reinterpret_cast<const char *>(&value), sizeof value));
+}
+
+bool setDwordBytes(const QString &key, const QString &name, const QByteArray &data)
+{
     HKEY k = nullptr;
-    RegCreateKeyExW(HKEY_CURRENT_USER, wstr(key), 0, nullptr, 0, KEY_WRITE, nullptr, &k, nullptr);
-    RegSetValueExW(k, wstr(name), 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value), sizeof value);
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, wstr(key), 0, nullptr, 0, KEY_WRITE, nullptr, &k, nullptr) != ERROR_SUCCESS)
+        return false;
+    const LONG set = RegSetValueExW(k, wstr(name), 0, REG_DWORD, reinterpret_cast<const BYTE *>(data.constData()),
+                                    DWORD(data.size()));
     RegCloseKey(k);
+    return set == ERROR_SUCCESS;
 }
 
 void setString(const QString &key, const QString &name, const QString &value)

@@ -12,6 +12,8 @@ namespace harness {
 
 // Registry values under HKEY_CURRENT_USER.
 void setDword(const QString &key, const QString &name, DWORD value);
+// A REG_DWORD holding these bytes, whatever their number (another program may write any size).
+bool setDwordBytes(const QString &key, const QString &name, const QByteArray &data);
 void setString(const QString &key, const QString &name, const QString &value);
 void removeValue(const QString &key, const QString &name);
 // The value, or -1 when it is absent.

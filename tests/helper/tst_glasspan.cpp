@@ -255,6 +255,30 @@ private slots:
         QVERIFY(taskbarExStyle() & WS_EX_LAYERED); // also at 255 the taskbar stays layered
     }
 
+    // A stored level is what the Transparent Taskbar page shows: above 255 opaque, a value of the wrong size
+    // none at all (the default, opaque), never its low bits or a zero.
+    void storedLevel_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<int>("alpha");
+        const auto dword = [](quint32 v) { return QByteArray(reinterpret_cast<const char *>(&v), 4); };
+        QTest::newRow("100") << dword(100) << 100;
+        QTest::newRow("256 is opaque, not 0") << dword(256) << 255;
+        QTest::newRow("300 is opaque, not 44") << dword(300) << 255;
+        QTest::newRow("0xFFFFFFFF") << dword(0xFFFFFFFF) << 255;
+        QTest::newRow("0 bytes is no value") << QByteArray() << 255;
+        QTest::newRow("2 bytes is no value") << QByteArray(2, '\0') << 255;
+    }
+    void storedLevel()
+    {
+        QFETCH(QByteArray, data);
+        QFETCH(int, alpha);
+        setDword(GlassKey, QStringLiteral("Enabled"), 1);
+        QVERIFY(setDwordBytes(GlassKey, QStringLiteral("TransparentLevel"), data));
+        QVERIFY(start());
+        QCOMPARE(taskbarAlpha(), alpha);
+    }
+
     void setWhileOffOnlyStores()
     {
         QVERIFY(start());
@@ -737,15 +761,16 @@ private slots:
         QCOMPARE(asked.at(1), ImagePath); // "&amp;" in the answer is "&" in the address
         QCOMPARE(fileBytes(imageFile()), ArchiveServer::jpeg());
         QVERIFY(!QFile::exists(imageFile() + QStringLiteral(".part")));
-        QCOMPARE(dword(WallKey, QStringLiteral("CurrentIndex")), 3);
         QCOMPARE(timer(TIMER_WALLPAPER), 3600000);
-        // The wallpaper follows a second after the download.
+        // The wallpaper follows a second after the download, and only then is the index taken as done.
         QCOMPARE(desktopWallpaper(), before);
         advance(999);
         QCOMPARE(desktopWallpaper(), before);
+        QCOMPARE(fromWide(wallpaper.lastImageKey), QString());
         advance(1);
         QCOMPARE(desktopWallpaper(), imageFile());
         QCOMPARE(timer(TIMER_SET_WALLPAPER), -1);
+        QVERIFY(fromWide(wallpaper.lastImageKey).endsWith(QStringLiteral("/th?id=OHR.Sample")));
     }
 
     void badArchiveAnswers_data()
@@ -764,6 +789,15 @@ private slots:
             << QByteArray(600, ' ') + good << int(ArchiveServer::Complete);
         QTest::newRow("not found") << good << int(ArchiveServer::NotFound);
         QTest::newRow("no answer at all") << good << int(ArchiveServer::Silent);
+        // The answer's path may lead to the image host only, never to a user name, host or port glued on.
+        const auto leading = [&](const char *path) {
+            QByteArray answer = good;
+            return answer.replace(ImagePath.toLatin1().replace("&", "&amp;"), QByteArray(path));
+        };
+        QTest::newRow("path names another host") << leading("@other.test/th?id=x.jpg") << int(ArchiveServer::Complete);
+        QTest::newRow("path extends the host") << leading(".other.test/th?id=x.jpg") << int(ArchiveServer::Complete);
+        QTest::newRow("path names a port") << leading(":8443/th?id=x.jpg") << int(ArchiveServer::Complete);
+        QTest::newRow("endless answer") << good << int(ArchiveServer::Endless);
     }
     void badArchiveAnswers()
     {
@@ -772,9 +806,16 @@ private slots:
         machine::setSetting(QStringLiteral("url.timeout"), QStringLiteral("300"));
         server->answer(QStringLiteral("/HPImageArchive.aspx"), answer, ArchiveServer::Kind(kind));
         server->answer(QStringLiteral("/th"), ArchiveServer::jpeg());
+        // Where an address built by gluing the path onto the host would go: here, so that it shows.
+        for (const char *glued :
+             {"https://bing.com@other.test", "https://bing.com.other.test", "https://bing.com:8443"})
+            machineUnderTest->overrideUrl(QLatin1String(glued), server->base());
         setDword(WallKey, QStringLiteral("Enabled"), 1);
         const QString before = desktopWallpaper();
+        QElapsedTimer clock;
+        clock.start();
         QVERIFY(start());
+        QVERIFY2(clock.elapsed() < 5000, "an answer without end must not hold the helper");
         QCOMPARE(archiveRequests(), 1);
         QCOMPARE(imageRequests(), 0);
         QVERIFY(!QFile::exists(imageFile()));
@@ -793,14 +834,18 @@ private slots:
         QTest::newRow("no answer: time-out") << int(ArchiveServer::Silent);
         QTest::newRow("stalls half way: time-out") << int(ArchiveServer::Stalling);
         QTest::newRow("empty body") << -1;
+        QTest::newRow("a portal's page, not a picture") << -2;
+        QTest::newRow("endless") << int(ArchiveServer::Endless);
     }
     void badImageDownloads()
     {
         QFETCH(int, kind);
         machine::setSetting(QStringLiteral("url.timeout"), QStringLiteral("300"));
         server->answer(QStringLiteral("/HPImageArchive.aspx"), ArchiveServer::archiveAnswer(ImagePath));
-        if (kind < 0)
+        if (kind == -1)
             server->answer(QStringLiteral("/th"), QByteArray());
+        else if (kind == -2)
+            server->answer(QStringLiteral("/th"), QByteArray("<!DOCTYPE html><html><body>Sign in</body></html>"));
         else
             server->answer(QStringLiteral("/th"), ArchiveServer::jpeg(), ArchiveServer::Kind(kind));
         QDir().mkpath(wallpaperFolder());
@@ -814,13 +859,16 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         QVERIFY(start());
-        QVERIFY2(clock.elapsed() < 5000, "a stalled download must not hold the helper for long");
+        // The endless image ends at its size cap (32 MiB), far sooner than the image's time limit (two minutes).
+        QVERIFY2(clock.elapsed() < (kind == int(ArchiveServer::Endless) ? 60000 : 5000),
+                 qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(imageRequests(), 1);
         QCOMPARE(fileBytes(imageFile()), QByteArray("yesterday's picture"));
         QCOMPARE(QDir(wallpaperFolder()).entryList(QDir::Files), QStringList{"image.jpg"});
         QCOMPARE(dword(WallKey, QStringLiteral("CurrentIndex")), -1);
         advance(5000);
         QCOMPARE(desktopWallpaper(), before);
+        QCOMPARE(fromWide(wallpaper.lastImageKey), QString());
 
         // Nothing was taken as done: the same image is fetched on the next try.
         server->answer(QStringLiteral("/th"), ArchiveServer::jpeg());
@@ -829,12 +877,38 @@ private slots:
         QCOMPARE(fileBytes(imageFile()), ArchiveServer::jpeg());
     }
 
+    // A wallpaper the system refuses is not done: no index is stored, and the image is fetched again.
+    void refusedWallpaperIsNotDone()
+    {
+        serveGoodArchive();
+        machine::setSetting(QStringLiteral("fail.SystemParametersInfoW"), QString::number(SPI_SETDESKWALLPAPER));
+        setDword(WallKey, QStringLiteral("Enabled"), 1);
+        setDword(WallKey, QStringLiteral("CurrentIndex"), 2);
+        const QString before = desktopWallpaper();
+        QVERIFY(start());
+        advance(1000);
+        QCOMPARE(desktopWallpaper(), before);
+        post(WM_COMMAND, CMD_NEXT_IMAGE);
+        QCOMPARE(imageRequests(), 2);
+        advance(1000);
+        QCOMPARE(dword(WallKey, QStringLiteral("CurrentIndex")), 2);
+        QCOMPARE(fromWide(wallpaper.lastImageKey), QString());
+
+        machine::setSetting(QStringLiteral("fail.SystemParametersInfoW"), QString());
+        post(WM_COMMAND, CMD_NEXT_IMAGE);
+        QCOMPARE(imageRequests(), 3);
+        advance(1000);
+        QCOMPARE(desktopWallpaper(), imageFile());
+        QCOMPARE(dword(WallKey, QStringLiteral("CurrentIndex")), 0);
+    }
+
     void sameImageNotFetchedTwice()
     {
         serveGoodArchive();
         setDword(WallKey, QStringLiteral("Enabled"), 1);
         QVERIFY(start());
         QCOMPARE(imageRequests(), 1);
+        advance(1000);
         post(WM_COMMAND, CMD_NEXT_IMAGE); // another day, the same image in the answer
         QCOMPARE(archiveRequests(), 2);
         QCOMPARE(imageRequests(), 1);
@@ -865,6 +939,7 @@ private slots:
         post(WM_COMMAND, WPARAM(command));
         QCOMPARE(lastArchiveRequest(),
                  QStringLiteral("/HPImageArchive.aspx?format=xml&idx=%1&n=1&mkt=en-US").arg(requested));
+        advance(1000);
         QCOMPARE(dword(WallKey, QStringLiteral("CurrentIndex")), requested);
     }
 
@@ -925,6 +1000,29 @@ private slots:
         QVERIFY(lastArchiveRequest().endsWith(QStringLiteral("&mkt=") + market));
     }
 
+    // Any stored index steps within the eight days (no signed overflow from the far ends of a DWORD).
+    void currentIndexExtremes_data()
+    {
+        QTest::addColumn<DWORD>("stored");
+        QTest::addColumn<int>("command");
+        QTest::addColumn<int>("requested");
+        QTest::newRow("0x80000000, Next") << DWORD(0x80000000) << CMD_NEXT_IMAGE << 7;
+        QTest::newRow("0x7FFFFFFF, Previous") << DWORD(0x7FFFFFFF) << CMD_PREVIOUS_IMAGE << 1;
+        QTest::newRow("0xFFFFFFFF, Previous") << DWORD(0xFFFFFFFF) << CMD_PREVIOUS_IMAGE << 1;
+    }
+    void currentIndexExtremes()
+    {
+        QFETCH(DWORD, stored);
+        QFETCH(int, command);
+        QFETCH(int, requested);
+        serveGoodArchive();
+        setDword(WallKey, QStringLiteral("CurrentIndex"), stored);
+        QVERIFY(start());
+        post(WM_COMMAND, WPARAM(command));
+        QCOMPARE(lastArchiveRequest(),
+                 QStringLiteral("/HPImageArchive.aspx?format=xml&idx=%1&n=1&mkt=en-US").arg(requested));
+    }
+
     void currentIndexOutOfRange()
     {
         serveGoodArchive();
@@ -932,6 +1030,7 @@ private slots:
         setDword(WallKey, QStringLiteral("CurrentIndex"), 9);
         QVERIFY(start());
         QCOMPARE(lastArchiveRequest(), QStringLiteral("/HPImageArchive.aspx?format=xml&idx=0&n=1&mkt=en-US"));
+        advance(1000);
         QCOMPARE(dword(WallKey, QStringLiteral("CurrentIndex")), 0);
     }
 
