@@ -132,7 +132,8 @@ bool Tour::run(const QList<QSize> &sizes)
     QFile file(QDir(dir).filePath(QStringLiteral("tour-report.txt")));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
         return false;
-    QByteArray text = QByteArray::number(report.size()) + " texts that do not fit or are placeholders\n";
+    QByteArray text = QByteArray::number(report.size()) +
+                      " findings: texts or cells cut short, placeholders, pages or dialogs larger than the window\n";
     for (const QString &line : std::as_const(report))
         text += line.toUtf8() + '\n';
     return file.write(text) == text.size() && file.flush() && !failed;
