@@ -17,8 +17,10 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QRadioButton>
+#include <QImage>
 #include <QRegularExpression>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStackedLayout>
 #include <QTabBar>
@@ -120,7 +122,8 @@ bool Tour::run(const QList<QSize> &sizes)
 {
     if (!QDir().mkpath(dir))
         return false;
-    for (const QSize &size : sizes) {
+    for (const QSize &windowSize : sizes) {
+        size = windowSize;
         sizeName = QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
         window->resize(size);
         settle();
@@ -129,7 +132,8 @@ bool Tour::run(const QList<QSize> &sizes)
     QFile file(QDir(dir).filePath(QStringLiteral("tour-report.txt")));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
         return false;
-    QByteArray text = QByteArray::number(report.size()) + " texts that do not fit or are placeholders\n";
+    QByteArray text = QByteArray::number(report.size()) +
+                      " findings: texts or cells cut short, placeholders, pages or dialogs larger than the window\n";
     for (const QString &line : std::as_const(report))
         text += line.toUtf8() + '\n';
     return file.write(text) == text.size() && file.flush() && !failed;
@@ -169,6 +173,11 @@ void Tour::walkTabs(QWidget *root, const QString &name)
             if (!tabs->isTabEnabled(i) || !tabs->isTabVisible(i))
                 continue;
             tabs->setCurrentIndex(i);
+            // Each tab's picture starts at its top, whatever an earlier walk left scrolled.
+            for (QAbstractScrollArea *area : tabs->widget(i)->findChildren<QAbstractScrollArea *>()) {
+                area->verticalScrollBar()->setValue(area->verticalScrollBar()->minimum());
+                area->horizontalScrollBar()->setValue(area->horizontalScrollBar()->minimum());
+            }
             settle();
             const QString tabName = name + QLatin1Char('-') + slug(tabs->tabText(i));
             shoot(window, tabName);
@@ -296,6 +305,8 @@ void Tour::shoot(QWidget *w, const QString &name)
     else
         ++shots;
     inspect(w, name);
+    inspectPicturesAndLists(w, name);
+    inspectSize(w, name);
 }
 
 void Tour::note(const QString &shot, QWidget *w, const QString &text, const QString &what)
@@ -377,5 +388,137 @@ void Tour::inspect(QWidget *top, const QString &shot)
                          QStringLiteral("column needs %1 px, has %2").arg(needed).arg(header->sectionSize(logical)));
             }
         }
+    }
+}
+
+bool Tour::isPlaceholderCard(const QImage &picture)
+{
+    // Icons and glyphs are no cards.
+    if (picture.width() < 64 || picture.height() < 48)
+        return false;
+    const QImage image = picture.convertToFormat(QImage::Format_ARGB32);
+    // A card is framed: its four edges meet the picture's edges in one colour...
+    const int w = image.width(), h = image.height();
+    const QRgb frame = image.pixel(w / 2, 0);
+    if (qAlpha(frame) < 255 || image.pixel(w / 2, h - 1) != frame || image.pixel(0, h / 2) != frame ||
+        image.pixel(w - 1, h / 2) != frame)
+        return false;
+    // ...and within the frame one flat ground holds nearly everything: a title is all it has, where a drawing
+    // has shapes.
+    QHash<QRgb, int> counts;
+    for (int y = 1; y < h - 1; ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 1; x < w - 1; ++x)
+            ++counts[line[x]];
+    }
+    QRgb ground = 0;
+    int most = 0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        if (it.value() > most) {
+            most = it.value();
+            ground = it.key();
+        }
+    return ground != frame && most >= (w - 2) * (h - 2) * 19 / 20;
+}
+
+QList<Tour::CutCell> Tour::cellsCutBesideRoom(const QTreeView *view)
+{
+    QList<CutCell> cut;
+    const QAbstractItemModel *model = view->model();
+    const QHeaderView *header = view->header();
+    if (!model || !view->isVisible())
+        return cut;
+    const QAbstractItemView *base = view; // QTreeView's measure of a column, made public by its base
+    struct Column
+    {
+        int spare;      // what the column has beyond its widest text
+        int short_ = 0; // how much its most cut text lacks
+        QString text;
+    };
+    QHash<int, Column> columns;
+    int used = 0;
+    for (int c = 0; c < header->count(); ++c) {
+        if (header->isSectionHidden(c))
+            continue;
+        // Measured over the rows the view measures its columns by, also those scrolled out of sight.
+        const int need = qMax(header->sectionSizeHint(c), base->sizeHintForColumn(c));
+        columns.insert(c, Column{header->sectionSize(c) - need, 0, QString()});
+        used += header->sectionSize(c);
+    }
+    const int height = view->viewport()->height();
+    for (QModelIndex row = view->indexAt(QPoint(0, 0)).siblingAtColumn(0);
+         row.isValid() && view->visualRect(row).top() < height; row = view->indexBelow(row)) {
+        for (auto it = columns.begin(); it != columns.end(); ++it) {
+            const QModelIndex cell = row.siblingAtColumn(it.key());
+            const QString text = cell.data().toString();
+            if (text.isEmpty())
+                continue;
+            // The delegate's measure of the cell (text, icon, margins) against the cell's own rectangle, which
+            // leaves out a tree's indentation.
+            const int lack = view->sizeHintForIndex(cell).width() - view->visualRect(cell).width();
+            if (lack > it->short_) {
+                it->short_ = lack;
+                it->text = text;
+            }
+        }
+    }
+    const int unused = qMax(0, view->viewport()->width() - used);
+    for (auto it = columns.cbegin(); it != columns.cend(); ++it) {
+        if (it->short_ <= 0)
+            continue;
+        int room = unused;
+        for (auto other = columns.cbegin(); other != columns.cend(); ++other)
+            if (other.key() != it.key())
+                room += qMax(0, other->spare);
+        if (it->short_ <= room)
+            cut << CutCell{model->headerData(it.key(), Qt::Horizontal).toString(), it->text, it->short_, room};
+    }
+    return cut;
+}
+
+void Tour::inspectPicturesAndLists(QWidget *top, const QString &shot)
+{
+    QList<QWidget *> widgets = top->findChildren<QWidget *>();
+    widgets.prepend(top);
+    for (QWidget *w : std::as_const(widgets)) {
+        if (!w->isVisible())
+            continue;
+        if (auto *label = qobject_cast<QLabel *>(w)) {
+            const QPixmap picture = label->pixmap();
+            if (picture.isNull())
+                continue;
+            auto verdict = cards.find(picture.cacheKey());
+            if (verdict == cards.end())
+                verdict = cards.insert(picture.cacheKey(), isPlaceholderCard(picture.toImage()));
+            if (*verdict)
+                note(shot, w, QStringLiteral("%1x%2 picture").arg(picture.width()).arg(picture.height()),
+                     QStringLiteral("is a placeholder card"));
+        } else if (auto *view = qobject_cast<QTreeView *>(w)) {
+            for (const CutCell &cell : cellsCutBesideRoom(view))
+                note(shot, w, cell.column,
+                     QStringLiteral("column cuts \"%1\" by %2 px beside %3 px of room")
+                         .arg(oneLine(cell.text))
+                         .arg(cell.lacks)
+                         .arg(cell.room));
+        }
+    }
+}
+
+void Tour::inspectSize(QWidget *top, const QString &shot)
+{
+    if (!top->isWindow())
+        return;
+    const QSize has = top->size();
+    if (top == window) {
+        // A page that needs more than the window has grows the window; it is put back for the next picture.
+        if (has == size)
+            return;
+        // Named by the picture, so that each page that grows it is listed.
+        note(shot, top, shot, QStringLiteral("grows the window to %1x%2").arg(has.width()).arg(has.height()));
+        window->resize(size);
+        settle();
+    } else if (has.width() > size.width() || has.height() > size.height()) {
+        note(shot, top, top->windowTitle(),
+             QStringLiteral("is %1x%2, larger than the window").arg(has.width()).arg(has.height()));
     }
 }

@@ -1,12 +1,14 @@
 // A walk through every page and dialog of the main window, for people checking the layout: each one is saved
-// as <dir>/<size>-<name>.png, and texts that do not fit their widget or still read as designer placeholders are
-// listed in <dir>/tour-report.txt. Started by HUSHDECK_TOUR=<dir> (sizes from HUSHDECK_TOUR_SIZES); nothing of
+// as <dir>/<size>-<name>.png, and texts that do not fit their widget or still read as designer placeholders,
+// list cells cut short beside room, placeholder pictures and pages or dialogs larger than the window are listed
+// in <dir>/tour-report.txt. Started by HUSHDECK_TOUR=<dir> (sizes from HUSHDECK_TOUR_SIZES); nothing of
 // it runs otherwise.
 #pragma once
 
 #include <QList>
 #include <QSet>
 #include <QSize>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -14,6 +16,8 @@
 
 class MainWindow;
 class QDialog;
+class QImage;
+class QTreeView;
 class QWidget;
 
 class Tour
@@ -32,6 +36,19 @@ public:
     static QList<QSize> parseSizes(const QString &text);
     // Whether a text is one the form designer puts in new widgets, left in place.
     static bool isPlaceholder(const QString &text);
+    // Whether a picture is a blank card with a title where a drawing belongs: a frame along its edges around one
+    // flat ground that covers nearly all of it.
+    static bool isPlaceholderCard(const QImage &picture);
+    // The cells of a view's shown rows cut short while the view has the room to show them whole (room no column
+    // needs, in the view or beside the texts of other columns): the most cut one of each column.
+    struct CutCell
+    {
+        QString column;
+        QString text;
+        int lacks; // pixels
+        int room;  // pixels
+    };
+    static QList<CutCell> cellsCutBesideRoom(const QTreeView *view);
 
 private:
     void walk();
@@ -45,12 +62,17 @@ private:
     void shoot(QWidget *w, const QString &name);
     void inspect(QWidget *top, const QString &name);
     void note(const QString &shot, QWidget *w, const QString &text, const QString &what);
+    // What the text checks do not see: pictures, list cells, and sizes beyond the window's.
+    void inspectPicturesAndLists(QWidget *top, const QString &shot);
+    void inspectSize(QWidget *top, const QString &shot);
 
     MainWindow *window;
     QString dir;
     QString sizeName;
+    QSize size;
     int shots = 0;
     bool failed = false;
     QStringList report;
     QSet<QString> reported;
+    QHash<qint64, bool> cards; // placeholder verdicts by picture
 };

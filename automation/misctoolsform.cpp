@@ -14,6 +14,8 @@ MiscToolsForm::MiscToolsForm(QWidget *parent) : QWidget(parent)
 {
     setWindowTitle(QStringLiteral("Form"));
     auto *layout = new QVBoxLayout(this);
+    // The tab bar starts at the page's top: below it the tallest tab needs every pixel of the smallest window.
+    layout->setContentsMargins(9, 0, 9, 9);
     tabWidget = new QTabWidget(this);
     tabWidget->setObjectName(QStringLiteral("tabWidget"));
     layout->addWidget(tabWidget);

@@ -1,6 +1,8 @@
-// Column widths of the list views: the widths a view is given are where its columns start, but no shown
-// column stays narrower than its header text in the host's fonts, and long texts (paths above all) lose
-// their middle rather than their end, so a path keeps its drive and its file name.
+// Column widths of the list views: the widths a view is given are where its columns start, but every shown
+// column is as wide as its texts (and its header text) in the host's fonts where the view has room for them.
+// One column, the path where a view shows one, takes the room the others leave; only when there is too little
+// room does it lose the middle of its texts, after the other columns gave back what they had beyond their texts.
+// So a path keeps its drive and its file name, and no name is cut beside an empty column.
 #pragma once
 
 #include <QList>
@@ -10,9 +12,9 @@ class QTreeView;
 
 namespace viewcolumns {
 
-// Sets the widths (column, pixels), fits the other shown columns to their texts up to a limit, widens every
-// shown column narrower than its header text, and elides in the middle. A fillColumn >= 0 takes the room the view
-// leaves, instead of the last column. Called again after each setModel, which resets the header.
+// Sets the widths (column, pixels) the columns start at and keeps the columns fitted as the view's size and rows
+// change. fillColumn takes the room the view leaves (by default the last shown column). A column the user
+// resizes keeps the user's width. Called again after each setModel, which resets the header.
 void setWidths(QTreeView *view, const QList<QPair<int, int>> &widths, int fillColumn = -1);
 
 } // namespace viewcolumns

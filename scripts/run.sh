@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Builds the two programs (Hushdeck and Glasspan, not the tests) into build/, then starts Hushdeck on the default
 # simulated machine (~/.local/share/hushdeck/machine, or $HUSHDECK_MACHINE). Without a desktop it runs on a
-# virtual display, and a screenshot of that display is saved a few seconds after the start
-# ($HUSHDECK_SCREENSHOT, default build/screenshot.png). Debug lines are left out unless HUSHDECK_DEBUG=1.
+# virtual display, and a screenshot of Hushdeck's window is saved a few seconds after the start
+# ($HUSHDECK_SCREENSHOT, default build/screenshot.png); Ctrl+C ends Hushdeck, then the display. Debug lines are
+# left out unless HUSHDECK_DEBUG=1.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 headless=false
 [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && headless=true
-# The screenshot's conversion to PNG is needed only without a desktop.
-if $headless; then scripts/install-packages.sh imagemagick; else scripts/install-packages.sh; fi
+# The screenshot (finding the window, converting it to PNG) is needed only without a desktop.
+if $headless; then scripts/install-packages.sh imagemagick x11-utils; else scripts/install-packages.sh; fi
 
 if [ ! -f build/CMakeCache.txt ]; then
     cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHUSHDECK_WERROR=OFF >/dev/null
@@ -28,21 +29,72 @@ fi
 
 shot=${HUSHDECK_SCREENSHOT:-$PWD/build/screenshot.png}
 echo "No desktop here (DISPLAY and WAYLAND_DISPLAY are empty): Hushdeck runs on a virtual display, which you"
-echo "cannot see; a screenshot of it is saved in a few seconds. Press Ctrl+C to stop Hushdeck."
-exec xvfb-run -a -s "-screen 0 1920x1080x24" bash -c '
-    shot=$1
-    shift
-    "$@" &
-    app=$!
-    sleep "${HUSHDECK_SCREENSHOT_DELAY:-5}"
-    if kill -0 "$app" 2>/dev/null; then
-        if command -v convert >/dev/null && xwd -root -silent -display "$DISPLAY" | convert xwd:- "png:$shot" 2>/dev/null; then
-            echo "Screenshot saved: $shot. Ctrl+C stops Hushdeck."
-        else
-            shot=${shot%.png}.xwd
-            xwd -root -silent -display "$DISPLAY" -out "$shot"
-            echo "Screenshot saved: $shot (view it with: xwud -in $shot). Ctrl+C stops Hushdeck."
-        fi
+echo "cannot see; a screenshot of its window is saved in a few seconds. Press Ctrl+C to stop Hushdeck."
+
+# The display runs in a session of its own, so that Ctrl+C reaches this script alone: Hushdeck is ended first and
+# the display after it, rather than the display first under a Hushdeck that still draws on it.
+work=$(mktemp -d)
+setsid Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+xvfb=$!
+app=
+finish() {
+    trap - INT TERM HUP EXIT
+    if [ -n "$app" ] && kill -0 "$app" 2>/dev/null; then
+        kill -TERM "$app" 2>/dev/null
+        wait "$app" 2>/dev/null || true
     fi
-    wait "$app"
-' run.sh "$shot" build/bin/Hushdeck "$@"
+    kill -TERM "$xvfb" 2>/dev/null || true
+    wait "$xvfb" 2>/dev/null || true
+    rm -rf "$work"
+}
+stopped() {
+    finish
+    echo "Hushdeck stopped."
+    exit 0
+}
+trap stopped INT TERM HUP
+trap finish EXIT
+
+for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
+    if ! kill -0 "$xvfb" 2>/dev/null; then
+        echo "The virtual display did not start:" >&2
+        cat "$work/xvfb.log" >&2
+        exit 1
+    fi
+    sleep 0.1
+done
+[ -s "$work/display" ] || { echo "The virtual display did not start in 10 seconds." >&2; exit 1; }
+export DISPLAY=:$(cat "$work/display")
+
+# Hushdeck's window: the largest window shown on the display (a message box may be up beside it).
+window_id() {
+    local id best= area=0 w h
+    for id in $(xwininfo -root -children | grep -o '^ *0x[0-9a-f]*'); do
+        xwininfo -id "$id" | grep -q 'Map State: IsViewable' || continue
+        w=$(xwininfo -id "$id" | sed -n 's/^ *Width: //p')
+        h=$(xwininfo -id "$id" | sed -n 's/^ *Height: //p')
+        if [ $((${w:-0} * ${h:-0})) -gt "$area" ]; then best=$id area=$((w * h)); fi
+    done
+    echo "$best"
+}
+
+build/bin/Hushdeck "$@" &
+app=$!
+sleep "${HUSHDECK_SCREENSHOT_DELAY:-5}"
+if kill -0 "$app" 2>/dev/null; then
+    id=$(window_id)
+    if [ -z "$id" ]; then
+        echo "Hushdeck shows no window yet; no screenshot saved. Ctrl+C stops Hushdeck."
+    elif xwd -id "$id" -silent | convert xwd:- "png:$shot" 2>/dev/null; then
+        echo "Screenshot of the window saved: $shot. Ctrl+C stops Hushdeck."
+    else
+        shot=${shot%.png}.xwd
+        xwd -id "$id" -silent -out "$shot"
+        echo "Screenshot of the window saved: $shot (view it with: xwud -in $shot). Ctrl+C stops Hushdeck."
+    fi
+fi
+status=0
+wait "$app" || status=$?
+app=
+exit "$status"

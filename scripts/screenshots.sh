@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the two programs like run.sh, then saves a picture of every page and dialog of Hushdeck, at 1024x640 and
 # at 1400x900, into OUTDIR (default build/screenshots) on a fresh simulated machine under a virtual display.
-# OUTDIR/tour-report.txt lists the texts that do not fit their widget and any designer placeholder text.
+# OUTDIR/tour-report.txt lists the texts and list cells cut short, designer placeholder texts and pictures, and
+# pages or dialogs larger than the window.
 # HUSHDECK_TOUR_SIZES="WxH,WxH" picks other window sizes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -31,4 +32,4 @@ HUSHDECK_MACHINE="$machine" HUSHDECK_TOUR="$out" HUSHDECK_TOUR_SIZES="${HUSHDECK
 pictures=$(find "$out" -maxdepth 1 -name '*.png' | wc -l)
 findings=$(($(wc -l <"$out/tour-report.txt") - 1))
 echo "$pictures pictures in $out"
-echo "$findings texts that do not fit or are placeholders (listed in $out/tour-report.txt)"
+echo "$findings findings: texts or cells cut short, placeholders, pages or dialogs larger than the window (listed in $out/tour-report.txt)"

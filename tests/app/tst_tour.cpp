@@ -6,13 +6,21 @@
 #include "tour.h"
 
 #include <QDir>
+#include <QHeaderView>
 #include <QImage>
 #include <QLabel>
+#include <QPainter>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QRegularExpression>
 #include <QToolButton>
+#include <QTreeView>
 #include <QtTest>
+
+#include <functional>
+
+// What a test breaks in the window before the tour walks it.
+using Fault = std::function<void(MainWindow &)>;
 
 class TestTour : public QObject
 {
@@ -89,31 +97,92 @@ private slots:
         QVERIFY(QFileInfo::exists(QDir(program.path()).filePath(QStringLiteral("tour-report.txt"))));
     }
 
-    // A text cut short and a placeholder left in a page are both reported, with the picture they are in.
-    void reportFindsClippingAndPlaceholders()
+    // Each kind of fault is reported, with the picture it is in.
+    void reportFinds_data()
     {
+        QTest::addColumn<Fault>("fault");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QString>("expected"); // a pattern of the report's line
+        const QSize size(1400, 900);
+        QTest::newRow("text cut short") << Fault([](MainWindow &w) {
+            w.findChild<QLabel *>(QStringLiteral("AutoDarkModeTitle"))->setFixedWidth(30);
+        }) << size << QStringLiteral("^1400x900  page-home: QLabel AutoDarkModeTitle \"Auto Dark Mode\" needs \\d+ px");
+        QTest::newRow("placeholder text") << Fault([](MainWindow &w) {
+            w.findChild<QToolButton *>(QStringLiteral("findDuplicateButton"))->setText(QStringLiteral("ToolButton"));
+        }) << size << QStringLiteral("QToolButton findDuplicateButton \"ToolButton\" is a placeholder$");
+        // A blank card that names what it stands for, in the house colours.
+        QTest::newRow("placeholder picture") << Fault([](MainWindow &w) {
+            QPixmap card(240, 150);
+            card.fill(QColor(0xF8FAFC));
+            QPainter p(&card);
+            p.setPen(QColor(0xCBD5E1));
+            p.drawRect(0, 0, 239, 149);
+            p.setPen(QColor(0x64748B));
+            p.drawText(card.rect(), Qt::AlignCenter, QStringLiteral("Tray icon menu"));
+            p.end();
+            w.findChild<QLabel *>(QStringLiteral("AutoDarkModeTitle"))->setPixmap(card);
+        }) << size << QStringLiteral("page-home: QLabel AutoDarkModeTitle \"240x150 picture\" is a placeholder card$");
+        // A column the user narrowed keeps its width, beside a value column with room to give.
+        QTest::newRow("cell cut beside room")
+            << Fault([](MainWindow &w) {
+                   w.findChild<QToolButton *>(QStringLiteral("systemInfoButton"))->click();
+                   QCoreApplication::processEvents();
+                   w.findChild<QTreeView *>(QStringLiteral("windowsTreeView"))->header()->resizeSection(0, 40);
+               })
+            << size
+            << QStringLiteral("page-system-info: QTreeView windowsTreeView \"Field\" column cuts \"[^\"]+\" by \\d+ px "
+                              "beside \\d+ px of room$");
+        QTest::newRow("page taller than the window")
+            << Fault([](MainWindow &w) { w.modulePage(MainWindow::HomePage)->setMinimumHeight(1000); }) << size
+            << QStringLiteral(
+                   "^1400x900  page-home: MainWindow MainWindow \"page-home\" grows the window to 1400x\\d+$");
+        QTest::newRow("dialog larger than the window")
+            << Fault([](MainWindow &) {}) << QSize(300, 200)
+            << QStringLiteral("^300x200  about: AboutDialog \\w+ \"[^\"]*\" is \\d+x\\d+, larger than the window$");
+    }
+    void reportFinds()
+    {
+        QFETCH(Fault, fault);
+        QFETCH(QSize, size);
+        QFETCH(QString, expected);
         QTemporaryDir out;
         MainWindow w;
         w.show();
-        auto *title = w.findChild<QLabel *>(QStringLiteral("AutoDarkModeTitle"));
-        QVERIFY(title);
-        title->setFixedWidth(30);
-        auto *button = w.findChild<QToolButton *>(QStringLiteral("findDuplicateButton"));
-        button->setText(QStringLiteral("ToolButton"));
+        fault(w);
         Tour tour(&w, out.path());
-        QVERIFY(tour.run({QSize(1400, 900)}));
+        QVERIFY(tour.run({size}));
         const QString report = tour.findings().join(QLatin1Char('\n'));
-        QVERIFY2(
-            report.contains(QStringLiteral("1400x900  page-home: QLabel AutoDarkModeTitle \"Auto Dark Mode\" needs")),
-            qPrintable(report));
-        QVERIFY2(report.contains(QStringLiteral("QToolButton findDuplicateButton \"ToolButton\" is a placeholder")),
-                 qPrintable(report));
+        const QRegularExpression line(expected, QRegularExpression::MultilineOption);
+        QVERIFY2(line.match(report).hasMatch(), qPrintable(report));
 
         QFile file(QDir(out.path()).filePath(QStringLiteral("tour-report.txt")));
         QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
         const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QCOMPARE(lines.mid(1), tour.findings());
         QVERIFY(lines.first().startsWith(QString::number(tour.findings().size()) + QLatin1Char(' ')));
+    }
+
+    // A picture at one size does not depend on the sizes walked before it: the catalogue's tabs start at their
+    // top however far the smaller window's walk scrolled them.
+    void picturesIndependentOfEarlierSizes()
+    {
+        QTemporaryDir both, alone;
+        {
+            MainWindow w;
+            w.show();
+            QVERIFY(Tour(&w, both.path()).run({QSize(1024, 640), QSize(1400, 900)}));
+        }
+        {
+            MainWindow w;
+            w.show();
+            QVERIFY(Tour(&w, alone.path()).run({QSize(1400, 900)}));
+        }
+        const QStringList tabs = QDir(alone.path()).entryList({QStringLiteral("1400x900-page-hushdeck-*.png")});
+        QVERIFY(tabs.size() > 8);
+        for (const QString &file : tabs) {
+            const QImage a(QDir(alone.path()).filePath(file)), b(QDir(both.path()).filePath(file));
+            QVERIFY2(!a.isNull() && a == b, qPrintable(file));
+        }
     }
 
 private:

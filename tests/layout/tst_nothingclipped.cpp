@@ -48,6 +48,7 @@
 #include <QSlider>
 #include <QStyleOptionGroupBox>
 #include <QTreeView>
+#include <QVBoxLayout>
 #include <QtTest>
 
 #include <functional>
@@ -59,10 +60,10 @@ namespace {
 using Make = std::function<QWidget *()>;
 
 // The room a page has in a 1024x640 window: a setting page in the catalogue's tab beside the side panel
-// (less the tab frame and a scroll bar), a tool page beside the side panel.
+// (less the tab frame and a scroll bar), a tool page beside the side panel and below the window's margin.
 constexpr int settingPageWidth = 740;
 constexpr int toolPageWidth = 820;
-constexpr int toolPageHeight = 560;
+constexpr int toolPageHeight = 583;
 
 QString name(const QWidget *w)
 {
@@ -94,12 +95,17 @@ bool labelFits(const QLabel *l)
 QString machineFolder;
 
 // Every text of root that is cut short or a designer placeholder, or root itself when it needs more
-// width than it was given.
-QStringList faults(QWidget *root, int width)
+// width than it was given, or more height where its height is bounded (height > 0).
+QStringList faults(QWidget *root, int width, int height = 0)
 {
     QStringList out;
     if (root->minimumSizeHint().width() > width)
         out << QStringLiteral("%1 needs %2 px, has %3").arg(name(root)).arg(root->minimumSizeHint().width()).arg(width);
+    if (height > 0 && root->minimumSizeHint().height() > height)
+        out << QStringLiteral("%1 needs %2 px high, has %3")
+                   .arg(name(root))
+                   .arg(root->minimumSizeHint().height())
+                   .arg(height);
     for (QWidget *w : root->findChildren<QWidget *>()) {
         if (!w->isVisible())
             continue;
@@ -139,6 +145,10 @@ QStringList faults(QWidget *root, int width)
                 if (!header->isSectionHidden(c) && header->sectionSize(c) < header->sectionSizeHint(c))
                     out << QStringLiteral("%1 cuts column \"%2\"")
                                .arg(name(w), v->model()->headerData(c, Qt::Horizontal).toString());
+            for (const Tour::CutCell &cell : Tour::cellsCutBesideRoom(v))
+                out << QStringLiteral("%1 cuts \"%2\" in column \"%3\" beside %4 px of room")
+                           .arg(name(w), cell.text, cell.column)
+                           .arg(cell.room);
             continue;
         } else {
             continue;
@@ -156,22 +166,33 @@ QStringList faults(QWidget *root, int width)
     return out;
 }
 
-void check(QWidget *w, QSize size)
+// A tool page has the window's height; a setting page scrolls, and a dialog opens at the size it needs.
+void check(QWidget *w, QSize size, bool heightBounded)
 {
     std::unique_ptr<QWidget> owner(w);
-    QSize shown = size.expandedTo(w->minimumSizeHint());
+    QWidget *top = w;
+    // A page is measured as the window holds it, as a child: styles give top-level widgets wider margins.
+    if (heightBounded) {
+        auto frame = std::make_unique<QWidget>();
+        auto *layout = new QVBoxLayout(frame.get());
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(owner.release());
+        owner = std::move(frame);
+        top = owner.get();
+    }
+    QSize shown = size.expandedTo(top->minimumSizeHint());
     // A page in a scroll area gets the height its wrapped texts need at that width.
-    if (w->hasHeightForWidth())
-        shown.setHeight(qMax(shown.height(), w->heightForWidth(shown.width())));
-    w->resize(shown);
-    w->show();
-    QVERIFY(QTest::qWaitForWindowExposed(w));
+    if (top->hasHeightForWidth())
+        shown.setHeight(qMax(shown.height(), top->heightForWidth(shown.width())));
+    top->resize(shown);
+    top->show();
+    QVERIFY(QTest::qWaitForWindowExposed(top));
     QCoreApplication::processEvents();
     // A text that changed during those events (the update check's answer) has its layout pass still posted:
     // measure the laid-out dialog, not the moment in between.
     for (int round = 0; round < 4; ++round)
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-    const QStringList found = faults(w, size.width());
+    const QStringList found = faults(w, size.width(), heightBounded ? size.height() : 0);
     if (!found.isEmpty())
         QFAIL(qPrintable(found.join(QStringLiteral("\n   "))));
 }
@@ -236,7 +257,7 @@ private slots:
         // A number field shows the largest number its slider gives.
         for (QSlider *slider : page->findChildren<QSlider *>())
             slider->setValue(slider->maximum());
-        check(page, QSize(settingPageWidth, 200));
+        check(page, QSize(settingPageWidth, 200), false);
     }
 
     void toolPageOrDialog_data()
@@ -339,7 +360,8 @@ private slots:
         setFontSize(points);
         QWidget *w = make();
         QVERIFY2(w, "the page did not get the answer it waits for");
-        check(w, size.isValid() ? size : w->size());
+        // The window's height bounds a tool page in the host's font; at the larger font the window grows.
+        check(w, size.isValid() ? size : w->size(), size.isValid() && !points);
     }
 
     // A found file's folder shows whole where the window has room for it, rather than being cut at the

@@ -235,7 +235,7 @@ void ScanProgressForm::fillBiggestFiles()
     connect(ui->biggestFileTreeView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &ScanProgressForm::OnBiggestFileTreeViewSelectionChanged);
     ui->biggestFileTreeView->hideColumn(4);
-    viewcolumns::setWidths(ui->biggestFileTreeView, {{0, 300}, {2, 200}});
+    viewcolumns::setWidths(ui->biggestFileTreeView, {{0, 300}, {2, 200}}, 3);
 }
 
 void ScanProgressForm::OnSectionClicked(int index)

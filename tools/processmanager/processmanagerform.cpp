@@ -227,7 +227,7 @@ bool ProcessManagerForm::loadProcesses()
 
     if (ui->ffTreeView->model() != &model)
         ui->ffTreeView->setModel(&model);
-    viewcolumns::setWidths(ui->ffTreeView, {{NameColumn, 200}, {PriorityColumn, 150}});
+    viewcolumns::setWidths(ui->ffTreeView, {{NameColumn, 200}, {PriorityColumn, 150}}, PathColumn);
     model.sort(NameColumn, Qt::AscendingOrder);
     setRowActionsEnabled(false);
     ui->ffTreeView->header()->setSectionsClickable(true);

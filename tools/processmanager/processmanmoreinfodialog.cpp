@@ -69,7 +69,7 @@ bool ProcessManMoreInfoDialog::loadModules(int pid)
     } while (Module32NextW(snapshot, &entry));
     CloseHandle(snapshot);
     ui->ffTreeView1->setModel(&modulesModel);
-    viewcolumns::setWidths(ui->ffTreeView1, {{0, 200}, {2, 150}});
+    viewcolumns::setWidths(ui->ffTreeView1, {{0, 200}, {2, 150}}, 1); // the path takes what is left
     modulesModel.sort(0, Qt::AscendingOrder);
     return true;
 }

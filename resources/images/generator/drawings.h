@@ -88,9 +88,7 @@ void checkIn16(QPainter &p);
 void close16(QPainter &p);
 void symbolBolt16(QPainter &p);
 
-// Setting page illustrations (pixels). Until a page's own schematic is drawn it shows a neutral frame that
-// names its subject.
-std::function<void(QPainter &)> placeholder(const QString &subject, QSize size);
+// Setting and module page illustrations (pixels).
 
 // Appearance and Desktop pages.
 void taskbarLight(QPainter &p);
@@ -141,6 +139,8 @@ void groupTaskbarIcon(QPainter &p);
 void ungroupTaskbarIcon(QPainter &p);
 void openLastApp(QPainter &p);
 void thumbnailPreview(QPainter &p);
+// My Tray Icon page: the helper's tray menu.
+void myTrayIconMenu(QPainter &p);
 // OEM Info pages.
 void systemAboutPage(QPainter &p);
 void systemPage(QPainter &p);

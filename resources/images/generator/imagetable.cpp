@@ -19,13 +19,6 @@ ImageSpec drawing(const char *name, int width, int height, void (*fn)(QPainter &
     return {QString::fromUtf8(name), QSize(width, height), qreal(width), fn, ImageSpec::Illustration};
 }
 
-ImageSpec illustration(const char *name, int width, int height, const char *subject)
-{
-    const QSize size(width, height);
-    return {QString::fromUtf8(name), size, qreal(width), draw::placeholder(QString::fromUtf8(subject), size),
-            ImageSpec::Illustration};
-}
-
 std::vector<ImageSpec> buildTable()
 {
     using namespace draw;
@@ -138,7 +131,7 @@ std::vector<ImageSpec> buildTable()
         drawing("MyComputerDevices.png", 220, 150, myComputerDevices),
         drawing("MyComputerDrives.png", 220, 150, myComputerDrives),
         drawing("MyComputerIcons.png", 220, 150, myComputerIcons),
-        illustration("MyTrayIconScreenShot.png", 240, 300, "Tray icon menu"),
+        drawing("MyTrayIconScreenShot.png", 240, 300, myTrayIconMenu),
         drawing("NavigationPane.png", 180, 200, navigationPane),
         drawing("NotificationAreaOneRow.png", 160, 48, notificationAreaOneRow),
         drawing("NotificationAreaTwoRows.png", 160, 48, notificationAreaTwoRows),

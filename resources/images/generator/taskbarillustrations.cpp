@@ -369,4 +369,71 @@ void thumbnailPreview(QPainter &p)
     fill(p, polygon({{125, 128}, {125, 143}, {129, 139}, {133, 146}, {135, 145}, {131, 138}, {137, 138}}), c::ink);
 }
 
+void myTrayIconMenu(QPainter &p)
+{
+    landscape(p, QRectF(0, 0, 240, 300), c::skyLight, c::teal, c::amberLight);
+    // The notification area: the hidden icons' chevron, the helper's rocket (picked out), network, volume, clock.
+    const QRectF bar(0.5, 266.5, 239, 33);
+    fill(p, rounded(bar, 5), barBack);
+    p.setPen(QPen(c::line, 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(bar, 5, 5);
+    const qreal cy = bar.center().y();
+    stroke(p, polyline({{96, cy + 2}, {100, cy - 2}, {104, cy + 2}}), c::slate, 1.3);
+    const QRectF icon(116, cy - 8, 16, 16);
+    p.save();
+    p.translate(icon.topLeft());
+    p.scale(icon.width() / 48, icon.height() / 48);
+    rocket(p);
+    p.restore();
+    ring(p, icon.adjusted(-3, -3, 3, 3));
+    for (int i = 0; i < 2; ++i)
+        fill(p, circle({148.0 + i * 12, cy}, 3), c::slateMid);
+    clock(p, {180, cy - 12}, 24, QStringLiteral("10:24"));
+
+    // The helper's popup menu, as it opens above its icon: its own items, a chevron on each submenu.
+    const QRectF menu(10.5, 18.5, 196, 238);
+    fill(p, rounded(menu.translated(0, 2), 8), withAlpha(c::ink, 35));
+    fill(p, rounded(menu, 8), QColor(QRgb(0xF9F9F9)));
+    p.setPen(QPen(c::line, 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(menu, 8, 8);
+    struct Item
+    {
+        const char *text;
+        bool submenu;
+        bool separatorAfter;
+    };
+    const Item items[] = {{"Track Cleaner", true, true},
+                          {"Bing Daily Wallpapers", true, true},
+                          {"Set App Color mode", true, false},
+                          {"Set Windows Color Mode", true, true},
+                          {"Set Active Power Scheme", true, true},
+                          {"Configuration", false, false},
+                          {"Close", false, false}};
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(11);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    p.setFont(font);
+    const qreal row = 26, gap = 12;
+    qreal top = menu.top() + 4;
+    for (const Item &item : items) {
+        const QRectF line(menu.left() + 4, top, menu.width() - 8, row);
+        // The pointer rests on the wallpaper submenu.
+        if (&item == &items[1])
+            fill(p, rounded(line, 4), withAlpha(c::slate, 30));
+        p.setPen(c::ink);
+        p.drawText(line.adjusted(12, 0, -24, 0), Qt::AlignLeft | Qt::AlignVCenter, QString::fromUtf8(item.text));
+        if (item.submenu) {
+            const qreal x = line.right() - 12, y = line.center().y();
+            stroke(p, polyline({{x - 2, y - 4}, {x + 2, y}, {x - 2, y + 4}}), c::slate, 1.2);
+        }
+        top += row;
+        if (item.separatorAfter) {
+            p.fillRect(QRectF(menu.left() + 1, top + gap / 2 - 0.5, menu.width() - 2, 1), c::mist);
+            top += gap;
+        }
+    }
+}
+
 } // namespace draw
