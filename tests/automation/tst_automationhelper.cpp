@@ -21,15 +21,28 @@ HWND helperWindow()
     return FindWindowW(GLASSPAN_WINDOW_CLASS, GLASSPAN_WINDOW_TITLE);
 }
 
+// Closes a running helper and waits until it is gone.
+bool closeHelper()
+{
+    HWND helper = helperWindow();
+    if (!helper)
+        return true;
+    PostMessageW(helper, WM_CLOSE, 0, 0);
+    return QTest::qWaitFor([] { return !helperWindow(); }, 15000);
+}
+
+// Closes the helper a test left running before its machine goes, also after a failed check.
+struct HelperClosedAtEnd
+{
+    ~HelperClosedAtEnd() { closeHelper(); }
+};
+
 // A new logon: the helper and Explorer end, Explorer brings up a new, opaque taskbar, and whatever the Run
 // value names is started.
 bool logon()
 {
-    if (HWND helper = helperWindow()) {
-        PostMessageW(helper, WM_CLOSE, 0, 0);
-        if (!QTest::qWaitFor([] { return !helperWindow(); }, 15000))
-            return false;
-    }
+    if (!closeHelper())
+        return false;
     harness::endExplorer();
     harness::startExplorer();
     QString run;
@@ -96,6 +109,7 @@ private slots:
         QFETCH(int, choice);
         QFETCH(int, alpha);
         TestMachine m;
+        HelperClosedAtEnd closeHelper;
         const QString root = QStringLiteral("Software\\Keelrun Hushdeck Plus!");
         KRUtils().writeRegString(HKEY_CURRENT_USER, root, QStringLiteral("Path"), QStringLiteral("C:\\Hushdeck"));
         if (moduleOn) {
@@ -122,10 +136,6 @@ private slots:
         // The module page shows what the catalogue page chose.
         TransparentTaskbarModuleForm module;
         QCOMPARE(module.findChild<QComboBox *>(QStringLiteral("GlasspanComboBox"))->currentIndex(), choice);
-        if (HWND helper = helperWindow()) {
-            PostMessageW(helper, WM_CLOSE, 0, 0);
-            QTRY_VERIFY_WITH_TIMEOUT(!helperWindow(), 15000);
-        }
     }
 };
 
