@@ -52,17 +52,33 @@ private slots:
         const int rows = model->rowCount();
         QVERIFY(rows > 0);
         // What changes on the machine afterwards is not shown: the tab is never filled again.
-        qputenv("HUSHDECK_LATE_VARIABLE", "1");
         HKEY h = nullptr;
-        RegCreateKeyExW(HKEY_CURRENT_USER, WSTR("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"), 0, nullptr, 0,
-                        KEY_WRITE, nullptr, &h, nullptr);
-        RegSetValueExW(h, WSTR("Late"), 0, REG_SZ, reinterpret_cast<const BYTE *>(u"C:\\late.exe"), 24);
-        RegCloseKey(h);
+        for (const WCHAR *key : {WSTR("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"), WSTR("Environment")}) {
+            RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr);
+            RegSetValueExW(h, WSTR("Late"), 0, REG_SZ, reinterpret_cast<const BYTE *>(u"C:\\late.exe"), 24);
+            RegCloseKey(h);
+        }
         tabs->setCurrentIndex(0);
         tabs->setCurrentIndex(tab);
         QCOMPARE(form.findChild<QTreeView *>(view)->model(), model);
         QCOMPARE(model->rowCount(), rows);
-        qunsetenv("HUSHDECK_LATE_VARIABLE");
+    }
+
+    // The environment tab shows the machine's variables, not the host's.
+    void environmentTabShowsMachine()
+    {
+        qputenv("HUSHDECK_HOST_ONLY", "1");
+        SystemInfoForm form;
+        form.findChild<QTabWidget *>("tabWidget")->setCurrentIndex(2);
+        QAbstractItemModel *model = form.findChild<QTreeView *>("environmentVarsTreeView")->model();
+        QStringList names;
+        for (int row = 0; row < model->rowCount(); ++row)
+            names << model->index(row, 0).data().toString();
+        qunsetenv("HUSHDECK_HOST_ONLY");
+        for (const char *name : {"ComSpec", "OS", "PATHEXT", "PROCESSOR_ARCHITECTURE", "USERPROFILE", "windir"})
+            QVERIFY2(names.contains(QLatin1String(name)), name);
+        for (const char *name : {"HOME", "HUSHDECK_HOST_ONLY", "PWD", "SHELL"})
+            QVERIFY2(!names.contains(QLatin1String(name)), name);
     }
 
     void startupIconColumnHidden()

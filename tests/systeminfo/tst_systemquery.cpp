@@ -10,6 +10,8 @@
 
 #include <QtTest>
 
+#include <cstring>
+
 namespace {
 
 const QString runKey = QStringLiteral("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run");
@@ -157,30 +159,146 @@ private slots:
         QCOMPARE(got, (QStringList{"PATH|a=b", "EMPTY|", "Z|1"}));
     }
 
-    void processEnvironment()
+    // The block as Windows builds it from the machine's registry: "{W}" stands for the Windows folder, "{P}"
+    // for the profile, "{C}" for the root of the drive that holds the Windows folder, "{s}" for its separator.
+    void machineEnvironment_data()
     {
-        qputenv("HUSHDECK_QUERY_TEST", "x=y");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("set by the system") << "SystemRoot"
+                                           << "{W}";
+        QTest::newRow("program folders") << "CommonProgramFiles(x86)"
+                                         << "{C}{s}Program Files (x86){s}Common Files";
+        QTest::newRow("machine key, text") << "PATHEXT"
+                                           << ".COM;.EXE;.BAT;.CMD;.VBS;.VBE;.JS;.JSE;.WSF;.WSH;.MSC";
+        QTest::newRow("machine key, expanded") << "ComSpec"
+                                               << "{W}\\system32\\cmd.exe";
+        QTest::newRow("windir") << "windir"
+                                << "{W}";
+        QTest::newRow("processor") << "PROCESSOR_IDENTIFIER"
+                                   << "Intel64 Family 6 Model 154 Stepping 3, GenuineIntel";
+        QTest::newRow("user key over machine key") << "TEMP"
+                                                   << "{P}\\AppData\\Local\\Temp";
+        QTest::newRow("the user, not SYSTEM") << "USERNAME"
+                                              << "User";
+        QTest::newRow("session") << "LOGONSERVER"
+                                 << "\\\\DESKTOP-HUSHDECK";
+        QTest::newRow("profile") << "USERPROFILE"
+                                 << "{P}";
+        QTest::newRow("public profile") << "PUBLIC"
+                                        << "{C}{s}Users{s}Public";
+        QTest::newRow("computer") << "COMPUTERNAME"
+                                  << "DESKTOP-HUSHDECK";
+        QTest::newRow("user Path after the machine's")
+            << "Path"
+            << "{W}\\system32;{W};{W}\\System32\\Wbem;{W}\\System32\\WindowsPowerShell\\v1.0\\;"
+               "{W}\\System32\\OpenSSH\\;{P}\\AppData\\Local\\Microsoft\\WindowsApps;";
+    }
+
+    void machineEnvironment()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, value);
+        const QString windows = machine::windowsFolder();
+        const QString root = windows.left(windows.size() - int(qstrlen("Windows")) - 1);
+        value.replace("{W}", windows).replace("{P}", machine::userProfile()).replace("{C}", root);
+        value.replace("{s}", windows.mid(root.size(), 1));
         QVector<NameValuePair> list;
         SystemQuery().environmentVariables(list);
-        int found = 0;
+        QStringList found;
         for (const NameValuePair &p : list)
-            if (p.name == QLatin1String("HUSHDECK_QUERY_TEST") && p.value == QLatin1String("x=y"))
-                ++found;
-        QCOMPARE(found, 1);
-        // Every process variable once (names are case-insensitive), the machine's in place of the host's.
-        QSet<QString> names;
+            if (p.name.compare(name, Qt::CaseInsensitive) == 0)
+                found << p.name + "=" + p.value;
+        QCOMPARE(found, QStringList(name + "=" + value));
+        QCOMPARE(SystemQuery().expandEnvironment("%" + name.toLower() + "%"), value);
+    }
+
+    void environmentLeavesHostOut()
+    {
+        const QByteArray home = qgetenv("HOME"), path = qgetenv("PATH");
+        auto restore = qScopeGuard([&] {
+            qputenv("HOME", home);
+            qputenv("PATH", path);
+            qunsetenv("HUSHDECK_SECRET_TOKEN");
+        });
+        qputenv("HUSHDECK_SECRET_TOKEN", "s3cr3t-value");
+        qputenv("HOME", "/root/secret-home");
+        qputenv("PATH", "/usr/secret/bin:/usr/bin");
+        QVector<NameValuePair> list;
+        SystemQuery().environmentVariables(list);
+        QStringList names;
         for (const NameValuePair &p : list) {
-            QVERIFY2(!names.contains(p.name.toUpper()), qPrintable(p.name));
-            names.insert(p.name.toUpper());
+            QVERIFY2(!p.value.contains("secret", Qt::CaseInsensitive) && !p.value.contains('%'),
+                     qPrintable(p.name + "=" + p.value));
+            names << p.name;
         }
-        for (const QString &key : QProcessEnvironment::systemEnvironment().keys())
-            QVERIFY2(names.contains(key.toUpper()), qPrintable(key));
-        QString systemRoot;
-        for (const NameValuePair &p : list)
-            if (p.name == QLatin1String("SystemRoot"))
-                systemRoot = p.value;
-        QCOMPARE(systemRoot, SystemQuery().expandEnvironment(QStringLiteral("%SystemRoot%")));
-        QVERIFY(systemRoot.startsWith(QDir::toNativeSeparators(m->folder())));
+        // Exactly what Windows sets for a signed-in user, sorted as Windows keeps a block.
+        QCOMPARE(names, (QStringList{"ALLUSERSPROFILE",
+                                     "APPDATA",
+                                     "CommonProgramFiles",
+                                     "CommonProgramFiles(x86)",
+                                     "CommonProgramW6432",
+                                     "COMPUTERNAME",
+                                     "ComSpec",
+                                     "DriverData",
+                                     "HOMEDRIVE",
+                                     "HOMEPATH",
+                                     "LOCALAPPDATA",
+                                     "LOGONSERVER",
+                                     "NUMBER_OF_PROCESSORS",
+                                     "OS",
+                                     "Path",
+                                     "PATHEXT",
+                                     "PROCESSOR_ARCHITECTURE",
+                                     "PROCESSOR_IDENTIFIER",
+                                     "PROCESSOR_LEVEL",
+                                     "PROCESSOR_REVISION",
+                                     "ProgramData",
+                                     "ProgramFiles",
+                                     "ProgramFiles(x86)",
+                                     "ProgramW6432",
+                                     "PSModulePath",
+                                     "PUBLIC",
+                                     "SystemDrive",
+                                     "SystemRoot",
+                                     "TEMP",
+                                     "TMP",
+                                     "USERDOMAIN",
+                                     "USERDOMAIN_ROAMINGPROFILE",
+                                     "USERNAME",
+                                     "USERPROFILE",
+                                     "windir"}));
+        const QString unknown = "%HUSHDECK_SECRET_TOKEN%|%HOME%|%DISPLAY%";
+        QCOMPARE(SystemQuery().expandEnvironment(unknown), unknown);
+        KRUtils u;
+        QString text;
+        u.writeRegExpandString(HKEY_CURRENT_USER, "Software\\Hushdeck Test", "x", "%HUSHDECK_SECRET_TOKEN%\\x");
+        QVERIFY(u.readRegString(HKEY_CURRENT_USER, "Software\\Hushdeck Test", "x", text));
+        QCOMPARE(text, QStringLiteral("%HUSHDECK_SECRET_TOKEN%\\x"));
+    }
+
+    void environmentFollowsRegistry()
+    {
+        QVector<NameValuePair> before;
+        SystemQuery().environmentVariables(before);
+        const REGSAM v = KEY_WOW64_64KEY;
+        storeRaw(HKEY_CURRENT_USER, "Environment", v, "Path", REG_SZ, utf16("D:\\Tools"));
+        storeRaw(HKEY_CURRENT_USER, "Environment", v, "EDITOR", REG_EXPAND_SZ, utf16("%ProgramFiles%\\Edit\\e.exe"));
+        storeRaw(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment", v, "OS",
+                 REG_SZ, utf16("Changed_NT"));
+        QVector<NameValuePair> after;
+        SystemQuery().environmentVariables(after);
+        auto value = [](const QVector<NameValuePair> &list, const QString &name) {
+            for (const NameValuePair &p : list)
+                if (p.name.compare(name, Qt::CaseInsensitive) == 0)
+                    return p.value;
+            return QString();
+        };
+        QVERIFY(value(before, "Path").endsWith("WindowsApps;"));
+        QVERIFY2(value(after, "Path").endsWith("\\OpenSSH\\;D:\\Tools"), qPrintable(value(after, "Path")));
+        QCOMPARE(value(after, "EDITOR"), value(after, "ProgramFiles") + "\\Edit\\e.exe");
+        QCOMPARE(value(after, "OS"), QStringLiteral("Changed_NT"));
+        QCOMPARE(after.size(), before.size() + 1);
     }
 
     void cutRunPath_data()
@@ -421,8 +539,9 @@ private slots:
         QCOMPARE(filters.first().name, QStringLiteral("Transparent Taskbar"));
         QCOMPARE(filters.first().vendor, QStringLiteral("Keelrun"));
         QCOMPARE(filters.first().type, 2);
-        QCOMPARE(filters.at(1).name, QStringLiteral("Video Renderer")); // seeded, without a version resource
-        QVERIFY(filters.at(1).version.isEmpty());
+        // Seeded: the name and version of the file that serves it, as on Windows.
+        QCOMPARE(filters.at(1).name, QStringLiteral("DirectShow Runtime."));
+        QCOMPARE(filters.at(1).version, QStringLiteral("10.0.22621.2506 (WinBuild.160101.0800)"));
 
         storeRaw(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Drivers32", v, "vidc.aaaa",
                  REG_SZ, utf16(GLASSPAN_EXE));
@@ -431,15 +550,130 @@ private slots:
         QCOMPARE(video.size(), 5);
         QCOMPARE(video.last().name, QStringLiteral("Transparent Taskbar")); // values keep their order of writing
         QCOMPARE(video.last().fileName, QStringLiteral(GLASSPAN_EXE));
-        QVERIFY(video.first().name.isEmpty()); // a driver file without a version resource
+        // A bare driver name is found in the System folder, as Windows loads it.
+        QCOMPARE(video.first().name, QStringLiteral("Intel Indeo(R) Video YUV Codec"));
         QCOMPARE(video.first().fileName, QStringLiteral("iyuv_32.dll"));
 
         QVector<CodecInfo> dmos;
         SystemQuery().dmoCodecs(dmos);
         QCOMPARE(dmos.size(), 3);
         QCOMPARE(dmos.at(0).type, 3);
-        QCOMPARE(dmos.at(0).name, QStringLiteral("WMVideo Decoder DMO"));
+        QCOMPARE(dmos.at(0).name, QStringLiteral("Windows Media Video Decoder")); // its file's description
         QCOMPARE(dmos.at(0).fileName, QStringLiteral("C:\\Windows\\System32\\wmvdecod.dll"));
+    }
+
+    // Every codec row of a new machine describes itself, through the files the seeded registry names.
+    void seededCodecRows_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("video compressors") << 1 << 4;
+        QTest::newRow("audio drivers") << 0 << 4;
+        QTest::newRow("DirectShow filters") << 2 << 4;
+        QTest::newRow("media objects") << 3 << 3;
+    }
+
+    void seededCodecRows()
+    {
+        QFETCH(int, type);
+        QVector<CodecInfo> list;
+        SystemQuery q;
+        if (type == 0)
+            q.audioCodecs(list);
+        else if (type == 1)
+            q.videoCodecs(list);
+        else if (type == 2)
+            q.directShowFilters(list);
+        else
+            q.dmoCodecs(list);
+        QTEST(int(list.size()), "rows");
+        for (const CodecInfo &c : list) {
+            QVERIFY2(!c.name.isEmpty() && !c.version.isEmpty() && !c.vendor.isEmpty(), qPrintable(c.fileName));
+            CodecInfo file;
+            QVERIFY2(q.fileVersionInfo(file, c.fileName), qPrintable(c.fileName));
+            QVERIFY2(!file.name.isEmpty() && file.version.contains(QRegularExpression("^\\d+\\.\\d+\\.\\d+\\.\\d+")),
+                     qPrintable(c.fileName + ": " + file.version));
+        }
+    }
+
+    // Every startup row and task of a new machine has a file to take its icon from; the programs its Run
+    // values and tasks name have a name and a version.
+    void seededStartupRows()
+    {
+        SystemQuery q;
+        QVector<StartupItem> startup, tasks;
+        q.registryRunItems(HKEY_LOCAL_MACHINE, runKey, true, startup);
+        q.registryRunItems(HKEY_CURRENT_USER, runKey, true, startup);
+        const qsizetype runRows = startup.size();
+        QCOMPARE(runRows, 2);
+        q.startupFolderItems(startupPath(), startup);
+        q.startupFolderItems(commonStartupPath(), startup);
+        QCOMPARE(q.scheduledTasks(tasks), 0);
+        QCOMPARE(tasks.size(), 3); // those of the root folder that are not hidden
+        for (qsizetype i = 0; i < startup.size() + tasks.size(); ++i) {
+            const bool task = i >= startup.size();
+            const StartupItem &item = task ? tasks.at(i - startup.size()) : startup.at(i);
+            const QString path = q.expandEnvironment(item.path);
+            SHFILEINFOW info = {};
+            QVERIFY2(SHGetFileInfoW(wstr(path), 0, &info, sizeof(info), SHGFI_ICON | SHGFI_SMALLICON) && info.hIcon,
+                     qPrintable(item.name + ": " + path));
+            DestroyIcon(info.hIcon);
+            if (!task && i >= runRows)
+                continue; // a link: its icon is the link's, or the icon file it names
+            CodecInfo file;
+            QVERIFY2(q.fileVersionInfo(file, path) && !file.name.isEmpty() && !file.version.isEmpty(),
+                     qPrintable(item.name + ": " + path));
+        }
+    }
+
+    // The images written for a new machine read as Windows reads them: the fixed part and the strings.
+    void seededImages_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("description");
+        QTest::addColumn<QString>("company");
+        QTest::addColumn<quint32>("versionMs");
+        QTest::addColumn<quint32>("versionLs");
+        QTest::newRow("bare driver name") << "msrle32.dll"
+                                          << "Microsoft RLE Compressor"
+                                          << "Microsoft Corporation" << 0x000A0000u << 0x585D0001u;
+        QTest::newRow("driver named with its folder")
+            << "C:\\Windows\\System32\\l3codeca.acm"
+            << "Fraunhofer IIS MPEG Audio Layer-3 Codec (advanced)"
+            << "Fraunhofer Institut Integrierte Schaltungen IIS" << 0x00010009u << 0x00000191u;
+        QTest::newRow("program of a link") << "C:\\Program Files\\Notes\\notes.exe"
+                                           << "Notes"
+                                           << "Notes Software" << 0x00030002u << 0x00000000u;
+        QTest::newRow("program of a task") << "C:\\Program Files (x86)\\Microsoft\\EdgeUpdate\\MicrosoftEdgeUpdate.exe"
+                                           << "Microsoft Edge Update"
+                                           << "Microsoft Corporation" << 0x00010003u << 0x00B90011u;
+    }
+
+    void seededImages()
+    {
+        QFETCH(QString, path);
+        DWORD handle = 1;
+        const DWORD size = GetFileVersionInfoSizeW(wstr(path), &handle);
+        QVERIFY2(size > 0 && size < 4096, qPrintable(QString::number(size)));
+        QByteArray data(int(size), '\0');
+        QVERIFY(GetFileVersionInfoW(wstr(path), 0, size, data.data()));
+        LPVOID value = nullptr;
+        UINT length = 0;
+        QVERIFY(VerQueryValueW(data.constData(), WSTR("\\"), &value, &length));
+        QCOMPARE(length, 52u);
+        quint32 fixed[4];
+        std::memcpy(fixed, value, sizeof(fixed));
+        QCOMPARE(fixed[0], 0xFEEF04BDu);
+        QTEST(fixed[2], "versionMs");
+        QTEST(fixed[3], "versionLs");
+        for (const char *field : {"FileDescription", "CompanyName"}) {
+            const QString key = QStringLiteral("\\StringFileInfo\\040904B0\\") + QLatin1String(field);
+            QVERIFY(VerQueryValueW(data.constData(), wstr(key), &value, &length));
+            QTEST(fromWide(static_cast<const WCHAR *>(value), qsizetype(length)),
+                  field[0] == 'F' ? "description" : "company");
+        }
+        QVERIFY(QFileInfo(machine::hostPathOnC(path.contains('\\') ? path : "C:\\Windows\\System32\\" + path)).size() <
+                4096);
     }
 
     void seededStartupFolders()

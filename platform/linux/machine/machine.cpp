@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
+#include <QRegularExpression>
 #include <QSet>
 #include <QStandardPaths>
 #include <QThread>
@@ -589,6 +590,25 @@ QString tempFolder()
     return localAppData() + QStringLiteral("/Temp");
 }
 
+QString hostPathOnC(const QString &windowsPath)
+{
+    if (windowsPath.size() < 2 || windowsPath.at(0).toUpper() != QLatin1Char('C') ||
+        windowsPath.at(1) != QLatin1Char(':'))
+        return QString();
+    // ".." stops at the drive's root, as on Windows: no path leads out of the machine.
+    QStringList parts;
+    for (const QString &part :
+         windowsPath.mid(2).split(QRegularExpression(QStringLiteral("[\\\\/]")), Qt::SkipEmptyParts)) {
+        if (part == QLatin1String("..")) {
+            if (!parts.isEmpty())
+                parts.removeLast();
+        } else if (part != QLatin1String(".")) {
+            parts << part;
+        }
+    }
+    return parts.isEmpty() ? folder() : folder() + QLatin1Char('/') + parts.join(QLatin1Char('/'));
+}
+
 QString setting(const QString &name, const QString &defaultValue)
 {
     Lock lock;
@@ -702,86 +722,6 @@ bool hasAnswers(const QString &kind)
 {
     Lock lock;
     return firstAnswer(kind).has_value();
-}
-
-QString environmentVariable(const QString &name)
-{
-    const QString n = name.toUpper();
-    auto win = [](const QString &hostPath) { return QDir::toNativeSeparators(hostPath); };
-    if (n == QLatin1String("USERPROFILE"))
-        return win(userProfile());
-    if (n == QLatin1String("APPDATA"))
-        return win(roamingAppData());
-    if (n == QLatin1String("LOCALAPPDATA"))
-        return win(localAppData());
-    if (n == QLatin1String("TEMP") || n == QLatin1String("TMP"))
-        return win(tempFolder());
-    if (n == QLatin1String("SYSTEMROOT") || n == QLatin1String("WINDIR"))
-        return win(windowsFolder());
-    if (n == QLatin1String("PROGRAMDATA") || n == QLatin1String("ALLUSERSPROFILE"))
-        return win(programDataFolder());
-    if (n == QLatin1String("PROGRAMFILES") || n == QLatin1String("PROGRAMW6432"))
-        return win(folder() + QStringLiteral("/Program Files"));
-    if (n == QLatin1String("PROGRAMFILES(X86)"))
-        return win(folder() + QStringLiteral("/Program Files (x86)"));
-    if (n == QLatin1String("PUBLIC"))
-        return win(folder() + QStringLiteral("/Users/Public"));
-    if (n == QLatin1String("USERNAME"))
-        return userName();
-    if (n == QLatin1String("SYSTEMDRIVE") || n == QLatin1String("HOMEDRIVE"))
-        return QStringLiteral("C:");
-    if (n == QLatin1String("COMPUTERNAME"))
-        return QStringLiteral("DESKTOP-HUSHDECK");
-    return QString();
-}
-
-QStringList environmentNames()
-{
-    return {QStringLiteral("ALLUSERSPROFILE"),
-            QStringLiteral("APPDATA"),
-            QStringLiteral("COMPUTERNAME"),
-            QStringLiteral("HOMEDRIVE"),
-            QStringLiteral("LOCALAPPDATA"),
-            QStringLiteral("ProgramData"),
-            QStringLiteral("ProgramFiles"),
-            QStringLiteral("ProgramFiles(x86)"),
-            QStringLiteral("ProgramW6432"),
-            QStringLiteral("PUBLIC"),
-            QStringLiteral("SystemDrive"),
-            QStringLiteral("SystemRoot"),
-            QStringLiteral("TEMP"),
-            QStringLiteral("TMP"),
-            QStringLiteral("USERNAME"),
-            QStringLiteral("USERPROFILE"),
-            QStringLiteral("windir")};
-}
-
-QString expandEnvironment(const QString &text)
-{
-    QString out;
-    out.reserve(text.size());
-    qsizetype i = 0;
-    while (i < text.size()) {
-        const QChar c = text.at(i);
-        if (c == QLatin1Char('%')) {
-            const qsizetype end = text.indexOf(QLatin1Char('%'), i + 1);
-            if (end > i + 1) {
-                const QString name = text.mid(i + 1, end - i - 1);
-                QString value = environmentVariable(name);
-                // Any other variable of the process expands too, as Windows expands every one it has.
-                if (value.isNull() && !name.contains(QLatin1Char('=')) && qEnvironmentVariableIsSet(name.toLocal8Bit()))
-                    value = qEnvironmentVariable(name.toLocal8Bit());
-                if (!value.isNull()) {
-                    out += value;
-                    i = end + 1;
-                    continue;
-                }
-            }
-        }
-        out += c;
-        ++i;
-    }
-    return out;
 }
 
 Lock::Lock()

@@ -29,6 +29,9 @@ QString userProfile();    // C:\Users\<name>
 QString roamingAppData(); // %APPDATA%
 QString localAppData();   // %LOCALAPPDATA%
 QString tempFolder();     // %TEMP%
+// Where a path on the machine's C: drive ("C:\\Program Files\\x.exe") is on the host; "" for a path on
+// another drive. The one place that knows which host folder the machine's C: is.
+QString hostPathOnC(const QString &windowsPath);
 
 // Machine settings (table settings): switches tests flip, such as "elevated" ("1" unless set to "0").
 QString setting(const QString &name, const QString &defaultValue = QString());
@@ -48,12 +51,15 @@ void pushAnswer(const QString &kind, const QString &value);
 std::optional<QString> takeAnswer(const QString &kind);
 bool hasAnswers(const QString &kind);
 
-// %NAME% expansion with the machine's environment (profile, application data, temp and Windows
-// folders point into the machine folder), then the process's own; names neither has stay as they are.
-QString expandEnvironment(const QString &text);
+// The machine's environment block as Windows builds it for the signed-in user, sorted by name: what the
+// system sets, the machine's and the user's Environment keys (expanded; the user's Path after the
+// machine's), the session's variables and the profile's folders. The host's environment is no part of it.
+// Built anew at every call, so a changed registry value shows in the next block.
+QList<QPair<QString, QString>> environment();
+// A variable of that block (names are case-insensitive); null when it has none.
 QString environmentVariable(const QString &name);
-// The names of the variables the machine defines, spelt as Windows spells them.
-QStringList environmentNames();
+// %NAME% expansion with that block; names it lacks stay as they are.
+QString expandEnvironment(const QString &text);
 
 // Database access for the stand-in's own modules. Hold a Lock around every use of the connection; it is
 // null when the machine could not be opened (see openFailure).

@@ -11,8 +11,6 @@
 #include <cstdlib>
 #include <cstring>
 
-extern char **environ;
-
 namespace {
 
 struct Edition
@@ -187,20 +185,11 @@ UINT WINAPI GetSystemDirectoryW(LPWSTR lpBuffer, UINT uSize)
 
 LPWCH WINAPI GetEnvironmentStringsW()
 {
-    // The process's own environment with the machine's variables in place of the host's (names are
-    // case-insensitive), one entry after the other, ended by an empty entry.
-    const QStringList machineNames = machine::environmentNames();
+    // The machine's block, one "name=value" entry after the other, ended by an empty entry.
     QString block;
-    for (const QString &name : machineNames) {
-        block += name + QLatin1Char('=') + machine::environmentVariable(name);
-        block += QChar(0);
-    }
-    for (char **e = environ; e && *e; ++e) {
-        const QString entry = QString::fromLocal8Bit(*e);
-        const QString name = entry.section(QLatin1Char('='), 0, 0);
-        if (machineNames.contains(name, Qt::CaseInsensitive))
-            continue;
-        block += entry;
+    const QList<QPair<QString, QString>> vars = machine::environment();
+    for (const auto &v : vars) {
+        block += v.first + QLatin1Char('=') + v.second;
         block += QChar(0);
     }
     block += QChar(0);

@@ -1,5 +1,9 @@
 #include "linux/system/sysinfoseed.h"
 
+#include "linux/machine/machine.h"
+#include "linux/system/peimage.h"
+
+#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -86,12 +90,94 @@ QByteArray linkBytes(const SeedLink &l)
     return out;
 }
 
-void writeFile(const QString &path, const QByteArray &bytes)
+// The files the seeded registry, links and tasks name, with the version resources a Windows 11 23H2 machine
+// has for them: codec drivers, programs started at sign-in, link targets and task programs.
+struct SeedImage
+{
+    const char *path; // on the machine's C: drive
+    const char *company, *description, *fileVersion, *product, *productVersion;
+    bool dll;
+};
+
+#define WINDOWS_FILE(file, description, version)                                                                       \
+    {                                                                                                                  \
+        "C:\\Windows\\System32\\" file, "Microsoft Corporation", description, version " (WinBuild.160101.0800)",       \
+            "Microsoft\u00AE Windows\u00AE Operating System", version, true                                            \
+    }
+
+const SeedImage seedImages[] = {
+    WINDOWS_FILE("iyuv_32.dll", "Intel Indeo(R) Video YUV Codec", "10.0.22621.1"),
+    WINDOWS_FILE("msrle32.dll", "Microsoft RLE Compressor", "10.0.22621.1"),
+    WINDOWS_FILE("msvidc32.dll", "Microsoft Video 1 Compressor", "10.0.22621.1"),
+    WINDOWS_FILE("imaadp32.acm", "Microsoft IMA ADPCM CODEC", "10.0.22621.1"),
+    WINDOWS_FILE("msadp32.acm", "Microsoft ADPCM CODEC", "10.0.22621.1"),
+    WINDOWS_FILE("msgsm32.acm", "Microsoft GSM 6.10 Audio CODEC", "10.0.22621.1"),
+    {"C:\\Windows\\System32\\l3codeca.acm", "Fraunhofer Institut Integrierte Schaltungen IIS",
+     "Fraunhofer IIS MPEG Audio Layer-3 Codec (advanced)", "1.9.0.401", "Fraunhofer IIS MPEG Audio Layer-3 Codec",
+     "1.9.0.401", true},
+    WINDOWS_FILE("quartz.dll", "DirectShow Runtime.", "10.0.22621.2506"),
+    WINDOWS_FILE("resampledmo.dll", "Windows Media Resampler", "10.0.22621.1"),
+    WINDOWS_FILE("wmadmod.dll", "Windows Media Audio Decoder", "10.0.22621.2506"),
+    WINDOWS_FILE("wmvdecod.dll", "Windows Media Video Decoder", "10.0.22621.2506"),
+    {"C:\\Windows\\System32\\SecurityHealthSystray.exe", "Microsoft Corporation", "Windows Security notification icon",
+     "10.0.22621.1 (WinBuild.160101.0800)", "Microsoft\u00AE Windows\u00AE Operating System", "10.0.22621.1", false},
+    {"C:\\Windows\\System32\\defrag.exe", "Microsoft Corporation", "Disk Defragmenter Module",
+     "10.0.22621.1 (WinBuild.160101.0800)", "Microsoft\u00AE Windows\u00AE Operating System", "10.0.22621.1", false},
+    {"C:\\Windows\\System32\\msfeedssync.exe", "Microsoft Corporation", "Microsoft Feeds Synchronization",
+     "11.0.22621.1 (WinBuild.160101.0800)", "Internet Explorer", "11.0.22621.1", false},
+    {"C:\\Program Files (x86)\\Microsoft\\EdgeUpdate\\MicrosoftEdgeUpdate.exe", "Microsoft Corporation",
+     "Microsoft Edge Update", "1.3.185.17", "Microsoft Edge Update", "1.3.185.17", false},
+    {"C:\\Users\\User\\AppData\\Local\\Microsoft\\OneDrive\\OneDriveStandaloneUpdater.exe", "Microsoft Corporation",
+     "Standalone Updater", "23.246.1127.0002", "Microsoft OneDrive", "23.246.1127.0002", false},
+    {"C:\\Users\\User\\AppData\\Local\\CloudSync\\CloudSync.exe", "CloudSync Ltd.", "CloudSync", "24.5.1.0",
+     "CloudSync", "24.5.1.0", false},
+    {"C:\\Program Files\\Notes\\notes.exe", "Notes Software", "Notes", "3.2.0.0", "Notes", "3.2.0.0", false},
+    {"C:\\Program Files\\Notes\\sendto.exe", "Notes Software", "Send to Notes", "3.2.0.0", "Notes", "3.2.0.0", false},
+    {"C:\\Program Files\\Printer\\monitor.exe", "Printer Tools", "Printer Monitor", "2.1.4.0", "Printer Tools",
+     "2.1.4.0", false},
+};
+
+#undef WINDOWS_FILE
+
+// The icon file a seeded link names: one 16 x 16 image, 32 bits per pixel.
+QByteArray iconFile()
+{
+    QByteArray out;
+    const int side = 16;
+    put(out, 0, 2);
+    put(out, 1, 2); // an icon
+    put(out, 1, 2); // one image
+    const quint32 pixels = side * side * 4, mask = side * 4;
+    out.append(char(side));
+    out.append(char(side));
+    out.append(2, '\0');
+    put(out, 1, 2);  // planes
+    put(out, 32, 2); // bits per pixel
+    put(out, 40 + pixels + mask, 4);
+    put(out, 22, 4); // where the image starts
+    put(out, 40, 4);
+    put(out, side, 4);
+    put(out, side * 2, 4); // the colours and the mask, one above the other
+    put(out, 1, 2);
+    put(out, 32, 2);
+    out.append(24, '\0');
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x) {
+            const bool edge = x == 0 || y == 0 || x == side - 1 || y == side - 1;
+            put(out, edge ? 0xFF2B579Au : 0xFFF3F6FBu, 4); // blue frame, pale page (BGRA)
+        }
+    out.append(int(mask), '\0');
+    return out;
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
 {
     QDir().mkpath(QFileInfo(path).path());
     QFile f(path);
-    if (f.open(QIODevice::WriteOnly))
-        f.write(bytes);
+    if (f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.flush())
+        return true;
+    qWarning() << "machine: cannot write" << path << f.errorString();
+    return false;
 }
 
 } // namespace
@@ -110,6 +196,17 @@ void createFiles(const QString &root)
         writeFile(root + QStringLiteral("/Windows/System32/Tasks/") + QLatin1String(t.path),
                   QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2));
     }
+    for (const SeedImage &i : seedImages) {
+        peimage::Version v;
+        v.companyName = QString::fromUtf8(i.company);
+        v.fileDescription = QString::fromUtf8(i.description);
+        v.fileVersion = QString::fromUtf8(i.fileVersion);
+        v.productName = QString::fromUtf8(i.product);
+        v.productVersion = QString::fromUtf8(i.productVersion);
+        v.dll = i.dll;
+        writeFile(machine::hostPathOnC(QString::fromUtf8(i.path)), peimage::build(v));
+    }
+    writeFile(machine::hostPathOnC(QStringLiteral("C:\\Program Files\\Notes\\sendto.ico")), iconFile());
 }
 
 } // namespace sysinfoseed

@@ -1,12 +1,14 @@
 // What a new simulated machine's System Information starts with beyond machine-seed.reg: scheduled tasks as
-// task files in Windows\System32\Tasks, and shortcuts in the user's and the all-users Startup folders.
+// task files in Windows\System32\Tasks, shortcuts in the user's and the all-users Startup folders, and the
+// programs, drivers and icon those, the Run values and the codec registrations name.
 #pragma once
 
 #include <QString>
 
 namespace sysinfoseed {
 
-// Writes the task and shortcut files below the machine folder root. Called once, when the machine is created.
+// Writes those files below the machine folder root (the named files where the machine's C: drive holds them).
+// Called once, when the machine is created; a file that cannot be written is reported as a warning.
 void createFiles(const QString &root);
 
 } // namespace sysinfoseed

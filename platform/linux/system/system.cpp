@@ -158,7 +158,7 @@ QString resolveBelow(const QString &root, const QString &rest)
     return out;
 }
 
-const char *const machineTopFolders[] = {"Windows", "Users", "ProgramData"};
+const char *const machineTopFolders[] = {"Windows", "Users", "ProgramData", "Program Files", "Program Files (x86)"};
 
 } // namespace
 

@@ -1,8 +1,10 @@
 // Version resources of the stand-in: the RT_VERSION resource of a PE file, found through its resource
 // directory, and queried by block path as Windows does.
 #include "win32.h"
+#include "linux/machine/machine.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <cstring>
 
@@ -30,13 +32,28 @@ quint16 read16(const QByteArray &d, qint64 at)
 
 const quint32 rtVersion = 16;
 
+// A bare file name ("iyuv_32.dll") is looked for as a library is loaded: in the System folder, then the
+// Windows folder, then where the process is.
+QString located(const QString &path)
+{
+    if (path.contains(QLatin1Char('\\')) || path.contains(QLatin1Char('/')) || path.contains(QLatin1Char(':')))
+        return path;
+    const QString windows = machine::windowsFolder();
+    for (const QString &folder : {windows + QStringLiteral("/System32"), windows}) {
+        const QString candidate = folder + QLatin1Char('/') + path;
+        if (QFileInfo::exists(hostPath(candidate)))
+            return candidate;
+    }
+    return path;
+}
+
 // The bytes of the file's first version resource; empty when it has none or is no PE file, with the error
 // that says which: the file is not there, has no resource section (no PE file has none either), or has
 // resources but no version resource.
 QByteArray versionResource(const QString &path, DWORD *error)
 {
     *error = ERROR_RESOURCE_DATA_NOT_FOUND;
-    QFile f(hostPath(path));
+    QFile f(hostPath(located(path)));
     if (!f.open(QIODevice::ReadOnly)) {
         *error = f.exists() ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND;
         return QByteArray();

@@ -1,0 +1,193 @@
+// The machine's environment block, built as Windows builds a signed-in user's: the variables the system
+// sets itself, the machine's Environment key, the session's Volatile Environment, the profile's folders and
+// the user's Environment key (a user Path goes after the machine's). Nothing of the host's own environment
+// is in it; the program's own settings are read from the host with Qt, not through it.
+#include "win32.h"
+#include "linux/machine/machine.h"
+#include "linux/registry/registrystore.h"
+
+#include <algorithm>
+
+namespace machine {
+
+namespace {
+
+const QString machineKey =
+    QStringLiteral("HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment");
+const QString userKey = QStringLiteral("HKEY_CURRENT_USER\\Environment");
+const QString sessionKey = QStringLiteral("HKEY_CURRENT_USER\\Volatile Environment");
+const QString computerNameKey = QStringLiteral("HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\ComputerName\\"
+                                               "ComputerName");
+
+class Block
+{
+public:
+    qsizetype indexOf(const QString &name) const
+    {
+        for (qsizetype i = 0; i < vars.size(); ++i)
+            if (vars.at(i).first.compare(name, Qt::CaseInsensitive) == 0)
+                return i;
+        return -1;
+    }
+    QString value(const QString &name) const
+    {
+        const qsizetype i = indexOf(name);
+        return i < 0 ? QString() : vars.at(i).second;
+    }
+    void set(const QString &name, const QString &value)
+    {
+        const qsizetype i = indexOf(name);
+        if (i < 0)
+            vars.append({name, value});
+        else
+            vars[i] = {name, value};
+    }
+    QList<QPair<QString, QString>> vars;
+};
+
+// %NAME% replaced by the block's value; a name the block lacks, a lone '%' and "%%" stay as they are.
+QString expand(const QString &text, const Block &block)
+{
+    QString out;
+    out.reserve(text.size());
+    qsizetype i = 0;
+    while (i < text.size()) {
+        if (text.at(i) == QLatin1Char('%')) {
+            const qsizetype end = text.indexOf(QLatin1Char('%'), i + 1);
+            if (end > i + 1) {
+                const qsizetype at = block.indexOf(text.mid(i + 1, end - i - 1));
+                if (at >= 0) {
+                    out += block.vars.at(at).second;
+                    i = end + 1;
+                    continue;
+                }
+            }
+        }
+        out += text.at(i);
+        ++i;
+    }
+    return out;
+}
+
+// A folder's parent and a child of a folder, in the folder's own spelling (either separator).
+qsizetype lastSeparator(const QString &folder)
+{
+    return qMax(folder.lastIndexOf(QLatin1Char('/')), folder.lastIndexOf(QLatin1Char('\\')));
+}
+
+QString parentOf(const QString &folder)
+{
+    const qsizetype cut = lastSeparator(folder);
+    return cut < 0 ? folder : folder.left(cut);
+}
+
+QString child(const QString &folder, const QString &name)
+{
+    const QChar separator = folder.contains(QLatin1Char('\\')) ? QLatin1Char('\\') : QLatin1Char('/');
+    return folder.endsWith(separator) ? folder + name : folder + separator + name;
+}
+
+// The values of one Environment key: the plain texts first, then the expandable ones expanded with what is
+// set so far, as Windows reads them. Path and LibPath of the user go after the machine's.
+void addKey(Block &block, const QString &key, bool user)
+{
+    const qint64 node = registrystore::findKey(key);
+    if (!node)
+        return;
+    const QList<registrystore::ValueEntry> values = registrystore::values(node);
+    for (DWORD type : {DWORD(REG_SZ), DWORD(REG_EXPAND_SZ)}) {
+        for (const registrystore::ValueEntry &v : values) {
+            if (v.type != type || v.name.isEmpty())
+                continue;
+            QString text = registrystore::dataString(v.data);
+            if (type == REG_EXPAND_SZ)
+                text = expand(text, block);
+            const bool joined = user && (v.name.compare(QLatin1String("Path"), Qt::CaseInsensitive) == 0 ||
+                                         v.name.compare(QLatin1String("LibPath"), Qt::CaseInsensitive) == 0);
+            const qsizetype at = block.indexOf(v.name);
+            if (joined && at >= 0 && !block.vars.at(at).second.isEmpty()) {
+                QString before = block.vars.at(at).second;
+                if (!before.endsWith(QLatin1Char(';')))
+                    before += QLatin1Char(';');
+                block.vars[at].second = before + text; // the machine's name spelling stays
+            } else {
+                block.set(v.name, text);
+            }
+        }
+    }
+}
+
+QString computerName()
+{
+    DWORD type = 0;
+    QByteArray data;
+    const qint64 node = registrystore::findKey(computerNameKey);
+    if (node && registrystore::readValue(node, QStringLiteral("ComputerName"), &type, &data) && type == REG_SZ) {
+        const QString name = registrystore::dataString(data);
+        if (!name.isEmpty())
+            return name;
+    }
+    return QStringLiteral("DESKTOP-HUSHDECK");
+}
+
+} // namespace
+
+QList<QPair<QString, QString>> environment()
+{
+    Lock lock;
+    Block block;
+    // What the system sets before it reads any key.
+    const QString windows = windowsFolder();
+    const QString programFiles = child(parentOf(windows), QStringLiteral("Program Files"));
+    const QString programFilesX86 = child(parentOf(windows), QStringLiteral("Program Files (x86)"));
+    block.set(QStringLiteral("SystemDrive"), QStringLiteral("C:"));
+    block.set(QStringLiteral("SystemRoot"), windows);
+    block.set(QStringLiteral("ALLUSERSPROFILE"), programDataFolder());
+    block.set(QStringLiteral("ProgramData"), programDataFolder());
+    block.set(QStringLiteral("ProgramFiles"), programFiles);
+    block.set(QStringLiteral("ProgramFiles(x86)"), programFilesX86);
+    block.set(QStringLiteral("ProgramW6432"), programFiles);
+    block.set(QStringLiteral("CommonProgramFiles"), child(programFiles, QStringLiteral("Common Files")));
+    block.set(QStringLiteral("CommonProgramFiles(x86)"), child(programFilesX86, QStringLiteral("Common Files")));
+    block.set(QStringLiteral("CommonProgramW6432"), child(programFiles, QStringLiteral("Common Files")));
+    block.set(QStringLiteral("PUBLIC"), child(parentOf(userProfile()), QStringLiteral("Public")));
+    block.set(QStringLiteral("COMPUTERNAME"), computerName());
+    addKey(block, machineKey, false);
+    addKey(block, sessionKey, false);
+    // The signed-in user and the profile's folders, where the machine keeps them.
+    const QString profile = userProfile();
+    block.set(QStringLiteral("USERNAME"), userName());
+    if (block.indexOf(QStringLiteral("USERDOMAIN")) < 0)
+        block.set(QStringLiteral("USERDOMAIN"), block.value(QStringLiteral("COMPUTERNAME")));
+    block.set(QStringLiteral("USERPROFILE"), profile);
+    block.set(QStringLiteral("HOMEDRIVE"), QStringLiteral("C:"));
+    block.set(QStringLiteral("HOMEPATH"),
+              profile.size() > 1 && profile.at(1) == QLatin1Char(':') ? profile.mid(2) : profile);
+    block.set(QStringLiteral("APPDATA"), roamingAppData());
+    block.set(QStringLiteral("LOCALAPPDATA"), localAppData());
+    addKey(block, userKey, true);
+    // Windows keeps a block sorted by name, without regard to case.
+    std::stable_sort(block.vars.begin(), block.vars.end(),
+                     [](const auto &a, const auto &b) { return a.first.compare(b.first, Qt::CaseInsensitive) < 0; });
+    return block.vars;
+}
+
+QString environmentVariable(const QString &name)
+{
+    const QList<QPair<QString, QString>> vars = environment();
+    for (const auto &v : vars)
+        if (v.first.compare(name, Qt::CaseInsensitive) == 0)
+            return v.second;
+    return QString();
+}
+
+QString expandEnvironment(const QString &text)
+{
+    if (!text.contains(QLatin1Char('%')))
+        return text;
+    Block block;
+    block.vars = environment();
+    return expand(text, block);
+}
+
+} // namespace machine
