@@ -132,10 +132,15 @@ BackupRecord::FileState BackupRecord::readFile(const QString &hostFile, const QS
     if (data.size() != bytes)
         return FileState::Damaged;
     QList<KRGlobal::SettingsData> read;
+    QSet<int> seen;
     for (qsizetype at = 0; at < data.size(); at += size) {
         if (!wellFormed(data.constData() + at, knownIds))
             return FileState::Damaged;
         read.append(decode(data.constData() + at));
+        // A save records each setting once: a second record of one id was not written by a save.
+        if (seen.contains(read.last().index))
+            return FileState::Damaged;
+        seen.insert(read.last().index);
     }
     entries->append(read);
     return FileState::Intact;

@@ -71,18 +71,21 @@ bool KRUtils::deleteRegValue(HKEY root, QString subKey, QString name)
     return ok;
 }
 
-bool KRUtils::readRegBinary(HKEY root, QString subKey, QString name, BYTE *buffer, int *size)
+bool KRUtils::readRegBinary(HKEY root, QString subKey, QString name, BYTE *buffer, int *size, DWORD *type)
 {
     HKEY key = nullptr;
     if (RegOpenKeyExW(root, wstr(subKey), 0, KEY_READ, &key) != ERROR_SUCCESS)
         return false;
     DWORD bytes = 1024;
-    const LONG rc = RegQueryValueExW(key, wstr(name), nullptr, nullptr, buffer, &bytes);
+    DWORD valueType = REG_NONE;
+    const LONG rc = RegQueryValueExW(key, wstr(name), nullptr, &valueType, buffer, &bytes);
     RegCloseKey(key);
     if (rc != ERROR_SUCCESS)
         return false;
     if (size)
         *size = int(bytes);
+    if (type)
+        *type = valueType;
     return true;
 }
 

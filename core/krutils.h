@@ -103,7 +103,7 @@ public:
     bool deleteRegKey(HKEY root, QString subKey, QString childName);
     bool deleteRegSubKeys(HKEY root, QString subKey);
     bool deleteRegValue(HKEY root, QString subKey, QString name);
-    bool readRegBinary(HKEY root, QString subKey, QString name, BYTE *buffer, int *size);
+    bool readRegBinary(HKEY root, QString subKey, QString name, BYTE *buffer, int *size, DWORD *type = nullptr);
     bool readRegDWORD(HKEY root, QString subKey, QString name, DWORD *value);
     bool readRegString(HKEY root, QString subKey, QString name, QString &text);
     // As readRegString, but an expandable string keeps its environment variables unexpanded.

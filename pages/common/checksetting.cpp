@@ -36,3 +36,8 @@ bool CheckSetting::controlValue(int *value) const
     *value = checkBox->checkState() == Qt::Checked ? checkedValue : uncheckedValue;
     return true;
 }
+
+bool CheckSetting::canHold(int value) const
+{
+    return value == checkedValue || value == uncheckedValue;
+}

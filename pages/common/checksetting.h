@@ -26,6 +26,7 @@ public:
 protected:
     void show() override;
     bool controlValue(int *value) const override;
+    bool canHold(int value) const override;
 
 private:
     QCheckBox *checkBox = nullptr;

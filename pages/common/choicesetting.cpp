@@ -37,6 +37,11 @@ QString ChoiceSetting::describeValue(int value) const
     return describeIndex(indexOf(value));
 }
 
+bool ChoiceSetting::canHold(int value) const
+{
+    return indexOf(value) >= 0; // a value without a choice would leave the box showing none
+}
+
 void ChoiceSetting::show()
 {
     if (!combo)

@@ -48,6 +48,7 @@ public:
 protected:
     void show() override;
     bool controlValue(int *value) const override;
+    bool canHold(int value) const override;
 
 private:
     int indexOf(int value) const;

@@ -18,9 +18,22 @@ bool IntSetting::write(bool fromStored, bool removeValue, const QString &stored)
     if (fromStored && removeValue)
         return store.remove();
     int value = 0;
-    if (fromStored)
-        value = stored.toInt(); // text that is not a number counts as 0
-    else if (!controlValue(&value))
+    if (fromStored) {
+        if (!parseStored(stored, &value) || !canHold(value))
+            return false;
+    } else if (!controlValue(&value)) {
         return false;
+    }
     return store.write(value);
+}
+
+bool IntSetting::parseStored(const QString &text, int *value)
+{
+    bool ok = false;
+    const int number = text.toInt(&ok, 10);
+    // Only the number's own spelling: no blanks, signs, leading zeros or other bases.
+    if (!ok || QString::number(number) != text)
+        return false;
+    *value = number;
+    return true;
 }

@@ -14,9 +14,16 @@ public:
     int storedValue = 0;
 
     void read() override;
+    // A stored value (a backup's record) is written only when it is a number this setting's control could
+    // have given; anything else is refused and leaves the system's value alone.
     bool write(bool fromStored, bool removeValue, const QString &storedValue) override;
 
+    // The number a stored text spells: plain decimal as the catalogue writes it, within int range.
+    static bool parseStored(const QString &text, int *value);
+
 protected:
+    // Whether the control can give this value: one of its choices, a number within its range.
+    virtual bool canHold(int value) const = 0;
     // Puts the stored value into the control.
     virtual void show() = 0;
     // The value the control shows; false when it shows none (a combo without a current choice).

@@ -81,3 +81,12 @@ bool NumberSetting::controlValue(int *value) const
         return false;
     return true;
 }
+
+bool NumberSetting::canHold(int value) const
+{
+    if (slider)
+        return value >= slider->minimum() && value <= slider->maximum();
+    if (spinBox)
+        return value >= spinBox->minimum() && value <= spinBox->maximum();
+    return value >= 0 && value <= maximum;
+}

@@ -36,6 +36,7 @@ public:
 protected:
     void show() override;
     bool controlValue(int *value) const override;
+    bool canHold(int value) const override;
 
 private:
     QSlider *slider = nullptr;

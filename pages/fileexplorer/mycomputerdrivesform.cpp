@@ -2,7 +2,7 @@
 #include "ui_mycomputerdrivesform.h"
 
 #include "pagelayout.h"
-#include "setting.h"
+#include "intsetting.h"
 
 #include <QDebug>
 #include <QHBoxLayout>
@@ -212,8 +212,11 @@ bool MyComputerDrivesForm::writeDrive(int position, bool fromStored, bool remove
     bool shown = true;
     if (fromStored) {
         // A record holds "1" for a drive that was shown and "0" for a hidden one; a record without a value
-        // stands for the default, shown.
-        shown = removeValue || storedValue.toInt() != 0;
+        // stands for the default, shown. Anything else is no record of this page's.
+        int stored = 0;
+        if (!removeValue && (!IntSetting::parseStored(storedValue, &stored) || (stored != 0 && stored != 1)))
+            return false;
+        shown = removeValue || stored != 0;
     } else {
         QTreeWidgetItem *item = itemOf(position);
         if (!item)

@@ -17,7 +17,8 @@ inline IntStore advancedDword(const QString &name)
 }
 
 // One byte of "Settings" under StuckRects3. decode turns the byte into the shown value, encode the other
-// way. A read fails when the value is absent, longer than the read buffer or too short to hold the byte.
+// way. A read fails when the value is absent, not binary (patching a text would turn it into a blob), longer
+// than the read buffer or too short to hold the byte.
 // Each write reads the value afresh just before it patches its byte, so two pages applied one after the
 // other keep each other's change; when that read fails nothing is written.
 inline IntStore stuckRectsByte(int offset, std::function<int(int)> decode, std::function<int(int)> encode)
@@ -27,8 +28,10 @@ inline IntStore stuckRectsByte(int offset, std::function<int(int)> decode, std::
     auto readBlob = [offset](QByteArray *blob) {
         blob->fill('\0', 1024);
         int size = 0;
-        if (!KRUtils().readRegBinary(HKEY_CURRENT_USER, key, name, reinterpret_cast<BYTE *>(blob->data()), &size) ||
-            size <= offset)
+        DWORD type = REG_NONE;
+        if (!KRUtils().readRegBinary(HKEY_CURRENT_USER, key, name, reinterpret_cast<BYTE *>(blob->data()), &size,
+                                     &type) ||
+            type != REG_BINARY || size <= offset)
             return false;
         blob->truncate(size);
         return true;

@@ -225,6 +225,16 @@ private slots:
             QCOMPARE(read, all.mid(0, records));
     }
 
+    void oneSettingTwiceIsDamaged()
+    {
+        const QList<KRGlobal::SettingsData> records = threeRecords();
+        writeAll(path("twice.bak"), BackupRecord::encode(records.at(0)) + BackupRecord::encode(records.at(1)) +
+                                        BackupRecord::encode(records.at(0)));
+        QList<KRGlobal::SettingsData> read;
+        QCOMPARE(BackupRecord::readFile(path("twice.bak"), knownIds, &read), BackupRecord::FileState::Damaged);
+        QVERIFY(read.isEmpty());
+    }
+
     void unknownIdsAndOtherFiles()
     {
         QList<KRGlobal::SettingsData> read;

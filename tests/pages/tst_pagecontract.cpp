@@ -394,7 +394,9 @@ private slots:
         QTest::addColumn<QString>("storedValue");
         for (const SettingCase &c : settingCases()) {
             const QString id = QString::number(c.id);
-            QTest::newRow(qPrintable(id + " restore absent")) << c.id << true << true << QStringLiteral("5");
+            // What a record of an absent value holds: the old value the page reported for it.
+            QTest::newRow(qPrintable(id + " restore absent"))
+                << c.id << true << true << QString::fromLatin1(c.presetOld);
             QTest::newRow(qPrintable(id + " control, remove ignored")) << c.id << false << true << QString();
             QTest::newRow(qPrintable(id + " control")) << c.id << false << false << QString();
             QTest::newRow(qPrintable(id + " stored number")) << c.id << true << false << QStringLiteral("stored");
@@ -434,14 +436,15 @@ private slots:
             showValue(page.get(), c, c.otherShown);
             stored = emissionsFor(spy, id).last().oldValue;
         } else if (stored == QLatin1String("abc")) {
-            // A text page writes the text back as it is; a number page reads it as 0.
+            // A text page writes the text back as it is; a number page refuses what it could never have given.
             expected = c.encoding == Encoding::Text
                            ? std::optional<RegValue>(RegValue{REG_SZ, registrystore::stringData(stored)})
-                           : afterStoredZero(c);
+                           : encodedShown(c, c.defaultShown);
         }
 
         lowerOneShotFlags();
-        QVERIFY(page->writeSetting(id, fromStored, removeValue, stored));
+        const bool refused = stored == QLatin1String("abc") && c.encoding != Encoding::Text && !removeValue;
+        QCOMPARE(page->writeSetting(id, fromStored, removeValue, stored), !refused);
 
         const std::optional<RegValue> now = ::storedValue(c);
         std::optional<RegValue> want = expected;
@@ -457,6 +460,42 @@ private slots:
         QCOMPARE(themeRefreshPending, c.flag == &themeRefreshPending);
         QCOMPARE(shellRefreshPending, c.flag == &shellRefreshPending);
         QCOMPARE(restartExplorerPending, c.flag == &restartExplorerPending);
+    }
+
+    // A backup record is text from a file: only a number the setting's control could have given is written.
+    void aStoredValueTheSettingCannotGiveIsRefused_data()
+    {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("shown"); // what the page then shows; -1: refused, the registry as it was
+        QTest::newRow("colour mode: not a number") << 400 << "garbage" << -1;
+        QTest::newRow("colour mode: empty") << 400 << "" << -1;
+        QTest::newRow("colour mode: hexadecimal") << 400 << "0x10" << -1;
+        QTest::newRow("colour mode: beyond int") << 400 << "2147483648" << -1;
+        QTest::newRow("colour mode: no such choice") << 400 << "-1" << -1;
+        QTest::newRow("colour mode: blank before") << 400 << " 0" << -1;
+        QTest::newRow("colour mode: dark") << 400 << "0" << 0;
+        QTest::newRow("hung-app time-out: not a number") << 507 << "garbage" << -1;
+        QTest::newRow("hung-app time-out: above the slider") << 507 << "7501" << -1;
+        QTest::newRow("hung-app time-out: slider's end") << 507 << "7500" << 7500;
+        QTest::newRow("border: beyond 32 bits") << 403 << "32212254720" << -1;
+        QTest::newRow("border: negative") << 403 << "-2" << -1;
+        QTest::newRow("border: slider's end") << 403 << "50" << 50;
+        QTest::newRow("desktop icon: neither ticked nor cleared") << 200 << "2" << -1;
+        QTest::newRow("drive: neither shown nor hidden") << 632 << "2" << -1;
+        QTest::newRow("taskbar edge: no such choice") << 7 << "9" << -1;
+    }
+    void aStoredValueTheSettingCannotGiveIsRefused()
+    {
+        QFETCH(int, id);
+        QFETCH(QString, stored);
+        QFETCH(int, shown);
+        const SettingCase &c = settingCase(id);
+        storeShown(c, c.otherShown);
+        auto page = build(c);
+        const std::optional<RegValue> before = ::storedValue(c);
+        QCOMPARE(page->writeSetting(id, true, false, stored), shown >= 0);
+        QCOMPARE(::storedValue(c), shown >= 0 ? encodedShown(c, shown) : before);
     }
 
     void anIdThePageDoesNotOwnWritesNothing_data() { addSettingRows(); }

@@ -107,6 +107,13 @@ private slots:
         QTest::newRow("bad dword") << QStringLiteral("REGEDIT4\n[HKEY_CURRENT_USER\\X]\n\"a\"=dword:zz\n");
         QTest::newRow("bad hex") << QStringLiteral("REGEDIT4\n[HKEY_CURRENT_USER\\X]\n\"a\"=hex:1g\n");
         QTest::newRow("open string") << QStringLiteral("REGEDIT4\n[HKEY_CURRENT_USER\\X]\n\"a\"=\"b\n");
+        QTest::newRow("last line cut") << QStringLiteral("REGEDIT4\n[HKEY_CURRENT_USER\\X]\n\"a\"=hex:01,\\");
+        QTest::newRow("cut before an empty line")
+            << QStringLiteral("REGEDIT4\n[HKEY_CURRENT_USER\\X]\n\"a\"=hex:01,\\\n\n");
+        QTest::newRow("deleting a root") << QStringLiteral("REGEDIT4\n[HKEY_CURRENT_USER\\X]\n[-HKEY_CURRENT_USER]\n");
+        QTest::newRow("deleting the classes root") << QStringLiteral("REGEDIT4\n[HKEY_CURRENT_USER\\X]\n[-HKCR\\]\n");
+        QTest::newRow("deeper than 512 keys")
+            << QStringLiteral("REGEDIT4\n[HKEY_CURRENT_USER\\X%1]\n").arg(QStringLiteral("\\k").repeated(512));
     }
 
     void badInput()
@@ -118,6 +125,31 @@ private slots:
         // Nothing of a file that fails is imported, not even the lines before the bad one.
         HKEY h = nullptr;
         QCOMPARE(RegOpenKeyExW(HKEY_CURRENT_USER, WSTR("X"), 0, KEY_READ, &h), ERROR_FILE_NOT_FOUND);
+    }
+
+    void deepKeys()
+    {
+        // 512 levels import; a key nested 50,000 deep (made in the store directly) deletes without recursion.
+        QVERIFY(
+            import(QStringLiteral("REGEDIT4\n[HKEY_CURRENT_USER\\X%1]\n").arg(QStringLiteral("\\k").repeated(511))));
+        {
+            machine::Transaction tx;
+            qint64 node = registrystore::ensureKey(QStringLiteral("HKEY_CURRENT_USER\\Deep"));
+            // Rows of their own making: the full paths the store keeps would grow with the square of the depth.
+            for (int level = 0; level < 50000 && node; ++level) {
+                machine::Query q("INSERT INTO regkeys(parent, name, uname, upath) VALUES(?, 'k', 'K', ?)");
+                q.bind(1, node).bind(2, QStringLiteral("DEEP#%1").arg(level)).exec();
+                node = registrystore::childNode(node, QStringLiteral("k"));
+            }
+            QVERIFY(node);
+            QVERIFY(tx.commit());
+        }
+        QVERIFY(import(QStringLiteral("REGEDIT4\n[-HKEY_CURRENT_USER\\Deep]\n[-HKEY_CURRENT_USER\\X]\n")));
+        machine::Lock lock;
+        QCOMPARE(registrystore::findKey(QStringLiteral("HKEY_CURRENT_USER\\Deep")), 0);
+        machine::Query left("SELECT COUNT(*) FROM regkeys WHERE uname='K'");
+        QVERIFY(left.next());
+        QCOMPARE(left.integer(0), 0);
     }
 
 private:

@@ -72,6 +72,7 @@ private slots:
         QTest::newRow("pixels") << "4" << 4;
         QTest::newRow("zero") << "0" << 0;
         QTest::newRow("above the slider") << "-900" << 60;
+        QTest::newRow("most negative int") << "-2147483648" << 143165577;
         QTest::newRow("absent") << "<absent>" << 1;
     }
     void borderFromTheRegistry()

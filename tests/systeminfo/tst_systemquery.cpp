@@ -3,11 +3,13 @@
 #include "krutils.h"
 #include "linux/system/codecs.h"
 #include "linux/machine/machine.h"
+#include "linux/services/taskfiles.h"
 #include "linux/system/machineclock.h"
 #include "shellhelpers.h"
 #include "systemquery.h"
 #include "testmachine.h"
 
+#include <QtEndian>
 #include <QtTest>
 
 #include <cstring>
@@ -61,6 +63,93 @@ void writeTask(const QString &machine, const QString &name, const QString &body)
 QString task(const QString &settings, const QString &actions)
 {
     return "<Task><Settings>" + settings + "</Settings><Actions>" + actions + "</Actions></Task>";
+}
+
+// One block of a version resource: length, value length, type, key, value and children, 32-bit aligned.
+QByteArray versionBlock(const QString &key, quint16 type, const QByteArray &value, quint16 valueLength,
+                        const QList<QByteArray> &children = {})
+{
+    QByteArray b(6, '\0');
+    b += utf16(key);
+    auto align = [&b] { b.append((4 - b.size() % 4) % 4, '\0'); };
+    align();
+    b += value;
+    for (const QByteArray &child : children) {
+        align();
+        b += child;
+    }
+    qToLittleEndian<quint16>(quint16(b.size()), b.data());
+    qToLittleEndian<quint16>(valueLength, b.data() + 2);
+    qToLittleEndian<quint16>(type, b.data() + 4);
+    return b;
+}
+
+// A 32-bit PE image whose only resource is the given version resource; its data entry says `declared` bytes.
+QByteArray imageWithVersion(const QByteArray &resource, quint32 declared)
+{
+    QByteArray f(0x200, '\0');
+    QByteArray r(88, '\0'); // type, name and language directories with one entry each, then the data entry
+    auto put16 = [](QByteArray &b, int at, quint16 v) { qToLittleEndian<quint16>(v, b.data() + at); };
+    auto put32 = [](QByteArray &b, int at, quint32 v) { qToLittleEndian<quint32>(v, b.data() + at); };
+    put16(f, 0, 0x5A4D);
+    put32(f, 0x3C, 0x40);
+    put32(f, 0x40, 0x00004550);
+    put16(f, 0x46, 1);            // sections
+    put16(f, 0x54, 224);          // optional header size
+    put16(f, 0x58, 0x10B);        // PE32
+    put32(f, 0x58 + 92, 16);      // data directories
+    put32(f, 0x58 + 112, 0x1000); // the resource directory's address
+    const quint32 dirs[][3] = {{0, 16, 0x80000018}, {24, 1, 0x80000030}, {48, 0x409, 72}};
+    for (const auto &d : dirs) {
+        put16(r, int(d[0]) + 14, 1);
+        put32(r, int(d[0]) + 16, d[1]);
+        put32(r, int(d[0]) + 20, d[2]);
+    }
+    put32(r, 72, 0x1000 + 88);
+    put32(r, 76, declared);
+    r += resource;
+    const int section = 0x58 + 224;
+    put32(f, section + 8, quint32(r.size()));
+    put32(f, section + 12, 0x1000);
+    put32(f, section + 16, quint32(r.size()));
+    put32(f, section + 20, 0x200);
+    return f + r;
+}
+
+// A version resource with one translation and a FileDescription: "Codec!" without a terminator, the last
+// bytes of the resource; typed `stringType`, its length in characters for type 1 and in bytes for type 0.
+QByteArray codecVersion(quint16 stringType)
+{
+    const QByteArray text = utf16(QStringLiteral("Codec!"), false);
+    const QByteArray translation("\x09\x04\xb0\x04", 4);
+    const QByteArray var = versionBlock(QStringLiteral("Translation"), 0, translation, 4);
+    const QByteArray string =
+        versionBlock(QStringLiteral("FileDescription"), stringType, text, quint16(stringType == 1 ? 6 : 12));
+    return versionBlock(QStringLiteral("VS_VERSION_INFO"), 0, {}, 0,
+                        {versionBlock(QStringLiteral("VarFileInfo"), 1, {}, 0, {var}),
+                         versionBlock(QStringLiteral("StringFileInfo"), 1, {}, 0,
+                                      {versionBlock(QStringLiteral("040904b0"), 1, {}, 0, {string})})});
+}
+
+QString writeImage(const QString &folder, const QString &name, const QByteArray &bytes)
+{
+    const QString path = folder + QLatin1Char('/') + name;
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        return QString();
+    return path;
+}
+
+// Bytes this process has read from files so far.
+qint64 bytesRead()
+{
+    QFile io(QStringLiteral("/proc/self/io"));
+    if (!io.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : io.readAll().split('\n'))
+        if (line.startsWith("rchar:"))
+            return line.mid(6).trimmed().toLongLong();
+    return -1;
 }
 
 } // namespace
@@ -477,6 +566,110 @@ private slots:
         QVERIFY(!SystemQuery().fileVersionInfo(none, QCoreApplication::applicationFilePath()));
         QVERIFY(!SystemQuery().fileVersionInfo(none, m->folder() + "/missing.dll"));
         QCOMPARE(none.name, QStringLiteral("kept"));
+    }
+
+    // The resource says 460 bytes, its data entry 40: nothing past the 40 bytes the caller holds is read.
+    void aVersionBlockLongerThanItsResource()
+    {
+        QByteArray resource = codecVersion(1);
+        resource.append(460 - resource.size(), '\0');
+        qToLittleEndian<quint16>(460, resource.data());
+        const QString file = writeImage(m->folder(), QStringLiteral("long.dll"), imageWithVersion(resource, 40));
+        QVERIFY(!file.isEmpty());
+        CodecInfo codec;
+        codec.name = QStringLiteral("kept");
+        QVERIFY(!SystemQuery().fileVersionInfo(codec, file));
+        QCOMPARE(codec.name, QStringLiteral("kept"));
+        DWORD handle = 0;
+        QCOMPARE(GetFileVersionInfoSizeW(wstr(file), &handle), DWORD(40));
+        // Memory after the caller's block happens to hold the rest of the resource: it is not the block's.
+        QByteArray buffer = resource;
+        QVERIFY(GetFileVersionInfoW(wstr(file), 0, 40, buffer.data()));
+        LPVOID value = nullptr;
+        UINT length = 0;
+        QVERIFY(!VerQueryValueW(buffer.constData(), WSTR("\\VarFileInfo\\Translation"), &value, &length));
+    }
+
+    // A string marked binary counts its length in bytes in the file; it is still answered in characters.
+    void aVersionStringMarkedBinary_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::newRow("text") << 1;
+        QTest::newRow("binary") << 0;
+    }
+    void aVersionStringMarkedBinary()
+    {
+        QFETCH(int, type);
+        const QByteArray resource = codecVersion(quint16(type));
+        const QString file =
+            writeImage(m->folder(), QStringLiteral("codec.dll"), imageWithVersion(resource, quint32(resource.size())));
+        QVERIFY(!file.isEmpty());
+        CodecInfo codec;
+        QVERIFY(SystemQuery().fileVersionInfo(codec, file));
+        QCOMPARE(codec.name, QStringLiteral("Codec!"));
+        QByteArray data(resource.size(), '\0');
+        QVERIFY(GetFileVersionInfoW(wstr(file), 0, DWORD(data.size()), data.data()));
+        LPVOID value = nullptr;
+        UINT length = 0;
+        QVERIFY(VerQueryValueW(data.constData(), WSTR("\\StringFileInfo\\040904b0\\FileDescription"), &value, &length));
+        QCOMPARE(length, UINT(6));
+    }
+
+    // Each task file is parsed once per listing, and one far larger than any task is not read at all.
+    void taskFilesAreReadOnceAndBounded_data()
+    {
+        QTest::addColumn<int>("padding"); // bytes of comment in the large task
+        QTest::addColumn<bool>("listed");
+        QTest::newRow("100 KiB") << 100 * 1024 << true;
+        QTest::newRow("over the cap") << int(taskfiles::largestTask) << false;
+    }
+    void taskFilesAreReadOnceAndBounded()
+    {
+        QFETCH(int, padding);
+        QFETCH(bool, listed);
+        const QString tasks = m->folder() + QStringLiteral("/Windows/System32/Tasks");
+        QVERIFY(QDir(tasks).removeRecursively());
+        const QString exec = QStringLiteral("<Exec><Command>C:\\%1.exe</Command></Exec>");
+        writeTask(m->folder(), "Small", task("", exec.arg("small")));
+        writeTask(m->folder(), "Hidden", task("<Hidden>true</Hidden>", exec.arg("hidden")));
+        writeTask(m->folder(), "Large",
+                  "<!--" + QString(padding / 2, QLatin1Char('x')) + "-->" + task("", exec.arg("large")));
+        const quint64 before = taskfiles::definitionsParsed();
+        QVector<StartupItem> list;
+        QCOMPARE(SystemQuery().scheduledTasks(list), 0);
+        QStringList got;
+        for (const StartupItem &t : list)
+            got << t.name + "|" + t.path;
+        QCOMPARE(got, listed ? QStringList({"Large|C:\\large.exe", "Small|C:\\small.exe"})
+                             : QStringList({"Small|C:\\small.exe"}));
+        QCOMPARE(taskfiles::definitionsParsed() - before, quint64(listed ? 3 : 2));
+    }
+
+    // A startup entry is read as far as a link can reach, however large the file.
+    void aLargeStartupFileIsNotReadWhole_data()
+    {
+        QTest::addColumn<bool>("link"); // a link's header, or none
+        QTest::newRow("link") << true;
+        QTest::newRow("no link") << false;
+    }
+    void aLargeStartupFileIsNotReadWhole()
+    {
+        QFETCH(bool, link);
+        const QString folder = hostPath(startupPath());
+        const QString path = folder + QStringLiteral("/Large.lnk");
+        if (link)
+            QVERIFY(QFile::copy(folder + QStringLiteral("/Notes Reminder.lnk"), path));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.resize(64 * 1024 * 1024)); // sparse: costs no disk
+        f.close();
+        QString arguments, icon;
+        const qint64 before = bytesRead();
+        QVERIFY(before >= 0);
+        SystemQuery().resolveShellLink(fromHostPath(path), arguments, icon);
+        const qint64 read = bytesRead() - before;
+        QVERIFY2(read < 2 * 1024 * 1024, qPrintable(QString::number(read)));
+        QCOMPARE(arguments, link ? QStringLiteral("/tray") : QString());
     }
 
     void audioJoin()

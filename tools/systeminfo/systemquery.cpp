@@ -497,8 +497,14 @@ bool SystemQuery::fileVersionInfo(CodecInfo &codec, QString fileName)
     if (!GetFileVersionInfoW(wstr(fileName), 0, size, data.data()) ||
         !VerQueryValueW(data.constData(), WSTR("\\VarFileInfo\\Translation"), &translation, &translationBytes))
         return false;
+    // Lengths come from the file: whatever they say, nothing is read past the buffer.
+    auto room = [&data](const void *at) -> qsizetype {
+        const quintptr p = quintptr(at), begin = quintptr(data.constData()), end = begin + quintptr(data.size());
+        return p >= begin && p < end ? qsizetype(end - p) : 0;
+    };
     const auto *entries = static_cast<const WORD *>(translation);
-    for (UINT i = 0; i < translationBytes / 4; ++i) {
+    const qsizetype translations = qMin<qsizetype>(translationBytes, room(translation)) / 4;
+    for (qsizetype i = 0; i < translations; ++i) {
         const QString prefix = QStringLiteral("\\StringFileInfo\\%1%2\\")
                                    .arg(entries[2 * i], 4, 16, QLatin1Char('0'))
                                    .arg(entries[2 * i + 1], 4, 16, QLatin1Char('0'));
@@ -512,7 +518,7 @@ bool SystemQuery::fileVersionInfo(CodecInfo &codec, QString fileName)
             LPVOID text = nullptr;
             UINT length = 0;
             if (VerQueryValueW(data.constData(), wstr(prefix + QLatin1String(f.key)), &text, &length) && text)
-                *f.field = fromWide(static_cast<const WCHAR *>(text), qsizetype(length));
+                *f.field = fromWide(static_cast<const WCHAR *>(text), qMin<qsizetype>(length, room(text) / 2));
         }
     }
     return true;

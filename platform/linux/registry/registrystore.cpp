@@ -211,21 +211,23 @@ bool hasChildren(qint64 node)
 
 void deleteTree(qint64 node)
 {
-    QList<qint64> children;
-    {
+    // Breadth first, without recursion: a key may be nested far deeper than the stack would follow.
+    QList<qint64> nodes{node};
+    for (qsizetype i = 0; i < nodes.size(); ++i) {
         Query q("SELECT id FROM regkeys WHERE parent=?");
-        q.bind(1, node);
+        q.bind(1, nodes.at(i));
         while (q.next())
-            children << q.integer(0);
+            nodes << q.integer(0);
     }
-    for (qint64 c : children)
-        deleteTree(c);
-    {
-        Query q("DELETE FROM regvalues WHERE key=?");
-        q.bind(1, node).exec();
+    // Children before their parents.
+    for (qsizetype i = nodes.size() - 1; i >= 0; --i) {
+        {
+            Query q("DELETE FROM regvalues WHERE key=?");
+            q.bind(1, nodes.at(i)).exec();
+        }
+        Query q("DELETE FROM regkeys WHERE id=?");
+        q.bind(1, nodes.at(i)).exec();
     }
-    Query q("DELETE FROM regkeys WHERE id=?");
-    q.bind(1, node).exec();
 }
 
 bool readValue(qint64 node, const QString &name, DWORD *type, QByteArray *data)
@@ -398,6 +400,24 @@ bool knownRoot(const QString &path)
     return !splitFullPath(path, &rest).isEmpty();
 }
 
+// Windows nests keys at most this deep.
+const int deepestKey = 512;
+
+// The number of keys below the root that the path names (HKEY_CLASSES_ROOT counts as the key it stands for).
+qsizetype keyDepth(const QString &path)
+{
+    QString rest;
+    splitFullPath(path, &rest);
+    return pathParts(rest).size();
+}
+
+// A root itself, as the file names it: nothing after the root's name.
+bool namesRoot(const QString &path)
+{
+    const qsizetype slash = path.indexOf(QLatin1Char('\\'));
+    return slash < 0 || pathParts(path.mid(slash + 1)).isEmpty();
+}
+
 // Reads registry-file text into steps; false with the line and the reason on a line it cannot read.
 bool parseRegText(const QString &input, QList<RegStep> *steps, QString *error)
 {
@@ -410,15 +430,17 @@ bool parseRegText(const QString &input, QList<RegStep> *steps, QString *error)
     QList<QPair<int, QString>> lines;
     QString pending;
     int pendingLine = 0;
+    bool continued = false;
     for (int i = 0; i < rawLines.size(); ++i) {
         QString line = rawLines.at(i);
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
-        if (pending.isEmpty())
+        if (!continued)
             pendingLine = i + 1;
-        else
-            line = line.trimmed();
-        if (line.endsWith(QLatin1Char('\\')) && !line.startsWith(QLatin1Char('['))) {
+        else if ((line = line.trimmed()).isEmpty())
+            break; // a value's continuation never is an empty line: the value was cut there
+        continued = line.endsWith(QLatin1Char('\\')) && !line.startsWith(QLatin1Char('['));
+        if (continued) {
             pending += line.left(line.size() - 1);
             continue;
         }
@@ -432,6 +454,9 @@ bool parseRegText(const QString &input, QList<RegStep> *steps, QString *error)
             *error = QStringLiteral("line %1: %2").arg(lineNo).arg(why);
         return false;
     };
+    // The file ends inside a value: its last line was cut off.
+    if (continued)
+        return fail(pendingLine, QStringLiteral("the value goes on past the end of the file"));
 
     bool inKey = false;
     bool header = false;
@@ -451,8 +476,13 @@ bool parseRegText(const QString &input, QList<RegStep> *steps, QString *error)
                 return fail(lineNo, QStringLiteral("unterminated key"));
             const QString path = line.mid(1, line.size() - 2);
             const bool deletion = path.startsWith(QLatin1Char('-'));
-            if (!knownRoot(deletion ? path.mid(1) : path))
+            const QString keyPath = deletion ? path.mid(1) : path;
+            if (!knownRoot(keyPath))
                 return fail(lineNo, QStringLiteral("unknown root key"));
+            if (deletion && namesRoot(keyPath))
+                return fail(lineNo, QStringLiteral("a root key cannot be deleted"));
+            if (keyDepth(keyPath) > deepestKey)
+                return fail(lineNo, QStringLiteral("key nested deeper than %1 levels").arg(deepestKey));
             steps->append({deletion ? RegStep::DeleteKey : RegStep::OpenKey, deletion ? path.mid(1) : path, 0, {}});
             inKey = !deletion;
             continue;

@@ -4,6 +4,7 @@
 #include "linux/com/comobject.h"
 #include "linux/files/hostnames.h"
 #include "linux/machine/machine.h"
+#include "linux/services/taskfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -74,8 +75,11 @@ struct TaskFacts
     bool enabled = true;
 };
 
+std::atomic<quint64> parses{0};
+
 TaskFacts readFacts(const QString &xml)
 {
+    ++parses;
     TaskFacts facts;
     QXmlStreamReader reader(xml);
     QStringList path;
@@ -109,7 +113,9 @@ TaskFacts readFacts(const QString &xml)
 class RegisteredTask final : public Object<IRegisteredTask>
 {
 public:
-    RegisteredTask(const QString &name, const QString &xml) : name(name), xml(xml), facts(readFacts(xml)) {}
+    RegisteredTask(const QString &name, const QString &xml, const TaskFacts &facts) : name(name), xml(xml), facts(facts)
+    {
+    }
     HRESULT STDMETHODCALLTYPE get_Name(BSTR *pName) override
     {
         if (!pName)
@@ -161,11 +167,17 @@ public:
         // One-based, as the scheduler's collections are.
         if (index.lVal < 1 || index.lVal > LONG(tasks.size()))
             return E_INVALIDARG;
-        const auto &t = tasks.at(index.lVal - 1);
-        *ppRegisteredTask = new RegisteredTask(t.first, t.second);
+        const Task &t = tasks.at(index.lVal - 1);
+        *ppRegisteredTask = new RegisteredTask(t.name, t.xml, t.facts);
         return S_OK;
     }
-    QList<QPair<QString, QString>> tasks; // name, XML
+    struct Task
+    {
+        QString name;
+        QString xml;
+        TaskFacts facts; // read once, when the folder was listed
+    };
+    QList<Task> tasks;
 };
 
 class TaskFolder final : public Object<ITaskFolder>
@@ -184,12 +196,17 @@ public:
         const QStringList files = dir.entryList(QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase);
         for (const QString &file : files) {
             QFile f(dir.filePath(file));
-            if (!f.open(QIODevice::ReadOnly))
+            // A file far larger than any task definition is no task of the scheduler's: it is not read.
+            if (f.size() > taskfiles::largestTask || !f.open(QIODevice::ReadOnly))
                 continue;
-            const QString xml = taskText(f.readAll());
-            if (!(flags & TASK_ENUM_HIDDEN) && readFacts(xml).hidden)
+            const QByteArray bytes = f.read(taskfiles::largestTask + 1);
+            if (bytes.size() > taskfiles::largestTask)
+                continue; // it grew meanwhile
+            const QString xml = taskText(bytes);
+            const TaskFacts facts = readFacts(xml);
+            if (!(flags & TASK_ENUM_HIDDEN) && facts.hidden)
                 continue;
-            collection->tasks.append({hostnames::toWindows(file), xml});
+            collection->tasks.append({hostnames::toWindows(file), xml, facts});
         }
         *ppTasks = collection;
         return S_OK;
@@ -230,6 +247,11 @@ public:
 };
 
 } // namespace
+
+quint64 taskfiles::definitionsParsed()
+{
+    return parses;
+}
 
 HRESULT standin::createTaskService(REFIID riid, void **ppv)
 {

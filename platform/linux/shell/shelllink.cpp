@@ -38,6 +38,10 @@ const DWORD hasIconLocation = 0x40;
 const DWORD isUnicode = 0x80;
 
 const DWORD headerSize = 0x4C;
+// The most of a link file that its reader uses: the header, the largest item id list, a link info with room
+// for paths of the longest Windows length in both forms, and five counted texts of the largest count. What
+// follows (extra data blocks) is not read, so a huge file costs no more than this.
+const qint64 largestLink = headerSize + (2 + 0xFFFF) + 4 * 0x10000 + 5 * (2 + 2 * 0xFFFF);
 const DWORD linkInfoHeaderSize = 0x24; // with the offsets of the Unicode paths
 const DWORD volumeIdAndLocalBasePath = 0x01;
 const DWORD driveFixed = 3;
@@ -440,7 +444,12 @@ HRESULT ShellLink::Load(LPCOLESTR pszFileName, DWORD)
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly))
         return QFileInfo::exists(file) ? E_ACCESSDENIED : HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
-    if (!decode(f.readAll()))
+    // The header says whether this is a link at all before anything more is read.
+    QByteArray bytes = f.read(headerSize);
+    if (bytes.size() < qsizetype(headerSize) || qFromLittleEndian<quint32>(bytes.constData()) != headerSize)
+        return E_FAIL;
+    bytes += f.read(largestLink - headerSize);
+    if (!decode(bytes))
         return E_FAIL;
     currentFile = file;
     return S_OK;

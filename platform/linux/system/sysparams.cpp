@@ -26,8 +26,9 @@ struct IntParameter
 // Window metrics are stored in twips when negative (15 to a pixel at 96 dpi), in pixels when positive.
 int metricFromText(const QString &text)
 {
-    const int v = text.trimmed().toInt();
-    return v < 0 ? (-v + 7) / 15 : v;
+    // In 64 bits: the most negative int has no negation in an int.
+    const qint64 v = text.trimmed().toInt();
+    return int(v < 0 ? (-v + 7) / 15 : v);
 }
 
 QString metricToText(int pixels)

@@ -182,11 +182,12 @@ BOOL WINAPI GetFileVersionInfoW(LPCWSTR lptstrFilename, DWORD, DWORD dwLen, LPVO
         SetLastError(error);
         return FALSE;
     }
-    // A shorter buffer takes what fits; the block's own lengths then tell the reader where it ends.
+    // A shorter buffer takes what fits. The root block's length then says where the copy ends, so no query
+    // walks past it: also when the resource claims more than its data entry holds.
     const DWORD n = qMin<DWORD>(dwLen, DWORD(r.size()));
     std::memcpy(lpData, r.constData(), n);
-    if (n >= 2 && n < DWORD(r.size())) {
-        const quint16 cut = quint16(n);
+    if (n >= 2 && read16(r, 0) > n) {
+        const quint16 cut = quint16(qMin<DWORD>(n, 0xFFFF));
         std::memcpy(lpData, &cut, 2);
     }
     return TRUE;
@@ -219,9 +220,12 @@ BOOL WINAPI VerQueryValueW(LPCVOID pBlock, LPCWSTR lpSubBlock, LPVOID *lplpBuffe
     }
     // A block without a value (StringFileInfo, a string table) is found, with a length of 0.
     *lplpBuffer = const_cast<char *>(base + b.value);
-    // Text values are counted in characters, the others in bytes.
+    // Text values are counted in characters, the others in bytes. A string of a string table is text also
+    // when the file marks it binary (its length then counts bytes).
     quint16 type;
     std::memcpy(&type, base + b.start + 4, 2);
-    *puLen = UINT(type == 1 ? b.valueBytes / 2 : b.valueBytes);
+    const bool tableString =
+        parts.size() == 3 && parts.first().compare(QLatin1String("StringFileInfo"), Qt::CaseInsensitive) == 0;
+    *puLen = UINT(type == 1 || tableString ? b.valueBytes / 2 : b.valueBytes);
     return TRUE;
 }
