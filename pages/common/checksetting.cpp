@@ -39,5 +39,5 @@ bool CheckSetting::controlValue(int *value) const
 
 bool CheckSetting::canHold(int value) const
 {
-    return value == checkedValue || value == uncheckedValue;
+    return value >= qMin(checkedValue, uncheckedValue);
 }

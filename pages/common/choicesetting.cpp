@@ -39,7 +39,7 @@ QString ChoiceSetting::describeValue(int value) const
 
 bool ChoiceSetting::canHold(int value) const
 {
-    return indexOf(value) >= 0; // a value without a choice would leave the box showing none
+    return value >= 0; // no DWORD of a choice is read as a negative number
 }
 
 void ChoiceSetting::show()

@@ -22,7 +22,9 @@ public:
     static bool parseStored(const QString &text, int *value);
 
 protected:
-    // Whether the control can give this value: one of its choices, a number within its range.
+    // Whether the setting could have reported this value: never below what its control offers (a choice,
+    // a number from the control's minimum up). Above, the system may hold more than the control offers
+    // (Windows, a policy or an older version wrote it), and a backup of it gives it back.
     virtual bool canHold(int value) const = 0;
     // Puts the stored value into the control.
     virtual void show() = 0;

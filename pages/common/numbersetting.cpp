@@ -85,8 +85,8 @@ bool NumberSetting::controlValue(int *value) const
 bool NumberSetting::canHold(int value) const
 {
     if (slider)
-        return value >= slider->minimum() && value <= slider->maximum();
+        return value >= slider->minimum();
     if (spinBox)
-        return value >= spinBox->minimum() && value <= spinBox->maximum();
-    return value >= 0 && value <= maximum;
+        return value >= spinBox->minimum();
+    return value >= 0;
 }

@@ -462,7 +462,7 @@ private slots:
         QCOMPARE(restartExplorerPending, c.flag == &restartExplorerPending);
     }
 
-    // A backup record is text from a file: only a number the setting's control could have given is written.
+    // A backup record is text from a file: only a number the setting could have reported is written.
     void aStoredValueTheSettingCannotGiveIsRefused_data()
     {
         QTest::addColumn<int>("id");
@@ -472,18 +472,18 @@ private slots:
         QTest::newRow("colour mode: empty") << 400 << "" << -1;
         QTest::newRow("colour mode: hexadecimal") << 400 << "0x10" << -1;
         QTest::newRow("colour mode: beyond int") << 400 << "2147483648" << -1;
-        QTest::newRow("colour mode: no such choice") << 400 << "-1" << -1;
+        QTest::newRow("colour mode: negative") << 400 << "-1" << -1;
         QTest::newRow("colour mode: blank before") << 400 << " 0" << -1;
         QTest::newRow("colour mode: dark") << 400 << "0" << 0;
         QTest::newRow("hung-app time-out: not a number") << 507 << "garbage" << -1;
-        QTest::newRow("hung-app time-out: above the slider") << 507 << "7501" << -1;
-        QTest::newRow("hung-app time-out: slider's end") << 507 << "7500" << 7500;
+        QTest::newRow("hung-app time-out: negative") << 507 << "-1" << -1;
+        QTest::newRow("hung-app time-out: beyond the slider, as the system may hold it") << 507 << "20000" << 20000;
         QTest::newRow("border: beyond 32 bits") << 403 << "32212254720" << -1;
         QTest::newRow("border: negative") << 403 << "-2" << -1;
         QTest::newRow("border: slider's end") << 403 << "50" << 50;
-        QTest::newRow("desktop icon: neither ticked nor cleared") << 200 << "2" << -1;
+        QTest::newRow("desktop icon: negative") << 200 << "-1" << -1;
         QTest::newRow("drive: neither shown nor hidden") << 632 << "2" << -1;
-        QTest::newRow("taskbar edge: no such choice") << 7 << "9" << -1;
+        QTest::newRow("taskbar edge: negative") << 7 << "-1" << -1;
     }
     void aStoredValueTheSettingCannotGiveIsRefused()
     {

@@ -130,7 +130,7 @@ private slots:
         QTest::newRow("disabled, marked absent") << "4" << true << 4u << "Status: running disabled";
         QTest::newRow("boot start") << "0" << false << 3u << "Status: running demand start";
         QTest::newRow("system start") << "1" << false << 3u << "Status: running demand start";
-        QTest::newRow("not a number") << "auto" << false << 3u << "Status: running demand start";
+        QTest::newRow("not a number, refused") << "auto" << false << 2u << "Status: running auto start";
     }
     void restoringWritesTheRecordedStartType()
     {
@@ -138,9 +138,10 @@ private slots:
         QFETCH(bool, removeValue);
         QFETCH(unsigned, written);
         QFETCH(QString, line);
-        storeStartType(written == 2 ? 3 : 2);
+        const bool refused = recorded == QLatin1String("auto"); // the start type it had stays
+        storeStartType(written == 2 && !refused ? 3 : 2);
         ManageTelemetryForm page;
-        QVERIFY(page.writeData(302, true, removeValue, recorded));
+        QCOMPARE(page.writeData(302, true, removeValue, recorded), !refused);
         QCOMPARE(storedValue(service()), std::optional<RegValue>(RegValue{REG_DWORD, dwordData(written)}));
         QCOMPARE(statusLine(&page), line);
         page.loadSetting();

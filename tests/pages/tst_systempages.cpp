@@ -163,8 +163,9 @@ private slots:
         QTest::addColumn<QString>("restored"); // "-" deleted
         QTest::newRow("absent") << "-" << 512 << "Set the amount of icon cache size to 512 kilobyte (default)."
                                 << "-";
+        // Text that is no number shows as 0, and is no value to restore: the change stays.
         QTest::newRow("letters") << "abc" << 0 << "Set the amount of icon cache size to 0 kilobyte."
-                                 << "0";
+                                 << "4096";
         QTest::newRow("beyond") << "20000" << 10240 << "Set the amount of icon cache size to 20000 kilobyte."
                                 << "20000";
         QTest::newRow("default") << "512" << 512 << "Set the amount of icon cache size to 512 kilobyte (default)."
@@ -189,7 +190,8 @@ private slots:
         QCOMPARE(spy.last().at(4).toBool(), stored == QLatin1String("-"));
         QCOMPARE(spy.last().at(5).toString(), oldDesc);
         QVERIFY(page.writeData(false, false, QString()));
-        QVERIFY(page.writeData(true, spy.last().at(4).toBool(), spy.last().at(3).toString()));
+        QCOMPARE(page.writeData(true, spy.last().at(4).toBool(), spy.last().at(3).toString()),
+                 stored != QLatin1String("abc"));
         QCOMPARE(storedValue(c), restored == QLatin1String("-") ? std::nullopt : text(restored));
     }
 
