@@ -1,5 +1,7 @@
 #include "callbackhandler.h"
 
+#include <cstring>
+
 CallbackHandler::CallbackHandler(DWORD limitMs, const std::atomic<bool> *flag)
     : started(GetTickCount64()), limit(limitMs), abortFlag(flag)
 {
@@ -29,7 +31,7 @@ ULONG CallbackHandler::Release()
 
 HRESULT CallbackHandler::OnStartBinding(DWORD, IBinding *)
 {
-    return E_NOTIMPL;
+    return S_OK; // a notice: a failure here would stop the binding
 }
 
 HRESULT CallbackHandler::GetPriority(LONG *)
@@ -63,20 +65,27 @@ HRESULT CallbackHandler::OnProgress(ULONG progress, ULONG progressMax, ULONG, LP
 
 HRESULT CallbackHandler::OnStopBinding(HRESULT, LPCWSTR)
 {
-    return E_NOTIMPL;
+    return S_OK; // a notice: a failure here would stop the binding
 }
 
-HRESULT CallbackHandler::GetBindInfo(DWORD *, BINDINFO *)
+HRESULT CallbackHandler::GetBindInfo(DWORD *bindFlags, BINDINFO *bindInfo)
 {
-    return E_NOTIMPL;
+    // The binding asks how to bind, and a failure here fails the transfer: a plain GET with nothing to send.
+    // The flags the moniker proposes are kept; the information is emptied but for the size the caller set.
+    if (!bindFlags || !bindInfo || bindInfo->cbSize < sizeof(bindInfo->cbSize))
+        return E_INVALIDARG;
+    const ULONG size = bindInfo->cbSize;
+    std::memset(static_cast<void *>(bindInfo), 0, size);
+    bindInfo->cbSize = size;
+    return S_OK;
 }
 
 HRESULT CallbackHandler::OnDataAvailable(DWORD, DWORD, FORMATETC *, STGMEDIUM *)
 {
-    return E_NOTIMPL;
+    return S_OK; // a notice: a failure here would stop the binding
 }
 
 HRESULT CallbackHandler::OnObjectAvailable(REFIID, IUnknown *)
 {
-    return E_NOTIMPL;
+    return S_OK; // a notice: a failure here would stop the binding
 }

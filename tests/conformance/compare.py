@@ -4,8 +4,8 @@
   compare.py <differences list> <probe> <wine output> <stand-in output>
 
 Each line is "key: value". The two outputs must have the same keys in the same order. A line whose values differ
-passes only when the list names it: "probe | key | Wine's value | the stand-in's value | reason", where a value
-may be "*" (any). A list entry of this probe that no line needed is reported, so the list stays true.
+passes only when the list names it: "probe | key | Wine's value | the stand-in's value | reason", with both
+values exactly as printed: a line is excused for the values it shows, never for any value. A list entry of this probe that no line needed is reported, so the list stays true.
 Prints the differences; exits 1 on any that the list does not explain.
 """
 import sys
@@ -31,14 +31,12 @@ def read_list(path, probe):
             fields = [x.strip() for x in raw.split(" | ")]
             if len(fields) != 5 or not fields[4]:
                 sys.exit(f"{path}:{number}: an entry is 'probe | key | Wine | stand-in | reason'")
+            if "*" in (fields[2], fields[3]):
+                sys.exit(f"{path}:{number}: an entry names both values as printed; '*' would excuse anything")
             if fields[0] == probe:
                 entries.append({"key": fields[1], "wine": fields[2], "ours": fields[3], "line": number,
                                 "used": False})
     return entries
-
-
-def matches(pattern, value):
-    return pattern == "*" or pattern == value
 
 
 def main():
@@ -55,8 +53,7 @@ def main():
             break
         if w[1] == o[1]:
             continue
-        entry = next((e for e in entries if e["key"] == w[0] and matches(e["wine"], w[1]) and
-                      matches(e["ours"], o[1])), None)
+        entry = next((e for e in entries if e["key"] == w[0] and e["wine"] == w[1] and e["ours"] == o[1]), None)
         if entry:
             entry["used"] = True
             known += 1

@@ -56,5 +56,12 @@ for name in "${names[@]}"; do
 done
 mkdir -p "$work"
 [ "${HUSHDECK_KEEP_PREFIX:-}" = 1 ] || rm -rf "$work/prefix"
-exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" --on-display "$source" "$linux" "$windows" "$work" \
-    "${names[@]}"
+# Root passes over a file's missing write permission, which is how Wine keeps FILE_ATTRIBUTE_READONLY: run as
+# root, both builds go without that bypass, so that they answer as for any other user (and as Windows does).
+drop=()
+if [ "$(id -u)" = 0 ]; then
+    command -v setpriv >/dev/null || { echo "setpriv is missing (util-linux)"; exit 1; }
+    drop=(setpriv --inh-caps=-all --bounding-set=-dac_override,-dac_read_search,-fowner --)
+fi
+exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "${drop[@]}" "$0" --on-display "$source" "$linux" \
+    "$windows" "$work" "${names[@]}"

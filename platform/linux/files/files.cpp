@@ -96,9 +96,36 @@ DWORD markedAttrs(const QString &path)
 
 // ---- paths and errors ----
 
+// Windows drops the dots and blanks that end a name ("dot." is "dot"), except in "." and "..", and leaves a
+// path given as "\\?\..." as it is.
+QString withoutTrailingDots(const QString &path)
+{
+    if (path.startsWith(QLatin1String("\\\\?\\")))
+        return path;
+    QString out;
+    out.reserve(path.size());
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= path.size(); ++i) {
+        if (i < path.size() && path[i] != QLatin1Char('\\') && path[i] != QLatin1Char('/'))
+            continue;
+        QString name = path.mid(start, i - start);
+        if (name != QLatin1String(".") && name != QLatin1String("..")) {
+            qsizetype end = name.size();
+            while (end > 0 && (name[end - 1] == QLatin1Char('.') || name[end - 1] == QLatin1Char(' ')))
+                --end;
+            name.truncate(end);
+        }
+        out += name;
+        if (i < path.size())
+            out += path[i];
+        start = i + 1;
+    }
+    return out;
+}
+
 QString toHost(LPCWSTR path)
 {
-    QString p = hostPath(fromWide(path));
+    QString p = hostPath(withoutTrailingDots(fromWide(path)));
     if (p.size() > 1 && p.endsWith(QLatin1Char('/')))
         p.chop(1);
     return QDir::cleanPath(p);

@@ -7,7 +7,11 @@
 
 struct tagSTATSTG;
 typedef struct tagSTATSTG STATSTG;
-struct tagBINDINFO;
+// How a binding asks its callback to bind: only the size, which the caller sets, is read on this host.
+struct tagBINDINFO
+{
+    ULONG cbSize;
+};
 typedef struct tagBINDINFO BINDINFO;
 struct tagFORMATETC;
 typedef struct tagFORMATETC FORMATETC;

@@ -573,7 +573,16 @@ LONG RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, const B
         const QString name = lpValueName ? fromWide(lpValueName) : QString();
         if (name.size() > 16383)
             return ERROR_INVALID_PARAMETER;
-        writeValue(writeNode(r), name, dwType, QByteArray(reinterpret_cast<const char *>(lpData), int(cbData)));
+        // A string counted without its terminator, while the terminator follows in memory, is stored with it
+        // (as Windows does): a caller that counted the characters only still stores a terminated string.
+        DWORD size = cbData;
+        if ((dwType == REG_SZ || dwType == REG_EXPAND_SZ || dwType == REG_MULTI_SZ) && size >= sizeof(WCHAR)) {
+            const WCHAR *text = reinterpret_cast<const WCHAR *>(lpData);
+            const DWORD units = size / DWORD(sizeof(WCHAR));
+            if (text[units - 1] != 0 && text[units] == 0)
+                size += DWORD(sizeof(WCHAR));
+        }
+        writeValue(writeNode(r), name, dwType, QByteArray(reinterpret_cast<const char *>(lpData), int(size)));
         return ERROR_SUCCESS;
     });
 }

@@ -126,6 +126,11 @@ UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC l
 
 BOOL WINAPI KillTimer(HWND hWnd, UINT_PTR uIDEvent)
 {
+    // A window that is gone (or another thread's) is an invalid window handle, before any timer is looked for.
+    if (hWnd && !winloop::isOwnWindow(hWnd)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
     Table &t = table();
     QMutexLocker g(&t.mutex);
     const qsizetype removed =

@@ -401,6 +401,70 @@ void moving()
     exists("RemoveDirectoryW.gone", WSTR("Sub"));
 }
 
+// Paths and names the product may meet: at and over MAX_PATH, and names Windows refuses or reads otherwise.
+void namesAndPaths()
+{
+    // The scratch folder's path, a backslash, and a name that brings the whole to MAX_PATH - 1 characters (the
+    // longest a path may be with its terminator), then to MAX_PATH.
+    for (const size_t total : {size_t(MAX_PATH - 1), size_t(MAX_PATH), size_t(MAX_PATH + 20)}) {
+        const size_t room = total > folder.size() ? total - folder.size() : 1;
+        const Text name(room, 'n');
+        char key[64];
+        snprintf(key, sizeof key, "CreateFileW.length%s",
+                 total == MAX_PATH - 1 ? "Below"
+                 : total == MAX_PATH   ? "At"
+                                       : "Over");
+        HANDLE h = open(key, name.c_str(), GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
+        closeIf(h);
+        snprintf(key, sizeof key, "DeleteFileW.length%s",
+                 total == MAX_PATH - 1 ? "Below"
+                 : total == MAX_PATH   ? "At"
+                                       : "Over");
+        SetLastError(0);
+        ok(key, DeleteFileW(at(name.c_str()).c_str()));
+    }
+
+    // CREATE_ALWAYS over a hidden or a system file, without asking for that attribute, is refused.
+    for (const DWORD attribute : {DWORD(FILE_ATTRIBUTE_HIDDEN), DWORD(FILE_ATTRIBUTE_SYSTEM)}) {
+        const bool hidden = attribute == FILE_ATTRIBUTE_HIDDEN;
+        const WCHAR *name = hidden ? WSTR("hidden.dat") : WSTR("system.dat");
+        if (!makeFile(name, "old") || !SetFileAttributesW(at(name).c_str(), attribute))
+            line("makeFile", "failed");
+        tryOpen(hidden ? "CreateFileW.createAlways.hidden" : "CreateFileW.createAlways.system", name, GENERIC_WRITE, 0,
+                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
+        tryOpen(hidden ? "CreateFileW.createAlways.hidden.asked" : "CreateFileW.createAlways.system.asked", name,
+                GENERIC_WRITE, 0, CREATE_ALWAYS, attribute);
+        attributes(hidden ? "GetFileAttributesW.createAlways.hidden" : "GetFileAttributesW.createAlways.system", name);
+        SetFileAttributesW(at(name).c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(at(name).c_str());
+    }
+
+    // Names Windows does not keep as given: a trailing dot or blank is dropped, and CON is the console.
+    const struct
+    {
+        const char *key;
+        const WCHAR *name;
+        const WCHAR *listed;
+    } odd[] = {
+        {"trailingDot", WSTR("dot."), WSTR("dot*")},
+        {"trailingBlank", WSTR("blank "), WSTR("blank*")},
+    };
+    for (const auto &o : odd) {
+        const std::string key = std::string("CreateFileW.name.") + o.key;
+        closeIf(open(key.c_str(), o.name, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL));
+        list((std::string("FindFirstFileW.name.") + o.key).c_str(), o.listed);
+    }
+    DeleteFileW(at(WSTR("dot")).c_str());
+    DeleteFileW(at(WSTR("blank")).c_str());
+    // A file named CON is the console device wherever its folder: opening it for reading gets the console,
+    // never a file in the folder.
+    HANDLE h = CreateFileW(at(WSTR("CON")).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    line("CreateFileW.name.CON", "%s", h != INVALID_HANDLE_VALUE ? "opened" : "failed");
+    closeIf(h);
+    list("FindFirstFileW.name.CON", WSTR("CON*"));
+}
+
 } // namespace
 
 int main()
@@ -423,6 +487,7 @@ int main()
     sharing();
     readOnly();
     moving();
+    namesAndPaths();
 
     for (const WCHAR *name : names)
         DeleteFileW(at(name).c_str());

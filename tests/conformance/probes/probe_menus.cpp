@@ -131,7 +131,7 @@ int main()
     ok("ModifyMenuW.fromRoot", setCheck(root, AppDark, WSTR("Dark Mode"), true));
     showState("GetMenuState.appDark", appMode, AppDark);
     SetLastError(0);
-    line("ModifyMenuW.missing", "%s", setCheck(power, 399, WSTR("None"), true) ? "ok" : "failed");
+    ok("ModifyMenuW.missing", setCheck(power, 399, WSTR("None"), true));
     showState("GetMenuState.missing", power, 399);
     line("GetMenuItemCount.power", "%d", GetMenuItemCount(power));
 
@@ -151,10 +151,14 @@ int main()
 
     // The root takes its sub-menus with it.
     ok("DestroyMenu", DestroyMenu(root));
-    // A handle that is gone only fails (which error it leaves is not for the helper to read).
-    line("DestroyMenu.subMenu", "%s", DestroyMenu(power) ? "ok" : "failed");
+    // A handle that is gone fails with ERROR_INVALID_MENU_HANDLE.
+    SetLastError(0);
+    ok("DestroyMenu.subMenu", DestroyMenu(power));
     line("GetMenuItemCount.destroyed", "%d", GetMenuItemCount(appMode));
-    line("AppendMenuW.destroyed", "%s", AppendMenuW(root, MF_STRING, Close, WSTR("Close")) ? "ok" : "failed");
+    SetLastError(0);
+    ok("AppendMenuW.destroyed", AppendMenuW(root, MF_STRING, Close, WSTR("Close")));
+    SetLastError(0);
+    ok("ModifyMenuW.destroyed", setCheck(power, Balanced, WSTR("Balanced"), true));
 
     // Message boxes: the helper's (owned by its window) and the main program's (no owner).
     owner = probe::createWindow(ClassName, WSTR("Hushdeck Probe Menus"));

@@ -216,6 +216,55 @@ void probeModules(DWORD pid, const char *key)
     CloseHandle(snapshot);
 }
 
+std::string lower(std::string s)
+{
+    for (char &c : s)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return s;
+}
+
+// The pid of the first process of that name in a snapshot, or 0.
+DWORD pidOf(const WCHAR *name)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return 0;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    DWORD pid = 0;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more && !pid; more = Process32NextW(snapshot, &entry))
+        if (lower(probe::utf8(entry.szExeFile)) == lower(probe::utf8(name)))
+            pid = entry.th32ProcessID;
+    CloseHandle(snapshot);
+    return pid;
+}
+
+// Full access to a process of the system or of another user (the service control manager runs as LocalSystem)
+// is refused with ERROR_ACCESS_DENIED.
+void probeForeign()
+{
+    const struct
+    {
+        const char *key;
+        const WCHAR *name;
+    } foreign[] = {{"OpenProcess.all.system", WSTR("System")}, {"OpenProcess.all.otherUser", WSTR("services.exe")}};
+    for (const auto &f : foreign) {
+        const DWORD pid = pidOf(f.name);
+        if (!pid) {
+            line(f.key, "no such process");
+            continue;
+        }
+        SetLastError(0);
+        HANDLE h = OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid);
+        if (h)
+            line(f.key, "handle");
+        else
+            line(f.key, "null error %lu", static_cast<unsigned long>(GetLastError()));
+        if (h)
+            CloseHandle(h);
+    }
+}
+
 void probePriorities(DWORD child)
 {
     HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, child);
@@ -237,6 +286,10 @@ void probePriorities(DWORD child)
             got = REALTIME_PRIORITY_CLASS;
         line((key + ".read").c_str(), "0x%lX", static_cast<unsigned long>(got));
     }
+    // Without the privilege to raise the base priority (a plain user's token lacks it), asking for real time
+    // gives the high class.
+    ok("SetPriorityClass.realtime.again", SetPriorityClass(process, REALTIME_PRIORITY_CLASS));
+    line("SetPriorityClass.realtime.unprivileged", "0x%lX", static_cast<unsigned long>(GetPriorityClass(process)));
     ok("SetPriorityClass.invalid", SetPriorityClass(process, 0x12345));
     ok("SetPriorityClass.below.again", SetPriorityClass(process, BELOW_NORMAL_PRIORITY_CLASS));
 
@@ -251,6 +304,10 @@ void probePriorities(DWORD child)
         ++characters;
     line("K32GetProcessImageFileNameW.length", "%s", length == characters ? "same as the text" : "other");
     line("K32GetProcessImageFileNameW.file", "%s", imageName(image).c_str());
+    WCHAR small[4] = {'x', 'x', 'x', 0};
+    SetLastError(0);
+    const DWORD cut = K32GetProcessImageFileNameW(process, small, 4);
+    probe::result("K32GetProcessImageFileNameW.small", cut, cut == 0);
 
     PROCESS_MEMORY_COUNTERS counters = {};
     counters.cb = sizeof counters;
@@ -352,6 +409,7 @@ int main(int argc, char **argv)
     line("OpenProcess.zero", "%s error %lu", idle ? "handle" : "null", static_cast<unsigned long>(GetLastError()));
 
     probePrivileges();
+    probeForeign();
 
     DeleteFileW(readyFile().c_str());
     RemoveDirectoryW(folder.c_str());

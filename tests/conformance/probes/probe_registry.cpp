@@ -112,6 +112,9 @@ void typedValues(HKEY key)
     setValue(key, WSTR("Text"), REG_SZ, terminated, sizeof terminated);
     setValue(key, WSTR("Unterminated"), REG_SZ, terminated, 8);
     setValue(key, WSTR("OddSize"), REG_SZ, terminated, 7);
+    // Counted without a terminator, and none follows in memory either: stored unterminated.
+    const WCHAR bare[] = WSTR("textX");
+    setValue(key, WSTR("Bare"), REG_SZ, bare, 8);
     setValue(key, WSTR("EmptyText"), REG_SZ, WSTR(""), 2);
     setValue(key, WSTR("NoData"), REG_SZ, nullptr, 0);
     const WCHAR expandable[] = WSTR("%HUSHDECK_PROBE_UNSET%\\x;%SystemDrive%");
@@ -146,6 +149,7 @@ void typeFilters()
         {"RegGetValueW.sz.unterminated.size", WSTR("Unterminated"), RRF_RT_REG_SZ, 0},
         {"RegGetValueW.sz.unterminated.exact", WSTR("Unterminated"), RRF_RT_REG_SZ, 8},
         {"RegGetValueW.sz.oddsize", WSTR("OddSize"), RRF_RT_REG_SZ, 512},
+        {"RegGetValueW.sz.bare", WSTR("Bare"), RRF_RT_REG_SZ, 512},
         {"RegGetValueW.sz.empty", WSTR("EmptyText"), RRF_RT_REG_SZ, 512},
         {"RegGetValueW.sz.nodata", WSTR("NoData"), RRF_RT_REG_SZ, 512},
         {"RegGetValueW.sz.size", WSTR("Text"), RRF_RT_REG_SZ, 0},
@@ -204,6 +208,7 @@ void queries(HKEY key)
 {
     queryValue("RegQueryValueExW.text", key, WSTR("Text"), 512);
     queryValue("RegQueryValueExW.unterminated", key, WSTR("Unterminated"), 512);
+    queryValue("RegQueryValueExW.bare", key, WSTR("Bare"), 512);
     queryValue("RegQueryValueExW.expand", key, WSTR("Expand"), 512);
     queryValue("RegQueryValueExW.small", key, WSTR("Text"), 4);
     queryValue("RegQueryValueExW.size", key, WSTR("Text"), 0, false);
@@ -356,6 +361,71 @@ void machineHive()
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, WSTR("SOFTWARE\\HushdeckProbe"));
 }
 
+// The default value of HKEY_CLASSES_ROOT\CLSID\<class>\InprocServer32, as the system information page reads
+// it: "status N" and the value's last path part, lower-cased.
+void readServer(const char *key, const WCHAR *clsid)
+{
+    const std::basic_string<WCHAR> path = std::basic_string<WCHAR>(WSTR("CLSID\\")) + clsid + WSTR("\\InprocServer32");
+    HKEY server = nullptr;
+    LONG rc = RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &server);
+    WCHAR value[512] = {};
+    DWORD size = sizeof value - sizeof(WCHAR);
+    if (rc == ERROR_SUCCESS) {
+        rc = RegQueryValueExW(server, nullptr, nullptr, nullptr, reinterpret_cast<BYTE *>(value), &size);
+        RegCloseKey(server);
+    }
+    std::string file = rc == ERROR_SUCCESS ? probe::utf8(value) : std::string();
+    file = file.substr(file.find_last_of("\\/") == std::string::npos ? 0 : file.find_last_of("\\/") + 1);
+    for (char &c : file)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    line(key, "status %ld \"%s\"", static_cast<long>(rc), file.c_str());
+}
+
+// HKEY_CLASSES_ROOT is the merged view of the user's classes (HKCU\Software\Classes) over the machine's
+// (HKLM\Software\Classes): a class of either is seen, and the user's wins where both have it.
+void classesRoot()
+{
+    const WCHAR *userOnly = WSTR("{6B1F3A52-0D0E-4C8A-9C55-5E0A6D1A0001}");
+    const WCHAR *both = WSTR("{6B1F3A52-0D0E-4C8A-9C55-5E0A6D1A0002}");
+    const WCHAR *machineOnly = WSTR("{6B1F3A52-0D0E-4C8A-9C55-5E0A6D1A0003}");
+    const struct
+    {
+        HKEY root;
+        const WCHAR *clsid;
+        const WCHAR *file;
+    } classes[] = {{HKEY_CURRENT_USER, userOnly, WSTR("C:\\Probe\\User.dll")},
+                   {HKEY_CURRENT_USER, both, WSTR("C:\\Probe\\UserWins.dll")},
+                   {HKEY_LOCAL_MACHINE, both, WSTR("C:\\Probe\\MachineLoses.dll")},
+                   {HKEY_LOCAL_MACHINE, machineOnly, WSTR("C:\\Probe\\Machine.dll")}};
+    bool written = true;
+    for (const auto &c : classes) {
+        const std::basic_string<WCHAR> path =
+            std::basic_string<WCHAR>(WSTR("Software\\Classes\\CLSID\\")) + c.clsid + WSTR("\\InprocServer32");
+        HKEY k = nullptr;
+        written = written && RegCreateKeyExW(c.root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
+                                             nullptr, &k, nullptr) == ERROR_SUCCESS;
+        if (k) {
+            DWORD n = 0;
+            while (c.file[n])
+                ++n;
+            written = written && RegSetValueExW(k, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE *>(c.file),
+                                                (n + 1) * sizeof(WCHAR)) == ERROR_SUCCESS;
+            RegCloseKey(k);
+        }
+    }
+    line("HKEY_CLASSES_ROOT.setup", "%s", written ? "ok" : "failed");
+    readServer("HKEY_CLASSES_ROOT.userClass", userOnly);
+    readServer("HKEY_CLASSES_ROOT.bothClass", both);
+    readServer("HKEY_CLASSES_ROOT.machineClass", machineOnly);
+    readServer("HKEY_CLASSES_ROOT.missingClass", WSTR("{6B1F3A52-0D0E-4C8A-9C55-5E0A6D1A00FF}"));
+    for (const auto &c : classes) {
+        const std::basic_string<WCHAR> clsidKey =
+            std::basic_string<WCHAR>(WSTR("Software\\Classes\\CLSID\\")) + c.clsid;
+        RegDeleteKeyW(c.root, (clsidKey + WSTR("\\InprocServer32")).c_str());
+        RegDeleteKeyW(c.root, clsidKey.c_str());
+    }
+}
+
 } // namespace
 
 int main()
@@ -403,6 +473,7 @@ int main()
     enumeration(key);
     deletion(key);
     machineHive();
+    classesRoot();
 
     RegCloseKey(key);
     status("RegCloseKey.twice", RegCloseKey(key));

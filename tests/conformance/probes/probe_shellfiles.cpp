@@ -69,6 +69,12 @@ void knownFolders()
         {"SHGetFolderPathW.startup", CSIDL_STARTUP, profile},
         {"SHGetFolderPathW.programs", CSIDL_PROGRAMS, profile},
         {"SHGetFolderPathW.appData.dontUnexpand", CSIDL_APPDATA | CSIDL_FLAG_DONT_UNEXPAND, profile},
+        // The user's own folders the clean-up and privacy tools look into: below the profile, by their names.
+        {"SHGetFolderPathW.desktopDirectory", CSIDL_DESKTOPDIRECTORY, profile},
+        {"SHGetFolderPathW.personal", CSIDL_PERSONAL, profile},
+        {"SHGetFolderPathW.myMusic", CSIDL_MYMUSIC, profile},
+        {"SHGetFolderPathW.myPictures", CSIDL_MYPICTURES, profile},
+        {"SHGetFolderPathW.myVideo", CSIDL_MYVIDEO, profile},
         {"SHGetFolderPathW.commonPrograms", CSIDL_COMMON_PROGRAMS, common},
         {"SHGetFolderPathW.commonStartup", CSIDL_COMMON_STARTUP, common},
     };

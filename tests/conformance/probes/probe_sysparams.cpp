@@ -89,8 +89,12 @@ void wallpaper()
     probe::ok("SystemParametersInfoW.wallpaper.missing",
               SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, &missing[0], SPIF_SENDCHANGE));
     SystemParametersInfoW(SPI_GETDESKWALLPAPER, MAX_PATH, now, 0);
+    // The refused file by name, not its path (which holds the user's name).
+    const std::string kept = probe::utf8(now);
     line("SystemParametersInfoW.wallpaper.missing.kept", "%s",
-         probe::utf8(now) == probe::utf8(picture.c_str()) ? "same" : probe::utf8(now).c_str());
+         kept == probe::utf8(picture.c_str())   ? "same"
+         : kept == probe::utf8(missing.c_str()) ? "the missing file"
+                                                : "other");
     // Put back what the machine had (on the stand-in's fresh machine that may name a file it does not hold).
     SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, original, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
     DeleteFileW(picture.c_str());

@@ -62,8 +62,8 @@ void makeTransparent(const char *who, HWND target)
     };
     const LONG exStyle = GetWindowLongW(target, GWL_EXSTYLE);
     line(key("GetWindowLongW", "layered"), "%d", (exStyle & WS_EX_LAYERED) ? 1 : 0);
-    line(key("SetLayeredWindowAttributes", "notLayered"), "%s",
-         SetLayeredWindowAttributes(target, 0, 128, LWA_ALPHA) ? "ok" : "failed");
+    SetLastError(0);
+    ok(key("SetLayeredWindowAttributes", "notLayered"), SetLayeredWindowAttributes(target, 0, 128, LWA_ALPHA));
     SetLastError(0);
     const LONG previous = SetWindowLongW(target, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
     line(key("SetWindowLongW", "previous"), "%s error %lu", previous == exStyle ? "same" : "other",

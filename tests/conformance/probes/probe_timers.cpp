@@ -113,8 +113,8 @@ int main()
     HWND doomed = probe::createWindow(ClassName, title);
     line("SetTimer.doomed", "%s", nonzero(SetTimer(doomed, SetWallpaper, 10, nullptr)));
     DestroyWindow(doomed);
-    const BOOL killedGone = KillTimer(doomed, SetWallpaper);
-    line("KillTimer.destroyedWindow", "%s", killedGone ? "ok" : "failed");
+    SetLastError(0);
+    ok("KillTimer.destroyedWindow", KillTimer(doomed, SetWallpaper));
     line("SetTimer.destroyedWindow", "%s", nonzero(SetTimer(doomed, SetWallpaper, 10, nullptr)));
     pending = 1;
     SetTimer(window, Safety, 100, timerProc);

@@ -171,8 +171,8 @@ private:
     std::thread worker;
 };
 
-// The product's callback answers OnProgress only (and may stop the transfer there); this one also notes what
-// it is told: the status codes in order (a run of one code counted once), and the last progress and maximum.
+// The product's callback answers OnProgress and GetBindInfo only (and may stop the transfer there); this one also notes
+// what it is told: the status codes in order (a run of one code counted once), and the last progress and maximum.
 class Callback final : public IBindStatusCallback
 {
 public:
@@ -191,13 +191,15 @@ public:
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE OnStartBinding(DWORD, IBinding *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE OnStartBinding(DWORD, IBinding *) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE GetPriority(LONG *) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE OnLowResource(DWORD) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE OnProgress(ULONG ulProgress, ULONG ulProgressMax, ULONG ulStatusCode, LPCWSTR) override
     {
-        // How often data is reported depends on how it arrives: the data reports are not listed.
-        if (ulStatusCode != lastCode && ulStatusCode != BINDSTATUS_DOWNLOADINGDATA) {
+        // How often data is reported depends on how it arrives, and whether the name is looked up on the
+        // resolver's cache: neither the data reports nor the look-up are listed.
+        if (ulStatusCode != lastCode && ulStatusCode != BINDSTATUS_DOWNLOADINGDATA &&
+            ulStatusCode != BINDSTATUS_FINDINGRESOURCE) {
             codes += (codes.empty() ? "" : " ") + std::to_string(ulStatusCode);
             lastCode = ulStatusCode;
         }
@@ -208,10 +210,19 @@ public:
         }
         return stop ? E_ABORT : S_OK;
     }
-    HRESULT STDMETHODCALLTYPE OnStopBinding(HRESULT, LPCWSTR) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetBindInfo(DWORD *, BINDINFO *) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE OnDataAvailable(DWORD, DWORD, FORMATETC *, STGMEDIUM *) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE OnObjectAvailable(REFIID, IUnknown *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE OnStopBinding(HRESULT, LPCWSTR) override { return S_OK; }
+    // As a caller must answer (the product's answer): a plain GET, the flags the moniker proposes kept.
+    HRESULT STDMETHODCALLTYPE GetBindInfo(DWORD *bindFlags, BINDINFO *bindInfo) override
+    {
+        if (!bindFlags || !bindInfo || bindInfo->cbSize < sizeof(bindInfo->cbSize))
+            return E_INVALIDARG;
+        const ULONG size = bindInfo->cbSize;
+        std::memset(static_cast<void *>(bindInfo), 0, size);
+        bindInfo->cbSize = size;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE OnDataAvailable(DWORD, DWORD, FORMATETC *, STGMEDIUM *) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnObjectAvailable(REFIID, IUnknown *) override { return S_OK; }
 
     // The codes in order, and the progress and maximum the end of the data came with.
     // A stopped binding prints only the report it was stopped at: how many reports were already on their way
@@ -272,7 +283,9 @@ void probeStream(const Server &server, const char *path, const char *key, bool s
         read = std::to_string(total) + (same ? " bytes as sent" : " bytes changed") + ", last Read " + hrText(hr);
         stream->Release();
     }
-    line(key, "hr %s; %s; %s", hrText(opened).c_str(), callback.text().c_str(), read.c_str());
+    // The stream and what the callback heard, each a line of its own.
+    line(key, "hr %s; %s", hrText(opened).c_str(), read.c_str());
+    line((std::string(key) + ".reports").c_str(), "%s", callback.text().c_str());
 }
 
 void probeDownload(const Server &server, const char *path, const std::basic_string<WCHAR> &file, const char *key,

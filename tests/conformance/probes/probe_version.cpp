@@ -64,7 +64,8 @@ void stringEntry(Bytes &b, const WCHAR *key, const WCHAR *value)
     endBlock(b, start);
 }
 
-std::vector<BYTE> versionResource()
+// The resource; with a second translation (German), its own string table follows the first.
+std::vector<BYTE> versionResource(bool twoTranslations = false)
 {
     Bytes b;
     const size_t root = beginBlock(b, 52, 0, WSTR("VS_VERSION_INFO"));
@@ -77,43 +78,57 @@ std::vector<BYTE> versionResource()
     stringEntry(b, WSTR("FileDescription"), WSTR("Hushdeck probe codec"));
     stringEntry(b, WSTR("FileVersion"), WSTR("1.2.3.4"));
     endBlock(b, table);
+    if (twoTranslations) {
+        const size_t german = beginBlock(b, 0, 1, WSTR("040704b0"));
+        stringEntry(b, WSTR("FileDescription"), WSTR("Hushdeck Probe-Codec"));
+        stringEntry(b, WSTR("FileVersion"), WSTR("1.2.3.4"));
+        endBlock(b, german);
+    }
     endBlock(b, strings);
     const size_t vars = beginBlock(b, 0, 1, WSTR("VarFileInfo"));
-    const size_t translation = beginBlock(b, 4, 0, WSTR("Translation"));
+    const size_t translation = beginBlock(b, twoTranslations ? 8 : 4, 0, WSTR("Translation"));
     b.u32(0x04B00409);
+    if (twoTranslations)
+        b.u32(0x04B00407);
     endBlock(b, translation);
     endBlock(b, vars);
     endBlock(b, root);
     return b.data;
 }
 
-// A 64-bit DLL image with one section, .rsrc, holding one resource of the given type (id 1, language 0x0409).
-std::vector<BYTE> image(DWORD resourceType)
+// A DLL image, 64-bit (PE32+) or 32-bit (PE32), with one section, .rsrc, holding one resource of the given
+// type (id 1, language 0x0409).
+std::vector<BYTE> image(DWORD resourceType, bool pe32 = false, bool twoTranslations = false)
 {
-    const std::vector<BYTE> resource = versionResource();
+    const std::vector<BYTE> resource = versionResource(twoTranslations);
     Bytes b;
     b.u16(0x5A4D);
     b.data.resize(0x3C);
     b.u32(0x40);
     b.u32(0x00004550);
-    // File header: x64, one section, the optional header's size, an executable DLL.
-    b.u16(0x8664);
+    // File header: x64 or x86, one section, the optional header's size, an executable DLL (32-bit words).
+    b.u16(pe32 ? 0x014C : 0x8664);
     b.u16(1);
     b.u32(0);
     b.u32(0);
     b.u32(0);
-    b.u16(240);
-    b.u16(0x2022);
-    // Optional header (PE32+).
+    b.u16(pe32 ? 224 : 240);
+    b.u16(pe32 ? 0x2102 : 0x2022);
+    // Optional header (PE32 has a base of data and 32-bit image base and sizes).
     const DWORD sectionSize = static_cast<DWORD>((0x58 + resource.size() + 0x1FF) / 0x200 * 0x200);
-    b.u16(0x20B);
+    b.u16(pe32 ? 0x10B : 0x20B);
     b.u16(0x000E);
     b.u32(0);
     b.u32(sectionSize);
     b.u32(0);
     b.u32(0);
     b.u32(0);
-    b.u64(0x180000000ULL);
+    if (pe32) {
+        b.u32(0);
+        b.u32(0x10000000);
+    } else {
+        b.u64(0x180000000ULL);
+    }
     b.u32(0x1000);
     b.u32(0x200);
     b.u16(6);
@@ -128,10 +143,12 @@ std::vector<BYTE> image(DWORD resourceType)
     b.u32(0);
     b.u16(2);
     b.u16(0x0140);
-    b.u64(0x100000);
-    b.u64(0x1000);
-    b.u64(0x100000);
-    b.u64(0x1000);
+    for (const DWORD reserve : {0x100000u, 0x1000u, 0x100000u, 0x1000u}) {
+        if (pe32)
+            b.u32(reserve);
+        else
+            b.u64(reserve);
+    }
     b.u32(0);
     b.u32(16);
     for (int i = 0; i < 16; ++i) {
@@ -236,6 +253,34 @@ void readFile(const Text &file)
     query("VerQueryValueW.block", data, WSTR("\\StringFileInfo"), false);
 }
 
+// The 32-bit image and the one with two translations: the table lists both, and each has its strings.
+void readOther(const char *prefix, const Text &file, bool twoTranslations)
+{
+    const std::string p = prefix;
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &handle);
+    line((p + ".GetFileVersionInfoSizeW").c_str(), "%s",
+         size >= versionResource(twoTranslations).size() ? "holds the resource" : "short");
+    std::vector<BYTE> data(size + 16, 0xCC);
+    probe::ok((p + ".GetFileVersionInfoW").c_str(), GetFileVersionInfoW(file.c_str(), 0, size, data.data()));
+    LPVOID translation = nullptr;
+    UINT bytes = 0;
+    std::string pairs;
+    if (VerQueryValueW(data.data(), WSTR("\\VarFileInfo\\Translation"), &translation, &bytes) && translation) {
+        const WORD *entries = static_cast<const WORD *>(translation);
+        for (UINT i = 0; i + 1 < bytes / 2; i += 2) {
+            char one[16];
+            snprintf(one, sizeof one, " %04x%04x", entries[i], entries[i + 1]);
+            pairs += one;
+        }
+        line((p + ".translation").c_str(), "bytes %u%s", bytes, pairs.c_str());
+    } else {
+        line((p + ".translation").c_str(), "failed");
+    }
+    query((p + ".FileDescription.040904b0").c_str(), data, WSTR("\\StringFileInfo\\040904b0\\FileDescription"), true);
+    query((p + ".FileDescription.040704b0").c_str(), data, WSTR("\\StringFileInfo\\040704b0\\FileDescription"), true);
+}
+
 } // namespace
 
 int main()
@@ -252,6 +297,14 @@ int main()
              ? "ok"
              : "failed");
     readFile(withVersion);
+    const Text thirtyTwo = dir + WSTR("codec32.dll");
+    const Text twoLanguages = dir + WSTR("codec2.dll");
+    line("setup.other", "%s",
+         writeFile(thirtyTwo, image(16, true)) && writeFile(twoLanguages, image(16, false, true)) ? "ok" : "failed");
+    readOther("pe32", thirtyTwo, false);
+    readOther("twoTranslations", twoLanguages, true);
+    DeleteFileW(thirtyTwo.c_str());
+    DeleteFileW(twoLanguages.c_str());
 
     const struct
     {

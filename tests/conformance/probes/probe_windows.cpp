@@ -149,11 +149,13 @@ int main()
     HWND window = createWindow(ClassName, Title);
     line("CreateWindowExW", "%s", window ? "nonzero" : "null");
     flush("CreateWindowExW.messages");
-    line("CreateWindowExW.unknownClass", "%s",
-         CreateWindowExW(0, WSTR("HushdeckProbeNoSuchClass"), Title, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr,
-                         nullptr)
-             ? "nonzero"
-             : "null");
+    SetLastError(0);
+    const HWND unknown = CreateWindowExW(0, WSTR("HushdeckProbeNoSuchClass"), Title, WS_POPUP, 0, 0, 0, 0, nullptr,
+                                         nullptr, nullptr, nullptr);
+    if (unknown)
+        line("CreateWindowExW.unknownClass", "nonzero");
+    else
+        line("CreateWindowExW.unknownClass", "null error %lu", static_cast<unsigned long>(GetLastError()));
     // A procedure that refuses its creation: no window, and the procedure is told it is over.
     refusing = true;
     line("CreateWindowExW.refuseNcCreate", "%s",
@@ -275,7 +277,8 @@ int main()
     // A window that is gone.
     SetLastError(0);
     ok("PostMessageW.destroyed", PostMessageW(window, SetLevel, 0, 0));
-    line("DestroyWindow.destroyed", "%s", DestroyWindow(window) ? "ok" : "failed");
+    SetLastError(0);
+    ok("DestroyWindow.destroyed", DestroyWindow(window));
     line("GetClassNameW.destroyed", "%d", GetClassNameW(window, name, 1024));
     SetLastError(0);
     process = 77;
