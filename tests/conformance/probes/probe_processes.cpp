@@ -239,15 +239,14 @@ DWORD pidOf(const WCHAR *name)
     return pid;
 }
 
-// Full access to a process of the system or of another user (the service control manager runs as LocalSystem)
-// is refused with ERROR_ACCESS_DENIED.
+// Full access to a process of the system is refused with ERROR_ACCESS_DENIED.
 void probeForeign()
 {
     const struct
     {
         const char *key;
         const WCHAR *name;
-    } foreign[] = {{"OpenProcess.all.system", WSTR("System")}, {"OpenProcess.all.otherUser", WSTR("services.exe")}};
+    } foreign[] = {{"OpenProcess.all.system", WSTR("System")}};
     for (const auto &f : foreign) {
         const DWORD pid = pidOf(f.name);
         if (!pid) {
@@ -317,6 +316,35 @@ void probePriorities(DWORD child)
     line("K32GetProcessMemoryInfo.PeakWorkingSetSize", "%s",
          counters.PeakWorkingSetSize >= counters.WorkingSetSize ? "at least the working set" : "less");
     CloseHandle(process);
+}
+
+// The process manager compares a process's creation time before it ends it: the id may belong to a newer one.
+unsigned long long creationTime(DWORD pid, bool *succeeded)
+{
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    FILETIME created = {}, exited = {}, kernel = {}, user = {};
+    *succeeded = process && GetProcessTimes(process, &created, &exited, &kernel, &user);
+    if (process)
+        CloseHandle(process);
+    return static_cast<unsigned long long>(created.dwHighDateTime) << 32 | created.dwLowDateTime;
+}
+
+void probeTimes(DWORD child, DWORD self)
+{
+    bool childOk = false, selfOk = false;
+    const unsigned long long childCreated = creationTime(child, &childOk);
+    const unsigned long long selfCreated = creationTime(self, &selfOk);
+    ok("GetProcessTimes.child", childOk);
+    ok("GetProcessTimes.self", selfOk);
+    FILETIME now = {};
+    GetSystemTimeAsFileTime(&now);
+    const unsigned long long nowTicks = static_cast<unsigned long long>(now.dwHighDateTime) << 32 | now.dwLowDateTime;
+    line("GetProcessTimes.order", "%s",
+         selfCreated <= childCreated && childCreated <= nowTicks ? "self, then child, then now" : "other");
+    FILETIME created = {}, exited = {}, kernel = {}, user = {};
+    SetLastError(0);
+    const BOOL none = GetProcessTimes(nullptr, &created, &exited, &kernel, &user);
+    line("GetProcessTimes.null", "%s error %lu", none ? "ok" : "failed", static_cast<unsigned long>(GetLastError()));
 }
 
 void probeTerminate(DWORD child)
@@ -397,6 +425,7 @@ int main(int argc, char **argv)
     probeModules(child, "modules.child");
     probePriorities(child);
     probeProcessSnapshot(child, self, "processes.below");
+    probeTimes(child, self);
     probeTerminate(child);
 
     HANDLE missing = OpenProcess(PROCESS_ALL_ACCESS, FALSE, 0xFFFFFFF0);
