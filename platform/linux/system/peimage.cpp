@@ -13,8 +13,9 @@ const quint32 sectionAlignment = 0x1000;
 
 void put(QByteArray &out, qint64 at, quint64 value, int bytes)
 {
+    // A field wider than the value (a reserved area) is zero beyond its first eight bytes.
     for (int i = 0; i < bytes; ++i)
-        out[at + i] = char((value >> (8 * i)) & 0xFF);
+        out[at + i] = i < 8 ? char((value >> (8 * i)) & 0xFF) : '\0';
 }
 
 void append(QByteArray &out, quint64 value, int bytes)
