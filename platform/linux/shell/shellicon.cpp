@@ -48,8 +48,13 @@ QString kindAt(int index)
 
 QColor colourOf(const QString &ext)
 {
-    // A steady colour per extension, so the same kind of file always looks the same.
-    const uint h = qHash(ext, 17);
+    // A steady colour per extension, so the same kind of file always looks the same, on every machine: Qt's
+    // own string hash differs with the processor's instructions, so the hash is spelled out here (FNV-1a).
+    quint32 h = 2166136261u;
+    for (const char c : ext.toUtf8()) {
+        h ^= quint8(c);
+        h *= 16777619u;
+    }
     return QColor::fromHsv(int(h % 360), 150, 200);
 }
 
