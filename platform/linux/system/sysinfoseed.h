@@ -6,7 +6,7 @@
 
 namespace sysinfoseed {
 
-// Writes the task and shortcut files below the machine folder root. Called once, when the machine is created.
+// Writes the task and shortcut files below the machine's drive C: (root). Called once, when the machine is created.
 void createFiles(const QString &root);
 
 } // namespace sysinfoseed
