@@ -32,6 +32,9 @@ public:
     static QList<QSize> parseSizes(const QString &text);
     // Whether a text is one the form designer puts in new widgets, left in place.
     static bool isPlaceholder(const QString &text);
+    // Whether a text shows a host path, which a user of the Windows program never sees: an absolute path with
+    // "/" separators that has no drive letter, or the host spelling of one of hostFolders.
+    static bool showsHostPath(const QString &text, const QStringList &hostFolders);
 
 private:
     void walk();
@@ -44,6 +47,7 @@ private:
                     const std::function<void(QDialog *)> &inside = {});
     void shoot(QWidget *w, const QString &name);
     void inspect(QWidget *top, const QString &name);
+    void findHostPaths(QWidget *top, const QString &name);
     void note(const QString &shot, QWidget *w, const QString &text, const QString &what);
 
     MainWindow *window;

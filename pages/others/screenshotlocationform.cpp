@@ -17,7 +17,7 @@ const QString screenshotsValue = QStringLiteral("{B7BEDE81-DF94-4682-A7D8-57A526
 
 bool folderExists(const QString &path)
 {
-    return !path.isEmpty() && QFileInfo(QDir::fromNativeSeparators(path)).isDir();
+    return !path.isEmpty() && QFileInfo(hostPath(path)).isDir();
 }
 
 } // namespace
@@ -80,8 +80,8 @@ bool ScreenshotLocationForm::writeData(bool fromStored, bool removeValue, QStrin
 QString ScreenshotLocationForm::defaultScreenshotFolder()
 {
     const QString pictures = picturesPath();
-    const QString screenshots = QDir::toNativeSeparators(pictures + QStringLiteral("/Screenshots"));
-    defaultFolder = folderExists(screenshots) ? screenshots : QDir::toNativeSeparators(pictures);
+    const QString screenshots = nativeSeparators(pictures + QStringLiteral("/Screenshots"));
+    defaultFolder = folderExists(screenshots) ? screenshots : nativeSeparators(pictures);
     return defaultFolder;
 }
 

@@ -220,7 +220,7 @@ void ScanProgressForm::keepCategoryIcons()
 void ScanProgressForm::fillBiggestFiles()
 {
     for (const DuplicateFileRecord &record : std::as_const(biggestFiles)) {
-        const QFileInfo info(record.fullPath);
+        const QFileInfo info = windowsFileInfo(record.fullPath);
         auto *name = new QStandardItem(info.fileName());
         const QImage icon = WorkerThread::smallIcon(record.fullPath);
         if (!icon.isNull())
@@ -229,7 +229,7 @@ void ScanProgressForm::fillBiggestFiles()
         raw->setData(double(record.size) / 1048576.0, Qt::DisplayRole);
         biggestFilesModel->appendRow({name, new QStandardItem(WorkerThread::sizeText(record.size)),
                                       new QStandardItem(WorkerThread::accessTimeText(record.lastAccess)),
-                                      new QStandardItem(QDir::toNativeSeparators(info.path())), raw});
+                                      new QStandardItem(nativeSeparators(info.path())), raw});
     }
     ui->biggestFileTreeView->setModel(biggestFilesModel);
     connect(ui->biggestFileTreeView->selectionModel(), &QItemSelectionModel::selectionChanged, this,

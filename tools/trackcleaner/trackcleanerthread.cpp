@@ -42,7 +42,7 @@ TrackCleanerThread::TrackCleanerThread(QObject *parent) : QThread(parent) {}
 void TrackCleanerThread::listFile(const QString &folder, const FolderListing &entry, quint64 &totalSize,
                                   QStringList &list)
 {
-    const QString path = QDir::toNativeSeparators(folder + entry.name());
+    const QString path = nativeSeparators(folder + entry.name());
     list.append(path);
     totalSize += entry.size();
     if (listedTraces)
