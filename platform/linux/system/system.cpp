@@ -430,7 +430,7 @@ QString fromFileUrl(const QUrl &url)
         return QString();
     // The encoded form keeps the bytes of a name that is not UTF-8; the decoded one would replace them.
     const QByteArray bytes = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
-    return hostnames::windowsName(bytes);
+    return standin::windowsPath(hostnames::windowsName(bytes));
 }
 
 namespace standin {
