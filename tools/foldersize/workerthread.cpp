@@ -215,7 +215,8 @@ void WorkerThread::scanFolder(const QString &folderPath, Folder *folder, int dep
                 ++fileCount;
                 addBiggestFile(folderPath, e);
                 if (shownFolder.isNull())
-                    shownFolder = windowsFileInfo(FolderWalker::childPath(folderPath, QStringLiteral("_"))).path();
+                    shownFolder = nativeSeparators(
+                        windowsFileInfo(FolderWalker::childPath(folderPath, QStringLiteral("_"))).path());
                 addDataFile(folderPath, shownFolder, e);
                 ownBytes += e.size;
             }
