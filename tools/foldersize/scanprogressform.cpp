@@ -255,7 +255,8 @@ void ScanProgressForm::openFile(const QModelIndex &index)
     if (!index.isValid())
         return;
     // Category rows of the Data Files have no folder: they only fold and unfold.
-    const QString folder = textAt(index, 3);
+    // The Data Files rows show their folder with forward slashes; the shell is given the Windows spelling.
+    const QString folder = nativeSeparators(textAt(index, 3));
     if (folder.isEmpty())
         return;
     const QString file = FolderWalker::childPath(folder, textAt(index, 0));

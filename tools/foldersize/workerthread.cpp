@@ -215,8 +215,7 @@ void WorkerThread::scanFolder(const QString &folderPath, Folder *folder, int dep
                 ++fileCount;
                 addBiggestFile(folderPath, e);
                 if (shownFolder.isNull())
-                    shownFolder = nativeSeparators(
-                        windowsFileInfo(FolderWalker::childPath(folderPath, QStringLiteral("_"))).path());
+                    shownFolder = windowsFileInfo(FolderWalker::childPath(folderPath, QStringLiteral("_"))).path();
                 addDataFile(folderPath, shownFolder, e);
                 ownBytes += e.size;
             }
