@@ -48,7 +48,7 @@ QStringList names(const QVector<StartupItem> &list)
 
 void writeTask(const QString &machine, const QString &name, const QString &body)
 {
-    const QString path = machine + QStringLiteral("/Windows/System32/Tasks/") + name;
+    const QString path = machine + QStringLiteral("/drive_c/Windows/System32/Tasks/") + name;
     QDir().mkpath(QFileInfo(path).path());
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
@@ -180,7 +180,7 @@ private slots:
             if (p.name == QLatin1String("SystemRoot"))
                 systemRoot = p.value;
         QCOMPARE(systemRoot, SystemQuery().expandEnvironment(QStringLiteral("%SystemRoot%")));
-        QVERIFY(systemRoot.startsWith(QDir::toNativeSeparators(m->folder())));
+        QCOMPARE(systemRoot, QStringLiteral("C:\\Windows"));
     }
 
     void cutRunPath_data()
@@ -235,7 +235,7 @@ private slots:
         SystemQuery().registryRunItems(HKEY_CURRENT_USER, key, true, list);
         QCOMPARE(names(list), (QStringList{"Expanded", "Bare", "Last"}));
         QCOMPARE(list[0].command, QStringLiteral("  \"%ProgramFiles%\\Tool\\tool.exe\" -min "));
-        QCOMPARE(list[0].path, QDir::toNativeSeparators(m->folder() + "/Program Files") + "\\Tool\\tool.exe");
+        QCOMPARE(list[0].path, QStringLiteral("C:\\Program Files\\Tool\\tool.exe"));
         QCOMPARE(list[1].command, QStringLiteral("C:\\bare.exe"));
         QCOMPARE(list[1].path, QStringLiteral("C:\\bare.exe"));
         QCOMPARE(list[2].path, QStringLiteral("D:\\Tools\\app.exe "));
@@ -254,10 +254,10 @@ private slots:
         QVERIFY(SUCCEEDED(u.createLink(target, folder + "/App.lnk", m->folder(), "-min", "%windir%\\app.ico")));
         QVERIFY(SUCCEEDED(u.createLink(target, folder + "/Plain.lnk", m->folder(), "", "")));
         QVector<StartupItem> list;
-        SystemQuery().startupFolderItems(folder, list);
+        SystemQuery().startupFolderItems(fromHostPath(folder), list); // as the shell names the folder
         QCOMPARE(names(list), (QStringList{"App.lnk", "Plain.lnk"}));
-        const QString app = QDir::toNativeSeparators(folder + "/App.lnk");
-        const QString plain = QDir::toNativeSeparators(folder + "/Plain.lnk");
+        const QString app = fromHostPath(folder + "/App.lnk");
+        const QString plain = fromHostPath(folder + "/Plain.lnk");
         QCOMPARE(list[0].command, "\"" + app + "\" -min");
         QCOMPARE(list[0].path, QStringLiteral("%windir%\\app.ico")); // as stored, not expanded
         QCOMPARE(list[1].command, plain);
@@ -270,7 +270,8 @@ private slots:
         SystemQuery().specialFolders(list);
         QStringList got;
         for (const NameValuePair &p : list) {
-            QVERIFY2(QFileInfo(p.value).isDir(), qPrintable(p.name));
+            QVERIFY2(QFileInfo(hostPath(p.value)).isDir(), qPrintable(p.name));
+            QVERIFY2(p.value.startsWith(QStringLiteral("C:\\")), qPrintable(p.value));
             got << p.name;
         }
         // The folders without a file-system path are left out, the others keep the table's order.
@@ -290,13 +291,14 @@ private slots:
     {
         QString windows, system;
         SystemQuery().windowsDirectories(windows, system);
-        QVERIFY(QFileInfo(windows).isDir());
-        QCOMPARE(system, windows + QStringLiteral("/System32"));
+        QCOMPARE(windows, QStringLiteral("C:\\Windows"));
+        QVERIFY(QFileInfo(hostPath(windows)).isDir());
+        QCOMPARE(system, windows + QStringLiteral("\\System32"));
     }
 
     void scheduledTasks()
     {
-        const QString tasks = m->folder() + QStringLiteral("/Windows/System32/Tasks");
+        const QString tasks = m->folder() + QStringLiteral("/drive_c/Windows/System32/Tasks");
         QVERIFY(QDir(tasks).removeRecursively());
         const QString exec = QStringLiteral("<Exec><Command>%1</Command></Exec>");
         writeTask(m->folder(), "Beta", task("<Enabled>false</Enabled>", exec.arg("C:\\beta.exe")));
@@ -317,7 +319,7 @@ private slots:
 
     void noTasks()
     {
-        const QString tasks = m->folder() + QStringLiteral("/Windows/System32/Tasks");
+        const QString tasks = m->folder() + QStringLiteral("/drive_c/Windows/System32/Tasks");
         QVERIFY(QDir(tasks).removeRecursively());
         QVERIFY(QDir().mkpath(tasks + "/Sub"));
         writeTask(m->folder(), "Sub/Inner", task("", "<Exec><Command>x.exe</Command></Exec>"));
@@ -399,8 +401,7 @@ private slots:
         QString windows, system;
         SystemQuery().windowsDirectories(windows, system);
         QCOMPARE(got, (QStringList{"msacm.afull long|msacm.afull short|1.2 .3|D:\\Codecs\\full.acm|98|0",
-                                   "msacm.zbare long|msacm.zbare short|1.2 .3|" +
-                                       QDir::toNativeSeparators(system + "/zbare.acm") + "|99|0"}));
+                                   "msacm.zbare long|msacm.zbare short|1.2 .3|" + system + "\\zbare.acm" + "|99|0"}));
         QCOMPARE(list.size(), 6); // and the four seeded drivers' non-PCM tags
     }
 
