@@ -11,7 +11,7 @@ void recordInstallPath()
     if (!installPath.isEmpty())
         return; // a recorded "Path" is never rewritten, wherever it points
     // The program's own folder, where the helper program sits beside it; the working folder can be anywhere.
-    installPath = QCoreApplication::applicationDirPath();
+    installPath = fromHostPath(QCoreApplication::applicationDirPath());
     utils.writeRegString(HKEY_CURRENT_USER, QStringLiteral(HUSHDECK_SETTINGS_ROOT), QStringLiteral("Path"),
                          installPath);
 }

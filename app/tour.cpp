@@ -5,6 +5,7 @@
 #include "mainwindow.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,6 +16,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QImage>
@@ -307,6 +309,7 @@ void Tour::shoot(QWidget *w, const QString &name)
     inspect(w, name);
     inspectPicturesAndLists(w, name);
     inspectSize(w, name);
+    findHostPaths(w, name);
 }
 
 void Tour::note(const QString &shot, QWidget *w, const QString &text, const QString &what)
@@ -520,5 +523,55 @@ void Tour::inspectSize(QWidget *top, const QString &shot)
     } else if (has.width() > size.width() || has.height() > size.height()) {
         note(shot, top, top->windowTitle(),
              QStringLiteral("is %1x%2, larger than the window").arg(has.width()).arg(has.height()));
+    }
+}
+bool Tour::showsHostPath(const QString &text, const QStringList &hostFolders)
+{
+    for (const QString &folder : hostFolders)
+        if (folder.size() > 1 && text.contains(folder))
+            return true;
+    // "/usr/bin/bash", "(/tmp/x)": a slash that starts a path of two or more names. A drive's "C:/..." (as
+    // QFileInfo gives Windows paths), a web address and "and/or" have no slash at such a start.
+    static const QRegularExpression startOfHostPath(QStringLiteral("(?:^|[\\s\"'(=\\[])/[^/\\s]+/[^/\\s]"));
+    return startOfHostPath.match(text).hasMatch();
+}
+
+void Tour::findHostPaths(QWidget *top, const QString &shot)
+{
+    QStringList hostFolders = {QDir::cleanPath(QDir::tempPath())};
+    const QString machine = qEnvironmentVariable("HUSHDECK_MACHINE");
+    if (!machine.isEmpty())
+        hostFolders << QDir::cleanPath(QDir(machine).absolutePath());
+    auto check = [&](QWidget *w, const QString &text) {
+        if (showsHostPath(text, hostFolders))
+            note(shot, w, text, QStringLiteral("shows a host path"));
+    };
+    QList<QWidget *> widgets = top->findChildren<QWidget *>();
+    widgets.prepend(top);
+    check(top, top->windowTitle());
+    for (QWidget *w : std::as_const(widgets)) {
+        if (!w->isVisible())
+            continue;
+        if (auto *label = qobject_cast<QLabel *>(w))
+            check(w, label->text());
+        else if (auto *edit = qobject_cast<QLineEdit *>(w))
+            check(w, edit->text());
+        else if (auto *button = qobject_cast<QAbstractButton *>(w))
+            check(w, button->text());
+        else if (auto *combo = qobject_cast<QComboBox *>(w))
+            check(w, combo->currentText());
+        if (auto *view = qobject_cast<QAbstractItemView *>(w); view && view->model()) {
+            // Every row a list shows, its children too: a few thousand at most on a tour.
+            QList<QModelIndex> parents = {QModelIndex()};
+            const QAbstractItemModel *model = view->model();
+            for (int p = 0; p < parents.size() && p < 5000; ++p) {
+                for (int r = 0; r < model->rowCount(parents.at(p)); ++r) {
+                    for (int c = 0; c < model->columnCount(parents.at(p)); ++c)
+                        check(w, model->index(r, c, parents.at(p)).data().toString());
+                    if (model->hasChildren(model->index(r, 0, parents.at(p))))
+                        parents << model->index(r, 0, parents.at(p));
+                }
+            }
+        }
     }
 }

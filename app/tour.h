@@ -49,6 +49,9 @@ public:
         int room;  // pixels
     };
     static QList<CutCell> cellsCutBesideRoom(const QTreeView *view);
+    // Whether a text shows a host path, which a user of the Windows program never sees: an absolute path with
+    // "/" separators that has no drive letter, or the host spelling of one of hostFolders.
+    static bool showsHostPath(const QString &text, const QStringList &hostFolders);
 
 private:
     void walk();
@@ -61,6 +64,7 @@ private:
                     const std::function<void(QDialog *)> &inside = {});
     void shoot(QWidget *w, const QString &name);
     void inspect(QWidget *top, const QString &name);
+    void findHostPaths(QWidget *top, const QString &name);
     void note(const QString &shot, QWidget *w, const QString &text, const QString &what);
     // What the text checks do not see: pictures, list cells, and sizes beyond the window's.
     void inspectPicturesAndLists(QWidget *top, const QString &shot);

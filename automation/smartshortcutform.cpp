@@ -166,10 +166,12 @@ void SmartShortcutForm::on_freeupRAMComboBox_currentIndexChanged(int)
 
 void SmartShortcutForm::on_appPathToolButton_clicked()
 {
-    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Add Application"), commonProgramsPath(),
-                                                      QStringLiteral("Executable Files (*.exe)"));
+    const QString chosen =
+        QFileDialog::getOpenFileName(this, QStringLiteral("Add Application"), hostPath(commonProgramsPath()),
+                                     QStringLiteral("Executable Files (*.exe)"));
+    const QString path = chosen.isEmpty() ? chosen : fromHostPath(chosen);
     appPathLineEdit->setText(path);
-    appNameLineEdit->setText(QFileInfo(path).fileName().section(QLatin1Char('.'), 0, 0));
+    appNameLineEdit->setText(windowsFileInfo(path).fileName().section(QLatin1Char('.'), 0, 0));
 }
 
 void SmartShortcutForm::on_shortcutLocationToolButton_clicked()

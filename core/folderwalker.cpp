@@ -247,5 +247,6 @@ FolderWalker::Listing FolderWalker::read(const QString &path, const std::atomic<
 
 QString FolderWalker::childPath(const QString &folder, const QString &name)
 {
-    return childpaths::join(folder, name);
+    // The walked paths are Windows paths: the separator Windows writes.
+    return childpaths::join(folder, name, QLatin1Char('\\'));
 }

@@ -486,7 +486,7 @@ void KRUtils::readCustomFileTypes(QString &types)
 QImage KRUtils::fileIconImage(QString path)
 {
     SHFILEINFOW info = {};
-    if (!SHGetFileInfoW(wstr(QDir::toNativeSeparators(path)), 0, &info, sizeof(info), SHGFI_ICON | SHGFI_SMALLICON))
+    if (!SHGetFileInfoW(wstr(nativeSeparators(path)), 0, &info, sizeof(info), SHGFI_ICON | SHGFI_SMALLICON))
         return QImage();
     if (info.hIcon)
         DestroyIcon(info.hIcon);

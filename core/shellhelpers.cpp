@@ -103,5 +103,5 @@ void showInExplorer(const QString &path, QObject *parent)
 {
     auto *process = new QProcess(parent);
     startProgram(process, QStringLiteral("explorer.exe"),
-                 QStringList{QStringLiteral("/select,"), QDir::toNativeSeparators(path)});
+                 QStringList{QStringLiteral("/select,"), nativeSeparators(path)});
 }

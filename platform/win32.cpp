@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 
@@ -20,6 +21,16 @@ QString hostPath(const QString &windowsPath)
 QString fromHostPath(const QString &qtPath)
 {
     return qtPath;
+}
+
+QString nativeSeparators(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+QFileInfo windowsFileInfo(const QString &windowsPath)
+{
+    return QFileInfo(windowsPath);
 }
 
 QString fromFileUrl(const QUrl &url)

@@ -198,6 +198,15 @@ QString hostPath(const QString &windowsPath);
 // Windows forbids in a name is mapped, so that it is not taken for a separator or a drive.
 QString fromHostPath(const QString &qtPath);
 
+// A path with the separators Windows writes (QDir::toNativeSeparators on Windows). The same on other hosts,
+// where the paths the Win32 functions give are Windows paths too and Qt's own native separator would be '/'.
+QString nativeSeparators(const QString &path);
+
+// The name and folder parts of a Windows path as QFileInfo splits them on Windows (fileName(), path() with
+// forward slashes, ...), for texts only: to reach the file itself use QFileInfo(hostPath(path)).
+class QFileInfo;
+QFileInfo windowsFileInfo(const QString &windowsPath);
+
 // The path of a local file URL (a dropped file) as the Win32 file functions spell it, with native
 // separators; "" for a URL that is no local file. Unlike QUrl::toLocalFile, it keeps a name that is not
 // UTF-8.

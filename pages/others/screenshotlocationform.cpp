@@ -17,7 +17,7 @@ const QString screenshotsValue = QStringLiteral("{B7BEDE81-DF94-4682-A7D8-57A526
 
 bool folderExists(const QString &path)
 {
-    return !path.isEmpty() && QFileInfo(QDir::fromNativeSeparators(path)).isDir();
+    return !path.isEmpty() && QFileInfo(hostPath(path)).isDir();
 }
 
 // The folder as the user reads it: the stored text with its environment variables expanded.
@@ -101,8 +101,8 @@ bool ScreenshotLocationForm::writeData(bool fromStored, bool removeValue, QStrin
 QString ScreenshotLocationForm::defaultScreenshotFolder()
 {
     const QString pictures = picturesPath();
-    const QString screenshots = QDir::toNativeSeparators(pictures + QStringLiteral("/Screenshots"));
-    defaultFolder = folderExists(screenshots) ? screenshots : QDir::toNativeSeparators(pictures);
+    const QString screenshots = nativeSeparators(pictures + QStringLiteral("/Screenshots"));
+    defaultFolder = folderExists(screenshots) ? screenshots : nativeSeparators(pictures);
     return defaultFolder;
 }
 

@@ -185,6 +185,47 @@ private slots:
         }
     }
 
+    void hostPathsAreFound_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("host");
+        QTest::newRow("host program") << "/usr/bin/bash" << true;
+        QTest::newRow("in a sentence") << "Cannot open (/var/log/x.log)." << true;
+        QTest::newRow("machine folder") << "Folder: {m}" << true;
+        QTest::newRow("temporary folder, Windows separators") << "{t}\\x" << true;
+        QTest::newRow("profile") << "C:\\Users\\User\\Documents" << false;
+        QTest::newRow("other drive") << "Z:\\usr\\bin\\bash" << false;
+        QTest::newRow("drive as QFileInfo gives it") << "Z:/usr/bin/bash" << false;
+        QTest::newRow("web address") << "https://www.example.com/a/b" << false;
+        QTest::newRow("words") << "and/or 1/2 read/write" << false;
+    }
+    void hostPathsAreFound()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, host);
+        const QString machine = QDir::cleanPath(m->folder());
+        const QStringList folders = {QDir::cleanPath(QDir::tempPath()) + QStringLiteral("-elsewhere"), machine};
+        text.replace(QLatin1String("{m}"), machine);
+        text.replace(QLatin1String("{t}"), folders.first());
+        QCOMPARE(Tour::showsHostPath(text, folders), host);
+    }
+
+    // A page that shows a host path fails the tour.
+    void tourReportsHostPath()
+    {
+        QTemporaryDir out;
+        MainWindow w;
+        w.show();
+        auto *title = w.findChild<QLabel *>(QStringLiteral("AutoDarkModeTitle"));
+        QVERIFY(title);
+        title->setText(m->folder() + QStringLiteral("/drive_c"));
+        Tour tour(&w, out.path());
+        QVERIFY(tour.run({QSize(1400, 900)}));
+        QVERIFY2(tour.findings().join(QLatin1Char('\n')).contains(QStringLiteral("AutoDarkModeTitle")) &&
+                     tour.findings().join(QLatin1Char('\n')).contains(QStringLiteral("shows a host path")),
+                 qPrintable(tour.findings().join(QLatin1Char('\n'))));
+    }
+
 private:
     std::unique_ptr<TestMachine> m;
 };

@@ -870,10 +870,12 @@ private slots:
         QFETCH(int, priority);
         QFETCH(QString, parameters);
         QFETCH(QString, arguments);
-        const QString dir = m->folder() + QStringLiteral("/links");
-        QVERIFY(QDir().mkpath(dir));
-        const QString app = dir + QStringLiteral("/my.tool.exe");
-        QFile(app).open(QIODevice::WriteOnly);
+        // The page is given Windows paths, as its file and folder browsers give them.
+        const QString hostDir = m->folder() + QStringLiteral("/links");
+        QVERIFY(QDir().mkpath(hostDir));
+        QVERIFY(QFile(hostDir + QStringLiteral("/my.tool.exe")).open(QIODevice::WriteOnly));
+        const QString dir = fromHostPath(hostDir);
+        const QString app = dir + QStringLiteral("\\my.tool.exe");
         arguments.replace(QStringLiteral("APP"), app);
         SmartShortcutForm page;
         child<QLineEdit>(&page, "appPathLineEdit")->setText(app);

@@ -11,6 +11,8 @@ if [ "${1:-}" = "--on-display" ]; then
     source=$1 linux=$2 windows=$3 work=$4
     shift 4
     export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    # Wine names the profile after the host user; the machine's user is "User" whoever runs the probes.
+    export USER=User LOGNAME=User
     trap 'wineserver -k 2>/dev/null || true' EXIT
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         start=$(date +%s)

@@ -75,7 +75,7 @@ inline void prepare(FindDuplicateThread &t, Scan &s, const QString &root, const 
         r.name = c.name;
         s.categoryResults << r;
     }
-    t.rootFolder = root;
+    t.rootFolder = fromHostPath(root); // as the page's folder browser names it
     t.scanCategories = &s.scanCategories;
     t.categoryResults = &s.categoryResults;
 }
@@ -108,7 +108,7 @@ inline QStringList groupsText(const Scan &s, const QString &root)
         for (const DuplicateGroup &g : r.groups) {
             QStringList files;
             for (const DuplicateFileRecord &f : g.files)
-                files << base.relativeFilePath(QDir::fromNativeSeparators(f.fullPath));
+                files << base.relativeFilePath(hostPath(f.fullPath));
             out << r.name + QLatin1Char('|') + files.join(QLatin1Char(','));
         }
     return out;

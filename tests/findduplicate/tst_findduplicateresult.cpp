@@ -21,8 +21,9 @@ DuplicateFileRecord record(const QString &path, quint64 size, const QDateTime &w
     DuplicateFileRecord r;
     const QFileInfo info(path);
     r.name = info.fileName();
-    r.folder = QDir::toNativeSeparators(info.absolutePath());
-    r.fullPath = info.absolutePath() + QDir::separator() + r.name;
+    // The scan names files as the Win32 functions do.
+    r.folder = fromHostPath(info.absolutePath());
+    r.fullPath = r.folder + QLatin1Char('\\') + r.name;
     r.size = size;
     r.lastWrite = dateTimeToFileTime(written);
     r.lastAccess = dateTimeToFileTime(written.addSecs(60));
@@ -151,7 +152,7 @@ private slots:
         QCOMPARE(file->checkState(), Qt::Unchecked);
         QStandardItem *group = r.model.item(0)->child(0);
         QCOMPARE(group->child(2, 1)->text(), QStringLiteral("1048576"));
-        QCOMPARE(group->child(2, 5)->text(), QDir::toNativeSeparators(files));
+        QCOMPARE(group->child(2, 5)->text(), fromHostPath(files));
         QCOMPARE(group->child(2, 6)->text(), QStringLiteral("0"));
         QCOMPARE(r.model.item(1)->child(0)->child(0, 6)->text(), QStringLiteral("1"));
         // Times in the local zone (UTC 22:13:20 is 03:43:20 the next day at +5:30).
@@ -223,10 +224,9 @@ private slots:
         FindDuplicateResultForm r;
         QVERIFY(fill(r));
         select(r, r.model.index(1, 0, r.model.index(0, 0, r.model.index(0, 0))));
-        const QString path = QDir::toNativeSeparators(files) + QDir::separator() + QStringLiteral("b.txt");
+        const QString path = fromHostPath(files) + QStringLiteral("\\b.txt");
         button(r, "explorerButton")->click();
-        QCOMPARE(m->logged(QStringLiteral("Start")),
-                 QStringList{QStringLiteral("explorer.exe|/select,|") + QDir::toNativeSeparators(path)});
+        QCOMPARE(m->logged(QStringLiteral("Start")), QStringList{QStringLiteral("explorer.exe|/select,|") + path});
         button(r, "openButton")->click();
         QCOMPARE(m->logged(QStringLiteral("Start")).size(), 2);
         QCOMPARE(m->logged(QStringLiteral("Start")).last(), path);
@@ -315,7 +315,7 @@ private slots:
             QCOMPARE(fileItem(r, 0, 0, 0)->checkState(), Qt::Checked);
             QCOMPARE(boxes.size(), 1);
             QVERIFY(boxes.first().startsWith(QStringLiteral("Error|")));
-            QVERIFY(boxes.first().contains(QDir::toNativeSeparators(files + QStringLiteral("/b.txt"))));
+            QVERIFY(boxes.first().contains(fromHostPath(files + QStringLiteral("/b.txt"))));
             QVERIFY(!boxes.first().contains(QStringLiteral("a.txt")));
         } else {
             QVERIFY(boxes.isEmpty());

@@ -310,11 +310,11 @@ private slots:
         QCOMPARE(r.name, QStringLiteral("My Song.MP3"));
         QCOMPARE(r.suffix, QStringLiteral("MP3"));
         QCOMPARE(r.size, quint64(1048576));
-        QCOMPARE(r.folder, QDir::toNativeSeparators(root));
-        QCOMPARE(r.fullPath, root + QDir::separator() + QStringLiteral("My Song.MP3"));
+        QCOMPARE(r.folder, fromHostPath(root));
+        QCOMPARE(r.fullPath, fromHostPath(root) + QStringLiteral("\\My Song.MP3"));
         QCOMPARE(fileTimeToDateTime(r.lastWrite), baseTime());
         const DuplicateFileRecord &second = s.categoryResults.at(1).groups.first().files.at(1);
-        QCOMPARE(second.folder, QDir::toNativeSeparators(root + QStringLiteral("/Sub")));
+        QCOMPARE(second.folder, fromHostPath(root + QStringLiteral("/Sub")));
         // The first file met stays in seenFiles as the key; the second is not added there.
         QCOMPARE(s.scanCategories.at(1).seenFiles.size(), 1);
     }
@@ -341,7 +341,7 @@ private slots:
         QCOMPARE(s.totals, QList<int>{total});
         QStringList expected;
         for (const QString &r : reported)
-            expected << root + QDir::separator() + r;
+            expected << fromHostPath(root) + QLatin1Char('\\') + r;
         QCOMPARE(s.paths, expected);
         QCOMPARE(s.steps, reported.size());
         QCOMPARE(s.finishes, 1);
@@ -406,7 +406,7 @@ private slots:
             for (const DuplicateGroup &g : r.groups) {
                 QSet<QString> physical;
                 for (const DuplicateFileRecord &f : g.files)
-                    physical.insert(QFileInfo(f.fullPath).canonicalFilePath());
+                    physical.insert(QFileInfo(hostPath(f.fullPath)).canonicalFilePath());
                 QCOMPARE(physical.size(), g.files.size());
             }
     }

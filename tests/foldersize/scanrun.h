@@ -23,6 +23,21 @@ inline void writeFile(const QString &path, qint64 size, const QDateTime &accesse
         QVERIFY(f.setFileTime(accessed, QFileDevice::FileAccessTime));
 }
 
+// A path as the page hands it to the scan: a host path (the test's own tree) as the Win32 functions name it, a
+// drive path such as "D:/Games" with Windows separators.
+inline QString scanPath(const QString &path)
+{
+    return path.startsWith(QLatin1Char('/')) ? fromHostPath(path) : nativeSeparators(path);
+}
+
+inline QStringList scanPaths(const QStringList &paths)
+{
+    QStringList out;
+    for (const QString &p : paths)
+        out << scanPath(p);
+    return out;
+}
+
 class ScanRun
 {
 public:
@@ -42,7 +57,7 @@ public:
     // Starts the scan and waits for resultReady; false when it did not come.
     bool run(const QString &path, const std::function<void()> &onFirstPath = {})
     {
-        worker.path = path;
+        worker.path = scanPath(path);
         worker.folderModel = &folderModel;
         worker.dataFilesModel = &dataFilesModel;
         worker.rootRow = &rootRow;
@@ -65,8 +80,8 @@ public:
         return done.size() == 1;
     }
 
-    // The folder row whose "Path" column reads path (native separators), as its column-0 index.
-    QModelIndex folder(const QString &path) const { return find(QModelIndex(), QDir::toNativeSeparators(path)); }
+    // The folder row whose "Path" column reads path (as a Windows path), as its column-0 index.
+    QModelIndex folder(const QString &path) const { return find(QModelIndex(), scanPath(path)); }
     QVariant folderValue(const QString &path, int column) const
     {
         const QModelIndex row = folder(path);

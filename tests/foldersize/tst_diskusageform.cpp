@@ -132,7 +132,7 @@ private slots:
         QCOMPARE(folders.size(), 5);
         for (int i = 0; i < 5; ++i) {
             QVERIFY(!paths.at(i).isEmpty());
-            QCOMPARE(text(folders.at(i), "volumeLabel"), QFileInfo(paths.at(i)).fileName());
+            QCOMPARE(text(folders.at(i), "volumeLabel"), windowsFileInfo(paths.at(i)).fileName());
             QCOMPARE(text(folders.at(i), "fsLabel"), paths.at(i));
             // A folder has no volume to measure and no details to show.
             QVERIFY(!folders.at(i)->findChild<QProgressBar *>("progressBar")->isVisibleTo(folders.at(i)));

@@ -103,7 +103,7 @@ private slots:
         QCOMPARE(rowTexts(biggest, QModelIndex()),
                  (QStringList{"movie.avi", "photo.jpg", "song.mp3", "report.pdf", "note.txt"}));
         QCOMPARE(biggest->index(0, 1).data().toString(), QStringLiteral("3.00 MB"));
-        QCOMPARE(biggest->index(0, 3).data().toString(), QDir::toNativeSeparators(root + "/big"));
+        QCOMPARE(biggest->index(0, 3).data().toString(), fromHostPath(root + "/big"));
         QCOMPARE(biggest->index(0, 4).data().toDouble(), 3.0);
         QVERIFY(!biggest->index(0, 2).data().toString().isEmpty());
         QVERIFY(!biggest->index(0, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
@@ -152,7 +152,7 @@ private slots:
         QSignalSpy clearStart(page.get(), &ScanProgressForm::clearRAMStart);
         QSignalSpy clearEnd(page.get(), &ScanProgressForm::clearRAMFinish);
         QSignalSpy back(page.get(), &ScanProgressForm::backToMain);
-        page->startScan(root);
+        page->startScan(fromHostPath(root)); // as the folder browser names it
         // The panel's own Cancel button, before the worker's report can arrive.
         page->findChild<ScanInfoForm *>()->findChild<QPushButton *>("pushButton")->click();
         QVERIFY(page->cancelled && page->backPending);
@@ -195,7 +195,7 @@ private slots:
     {
         QSignalSpy finish(page.get(), &ScanProgressForm::scanFinish);
         QSignalSpy clearStart(page.get(), &ScanProgressForm::clearRAMStart);
-        page->startScan(root);
+        page->startScan(fromHostPath(root)); // as the folder browser names it
         page->setCancelled(true);
         QVERIFY(page->worker->cancel);
         QVERIFY(!page->backPending);
@@ -268,26 +268,25 @@ private slots:
         QVERIFY(m->logged(QStringLiteral("Start")).isEmpty());
 
         page->OnDataFileDoubleclicktree(page->dataFilesModel->index(0, 2, video));
-        QCOMPARE(m->logged(QStringLiteral("Start")), QStringList{root + "/big/movie.avi"});
+        QCOMPARE(m->logged(QStringLiteral("Start")), QStringList{fromHostPath(root + "/big/movie.avi")});
 
         auto *tabs = page->findChild<QTabWidget *>("tabWidget");
         tabs->setCurrentIndex(1);
         auto *biggest = page->findChild<QTreeView *>("biggestFileTreeView");
         biggest->setCurrentIndex(page->biggestFilesModel->index(1, 0));
         button("openFileButton")->click();
-        const QString photo = QDir::toNativeSeparators(root + "/mid/inner") + QStringLiteral("/photo.jpg");
+        const QString photo = fromHostPath(root + "/mid/inner") + QStringLiteral("\\photo.jpg");
         QCOMPARE(m->logged(QStringLiteral("Start")).last(), photo);
 
         button("explorerButton")->click();
-        QCOMPARE(m->logged(QStringLiteral("Start")).last(),
-                 QStringLiteral("explorer.exe|/select,|") + QDir::toNativeSeparators(photo));
+        QCOMPARE(m->logged(QStringLiteral("Start")).last(), QStringLiteral("explorer.exe|/select,|") + photo);
 
         tabs->setCurrentIndex(0);
         auto *tree = page->findChild<QTreeView *>("treeView");
         tree->setCurrentIndex(page->folderModel->index(0, 0, page->folderModel->index(0, 0)));
         button("explorerButton")->click();
         QCOMPARE(m->logged(QStringLiteral("Start")).last(),
-                 QStringLiteral("explorer.exe|/select,|") + QDir::toNativeSeparators(root + "/big"));
+                 QStringLiteral("explorer.exe|/select,|") + fromHostPath(root + "/big"));
     }
 
     void sizeBar_data()
@@ -331,7 +330,7 @@ private:
     bool scan()
     {
         QSignalSpy finish(page.get(), &ScanProgressForm::scanFinish);
-        page->startScan(root);
+        page->startScan(fromHostPath(root)); // as the folder browser names it
         return finish.wait(10000);
     }
     QToolButton *button(const char *name) { return page->findChild<QToolButton *>(QLatin1String(name)); }

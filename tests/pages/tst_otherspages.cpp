@@ -51,7 +51,7 @@ private slots:
         m.reset(new TestMachine);
         lowerOneShotFlags();
         machine::setSetting(QStringLiteral("xdg"), QStringLiteral("0")); // Pictures inside the machine
-        pictures = QDir::fromNativeSeparators(picturesPath());
+        pictures = picturesPath();
     }
     void cleanup() { m.reset(); }
 
@@ -110,12 +110,12 @@ private slots:
         QTest::newRow("absent, no Screenshots") << false << ""
                                                 << "%P"
                                                 << "Change screenshot location to %P (default).";
-        QTest::newRow("stored, other case") << true << "%P/SCREENSHOTS"
-                                            << "%P/SCREENSHOTS"
-                                            << "Change screenshot location to %P/SCREENSHOTS.";
-        QTest::newRow("stored elsewhere") << true << "/tmp/elsewhere"
-                                          << "/tmp/elsewhere"
-                                          << "Change screenshot location to /tmp/elsewhere.";
+        QTest::newRow("stored, other case") << true << "%P\\SCREENSHOTS"
+                                            << "%P\\SCREENSHOTS"
+                                            << "Change screenshot location to %P\\SCREENSHOTS.";
+        QTest::newRow("stored elsewhere") << true << "D:\\elsewhere"
+                                          << "D:\\elsewhere"
+                                          << "Change screenshot location to D:\\elsewhere.";
     }
     void screenshotFolderDefault()
     {
@@ -123,13 +123,13 @@ private slots:
         QFETCH(QString, stored);
         QFETCH(QString, shown);
         QFETCH(QString, oldDesc);
-        const QString native = QDir::toNativeSeparators(pictures);
+        const QString native = nativeSeparators(pictures);
         stored.replace(QLatin1String("%P"), pictures);
-        shown = QDir::toNativeSeparators(shown.replace(QLatin1String("%P"), pictures));
-        oldDesc.replace(QLatin1String("%P/Screenshots"), QDir::toNativeSeparators(pictures + "/Screenshots"));
+        shown = nativeSeparators(shown.replace(QLatin1String("%P"), pictures));
+        oldDesc.replace(QLatin1String("%P/Screenshots"), nativeSeparators(pictures + "/Screenshots"));
         oldDesc.replace(QLatin1String("%P"), stored.isEmpty() ? native : pictures);
         if (screenshotsExists)
-            QVERIFY(QDir().mkpath(pictures + QStringLiteral("/Screenshots")));
+            QVERIFY(QDir().mkpath(hostPath(pictures) + QStringLiteral("/Screenshots")));
         if (!stored.isEmpty())
             setRegistryValue(shellFolders, screenshots, REG_EXPAND_SZ, registrystore::stringData(stored));
         ScreenshotLocationForm page;
@@ -149,7 +149,7 @@ private slots:
     void screenshotFolderKeepsNoTerminator()
     {
         // A value stored with extra terminators reads as the folder alone and is written back so.
-        const QString folder = QDir::toNativeSeparators(pictures);
+        const QString folder = nativeSeparators(pictures);
         setRegistryValue(shellFolders, screenshots, REG_EXPAND_SZ, wide(folder) + QByteArray(6, '\0'));
         ScreenshotLocationForm page;
         auto *edit = child<QLineEdit>(&page, "ScreenshotLocationLineEdit");
@@ -171,7 +171,7 @@ private slots:
         QTest::addColumn<bool>("taken");
         QTest::newRow("a folder") << "%T" << true;
         QTest::newRow("cancel") << "" << false;
-        QTest::newRow("one character") << "/" << false;
+        QTest::newRow("the host's root, drive Z:") << "/" << true;
         QTest::newRow("gone") << "%T/gone" << false;
     }
     void browse()
@@ -187,10 +187,10 @@ private slots:
         QSignalSpy spy(&page, &SettingPage::settingChanged);
         m->answerFolderBrowser(answer);
         child<QToolButton>(&page, "ScreenshotLocationToolButton")->click();
-        QCOMPARE(edit->text(), taken ? answer : before);
+        QCOMPARE(edit->text(), taken ? fromHostPath(answer) : before); // the browser names it on its drive
         QCOMPARE(spy.count(), taken ? 1 : 0);
         // The field named no folder, so the picker started at the default one.
-        QCOMPARE(QDir::fromNativeSeparators(m->logged(QStringLiteral("BrowseForFolder")).value(0)), pictures);
+        QCOMPARE(nativeSeparators(m->logged(QStringLiteral("BrowseForFolder")).value(0)), pictures);
     }
 
     void screenshotFolderRestoresExactly()

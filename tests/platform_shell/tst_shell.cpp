@@ -151,14 +151,14 @@ class TestShell : public QObject
     std::unique_ptr<TestMachine> m;
     std::unique_ptr<QTemporaryDir> scratch;
 
-    // "{m}" in a row is the machine folder, "{t}" a scratch folder, "{tw}" the scratch folder as Windows
-    // calls it (on C:, the host's root).
+    // "{m}" in a row is the machine's drive C:, "{t}" a scratch folder, "{tw}" the scratch folder as Windows
+    // calls it (on Z:, the host's root).
     QString expand(QString s) const
     {
         const QString t = scratch->path();
-        return s.replace(QLatin1String("{m}"), machine::folder())
+        return s.replace(QLatin1String("{m}"), machine::systemDrive())
             .replace(QLatin1String("{tw}"),
-                     QStringLiteral("C:") + QString(t).replace(QLatin1Char('/'), QLatin1Char('\\')))
+                     QStringLiteral("Z:") + QString(t).replace(QLatin1Char('/'), QLatin1Char('\\')))
             .replace(QLatin1String("{t}"), t);
     }
 
@@ -230,10 +230,12 @@ private slots:
 
         Link read;
         QCOMPARE(readLink(file, &read), S_OK);
-        QCOMPARE(read.target, written.target);
+        // Read back as Windows paths, leading to what was written.
+        auto onWindows = [](const QString &path) { return path.isEmpty() ? path : fromHostPath(path); };
+        QCOMPARE(read.target, onWindows(written.target));
         QCOMPARE(read.args, written.args);
-        QCOMPARE(read.dir, written.dir);
-        QCOMPARE(read.icon, written.icon);
+        QCOMPARE(read.dir, onWindows(written.dir));
+        QCOMPARE(read.icon, onWindows(written.icon));
         QCOMPARE(read.iconIndex, written.iconIndex);
 
         // The bytes as Windows reads them: header, LinkInfo with the Windows path, counted Unicode strings.
@@ -286,7 +288,7 @@ private slots:
         QCOMPARE(writeLink(file, Link{QStringLiteral("/bin/second"), QStringLiteral("two"), {}, {}, 0}), S_OK);
         Link read;
         QCOMPARE(readLink(file, &read), S_OK);
-        QCOMPARE(read.target, QStringLiteral("/bin/second"));
+        QCOMPARE(read.target, QStringLiteral("Z:\\bin\\second"));
         QCOMPARE(read.args, QStringLiteral("two"));
         QVERIFY(QFileInfo(file).size() < 8192);
         QCOMPARE(QDir(scratch->path()).entryList(QDir::Files), QStringList{QStringLiteral("x.lnk")});
@@ -397,8 +399,8 @@ private slots:
 
         Link read;
         QCOMPARE(readLink(file, &read), S_OK);
-        QCOMPARE(read.target, QStringLiteral("/test/a.txt"));
-        QCOMPARE(read.dir, QStringLiteral("/test"));
+        QCOMPARE(read.target, QStringLiteral("C:\\test\\a.txt"));
+        QCOMPARE(read.dir, QStringLiteral("C:\\test"));
         QCOMPARE(read.args, QString());
         QCOMPARE(read.icon, QString());
         QCOMPARE(read.iconIndex, 3);
@@ -493,8 +495,11 @@ private slots:
         QCOMPARE(csidl, documented);
         WCHAR path[MAX_PATH];
         QCOMPARE(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path), S_OK);
-        QCOMPARE(fromWide(path), expand(expected));
-        QVERIFY(QFileInfo(fromWide(path)).isDir());
+        // A Windows path on C:, which leads to the folder on the machine's drive.
+        QCOMPARE(hostPath(fromWide(path)), expand(expected));
+        QCOMPARE(fromWide(path), fromHostPath(expand(expected)));
+        QVERIFY(fromWide(path).startsWith(QLatin1String("C:\\")));
+        QVERIFY(QFileInfo(hostPath(fromWide(path))).isDir());
     }
 
     void folderPathFailures_data()
@@ -566,10 +571,15 @@ private slots:
             qputenv("XDG_CONFIG_HOME", previousConfig);
 
         for (int i = 0; i < 4; ++i) {
-            const QString expected = (hostOwn ? home : machine::userProfile()) + QLatin1Char('/') + names[i];
+            // Always the profile's folder; where the host has its own, the profile's entry leads there.
+            const QString entry = machine::userProfile() + QLatin1Char('/') + names[i];
             QCOMPARE(results.at(i), S_OK);
-            QCOMPARE(got.at(i), expected);
-            QVERIFY(QFileInfo(expected).isDir());
+            QCOMPARE(got.at(i), QStringLiteral("C:\\Users\\User\\") + QLatin1String(names[i]));
+            QCOMPARE(hostPath(got.at(i)), entry);
+            QVERIFY(QFileInfo(entry).isDir());
+            QCOMPARE(QFileInfo(entry).isSymLink(), hostOwn);
+            if (hostOwn)
+                QCOMPARE(QFileInfo(entry).symLinkTarget(), home + QLatin1Char('/') + names[i]);
         }
         // The machine's folders were made inside the machine, none in the host's home.
         QCOMPARE(QDir(home).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), host.contains("folders") ? 4 : 0);
@@ -597,12 +607,14 @@ private slots:
         const QString musicPath = fromWide(path);
         qputenv("XDG_CONFIG_HOME", previous);
         QCOMPARE(documents, S_OK);
-        QCOMPARE(documentsPath, docs);
+        QCOMPARE(documentsPath, QStringLiteral("C:\\Users\\User\\Documents"));
+        QCOMPARE(QFileInfo(hostPath(documentsPath)).canonicalFilePath(), QFileInfo(docs).canonicalFilePath());
         QCOMPARE(musicMissing, E_FAIL);
         QVERIFY(!createdEarly);
         QCOMPARE(musicCreated, S_OK);
-        QCOMPARE(musicPath, music);
+        QCOMPARE(musicPath, QStringLiteral("C:\\Users\\User\\Music"));
         QVERIFY(QFileInfo(music).isDir());
+        QCOMPARE(QFileInfo(hostPath(musicPath)).canonicalFilePath(), QFileInfo(music).canonicalFilePath());
     }
 
     void bufferRules_data()
@@ -610,14 +622,14 @@ private slots:
         QTest::addColumn<QString>("function");
         QTest::addColumn<int>("spare"); // buffer size minus the text's length with NUL; -2: no buffer
         QTest::addColumn<QString>("expected");
-        const QString temp = QStringLiteral("{m}/Users/User/AppData/Local/Temp\\");
+        const QString temp = QStringLiteral("C:\\Users\\User\\AppData\\Local\\Temp\\");
         for (const char *f : {"GetTempPathW", "GetLongPathNameW"}) {
             QTest::addRow("%s exact fit", f) << f << 0 << temp;
             QTest::addRow("%s one short", f) << f << -1 << temp;
             QTest::addRow("%s no buffer", f) << f << -2 << temp;
         }
-        QTest::newRow("GetWindowsDirectoryW exact fit") << "GetWindowsDirectoryW" << 0 << "{m}/Windows";
-        QTest::newRow("GetWindowsDirectoryW one short") << "GetWindowsDirectoryW" << -1 << "{m}/Windows";
+        QTest::newRow("GetWindowsDirectoryW exact fit") << "GetWindowsDirectoryW" << 0 << "C:\\Windows";
+        QTest::newRow("GetWindowsDirectoryW one short") << "GetWindowsDirectoryW" << -1 << "C:\\Windows";
     }
 
     void bufferRules()
@@ -652,7 +664,7 @@ private slots:
         const DWORD n = GetTempPathW(MAX_PATH, buf);
         QVERIFY(n > 0 && n < MAX_PATH);
         QCOMPARE(GetLongPathNameW(buf, buf, MAX_PATH), n);
-        QCOMPARE(fromWide(buf), machine::tempFolder() + QLatin1Char('\\'));
+        QCOMPARE(fromWide(buf), QStringLiteral("C:\\Users\\User\\AppData\\Local\\Temp\\"));
         SetLastError(0);
         QCOMPARE(GetLongPathNameW(WSTR("/no/such/folder"), buf, MAX_PATH), DWORD(0));
         QCOMPARE(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
@@ -790,12 +802,14 @@ private slots:
         row("other case", "c:\\WINDOWS\\system32\\drivers", "", "{m}/Windows/System32/drivers");
         row("profile", "C:\\Users\\User\\AppData\\Roaming", "", "{m}/Users/User/AppData/Roaming");
         row("program data", "C:\\ProgramData", "", "{m}/ProgramData");
-        row("name that only begins alike", "C:\\WindowsApps\\x", "", "/WindowsApps/x");
+        row("name that only begins alike", "C:\\WindowsApps\\x", "", "{m}/WindowsApps/x");
         row("host path stays", "/already/host", "", "/already/host");
         row("host path joined with backslashes", "/host/Roaming\\App\\Backup", "", "/host/Roaming/App/Backup");
-        row("root of C:", "C:\\", "", "/");
-        row("C: alone", "C:", "", "/");
-        row("elsewhere on C:", "C:\\usr\\share", "", "/usr/share");
+        row("root of C:", "C:\\", "", "{m}");
+        row("C: alone", "C:", "", "{m}");
+        row("elsewhere on C:", "C:\\usr\\share", "", "{m}/usr/share");
+        row("root of Z:", "Z:\\", "", "/");
+        row("host on Z:", "Z:\\usr\\share", "", "/usr/share");
         row("unmapped drive", "E:\\data", "", "E:\\data");
         row("mapped drive", "D:\\data\\x", "{t}/dvol", "{t}/dvol/data/x");
         row("mapped drive root", "d:\\", "{t}/dvol", "{t}/dvol");
@@ -860,7 +874,7 @@ private slots:
         WCHAR path[MAX_PATH + 4];
         std::fill(std::begin(path), std::end(path), u'#');
         QVERIFY(SHGetPathFromIDListW(pidl, path));
-        QCOMPARE(fromWide(path), expand(expected));
+        QCOMPARE(fromWide(path), fromHostPath(expand(expected))); // the Windows path of the chosen folder
         QCOMPARE(path[MAX_PATH], u'#');
         CoTaskMemFree(pidl);
     }
@@ -901,7 +915,7 @@ private slots:
         QVERIFY(pidl);
         WCHAR path[MAX_PATH];
         QVERIFY(SHGetPathFromIDListW(pidl, path));
-        QCOMPARE(fromWide(path), expand(expected));
+        QCOMPARE(fromWide(path), fromHostPath(expand(expected))); // the Windows path of the chosen folder
         CoTaskMemFree(pidl);
     }
 

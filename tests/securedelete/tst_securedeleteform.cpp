@@ -248,14 +248,13 @@ private slots:
         });
         form.ui->ffAddFileButton->click();
         QCOMPARE(title, QStringLiteral("Add Files"));
-        QCOMPARE(start, QDir(documentsPath()).absolutePath());
+        QCOMPARE(start, QDir(hostPath(documentsPath())).absolutePath()); // Qt is given the host folder
         QCOMPARE(form.listModel->rowCount(), 1);
-        QCOMPARE(rowTexts(form.listModel, 0),
-                 (QStringList{"picked.doc", "File", QDir::toNativeSeparators(path("a")), "0"}));
+        QCOMPARE(rowTexts(form.listModel, 0), (QStringList{"picked.doc", "File", fromHostPath(path("a")), "0"}));
 
         m->answerFolderBrowser(path(QStringLiteral("a")));
         form.ui->ffAddFolderButton->click();
-        QCOMPARE(rowTexts(form.listModel, 1), (QStringList{"a", "Folder", QDir::toNativeSeparators(tmp->path()), "1"}));
+        QCOMPARE(rowTexts(form.listModel, 1), (QStringList{"a", "Folder", fromHostPath(tmp->path()), "1"}));
         m->answerFolderBrowser(QString());
         form.ui->ffAddFolderButton->click();
         QCOMPARE(form.listModel->rowCount(), 2);

@@ -52,7 +52,7 @@ QStringList names(const QVector<StartupItem> &list)
 
 void writeTask(const QString &machine, const QString &name, const QString &body)
 {
-    const QString path = machine + QStringLiteral("/Windows/System32/Tasks/") + name;
+    const QString path = machine + QStringLiteral("/drive_c/Windows/System32/Tasks/") + name;
     QDir().mkpath(QFileInfo(path).path());
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
@@ -249,7 +249,8 @@ private slots:
     }
 
     // The block as Windows builds it from the machine's registry: "{W}" stands for the Windows folder, "{P}"
-    // for the profile, "{C}" for the root of the drive that holds the Windows folder, "{s}" for its separator.
+    // for the profile, "{C}" for the drive that holds the Windows folder, "{s}" for its separator, all as
+    // Windows names them (the machine's drive C:).
     void machineEnvironment_data()
     {
         QTest::addColumn<QString>("name");
@@ -288,10 +289,8 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(QString, value);
-        const QString windows = machine::windowsFolder();
-        const QString root = windows.left(windows.size() - int(qstrlen("Windows")) - 1);
-        value.replace("{W}", windows).replace("{P}", machine::userProfile()).replace("{C}", root);
-        value.replace("{s}", windows.mid(root.size(), 1));
+        value.replace("{W}", "C:\\Windows").replace("{P}", "C:\\Users\\User").replace("{C}", "C:");
+        value.replace("{s}", "\\");
         QVector<NameValuePair> list;
         SystemQuery().environmentVariables(list);
         QStringList found;
@@ -442,7 +441,7 @@ private slots:
         SystemQuery().registryRunItems(HKEY_CURRENT_USER, key, true, list);
         QCOMPARE(names(list), (QStringList{"Expanded", "Bare", "Last"}));
         QCOMPARE(list[0].command, QStringLiteral("  \"%ProgramFiles%\\Tool\\tool.exe\" -min "));
-        QCOMPARE(list[0].path, QDir::toNativeSeparators(m->folder() + "/Program Files") + "\\Tool\\tool.exe");
+        QCOMPARE(list[0].path, QStringLiteral("C:\\Program Files\\Tool\\tool.exe"));
         QCOMPARE(list[1].command, QStringLiteral("C:\\bare.exe"));
         QCOMPARE(list[1].path, QStringLiteral("C:\\bare.exe"));
         QCOMPARE(list[2].path, QStringLiteral("D:\\Tools\\app.exe "));
@@ -461,10 +460,10 @@ private slots:
         QVERIFY(SUCCEEDED(u.createLink(target, folder + "/App.lnk", m->folder(), "-min", "%windir%\\app.ico")));
         QVERIFY(SUCCEEDED(u.createLink(target, folder + "/Plain.lnk", m->folder(), "", "")));
         QVector<StartupItem> list;
-        SystemQuery().startupFolderItems(folder, list);
+        SystemQuery().startupFolderItems(fromHostPath(folder), list); // as the shell names the folder
         QCOMPARE(names(list), (QStringList{"App.lnk", "Plain.lnk"}));
-        const QString app = QDir::toNativeSeparators(folder + "/App.lnk");
-        const QString plain = QDir::toNativeSeparators(folder + "/Plain.lnk");
+        const QString app = fromHostPath(folder + "/App.lnk");
+        const QString plain = fromHostPath(folder + "/Plain.lnk");
         QCOMPARE(list[0].command, "\"" + app + "\" -min");
         QCOMPARE(list[0].path, QStringLiteral("%windir%\\app.ico")); // as stored, not expanded
         QCOMPARE(list[1].command, plain);
@@ -477,7 +476,8 @@ private slots:
         SystemQuery().specialFolders(list);
         QStringList got;
         for (const NameValuePair &p : list) {
-            QVERIFY2(QFileInfo(p.value).isDir(), qPrintable(p.name));
+            QVERIFY2(QFileInfo(hostPath(p.value)).isDir(), qPrintable(p.name));
+            QVERIFY2(p.value.startsWith(QStringLiteral("C:\\")), qPrintable(p.value));
             got << p.name;
         }
         // The folders without a file-system path are left out, the others keep the table's order.
@@ -497,13 +497,14 @@ private slots:
     {
         QString windows, system;
         SystemQuery().windowsDirectories(windows, system);
-        QVERIFY(QFileInfo(windows).isDir());
-        QCOMPARE(system, windows + QStringLiteral("/System32"));
+        QCOMPARE(windows, QStringLiteral("C:\\Windows"));
+        QVERIFY(QFileInfo(hostPath(windows)).isDir());
+        QCOMPARE(system, windows + QStringLiteral("\\System32"));
     }
 
     void scheduledTasks()
     {
-        const QString tasks = m->folder() + QStringLiteral("/Windows/System32/Tasks");
+        const QString tasks = m->folder() + QStringLiteral("/drive_c/Windows/System32/Tasks");
         QVERIFY(QDir(tasks).removeRecursively());
         const QString exec = QStringLiteral("<Exec><Command>%1</Command></Exec>");
         writeTask(m->folder(), "Beta", task("<Enabled>false</Enabled>", exec.arg("C:\\beta.exe")));
@@ -524,7 +525,7 @@ private slots:
 
     void noTasks()
     {
-        const QString tasks = m->folder() + QStringLiteral("/Windows/System32/Tasks");
+        const QString tasks = m->folder() + QStringLiteral("/drive_c/Windows/System32/Tasks");
         QVERIFY(QDir(tasks).removeRecursively());
         QVERIFY(QDir().mkpath(tasks + "/Sub"));
         writeTask(m->folder(), "Sub/Inner", task("", "<Exec><Command>x.exe</Command></Exec>"));
@@ -627,7 +628,7 @@ private slots:
     {
         QFETCH(int, padding);
         QFETCH(bool, listed);
-        const QString tasks = m->folder() + QStringLiteral("/Windows/System32/Tasks");
+        const QString tasks = machine::systemDrive() + QStringLiteral("/Windows/System32/Tasks");
         QVERIFY(QDir(tasks).removeRecursively());
         const QString exec = QStringLiteral("<Exec><Command>C:\\%1.exe</Command></Exec>");
         writeTask(m->folder(), "Small", task("", exec.arg("small")));
@@ -710,8 +711,7 @@ private slots:
         QString windows, system;
         SystemQuery().windowsDirectories(windows, system);
         QCOMPARE(got, (QStringList{"msacm.afull long|msacm.afull short|1.2 .3|D:\\Codecs\\full.acm|98|0",
-                                   "msacm.zbare long|msacm.zbare short|1.2 .3|" +
-                                       QDir::toNativeSeparators(system + "/zbare.acm") + "|99|0"}));
+                                   "msacm.zbare long|msacm.zbare short|1.2 .3|" + system + "\\zbare.acm" + "|99|0"}));
         QCOMPARE(list.size(), 6); // and the four seeded drivers' non-PCM tags
     }
 

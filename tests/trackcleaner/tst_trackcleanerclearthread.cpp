@@ -83,7 +83,7 @@ private slots:
         const Clear c = clear(allKinds, lists, true);
         QCOMPARE(c.events, QStringList({"processFinish(0)"}));
         QCOMPARE(valueCount(typedPathsKey), 3);
-        QVERIFY(QFileInfo::exists(lists.of[WindowsTempFiles].first()));
+        QVERIFY(QFileInfo::exists(hostPath(lists.of[WindowsTempFiles].first())));
     }
 
     void registryKindsAreEmptiedAndKept_data()
@@ -207,11 +207,11 @@ private slots:
         QCOMPARE(listed.size(), 8);
         int next = 0;
         for (int i = 0; i < locked; ++i)
-            m->injectFileFault(listed.at(next++), QStringLiteral("locked"));
+            m->injectFileFault(hostPath(listed.at(next++)), QStringLiteral("locked"));
         for (int i = 0; i < vanished; ++i)
-            QFile::remove(listed.at(next++));
+            QVERIFY(QFile::remove(hostPath(listed.at(next++))));
         for (int i = 0; i < readOnly; ++i)
-            QFile::setPermissions(listed.at(next++), QFile::ReadOwner);
+            QVERIFY(QFile::setPermissions(hostPath(listed.at(next++)), QFile::ReadOwner));
         const Clear c = clear({WindowsTempFiles}, lists);
         QCOMPARE(c.cannotDelete, locked + vanished + readOnly);
         // The failures do not stop the walk: every other file is gone.
@@ -248,9 +248,9 @@ private slots:
         Lists lists;
         analyze({WindowsLogFiles, WindowsTempFiles}, lists);
         for (const QString &path : lists.of[WindowsTempFiles] + lists.of[WindowsLogFiles])
-            QVERIFY2(!path.contains(QLatin1String("/linked/")) && !path.contains(QLatin1String("LinkedLogs")),
+            QVERIFY2(!path.contains(QLatin1String("\\linked\\")) && !path.contains(QLatin1String("LinkedLogs")),
                      qPrintable(path));
-        QVERIFY(lists.of[WindowsTempFiles].contains(temp() + "/shortcut.txt"));
+        QVERIFY(lists.of[WindowsTempFiles].contains(fromHostPath(temp() + "/shortcut.txt")));
         const Clear c = clear({WindowsLogFiles, WindowsTempFiles}, lists);
         QCOMPARE(c.cannotDelete, 0);
         QVERIFY(QFileInfo::exists(secretFolder + "/letter.docx"));
@@ -300,7 +300,7 @@ private slots:
         const QString root = machine::folder() + "/";
         for (int kind = WindowsLogFiles; kind < TrackCleanerKindCount; ++kind)
             for (const QString &path : lists.of[kind])
-                QVERIFY2(path.startsWith(root), qPrintable(path));
+                QVERIFY2(path.startsWith(QLatin1String("C:\\")) && hostPath(path).startsWith(root), qPrintable(path));
         const Clear c = clear(allKinds, lists);
         QCOMPARE(c.cannotDelete, 0);
         QVERIFY(QFileInfo::exists(sentinel));
@@ -319,8 +319,9 @@ private slots:
         writeFile(networkData() + "/SRU.log", 10);
         Lists lists;
         analyze({WindowsLogFiles, WindowsNetworkData}, lists);
-        QCOMPARE(lists.of[WindowsLogFiles], QStringList({networkData() + "/SRU.log"}));
-        QCOMPARE(lists.of[WindowsNetworkData], QStringList({networkData() + "/SRU.log"}));
+        const QString sru = fromHostPath(networkData() + "/SRU.log");
+        QCOMPARE(lists.of[WindowsLogFiles], QStringList({sru}));
+        QCOMPARE(lists.of[WindowsNetworkData], QStringList({sru}));
         const Clear c = clear({WindowsLogFiles, WindowsNetworkData}, lists);
         QCOMPARE(c.cannotDelete, 1);
         QVERIFY(!QFileInfo::exists(networkData() + "/SRU.log"));

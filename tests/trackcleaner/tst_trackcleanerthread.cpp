@@ -69,6 +69,18 @@ QStringList walk(const QString &folder, bool logsOnly = false)
     return out;
 }
 
+// The host files a list of Windows paths names; each must be a path of the machine's drive C:.
+QStringList hostPaths(const QStringList &paths)
+{
+    QStringList out;
+    for (const QString &p : paths) {
+        if (!p.startsWith(QLatin1String("C:\\")))
+            return {QStringLiteral("not a C:\\ path: ") + p};
+        out << hostPath(p);
+    }
+    return out;
+}
+
 quint64 bytesOf(const QStringList &paths)
 {
     quint64 total = 0;
@@ -105,8 +117,8 @@ private slots:
         const QStringList temps = walk(temp());
         for (const QStringList *files : {&logs, &reports, &network, &temps})
             QVERIFY(!files->isEmpty());
-        QCOMPARE(QSet<QString>(s.lists.of[WindowsLogFiles].cbegin(), s.lists.of[WindowsLogFiles].cend()),
-                 QSet<QString>(logs.cbegin(), logs.cend()));
+        const QStringList listedLogs = hostPaths(s.lists.of[WindowsLogFiles]);
+        QCOMPARE(QSet<QString>(listedLogs.cbegin(), listedLogs.cend()), QSet<QString>(logs.cbegin(), logs.cend()));
         QCOMPARE(s.count("logs"), logs.size());
         QCOMPARE(s.mebibytes("logs"), int(bytesOf(logs) >> 20));
         QCOMPARE(s.count("errors"), reports.size());
@@ -298,7 +310,7 @@ private slots:
         writeFile(localMicrosoft() + "/OneDrive/logs/sync.log", 800);
         writeFile(machine::localAppData() + "/Other/elsewhere.log", 900); // not below Local\Microsoft
         const Scan s = scan({WindowsLogFiles});
-        QCOMPARE(s.lists.of[WindowsLogFiles],
+        QCOMPARE(hostPaths(s.lists.of[WindowsLogFiles]),
                  QStringList({windows + "/setup.log", windows + "/folder.log/inner.log", windows + "/Logs/CBS/CBS.log",
                               localMicrosoft() + "/OneDrive/logs/sync.log"}));
         QCOMPARE(s.events, QStringList({"logs(4,0)", "processFinish()"}));
@@ -362,7 +374,7 @@ private slots:
         writeFile(folder + "/c/D.tmp", 4);
         QDir().mkpath(folder + "/empty");
         const Scan s = scan({TrackCleanerKind(kind)});
-        QCOMPARE(s.lists.of[kind],
+        QCOMPARE(hostPaths(s.lists.of[kind]),
                  QStringList({folder + "/A/x.dat", folder + "/b.txt", folder + "/c/d/e.bin", folder + "/c/D.tmp"}));
         QCOMPARE(s.events, QStringList({event + "(4,0)", "processFinish()"}));
     }
@@ -386,7 +398,7 @@ private slots:
         QVERIFY(QFile::link(outside.path() + "/private", temp() + "/linked"));
         QVERIFY(QFile::link(outside.path() + "/private", machine::windowsFolder() + "/Logs"));
         const Scan s = scan({WindowsLogFiles, WindowsTempFiles});
-        QCOMPARE(s.lists.of[WindowsTempFiles], QStringList({temp() + "/kept.tmp"}));
+        QCOMPARE(hostPaths(s.lists.of[WindowsTempFiles]), QStringList({temp() + "/kept.tmp"}));
         QVERIFY(s.lists.of[WindowsLogFiles].isEmpty());
     }
 
@@ -423,7 +435,7 @@ private slots:
         QVERIFY(!s.emitted("recent"));
         QCOMPARE(s.count("errors"), 0);
         for (const QString &path : s.lists.of[WindowsLogFiles])
-            QVERIFY2(path.startsWith(machine::windowsFolder() + "/"), qPrintable(path));
+            QVERIFY2(hostPath(path).startsWith(machine::windowsFolder() + "/"), qPrintable(path));
         QCOMPARE(s.count("logs"), walk(machine::windowsFolder(), true).size());
     }
 

@@ -96,7 +96,7 @@ void FindDuplicateResultForm::on_RecycleBinButton_clicked()
                 QStandardItem *file = group->child(f, 0);
                 if (file->checkState() != Qt::Checked)
                     continue;
-                const QString path = group->child(f, 5)->text() + QDir::separator() + file->text();
+                const QString path = group->child(f, 5)->text() + QLatin1Char('\\') + file->text();
                 qDebug() << path;
                 pendingMoves.push_back(PendingMove{QPersistentModelIndex(file->index()), path, false});
             }
@@ -132,7 +132,7 @@ void FindDuplicateResultForm::onMoveFinish()
                 groups << group;
             model.removeRow(m.item.row(), m.item.parent());
         } else if (!m.moved) {
-            failed << QDir::toNativeSeparators(m.path);
+            failed << nativeSeparators(m.path);
         }
     }
     // A group's label counts the files still shown under it.
@@ -158,7 +158,7 @@ QString FindDuplicateResultForm::selectedFilePath() const
     if (selected.isEmpty())
         return QString();
     const QModelIndex index = selected.first();
-    return index.siblingAtColumn(5).data().toString() + QDir::separator() + index.siblingAtColumn(0).data().toString();
+    return index.siblingAtColumn(5).data().toString() + QLatin1Char('\\') + index.siblingAtColumn(0).data().toString();
 }
 
 void FindDuplicateResultForm::on_explorerButton_clicked()

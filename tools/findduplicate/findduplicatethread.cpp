@@ -153,7 +153,7 @@ void FindDuplicateThread::scanFolder(const QString &path, int depth, const Folde
         if (cancel)
             break;
         if (e.attributes & FILE_ATTRIBUTE_DIRECTORY) {
-            const QString childPath = path + QDir::separator() + e.name;
+            const QString childPath = path + QLatin1Char('\\') + e.name;
             scanFolder(childPath, depth + 1, index->walker->subFolder(queued, nextChild, childPath));
             continue;
         }
@@ -161,7 +161,7 @@ void FindDuplicateThread::scanFolder(const QString &path, int depth, const Folde
         if (e.tag < 0)
             continue;
         if (folderNumber < 0) {
-            shownFolder = QDir::toNativeSeparators(path);
+            shownFolder = nativeSeparators(path);
             folderNumber = int(index->folders.size());
             index->folders.append(path);
         }
@@ -200,7 +200,7 @@ void FindDuplicateThread::matchFile(DuplicateFileRecord record, int category, in
         seen.append(std::move(record));
         return;
     }
-    const QString separator = QDir::separator();
+    const QChar separator = QLatin1Char('\\');
     record.fullPath = index->folders.at(folder) + separator + record.name;
     if (slot.folder >= 0) {
         DuplicateFileRecord &first = seen[slot.seen];

@@ -69,7 +69,7 @@ void ShowResultThread::fillCategory(CategoryResult result)
             fileRow[2]->setData(timeText(file.lastAccess), Qt::EditRole);
             fileRow[3]->setData(timeText(file.creation), Qt::EditRole);
             fileRow[4]->setData(timeText(file.lastWrite), Qt::EditRole);
-            fileRow[5]->setText(QDir::toNativeSeparators(file.folder));
+            fileRow[5]->setText(nativeSeparators(file.folder));
             fileRow[6]->setData(note, Qt::EditRole);
             groupRow[0]->appendRow(fileRow);
         }

@@ -71,7 +71,7 @@ DiskUsageForm::DiskUsageForm(QWidget *parent) : QWidget(parent), ui(new Ui::Disk
         tile->index = i;
         const DWORD attributes = folders[i].isEmpty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(wstr(folders[i]));
         const bool present = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-        tile->setName(present ? QFileInfo(folders[i]).fileName() : names[i]);
+        tile->setName(present ? windowsFileInfo(folders[i]).fileName() : names[i]);
         tile->setDetail(folders[i]);
         if (present)
             tile->setIconFromPath(folders[i]);

@@ -220,7 +220,7 @@ void ScanProgressForm::keepCategoryIcons()
 void ScanProgressForm::fillBiggestFiles()
 {
     for (const DuplicateFileRecord &record : std::as_const(biggestFiles)) {
-        const QFileInfo info(record.fullPath);
+        const QFileInfo info = windowsFileInfo(record.fullPath);
         auto *name = new QStandardItem(info.fileName());
         const QImage icon = WorkerThread::smallIcon(record.fullPath);
         if (!icon.isNull())
@@ -229,7 +229,7 @@ void ScanProgressForm::fillBiggestFiles()
         raw->setData(double(record.size) / 1048576.0, Qt::DisplayRole);
         biggestFilesModel->appendRow({name, new QStandardItem(WorkerThread::sizeText(record.size)),
                                       new QStandardItem(WorkerThread::accessTimeText(record.lastAccess)),
-                                      new QStandardItem(QDir::toNativeSeparators(info.path())), raw});
+                                      new QStandardItem(nativeSeparators(info.path())), raw});
     }
     ui->biggestFileTreeView->setModel(biggestFilesModel);
     connect(ui->biggestFileTreeView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -255,7 +255,8 @@ void ScanProgressForm::openFile(const QModelIndex &index)
     if (!index.isValid())
         return;
     // Category rows of the Data Files have no folder: they only fold and unfold.
-    const QString folder = textAt(index, 3);
+    // The Data Files rows show their folder with forward slashes; the shell is given the Windows spelling.
+    const QString folder = nativeSeparators(textAt(index, 3));
     if (folder.isEmpty())
         return;
     const QString file = FolderWalker::childPath(folder, textAt(index, 0));

@@ -87,9 +87,10 @@ void WorkerThread::run()
 
     // The root row stays off the model until the walk is done, so that no model signal runs per folder.
     rootRow->clear();
-    *rootRow << new QStandardItem(QFileInfo(path).fileName()) << new QStandardItem(QStringLiteral("Column 2 Text"))
-             << new QStandardItem << new QStandardItem << new QStandardItem(QString())
-             << new QStandardItem(QDir::toNativeSeparators(path)) << numberItem(100.0) << new QStandardItem;
+    *rootRow << new QStandardItem(windowsFileInfo(path).fileName())
+             << new QStandardItem(QStringLiteral("Column 2 Text")) << new QStandardItem << new QStandardItem
+             << new QStandardItem(QString()) << new QStandardItem(nativeSeparators(path)) << numberItem(100.0)
+             << new QStandardItem;
 
     {
         // The walker's threads end with the walk, before anything is reported. They also look up the
@@ -193,8 +194,7 @@ void WorkerThread::scanFolder(const QString &folderPath, Folder *folder, int dep
                 child.parent = folder;
                 child.row << new QStandardItem(e.name) << new QStandardItem(QStringLiteral("Column 2 Text"))
                           << new QStandardItem << new QStandardItem << new QStandardItem
-                          << new QStandardItem(QDir::toNativeSeparators(childPath)) << new QStandardItem
-                          << new QStandardItem;
+                          << new QStandardItem(nativeSeparators(childPath)) << new QStandardItem << new QStandardItem;
                 folder->row.first()->appendRow(child.row);
                 if (folderIcon.isNull()) {
                     folderIcon = smallIcon(childPath);
@@ -215,7 +215,7 @@ void WorkerThread::scanFolder(const QString &folderPath, Folder *folder, int dep
                 ++fileCount;
                 addBiggestFile(folderPath, e);
                 if (shownFolder.isNull())
-                    shownFolder = QFileInfo(FolderWalker::childPath(folderPath, QStringLiteral("_"))).path();
+                    shownFolder = windowsFileInfo(FolderWalker::childPath(folderPath, QStringLiteral("_"))).path();
                 addDataFile(folderPath, shownFolder, e);
                 ownBytes += e.size;
             }

@@ -139,8 +139,7 @@ QIcon ProcessManagerForm::iconOf(const QString &path)
 QIcon ProcessManagerForm::shellIconOf(const QString &path)
 {
     SHFILEINFOW info = {};
-    if (!SHGetFileInfoW(wstr(QDir::toNativeSeparators(path)), 0, &info, sizeof(info),
-                        SHGFI_SYSICONINDEX | SHGFI_SMALLICON))
+    if (!SHGetFileInfoW(wstr(nativeSeparators(path)), 0, &info, sizeof(info), SHGFI_SYSICONINDEX | SHGFI_SMALLICON))
         return QIcon();
     auto cached = iconCache.constFind(info.iIcon);
     if (cached != iconCache.constEnd())
@@ -172,7 +171,7 @@ QList<QStandardItem *> ProcessManagerForm::processRow(DWORD pid, const PROCESSEN
     const QString priority = PriorityNames::name(GetPriorityClass(process));
     const quint64 created = creationTimeOf(process);
     CloseHandle(process);
-    const QFileInfo file(path);
+    const QFileInfo file = windowsFileInfo(path);
     if (file.fileName().isEmpty())
         return {};
     auto *name = new QStandardItem(file.fileName());

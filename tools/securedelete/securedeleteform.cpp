@@ -134,8 +134,8 @@ void SecureDeleteForm::on_ffAddFileButton_clicked()
             continue;
         // The dialog spells names as the host does; the shredding calls take the Win32 spelling.
         const QString file = fromHostPath(chosen);
-        const QFileInfo info(file);
-        appendRow(info.fileName(), false, QDir::toNativeSeparators(info.path()), QDir::toNativeSeparators(file));
+        const QFileInfo info = windowsFileInfo(file);
+        appendRow(info.fileName(), false, nativeSeparators(info.path()), nativeSeparators(file));
     }
     updateListButtons();
 }
@@ -146,8 +146,8 @@ void SecureDeleteForm::on_ffAddFolderButton_clicked()
     const QString folder = utils.browseForFolder(documentsPath(), QStringLiteral("Select folder to delete..."));
     if (folder.isEmpty())
         return;
-    const QFileInfo info(folder);
-    appendRow(info.fileName(), true, QDir::toNativeSeparators(info.path()), QDir::toNativeSeparators(folder));
+    const QFileInfo info = windowsFileInfo(folder);
+    appendRow(info.fileName(), true, nativeSeparators(info.path()), nativeSeparators(folder));
     updateListButtons();
 }
 
@@ -155,7 +155,7 @@ void SecureDeleteForm::on_AddURL(QString url)
 {
     // What was dropped is looked at through the Win32 calls that will shred it: its name may be one that Qt
     // cannot spell.
-    const QFileInfo info(url);
+    const QFileInfo info = windowsFileInfo(url);
     const DWORD attributes = GetFileAttributesW(wstr(url));
     const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     appendRow(info.fileName(), folder, info.path(), url);
@@ -290,7 +290,7 @@ void SecureDeleteForm::onDeleteFinish()
 void SecureDeleteForm::handleUpdatePath(QString path)
 {
     if (scanInfo)
-        scanInfo->setDetailText(QDir::toNativeSeparators(path));
+        scanInfo->setDetailText(nativeSeparators(path));
 }
 
 void SecureDeleteForm::handleUpdateDeleteProgress()

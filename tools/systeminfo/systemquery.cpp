@@ -274,7 +274,7 @@ void SystemQuery::startupFolderItems(QString folder, QVector<StartupItem> &list)
             file.compare(QLatin1String("DESKTOP.INI"), Qt::CaseInsensitive) == 0 ||
             (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             continue;
-        const QString link = QDir::toNativeSeparators(folder + QLatin1Char('/') + file);
+        const QString link = nativeSeparators(folder + QLatin1Char('/') + file);
         QString arguments, icon;
         resolveShellLink(link, arguments, icon);
         StartupItem item;
@@ -646,7 +646,7 @@ LONG SystemQuery::acmDriverFiles(QVector<CodecInfo> &list)
             RegCloseKey(drivers32);
             match->fileName = fileText.contains(QLatin1Char('\\'))
                                   ? fileText
-                                  : QDir::toNativeSeparators(systemDir + QLatin1Char('/') + fileText);
+                                  : nativeSeparators(systemDir + QLatin1Char('/') + fileText);
             list.append(*match);
         }
     }

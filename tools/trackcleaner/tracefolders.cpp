@@ -8,9 +8,13 @@ namespace tracefolders {
 
 bool isUsableBase(const QString &folder)
 {
-    if (folder.isEmpty() || !QDir::isAbsolutePath(folder))
+    // The folders come from the Win32 functions: Windows paths, read the same on every host.
+    const QString path = QDir::cleanPath(QString(folder).replace(QLatin1Char('\\'), QLatin1Char('/')));
+    const bool drive =
+        path.size() >= 3 && path.at(0).isLetter() && path.at(1) == QLatin1Char(':') && path.at(2) == QLatin1Char('/');
+    if (!drive && !path.startsWith(QLatin1Char('/')))
         return false;
-    return !QDir(folder).isRoot();
+    return drive ? path.size() > 3 : path != QLatin1String("/") && !path.startsWith(QLatin1String("//"));
 }
 
 bool isFolder(const QString &path)

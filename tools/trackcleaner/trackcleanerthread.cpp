@@ -42,7 +42,7 @@ TrackCleanerThread::TrackCleanerThread(QObject *parent) : QThread(parent) {}
 void TrackCleanerThread::listFile(const QString &folder, const FolderListing &entry, quint64 &totalSize,
                                   QStringList &list)
 {
-    const QString path = QDir::toNativeSeparators(folder + entry.name());
+    const QString path = nativeSeparators(folder + entry.name());
     list.append(path);
     totalSize += entry.size();
     if (listedTraces)
@@ -185,7 +185,8 @@ void TrackCleanerThread::scanLogFiles()
     }
     const QString profile = userProfilePath();
     if (tracefolders::isUsableBase(profile)) {
-        collectBase = profile + QLatin1String(tracepaths::localMicrosoft);
+        // Spelled as the listed paths are, so that the clearing finds each of them below it.
+        collectBase = nativeSeparators(profile + QLatin1String(tracepaths::localMicrosoft));
         count += collectLogFiles(collectBase, total, list);
     }
     emit windowsLogFilesFinish(count, mebibytes(total));
@@ -195,7 +196,7 @@ int TrackCleanerThread::collectKind(const QString &base, const char *subFolder, 
 {
     if (!tracefolders::isUsableBase(base))
         return 0;
-    collectBase = base + QLatin1String(subFolder);
+    collectBase = nativeSeparators(base + QLatin1String(subFolder));
     return collectFiles(collectBase, totalSize, list);
 }
 

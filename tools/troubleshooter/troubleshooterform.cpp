@@ -28,7 +28,7 @@ QString systemProgram(const QString &name)
 
 bool isLink(const QString &path)
 {
-    const DWORD attributes = GetFileAttributesW(wstr(QDir::toNativeSeparators(path)));
+    const DWORD attributes = GetFileAttributesW(wstr(nativeSeparators(path)));
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
@@ -100,11 +100,11 @@ QString TroubleshooterForm::explorerCacheFolder()
 TroubleshooterForm::ClearResult TroubleshooterForm::clearCacheFiles(const QString &folder, const QString &pattern)
 {
     ClearResult result;
-    if (folder.isEmpty() || !QDir(folder).exists())
+    if (folder.isEmpty() || !QDir(hostPath(folder)).exists())
         return result;
     qDebug() << folder;
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(wstr(QDir::toNativeSeparators(folder + QLatin1Char('/') + pattern)), &data);
+    HANDLE find = FindFirstFileW(wstr(nativeSeparators(folder + QLatin1Char('/') + pattern)), &data);
     if (find == INVALID_HANDLE_VALUE)
         return result;
     do {
@@ -120,7 +120,7 @@ TroubleshooterForm::ClearResult TroubleshooterForm::clearCacheFiles(const QStrin
             continue;
         }
         qDebug() << path;
-        if (DeleteFileW(wstr(QDir::toNativeSeparators(path))))
+        if (DeleteFileW(wstr(nativeSeparators(path))))
             ++result.deleted;
         else
             ++result.failed; // in use: it stays until Windows lets it go
@@ -132,7 +132,7 @@ TroubleshooterForm::ClearResult TroubleshooterForm::clearCacheFiles(const QStrin
 void TroubleshooterForm::clearCache(const QString &pattern, const QString &kind)
 {
     const QString folder = explorerCacheFolder();
-    if (folder.isEmpty() || !QDir(folder).exists())
+    if (folder.isEmpty() || !QDir(hostPath(folder)).exists())
         return;
     const ClearResult result = clearCacheFiles(folder, pattern);
     const QString restart =

@@ -51,7 +51,7 @@ QList<HostFs> hostFileSystems()
         seen << root;
         out.append(HostFs{root, type, QString::fromUtf8(f.at(0))});
     }
-    // The root file system is C: even where it is not mounted first.
+    // The root file system comes first even where it is not mounted first: it is Z:, the others D:, E:, ...
     for (int i = 0; i < out.size(); ++i) {
         if (out.at(i).root == QLatin1String("/")) {
             out.move(i, 0);
@@ -152,11 +152,17 @@ bool computeDrive(QChar letter, Drive *out)
         if (machine::setting(QStringLiteral("drives.host"), QStringLiteral("1")) == QLatin1String("0"))
             return false;
         const QList<HostFs> fs = hostFileSystems();
-        const int index = letter.unicode() - 'C';
-        if (index < 0 || index >= fs.size())
-            return false;
-        d.hostRoot = fs.at(index).root;
-        hostType = fs.at(index).type;
+        int index = -1;
+        if (letter == QLatin1Char('C')) {
+            d.hostRoot = machine::systemDrive();
+        } else {
+            // Z: is the host's root; D:, E:, ... its other file systems (fewer than the letters between).
+            index = letter == QLatin1Char('Z') ? 0 : letter.unicode() - 'D' + 1;
+            if (letter.unicode() < 'D' || index >= fs.size() || (index > 0 && letter.unicode() >= 'Z'))
+                return false;
+            d.hostRoot = fs.at(index).root;
+            hostType = fs.at(index).type;
+        }
         d.type = (hostType.startsWith(QLatin1String("nfs")) || hostType == QLatin1String("cifs") ||
                   hostType == QLatin1String("smb3") || hostType.startsWith(QLatin1String("fuse.sshfs")))
                      ? QStringLiteral("network")

@@ -1,4 +1,5 @@
-// The machine's drive letters. C: is the host's root file system; further real (non-virtual) host file
+// The machine's drive letters, laid out as a prefix lays them out: C: is the machine's own drive (the folder
+// drive_c of the machine folder), Z: is the host's root file system, and further real (non-virtual) host file
 // systems get D:, E:, ... in mount order. The machine can override a letter (tests point letters at
 // temporary folders) with the settings "drive.X" (a host folder, or "" for no drive) and describe it with
 // "drive.X.type" (fixed, removable, network, cdrom, ramdisk), "drive.X.label", "drive.X.serial" (hex),
@@ -35,3 +36,11 @@ QString deviceOfLetter(QChar letter); // "" when the letter has no drive
 QString deviceOfHostPath(const QString &hostPath, QString *rest = nullptr);
 
 } // namespace drivemap
+
+namespace standin {
+
+// The name Windows gives a host path: C:\... on the machine's drive, Z:\... for the rest of the host's root,
+// or the letter of the deepest mapped drive that holds it. Defined with hostPath(), its reverse.
+QString windowsPath(const QString &hostPath);
+
+} // namespace standin

@@ -1097,7 +1097,7 @@ BOOL PathFileExistsW(LPCWSTR pszPath)
 
 DWORD GetCurrentDirectoryW(DWORD nBufferLength, LPWSTR lpBuffer)
 {
-    const QString dir = QDir::currentPath();
+    const QString dir = fromHostPath(QDir::currentPath());
     const DWORD needed = DWORD(dir.size()) + 1;
     if (!lpBuffer || nBufferLength < needed)
         return needed;
@@ -1112,9 +1112,11 @@ DWORD GetFullPathNameW(LPCWSTR lpFileName, DWORD nBufferLength, LPWSTR lpBuffer,
         return 0;
     }
     const QString text = fromWide(lpFileName);
-    // Windows paths keep their form; host paths become absolute host paths.
+    // Windows paths keep their form; host paths (relative ones from the current folder) get their Windows path.
     const bool windowsForm = text.size() >= 2 && text.at(1) == QLatin1Char(':');
-    const QString full = windowsForm ? text : QDir::cleanPath(QDir::current().absoluteFilePath(text));
+    const QString full = windowsForm ? text
+                                     : fromHostPath(QDir::cleanPath(QDir::current().absoluteFilePath(
+                                           QString(text).replace(QLatin1Char('\\'), QLatin1Char('/')))));
     const DWORD needed = DWORD(full.size()) + 1;
     if (!lpBuffer || nBufferLength < needed)
         return needed;

@@ -69,22 +69,16 @@ QString expand(const QString &text, const Block &block)
     return out;
 }
 
-// A folder's parent and a child of a folder, in the folder's own spelling (either separator).
-qsizetype lastSeparator(const QString &folder)
-{
-    return qMax(folder.lastIndexOf(QLatin1Char('/')), folder.lastIndexOf(QLatin1Char('\\')));
-}
-
+// A folder's parent and a child of a folder, as Windows names them.
 QString parentOf(const QString &folder)
 {
-    const qsizetype cut = lastSeparator(folder);
+    const qsizetype cut = folder.lastIndexOf(QLatin1Char('\\'));
     return cut < 0 ? folder : folder.left(cut);
 }
 
 QString child(const QString &folder, const QString &name)
 {
-    const QChar separator = folder.contains(QLatin1Char('\\')) ? QLatin1Char('\\') : QLatin1Char('/');
-    return folder.endsWith(separator) ? folder + name : folder + separator + name;
+    return folder.endsWith(QLatin1Char('\\')) ? folder + name : folder + QLatin1Char('\\') + name;
 }
 
 // The values of one Environment key: the plain texts first, then the expandable ones expanded with what is
@@ -130,6 +124,13 @@ QString computerName()
     return QStringLiteral("DESKTOP-HUSHDECK");
 }
 
+// A folder of the machine's drive C: as Windows names it (the folder functions give host paths).
+QString onC(const QString &hostFolder)
+{
+    const QString drive = systemDrive();
+    return QStringLiteral("C:") + QString(hostFolder.mid(drive.size())).replace(QLatin1Char('/'), QLatin1Char('\\'));
+}
+
 } // namespace
 
 QList<QPair<QString, QString>> environment()
@@ -137,25 +138,25 @@ QList<QPair<QString, QString>> environment()
     Lock lock;
     Block block;
     // What the system sets before it reads any key.
-    const QString windows = windowsFolder();
+    const QString windows = onC(windowsFolder());
     const QString programFiles = child(parentOf(windows), QStringLiteral("Program Files"));
     const QString programFilesX86 = child(parentOf(windows), QStringLiteral("Program Files (x86)"));
     block.set(QStringLiteral("SystemDrive"), QStringLiteral("C:"));
     block.set(QStringLiteral("SystemRoot"), windows);
-    block.set(QStringLiteral("ALLUSERSPROFILE"), programDataFolder());
-    block.set(QStringLiteral("ProgramData"), programDataFolder());
+    block.set(QStringLiteral("ALLUSERSPROFILE"), onC(programDataFolder()));
+    block.set(QStringLiteral("ProgramData"), onC(programDataFolder()));
     block.set(QStringLiteral("ProgramFiles"), programFiles);
     block.set(QStringLiteral("ProgramFiles(x86)"), programFilesX86);
     block.set(QStringLiteral("ProgramW6432"), programFiles);
     block.set(QStringLiteral("CommonProgramFiles"), child(programFiles, QStringLiteral("Common Files")));
     block.set(QStringLiteral("CommonProgramFiles(x86)"), child(programFilesX86, QStringLiteral("Common Files")));
     block.set(QStringLiteral("CommonProgramW6432"), child(programFiles, QStringLiteral("Common Files")));
-    block.set(QStringLiteral("PUBLIC"), child(parentOf(userProfile()), QStringLiteral("Public")));
+    block.set(QStringLiteral("PUBLIC"), child(parentOf(onC(userProfile())), QStringLiteral("Public")));
     block.set(QStringLiteral("COMPUTERNAME"), computerName());
     addKey(block, machineKey, false);
     addKey(block, sessionKey, false);
     // The signed-in user and the profile's folders, where the machine keeps them.
-    const QString profile = userProfile();
+    const QString profile = onC(userProfile());
     block.set(QStringLiteral("USERNAME"), userName());
     if (block.indexOf(QStringLiteral("USERDOMAIN")) < 0)
         block.set(QStringLiteral("USERDOMAIN"), block.value(QStringLiteral("COMPUTERNAME")));
@@ -163,8 +164,8 @@ QList<QPair<QString, QString>> environment()
     block.set(QStringLiteral("HOMEDRIVE"), QStringLiteral("C:"));
     block.set(QStringLiteral("HOMEPATH"),
               profile.size() > 1 && profile.at(1) == QLatin1Char(':') ? profile.mid(2) : profile);
-    block.set(QStringLiteral("APPDATA"), roamingAppData());
-    block.set(QStringLiteral("LOCALAPPDATA"), localAppData());
+    block.set(QStringLiteral("APPDATA"), onC(roamingAppData()));
+    block.set(QStringLiteral("LOCALAPPDATA"), onC(localAppData()));
     addKey(block, userKey, true);
     // Windows keeps a block sorted by name, without regard to case.
     std::stable_sort(block.vars.begin(), block.vars.end(),

@@ -284,13 +284,105 @@ const char *machineVfs()
     return name;
 }
 
-void makeFolders(const QString &root)
+// The machine's drive C: inside the machine folder, as a prefix's drive_c.
+QString driveOf(const QString &machineFolder)
 {
+    return machineFolder + QStringLiteral("/drive_c");
+}
+
+// The folders a machine of the first layout kept at the top of the machine folder, which now lie on C:.
+const char *const topFolders[] = {"Windows", "Users", "ProgramData", "Program Files", "Program Files (x86)"};
+
+// Moves what from holds into to, entry by entry; an entry both hold is merged when both are folders and
+// otherwise stays where it was, so nothing is overwritten. False when anything stayed behind.
+bool moveInto(const QString &from, const QString &to)
+{
+    const QFileInfo target(to);
+    if (!target.exists() && !target.isSymLink())
+        return QDir().rename(from, to);
+    if (!target.isDir() || target.isSymLink() || !QFileInfo(from).isDir() || QFileInfo(from).isSymLink())
+        return false;
+    bool all = true;
+    QDir source(from);
+    for (const QString &name : source.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+        all = moveInto(from + QLatin1Char('/') + name, to + QLatin1Char('/') + name) && all;
+    return all && source.rmdir(from);
+}
+
+// A machine folder of the first layout (Windows, Users, ... beside machine.db) is carried into drive_c on
+// first start: folders are renamed into place, which keeps every file, link and time as it was.
+void carryOverFolders(const QString &root)
+{
+    const QString drive = driveOf(root);
+    for (const char *top : topFolders) {
+        const QString old = root + QLatin1Char('/') + QLatin1String(top);
+        const QFileInfo info(old);
+        if (!info.isDir() || info.isSymLink())
+            continue;
+        QDir().mkpath(drive);
+        if (!moveInto(old, drive + QLatin1Char('/') + QLatin1String(top)))
+            qWarning() << "machine: some of" << old << "is also on drive C: and stays where it was";
+    }
+}
+
+// Host paths into the machine's first-layout folders, kept by the store (registry strings the program
+// saved, marks on files), are rewritten for their new place: registry strings as the C: path Windows gives,
+// marks as the new host path. Runs once per machine, in the transaction that opens it.
+void carryOverStoredPaths(const QString &root)
+{
+    const QString drive = driveOf(root);
+    QList<QPair<qint64, QByteArray>> values;
+    {
+        Query q("SELECT id, data FROM regvalues WHERE type IN (1, 2)");
+        while (q.next())
+            values.append({q.integer(0), q.blob(1)});
+    }
+    for (const auto &[id, data] : std::as_const(values)) {
+        QString text = QString::fromUtf16(reinterpret_cast<const char16_t *>(data.constData()), data.size() / 2);
+        const bool terminated = text.endsWith(QChar(0));
+        if (terminated)
+            text.chop(1);
+        for (const char *top : topFolders) {
+            const QString old = root + QLatin1Char('/') + QLatin1String(top);
+            if (text != old && !text.startsWith(old + QLatin1Char('/')))
+                continue;
+            QString windows = QStringLiteral("C:\\") + text.mid(root.size() + 1);
+            windows.replace(QLatin1Char('/'), QLatin1Char('\\'));
+            if (terminated)
+                windows.append(QChar(0));
+            Query u("UPDATE regvalues SET data=? WHERE id=?");
+            u.bind(1, QByteArray(reinterpret_cast<const char *>(windows.utf16()), windows.size() * 2))
+                .bind(2, id)
+                .exec();
+            break;
+        }
+    }
+    for (const char *table : {"filefaults", "fileattrs"}) {
+        for (const char *top : topFolders) {
+            const QString old = root + QLatin1Char('/') + QLatin1String(top);
+            const QByteArray sql = QByteArray("UPDATE OR IGNORE ") + table +
+                                   " SET path=? || substr(path, ?) WHERE path=? OR substr(path, 1, ?)=?";
+            Query u(sql.constData());
+            u.bind(1, drive)
+                .bind(2, qint64(root.size() + 1))
+                .bind(3, old)
+                .bind(4, qint64(old.size() + 1))
+                .bind(5, old + QLatin1Char('/'))
+                .exec();
+        }
+    }
+}
+
+void makeFolders(const QString &machineFolder)
+{
+    const QString root = driveOf(machineFolder);
     const QString user = QStringLiteral("User");
     const QStringList dirs = {
         QStringLiteral("Windows/System32"),
         QStringLiteral("Windows/Temp"),
         QStringLiteral("ProgramData"),
+        QStringLiteral("Program Files"),
+        QStringLiteral("Program Files (x86)"),
         QStringLiteral("Users/Public"),
         QStringLiteral("Users/") + user + QStringLiteral("/AppData/Roaming/Keelrun Hushdeck Plus!/Backup"),
         QStringLiteral("Users/") + user + QStringLiteral("/AppData/Roaming/Keelrun Hushdeck Plus!/Wallpaper"),
@@ -367,12 +459,18 @@ int prepareMachine(State &s)
         registrystore::importSeed();
         windowtable::seed();
         servicetable::seed();
-        traceseed::createFiles(s.folder);
-        systemprograms::seedCaches(s.folder);
-        sysinfoseed::createFiles(s.folder);
+        traceseed::createFiles(driveOf(s.folder));
+        systemprograms::seedCaches(driveOf(s.folder));
+        sysinfoseed::createFiles(driveOf(s.folder));
         --s.transactionDepth;
         execSql(s.db, "INSERT OR REPLACE INTO settings(name, value) VALUES('seeded', '1')");
+    } else if (!watch.failed() && setting(QStringLiteral("layout")) != QLatin1String("drive_c")) {
+        ++s.transactionDepth;
+        carryOverStoredPaths(s.folder);
+        --s.transactionDepth;
     }
+    if (!watch.failed())
+        execSql(s.db, "INSERT OR REPLACE INTO settings(name, value) VALUES('layout', 'drive_c')");
     if (!watch.failed())
         execSql(s.db, "COMMIT");
     if (watch.failed())
@@ -395,8 +493,9 @@ sqlite3 *open(State &s)
         dir = defaultFolder();
     dir = QDir(dir).absolutePath();
     QDir().mkpath(dir);
+    carryOverFolders(dir);
     makeFolders(dir);
-    systemprograms::install(dir);
+    systemprograms::install(driveOf(dir));
     s.folder = dir;
 
     const QString path = dir + QStringLiteral("/machine.db");
@@ -560,19 +659,24 @@ QString userName()
     return QStringLiteral("User");
 }
 
+QString systemDrive()
+{
+    return driveOf(folder());
+}
+
 QString windowsFolder()
 {
-    return folder() + QStringLiteral("/Windows");
+    return systemDrive() + QStringLiteral("/Windows");
 }
 
 QString programDataFolder()
 {
-    return folder() + QStringLiteral("/ProgramData");
+    return systemDrive() + QStringLiteral("/ProgramData");
 }
 
 QString userProfile()
 {
-    return folder() + QStringLiteral("/Users/") + userName();
+    return systemDrive() + QStringLiteral("/Users/") + userName();
 }
 
 QString roamingAppData()
@@ -606,7 +710,8 @@ QString hostPathOnC(const QString &windowsPath)
             parts << part;
         }
     }
-    return parts.isEmpty() ? folder() : folder() + QLatin1Char('/') + parts.join(QLatin1Char('/'));
+    const QString drive = systemDrive();
+    return parts.isEmpty() ? drive : drive + QLatin1Char('/') + parts.join(QLatin1Char('/'));
 }
 
 QString setting(const QString &name, const QString &defaultValue)

@@ -21,7 +21,10 @@ QString folder();
 // Forget the machine this process has open; the next use opens $HUSHDECK_MACHINE anew (tests).
 void reset();
 
-// Windows folders of the machine, as host paths.
+// Windows folders of the machine, as host paths. The machine's drive C: is the folder drive_c of the machine
+// folder (as in a prefix); what a machine folder of the first layout held beside machine.db (Windows, Users,
+// ProgramData, Program Files) is moved there on first start.
+QString systemDrive();       // the root of C:
 QString windowsFolder();     // C:\Windows
 QString programDataFolder(); // C:\ProgramData
 QString userName();

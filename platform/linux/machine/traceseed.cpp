@@ -10,7 +10,7 @@ namespace {
 
 struct SeedFile
 {
-    const char *path; // below the machine folder
+    const char *path; // below the machine's drive C:
     const char *text; // the file's first bytes
     qint64 size;      // grown (sparsely) to this size when larger than the text
 };

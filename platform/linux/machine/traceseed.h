@@ -7,7 +7,7 @@
 
 namespace traceseed {
 
-// Creates the trace files below the machine folder root. Called once, when the machine is created.
+// Creates the trace files below the machine's drive C: (root). Called once, when the machine is created.
 void createFiles(const QString &root);
 
 } // namespace traceseed

@@ -5,13 +5,11 @@
 
 #include <QFile>
 #include <QList>
+#include "linux/files/drivemap.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
-
-namespace standin {
-QString windowsPath(const QString &host);
-}
 
 namespace procfs {
 

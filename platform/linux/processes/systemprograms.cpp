@@ -25,16 +25,16 @@ QString quoted(const QString &text)
 
 } // namespace
 
-void install(const QString &machineFolder)
+void install(const QString &systemDrive)
 {
     const QString install = installFolder();
     if (install.isEmpty())
         return;
-    const QString system = machineFolder + QStringLiteral("/Windows/System32/");
+    const QString system = systemDrive + QStringLiteral("/Windows/System32/");
     for (const char *name : programs) {
         // The machine is the one the script lies in, wherever the folder has moved since.
         const QByteArray script = "#!/bin/sh\n"
-                                  "HUSHDECK_MACHINE=\"$(cd \"$(dirname \"$0\")/../..\" && pwd)\" exec " +
+                                  "HUSHDECK_MACHINE=\"$(cd \"$(dirname \"$0\")/../../..\" && pwd)\" exec " +
                                   QFile::encodeName(quoted(install + QStringLiteral("/hushdeck-system"))) + ' ' + name +
                                   " \"$@\"\n";
         QFile file(system + QLatin1String(name));
@@ -50,7 +50,7 @@ void install(const QString &machineFolder)
     }
 }
 
-void seedCaches(const QString &machineFolder)
+void seedCaches(const QString &systemDrive)
 {
     struct Cache
     {
@@ -61,7 +61,7 @@ void seedCaches(const QString &machineFolder)
     const Cache caches[] = {{"iconcache_16.db", 1048576},    {"iconcache_32.db", 2097152},
                             {"iconcache_48.db", 1048576},    {"thumbcache_96.db", 3145728},
                             {"thumbcache_256.db", 10485760}, {"thumbcache_idx.db", 24600}};
-    const QString folder = machineFolder + QStringLiteral("/Users/User/AppData/Local/Microsoft/Windows/Explorer/");
+    const QString folder = systemDrive + QStringLiteral("/Users/User/AppData/Local/Microsoft/Windows/Explorer/");
     QDir().mkpath(folder);
     for (const Cache &c : caches) {
         QFile file(folder + QLatin1String(c.name));

@@ -8,9 +8,9 @@
 
 namespace systemprograms {
 
-// Writes (or refreshes) the scripts in <machine>/Windows/System32.
-void install(const QString &machineFolder);
+// Writes (or refreshes) the scripts in C:\Windows\System32 (systemDrive: the drive's host folder).
+void install(const QString &systemDrive);
 // The icon and thumbnail cache databases of a new machine's profile.
-void seedCaches(const QString &machineFolder);
+void seedCaches(const QString &systemDrive);
 
 } // namespace systemprograms

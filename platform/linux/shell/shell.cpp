@@ -1,6 +1,7 @@
 // Shell folders, the folder browser, COM start-up and class creation, and message boxes. Boxes and the
 // folder browser take the machine's scripted answers first (tests), else show Qt's dialogs.
 #include "win32.h"
+#include "linux/files/drivemap.h"
 #include "linux/files/hostnames.h"
 #include "linux/machine/machine.h"
 #include "linux/windows/windowtable.h"
@@ -111,7 +112,7 @@ QString baseFolder(Base base)
     case Base::Public:
         return QFileInfo(machine::userProfile()).path() + QStringLiteral("/Public");
     case Base::Root:
-        return machine::folder();
+        return machine::systemDrive();
     }
     return QString();
 }
@@ -145,6 +146,28 @@ QString userFolder(const KnownFolder &known, bool *create)
         return host;
     *create = true;
     return machine::userProfile() + QLatin1Char('/') + QLatin1String(known.sub);
+}
+
+// The profile's own entry for a user folder (C:\Users\<name>\Documents, ...) made a symbolic link to the host
+// user's folder, as a prefix links them, so Windows paths reach the host's files. A real folder the profile
+// already holds with files in it (the machine's own, from before the host had one) stays as it is: nothing in
+// it is hidden or lost. False when the entry cannot lead to the host folder.
+bool linkIntoProfile(const QString &entry, const QString &hostFolder)
+{
+    const QFileInfo info(entry);
+    if (info.isSymLink()) {
+        if (QDir::cleanPath(info.symLinkTarget()) == hostFolder)
+            return true;
+        if (!QFile::remove(entry))
+            return false;
+    } else if (info.isDir()) {
+        if (!QDir(entry).isEmpty() || !QDir().rmdir(entry))
+            return false;
+    } else if (info.exists()) {
+        return false;
+    }
+    QDir().mkpath(info.path());
+    return QFile::link(hostFolder, entry);
 }
 
 // Runs f on the GUI thread and waits for it: Windows shows boxes from any thread, Qt only from that one.
@@ -316,18 +339,29 @@ HRESULT SHGetFolderPathW(HWND, int csidl, HANDLE, DWORD, LPWSTR pszPath)
     bool create = true; // the machine's folders exist on a real Windows; make them on first use
     if (known->base == Base::UserFolder && machine::setting(QStringLiteral("xdg")) != QLatin1String("0")) {
         create = csidl & CSIDL_FLAG_CREATE; // the host's own folders only when asked to
-        path = userFolder(*known, &create);
+        const QString own = QDir::cleanPath(userFolder(*known, &create));
+        path = QDir::cleanPath(machine::userProfile() + QLatin1Char('/') + QLatin1String(known->sub));
+        if (own != path) {
+            if (!QFileInfo(own).isDir() && !(create && QDir().mkpath(own)))
+                return E_FAIL;
+            // Where the profile keeps a folder of its own, that one is the answer.
+            if (!linkIntoProfile(path, own) && !QFileInfo(path).isDir())
+                return E_FAIL;
+        }
     } else {
         path = baseFolder(known->base);
         if (*known->sub)
             path += QLatin1Char('/') + QLatin1String(known->sub);
     }
     path = QDir::cleanPath(path);
-    if (path.isEmpty() || path.size() >= MAX_PATH)
+    if (path.isEmpty())
         return E_FAIL;
     if (!QFileInfo(path).isDir() && !(create && QDir().mkpath(path)))
         return E_FAIL;
-    copyToWide(path, pszPath, MAX_PATH);
+    const QString windows = standin::windowsPath(path);
+    if (windows.size() >= MAX_PATH)
+        return E_FAIL;
+    copyToWide(windows, pszPath, MAX_PATH);
     return S_OK;
 }
 
@@ -372,12 +406,12 @@ PIDLIST_ABSOLUTE SHBrowseForFolderW(LPBROWSEINFOW lpbi)
 
     if (chosen.isEmpty())
         return nullptr;
-    // The picker gives a host path; the caller gets the Windows spelling of its names.
+    // The picker gives a host path; the caller gets its Windows path.
     chosen = QDir::cleanPath(chosen);
     if (chosen.startsWith(QLatin1Char('/')))
-        chosen = hostnames::toWindows(chosen);
+        chosen = fromHostPath(chosen);
     if (lpbi->pszDisplayName) {
-        const QString name = QFileInfo(chosen).fileName();
+        const QString name = chosen.mid(chosen.lastIndexOf(QLatin1Char('\\')) + 1);
         copyToWide(name.isEmpty() ? chosen : name, lpbi->pszDisplayName, MAX_PATH);
     }
     return newIdList(chosen);

@@ -2,6 +2,7 @@
 // link made here opens on Windows: a header, the target as LinkInfo (volume and local path, in the ANSI and
 // the Unicode form) and the link's texts as Unicode StringData.
 #include "win32.h"
+#include "linux/files/drivemap.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -21,7 +22,6 @@ const IID IID_IPersistFile = {0x0000010B, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x0
 const CLSID CLSID_ShellLink = {0x00021401, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 namespace standin {
-QString windowsPath(const QString &host); // system.cpp
 HRESULT createShellLink(REFIID riid, void **ppv);
 } // namespace standin
 
@@ -49,16 +49,11 @@ const DWORD attributeDirectory = 0x10;
 const DWORD attributeArchive = 0x20;
 const int showNormal = 1;
 
-// Paths in the file are Windows paths; in the object (as everywhere on this host) they are host paths.
+// Paths in the file and in the object are Windows paths, as the object gives them; a host path set on it
+// gets its Windows name.
 QString toLinkPath(const QString &path)
 {
     return path.startsWith(QLatin1Char('/')) ? standin::windowsPath(path) : path;
-}
-
-QString fromLinkPath(const QString &path)
-{
-    const bool drivePath = path.size() >= 3 && path.at(1) == QLatin1Char(':') && path.at(2) == QLatin1Char('\\');
-    return drivePath ? hostPath(path) : path;
 }
 
 HRESULT errnoResult(int err)
@@ -274,7 +269,7 @@ public:
     {
         return copyText(workingDir, pszDir, cch);
     }
-    HRESULT STDMETHODCALLTYPE SetWorkingDirectory(LPCWSTR pszDir) override { return set(&workingDir, pszDir); }
+    HRESULT STDMETHODCALLTYPE SetWorkingDirectory(LPCWSTR pszDir) override { return setPath(&workingDir, pszDir); }
     HRESULT STDMETHODCALLTYPE GetArguments(LPWSTR pszArgs, int cch) override
     {
         return copyText(arguments, pszArgs, cch);
@@ -302,9 +297,9 @@ public:
     HRESULT STDMETHODCALLTYPE SetIconLocation(LPCWSTR pszIconPath, int iIcon) override
     {
         iconIndex = iIcon;
-        return set(&iconPath, pszIconPath);
+        return setPath(&iconPath, pszIconPath);
     }
-    HRESULT STDMETHODCALLTYPE SetPath(LPCWSTR pszFile) override { return set(&target, pszFile); }
+    HRESULT STDMETHODCALLTYPE SetPath(LPCWSTR pszFile) override { return setPath(&target, pszFile); }
 
     HRESULT STDMETHODCALLTYPE Load(LPCOLESTR pszFileName, DWORD) override;
     HRESULT STDMETHODCALLTYPE Save(LPCOLESTR pszFileName, BOOL fRemember) override;
@@ -318,6 +313,12 @@ private:
             return E_INVALIDARG;
         *field = fromWide(value);
         return S_OK;
+    }
+    static HRESULT setPath(QString *field, LPCWSTR value)
+    {
+        const HRESULT hr = set(field, value);
+        *field = toLinkPath(*field);
+        return hr;
     }
     QByteArray encode() const;
     bool decode(const QByteArray &data);
@@ -348,7 +349,7 @@ QByteArray ShellLink::encode() const
         if (!t.text.isEmpty())
             flags |= t.flag;
 
-    const QFileInfo info(fromLinkPath(target));
+    const QFileInfo info(hostPath(target));
     DWORD attributes = 0;
     if (info.exists())
         attributes = info.isDir() ? attributeDirectory : attributeArchive;
@@ -426,11 +427,11 @@ bool ShellLink::decode(const QByteArray &data)
     if (!r.ok)
         return false;
 
-    target = fromLinkPath(path.isEmpty() ? relative : path);
+    target = path.isEmpty() ? relative : path;
     description = name;
-    workingDir = fromLinkPath(dir);
+    workingDir = dir;
     arguments = args;
-    iconPath = fromLinkPath(iconFile);
+    iconPath = iconFile;
     iconIndex = icon;
     showCmd = show;
     return true;

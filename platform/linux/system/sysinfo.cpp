@@ -1,6 +1,7 @@
 // Edition, locale, time zone, System folder and environment block of the stand-in. The edition is the one
 // the machine's registry names; locale and time zone are the host's (the machine may set its own zone).
 #include "win32.h"
+#include "linux/files/drivemap.h"
 #include "linux/machine/machine.h"
 #include "linux/system/machineclock.h"
 
@@ -175,7 +176,7 @@ DWORD WINAPI GetTimeZoneInformation(LPTIME_ZONE_INFORMATION info)
 
 UINT WINAPI GetSystemDirectoryW(LPWSTR lpBuffer, UINT uSize)
 {
-    const QString text = machine::windowsFolder() + QStringLiteral("/System32");
+    const QString text = standin::windowsPath(machine::windowsFolder() + QStringLiteral("/System32"));
     const UINT needed = UINT(text.size()) + 1;
     if (!lpBuffer || uSize < needed)
         return needed;

@@ -44,7 +44,7 @@ QString taskXml(const SeedTask &t)
 
 struct SeedLink
 {
-    const char *path; // below the machine folder
+    const char *path; // below the machine's drive C:
     const char *target, *arguments, *icon;
 };
 

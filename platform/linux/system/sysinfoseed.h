@@ -7,8 +7,8 @@
 
 namespace sysinfoseed {
 
-// Writes those files below the machine folder root (the named files where the machine's C: drive holds them).
-// Called once, when the machine is created; a file that cannot be written is reported as a warning.
+// Writes those files below the machine's drive C: (root). Called once, when the machine is created; a file that
+// cannot be written is reported as a warning.
 void createFiles(const QString &root);
 
 } // namespace sysinfoseed

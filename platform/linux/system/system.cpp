@@ -7,6 +7,7 @@
 #include "linux/machine/machine.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QHash>
 #include <QMutex>
 
@@ -157,8 +158,6 @@ QString resolveBelow(const QString &root, const QString &rest)
     }
     return out;
 }
-
-const char *const machineTopFolders[] = {"Windows", "Users", "ProgramData", "Program Files", "Program Files (x86)"};
 
 } // namespace
 
@@ -329,7 +328,7 @@ BOOL WINAPI AdjustTokenPrivileges(HANDLE TokenHandle, BOOL DisableAllPrivileges,
 DWORD WINAPI GetTempPathW(DWORD nBufferLength, LPWSTR lpBuffer)
 {
     // Callers rely on the trailing backslash (they strip it or append a name to it).
-    return copyOut(machine::tempFolder() + QLatin1Char('\\'), lpBuffer, nBufferLength);
+    return copyOut(standin::windowsPath(machine::tempFolder()) + QLatin1Char('\\'), lpBuffer, nBufferLength);
 }
 
 DWORD WINAPI GetLongPathNameW(LPCWSTR lpszShortPath, LPWSTR lpszLongPath, DWORD cchBuffer)
@@ -350,8 +349,29 @@ DWORD WINAPI GetLongPathNameW(LPCWSTR lpszShortPath, LPWSTR lpszLongPath, DWORD 
 
 UINT WINAPI GetWindowsDirectoryW(LPWSTR lpBuffer, UINT uSize)
 {
-    return copyOut(machine::windowsFolder(), lpBuffer, uSize);
+    return copyOut(standin::windowsPath(machine::windowsFolder()), lpBuffer, uSize);
 }
+
+namespace {
+
+// The host folder a drive letter stands for: the drive map's, else for C: the machine's drive and for Z: the
+// host's root, which every machine has even where a test leaves only its own letters mapped.
+QString driveRoot(QChar letter)
+{
+    drivemap::Drive d;
+    QString root;
+    if (drivemap::drive(letter, &d))
+        root = d.hostRoot;
+    else if (letter == QLatin1Char('C'))
+        root = machine::systemDrive();
+    else if (letter == QLatin1Char('Z'))
+        root = QStringLiteral("/");
+    while (root.size() > 1 && root.endsWith(QLatin1Char('/')))
+        root.chop(1);
+    return root;
+}
+
+} // namespace
 
 QString hostPath(const QString &windowsPath)
 {
@@ -360,8 +380,8 @@ QString hostPath(const QString &windowsPath)
     QString path = windowsPath;
     path.replace(QLatin1Char('\\'), QLatin1Char('/'));
     if (path.startsWith(QLatin1Char('/'))) {
-        // Inside the machine's Windows folders names are case-insensitive, as on Windows.
-        const QString root = machine::folder();
+        // A host path (as Qt gives it). Inside the machine's drive names are case-insensitive, as on Windows.
+        const QString root = machine::systemDrive();
         const QString windowsRoot = hostnames::toWindows(root);
         if (path.size() > windowsRoot.size() && startsWithFolder(path, windowsRoot, Qt::CaseSensitive))
             return resolveBelow(root, path.mid(windowsRoot.size()));
@@ -372,29 +392,36 @@ QString hostPath(const QString &windowsPath)
     if (!drivePath)
         return hostnames::toHost(path);
 
-    const QChar letter = path.at(0).toUpper();
-    const QString rest = path.mid(2); // "" or "/..."
-    if (letter == QLatin1Char('C')) {
-        for (const char *top : machineTopFolders) {
-            const QString prefix = QLatin1Char('/') + QLatin1String(top);
-            if (startsWithFolder(rest, prefix, Qt::CaseInsensitive))
-                return resolveBelow(machine::folder(), rest);
-        }
-    }
-    drivemap::Drive d;
-    if (!drivemap::drive(letter, &d))
+    const QString root = driveRoot(path.at(0).toUpper());
+    if (root.isEmpty())
         return windowsPath;
-    QString root = d.hostRoot;
-    while (root.size() > 1 && root.endsWith(QLatin1Char('/')))
-        root.chop(1);
+    const QString rest = path.mid(2); // "" or "/..."
     if (rest.isEmpty() || rest == QLatin1String("/"))
         return root;
+    // The machine's own drive is case-insensitive, as Windows is: "C:\WINDOWS" is its Windows folder.
+    if (root == machine::systemDrive())
+        return resolveBelow(root, rest);
     return root == QLatin1String("/") ? hostnames::toHost(rest) : root + hostnames::toHost(rest);
 }
 
 QString fromHostPath(const QString &qtPath)
 {
-    return hostnames::toWindows(qtPath);
+    // A relative path or a bare name only gets its names mapped; an absolute one gets its drive.
+    if (!qtPath.startsWith(QLatin1Char('/')))
+        return hostnames::toWindows(qtPath);
+    return standin::windowsPath(hostnames::toWindows(qtPath));
+}
+
+QString nativeSeparators(const QString &path)
+{
+    QString out = path;
+    return out.replace(QLatin1Char('/'), QLatin1Char('\\'));
+}
+
+QFileInfo windowsFileInfo(const QString &windowsPath)
+{
+    // Windows' QFileInfo takes either separator; this host's only the slash.
+    return QFileInfo(QString(windowsPath).replace(QLatin1Char('\\'), QLatin1Char('/')));
 }
 
 QString fromFileUrl(const QUrl &url)
@@ -403,13 +430,13 @@ QString fromFileUrl(const QUrl &url)
         return QString();
     // The encoded form keeps the bytes of a name that is not UTF-8; the decoded one would replace them.
     const QByteArray bytes = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
-    return hostnames::windowsName(bytes);
+    return standin::windowsPath(hostnames::windowsName(bytes));
 }
 
 namespace standin {
 
-// The name Windows gives a host path: the reverse of hostPath() where the machine's folders or a mapped
-// drive hold it, else the path on drive C: (which is the host's root).
+// The name Windows gives a host path: the deepest drive whose folder holds it (C: for the machine's drive, Z:
+// for the host's root), as a prefix names it. A path that already has a drive is only given backslashes.
 QString windowsPath(const QString &host)
 {
     QString path = host;
@@ -421,25 +448,19 @@ QString windowsPath(const QString &host)
         drive = path.left(2);
         rest = path.mid(2);
     } else {
-        const QString machineRoot = machine::folder();
-        for (const char *top : machineTopFolders) {
-            if (startsWithFolder(path, machineRoot + QLatin1Char('/') + QLatin1String(top), Qt::CaseSensitive)) {
-                drive = QStringLiteral("C:");
-                rest = path.mid(machineRoot.size());
-                break;
-            }
-        }
-        // The most specific mapped drive that holds the path.
-        if (drive.isEmpty()) {
-            QString below;
-            const QChar letter = drivemap::letterOfHostPath(path, &below);
-            if (!letter.isNull()) {
-                drive = QString(letter) + QLatin1Char(':');
-                rest = below.isEmpty() ? QString() : QLatin1Char('/') + below;
-            }
-        }
-        if (drive.isEmpty()) {
+        QString below;
+        const QChar letter = drivemap::letterOfHostPath(path, &below);
+        const QString machineDrive = machine::systemDrive();
+        if (startsWithFolder(path, machineDrive, Qt::CaseSensitive) &&
+            (letter.isNull() || driveRoot(letter).size() < machineDrive.size())) {
+            // The machine's drive even where a test leaves it unmapped.
             drive = QStringLiteral("C:");
+            rest = path.mid(machineDrive.size());
+        } else if (!letter.isNull()) {
+            drive = QString(letter) + QLatin1Char(':');
+            rest = below.isEmpty() ? QString() : QLatin1Char('/') + below;
+        } else {
+            drive = QStringLiteral("Z:");
             rest = path;
         }
     }

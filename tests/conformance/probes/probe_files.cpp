@@ -167,6 +167,7 @@ void folders()
     const DWORD n = GetTempPathW(MAX_PATH, temp);
     line("GetTempPathW", "%s, trailing backslash %s", n == length(temp) ? "length of the text" : "other length",
          n > 0 && temp[n - 1] == '\\' ? "yes" : "no");
+    probe::text("GetTempPathW.path", temp);
     WCHAR small[4] = {'x', 'x', 'x', 0};
     line("GetTempPathW.size.none", "%s", GetTempPathW(0, nullptr) == n + 1 ? "length + 1" : "other");
     const DWORD shortAnswer = GetTempPathW(3, small);
@@ -199,6 +200,7 @@ void folders()
             last = p + 1;
     line("GetCurrentDirectoryW", "%s, last name \"%s\"", c == length(current) ? "length of the text" : "other",
          probe::utf8(last).c_str());
+    probe::text("GetCurrentDirectoryW.path", current);
     line("GetCurrentDirectoryW.size.none", "%s", GetCurrentDirectoryW(0, nullptr) == c + 1 ? "length + 1" : "other");
     line("GetCurrentDirectoryW.size.small", "%s", GetCurrentDirectoryW(3, small) == c + 1 ? "length + 1" : "other");
 }

@@ -58,6 +58,8 @@ void knownFolders()
     WCHAR common[MAX_PATH] = {};
     hresult("SHGetFolderPathW.commonAppData",
             SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, common));
+    probe::text("SHGetFolderPathW.profile.path", profile);
+    probe::text("SHGetFolderPathW.commonAppData.path", common);
     struct Row
     {
         const char *key;

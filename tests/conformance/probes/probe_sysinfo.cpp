@@ -107,6 +107,8 @@ void folders()
     const UINT systemLength = GetSystemDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
     const Text system(buffer.data());
     line("GetSystemDirectoryW.length", "%s", systemLength == system.size() ? "matches" : "differs");
+    probe::text("GetWindowsDirectoryW.path", windows.c_str());
+    probe::text("GetSystemDirectoryW.path", system.c_str());
     line("GetSystemDirectoryW.inWindows", "%s",
          folded(system) == folded(windows) + "\\SYSTEM32" ? "windows\\system32" : folded(system).c_str());
 
