@@ -527,9 +527,14 @@ void Tour::inspectSize(QWidget *top, const QString &shot)
 }
 bool Tour::showsHostPath(const QString &text, const QStringList &hostFolders)
 {
-    for (const QString &folder : hostFolders)
-        if (folder.size() > 1 && text.contains(folder))
-            return true;
+    for (const QString &folder : hostFolders) {
+        if (folder.size() < 2)
+            continue;
+        // The folder's host spelling, unless a drive letter names it ("Z:/tmp/x" is a path of drive Z:).
+        for (qsizetype at = text.indexOf(folder); at >= 0; at = text.indexOf(folder, at + 1))
+            if (at < 2 || text.at(at - 1) != QLatin1Char(':') || !text.at(at - 2).isLetter())
+                return true;
+    }
     // "/usr/bin/bash", "(/tmp/x)": a slash that starts a path of two or more names. A drive's "C:/..." (as
     // QFileInfo gives Windows paths), a web address and "and/or" have no slash at such a start.
     static const QRegularExpression startOfHostPath(QStringLiteral("(?:^|[\\s\"'(=\\[])/[^/\\s]+/[^/\\s]"));

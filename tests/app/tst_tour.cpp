@@ -196,6 +196,8 @@ private slots:
         QTest::newRow("profile") << "C:\\Users\\User\\Documents" << false;
         QTest::newRow("other drive") << "Z:\\usr\\bin\\bash" << false;
         QTest::newRow("drive as QFileInfo gives it") << "Z:/usr/bin/bash" << false;
+        QTest::newRow("temporary folder on drive Z:") << "Z:{t}/build/x" << false;
+        QTest::newRow("temporary folder, and again without a drive") << "Z:{t}/x {t}/y" << true;
         QTest::newRow("web address") << "https://www.example.com/a/b" << false;
         QTest::newRow("words") << "and/or 1/2 read/write" << false;
     }

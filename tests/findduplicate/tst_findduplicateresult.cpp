@@ -262,11 +262,18 @@ private slots:
         QTest::addColumn<QStringList>("left");
         QTest::addColumn<int>("checked");
         QTest::addColumn<QString>("count"); // the first group's label afterwards
-        QTest::newRow("all moved") << QString() << QStringList{"c.txt", "d.txt", "e.txt"} << 0 << "File Count: 1";
+        QTest::addColumn<bool>("throughProfile"); // the files named C:\Users\User\Documents\..., a link there
+        QTest::newRow("all moved") << QString() << QStringList{"c.txt", "d.txt", "e.txt"} << 0 << "File Count: 1"
+                                   << false;
+        QTest::newRow("all moved, through the Documents link")
+            << QString() << QStringList{"c.txt", "d.txt", "e.txt"} << 0 << "File Count: 1" << true;
         QTest::newRow("one locked") << QStringLiteral("locked") << QStringList{"b.txt", "c.txt", "d.txt", "e.txt"} << 1
-                                    << "File Count: 2";
+                                    << "File Count: 2" << false;
+        QTest::newRow("one vanished, through the Documents link")
+            << QStringLiteral("vanish") << QStringList{"b.txt", "c.txt", "d.txt", "e.txt"} << 1 << "File Count: 2"
+            << true;
         QTest::newRow("one vanished") << QStringLiteral("vanish") << QStringList{"b.txt", "c.txt", "d.txt", "e.txt"}
-                                      << 1 << "File Count: 2";
+                                      << 1 << "File Count: 2" << false;
     }
 
     void recycleBin()
@@ -275,9 +282,21 @@ private slots:
         QFETCH(QStringList, left);
         QFETCH(int, checked);
         QFETCH(QString, count);
+        QFETCH(bool, throughProfile);
         for (const char *f : {"a.txt", "b.txt", "c.txt", "d.txt", "e.txt"})
             QVERIFY(makeFile(files + QLatin1Char('/') + QLatin1String(f), 10, baseTime()));
         results << category(QStringLiteral("Document Files"), {{"a.txt", "b.txt", "c.txt"}, {"d.txt", "e.txt"}}, files);
+        QString shown = fromHostPath(files); // the folder as the scan named it
+        if (throughProfile) {
+            // The host user's folder is the profile's Documents, and the scan was given that.
+            QVERIFY(m->linkUserFolder(CSIDL_PERSONAL, files));
+            shown = QStringLiteral("C:\\Users\\User\\Documents");
+            for (DuplicateGroup &g : results.first().groups)
+                for (DuplicateFileRecord &f : g.files) {
+                    f.folder = shown;
+                    f.fullPath = shown + QLatin1Char('\\') + f.name;
+                }
+        }
         if (!fault.isEmpty())
             m->injectFileFault(files + QStringLiteral("/b.txt"), fault);
         FindDuplicateResultForm r;
@@ -315,7 +334,7 @@ private slots:
             QCOMPARE(fileItem(r, 0, 0, 0)->checkState(), Qt::Checked);
             QCOMPARE(boxes.size(), 1);
             QVERIFY(boxes.first().startsWith(QStringLiteral("Error|")));
-            QVERIFY(boxes.first().contains(fromHostPath(files + QStringLiteral("/b.txt"))));
+            QVERIFY2(boxes.first().contains(shown + QStringLiteral("\\b.txt")), qPrintable(boxes.first()));
             QVERIFY(!boxes.first().contains(QStringLiteral("a.txt")));
         } else {
             QVERIFY(boxes.isEmpty());

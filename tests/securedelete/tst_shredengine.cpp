@@ -539,6 +539,47 @@ private slots:
         QVERIFY(thread.shredFolder(enginePath(QStringLiteral("tree")), 0));
     }
 
+    // The same walk on either drive the user can reach: a folder of the host's root by its Z: path, and one in
+    // the host user's Documents reached through the profile's link (C:\Users\User\Documents). The walk names
+    // what it shreds on that drive, goes no further than a link inside, and keeps a file with a second name.
+    void foldersOnEitherDrive_data()
+    {
+        QTest::addColumn<bool>("throughProfile");
+        QTest::newRow("Z: (host root)") << false;
+        QTest::newRow("C: through the Documents link") << true;
+    }
+    void foldersOnEitherDrive()
+    {
+        QFETCH(bool, throughProfile);
+        const QString host = hostFile(QStringLiteral("hostdocs"));
+        QVERIFY(QDir().mkpath(host + QStringLiteral("/tree/sub")));
+        QString top = fromHostPath(host);
+        if (throughProfile) {
+            QVERIFY(m->linkUserFolder(CSIDL_PERSONAL, host));
+            top = QStringLiteral("C:\\Users\\User\\Documents");
+        }
+        QVERIFY2(top.startsWith(throughProfile ? QStringLiteral("C:\\") : QStringLiteral("Z:\\")), qPrintable(top));
+        writeFile(host + QStringLiteral("/tree/a.txt"), "a");
+        writeFile(host + QStringLiteral("/tree/sub/b.txt"), "b");
+        writeFile(host + QStringLiteral("/tree/plan.doc"), "plan");
+        writeFile(hostFile(QStringLiteral("outside/kept.txt")), "kept");
+        QCOMPARE(::link(QFile::encodeName(host + QStringLiteral("/tree/plan.doc")).constData(),
+                        QFile::encodeName(hostFile(QStringLiteral("outside/plan-copy.doc"))).constData()),
+                 0);
+        QVERIFY(QFile::link(hostFile(QStringLiteral("outside")), host + QStringLiteral("/tree/sub/out")));
+        Worker w(2);
+        QSignalSpy paths(&w.thread, &SecureDeleteThread::updatePath);
+        QVERIFY(!w.thread.shredFolder(top + QStringLiteral("\\tree"), 0));
+        // Outside the chosen folder nothing changed; inside, only the link and the twice-named file are left.
+        QCOMPARE(readFile(hostFile(QStringLiteral("outside/kept.txt"))), QByteArray("kept"));
+        QCOMPARE(readFile(hostFile(QStringLiteral("outside/plan-copy.doc"))), QByteArray("plan"));
+        QCOMPARE(filesIn(host + QStringLiteral("/tree")), (QStringList{"plan.doc", "sub"}));
+        QCOMPARE(filesIn(host + QStringLiteral("/tree/sub")), QStringList{"out"});
+        QVERIFY(!paths.isEmpty());
+        for (const QList<QVariant> &args : std::as_const(paths))
+            QVERIFY2(args.at(0).toString().startsWith(top + QStringLiteral("\\tree")), qPrintable(args.at(0).toString()));
+    }
+
     // A listed link is not followed: the file or folder it points at is not touched.
     void listedLinksAreNotFollowed()
     {

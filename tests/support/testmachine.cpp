@@ -1,5 +1,7 @@
 #include "testmachine.h"
 
+#include "win32.h"
+
 #include "linux/machine/machine.h"
 #include "linux/files/filefaults.h"
 #include "linux/registry/registrystore.h"
@@ -16,8 +18,10 @@ TestMachine::TestMachine()
     machine::reset();
     qputenv("HUSHDECK_MACHINE", QFile::encodeName(dir.path() + QStringLiteral("/machine")));
     machine::folder(); // create and seed it now, so tests start from a ready machine
-    // Tests record what would open on the host instead of opening it.
+    // Tests record what would open on the host instead of opening it, and keep to the machine's own Documents,
+    // Music, ...: a test that links them to the host user's folders says so.
     machine::setSetting(QStringLiteral("launcher.host"), QStringLiteral("0"));
+    machine::setSetting(QStringLiteral("xdg"), QStringLiteral("0"));
     for (const char *scheme : {"http://", "https://"})
         overrideUrl(QLatin1String(scheme), QStringLiteral("http://127.0.0.1:9/"));
 }
@@ -25,6 +29,12 @@ TestMachine::TestMachine()
 TestMachine::~TestMachine()
 {
     releaseStoreLock();
+    if (previousConfig) {
+        if (previousConfig->isNull())
+            qunsetenv("XDG_CONFIG_HOME");
+        else
+            qputenv("XDG_CONFIG_HOME", *previousConfig);
+    }
     // A newer test machine made before this one ends is the one in use: leave it alone, so nothing falls
     // back to the user's own machine while it runs.
     if (qgetenv("HUSHDECK_MACHINE") != QFile::encodeName(dir.path() + QStringLiteral("/machine")))
@@ -34,6 +44,38 @@ TestMachine::~TestMachine()
         qputenv("HUSHDECK_MACHINE", previous);
     else
         qunsetenv("HUSHDECK_MACHINE");
+}
+
+bool TestMachine::linkUserFolder(int csidl, const QString &hostFolder)
+{
+    const struct
+    {
+        int csidl;
+        const char *key;
+    } keys[] = {{CSIDL_PERSONAL, "DOCUMENTS"},
+                {CSIDL_MYMUSIC, "MUSIC"},
+                {CSIDL_MYPICTURES, "PICTURES"},
+                {CSIDL_MYVIDEO, "VIDEOS"},
+                {CSIDL_DESKTOPDIRECTORY, "DESKTOP"}};
+    const char *key = nullptr;
+    for (const auto &k : keys)
+        if (k.csidl == csidl)
+            key = k.key;
+    if (!key)
+        return false;
+    const QString config = dir.path() + QStringLiteral("/config");
+    QFile file(config + QStringLiteral("/user-dirs.dirs"));
+    if (!QDir().mkpath(config) || !file.open(QIODevice::Append))
+        return false;
+    file.write(QByteArray("XDG_") + key + "_DIR=\"" + QFile::encodeName(hostFolder) + "\"\n");
+    file.close();
+    if (!previousConfig)
+        previousConfig = qEnvironmentVariableIsSet("XDG_CONFIG_HOME") ? qgetenv("XDG_CONFIG_HOME") : QByteArray();
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
+    machine::setSetting(QStringLiteral("xdg"), QStringLiteral("1"));
+    WCHAR path[MAX_PATH];
+    return SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path) == S_OK &&
+           QFileInfo(hostPath(fromWide(path))).canonicalFilePath() == QFileInfo(hostFolder).canonicalFilePath();
 }
 
 QString TestMachine::folder() const

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QFile>
 #include <QTemporaryDir>
+#include <optional>
 
 struct sqlite3;
 
@@ -57,6 +58,10 @@ public:
     void clearUrlOverrides();
     // What the stand-in recorded: "MessageBox", "PostMessage", "Start", ...
     QStringList logged(const QString &kind) const;
+    // Makes hostFolder the host user's Documents, Music, Pictures, Videos or Desktop folder (csidl) and links
+    // the profile's entry to it, as on a machine that uses the host's folders; false when the link failed.
+    // Ends with the machine.
+    bool linkUserFolder(int csidl, const QString &hostFolder);
 
 private:
     void releaseStoreLock();
@@ -64,4 +69,5 @@ private:
     sqlite3 *storeHolder = nullptr;
     QByteArray previous;
     bool hadPrevious;
+    std::optional<QByteArray> previousConfig; // XDG_CONFIG_HOME, when linkUserFolder set it
 };

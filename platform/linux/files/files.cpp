@@ -15,6 +15,8 @@
 #include <QMutex>
 #include <QVector>
 #include <algorithm>
+#include <functional>
+#include <cstdlib>
 #include <cstring>
 #include <cerrno>
 #include <dirent.h>
@@ -28,14 +30,67 @@ namespace {
 
 // The marks of one machine generation. A set is never changed once made: a listing keeps the one it began
 // with and looks its entries up there without a lock.
+// Marks belong to the file, not to the way it was reached: one folder may be reached through a link (the
+// profile's Documents, a folder of Z:) or directly. They are kept under the path with its folder resolved,
+// and a path found under neither spelling is looked up resolved.
+QString resolvedFolder(const QString &folder)
+{
+    char *real = ::realpath(hostnames::encode(folder).constData(), nullptr);
+    if (!real)
+        return folder;
+    const QString out = hostnames::decode(QByteArray(real));
+    ::free(real);
+    return out;
+}
+
+QString markKey(const QString &path, const std::function<QString(const QString &)> &resolve = resolvedFolder)
+{
+    const QString clean = QDir::cleanPath(path);
+    const qsizetype slash = clean.lastIndexOf(QLatin1Char('/'));
+    if (slash <= 0)
+        return clean;
+    return resolve(clean.left(slash)) + clean.mid(slash);
+}
+
 struct MarkSet
 {
     QHash<QString, QString> faults;
     QHash<QString, DWORD> attrs;
 
     bool isEmpty() const { return faults.isEmpty() && attrs.isEmpty(); }
-    QString faultOf(const QString &path) const { return faults.isEmpty() ? QString() : faults.value(path); }
-    DWORD attrsOf(const QString &path) const { return attrs.isEmpty() ? 0 : attrs.value(path); }
+    QString faultOf(const QString &path) const
+    {
+        if (faults.isEmpty())
+            return QString();
+        const auto it = faults.constFind(path);
+        return it != faults.cend() ? *it : faults.value(resolved(path));
+    }
+    DWORD attrsOf(const QString &path) const
+    {
+        if (attrs.isEmpty())
+            return 0;
+        const auto it = attrs.constFind(path);
+        return it != attrs.cend() ? *it : attrs.value(resolved(path));
+    }
+
+private:
+    // A listing asks for every entry of one folder: each folder is resolved once per set. A set lives until
+    // the marks next change.
+    QString resolved(const QString &path) const
+    {
+        return markKey(path, [this](const QString &folder) {
+            QMutexLocker g(&cacheMutex);
+            auto it = folders.constFind(folder);
+            if (it == folders.cend()) {
+                if (folders.size() > 4096)
+                    folders.clear();
+                it = folders.insert(folder, resolvedFolder(folder));
+            }
+            return *it;
+        });
+    }
+    mutable QMutex cacheMutex;
+    mutable QHash<QString, QString> folders;
 };
 
 struct Marks
@@ -484,10 +539,10 @@ void setFault(const QString &path, const QString &fault)
         machine::Lock lock;
         if (fault.isEmpty()) {
             machine::Query q("DELETE FROM filefaults WHERE path=?");
-            q.bind(1, QDir::cleanPath(path)).exec();
+            q.bind(1, markKey(path)).exec();
         } else {
             machine::Query q("INSERT OR REPLACE INTO filefaults(path, fault) VALUES(?, ?)");
-            q.bind(1, QDir::cleanPath(path)).bind(2, fault).exec();
+            q.bind(1, markKey(path)).bind(2, fault).exec();
         }
     }
     machine::bumpGeneration();
@@ -498,7 +553,7 @@ void setMarks(const QString &path, DWORD attributes)
     {
         machine::Lock lock;
         machine::Query q("INSERT OR REPLACE INTO fileattrs(path, attrs) VALUES(?, ?)");
-        q.bind(1, QDir::cleanPath(path)).bind(2, qint64(attributes)).exec();
+        q.bind(1, markKey(path)).bind(2, qint64(attributes)).exec();
     }
     machine::bumpGeneration();
 }
