@@ -824,6 +824,11 @@ HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
     }
     if (exists && !(st.st_mode & 0222) && wantsWrite)
         return failed(ERROR_ACCESS_DENIED); // Windows refuses to write a read-only file
+    // Replacing a hidden or system file must name its attributes again, or Windows refuses it.
+    const DWORD keptMarks = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    if (exists && dwCreationDisposition == CREATE_ALWAYS &&
+        (markedAttrs(path) & keptMarks & ~(dwFlagsAndAttributes & keptMarks)))
+        return failed(ERROR_ACCESS_DENIED);
     // Checked before the open, which may truncate.
     if (exists && !shareAllows(st, usesOf(dwDesiredAccess), dwShareMode))
         return failed(ERROR_SHARING_VIOLATION);
