@@ -56,6 +56,8 @@ private slots:
                                              << "C:\\Program Files";
         QTest::newRow("host root") << "fromHost:/usr/bin"
                                    << "Z:\\usr\\bin";
+        QTest::newRow("host name Windows cannot hold") << "fromHost:/run/memfd:x"
+                                                       << QStringLiteral("Z:\\run\\memfd\uF03Ax");
         QTest::newRow("machine's drive from the host") << "fromHost:{c}/Windows/notepad.exe"
                                                        << "C:\\Windows\\notepad.exe";
         QTest::newRow("expansion") << "expand:%SystemRoot%\\System32"

@@ -5,6 +5,7 @@
 #include "win32.h"
 
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -63,6 +64,47 @@ private slots:
             QCOMPARE(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
         else
             CloseHandle(h);
+    }
+
+    // A program whose host path holds what a Windows name cannot, and whose file is deleted while it runs, is
+    // named as the program gets any such path: mapped, without the host's "(deleted)" mark, back to the same file.
+    void imageWithHostOnlyName_data()
+    {
+        QTest::addColumn<bool>("deleted");
+        QTest::newRow("there") << false;
+        QTest::newRow("deleted while it runs") << true;
+    }
+    void imageWithHostOnlyName()
+    {
+        QFETCH(bool, deleted);
+        QTemporaryDir dir;
+        const QString program = dir.path() + QStringLiteral("/odd:name");
+        QVERIFY(QFile::copy(QStandardPaths::findExecutable(QStringLiteral("sleep")), program));
+        QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
+        child = std::make_unique<QProcess>();
+        child->start(program, {QStringLiteral("600")});
+        QVERIFY(child->waitForStarted());
+        const DWORD pid = DWORD(child->processId());
+        // The program runs once its image is the copy (the start reports back before the loader is done).
+        const QString exeLink = QStringLiteral("/proc/%1/exe").arg(pid);
+        QTRY_COMPARE(QFile::symLinkTarget(exeLink), program);
+        if (deleted)
+            QVERIFY(QFile::remove(program));
+        MODULEENTRY32W module = {};
+        module.dwSize = sizeof(module);
+        const auto firstModule = [&] {
+            HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+            const bool got = snap != INVALID_HANDLE_VALUE && Module32FirstW(snap, &module);
+            if (snap != INVALID_HANDLE_VALUE)
+                CloseHandle(snap);
+            return got;
+        };
+        QTRY_VERIFY(firstModule());
+        const QString expected = fromHostPath(program);
+        QVERIFY(expected.endsWith(QStringLiteral("\\odd\uF03Aname")));
+        QCOMPARE(fromWide(module.szExePath), expected);
+        QCOMPARE(fromWide(module.szModule), QStringLiteral("odd\uF03Aname"));
+        QCOMPARE(hostPath(fromWide(module.szExePath)), program);
     }
 
     void goneProcessIsNoProcess()

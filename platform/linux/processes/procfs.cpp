@@ -1,5 +1,6 @@
 #include "linux/processes/procfs.h"
 
+#include "linux/files/hostnames.h"
 #include "linux/machine/machine.h"
 #include "linux/processes/w32process.h"
 
@@ -9,6 +10,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace procfs {
@@ -83,7 +85,17 @@ QString executable(DWORD pid)
     const ssize_t n = ::readlink(link.constData(), target, sizeof(target) - 1);
     if (n <= 0)
         return QString();
-    return QFile::decodeName(QByteArray(target, int(n)));
+    return mappedFile(QByteArray(target, int(n)));
+}
+
+QString mappedFile(QByteArray path)
+{
+    // The kernel marks a file that is gone; Windows names the image a process was started from.
+    static const QByteArray gone(" (deleted)");
+    struct stat st;
+    if (path.endsWith(gone) && ::lstat(path.constData(), &st) != 0)
+        path.chop(gone.size());
+    return hostnames::decode(path);
 }
 
 bool markedProtected(DWORD pid)
@@ -93,7 +105,8 @@ bool markedProtected(DWORD pid)
 
 QString windowsPath(const QString &hostPath)
 {
-    return standin::windowsPath(hostPath);
+    // Names mapped first, as every path of a host name reaches the program ("memfd:x" holds a ':').
+    return standin::windowsPath(hostnames::toWindows(hostPath));
 }
 
 DWORD priorityClassOf(int nice, int policy)

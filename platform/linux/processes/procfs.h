@@ -42,6 +42,9 @@ quint64 ticksToFileTimeUnits(quint64 ticks);
 
 // The process's executable as a host path; "" when it cannot be read (another user's process, a kernel thread).
 QString executable(DWORD pid);
+// A file path as /proc names it (the link of exe, a line of maps), as host text: without the mark the kernel
+// adds when the file was deleted.
+QString mappedFile(QByteArray path);
 
 // The machine marks a host process protected with the setting "process.protected.<pid>" = "1" (tests run
 // as root, who may open anything): it then refuses what Windows refuses for a protected process.

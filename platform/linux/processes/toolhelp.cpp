@@ -3,6 +3,7 @@
 // taken whole when it is made, as Windows does; walking it reads nothing more.
 #include "win32.h"
 #include "linux/machine/handles.h"
+#include "linux/files/hostnames.h"
 #include "linux/processes/procfs.h"
 #include "linux/windows/windowtable.h"
 
@@ -61,7 +62,7 @@ void addProcesses(Snapshot *s)
         e.cntThreads = st.threads;
         e.th32ParentProcessID = st.parent;
         e.pcPriClassBase = procfs::basePriorityOf(procfs::priorityClassOf(st.nice, st.policy));
-        copyToWide(st.name, e.szExeFile, MAX_PATH);
+        copyToWide(hostnames::toWindows(st.name), e.szExeFile, MAX_PATH);
         s->processes.push_back(e);
     }
     // The simulated shell runs as a process of its own, as Explorer does on Windows: one thread, normal class.
@@ -120,7 +121,7 @@ bool addModules(Snapshot *s, DWORD pid)
         const QList<QByteArray> f = line.left(slash).simplified().split(' ');
         if (f.size() < 5)
             continue;
-        const QString path = QFile::decodeName(line.mid(slash + 1));
+        const QString path = procfs::mappedFile(line.mid(slash + 1));
         const QList<QByteArray> range = f.at(0).split('-');
         Module &m = byPath[path];
         const quint64 start = range.value(0).toULongLong(nullptr, 16);
