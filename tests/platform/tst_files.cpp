@@ -73,6 +73,48 @@ private slots:
         m.reset();
     }
 
+    // A link is made only with the privilege, never over an entry, and points where its target names: a full
+    // path at that file, a relative one beside the link.
+    void symbolicLinks_data()
+    {
+        QTest::addColumn<bool>("elevated");
+        QTest::addColumn<QString>("target"); // "{r}" for the folder's Windows path
+        QTest::addColumn<uint>("error");     // 0: made
+        QTest::newRow("full path") << true << "{r}\\target.txt" << 0u;
+        QTest::newRow("relative") << true << "target.txt" << 0u;
+        QTest::newRow("without the privilege") << false << "target.txt" << uint(ERROR_PRIVILEGE_NOT_HELD);
+        QTest::newRow("over an entry") << true << "target.txt" << uint(ERROR_ALREADY_EXISTS);
+    }
+    void symbolicLinks()
+    {
+        QFETCH(bool, elevated);
+        QFETCH(QString, target);
+        QFETCH(uint, error);
+        m->setElevated(elevated);
+        write(root + QStringLiteral("/target.txt"), "target");
+        if (error == ERROR_ALREADY_EXISTS)
+            write(root + QStringLiteral("/link.txt"), "kept");
+        const QString windows = fromHostPath(root);
+        target.replace(QLatin1String("{r}"), windows);
+        SetLastError(0);
+        const BOOLEAN made = CreateSymbolicLinkW(wstr(windows + QStringLiteral("\\link.txt")), wstr(target), 0);
+        QCOMPARE(bool(made), error == 0);
+        if (error) {
+            QCOMPARE(uint(GetLastError()), error);
+            QCOMPARE(QFileInfo(root + QStringLiteral("/link.txt")).isSymLink(), false);
+            return;
+        }
+        QVERIFY(QFileInfo(root + QStringLiteral("/link.txt")).isSymLink());
+        QCOMPARE(QFileInfo(root + QStringLiteral("/link.txt")).canonicalFilePath(),
+                 QFileInfo(root + QStringLiteral("/target.txt")).canonicalFilePath());
+        // Deleting the link leaves the target; a link to a folder is no file to delete.
+        QVERIFY(QFile::link(root, root + QStringLiteral("/folderlink")));
+        QVERIFY(!DeleteFileW(wstr(windows + QStringLiteral("\\folderlink"))));
+        QCOMPARE(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
+        QVERIFY(DeleteFileW(wstr(windows + QStringLiteral("\\link.txt"))));
+        QVERIFY(QFile::exists(root + QStringLiteral("/target.txt")));
+    }
+
     void listingOrderAndAttributes()
     {
         for (const char *n : {"b.txt", "A.TXT", "_x", "c"})

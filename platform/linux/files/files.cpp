@@ -1056,7 +1056,10 @@ BOOL DeleteFileW(LPCWSTR lpFileName)
     struct stat st;
     if (const DWORD error = removableEntry(path, &st))
         return fail(error);
-    if (S_ISDIR(st.st_mode))
+    // A link to a folder is a folder's link, which RemoveDirectoryW removes, as a folder.
+    struct stat target;
+    if (S_ISDIR(st.st_mode) ||
+        (S_ISLNK(st.st_mode) && ::stat(encoded(path).constData(), &target) == 0 && S_ISDIR(target.st_mode)))
         return fail(ERROR_ACCESS_DENIED);
     if (!S_ISLNK(st.st_mode) && !(st.st_mode & 0222))
         return fail(ERROR_ACCESS_DENIED); // read-only files are not deleted
@@ -1137,6 +1140,31 @@ BOOL RemoveDirectoryW(LPCWSTR lpPathName)
     if (!S_ISDIR(st.st_mode))
         return fail(ERROR_DIRECTORY);
     if (::rmdir(encoded(path).constData()) != 0)
+        return fail(errorOf(errno));
+    return TRUE;
+}
+
+BOOLEAN CreateSymbolicLinkW(LPCWSTR lpSymlinkFileName, LPCWSTR lpTargetFileName, DWORD dwFlags)
+{
+    if (!lpSymlinkFileName || !lpTargetFileName ||
+        (dwFlags & ~DWORD(SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE)))
+        return fail(ERROR_INVALID_PARAMETER);
+    // Making a link takes the privilege an elevated administrator holds; the machine has no developer mode.
+    if (!machine::isElevated())
+        return fail(ERROR_PRIVILEGE_NOT_HELD);
+    const QString link = toHost(lpSymlinkFileName);
+    const QString target = fromWide(lpTargetFileName);
+    // A full path becomes the host path of what it names; a relative one stays relative to the link's folder.
+    const bool full = (target.size() >= 2 && target.at(1) == QLatin1Char(':')) || target.startsWith(QLatin1String("\\"));
+    QString hostTarget = full ? toHost(lpTargetFileName) : hostnames::toHost(target);
+    if (!full)
+        hostTarget.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    struct stat st;
+    if (::lstat(encoded(link).constData(), &st) == 0)
+        return fail(ERROR_ALREADY_EXISTS);
+    if (!parentExists(link))
+        return fail(ERROR_PATH_NOT_FOUND);
+    if (::symlink(encoded(hostTarget).constData(), encoded(link).constData()) != 0)
         return fail(errorOf(errno));
     return TRUE;
 }

@@ -467,6 +467,52 @@ void namesAndPaths()
     list("FindFirstFileW.name.CON", WSTR("CON*"));
 }
 
+// What the entry of a link says: whether it is a reparse point, a folder, and its reparse tag in a listing.
+void linkEntry(const char *key, const WCHAR *name)
+{
+    const DWORD a = GetFileAttributesW(at(name).c_str());
+    WIN32_FIND_DATAW data = {};
+    HANDLE find = FindFirstFileW(at(name).c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE)
+        FindClose(find);
+    if (a == INVALID_FILE_ATTRIBUTES || find == INVALID_HANDLE_VALUE) {
+        line(key, "not found");
+        return;
+    }
+    line(key, "reparse point %s, folder %s, listed tag 0x%lX", (a & FILE_ATTRIBUTE_REPARSE_POINT) ? "yes" : "no",
+         (a & FILE_ATTRIBUTE_DIRECTORY) ? "yes" : "no",
+         (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? static_cast<unsigned long>(data.dwReserved0) : 0ul);
+}
+
+// Symbolic links to a file and to a folder, as the file tools meet them: what the entry reports, opening the
+// link itself, and removing the link, never what it points at.
+void links()
+{
+    if (!makeFile(WSTR("target.txt"), "target") || !CreateDirectoryW(at(WSTR("TargetDir")).c_str(), nullptr))
+        line("makeFile", "failed");
+    SetLastError(0);
+    ok("CreateSymbolicLinkW.file", BOOL(CreateSymbolicLinkW(at(WSTR("file.link")).c_str(), at(WSTR("target.txt")).c_str(),
+                                                             SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE)));
+    SetLastError(0);
+    ok("CreateSymbolicLinkW.folder", BOOL(
+             CreateSymbolicLinkW(at(WSTR("dirlink")).c_str(), WSTR("TargetDir"),
+                                 SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE)));
+    SetLastError(0);
+    ok("CreateSymbolicLinkW.again", BOOL(
+             CreateSymbolicLinkW(at(WSTR("dirlink")).c_str(), WSTR("TargetDir"),
+                                 SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE)));
+    linkEntry("link.file", WSTR("file.link"));
+    linkEntry("link.folder", WSTR("dirlink"));
+    SetLastError(0);
+    ok("DeleteFileW.link.folder", DeleteFileW(at(WSTR("dirlink")).c_str()));
+    ok("DeleteFileW.link.file", DeleteFileW(at(WSTR("file.link")).c_str()));
+    ok("RemoveDirectoryW.link.folder", RemoveDirectoryW(at(WSTR("dirlink")).c_str()));
+    exists("link.target.kept", WSTR("target.txt"));
+    exists("link.targetDir.kept", WSTR("TargetDir"));
+    DeleteFileW(at(WSTR("target.txt")).c_str());
+    RemoveDirectoryW(at(WSTR("TargetDir")).c_str());
+}
+
 } // namespace
 
 int main()
@@ -490,6 +536,7 @@ int main()
     readOnly();
     moving();
     namesAndPaths();
+    links();
 
     for (const WCHAR *name : names)
         DeleteFileW(at(name).c_str());
