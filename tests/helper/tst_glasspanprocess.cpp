@@ -10,6 +10,8 @@
 #include "linux/machine/machine.h"
 #include "linux/windows/notifyicons.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTest>
 
@@ -73,6 +75,39 @@ class TestGlasspanProcess : public QObject
     Q_OBJECT
 
 private slots:
+    // The helper's machine goes away under it (a test's machine at its end): the helper ends by itself and
+    // makes nothing anew; and a test machine ends whatever still runs on it when it ends.
+    void nothingOutlivesItsMachine_data()
+    {
+        QTest::addColumn<bool>("removeFirst"); // the folder is removed under the running helper first
+        QTest::newRow("folder removed") << true;
+        QTest::newRow("machine ended") << false;
+    }
+    void nothingOutlivesItsMachine()
+    {
+        QFETCH(bool, removeFirst);
+        QProcess helper;
+        QString folder;
+        {
+            TestMachine m;
+            folder = m.folder();
+            helper.start(glasspan(), QStringList());
+            QVERIFY(helper.waitForStarted());
+            QTRY_VERIFY_WITH_TIMEOUT(helperWindow() != nullptr, 20000);
+            if (removeFirst) {
+                QVERIFY(QDir(folder).removeRecursively());
+                QVERIFY(helper.waitForFinished(10000));
+                QCOMPARE(helper.exitStatus(), QProcess::NormalExit);
+                QVERIFY(!QFileInfo::exists(folder));
+            }
+        }
+        if (!removeFirst) {
+            QVERIFY(helper.waitForFinished(10000));
+            QVERIFY(!QFileInfo::exists(folder));
+        }
+        QVERIFY(!QFileInfo::exists(folder));
+    }
+
     void singleInstance()
     {
         TestMachine m;

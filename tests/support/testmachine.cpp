@@ -7,9 +7,13 @@
 #include "linux/registry/registrystore.h"
 #include "linux/services/servicetable.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QtTest>
+#include <signal.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
 TestMachine::TestMachine()
 {
@@ -26,8 +30,59 @@ TestMachine::TestMachine()
         overrideUrl(QLatin1String(scheme), QStringLiteral("http://127.0.0.1:9/"));
 }
 
+namespace {
+
+// The other processes whose environment names this machine: the programs a test started on it (the helper,
+// the programs the launcher starts), which must not outlive it.
+QList<pid_t> processesOf(const QByteArray &machineFolder)
+{
+    const QByteArray entry = "HUSHDECK_MACHINE=" + machineFolder;
+    QList<pid_t> found;
+    const QStringList ids = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &id : ids) {
+        bool number = false;
+        const pid_t pid = pid_t(id.toLongLong(&number));
+        if (!number || pid == ::getpid())
+            continue;
+        QFile environ(QStringLiteral("/proc/%1/environ").arg(id));
+        if (environ.open(QIODevice::ReadOnly) && environ.readAll().split('\0').contains(entry))
+            found << pid;
+    }
+    return found;
+}
+
+// Asks them to end, then ends what is still there after a few seconds.
+void endProcessesOf(const QByteArray &machineFolder)
+{
+    QList<pid_t> running = processesOf(machineFolder);
+    for (pid_t pid : std::as_const(running))
+        ::kill(pid, SIGTERM);
+    QElapsedTimer waited;
+    waited.start();
+    while (!running.isEmpty()) {
+        running.removeIf([](pid_t pid) {
+            // An ended child of this process stays a zombie until it is reaped: it has ended all the same.
+            QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+            if (!stat.open(QIODevice::ReadOnly))
+                return true;
+            const QByteArray line = stat.readAll();
+            const qsizetype close = line.lastIndexOf(')');
+            return close < 0 || line.mid(close + 2, 1) == "Z";
+        });
+        if (waited.elapsed() > 5000) {
+            for (pid_t pid : std::as_const(running))
+                ::kill(pid, SIGKILL);
+            break;
+        }
+        QThread::msleep(20);
+    }
+}
+
+} // namespace
+
 TestMachine::~TestMachine()
 {
+    endProcessesOf(QFile::encodeName(dir.path() + QStringLiteral("/machine")));
     releaseStoreLock();
     if (previousConfig) {
         if (previousConfig->isNull())

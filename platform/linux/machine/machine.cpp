@@ -639,6 +639,13 @@ QString folder()
     return s.folder;
 }
 
+bool folderGone()
+{
+    State &s = state();
+    std::lock_guard<std::recursive_mutex> g(s.mutex);
+    return !s.folder.isEmpty() && !QFileInfo::exists(s.folder + QStringLiteral("/machine.db"));
+}
+
 void reset()
 {
     State &s = state();

@@ -18,6 +18,9 @@ namespace machine {
 
 // The machine folder, created and seeded on first use.
 QString folder();
+// Whether the machine this process opened has had its folder removed under it. Nothing makes it anew: a
+// program whose machine is gone ends (its message loop quits).
+bool folderGone();
 // Forget the machine this process has open; the next use opens $HUSHDECK_MACHINE anew (tests).
 void reset();
 

@@ -107,7 +107,8 @@ int wakeFd()
     if (l.readFd >= 0 && l.fifoPath == path)
         return l.readFd;
     closeFifo(l);
-    QDir().mkpath(QFileInfo(path).absolutePath());
+    // Only below a machine folder that is there: a removed machine is not made again by its last programs.
+    QDir().mkdir(QFileInfo(path).absolutePath());
     const QByteArray p = QFile::encodeName(path);
     ::unlink(p.constData()); // a FIFO left by an ended process of the same id
     if (::mkfifo(p.constData(), 0600) != 0 && errno != EEXIST)
@@ -424,6 +425,12 @@ BOOL WINAPI GetMessageW(LPMSG lpMsg, HWND, UINT, UINT)
     for (;;) {
         if (nextMessage(lpMsg))
             return lpMsg->message == WM_QUIT ? FALSE : TRUE;
+        // A program whose machine was removed under it (a test's machine at its end) ends as if asked to quit.
+        if (machine::folderGone()) {
+            *lpMsg = MSG();
+            lpMsg->message = WM_QUIT;
+            return FALSE;
+        }
         qint64 timeout = FallbackPollMs;
         qint64 due = 0;
         if (timers::nextDue(&due))
