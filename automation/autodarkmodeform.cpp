@@ -164,7 +164,7 @@ void AutoDarkModeForm::loadSettings()
         glasspanlink::switchOn(this, HELPER_MSG_DARKMODE_ON, HELPER_MSG_DARKMODE_RELOAD);
 }
 
-void AutoDarkModeForm::loadTimeSchedule()
+void AutoDarkModeForm::loadTimeSchedule(bool keepEdited)
 {
     const QList<QWidget *> controls = {lightHourSpinBox, lightMinuteSpinBox, lightPeriodComboBox,
                                        darkHourSpinBox,  darkMinuteSpinBox,  darkPeriodComboBox};
@@ -183,7 +183,7 @@ void AutoDarkModeForm::loadTimeSchedule()
         }
         for (QWidget *w : controls)
             w->setEnabled(false);
-        timesEdited = false;
+        lightEdited = darkEdited = false;
         return;
     }
     KRUtils utils;
@@ -196,15 +196,20 @@ void AutoDarkModeForm::loadTimeSchedule()
     utils.readRegDWORD(HKEY_CURRENT_USER, AutoDarkModeKey, QStringLiteral("DarkMinute"), &darkMinute);
     utils.readRegDWORD(HKEY_CURRENT_USER, AutoDarkModeKey, QStringLiteral("DarkPeriod"), &darkPeriod);
     // Spin boxes clamp what is out of range, an unset default (-1) included.
-    lightHourSpinBox->setValue(int(lightHour));
-    lightMinuteSpinBox->setValue(int(lightMinute));
-    lightPeriodComboBox->setCurrentIndex(lightPeriod != 0 ? 1 : 0);
-    darkHourSpinBox->setValue(int(darkHour));
-    darkMinuteSpinBox->setValue(int(darkMinute));
-    darkPeriodComboBox->setCurrentIndex(darkPeriod != 0 ? 1 : 0);
+    if (!keepEdited || !lightEdited) {
+        lightHourSpinBox->setValue(int(lightHour));
+        lightMinuteSpinBox->setValue(int(lightMinute));
+        lightPeriodComboBox->setCurrentIndex(lightPeriod != 0 ? 1 : 0);
+        lightEdited = false;
+    }
+    if (!keepEdited || !darkEdited) {
+        darkHourSpinBox->setValue(int(darkHour));
+        darkMinuteSpinBox->setValue(int(darkMinute));
+        darkPeriodComboBox->setCurrentIndex(darkPeriod != 0 ? 1 : 0);
+        darkEdited = false;
+    }
     for (QWidget *w : controls)
         w->setEnabled(true);
-    timesEdited = false;
 }
 
 void AutoDarkModeForm::positionUpdated(const QGeoPositionInfo &info)
@@ -242,8 +247,7 @@ void AutoDarkModeForm::positionUpdated(const QGeoPositionInfo &info)
     positionKnown = true;
     ready = false;
     // Fixed times the user is editing stay as typed; untouched rows take the sun's defaults.
-    if (timeScheduleCheckBox->isChecked() || !timesEdited)
-        loadTimeSchedule();
+    loadTimeSchedule(true);
     ready = true;
 }
 
@@ -307,10 +311,10 @@ void AutoDarkModeForm::changed()
         saveAction->setEnabled(true);
 }
 
-void AutoDarkModeForm::timeChanged()
+void AutoDarkModeForm::timeChanged(bool lightRow)
 {
     if (ready)
-        timesEdited = true;
+        (lightRow ? lightEdited : darkEdited) = true;
     changed();
 }
 
@@ -329,32 +333,32 @@ void AutoDarkModeForm::on_timeScheduleCheckBox_stateChanged(int)
 
 void AutoDarkModeForm::on_lightHourSpinBox_valueChanged(int)
 {
-    timeChanged();
+    timeChanged(true);
 }
 
 void AutoDarkModeForm::on_lightMinuteSpinBox_valueChanged(int)
 {
-    timeChanged();
+    timeChanged(true);
 }
 
 void AutoDarkModeForm::on_lightPeriodComboBox_currentIndexChanged(int)
 {
-    timeChanged();
+    timeChanged(true);
 }
 
 void AutoDarkModeForm::on_darkHourSpinBox_valueChanged(int)
 {
-    timeChanged();
+    timeChanged(false);
 }
 
 void AutoDarkModeForm::on_darkMinuteSpinBox_valueChanged(int)
 {
-    timeChanged();
+    timeChanged(false);
 }
 
 void AutoDarkModeForm::on_darkPeriodComboBox_currentIndexChanged(int)
 {
-    timeChanged();
+    timeChanged(false);
 }
 
 void AutoDarkModeForm::on_actionsComboBox_currentIndexChanged(int)

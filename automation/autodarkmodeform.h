@@ -55,9 +55,10 @@ private slots:
 private:
     void buildWidgets();
     void loadSettings();
-    void loadTimeSchedule();
+    // keepEdited: a row the user changed since the rows were last filled keeps what was typed.
+    void loadTimeSchedule(bool keepEdited = false);
     void changed();
-    void timeChanged();
+    void timeChanged(bool lightRow);
     // Stores a new position; a running helper that switches by it reloads.
     void storePosition();
 
@@ -88,6 +89,8 @@ private:
     QTime sunset;
     bool positionKnown = false;
     bool ready = false;
-    // The user changed a time since the rows were last filled: a position arriving later leaves them.
-    bool timesEdited = false;
+    // The user changed a time of the row since the rows were last filled: a position arriving later leaves
+    // that row as typed.
+    bool lightEdited = false;
+    bool darkEdited = false;
 };

@@ -165,6 +165,8 @@ void AutoWallpaperChangerForm::buildWidgets()
     wallpaperChangerImageLabel2 = named(new QLabel(this), "wallpaperChangerImageLabel2");
     wallpaperChangerImageLabel2->setAlignment(Qt::AlignCenter);
     wallpaperChangerImageLabel2->setWordWrap(true);
+    // The archive's copyright line is text from the web: shown as it is, never read as markup.
+    wallpaperChangerImageLabel2->setTextFormat(Qt::PlainText);
 
     layout->addWidget(wallpaperChangerDescLabel);
     layout->addWidget(wallpaperChangerComboBox);

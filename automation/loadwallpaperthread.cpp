@@ -28,10 +28,15 @@ QByteArray element(const QByteArray &data, const char *open, const char *close)
     return QByteArray::fromStdString(text);
 }
 
-// Only a picture counts as a downloaded image: an error page, a portal's page or an empty answer does not.
+// Only a whole picture counts as a downloaded image: an error page, a portal's page, an empty answer or a
+// picture cut short does not. Its structure first, then a decode of all of it, which also finds damage
+// inside the picture; a preview that cannot be shown must not take the place of one that can.
 bool isPicture(LPCWSTR file)
 {
-    return QImageReader(hostPath(fromWide(file))).canRead();
+    if (!looksLikePicture(file))
+        return false;
+    QImageReader reader(hostPath(fromWide(file)));
+    return !reader.read().isNull();
 }
 
 QString targetFile()

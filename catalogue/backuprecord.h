@@ -38,6 +38,8 @@ public:
     static KRGlobal::SettingsData decode(const char *bytes);
     // The text as its field holds it: at most 1023 units, never ending in half of a surrogate pair.
     static QString fitText(const QString &text);
+    // Whether a field holds the whole text, so that a restore gives all of it back.
+    static bool holdsWhole(const QString &text) { return text.size() < textUnits; }
 
     // "backup" + the number, padded to four digits + ".bak".
     static QString fileName(quint32 number);

@@ -42,6 +42,18 @@ QList<int> idsLeftOut(const QList<KRGlobal::SettingsData> &pending, const QList<
     return ids;
 }
 
+// A change's words cut to a line's length for a list in a message box.
+QString shortened(const QString &text)
+{
+    const qsizetype room = 80;
+    if (text.size() <= room)
+        return text;
+    qsizetype cut = room - 3;
+    if (text.at(cut - 1).isHighSurrogate())
+        --cut;
+    return text.left(cut) + QStringLiteral("...");
+}
+
 } // namespace
 
 HushdeckForm::HushdeckForm(QWidget *parent) : QWidget(parent), ui(new Ui::HushdeckForm)
@@ -414,23 +426,62 @@ bool HushdeckForm::applyChanges(const QList<KRGlobal::SettingsData> entries)
 {
     // Pages report again while they reload: work on the lists as they stood when the apply began.
     const QList<KRGlobal::SettingsData> pending = settingChangeList;
-    if (!pending.isEmpty() && !writeBackup() && !confirmApplyWithoutBackup())
+    // A change whose earlier text a backup cannot hold whole is applied only when the user agrees; kept
+    // back, it stays pending and nothing of it is written, not even its backup record.
+    const QList<int> kept = idsOf(confirmCutBackups(entries, pending));
+    QList<KRGlobal::SettingsData> toApply, toBackUp;
+    for (const KRGlobal::SettingsData &entry : entries)
+        if (!kept.contains(entry.index))
+            toApply << entry;
+    for (const KRGlobal::SettingsData &entry : pending)
+        if (!kept.contains(entry.index))
+            toBackUp << entry;
+    if (toApply.isEmpty() && !kept.isEmpty())
+        return false; // every change kept back: nothing to write, the list stays as it is
+    if (!toBackUp.isEmpty() && !writeBackup(toBackUp) && !confirmApplyWithoutBackup())
         return false;
-    const int done = applyPass(entries, false).done;
+    const int done = applyPass(toApply, false).done;
     // What was not written waits as it was recorded (the review hands back entries without old values).
-    const QList<int> notWritten = idsOf(entries.mid(done));
+    const QList<int> notWritten = idsOf(toApply.mid(done)) + kept;
     QList<KRGlobal::SettingsData> waiting;
     for (const KRGlobal::SettingsData &entry : pending)
         if (notWritten.contains(entry.index))
             waiting << entry;
 
     // Changes left out of a reviewed apply are dropped: their pages show the system again.
-    reloadSettings(idsOf(entries.mid(0, done)) + idsLeftOut(pending, entries), waiting);
+    reloadSettings(idsOf(toApply.mid(0, done)) + idsLeftOut(pending, entries), waiting);
     finishApply(waiting);
-    if (done == entries.size())
-        return true;
-    reportWriteFailure(entries.at(done));
-    return false;
+    if (done < toApply.size()) {
+        reportWriteFailure(toApply.at(done));
+        return false;
+    }
+    return kept.isEmpty();
+}
+
+QList<KRGlobal::SettingsData> HushdeckForm::confirmCutBackups(const QList<KRGlobal::SettingsData> &entries,
+                                                              const QList<KRGlobal::SettingsData> &pending)
+{
+    // The pending entries carry the old values: the review hands back entries without them.
+    const QList<int> given = idsOf(entries);
+    QList<KRGlobal::SettingsData> tooLong;
+    for (const KRGlobal::SettingsData &entry : pending)
+        if (given.contains(entry.index) && !BackupRecord::holdsWhole(entry.oldValue))
+            tooLong << entry;
+    if (tooLong.isEmpty())
+        return {};
+    QString names;
+    for (const KRGlobal::SettingsData &entry : std::as_const(tooLong))
+        names += QStringLiteral("\n- ") + shortened(entry.desc);
+    const QString text =
+        QStringLiteral("A backup keeps the first %1 characters of a text. The earlier text of these settings is "
+                       "longer, so Restore Backup could not give it back whole:%2\n\nDo you want to apply these "
+                       "changes all the same? Choose No to keep them pending.")
+            .arg(BackupRecord::textUnits - 1)
+            .arg(names);
+    if (MessageBoxW(nullptr, wstr(text), WSTR("Confirm Changes Without Full Backup"),
+                    MB_ICONWARNING | MB_YESNO | MB_DEFBUTTON2) == IDYES)
+        return {};
+    return tooLong;
 }
 
 bool HushdeckForm::OnSave(bool)
@@ -540,6 +591,11 @@ QString HushdeckForm::nextBackupPath(QString folder, DWORD *nextIndex)
 
 bool HushdeckForm::writeBackup()
 {
+    return writeBackup(settingChangeList);
+}
+
+bool HushdeckForm::writeBackup(const QList<KRGlobal::SettingsData> &entries)
+{
     KRUtils utils;
     const QString folder = utils.backupFolder();
     if (folder.isEmpty())
@@ -550,7 +606,7 @@ bool HushdeckForm::writeBackup()
     DWORD next = 0;
     const QString path = nextBackupPath(folder, &next);
     qDebug() << "backupFullPath: " << path;
-    if (!BackupRecord::writeFile(hostPath(path), settingChangeList))
+    if (!BackupRecord::writeFile(hostPath(path), entries))
         return false;
     // The counter moves on only past a file that exists.
     utils.writeRegDWORD(HKEY_CURRENT_USER, QStringLiteral(HUSHDECK_SETTINGS_ROOT), QStringLiteral("BackupIndex"), next);

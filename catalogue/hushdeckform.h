@@ -48,8 +48,9 @@ public:
     void loadSettingById(int id);
     // True when a page took the id and the system holds the value.
     bool writeDataById(int id, bool fromStored, bool removeValue, QString storedValue);
-    // Records the pending list in a new backup file; false when no file could be written.
+    // Records the pending list (or entries) in a new backup file; false when no file could be written.
     bool writeBackup();
+    bool writeBackup(const QList<KRGlobal::SettingsData> &entries);
     // The full path of the next free backup file in folder; nextIndex gets the counter to store once the
     // file is written.
     QString nextBackupPath(QString folder, DWORD *nextIndex = nullptr);
@@ -108,6 +109,10 @@ private:
     // Empties the pending list and disables the three actions that need one.
     void dropPendingChanges();
     bool confirmApplyWithoutBackup();
+    // Asks before applying the entries whose earlier text (in pending) a backup record cannot hold whole;
+    // gives those the user keeps pending, none when there are none or the user goes on.
+    QList<KRGlobal::SettingsData> confirmCutBackups(const QList<KRGlobal::SettingsData> &entries,
+                                                    const QList<KRGlobal::SettingsData> &pending);
     // Names the setting that could not be written, as the lists word it.
     void reportWriteFailure(const KRGlobal::SettingsData &entry);
     void refreshTheme();

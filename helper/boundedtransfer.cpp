@@ -1,6 +1,7 @@
 #include "boundedtransfer.h"
 
 #include "callbackhandler.h"
+#include "picturecheck.h"
 #include "streamread.h"
 
 #include <algorithm>
@@ -167,15 +168,27 @@ bool looksLikePicture(LPCWSTR file)
         CreateFileW(file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return false;
-    unsigned char head[8] = {};
-    DWORD got = 0;
-    const BOOL read = ReadFile(handle, head, sizeof head, &got, nullptr);
+    // The whole file: a picture cut short starts as a whole one does. Downloads are capped well below this.
+    const size_t largest = size_t(64) << 20;
+    const DWORD chunk = 1 << 20;
+    std::vector<unsigned char> bytes;
+    bool read = true;
+    for (;;) {
+        const size_t at = bytes.size();
+        if (at > largest) {
+            read = false;
+            break;
+        }
+        bytes.resize(at + chunk);
+        DWORD got = 0;
+        if (!ReadFile(handle, bytes.data() + at, chunk, &got, nullptr)) {
+            read = false;
+            break;
+        }
+        bytes.resize(at + got);
+        if (got == 0)
+            break;
+    }
     CloseHandle(handle);
-    if (!read)
-        return false;
-    static const unsigned char png[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-    const bool jpeg = got >= 3 && head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF;
-    const bool isPng = got >= 8 && std::equal(png, png + 8, head);
-    const bool bmp = got >= 2 && head[0] == 'B' && head[1] == 'M';
-    return jpeg || isPng || bmp;
+    return read && picturecheck::isWholePicture(bytes.data(), bytes.size());
 }

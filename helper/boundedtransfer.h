@@ -23,5 +23,6 @@ HRESULT readUrlStartWithin(LPCWSTR url, char *buffer, ULONG capacity, ULONG *cou
 HRESULT downloadToFileWithin(LPCWSTR url, LPCWSTR file, DWORD limitMs, ULONG maxBytes,
                              const std::atomic<bool> *abortFlag = nullptr, bool (*accept)(LPCWSTR file) = nullptr);
 
-// Whether the file starts as a JPEG, PNG or BMP picture does: the wallpaper takes nothing else.
+// Whether the file holds a whole JPEG, PNG or BMP picture (picturecheck.h): the wallpaper takes nothing else,
+// and never a picture cut short.
 bool looksLikePicture(LPCWSTR file);

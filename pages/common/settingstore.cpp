@@ -3,18 +3,21 @@
 
 namespace {
 
-bool valueAbsent(HKEY root, const QString &key, const QString &name)
+// Looks a value up without reading its data: ERROR_FILE_NOT_FOUND when it or its key is absent.
+LONG queryValue(HKEY root, const QString &key, const QString &name, DWORD *type)
 {
     HKEY handle = nullptr;
-    const LONG rc = RegOpenKeyExW(root, wstr(key), 0, KEY_QUERY_VALUE, &handle);
-    if (rc == ERROR_FILE_NOT_FOUND)
-        return true;
+    LONG rc = RegOpenKeyExW(root, wstr(key), 0, KEY_QUERY_VALUE, &handle);
     if (rc != ERROR_SUCCESS)
-        return false;
-    const bool absent =
-        RegQueryValueExW(handle, wstr(name), nullptr, nullptr, nullptr, nullptr) == ERROR_FILE_NOT_FOUND;
+        return rc;
+    rc = RegQueryValueExW(handle, wstr(name), nullptr, type, nullptr, nullptr);
     RegCloseKey(handle);
-    return absent;
+    return rc;
+}
+
+bool valueAbsent(HKEY root, const QString &key, const QString &name)
+{
+    return queryValue(root, key, name, nullptr) == ERROR_FILE_NOT_FOUND;
 }
 
 } // namespace
@@ -76,12 +79,17 @@ IntStore systemParameter(UINT getAction, UINT setAction, int restoreValue)
 TextStore registryString(HKEY root, const QString &key, const QString &name)
 {
     TextStore store;
+    // The text as stored, variables unexpanded: what the page shows and records is what a restore writes back.
     store.read = [root, key, name](QString *text) {
         KRUtils utils;
-        return utils.readRegString(root, key, name, *text);
+        return utils.readRegStringRaw(root, key, name, *text);
     };
+    // An expandable string stays one, so its variables keep working; a new value is a plain string.
     store.write = [root, key, name](const QString &text) {
         KRUtils utils;
+        DWORD type = REG_NONE;
+        if (queryValue(root, key, name, &type) == ERROR_SUCCESS && type == REG_EXPAND_SZ)
+            return utils.writeRegExpandString(root, key, name, text);
         return utils.writeRegString(root, key, name, text);
     };
     store.remove = [root, key, name]() { return removeRegistryValue(root, key, name); };

@@ -31,7 +31,7 @@ struct TextStore
 // A REG_DWORD value. The same value is also written to, and deleted from, every key of alsoKeptIn (read
 // only from key).
 IntStore registryDword(HKEY root, const QString &key, const QString &name, const QStringList &alsoKeptIn = {});
-// A REG_SZ value.
+// A REG_SZ value, or a REG_EXPAND_SZ one: read as stored, written back with the type it has.
 TextStore registryString(HKEY root, const QString &key, const QString &name);
 // A system parameter (SystemParametersInfoW get and set actions). A parameter cannot be deleted: removing
 // it writes restoreValue, the system's own default.

@@ -81,13 +81,9 @@ IntStore TransparentTaskbarForm::levelStore()
         postToHelper(helperWindow(), WM_GLASSPAN_SET, WPARAM(value));
         return written && shared;
     };
-    // Restoring a level that was absent deletes it again; the helper goes back to the opaque level.
-    store.remove = [this, remove = store.remove]() {
-        const bool removed = remove();
-        const bool shared = KRUtils().writeRegDWORD(HKEY_CURRENT_USER, helperKey, helperLevel, DWORD(defaultLevel));
-        postToHelper(helperWindow(), WM_GLASSPAN_SET, WPARAM(defaultLevel));
-        return removed && shared;
-    };
+    // A level that could not be read was taken as the opaque one: restoring it writes that level (and tells
+    // the helper), so the helper's copy and the page's agree afterwards.
+    store.remove = [this, write = store.write]() { return write(defaultLevel); };
     return store;
 }
 

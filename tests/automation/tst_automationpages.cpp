@@ -465,7 +465,7 @@ private slots:
     }
 
     // A position arriving while the fixed times are shown: times the user typed stay and are saved; rows the
-    // user did not touch show what is stored, or the sun's times where nothing is.
+    // user did not touch (the dark row always) show what is stored, or the sun's times where nothing is.
     void latePositionKeepsTypedTimes_data()
     {
         QTest::addColumn<bool>("storedTimes");
@@ -504,12 +504,19 @@ private slots:
         const int wantMinute = typed ? 30 : storedTimes ? 0 : rise.minute;
         QCOMPARE(hour->value(), wantHour);
         QCOMPARE(minute->value(), wantMinute);
+        // The dark row, never typed in and never stored, takes the sunset whatever happened to the light row.
+        const ClockTime12 set = toClockTime12(QTime::fromMSecsSinceStartOfDay(int(sunsetSeconds(sun) * 1000)));
+        QCOMPARE(child<QSpinBox>(&page, "darkHourSpinBox")->value(), set.hour);
+        QCOMPARE(child<QSpinBox>(&page, "darkMinuteSpinBox")->value(), set.minute);
+        QCOMPARE(child<QComboBox>(&page, "darkPeriodComboBox")->currentIndex(), set.period);
         QCOMPARE(page.saveAction->isEnabled(), typed);
         if (!typed)
             return;
         page.saveAction->trigger();
         QCOMPARE(dword(key, QStringLiteral("LightHour")), qint64(5));
         QCOMPARE(dword(key, QStringLiteral("LightMinute")), qint64(30));
+        QCOMPARE(dword(key, QStringLiteral("DarkHour")), qint64(set.hour));
+        QCOMPARE(dword(key, QStringLiteral("DarkMinute")), qint64(set.minute));
     }
 
     // A new position that the saved schedule follows reaches a running helper, as a save does; nothing is
@@ -650,6 +657,8 @@ private slots:
         QCOMPARE(child<QLabel>(&page, "wallpaperChangerImageLabel")->text(),
                  QStringLiteral("Bing daily wallpaper (") + QDate::currentDate().toString(Qt::TextDate) + ")");
         QCOMPARE(child<QLabel>(&page, "wallpaperChangerImageLabel2")->text(), QStringLiteral("A sample (c) Someone"));
+        // The copyright line is the archive's text: never read as markup.
+        QCOMPARE(child<QLabel>(&page, "wallpaperChangerImageLabel2")->textFormat(), Qt::PlainText);
         set->click();
         QCOMPARE(dword(Root + QStringLiteral("\\WallpaperChanger"), QStringLiteral("CurrentIndex")), qint64(0));
         QCOMPARE(hostPath(deskwallpaper::current()), hostPath(downloadedImagePath));

@@ -5,6 +5,7 @@
 #include "imageaddress.h"
 #include "loadwallpaperthread.h"
 #include "testmachine.h"
+#include "testpictures.h"
 #include "win32.h"
 
 #include "linux/machine/machine.h"
@@ -274,9 +275,22 @@ private slots:
         QCOMPARE(archive->requests().size(), 1);
     }
 
-    // An answer that is no picture leaves the picture on view in its file, so that it can still be set.
+    // An answer that is no whole picture leaves the picture on view in its file, so that it can still be set.
+    void notAPictureKeepsThePreviousFile_data()
+    {
+        QTest::addColumn<QByteArray>("answer");
+        const QByteArray jpeg = ArchiveServer::jpeg(64, 36);
+        QTest::newRow("a portal's page") << QByteArray("<!DOCTYPE html><html>Sign in</html>");
+        QTest::newRow("a bare JPEG header") << testpictures::jpegHeaderOnly();
+        QTest::newRow("an SVG document") << testpictures::svg();
+        QTest::newRow("a JPEG cut short") << jpeg.left(jpeg.size() / 2);
+        QTest::newRow("a PNG cut before its end") << testpictures::picture("PNG").chopped(12);
+        // Every chunk sound, the compressed data not: only decoding the whole picture finds it.
+        QTest::newRow("a PNG whose image data does not decode") << testpictures::pngWithBadImageData();
+    }
     void notAPictureKeepsThePreviousFile()
     {
+        QFETCH(QByteArray, answer);
         archive->answer(QStringLiteral("/HPImageArchive"), ArchiveServer::archiveAnswer(ImagePath));
         archive->answer(QStringLiteral("/th?id=OHR.Sample"), ArchiveServer::jpeg(64, 36));
         LoadWallpaperThread first;
@@ -288,7 +302,7 @@ private slots:
         const QByteArray picture = file.readAll();
         file.close();
 
-        archive->answer(QStringLiteral("/th?id=OHR.Sample"), QByteArray("<!DOCTYPE html><html>Sign in</html>"));
+        archive->answer(QStringLiteral("/th?id=OHR.Sample"), answer);
         LoadWallpaperThread second;
         second.url = Request;
         QCOMPARE(runDownload(second), (QStringList{"desc:A sample (c) Someone", "fail", "finish"}));

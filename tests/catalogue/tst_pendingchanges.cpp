@@ -4,8 +4,11 @@
 #include "mainwindow.h"
 #include "reviewchangesdialog.h"
 #include "testmachine.h"
+#include "whenmodal.h"
 
 #include <QFile>
+#include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QToolButton>
@@ -315,6 +318,80 @@ private slots:
         QCOMPARE(shown(catalog, 205), 10);
         QCOMPARE(backupIndex(), DWORD(0));
         QVERIFY(!themeRefreshPending);
+    }
+
+    // A setting whose earlier text is longer than a backup record holds: the user is asked before anything is
+    // written. No (the default) keeps that change pending with nothing of it written, not even its record;
+    // Yes applies it and its record holds the first 1023 units. The other change is applied either way.
+    void aTextLongerThanABackupHoldsIsAskedFor_data()
+    {
+        QTest::addColumn<bool>("viaReview");
+        QTest::addColumn<QString>("answer"); // empty: the box's default button, taken with Enter
+        QTest::newRow("save, no") << false << "IDNO";
+        QTest::newRow("save, yes") << false << "IDYES";
+        QTest::newRow("save, the default") << false << "";
+        QTest::newRow("review, no") << true << "IDNO";
+        QTest::newRow("review, yes") << true << "IDYES";
+    }
+    void aTextLongerThanABackupHoldsIsAskedFor()
+    {
+        QFETCH(bool, viaReview);
+        QFETCH(QString, answer);
+        const bool yes = answer == QLatin1String("IDYES");
+        const QString key =
+            QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System");
+        const QString name = QStringLiteral("legalnoticetext");
+        QString message;
+        for (int i = 0; message.size() < 2430; ++i)
+            message += QStringLiteral("Line %1 of the notice. ").arg(i);
+        message.truncate(2430);
+        setRegistryValue(key, name, REG_SZ, registrystore::stringData(message));
+        HushdeckForm catalog;
+        show(catalog, 402, 1);
+        auto *content = catalog.findChild<QPlainTextEdit *>(QStringLiteral("SignInMessageContentPlainTextEdit"));
+        content->setPlainText(QStringLiteral("Welcome"));
+        const QList<KRGlobal::SettingsData> pending = catalog.settingChangeList;
+        QCOMPARE(pendingIds(catalog), (QList<int>{402, 505}));
+
+        bool noIsDefault = false;
+        if (answer.isEmpty()) {
+            whenModal<QMessageBox>([&noIsDefault](QMessageBox *box) {
+                noIsDefault = box->defaultButton() == box->button(QMessageBox::No);
+                QTest::keyClick(box, Qt::Key_Return);
+            });
+        } else {
+            m->answerMessageBox(answer);
+        }
+        if (viaReview) {
+            onNextDialog<ReviewChangesDialog>(&catalog, [](ReviewChangesDialog *dialog) {
+                dialog->findChild<QPushButton *>("ApplyPushButton")->click();
+            });
+            catalog.reviewChangesAction->trigger();
+        } else {
+            QCOMPARE(catalog.OnSave(), yes);
+        }
+
+        QCOMPARE(m->logged(QStringLiteral("MessageBox")),
+                 QStringList{QStringLiteral(
+                     "Confirm Changes Without Full Backup|A backup keeps the first 1023 characters of a text. The "
+                     "earlier text of these settings is longer, so Restore Backup could not give it back whole:\n"
+                     "- Set sign-in message content to \"Welcome\".\n\nDo you want to apply these changes all the "
+                     "same? Choose No to keep them pending.")});
+        QCOMPARE(noIsDefault, answer.isEmpty());
+        QCOMPARE(storedValue(settingCase(402)), std::optional<RegValue>(encodedShown(settingCase(402), 1)));
+        QCOMPARE(
+            registryValue(key, name),
+            std::optional<RegValue>({REG_SZ, registrystore::stringData(yes ? QStringLiteral("Welcome") : message)}));
+        QCOMPARE(pendingIds(catalog), yes ? QList<int>{} : QList<int>{505});
+        QCOMPARE(catalog.saveAction->isEnabled(), !yes);
+        QCOMPARE(content->toPlainText(), QStringLiteral("Welcome"));
+        QList<KRGlobal::SettingsData> recorded = pending.mid(0, yes ? 2 : 1);
+        if (yes) {
+            recorded[1].oldValue = message.left(1023);
+            recorded[1].oldDesc = recorded[1].oldDesc.left(1023);
+        }
+        QCOMPARE(backupFiles(), QStringList{QStringLiteral("backup0001.bak")});
+        QCOMPARE(backupRecords(QStringLiteral("backup0001.bak")), recorded);
     }
 
     void aRefusedWriteStopsTheApply_data()

@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRandomGenerator>
@@ -284,6 +285,50 @@ private slots:
         for (const QString &key : before.keys())
             QVERIFY2(after.value(key) == before.value(key), qPrintable(key));
         QCOMPARE(shown(catalog, 302), 0); // disabled again, shown as "Disable"
+    }
+
+    // A text kept as an expandable string is shown, recorded and restored as stored, its variables and its
+    // type with it; a plain string naming a variable stays plain.
+    void textsComeBackWithTheirType_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("type");
+        const QString oem =
+            QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\OEMInformation");
+        const QString policies =
+            QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System");
+        QTest::newRow("OEM manufacturer") << oem << "Manufacturer"
+                                          << "ManufacturerLineEdit"
+                                          << "%COMPUTERNAME% Ltd" << int(REG_EXPAND_SZ);
+        QTest::newRow("sign-in title") << policies << "legalnoticecaption"
+                                       << "SignInMessageTitleLineEdit"
+                                       << "Welcome %USERNAME%" << int(REG_EXPAND_SZ);
+        QTest::newRow("plain, naming a variable") << oem << "Manufacturer"
+                                                  << "ManufacturerLineEdit"
+                                                  << "%COMPUTERNAME% Ltd" << int(REG_SZ);
+    }
+    void textsComeBackWithTheirType()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, name);
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        QFETCH(int, type);
+        setRegistryValue(key, name, DWORD(type), registrystore::stringData(text));
+        HushdeckForm catalog;
+        auto *edit = catalog.findChild<QLineEdit *>(field);
+        QVERIFY(edit);
+        QCOMPARE(edit->text(), text);
+        edit->setText(QStringLiteral("Contoso"));
+        catalog.saveAction->trigger();
+        QCOMPARE(registryValue(key, name),
+                 std::optional<RegValue>({DWORD(type), registrystore::stringData(QStringLiteral("Contoso"))}));
+        restoreThroughTheAction(catalog, QStringLiteral("backup0001.bak"));
+        QCOMPARE(registryValue(key, name), std::optional<RegValue>({DWORD(type), registrystore::stringData(text)}));
+        QCOMPARE(edit->text(), text);
     }
 
     void theFileExplorerTabComesBackExactly()

@@ -98,7 +98,8 @@ private slots:
         QFETCH(QString, sizeText);
         QFETCH(int, usage);
         mapDrive('D', dir->path(), total, free, "Data");
-        mapDrive('F', dir->path(), 10 * GiB, 5 * GiB, "Games");
+        // A label is the drive's own text: markup in it is shown as typed.
+        mapDrive('F', dir->path(), 10 * GiB, 5 * GiB, "Films &amp; <i>Games</i>");
         DiskUsageForm page;
         const QList<ItemInfoForm *> drives = tiles(page, "tab");
         QCOMPARE(drives.size(), 2);
@@ -113,7 +114,8 @@ private slots:
         QVERIFY(d->findChild<QToolButton *>("infoButton")->isVisibleTo(d));
         QVERIFY(!d->findChild<QLabel *>("icon")->pixmap().isNull());
         QCOMPARE(d->findChild<QLabel *>("icon")->pixmap().size(), QSize(48, 48));
-        QCOMPARE(text(drives.at(1), "volumeLabel"), QStringLiteral("Games (F:)"));
+        QCOMPARE(text(drives.at(1), "volumeLabel"), QStringLiteral("Films &amp; <i>Games</i> (F:)"));
+        QCOMPARE(drives.at(1)->findChild<QLabel *>("volumeLabel")->textFormat(), Qt::PlainText);
         QCOMPARE(page.findChild<QTabWidget *>("tabWidget")->currentIndex(), 0);
     }
 

@@ -2,10 +2,13 @@
 // test clock, the tray menu's commands and the wallpaper downloads from a local archive.
 #include "editionnames.h"
 #include "archiveserver.h"
+#include "boundedtransfer.h"
 #include "glasspan.h"
 #include "helperharness.h"
+#include "picturecheck.h"
 #include "suntimes.h"
 #include "testmachine.h"
+#include "testpictures.h"
 
 #include "linux/shell/deskwallpaper.h"
 #include "linux/machine/machine.h"
@@ -830,28 +833,85 @@ private slots:
         QCOMPARE(timer(TIMER_WALLPAPER), 3600000);
     }
 
+    // Only a whole picture may become the day's: its structure is followed to its end marker.
+    void wholePicturesOnly_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("whole");
+        using testpictures::picture;
+        const QByteArray jpeg = picture("JPG"), png = picture("PNG"), bmp = picture("BMP");
+        QTest::newRow("JPEG") << jpeg << true;
+        QTest::newRow("progressive JPEG, several scans") << picture("JPG", true) << true;
+        QTest::newRow("JPEG, bytes after its end") << jpeg + QByteArray(16, '\0') << true;
+        QTest::newRow("PNG") << png << true;
+        QTest::newRow("BMP") << bmp << true;
+        QTest::newRow("bare JPEG header") << testpictures::jpegHeaderOnly() << false;
+        QTest::newRow("SVG") << testpictures::svg() << false;
+        QTest::newRow("JPEG without its end marker") << jpeg.chopped(2) << false;
+        QTest::newRow("JPEG, a segment longer than the file") << QByteArray(jpeg).replace(4, 2, "\xff\xf0") << false;
+        QTest::newRow("PNG, bytes after IEND") << png + "x" << false;
+        QTest::newRow("BMP cut short") << bmp.chopped(1) << false;
+        QTest::newRow("empty") << QByteArray() << false;
+    }
+    void wholePicturesOnly()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, whole);
+        QVERIFY(QDir().mkpath(wallpaperFolder()));
+        const QString path = wallpaperFolder() + QStringLiteral("/picture.download1");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+        f.close();
+        QCOMPARE(looksLikePicture(wstr(fromHostPath(path))), whole);
+    }
+
+    // Every cut of a picture is refused, and so is every changed byte of a PNG, whose chunks carry CRCs.
+    void cutAndChangedPicturesRefused()
+    {
+        const auto whole = [](const QByteArray &b) {
+            return picturecheck::isWholePicture(reinterpret_cast<const unsigned char *>(b.constData()),
+                                                size_t(b.size()));
+        };
+        for (const char *format : {"JPG", "PNG", "BMP"}) {
+            const QByteArray picture = testpictures::picture(format);
+            QVERIFY(whole(picture));
+            for (int n = 0; n < picture.size(); ++n)
+                QVERIFY2(!whole(picture.left(n)), qPrintable(QStringLiteral("%1 cut to %2").arg(format).arg(n)));
+        }
+        const QByteArray png = testpictures::picture("PNG");
+        for (int i = 0; i < png.size(); ++i) {
+            for (char flip : {char(0x01), char(0x80)}) {
+                QByteArray changed = png;
+                changed[i] = char(changed.at(i) ^ flip);
+                QVERIFY2(!whole(changed), qPrintable(QStringLiteral("byte %1 changed").arg(i)));
+            }
+        }
+    }
+
     void badImageDownloads_data()
     {
         QTest::addColumn<int>("kind");
-        QTest::newRow("cut short") << int(ArchiveServer::CutShort);
-        QTest::newRow("not found") << int(ArchiveServer::NotFound);
-        QTest::newRow("no answer: time-out") << int(ArchiveServer::Silent);
-        QTest::newRow("stalls half way: time-out") << int(ArchiveServer::Stalling);
-        QTest::newRow("empty body") << -1;
-        QTest::newRow("a portal's page, not a picture") << -2;
-        QTest::newRow("endless") << int(ArchiveServer::Endless);
+        QTest::addColumn<QByteArray>("body");
+        const QByteArray jpeg = ArchiveServer::jpeg();
+        QTest::newRow("cut short") << int(ArchiveServer::CutShort) << jpeg;
+        QTest::newRow("not found") << int(ArchiveServer::NotFound) << jpeg;
+        QTest::newRow("no answer: time-out") << int(ArchiveServer::Silent) << jpeg;
+        QTest::newRow("stalls half way: time-out") << int(ArchiveServer::Stalling) << jpeg;
+        QTest::newRow("empty body") << int(ArchiveServer::Complete) << QByteArray();
+        QTest::newRow("a portal's page, not a picture")
+            << int(ArchiveServer::Complete) << QByteArray("<!DOCTYPE html><html><body>Sign in</body></html>");
+        QTest::newRow("a bare JPEG header") << int(ArchiveServer::Complete) << testpictures::jpegHeaderOnly();
+        QTest::newRow("an SVG document") << int(ArchiveServer::Complete) << testpictures::svg();
+        QTest::newRow("a JPEG without its end, sent whole") << int(ArchiveServer::Complete) << jpeg.chopped(40);
+        QTest::newRow("endless") << int(ArchiveServer::Endless) << jpeg;
     }
     void badImageDownloads()
     {
         QFETCH(int, kind);
+        QFETCH(QByteArray, body);
         machine::setSetting(QStringLiteral("url.timeout"), QStringLiteral("300"));
         server->answer(QStringLiteral("/HPImageArchive.aspx"), ArchiveServer::archiveAnswer(ImagePath));
-        if (kind == -1)
-            server->answer(QStringLiteral("/th"), QByteArray());
-        else if (kind == -2)
-            server->answer(QStringLiteral("/th"), QByteArray("<!DOCTYPE html><html><body>Sign in</body></html>"));
-        else
-            server->answer(QStringLiteral("/th"), ArchiveServer::jpeg(), ArchiveServer::Kind(kind));
+        server->answer(QStringLiteral("/th"), body, ArchiveServer::Kind(kind));
         QDir().mkpath(wallpaperFolder());
         QFile old(imageFile());
         QVERIFY(old.open(QIODevice::WriteOnly));

@@ -593,6 +593,8 @@ inline bool restoreRemoves(const SettingCase &c)
 // What a restore of a record without a value leaves.
 inline std::optional<RegValue> afterRemove(const SettingCase &c)
 {
+    if (c.id == 8) // an unreadable transparency level was the opaque one, and a restore writes it
+        return encodedShown(c, c.defaultShown);
     switch (c.encoding) {
     case Encoding::BorderTwips: // a parameter is set to its default
     case Encoding::ParameterText:

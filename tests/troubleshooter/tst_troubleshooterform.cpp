@@ -21,6 +21,7 @@ struct Box
     QString title;
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    Qt::TextFormat format = Qt::AutoText;
 };
 
 // Clicks OK on every message box the page shows and keeps what each said.
@@ -33,7 +34,7 @@ public:
         timer.setInterval(5);
         connect(&timer, &QTimer::timeout, this, [this] {
             if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                boxes.append(Box{box->windowTitle(), box->text(), box->icon()});
+                boxes.append(Box{box->windowTitle(), box->text(), box->icon(), box->textFormat()});
                 box->button(QMessageBox::Ok)->click();
             }
         });
@@ -222,6 +223,8 @@ private slots:
         QCOMPARE(
             answers.boxes.first().text,
             QStringLiteral("\r\nWindows IP Configuration\r\n\r\nSuccessfully flushed the DNS Resolver Cache.\r\n"));
+        // A program's output is shown as it came, never read as markup.
+        QCOMPARE(answers.boxes.first().format, Qt::PlainText);
         QCOMPARE(m->logged(QStringLiteral("Run")), QStringList{"ipconfig.exe|/flushdns"});
         // A second run starts from empty output.
         click(page, "DNSCachePushButton");

@@ -11,6 +11,9 @@ ItemInfoForm::ItemInfoForm(QWidget *parent) : QWidget(parent), ui(new Ui::ItemIn
     ui->setupUi(this);
     // Until a picture is found the icon place stays blank rather than showing the designer's text.
     ui->icon->clear();
+    // A volume label, a folder's name and a file system's name come from the drive: never read as markup.
+    ui->volumeLabel->setTextFormat(Qt::PlainText);
+    ui->fsLabel->setTextFormat(Qt::PlainText);
 }
 
 ItemInfoForm::~ItemInfoForm()

@@ -75,7 +75,10 @@ void TroubleshooterForm::myReadyReadStandardOutput()
 void TroubleshooterForm::processFinished(int, QProcess::ExitStatus)
 {
     qDebug() << "processFinished";
-    QMessageBox::information(this, title(), processOutput, QMessageBox::Ok);
+    // The program's own words, shown as they came: never read as markup.
+    QMessageBox box(QMessageBox::Information, title(), processOutput, QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 void TroubleshooterForm::processStarted()
