@@ -9,6 +9,7 @@
 #include "systemquery.h"
 #include "testmachine.h"
 
+#include <QElapsedTimer>
 #include <QtEndian>
 #include <QtTest>
 
@@ -387,6 +388,37 @@ private slots:
         QCOMPARE(value(after, "EDITOR"), value(after, "ProgramFiles") + "\\Edit\\e.exe");
         QCOMPARE(value(after, "OS"), QStringLiteral("Changed_NT"));
         QCOMPARE(after.size(), before.size() + 1);
+    }
+
+    // Values built on each other ("D01" = "%D00%%D00%", ...) double with each one: no variable passes the
+    // 32,767 characters Windows holds, each value is expanded once, and the block comes at once. A name
+    // holding "=" is no variable.
+    void environmentIsBounded()
+    {
+        const REGSAM v = KEY_WOW64_64KEY;
+        storeRaw(HKEY_CURRENT_USER, "Environment", v, "D00", REG_SZ, utf16(QString(1200, QLatin1Char('x'))));
+        for (int i = 1; i < 16; ++i)
+            storeRaw(HKEY_CURRENT_USER, "Environment", v, QStringLiteral("D%1").arg(i, 2, 10, QLatin1Char('0')),
+                     REG_EXPAND_SZ, utf16(QStringLiteral("%D%1%%D%1%").arg(i - 1, 2, 10, QLatin1Char('0'))));
+        storeRaw(HKEY_CURRENT_USER, "Environment", v, "Path=C:\\Evil", REG_SZ, utf16("1"));
+        QElapsedTimer clock;
+        clock.start();
+        QVector<NameValuePair> list;
+        for (int i = 0; i < 5; ++i) {
+            list.clear();
+            SystemQuery().environmentVariables(list);
+        }
+        QVERIFY2(clock.elapsed() < 500, qPrintable(QString::number(clock.elapsed())));
+        QMap<QString, QString> byName;
+        for (const NameValuePair &p : list) {
+            QVERIFY2(p.value.size() <= 32767, qPrintable(p.name));
+            QVERIFY2(!byName.contains(p.name.toUpper()), qPrintable(p.name));
+            byName.insert(p.name.toUpper(), p.value);
+        }
+        QCOMPARE(byName.value("D04").size(), 19200);
+        QCOMPARE(byName.value("D05"), QStringLiteral("%D04%%D04%")); // it would pass the limit
+        QCOMPARE(byName.value("D06"), QStringLiteral("%D04%%D04%%D04%%D04%"));
+        QVERIFY(!byName.value("PATH").contains("Evil"));
     }
 
     void cutRunPath_data()
