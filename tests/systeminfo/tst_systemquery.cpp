@@ -648,28 +648,43 @@ private slots:
         QCOMPARE(length, UINT(6));
     }
 
-    // Each task file is parsed once per listing, and one far larger than any task is not read at all.
+    // Each task file is parsed once per listing, and one far larger than any task, or shaped as none is (a
+    // start tag with tens of thousands of attributes, nesting thousands deep), is not parsed at all: the
+    // listing stays quick.
     void taskFilesAreReadOnceAndBounded_data()
     {
-        QTest::addColumn<int>("padding"); // bytes of comment in the large task
+        QTest::addColumn<int>("padding");   // bytes of comment in the large task
+        QTest::addColumn<QString>("shape"); // what goes before the large task's own elements
         QTest::addColumn<bool>("listed");
-        QTest::newRow("100 KiB") << 100 * 1024 << true;
-        QTest::newRow("over the cap") << int(taskfiles::largestTask) << false;
+        QTest::newRow("100 KiB") << 100 * 1024 << QString() << true;
+        QTest::newRow("over the cap") << int(taskfiles::largestTask) << QString() << false;
+        QString attributes = QStringLiteral("<A");
+        for (int i = 0; attributes.size() < 500000; ++i)
+            attributes += QStringLiteral(" a%1=''").arg(i, 0, 36);
+        QTest::newRow("60,000 attributes") << 0 << attributes + QStringLiteral("/>") << false;
+        QTest::newRow("65 attributes") << 0 << attributes.left(attributes.indexOf(" a1t=")) + "/>" << false;
+        QTest::newRow("64 attributes") << 0 << attributes.left(attributes.indexOf(" a1s=")) + "/>" << true;
+        QTest::newRow("nested 100,000 deep") << 0 << QStringLiteral("<A>").repeated(100000) << false;
     }
     void taskFilesAreReadOnceAndBounded()
     {
         QFETCH(int, padding);
+        QFETCH(QString, shape);
         QFETCH(bool, listed);
         const QString tasks = machine::systemDrive() + QStringLiteral("/Windows/System32/Tasks");
         QVERIFY(QDir(tasks).removeRecursively());
         const QString exec = QStringLiteral("<Exec><Command>C:\\%1.exe</Command></Exec>");
         writeTask(m->folder(), "Small", task("", exec.arg("small")));
         writeTask(m->folder(), "Hidden", task("<Hidden>true</Hidden>", exec.arg("hidden")));
-        writeTask(m->folder(), "Large",
-                  "<!--" + QString(padding / 2, QLatin1Char('x')) + "-->" + task("", exec.arg("large")));
+        QString large = task("", exec.arg("large"));
+        large.insert(large.indexOf("<Actions>"), shape);
+        writeTask(m->folder(), "Large", "<!--" + QString(padding / 2, QLatin1Char('x')) + "-->" + large);
         const quint64 before = taskfiles::definitionsParsed();
         QVector<StartupItem> list;
+        QElapsedTimer clock;
+        clock.start();
         QCOMPARE(SystemQuery().scheduledTasks(list), 0);
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
         QStringList got;
         for (const StartupItem &t : list)
             got << t.name + "|" + t.path;
