@@ -231,8 +231,11 @@ void MainWindow::uncheckOtherButtons(int index)
 
 void MainWindow::showModule(int index)
 {
-    if (index == currentIndex)
+    if (index == currentIndex) {
+        // A page that closed itself for a close that was then refused comes back through its button.
+        showCurrentPage();
         return;
+    }
     currentIndex = index;
     for (int i = 0; i < PageCount; ++i) {
         if (pageIndex[i] != index || page[i])
@@ -315,7 +318,16 @@ void MainWindow::OnAbout(bool)
 
 void MainWindow::OnCloseApp()
 {
-    close();
+    // The page that asked hides itself once this returns. Should the close be refused after all (a Save that
+    // failed), the program goes on, and the page on view must not stay blank.
+    if (!close())
+        QMetaObject::invokeMethod(this, &MainWindow::showCurrentPage, Qt::QueuedConnection);
+}
+
+void MainWindow::showCurrentPage()
+{
+    if (QWidget *w = stackedLayout->currentWidget())
+        w->show();
 }
 
 void MainWindow::enableSaveButton() {}

@@ -80,6 +80,7 @@ protected:
 private:
     void openPage(Page p);
     void showModule(int index);
+    void showCurrentPage();
     void createHomePage();
     void createCatalogPage();
     void uncheckOtherButtons(int index);

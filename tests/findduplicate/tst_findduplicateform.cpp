@@ -8,6 +8,7 @@
 #include "mainwindow.h"
 #include "scaninfoform.h"
 #include "shellhelpers.h"
+#include "refusedclose.h"
 #include "testmachine.h"
 
 #include <QLabel>
@@ -225,10 +226,22 @@ private slots:
         QCOMPARE(categoryRows(page.resultForm).size(), 2);
     }
 
+    void closeDuringAScan_data()
+    {
+        QTest::addColumn<bool>("refused"); // the second close is refused after all (a Save that failed)
+        QTest::newRow("closes") << false;
+        QTest::newRow("refused after all") << true;
+    }
+
+    // The close waits for the scan to stop. Should the close then be refused, the page is back at its start
+    // for the next folder, and the next scan's end asks for no close.
     void closeDuringAScan()
     {
+        QFETCH(bool, refused);
         MainWindow w;
         w.show();
+        if (refused)
+            QVERIFY(prepareRefusedClose(w, *m));
         w.findChild<QToolButton *>(QStringLiteral("findDuplicateButton"))->click();
         auto *page = static_cast<FindDuplicateForm *>(w.modulePage(MainWindow::FindDuplicatePage));
         QSignalSpy closeApp(page, SIGNAL(closeApp()));
@@ -242,7 +255,18 @@ private slots:
         QCOMPARE(closeApp.size(), 1);
         QVERIFY(!page->busy);
         QVERIFY(!page->resultForm);
-        QTRY_VERIFY(!w.isVisible());
+        if (!refused) {
+            QTRY_VERIFY(!w.isVisible());
+            return;
+        }
+
+        QVERIFY(closeWasRefused(w, page, *m));
+        QVERIFY(startPageShown(*page));
+        page->on_AddURL(root);
+        QVERIFY(waitForResults(*page));
+        QCOMPARE(categoryRows(page->resultForm).size(), 2);
+        QCOMPARE(closeApp.size(), 1);
+        QVERIFY(w.isVisible());
     }
 
     void selectFolder_data()

@@ -9,6 +9,7 @@
 #include "scanprogressform.h"
 #include "scanrun.h"
 #include "shellhelpers.h"
+#include "refusedclose.h"
 #include "testmachine.h"
 #include "workerthread.h"
 
@@ -440,6 +441,45 @@ private slots:
         QVERIFY(page.resultPage->clearThread->cancel);
         QVERIFY(closing.wait(10000));
         QVERIFY(!page.clearing);
+    }
+
+    void refusedCloseLeavesThePageReady_data()
+    {
+        QTest::addColumn<bool>("freeing");
+        QTest::newRow("scan") << false;
+        QTest::newRow("freeing memory") << true;
+    }
+
+    // A close refused after the work stopped for it: the page is back at its tiles, and the next scan shows
+    // its results and asks for no close.
+    void refusedCloseLeavesThePageReady()
+    {
+        QFETCH(bool, freeing);
+        for (int i = 0; i < 30; ++i)
+            writeFile(dir->path() + QStringLiteral("/d%1/f.txt").arg(i), 10);
+        MainWindow w;
+        w.show();
+        QVERIFY(prepareRefusedClose(w, *m));
+        w.findChild<QToolButton *>(QStringLiteral("diskUsageButton"))->click();
+        auto *page = static_cast<DiskUsageForm *>(w.modulePage(MainWindow::DiskUsagePage));
+        QSignalSpy closing(page, &DiskUsageForm::closeApp);
+        page->StartScanPath(dir->path());
+        if (freeing) {
+            QSignalSpy finish(page->resultPage, &ScanProgressForm::scanFinish);
+            QVERIFY(finish.wait(10000));
+            page->resultPage->findChild<QToolButton *>("backButton")->click();
+        }
+        QVERIFY(!w.close());
+        QVERIFY(closing.wait(10000));
+        QVERIFY(closeWasRefused(w, page, *m));
+        QTRY_VERIFY_WITH_TIMEOUT(!page->resultPage && !page->clearing, 10000);
+
+        page->StartScanPath(dir->path());
+        QSignalSpy finish(page->resultPage, &ScanProgressForm::scanFinish);
+        QVERIFY(finish.wait(10000));
+        QVERIFY(page->resultPage->findChild<QWidget *>("tabWidget")->isVisibleTo(page->resultPage));
+        QCOMPARE(closing.size(), 1);
+        QVERIFY(w.isVisible());
     }
 
     void backReturnsToTheTiles()

@@ -106,6 +106,52 @@ private:
     bool abort;
 };
 
+// A caller that is slow to take what comes (its thread busy for a moment when the answer's type is known)
+// and stops the transfer once more than its cap has come, as the helper's transfers do.
+class SlowCappedReader : public ProgressRecorder
+{
+public:
+    explicit SlowCappedReader(ULONG cap) : ProgressRecorder(false), cap(cap) {}
+    HRESULT STDMETHODCALLTYPE OnProgress(ULONG progress, ULONG, ULONG status, LPCWSTR) override
+    {
+        if (status == BINDSTATUS_MIMETYPEAVAILABLE)
+            QThread::msleep(300); // the busy caller, not a wait for anything
+        return progress > cap ? E_ABORT : S_OK;
+    }
+
+private:
+    ULONG cap;
+};
+
+// The process's peak memory from now on, in bytes above what it holds now. Linux lets the peak be set back
+// to the present; should it not, the peak of the whole run counts, which can only make the figure larger.
+class PeakMemory
+{
+public:
+    PeakMemory()
+    {
+        QFile clear(QStringLiteral("/proc/self/clear_refs"));
+        if (clear.open(QIODevice::WriteOnly))
+            clear.write("5");
+        clear.close();
+        start = field("VmRSS:");
+    }
+    qint64 growth() const { return field("VmHWM:") - start; }
+
+private:
+    static qint64 field(const char *name)
+    {
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (!status.open(QIODevice::ReadOnly))
+            return 0;
+        for (const QByteArray &line : status.readAll().split('\n'))
+            if (line.startsWith(name))
+                return line.mid(qstrlen(name)).trimmed().split(' ').first().toLongLong() * 1024;
+        return 0;
+    }
+    qint64 start = 0;
+};
+
 } // namespace
 
 class TestHelperStandIn : public QObject
@@ -533,6 +579,36 @@ private slots:
         QCOMPARE(got, ULONG(2));
         QCOMPARE(QByteArray(buffer, 2), QByteArray("89"));
         stream->Release();
+    }
+
+    void endlessAnswerKeepsMemoryBounded_data()
+    {
+        QTest::addColumn<bool>("toFile");
+        QTest::addColumn<int>("cap");
+        QTest::newRow("blocking stream, 64 KiB") << false << 64 * 1024;
+        QTest::newRow("file, 32 MiB") << true << 32 * 1024 * 1024;
+    }
+
+    // However fast an endless answer comes and however slow the caller takes it, what is read ahead of the
+    // caller stays small: memory grows by a small multiple of the cap at most.
+    void endlessAnswerKeepsMemoryBounded()
+    {
+        QFETCH(bool, toFile);
+        QFETCH(int, cap);
+        ArchiveServer server;
+        server.answer(QStringLiteral("/endless"), QByteArray(), ArchiveServer::Endless);
+        m->overrideUrl(QStringLiteral("https://example.test"), server.base());
+        QTemporaryDir dir;
+        SlowCappedReader reader{ULONG(cap)};
+        const PeakMemory memory;
+        IStream *stream = nullptr;
+        const HRESULT hr =
+            toFile ? URLDownloadToFileW(nullptr, WSTR("https://example.test/endless"),
+                                        wstr(dir.filePath(QStringLiteral("out.bin"))), 0, &reader)
+                   : URLOpenBlockingStreamW(nullptr, WSTR("https://example.test/endless"), &stream, 0, &reader);
+        QCOMPARE(hr, E_ABORT);
+        QVERIFY(!stream);
+        QVERIFY2(memory.growth() < 16 * 1024 * 1024, qPrintable(QString::number(memory.growth())));
     }
 
     void shellExecuteEx()

@@ -403,6 +403,74 @@ private slots:
         QCOMPARE(children.first()->state(), QProcess::Running);
     }
 
+    void actionsOnAReusedId_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<bool>("whileOpen"); // the id goes to the newer process while the dialog is open
+        QTest::newRow("set priority") << "setPriorityButton"
+                                      << "Set Priority" << false;
+        QTest::newRow("set priority, reused while open") << "setPriorityButton"
+                                                         << "Set Priority" << true;
+        QTest::newRow("more info") << "moreInfoButton"
+                                   << "More Info" << false;
+    }
+
+    // The row's process ended and a newer process of the same program got its id: neither Set Priority nor
+    // More Info acts on the newer one, and both say so as Terminate does.
+    void actionsOnAReusedId()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, title);
+        QFETCH(bool, whileOpen);
+        const qint64 pid = startSleep();
+        QProcess *child = children.last();
+        ProcessManagerForm page;
+        select(page, pid);
+        // Without a choosable next id the row is made to describe an earlier process of the same id.
+        auto reuse = [&](ProcessManSetPriorityDialog *dialog) {
+            if (QProcess *newer = reuseIdOf(child)) {
+                child = newer;
+                return;
+            }
+            qWarning("no process id reuse on this host: the row's creation time is made an earlier one");
+            page.processModel()->item(rowOf(page, pid), Pid)->setData(quint64(1), Qt::UserRole + 1);
+            if (dialog)
+                dialog->creationTime = 1;
+        };
+        if (!whileOpen)
+            reuse(nullptr);
+        QStringList opened;
+        QTimer answerer;
+        answerer.setInterval(5);
+        connect(&answerer, &QTimer::timeout, this, [&] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (!dialog || !dialog->isVisible() || opened.contains(dialog->metaObject()->className()))
+                return;
+            opened << dialog->metaObject()->className();
+            if (auto *priority = qobject_cast<ProcessManSetPriorityDialog *>(dialog)) {
+                if (whileOpen)
+                    reuse(priority);
+                priority->findChild<QComboBox *>(QStringLiteral("comboBox"))->setCurrentIndex(0);
+                priority->findChild<QPushButton *>(QStringLiteral("priorityPushButton"))->click();
+            } else {
+                dialog->findChild<QPushButton *>(QStringLiteral("pushButton"))->click();
+            }
+        });
+        answerer.start();
+        m->answerMessageBox(QStringLiteral("IDOK"));
+        click(page, button.toLatin1().constData());
+
+        QCOMPARE(m->logged(QStringLiteral("MessageBox")),
+                 QStringList{title + QStringLiteral("|sleep has already ended; its process ID now belongs to another "
+                                                    "process, which is left running. Refresh shows the list as it is "
+                                                    "now.")});
+        QCOMPARE(opened, whileOpen ? QStringList{QStringLiteral("ProcessManSetPriorityDialog")} : QStringList());
+        QCOMPARE(child->state(), QProcess::Running);
+        QCOMPARE(niceOf(child->processId()), 0);
+        QCOMPARE(cell(page, pid, Priority), QStringLiteral("Normal Priority"));
+    }
+
     void simulatedShellIsListedAndEndsAsTheShell()
     {
         ProcessManagerForm page;

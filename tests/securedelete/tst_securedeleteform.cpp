@@ -7,6 +7,7 @@
 #include "securedeleteoptionsdialog.h"
 #include "shellhelpers.h"
 #include "shredsupport.h"
+#include "refusedclose.h"
 #include "testmachine.h"
 #include "ui_securedeleteform.h"
 #include "ui_securedeleteoptionsdialog.h"
@@ -354,13 +355,24 @@ private slots:
         QCOMPARE(closeApp.size(), 0);
     }
 
+    void closeDuringRun_data()
+    {
+        QTest::addColumn<bool>("refused"); // the second close is refused after all (a Save that failed)
+        QTest::newRow("closes") << false;
+        QTest::newRow("refused after all") << true;
+    }
+
     // The main window's close during a run is refused once; the page stops, emits closeApp, and the window
-    // then closes.
+    // then closes. Should that close be refused, the page is ready again and its next run asks for no close.
     void closeDuringRun()
     {
+        QFETCH(bool, refused);
         writeFile(path(QStringLiteral("one.txt")), secretBytes(5000));
+        writeFile(path(QStringLiteral("two.txt")), secretBytes(5000));
         MainWindow window;
         window.show();
+        if (refused)
+            QVERIFY(prepareRefusedClose(window, *m));
         window.findChild<QToolButton *>(QStringLiteral("secureDeleteButton"))->click();
         auto *form = static_cast<SecureDeleteForm *>(window.modulePage(MainWindow::SecureDeletePage));
         QVERIFY(form);
@@ -377,12 +389,26 @@ private slots:
         QVERIFY(form->closePending);
         gate.proceed.release();
         QTRY_COMPARE(closeApp.size(), 1);
-        QTRY_VERIFY(!window.isVisible());
         QVERIFY(!form->deleteRunning);
         QCOMPARE(boxes.texts, QStringList()); // nothing holds up the closing program
         QCOMPARE(form->listModel->rowCount(), 1);
         // Kept under its name: only the last byte received its first pass.
         QCOMPARE(readFile(path(QStringLiteral("one.txt"))).left(4999), secretBytes(4999));
+        if (!refused) {
+            QTRY_VERIFY(!window.isVisible());
+            return;
+        }
+
+        QVERIFY(closeWasRefused(window, form, *m));
+        QVERIFY(form->ui->ffDeleteButton->isEnabled());
+        emit form->ui->ffTreeView->addURL(path(QStringLiteral("two.txt")));
+        form->ui->ffDeleteButton->click();
+        QTRY_VERIFY(!form->deleteRunning);
+        QCOMPARE(closeApp.size(), 1);
+        QVERIFY(window.isVisible());
+        QVERIFY(!QFile::exists(path(QStringLiteral("one.txt"))));
+        QVERIFY(!QFile::exists(path(QStringLiteral("two.txt"))));
+        QCOMPARE(form->listModel->rowCount(), 0);
     }
 
     // One Recycle Bin: the host's trash, listed under the drive that holds it; a "$Recycle.Bin" or "RECYCLER"

@@ -9,6 +9,7 @@
 #include "systemquery.h"
 #include "testmachine.h"
 
+#include <QElapsedTimer>
 #include <QtEndian>
 #include <QtTest>
 
@@ -389,6 +390,37 @@ private slots:
         QCOMPARE(after.size(), before.size() + 1);
     }
 
+    // Values built on each other ("D01" = "%D00%%D00%", ...) double with each one: no variable passes the
+    // 32,767 characters Windows holds, each value is expanded once, and the block comes at once. A name
+    // holding "=" is no variable.
+    void environmentIsBounded()
+    {
+        const REGSAM v = KEY_WOW64_64KEY;
+        storeRaw(HKEY_CURRENT_USER, "Environment", v, "D00", REG_SZ, utf16(QString(1200, QLatin1Char('x'))));
+        for (int i = 1; i < 16; ++i)
+            storeRaw(HKEY_CURRENT_USER, "Environment", v, QStringLiteral("D%1").arg(i, 2, 10, QLatin1Char('0')),
+                     REG_EXPAND_SZ, utf16(QStringLiteral("%D%1%%D%1%").arg(i - 1, 2, 10, QLatin1Char('0'))));
+        storeRaw(HKEY_CURRENT_USER, "Environment", v, "Path=C:\\Evil", REG_SZ, utf16("1"));
+        QElapsedTimer clock;
+        clock.start();
+        QVector<NameValuePair> list;
+        for (int i = 0; i < 5; ++i) {
+            list.clear();
+            SystemQuery().environmentVariables(list);
+        }
+        QVERIFY2(clock.elapsed() < 500, qPrintable(QString::number(clock.elapsed())));
+        QMap<QString, QString> byName;
+        for (const NameValuePair &p : list) {
+            QVERIFY2(p.value.size() <= 32767, qPrintable(p.name));
+            QVERIFY2(!byName.contains(p.name.toUpper()), qPrintable(p.name));
+            byName.insert(p.name.toUpper(), p.value);
+        }
+        QCOMPARE(byName.value("D04").size(), 19200);
+        QCOMPARE(byName.value("D05"), QStringLiteral("%D04%%D04%")); // it would pass the limit
+        QCOMPARE(byName.value("D06"), QStringLiteral("%D04%%D04%%D04%%D04%"));
+        QVERIFY(!byName.value("PATH").contains("Evil"));
+    }
+
     void cutRunPath_data()
     {
         QTest::addColumn<QString>("data");
@@ -616,28 +648,46 @@ private slots:
         QCOMPARE(length, UINT(6));
     }
 
-    // Each task file is parsed once per listing, and one far larger than any task is not read at all.
+    // Each task file is parsed once per listing, and one far larger than any task, or shaped as none is (a
+    // start tag with tens of thousands of attributes, nesting thousands deep), is not parsed at all: the
+    // listing stays quick.
     void taskFilesAreReadOnceAndBounded_data()
     {
-        QTest::addColumn<int>("padding"); // bytes of comment in the large task
+        QTest::addColumn<int>("padding");   // bytes of comment in the large task
+        QTest::addColumn<QString>("shape"); // what goes before the large task's own elements
         QTest::addColumn<bool>("listed");
-        QTest::newRow("100 KiB") << 100 * 1024 << true;
-        QTest::newRow("over the cap") << int(taskfiles::largestTask) << false;
+        QTest::newRow("100 KiB") << 100 * 1024 << QString() << true;
+        QTest::newRow("over the cap") << int(taskfiles::largestTask) << QString() << false;
+        QString attributes = QStringLiteral("<A");
+        for (int i = 0; attributes.size() < 500000; ++i)
+            attributes += QStringLiteral(" a%1=''").arg(i, 0, 36);
+        QTest::newRow("60,000 attributes") << 0 << attributes + QStringLiteral("/>") << false;
+        QTest::newRow("65 attributes") << 0 << attributes.left(attributes.indexOf(" a1t=")) + "/>" << false;
+        QTest::newRow("64 attributes") << 0 << attributes.left(attributes.indexOf(" a1s=")) + "/>" << true;
+        QTest::newRow("nested 100,000 deep") << 0 << QStringLiteral("<A>").repeated(100000) << false;
+        // The most a task may be, to the cap: a thousand elements of 64 attributes each.
+        const QString widest = attributes.left(attributes.indexOf(" a1s=")) + "/>";
+        QTest::newRow("1 MiB of 64-attribute elements") << 0 << widest.repeated(490000 / widest.size()) << true;
     }
     void taskFilesAreReadOnceAndBounded()
     {
         QFETCH(int, padding);
+        QFETCH(QString, shape);
         QFETCH(bool, listed);
         const QString tasks = machine::systemDrive() + QStringLiteral("/Windows/System32/Tasks");
         QVERIFY(QDir(tasks).removeRecursively());
         const QString exec = QStringLiteral("<Exec><Command>C:\\%1.exe</Command></Exec>");
         writeTask(m->folder(), "Small", task("", exec.arg("small")));
         writeTask(m->folder(), "Hidden", task("<Hidden>true</Hidden>", exec.arg("hidden")));
-        writeTask(m->folder(), "Large",
-                  "<!--" + QString(padding / 2, QLatin1Char('x')) + "-->" + task("", exec.arg("large")));
+        QString large = task("", exec.arg("large"));
+        large.insert(large.indexOf("<Actions>"), shape);
+        writeTask(m->folder(), "Large", "<!--" + QString(padding / 2, QLatin1Char('x')) + "-->" + large);
         const quint64 before = taskfiles::definitionsParsed();
         QVector<StartupItem> list;
+        QElapsedTimer clock;
+        clock.start();
         QCOMPARE(SystemQuery().scheduledTasks(list), 0);
+        QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
         QStringList got;
         for (const StartupItem &t : list)
             got << t.name + "|" + t.path;

@@ -1,6 +1,7 @@
 // The Track Cleaner page: its rows and texts, the button rule, an analysis with its progress and results, the
 // detail lists, a clearing run with its completion message, and the close protocol.
 #include "mainwindow.h"
+#include "refusedclose.h"
 #include "testmachine.h"
 #include "tracemachine.h"
 #include "trackcleanerclearthread.h"
@@ -523,6 +524,43 @@ private slots:
         QVERIFY(w.isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 30000);
         QVERIFY(!page->scanning);
+    }
+
+    void refusedCloseLeavesThePageReady_data()
+    {
+        QTest::addColumn<bool>("clearing");
+        QTest::newRow("analysis") << false;
+        QTest::newRow("clearing") << true;
+    }
+
+    // A close refused after the work stopped for it: the page is ready again, and its next work asks for no
+    // close.
+    void refusedCloseLeavesThePageReady()
+    {
+        QFETCH(bool, clearing);
+        MainWindow w;
+        w.show();
+        QVERIFY(prepareRefusedClose(w, *m));
+        w.findChild<QToolButton *>(QStringLiteral("trackCleanerButton"))->click();
+        auto *page = static_cast<TrackCleanerForm *>(w.modulePage(MainWindow::TrackCleanerPage));
+        QSignalSpy closing(page, &TrackCleanerForm::closeApp);
+        ModalAnswerer answerer;
+        if (clearing) {
+            analyze(*page);
+            button(*page, "TrackCleanerClearButton")->click();
+        } else {
+            button(*page, "TrackCleanerAnalyzeButton")->click();
+        }
+        QVERIFY(!w.close());
+        QTRY_COMPARE_WITH_TIMEOUT(closing.count(), 1, 30000);
+        QVERIFY(closeWasRefused(w, page, *m));
+        QVERIFY(button(*page, "TrackCleanerAnalyzeButton")->isEnabled());
+        button(*page, "TrackCleanerAnalyzeButton")->click();
+        QVERIFY(page->scanning);
+        QTRY_VERIFY_WITH_TIMEOUT(!page->scanning, 30000);
+        QCOMPARE(closing.count(), 1);
+        QVERIFY(w.isVisible());
+        QCOMPARE(answerer.boxTexts, QStringList()); // the close held back the clearing's box
     }
 
     void idlePageIsNotAskedToClose()

@@ -145,6 +145,10 @@ void FindDuplicateForm::onScanFinish()
     // it is freed.
     releaseScanThread();
     if (closePending) {
+        // Asked once: should the close be refused after all, the page is back at its start, ready for the
+        // next folder, and later scans must not repeat the request.
+        closePending = false;
+        returnToStart = true;
         emit closeApp();
         close();
     }

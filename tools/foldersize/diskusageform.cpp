@@ -210,13 +210,20 @@ void DiskUsageForm::OnBackToMain()
 void DiskUsageForm::OnScanFinish()
 {
     busy = false;
+    const bool stoppedForClose = closePending;
     closeIfPending();
+    // The window stayed after all (a Save that failed): the stopped scan has nothing to show, so the page
+    // frees what it gathered and goes back to its tiles, as after Cancel.
+    if (stoppedForClose && resultPage && window()->isVisible())
+        resultPage->on_backButton_clicked();
 }
 
 void DiskUsageForm::closeIfPending()
 {
     // The main window held its close back for this page; now it can go through.
     if (closePending) {
+        // Asked once: should the close be refused after all, later work must not repeat it.
+        closePending = false;
         emit closeApp();
         close();
     }

@@ -117,6 +117,32 @@ QString ProcessManagerForm::imagePathOf(HANDLE process)
     return QFileInfo(devicePathToDosPath(fromWide(image, 512)).replace(QLatin1Char('\\'), QLatin1Char('/'))).filePath();
 }
 
+bool ProcessManagerForm::isListedProcess(HANDLE process, const QString &path, quint64 created)
+{
+    return imagePathOf(process) == path && created != 0 && creationTimeOf(process) == created;
+}
+
+void ProcessManagerForm::reportIdReused(const QString &name, LPCWSTR title)
+{
+    const QString message = name + QStringLiteral(" has already ended; its process ID now belongs to another "
+                                                  "process, which is left running. Refresh shows the list as it is "
+                                                  "now.");
+    MessageBoxW(nullptr, wstr(message), title, MB_ICONINFORMATION);
+}
+
+bool ProcessManagerForm::rowStillListed(int row, LPCWSTR title)
+{
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, model.item(row, PidColumn)->text().toUInt());
+    if (!process)
+        return true;
+    const bool same = isListedProcess(process, model.item(row, PathColumn)->text(),
+                                      model.item(row, PidColumn)->data(CreationTimeRole).toULongLong());
+    CloseHandle(process);
+    if (!same)
+        reportIdReused(model.item(row, NameColumn)->text(), title);
+    return same;
+}
+
 quint64 ProcessManagerForm::creationTimeOf(HANDLE process)
 {
     FILETIME created = {}, exited = {}, kernel = {}, user = {};
@@ -269,6 +295,8 @@ void ProcessManagerForm::on_moreInfoButton_clicked()
     if (rememberedSelection.isEmpty())
         return;
     const int row = rememberedSelection.first().row();
+    if (!rowStillListed(row, WSTR("More Info")))
+        return;
     auto *dialog = new ProcessManMoreInfoDialog(this);
     dialog->processId = model.item(row, PidColumn)->text().toInt();
     dialog->loadProcessInfo();
@@ -282,12 +310,17 @@ void ProcessManagerForm::on_setPriorityButton_clicked()
     if (rememberedSelection.isEmpty())
         return;
     const int row = rememberedSelection.first().row();
+    if (!rowStillListed(row, WSTR("Set Priority")))
+        return;
     auto *dialog = new ProcessManSetPriorityDialog(this);
     connect(dialog, &ProcessManSetPriorityDialog::priorityLevelChanged, this,
             &ProcessManagerForm::onPriorityLevelChanged);
     dialog->processId = model.item(row, PidColumn)->text().toInt();
     dialog->applicationName = model.item(row, NameColumn)->text();
     dialog->priorityName = model.item(row, PriorityColumn)->text();
+    // The dialog checks again when it acts: the process may end while the dialog is open.
+    dialog->imagePath = model.item(row, PathColumn)->text();
+    dialog->creationTime = model.item(row, PidColumn)->data(CreationTimeRole).toULongLong();
     dialog->selectCurrentPriority();
     dialog->exec();
 }
@@ -316,20 +349,16 @@ void ProcessManagerForm::on_terminateApplicationButton_clicked()
     if (MessageBoxW(nullptr, wstr(question), WSTR("Confirm for Termination"),
                     MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
         return;
-    // The id must still belong to the process the row shows: once that one has ended, its id may have gone to
-    // another process, of the same program too. Same program and same creation time: the same process.
+    // The id must still belong to the process the row shows, checked on the handle that ends it.
     bool ended = false;
     bool sameProcess = true;
     if (HANDLE process = OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pidText.toUInt())) {
-        sameProcess = imagePathOf(process) == path && created != 0 && creationTimeOf(process) == created;
+        sameProcess = isListedProcess(process, path, created);
         ended = sameProcess && TerminateProcess(process, 0);
         CloseHandle(process);
     }
     if (!sameProcess) {
-        const QString message =
-            name + QStringLiteral(" has already ended; its process ID now belongs to another "
-                                  "process, which is left running. Refresh shows the list as it is now.");
-        MessageBoxW(nullptr, wstr(message), WSTR("Terminate Application"), MB_ICONINFORMATION);
+        reportIdReused(name, WSTR("Terminate Application"));
         return;
     }
     if (!ended) {

@@ -27,7 +27,12 @@ public:
     ~ProcessManagerForm() override;
 
     bool loadProcesses();
-    QString devicePathToDosPath(const QString &devicePath);
+    static QString devicePathToDosPath(const QString &devicePath);
+    // Whether an open process is the one a row showed: once that one has ended, its id may have gone to
+    // another process, of the same program too. Same program and same creation time: the same process.
+    static bool isListedProcess(HANDLE process, const QString &path, quint64 created);
+    // Says that the row's process has ended and its id went to another process, which is left alone.
+    static void reportIdReused(const QString &name, LPCWSTR title);
     // A working set as the "Memory Usage" column shows it: MB with two decimals.
     static QString memoryUsageText(quint64 workingSetBytes);
 
@@ -46,7 +51,10 @@ private:
     QList<QStandardItem *> processRow(DWORD pid, const PROCESSENTRY32W &entry);
     QIcon iconOf(const QString &path);
     QIcon shellIconOf(const QString &path);
-    QString imagePathOf(HANDLE process);
+    static QString imagePathOf(HANDLE process);
+    // False, once said, when the row's id now names another process; true otherwise (also when the
+    // process cannot be opened: the act itself then fails and says so).
+    bool rowStillListed(int row, LPCWSTR title);
     // When the process was created (FILETIME as a number); 0 when it cannot be read.
     static quint64 creationTimeOf(HANDLE process);
     void setRowActionsEnabled(bool enabled);

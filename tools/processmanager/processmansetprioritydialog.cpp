@@ -1,6 +1,7 @@
 #include "processmansetprioritydialog.h"
 #include "ui_processmansetprioritydialog.h"
 
+#include "processmanagerform.h"
 #include "prioritynames.h"
 #include "shellhelpers.h"
 #include "win32.h"
@@ -59,11 +60,15 @@ void ProcessManSetPriorityDialog::showPriorityError()
 void ProcessManSetPriorityDialog::on_priorityPushButton_clicked()
 {
     bool changed = false;
+    bool sameProcess = true;
     HANDLE token = nullptr;
     if (OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
         if (setPrivilege(token, WSTR("SeDebugPrivilege"), true)) {
             if (HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, DWORD(processId))) {
-                changed = SetPriorityClass(process, PriorityNames::choiceClass(ui->comboBox->currentIndex()));
+                // Checked on the handle that acts: the listed process may have ended while the dialog was open.
+                sameProcess = ProcessManagerForm::isListedProcess(process, imagePath, creationTime);
+                if (sameProcess)
+                    changed = SetPriorityClass(process, PriorityNames::choiceClass(ui->comboBox->currentIndex()));
                 CloseHandle(process);
             }
             setPrivilege(token, WSTR("SeDebugPrivilege"), false);
@@ -73,6 +78,8 @@ void ProcessManSetPriorityDialog::on_priorityPushButton_clicked()
     // The page shows a new class only when the process has it; a refusal is said, and the dialog ends either way.
     if (changed)
         emit priorityLevelChanged(ui->comboBox->currentText());
+    else if (!sameProcess)
+        ProcessManagerForm::reportIdReused(applicationName, WSTR("Set Priority"));
     else
         showPriorityError();
     finish();

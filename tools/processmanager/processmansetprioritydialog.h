@@ -22,6 +22,9 @@ public:
     int processId = 0;
     QString applicationName;
     QString priorityName;
+    // The row's process, as the page listed it: its program and creation time.
+    QString imagePath;
+    quint64 creationTime = 0;
 
 signals:
     void priorityLevelChanged(QString priorityLevel);

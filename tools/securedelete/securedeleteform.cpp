@@ -273,7 +273,12 @@ void SecureDeleteForm::onDeleteFinish()
         stopped = QStringLiteral("The shredding was stopped: %1 of %2 items were shredded.")
                       .arg(deleteThread->itemsShredded)
                       .arg(deleteThread->itemsToShred);
+    // The page is left ready either way: the close may yet be refused (a Save that failed).
+    ui->ffRemoveButton->setEnabled(false);
+    updateListButtons();
     if (closePending) {
+        // Asked once: should the close be refused after all, later runs must not repeat it.
+        closePending = false;
         // The program is closing: no box may hold it up. The outcome goes to the debug output.
         if (!stopped.isEmpty())
             qInfo().noquote() << stopped;
@@ -281,8 +286,6 @@ void SecureDeleteForm::onDeleteFinish()
         close();
         return;
     }
-    ui->ffRemoveButton->setEnabled(false);
-    updateListButtons();
     if (!stopped.isEmpty())
         QMessageBox::information(this, tr(HUSHDECK_PRODUCT_NAME), stopped, QMessageBox::Ok);
 }

@@ -113,6 +113,16 @@ void TrackCleanerForm::buildLayout()
     page->addLayout(grid);
 }
 
+void TrackCleanerForm::closeIfPending()
+{
+    if (!closePending)
+        return;
+    // Asked once: should the close be refused after all, later work must not repeat it.
+    closePending = false;
+    emit closeApp();
+    close();
+}
+
 void TrackCleanerForm::requestClose()
 {
     closePending = true;
@@ -319,10 +329,6 @@ void TrackCleanerForm::onTrackCleanerProcessScanFinish()
 {
     scanning = false;
     scanThread = nullptr;
-    if (closePending) {
-        emit closeApp();
-        close();
-    }
     ui->TrackCleanerClearButton->show();
     ui->TrackCleanerAnalyzeButton->setEnabled(true);
     ui->TrackCleanerProgressBar->hide();
@@ -332,6 +338,7 @@ void TrackCleanerForm::onTrackCleanerProcessScanFinish()
     // A cancelled analysis leaves nothing behind to clear.
     if (scanCancelled)
         resetResults();
+    closeIfPending();
 }
 
 void TrackCleanerForm::on_TrackCleanerCancelButton_clicked()
@@ -435,18 +442,18 @@ void TrackCleanerForm::onTrackCleanerProcessClearFinish(int cannotDelete)
         message = QStringLiteral("The cleaning process was stopped: %1 of %2 files were cleared.")
                       .arg(clearThread->filesCleared)
                       .arg(clearThread->filesToClear);
-    if (closePending) {
-        // The program is closing: no box may hold it up. The outcome goes to the debug output.
-        if (!message.isEmpty())
-            qInfo().noquote() << message;
-        emit closeApp();
-        close();
-        return;
-    }
+    // The page is left ready either way: the close may yet be refused (a Save that failed).
     setBoxesEnabled(true);
     updateButtons();
     // A new analysis comes before the next clearing.
     ui->TrackCleanerClearButton->hide();
+    if (closePending) {
+        // The program is closing: no box may hold it up. The outcome goes to the debug output.
+        if (!message.isEmpty())
+            qInfo().noquote() << message;
+        closeIfPending();
+        return;
+    }
 
     if (message.isEmpty()) {
         message = QStringLiteral("The cleaning process is completed.");

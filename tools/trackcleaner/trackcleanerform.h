@@ -116,6 +116,8 @@ private:
     void startClear();
     void buildLayout();
     void setBoxesEnabled(bool enabled);
+    // The main window held its close back for this page's work: let it go through, once.
+    void closeIfPending();
     // One kind's analysis arrived: its count text, its View button, one progress step.
     void showScanResult(TrackCleanerKind kind, const QString &text);
     // One kind was cleared: its results go.

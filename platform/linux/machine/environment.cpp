@@ -7,6 +7,7 @@
 #include "linux/registry/registrystore.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace machine {
 
@@ -45,18 +46,26 @@ public:
     QList<QPair<QString, QString>> vars;
 };
 
-// %NAME% replaced by the block's value; a name the block lacks, a lone '%' and "%%" stay as they are.
-QString expand(const QString &text, const Block &block)
+// Windows holds no variable longer than this, in characters.
+constexpr qsizetype maxVariableLength = 32767;
+
+// %NAME% replaced by the block's value, once: what a value brings in is not expanded again. A name the
+// block lacks, a lone '%' and "%%" stay as they are. Nothing when the result would pass limit.
+std::optional<QString> expand(const QString &text, const Block &block, qsizetype limit = -1)
 {
     QString out;
     out.reserve(text.size());
     qsizetype i = 0;
     while (i < text.size()) {
+        if (limit >= 0 && out.size() > limit)
+            return std::nullopt;
         if (text.at(i) == QLatin1Char('%')) {
             const qsizetype end = text.indexOf(QLatin1Char('%'), i + 1);
             if (end > i + 1) {
                 const qsizetype at = block.indexOf(text.mid(i + 1, end - i - 1));
                 if (at >= 0) {
+                    if (limit >= 0 && out.size() + block.vars.at(at).second.size() > limit)
+                        return std::nullopt;
                     out += block.vars.at(at).second;
                     i = end + 1;
                     continue;
@@ -66,6 +75,8 @@ QString expand(const QString &text, const Block &block)
         out += text.at(i);
         ++i;
     }
+    if (limit >= 0 && out.size() > limit)
+        return std::nullopt;
     return out;
 }
 
@@ -82,20 +93,21 @@ QString child(const QString &folder, const QString &name)
 }
 
 // The values of one Environment key: the plain texts first, then the expandable ones expanded with what is
-// set so far, as Windows reads them. Path and LibPath of the user go after the machine's.
-void addKey(Block &block, const QString &key, bool user)
+// set so far, as Windows reads them. Path and LibPath of the user go after the machine's. A name holding
+// "=" names no variable (the block's entries end their names there), and no variable passes Windows' size:
+// a value that would expand past it stays unexpanded, as Windows leaves an over-long Path, and one that is
+// too long as it stands is left out.
+void addKey(Block &block, const QList<registrystore::ValueEntry> &values, bool user)
 {
-    const qint64 node = registrystore::findKey(key);
-    if (!node)
-        return;
-    const QList<registrystore::ValueEntry> values = registrystore::values(node);
     for (DWORD type : {DWORD(REG_SZ), DWORD(REG_EXPAND_SZ)}) {
         for (const registrystore::ValueEntry &v : values) {
-            if (v.type != type || v.name.isEmpty())
+            if (v.type != type || v.name.isEmpty() || v.name.contains(QLatin1Char('=')))
                 continue;
             QString text = registrystore::dataString(v.data);
             if (type == REG_EXPAND_SZ)
-                text = expand(text, block);
+                text = expand(text, block, maxVariableLength).value_or(text);
+            if (text.size() > maxVariableLength)
+                continue;
             const bool joined = user && (v.name.compare(QLatin1String("Path"), Qt::CaseInsensitive) == 0 ||
                                          v.name.compare(QLatin1String("LibPath"), Qt::CaseInsensitive) == 0);
             const qsizetype at = block.indexOf(v.name);
@@ -103,7 +115,8 @@ void addKey(Block &block, const QString &key, bool user)
                 QString before = block.vars.at(at).second;
                 if (!before.endsWith(QLatin1Char(';')))
                     before += QLatin1Char(';');
-                block.vars[at].second = before + text; // the machine's name spelling stays
+                if (before.size() + text.size() <= maxVariableLength)
+                    block.vars[at].second = before + text; // the machine's name spelling stays
             } else {
                 block.set(v.name, text);
             }
@@ -131,11 +144,49 @@ QString onC(const QString &hostFolder)
     return QStringLiteral("C:") + QString(hostFolder.mid(drive.size())).replace(QLatin1Char('/'), QLatin1Char('\\'));
 }
 
-} // namespace
-
-QList<QPair<QString, QString>> environment()
+// The values of a key as stored, or none.
+QList<registrystore::ValueEntry> keyValues(const QString &key)
 {
-    Lock lock;
+    const qint64 node = registrystore::findKey(key);
+    return node ? registrystore::values(node) : QList<registrystore::ValueEntry>();
+}
+
+void addSignature(QByteArray &signature, const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    signature += QByteArray::number(bytes.size()) + ':' + bytes;
+}
+
+// What the block is built from: the three Environment keys, the computer's name and the machine's folders.
+// Reading them costs a few rows; building the block may cost far more, so it is built once per change.
+struct Inputs
+{
+    QList<registrystore::ValueEntry> machineValues, sessionValues, userValues;
+    QByteArray signature;
+};
+
+Inputs readInputs()
+{
+    Inputs in;
+    in.machineValues = keyValues(machineKey);
+    in.sessionValues = keyValues(sessionKey);
+    in.userValues = keyValues(userKey);
+    for (const QString &folder :
+         {windowsFolder(), programDataFolder(), userProfile(), roamingAppData(), localAppData(), systemDrive()})
+        addSignature(in.signature, folder);
+    addSignature(in.signature, computerName());
+    for (const auto *values : {&in.machineValues, &in.sessionValues, &in.userValues}) {
+        in.signature += '|';
+        for (const registrystore::ValueEntry &v : *values) {
+            addSignature(in.signature, v.name);
+            in.signature += QByteArray::number(v.type) + ':' + QByteArray::number(v.data.size()) + ':' + v.data;
+        }
+    }
+    return in;
+}
+
+QList<QPair<QString, QString>> build(const Inputs &in)
+{
     Block block;
     // What the system sets before it reads any key.
     const QString windows = onC(windowsFolder());
@@ -153,8 +204,8 @@ QList<QPair<QString, QString>> environment()
     block.set(QStringLiteral("CommonProgramW6432"), child(programFiles, QStringLiteral("Common Files")));
     block.set(QStringLiteral("PUBLIC"), child(parentOf(onC(userProfile())), QStringLiteral("Public")));
     block.set(QStringLiteral("COMPUTERNAME"), computerName());
-    addKey(block, machineKey, false);
-    addKey(block, sessionKey, false);
+    addKey(block, in.machineValues, false);
+    addKey(block, in.sessionValues, false);
     // The signed-in user and the profile's folders, where the machine keeps them.
     const QString profile = onC(userProfile());
     block.set(QStringLiteral("USERNAME"), userName());
@@ -166,11 +217,28 @@ QList<QPair<QString, QString>> environment()
               profile.size() > 1 && profile.at(1) == QLatin1Char(':') ? profile.mid(2) : profile);
     block.set(QStringLiteral("APPDATA"), onC(roamingAppData()));
     block.set(QStringLiteral("LOCALAPPDATA"), onC(localAppData()));
-    addKey(block, userKey, true);
+    addKey(block, in.userValues, true);
     // Windows keeps a block sorted by name, without regard to case.
     std::stable_sort(block.vars.begin(), block.vars.end(),
                      [](const auto &a, const auto &b) { return a.first.compare(b.first, Qt::CaseInsensitive) < 0; });
     return block.vars;
+}
+
+} // namespace
+
+QList<QPair<QString, QString>> environment()
+{
+    Lock lock;
+    static QByteArray builtFrom;
+    static QList<QPair<QString, QString>> built;
+    static bool known = false;
+    const Inputs in = readInputs();
+    if (!known || in.signature != builtFrom) {
+        built = build(in);
+        builtFrom = in.signature;
+        known = true;
+    }
+    return built;
 }
 
 QString environmentVariable(const QString &name)
@@ -188,7 +256,7 @@ QString expandEnvironment(const QString &text)
         return text;
     Block block;
     block.vars = environment();
-    return expand(text, block);
+    return *expand(text, block);
 }
 
 } // namespace machine

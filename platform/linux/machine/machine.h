@@ -60,7 +60,8 @@ bool hasAnswers(const QString &kind);
 // The machine's environment block as Windows builds it for the signed-in user, sorted by name: what the
 // system sets, the machine's and the user's Environment keys (expanded; the user's Path after the
 // machine's), the session's variables and the profile's folders. The host's environment is no part of it.
-// Built anew at every call, so a changed registry value shows in the next block.
+// Built again only when what it is built from has changed (changes by the other program too), so a
+// changed registry value shows in the next block.
 QList<QPair<QString, QString>> environment();
 // A variable of that block (names are case-insensitive); null when it has none.
 QString environmentVariable(const QString &name);

@@ -25,6 +25,8 @@ const IID IID_ISequentialStream = {0x0C733A30, 0x2A1C, 0x11CE, {0xAD, 0xE5, 0x00
 
 namespace {
 
+constexpr qint64 readBufferBytes = 64 * 1024;
+
 int timeoutMs()
 {
     bool ok = false;
@@ -70,6 +72,9 @@ HRESULT fetch(LPCWSTR szURL, LPBINDSTATUSCALLBACK callback, const std::function<
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setTransferTimeout(timeoutMs());
     QNetworkReply *reply = manager.get(request);
+    // Qt's network thread stops reading once this much waits unread: however fast the server sends, memory
+    // holds no more than this beyond what the caller keeps, and the callback can stop the transfer in time.
+    reply->setReadBufferSize(readBufferBytes);
     QEventLoop loop;
     HRESULT stopped = S_OK;
     bool failedWrite = false;

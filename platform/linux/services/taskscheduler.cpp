@@ -77,6 +77,60 @@ struct TaskFacts
 
 std::atomic<quint64> parses{0};
 
+// One linear pass over the markup: true when no element has more attributes, the elements are not more and
+// not nested deeper than a task could have, and there is no document type (a task has none, and its
+// declarations could add attributes and entities). What the pass does not judge, the parser does.
+bool withinTaskBounds(const QString &xml)
+{
+    const qsizetype n = xml.size();
+    int elements = 0, depth = 0;
+    qsizetype i = 0;
+    const auto skipPast = [&](const char *end) {
+        const qsizetype at = xml.indexOf(QLatin1String(end), i);
+        i = at < 0 ? n : at + qsizetype(std::strlen(end));
+    };
+    while (i < n) {
+        i = xml.indexOf(QLatin1Char('<'), i);
+        if (i < 0)
+            break;
+        const QStringView rest = QStringView(xml).mid(i);
+        if (rest.startsWith(QLatin1String("<!--"))) {
+            skipPast("-->");
+        } else if (rest.startsWith(QLatin1String("<![CDATA["))) {
+            skipPast("]]>");
+        } else if (rest.startsWith(QLatin1String("<?"))) {
+            skipPast("?>");
+        } else if (rest.startsWith(QLatin1String("<!"))) {
+            return false;
+        } else if (rest.startsWith(QLatin1String("</"))) {
+            --depth;
+            skipPast(">");
+        } else {
+            if (++elements > taskfiles::mostElements)
+                return false;
+            int attributes = 0;
+            QChar quote;
+            ++i;
+            while (i < n && (!quote.isNull() || xml.at(i) != QLatin1Char('>'))) {
+                const QChar c = xml.at(i);
+                if (!quote.isNull()) {
+                    if (c == quote)
+                        quote = QChar();
+                } else if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+                    quote = c;
+                } else if (c == QLatin1Char('=') && ++attributes > taskfiles::mostAttributes) {
+                    return false;
+                }
+                ++i;
+            }
+            if (i < n && xml.at(i - 1) != QLatin1Char('/') && ++depth > taskfiles::deepestNesting)
+                return false;
+            ++i;
+        }
+    }
+    return true;
+}
+
 TaskFacts readFacts(const QString &xml)
 {
     ++parses;
@@ -203,6 +257,9 @@ public:
             if (bytes.size() > taskfiles::largestTask)
                 continue; // it grew meanwhile
             const QString xml = taskText(bytes);
+            // The program reads each definition it is given: one the scheduler would not hold is not given.
+            if (!withinTaskBounds(xml))
+                continue;
             const TaskFacts facts = readFacts(xml);
             if (!(flags & TASK_ENUM_HIDDEN) && facts.hidden)
                 continue;
