@@ -195,7 +195,7 @@ private slots:
         row("full path relative", "full", "..\\..\\x", QStringLiteral("C:\\x"));
         row("full path C: relative", "full", "C:x", QStringLiteral("C:\\Users\\x"));
         row("full path D: relative", "full", "D:x", QStringLiteral("D:\\x"));
-        row("full path verbatim", "full", "\\\\?\\C:\\..\\x.", QStringLiteral("\\\\?\\C:\\..\\x."));
+        row("full path verbatim", "full", "\\\\?\\C:\\..\\x.", QStringLiteral("\\\\?\\C:\\x"));
     }
     void pathsStayOnTheirDrive()
     {

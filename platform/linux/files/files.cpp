@@ -568,7 +568,8 @@ HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData)
             SetLastError(error);
             return INVALID_HANDLE_VALUE;
         }
-        pattern = standin::fullPath(pattern);
+        if (!pattern.startsWith(QLatin1String("\\\\?\\")))
+            pattern = standin::fullPath(pattern); // a "\\?\" name is taken as written
         slash = lastSeparator(pattern);
         mask = pattern.mid(slash + 1);
     }

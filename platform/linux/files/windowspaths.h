@@ -11,8 +11,8 @@ namespace standin {
 // The full path Windows makes of a path, as GetFullPathNameW gives it: a relative, drive-relative ("C:x") or
 // root-relative ("\x") path completed from the current folder and its drive, "." and ".." removed (".." at a
 // root stays there), runs of separators made one and backslashes written, a folder name's last dot and a final
-// name's trailing dots and blanks dropped. A "\\?\" path stays as it is; a host path ("/...", as Qt gives one)
-// becomes the Windows path of what it names on the host.
+// name's trailing dots and blanks dropped. A "\\?\X:\" path keeps its prefix and drive, the rest resolved so;
+// a host path ("/...", as Qt gives one) becomes the Windows path of what it names on the host.
 QString fullPath(const QString &path);
 
 // The host path a path names once resolved so; false, with the error Windows gives, where it names none: a

@@ -485,7 +485,14 @@ namespace standin {
 
 QString fullPath(const QString &path)
 {
-    if (isVerbatim(path) || isUncForm(path))
+    // A "\\?\" path is taken as written by the calls that open it, but GetFullPathNameW resolves what follows
+    // its drive as any path, and the names below the drive's root never climb above it.
+    if (isVerbatim(path)) {
+        const QString rest = path.mid(4);
+        const bool drivePath = !driveLetterOf(rest).isNull() && rest.size() >= 3 && rest.at(2) == QLatin1Char('\\');
+        return drivePath ? path.left(6) + QLatin1Char('\\') + resolvedNames(rest.mid(3)) : path;
+    }
+    if (isUncForm(path))
         return path;
     if (isHostForm(path)) {
         QString host;
