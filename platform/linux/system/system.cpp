@@ -453,12 +453,14 @@ QString windowsFullPath(const QString &path)
     const QChar letter = driveLetterOf(path);
     QString drive, rest;
     if (!letter.isNull()) {
-        drive = QString(letter) + QLatin1Char(':');
+        drive = path.left(2);
         rest = path.mid(2);
         // "C:x" is x in the current folder of C:, which is C:'s root unless C: is the current drive.
-        const QString current = currentFolder();
-        if ((rest.isEmpty() || !isSlash(rest.at(0))) && driveLetterOf(current) == letter)
-            rest = rest.isEmpty() ? current.mid(2) : current.mid(2) + QLatin1Char('\\') + rest;
+        if (rest.isEmpty() || !isSlash(rest.at(0))) {
+            const QString current = currentFolder();
+            if (driveLetterOf(current) == letter)
+                rest = rest.isEmpty() ? current.mid(2) : current.mid(2) + QLatin1Char('\\') + rest;
+        }
     } else {
         const QString current = currentFolder();
         drive = current.left(2);
@@ -541,7 +543,7 @@ bool hostPathOf(const QString &path, QString *host, DWORD *error)
         out = hostnames::toHost(QString(path).replace(QLatin1Char('\\'), QLatin1Char('/')));
     } else {
         const QString full = windowsFullPath(path);
-        const QString root = driveRoot(full.at(0));
+        const QString root = driveRoot(full.at(0).toUpper());
         if (root.isEmpty()) {
             *error = ERROR_PATH_NOT_FOUND;
             return false;

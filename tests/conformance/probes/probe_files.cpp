@@ -491,16 +491,17 @@ void links()
     if (!makeFile(WSTR("target.txt"), "target") || !CreateDirectoryW(at(WSTR("TargetDir")).c_str(), nullptr))
         line("makeFile", "failed");
     SetLastError(0);
-    ok("CreateSymbolicLinkW.file", BOOL(CreateSymbolicLinkW(at(WSTR("file.link")).c_str(), at(WSTR("target.txt")).c_str(),
-                                                             SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE)));
+    ok("CreateSymbolicLinkW.file",
+       BOOL(CreateSymbolicLinkW(at(WSTR("file.link")).c_str(), at(WSTR("target.txt")).c_str(),
+                                SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE)));
     SetLastError(0);
-    ok("CreateSymbolicLinkW.folder", BOOL(
-             CreateSymbolicLinkW(at(WSTR("dirlink")).c_str(), WSTR("TargetDir"),
-                                 SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE)));
+    ok("CreateSymbolicLinkW.folder",
+       BOOL(CreateSymbolicLinkW(at(WSTR("dirlink")).c_str(), WSTR("TargetDir"),
+                                SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE)));
     SetLastError(0);
-    ok("CreateSymbolicLinkW.again", BOOL(
-             CreateSymbolicLinkW(at(WSTR("dirlink")).c_str(), WSTR("TargetDir"),
-                                 SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE)));
+    ok("CreateSymbolicLinkW.again",
+       BOOL(CreateSymbolicLinkW(at(WSTR("dirlink")).c_str(), WSTR("TargetDir"),
+                                SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE)));
     linkEntry("link.file", WSTR("file.link"));
     linkEntry("link.folder", WSTR("dirlink"));
     SetLastError(0);
@@ -549,6 +550,7 @@ void fullPaths()
     fullPath("GetFullPathNameW.fromRoot", WSTR("\\..\\..\\etc\\hostname"));
     fullPath("GetFullPathNameW.relative", WSTR("sub\\.\\y\\..\\z."));
     fullPath("GetFullPathNameW.driveRelative", WSTR("C:x"));
+    fullPath("GetFullPathNameW.lowerCaseDrive", WSTR("c:\\a\\..\\b"));
     fullPath("GetFullPathNameW.verbatim", WSTR("\\\\?\\C:\\a\\..\\b."));
     WCHAR small[4];
     line("GetFullPathNameW.size.none", "%lu",
@@ -599,7 +601,8 @@ void rootPaths()
         line("FindFirstFileW.aboveRoot", "%s", probe::utf8(data.cFileName).c_str());
         FindClose(find);
     }
-    ok("MoveFileW.aboveRoot", MoveFileW(WSTR("C:\\..\\HushdeckProbeRoot.txt"), WSTR("C:\\..\\..\\HushdeckProbeMoved.txt")));
+    ok("MoveFileW.aboveRoot",
+       MoveFileW(WSTR("C:\\..\\HushdeckProbeRoot.txt"), WSTR("C:\\..\\..\\HushdeckProbeMoved.txt")));
     const DWORD moved = GetFileAttributesW(WSTR("C:\\..\\HushdeckProbeMoved.txt"));
     line("GetFileAttributesW.aboveRoot", "%s", moved == INVALID_FILE_ATTRIBUTES ? "missing" : "there");
     SetLastError(0);
