@@ -8,6 +8,11 @@
 
 namespace {
 
+template <typename... T> void row(const char *name, const T &...values)
+{
+    (QTest::newRow(name) << ... << QString(values));
+}
+
 struct Found
 {
     QString name;
@@ -54,6 +59,46 @@ void write(const QString &path, const QByteArray &data = QByteArray("x"))
     f.write(data);
 }
 
+// What a call given a path does, as one text: "read <content>" where it opens (or moves, or links to) a file,
+// "ok" where it deletes one, the names a listing gives, the full path, or "error <code>". The current folder is
+// C:\\Users, so that a path from the root names C:.
+QString act(const QString &call, const QString &path)
+{
+    const auto error = [] { return QStringLiteral("error %1").arg(GetLastError()); };
+    if (call == QLatin1String("open")) {
+        HANDLE h = CreateFileW(wstr(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (h == INVALID_HANDLE_VALUE)
+            return error();
+        char buffer[32];
+        DWORD n = 0;
+        ReadFile(h, buffer, sizeof(buffer), &n, nullptr);
+        CloseHandle(h);
+        return QStringLiteral("read ") + QString::fromLatin1(buffer, int(n));
+    }
+    if (call == QLatin1String("delete"))
+        return DeleteFileW(wstr(path)) ? QStringLiteral("ok") : error();
+    if (call == QLatin1String("move"))
+        return MoveFileW(wstr(path), WSTR("C:\\moved.txt"))
+                   ? act(QStringLiteral("open"), QStringLiteral("C:\\moved.txt"))
+                   : error();
+    if (call == QLatin1String("link"))
+        return CreateSymbolicLinkW(WSTR("C:\\Users\\link.txt"), wstr(path), 0)
+                   ? act(QStringLiteral("open"), QStringLiteral("C:\\Users\\link.txt"))
+                   : error();
+    if (call == QLatin1String("list")) {
+        DWORD last = 0;
+        QStringList found = names(list(path, &last));
+        if (found.isEmpty())
+            return QStringLiteral("error %1").arg(last);
+        // The machine folder holds machine.db and drive_c; C:'s root holds neither.
+        found =
+            found.filter(QRegularExpression(QStringLiteral("^(\\.|\\.\\.|machine\\.db|drive_c|Users|victim\\.txt)$")));
+        return found.join(QLatin1Char(' '));
+    }
+    WCHAR full[MAX_PATH];
+    const DWORD n = GetFullPathNameW(wstr(path), MAX_PATH, full, nullptr);
+    return n ? QString::fromUtf16(full, n) : error();
+}
 } // namespace
 
 class TestFiles : public QObject
@@ -113,6 +158,70 @@ private slots:
         QCOMPARE(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
         QVERIFY(DeleteFileW(wstr(windows + QStringLiteral("\\link.txt"))));
         QVERIFY(QFile::exists(root + QStringLiteral("/target.txt")));
+    }
+
+    // Paths with ".." at and above a drive's root, from the root and "\\?\" paths, through each call that takes
+    // one, with the answer Windows gives: ".." at a root stays there, so nothing outside the drive (the machine
+    // folder's own victim.txt, or one beside a mapped drive's folder) is ever reached.
+    void pathsStayOnTheirDrive_data()
+    {
+        QTest::addColumn<QString>("call");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("answer");
+        const QString inside = QStringLiteral("read inside");
+        row("open above C:", "open", "C:\\..\\victim.txt", inside);
+        row("open far above C:", "open", "C:\\Users\\..\\..\\..\\victim.txt", inside);
+        row("open above D:", "open", "D:\\..\\..\\victim.txt", QStringLiteral("read inside D"));
+        row("open from the root", "open", "\\..\\..\\victim.txt", inside);
+        row("open relative", "open", "..\\..\\..\\victim.txt", inside);
+        row("open C: relative", "open", "C:..\\..\\victim.txt", inside);
+        row("open verbatim", "open", "\\\\?\\C:\\victim.txt", inside);
+        row("open verbatim with ..", "open", "\\\\?\\C:\\Users\\..\\..\\victim.txt", QStringLiteral("error 123"));
+        row("open unmapped drive", "open", "Q:\\victim.txt", QStringLiteral("error 3"));
+        row("delete above C:", "delete", "C:\\Users\\..\\..\\victim.txt", QStringLiteral("ok"));
+        row("delete verbatim with ..", "delete", "\\\\?\\C:\\..\\victim.txt", QStringLiteral("error 123"));
+        row("move from above C:", "move", "C:\\..\\victim.txt", inside);
+        row("list above C:", "list", "C:\\..\\*", QStringLiteral("Users victim.txt"));
+        row("list from the root", "list", "\\..\\*", QStringLiteral("Users victim.txt"));
+        row("list a name above C:", "list", "C:\\..\\victim.txt", QStringLiteral("victim.txt"));
+        row("list the root's parent", "list", "C:\\..", QStringLiteral("error 2"));
+        row("link climbing above C:", "link", "..\\..\\..\\victim.txt", inside);
+        row("link from the root", "link", "\\victim.txt", inside);
+        row("full path above C:", "full", "C:\\..\\a\\.\\b\\..\\c", QStringLiteral("C:\\a\\c"));
+        row("full path, final dots and blanks", "full", "C:\\a.\\b \\c. .", QStringLiteral("C:\\a\\b \\c"));
+        row("full path, three dots", "full", "C:\\...\\x\\...", QStringLiteral("C:\\...\\x"));
+        row("full path, separators", "full", "C:/a//b\\", QStringLiteral("C:\\a\\b\\"));
+        row("full path from the root", "full", "\\..\\..\\etc\\hostname", QStringLiteral("C:\\etc\\hostname"));
+        row("full path relative", "full", "..\\..\\x", QStringLiteral("C:\\x"));
+        row("full path C: relative", "full", "C:x", QStringLiteral("C:\\Users\\x"));
+        row("full path D: relative", "full", "D:x", QStringLiteral("D:\\x"));
+        row("full path verbatim", "full", "\\\\?\\C:\\..\\x.", QStringLiteral("\\\\?\\C:\\x"));
+    }
+    void pathsStayOnTheirDrive()
+    {
+        QFETCH(QString, call);
+        QFETCH(QString, path);
+        QFETCH(QString, answer);
+        m->setElevated(true);
+        const QString outside = m->folder() + QStringLiteral("/victim.txt");
+        const QString besideD = root + QStringLiteral("/victim.txt");
+        write(outside, "outside");
+        write(besideD, "outside");
+        write(machine::systemDrive() + QStringLiteral("/victim.txt"), "inside");
+        QVERIFY(QDir(root).mkdir(QStringLiteral("dvol")));
+        write(root + QStringLiteral("/dvol/victim.txt"), "inside D");
+        machine::setSetting(QStringLiteral("drive.D"), root + QStringLiteral("/dvol"));
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(machine::systemDrive() + QStringLiteral("/Users")));
+        const QString got = act(call, path);
+        QDir::setCurrent(before);
+        QCOMPARE(got, answer);
+        for (const QString &file : {outside, besideD}) {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(f.readAll(), QByteArray("outside"));
+        }
+        QVERIFY(!QFileInfo::exists(m->folder() + QStringLiteral("/moved.txt")));
     }
 
     void listingOrderAndAttributes()

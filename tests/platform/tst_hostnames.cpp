@@ -2,6 +2,7 @@
 // U+F000 + the character, stray bytes as lone surrogates), the way back to the same bytes, and the file calls
 // reaching each such file as itself and no other.
 #include "linux/files/hostnames.h"
+#include "linux/machine/machine.h"
 #include "rawnames.h"
 #include "testmachine.h"
 #include "win32.h"
@@ -75,6 +76,90 @@ private slots:
         QVERIFY(DeleteFileW(wstr(path)));
         QCOMPARE(rawnames::read(s.root + '/' + host), QByteArray("<none>"));
         QCOMPARE(rawnames::walk(s.root), 2); // the two names a misread spelling would reach
+    }
+
+    // Names Windows would cut short (a final dot or blank) beside the names they would become, on the machine's
+    // drive and on the host's: each is listed as its own name, and opened, shredded (overwritten, renamed,
+    // deleted) by that name it reaches its own file, never the one beside it. A folder's name reaches what it
+    // holds, not what its folder holds.
+    void listedNamesReachTheirOwnFiles_data()
+    {
+        QTest::addColumn<QString>("drive");
+        QTest::addColumn<QByteArray>("host");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<bool>("folder");
+        const struct
+        {
+            const char *row, *host, *listed;
+            bool folder;
+        } names[] = {
+            {"final dot", "report.", "report{F02E}", false},
+            {"final blank", "memo ", "memo{F020}", false},
+            {"several dots", "v1..", "v1.{F02E}", false},
+            {"dot and blank", "x. ", "x.{F020}", false},
+            {"three dots", "...", "..{F02E}", false},
+            {"forbidden and dot", "a:b?.", "a{F03A}b{F03F}{F02E}", false},
+            {"stray byte and dot", "q\xFF.", "q{DCFF}{F02E}", false},
+            {"folder of three dots", "...", "..{F02E}", true},
+            {"folder with a final blank", "dir ", "dir{F020}", true},
+        };
+        for (const char *drive : {"C", "Z"})
+            for (const auto &n : names)
+                QTest::newRow(qPrintable(QStringLiteral("%1: %2").arg(QLatin1String(drive), QLatin1String(n.row))))
+                    << QString::fromLatin1(drive) << QByteArray(n.host) << spelled(n.listed) << n.folder;
+    }
+    void listedNamesReachTheirOwnFiles()
+    {
+        QFETCH(QString, drive);
+        QFETCH(QByteArray, host);
+        QFETCH(QString, shown);
+        QFETCH(bool, folder);
+        TestMachine m;
+        rawnames::Scratch s;
+        // The scratch folder on the drive: the machine's drive holds one of its own.
+        const QByteArray root =
+            drive == QLatin1String("C") ? QFile::encodeName(machine::systemDrive()) + "/names" : s.root;
+        QVERIFY(drive == QLatin1String("Z") || rawnames::make(root));
+        const QString windows = fromHostPath(QFile::decodeName(root));
+        QVERIFY(windows.startsWith(drive + QLatin1String(":\\")));
+        // What a dropped dot or blank would reach: the shorter name, and for a folder, its own folder's entry.
+        QByteArray shorter = host;
+        while (shorter.endsWith('.') || shorter.endsWith(' '))
+            shorter.chop(1);
+        for (const QByteArray &decoy : {shorter, QByteArray("inner.txt")})
+            if (!decoy.isEmpty())
+                QVERIFY(rawnames::make(root + '/' + decoy, "decoy"));
+        QByteArray file = root + '/' + host;
+        QString path = windows + QLatin1Char('\\') + shown;
+        if (folder) {
+            QVERIFY(rawnames::make(file));
+            file += "/inner.txt";
+            path += QStringLiteral("\\inner.txt");
+        }
+        QVERIFY(rawnames::make(file, "own"));
+        const QByteArray folderOfFile = file.left(file.lastIndexOf('/'));
+        QVERIFY(listed(windows + QStringLiteral("\\*")).contains(shown));
+
+        HANDLE h = CreateFileW(wstr(path), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        QVERIFY(h != INVALID_HANDLE_VALUE);
+        char read[8] = {};
+        DWORD n = 0;
+        QVERIFY(ReadFile(h, read, sizeof(read), &n, nullptr));
+        QCOMPARE(QByteArray(read, int(n)), QByteArray("own"));
+        LARGE_INTEGER start = {};
+        QVERIFY(SetFilePointerEx(h, start, nullptr, FILE_BEGIN));
+        QVERIFY(WriteFile(h, "\0\0\0", 3, &n, nullptr));
+        QVERIFY(CloseHandle(h));
+        QCOMPARE(rawnames::read(file), QByteArray("\0\0\0", 3));
+        const QString scrambled = path.left(path.lastIndexOf(QLatin1Char('\\'))) + QStringLiteral("\\ZZZ.ZZZ");
+        QVERIFY(MoveFileW(wstr(path), wstr(scrambled)));
+        QVERIFY(DeleteFileW(wstr(scrambled)));
+        QCOMPARE(rawnames::read(folderOfFile + "/ZZZ.ZZZ"), QByteArray("<none>"));
+        for (const QByteArray &decoy : {shorter, QByteArray("inner.txt")})
+            if (!decoy.isEmpty())
+                QCOMPARE(rawnames::read(root + '/' + decoy), QByteArray("decoy"));
+        if (drive == QLatin1String("C"))
+            rawnames::walk(root, true);
     }
 
     // A '?' that is part of a name is no wildcard: looking that name up finds it alone.

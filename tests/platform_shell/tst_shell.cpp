@@ -157,6 +157,7 @@ class TestShell : public QObject
     {
         const QString t = scratch->path();
         return s.replace(QLatin1String("{m}"), machine::systemDrive())
+            .replace(QLatin1String("{cwd}"), QDir::currentPath())
             .replace(QLatin1String("{tw}"),
                      QStringLiteral("Z:") + QString(t).replace(QLatin1Char('/'), QLatin1Char('\\')))
             .replace(QLatin1String("{t}"), t);
@@ -810,10 +811,10 @@ private slots:
         row("elsewhere on C:", "C:\\usr\\share", "", "{m}/usr/share");
         row("root of Z:", "Z:\\", "", "/");
         row("host on Z:", "Z:\\usr\\share", "", "/usr/share");
-        row("unmapped drive", "E:\\data", "", "E:\\data");
+        row("unmapped drive", "E:\\data", "", ""); // names nothing: never a file of the current folder
         row("mapped drive", "D:\\data\\x", "{t}/dvol", "{t}/dvol/data/x");
         row("mapped drive root", "d:\\", "{t}/dvol", "{t}/dvol");
-        row("relative", "sub\\file.txt", "", "sub/file.txt");
+        row("relative", "sub\\file.txt", "", "{cwd}/sub/file.txt");
     }
 
     void hostPaths()

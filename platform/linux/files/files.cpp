@@ -7,6 +7,7 @@
 #include "linux/files/filefaults.h"
 #include "linux/machine/handles.h"
 #include "linux/files/hostnames.h"
+#include "linux/files/windowspaths.h"
 #include "linux/machine/machine.h"
 
 #include <QDir>
@@ -151,39 +152,15 @@ DWORD markedAttrs(const QString &path)
 
 // ---- paths and errors ----
 
-// Windows drops the dots and blanks that end a name ("dot." is "dot"), except in "." and "..", and leaves a
-// path given as "\\?\..." as it is.
-QString withoutTrailingDots(const QString &path)
+// The host path of a path a call takes, resolved as Windows resolves every path (standin::hostPathOf); false,
+// with the last error Windows gives, where it names no file.
+bool toHost(LPCWSTR path, QString *host)
 {
-    if (path.startsWith(QLatin1String("\\\\?\\")))
-        return path;
-    QString out;
-    out.reserve(path.size());
-    qsizetype start = 0;
-    for (qsizetype i = 0; i <= path.size(); ++i) {
-        if (i < path.size() && path[i] != QLatin1Char('\\') && path[i] != QLatin1Char('/'))
-            continue;
-        QString name = path.mid(start, i - start);
-        if (name != QLatin1String(".") && name != QLatin1String("..")) {
-            qsizetype end = name.size();
-            while (end > 0 && (name[end - 1] == QLatin1Char('.') || name[end - 1] == QLatin1Char(' ')))
-                --end;
-            name.truncate(end);
-        }
-        out += name;
-        if (i < path.size())
-            out += path[i];
-        start = i + 1;
-    }
-    return out;
-}
-
-QString toHost(LPCWSTR path)
-{
-    QString p = hostPath(withoutTrailingDots(fromWide(path)));
-    if (p.size() > 1 && p.endsWith(QLatin1Char('/')))
-        p.chop(1);
-    return QDir::cleanPath(p);
+    DWORD error = 0;
+    if (standin::hostPathOf(fromWide(path), host, &error))
+        return true;
+    SetLastError(error);
+    return false;
 }
 
 // The host's bytes of a path: a name that is not UTF-8 is kept in the text as lone surrogates, which Qt's
@@ -575,23 +552,46 @@ HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData)
     refreshMarks();
     // The mask stays in its Windows spelling: a '?' or '*' that is part of a host name reaches here mapped, and
     // only the unmapped ones are wildcards.
-    const QString pattern = fromWide(lpFileName);
-    const qsizetype slash = qMax(pattern.lastIndexOf(QLatin1Char('/')), pattern.lastIndexOf(QLatin1Char('\\')));
-    QString folder = slash < 0 ? QDir::currentPath() : hostPath(pattern.left(slash));
-    if (folder.isEmpty())
-        folder = QStringLiteral("/");
-    folder = QDir::cleanPath(folder);
-    const QString mask = slash < 0 ? pattern : pattern.mid(slash + 1);
+    QString pattern = fromWide(lpFileName);
+    const auto lastSeparator = [](const QString &p) {
+        return qMax(p.lastIndexOf(QLatin1Char('/')), p.lastIndexOf(QLatin1Char('\\')));
+    };
+    qsizetype slash = lastSeparator(pattern);
+    QString mask = slash < 0 ? pattern : pattern.mid(slash + 1);
+    const bool wildcard = mask.contains(QLatin1Char('*')) || mask.contains(QLatin1Char('?'));
+    QString folder;
+    DWORD error = 0;
+    if (!mask.isEmpty() && !wildcard) {
+        // A single name is the full path it makes ("Sub\.." is Sub's folder, "dot." is "dot"); a drive root
+        // is no entry.
+        if (!standin::hostPathOf(pattern, &folder, &error)) {
+            SetLastError(error);
+            return INVALID_HANDLE_VALUE;
+        }
+        if (!pattern.startsWith(QLatin1String("\\\\?\\")))
+            pattern = standin::fullPath(pattern); // a "\\?\" name is taken as written
+        slash = lastSeparator(pattern);
+        mask = pattern.mid(slash + 1);
+    }
     if (mask.isEmpty()) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
+    // The folder as every path is resolved, as the folder it is (its separator kept).
+    if (slash < 0) {
+        folder = QDir::currentPath();
+    } else if (!standin::hostPathOf(pattern.left(slash + 1), &folder, &error)) {
+        SetLastError(error);
+        return INVALID_HANDLE_VALUE;
+    }
+    if (folder.isEmpty())
+        folder = QStringLiteral("/");
+    folder = QDir::cleanPath(folder);
     const QString folderFault = faultOf(folder);
     if (folderFault == QLatin1String("vanish")) {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
-    const bool wildcard = mask.contains(QLatin1Char('*')) || mask.contains(QLatin1Char('?'));
     if (folderFault == QLatin1String("unreadable") && wildcard) {
         SetLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
@@ -702,7 +702,9 @@ DWORD GetFileAttributesW(LPCWSTR lpFileName)
         return INVALID_FILE_ATTRIBUTES;
     }
     refreshMarks();
-    const QString path = toHost(lpFileName);
+    QString path;
+    if (!toHost(lpFileName, &path))
+        return INVALID_FILE_ATTRIBUTES;
     Entry e;
     if (!describePath(path, &e)) {
         SetLastError(parentExists(path) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
@@ -716,7 +718,9 @@ BOOL GetFileAttributesExW(LPCWSTR lpFileName, GET_FILEEX_INFO_LEVELS fInfoLevelI
     if (!lpFileName || !lpFileInformation || fInfoLevelId != GetFileExInfoStandard)
         return fail(ERROR_INVALID_PARAMETER);
     refreshMarks();
-    const QString path = toHost(lpFileName);
+    QString path;
+    if (!toHost(lpFileName, &path))
+        return FALSE;
     Entry e;
     if (!describePath(path, &e))
         return fail(parentExists(path) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
@@ -735,7 +739,9 @@ BOOL SetFileAttributesW(LPCWSTR lpFileName, DWORD dwFileAttributes)
     if (!lpFileName)
         return fail(ERROR_INVALID_PARAMETER);
     refreshMarks();
-    const QString path = toHost(lpFileName);
+    QString path;
+    if (!toHost(lpFileName, &path))
+        return FALSE;
     struct stat st;
     if (faultOf(path) == QLatin1String("vanish") || ::lstat(encoded(path).constData(), &st) != 0)
         return fail(parentExists(path) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
@@ -777,7 +783,9 @@ HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
         return INVALID_HANDLE_VALUE;
     }
     refreshMarks();
-    const QString path = toHost(lpFileName);
+    QString path;
+    if (!toHost(lpFileName, &path))
+        return INVALID_HANDLE_VALUE;
     const QString fault = faultOf(path);
     const bool wantsWrite = dwDesiredAccess & (GENERIC_WRITE | GENERIC_ALL | DELETE | 0x0002 | 0x0004);
     auto failed = [](DWORD code) {
@@ -1052,7 +1060,9 @@ BOOL DeleteFileW(LPCWSTR lpFileName)
 {
     if (!lpFileName)
         return fail(ERROR_INVALID_PARAMETER);
-    const QString path = toHost(lpFileName);
+    QString path;
+    if (!toHost(lpFileName, &path))
+        return FALSE;
     struct stat st;
     if (const DWORD error = removableEntry(path, &st))
         return fail(error);
@@ -1073,8 +1083,9 @@ BOOL MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD dwFlag
     if (!lpExistingFileName || !lpNewFileName)
         return fail(ERROR_INVALID_PARAMETER);
     refreshMarks();
-    const QString from = toHost(lpExistingFileName);
-    const QString to = toHost(lpNewFileName);
+    QString from, to;
+    if (!toHost(lpExistingFileName, &from) || !toHost(lpNewFileName, &to))
+        return FALSE;
     const QString fault = faultOf(from);
     if (fault == QLatin1String("vanish"))
         return fail(ERROR_FILE_NOT_FOUND);
@@ -1114,7 +1125,9 @@ BOOL CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES)
 {
     if (!lpPathName)
         return fail(ERROR_INVALID_PARAMETER);
-    const QString path = toHost(lpPathName);
+    QString path;
+    if (!toHost(lpPathName, &path))
+        return FALSE;
     if (::mkdir(encoded(path).constData(), 0777) != 0)
         return fail(errno == ENOENT ? ERROR_PATH_NOT_FOUND : errorOf(errno));
     return TRUE;
@@ -1124,7 +1137,9 @@ BOOL RemoveDirectoryW(LPCWSTR lpPathName)
 {
     if (!lpPathName)
         return fail(ERROR_INVALID_PARAMETER);
-    const QString path = toHost(lpPathName);
+    QString path;
+    if (!toHost(lpPathName, &path))
+        return FALSE;
     struct stat st;
     if (const DWORD error = removableEntry(path, &st))
         return fail(error);
@@ -1152,13 +1167,34 @@ BOOLEAN CreateSymbolicLinkW(LPCWSTR lpSymlinkFileName, LPCWSTR lpTargetFileName,
     // Making a link takes the privilege an elevated administrator holds; the machine has no developer mode.
     if (!machine::isElevated())
         return fail(ERROR_PRIVILEGE_NOT_HELD);
-    const QString link = toHost(lpSymlinkFileName);
+    QString link;
+    if (!toHost(lpSymlinkFileName, &link))
+        return FALSE;
     const QString target = fromWide(lpTargetFileName);
-    // A full path becomes the host path of what it names; a relative one stays relative to the link's folder.
-    const bool full = (target.size() >= 2 && target.at(1) == QLatin1Char(':')) || target.startsWith(QLatin1String("\\"));
-    QString hostTarget = full ? toHost(lpTargetFileName) : hostnames::toHost(target);
-    if (!full)
-        hostTarget.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    // A full path becomes the host path of what it names; a relative one stays relative to the link's folder
+    // where it names something below it. One that climbs is resolved from the link's folder as Windows
+    // resolves it, never above the drive's root, and the link names that place.
+    const bool full = (target.size() >= 2 && target.at(1) == QLatin1Char(':')) ||
+                      target.startsWith(QLatin1Char('\\')) || target.startsWith(QLatin1Char('/'));
+    QString hostTarget;
+    if (full) {
+        if (!toHost(lpTargetFileName, &hostTarget))
+            return FALSE;
+    } else {
+        QString linkPath = fromWide(lpSymlinkFileName);
+        if (linkPath.startsWith(QLatin1String("\\\\?\\")))
+            linkPath.remove(0, 4); // the folder it is in, whose names the link's own check let through
+        linkPath = standin::fullPath(linkPath);
+        const QString linkFolder = linkPath.left(linkPath.lastIndexOf(QLatin1Char('\\')) + 1);
+        const QString resolved = standin::fullPath(linkFolder + target);
+        DWORD error = 0;
+        if (resolved.startsWith(linkFolder, Qt::CaseInsensitive) && resolved.size() > linkFolder.size()) {
+            hostTarget =
+                hostnames::toHost(resolved.mid(linkFolder.size())).replace(QLatin1Char('\\'), QLatin1Char('/'));
+        } else if (!standin::hostPathOf(resolved, &hostTarget, &error)) {
+            return fail(error);
+        }
+    }
     struct stat st;
     if (::lstat(encoded(link).constData(), &st) == 0)
         return fail(ERROR_ALREADY_EXISTS);
@@ -1174,7 +1210,9 @@ BOOL PathFileExistsW(LPCWSTR pszPath)
     if (!pszPath)
         return FALSE;
     refreshMarks();
-    const QString path = toHost(pszPath);
+    QString path;
+    if (!toHost(pszPath, &path))
+        return FALSE;
     if (faultOf(path) == QLatin1String("vanish"))
         return fail(ERROR_FILE_NOT_FOUND);
     struct stat st;
@@ -1199,12 +1237,7 @@ DWORD GetFullPathNameW(LPCWSTR lpFileName, DWORD nBufferLength, LPWSTR lpBuffer,
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    const QString text = fromWide(lpFileName);
-    // Windows paths keep their form; host paths (relative ones from the current folder) get their Windows path.
-    const bool windowsForm = text.size() >= 2 && text.at(1) == QLatin1Char(':');
-    const QString full = windowsForm ? text
-                                     : fromHostPath(QDir::cleanPath(QDir::current().absoluteFilePath(
-                                           QString(text).replace(QLatin1Char('\\'), QLatin1Char('/')))));
+    const QString full = standin::fullPath(fromWide(lpFileName));
     const DWORD needed = DWORD(full.size()) + 1;
     if (!lpBuffer || nBufferLength < needed)
         return needed;

@@ -23,6 +23,23 @@ bool forbidden(char16_t c)
     }
 }
 
+// A character that shows as U+F000 + itself: a forbidden one anywhere, a dot or blank where it ends a name
+// (Windows would drop it there, and the name would reach another file).
+bool mappable(char16_t c)
+{
+    return forbidden(c) || c == u'.' || c == u' ';
+}
+
+bool isMapped(char16_t u)
+{
+    return u > mappedBase && u < mappedBase + 0x80 && mappable(char16_t(u - mappedBase));
+}
+
+bool isSeparator(char16_t c)
+{
+    return c == u'/' || c == u'\\';
+}
+
 // The length of the valid UTF-8 sequence at p (at most left bytes), with its code point; 0 when none starts
 // there. Overlong forms, surrogates and code points past U+10FFFF are not valid.
 int validSequence(const unsigned char *p, qsizetype left, char32_t *code)
@@ -133,11 +150,18 @@ QString toWindows(const QString &hostText)
 {
     QString out;
     out.reserve(hostText.size());
-    for (const QChar c : hostText) {
+    const qsizetype n = hostText.size();
+    qsizetype nameStart = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = hostText.at(i);
         const char16_t u = c.unicode();
-        if (forbidden(u)) {
+        if (u == u'/')
+            nameStart = i + 1;
+        const bool endsName = i + 1 == n || hostText.at(i + 1) == QLatin1Char('/');
+        const QStringView name = QStringView(hostText).mid(nameStart, i + 1 - nameStart);
+        if (forbidden(u) || ((u == u'.' || u == u' ') && endsName && name != u"." && name != u"..")) {
             out.append(QChar(char16_t(mappedBase + u)));
-        } else if (u > mappedBase && u < mappedBase + 0x80 && forbidden(char16_t(u - mappedBase))) {
+        } else if (isMapped(u)) {
             // A host name that holds a mapped character itself would come back as another name: its bytes
             // are given as stray bytes instead, which come back as they were.
             QByteArray bytes;
@@ -154,19 +178,36 @@ QString toWindows(const QString &hostText)
 QString windowsName(const QByteArray &bytes)
 {
     // Most names are plain ASCII that Windows can hold as it is: one conversion, no mapping pass.
-    for (const char b : bytes)
-        if (quint8(b) >= 0x80 || forbidden(char16_t(quint8(b))))
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char b = bytes.at(i);
+        if (quint8(b) >= 0x80 || forbidden(char16_t(quint8(b))) ||
+            ((b == '.' || b == ' ') && (i + 1 == n || bytes.at(i + 1) == '/')))
             return toWindows(decode(bytes));
+    }
     return QString::fromLatin1(bytes);
 }
 
 QString toHost(const QString &windowsText)
 {
     QString out = windowsText;
-    for (QChar &c : out) {
-        const char16_t u = c.unicode();
-        if (u > mappedBase && u < mappedBase + 0x80 && forbidden(char16_t(u - mappedBase)))
-            c = QChar(char16_t(u - mappedBase));
+    qsizetype nameStart = 0;
+    bool mappedInName = false;
+    for (qsizetype i = 0; i <= out.size(); ++i) {
+        if (i == out.size() || isSeparator(out.at(i).unicode())) {
+            // A mapped dot never makes "." or "..": no name climbs out of its folder.
+            const QStringView name = QStringView(out).mid(nameStart, i - nameStart);
+            if (mappedInName && (name == u"." || name == u".."))
+                out.replace(nameStart, i - nameStart, windowsText.mid(nameStart, i - nameStart));
+            nameStart = i + 1;
+            mappedInName = false;
+            continue;
+        }
+        const char16_t u = out.at(i).unicode();
+        if (isMapped(u)) {
+            out[i] = QChar(char16_t(u - mappedBase));
+            mappedInName = true;
+        }
     }
     return out;
 }

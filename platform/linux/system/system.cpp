@@ -4,6 +4,7 @@
 #include "linux/files/drivemap.h"
 #include "linux/machine/handles.h"
 #include "linux/files/hostnames.h"
+#include "linux/files/windowspaths.h"
 #include "linux/machine/machine.h"
 
 #include <QDir>
@@ -373,35 +374,196 @@ QString driveRoot(QChar letter)
 
 } // namespace
 
-QString hostPath(const QString &windowsPath)
-{
-    // Windows takes either separator, and product code joins with backslashes even onto host paths. A backslash
-    // that is part of a host name reaches here as U+F05C, so it never splits the name.
-    QString path = windowsPath;
-    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    if (path.startsWith(QLatin1Char('/'))) {
-        // A host path (as Qt gives it). Inside the machine's drive names are case-insensitive, as on Windows.
-        const QString root = machine::systemDrive();
-        const QString windowsRoot = hostnames::toWindows(root);
-        if (path.size() > windowsRoot.size() && startsWithFolder(path, windowsRoot, Qt::CaseSensitive))
-            return resolveBelow(root, path.mid(windowsRoot.size()));
-        return hostnames::toHost(path);
-    }
-    const bool drivePath = path.size() >= 2 && path.at(1) == QLatin1Char(':') && path.at(0).isLetter() &&
-                           path.at(0).unicode() < 128 && (path.size() == 2 || path.at(2) == QLatin1Char('/'));
-    if (!drivePath)
-        return hostnames::toHost(path);
+namespace {
 
-    const QString root = driveRoot(path.at(0).toUpper());
-    if (root.isEmpty())
-        return windowsPath;
-    const QString rest = path.mid(2); // "" or "/..."
+bool isSlash(QChar c)
+{
+    return c == QLatin1Char('\\') || c == QLatin1Char('/');
+}
+
+// The drive letter a path starts with ("x:..."), upper case; a null QChar where it starts with none.
+QChar driveLetterOf(const QString &path)
+{
+    if (path.size() >= 2 && path.at(1) == QLatin1Char(':') && path.at(0).unicode() < 128 && path.at(0).isLetter())
+        return path.at(0).toUpper();
+    return QChar();
+}
+
+bool isVerbatim(const QString &path)
+{
+    return path.startsWith(QLatin1String("\\\\?\\"));
+}
+
+// A host path as Qt gives one: a slash first (a backslash first is a path from the current drive's root).
+bool isHostForm(const QString &path)
+{
+    return path.startsWith(QLatin1Char('/'));
+}
+
+bool isUncForm(const QString &path)
+{
+    return path.size() >= 2 && path.at(0) == QLatin1Char('\\') && isSlash(path.at(1));
+}
+
+// The names of a path below its root as Windows resolves them: "." and empty names go, ".." takes the name
+// before it away and none at the root, a folder's name loses one final dot ("a.\b" is "a\b") and the final
+// name all its trailing dots and blanks ("report. " is "report"), unless a separator ends the path. Names of
+// dots only are no folder names with a dot to lose ("..." is a name).
+QString resolvedNames(const QString &rest)
+{
+    QStringList names;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= rest.size(); ++i) {
+        if (i < rest.size() && !isSlash(rest.at(i)))
+            continue;
+        QString name = rest.mid(start, i - start);
+        const bool last = i == rest.size();
+        start = i + 1;
+        if (name.isEmpty() || name == QLatin1String("."))
+            continue;
+        if (name == QLatin1String("..")) {
+            if (!names.isEmpty())
+                names.removeLast();
+            continue;
+        }
+        if (last) {
+            while (!name.isEmpty() && (name.endsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char(' '))))
+                name.chop(1);
+            if (name.isEmpty())
+                continue;
+        } else if (name.endsWith(QLatin1Char('.')) && name.count(QLatin1Char('.')) != name.size()) {
+            name.chop(1);
+        }
+        names.append(name);
+    }
+    QString out = names.join(QLatin1Char('\\'));
+    if (!names.isEmpty() && !rest.isEmpty() && isSlash(rest.back()))
+        out += QLatin1Char('\\');
+    return out;
+}
+
+QString currentFolder()
+{
+    return fromHostPath(QDir::currentPath());
+}
+
+// The full Windows path of a path that is neither "\\?\", UNC nor a host path.
+QString windowsFullPath(const QString &path)
+{
+    const QChar letter = driveLetterOf(path);
+    QString drive, rest;
+    if (!letter.isNull()) {
+        drive = path.left(2);
+        rest = path.mid(2);
+        // "C:x" is x in the current folder of C:, which is C:'s root unless C: is the current drive.
+        if (rest.isEmpty() || !isSlash(rest.at(0))) {
+            const QString current = currentFolder();
+            if (driveLetterOf(current) == letter)
+                rest = rest.isEmpty() ? current.mid(2) : current.mid(2) + QLatin1Char('\\') + rest;
+        }
+    } else {
+        const QString current = currentFolder();
+        drive = current.left(2);
+        // A path from the root names the current drive's root; a relative one the current folder.
+        rest = !path.isEmpty() && isSlash(path.at(0)) ? path : current.mid(2) + QLatin1Char('\\') + path;
+    }
+    return drive + QLatin1Char('\\') + resolvedNames(rest);
+}
+
+// The host path of rest (Windows names, '/' separated, no "." or "..") below a drive's host root.
+QString belowRoot(const QString &root, const QString &rest)
+{
     if (rest.isEmpty() || rest == QLatin1String("/"))
         return root;
     // The machine's own drive is case-insensitive, as Windows is: "C:\WINDOWS" is its Windows folder.
     if (root == machine::systemDrive())
         return resolveBelow(root, rest);
     return root == QLatin1String("/") ? hostnames::toHost(rest) : root + hostnames::toHost(rest);
+}
+
+} // namespace
+
+namespace standin {
+
+QString fullPath(const QString &path)
+{
+    // A "\\?\" path is taken as written by the calls that open it, but GetFullPathNameW resolves what follows
+    // its drive as any path, and the names below the drive's root never climb above it.
+    if (isVerbatim(path)) {
+        const QString rest = path.mid(4);
+        const bool drivePath = !driveLetterOf(rest).isNull() && rest.size() >= 3 && rest.at(2) == QLatin1Char('\\');
+        return drivePath ? path.left(6) + QLatin1Char('\\') + resolvedNames(rest.mid(3)) : path;
+    }
+    if (isUncForm(path))
+        return path;
+    if (isHostForm(path)) {
+        QString host;
+        DWORD error = 0;
+        return hostPathOf(path, &host, &error) ? fromHostPath(host) : path;
+    }
+    return windowsFullPath(path);
+}
+
+bool hostPathOf(const QString &path, QString *host, DWORD *error)
+{
+    QString out;
+    if (path.isEmpty()) {
+        // nothing to resolve
+    } else if (isVerbatim(path)) {
+        // Taken as written: only a drive's own paths, each name as it is; "." and ".." are names no file has.
+        const QString rest = path.mid(4);
+        const QChar letter = driveLetterOf(rest);
+        const QString root = letter.isNull() ? QString() : driveRoot(letter);
+        if (root.isEmpty() || (rest.size() > 2 && rest.at(2) != QLatin1Char('\\'))) {
+            *error = root.isEmpty() && !letter.isNull() ? ERROR_PATH_NOT_FOUND : ERROR_INVALID_NAME;
+            return false;
+        }
+        const QStringList names = rest.mid(3).split(QLatin1Char('\\'));
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            const QString &name = names.at(i);
+            if ((name.isEmpty() && i + 1 < names.size()) || name == QLatin1String(".") || name == QLatin1String("..") ||
+                name.contains(QLatin1Char('/'))) {
+                *error = ERROR_INVALID_NAME;
+                return false;
+            }
+        }
+        out = belowRoot(root, QLatin1Char('/') + names.join(QLatin1Char('/')));
+    } else if (isHostForm(path)) {
+        // A host path (as Qt gives it), cleaned as the host would. Inside the machine's drive names are
+        // case-insensitive, as on Windows. Product code joins with backslashes even onto host paths; a
+        // backslash that is part of a host name reaches here as U+F05C, so it never splits the name.
+        const QString clean = QDir::cleanPath(QString(path).replace(QLatin1Char('\\'), QLatin1Char('/')));
+        const QString root = machine::systemDrive();
+        const QString windowsRoot = hostnames::toWindows(root);
+        if (clean.size() > windowsRoot.size() && startsWithFolder(clean, windowsRoot, Qt::CaseSensitive))
+            out = resolveBelow(root, clean.mid(windowsRoot.size()));
+        else
+            out = hostnames::toHost(clean);
+    } else if (isUncForm(path)) {
+        out = hostnames::toHost(QString(path).replace(QLatin1Char('\\'), QLatin1Char('/')));
+    } else {
+        const QString full = windowsFullPath(path);
+        const QString root = driveRoot(full.at(0).toUpper());
+        if (root.isEmpty()) {
+            *error = ERROR_PATH_NOT_FOUND;
+            return false;
+        }
+        out = belowRoot(root, full.mid(2).replace(QLatin1Char('\\'), QLatin1Char('/')));
+    }
+    while (out.size() > 1 && out.endsWith(QLatin1Char('/')))
+        out.chop(1);
+    *host = out;
+    return true;
+}
+
+} // namespace standin
+
+QString hostPath(const QString &windowsPath)
+{
+    // A path that names no file has no host path either.
+    QString host;
+    DWORD error = 0;
+    return standin::hostPathOf(windowsPath, &host, &error) ? host : QString();
 }
 
 QString fromHostPath(const QString &qtPath)

@@ -491,16 +491,17 @@ void links()
     if (!makeFile(WSTR("target.txt"), "target") || !CreateDirectoryW(at(WSTR("TargetDir")).c_str(), nullptr))
         line("makeFile", "failed");
     SetLastError(0);
-    ok("CreateSymbolicLinkW.file", BOOL(CreateSymbolicLinkW(at(WSTR("file.link")).c_str(), at(WSTR("target.txt")).c_str(),
-                                                             SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE)));
+    ok("CreateSymbolicLinkW.file",
+       BOOL(CreateSymbolicLinkW(at(WSTR("file.link")).c_str(), at(WSTR("target.txt")).c_str(),
+                                SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE)));
     SetLastError(0);
-    ok("CreateSymbolicLinkW.folder", BOOL(
-             CreateSymbolicLinkW(at(WSTR("dirlink")).c_str(), WSTR("TargetDir"),
-                                 SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE)));
+    ok("CreateSymbolicLinkW.folder",
+       BOOL(CreateSymbolicLinkW(at(WSTR("dirlink")).c_str(), WSTR("TargetDir"),
+                                SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE)));
     SetLastError(0);
-    ok("CreateSymbolicLinkW.again", BOOL(
-             CreateSymbolicLinkW(at(WSTR("dirlink")).c_str(), WSTR("TargetDir"),
-                                 SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE)));
+    ok("CreateSymbolicLinkW.again",
+       BOOL(CreateSymbolicLinkW(at(WSTR("dirlink")).c_str(), WSTR("TargetDir"),
+                                SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE)));
     linkEntry("link.file", WSTR("file.link"));
     linkEntry("link.folder", WSTR("dirlink"));
     SetLastError(0);
@@ -511,6 +512,103 @@ void links()
     exists("link.targetDir.kept", WSTR("TargetDir"));
     DeleteFileW(at(WSTR("target.txt")).c_str());
     RemoveDirectoryW(at(WSTR("TargetDir")).c_str());
+}
+
+// Full paths as Windows makes them of what a program types: "." and ".." removed (".." at a drive's root stays
+// there), a folder name's last dot and a final name's dots and blanks dropped, paths from the root and
+// relative ones completed from the current folder (shown as <cwd>), "\\?\" paths as they are.
+void fullPath(const char *key, const WCHAR *path)
+{
+    WCHAR current[MAX_PATH];
+    const Text cwd(current, GetCurrentDirectoryW(MAX_PATH, current));
+    WCHAR full[MAX_PATH];
+    WCHAR *filePart = nullptr;
+    SetLastError(0);
+    const DWORD n = GetFullPathNameW(path, MAX_PATH, full, &filePart);
+    if (n == 0 || n >= MAX_PATH) {
+        line(key, "%lu error %lu", static_cast<unsigned long>(n), static_cast<unsigned long>(GetLastError()));
+        return;
+    }
+    Text shown(full, n);
+    if (shown.compare(0, cwd.size(), cwd) == 0)
+        shown.replace(0, cwd.size(), WSTR("<cwd>"));
+    line(key, "%s, length %s, file part %s", probe::utf8(shown.c_str()).c_str(),
+         n == length(full) ? "of the text" : "other", filePart ? probe::utf8(filePart).c_str() : "(none)");
+}
+
+void fullPaths()
+{
+    fullPath("GetFullPathNameW.aboveRoot", WSTR("C:\\..\\a\\.\\b\\..\\c"));
+    fullPath("GetFullPathNameW.farAboveRoot", WSTR("C:\\x\\..\\..\\..\\y"));
+    fullPath("GetFullPathNameW.folderDot", WSTR("C:\\a.\\b"));
+    fullPath("GetFullPathNameW.folderBlank", WSTR("C:\\a \\b"));
+    fullPath("GetFullPathNameW.finalDotsBlanks", WSTR("C:\\a\\b. ."));
+    fullPath("GetFullPathNameW.trailingSeparator", WSTR("C:\\a\\b\\"));
+    fullPath("GetFullPathNameW.separators", WSTR("C:/a//b"));
+    fullPath("GetFullPathNameW.root", WSTR("C:\\"));
+    fullPath("GetFullPathNameW.rootParent", WSTR("C:\\.."));
+    fullPath("GetFullPathNameW.fromRoot", WSTR("\\..\\..\\etc\\hostname"));
+    fullPath("GetFullPathNameW.relative", WSTR("sub\\.\\y\\..\\z."));
+    fullPath("GetFullPathNameW.driveRelative", WSTR("C:x"));
+    fullPath("GetFullPathNameW.lowerCaseDrive", WSTR("c:\\a\\..\\b"));
+    fullPath("GetFullPathNameW.verbatim", WSTR("\\\\?\\C:\\a\\..\\b."));
+    WCHAR small[4];
+    line("GetFullPathNameW.size.none", "%lu",
+         static_cast<unsigned long>(GetFullPathNameW(WSTR("C:\\a\\b"), 0, nullptr, nullptr)));
+    line("GetFullPathNameW.size.small", "%lu",
+         static_cast<unsigned long>(GetFullPathNameW(WSTR("C:\\a\\b"), 4, small, nullptr)));
+}
+
+// A file at C:'s root reached through paths that climb above the root, from the root and as "\\?\" paths:
+// ".." at a root stays there, and a "\\?\" path is taken as written.
+void rootPaths()
+{
+    const WCHAR *rootFile = WSTR("C:\\HushdeckProbeRoot.txt");
+    HANDLE h = CreateFileW(rootFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    if (h == INVALID_HANDLE_VALUE || !WriteFile(h, "root", 4, &written, nullptr))
+        line("rootFile", "failed error %lu", static_cast<unsigned long>(GetLastError()));
+    closeIf(h);
+    const struct
+    {
+        const char *key;
+        const WCHAR *path;
+    } opens[] = {
+        {"CreateFileW.aboveRoot", WSTR("C:\\..\\HushdeckProbeRoot.txt")},
+        {"CreateFileW.farAboveRoot", WSTR("C:\\Windows\\..\\..\\..\\HushdeckProbeRoot.txt")},
+        {"CreateFileW.verbatim", WSTR("\\\\?\\C:\\HushdeckProbeRoot.txt")},
+        {"CreateFileW.verbatimParent", WSTR("\\\\?\\C:\\Windows\\..\\HushdeckProbeRoot.txt")},
+    };
+    for (const auto &o : opens) {
+        SetLastError(0);
+        h = CreateFileW(o.path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (h == INVALID_HANDLE_VALUE) {
+            line(o.key, "failed error %lu", static_cast<unsigned long>(GetLastError()));
+            continue;
+        }
+        char buffer[16] = {};
+        DWORD got = 0;
+        ReadFile(h, buffer, sizeof(buffer) - 1, &got, nullptr);
+        line(o.key, "ok \"%s\"", buffer);
+        CloseHandle(h);
+    }
+    WIN32_FIND_DATAW data;
+    SetLastError(0);
+    HANDLE find = FindFirstFileW(WSTR("C:\\..\\HushdeckProbe*"), &data);
+    if (find == INVALID_HANDLE_VALUE) {
+        line("FindFirstFileW.aboveRoot", "failed error %lu", static_cast<unsigned long>(GetLastError()));
+    } else {
+        line("FindFirstFileW.aboveRoot", "%s", probe::utf8(data.cFileName).c_str());
+        FindClose(find);
+    }
+    ok("MoveFileW.aboveRoot",
+       MoveFileW(WSTR("C:\\..\\HushdeckProbeRoot.txt"), WSTR("C:\\..\\..\\HushdeckProbeMoved.txt")));
+    const DWORD moved = GetFileAttributesW(WSTR("C:\\..\\HushdeckProbeMoved.txt"));
+    line("GetFileAttributesW.aboveRoot", "%s", moved == INVALID_FILE_ATTRIBUTES ? "missing" : "there");
+    SetLastError(0);
+    ok("DeleteFileW.verbatimParent", DeleteFileW(WSTR("\\\\?\\C:\\Windows\\..\\HushdeckProbeMoved.txt")));
+    ok("DeleteFileW.aboveRoot", DeleteFileW(WSTR("C:\\Windows\\..\\..\\HushdeckProbeMoved.txt")));
+    ok("DeleteFileW.aboveRoot.again", DeleteFileW(WSTR("C:\\HushdeckProbeMoved.txt")));
 }
 
 } // namespace
@@ -537,6 +635,8 @@ int main()
     moving();
     namesAndPaths();
     links();
+    fullPaths();
+    rootPaths();
 
     for (const WCHAR *name : names)
         DeleteFileW(at(name).c_str());
