@@ -87,11 +87,16 @@ private slots:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("HUSHDECK_TOUR"), program.path());
         env.insert(QStringLiteral("HUSHDECK_TOUR_SIZES"), QStringLiteral("1024x640"));
+        env.insert(QStringLiteral("QT_FORCE_STDERR_LOGGING"), QStringLiteral("1"));
         hushdeck.setProcessEnvironment(env);
         hushdeck.start(qEnvironmentVariable("HUSHDECK_INSTALL") + QStringLiteral("/Hushdeck"), {});
         QVERIFY(hushdeck.waitForFinished(60000));
         QCOMPARE(hushdeck.exitStatus(), QProcess::NormalExit);
         QCOMPARE(hushdeck.exitCode(), 0);
+        // Debug lines go to the debug output, the start-up's one naming the main window's class; nothing reaches
+        // the standard output.
+        QCOMPARE(hushdeck.readAllStandardOutput(), QByteArray());
+        QVERIFY(hushdeck.readAllStandardError().contains("Test: Qt"));
         const QStringList pictures = QDir(program.path()).entryList({QStringLiteral("*.png")}, QDir::Files);
         QCOMPARE(pictures, QDir(inProcess.path()).entryList({QStringLiteral("*.png")}, QDir::Files));
         QVERIFY(QFileInfo::exists(QDir(program.path()).filePath(QStringLiteral("tour-report.txt"))));

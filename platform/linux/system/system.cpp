@@ -4,7 +4,9 @@
 #include "linux/files/drivemap.h"
 #include "linux/machine/handles.h"
 #include "linux/files/hostnames.h"
+#include "linux/files/recyclebin.h"
 #include "linux/machine/machine.h"
+#include "linux/shell/userfolders.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -384,7 +386,7 @@ QString hostPath(const QString &windowsPath)
         const QString root = machine::systemDrive();
         const QString windowsRoot = hostnames::toWindows(root);
         if (path.size() > windowsRoot.size() && startsWithFolder(path, windowsRoot, Qt::CaseSensitive))
-            return resolveBelow(root, path.mid(windowsRoot.size()));
+            return userfolders::throughLink(resolveBelow(root, path.mid(windowsRoot.size())));
         return hostnames::toHost(path);
     }
     const bool drivePath = path.size() >= 2 && path.at(1) == QLatin1Char(':') && path.at(0).isLetter() &&
@@ -398,9 +400,17 @@ QString hostPath(const QString &windowsPath)
     const QString rest = path.mid(2); // "" or "/..."
     if (rest.isEmpty() || rest == QLatin1String("/"))
         return root;
+    // The drive's Recycle Bin is the host trash it shows at its root.
+    const qsizetype nameEnd = rest.indexOf(QLatin1Char('/'), 1);
+    const QString first = rest.mid(1, nameEnd < 0 ? -1 : nameEnd - 1);
+    if (first.compare(QLatin1String("$RECYCLE.BIN"), Qt::CaseInsensitive) == 0) {
+        const QString trash = recyclebin::trashOfDrive(path.at(0));
+        if (!trash.isEmpty())
+            return nameEnd < 0 ? trash : trash + hostnames::toHost(rest.mid(nameEnd));
+    }
     // The machine's own drive is case-insensitive, as Windows is: "C:\WINDOWS" is its Windows folder.
     if (root == machine::systemDrive())
-        return resolveBelow(root, rest);
+        return userfolders::throughLink(resolveBelow(root, rest));
     return root == QLatin1String("/") ? hostnames::toHost(rest) : root + hostnames::toHost(rest);
 }
 
