@@ -586,6 +586,22 @@ private slots:
         QCOMPARE(QDir(home).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), host.contains("folders") ? 4 : 0);
     }
 
+    // A new machine's profile holds its user folders, plain folders, before anything asks for them.
+    void newProfileHasUserFolders()
+    {
+        QStringList folders;
+        WIN32_FIND_DATAW data;
+        HANDLE find = FindFirstFileW(WSTR("C:\\Users\\User\\*"), &data);
+        QVERIFY(find != INVALID_HANDLE_VALUE);
+        do {
+            if (data.dwFileAttributes == FILE_ATTRIBUTE_DIRECTORY)
+                folders << fromWide(data.cFileName);
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+        for (const char *name : {"Desktop", "Documents", "Music", "Pictures", "Videos"})
+            QVERIFY2(folders.contains(QLatin1String(name)), name);
+    }
+
     // The user's own folders are the host's (XDG), created only when the caller asks.
     void hostUserFolders()
     {
