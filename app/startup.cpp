@@ -35,7 +35,8 @@ std::unique_ptr<MainWindow> startMainWindow()
 
     WCHAR className[1024];
     className[0] = 0;
-    GetClassNameW(reinterpret_cast<HWND>(window->winId()), className, 1024);
+    window->winId(); // the native window, made as Windows makes it
+    GetClassNameW(windowHandle(window->windowHandle()), className, 1024);
     qDebug().noquote() << QStringLiteral("Test: ") + fromWide(className, 1024);
 
     window->show();

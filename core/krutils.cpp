@@ -388,7 +388,10 @@ void KRUtils::getDriveInfo(char letter, QString rootPath, DriveInfo &info)
     if (!GetDiskFreeSpaceW(wstr(rootPath), &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters))
         sectorsPerCluster = bytesPerSector = freeClusters = totalClusters = 0;
 
-    info.displayName = fromWide(label, 510) + QStringLiteral(" (") + QLatin1Char(letter) + QStringLiteral(":)");
+    // A volume without a label is named as Windows names it, never with a leading blank.
+    const QString volumeLabel = fromWide(label, 510);
+    info.displayName = (volumeLabel.isEmpty() ? QStringLiteral("Local Disk") : volumeLabel) + QStringLiteral(" (") +
+                       QLatin1Char(letter) + QStringLiteral(":)");
     info.letter = letter;
     info.rootPath = rootPath;
     // Eight hexadecimal digits with leading zeros, split in two halves: "00AB-12CD".

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
+#include <QWindow>
 
 #ifdef __MINGW32__
 // MinGW-w64's headers declare the image-list interface id, but none of its libraries defines it.
@@ -46,6 +47,11 @@ bool nativeMessageId(const QByteArray &eventType, void *message, UINT *id)
     return true;
 }
 
+HWND windowHandle(QWindow *window)
+{
+    return window ? reinterpret_cast<HWND>(window->winId()) : nullptr;
+}
+
 QImage imageFromIcon(HICON icon)
 {
     return QImage::fromHICON(icon);
@@ -59,26 +65,4 @@ void startProgram(QProcess *process, const QString &program, const QStringList &
 bool moveToRecycleBin(const QString &path)
 {
     return QFile::moveToTrash(path);
-}
-
-QString recycleBinFolder(const QString &driveRoot)
-{
-    const QString drive = driveRoot.endsWith(QLatin1Char('\\')) ? driveRoot : driveRoot + QLatin1Char('\\');
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(wstr(drive + QLatin1Char('*')), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return QString();
-    QString found;
-    do {
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-            continue;
-        const QString name = fromWide(data.cFileName, MAX_PATH);
-        if (name.compare(QLatin1String("$RECYCLE.BIN"), Qt::CaseInsensitive) == 0 ||
-            name.compare(QLatin1String("RECYCLER"), Qt::CaseInsensitive) == 0) {
-            found = drive + name;
-            break;
-        }
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-    return found;
 }

@@ -167,6 +167,12 @@ inline FILETIME dateTimeToFileTime(const QDateTime &dt)
 class QByteArray;
 bool nativeMessageId(const QByteArray &eventType, void *message, UINT *id);
 
+// The window handle of a Qt window, as the window functions take it (its native window id on Windows). On
+// other hosts the stand-in enters the window in its window table under the class Qt registers such a window
+// with on Windows, so that GetClassNameW and the other window functions answer for it.
+class QWindow;
+HWND windowHandle(QWindow *window);
+
 // The picture of an icon handle, as QImage::fromHICON gives it on Windows; safe on any thread.
 class QImage;
 QImage imageFromIcon(HICON icon);
@@ -177,15 +183,9 @@ class QProcess;
 void startProgram(QProcess *process, const QString &program, const QStringList &arguments);
 
 // Moves a file or folder to the Recycle Bin (QFile::moveToTrash on Windows); false when it is still where it
-// was. On other hosts the stand-in moves it to the host's trash, and a file the machine marks locked or
-// vanished stays, as Windows would refuse it.
+// was. On other hosts the stand-in moves it to the host's trash, which the drive that holds it shows as its
+// "$RECYCLE.BIN", and a file the machine marks locked or vanished stays, as Windows would refuse it.
 bool moveToRecycleBin(const QString &path);
-
-// The Recycle Bin folder of the drive whose root is driveRoot ("X:\"), as the file functions take it, or an
-// empty string when the drive has none. On Windows: the drive's "$Recycle.Bin" (older systems: "RECYCLER").
-// On other hosts the stand-in answers with the host's trash for that drive, the one moveToRecycleBin fills;
-// a "$Recycle.Bin" on a host drive belongs to another system and is never given.
-QString recycleBinFolder(const QString &driveRoot);
 
 // A path that the drive functions or a listing give ("X:\...") as a path the host's file functions (Qt)
 // take. Identity on Windows; on other hosts the machine's drive map decides, and a name that Windows could not

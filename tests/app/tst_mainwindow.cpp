@@ -14,6 +14,7 @@
 #include <QStackedLayout>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWindow>
 #include <QtTest>
 
 class TestMainWindow : public QObject
@@ -34,6 +35,40 @@ private:
 
 private slots:
     void init() { m.reset(new TestMachine); }
+
+    // The window functions answer for the program's own windows as Windows answers for a Qt window: with the
+    // class Qt registered it with, which the start-up's "Test: " line names.
+    void windowClassIsQts_data()
+    {
+        QTest::addColumn<int>("flags");
+        QTest::addColumn<QString>("suffix");
+        QTest::newRow("main window") << int(Qt::Window) << "QWindowIcon";
+        QTest::newRow("tool window") << int(Qt::Tool) << "QWindowToolSaveBits";
+        QTest::newRow("popup") << int(Qt::Popup) << "QWindowPopupDropShadowSaveBits";
+        QTest::newRow("dialog without system menu") << int(Qt::Dialog) << "QWindow";
+    }
+    void windowClassIsQts()
+    {
+        QFETCH(int, flags);
+        QFETCH(QString, suffix);
+        MainWindow main;
+        QWindow window;
+        window.setFlags(Qt::WindowFlags(flags));
+        window.setTitle(QStringLiteral("Probe"));
+        main.winId(); // its native window, as main() makes it
+        QWindow *const windows[] = {&window, main.windowHandle()};
+        const QString prefix =
+            QStringLiteral("Qt%1%2%3").arg(QT_VERSION_MAJOR).arg(QT_VERSION_MINOR).arg(QT_VERSION_PATCH);
+        for (QWindow *w : windows) {
+            const HWND hwnd = windowHandle(w);
+            QVERIFY(hwnd && windowHandle(w) == hwnd); // one handle per window
+            WCHAR name[1024];
+            const QString expected = prefix + (w == &window ? suffix : QStringLiteral("QWindowIcon"));
+            QCOMPARE(GetClassNameW(hwnd, name, 1024), int(expected.size()));
+            QCOMPARE(fromWide(name, 1024), expected);
+        }
+        QCOMPARE(FindWindowW(wstr(prefix + suffix), WSTR("Probe")), windowHandle(&window));
+    }
     void cleanup() { m.reset(); }
 
     void layout()

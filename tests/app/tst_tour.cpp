@@ -87,10 +87,21 @@ private slots:
             QVERIFY(Tour(&w, inProcess.path()).run({QSize(1024, 640)}));
         }
         QProcess tour;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_FORCE_STDERR_LOGGING"), QStringLiteral("1"));
+        tour.setProcessEnvironment(env);
         tour.start(QStringLiteral(HUSHDECK_TOUR_PROGRAM), {program.path(), QStringLiteral("1024x640")});
         QVERIFY(tour.waitForFinished(60000));
         QCOMPARE(tour.exitStatus(), QProcess::NormalExit);
         QCOMPARE(tour.exitCode(), 0);
+        // Debug lines go to the debug output, the start-up's one naming the main window's class; none of them
+        // reaches the standard output.
+        const QByteArray debug = tour.readAllStandardError();
+        QVERIFY2(QRegularExpression(QStringLiteral("(^|\n)Test: Qt\\d+QWindowIcon\n"))
+                     .match(QString::fromUtf8(debug))
+                     .hasMatch(),
+                 debug.constData());
+        QVERIFY(!tour.readAllStandardOutput().split('\n').contains("true"));
         const QStringList pictures = QDir(program.path()).entryList({QStringLiteral("*.png")}, QDir::Files);
         QCOMPARE(pictures, QDir(inProcess.path()).entryList({QStringLiteral("*.png")}, QDir::Files));
         QVERIFY(QFileInfo::exists(QDir(program.path()).filePath(QStringLiteral("tour-report.txt"))));

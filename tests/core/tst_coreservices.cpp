@@ -66,7 +66,7 @@ private slots:
                                        << "0.00 GB"
                                        << "0.00%";
         QTest::newRow("no label") << ""
-                                  << "0" << (qint64(3) << 29) << (qint64(3) << 29) << " (D:)"
+                                  << "0" << (qint64(3) << 29) << (qint64(3) << 29) << "Local Disk (D:)"
                                   << "0000-0000"
                                   << "1.50 GB"
                                   << "1.50 GB"
@@ -113,7 +113,7 @@ private slots:
         KRUtils u;
         DriveInfo info;
         u.getDriveInfo('Q', QStringLiteral("Q:\\"), info); // no such drive
-        QCOMPARE(info.displayName, QStringLiteral(" (Q:)"));
+        QCOMPARE(info.displayName, QStringLiteral("Local Disk (Q:)"));
         QCOMPARE(info.serialNumber, QStringLiteral("0000-0000"));
         QCOMPARE(info.totalSize, QStringLiteral("0.00 GB"));
         QCOMPARE(info.freePercent, 0.0f);

@@ -81,11 +81,11 @@ private slots:
         qputenv("TZ", "IST-5:30");
         home.reset(new QTemporaryDir);
         qputenv("HOME", QFile::encodeName(home->path()));
-        qputenv("XDG_DATA_HOME", QFile::encodeName(home->path() + QStringLiteral("/.local/share")));
     }
     void init()
     {
         m.reset(new TestMachine);
+        qputenv("XDG_DATA_HOME", QFile::encodeName(home->path() + QStringLiteral("/.local/share")));
         files = home->path() + QStringLiteral("/files");
         QDir(files).removeRecursively();
         QVERIFY(QDir().mkpath(files));
@@ -261,7 +261,7 @@ private slots:
         QTest::addColumn<QString>("fault"); // of b.txt
         QTest::addColumn<QStringList>("left");
         QTest::addColumn<int>("checked");
-        QTest::addColumn<QString>("count"); // the first group's label afterwards
+        QTest::addColumn<QString>("count");       // the first group's label afterwards
         QTest::addColumn<bool>("throughProfile"); // the files named C:\Users\User\Documents\..., a link there
         QTest::newRow("all moved") << QString() << QStringList{"c.txt", "d.txt", "e.txt"} << 0 << "File Count: 1"
                                    << false;

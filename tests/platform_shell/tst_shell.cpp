@@ -576,7 +576,8 @@ private slots:
             const QString entry = machine::userProfile() + QLatin1Char('/') + names[i];
             QCOMPARE(results.at(i), S_OK);
             QCOMPARE(got.at(i), QStringLiteral("C:\\Users\\User\\") + QLatin1String(names[i]));
-            QCOMPARE(hostPath(got.at(i)), entry);
+            // A host folder is reached through the entry's link as if it stood there.
+            QCOMPARE(QFileInfo(hostPath(got.at(i))).canonicalFilePath(), QFileInfo(entry).canonicalFilePath());
             QVERIFY(QFileInfo(entry).isDir());
             QCOMPARE(QFileInfo(entry).isSymLink(), hostOwn);
             if (hostOwn)
@@ -584,6 +585,22 @@ private slots:
         }
         // The machine's folders were made inside the machine, none in the host's home.
         QCOMPARE(QDir(home).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), host.contains("folders") ? 4 : 0);
+    }
+
+    // A new machine's profile holds its user folders, plain folders, before anything asks for them.
+    void newProfileHasUserFolders()
+    {
+        QStringList folders;
+        WIN32_FIND_DATAW data;
+        HANDLE find = FindFirstFileW(WSTR("C:\\Users\\User\\*"), &data);
+        QVERIFY(find != INVALID_HANDLE_VALUE);
+        do {
+            if (data.dwFileAttributes == FILE_ATTRIBUTE_DIRECTORY)
+                folders << fromWide(data.cFileName);
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+        for (const char *name : {"Desktop", "Documents", "Music", "Pictures", "Videos"})
+            QVERIFY2(folders.contains(QLatin1String(name)), name);
     }
 
     // The user's own folders are the host's (XDG), created only when the caller asks.
@@ -610,6 +627,31 @@ private slots:
         QCOMPARE(documents, S_OK);
         QCOMPARE(documentsPath, QStringLiteral("C:\\Users\\User\\Documents"));
         QCOMPARE(QFileInfo(hostPath(documentsPath)).canonicalFilePath(), QFileInfo(docs).canonicalFilePath());
+        // A plain folder to the file functions, as on Windows, whatever link the profile holds; its files are the
+        // host user's.
+        QVERIFY(QFileInfo(machine::userProfile() + QStringLiteral("/Documents")).isSymLink());
+        QVERIFY(writeFile(docs + QStringLiteral("/mine.txt"), "mine"));
+        WIN32_FIND_DATAW data;
+        HANDLE find = FindFirstFileW(WSTR("C:\\Users\\User\\*"), &data);
+        QVERIFY(find != INVALID_HANDLE_VALUE);
+        DWORD listed = INVALID_FILE_ATTRIBUTES;
+        do {
+            if (fromWide(data.cFileName) == QLatin1String("Documents"))
+                listed = data.dwFileAttributes;
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+        QCOMPARE(listed, DWORD(FILE_ATTRIBUTE_DIRECTORY));
+        QCOMPARE(GetFileAttributesW(wstr(documentsPath)), DWORD(FILE_ATTRIBUTE_DIRECTORY));
+        HANDLE folder = CreateFileW(wstr(documentsPath), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        QVERIFY(folder != INVALID_HANDLE_VALUE);
+        BY_HANDLE_FILE_INFORMATION info = {};
+        QVERIFY(GetFileInformationByHandle(folder, &info));
+        CloseHandle(folder);
+        QCOMPARE(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT, DWORD(0));
+        find = FindFirstFileW(wstr(documentsPath + QStringLiteral("\\mine.txt")), &data);
+        QVERIFY(find != INVALID_HANDLE_VALUE);
+        FindClose(find);
         QCOMPARE(musicMissing, E_FAIL);
         QVERIFY(!createdEarly);
         QCOMPARE(musicCreated, S_OK);

@@ -411,15 +411,15 @@ private slots:
         QCOMPARE(form->listModel->rowCount(), 0);
     }
 
-    // One Recycle Bin: the host's trash, listed under the drive that holds it; a "$Recycle.Bin" or "RECYCLER"
-    // on a drive root belongs to another system and is never listed.
+    // One Recycle Bin per trash: the host's trash, shown as "$RECYCLE.BIN" at the root of the drive that holds
+    // it; a "$Recycle.Bin" or "RECYCLER" on a drive root belongs to another system and is never listed.
     void recycleBinList()
     {
         onlyMappedDrives();
         mapDrive(QLatin1Char('Q'), path(QStringLiteral("q")));
         mapDrive(QLatin1Char('R'), path(QStringLiteral("r")));
         mapDrive(QLatin1Char('S'), path(QStringLiteral("s")));
-        QDir().mkpath(path(QStringLiteral("q/$RECYCLE.BIN")));
+        writeFile(path(QStringLiteral("q/$RECYCLE.BIN/S-1-5-21/$R1.txt")), "other system");
         QDir().mkpath(path(QStringLiteral("r/Recycler")));
         QDir().mkpath(path(QStringLiteral("s/$Recycle.Bin")));
         SecureDeleteForm form;
@@ -430,14 +430,30 @@ private slots:
         QVERIFY(!form.noBinLabel->isHidden());
         QCOMPARE(form.noBinLabel->text(), QStringLiteral("No recycle bin folder was found."));
         form.ui->tabWidget->setCurrentIndex(0);
-        QVERIFY(moveToRecycleBin(QStringLiteral("Q:\\") + QStringLiteral("$RECYCLE.BIN")));
-        const QString trash = trashOf(path(QStringLiteral("q/home")));
-        QCOMPARE(form.findRecycleBinFolder('Q'), trash);
+        writeFile(path(QStringLiteral("r/old.txt")), "old");
+        QVERIFY(moveToRecycleBin(QStringLiteral("R:\\old.txt")));
+        const QString bin = QStringLiteral("Q:\\$RECYCLE.BIN");
+        QCOMPARE(form.findRecycleBinFolder('Q'), bin);
         QCOMPARE(form.findRecycleBinFolder('R'), QString());
         QCOMPARE(form.findRecycleBinFolder('S'), QString());
+        // Listed once at the drive root, hidden and system as Windows keeps it, and holding the trash.
+        QStringList atRoot;
+        WIN32_FIND_DATAW data;
+        HANDLE find = FindFirstFileW(WSTR("Q:\\*"), &data);
+        QVERIFY(find != INVALID_HANDLE_VALUE);
+        do {
+            const QString name = fromWide(data.cFileName, MAX_PATH);
+            atRoot << name;
+            if (name == QLatin1String("$RECYCLE.BIN"))
+                QCOMPARE(data.dwFileAttributes,
+                         DWORD(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+        QCOMPARE(atRoot.filter(QStringLiteral("recycle"), Qt::CaseInsensitive), QStringList{"$RECYCLE.BIN"});
+        QCOMPARE(readFile(hostPath(bin + QStringLiteral("\\files\\old.txt"))), QByteArray("old"));
         form.ui->tabWidget->setCurrentIndex(1);
         QCOMPARE(form.ui->listWidget->count(), 1);
-        QCOMPARE(form.ui->listWidget->item(0)->text(), trash);
+        QCOMPARE(form.ui->listWidget->item(0)->text(), bin);
         QCOMPARE(form.ui->listWidget->item(0)->checkState(), Qt::Checked);
         QVERIFY(form.noBinLabel->isHidden());
         // Filled once; the user's ticks stay.
@@ -497,9 +513,13 @@ private slots:
         WriteRecorder recorder;
         form.ui->rbEmptyButton->click();
         QTRY_VERIFY(!form.deleteRunning);
-        QCOMPARE(form.recycleBinFolders, QStringList{trash});
-        // The trashed files and the records are gone, overwritten first; the shared file stays.
+        QCOMPARE(form.recycleBinFolders, QStringList{QStringLiteral("Q:\\$RECYCLE.BIN")});
+        // The trashed files and the records are gone, overwritten first; the shared file stays, and so do the
+        // trash's own folders.
         QCOMPARE(filesBelow(trash), QStringList{QStringLiteral("files/shared.txt")});
+        QCOMPARE(QDir(trash).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), (QStringList{"files", "info"}));
+        QCOMPARE(QDir(trash + QStringLiteral("/info")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                 QStringList());
         QVERIFY(!recorder.writesTo(trash + QStringLiteral("/files/report.txt")).isEmpty());
         QVERIFY(!recorder.writesTo(trash + QStringLiteral("/info/report.txt.trashinfo")).isEmpty());
         QVERIFY(recorder.writesTo(trash + QStringLiteral("/files/shared.txt")).isEmpty());

@@ -577,7 +577,8 @@ private slots:
         QCOMPARE(filesIn(host + QStringLiteral("/tree/sub")), QStringList{"out"});
         QVERIFY(!paths.isEmpty());
         for (const QList<QVariant> &args : std::as_const(paths))
-            QVERIFY2(args.at(0).toString().startsWith(top + QStringLiteral("\\tree")), qPrintable(args.at(0).toString()));
+            QVERIFY2(args.at(0).toString().startsWith(top + QStringLiteral("\\tree")),
+                     qPrintable(args.at(0).toString()));
     }
 
     // A listed link is not followed: the file or folder it points at is not touched.
@@ -661,13 +662,14 @@ private slots:
         onlyMappedDrives();
         mapDrive(QLatin1Char('Q'), hostFile(QStringLiteral("q")));
         mapDrive(QLatin1Char('R'), hostFile(QStringLiteral("r")));
-        writeFile(hostFile(QStringLiteral("q/$RECYCLE.BIN/$IAB12.txt")), "info");
-        writeFile(hostFile(QStringLiteral("q/$RECYCLE.BIN/$RAB12.txt")), "data");
-        writeFile(hostFile(QStringLiteral("q/$RECYCLE.BIN/$RCD34/inner.doc")), "inner");
-        writeFile(hostFile(QStringLiteral("q/$RECYCLE.BIN/$RCD34/deep/x.bin")), "x");
-        writeFile(hostFile(QStringLiteral("q/$RECYCLE.BIN/.dotfile")), "dot");
+        writeFile(hostFile(QStringLiteral("q/$RECYCLE.BIN/S-1-5-21-1/$IAB12.txt")), "info");
+        writeFile(hostFile(QStringLiteral("q/$RECYCLE.BIN/S-1-5-21-1/$RAB12.txt")), "data");
+        writeFile(hostFile(QStringLiteral("q/$RECYCLE.BIN/S-1-5-21-1/$RCD34/inner.doc")), "inner");
+        writeFile(hostFile(QStringLiteral("q/$RECYCLE.BIN/S-1-5-21-1/$RCD34/deep/x.bin")), "x");
+        writeFile(hostFile(QStringLiteral("q/$RECYCLE.BIN/S-1-5-21-1/.dotfile")), "dot");
         writeFile(hostFile(QStringLiteral("outside.txt")), "outside");
-        QVERIFY(QFile::link(hostFile(QStringLiteral("outside.txt")), hostFile(QStringLiteral("q/$RECYCLE.BIN/link"))));
+        QVERIFY(QFile::link(hostFile(QStringLiteral("outside.txt")),
+                            hostFile(QStringLiteral("q/$RECYCLE.BIN/S-1-5-21-1/link"))));
         writeFile(hostFile(QStringLiteral("r/$Recycle.Bin/$RZZ.dat")), "zz");
         QStringList folders{QStringLiteral("Q:\\$RECYCLE.BIN"), QStringLiteral("R:\\$Recycle.Bin")};
         Worker w(2);
@@ -696,15 +698,20 @@ private slots:
         QStringList entries;
         for (const SecureDeleteEntry &e : std::as_const(worker.entries))
             entries << e.path + QLatin1Char(':') + QString::number(e.kind);
-        QCOMPARE(entries, (QStringList{"R:\\$Recycle.Bin\\$RZZ.dat:1", "Q:\\$RECYCLE.BIN\\$RCD34:0",
-                                       "Q:\\$RECYCLE.BIN\\$RAB12.txt:1", "Q:\\$RECYCLE.BIN\\$IAB12.txt:1"}));
-        QCOMPARE(seen, (QStringList{"R:\\$Recycle.Bin\\$RZZ.dat", "Q:\\$RECYCLE.BIN\\$RCD34",
-                                    "Q:\\$RECYCLE.BIN\\$RCD34\\deep", "Q:\\$RECYCLE.BIN\\$RCD34\\deep\\x.bin",
-                                    "Q:\\$RECYCLE.BIN\\$RCD34\\inner.doc", "Q:\\$RECYCLE.BIN\\$RAB12.txt",
-                                    "Q:\\$RECYCLE.BIN\\$IAB12.txt"}));
+        QCOMPARE(entries, (QStringList{"R:\\$Recycle.Bin\\$RZZ.dat:1", "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RCD34:0",
+                                       "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RAB12.txt:1",
+                                       "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$IAB12.txt:1"}));
+        QCOMPARE(seen,
+                 (QStringList{"R:\\$Recycle.Bin\\$RZZ.dat", "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RCD34",
+                              "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RCD34\\deep",
+                              "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RCD34\\deep\\x.bin",
+                              "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RCD34\\inner.doc",
+                              "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RAB12.txt", "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$IAB12.txt"}));
         QCOMPARE(steps, 6);
-        // Dot names and links are neither listed nor shredded; what the link points at is untouched.
-        QCOMPARE(filesIn(hostFile(QStringLiteral("q/$RECYCLE.BIN"))), (QStringList{".dotfile", "link"}));
+        // The bin's own folder stays. Dot names and links are neither listed nor shredded; what the link points
+        // at is untouched.
+        QCOMPARE(filesIn(hostFile(QStringLiteral("q/$RECYCLE.BIN"))), QStringList{"S-1-5-21-1"});
+        QCOMPARE(filesIn(hostFile(QStringLiteral("q/$RECYCLE.BIN/S-1-5-21-1"))), (QStringList{".dotfile", "link"}));
         QCOMPARE(readFile(hostFile(QStringLiteral("outside.txt"))), QByteArray("outside"));
         QCOMPARE(filesIn(hostFile(QStringLiteral("r/$Recycle.Bin"))), QStringList());
     }
@@ -805,7 +812,7 @@ private slots:
             QVERIFY(!QFile::exists(bin + QStringLiteral("/a.txt")));
         } else {
             QCOMPARE(readFile(bin + QStringLiteral("/a.txt")), QByteArray("private"));
-            QVERIFY(!QFile::exists(bin + QStringLiteral("/folder")));
+            QCOMPARE(filesIn(bin + QStringLiteral("/folder")), QStringList());
             QCOMPARE(worker.itemsShredded, 1);
         }
     }

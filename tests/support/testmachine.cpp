@@ -21,6 +21,9 @@ TestMachine::TestMachine()
     previous = qgetenv("HUSHDECK_MACHINE");
     machine::reset();
     qputenv("HUSHDECK_MACHINE", QFile::encodeName(dir.path() + QStringLiteral("/machine")));
+    // The host trash (the Recycle Bin) and other data places of the test's own, never the host user's.
+    previousData = qEnvironmentVariableIsSet("XDG_DATA_HOME") ? qgetenv("XDG_DATA_HOME") : QByteArray();
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path() + QStringLiteral("/data")));
     machine::folder(); // create and seed it now, so tests start from a ready machine
     // Tests record what would open on the host instead of opening it, and keep to the machine's own Documents,
     // Music, ...: a test that links them to the host user's folders says so.
@@ -95,6 +98,10 @@ TestMachine::~TestMachine()
     if (qgetenv("HUSHDECK_MACHINE") != QFile::encodeName(dir.path() + QStringLiteral("/machine")))
         return;
     machine::reset();
+    if (previousData.isNull())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", previousData);
     if (hadPrevious)
         qputenv("HUSHDECK_MACHINE", previous);
     else

@@ -1,5 +1,6 @@
 // A fresh simulated machine for one test: a temporary folder that $HUSHDECK_MACHINE points at, seeded on
-// first use and removed afterwards. Create one in init() (or at the top of a test function).
+// first use and removed afterwards, with its own $XDG_DATA_HOME (the host trash) inside it. Create one in init() (or at
+// the top of a test function).
 #pragma once
 
 #include <QString>
@@ -69,5 +70,6 @@ private:
     sqlite3 *storeHolder = nullptr;
     QByteArray previous;
     bool hadPrevious;
+    QByteArray previousData;                  // XDG_DATA_HOME before the machine, null when it was not set
     std::optional<QByteArray> previousConfig; // XDG_CONFIG_HOME, when linkUserFolder set it
 };

@@ -334,5 +334,22 @@ void SecureDeleteForm::on_tabWidget_currentChanged(int index)
 
 QString SecureDeleteForm::findRecycleBinFolder(char letter)
 {
-    return recycleBinFolder(QString(QLatin1Char(letter)) + QStringLiteral(":\\"));
+    const QString root = QString(QLatin1Char(letter)) + QStringLiteral(":\\");
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(wstr(root + QLatin1Char('*')), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return QString();
+    QString found;
+    do {
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+            continue;
+        const QString name = fromWide(data.cFileName, MAX_PATH);
+        if (name.compare(QLatin1String("$RECYCLE.BIN"), Qt::CaseInsensitive) == 0 ||
+            name.compare(QLatin1String("RECYCLER"), Qt::CaseInsensitive) == 0) {
+            found = root + name; // as the disk spells it
+            break;
+        }
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    return found;
 }

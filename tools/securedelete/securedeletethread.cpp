@@ -183,7 +183,22 @@ void SecureDeleteThread::runRecycleBinMode()
         for (const QString &folder : std::as_const(*recycleBinFolders)) {
             if (cancel)
                 break;
-            collectEntries(folder, entries);
+            // A Recycle Bin keeps what it holds in folders of its own (one per user; the host trash's files
+            // and info): emptying it shreds what they hold and leaves them, as the bin itself stays.
+            QList<SecureDeleteEntry> own;
+            collectEntries(folder, own);
+            // In the order found, so that all entries still go in the reverse of it.
+            for (auto it = own.crbegin(); it != own.crend(); ++it) {
+                const SecureDeleteEntry &entry = *it;
+                const qsizetype before = entries.size();
+                if (entry.kind == 0)
+                    collectEntries(entry.path, entries);
+                else
+                    entries.prepend(entry);
+                // Each is checked from the bin down, its own folder included.
+                for (qsizetype i = 0; i < entries.size() - before; ++i)
+                    entries[i].folder = folder;
+            }
         }
     }
     itemsToShred = int(entries.size());

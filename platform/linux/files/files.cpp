@@ -7,8 +7,10 @@
 #include "linux/files/filefaults.h"
 #include "linux/machine/handles.h"
 #include "linux/files/hostnames.h"
+#include "linux/files/recyclebin.h"
 #include "linux/files/windowspaths.h"
 #include "linux/machine/machine.h"
+#include "linux/shell/userfolders.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -311,6 +313,7 @@ struct FindObject : handles::Object
     QByteArray hostNames; // each name's bytes and a NUL: one buffer for the whole folder
     int next = 0;
     std::shared_ptr<const MarkSet> marks; // as the listing began
+    QString profile;                      // the machine's user profile, whose user folders may be links
     ~FindObject() override
     {
         if (dirfd >= 0)
@@ -323,19 +326,31 @@ bool fillFindData(FindObject &f, LPWIN32_FIND_DATAW data)
     while (f.next < f.names.size()) {
         const auto &entry = f.names.at(f.next++);
         const char *hostName = f.hostNames.constData() + entry.second;
-        DWORD marked = 0;
+        // A drive's Recycle Bin is named by its host path (the trash lies elsewhere); hidden and system, as
+        // Windows keeps it.
+        const bool recycleBin = hostName[0] == '/';
+        DWORD marked = recycleBin ? FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM : 0;
         // An entry's path is only needed to look up its marks; most machines have none.
         if (!f.marks->isEmpty()) {
-            const QString full = !qstrcmp(hostName, ".") || !qstrcmp(hostName, "..")
-                                     ? f.folder
-                                     : (f.folder == QLatin1String("/") ? QString() : f.folder) + QLatin1Char('/') +
-                                           hostnames::decode(QByteArray(hostName));
+            const QString full = !qstrcmp(hostName, ".") || !qstrcmp(hostName, "..") ? f.folder
+                                 : recycleBin ? hostnames::decode(QByteArray(hostName))
+                                              : (f.folder == QLatin1String("/") ? QString() : f.folder) +
+                                                    QLatin1Char('/') + hostnames::decode(QByteArray(hostName));
             if (f.marks->faultOf(full) == QLatin1String("vanish"))
                 continue;
-            marked = f.marks->attrsOf(full);
+            marked |= f.marks->attrsOf(full);
         }
         Entry e;
-        if (!describe(f.dirfd, hostName, marked, &e))
+        // The profile's link to a user folder of the host is listed as the folder it stands for.
+        QByteArray through;
+        if (f.folder == f.profile && qstrcmp(hostName, ".") && qstrcmp(hostName, "..")) {
+            const QString entry = f.folder + QLatin1Char('/') + hostnames::decode(QByteArray(hostName));
+            const QString folder = userfolders::throughLink(entry);
+            if (folder != entry)
+                through = encoded(folder);
+        }
+        if (!describe(through.isEmpty() ? f.dirfd : AT_FDCWD, through.isEmpty() ? hostName : through.constData(),
+                      marked, &e))
             continue; // gone since the folder was read
         std::memset(data, 0, sizeof(*data));
         data->dwFileAttributes = e.attributes;
@@ -372,11 +387,17 @@ bool upperCaseLess(const QString &a, const QString &b)
     return a < b;
 }
 
-bool isDriveRoot(const QString &folder)
+// The letter of the drive whose root the folder is, or a null QChar.
+QChar driveOfRoot(const QString &folder)
 {
     QString rest;
     const QChar letter = drivemap::letterOfHostPath(folder, &rest);
-    return !letter.isNull() && rest.isEmpty();
+    return rest.isEmpty() ? letter : QChar();
+}
+
+bool isDriveRoot(const QString &folder)
+{
+    return !driveOfRoot(folder).isNull();
 }
 
 // ---- open files ----
@@ -598,13 +619,24 @@ HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData)
     }
     auto find = std::make_shared<FindObject>();
     find->folder = folder;
+    find->profile = machine::userProfile();
     find->marks = currentMarks();
     find->dirfd = ::open(encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (find->dirfd < 0) {
         SetLastError(errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : errorOf(errno));
         return INVALID_HANDLE_VALUE;
     }
-    if (!wildcard) {
+    // At a drive root the Recycle Bin is the trash the drive shows, never a host folder of that name.
+    const QChar rootOf = driveOfRoot(folder);
+    const QString trash = rootOf.isNull() ? QString() : recyclebin::trashOfDrive(rootOf);
+    if (!wildcard && !rootOf.isNull() && recyclebin::isRecycleBinName(mask)) {
+        if (trash.isEmpty() || mask.compare(QLatin1String("$RECYCLE.BIN"), Qt::CaseInsensitive) != 0) {
+            SetLastError(ERROR_FILE_NOT_FOUND);
+            return INVALID_HANDLE_VALUE;
+        }
+        find->names.append({QStringLiteral("$RECYCLE.BIN"), 0});
+        find->hostNames = encoded(trash);
+    } else if (!wildcard) {
         // A single name: that entry, as it is spelled on disk (names match whatever their case).
         QByteArray bytes = encoded(hostnames::toHost(mask));
         QString shown = mask;
@@ -650,12 +682,16 @@ HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData)
                 continue;
             const QByteArray bytes = QByteArray::fromRawData(d->d_name, qsizetype(qstrlen(d->d_name)));
             const QString name = hostnames::windowsName(bytes);
-            if (!matchesMask(name, mask))
+            if (!matchesMask(name, mask) || (!rootOf.isNull() && recyclebin::isRecycleBinName(name)))
                 continue;
             entries.append({name, hostNames.size()});
             hostNames.append(bytes).append('\0');
         }
         ::closedir(dir);
+        if (!trash.isEmpty() && matchesMask(QStringLiteral("$RECYCLE.BIN"), mask)) {
+            entries.append({QStringLiteral("$RECYCLE.BIN"), hostNames.size()});
+            hostNames.append(encoded(trash)).append('\0');
+        }
         std::sort(entries.begin(), entries.end(),
                   [](const QPair<QString, qsizetype> &a, const QPair<QString, qsizetype> &b) {
                       return upperCaseLess(a.first, b.first);

@@ -2,11 +2,13 @@
 // a file on the device of the home trash ($XDG_DATA_HOME/Trash) goes there; a file on another device goes to
 // that device's own trash, $topdir/.Trash/$uid where an administrator made $topdir/.Trash (sticky, no link),
 // else $topdir/.Trash-$uid. Each moved file gets its record (info/NAME.trashinfo), so the desktop can put it
-// back. What the machine marks (a locked or vanished file) is refused as Windows refuses it.
+// back. What the machine marks (a locked or vanished file) is refused as Windows refuses it. Each trash is
+// shown as Windows shows a drive's Recycle Bin: a folder "$RECYCLE.BIN" at the root of the drive that holds it.
 #include "win32.h"
 #include "linux/files/drivemap.h"
 #include "linux/files/filefaults.h"
 #include "linux/files/hostnames.h"
+#include "linux/files/recyclebin.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -155,21 +157,35 @@ bool moveToRecycleBin(const QString &path)
     return true;
 }
 
-QString recycleBinFolder(const QString &driveRoot)
+namespace recyclebin {
+
+bool isRecycleBinName(const QString &name)
 {
-    drivemap::Drive drive;
-    if (driveRoot.isEmpty() || !drivemap::drive(driveRoot.at(0).toUpper(), &drive) || drive.hostRoot.isEmpty())
-        return QString();
-    const QString home = homeTrash();
-    dev_t device = 0, homeDevice = 0;
-    if (!deviceOf(drive.hostRoot, &device))
-        return QString();
-    if (!home.isEmpty() && deviceOf(home, &homeDevice) && device == homeDevice) {
-        // Every drive on the home trash's device sends its files there; it is listed once, under the drive
-        // that holds it.
-        if (drivemap::letterOfHostPath(home) != drive.letter)
-            return QString();
-        return isPlainFolder(home) ? home : QString();
-    }
-    return trashFor(drive.hostRoot, false);
+    return name.compare(QLatin1String("$RECYCLE.BIN"), Qt::CaseInsensitive) == 0 ||
+           name.compare(QLatin1String("RECYCLER"), Qt::CaseInsensitive) == 0;
 }
+
+QString trashOfDrive(QChar letter)
+{
+    // The trash a drive's files go to, if there is one yet.
+    const auto trashOf = [](QChar l) {
+        drivemap::Drive drive;
+        if (!drivemap::drive(l, &drive) || drive.hostRoot.isEmpty())
+            return QString();
+        return trashFor(drive.hostRoot, false);
+    };
+    const QString trash = trashOf(letter.toUpper());
+    if (trash.isEmpty())
+        return QString();
+    // Every drive on one device sends its files to one trash (all those on the home trash's device to that
+    // one): it is shown once, under the drive that holds it, or else under the first drive that uses it.
+    const QChar holder = drivemap::letterOfHostPath(trash);
+    if (!holder.isNull() && trashOf(holder) == trash)
+        return holder == letter.toUpper() ? trash : QString();
+    for (char l = 'A'; l <= 'Z'; ++l)
+        if (trashOf(QLatin1Char(l)) == trash)
+            return QLatin1Char(l) == letter.toUpper() ? trash : QString();
+    return QString();
+}
+
+} // namespace recyclebin

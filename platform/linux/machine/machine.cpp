@@ -389,6 +389,13 @@ void makeFolders(const QString &machineFolder)
         QStringLiteral("Users/") + user + QStringLiteral("/AppData/Roaming/" HUSHDECK_PRODUCT_NAME "/Backup"),
         QStringLiteral("Users/") + user + QStringLiteral("/AppData/Roaming/" HUSHDECK_PRODUCT_NAME "/Wallpaper"),
         QStringLiteral("Users/") + user + QStringLiteral("/AppData/Local/Temp"),
+        // A new profile has its user folders, as Windows makes them; where the host user has one, the shell
+        // functions later put a link to it in the folder's place.
+        QStringLiteral("Users/") + user + QStringLiteral("/Desktop"),
+        QStringLiteral("Users/") + user + QStringLiteral("/Documents"),
+        QStringLiteral("Users/") + user + QStringLiteral("/Music"),
+        QStringLiteral("Users/") + user + QStringLiteral("/Pictures"),
+        QStringLiteral("Users/") + user + QStringLiteral("/Videos"),
     };
     for (const QString &d : dirs)
         QDir().mkpath(root + QLatin1Char('/') + d);

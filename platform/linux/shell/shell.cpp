@@ -4,6 +4,7 @@
 #include "linux/files/drivemap.h"
 #include "linux/files/hostnames.h"
 #include "linux/machine/machine.h"
+#include "linux/shell/userfolders.h"
 #include "linux/windows/windowtable.h"
 
 #include <QApplication>
@@ -15,6 +16,7 @@
 #include <QThread>
 
 #include <cstdlib>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace standin {
@@ -319,6 +321,37 @@ int showMessageBox(const QString &text, const QString &caption, UINT type)
 }
 
 } // namespace
+
+namespace userfolders {
+
+QString throughLink(const QString &hostPath)
+{
+    const QString profile = machine::userProfile();
+    if (hostPath.size() <= profile.size() + 1 || !hostPath.startsWith(profile) ||
+        hostPath.at(profile.size()) != QLatin1Char('/'))
+        return hostPath;
+    const qsizetype end = hostPath.indexOf(QLatin1Char('/'), profile.size() + 1);
+    const QString entry = end < 0 ? hostPath : hostPath.left(end);
+    const QString name = entry.mid(profile.size() + 1);
+    bool userFolder = false;
+    for (const KnownFolder &k : knownFolders)
+        userFolder |= k.base == Base::UserFolder && name == QLatin1String(k.sub);
+    struct stat st;
+    if (!userFolder || ::lstat(hostnames::encode(entry).constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return hostPath;
+    // Only a link to a folder stands for one; the host folder is named by its own path, without links.
+    char *resolved = ::realpath(hostnames::encode(entry).constData(), nullptr);
+    if (!resolved)
+        return hostPath;
+    const QByteArray target(resolved);
+    std::free(resolved);
+    if (::stat(target.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return hostPath;
+    const QString folder = hostnames::decode(target);
+    return end < 0 ? folder : folder + hostPath.mid(end);
+}
+
+} // namespace userfolders
 
 HRESULT SHGetFolderPathW(HWND, int csidl, HANDLE, DWORD, LPWSTR pszPath)
 {

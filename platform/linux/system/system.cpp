@@ -4,8 +4,10 @@
 #include "linux/files/drivemap.h"
 #include "linux/machine/handles.h"
 #include "linux/files/hostnames.h"
+#include "linux/files/recyclebin.h"
 #include "linux/files/windowspaths.h"
 #include "linux/machine/machine.h"
+#include "linux/shell/userfolders.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -470,14 +472,22 @@ QString windowsFullPath(const QString &path)
     return drive + QLatin1Char('\\') + resolvedNames(rest);
 }
 
-// The host path of rest (Windows names, '/' separated, no "." or "..") below a drive's host root.
-QString belowRoot(const QString &root, const QString &rest)
+// The host path of rest (Windows names, '/' separated, no "." or "..") below the host root of drive letter.
+QString belowRoot(QChar letter, const QString &root, const QString &rest)
 {
     if (rest.isEmpty() || rest == QLatin1String("/"))
         return root;
+    // The drive's Recycle Bin is the host trash it shows at its root.
+    const qsizetype nameEnd = rest.indexOf(QLatin1Char('/'), 1);
+    const QString first = rest.mid(1, nameEnd < 0 ? -1 : nameEnd - 1);
+    if (first.compare(QLatin1String("$RECYCLE.BIN"), Qt::CaseInsensitive) == 0) {
+        const QString trash = recyclebin::trashOfDrive(letter);
+        if (!trash.isEmpty())
+            return nameEnd < 0 ? trash : trash + hostnames::toHost(rest.mid(nameEnd));
+    }
     // The machine's own drive is case-insensitive, as Windows is: "C:\WINDOWS" is its Windows folder.
     if (root == machine::systemDrive())
-        return resolveBelow(root, rest);
+        return userfolders::throughLink(resolveBelow(root, rest));
     return root == QLatin1String("/") ? hostnames::toHost(rest) : root + hostnames::toHost(rest);
 }
 
@@ -527,7 +537,7 @@ bool hostPathOf(const QString &path, QString *host, DWORD *error)
                 return false;
             }
         }
-        out = belowRoot(root, QLatin1Char('/') + names.join(QLatin1Char('/')));
+        out = belowRoot(letter, root, QLatin1Char('/') + names.join(QLatin1Char('/')));
     } else if (isHostForm(path)) {
         // A host path (as Qt gives it), cleaned as the host would. Inside the machine's drive names are
         // case-insensitive, as on Windows. Product code joins with backslashes even onto host paths; a
@@ -536,7 +546,7 @@ bool hostPathOf(const QString &path, QString *host, DWORD *error)
         const QString root = machine::systemDrive();
         const QString windowsRoot = hostnames::toWindows(root);
         if (clean.size() > windowsRoot.size() && startsWithFolder(clean, windowsRoot, Qt::CaseSensitive))
-            out = resolveBelow(root, clean.mid(windowsRoot.size()));
+            out = userfolders::throughLink(resolveBelow(root, clean.mid(windowsRoot.size())));
         else
             out = hostnames::toHost(clean);
     } else if (isUncForm(path)) {
@@ -548,7 +558,7 @@ bool hostPathOf(const QString &path, QString *host, DWORD *error)
             *error = ERROR_PATH_NOT_FOUND;
             return false;
         }
-        out = belowRoot(root, full.mid(2).replace(QLatin1Char('\\'), QLatin1Char('/')));
+        out = belowRoot(full.at(0).toUpper(), root, full.mid(2).replace(QLatin1Char('\\'), QLatin1Char('/')));
     }
     while (out.size() > 1 && out.endsWith(QLatin1Char('/')))
         out.chop(1);

@@ -5,6 +5,8 @@
 #include "linux/windows/winloop.h"
 
 #include <QDebug>
+#include <QLibraryInfo>
+#include <QWindow>
 #include <QHash>
 #include <QMutex>
 #include <cerrno>
@@ -324,4 +326,66 @@ BOOL IsWindow(HWND hWnd)
 bool nativeMessageId(const QByteArray &, void *, UINT *)
 {
     return false;
+}
+
+namespace {
+
+// The class Qt registers a window with on Windows: "Qt" and its version, "QWindow", then what sets the
+// class apart (the kind of window, a drop shadow, saved bits, its own device context, an icon).
+QString qtWindowClass(const QWindow *window)
+{
+    const Qt::WindowFlags flags = window->flags();
+    const Qt::WindowType type = Qt::WindowType(int(flags & Qt::WindowType_Mask));
+    bool icon = true;
+    bool saveBits = false;
+    QString kind;
+    switch (type) {
+    case Qt::Tool:
+    case Qt::ToolTip:
+    case Qt::Popup:
+        kind = type == Qt::Tool      ? QStringLiteral("Tool")
+               : type == Qt::ToolTip ? QStringLiteral("ToolTip")
+                                     : QStringLiteral("Popup");
+        saveBits = true;
+        icon = false;
+        break;
+    case Qt::Dialog:
+        icon = flags.testFlag(Qt::WindowSystemMenuHint);
+        break;
+    default:
+        break;
+    }
+    const bool dropShadow = !flags.testFlag(Qt::NoDropShadowWindowHint) &&
+                            (type == Qt::Popup || window->property("_q_windowsDropShadow").toBool());
+    const bool ownDc = window->surfaceType() == QSurface::OpenGLSurface || flags.testFlag(Qt::MSWindowsOwnDC);
+    QString name = QStringLiteral("Qt%1%2%3").arg(QT_VERSION_MAJOR).arg(QT_VERSION_MINOR).arg(QT_VERSION_PATCH);
+    if (QLibraryInfo::isDebugBuild())
+        name += QLatin1Char('d');
+    name += QStringLiteral("QWindow") + kind;
+    if (dropShadow)
+        name += QStringLiteral("DropShadow");
+    if (saveBits)
+        name += QStringLiteral("SaveBits");
+    if (ownDc)
+        name += QStringLiteral("OwnDC");
+    if (icon)
+        name += QStringLiteral("Icon");
+    return name;
+}
+
+} // namespace
+
+HWND windowHandle(QWindow *window)
+{
+    if (!window)
+        return nullptr;
+    // One entry per window, made when it is first asked for, as Windows makes the window with its class. It
+    // goes with the process, which outlives the program's windows.
+    const char *const key = "_hushdeck_hwnd";
+    const QVariant known = window->property(key);
+    if (known.isValid())
+        return reinterpret_cast<HWND>(known.value<quintptr>());
+    HWND hwnd = windowtable::createWindow(DWORD(getpid()), qtWindowClass(window), window->title());
+    window->setProperty(key, QVariant::fromValue(reinterpret_cast<quintptr>(hwnd)));
+    return hwnd;
 }
