@@ -6,6 +6,9 @@
 
 #include <QtTest>
 #include <sqlite3.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -195,6 +198,36 @@ private slots:
                               value, &size),
                  LONG(ERROR_SUCCESS));
         QCOMPARE(fromWide(value), QStringLiteral("C:\\Users\\User\\Pictures\\Shots"));
+    }
+
+    // A host mount's point is named by the bytes the mount table escapes: the drive's files are the mount's
+    // own. A point the table cannot name gets no letter.
+    void mountPointsKeepTheirBytes_data()
+    {
+        QTest::addColumn<QByteArray>("name");    // the mount point's name, as host bytes
+        QTest::addColumn<QByteArray>("escaped"); // ... as the mount table writes it
+        QTest::addColumn<bool>("lettered");
+        QTest::newRow("blank") << QByteArray("my disk") << QByteArray("my\\040disk") << true;
+        QTest::newRow("tab") << QByteArray("tab\tdisk") << QByteArray("tab\\011disk") << true;
+        QTest::newRow("backslash") << QByteArray("back\\slash") << QByteArray("back\\134slash") << true;
+        QTest::newRow("not UTF-8") << QByteArray("disk\xff\xfe") << QByteArray("disk\xff\xfe") << true;
+        QTest::newRow("stray backslash") << QByteArray("bad\\9zz") << QByteArray("bad\\9zz") << false;
+    }
+    void mountPointsKeepTheirBytes()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(QByteArray, escaped);
+        QFETCH(bool, lettered);
+        QTemporaryDir host;
+        const QByteArray parent = QFile::encodeName(host.path());
+        QCOMPARE(::mkdir((parent + '/' + name).constData(), 0755), 0);
+        QCOMPARE(::close(::open((parent + '/' + name + "/probe.txt").constData(), O_CREAT | O_WRONLY, 0644)), 0);
+        const QString table = host.path() + QStringLiteral("/mounts");
+        QVERIFY(writeFile(table, "/dev/vda / ext4 rw 0 0\n/dev/vdb " + parent + '/' + escaped + " ext4 rw 0 0\n"));
+        machine::setSetting(QStringLiteral("drives.mounts"), table);
+
+        QCOMPARE(GetDriveTypeW(WSTR("D:\\")), lettered ? UINT(DRIVE_FIXED) : UINT(DRIVE_NO_ROOT_DIR));
+        QCOMPARE(GetFileAttributesW(WSTR("D:\\probe.txt")) != INVALID_FILE_ATTRIBUTES, lettered);
     }
 
 private:
