@@ -6,6 +6,7 @@
 #include "win32.h"
 
 #include <QTemporaryDir>
+#include <unistd.h>
 #include <QtTest>
 
 class TestShellExecute : public QObject
@@ -95,6 +96,56 @@ private slots:
         HINSTANCE r = ShellExecuteW(nullptr, WSTR("open"), wstr(path), nullptr, wstr(dir.path()), SW_SHOWNORMAL);
         QVERIFY(reinterpret_cast<INT_PTR>(r) > 32);
         QCOMPARE(m->logged(QStringLiteral("Start")), QStringList{path});
+    }
+
+    // The machine's own programs in C:\Windows\System32 are written as its own plain files: an entry that is a
+    // link or a second name of another file is replaced, never written through, and nothing is written
+    // through a System32 that links elsewhere.
+    void systemProgramsNeverWriteThroughALink_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::newRow("link to a file") << "link";
+        QTest::newRow("second name of a file") << "hard link";
+        QTest::newRow("System32 linked elsewhere") << "folder link";
+    }
+    void systemProgramsNeverWriteThroughALink()
+    {
+        QFETCH(QString, entry);
+        QTemporaryDir outside;
+        const QString victim = outside.path() + QStringLiteral("/victim");
+        {
+            QFile f(victim);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("keep");
+        }
+        const QString system = machine::windowsFolder() + QStringLiteral("/System32");
+        const QString program = system + QStringLiteral("/ipconfig.exe");
+        machine::reset();
+        if (entry == QLatin1String("folder link")) {
+            QVERIFY(QDir(system).removeRecursively());
+            QVERIFY(QFile::link(outside.path(), system));
+        } else {
+            QVERIFY(QFile::remove(program));
+            if (entry == QLatin1String("link"))
+                QVERIFY(QFile::link(victim, program));
+            else
+                QCOMPARE(::link(QFile::encodeName(victim).constData(), QFile::encodeName(program).constData()), 0);
+        }
+        const QByteArray previousInstall = qgetenv("HUSHDECK_INSTALL");
+        qputenv("HUSHDECK_INSTALL", QFile::encodeName(outside.path()));
+        machine::folder(); // the start that writes the programs
+        qputenv("HUSHDECK_INSTALL", previousInstall);
+
+        QFile kept(victim);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("keep"));
+        QCOMPARE(kept.permissions() & QFile::ExeOwner, QFile::Permissions());
+        QCOMPARE(QDir(outside.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"victim"});
+        if (entry != QLatin1String("folder link")) {
+            const QFileInfo written(program);
+            QVERIFY(!written.isSymLink());
+            QVERIFY(written.isExecutable());
+        }
     }
 
 private:
