@@ -5,6 +5,7 @@
 #include "testmachine.h"
 #include "win32.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
 #include <unistd.h>
 #include <QtTest>
@@ -96,6 +97,53 @@ private slots:
         HINSTANCE r = ShellExecuteW(nullptr, WSTR("open"), wstr(path), nullptr, wstr(dir.path()), SW_SHOWNORMAL);
         QVERIFY(reinterpret_cast<INT_PTR>(r) > 32);
         QCOMPARE(m->logged(QStringLiteral("Start")), QStringList{path});
+    }
+
+    // A machine named by a relative path: our own programs start in the install folder and must still open
+    // this machine, not make a new one there.
+    void ownProgramsGetTheMachinesFullPath_data()
+    {
+        QTest::addColumn<bool>("throughShell");
+        QTest::newRow("ShellExecuteW") << true;
+        QTest::newRow("startProgram") << false;
+    }
+    void ownProgramsGetTheMachinesFullPath()
+    {
+        QFETCH(bool, throughShell);
+        const QString machineFolder = machine::folder();
+        QTemporaryDir install;
+        // Stands in for our program: it tells which machine it was given.
+        const QString script = install.path() + QStringLiteral("/Hushdeck");
+        {
+            QFile f(script);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("#!/bin/sh\nprintf '%s' \"$HUSHDECK_MACHINE\" > \"$(dirname \"$0\")/machine.txt\"\n");
+        }
+        QVERIFY(QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        const QString previousFolder = QDir::currentPath();
+        const QByteArray previousInstall = qgetenv("HUSHDECK_INSTALL");
+        qputenv("HUSHDECK_INSTALL", QFile::encodeName(install.path()));
+        QVERIFY(QDir::setCurrent(QFileInfo(machineFolder).path()));
+        machine::reset();
+        qputenv("HUSHDECK_MACHINE", "machine");
+        QCOMPARE(machine::folder(), machineFolder);
+
+        QProcess process;
+        if (throughShell)
+            QVERIFY(quintptr(ShellExecuteW(nullptr, WSTR("open"), WSTR("Hushdeck.exe"), nullptr,
+                                           wstr(fromHostPath(install.path())), SW_SHOWNORMAL)) > 32);
+        else
+            startProgram(&process, QStringLiteral("Hushdeck.exe"), {});
+        QFile told(install.path() + QStringLiteral("/machine.txt"));
+        QTRY_VERIFY_WITH_TIMEOUT(told.exists() && told.size() > 0, 10000);
+        process.waitForFinished(5000);
+
+        machine::reset();
+        qputenv("HUSHDECK_MACHINE", QFile::encodeName(machineFolder));
+        qputenv("HUSHDECK_INSTALL", previousInstall);
+        QDir::setCurrent(previousFolder);
+        QVERIFY(told.open(QIODevice::ReadOnly));
+        QCOMPARE(QFile::decodeName(told.readAll()), machineFolder);
     }
 
     // The machine's own programs in C:\Windows\System32 are written as its own plain files: an entry that is a
