@@ -314,6 +314,8 @@ private slots:
         m->makeFirstLayout();
         QVERIFY(QFile::link(QStringLiteral("../../../../outside.txt"), root + QStringLiteral("/Users/User/Music/up")));
         QVERIFY(QFile::link(QStringLiteral("a.mp3"), root + QStringLiteral("/Users/User/Music/beside")));
+        QVERIFY(QFile::link(root + QStringLiteral("/Users/User/Music/a.mp3"),
+                            root + QStringLiteral("/Users/User/Music/full")));
         // A drive_c that links elsewhere is no folder to make the machine's folders in.
         QVERIFY(QDir().mkpath(top + QStringLiteral("/elsewhere")));
         QVERIFY(QFile::link(top + QStringLiteral("/elsewhere"), root + QStringLiteral("/drive_c")));
@@ -328,6 +330,8 @@ private slots:
         QCOMPARE(readFile(music + QStringLiteral("/up")), QByteArray("outside"));
         QCOMPARE(linkText(music + QStringLiteral("/up")), QByteArray("../../../../../outside.txt"));
         QCOMPARE(linkText(music + QStringLiteral("/beside")), QByteArray("a.mp3"));
+        // A full link into the moved folders names the place's new name.
+        QCOMPARE(linkText(music + QStringLiteral("/full")), QFile::encodeName(song));
         QCOMPARE(readFile(top + QStringLiteral("/outside.txt")), QByteArray("outside"));
     }
 

@@ -191,9 +191,10 @@ struct PinnedLink
 // The walk's context: nftw takes no user pointer.
 struct PinWalk
 {
-    QStringList movedRoots; // the first layout's folders, as names
-    QString root;
-    QList<PinnedLink> *pinned;
+    QString root;              // the machine folder as the host resolves it: the walk sees no link above
+    QString given;             // ... as it was named
+    QList<PinnedLink> *pinned; // relative links named in full for the move
+    QList<PinnedLink> *moved;  // full links into the moved folders, with the target they hold
 };
 thread_local PinWalk *pinWalk = nullptr;
 
@@ -202,9 +203,18 @@ int pinLink(const char *path, const struct stat *, int type, struct FTW *)
     if (type != FTW_SL)
         return 0;
     const QByteArray target = readLink(QByteArray(path));
-    if (target.isEmpty() || target.startsWith('/'))
+    if (target.isEmpty())
         return 0;
     const QString link = hostnames::decode(QByteArray(path));
+    const QString after = driveOf(pinWalk->root) + link.mid(pinWalk->root.size());
+    if (target.startsWith('/')) {
+        // One that names a place in the moved folders is pointed at that place's new name after the move.
+        bool moved = false;
+        hostPathNow(pinWalk->given, hostnames::decode(target), &moved);
+        if (moved)
+            pinWalk->moved->append({after, hostnames::decode(target)});
+        return 0;
+    }
     QStringList folder = lexicalNames(link);
     folder.removeLast();
     const QStringList reached = lexicalNames(hostnames::decode(target), folder);
@@ -215,7 +225,7 @@ int pinLink(const char *path, const struct stat *, int type, struct FTW *)
         return 0;
     const QString full = joined(reached);
     replaceLink(QByteArray(path), bytesOf(full));
-    pinWalk->pinned->append({driveOf(pinWalk->root) + link.mid(pinWalk->root.size()), full});
+    pinWalk->pinned->append({after, full});
     return 0;
 }
 
@@ -318,8 +328,11 @@ void carryOverFolders(const QString &root)
 {
     ownDrive(root);
     const QString drive = driveOf(root);
+    // Links are read where the host resolves them: a relative link's ".." climbs from the real folder.
+    const QString real = canonical(root);
     QList<PinnedLink> pinned;
-    PinWalk walk{QStringList(), root, &pinned};
+    QList<PinnedLink> moved;
+    PinWalk walk{real.isEmpty() ? root : real, root, &pinned, &moved};
     bool moving = false;
     for (const char *top : topFolders) {
         const QString old = root + QLatin1Char('/') + QLatin1String(top);
@@ -335,15 +348,21 @@ void carryOverFolders(const QString &root)
         // Relative links are named in full first: a move that is cut short leaves each link reaching what it
         // reached, before the move and after it.
         pinWalk = &walk;
-        ::nftw(bytesOf(old).constData(), pinLink, 32, FTW_PHYS);
+        ::nftw(bytesOf(walk.root + QLatin1Char('/') + QLatin1String(top)).constData(), pinLink, 32, FTW_PHYS);
         pinWalk = nullptr;
         if (!moveInto(old, drive + QLatin1Char('/') + QLatin1String(top)))
             qWarning() << "machine: some of" << old << "is also on drive C: and stays where it was";
     }
-    // Relative again, from where the links lie now.
+    // Relative again, from where the links lie now; a link that stayed behind keeps its full target.
     for (const PinnedLink &link : std::as_const(pinned))
         if (readLink(bytesOf(link.at)) == bytesOf(link.target))
             replaceLink(bytesOf(link.at), bytesOf(relativeTarget(link.at, link.target)));
+    for (const PinnedLink &link : std::as_const(moved)) {
+        bool inMoved = false;
+        const QString now = hostPathNow(root, link.target, &inMoved);
+        if (inMoved && readLink(bytesOf(link.at)) == bytesOf(link.target))
+            replaceLink(bytesOf(link.at), bytesOf(now));
+    }
 }
 
 void carryOverStoredPaths(const QString &root)
