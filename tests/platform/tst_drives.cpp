@@ -363,6 +363,8 @@ private slots:
 
         QCOMPARE(GetDriveTypeW(WSTR("D:\\")), lettered ? UINT(DRIVE_FIXED) : UINT(DRIVE_NO_ROOT_DIR));
         QCOMPARE(GetFileAttributesW(WSTR("D:\\probe.txt")) != INVALID_FILE_ATTRIBUTES, lettered);
+        ULARGE_INTEGER available, total, free;
+        QCOMPARE(bool(GetDiskFreeSpaceExW(WSTR("D:\\"), &available, &total, &free)), lettered);
     }
 
 private:
