@@ -6,6 +6,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <cstring>
@@ -84,8 +85,9 @@ void install(const QString &systemDrive)
     const QString install = installFolder();
     if (install.isEmpty())
         return;
-    // The folder is the machine's own only when no name on the way to it is a link.
-    const int folder = ownfolder::open(systemDrive, QStringLiteral("Windows/System32"), false);
+    // The folder is the machine's own only when no name on the way to it, the drive's included, is a link.
+    const QFileInfo drive(systemDrive);
+    const int folder = ownfolder::open(drive.path(), drive.fileName() + QStringLiteral("/Windows/System32"), false);
     if (folder < 0) {
         qDebug() << "systemprograms: C:\\Windows\\System32 is not the machine's own folder; no program written";
         return;
