@@ -106,8 +106,7 @@ private slots:
     {
         TestMachine m;
         const QString root = m.folder();
-        const QString backup =
-            root + QStringLiteral("/drive_c/Users/User/AppData/Roaming/Keelrun Hushdeck Plus!/Backup/");
+        const QString backup = root + QStringLiteral("/drive_c/Users/User/AppData/Roaming/");
         const QString pictures = root + QStringLiteral("/Users/User/Pictures");
         const KRGlobal::SettingsData old = entry(105, QStringLiteral("new"), QStringLiteral("L"), pictures, false,
                                                  QStringLiteral("Folder: \"%1\".").arg(pictures));

@@ -290,7 +290,9 @@ QString registryText(const QString &root, const QString &upperKey, const QString
     if (rewritten == text || !upperKey.startsWith(QLatin1String("HKEY_CURRENT_USER\\")))
         return rewritten;
     const QString key = upperKey.mid(18);
-    if (key == QLatin1String("SOFTWARE\\KEELRUN HUSHDECK PLUS!") &&
+    // Either edition's settings root.
+    if ((key == QLatin1String("SOFTWARE\\KEELRUN HUSHDECK PLUS!") ||
+         key == QLatin1String("SOFTWARE\\KEELRUN HUSHDECK")) &&
         name.compare(QLatin1String("Path"), Qt::CaseInsensitive) == 0)
         return QString(rewritten).replace(QLatin1Char('\\'), QLatin1Char('/'));
     if (key == QLatin1String("SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\RUN") &&

@@ -1,12 +1,12 @@
 #include "linux/machine/machine.h"
 
-#include "linux/machine/carryover.h"
-#include "linux/machine/ownfolder.h"
 #include "linux/registry/registrystore.h"
 #include "linux/processes/systemprograms.h"
 #include "linux/services/servicetable.h"
 #include "linux/system/sysinfoseed.h"
 #include "linux/machine/traceseed.h"
+#include "linux/machine/carryover.h"
+#include "linux/machine/ownfolder.h"
 #include "linux/windows/windowtable.h"
 
 #include <QDateTime>
