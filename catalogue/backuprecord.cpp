@@ -1,5 +1,8 @@
 #include "backuprecord.h"
 
+#include "win32.h"
+
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
@@ -131,12 +134,16 @@ BackupRecord::FileState BackupRecord::readFile(const QString &hostFile, const QS
     const QByteArray data = file.read(bytes + 1);
     if (data.size() != bytes)
         return FileState::Damaged;
+    // A file from before the machine's drive C: names host paths; its values are read as the same places now.
+    const QDateTime written = QFileInfo(hostFile).lastModified();
     QList<KRGlobal::SettingsData> read;
     QSet<int> seen;
     for (qsizetype at = 0; at < data.size(); at += size) {
         if (!wellFormed(data.constData() + at, knownIds))
             return FileState::Damaged;
         read.append(decode(data.constData() + at));
+        read.last().oldValue = carriedOverText(read.last().oldValue, written);
+        read.last().oldDesc = carriedOverText(read.last().oldDesc, written);
         // A save records each setting once: a second record of one id was not written by a save.
         if (seen.contains(read.last().index))
             return FileState::Damaged;

@@ -212,6 +212,19 @@ QFileInfo windowsFileInfo(const QString &windowsPath);
 // UTF-8.
 QString fromFileUrl(const QUrl &url);
 
+// A text that an earlier version of the program stored (written: when it was stored, as a backup file's
+// time), as today's version would store it. Identity on Windows; on other hosts a host path that a version
+// from before the machine's drive C: stored becomes the Windows path naming that place now, as the machine's
+// carry-over rewrites the registry's strings. The stored file itself stays as it is.
+#ifdef _WIN32
+inline QString carriedOverText(const QString &text, const QDateTime &)
+{
+    return text;
+}
+#else
+QString carriedOverText(const QString &text, const QDateTime &written);
+#endif
+
 // The address a web request really goes to. Identity on Windows; on other hosts the machine's URL
 // overrides may send it elsewhere (tests answer from a local server).
 #ifdef _WIN32

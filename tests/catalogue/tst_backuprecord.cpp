@@ -2,6 +2,7 @@
 // ones (short, long, unknown ids, unterminated texts), missing and read-only ones.
 #include "backuprecord.h"
 #include "testmachine.h"
+#include "win32.h"
 
 #include <QDir>
 #include <QFile>
@@ -98,6 +99,36 @@ private:
     QString path(const char *name) const { return dir.filePath(QLatin1String(name)); }
 
 private slots:
+    // A backup from before the machine's drive C: gives its texts as the place they named, as today's version
+    // names it (the restore's own test follows them into the registry); the file keeps its bytes, and a
+    // backup written since is read as it is.
+    void oldBackupsNameTodaysPlaces()
+    {
+        TestMachine m;
+        const QString root = m.folder();
+        const QString backup = root + QStringLiteral("/drive_c/Users/User/AppData/Roaming/");
+        const QString pictures = root + QStringLiteral("/Users/User/Pictures");
+        const KRGlobal::SettingsData old = entry(105, QStringLiteral("new"), QStringLiteral("L"), pictures, false,
+                                                 QStringLiteral("Folder: \"%1\".").arg(pictures));
+        QVERIFY(BackupRecord::writeFile(backup + QStringLiteral("backup0001.bak"), {old}));
+        const QByteArray bytes = readAll(backup + QStringLiteral("backup0001.bak"));
+        m.makeFirstLayout();
+        QCOMPARE(m.folder(), root); // the start that carries the machine over
+        QVERIFY(BackupRecord::writeFile(backup + QStringLiteral("backup0002.bak"), {old}));
+        QFile later(backup + QStringLiteral("backup0002.bak"));
+        QVERIFY(later.open(QIODevice::ReadWrite));
+        QVERIFY(later.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime));
+        later.close();
+
+        QList<KRGlobal::SettingsData> read;
+        for (const char *name : {"backup0001.bak", "backup0002.bak"})
+            QCOMPARE(BackupRecord::readFile(backup + QLatin1String(name), {105}, &read),
+                     BackupRecord::FileState::Intact);
+        QCOMPARE(read.at(0).oldDesc, QStringLiteral("Folder: \"C:\\Users\\User\\Pictures\"."));
+        QCOMPARE(read.at(1).oldValue, pictures);
+        QCOMPARE(readAll(backup + QStringLiteral("backup0001.bak")), bytes);
+    }
+
     void goldenBytesOfThreeRecords()
     {
         QVERIFY(BackupRecord::writeFile(path("three.bak"), threeRecords()));

@@ -524,6 +524,37 @@ private slots:
         QCOMPARE(shown(catalog, 207), 1);
     }
 
+    // A backup an earlier version made names the screenshot folder by its host path, inside the machine's
+    // first layout or elsewhere on the host; once the machine is carried over, the restore writes the
+    // Windows path naming that folder now.
+    void oldBackupsRestoreWindowsPaths_data()
+    {
+        QTest::addColumn<QString>("stored"); // {m}: the machine folder, {o}: a host folder outside it
+        QTest::addColumn<QString>("written");
+        QTest::newRow("in the machine") << "{m}/Users/User/Pictures"
+                                        << "C:\\Users\\User\\Pictures";
+        QTest::newRow("outside it") << "{o}/shots"
+                                    << "{O}\\shots";
+    }
+    void oldBackupsRestoreWindowsPaths()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, written);
+        const QString root = machine::folder();
+        QTemporaryDir outside;
+        stored.replace(QLatin1String("{m}"), root).replace(QLatin1String("{o}"), outside.path());
+        written.replace(QLatin1String("{O}"), fromHostPath(outside.path()));
+        writeBackupFile(QStringLiteral("backup0001.bak"), {record(105, stored, false, QStringLiteral("old"))});
+        m->makeFirstLayout();
+
+        HushdeckForm catalog;
+        restoreThroughTheAction(catalog, QStringLiteral("backup0001.bak"));
+        const QString shellFolders = QStringLiteral(
+            "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders");
+        QCOMPARE(registryValue(shellFolders, QStringLiteral("{B7BEDE81-DF94-4682-A7D8-57A52620B86F}")),
+                 std::optional<RegValue>(RegValue{REG_EXPAND_SZ, registrystore::stringData(written)}));
+    }
+
     void damagedFilesAreNotOffered_data()
     {
         QTest::addColumn<QByteArray>("bytes");  // of backup0002.bak

@@ -6,6 +6,9 @@
 
 #include <QtTest>
 #include <sqlite3.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -28,6 +31,37 @@ QString folderPath(int csidl)
     return SHGetFolderPathW(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path) == S_OK
                ? fromWide(path)
                : QStringLiteral("(failed)");
+}
+
+bool setValue(const QString &key, const QString &name, DWORD type, const QString &text)
+{
+    HKEY h;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, wstr(key), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    const QString data = text + QChar(0);
+    const LONG rc =
+        RegSetValueExW(h, wstr(name), 0, type, reinterpret_cast<const BYTE *>(data.utf16()), DWORD(data.size() * 2));
+    RegCloseKey(h);
+    return rc == ERROR_SUCCESS;
+}
+
+QByteArray linkText(const QString &path)
+{
+    char target[4096];
+    const ssize_t n = ::readlink(QFile::encodeName(path).constData(), target, sizeof(target));
+    return n < 0 ? QByteArray("(no link)") : QByteArray(target, int(n));
+}
+
+// The value's text as stored, terminators and all.
+QString storedValue(const QString &key, const QString &name)
+{
+    QByteArray data(8192, '\0');
+    DWORD size = DWORD(data.size());
+    if (RegGetValueW(HKEY_CURRENT_USER, wstr(key), wstr(name), RRF_RT_ANY | RRF_NOEXPAND, nullptr, data.data(),
+                     &size) != ERROR_SUCCESS)
+        return QStringLiteral("(missing)");
+    return QString::fromUtf16(reinterpret_cast<const char16_t *>(data.constData()), size / 2);
 }
 
 } // namespace
@@ -56,8 +90,8 @@ private slots:
                                              << "C:\\Program Files";
         QTest::newRow("host root") << "fromHost:/usr/bin"
                                    << "Z:\\usr\\bin";
-        QTest::newRow("host name Windows cannot hold") << "fromHost:/run/memfd:x"
-                                                       << QStringLiteral("Z:\\run\\memfd\uF03Ax");
+        QTest::newRow("host name Windows cannot hold")
+            << "fromHost:/run/memfd:x" << QStringLiteral("Z:\\run\\memfd\uF03Ax");
         QTest::newRow("machine's drive from the host") << "fromHost:{c}/Windows/notepad.exe"
                                                        << "C:\\Windows\\notepad.exe";
         QTest::newRow("expansion") << "expand:%SystemRoot%\\System32"
@@ -153,19 +187,7 @@ private slots:
                      LONG(ERROR_SUCCESS));
             RegCloseKey(key);
         }
-        machine::reset();
-        // Turn the machine folder back into the first layout: its folders beside machine.db.
-        for (const char *top : {"Windows", "Users", "ProgramData", "Program Files", "Program Files (x86)"})
-            QVERIFY(QDir().rename(root + QStringLiteral("/drive_c/") + QLatin1String(top),
-                                  root + QLatin1Char('/') + QLatin1String(top)));
-        QVERIFY(QDir().rmdir(root + QStringLiteral("/drive_c")));
-        {
-            sqlite3 *db = nullptr;
-            QCOMPARE(sqlite3_open(QFile::encodeName(root + QStringLiteral("/machine.db")).constData(), &db), SQLITE_OK);
-            QCOMPARE(sqlite3_exec(db, "DELETE FROM settings WHERE name='layout'", nullptr, nullptr, nullptr),
-                     SQLITE_OK);
-            sqlite3_close(db);
-        }
+        m->makeFirstLayout();
         QVERIFY(writeFile(root + QLatin1Char('/') + backup, "backup bytes"));
         QVERIFY(writeFile(root + QStringLiteral("/Users/User/Documents/old.txt"), "old"));
         if (newFolderToo)
@@ -195,6 +217,154 @@ private slots:
                               value, &size),
                  LONG(ERROR_SUCCESS));
         QCOMPARE(fromWide(value), QStringLiteral("C:\\Users\\User\\Pictures\\Shots"));
+    }
+
+    // Host paths an earlier version stored, in every spelling that named the place, become the Windows path
+    // naming it now, each in its writer's spelling; a text that only begins with a slash stays.
+    void storedPathsAreCarriedOver_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("stored");   // {m}: the machine folder, {l}: a link to it, {o}: a host folder
+        QTest::addColumn<QString>("expected"); // {O}: that folder as Windows names it
+        const QString key = QStringLiteral("Software\\CarryOver");
+        QTest::newRow("double slash") << key << "A" << int(REG_SZ) << "{m}//Users/User/Pictures/Shots"
+                                      << "C:\\Users\\User\\Pictures\\Shots";
+        QTest::newRow("dot") << key << "A" << int(REG_SZ) << "{m}/./Users/User/Pictures"
+                             << "C:\\Users\\User\\Pictures";
+        QTest::newRow("other case") << key << "A" << int(REG_SZ) << "{m}/users/User/Pictures"
+                                    << "C:\\Users\\User\\Pictures";
+        QTest::newRow("through a link") << key << "A" << int(REG_EXPAND_SZ) << "{l}/Windows/Web"
+                                        << "C:\\Windows\\Web";
+        QTest::newRow("quoted command") << key << "A" << int(REG_SZ)
+                                        << "\"{m}/Program Files/Tool/tool.exe\" /quiet \"{o}/x y\""
+                                        << "\"C:\\Program Files\\Tool\\tool.exe\" /quiet \"{O}\\x y\"";
+        QTest::newRow("multi string") << key << "A" << int(REG_MULTI_SZ)
+                                      << QStringLiteral("{m}/Windows/a%1{o}/b%1").arg(QChar(0))
+                                      << QStringLiteral("C:\\Windows\\a%1{O}\\b%1").arg(QChar(0));
+        QTest::newRow("name holding a backslash") << key << "A" << int(REG_SZ) << "{m}/Users/User/Documents/a\\b.txt"
+                                                  << QStringLiteral("C:\\Users\\User\\Documents\\a\uF05Cb.txt");
+        QTest::newRow("joined with a backslash") << key << "A" << int(REG_SZ) << "{m}/Users/User\\Documents"
+                                                 << "C:\\Users\\User\\Documents";
+        QTest::newRow("screenshot folder outside")
+            << "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders"
+            << "{B7BEDE81-DF94-4682-A7D8-57A52620B86F}" << int(REG_EXPAND_SZ) << "{o}/shots"
+            << "{O}\\shots";
+        QTest::newRow("install folder") << "Software\\Keelrun Hushdeck Plus!"
+                                        << "Path" << int(REG_SZ) << "{o}"
+                                        << "{O/}";
+        QTest::newRow("helper's Run value") << "Software\\Microsoft\\Windows\\CurrentVersion\\Run"
+                                            << "TransparentTaskbar" << int(REG_SZ) << "\"{o}\\Glasspan.exe\""
+                                            << "\"{O/}\\Glasspan.exe\"";
+        QTest::newRow("wallpaper") << "Control Panel\\Desktop"
+                                   << "WallPaper" << int(REG_SZ) << "{o}\\image2.jpg"
+                                   << "{O}\\image2.jpg";
+        QTest::newRow("a text, no path") << key << "A" << int(REG_SZ) << "/dev team"
+                                         << "/dev team";
+    }
+    void storedPathsAreCarriedOver()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, name);
+        QFETCH(int, type);
+        QFETCH(QString, stored);
+        QFETCH(QString, expected);
+        const QString root = machine::folder();
+        const QString outside = QFileInfo(root).path() + QStringLiteral("/install");
+        const QString link = QFileInfo(root).path() + QStringLiteral("/link");
+        QVERIFY(QDir().mkpath(outside));
+        QVERIFY(QFile::link(root, link));
+        const QString windowsOutside = fromHostPath(outside);
+        stored.replace(QLatin1String("{m}"), root)
+            .replace(QLatin1String("{l}"), link)
+            .replace(QLatin1String("{o}"), outside);
+        expected.replace(QLatin1String("{O/}"), QString(windowsOutside).replace(QLatin1Char('\\'), QLatin1Char('/')))
+            .replace(QLatin1String("{O}"), windowsOutside);
+        QVERIFY(setValue(key, name, DWORD(type), stored));
+        m->makeFirstLayout();
+        QVERIFY(writeFile(root + QStringLiteral("/Users/User/Documents/a\\b.txt"), "name"));
+
+        QCOMPARE(machine::folder(), root);
+        QCOMPARE(storedValue(key, name), expected + QChar(0));
+    }
+
+    // What the carry-over moves keeps its marks and links, in a machine folder whose name holds a character
+    // beyond 16 bits; what lies outside the machine is never touched.
+    void carriedOverFilesKeepMarksAndLinks()
+    {
+        const QString top = QFileInfo(machine::folder()).path();
+        const QString root = top + QStringLiteral("/\U0001D11E machine");
+        const QByteArray tested = qgetenv("HUSHDECK_MACHINE");
+        struct Restore
+        {
+            QByteArray env;
+            ~Restore()
+            {
+                machine::reset();
+                qputenv("HUSHDECK_MACHINE", env);
+            }
+        } restore{tested};
+        machine::reset();
+        qputenv("HUSHDECK_MACHINE", QFile::encodeName(root));
+        const QString song = machine::userProfile() + QStringLiteral("/Music/a.mp3");
+        QVERIFY(writeFile(song, "a"));
+        m->markFileAttributes(song, FILE_ATTRIBUTE_HIDDEN);
+        QVERIFY(writeFile(top + QStringLiteral("/outside.txt"), "outside"));
+        m->makeFirstLayout();
+        QVERIFY(QFile::link(QStringLiteral("../../../../outside.txt"), root + QStringLiteral("/Users/User/Music/up")));
+        QVERIFY(QFile::link(QStringLiteral("a.mp3"), root + QStringLiteral("/Users/User/Music/beside")));
+        QVERIFY(QFile::link(root + QStringLiteral("/Users/User/Music/a.mp3"),
+                            root + QStringLiteral("/Users/User/Music/full")));
+        // A drive_c that links elsewhere is no folder to make the machine's folders in.
+        QVERIFY(QDir().mkpath(top + QStringLiteral("/elsewhere")));
+        QVERIFY(QFile::link(top + QStringLiteral("/elsewhere"), root + QStringLiteral("/drive_c")));
+
+        QCOMPARE(machine::folder(), root);
+        QCOMPARE(QDir(top + QStringLiteral("/elsewhere")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList());
+        QVERIFY(QFileInfo(root + QStringLiteral("/drive_c.set-aside")).isSymLink());
+        QCOMPARE(GetFileAttributesW(wstr(fromHostPath(song))) & FILE_ATTRIBUTE_HIDDEN, DWORD(FILE_ATTRIBUTE_HIDDEN));
+        // Still relative, one level deeper where they reach out of the moved folders.
+        const QString music = machine::userProfile() + QStringLiteral("/Music");
+        QCOMPARE(readFile(music + QStringLiteral("/up")), QByteArray("outside"));
+        QCOMPARE(linkText(music + QStringLiteral("/up")), QByteArray("../../../../../outside.txt"));
+        QCOMPARE(linkText(music + QStringLiteral("/beside")), QByteArray("a.mp3"));
+        // A full link into the moved folders names the place's new name.
+        QCOMPARE(linkText(music + QStringLiteral("/full")), QFile::encodeName(song));
+        QCOMPARE(readFile(top + QStringLiteral("/outside.txt")), QByteArray("outside"));
+    }
+
+    // A host mount's point is named by the bytes the mount table escapes: the drive's files are the mount's
+    // own. A point the table cannot name gets no letter.
+    void mountPointsKeepTheirBytes_data()
+    {
+        QTest::addColumn<QByteArray>("name");    // the mount point's name, as host bytes
+        QTest::addColumn<QByteArray>("escaped"); // ... as the mount table writes it
+        QTest::addColumn<bool>("lettered");
+        QTest::newRow("blank") << QByteArray("my disk") << QByteArray("my\\040disk") << true;
+        QTest::newRow("tab") << QByteArray("tab\tdisk") << QByteArray("tab\\011disk") << true;
+        QTest::newRow("backslash") << QByteArray("back\\slash") << QByteArray("back\\134slash") << true;
+        QTest::newRow("not UTF-8") << QByteArray("disk\xff\xfe") << QByteArray("disk\xff\xfe") << true;
+        QTest::newRow("stray backslash") << QByteArray("bad\\9zz") << QByteArray("bad\\9zz") << false;
+    }
+    void mountPointsKeepTheirBytes()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(QByteArray, escaped);
+        QFETCH(bool, lettered);
+        QTemporaryDir host;
+        const QByteArray parent = QFile::encodeName(host.path());
+        QCOMPARE(::mkdir((parent + '/' + name).constData(), 0755), 0);
+        QCOMPARE(::close(::open((parent + '/' + name + "/probe.txt").constData(), O_CREAT | O_WRONLY, 0644)), 0);
+        const QString table = host.path() + QStringLiteral("/mounts");
+        QVERIFY(writeFile(table, "/dev/vda / ext4 rw 0 0\n/dev/vdb " + parent + '/' + escaped + " ext4 rw 0 0\n"));
+        machine::setSetting(QStringLiteral("drives.mounts"), table);
+
+        QCOMPARE(GetDriveTypeW(WSTR("D:\\")), lettered ? UINT(DRIVE_FIXED) : UINT(DRIVE_NO_ROOT_DIR));
+        QCOMPARE(GetFileAttributesW(WSTR("D:\\probe.txt")) != INVALID_FILE_ATTRIBUTES, lettered);
+        ULARGE_INTEGER available, total, free;
+        QCOMPARE(bool(GetDiskFreeSpaceExW(WSTR("D:\\"), &available, &total, &free)), lettered);
     }
 
 private:

@@ -5,7 +5,9 @@
 #include "testmachine.h"
 #include "win32.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
+#include <unistd.h>
 #include <QtTest>
 
 class TestShellExecute : public QObject
@@ -95,6 +97,103 @@ private slots:
         HINSTANCE r = ShellExecuteW(nullptr, WSTR("open"), wstr(path), nullptr, wstr(dir.path()), SW_SHOWNORMAL);
         QVERIFY(reinterpret_cast<INT_PTR>(r) > 32);
         QCOMPARE(m->logged(QStringLiteral("Start")), QStringList{path});
+    }
+
+    // A machine named by a relative path: our own programs start in the install folder and must still open
+    // this machine, not make a new one there.
+    void ownProgramsGetTheMachinesFullPath_data()
+    {
+        QTest::addColumn<bool>("throughShell");
+        QTest::newRow("ShellExecuteW") << true;
+        QTest::newRow("startProgram") << false;
+    }
+    void ownProgramsGetTheMachinesFullPath()
+    {
+        QFETCH(bool, throughShell);
+        const QString machineFolder = machine::folder();
+        QTemporaryDir install;
+        // Stands in for our program: it tells which machine it was given.
+        const QString script = install.path() + QStringLiteral("/Hushdeck");
+        {
+            QFile f(script);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("#!/bin/sh\nprintf '%s' \"$HUSHDECK_MACHINE\" > \"$(dirname \"$0\")/machine.txt\"\n");
+        }
+        QVERIFY(QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        const QString previousFolder = QDir::currentPath();
+        const QByteArray previousInstall = qgetenv("HUSHDECK_INSTALL");
+        qputenv("HUSHDECK_INSTALL", QFile::encodeName(install.path()));
+        QVERIFY(QDir::setCurrent(QFileInfo(machineFolder).path()));
+        machine::reset();
+        qputenv("HUSHDECK_MACHINE", "machine");
+        QCOMPARE(machine::folder(), machineFolder);
+
+        QProcess process;
+        if (throughShell)
+            QVERIFY(quintptr(ShellExecuteW(nullptr, WSTR("open"), WSTR("Hushdeck.exe"), nullptr,
+                                           wstr(fromHostPath(install.path())), SW_SHOWNORMAL)) > 32);
+        else
+            startProgram(&process, QStringLiteral("Hushdeck.exe"), {});
+        QFile told(install.path() + QStringLiteral("/machine.txt"));
+        QTRY_VERIFY_WITH_TIMEOUT(told.exists() && told.size() > 0, 10000);
+        process.waitForFinished(5000);
+
+        machine::reset();
+        qputenv("HUSHDECK_MACHINE", QFile::encodeName(machineFolder));
+        qputenv("HUSHDECK_INSTALL", previousInstall);
+        QDir::setCurrent(previousFolder);
+        QVERIFY(told.open(QIODevice::ReadOnly));
+        QCOMPARE(QFile::decodeName(told.readAll()), machineFolder);
+    }
+
+    // The machine's own programs in C:\Windows\System32 are written as its own plain files: an entry that is a
+    // link or a second name of another file is replaced, never written through, and nothing is written
+    // through a System32 that links elsewhere.
+    void systemProgramsNeverWriteThroughALink_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::newRow("link to a file") << "link";
+        QTest::newRow("second name of a file") << "hard link";
+        QTest::newRow("System32 linked elsewhere") << "folder link";
+    }
+    void systemProgramsNeverWriteThroughALink()
+    {
+        QFETCH(QString, entry);
+        QTemporaryDir outside;
+        const QString victim = outside.path() + QStringLiteral("/victim");
+        {
+            QFile f(victim);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("keep");
+        }
+        const QString system = machine::windowsFolder() + QStringLiteral("/System32");
+        const QString program = system + QStringLiteral("/ipconfig.exe");
+        machine::reset();
+        if (entry == QLatin1String("folder link")) {
+            QVERIFY(QDir(system).removeRecursively());
+            QVERIFY(QFile::link(outside.path(), system));
+        } else {
+            QVERIFY(QFile::remove(program));
+            if (entry == QLatin1String("link"))
+                QVERIFY(QFile::link(victim, program));
+            else
+                QCOMPARE(::link(QFile::encodeName(victim).constData(), QFile::encodeName(program).constData()), 0);
+        }
+        const QByteArray previousInstall = qgetenv("HUSHDECK_INSTALL");
+        qputenv("HUSHDECK_INSTALL", QFile::encodeName(outside.path()));
+        machine::folder(); // the start that writes the programs
+        qputenv("HUSHDECK_INSTALL", previousInstall);
+
+        QFile kept(victim);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("keep"));
+        QCOMPARE(kept.permissions() & QFile::ExeOwner, QFile::Permissions());
+        QCOMPARE(QDir(outside.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"victim"});
+        if (entry != QLatin1String("folder link")) {
+            const QFileInfo written(program);
+            QVERIFY(!written.isSymLink());
+            QVERIFY(written.isExecutable());
+        }
     }
 
 private:

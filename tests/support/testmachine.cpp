@@ -273,3 +273,37 @@ unsigned TestMachine::serviceState(const QString &name, unsigned *pid) const
         *pid = process;
     return state;
 }
+
+void TestMachine::makeFirstLayout()
+{
+    const QString root = machine::folder();
+    machine::reset();
+    for (const char *top : {"Windows", "Users", "ProgramData", "Program Files", "Program Files (x86)"})
+        QVERIFY(QDir().rename(root + QStringLiteral("/drive_c/") + QLatin1String(top),
+                              root + QLatin1Char('/') + QLatin1String(top)));
+    QVERIFY(QDir().rmdir(root + QStringLiteral("/drive_c")));
+    sqlite3 *db = nullptr;
+    QCOMPARE(sqlite3_open(QFile::encodeName(root + QStringLiteral("/machine.db")).constData(), &db), SQLITE_OK);
+    // Marks on files named the first layout's host paths.
+    const QByteArray sql = "DELETE FROM settings WHERE name IN ('layout', 'storedpaths');"
+                           "UPDATE fileattrs SET path=replace(path, ?1, ?2);"
+                           "UPDATE filefaults SET path=replace(path, ?1, ?2);";
+    const QByteArray from = (root + QStringLiteral("/drive_c/")).toUtf8();
+    const QByteArray to = (root + QLatin1Char('/')).toUtf8();
+    const char *tail = sql.constData();
+    int rc = SQLITE_OK;
+    while (rc == SQLITE_OK && tail && *tail) {
+        sqlite3_stmt *st = nullptr;
+        rc = sqlite3_prepare_v2(db, tail, -1, &st, &tail);
+        if (rc != SQLITE_OK || !st)
+            break;
+        if (sqlite3_bind_parameter_count(st) == 2) {
+            sqlite3_bind_text(st, 1, from.constData(), int(from.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_text(st, 2, to.constData(), int(to.size()), SQLITE_TRANSIENT);
+        }
+        rc = sqlite3_step(st) == SQLITE_DONE ? SQLITE_OK : SQLITE_ERROR;
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+    QCOMPARE(rc, SQLITE_OK);
+}

@@ -64,6 +64,11 @@ public:
     // Ends with the machine.
     bool linkUserFolder(int csidl, const QString &hostFolder);
 
+    // Turns the machine folder back into the layout of the first version: its Windows, Users, ... folders
+    // beside machine.db and its stored paths not yet carried over; the next use of the machine carries it
+    // over. Write what the old version kept (registry strings, files) before calling it.
+    void makeFirstLayout();
+
 private:
     void releaseStoreLock();
     QTemporaryDir dir;

@@ -1,5 +1,6 @@
 #include "linux/files/drivemap.h"
 
+#include "linux/files/hostnames.h"
 #include "linux/machine/machine.h"
 
 #include <QDir>
@@ -7,6 +8,8 @@
 #include <QMutex>
 #include <QStorageInfo>
 #include <QStringList>
+
+#include <sys/stat.h>
 
 namespace drivemap {
 
@@ -18,6 +21,33 @@ struct HostFs
     QString type;
     QString device;
 };
+
+// A field of the mount table as its bytes: the kernel writes a blank, tab, line break and backslash of a
+// name as a backslash and three octal digits. False for a field that holds any other backslash.
+bool unescape(const QByteArray &field, QByteArray *out)
+{
+    out->clear();
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        if (field.at(i) != '\\') {
+            out->append(field.at(i));
+            continue;
+        }
+        if (i + 3 >= field.size())
+            return false;
+        int value = 0;
+        for (int d = 1; d <= 3; ++d) {
+            const char c = field.at(i + d);
+            if (c < '0' || c > '7')
+                return false;
+            value = value * 8 + (c - '0');
+        }
+        if (value == 0 || value > 0xff)
+            return false; // no host name holds a NUL
+        out->append(char(value));
+        i += 3;
+    }
+    return true;
+}
 
 // Real file systems of the host in mount order, the root file system first.
 QList<HostFs> hostFileSystems()
@@ -33,7 +63,7 @@ QList<HostFs> hostFileSystems()
         QStringLiteral("rpc_pipefs"),  QStringLiteral("efivarfs"),       QStringLiteral("ramfs"),
         QStringLiteral("fuse.portal"), QStringLiteral("fuse.gvfsd-fuse")};
     QList<HostFs> out;
-    QFile mounts(QStringLiteral("/proc/self/mounts"));
+    QFile mounts(machine::setting(QStringLiteral("drives.mounts"), QStringLiteral("/proc/self/mounts")));
     if (!mounts.open(QIODevice::ReadOnly))
         return out;
     QStringList seen;
@@ -41,15 +71,20 @@ QList<HostFs> hostFileSystems()
         const QList<QByteArray> f = line.split(' ');
         if (f.size() < 3)
             continue;
-        QString root = QString::fromUtf8(f.at(1)).replace(QStringLiteral("\\040"), QStringLiteral(" "));
+        QByteArray point;
+        if (!unescape(f.at(1), &point) || !point.startsWith('/'))
+            continue; // a mount whose point cannot be named gets no letter
+        const QString root = hostnames::decode(point);
         const QString type = QString::fromUtf8(f.at(2));
         if (virtualTypes.contains(type) || seen.contains(root))
             continue;
         // Bind mounts of single files (container set-ups) are no drives.
-        if (!QFileInfo(root).isDir())
+        struct stat st;
+        if (::stat(point.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
             continue;
         seen << root;
-        out.append(HostFs{root, type, QString::fromUtf8(f.at(0))});
+        QByteArray device;
+        out.append(HostFs{root, type, unescape(f.at(0), &device) ? hostnames::decode(device) : QString()});
     }
     // The root file system comes first even where it is not mounted first: it is Z:, the others D:, E:, ...
     for (int i = 0; i < out.size(); ++i) {

@@ -4,7 +4,8 @@
 // temporary folders) with the settings "drive.X" (a host folder, or "" for no drive) and describe it with
 // "drive.X.type" (fixed, removable, network, cdrom, ramdisk), "drive.X.label", "drive.X.serial" (hex),
 // "drive.X.fs", "drive.X.flags" (hex), "drive.X.total" and "drive.X.free" (bytes). The setting
-// "drives.host" = "0" leaves the host's own file systems out, so that only overridden letters exist.
+// "drives.host" = "0" leaves the host's own file systems out, so that only overridden letters exist;
+// "drives.mounts" names a file read as the host's mount table instead of /proc/self/mounts (tests).
 #pragma once
 
 #include <QString>

@@ -2,9 +2,9 @@
 // from the map (or what the host's file system suggests).
 #include "win32.h"
 #include "linux/files/drivemap.h"
+#include "linux/files/hostnames.h"
 #include "linux/files/rawvolume.h"
 
-#include <QFile>
 #include <sys/statvfs.h>
 
 namespace {
@@ -39,7 +39,7 @@ struct Space
 bool space(const drivemap::Drive &d, Space *s)
 {
     struct statvfs st;
-    if (::statvfs(QFile::encodeName(d.hostRoot).constData(), &st) != 0) {
+    if (::statvfs(hostnames::encode(d.hostRoot).constData(), &st) != 0) {
         SetLastError(ERROR_NOT_READY);
         return false;
     }

@@ -7,6 +7,8 @@
 #include "linux/services/servicetable.h"
 #include "linux/system/sysinfoseed.h"
 #include "linux/machine/traceseed.h"
+#include "linux/machine/carryover.h"
+#include "linux/machine/ownfolder.h"
 #include "linux/windows/windowtable.h"
 
 #include <QDateTime>
@@ -24,6 +26,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstring>
 #include <mutex>
 #include <sqlite3.h>
 #include <unistd.h>
@@ -292,92 +295,8 @@ QString driveOf(const QString &machineFolder)
     return machineFolder + QStringLiteral("/drive_c");
 }
 
-// The folders a machine of the first layout kept at the top of the machine folder, which now lie on C:.
-const char *const topFolders[] = {"Windows", "Users", "ProgramData", "Program Files", "Program Files (x86)"};
-
-// Moves what from holds into to, entry by entry; an entry both hold is merged when both are folders and
-// otherwise stays where it was, so nothing is overwritten. False when anything stayed behind.
-bool moveInto(const QString &from, const QString &to)
-{
-    const QFileInfo target(to);
-    if (!target.exists() && !target.isSymLink())
-        return QDir().rename(from, to);
-    if (!target.isDir() || target.isSymLink() || !QFileInfo(from).isDir() || QFileInfo(from).isSymLink())
-        return false;
-    bool all = true;
-    QDir source(from);
-    for (const QString &name : source.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
-        all = moveInto(from + QLatin1Char('/') + name, to + QLatin1Char('/') + name) && all;
-    return all && source.rmdir(from);
-}
-
-// A machine folder of the first layout (Windows, Users, ... beside machine.db) is carried into drive_c on
-// first start: folders are renamed into place, which keeps every file, link and time as it was.
-void carryOverFolders(const QString &root)
-{
-    const QString drive = driveOf(root);
-    for (const char *top : topFolders) {
-        const QString old = root + QLatin1Char('/') + QLatin1String(top);
-        const QFileInfo info(old);
-        if (!info.isDir() || info.isSymLink())
-            continue;
-        QDir().mkpath(drive);
-        if (!moveInto(old, drive + QLatin1Char('/') + QLatin1String(top)))
-            qWarning() << "machine: some of" << old << "is also on drive C: and stays where it was";
-    }
-}
-
-// Host paths into the machine's first-layout folders, kept by the store (registry strings the program
-// saved, marks on files), are rewritten for their new place: registry strings as the C: path Windows gives,
-// marks as the new host path. Runs once per machine, in the transaction that opens it.
-void carryOverStoredPaths(const QString &root)
-{
-    const QString drive = driveOf(root);
-    QList<QPair<qint64, QByteArray>> values;
-    {
-        Query q("SELECT id, data FROM regvalues WHERE type IN (1, 2)");
-        while (q.next())
-            values.append({q.integer(0), q.blob(1)});
-    }
-    for (const auto &[id, data] : std::as_const(values)) {
-        QString text = QString::fromUtf16(reinterpret_cast<const char16_t *>(data.constData()), data.size() / 2);
-        const bool terminated = text.endsWith(QChar(0));
-        if (terminated)
-            text.chop(1);
-        for (const char *top : topFolders) {
-            const QString old = root + QLatin1Char('/') + QLatin1String(top);
-            if (text != old && !text.startsWith(old + QLatin1Char('/')))
-                continue;
-            QString windows = QStringLiteral("C:\\") + text.mid(root.size() + 1);
-            windows.replace(QLatin1Char('/'), QLatin1Char('\\'));
-            if (terminated)
-                windows.append(QChar(0));
-            Query u("UPDATE regvalues SET data=? WHERE id=?");
-            u.bind(1, QByteArray(reinterpret_cast<const char *>(windows.utf16()), windows.size() * 2))
-                .bind(2, id)
-                .exec();
-            break;
-        }
-    }
-    for (const char *table : {"filefaults", "fileattrs"}) {
-        for (const char *top : topFolders) {
-            const QString old = root + QLatin1Char('/') + QLatin1String(top);
-            const QByteArray sql = QByteArray("UPDATE OR IGNORE ") + table +
-                                   " SET path=? || substr(path, ?) WHERE path=? OR substr(path, 1, ?)=?";
-            Query u(sql.constData());
-            u.bind(1, drive)
-                .bind(2, qint64(root.size() + 1))
-                .bind(3, old)
-                .bind(4, qint64(old.size() + 1))
-                .bind(5, old + QLatin1Char('/'))
-                .exec();
-        }
-    }
-}
-
 void makeFolders(const QString &machineFolder)
 {
-    const QString root = driveOf(machineFolder);
     const QString user = QStringLiteral("User");
     const QStringList dirs = {
         QStringLiteral("Windows/System32"),
@@ -397,8 +316,14 @@ void makeFolders(const QString &machineFolder)
         QStringLiteral("Users/") + user + QStringLiteral("/Pictures"),
         QStringLiteral("Users/") + user + QStringLiteral("/Videos"),
     };
-    for (const QString &d : dirs)
-        QDir().mkpath(root + QLatin1Char('/') + d);
+    // Never through a link: a folder that a link stands in for is not made elsewhere.
+    for (const QString &d : dirs) {
+        const int fd = ownfolder::open(machineFolder, QStringLiteral("drive_c/") + d, true);
+        if (fd < 0)
+            qWarning() << "machine: C:/" + d << "is not a folder of the machine's own:" << strerror(errno);
+        else
+            ::close(fd);
+    }
 }
 
 // The first result of SQLite's quick integrity check: SQLITE_OK for a sound database; SQLITE_CORRUPT or
@@ -473,10 +398,13 @@ int prepareMachine(State &s)
         sysinfoseed::createFiles(driveOf(s.folder));
         --s.transactionDepth;
         execSql(s.db, "INSERT OR REPLACE INTO settings(name, value) VALUES('seeded', '1')");
-    } else if (!watch.failed() && setting(QStringLiteral("layout")) != QLatin1String("drive_c")) {
+        execSql(s.db, "INSERT OR REPLACE INTO settings(name, value) VALUES('storedpaths', 'windows')");
+    } else if (!watch.failed() && setting(QStringLiteral("storedpaths")) != QLatin1String("windows")) {
+        // A machine an earlier version made: its stored host paths are rewritten once, whichever layout it has.
         ++s.transactionDepth;
-        carryOverStoredPaths(s.folder);
+        carryover::carryOverStoredPaths(s.folder);
         --s.transactionDepth;
+        execSql(s.db, "INSERT OR REPLACE INTO settings(name, value) VALUES('storedpaths', 'windows')");
     }
     if (!watch.failed())
         execSql(s.db, "INSERT OR REPLACE INTO settings(name, value) VALUES('layout', 'drive_c')");
@@ -502,7 +430,7 @@ sqlite3 *open(State &s)
         dir = defaultFolder();
     dir = QDir(dir).absolutePath();
     QDir().mkpath(dir);
-    carryOverFolders(dir);
+    carryover::carryOverFolders(dir);
     makeFolders(dir);
     systemprograms::install(driveOf(dir));
     s.folder = dir;

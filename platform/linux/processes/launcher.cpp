@@ -82,6 +82,13 @@ bool mapProgram(const QString &program, const QStringList &arguments, QString *h
     return false;
 }
 
+QProcessEnvironment environment()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HUSHDECK_MACHINE"), machine::folder());
+    return env;
+}
+
 } // namespace launcher
 
 void startProgram(QProcess *process, const QString &program, const QStringList &arguments)
@@ -89,6 +96,14 @@ void startProgram(QProcess *process, const QString &program, const QStringList &
     machine::log(QStringLiteral("Start"), QStringList(QStringList{program} + arguments).join(QLatin1Char('|')));
     QString hostProgram;
     QStringList hostArguments;
-    if (launcher::mapProgram(program, arguments, &hostProgram, &hostArguments))
-        process->start(hostProgram, hostArguments, QIODevice::ReadWrite);
+    if (!launcher::mapProgram(program, arguments, &hostProgram, &hostArguments))
+        return;
+    // An environment the caller gave is kept; the machine is named in it all the same.
+    QProcessEnvironment env = process->processEnvironment();
+    if (env.isEmpty())
+        env = launcher::environment();
+    else
+        env.insert(QStringLiteral("HUSHDECK_MACHINE"), machine::folder());
+    process->setProcessEnvironment(env);
+    process->start(hostProgram, hostArguments, QIODevice::ReadWrite);
 }

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 class QProcess;
+class QProcessEnvironment;
 
 namespace launcher {
 
@@ -18,5 +19,8 @@ bool isOwnProgram(const QString &program, QString *hostPath = nullptr);
 // ".exe"); one named bare is looked for by Windows along its search path, which the launcher leaves to the
 // mapping and the log.
 bool missingProgram(const QString &program);
+// The environment of a program the launcher starts: the host's, with the machine named by its absolute path,
+// so that a program started in another folder (our own start in the install folder) opens the same machine.
+QProcessEnvironment environment();
 
 } // namespace launcher

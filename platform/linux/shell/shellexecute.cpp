@@ -80,7 +80,12 @@ HINSTANCE ShellExecuteW(HWND, LPCWSTR lpOperation, LPCWSTR lpFile, LPCWSTR lpPar
         return result(started);
 
     const QString folder = lpDirectory && *lpDirectory ? hostPath(fromWide(lpDirectory)) : QString();
-    if (!QProcess::startDetached(program, programArguments, folder))
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments(programArguments);
+    process.setWorkingDirectory(folder);
+    process.setProcessEnvironment(launcher::environment());
+    if (!process.startDetached())
         return result(own ? SE_ERR_FNF : SE_ERR_NOASSOC);
     return result(started);
 }
