@@ -38,7 +38,7 @@ QString targetFile()
 {
     WCHAR folder[MAX_PATH];
     if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)))
-        return fromWide(folder) + QStringLiteral("\\Keelrun Hushdeck Plus!\\Wallpaper\\image2.jpg");
+        return fromWide(folder) + QStringLiteral("\\" HUSHDECK_PRODUCT_NAME "\\Wallpaper\\image2.jpg");
     return installPath + QStringLiteral("\\image2.jpg");
 }
 

@@ -1,7 +1,7 @@
-# Sourced by the benchmark scripts: the optimised build they share, the tree generator beside the checkout
-# and where the trees are kept.
+# Sourced by the benchmark scripts: the optimised build they share, the project's tree generator and where
+# the trees are kept.
 #   environment: HUSHDECK_BENCH_BUILD (build folder, default build-release), TREES (where trees and inputs go,
-#   default $TMPDIR/hushdeck-bench), MAKE_TREE (the tree generator, default ../shared/bench/make-tree.py)
+#   default $TMPDIR/hushdeck-bench), MAKE_TREE (the tree generator, default bench/make-tree.py)
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 src=$(pwd)
@@ -18,11 +18,8 @@ bench_build() {
 # make_tree DIRS: the tree of DIRS folders of 100 files each, made once (the same arguments always give the
 # same tree); prints its path.
 make_tree() {
-    local generator=${MAKE_TREE:-}
-    for candidate in "$src/../shared/bench/make-tree.py" "$src/../../shared/bench/make-tree.py"; do
-        [ -z "$generator" ] && [ -f "$candidate" ] && generator=$candidate
-    done
-    [ -n "$generator" ] && [ -f "$generator" ] || { echo "make-tree.py not found; set MAKE_TREE" >&2; exit 2; }
+    local generator=${MAKE_TREE:-$src/bench/make-tree.py}
+    [ -f "$generator" ] || { echo "$generator not found; set MAKE_TREE" >&2; exit 2; }
     local tree="$trees/tree-$1x100"
     if [ ! -f "$tree.manifest.tsv" ]; then
         rm -rf "$tree"

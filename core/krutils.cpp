@@ -213,7 +213,7 @@ QString KRUtils::backupFolder()
         hr = SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path);
     if (FAILED(hr))
         return QString(QLatin1String(""));
-    return fromWide(path, MAX_PATH) + QStringLiteral("\\Keelrun Hushdeck Plus!\\Backup");
+    return fromWide(path, MAX_PATH) + QStringLiteral("\\" HUSHDECK_PRODUCT_NAME "\\Backup");
 }
 
 typedef LONG(WINAPI *RtlGetVersionFunction)(RTL_OSVERSIONINFOW *);

@@ -2,6 +2,7 @@
 // picker, shell links and control of the helper program. Make one on the stack where it is needed.
 #pragma once
 
+#include "edition.h"
 #include "win32.h"
 
 #include <QList>
@@ -23,7 +24,7 @@ extern bool themeRefreshPending;
 extern bool shellRefreshPending;
 
 // The program's own settings root under HKEY_CURRENT_USER.
-#define HUSHDECK_SETTINGS_ROOT "Software\\Keelrun Hushdeck Plus!"
+#define HUSHDECK_SETTINGS_ROOT "Software\\" HUSHDECK_PRODUCT_NAME
 // The edition this build is, chosen when the build is configured (HUSHDECK_BASIC_EDITION): true for the
 // Plus! edition, false for the basic edition.
 constexpr bool plusEdition = HUSHDECK_PLUS_EDITION != 0;

@@ -1,6 +1,7 @@
 #include "aboutdialog.h"
 #include "ui_aboutdialog.h"
 
+#include "edition.h"
 #include "picturedialoglayout.h"
 #include "productinfo.h"
 
@@ -11,7 +12,7 @@ AboutDialog::AboutDialog(QWidget *parent) : QDialog(parent), ui(new Ui::AboutDia
 {
     ui->setupUi(this);
 
-    ui->label->setText(QStringLiteral("Keelrun Hushdeck Plus!"));
+    ui->label->setText(QStringLiteral(HUSHDECK_PRODUCT_NAME));
 
     ui->versionLabel->setText(QStringLiteral("Version: ") + QString::number(installedMajorVersion) + QLatin1Char('.') +
                               QString::number(installedMinorVersion));

@@ -2,6 +2,7 @@
 // Everything here belongs to the window's thread; the suspend/resume callback only posts a message to it.
 #pragma once
 
+#include "edition.h"
 #include "win32.h"
 
 #include "glasspanmessages.h"
@@ -34,10 +35,10 @@
 #define CMD_CLOSE 210
 
 // Registry keys under HKEY_CURRENT_USER.
-#define SETTINGS_ROOT_KEY WSTR("Software\\Keelrun Hushdeck Plus!")
-#define AUTODARKMODE_KEY WSTR("Software\\Keelrun Hushdeck Plus!\\AutoDarkMode")
-#define GLASSPAN_KEY WSTR("Software\\Keelrun Hushdeck Plus!\\Glasspan")
-#define WALLPAPERCHANGER_KEY WSTR("Software\\Keelrun Hushdeck Plus!\\WallpaperChanger")
+#define SETTINGS_ROOT_KEY WSTR("Software\\") HUSHDECK_PRODUCT_NAME
+#define AUTODARKMODE_KEY WSTR("Software\\") HUSHDECK_PRODUCT_NAME "\\AutoDarkMode"
+#define GLASSPAN_KEY WSTR("Software\\") HUSHDECK_PRODUCT_NAME "\\Glasspan"
+#define WALLPAPERCHANGER_KEY WSTR("Software\\") HUSHDECK_PRODUCT_NAME "\\WallpaperChanger"
 #define PERSONALIZE_KEY WSTR("Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize")
 
 struct HelperState

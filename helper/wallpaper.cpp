@@ -35,7 +35,7 @@ bool computeTargetFile(WCHAR *target)
     WCHAR folder[MAX_PATH];
     if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder))) {
         return copyText(target, MAX_PATH, folder) &&
-               appendText(target, MAX_PATH, WSTR("\\Keelrun Hushdeck Plus!\\Wallpaper\\image.jpg"));
+               appendText(target, MAX_PATH, WSTR("\\") HUSHDECK_PRODUCT_NAME "\\Wallpaper\\image.jpg");
     }
     const DWORD len = GetCurrentDirectoryW(MAX_PATH, folder);
     if (len == 0 || len >= MAX_PATH)

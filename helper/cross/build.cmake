@@ -1,5 +1,5 @@
 # Configures and builds a Windows cross project with MinGW-w64; fails when it does not build. Run by ctest:
-#   cmake -DSOURCE=<repo> -DPROJECT=<cross project, relative to the repo> -DBINARY=<dir> [-DICONS=<folder>]
+#   cmake -DSOURCE=<repo> -DPROJECT=<cross project, relative to the repo> -DBINARY=<dir> [-DICONS=<folder>] [-DBASIC_EDITION=ON]
 #         -P helper/cross/build.cmake
 # PROJECT defaults to the helper (helper/cross), which needs ICONS: the folder of the drawn resource images.
 if(NOT PROJECT)
@@ -15,6 +15,9 @@ if(NOT MINGW_CXX)
     message(FATAL_ERROR "x86_64-w64-mingw32-g++-posix is missing: scripts/setup.sh installs g++-mingw-w64-x86-64-posix")
 endif()
 set(extra)
+if(BASIC_EDITION)
+    list(APPEND extra -DHUSHDECK_BASIC_EDITION=ON)
+endif()
 if(ICONS)
     list(APPEND extra -DGLASSPAN_ICONS=${ICONS})
 endif()

@@ -21,7 +21,7 @@ const QString helperLevel = QStringLiteral("TransparentLevel");
 
 QString settingsRoot()
 {
-    return plusEdition ? QStringLiteral(HUSHDECK_SETTINGS_ROOT) : QStringLiteral("Software\\Keelrun Hushdeck");
+    return QStringLiteral(HUSHDECK_SETTINGS_ROOT);
 }
 
 HWND helperWindow()

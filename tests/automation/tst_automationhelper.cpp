@@ -2,6 +2,7 @@
 // one, and closes it when switched off, all read back from the machine the helper changes. The catalogue's
 // transparency page drives the same helper and shares that page's state, through a logon too.
 #include "glasspanmessages.h"
+#include "editionnames.h"
 #include "helperharness.h"
 #include "krutils.h"
 #include "testmachine.h"
@@ -65,7 +66,7 @@ private slots:
     void taskbarPageDrivesHelper()
     {
         TestMachine m;
-        const QString root = QStringLiteral("Software\\Keelrun Hushdeck Plus!");
+        const QString root = QStringLiteral(TEST_EDITION_ROOT);
         KRUtils().writeRegString(HKEY_CURRENT_USER, root, QStringLiteral("Path"), QStringLiteral("C:\\Hushdeck"));
         QVERIFY(!FindWindowW(GLASSPAN_WINDOW_CLASS, GLASSPAN_WINDOW_TITLE));
 
@@ -110,7 +111,7 @@ private slots:
         QFETCH(int, alpha);
         TestMachine m;
         HelperClosedAtEnd closeHelper;
-        const QString root = QStringLiteral("Software\\Keelrun Hushdeck Plus!");
+        const QString root = QStringLiteral(TEST_EDITION_ROOT);
         KRUtils().writeRegString(HKEY_CURRENT_USER, root, QStringLiteral("Path"), QStringLiteral("C:\\Hushdeck"));
         if (moduleOn) {
             TransparentTaskbarModuleForm module;

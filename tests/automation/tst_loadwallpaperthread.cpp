@@ -1,5 +1,6 @@
 // The preview download against a local image archive: what a good, short, empty or silent answer gives,
 // and how an abort ends a download without spoiling the next one.
+#include "editionnames.h"
 #include "archiveserver.h"
 #include "imageaddress.h"
 #include "loadwallpaperthread.h"
@@ -123,7 +124,7 @@ private slots:
         if (events.contains(QStringLiteral("complete"))) {
             // The address's "&amp;" became "&" again, and the picture is in the main program's own file.
             QCOMPARE(archive->requests().last(), ImagePath);
-            QVERIFY(downloadedImagePath.endsWith(QStringLiteral("\\Keelrun Hushdeck Plus!\\Wallpaper\\image2.jpg")));
+            QVERIFY(downloadedImagePath.endsWith(QStringLiteral("\\" TEST_EDITION_NAME "\\Wallpaper\\image2.jpg")));
             QCOMPARE(QImage(hostPath(downloadedImagePath)).size(), QSize(64, 36));
         }
     }
@@ -164,7 +165,7 @@ private slots:
         archive->answer(QStringLiteral("/th?id=OHR.Sample"), ArchiveServer::jpeg(), ArchiveServer::Kind(imageKind));
         WCHAR appData[MAX_PATH];
         QVERIFY(SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, appData)));
-        const QString folder = hostPath(fromWide(appData) + QStringLiteral("/Keelrun Hushdeck Plus!/Wallpaper"));
+        const QString folder = hostPath(fromWide(appData) + QStringLiteral("/" TEST_EDITION_NAME "/Wallpaper"));
         QVERIFY(QDir().mkpath(folder));
         QFile old(folder + QStringLiteral("/image2.jpg"));
         QVERIFY(old.open(QIODevice::WriteOnly));

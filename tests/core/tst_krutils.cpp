@@ -1,4 +1,5 @@
 // The shared registry, path and helper-control utilities.
+#include "editionnames.h"
 #include "krutils.h"
 #include "linux/windows/windowtable.h"
 #include "testmachine.h"
@@ -323,7 +324,7 @@ private slots:
         QCOMPARE(u.appPath(), QStringLiteral("/opt/hushdeck"));
 
         const QString backup = u.backupFolder();
-        QVERIFY2(backup.endsWith(QStringLiteral("\\Keelrun Hushdeck Plus!\\Backup")), qPrintable(backup));
+        QVERIFY2(backup.endsWith(QStringLiteral("\\" TEST_EDITION_NAME "\\Backup")), qPrintable(backup));
         QVERIFY(QDir(hostPath(backup)).exists());
 
         for (const auto &build : {std::pair<const char *, bool>{"21999", false}, {"22000", true}, {"22631", true}}) {

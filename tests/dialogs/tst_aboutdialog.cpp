@@ -1,5 +1,6 @@
 // The About box: its texts and version 3.3, the web link (mouse and keyboard), and that every way of
 // closing it frees it, from the main window's toolbar too.
+#include "editionnames.h"
 #include "aboutdialog.h"
 #include "mainwindow.h"
 #include "productinfo.h"
@@ -40,7 +41,7 @@ private slots:
         QCOMPARE(d.objectName(), QStringLiteral("AboutDialog"));
         QCOMPARE(d.windowTitle(), QStringLiteral("About"));
         QCOMPARE(d.size(), QSize(522, 343));
-        QCOMPARE(label(&d, "label")->text(), QStringLiteral("Keelrun Hushdeck Plus!"));
+        QCOMPARE(label(&d, "label")->text(), QStringLiteral(TEST_EDITION_NAME));
         QCOMPARE(label(&d, "label")->font().pointSize(), 18);
         QCOMPARE(label(&d, "label")->font().weight(), QFont::Bold);
         // Fitted to its text: the name is not cut.

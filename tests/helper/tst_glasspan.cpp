@@ -1,5 +1,6 @@
 // The helper inside the test process: start-up, every message of its window procedure, its timers on the
 // test clock, the tray menu's commands and the wallpaper downloads from a local archive.
+#include "editionnames.h"
 #include "archiveserver.h"
 #include "glasspan.h"
 #include "helperharness.h"
@@ -24,7 +25,7 @@ using namespace harness;
 
 namespace {
 
-const QString Root = QStringLiteral("Software\\Keelrun Hushdeck Plus!");
+const QString Root = QStringLiteral(TEST_EDITION_ROOT);
 const QString DarkKey = Root + QStringLiteral("\\AutoDarkMode");
 const QString GlassKey = Root + QStringLiteral("\\Glasspan");
 const QString WallKey = Root + QStringLiteral("\\WallpaperChanger");
@@ -74,7 +75,7 @@ void markModes()
 
 QString wallpaperFolder()
 {
-    return machine::roamingAppData() + QStringLiteral("/Keelrun Hushdeck Plus!/Wallpaper");
+    return machine::roamingAppData() + QStringLiteral("/" TEST_EDITION_NAME "/Wallpaper");
 }
 
 QString imageFile()

@@ -1,5 +1,6 @@
 // The helper as a program of its own: the single-instance rule with two real processes, and a running
 // helper that a test drives with real posted messages, reading the machine it changes.
+#include "editionnames.h"
 #include "archiveserver.h"
 #include "helperharness.h"
 #include "testmachine.h"
@@ -17,7 +18,7 @@ using harness::setDword;
 
 namespace {
 
-const QString Root = QStringLiteral("Software\\Keelrun Hushdeck Plus!");
+const QString Root = QStringLiteral(TEST_EDITION_ROOT);
 const QString Personalize = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize");
 
 QString glasspan()
@@ -115,7 +116,7 @@ private slots:
         setDword(Root + QStringLiteral("\\WallpaperChanger"), QStringLiteral("Enabled"), 1);
         setDword(Root + QStringLiteral("\\WallpaperChanger"), QStringLiteral("CurrentIndex"), 2);
         setDword(Root, QStringLiteral("ShowTrayIcon"), 1);
-        const QString image = machine::roamingAppData() + QStringLiteral("/Keelrun Hushdeck Plus!/Wallpaper/image.jpg");
+        const QString image = machine::roamingAppData() + QStringLiteral("/" TEST_EDITION_NAME "/Wallpaper/image.jpg");
 
         QProcess helperProcess;
         helperProcess.start(glasspan(), QStringList());

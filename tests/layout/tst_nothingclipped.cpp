@@ -14,6 +14,7 @@
 #include "findduplicateresultform.h"
 #include "findduplicatethread.h"
 #include "iteminfoform.h"
+#include "layoutchecks.h"
 #include "misctoolsform.h"
 #include "mytrayiconform.h"
 #include "optionsdialog.h"
@@ -33,7 +34,6 @@
 #include "testmachine.h"
 #include "trackcleanerdetaildialog.h"
 #include "trackcleanerform.h"
-#include "tour.h"
 #include "transparenttaskbarmoduleform.h"
 #include "troubleshooterform.h"
 
@@ -145,7 +145,7 @@ QStringList faults(QWidget *root, int width, int height = 0)
                 if (!header->isSectionHidden(c) && header->sectionSize(c) < header->sectionSizeHint(c))
                     out << QStringLiteral("%1 cuts column \"%2\"")
                                .arg(name(w), v->model()->headerData(c, Qt::Horizontal).toString());
-            for (const Tour::CutCell &cell : Tour::cellsCutBesideRoom(v))
+            for (const LayoutChecks::CutCell &cell : LayoutChecks::cellsCutBesideRoom(v))
                 out << QStringLiteral("%1 cuts \"%2\" in column \"%3\" beside %4 px of room")
                            .arg(name(w), cell.text, cell.column)
                            .arg(cell.room);
@@ -153,7 +153,7 @@ QStringList faults(QWidget *root, int width, int height = 0)
         } else {
             continue;
         }
-        if (Tour::isPlaceholder(text))
+        if (LayoutChecks::isPlaceholder(text))
             out << QStringLiteral("%1 shows placeholder \"%2\"").arg(name(w), text);
         else if (!fits)
             out << QStringLiteral("%1 cuts \"%2\" (%3 px wide)").arg(name(w), text).arg(w->width());

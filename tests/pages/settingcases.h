@@ -2,6 +2,8 @@
 // registry spells a shown value, its control and its defaults. Shared by the page tests.
 #pragma once
 
+#include "editionnames.h"
+
 #include "appearance/accentcolorontitlebarsform.h"
 #include "appearance/titlebarsizeform.h"
 #include "appearance/windowscolormodeform.h"
@@ -131,7 +133,7 @@ inline const QList<SettingCase> &settingCases()
     auto transparent = [] { return new TransparentTaskbarForm; };
     const char *stuckRects = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StuckRects3";
     // Where the running edition keeps the transparency level.
-    const char *editionRoot = plusEdition ? HUSHDECK_SETTINGS_ROOT : "Software\\Keelrun Hushdeck";
+    const char *editionRoot = TEST_EDITION_ROOT;
     auto advertising = [] { return new AdvertisingIDForm; };
     auto telemetry = [] { return new ManageTelemetryForm; };
     auto oem = [] { return new OemInfoForm; };

@@ -284,7 +284,7 @@ void SecureDeleteForm::onDeleteFinish()
     ui->ffRemoveButton->setEnabled(false);
     updateListButtons();
     if (!stopped.isEmpty())
-        QMessageBox::information(this, tr("Keelrun Hushdeck Plus!"), stopped, QMessageBox::Ok);
+        QMessageBox::information(this, tr(HUSHDECK_PRODUCT_NAME), stopped, QMessageBox::Ok);
 }
 
 void SecureDeleteForm::handleUpdatePath(QString path)

@@ -1,5 +1,6 @@
 #include "trackcleanerform.h"
 
+#include "edition.h"
 #include "trackcleanerclearthread.h"
 #include "trackcleanerdetaildialog.h"
 #include "trackcleanerthread.h"
@@ -456,7 +457,7 @@ void TrackCleanerForm::onTrackCleanerProcessClearFinish(int cannotDelete)
             message = QStringLiteral("The cleaning process is completed.\n") + QString::number(cannotDelete) +
                       QStringLiteral(" items cannot be deleted because they are still nedded.");
     }
-    QMessageBox::information(this, tr("Keelrun Hushdeck Plus!"), message, QMessageBox::Ok);
+    QMessageBox::information(this, tr(HUSHDECK_PRODUCT_NAME), message, QMessageBox::Ok);
 }
 
 // ---- detail lists ----

@@ -1,6 +1,7 @@
 #include "troubleshooterform.h"
 #include "ui_troubleshooterform.h"
 
+#include "edition.h"
 #include "shellhelpers.h"
 #include "win32.h"
 
@@ -13,7 +14,7 @@ namespace {
 
 QString title()
 {
-    return TroubleshooterForm::tr("Keelrun Hushdeck Plus!");
+    return TroubleshooterForm::tr(HUSHDECK_PRODUCT_NAME);
 }
 
 // A system program in the Windows folder's System32.

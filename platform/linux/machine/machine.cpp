@@ -1,5 +1,7 @@
 #include "linux/machine/machine.h"
 
+#include "edition.h"
+
 #include "linux/registry/registrystore.h"
 #include "linux/processes/systemprograms.h"
 #include "linux/services/servicetable.h"
@@ -384,8 +386,8 @@ void makeFolders(const QString &machineFolder)
         QStringLiteral("Program Files"),
         QStringLiteral("Program Files (x86)"),
         QStringLiteral("Users/Public"),
-        QStringLiteral("Users/") + user + QStringLiteral("/AppData/Roaming/Keelrun Hushdeck Plus!/Backup"),
-        QStringLiteral("Users/") + user + QStringLiteral("/AppData/Roaming/Keelrun Hushdeck Plus!/Wallpaper"),
+        QStringLiteral("Users/") + user + QStringLiteral("/AppData/Roaming/" HUSHDECK_PRODUCT_NAME "/Backup"),
+        QStringLiteral("Users/") + user + QStringLiteral("/AppData/Roaming/" HUSHDECK_PRODUCT_NAME "/Wallpaper"),
         QStringLiteral("Users/") + user + QStringLiteral("/AppData/Local/Temp"),
     };
     for (const QString &d : dirs)

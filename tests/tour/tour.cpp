@@ -1,5 +1,7 @@
 #include "tour.h"
 
+#include "layoutchecks.h"
+
 #include "diskusageform.h"
 #include "hushdeckform.h"
 #include "mainwindow.h"
@@ -107,17 +109,6 @@ QList<QSize> Tour::parseSizes(const QString &text)
             sizes << QSize(m.captured(1).toInt(), m.captured(2).toInt());
     }
     return sizes;
-}
-
-bool Tour::isPlaceholder(const QString &text)
-{
-    static const QSet<QString> designerTexts = {
-        QStringLiteral("TextLabel"), QStringLiteral("PushButton"),  QStringLiteral("ToolButton"),
-        QStringLiteral("CheckBox"),  QStringLiteral("RadioButton"), QStringLiteral("GroupBox"),
-        QStringLiteral("Form"),      QStringLiteral("Dialog"),      QStringLiteral("MainWindow"),
-        QStringLiteral("Tab 1"),     QStringLiteral("Tab 2"),       QStringLiteral("Page"),
-        QStringLiteral("New Item"),  QStringLiteral("New Column"),  QStringLiteral("New Row")};
-    return designerTexts.contains(text.trimmed());
 }
 
 bool Tour::run(const QList<QSize> &sizes)
@@ -339,14 +330,14 @@ void Tour::inspect(QWidget *top, const QString &shot)
         QStringLiteral("CustomFileTypeDialog"), QStringLiteral("SecureDeleteOptionsDialog"),
         QStringLiteral("ProcessManMoreInfoDialog"), QStringLiteral("ProcessManSetPriorityDialog"),
         QStringLiteral("TrackCleanerDetailDialog")};
-    if (top->isWindow() && isPlaceholder(top->windowTitle()) &&
+    if (top->isWindow() && LayoutChecks::isPlaceholder(top->windowTitle()) &&
         !titledDialog.contains(QString::fromLatin1(top->metaObject()->className())))
         note(shot, top, top->windowTitle(), QStringLiteral("is a placeholder title"));
     for (QWidget *w : std::as_const(widgets)) {
         if (!w->isVisible())
             continue;
         auto tooNarrow = [&](const QString &text, int needed) {
-            if (isPlaceholder(text))
+            if (LayoutChecks::isPlaceholder(text))
                 note(shot, w, text, QStringLiteral("is a placeholder"));
             if (!text.isEmpty() && needed > w->width())
                 note(shot, w, text, QStringLiteral("needs %1 px, has %2").arg(needed).arg(w->width()));
@@ -356,7 +347,7 @@ void Tour::inspect(QWidget *top, const QString &shot)
                 continue;
             if (label->wordWrap()) {
                 const int height = label->heightForWidth(label->width());
-                if (isPlaceholder(label->text()))
+                if (LayoutChecks::isPlaceholder(label->text()))
                     note(shot, w, label->text(), QStringLiteral("is a placeholder"));
                 if (height > label->height())
                     note(shot, w, label->text(),
@@ -374,7 +365,7 @@ void Tour::inspect(QWidget *top, const QString &shot)
             tooNarrow(box->title(), box->minimumSizeHint().width());
         } else if (auto *bar = qobject_cast<QTabBar *>(w)) {
             for (int i = 0; i < bar->count(); ++i)
-                if (isPlaceholder(bar->tabText(i)))
+                if (LayoutChecks::isPlaceholder(bar->tabText(i)))
                     note(shot, w, bar->tabText(i), QStringLiteral("is a placeholder tab"));
         } else if (auto *header = qobject_cast<QHeaderView *>(w)) {
             if (header->orientation() != Qt::Horizontal || !header->model())
@@ -383,7 +374,7 @@ void Tour::inspect(QWidget *top, const QString &shot)
                 if (header->isSectionHidden(logical))
                     continue;
                 const QString text = header->model()->headerData(logical, Qt::Horizontal).toString();
-                if (isPlaceholder(text))
+                if (LayoutChecks::isPlaceholder(text))
                     note(shot, w, text, QStringLiteral("is a placeholder column"));
                 const int needed = HeaderAccess::needed(header, logical).width();
                 if (!text.isEmpty() && needed > header->sectionSize(logical))
@@ -392,91 +383,6 @@ void Tour::inspect(QWidget *top, const QString &shot)
             }
         }
     }
-}
-
-bool Tour::isPlaceholderCard(const QImage &picture)
-{
-    // Icons and glyphs are no cards.
-    if (picture.width() < 64 || picture.height() < 48)
-        return false;
-    const QImage image = picture.convertToFormat(QImage::Format_ARGB32);
-    // A card is framed: its four edges meet the picture's edges in one colour...
-    const int w = image.width(), h = image.height();
-    const QRgb frame = image.pixel(w / 2, 0);
-    if (qAlpha(frame) < 255 || image.pixel(w / 2, h - 1) != frame || image.pixel(0, h / 2) != frame ||
-        image.pixel(w - 1, h / 2) != frame)
-        return false;
-    // ...and within the frame one flat ground holds nearly everything: a title is all it has, where a drawing
-    // has shapes.
-    QHash<QRgb, int> counts;
-    for (int y = 1; y < h - 1; ++y) {
-        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-        for (int x = 1; x < w - 1; ++x)
-            ++counts[line[x]];
-    }
-    QRgb ground = 0;
-    int most = 0;
-    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
-        if (it.value() > most) {
-            most = it.value();
-            ground = it.key();
-        }
-    return ground != frame && most >= (w - 2) * (h - 2) * 19 / 20;
-}
-
-QList<Tour::CutCell> Tour::cellsCutBesideRoom(const QTreeView *view)
-{
-    QList<CutCell> cut;
-    const QAbstractItemModel *model = view->model();
-    const QHeaderView *header = view->header();
-    if (!model || !view->isVisible())
-        return cut;
-    const QAbstractItemView *base = view; // QTreeView's measure of a column, made public by its base
-    struct Column
-    {
-        int spare;      // what the column has beyond its widest text
-        int short_ = 0; // how much its most cut text lacks
-        QString text;
-    };
-    QHash<int, Column> columns;
-    int used = 0;
-    for (int c = 0; c < header->count(); ++c) {
-        if (header->isSectionHidden(c))
-            continue;
-        // Measured over the rows the view measures its columns by, also those scrolled out of sight.
-        const int need = qMax(header->sectionSizeHint(c), base->sizeHintForColumn(c));
-        columns.insert(c, Column{header->sectionSize(c) - need, 0, QString()});
-        used += header->sectionSize(c);
-    }
-    const int height = view->viewport()->height();
-    for (QModelIndex row = view->indexAt(QPoint(0, 0)).siblingAtColumn(0);
-         row.isValid() && view->visualRect(row).top() < height; row = view->indexBelow(row)) {
-        for (auto it = columns.begin(); it != columns.end(); ++it) {
-            const QModelIndex cell = row.siblingAtColumn(it.key());
-            const QString text = cell.data().toString();
-            if (text.isEmpty())
-                continue;
-            // The delegate's measure of the cell (text, icon, margins) against the cell's own rectangle, which
-            // leaves out a tree's indentation.
-            const int lack = view->sizeHintForIndex(cell).width() - view->visualRect(cell).width();
-            if (lack > it->short_) {
-                it->short_ = lack;
-                it->text = text;
-            }
-        }
-    }
-    const int unused = qMax(0, view->viewport()->width() - used);
-    for (auto it = columns.cbegin(); it != columns.cend(); ++it) {
-        if (it->short_ <= 0)
-            continue;
-        int room = unused;
-        for (auto other = columns.cbegin(); other != columns.cend(); ++other)
-            if (other.key() != it.key())
-                room += qMax(0, other->spare);
-        if (it->short_ <= room)
-            cut << CutCell{model->headerData(it.key(), Qt::Horizontal).toString(), it->text, it->short_, room};
-    }
-    return cut;
 }
 
 void Tour::inspectPicturesAndLists(QWidget *top, const QString &shot)
@@ -492,12 +398,12 @@ void Tour::inspectPicturesAndLists(QWidget *top, const QString &shot)
                 continue;
             auto verdict = cards.find(picture.cacheKey());
             if (verdict == cards.end())
-                verdict = cards.insert(picture.cacheKey(), isPlaceholderCard(picture.toImage()));
+                verdict = cards.insert(picture.cacheKey(), LayoutChecks::isPlaceholderCard(picture.toImage()));
             if (*verdict)
                 note(shot, w, QStringLiteral("%1x%2 picture").arg(picture.width()).arg(picture.height()),
                      QStringLiteral("is a placeholder card"));
         } else if (auto *view = qobject_cast<QTreeView *>(w)) {
-            for (const CutCell &cell : cellsCutBesideRoom(view))
+            for (const LayoutChecks::CutCell &cell : LayoutChecks::cellsCutBesideRoom(view))
                 note(shot, w, cell.column,
                      QStringLiteral("column cuts \"%1\" by %2 px beside %3 px of room")
                          .arg(oneLine(cell.text))
@@ -525,22 +431,6 @@ void Tour::inspectSize(QWidget *top, const QString &shot)
              QStringLiteral("is %1x%2, larger than the window").arg(has.width()).arg(has.height()));
     }
 }
-bool Tour::showsHostPath(const QString &text, const QStringList &hostFolders)
-{
-    for (const QString &folder : hostFolders) {
-        if (folder.size() < 2)
-            continue;
-        // The folder's host spelling, unless a drive letter names it ("Z:/tmp/x" is a path of drive Z:).
-        for (qsizetype at = text.indexOf(folder); at >= 0; at = text.indexOf(folder, at + 1))
-            if (at < 2 || text.at(at - 1) != QLatin1Char(':') || !text.at(at - 2).isLetter())
-                return true;
-    }
-    // "/usr/bin/bash", "(/tmp/x)": a slash that starts a path of two or more names. A drive's "C:/..." (as
-    // QFileInfo gives Windows paths), a web address and "and/or" have no slash at such a start.
-    static const QRegularExpression startOfHostPath(QStringLiteral("(?:^|[\\s\"'(=\\[])/[^/\\s]+/[^/\\s]"));
-    return startOfHostPath.match(text).hasMatch();
-}
-
 void Tour::findHostPaths(QWidget *top, const QString &shot)
 {
     QStringList hostFolders = {QDir::cleanPath(QDir::tempPath())};
@@ -548,7 +438,7 @@ void Tour::findHostPaths(QWidget *top, const QString &shot)
     if (!machine.isEmpty())
         hostFolders << QDir::cleanPath(QDir(machine).absolutePath());
     auto check = [&](QWidget *w, const QString &text) {
-        if (showsHostPath(text, hostFolders))
+        if (LayoutChecks::showsHostPath(text, hostFolders))
             note(shot, w, text, QStringLiteral("shows a host path"));
     };
     QList<QWidget *> widgets = top->findChildren<QWidget *>();

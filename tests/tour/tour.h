@@ -1,8 +1,8 @@
 // A walk through every page and dialog of the main window, for people checking the layout: each one is saved
 // as <dir>/<size>-<name>.png, and texts that do not fit their widget or still read as designer placeholders,
 // list cells cut short beside room, placeholder pictures and pages or dialogs larger than the window are listed
-// in <dir>/tour-report.txt. Started by HUSHDECK_TOUR=<dir> (sizes from HUSHDECK_TOUR_SIZES); nothing of
-// it runs otherwise.
+// in <dir>/tour-report.txt. The developer program HushdeckTour runs it after Hushdeck's own start-up; the
+// program users get has none of it.
 #pragma once
 
 #include <QList>
@@ -34,24 +34,6 @@ public:
 
     // "1024x640,1400x900"; entries that are not a size are left out.
     static QList<QSize> parseSizes(const QString &text);
-    // Whether a text is one the form designer puts in new widgets, left in place.
-    static bool isPlaceholder(const QString &text);
-    // Whether a picture is a blank card with a title where a drawing belongs: a frame along its edges around one
-    // flat ground that covers nearly all of it.
-    static bool isPlaceholderCard(const QImage &picture);
-    // The cells of a view's shown rows cut short while the view has the room to show them whole (room no column
-    // needs, in the view or beside the texts of other columns): the most cut one of each column.
-    struct CutCell
-    {
-        QString column;
-        QString text;
-        int lacks; // pixels
-        int room;  // pixels
-    };
-    static QList<CutCell> cellsCutBesideRoom(const QTreeView *view);
-    // Whether a text shows a host path, which a user of the Windows program never sees: an absolute path with
-    // "/" separators that has no drive letter, or the host spelling of one of hostFolders.
-    static bool showsHostPath(const QString &text, const QStringList &hostFolders);
 
 private:
     void walk();
