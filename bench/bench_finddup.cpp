@@ -7,8 +7,8 @@
 // nobody watches.
 // usage: bench_finddup TREE [TREE_WITH_TWICE_THE_FILES]
 #include "benchchecks.h"
+#include "benchengines.h"
 #include "benchsupport.h"
-#include "findduplicatethread.h"
 #include "krutils.h"
 #include "testmachine.h"
 
@@ -25,39 +25,10 @@ namespace {
 
 using benchcheck::Groups;
 
-QList<FileCategory> categoryList()
-{
-    QList<FileCategory> categories;
-    KRUtils().buildFileCategories(categories);
-    return categories;
-}
-
 // One scan; its groups on the standard output, a path a line, an empty line after each group.
 int scanOnce(const QString &tree)
 {
-    QList<ScanCategory> scan;
-    QList<CategoryResult> results;
-    for (const FileCategory &c : categoryList()) {
-        ScanCategory s;
-        s.extensions = c.extensions;
-        scan << s;
-        CategoryResult r;
-        r.name = c.name;
-        results << r;
-    }
-    FindDuplicateThread thread;
-    thread.rootFolder = tree;
-    thread.scanCategories = &scan;
-    thread.categoryResults = &results;
-    thread.start();
-    thread.wait();
-    QByteArray out;
-    for (const CategoryResult &c : std::as_const(results))
-        for (const DuplicateGroup &g : c.groups) {
-            for (const DuplicateFileRecord &f : g.files)
-                out += QDir::fromNativeSeparators(f.fullPath).toUtf8() + '\n';
-            out += '\n';
-        }
+    const QByteArray out = benchengine::duplicateGroups(tree);
     std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
     return 0;
 }
@@ -83,16 +54,7 @@ TreeResult measure(const QString &tree, bool *ok)
     };
     bench::timeAll(tools);
 
-    // The first category that lists an extension takes it.
-    QHash<QString, int> categoryOf;
-    const QList<FileCategory> categories = categoryList();
-    for (int c = 0; c < categories.size(); ++c)
-        for (QString e : categories.at(c).extensions) {
-            if (!e.startsWith(QLatin1Char('.')))
-                e.prepend(QLatin1Char('.'));
-            if (!categoryOf.contains(e.toCaseFolded()))
-                categoryOf.insert(e.toCaseFolded(), c);
-        }
+    const QHash<QString, int> categoryOf = benchengine::categoryOfExtensions();
     // jdupes' groups are split as the scan forms them; the scan's own are taken as they come (empty files
     // aside), so that a group the scan got wrong is not mended here.
     const auto key = [&](const QString &path) { return benchcheck::groupKey(path, categoryOf); };

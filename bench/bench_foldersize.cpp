@@ -10,6 +10,7 @@
 // models (as a compiler skips freeing at exit): a user's scan ends with its results on screen, and the page
 // frees its models later, when the user leaves it. The freeing is timed on its own, in-process, and printed.
 #include "benchchecks.h"
+#include "benchengines.h"
 #include "benchsupport.h"
 #include "scanprogressform.h"
 #include "testmachine.h"
@@ -34,23 +35,7 @@ using benchcheck::parse;
 // freed or not.
 Answer scanOnce(const QString &tree, ScanProgressForm **scanned)
 {
-    QList<FileCategory> categories;
-    KRUtils().buildFileCategories(categories);
-    auto *page = new ScanProgressForm;
-    page->categories = &categories;
-    QSignalSpy finished(page, &ScanProgressForm::scanFinish);
-    page->startScan(tree);
-    while (finished.isEmpty())
-        finished.wait(60000);
-    Answer a;
-    if (!page->rootRow.isEmpty()) {
-        const QModelIndex root = page->folderModel->indexFromItem(page->rootRow.first());
-        a.files = root.siblingAtColumn(2).data().toLongLong();
-        a.folders = root.siblingAtColumn(3).data().toLongLong();
-        a.bytes = std::llround(root.siblingAtColumn(4).data().toDouble() * 1048576.0);
-    }
-    *scanned = page;
-    return a;
+    return benchengine::folderTotals(tree, scanned);
 }
 
 struct TreeResult

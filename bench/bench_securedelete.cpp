@@ -6,6 +6,7 @@
 //
 // usage: bench_securedelete INPUT-FILE (bench/run-securedelete.sh makes a 64 MiB one and installs shred)
 #include "benchchecks.h"
+#include "benchengines.h"
 #include "benchsupport.h"
 #include "securedeletethread.h"
 #include "testmachine.h"
@@ -21,18 +22,7 @@ namespace {
 // The engine on one file, as the page runs it on a list row; exit code 0 when the file was shredded.
 int shredOne(const QString &file)
 {
-    const QFileInfo info(file);
-    QStandardItemModel model;
-    model.appendRow({new QStandardItem(info.fileName()), new QStandardItem(QStringLiteral("File")),
-                     new QStandardItem(info.absolutePath()), new QStandardItem(QStringLiteral("0"))});
-    SecureDeleteOptions options;
-    options.DeleteMode = 2;
-    SecureDeleteThread thread;
-    thread.options = &options;
-    thread.listModel = &model;
-    thread.start();
-    thread.wait();
-    return thread.itemsShredded == 1 ? 0 : 1;
+    return benchengine::shredOne(file) ? 0 : 1;
 }
 
 bool copyInput(const QString &input, const QString &copy)

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
@@ -110,6 +113,31 @@ template <typename Key> Groups parseGroups(const QByteArray &output, Key key)
     }
     close();
     return groups;
+}
+
+// The files of equal contents below a folder (links not followed), in groups as jdupes prints them: the
+// reference where jdupes is not at hand.
+inline QByteArray sameContents(const QString &tree)
+{
+    QHash<QByteArray, QStringList> byContents;
+    QDirIterator it(tree, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray key = QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+        byContents[key] << path;
+    }
+    QByteArray out;
+    for (const QStringList &files : std::as_const(byContents)) {
+        if (files.size() < 2)
+            continue;
+        for (const QString &path : files)
+            out += path.toUtf8() + '\n';
+        out += '\n';
+    }
+    return out;
 }
 
 // One key for every file but an empty one.

@@ -250,3 +250,66 @@ QString FolderWalker::childPath(const QString &folder, const QString &name)
     // The walked paths are Windows paths: the separator Windows writes.
     return childpaths::join(folder, name, QLatin1Char('\\'));
 }
+
+FolderWalker::Scope::Place FolderWalker::Scope::locate(const QString &path)
+{
+    Place place;
+    const QString folder = path.endsWith(QLatin1Char(':')) ? path + QLatin1Char('\\') : path;
+    HANDLE handle = CreateFileW(wstr(folder), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return place;
+    BY_HANDLE_FILE_INFORMATION info = {};
+    WCHAR buffer[MAX_PATH + 8];
+    const DWORD length = GetFinalPathNameByHandleW(handle, buffer, DWORD(std::size(buffer)), VOLUME_NAME_DOS);
+    if (GetFileInformationByHandle(handle, &info) && length > 0 && length < std::size(buffer)) {
+        place.known = true;
+        place.volume = info.dwVolumeSerialNumber;
+        place.fileId = (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+        place.path = fromWide(buffer, int(length));
+        if (place.path.startsWith(QLatin1String("\\\\?\\")))
+            place.path.remove(0, 4);
+        while (place.path.endsWith(QLatin1Char('\\')))
+            place.path.chop(1);
+    }
+    CloseHandle(handle);
+    return place;
+}
+
+void FolderWalker::Scope::begin(const QString &rootPath)
+{
+    root = locate(rootPath);
+    visited.clear();
+}
+
+bool FolderWalker::Scope::enter(const Listing &listing)
+{
+    if (!listing.opened)
+        return false;
+    if (!listing.identified)
+        return true;
+    const QPair<quint64, quint64> id(listing.volume, listing.fileId);
+    if (visited.contains(id))
+        return false;
+    visited.insert(id);
+    return true;
+}
+
+QString FolderWalker::Scope::linkedFolder(const QString &linkPath, QString *target) const
+{
+    const Place place = locate(linkPath);
+    if (target)
+        *target = place.path;
+    if (!place.known || !root.known || place.volume != root.volume)
+        return QString();
+    // Either one holding the other: a folder of the tree, or a folder that holds the tree.
+    auto holds = [](const QString &outer, const QString &inner) {
+        return inner.startsWith(outer, Qt::CaseInsensitive) &&
+               (inner.size() == outer.size() || inner.at(outer.size()) == QLatin1Char('\\'));
+    };
+    if (holds(root.path, place.path) || holds(place.path, root.path))
+        return QString();
+    if (visited.contains({place.volume, place.fileId}))
+        return QString();
+    return place.path;
+}

@@ -76,6 +76,35 @@ public:
 
     // Lists one folder on the calling thread.
     static Listing read(const QString &path, const std::atomic<bool> *cancel = nullptr);
+
+    // Which folders a walk enters, so that each folder's files are met once, where they are, whatever the
+    // listing order: every real folder of the tree; a link or mount point only where it leads, on the
+    // volume the walk started on, to a folder outside the tree that the walk has not entered and that does not
+    // hold the tree (a cycle). A link into the tree is not entered: its folder is walked where it stands.
+    class Scope
+    {
+    public:
+        // The walk's folder: where it really is, links followed.
+        void begin(const QString &root);
+        // Whether the walk enters a folder it has listed: not one it could not list, nor a physical folder
+        // entered before.
+        bool enter(const Listing &listing);
+        // For a folder entry that is a link or mount point: the path to walk it at (the folder it leads to),
+        // or a null text when the walk does not enter it. target receives where it leads, if known.
+        QString linkedFolder(const QString &linkPath, QString *target = nullptr) const;
+
+    private:
+        struct Place
+        {
+            bool known = false;
+            quint64 volume = 0;
+            quint64 fileId = 0;
+            QString path; // a Windows path, without the "\\?\" prefix
+        };
+        static Place locate(const QString &path);
+        Place root;
+        QSet<QPair<quint64, quint64>> visited; // (volume, file index) of every folder entered
+    };
     // A name in a folder: one separator between them, also after a root that ends with one; "" for a name
     // that would lead out of the folder.
     static QString childPath(const QString &folder, const QString &name);

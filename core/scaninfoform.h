@@ -24,9 +24,15 @@ public:
 signals:
     void scanCancel();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private slots:
     void on_pushButton_clicked();
 
 private:
+    void showDetailText();
+
     Ui::ScanInfoForm *ui;
+    QString detailText; // in full; the label shows what fits
 };

@@ -77,6 +77,14 @@ struct Reference
         }
     }
 
+    // A link into the tree, or to a folder that holds it, is passed by: its folder is walked where it stands.
+    bool passedBy(const QFileInfo &link) const
+    {
+        const QString target = link.canonicalFilePath() + QLatin1Char('/');
+        const QString tree = QFileInfo(base.path()).canonicalFilePath() + QLatin1Char('/');
+        return target.startsWith(tree) || tree.startsWith(target);
+    }
+
     void walk(const QString &folder)
     {
         const QString physical = QFileInfo(folder).canonicalFilePath();
@@ -89,7 +97,10 @@ struct Reference
             return a.fileName().toUpper() < b.fileName().toUpper();
         });
         for (const QFileInfo &e : entries) {
-            if (e.isDir())
+            if (e.isDir() && e.isSymLink()) {
+                if (!passedBy(e))
+                    walk(e.canonicalFilePath());
+            } else if (e.isDir())
                 walk(e.filePath());
             else
                 addFile(e);
@@ -411,16 +422,39 @@ private slots:
             }
     }
 
-    void linkAsTheOnlyWayInIsFollowed()
+    void linkedFilesAreListedWhereTheyAre_data()
     {
-        // A folder outside the tree reached only through a link is walked once, like any folder.
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QString>("real");
+        QTest::newRow("link listed first") << "a-link"
+                                           << "z-real";
+        QTest::newRow("link listed last") << "z-link"
+                                          << "a-real";
+    }
+    void linkedFilesAreListedWhereTheyAre()
+    {
+        QFETCH(QString, link);
+        QFETCH(QString, real);
+        // A link into the tree, whichever comes first in the listing, and a folder outside it reached by two
+        // links: each file is met once, under the folder that holds it.
+        QVERIFY(makeFile(root + QLatin1Char('/') + real + QStringLiteral("/d1.pdf"), 30, baseTime()));
+        QVERIFY(makeFile(root + QLatin1Char('/') + real + QStringLiteral("/deep/d2.pdf"), 30, baseTime()));
+        QVERIFY(QFile::link(root + QLatin1Char('/') + real, root + QLatin1Char('/') + link));
         QTemporaryDir outside;
-        QVERIFY(makeFile(outside.path() + QStringLiteral("/o1.pdf"), 30, baseTime()));
-        QVERIFY(makeFile(outside.path() + QStringLiteral("/o2.pdf"), 30, baseTime()));
+        QVERIFY(makeFile(outside.path() + QStringLiteral("/o1.pdf"), 31, baseTime()));
+        QVERIFY(makeFile(outside.path() + QStringLiteral("/o2.pdf"), 31, baseTime()));
         QVERIFY(QFile::link(outside.path(), root + QStringLiteral("/out")));
+        QVERIFY(QFile::link(outside.path(), root + QStringLiteral("/out2")));
         Scan s;
         run(s, root, pageCategories());
-        QCOMPARE(groupsText(s, root), QStringList{"Document Files|out/o1.pdf,out/o2.pdf"});
+        const QDir base(root);
+        QStringList expected{"Document Files|" + real + "/d1.pdf," + real + "/deep/d2.pdf",
+                             "Document Files|" + base.relativeFilePath(outside.filePath("o1.pdf")) + QLatin1Char(',') +
+                                 base.relativeFilePath(outside.filePath("o2.pdf"))};
+        QStringList got = groupsText(s, root);
+        got.sort();
+        expected.sort();
+        QCOMPARE(got, expected);
     }
 
     void sameResultsAsAPlainSearch_data()

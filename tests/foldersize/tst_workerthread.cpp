@@ -11,7 +11,10 @@
 #include <QStandardPaths>
 #include <QtTest>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <sys/mount.h>
 #include <memory>
 #include <ctime>
 
@@ -57,6 +60,9 @@ private slots:
     }
     void cleanup()
     {
+        for (const QString &mounted : std::as_const(mounts))
+            ::umount2(QFile::encodeName(mounted).constData(), MNT_DETACH);
+        mounts.clear();
         dir.reset();
         m.reset();
     }
@@ -485,6 +491,67 @@ private slots:
         QCOMPARE(s.folderValue(root + "/c-link", 2).toInt(), 0);
     }
 
+    void linksAndMountPointsKeepBytesWhereTheyAre_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QString>("real");
+        QTest::newRow("link listed first") << "a-link"
+                                           << "z-real";
+        QTest::newRow("link listed last") << "z-link"
+                                          << "a-real";
+    }
+    void linksAndMountPointsKeepBytesWhereTheyAre()
+    {
+        QFETCH(QString, link);
+        QFETCH(QString, real);
+        const QString realPath = root + QLatin1Char('/') + real;
+        writeFile(realPath + "/big.iso", 4000);
+        writeFile(realPath + "/sub/small.doc", 100);
+        QVERIFY(QFile::link(realPath, root + QLatin1Char('/') + link)); // into the tree
+        QVERIFY(QFile::link(root, realPath + "/sub/up"));               // a cycle
+        QTemporaryDir outside;
+        writeFile(outside.path() + "/o/out.doc", 700);
+        QVERIFY(QFile::link(outside.path() + "/o", root + "/m-out1"));
+        QVERIFY(QFile::link(outside.path() + "/o", root + "/m-out2")); // a second way to it
+        // Another volume mounted inside the tree.
+        const QString mounted = root + "/mnt";
+        QDir().mkpath(mounted);
+        QVERIFY2(::mount("hushdeck-test", QFile::encodeName(mounted).constData(), "tmpfs", 0, "size=1m") == 0,
+                 std::strerror(errno));
+        mounts << mounted;
+        writeFile(mounted + "/elsewhere.doc", 900);
+        WIN32_FIND_DATAW data;
+        const HANDLE find = FindFirstFileW(wstr(scanPath(mounted)), &data);
+        QVERIFY(find != INVALID_HANDLE_VALUE);
+        FindClose(find);
+        QCOMPARE(data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT),
+                 DWORD(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+        QCOMPARE(data.dwReserved0, DWORD(IO_REPARSE_TAG_MOUNT_POINT));
+
+        ScanRun s;
+        QVERIFY(s.run(root));
+        QCOMPARE(s.folderValue(realPath, 4).toDouble(), 4100 / MB);
+        QCOMPARE(s.folderValue(realPath, 2).toInt(), 2);
+        QCOMPARE(s.folderValue(realPath + "/sub/up", 2).toInt(), 0);
+        QCOMPARE(s.folderValue(root + QLatin1Char('/') + link, 2).toInt(), 0);
+        QCOMPARE(s.folder(root + QLatin1Char('/') + link).data(Qt::ToolTipRole).toString(), scanPath(realPath));
+        QCOMPARE(s.folderValue(root + "/m-out1", 4).toDouble(), 700 / MB);
+        QCOMPARE(s.folderValue(root + "/m-out2", 2).toInt(), 0);
+        QCOMPARE(s.folderValue(mounted, 2).toInt(), 0);
+        QCOMPARE(s.folderValue(root, 2).toInt(), 3);
+        QCOMPARE(s.folderValue(root, 4).toDouble(), 4800 / MB);
+        // The file out of the tree is listed in the folder that holds it.
+        const QModelIndex documents = s.category(QStringLiteral("Document Files"));
+        QStringList folders;
+        for (int r = 0; r < s.dataFilesModel.rowCount(documents); ++r)
+            folders << s.dataFilesModel.index(r, 3, documents).data().toString();
+        folders.sort();
+        QStringList expected{windowsFileInfo(scanPath(outside.path() + "/o/out.doc")).path(),
+                             windowsFileInfo(scanPath(realPath + "/sub/small.doc")).path()};
+        expected.sort();
+        QCOMPARE(folders, expected);
+    }
+
     void unreadableFolderIsShownEmpty()
     {
         writeFile(root + "/a/secret.doc", 4000);
@@ -569,6 +636,7 @@ private:
     std::unique_ptr<TestMachine> m;
     std::unique_ptr<QTemporaryDir> dir;
     QString root;
+    QStringList mounts; // unmounted after each test
 };
 
 QTEST_MAIN(TestWorkerThread)

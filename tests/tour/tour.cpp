@@ -3,8 +3,11 @@
 #include "layoutchecks.h"
 
 #include "diskusageform.h"
+#include "findduplicateform.h"
 #include "hushdeckform.h"
 #include "mainwindow.h"
+#include "scanprogressform.h"
+#include "win32.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -12,7 +15,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -29,6 +34,7 @@
 #include <QStackedLayout>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
@@ -148,6 +154,7 @@ void Tour::walk()
         walkTabs(window->stack()->currentWidget(), name);
     }
     walkDialogs();
+    walkResults();
     // Back to where the window starts, so the next size begins alike.
     if (!buttons.isEmpty())
         buttons.first()->click();
@@ -257,6 +264,70 @@ void Tour::walkDialogs()
         shootModal(QStringLiteral("track-cleaner-details"), [cleaner] {
             QMetaObject::invokeMethod(cleaner, "on_TrackCleanerFileExplorerRecentFilesButton_clicked");
         });
+}
+
+void Tour::walkResults()
+{
+    // A large result set of long paths, made once: both pages that list one scan it, and their lists and
+    // progress must keep to the window.
+    if (!resultTree) {
+        resultTree = std::make_shared<QTemporaryDir>();
+        const QString longName = QStringLiteral("a folder with a rather long name to make long paths ");
+        const QDateTime written = QDateTime::fromSecsSinceEpoch(1700000000);
+        for (int d = 0; d < 60; ++d) {
+            const QString folder = resultTree->filePath(QStringLiteral("%1%2/%1/%1").arg(longName).arg(d));
+            QDir().mkpath(folder);
+            for (int f = 0; f < 10; ++f)
+                for (const QString &copy : {folder + QStringLiteral("/copy %1.txt").arg(f),
+                                            folder + QStringLiteral("/%1again %2.txt").arg(longName).arg(f)}) {
+                    QFile file(copy);
+                    if (file.open(QIODevice::WriteOnly) && file.write(QByteArray(100 + d * 10 + f, 'x')) > 0 &&
+                        file.flush())
+                        file.setFileTime(written, QFileDevice::FileModificationTime);
+                }
+        }
+    }
+    const QString folder = nativeSeparators(fromHostPath(resultTree->path()));
+    auto waitFor = [](const std::function<bool()> &done) {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done() && clock.elapsed() < 60000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+        settle();
+        return done();
+    };
+    if (auto *duplicates = qobject_cast<FindDuplicateForm *>(window->modulePage(MainWindow::FindDuplicatePage))) {
+        window->on_findDuplicateButton_clicked();
+        duplicates->on_AddURL(folder);
+        const bool shown = waitFor([duplicates] {
+            auto *list = duplicates->findChild<QTreeView *>(QStringLiteral("treeView"));
+            return list && list->isVisible() && list->model() && list->model()->rowCount() > 0;
+        });
+        if (shown)
+            shoot(window, QStringLiteral("find-duplicate-results"));
+        else
+            noteMissing(QStringLiteral("find-duplicate-results"));
+        duplicates->OnBackToMain();
+    }
+    if (auto *usage = qobject_cast<DiskUsageForm *>(window->modulePage(MainWindow::DiskUsagePage))) {
+        window->on_diskUsageButton_clicked();
+        usage->StartScanPath(folder);
+        bool finished = false;
+        if (usage->resultPage)
+            QObject::connect(usage->resultPage, &ScanProgressForm::scanFinish, [&finished] { finished = true; });
+        if (waitFor([&finished] { return finished; }))
+            shoot(window, QStringLiteral("folder-size-results"));
+        else
+            noteMissing(QStringLiteral("folder-size-results"));
+        usage->OnBackToMain();
+    }
+    settle();
+}
+
+void Tour::noteMissing(const QString &name)
+{
+    report << QStringLiteral("%1  %2: the results did not show").arg(sizeName, name);
+    failed = true;
 }
 
 void Tour::shootModal(const QString &name, const std::function<void()> &open,

@@ -13,10 +13,12 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 class MainWindow;
 class QDialog;
 class QImage;
+class QTemporaryDir;
 class QTreeView;
 class QWidget;
 
@@ -40,6 +42,9 @@ private:
     void walkTabs(QWidget *root, const QString &name);
     void walkSettingPages(QWidget *tab, const QString &name);
     void walkDialogs();
+    // The pages that list a scan's results, each with a large result set.
+    void walkResults();
+    void noteMissing(const QString &name);
     // Runs open, which shows a modal dialog; the dialog is saved as name, inside runs while it is up (and may
     // answer it), and it is closed again if still open.
     void shootModal(const QString &name, const std::function<void()> &open,
@@ -60,5 +65,6 @@ private:
     bool failed = false;
     QStringList report;
     QSet<QString> reported;
-    QHash<qint64, bool> cards; // placeholder verdicts by picture
+    QHash<qint64, bool> cards;                 // placeholder verdicts by picture
+    std::shared_ptr<QTemporaryDir> resultTree; // the folder the result pages scan, made once
 };

@@ -35,9 +35,6 @@ struct Slot
     int folder = -1;
 };
 
-// A physical folder: its volume and file index.
-using FolderId = QPair<quint64, quint64>;
-
 } // namespace
 
 // Lookups that keep the walk linear: the category of an extension, and per category the place of every
@@ -48,7 +45,7 @@ struct FindDuplicateThread::Index
     // Extensions, each with the first category that lists it.
     ExtensionTable categoryByKey;
     std::vector<QHash<Key, Slot>> keySlots;
-    QSet<FolderId> visited;
+    FolderWalker::Scope scope;
     FolderWalker *walker = nullptr;
     FolderWalker::Listing rootListing;
     std::vector<FolderWalker::FolderPtr> rootQueued;
@@ -94,6 +91,7 @@ void FindDuplicateThread::run()
     idx.categoryByKey.finish();
 
     int count = 0;
+    idx.scope.begin(rootFolder);
     {
         // Listings are read ahead on a few threads; the walk below keeps its own order. The walker's
         // threads also work out each file's category, so that the walk itself only matches. The category
@@ -137,14 +135,7 @@ void FindDuplicateThread::scanFolder(const QString &path, int depth, const Folde
     size_t nextChild = 0;
     // A link or junction back to a folder already walked would list its files a second time, and each
     // would become a duplicate of itself: every physical folder is entered once.
-    bool enter = listing.opened;
-    if (listing.identified) {
-        const FolderId id(listing.volume, listing.fileId);
-        if (index->visited.contains(id))
-            enter = false;
-        else
-            index->visited.insert(id);
-    }
+    const bool enter = index->scope.enter(listing);
     QString shownFolder;
     int folderNumber = -1;
     for (const FolderWalker::Entry &e : listing.entries) {
@@ -153,7 +144,15 @@ void FindDuplicateThread::scanFolder(const QString &path, int depth, const Folde
         if (cancel)
             break;
         if (e.attributes & FILE_ATTRIBUTE_DIRECTORY) {
-            const QString childPath = path + QLatin1Char('\\') + e.name;
+            QString childPath = path + QLatin1Char('\\') + e.name;
+            // A link or mount point is walked where it leads, so that its files are listed where they are.
+            if (e.attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+                childPath = index->scope.linkedFolder(childPath);
+                if (childPath.isNull()) {
+                    ++nextChild; // nothing was listed ahead for it
+                    continue;
+                }
+            }
             scanFolder(childPath, depth + 1, index->walker->subFolder(queued, nextChild, childPath));
             continue;
         }

@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QPointer>
+#include <QScrollArea>
 #include <QStackedLayout>
 #include <QVBoxLayout>
 
@@ -31,10 +32,23 @@ DiskUsageForm::DiskUsageForm(QWidget *parent) : QWidget(parent), ui(new Ui::Disk
     mainLayout = new QVBoxLayout(ui->mainWidget);
     mainLayout->addWidget(ui->toolBar);
     mainLayout->addWidget(ui->tabWidget);
-    drivesLayout = new QVBoxLayout(ui->tab);
-    drivesLayout->setAlignment(Qt::AlignTop);
-    foldersLayout = new QVBoxLayout(ui->tab_2);
-    foldersLayout->setAlignment(Qt::AlignTop);
+    // The tiles have their fixed width: where the window has less room they scroll inside their tab rather
+    // than widen the window.
+    auto tileColumn = [](QWidget *tab) {
+        auto *area = new QScrollArea(tab);
+        area->setFrameShape(QFrame::NoFrame);
+        area->setWidgetResizable(true);
+        auto *tiles = new QWidget(area);
+        area->setWidget(tiles);
+        auto *tabLayout = new QVBoxLayout(tab);
+        tabLayout->setContentsMargins(0, 0, 0, 0);
+        tabLayout->addWidget(area);
+        auto *column = new QVBoxLayout(tiles);
+        column->setAlignment(Qt::AlignTop);
+        return column;
+    };
+    drivesLayout = tileColumn(ui->tab);
+    foldersLayout = tileColumn(ui->tab_2);
     pageLayout = new QVBoxLayout(this);
     pageLayout->setContentsMargins(0, 0, 0, 0);
     stack = new QStackedLayout;

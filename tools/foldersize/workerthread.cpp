@@ -80,7 +80,7 @@ void WorkerThread::run()
 {
     QList<FileCategory> *list = categories ? *categories : nullptr;
     fetchedCategoryIcons = QVector<QImage>(list ? list->size() : 0);
-    visited.clear();
+    scope.begin(path);
 
     prepareDataFilesModel();
     biggestThreshold = 0;
@@ -174,14 +174,7 @@ void WorkerThread::scanFolder(const QString &folderPath, Folder *folder, int dep
     int subFolderCount = 0;
     quint64 ownBytes = 0;
 
-    bool readable = listing.opened;
-    // A folder reached a second time (through a link or a junction) is not entered again: a cycle of links
-    // would otherwise never end.
-    if (readable && listing.identified && !visited.contains({listing.volume, listing.fileId}))
-        visited.insert({listing.volume, listing.fileId});
-    else if (readable && listing.identified)
-        readable = false;
-
+    const bool readable = scope.enter(listing);
     size_t nextChild = 0;
     if (readable) {
         QString shownFolder;
@@ -204,12 +197,23 @@ void WorkerThread::scanFolder(const QString &folderPath, Folder *folder, int dep
                 if (!folderIcon.isNull())
                     child.row.first()->setData(folderIcon, Qt::DecorationRole);
 
+                // A link or mount point is walked where it leads, if at all; its row says where that is.
+                QString walkedPath = childPath;
+                if (e.attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+                    QString target;
+                    walkedPath = scope.linkedFolder(childPath, &target);
+                    if (!target.isEmpty())
+                        child.row.first()->setToolTip(target);
+                }
                 // Listings are read ahead by the walker's threads; a link's target is read when it is
                 // reached, since only the walk knows which folders it has entered.
-                const FolderWalker::FolderPtr request = walker->subFolder(queued, nextChild, childPath);
                 std::vector<FolderWalker::FolderPtr> childQueued;
-                const FolderWalker::Listing childListing = walker->take(request, &childQueued);
-                scanFolder(childPath, &child, depth + 1, childListing, childQueued);
+                FolderWalker::Listing childListing;
+                if (!walkedPath.isNull())
+                    childListing = walker->take(walker->subFolder(queued, nextChild, walkedPath), &childQueued);
+                else
+                    ++nextChild; // nothing was listed ahead for it
+                scanFolder(walkedPath.isNull() ? childPath : walkedPath, &child, depth + 1, childListing, childQueued);
                 ++subFolderCount;
             } else {
                 ++fileCount;

@@ -91,5 +91,5 @@ private:
     QVector<CategoryRows> categoryRows;
     ExtensionTable matchOfKey;             // extension -> its entry in categoryMatches
     QVector<QVector<int>> categoryMatches; // category positions of a key, one per match
-    QSet<QPair<quint64, quint64>> visited; // (volume, file index) of every folder entered
+    FolderWalker::Scope scope;             // which folders the walk enters
 };

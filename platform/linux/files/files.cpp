@@ -247,6 +247,12 @@ bool describe(int dirfd, const char *name, DWORD marked, Entry *e)
     } else if (S_ISDIR(st.stx_mode)) {
         attrs |= FILE_ATTRIBUTE_DIRECTORY;
         e->size = 0;
+        // Another of the host's mounts inside this one (proc, sys, a drive of its own) is another volume
+        // mounted in a folder, which Windows shows as a mount point.
+        if ((st.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) && (st.stx_attributes & STATX_ATTR_MOUNT_ROOT)) {
+            attrs |= FILE_ATTRIBUTE_REPARSE_POINT;
+            e->reparseTag = IO_REPARSE_TAG_MOUNT_POINT;
+        }
     } else {
         attrs |= FILE_ATTRIBUTE_ARCHIVE;
         e->size = st.stx_size;
@@ -264,11 +270,18 @@ bool describe(int dirfd, const char *name, DWORD marked, Entry *e)
     return true;
 }
 
+bool isDriveRoot(const QString &folder);
+
 bool describePath(const QString &path, Entry *e)
 {
     if (faultOf(path) == QLatin1String("vanish"))
         return false;
-    return describe(AT_FDCWD, encoded(path).constData(), markedAttrs(path), e);
+    if (!describe(AT_FDCWD, encoded(path).constData(), markedAttrs(path), e))
+        return false;
+    // A drive's own root is that volume's root, no folder it is mounted in.
+    if (e->reparseTag == IO_REPARSE_TAG_MOUNT_POINT && isDriveRoot(path))
+        e->attributes &= ~DWORD(FILE_ATTRIBUTE_REPARSE_POINT);
+    return true;
 }
 
 // ---- wildcards ----
@@ -1068,6 +1081,26 @@ BOOL GetFileInformationByHandle(HANDLE hFile, LPBY_HANDLE_FILE_INFORMATION lpFil
     lpFileInformation->nFileIndexHigh = DWORD(st.stx_ino >> 32);
     lpFileInformation->nFileIndexLow = DWORD(st.stx_ino & 0xffffffffu);
     return TRUE;
+}
+
+DWORD GetFinalPathNameByHandleW(HANDLE hFile, LPWSTR lpszFilePath, DWORD cchFilePath, DWORD dwFlags)
+{
+    auto f = fileOf(hFile);
+    if (!f)
+        return 0;
+    if (dwFlags & ~DWORD(FILE_NAME_OPENED)) // only drive-letter names are offered
+        return fail(ERROR_INVALID_PARAMETER);
+    // Where the handle really is: every link followed, in the host's own spelling of it.
+    char buffer[PATH_MAX + 1];
+    const QByteArray proc = "/proc/self/fd/" + QByteArray::number(f->fd);
+    const ssize_t n = ::readlink(proc.constData(), buffer, PATH_MAX);
+    if (n <= 0)
+        return fail(ERROR_PATH_NOT_FOUND);
+    const QString path = QStringLiteral("\\\\?\\") + fromHostPath(hostnames::decode(QByteArray(buffer, int(n))));
+    if (DWORD(path.size()) >= cchFilePath || !lpszFilePath)
+        return DWORD(path.size() + 1);
+    copyToWide(path, lpszFilePath, cchFilePath);
+    return DWORD(path.size());
 }
 
 namespace {
