@@ -20,7 +20,42 @@ CASES = [
     ("entry explains nothing", "Key.b: 7\n", "Key.b: 7\n", LIST, 1),
     ("keys out of line", "a: 1\nb: 2\n", "b: 2\na: 1\n", "", 1),
     ("a line missing", "a: 1\nb: 2\n", "a: 1\n", "", 1),
+    ("both outputs empty", "", "", "", 1),
+    ("different bytes that are not UTF-8", b"a: \xff\n", b"a: \xfe\n", "", 1),
+    # A line whose values agree where Wine's answer stands for nothing is listed, and so checked, not compared.
+    ("an alike line listed with its value", "Key.b: 7\n", "Key.b: 7\n", "probe_x | Key.b | 7 | 7 | a stub\n", 0),
 ]
+
+
+# (case, the command after the script, expected exit status, a text the output must hold): the run as a whole.
+RUN_CASES = [
+    ("the list names only probes that ran", ["compare.py", "--ran", "{list}", "probe_x", "probe_y"], 0, ""),
+    ("an entry of a probe that no longer runs", ["compare.py", "--ran", "{list}", "probe_y"], 1, "probe_x"),
+    # probe_b's source is there, its Linux build is not: the run fails before it starts any probe.
+    ("a Linux probe build missing", ["run-probes.sh", "{tmp}/src", "{tmp}/linux", "{tmp}/windows", "{tmp}/work"], 1,
+     "linux/probe_b is missing"),
+]
+
+
+def check_runs(tmp):
+    list_path = os.path.join(tmp, "runs-list")
+    with open(list_path, "w", encoding="utf-8") as f:
+        f.write(LIST)
+    for folder, files in (("src/tests/conformance/probes", ["probe_a.cpp", "probe_b.cpp"]), ("linux", ["probe_a"]),
+                          ("windows", ["probe_a.exe", "probe_b.exe"])):
+        os.makedirs(os.path.join(tmp, folder), exist_ok=True)
+        for name in files:
+            open(os.path.join(tmp, folder, name), "w").close()
+    failures = 0
+    for name, command, expected, text in RUN_CASES:
+        script = os.path.join(HERE, command[0])
+        args = [a.format(list=list_path, tmp=tmp) for a in command[1:]]
+        run = subprocess.run(([sys.executable] if script.endswith(".py") else []) + [script] + args,
+                             capture_output=True, text=True)
+        if run.returncode != expected or text not in run.stdout:
+            failures += 1
+            print(f"FAIL {name}: exit {run.returncode}, expected {expected} and '{text}'\n{run.stdout}{run.stderr}")
+    return failures
 
 
 def main():
@@ -30,15 +65,16 @@ def main():
             paths = []
             for part, content in (("wine", wine), ("ours", ours), ("list", listed)):
                 path = os.path.join(tmp, part)
-                with open(path, "w", encoding="utf-8", newline="") as f:
-                    f.write(content)
+                with open(path, "wb") as f:
+                    f.write(content if isinstance(content, bytes) else content.encode("utf-8"))
                 paths.append(path)
             got = subprocess.run([sys.executable, os.path.join(HERE, "compare.py"), paths[2], "probe_x", paths[0],
                                   paths[1]], capture_output=True, text=True).returncode
             if got != expected:
                 failures += 1
                 print(f"FAIL {name}: exit {got}, expected {expected}")
-    print(f"{len(CASES) - failures} of {len(CASES)} cases as expected")
+        failures += check_runs(tmp)
+    print(f"{len(CASES) + len(RUN_CASES) - failures} of {len(CASES) + len(RUN_CASES)} cases as expected")
     return 1 if failures else 0
 
 

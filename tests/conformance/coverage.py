@@ -1,22 +1,32 @@
 #!/usr/bin/env python3
 """Lists every Windows function and interface method the product calls, and the probes that compare it.
 
-The functions are those the Linux door declares (platform/linux/*/w32*.h); a name counts as called by the
-product when a product source outside platform/, tests/ and bench/ calls it. An interface method is keyed by the
-interface that declares it (IStream's Read is ISequentialStream::Read, not IPropertyBag::Read): the interface of
-`x->Method(` is the type x is declared with.
+The functions are those the Linux door declares (platform/linux/*/w32*.h) that the product's object files leave
+for the linker to find (their undefined symbols, so a call through a macro, a pointer, a cast or a helper of the
+door counts as a call), and those the product looks up by name (GetProcAddress). An interface method, which no
+linker sees, is found in the product's sources and keyed by the interface that declares it (IStream's Read is
+ISequentialStream::Read, not IPropertyBag::Read): the interface of `x->Method(`, `x.Method(`, `(*x)->Method(`
+or `x[i]->Method(` is the type x is declared with; a call on an `auto` variable or an unknown one cannot be told
+and fails the run.
 
-A name counts as compared only when a probe line that exercises it is compared with Wine: a line listed in
-wine-differences.txt is not. A call's lines are found by its keys: the key texts of the statements from the call
-up to the next output call in the same function, or, when those take their key from a parameter, the key texts
-the function's callers pass.
+A function counts as compared only when its call ran on both sides before a line that was compared: the Linux
+probes record each call they make (trace.h, generated from the door's declarations), Wine's relay trace records
+the Windows side, and both record each output line as it is printed. A compared line is one whose values agree
+(a line of wine-differences.txt is excused, not compared) and that prints a value (a line with a fixed text
+compares nothing). An interface method counts as compared when a probe line that its call prints (the key texts
+of the statements from the call up to the next output call in the same function, or the key texts the
+function's callers pass) is a compared line of the run.
 
 Exits 1 when a called name is not compared, or a method call's interface cannot be told.
-  coverage.py <source folder> [--list]
+  coverage.py <source folder> <file listing the product's object files> <probe runs folder> [--list]
+  coverage.py --trace-header <source folder> <output header>
 """
 import pathlib
 import re
+import subprocess
 import sys
+
+import compare
 
 PRODUCT_DIRS = ["app", "automation", "catalogue", "core", "dialogs", "helper", "pages", "resources", "tools"]
 DECL = re.compile(r"^(?!typedef|return|#|using|struct|class|enum|static_assert)[A-Za-z_][\w\s\*&:<>,]*?[\s\*&]"
@@ -27,11 +37,22 @@ INTERFACE = re.compile(r"\bclass\s+(I[A-Za-z_]\w*)\s*(?::\s*public\s+(\w+)\s*)?\
 OUTPUT = re.compile(r"(?<![\w.>])(?:probe::)?(?:line|ok|result|status|hresult|text)\s*\(")
 # A key text: a name, dotted parts and blanks, no format and no leading blank or slash.
 KEY = re.compile(r"^[A-Za-z_.][\w .-]*$")
-# Names Wine lacks (it answers E_NOTIMPL, ERROR_CALL_NOT_IMPLEMENTED or has no such class), so every line of
-# them is excused: they are checked against Windows' documentation only (README, "Tests"), listed, not counted.
-WINE_LACKS = {"PowerGetActiveScheme", "PowerSetActiveScheme", "IDesktopWallpaper::SetWallpaper",
-              "IRegisteredTaskCollection::get_Count", "IRegisteredTaskCollection::get_Item",
-              "IRegisteredTask::get_Name", "IRegisteredTask::get_State", "IRegisteredTask::get_Xml"}
+# Names whose lines Wine cannot stand for, so each of them is listed in wine-differences.txt and checked against
+# Windows' documentation only (README, "Tests"); reported apart from the compared count. Wine lacks the first
+# ones (it answers E_NOTIMPL, ERROR_CALL_NOT_IMPLEMENTED or has no such class); the others answer nothing a
+# line could compare, or Wine answers otherwise on every line.
+DOCUMENTATION_ONLY = {
+    "PowerGetActiveScheme": "Wine lacks it",
+    "PowerSetActiveScheme": "Wine lacks it",
+    "IDesktopWallpaper::SetWallpaper": "Wine lacks it",
+    "IRegisteredTaskCollection::get_Count": "Wine lacks it",
+    "IRegisteredTaskCollection::get_Item": "Wine lacks it",
+    "SHChangeNotify": "it returns nothing",
+    "IRegisteredTask::get_Xml": "Wine's answer lacks the task's action",
+}
+# Functions Wine's relay trace leaves out (its libraries mark them not to be traced): the Linux record of the
+# call before a compared line stands for both sides.
+UNTRACED = {"GetCurrentProcess"}
 STRING = re.compile(r'"((?:[^"\\\n]|\\.)*)"')
 
 
@@ -133,35 +154,49 @@ def declaring(interfaces, interface, method):
     return None
 
 
-def method_calls(text, interfaces, methods, declarations):
-    """(key "Interface::Method" or None, position, variable) for each `x->Method(` of a known method in text.
-    The variable's interface is its nearest declaration before the call in the same text, else its only
-    declaration anywhere (a member declared in a header)."""
+def declaration_pattern(interfaces):
+    """A declaration of a variable of an interface: a pointer, a pointer to pointers, a reference, an array of
+    pointers, a container of pointers; or `auto`, whose interface cannot be told here."""
     names = "|".join(sorted(interfaces))
-    local = [(d.start(), d.group(2), d.group(1))
-             for d in re.finditer(r"\b(" + names + r")\s*\*+\s*(?:const\s+)?(\w+)\b", text)]
+    return re.compile(r"\b(?:(" + names + r")\s*(?:\*+|&)\s*(?:>\s*)?(?:const\s+)?|(auto)\s*[\*&]*\s*)(\w+)\b")
+
+
+def method_calls(text, interfaces, methods, declarations):
+    """(key "Interface::Method" or None, position, what) for each call of a known method in text, through `->`
+    or `.`, on a variable, a dereferenced one or an element. The variable's interface is its nearest
+    declaration before the call in the same text, else its only declaration anywhere (a member declared in a
+    header); none, or `auto`, and the call cannot be told."""
+    local = [(d.start(), d.group(3), d.group(1)) for d in declaration_pattern(interfaces).finditer(text)]
     calls = []
-    for m in re.finditer(r"(\w+)\s*->\s*(\w+)\s*\(", text):
-        variable, method = m.group(1), m.group(2)
+    for m in re.finditer(r"(->|\.)\s*(\w+)\s*\(", text):
+        method = m.group(2)
         if method not in methods or method in ("QueryInterface", "AddRef", "Release"):
             continue
-        found = None
+        # The object: a name, "(*name)" or "name[...]" just before the operator.
+        before = text[:m.start()].rstrip()
+        obj = re.search(r"(?:\(\s*\*+\s*(\w+)\s*\)|(\w+)\s*(?:\[[^\[\]]*\])*)$", before)
+        variable = (obj.group(1) or obj.group(2)) if obj else None
+        if variable is None:
+            calls.append((None, m.start(), before[-20:].strip() + m.group(1) + method))
+            continue
+        found, told = None, False
         for at, name, interface in local:
             if at < m.start() and name == variable:
-                found = interface
-        if found is None and len(declarations.get(variable, ())) == 1:
+                found, told = interface, True
+        if not told and len(declarations.get(variable, ())) == 1:
             found = next(iter(declarations[variable]))
+        if found is None and m.group(1) == "." and not told:
+            continue  # a method of some other class, named as an interface method is
         owner = declaring(interfaces, found, method) if found else None
-        calls.append((f"{owner}::{method}" if owner else None, m.start(), variable + "->" + method))
+        calls.append((f"{owner}::{method}" if owner else None, m.start(), variable + m.group(1) + method))
     return calls
 
 
 def variable_declarations(texts, interfaces):
-    names = "|".join(sorted(interfaces))
     found = {}
     for text in texts:
-        for d in re.finditer(r"\b(" + names + r")\s*\*+\s*(?:const\s+)?(\w+)\b", text):
-            found.setdefault(d.group(2), set()).add(d.group(1))
+        for d in declaration_pattern(interfaces).finditer(text):
+            found.setdefault(d.group(3), set()).add(d.group(1))
     return found
 
 
@@ -222,8 +257,92 @@ def read_differences(path):
     return entries
 
 
+def product_functions(objects, functions):
+    """The door's functions that the product's object files leave for the linker (undefined symbols)."""
+    found = set()
+    for at in range(0, len(objects), 200):
+        run = subprocess.run(["nm", "-u", "-C"] + objects[at:at + 200], capture_output=True, text=True)
+        if run.returncode != 0:
+            sys.exit(f"nm failed: {run.stderr.strip()}")
+        for raw in run.stdout.splitlines():
+            symbol = raw.strip()
+            if not symbol.startswith("U "):
+                continue
+            name = symbol[2:].split("(", 1)[0].strip()
+            if name in functions:
+                found.add(name)
+    return found
+
+
+def trace_header(root, out):
+    """The Linux probes' record of the functions they call: each call of a door function by name goes through
+    a macro that notes it on stderr once its arguments are worked out, as the call starts (so that a call in an
+    argument is noted first, as Wine's relay trace notes it); a function reached through GetProcAddress notes
+    itself."""
+    _, functions, _ = read_interfaces(root)
+    lines = ["// Generated by coverage.py --trace-header from the door's declarations; do not edit.",
+             "#pragma once", "#include <cstdio>", "#include <utility>", '#include "linux/machine/calltrace.h"', "",
+             "namespace probetrace {", "inline void called(const char *name)", "{",
+             '    std::fprintf(stderr, "probe call: %s\\n", name);', "    std::fflush(stderr);", "}",
+             "inline const bool recording = (calltrace::recorder = [](const char *name) { called(name); }, true);",
+             "template <typename F> struct Traced", "{", "    const char *name;", "    F *function;",
+             "    template <typename... A> decltype(auto) operator()(A &&...arguments) const", "    {",
+             "        called(name);", "        return function(std::forward<A>(arguments)...);", "    }", "};",
+             "template <typename F> Traced<F> traced(const char *name, F *function)", "{",
+             "    return {name, function};", "}", "} // namespace probetrace", ""]
+    for name in sorted(functions):
+        lines.append(f"#define {name}(...) ::probetrace::traced(\"{name}\", &::{name})(__VA_ARGS__)")
+    pathlib.Path(out).write_text("\n".join(lines) + "\n", encoding="utf-8")
+
+
+RELAY = re.compile(r"^[0-9a-fA-F]+:Call (?:[\w.-]+)\.(\w+)\(")
+MARK = re.compile(r"^probe (call|line|constant line): (.*)$")
+
+
+def trace_of(path, relay):
+    """(name, index of the next output line) of each call, and whether each line prints a fixed text."""
+    calls, constant, index = set(), [], 0
+    for raw in pathlib.Path(path).read_text(encoding="utf-8", errors="surrogateescape").splitlines():
+        raw = raw.rstrip("\r")
+        m = RELAY.match(raw) if relay else None
+        if m:
+            calls.add((m.group(1), index))
+            continue
+        m = MARK.match(raw)
+        if not m:
+            continue
+        if m.group(1) == "call":
+            if not relay:
+                calls.add((m.group(2), index))
+        else:
+            constant.append(m.group(1) == "constant line")
+            index += 1
+    return calls, constant
+
+
+def compared_lines(run, probe, entries):
+    """The index and key of each compared line of a probe's run, and the calls that ran before each line on
+    both sides."""
+    wine, ours = compare.read_lines(run / "wine.txt"), compare.read_lines(run / "stand-in.txt")
+    linux_calls, constant = trace_of(run / "stand-in.log", False)
+    wine_calls, _ = trace_of(run / "wine.log", True)
+    compared = {}
+    for i, (w, o) in enumerate(zip(wine, ours)):
+        if w[0] != o[0]:
+            break
+        if w[1] == o[1] and i < len(constant) and not constant[i] and w[0] not in entries:
+            compared[i] = w[0]
+    both = {(n, i) for n, i in linux_calls if i in compared and ((n, i) in wine_calls or n in UNTRACED)}
+    return compared, both
+
+
 def main():
+    if sys.argv[1] == "--trace-header":
+        trace_header(pathlib.Path(sys.argv[2]), sys.argv[3])
+        return 0
     root = pathlib.Path(sys.argv[1])
+    objects = [x for x in re.split(r"[;\n]", pathlib.Path(sys.argv[2]).read_text()) if x.strip()]
+    runs = pathlib.Path(sys.argv[3])
     listing = "--list" in sys.argv
     interfaces, functions, methods = read_interfaces(root)
 
@@ -232,7 +351,8 @@ def main():
     product_blank = [(p, strip_comments(t, keep_strings=False)) for p, t in product_files]
     conformance = root / "tests" / "conformance"
     probes = {}
-    for p in sorted((conformance / "probes").glob("probe_*.c*")):
+    # What CMake builds, and so what runs.
+    for p in sorted((conformance / "probes").glob("probe_*.cpp")):
         text = strip_comments(p.read_text(encoding="utf-8"))
         probes[p.stem] = (text, strip_comments(text, keep_strings=False))
     differences = read_differences(conformance / "wine-differences.txt")
@@ -240,69 +360,77 @@ def main():
     probe_declarations = variable_declarations([b for _, b in probes.values()], interfaces)
 
     called, unknown = {}, []
-    product = "\n".join(b for _, b in product_blank)
-    for name in sorted(functions):
-        if re.search(r"(?<![\w.>:])" + name + r"\s*\(", product):
-            called[name] = r"(?<![\w.>:])" + name + r"\s*\("
+    for name in product_functions(objects, functions):
+        called[name] = "function"
     for path, blank in product_blank:
         for key, position, what in method_calls(blank, interfaces, methods, declarations):
             if key is None:
                 line = blank.count("\n", 0, position) + 1
                 unknown.append(f"{path.relative_to(root)}:{line}: the interface of {what} cannot be told")
             else:
-                called.setdefault(key, None)
+                called.setdefault(key, "method")
     # Functions the product looks up by name at run time (GetProcAddress) count as called.
     kept = "\n".join(t for _, t in product_files)
     for name in sorted(set(re.findall(r'GetProcAddress\s*\([^;]*?"(\w+)"', kept))):
-        called.setdefault(name, r"\b" + name + r"\b")
+        called.setdefault(name, "function")
 
-    # Where each probe calls each name: positions in its text.
-    sites = {}
+    # What each probe's run compared, and the functions that ran on both sides before a compared line.
+    ran, compared_keys, missing_runs = {}, {}, []
+    for probe in probes:
+        run = runs / probe
+        if not all((run / f).is_file() for f in ("wine.txt", "stand-in.txt", "wine.log", "stand-in.log")):
+            missing_runs.append(probe)
+            continue
+        compared, both = compared_lines(run, probe, differences.get(probe, set()))
+        compared_keys[probe] = set(compared.values())
+        for name, _ in both:
+            ran.setdefault(name, []).append(probe[len("probe_"):])
+
+    # Where each probe calls each interface method, and whether a line it prints was compared.
+    method_sites = {}
+    spans = {probe: functions_of(blank) for probe, (_, blank) in probes.items()}
     for probe, (text, blank) in probes.items():
         for key, position, _ in method_calls(blank, interfaces, methods, probe_declarations):
-            if key in called:
-                sites.setdefault(key, []).append((probe, position))
-        for name, pattern in called.items():
-            if pattern is not None:
-                search_in = text if pattern.startswith(r"\b") else blank
-                for m in re.finditer(pattern, search_in):
-                    sites.setdefault(name, []).append((probe, m.start()))
+            if called.get(key) != "method":
+                continue
+            keys = call_keys(text, blank, position, spans[probe]) or []
+            done = compared_keys.get(probe, set())
+            hit = any(k == d or (k.startswith(".") and d.endswith(k)) or (k.endswith(".") and k in d)
+                      for k in keys for d in done)
+            method_sites.setdefault(key, {}).setdefault(probe[len("probe_"):], False)
+            method_sites[key][probe[len("probe_"):]] |= hit
 
-    missing, uncompared = [], []
-    spans = {probe: functions_of(blank) for probe, (_, blank) in probes.items()}
+    compared_names, lacking, failing, missing = [], [], [], []
     for name in sorted(called):
-        # A name whose result no probe prints is compared through what it does to the lines after it.
-        by, compared, silent, listed = [], False, False, False
-        for probe, position in sites.get(name, []):
-            text, blank = probes[probe]
-            keys = call_keys(text, blank, position, spans[probe])
-            # A call whose keys cannot be found counts as compared: only a listed key takes it out.
-            if keys is None:
-                silent = True
-            elif not keys or any(not excused(k, differences.get(probe, set())) for k in keys):
-                compared = True
-            else:
-                listed = True
-            if probe[len("probe_"):] not in by:
-                by.append(probe[len("probe_"):])
-        if not by:
+        if called[name] == "function":
+            by = sorted(set(ran.get(name, [])))
+            probed = bool(by)
+        else:
+            sites = method_sites.get(name, {})
+            by = sorted(p for p, hit in sites.items() if hit)
+            probed = bool(sites)
+        if by:
+            compared_names.append(name)
+            state = ", ".join(by)
+        elif name in DOCUMENTATION_ONLY:
+            lacking.append(name)
+            state = f"checked against the documentation only: {DOCUMENTATION_ONLY[name]}"
+        elif probed:
+            failing.append(name)
+            state = "NOT COMPARED: no compared line of its call"
+        else:
             missing.append(name)
-        elif not compared and listed:
-            uncompared.append(name)
-        compared = compared or not listed
-        if listing or not by or not compared:
-            state = "NO PROBE" if not by else ", ".join(by)
-            if by and not compared:
-                state += " (not compared: Wine lacks it)" if name in WINE_LACKS else " (NOT COMPARED: every line excused)"
+            state = "NOT COMPARED: no probe ran it on both sides before a compared line"
+        if listing or not by:
             print(f"{name}: {state}")
     for u in unknown:
         print(u)
-    lacking = [n for n in uncompared if n in WINE_LACKS]
-    failing = [n for n in uncompared if n not in WINE_LACKS]
-    print(f"{len(called)} Windows functions and methods called by the product; "
-          f"{len(called) - len(missing) - len(uncompared)} compared with Wine, {len(lacking)} probed but not "
-          f"compared as Wine lacks them, {len(failing)} probed but never compared, {len(missing)} not probed")
-    return 1 if missing or failing or unknown else 0
+    for probe in missing_runs:
+        print(f"{probe}: no run to read in {runs} (run the conformance probes first)")
+    print(f"{len(called)} Windows functions and methods called by the product; {len(compared_names)} compared "
+          f"with Wine, {len(lacking)} checked against the documentation only, "
+          f"{len(failing) + len(missing)} not compared")
+    return 1 if failing or missing or unknown or missing_runs else 0
 
 
 if __name__ == "__main__":

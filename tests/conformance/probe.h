@@ -16,6 +16,12 @@
 #include <cstdlib>
 #include <string>
 
+// The Linux build records each Windows function it calls (coverage.py reads the record; Wine's relay trace is
+// the Windows build's): after every declaration, so that each call by name goes through it.
+#ifdef HUSHDECK_TRACE_CALLS
+#include "trace.h"
+#endif
+
 namespace probe {
 
 // UTF-8 of a UTF-16 text of n code units (n < 0: up to the NUL); unpaired surrogates become U+FFFD.
@@ -49,9 +55,25 @@ inline std::string utf8(const WCHAR *s, long n = -1)
     return out;
 }
 
+// Whether a format prints a value at all ("%%" prints none): a line of a fixed text compares nothing.
+inline bool printsValue(const char *format)
+{
+    for (const char *p = format; *p; ++p) {
+        if (*p != '%')
+            continue;
+        if (p[1] != '%')
+            return true;
+        ++p;
+    }
+    return false;
+}
+
 // One result line: "key: value". Control characters in the value are shown as \xNN so a line stays a line.
+// Each line is also noted on stderr, where the record of the calls before it is (see trace.h).
 inline void line(const char *key, const char *format, ...)
 {
+    fprintf(stderr, "probe %s: %s\n", printsValue(format) ? "line" : "constant line", key);
+    fflush(stderr);
     char buf[4096];
     va_list args;
     va_start(args, format);
@@ -84,7 +106,7 @@ inline void result(const char *key, long long returned, bool failed)
 inline void ok(const char *key, BOOL returned)
 {
     if (returned)
-        line(key, "ok");
+        line(key, "%s", "ok"); // a value: what the call answered
     else
         line(key, "failed error %lu", static_cast<unsigned long>(GetLastError()));
 }

@@ -780,7 +780,14 @@ private slots:
         const HMODULE h = GetModuleHandleW(wstr(module));
         const FARPROC proc = h ? GetProcAddress(h, function.constData()) : nullptr;
         if (error == 0) {
-            QVERIFY(reinterpret_cast<void (*)()>(proc) == reinterpret_cast<void (*)()>(&RtlGetVersion));
+            // The function handed out answers as RtlGetVersion does.
+            QVERIFY(proc);
+            using GetVersion = NTSTATUS(WINAPI *)(PRTL_OSVERSIONINFOW);
+            RTL_OSVERSIONINFOW got = {}, direct = {};
+            got.dwOSVersionInfoSize = direct.dwOSVersionInfoSize = sizeof(RTL_OSVERSIONINFOW);
+            QCOMPARE(reinterpret_cast<GetVersion>(reinterpret_cast<void (*)()>(proc))(&got), RtlGetVersion(&direct));
+            QCOMPARE(got.dwMajorVersion, direct.dwMajorVersion);
+            QCOMPARE(got.dwBuildNumber, direct.dwBuildNumber);
         } else {
             QVERIFY(!proc);
             QCOMPARE(GetLastError(), error);

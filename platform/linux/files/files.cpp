@@ -762,27 +762,6 @@ DWORD GetFileAttributesW(LPCWSTR lpFileName)
     return e.attributes;
 }
 
-BOOL GetFileAttributesExW(LPCWSTR lpFileName, GET_FILEEX_INFO_LEVELS fInfoLevelId, LPVOID lpFileInformation)
-{
-    if (!lpFileName || !lpFileInformation || fInfoLevelId != GetFileExInfoStandard)
-        return fail(ERROR_INVALID_PARAMETER);
-    refreshMarks();
-    QString path;
-    if (!toHost(lpFileName, &path))
-        return FALSE;
-    Entry e;
-    if (!describePath(path, &e))
-        return fail(parentExists(path) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
-    auto *info = static_cast<WIN32_FILE_ATTRIBUTE_DATA *>(lpFileInformation);
-    info->dwFileAttributes = e.attributes;
-    info->ftCreationTime = e.created;
-    info->ftLastAccessTime = e.accessed;
-    info->ftLastWriteTime = e.written;
-    info->nFileSizeHigh = DWORD(e.size >> 32);
-    info->nFileSizeLow = DWORD(e.size & 0xffffffffu);
-    return TRUE;
-}
-
 BOOL SetFileAttributesW(LPCWSTR lpFileName, DWORD dwFileAttributes)
 {
     if (!lpFileName)
@@ -1009,17 +988,6 @@ BOOL SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove, PLARGE_INTEG
     return TRUE;
 }
 
-BOOL SetEndOfFile(HANDLE hFile)
-{
-    auto f = fileOf(hFile);
-    if (!f)
-        return FALSE;
-    const off_t pos = ::lseek(f->fd, 0, SEEK_CUR);
-    if (pos < 0 || ::ftruncate(f->fd, pos) != 0)
-        return fail(errorOf(errno));
-    return TRUE;
-}
-
 BOOL FlushFileBuffers(HANDLE hFile)
 {
     auto f = fileOf(hFile);
@@ -1188,6 +1156,23 @@ BOOL MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD dwFlag
 BOOL MoveFileW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName)
 {
     return MoveFileExW(lpExistingFileName, lpNewFileName, 0);
+}
+
+BOOL CreateHardLinkW(LPCWSTR lpFileName, LPCWSTR lpExistingFileName, LPSECURITY_ATTRIBUTES)
+{
+    if (!lpFileName || !lpExistingFileName)
+        return fail(ERROR_INVALID_PARAMETER);
+    const QString link = toHost(lpFileName);
+    const QString existing = toHost(lpExistingFileName);
+    struct stat st;
+    if (::lstat(encoded(existing).constData(), &st) != 0)
+        return fail(parentExists(existing) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+    // A folder has no second name.
+    if (S_ISDIR(st.st_mode))
+        return fail(ERROR_ACCESS_DENIED);
+    if (::link(encoded(existing).constData(), encoded(link).constData()) != 0)
+        return fail(errno == ENOENT ? ERROR_PATH_NOT_FOUND : errno == EEXIST ? ERROR_ALREADY_EXISTS : errorOf(errno));
+    return TRUE;
 }
 
 BOOL CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES)

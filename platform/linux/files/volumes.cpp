@@ -76,15 +76,6 @@ UINT GetDriveTypeW(LPCWSTR lpRootPathName)
     return DRIVE_FIXED;
 }
 
-DWORD GetLogicalDrives()
-{
-    DWORD mask = 0;
-    for (int i = 0; i < 26; ++i)
-        if (drivemap::drive(QLatin1Char(char('A' + i)), nullptr))
-            mask |= 1u << i;
-    return mask;
-}
-
 BOOL GetVolumeInformationW(LPCWSTR lpRootPathName, LPWSTR lpVolumeNameBuffer, DWORD nVolumeNameSize,
                            LPDWORD lpVolumeSerialNumber, LPDWORD lpMaximumComponentLength, LPDWORD lpFileSystemFlags,
                            LPWSTR lpFileSystemNameBuffer, DWORD nFileSystemNameSize)

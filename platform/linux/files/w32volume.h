@@ -33,7 +33,6 @@
 #define FILE_SUPPORTS_USN_JOURNAL 0x02000000
 
 UINT GetDriveTypeW(LPCWSTR lpRootPathName);
-DWORD GetLogicalDrives();
 BOOL GetVolumeInformationW(LPCWSTR lpRootPathName, LPWSTR lpVolumeNameBuffer, DWORD nVolumeNameSize,
                            LPDWORD lpVolumeSerialNumber, LPDWORD lpMaximumComponentLength, LPDWORD lpFileSystemFlags,
                            LPWSTR lpFileSystemNameBuffer, DWORD nFileSystemNameSize);

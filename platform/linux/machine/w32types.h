@@ -175,6 +175,4 @@ BOOL CloseHandle(HANDLE h);
 
 // Modules: the stand-in knows the functions that product code looks up at run time.
 HMODULE GetModuleHandleW(LPCWSTR name);
-HMODULE LoadLibraryW(LPCWSTR name);
-BOOL FreeLibrary(HMODULE module);
 FARPROC GetProcAddress(HMODULE module, LPCSTR name);

@@ -600,13 +600,13 @@ LONG RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName)
     });
 }
 
-LONG RegDeleteKeyExW(HKEY hKey, LPCWSTR lpSubKey, REGSAM samDesired, DWORD)
+LONG RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey)
 {
     if (!lpSubKey)
         return ERROR_INVALID_PARAMETER;
     return storeCall([&]() -> LONG {
         KeyRef target;
-        LONG rc = openKey(hKey, lpSubKey, samDesired & (KEY_WOW64_32KEY | KEY_WOW64_64KEY), false, &target, nullptr);
+        LONG rc = openKey(hKey, lpSubKey, 0, false, &target, nullptr);
         if (rc != ERROR_SUCCESS)
             return rc;
         if (fromWide(lpSubKey).split(QLatin1Char('\\'), Qt::SkipEmptyParts).isEmpty())
@@ -624,11 +624,6 @@ LONG RegDeleteKeyExW(HKEY hKey, LPCWSTR lpSubKey, REGSAM samDesired, DWORD)
         deleteTree(node);
         return tx.commit() ? ERROR_SUCCESS : ERROR_CANTWRITE;
     });
-}
-
-LONG RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey)
-{
-    return RegDeleteKeyExW(hKey, lpSubKey, 0, 0);
 }
 
 LONG RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcchName, LPDWORD, LPWSTR lpClass,

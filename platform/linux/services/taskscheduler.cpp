@@ -249,24 +249,50 @@ public:
         auto *collection = new TaskCollection;
         const QStringList files = dir.entryList(QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase);
         for (const QString &file : files) {
-            QFile f(dir.filePath(file));
-            // A file far larger than any task definition is no task of the scheduler's: it is not read.
-            if (f.size() > taskfiles::largestTask || !f.open(QIODevice::ReadOnly))
+            TaskCollection::Task task;
+            if (!readTask(file, &task) || (!(flags & TASK_ENUM_HIDDEN) && task.facts.hidden))
                 continue;
-            const QByteArray bytes = f.read(taskfiles::largestTask + 1);
-            if (bytes.size() > taskfiles::largestTask)
-                continue; // it grew meanwhile
-            const QString xml = taskText(bytes);
-            // The program reads each definition it is given: one the scheduler would not hold is not given.
-            if (!withinTaskBounds(xml))
-                continue;
-            const TaskFacts facts = readFacts(xml);
-            if (!(flags & TASK_ENUM_HIDDEN) && facts.hidden)
-                continue;
-            collection->tasks.append({hostnames::toWindows(file), xml, facts});
+            collection->tasks.append(task);
         }
         *ppTasks = collection;
         return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTask(BSTR path, IRegisteredTask **ppTask) override
+    {
+        if (!ppTask)
+            return E_POINTER;
+        *ppTask = nullptr;
+        if (!path || !path[0])
+            return E_INVALIDARG;
+        if (!QDir(folder).exists())
+            return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+        // The task's path below this folder, each part in its host spelling.
+        QStringList parts;
+        for (const QString &part : fromWide(path).split(QLatin1Char('\\'), Qt::SkipEmptyParts))
+            parts.append(hostnames::toHost(part));
+        TaskCollection::Task task;
+        if (parts.isEmpty() || !readTask(parts.join(QLatin1Char('/')), &task))
+            return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+        *ppTask = new RegisteredTask(task.name, task.xml, task.facts);
+        return S_OK;
+    }
+    // The task stored in the folder's file of that (host) name; false when there is none to read.
+    bool readTask(const QString &file, TaskCollection::Task *task) const
+    {
+        QFile f(QDir(folder).filePath(file));
+        // A file far larger than any task definition is no task of the scheduler's: it is not read.
+        if (!QFileInfo(f).isFile() || f.size() > taskfiles::largestTask || !f.open(QIODevice::ReadOnly))
+            return false;
+        const QByteArray bytes = f.read(taskfiles::largestTask + 1);
+        if (bytes.size() > taskfiles::largestTask)
+            return false; // it grew meanwhile
+        task->name = hostnames::toWindows(QFileInfo(file).fileName());
+        task->xml = taskText(bytes);
+        // The program reads each definition it is given: one the scheduler would not hold is not given.
+        if (!withinTaskBounds(task->xml))
+            return false;
+        task->facts = readFacts(task->xml);
+        return true;
     }
     QString folder;
 };

@@ -63,6 +63,7 @@ class ITaskFolder : public IUnknown
 {
 public:
     virtual HRESULT STDMETHODCALLTYPE GetTasks(LONG flags, IRegisteredTaskCollection **ppTasks) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetTask(BSTR path, IRegisteredTask **ppTask) = 0;
 
 protected:
     ~ITaskFolder() = default;

@@ -153,11 +153,6 @@ void WINAPI GetSystemTimeAsFileTime(LPFILETIME lpSystemTimeAsFileTime)
     setFileTime(lpSystemTimeAsFileTime, quint64(machineclock::utcMs() + EpochDifferenceMs) * 10000);
 }
 
-void WINAPI GetSystemTime(LPSYSTEMTIME lpSystemTime)
-{
-    fillSystemTime(QDateTime::fromMSecsSinceEpoch(machineclock::utcMs(), QTimeZone::utc()), lpSystemTime);
-}
-
 void WINAPI GetLocalTime(LPSYSTEMTIME lpSystemTime)
 {
     fillSystemTime(QDateTime::fromMSecsSinceEpoch(machineclock::utcMs(), machineclock::zone()), lpSystemTime);

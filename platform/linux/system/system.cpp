@@ -2,6 +2,7 @@
 // Windows paths into host paths.
 #include "win32.h"
 #include "linux/files/drivemap.h"
+#include "linux/machine/calltrace.h"
 #include "linux/machine/handles.h"
 #include "linux/files/hostnames.h"
 #include "linux/files/recyclebin.h"
@@ -180,8 +181,11 @@ BOOL CloseHandle(HANDLE h)
         return TRUE;
     TokenTable &t = tokens();
     QMutexLocker g(&t.mutex);
-    t.access.remove(reinterpret_cast<quintptr>(h));
-    return TRUE;
+    if (t.access.remove(reinterpret_cast<quintptr>(h)))
+        return TRUE;
+    // A handle that is not open (never was, or closed already) is refused, as Windows refuses it.
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
 }
 
 HMODULE GetModuleHandleW(LPCWSTR name)
@@ -194,23 +198,19 @@ HMODULE GetModuleHandleW(LPCWSTR name)
     return handleOf(m);
 }
 
-HMODULE LoadLibraryW(LPCWSTR name)
+// What GetProcAddress hands out: the function, noted first for a probe that records its calls.
+static NTSTATUS WINAPI lookedUpRtlGetVersion(PRTL_OSVERSIONINFOW info)
 {
-    if (!name) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return nullptr;
-    }
-    return GetModuleHandleW(name);
+    calltrace::note("RtlGetVersion");
+    return RtlGetVersion(info);
 }
 
-BOOL FreeLibrary(HMODULE module)
+static NTSTATUS WINAPI lookedUpNtFsControlFile(HANDLE file, HANDLE event, PIO_APC_ROUTINE routine, PVOID context,
+                                               PIO_STATUS_BLOCK status, ULONG code, PVOID in, ULONG inLength, PVOID out,
+                                               ULONG outLength)
 {
-    // The known modules stay loaded for the life of the process, as ntdll does.
-    if (module != handleOf(&ntdllModule) && module != handleOf(&processModule)) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    return TRUE;
+    calltrace::note("NtFsControlFile");
+    return NtFsControlFile(file, event, routine, context, status, code, in, inLength, out, outLength);
 }
 
 FARPROC GetProcAddress(HMODULE module, LPCSTR name)
@@ -222,9 +222,9 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR name)
     // A name whose pointer value fits in a WORD is an ordinal; the stand-in exports none.
     const bool byName = reinterpret_cast<quintptr>(name) > 0xFFFF;
     if (module == handleOf(&ntdllModule) && byName && std::strcmp(name, "RtlGetVersion") == 0)
-        return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&RtlGetVersion));
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&lookedUpRtlGetVersion));
     if (module == handleOf(&ntdllModule) && byName && std::strcmp(name, "NtFsControlFile") == 0)
-        return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&NtFsControlFile));
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&lookedUpNtFsControlFile));
     SetLastError(ERROR_PROC_NOT_FOUND);
     return nullptr;
 }

@@ -216,52 +216,38 @@ void probeModules(DWORD pid, const char *key)
     CloseHandle(snapshot);
 }
 
-std::string lower(std::string s)
-{
-    for (char &c : s)
-        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return s;
-}
-
-// The pid of the first process of that name in a snapshot, or 0.
-DWORD pidOf(const WCHAR *name)
-{
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE)
-        return 0;
-    PROCESSENTRY32W entry = {};
-    entry.dwSize = sizeof entry;
-    DWORD pid = 0;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more && !pid; more = Process32NextW(snapshot, &entry))
-        if (lower(probe::utf8(entry.szExeFile)) == lower(probe::utf8(name)))
-            pid = entry.th32ProcessID;
-    CloseHandle(snapshot);
-    return pid;
-}
-
-// Full access to a process of the system is refused with ERROR_ACCESS_DENIED.
-void probeForeign()
+// The two ids that name no process of a user: 0 (the idle process) and 4 (the System process). Even the least
+// access to 0 is refused with ERROR_INVALID_PARAMETER; full access to 4 with ERROR_ACCESS_DENIED.
+void probeSystemIds()
 {
     const struct
     {
         const char *key;
-        const WCHAR *name;
-    } foreign[] = {{"OpenProcess.all.system", WSTR("System")}};
-    for (const auto &f : foreign) {
-        const DWORD pid = pidOf(f.name);
-        if (!pid) {
-            line(f.key, "no such process");
-            continue;
-        }
+        DWORD pid;
+        DWORD access;
+    } opens[] = {{"OpenProcess.query.0", 0, PROCESS_QUERY_LIMITED_INFORMATION},
+                 {"OpenProcess.all.4", 4, PROCESS_ALL_ACCESS}};
+    for (const auto &o : opens) {
         SetLastError(0);
-        HANDLE h = OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid);
-        if (h)
-            line(f.key, "handle");
-        else
-            line(f.key, "null error %lu", static_cast<unsigned long>(GetLastError()));
+        HANDLE h = OpenProcess(o.access, FALSE, o.pid);
+        line(o.key, "%s error %lu", h ? "handle" : "null", static_cast<unsigned long>(h ? 0 : GetLastError()));
         if (h)
             CloseHandle(h);
     }
+}
+
+// Closing what is not open is refused with ERROR_INVALID_HANDLE: a handle closed already, one never opened.
+void probeClose()
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    SetLastError(0);
+    ok("CloseHandle.open", CloseHandle(snapshot));
+    SetLastError(0);
+    ok("CloseHandle.again", CloseHandle(snapshot));
+    SetLastError(0);
+    ok("CloseHandle.never opened", CloseHandle(reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(0x7FF0))));
+    SetLastError(0);
+    ok("CloseHandle.null", CloseHandle(nullptr));
 }
 
 void probePriorities(DWORD child)
@@ -278,12 +264,8 @@ void probePriorities(DWORD child)
     for (const auto &c : classes) {
         std::string key = std::string("SetPriorityClass.") + c.name;
         ok(key.c_str(), SetPriorityClass(process, c.value));
-        DWORD got = GetPriorityClass(process);
-        // Real time needs the privilege to raise the base priority; without it the class is high. Which one a
-        // caller holds is the machine's, so either answer counts as the same.
-        if (c.value == REALTIME_PRIORITY_CLASS && (got == REALTIME_PRIORITY_CLASS || got == HIGH_PRIORITY_CLASS))
-            got = REALTIME_PRIORITY_CLASS;
-        line((key + ".read").c_str(), "0x%lX", static_cast<unsigned long>(got));
+        // As read back: real time needs the privilege to raise the base priority, and without it the class is high.
+        line((key + ".read").c_str(), "0x%lX", static_cast<unsigned long>(GetPriorityClass(process)));
     }
     // Without the privilege to raise the base priority (a plain user's token lacks it), asking for real time
     // gives the high class.
@@ -438,7 +420,8 @@ int main(int argc, char **argv)
     line("OpenProcess.zero", "%s error %lu", idle ? "handle" : "null", static_cast<unsigned long>(GetLastError()));
 
     probePrivileges();
-    probeForeign();
+    probeSystemIds();
+    probeClose();
 
     DeleteFileW(readyFile().c_str());
     RemoveDirectoryW(folder.c_str());

@@ -361,6 +361,41 @@ void machineHive()
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, WSTR("SOFTWARE\\HushdeckProbe"));
 }
 
+// HKEY_CURRENT_USER\Software is one key in both views: a value written through the 32-bit view is read through
+// the 64-bit one and the plain one, and no Wow6432Node key holds it.
+void userHiveViews()
+{
+    HKEY key = nullptr;
+    status("HKCU.view32.RegCreateKeyExW",
+           RegCreateKeyExW(HKEY_CURRENT_USER, WSTR("Software\\HushdeckProbe\\Registry32"), 0, nullptr,
+                           REG_OPTION_NON_VOLATILE, KEY_WRITE | KEY_WOW64_32KEY, nullptr, &key, nullptr));
+    const DWORD seven = 7;
+    status("HKCU.view32.RegSetValueExW",
+           RegSetValueExW(key, WSTR("Seven"), 0, REG_DWORD, reinterpret_cast<const BYTE *>(&seven), sizeof seven));
+    RegCloseKey(key);
+    const struct
+    {
+        const char *key;
+        const WCHAR *path;
+        REGSAM view;
+    } reads[] = {{"HKCU.view32.read64", WSTR("Software\\HushdeckProbe\\Registry32"), KEY_WOW64_64KEY},
+                 {"HKCU.view32.readplain", WSTR("Software\\HushdeckProbe\\Registry32"), 0},
+                 {"HKCU.view32.read32", WSTR("Software\\HushdeckProbe\\Registry32"), KEY_WOW64_32KEY},
+                 {"HKCU.view32.underWow6432Node", WSTR("Software\\Wow6432Node\\HushdeckProbe\\Registry32"), 0}};
+    for (const auto &r : reads) {
+        DWORD value = 0, size = sizeof value, type = 0;
+        HKEY read = nullptr;
+        LONG rc = RegOpenKeyExW(HKEY_CURRENT_USER, r.path, 0, KEY_READ | r.view, &read);
+        if (rc == ERROR_SUCCESS) {
+            rc = RegQueryValueExW(read, WSTR("Seven"), nullptr, &type, reinterpret_cast<BYTE *>(&value), &size);
+            RegCloseKey(read);
+        }
+        line(r.key, "status %ld type %lu value %lu", rc, static_cast<unsigned long>(type),
+             static_cast<unsigned long>(value));
+    }
+    status("HKCU.view32.cleanup", RegDeleteKeyW(HKEY_CURRENT_USER, WSTR("Software\\HushdeckProbe\\Registry32")));
+}
+
 // The default value of HKEY_CLASSES_ROOT\CLSID\<class>\InprocServer32, as the system information page reads
 // it: "status N" and the value's last path part, lower-cased.
 void readServer(const char *key, const WCHAR *clsid)
@@ -473,6 +508,7 @@ int main()
     enumeration(key);
     deletion(key);
     machineHive();
+    userHiveViews();
     classesRoot();
 
     RegCloseKey(key);

@@ -16,7 +16,7 @@ const WCHAR *const service = WSTR("wuauserv");
 void handleLine(const char *key, SC_HANDLE handle)
 {
     if (handle)
-        line(key, "handle");
+        line(key, "%s", "handle"); // a value: what the call answered
     else
         line(key, "null error %lu", static_cast<unsigned long>(GetLastError()));
 }

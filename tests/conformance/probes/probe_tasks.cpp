@@ -1,6 +1,7 @@
 // The Task Scheduler as the start-up list reads it: connect to this computer, open a folder, list its tasks
-// without the hidden ones, and read each task's name, state and definition by its one-based index. The probe
-// puts its own task definitions in a folder of its own, where the scheduler keeps them (System32\Tasks).
+// without the hidden ones, and read each task's name, state and definition by its one-based index and by its
+// name. The probe puts its own task definitions in a folder of its own, where the scheduler keeps them
+// (System32\Tasks).
 #include "probe.h"
 
 #include <string>
@@ -60,6 +61,35 @@ bool contains(const WCHAR *text, const char *part)
     return text && probe::utf8(text).find(part) != std::string::npos;
 }
 
+// A registered task's name and state, on one line after the call that gave the task, and its definition on the
+// next ("key.get_Xml"), which every run prints, so that both runs line up.
+void describeTask(HRESULT hr, IRegisteredTask *task, const std::string &key)
+{
+    const std::string xmlKey = key + ".get_Xml";
+    if (FAILED(hr) || !task) {
+        line(key.c_str(), "hr 0x%08lX", static_cast<unsigned long>(static_cast<DWORD>(hr)));
+        line(xmlKey.c_str(), "no task");
+        return;
+    }
+    BSTR name = nullptr;
+    const HRESULT named = task->get_Name(&name);
+    TASK_STATE state = TASK_STATE_UNKNOWN;
+    const HRESULT stated = task->get_State(&state);
+    line(key.c_str(), "hr 0x%08lX; get_Name 0x%08lX \"%s\"; get_State 0x%08lX %d",
+         static_cast<unsigned long>(static_cast<DWORD>(hr)), static_cast<unsigned long>(static_cast<DWORD>(named)),
+         probe::utf8(name).c_str(), static_cast<unsigned long>(static_cast<DWORD>(stated)), static_cast<int>(state));
+    BSTR xml = nullptr;
+    const HRESULT read = task->get_Xml(&xml);
+    line(xmlKey.c_str(), "hr 0x%08lX command %s", static_cast<unsigned long>(static_cast<DWORD>(read)),
+         contains(xml, "<Command>C:\\Windows\\notepad.exe</Command>") ? "kept"
+         : !xml || !xml[0]                                            ? "no definition"
+         : contains(xml, "notepad.exe")                               ? "kept, written otherwise"
+                                                                      : "lost");
+    SysFreeString(name);
+    SysFreeString(xml);
+    task->Release();
+}
+
 // One line per index, so that both runs line up whatever the collection answers.
 void probeTask(IRegisteredTaskCollection *tasks, LONG i, const std::string &key)
 {
@@ -69,24 +99,20 @@ void probeTask(IRegisteredTaskCollection *tasks, LONG i, const std::string &key)
     V_I4(&index) = i;
     IRegisteredTask *task = nullptr;
     const HRESULT hr = tasks->get_Item(index, &task);
-    if (FAILED(hr) || !task) {
-        line(key.c_str(), "hr 0x%08lX", static_cast<unsigned long>(static_cast<DWORD>(hr)));
-        return;
+    describeTask(hr, task, key);
+}
+
+// Each task by its name, a hidden one too, and a name the folder does not hold.
+void probeByName(ITaskFolder *folder, const std::string &key)
+{
+    const WCHAR *names[] = {WSTR("Alpha"), WSTR("Beta"), WSTR("Gamma"), WSTR("Delta")};
+    for (const WCHAR *name : names) {
+        BSTR path = SysAllocString(name);
+        IRegisteredTask *task = nullptr;
+        const HRESULT hr = folder->GetTask(path, &task);
+        SysFreeString(path);
+        describeTask(hr, task, key + ".GetTask." + probe::utf8(name));
     }
-    BSTR name = nullptr;
-    const HRESULT named = task->get_Name(&name);
-    TASK_STATE state = TASK_STATE_UNKNOWN;
-    const HRESULT stated = task->get_State(&state);
-    BSTR xml = nullptr;
-    const HRESULT read = task->get_Xml(&xml);
-    line(key.c_str(), "hr 0x%08lX; get_Name 0x%08lX \"%s\"; get_State 0x%08lX %d; get_Xml 0x%08lX command %s",
-         static_cast<unsigned long>(static_cast<DWORD>(hr)), static_cast<unsigned long>(static_cast<DWORD>(named)),
-         probe::utf8(name).c_str(), static_cast<unsigned long>(static_cast<DWORD>(stated)), static_cast<int>(state),
-         static_cast<unsigned long>(static_cast<DWORD>(read)),
-         contains(xml, "<Command>C:\\Windows\\notepad.exe</Command>") ? "kept" : "lost");
-    SysFreeString(name);
-    SysFreeString(xml);
-    task->Release();
 }
 
 void probeFolder(ITaskService *service, const WCHAR *path, const char *key)
@@ -100,6 +126,7 @@ void probeFolder(ITaskService *service, const WCHAR *path, const char *key)
         return;
     IRegisteredTaskCollection *tasks = nullptr;
     hresult((k + ".GetTasks").c_str(), folder->GetTasks(0, &tasks)); // hidden tasks are left out
+    probeByName(folder, k);
     folder->Release();
     if (!tasks)
         return;
