@@ -161,6 +161,7 @@ void FindDuplicateForm::showResultForm()
 {
     resultForm = new FindDuplicateResultForm(this);
     resultForm->categoryResults = &categoryResults;
+    resultForm->scanFolder = currentFolder;
     connect(resultForm, SIGNAL(backToMain()), this, SLOT(OnBackToMain()));
     resultForm->startFill();
     removeProgressPanel();
