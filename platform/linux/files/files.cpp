@@ -10,6 +10,7 @@
 #include "linux/machine/machine.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
@@ -22,6 +23,7 @@
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -286,11 +288,20 @@ bool describe(int dirfd, const char *name, DWORD marked, Entry *e)
     return true;
 }
 
+int openParentFolder(const QString &path, QByteArray *name);
+
+// Looked at in its folder as that is reached: below a held folder, the folder that was held.
 bool describePath(const QString &path, Entry *e)
 {
     if (faultOf(path) == QLatin1String("vanish"))
         return false;
-    return describe(AT_FDCWD, encoded(path).constData(), markedAttrs(path), e);
+    QByteArray name;
+    const int dirfd = openParentFolder(path, &name);
+    if (dirfd < 0)
+        return false;
+    const bool found = describe(dirfd, name.constData(), markedAttrs(path), e);
+    ::close(dirfd);
+    return found;
 }
 
 // ---- wildcards ----
@@ -504,19 +515,35 @@ struct FileObject : handles::Object
         if (dirfd >= 0)
             ::close(dirfd);
     }
-    // True while the folder's entry of that name is still the open file.
-    bool entryIsOpenFile() const
+    // True while the entry of that name in the folder is the open file.
+    bool isOpenFileAt(int folder, const QByteArray &entryName) const
     {
         struct stat entry, open;
-        return dirfd >= 0 && ::fstatat(dirfd, name.constData(), &entry, AT_SYMLINK_NOFOLLOW) == 0 &&
+        return folder >= 0 && ::fstatat(folder, entryName.constData(), &entry, AT_SYMLINK_NOFOLLOW) == 0 &&
                ::fstat(fd, &open) == 0 && entry.st_dev == open.st_dev && entry.st_ino == open.st_ino;
     }
+    bool entryIsOpenFile() const { return isOpenFileAt(dirfd, name); }
+    // The host removes names, not files: another process that parks the file under another name for a moment
+    // and puts something in its place can make the name removed not be the file's. The removal is checked on
+    // the open file (its link count drops) and tried again until the file's own name went.
     void removeOpenedEntry()
     {
-        struct stat st;
-        if (!entryIsOpenFile() || ::fstat(fd, &st) != 0)
+        struct stat before;
+        if (::fstat(fd, &before) != 0)
             return;
-        ::unlinkat(dirfd, name.constData(), S_ISDIR(st.st_mode) ? AT_REMOVEDIR : 0);
+        const int flags = S_ISDIR(before.st_mode) ? AT_REMOVEDIR : 0;
+        QElapsedTimer waited;
+        waited.start();
+        while (before.st_nlink > 0 && waited.elapsed() < 100) {
+            if (entryIsOpenFile() && ::unlinkat(dirfd, name.constData(), flags) == 0) {
+                struct stat after;
+                if (::fstat(fd, &after) != 0 || after.st_nlink < before.st_nlink)
+                    return;
+            }
+            sched_yield();
+            if (::fstat(fd, &before) != 0)
+                return;
+        }
     }
 };
 
@@ -897,6 +924,11 @@ HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
         f->fd = ::openat(dirfd, name.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
         if (f->fd < 0)
             return failed(errorOf(errno));
+        // Another process may have put the folder or file back meanwhile: opened this way it would be neither
+        // checked for sharing nor held, so it is refused, as a name that changed while it was opened.
+        struct stat opened;
+        if (::fstat(f->fd, &opened) != 0 || !S_ISLNK(opened.st_mode))
+            return failed(ERROR_SHARING_VIOLATION);
         return handles::add(f);
     };
     struct stat st;
@@ -1220,6 +1252,13 @@ BOOL setRename(FileObject &f, const FILE_RENAME_INFO &info, DWORD size)
         ::close(dirfd);
         return fail(err == EEXIST ? ERROR_ALREADY_EXISTS : errorOf(err));
     }
+    // The host renames a name, not the file: what another process put in the file's place just then was
+    // renamed instead. It gets its name back, and the file, untouched, keeps its own.
+    if (!f.isOpenFileAt(dirfd, name)) {
+        ::renameat2(dirfd, name.constData(), f.dirfd, f.name.constData(), RENAME_NOREPLACE);
+        ::close(dirfd);
+        return fail(ERROR_FILE_NOT_FOUND);
+    }
     ::close(f.dirfd);
     f.dirfd = dirfd;
     f.name = name;
@@ -1414,8 +1453,13 @@ BOOL PathFileExistsW(LPCWSTR pszPath)
     const QString path = toHost(pszPath);
     if (faultOf(path) == QLatin1String("vanish"))
         return fail(ERROR_FILE_NOT_FOUND);
+    QByteArray name;
+    const int dirfd = openParentFolder(path, &name);
     struct stat st;
-    if (::lstat(encoded(path).constData(), &st) != 0)
+    const bool found = dirfd >= 0 && ::fstatat(dirfd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+    if (dirfd >= 0)
+        ::close(dirfd);
+    if (!found)
         return fail(ERROR_FILE_NOT_FOUND);
     return TRUE;
 }
