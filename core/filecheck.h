@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include <vector>
+
 namespace filecheck {
 
 // What tells one file from another on Windows: the volume's serial number and the file's index on it.
@@ -31,5 +33,54 @@ bool linkFreeBelow(const QString &base, const QString &path);
 
 // Both checks: path is still reached from base without a link, and is still the file that was listed.
 bool stillListed(const QString &base, const QString &path, const FileIdentity &listed);
+
+// The folders from base down to a folder below it, held open while a tool acts in them. Windows lets no one
+// rename, remove or replace a folder that is held with read access and without sharing deletion, so a path
+// through held folders leads to what was checked until they are let go. base is taken as it is named (the user
+// may reach it through a link of their own); every folder below it is opened without following a link and
+// checked on its handle.
+class HeldFolders
+{
+public:
+    HeldFolders() = default;
+    ~HeldFolders() { release(); }
+    HeldFolders(const HeldFolders &) = delete;
+    HeldFolders &operator=(const HeldFolders &) = delete;
+
+    // Holds base and each folder below it down to folder (base itself when folder is base); false, holding
+    // nothing, when folder does not lie below base or one on the way is a link, is no folder or has gone.
+    bool hold(const QString &base, const QString &folder);
+    // Holds one folder more, below the deepest held one (or the first, when none is held), opened with the
+    // extra access asked (DELETE: removable through the handle) and checked as the others, and, when listed is
+    // known, still the folder listed. Its handle, owned here, or INVALID_HANDLE_VALUE.
+    HANDLE push(const QString &folder, DWORD access = 0, const FileIdentity &listed = FileIdentity());
+    // Lets the deepest go: a folder marked for deletion through its handle goes now.
+    void pop();
+    void release();
+    bool isEmpty() const { return handles.empty(); }
+
+private:
+    std::vector<HANDLE> handles;
+};
+
+// What a file must still be at the moment a tool acts on it, besides the file listed (when that is known).
+enum Requirement { AnyEntry = 0, NotALink = 1, OneName = 2 };
+
+// Opens path itself, never what a link at its end points at, and checks the open file: no folder, and not a
+// link or other reparse point (NotALink), not a file that has another name (OneName), the listed file when
+// listed is known. The handle, or INVALID_HANDLE_VALUE (the reason in the debug output).
+HANDLE openChecked(const QString &path, DWORD access, int requirements, const FileIdentity &listed = FileIdentity(),
+                   DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+
+// Through a handle opened with DELETE access: a new name for the file in its own folder (a plain name); and the
+// mark that deletes the file when the handle is closed. Both act on the open file, wherever its path leads now.
+bool renameTo(HANDLE file, const QString &name);
+bool markForDeletion(HANDLE file);
+
+// Deletes the file at path through a checked handle (openChecked); true when it has gone.
+bool deleteChecked(const QString &path, int requirements, const FileIdentity &listed = FileIdentity());
+
+// The folder part of a path, without its last separator ("" for a path without one).
+QString folderOf(const QString &path);
 
 } // namespace filecheck

@@ -4,8 +4,10 @@
 #include "fdtestutil.h"
 #include "findduplicateresultform.h"
 #include "showresultthread.h"
+#include "swapracer.h"
 #include "testmachine.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -345,6 +347,56 @@ private slots:
         fileItem(r, 0, 1, 0)->setCheckState(Qt::Checked);
         QCOMPARE(r.checkedCount, checked + 1);
         QVERIFY(button(r, "RecycleBinButton")->isEnabled());
+    }
+
+    // A second thread keeps swapping the checked files' folder, or each checked file, for a link to a folder
+    // outside holding files of the same names while they move, run after run: nothing outside ever moves.
+    void swappedForLinksWhileMoving_data()
+    {
+        QTest::addColumn<bool>("swapFiles"); // each file swapped, else their folder
+        QTest::newRow("folder swapped") << false;
+        QTest::newRow("files swapped") << true;
+    }
+    void swappedForLinksWhileMoving()
+    {
+        QFETCH(bool, swapFiles);
+        const QString folder = files + QStringLiteral("/sub");
+        QTemporaryDir outside;
+        QStringList names;
+        for (int i = 0; i < 6; ++i)
+            names << QStringLiteral("f%1.txt").arg(i);
+        for (const QString &name : names)
+            QVERIFY(makeFileWith(outside.path() + QLatin1Char('/') + name, "private", baseTime()));
+        QElapsedTimer clock;
+        clock.start();
+        int runs = 0, linked = 0;
+        while (clock.elapsed() < 1500) {
+            ++runs;
+            for (const QString &name : names)
+                QVERIFY(makeFileWith(folder + QLatin1Char('/') + name, "duplicate", baseTime()));
+            results = {category(QStringLiteral("Document Files"), {names}, folder, 9)};
+            FindDuplicateResultForm r;
+            r.scanFolder = fromHostPath(files);
+            QVERIFY(fill(r));
+            for (int f = 0; f < names.size(); ++f)
+                fileItem(r, 0, 0, f)->setCheckState(Qt::Checked);
+            m->answerMessageBox(QStringLiteral("IDOK")); // files that could not go are named
+            SwapRacer racer;
+            if (swapFiles)
+                for (const QString &name : names)
+                    racer.add(folder + QLatin1Char('/') + name, outside.path() + QLatin1Char('/') + name);
+            else
+                racer.add(folder, outside.path());
+            racer.start();
+            button(r, "RecycleBinButton")->click();
+            QTRY_VERIFY(!r.moving);
+            racer.stop();
+            linked += racer.links();
+            const QString changed = changedOutside(outside.path(), names, "private");
+            QVERIFY2(changed.isEmpty(), qPrintable(QStringLiteral("run %1: %2").arg(runs).arg(changed)));
+            QVERIFY(QDir(folder).removeRecursively());
+        }
+        QVERIFY2(linked > runs, "the swaps never raced the moves");
     }
 
     void closedWhileFilesMove()

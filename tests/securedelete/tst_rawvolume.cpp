@@ -65,7 +65,17 @@ private slots:
         DWORD read = 0;
         QVERIFY(ReadFile(volume, buffer, 4, &read, nullptr));
         QCOMPARE(QByteArray(buffer, int(read)), QByteArray("DATA"));
-        DWORD written = 0;
+        // A mounted file system's sectors refuse writes through the volume (it is neither locked nor
+        // dismounted); a volume without one takes them.
+        DWORD written = 7;
+        QVERIFY(!WriteFile(volume, "ZZ", 2, &written, nullptr));
+        QCOMPARE(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
+        QCOMPARE(written, DWORD(0));
+        QVERIFY(CloseHandle(volume));
+        rawvolume::declareMounted(QLatin1Char('Q'), false);
+        volume = openVolume(u"\\\\.\\q:");
+        at.QuadPart = 4100;
+        QVERIFY(SetFilePointerEx(volume, at, nullptr, FILE_BEGIN));
         QVERIFY(WriteFile(volume, "ZZ", 2, &written, nullptr));
         QCOMPARE(written, DWORD(2));
         QCOMPARE(WaitForSingleObject(volume, INFINITE), DWORD(WAIT_OBJECT_0));

@@ -78,6 +78,8 @@ private slots:
         QVERIFY(writeFile(file, secret));
         rawvolume::declareVolume(QLatin1Char('Q'), image);
         rawvolume::declareClusterSize(QLatin1Char('Q'), cluster);
+        // Where the passes are to land, the simulated volume has no mounted file system to refuse them.
+        rawvolume::declareMounted(QLatin1Char('Q'), false);
         m->markFileAttributes(file, FILE_ATTRIBUTE_COMPRESSED);
     }
     void cleanup()
@@ -193,6 +195,8 @@ private slots:
         QTest::newRow("not elevated") << "notelevated";
         QTest::newRow("cluster size query fails") << "clusterquery";
         QTest::newRow("volume write fails") << "diskfull";
+        // What Windows answers a writer that has not locked the mounted volume: access denied on the first write.
+        QTest::newRow("mounted volume refuses the writes") << "mounted";
         QTest::newRow("no extents") << "noextents";
         QTest::newRow("file unreadable") << "unreadable";
     }
@@ -208,6 +212,8 @@ private slots:
             rawvolume::declareClusterSize(QLatin1Char('Q'), -1);
         else if (failure == QLatin1String("diskfull"))
             m->injectFileFault(image, QStringLiteral("diskfull"));
+        else if (failure == QLatin1String("mounted"))
+            rawvolume::declareMounted(QLatin1Char('Q'), true);
         else if (failure == QLatin1String("noextents"))
             rawvolume::declareExtents(file, {});
         else if (failure == QLatin1String("unreadable"))

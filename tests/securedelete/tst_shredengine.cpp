@@ -4,8 +4,10 @@
 // run modes on a worker thread.
 #include "securedeletethread.h"
 #include "shredsupport.h"
+#include "swapracer.h"
 #include "testmachine.h"
 
+#include <QElapsedTimer>
 #include <QSemaphore>
 #include <QSignalSpy>
 #include <QStandardItemModel>
@@ -815,6 +817,77 @@ private slots:
             QCOMPARE(filesIn(bin + QStringLiteral("/folder")), QStringList());
             QCOMPARE(worker.itemsShredded, 1);
         }
+    }
+
+    // A second thread keeps swapping the listed files, and a folder below a listed folder, for links to files
+    // outside while they are shredded, run after run: nothing outside is ever written or removed, and every item
+    // still there keeps its row.
+    void swappedForLinksWhileShredding_data()
+    {
+        QTest::addColumn<bool>("recycleBin");
+        QTest::newRow("list mode") << false;
+        QTest::newRow("emptying the Recycle Bin") << true;
+    }
+    void swappedForLinksWhileShredding()
+    {
+        QFETCH(bool, recycleBin);
+        const QString chosen = hostFile(QStringLiteral("chosen"));
+        const QString outside = hostFile(QStringLiteral("outside"));
+        QStringList names;
+        for (int i = 0; i < 6; ++i)
+            names << QStringLiteral("f%1.txt").arg(i);
+        for (int i = 0; i < 6; ++i)
+            QVERIFY(writeFile(outside + QLatin1Char('/') + names.at(i), "private"));
+        QElapsedTimer clock;
+        clock.start();
+        int runs = 0, linked = 0;
+        while (clock.elapsed() < 2500) {
+            ++runs;
+            for (const QString &name : names)
+                QVERIFY(writeFile(chosen + QLatin1Char('/') + name, secretBytes(3000)));
+            for (int i = 0; i < 3; ++i)
+                QVERIFY(writeFile(chosen + QStringLiteral("/tree/sub/") + names.at(i), secretBytes(3000)));
+            SwapRacer racer;
+            for (const QString &name : names)
+                racer.add(chosen + QLatin1Char('/') + name, outside + QLatin1Char('/') + name);
+            racer.add(chosen + QStringLiteral("/tree/sub"), outside);
+            QStandardItemModel model;
+            for (const QString &name : names)
+                model.appendRow({new QStandardItem(name), new QStandardItem(QStringLiteral("File")),
+                                 new QStandardItem(chosen), new QStandardItem(QStringLiteral("0"))});
+            model.appendRow({new QStandardItem(QStringLiteral("tree")), new QStandardItem(QStringLiteral("Folder")),
+                             new QStandardItem(chosen), new QStandardItem(QStringLiteral("1"))});
+            QStringList folders{chosen};
+            Worker w(2);
+            if (recycleBin) {
+                w.thread.recycleBinMode = true;
+                w.thread.recycleBinFolders = &folders;
+            } else {
+                w.thread.listModel = &model;
+            }
+            racer.start();
+            w.thread.start();
+            QVERIFY(w.thread.wait());
+            racer.stop();
+            QCoreApplication::processEvents(); // the rows' removal, handed to this thread
+            linked += racer.links();
+            const QString changed = changedOutside(outside, names, "private");
+            QVERIFY2(changed.isEmpty(), qPrintable(QStringLiteral("run %1: %2").arg(runs).arg(changed)));
+            if (!recycleBin) {
+                QStringList present, rows;
+                for (const QString &name : names + QStringList{QStringLiteral("tree")})
+                    if (QFileInfo::exists(chosen + QLatin1Char('/') + name))
+                        present << name;
+                for (int r = 0; r < model.rowCount(); ++r)
+                    rows << model.item(r, 0)->text();
+                QVERIFY2(rows == present,
+                         qPrintable(QStringLiteral("run %1: rows %2, present %3")
+                                        .arg(runs)
+                                        .arg(rows.join(QLatin1Char(' ')), present.join(QLatin1Char(' ')))));
+            }
+            QVERIFY(QDir(chosen).removeRecursively());
+        }
+        QVERIFY2(linked > runs, "the swaps never raced the shredding");
     }
 
     void recycleBinModeCancelledBeforeStart()

@@ -1,12 +1,14 @@
 // The clearing thread: the registry kinds dropped and made again empty, the recent-item folders emptied, the
 // listed files deleted, failures counted, and nothing touched outside what the kinds name.
 #include "rawnames.h"
+#include "swapracer.h"
 #include "testmachine.h"
 #include "tracemachine.h"
 #include "tracethreads.h"
 #include "trackcleanerclearthread.h"
 #include "trackcleanerthread.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -389,6 +391,64 @@ private slots:
             QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(path));
             QCOMPARE(f.readAll(), QByteArray("private"));
         }
+    }
+
+    // A second thread keeps swapping a traced folder, or each traced file, for a link to a folder outside
+    // holding files of the same names while the clearing runs, run after run: nothing outside ever goes or
+    // changes, and only files that really went count as cleared.
+    void swappedForLinksWhileClearing_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("folder"); // below the kind's place, holding the traced files
+        QTest::addColumn<bool>("swapFiles"); // each file swapped, else the folder
+        QTest::newRow("listed temp folder") << int(WindowsTempFiles) << "sub" << false;
+        QTest::newRow("listed temp files") << int(WindowsTempFiles) << "sub" << true;
+        QTest::newRow("recent jump lists folder") << int(FileExplorerRecentFiles) << "AutomaticDestinations" << false;
+    }
+    void swappedForLinksWhileClearing()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, folder);
+        QFETCH(bool, swapFiles);
+        const QString traced = (kind == WindowsTempFiles ? temp() : recentFolder()) + "/" + folder;
+        QTemporaryDir outside;
+        QStringList names;
+        for (int i = 0; i < 6; ++i)
+            names << QStringLiteral("t%1.log").arg(i);
+        for (const QString &name : names)
+            writeFile(outside.path() + "/" + name, 7, "private");
+        QElapsedTimer clock;
+        clock.start();
+        int runs = 0, linked = 0;
+        while (clock.elapsed() < 1500) {
+            ++runs;
+            removeSeededTraces();
+            for (const QString &name : names)
+                writeFile(traced + "/" + name, 10, "trace");
+            Lists lists;
+            if (kind != FileExplorerRecentFiles)
+                analyze({TrackCleanerKind(kind)}, lists);
+            SwapRacer racer;
+            if (swapFiles)
+                for (const QString &name : names)
+                    racer.add(traced + "/" + name, outside.path() + "/" + name);
+            else
+                racer.add(traced, outside.path());
+            racer.start();
+            const Clear c = clear({TrackCleanerKind(kind)}, lists);
+            racer.stop();
+            linked += racer.links();
+            const QString changed = changedOutside(outside.path(), names, "private");
+            QVERIFY2(changed.isEmpty(), qPrintable(QStringLiteral("run %1: %2").arg(runs).arg(changed)));
+            const int present = int(QDir(traced).entryList(QDir::Files).size());
+            QVERIFY2(c.cleared == int(names.size()) - present,
+                     qPrintable(QStringLiteral("run %1: %2 cleared, %3 of %4 still there")
+                                    .arg(runs)
+                                    .arg(c.cleared)
+                                    .arg(present)
+                                    .arg(names.size())));
+        }
+        QVERIFY2(linked > runs, "the swaps never raced the clearing");
     }
 
     void withoutAProfileNoRecentFileIsTouched()

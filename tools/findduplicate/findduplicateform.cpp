@@ -165,6 +165,7 @@ void FindDuplicateForm::showResultForm()
 {
     resultForm = new FindDuplicateResultForm(this);
     resultForm->categoryResults = &categoryResults;
+    resultForm->scanFolder = currentFolder;
     connect(resultForm, SIGNAL(backToMain()), this, SLOT(OnBackToMain()));
     resultForm->startFill();
     removeProgressPanel();

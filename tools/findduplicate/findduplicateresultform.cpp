@@ -2,6 +2,7 @@
 #include "ui_findduplicateresultform.h"
 
 #include "showresultthread.h"
+#include "filecheck.h"
 #include "shellhelpers.h"
 #include "win32.h"
 #include "viewcolumns.h"
@@ -111,7 +112,7 @@ void FindDuplicateResultForm::on_RecycleBinButton_clicked()
     ui->treeView->setEnabled(false);
     moveThread = QThread::create([this] {
         for (PendingMove &m : pendingMoves)
-            m.moved = moveToRecycleBin(m.path);
+            m.moved = moveChecked(m.path);
     });
     connect(moveThread, SIGNAL(finished()), this, SLOT(onMoveFinish()), Qt::QueuedConnection);
     moveThread->start();
@@ -150,6 +151,22 @@ void FindDuplicateResultForm::onMoveFinish()
             QStringLiteral("These files could not be moved to the Recycle Bin:\n") + failed.join(QLatin1Char('\n'));
         MessageBoxW(nullptr, wstr(text), WSTR("Error"), MB_OK | MB_ICONERROR);
     }
+}
+
+bool FindDuplicateResultForm::moveChecked(const QString &path) const
+{
+    // The folders from the scanned one down to the file are held while it moves, and the file is looked at on
+    // its own handle: a folder swapped for a link since the scan, or a link in the file's place, never sends
+    // anything outside the scanned folder to the Recycle Bin.
+    const QString folder = filecheck::folderOf(path);
+    filecheck::HeldFolders held;
+    if (!held.hold(scanFolder.isEmpty() ? folder : scanFolder, folder))
+        return false;
+    HANDLE file = filecheck::openChecked(path, 0, filecheck::NotALink);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(file);
+    return moveToRecycleBin(path);
 }
 
 QString FindDuplicateResultForm::selectedFilePath() const

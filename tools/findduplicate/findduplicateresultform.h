@@ -29,6 +29,8 @@ public:
     QStandardItemModel model;
     ShowResultThread *fillThread = nullptr;
     QList<CategoryResult> *categoryResults = nullptr;
+    // The folder the scan walked; no file outside it, or reached through a link below it, is moved.
+    QString scanFolder;
     int checkedCount = 0;
     // Checked files are being moved to the Recycle Bin, off the GUI thread.
     bool moving = false;
@@ -51,6 +53,8 @@ private slots:
 
 private:
     QString selectedFilePath() const;
+    // Moves one checked file to the Recycle Bin while it is still the file the scan found there.
+    bool moveChecked(const QString &path) const;
 
     struct PendingMove
     {

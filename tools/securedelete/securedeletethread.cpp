@@ -148,13 +148,21 @@ bool seekTo(HANDLE handle, quint64 offset)
     return SetFilePointerEx(handle, to, nullptr, FILE_BEGIN);
 }
 
-// True unless the open file is known to have this one name: overwriting data that another name shares (a
-// hard link outside what the user chose) would destroy it under that name too.
-bool sharedWithAnotherName(HANDLE file)
+// What a file must be for its data to be overwritten: the file itself, never a link's target, and its only
+// name, since overwriting data that another name shares (a hard link outside what the user chose) would
+// destroy it under that name too.
+const int shreddable = filecheck::NotALink | filecheck::OneName;
+
+// Closes a handle on leaving a scope, unless it has been handed on.
+struct HandleCloser
 {
-    BY_HANDLE_FILE_INFORMATION info = {};
-    return !GetFileInformationByHandle(file, &info) || info.nNumberOfLinks != 1;
-}
+    HANDLE &handle;
+    ~HandleCloser()
+    {
+        if (handle != INVALID_HANDLE_VALUE)
+            CloseHandle(handle);
+    }
+};
 
 NtFsControlFilePtr fsControl()
 {
@@ -206,20 +214,37 @@ void SecureDeleteThread::runRecycleBinMode()
     for (const SecureDeleteEntry &entry : std::as_const(entries)) {
         if (cancel)
             break;
-        // The list was made before the first entry was shredded: each one is looked at again.
-        if (!filecheck::stillListed(entry.folder, entry.path, entry.identity)) {
-            qDebug() << "Not shredded (changed since it was listed):" << entry.path;
-            continue;
-        }
-        if (shredItem(entry.folder, entry.path, entry.kind == 1))
+        // The list was made before the first entry was shredded: each one must still be what was listed.
+        if (shredItem(entry.folder, entry.path, entry.kind == 1, entry.identity))
             ++itemsShredded;
     }
 }
 
-bool SecureDeleteThread::shredItem(const QString &base, const QString &path, bool file)
+bool SecureDeleteThread::shredItem(const QString &base, const QString &path, bool file,
+                                   const filecheck::FileIdentity &listed)
 {
     shredBase = base;
-    return file ? shredFile(path) : shredFolder(path, 0);
+    itemIdentity = listed;
+    const bool gone = file ? shredFile(path) : shredFolder(path, 0);
+    held.release();
+    return gone;
+}
+
+bool SecureDeleteThread::holdFoldersOf(const QString &path, bool *top)
+{
+    *top = held.isEmpty();
+    // A folder being shredded holds the folders above its entries already.
+    if (!*top || shredBase.isEmpty())
+        return true;
+    if (held.hold(shredBase, filecheck::folderOf(path)))
+        return true;
+    qDebug() << "Not shredded (behind a link):" << path;
+    return false;
+}
+
+filecheck::FileIdentity SecureDeleteThread::identityFor(bool top) const
+{
+    return top ? itemIdentity : filecheck::FileIdentity();
 }
 
 void SecureDeleteThread::runListMode()
@@ -233,6 +258,7 @@ void SecureDeleteThread::runListMode()
         QString folder;
         QString path;
         bool file;
+        filecheck::FileIdentity identity; // what the row names as the run begins
     };
     std::vector<Row> rows;
     const int count = listModel->rowCount();
@@ -241,14 +267,15 @@ void SecureDeleteThread::runListMode()
         const QString name = listModel->item(r, 0) ? listModel->item(r, 0)->text() : QString();
         const QString folder = listModel->item(r, 2) ? listModel->item(r, 2)->text() : QString();
         const QString kind = listModel->item(r, 3) ? listModel->item(r, 3)->text() : QString();
-        rows.push_back(Row{folder, childpaths::join(folder, name, QLatin1Char('\\')), kind == QLatin1String("0")});
+        const QString path = childpaths::join(folder, name, QLatin1Char('\\'));
+        rows.push_back(Row{folder, path, kind == QLatin1String("0"), filecheck::identify(path)});
     }
     itemsToShred = count;
     for (int r = count - 1; r >= 0; --r) {
         if (cancel)
             break;
         const Row &row = rows[size_t(r)];
-        if (shredItem(row.folder, row.path, row.file)) {
+        if (shredItem(row.folder, row.path, row.file, row.identity)) {
             ++itemsShredded;
             QStandardItemModel *model = listModel;
             QMetaObject::invokeMethod(
@@ -293,14 +320,13 @@ bool SecureDeleteThread::shredFolder(const QString &path, int depth)
         emit updateDeleteProgress();
     if (!PathFileExistsW(wstr(path)))
         return true;
-    // Reached through a folder that has become a link since: what lies there is not what was chosen.
-    if (!shredBase.isEmpty() && !filecheck::linkFreeBelow(shredBase, path)) {
-        qDebug() << "Not shredded (behind a link):" << path;
+    bool top = false;
+    if (!holdFoldersOf(path, &top))
         return false;
-    }
-    // A listed folder that is a link is not followed: shredding through it would destroy what it points at.
-    const DWORD attributes = GetFileAttributesW(wstr(path));
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    // Held while its entries go, so that none of them is reached through a link that took its place; a
+    // listed folder that is a link is not followed: shredding through it would destroy what it points at.
+    HANDLE folder = held.push(path, DELETE, identityFor(top));
+    if (folder == INVALID_HANDLE_VALUE) {
         qDebug() << "Not shredded (link):" << path;
         return false;
     }
@@ -327,7 +353,9 @@ bool SecureDeleteThread::shredFolder(const QString &path, int depth)
         } while (FindNextFileW(find, &data));
         FindClose(find);
     }
-    RemoveDirectoryW(wstr(path));
+    // Removed through its handle, when it is empty: the folder that was held, wherever its path leads now.
+    filecheck::markForDeletion(folder);
+    held.pop();
     return !PathFileExistsW(wstr(path));
 }
 
@@ -351,10 +379,10 @@ bool SecureDeleteThread::shredFile(const QString &path)
         qDebug() << "Not shredded (link):" << path;
         return false;
     }
-    if (!shredBase.isEmpty() && !filecheck::linkFreeBelow(shredBase, path)) {
-        qDebug() << "Not shredded (behind a link):" << path;
+    bool top = false;
+    if (!holdFoldersOf(path, &top))
         return false;
-    }
+    fileIdentity = identityFor(top);
     const quint64 size = (quint64(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     bool deleted = false;
     bool handled = false;
@@ -362,6 +390,8 @@ bool SecureDeleteThread::shredFile(const QString &path)
         handled = overwriteClusters(path, &deleted);
     if (!handled)
         deleted = overwriteFile(path, size);
+    if (top)
+        held.release();
     // Shredded means overwritten and deleted; anything less keeps the file, and with it the list row.
     const bool gone = deleted && !PathFileExistsW(wstr(path));
     if (!gone)
@@ -371,45 +401,43 @@ bool SecureDeleteThread::shredFile(const QString &path)
 
 bool SecureDeleteThread::overwriteFile(const QString &path, quint64 size)
 {
-    // Attributes are left as they are: a read-only file refuses the open and is not shredded.
-    HANDLE file = CreateFileW(wstr(path), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
+    // Attributes are left as they are: a read-only file refuses the open and is not shredded. The checks are
+    // made on the open handle, and everything after goes through it: a file swapped for a link or another file
+    // after it was looked at is left alone, and nothing else is written.
+    HANDLE file = filecheck::openChecked(path, GENERIC_WRITE | DELETE, shreddable, fileIdentity);
     if (file == INVALID_HANDLE_VALUE)
         return false;
-    if (sharedWithAnotherName(file)) {
-        CloseHandle(file);
-        qDebug() << "Not shredded (another name shares its data):" << path;
-        return false;
-    }
     // The last byte first, with all passes; then the rest from the start, span by span.
     if (size > 0 &&
         (!seekTo(file, size - 1) || !writePasses(file, 1) || !seekTo(file, 0) || !writePasses(file, size - 1))) {
         CloseHandle(file);
         return false;
     }
-    CloseHandle(file);
-    return removeScrambled(path);
+    return removeScrambled(file, path);
 }
 
-bool SecureDeleteThread::removeScrambled(const QString &path)
+bool SecureDeleteThread::removeScrambled(HANDLE file, const QString &path)
 {
-    // The renames and the delete go by the path again: it must still lead where the overwrite went.
-    if (!shredBase.isEmpty() && !filecheck::linkFreeBelow(shredBase, path))
-        return false;
-    const QString newName = scrambleName(path);
-    if (DeleteFileW(wstr(newName)))
-        return true;
+    const QString newName = scrambleName(path, file);
+    bool gone = filecheck::markForDeletion(file);
     // The file stays: under its first name, so that the user finds it again.
-    if (newName != path)
-        MoveFileW(wstr(newName), wstr(path));
-    return false;
+    if (!gone && newName != path)
+        filecheck::renameTo(file, path.mid(path.lastIndexOf(QLatin1Char('\\')) + 1));
+    CloseHandle(file);
+    return gone;
 }
 
-QString SecureDeleteThread::scrambleName(const QString &path)
+QString SecureDeleteThread::scrambleName(const QString &path, HANDLE file)
 {
     const qsizetype slash = path.lastIndexOf(QLatin1Char('\\'));
     if (slash < 0)
         return path;
+    HANDLE own = INVALID_HANDLE_VALUE;
+    const HandleCloser closer{own};
+    if (file == INVALID_HANDLE_VALUE) {
+        own = filecheck::openChecked(path, DELETE, filecheck::AnyEntry);
+        file = own;
+    }
     const QString folder = path.left(slash + 1);
     const QString name = path.mid(slash + 1);
     QString current = path;
@@ -418,10 +446,9 @@ QString SecureDeleteThread::scrambleName(const QString &path)
         for (QChar &c : scrambled)
             if (c != QLatin1Char('.'))
                 c = QLatin1Char(letter);
-        const QString candidate = folder + scrambled;
-        if (!MoveFileW(wstr(current), wstr(candidate)))
+        if (file == INVALID_HANDLE_VALUE || !filecheck::renameTo(file, scrambled))
             break;
-        current = candidate;
+        current = folder + scrambled;
     }
     return current;
 }
@@ -442,37 +469,30 @@ bool SecureDeleteThread::overwriteClusters(const QString &path, bool *deleted)
 
     HANDLE volume = CreateFileW(wstr(volumeName), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, 0, nullptr);
+    const HandleCloser volumeCloser{volume};
     DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
     quint64 clusterSize = 0;
     if (GetDiskFreeSpaceW(wstr(rootName), &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters))
         clusterSize = quint64(sectorsPerCluster) * bytesPerSector;
 
-    HANDLE file = CreateFileW(wstr(path), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        if (volume != INVALID_HANDLE_VALUE)
-            CloseHandle(volume);
-        return true; // nothing written; the file stays
-    }
     // The clusters belong to every name of the file: one shared with another name is left as it is.
-    if (sharedWithAnotherName(file)) {
+    HANDLE file = filecheck::openChecked(path, GENERIC_READ | DELETE, shreddable, fileIdentity, 0);
+    if (file == INVALID_HANDLE_VALUE)
+        return true; // nothing written; the file stays
+    const ExtentResult result = overwriteExtents(volume, clusterSize, file);
+    if (!result.queryOk || (result.hadClusters && !result.writeOk)) {
+        // Clusters that could not all be overwritten keep the file: deleting it would pass for shredding.
+        // Windows refuses writes to the sectors of a mounted file system that the writer has not locked.
+        if (!result.writeOk)
+            qDebug() << "Not shredded (the volume refused the overwrite):" << path;
         CloseHandle(file);
-        if (volume != INVALID_HANDLE_VALUE)
-            CloseHandle(volume);
-        qDebug() << "Not shredded (another name shares its data):" << path;
         return true;
     }
-    const ExtentResult result = overwriteExtents(volume, clusterSize, file);
-    CloseHandle(file);
-    if (volume != INVALID_HANDLE_VALUE)
-        CloseHandle(volume);
-    if (!result.queryOk)
-        return true;
-    if (!result.hadClusters)
+    if (!result.hadClusters) {
+        CloseHandle(file);
         return false; // nothing on the volume: the ordinary overwrite reaches the data
-    // Clusters that could not all be overwritten keep the file: deleting it would pass for shredding.
-    if (!result.writeOk)
-        return true;
-    *deleted = removeScrambled(path);
+    }
+    *deleted = removeScrambled(file, path);
     return true;
 }
 

@@ -64,7 +64,8 @@ public:
     bool overwriteFile(const QString &path, quint64 size);
     bool overwriteClusters(const QString &path, bool *deleted);
     ExtentResult overwriteExtents(HANDLE volume, quint64 clusterSize, HANDLE file);
-    QString scrambleName(const QString &path);
+    // The renames go through file, a handle with delete access to path; without one, path is opened for them.
+    QString scrambleName(const QString &path, HANDLE file = INVALID_HANDLE_VALUE);
     // Passes over length bytes from the file pointer, which ends just behind them.
     bool writePasses(HANDLE handle, quint64 length);
     bool writeGutmannPasses(HANDLE handle, quint64 length);
@@ -83,12 +84,23 @@ protected:
 private:
     void runListMode();
     void runRecycleBinMode();
-    bool removeScrambled(const QString &path);
-    // Shreds one row or entry; base is the folder it lies in, below which no link may lead to it.
-    bool shredItem(const QString &base, const QString &path, bool file);
+    // Scrambles the name of the open file and deletes it, both through its handle, which it closes.
+    bool removeScrambled(HANDLE file, const QString &path);
+    // Shreds one row or entry; base is the folder it lies in, below which no link may lead to it, and listed
+    // what it was when the run listed it.
+    bool shredItem(const QString &base, const QString &path, bool file, const filecheck::FileIdentity &listed);
+    // Holds the folders from shredBase down to the folder of path when nothing is held yet: path is a listed
+    // item then, not an entry of a folder being shredded. False when one of them is no longer a plain folder.
+    bool holdFoldersOf(const QString &path, bool *top);
+    // What the file or folder now being shredded must still be: the listed item's identity, for the item
+    // itself only.
+    filecheck::FileIdentity identityFor(bool top) const;
 
     bool writeSpanPasses(HANDLE handle, quint64 length);
 
-    QString shredBase;            // the folder of the item being shredded
-    std::vector<BYTE> passBuffer; // a pass's pattern, repeated for large writes
+    QString shredBase; // the folder of the item being shredded
+    filecheck::FileIdentity itemIdentity;
+    filecheck::FileIdentity fileIdentity; // what the file being shredded must still be
+    filecheck::HeldFolders held;          // from shredBase down to the folder being shredded
+    std::vector<BYTE> passBuffer;         // a pass's pattern, repeated for large writes
 };

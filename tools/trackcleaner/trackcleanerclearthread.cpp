@@ -93,14 +93,16 @@ int TrackCleanerClearThread::deleteFilesIn(QString folder)
     if (cancel || !tracefolders::isFolder(folder))
         return 0;
     qDebug() << folder;
-    const QString profile = userProfilePath();
+    // Held from the profile down while its files go: a recent-item folder that is a link, or becomes one, leads
+    // elsewhere, and nothing there goes.
+    filecheck::HeldFolders held;
+    const bool reached = held.hold(userProfilePath(), folder);
     int tried = 0;
     for (FolderListing entry(tracefolders::join(folder, QStringLiteral("*.*"))); !cancel && entry.next();) {
         if (entry.isDirectory())
             continue;
         const QString path = tracefolders::join(folder, entry.name());
-        // A recent-item folder that became a link since the listing began leads elsewhere: nothing there goes.
-        if (filecheck::linkFreeBelow(profile, path) && DeleteFileW(wstr(path)))
+        if (reached && filecheck::deleteChecked(path, filecheck::AnyEntry))
             ++filesCleared;
         else
             ++cannotDeleteCount;
@@ -124,12 +126,14 @@ void TrackCleanerClearThread::deleteListed(const QStringList *list)
     for (const QString &path : *list) {
         if (cancel)
             break;
-        // Only the file the analysis listed, reached as it was then: a folder swapped for a link or a file
-        // replaced since is left alone. A file that is in use, read-only or already gone counts as not deleted.
+        // Only the file the analysis listed, reached as it was then: its folders are held from the kind's base
+        // down and the file is checked on its handle, so a folder swapped for a link or a file replaced since is
+        // left alone. A file that is in use, read-only or already gone counts as not deleted.
         const auto record = listedTraces ? listedTraces->constFind(path) : ListedTraces::const_iterator();
-        const bool same = listedTraces && record != listedTraces->constEnd() &&
-                          filecheck::stillListed(record->base, path, record->identity);
-        if (same && DeleteFileW(wstr(path)))
+        filecheck::HeldFolders held;
+        const bool reached = listedTraces && record != listedTraces->constEnd() && record->identity.known &&
+                             held.hold(record->base, filecheck::folderOf(path));
+        if (reached && filecheck::deleteChecked(path, filecheck::AnyEntry, record->identity))
             ++filesCleared;
         else
             ++cannotDeleteCount;

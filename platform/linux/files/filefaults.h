@@ -20,6 +20,15 @@ void setMarks(const QString &hostPath, DWORD attributes);
 // opening a device is refused. Never a host device.
 std::function<HANDLE(const QString &devicePath, DWORD access, DWORD flags)> &devicePathHook();
 
+// The folder a host path lies in, as the file functions reach it (a folder this process holds open without
+// sharing deletion is reached as it was opened, since Windows lets nothing take its place): a descriptor
+// (O_PATH) the caller closes, or -1 with errno set; name: the path's last name in host bytes.
+int openParentFolder(const QString &hostPath, QByteArray *name);
+
+// Makes WriteFile on an open file ask guard first, with the position the write would start at; a non-zero
+// answer is the error the write fails with, nothing written.
+void guardWrites(HANDLE h, std::function<DWORD(qint64 offset, DWORD size)> guard);
+
 // The host path a file handle was opened on; "" for a handle that is not an open file.
 QString pathOfHandle(HANDLE h);
 

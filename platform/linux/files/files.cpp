@@ -13,6 +13,7 @@
 #include "linux/shell/userfolders.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
@@ -22,8 +23,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <cerrno>
+#include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -271,12 +274,20 @@ bool describe(int dirfd, const char *name, DWORD marked, Entry *e)
 }
 
 bool isDriveRoot(const QString &folder);
+int openParentFolder(const QString &path, QByteArray *name);
 
+// Looked at in its folder as that is reached: below a held folder, the folder that was held.
 bool describePath(const QString &path, Entry *e)
 {
     if (faultOf(path) == QLatin1String("vanish"))
         return false;
-    if (!describe(AT_FDCWD, encoded(path).constData(), markedAttrs(path), e))
+    QByteArray name;
+    const int dirfd = openParentFolder(path, &name);
+    if (dirfd < 0)
+        return false;
+    const bool found = describe(dirfd, name.constData(), markedAttrs(path), e);
+    ::close(dirfd);
+    if (!found)
         return false;
     // A drive's own root is that volume's root, no folder it is mounted in.
     if (e->reparseTag == IO_REPARSE_TAG_MOUNT_POINT && isDriveRoot(path))
@@ -443,10 +454,20 @@ struct OpenFile
 
 // The files this process holds open, by handle object, so that an open or a deletion that the holders' sharing
 // modes forbid fails with ERROR_SHARING_VIOLATION, as Windows checks it between handles of any process.
+struct HeldFolder
+{
+    QString path;
+    int fd;
+};
+
 struct OpenFiles
 {
     QMutex mutex;
     QHash<const void *, OpenFile> byHolder;
+    // Folders open with data access and without FILE_SHARE_DELETE. Windows lets no one rename, remove or replace
+    // such a folder while the handle is open, so a path through it reaches the folder that was opened. The host
+    // lets another process do all of that: paths below a held folder are resolved from its descriptor instead.
+    QHash<const void *, HeldFolder> held;
 };
 
 OpenFiles &openFiles()
@@ -482,13 +503,57 @@ struct FileObject : handles::Object
     int fd = -1;
     QString path;
     DWORD access = 0;
+    // The folder the file was opened in and its name there: renames and the deletion go through them, so they
+    // reach the entry that was opened, whatever has become of the path since.
+    int dirfd = -1;
+    QByteArray name;
+    bool deletePending = false;
+    // Asked before each write, with the position it would start at: an error code refuses it.
+    std::function<DWORD(qint64 offset, DWORD size)> writeGuard;
     ~FileObject() override
     {
+        {
+            OpenFiles &o = openFiles();
+            QMutexLocker g(&o.mutex);
+            o.byHolder.remove(this);
+            o.held.remove(this);
+        }
+        if (deletePending)
+            removeOpenedEntry();
         if (fd >= 0)
             ::close(fd);
-        OpenFiles &o = openFiles();
-        QMutexLocker g(&o.mutex);
-        o.byHolder.remove(this);
+        if (dirfd >= 0)
+            ::close(dirfd);
+    }
+    // True while the entry of that name in the folder is the open file.
+    bool isOpenFileAt(int folder, const QByteArray &entryName) const
+    {
+        struct stat entry, open;
+        return folder >= 0 && ::fstatat(folder, entryName.constData(), &entry, AT_SYMLINK_NOFOLLOW) == 0 &&
+               ::fstat(fd, &open) == 0 && entry.st_dev == open.st_dev && entry.st_ino == open.st_ino;
+    }
+    bool entryIsOpenFile() const { return isOpenFileAt(dirfd, name); }
+    // The host removes names, not files: another process that parks the file under another name for a moment
+    // and puts something in its place can make the name removed not be the file's. The removal is checked on
+    // the open file (its link count drops) and tried again until the file's own name went.
+    void removeOpenedEntry()
+    {
+        struct stat before;
+        if (::fstat(fd, &before) != 0)
+            return;
+        const int flags = S_ISDIR(before.st_mode) ? AT_REMOVEDIR : 0;
+        QElapsedTimer waited;
+        waited.start();
+        while (before.st_nlink > 0 && waited.elapsed() < 100) {
+            if (entryIsOpenFile() && ::unlinkat(dirfd, name.constData(), flags) == 0) {
+                struct stat after;
+                if (::fstat(fd, &after) != 0 || after.st_nlink < before.st_nlink)
+                    return;
+            }
+            sched_yield();
+            if (::fstat(fd, &before) != 0)
+                return;
+        }
     }
 };
 
@@ -505,7 +570,35 @@ bool holdShared(FileObject *f, DWORD access, DWORD share)
         return false;
     o.byHolder.insert(
         f, OpenFile{st.st_dev, st.st_ino, uses, share & (FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)});
+    if (S_ISDIR(st.st_mode) && uses && !(share & FILE_SHARE_DELETE))
+        o.held.insert(f, HeldFolder{f->path, f->fd});
     return true;
+}
+
+// The folder a host path lies in, opened (O_PATH) from the deepest held folder on its way, else by its path;
+// -1 when it cannot be opened. name: the path's last name, in host bytes.
+int openParentFolder(const QString &path, QByteArray *name)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    if (path == QLatin1String("/")) {
+        *name = ".";
+        return ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    }
+    const QString parent = slash < 0 ? QStringLiteral(".") : slash == 0 ? QStringLiteral("/") : path.left(slash);
+    *name = encoded(path.mid(slash + 1));
+    OpenFiles &o = openFiles();
+    QMutexLocker g(&o.mutex);
+    const HeldFolder *best = nullptr;
+    for (const HeldFolder &h : std::as_const(o.held)) {
+        const bool below = parent == h.path || h.path == QLatin1String("/") ||
+                           (parent.startsWith(h.path) && parent.at(h.path.size()) == QLatin1Char('/'));
+        if (below && (!best || h.path.size() > best->path.size()))
+            best = &h;
+    }
+    if (!best)
+        return ::open(encoded(parent).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const QString rest = parent.mid(best->path.size()).mid(best->path == QLatin1String("/") ? 0 : 1);
+    return ::openat(best->fd, rest.isEmpty() ? "." : encoded(rest).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
 }
 
 std::shared_ptr<FileObject> fileOf(HANDLE h)
@@ -524,6 +617,17 @@ std::function<HANDLE(const QString &, DWORD, DWORD)> &devicePathHook()
 {
     static std::function<HANDLE(const QString &, DWORD, DWORD)> hook;
     return hook;
+}
+
+void guardWrites(HANDLE h, std::function<DWORD(qint64 offset, DWORD size)> guard)
+{
+    if (auto f = handles::getAs<FileObject>(h))
+        f->writeGuard = std::move(guard);
+}
+
+int openParentFolder(const QString &hostPath, QByteArray *name)
+{
+    return ::openParentFolder(QDir::cleanPath(hostPath), name);
 }
 
 QString pathOfHandle(HANDLE h)
@@ -634,7 +738,15 @@ HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData)
     find->folder = folder;
     find->profile = machine::userProfile();
     find->marks = currentMarks();
-    find->dirfd = ::open(encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    {
+        // A held folder is listed as it was held, as on Windows, where nothing can take its place.
+        QByteArray dot;
+        const int at =
+            openParentFolder(folder == QLatin1String("/") ? QStringLiteral("/.") : folder + QStringLiteral("/."), &dot);
+        find->dirfd = at < 0 ? -1 : ::openat(at, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (at >= 0)
+            ::close(at);
+    }
     if (find->dirfd < 0) {
         SetLastError(errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : errorOf(errno));
         return INVALID_HANDLE_VALUE;
@@ -829,18 +941,36 @@ HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
     if (fault == QLatin1String("unreadable"))
         return failed(ERROR_ACCESS_DENIED);
 
-    struct stat st;
-    if ((dwFlagsAndAttributes & FILE_FLAG_OPEN_REPARSE_POINT) && !(dwDesiredAccess & ~DWORD(SYNCHRONIZE)) &&
-        ::lstat(encoded(path).constData(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        // The link itself, as Windows opens a reparse point for its own information.
-        auto f = std::make_shared<FileObject>();
-        f->fd = ::open(encoded(path).constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    // The file is opened in its folder, as the folder was reached: what is done through the handle later
+    // (renaming, deleting) reaches that entry, never a path that has changed meanwhile.
+    QByteArray name;
+    const int dirfd = openParentFolder(path, &name);
+    if (dirfd < 0)
+        return failed(errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : errorOf(errno));
+    auto f = std::make_shared<FileObject>();
+    f->dirfd = dirfd;
+    f->name = name;
+    f->path = path;
+    f->access = dwDesiredAccess;
+    // With FILE_FLAG_OPEN_REPARSE_POINT a link at the end of the path is opened itself, whatever access is
+    // asked: its information tells it is a link, and nothing is read or written through it.
+    const bool linkItself = dwFlagsAndAttributes & FILE_FLAG_OPEN_REPARSE_POINT;
+    const auto openLink = [&]() {
+        f->fd = ::openat(dirfd, name.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
         if (f->fd < 0)
             return failed(errorOf(errno));
-        f->path = path;
+        // Another process may have put the folder or file back meanwhile: opened this way it would be neither
+        // checked for sharing nor held, so it is refused, as a name that changed while it was opened.
+        struct stat opened;
+        if (::fstat(f->fd, &opened) != 0 || !S_ISLNK(opened.st_mode))
+            return failed(ERROR_SHARING_VIOLATION);
         return handles::add(f);
-    }
-    const bool exists = ::stat(encoded(path).constData(), &st) == 0;
+    };
+    struct stat st;
+    if (linkItself && ::fstatat(dirfd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
+        return openLink();
+    const int nofollow = linkItself ? O_NOFOLLOW : 0;
+    const bool exists = ::fstatat(dirfd, name.constData(), &st, 0) == 0;
     // Pipes, sockets and devices are no files on a Windows volume; opening a pipe would wait for a writer.
     if (exists && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
         return failed(ERROR_ACCESS_DENIED);
@@ -848,17 +978,18 @@ HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
         // Folders open only for their own information, with backup semantics.
         if (!(dwFlagsAndAttributes & FILE_FLAG_BACKUP_SEMANTICS))
             return failed(ERROR_ACCESS_DENIED);
-        auto f = std::make_shared<FileObject>();
-        f->fd = ::open(encoded(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        f->fd = ::openat(dirfd, name.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | nofollow);
+        if (f->fd < 0 && linkItself && (errno == ELOOP || errno == ENOTDIR))
+            return openLink(); // became a link since it was looked at
         if (f->fd < 0)
             return failed(errorOf(errno));
-        f->path = path;
-        f->access = dwDesiredAccess;
         if (!holdShared(f.get(), dwDesiredAccess, dwShareMode))
             return failed(ERROR_SHARING_VIOLATION);
         return handles::add(f);
     }
-    if (exists && !(st.st_mode & 0222) && wantsWrite)
+    // Deleting is not writing: a read-only file opens for deletion, and refuses the deletion itself.
+    const bool writesData = dwDesiredAccess & (GENERIC_WRITE | GENERIC_ALL | 0x0002 | 0x0004);
+    if (exists && !(st.st_mode & 0222) && writesData)
         return failed(ERROR_ACCESS_DENIED); // Windows refuses to write a read-only file
     // Replacing a hidden or system file must name its attributes again, or Windows refuses it.
     const DWORD keptMarks = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
@@ -869,9 +1000,9 @@ HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
     if (exists && !shareAllows(st, usesOf(dwDesiredAccess), dwShareMode))
         return failed(ERROR_SHARING_VIOLATION);
 
-    int flags = O_CLOEXEC;
+    int flags = O_CLOEXEC | nofollow;
     const bool reads = dwDesiredAccess & (GENERIC_READ | GENERIC_ALL | 0x0001);
-    const bool writes = dwDesiredAccess & (GENERIC_WRITE | GENERIC_ALL | 0x0002 | 0x0004);
+    const bool writes = writesData;
     flags |= writes ? (reads ? O_RDWR : O_WRONLY) : O_RDONLY;
     switch (dwCreationDisposition) {
     case CREATE_NEW:
@@ -884,7 +1015,7 @@ HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
         break;
     case OPEN_EXISTING:
         if (!exists)
-            return failed(parentExists(path) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+            return failed(ERROR_FILE_NOT_FOUND);
         break;
     case OPEN_ALWAYS:
         flags |= O_CREAT;
@@ -901,13 +1032,11 @@ HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
     }
     if (dwFlagsAndAttributes & FILE_FLAG_WRITE_THROUGH)
         flags |= O_DSYNC;
-    const int fd = ::open(encoded(path).constData(), flags, 0666);
-    if (fd < 0)
-        return failed(errorOf(errno, !parentExists(path)));
-    auto f = std::make_shared<FileObject>();
-    f->fd = fd;
-    f->path = path;
-    f->access = dwDesiredAccess;
+    f->fd = ::openat(dirfd, name.constData(), flags, 0666);
+    if (f->fd < 0 && linkItself && errno == ELOOP)
+        return openLink(); // became a link since it was looked at
+    if (f->fd < 0)
+        return failed(errorOf(errno));
     if (!holdShared(f.get(), dwDesiredAccess, dwShareMode))
         return failed(ERROR_SHARING_VIOLATION);
     if (exists && (dwCreationDisposition == OPEN_ALWAYS || dwCreationDisposition == CREATE_ALWAYS))
@@ -951,6 +1080,9 @@ BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDW
         *lpNumberOfBytesWritten = 0;
     if (filefaults::fault(f->path) == QLatin1String("diskfull"))
         return fail(ERROR_DISK_FULL);
+    if (f->writeGuard)
+        if (const DWORD refused = f->writeGuard(qint64(::lseek(f->fd, 0, SEEK_CUR)), nNumberOfBytesToWrite))
+            return fail(refused);
     const auto &observer = filefaults::writeObserver();
     const off_t at = observer ? ::lseek(f->fd, 0, SEEK_CUR) : 0;
     DWORD done = 0;
@@ -1069,6 +1201,148 @@ DWORD GetFinalPathNameByHandleW(HANDLE hFile, LPWSTR lpszFilePath, DWORD cchFile
         return DWORD(path.size() + 1);
     copyToWide(path, lpszFilePath, cchFilePath);
     return DWORD(path.size());
+}
+
+namespace {
+
+// The folder and name a rename through a handle goes to: a plain name stays in the file's folder, a path goes
+// where it leads (through held folders, as any open does). -1 when that folder cannot be opened.
+int renameTarget(const FileObject &f, const QString &target, HANDLE root, QByteArray *name, QString *newPath)
+{
+    if (root) {
+        auto folder = handles::getAs<FileObject>(root);
+        if (!folder || target.contains(QLatin1Char('\\')) || target.contains(QLatin1Char('/'))) {
+            errno = EINVAL;
+            return -1;
+        }
+        *name = encoded(hostnames::toHost(target));
+        *newPath = folder->path + QLatin1Char('/') + hostnames::toHost(target);
+        return ::dup(folder->fd);
+    }
+    const bool plainName = !target.contains(QLatin1Char('\\')) && !target.contains(QLatin1Char('/')) &&
+                           !(target.size() >= 2 && target.at(1) == QLatin1Char(':'));
+    if (plainName) {
+        *name = encoded(hostnames::toHost(target));
+        *newPath = f.path.left(f.path.lastIndexOf(QLatin1Char('/')) + 1) + hostnames::toHost(target);
+        return ::dup(f.dirfd);
+    }
+    *newPath = toHost(wstr(target));
+    return openParentFolder(*newPath, name);
+}
+
+BOOL setDisposition(FileObject &f, const FILE_DISPOSITION_INFO &info)
+{
+    if (!info.DeleteFile) {
+        f.deletePending = false;
+        return TRUE;
+    }
+    refreshMarks();
+    if (faultOf(f.path) == QLatin1String("locked"))
+        return fail(ERROR_SHARING_VIOLATION);
+    struct stat st;
+    if (!f.entryIsOpenFile() || ::fstat(f.fd, &st) != 0)
+        return fail(ERROR_FILE_NOT_FOUND); // its name now leads to another file, or nowhere
+    if (S_ISDIR(st.st_mode)) {
+        // A folder goes only empty; Windows refuses to mark one that is not.
+        const int listfd = ::openat(f.dirfd, f.name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        DIR *dir = listfd >= 0 ? ::fdopendir(listfd) : nullptr;
+        if (!dir) {
+            if (listfd >= 0)
+                ::close(listfd);
+            return fail(errorOf(errno));
+        }
+        bool empty = true;
+        while (struct dirent *d = ::readdir(dir))
+            if (qstrcmp(d->d_name, ".") && qstrcmp(d->d_name, ".."))
+                empty = false;
+        ::closedir(dir);
+        if (!empty)
+            return fail(ERROR_DIR_NOT_EMPTY);
+    } else if (!S_ISLNK(st.st_mode) && !(st.st_mode & 0222)) {
+        return fail(ERROR_ACCESS_DENIED); // a read-only file is not deleted
+    }
+    f.deletePending = true;
+    return TRUE;
+}
+
+BOOL setRename(FileObject &f, const FILE_RENAME_INFO &info, DWORD size)
+{
+    const DWORD header = DWORD(offsetof(FILE_RENAME_INFO, FileName));
+    if (info.FileNameLength == 0 || info.FileNameLength % 2 || size < header + info.FileNameLength)
+        return fail(ERROR_INVALID_PARAMETER);
+    const QString target = fromWide(info.FileName, qsizetype(info.FileNameLength / 2));
+    refreshMarks();
+    if (faultOf(f.path) == QLatin1String("locked"))
+        return fail(ERROR_SHARING_VIOLATION);
+    if (!f.entryIsOpenFile())
+        return fail(ERROR_FILE_NOT_FOUND);
+    QByteArray name;
+    QString newPath;
+    const int dirfd = renameTarget(f, target, info.RootDirectory, &name, &newPath);
+    if (dirfd < 0)
+        return fail(errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : errorOf(errno));
+    struct stat existing, open;
+    if (::fstatat(dirfd, name.constData(), &existing, AT_SYMLINK_NOFOLLOW) == 0 && ::fstat(f.fd, &open) == 0 &&
+        (existing.st_dev != open.st_dev || existing.st_ino != open.st_ino)) {
+        if (!info.ReplaceIfExists || S_ISDIR(existing.st_mode)) {
+            ::close(dirfd);
+            return fail(info.ReplaceIfExists ? ERROR_ACCESS_DENIED : ERROR_ALREADY_EXISTS);
+        }
+    }
+    // Never over an entry that appeared since it was looked at, unless replacing was asked.
+    if (::renameat2(f.dirfd, f.name.constData(), dirfd, name.constData(),
+                    info.ReplaceIfExists ? 0 : RENAME_NOREPLACE) != 0) {
+        const int err = errno;
+        ::close(dirfd);
+        return fail(err == EEXIST ? ERROR_ALREADY_EXISTS : errorOf(err));
+    }
+    // The host renames a name, not the file: what another process put in the file's place just then was
+    // renamed instead. It gets its name back, and the file, untouched, keeps its own.
+    if (!f.isOpenFileAt(dirfd, name)) {
+        ::renameat2(dirfd, name.constData(), f.dirfd, f.name.constData(), RENAME_NOREPLACE);
+        ::close(dirfd);
+        return fail(ERROR_FILE_NOT_FOUND);
+    }
+    ::close(f.dirfd);
+    f.dirfd = dirfd;
+    f.name = name;
+    f.path = newPath;
+    OpenFiles &o = openFiles();
+    QMutexLocker g(&o.mutex);
+    const auto held = o.held.find(&f);
+    if (held != o.held.end())
+        held->path = f.path;
+    return TRUE;
+}
+
+} // namespace
+
+BOOL SetFileInformationByHandle(HANDLE hFile, FILE_INFO_BY_HANDLE_CLASS FileInformationClass, LPVOID lpFileInformation,
+                                DWORD dwBufferSize)
+{
+    auto f = fileOf(hFile);
+    if (!f)
+        return FALSE;
+    if (!lpFileInformation)
+        return fail(ERROR_INVALID_PARAMETER);
+    // Renaming and deleting take a handle opened with delete access.
+    const bool mayDelete = f->access & (DELETE | GENERIC_ALL);
+    switch (FileInformationClass) {
+    case FileDispositionInfo:
+        if (dwBufferSize < sizeof(FILE_DISPOSITION_INFO))
+            return fail(ERROR_BAD_LENGTH);
+        if (!mayDelete)
+            return fail(ERROR_ACCESS_DENIED);
+        return setDisposition(*f, *static_cast<const FILE_DISPOSITION_INFO *>(lpFileInformation));
+    case FileRenameInfo:
+        if (dwBufferSize < sizeof(FILE_RENAME_INFO))
+            return fail(ERROR_BAD_LENGTH);
+        if (!mayDelete)
+            return fail(ERROR_ACCESS_DENIED);
+        return setRename(*f, *static_cast<const FILE_RENAME_INFO *>(lpFileInformation), dwBufferSize);
+    default:
+        return fail(ERROR_INVALID_PARAMETER);
+    }
 }
 
 namespace {
@@ -1269,8 +1543,13 @@ BOOL PathFileExistsW(LPCWSTR pszPath)
         return FALSE;
     if (faultOf(path) == QLatin1String("vanish"))
         return fail(ERROR_FILE_NOT_FOUND);
+    QByteArray name;
+    const int dirfd = openParentFolder(path, &name);
     struct stat st;
-    if (::lstat(encoded(path).constData(), &st) != 0)
+    const bool found = dirfd >= 0 && ::fstatat(dirfd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+    if (dirfd >= 0)
+        ::close(dirfd);
+    if (!found)
         return fail(ERROR_FILE_NOT_FOUND);
     return TRUE;
 }

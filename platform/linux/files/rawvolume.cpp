@@ -22,6 +22,11 @@ QString volumeKey(QChar letter)
     return QStringLiteral("volume.") + letter.toUpper();
 }
 
+bool isMounted(QChar letter)
+{
+    return machine::setting(volumeKey(letter) + QStringLiteral(".mounted")) != QLatin1String("0");
+}
+
 HANDLE openVolume(const QString &device, DWORD access, DWORD flags)
 {
     static const QRegularExpression volumeName(QStringLiteral("^[\\\\/]{2}\\.[\\\\/]([A-Za-z]):$"));
@@ -41,8 +46,15 @@ HANDLE openVolume(const QString &device, DWORD access, DWORD flags)
         SetLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
-    return CreateFileW(wstr(image), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                       flags & FILE_FLAG_WRITE_THROUGH, nullptr);
+    HANDLE h = CreateFileW(wstr(image), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           flags & FILE_FLAG_WRITE_THROUGH, nullptr);
+    // Windows refuses writes through a volume handle to the sectors of a mounted file system unless the
+    // volume is locked or dismounted ("Blocking Direct Write Operations to Volumes and Disks"): the write
+    // fails with access denied. The simulated volume is all file system; one declared without a mounted file
+    // system takes writes anywhere.
+    if (h != INVALID_HANDLE_VALUE && isMounted(letter))
+        filefaults::guardWrites(h, [](qint64, DWORD) { return DWORD(ERROR_ACCESS_DENIED); });
+    return h;
 }
 
 // Installed when the stand-in starts: CreateFileW hands device paths here.
@@ -56,6 +68,11 @@ HANDLE openVolume(const QString &device, DWORD access, DWORD flags)
 void declareVolume(QChar letter, const QString &imageHostPath)
 {
     machine::setSetting(volumeKey(letter), imageHostPath);
+}
+
+void declareMounted(QChar letter, bool mounted)
+{
+    machine::setSetting(volumeKey(letter) + QStringLiteral(".mounted"), mounted ? QString() : QStringLiteral("0"));
 }
 
 void declareClusterSize(QChar letter, qint64 clusterBytes)

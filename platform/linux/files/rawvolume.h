@@ -4,6 +4,9 @@
 // clusters, and read back what a module wrote there.
 //
 // Machine settings: "volume.X" = host path of drive X's image (absent: the volume cannot be opened);
+// "volume.X.mounted" = "0" declares a volume without a mounted file system: Windows refuses writes to the
+// sectors of a mounted one through a volume handle unless the volume is locked or dismounted, and so does the
+// stand-in (ERROR_ACCESS_DENIED) for every other declared volume;
 // "volume.X.cluster" = the cluster size in bytes that GetDiskFreeSpaceW reports for the drive (a multiple of
 // 512), or "fail" for a drive whose query fails; "fsctl.pending" = "1" makes the extent query answer
 // STATUS_PENDING, its result then waiting in the I/O status block.
@@ -26,6 +29,8 @@ struct Extent
 };
 
 void declareVolume(QChar letter, const QString &imageHostPath);
+// A volume is mounted (and refuses writes to its sectors) unless declared otherwise.
+void declareMounted(QChar letter, bool mounted);
 // clusterBytes 0 removes the declaration (the host's block size applies); -1 makes the query fail.
 void declareClusterSize(QChar letter, qint64 clusterBytes);
 void declareExtents(const QString &fileHostPath, const QList<Extent> &extents);

@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QScopeGuard>
 #include <QUrl>
 
 #include <fcntl.h>
@@ -124,11 +125,19 @@ bool moveToRecycleBin(const QString &path)
         SetLastError(ERROR_SHARING_VIOLATION);
         return false;
     }
+    // The entry is moved from its folder as the file functions reach it: through a folder held open, the one
+    // that was held, never a link that took its place.
+    QByteArray entry;
+    const int folder = filefaults::openParentFolder(host, &entry);
     struct stat st;
-    if (fault == QLatin1String("vanish") || ::lstat(hostnames::encode(host).constData(), &st) != 0) {
+    if (fault == QLatin1String("vanish") || folder < 0 ||
+        ::fstatat(folder, entry.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (folder >= 0)
+            ::close(folder);
         SetLastError(ERROR_FILE_NOT_FOUND);
         return false;
     }
+    const auto closeFolder = qScopeGuard([folder] { ::close(folder); });
     const QString trash = trashFor(host, true);
     if (trash.isEmpty()) {
         SetLastError(ERROR_ACCESS_DENIED);
@@ -149,7 +158,7 @@ bool moveToRecycleBin(const QString &path)
     const bool written = ::write(fd, text.constData(), size_t(text.size())) == text.size();
     ::close(fd);
     const QString target = trash + QStringLiteral("/files/") + name;
-    if (!written || ::rename(hostnames::encode(host).constData(), hostnames::encode(target).constData()) != 0) {
+    if (!written || ::renameat(folder, entry.constData(), AT_FDCWD, hostnames::encode(target).constData()) != 0) {
         ::unlink(hostnames::encode(record).constData());
         SetLastError(ERROR_ACCESS_DENIED);
         return false;
