@@ -185,8 +185,20 @@ HANDLE openChecked(const QString &path, DWORD access, int requirements, const Fi
     return INVALID_HANDLE_VALUE;
 }
 
-bool renameTo(HANDLE file, const QString &name)
+bool renameTo(HANDLE file, const QString &plainName)
 {
+    // A relative name would be taken from the process's current folder: the new name is given as a full path
+    // in the folder the open file is in now.
+    std::vector<WCHAR> where(32768);
+    const DWORD length = GetFinalPathNameByHandleW(file, where.data(), DWORD(where.size()), VOLUME_NAME_DOS);
+    if (length == 0 || length >= where.size())
+        return false;
+    // The "\\?\" form it is given in reaches any length of path.
+    const QString path = fromWide(where.data(), int(length));
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('\\'));
+    if (slash < 0)
+        return false;
+    const QString name = path.left(slash + 1) + plainName;
     const DWORD bytes = DWORD(name.size() * sizeof(WCHAR));
     // The name follows the fixed part; the buffer is 8-byte aligned, as the structure's handle needs.
     std::vector<quint64> buffer((sizeof(FILE_RENAME_INFO) + bytes) / sizeof(quint64) + 1);

@@ -74,7 +74,7 @@ HANDLE openChecked(const QString &path, DWORD access, int requirements, const Fi
 
 // Through a handle opened with DELETE access: a new name for the file in its own folder (a plain name); and the
 // mark that deletes the file when the handle is closed. Both act on the open file, wherever its path leads now.
-bool renameTo(HANDLE file, const QString &name);
+bool renameTo(HANDLE file, const QString &plainName);
 bool markForDeletion(HANDLE file);
 
 // Deletes the file at path through a checked handle (openChecked); true when it has gone.

@@ -52,7 +52,8 @@ DOCUMENTATION_ONLY = {
 }
 # Functions Wine's relay trace leaves out (its libraries mark them not to be traced): the Linux record of the
 # call before a compared line stands for both sides.
-UNTRACED = {"GetCurrentProcess"}
+# SetLastError is in Wine's default RelayExclude list.
+UNTRACED = {"GetCurrentProcess", "SetLastError"}
 STRING = re.compile(r'"((?:[^"\\\n]|\\.)*)"')
 
 

@@ -1205,9 +1205,9 @@ DWORD GetFinalPathNameByHandleW(HANDLE hFile, LPWSTR lpszFilePath, DWORD cchFile
 
 namespace {
 
-// The folder and name a rename through a handle goes to: a plain name stays in the file's folder, a path goes
-// where it leads (through held folders, as any open does). -1 when that folder cannot be opened.
-int renameTarget(const FileObject &f, const QString &target, HANDLE root, QByteArray *name, QString *newPath)
+// The folder and name a rename through a handle goes to: a name below the folder handle given, else a path that
+// goes where it leads (through held folders, as any open does). -1 when that folder cannot be opened.
+int renameTarget(const QString &target, HANDLE root, QByteArray *name, QString *newPath)
 {
     if (root) {
         auto folder = handles::getAs<FileObject>(root);
@@ -1219,14 +1219,11 @@ int renameTarget(const FileObject &f, const QString &target, HANDLE root, QByteA
         *newPath = folder->path + QLatin1Char('/') + hostnames::toHost(target);
         return ::dup(folder->fd);
     }
-    const bool plainName = !target.contains(QLatin1Char('\\')) && !target.contains(QLatin1Char('/')) &&
-                           !(target.size() >= 2 && target.at(1) == QLatin1Char(':'));
-    if (plainName) {
-        *name = encoded(hostnames::toHost(target));
-        *newPath = f.path.left(f.path.lastIndexOf(QLatin1Char('/')) + 1) + hostnames::toHost(target);
-        return ::dup(f.dirfd);
+    // Without a folder handle the name is a path, a relative one taken from the current folder.
+    if (!toHost(wstr(target), newPath)) {
+        errno = ENOENT; // a path that names no place
+        return -1;
     }
-    *newPath = toHost(wstr(target));
     return openParentFolder(*newPath, name);
 }
 
@@ -1278,7 +1275,7 @@ BOOL setRename(FileObject &f, const FILE_RENAME_INFO &info, DWORD size)
         return fail(ERROR_FILE_NOT_FOUND);
     QByteArray name;
     QString newPath;
-    const int dirfd = renameTarget(f, target, info.RootDirectory, &name, &newPath);
+    const int dirfd = renameTarget(target, info.RootDirectory, &name, &newPath);
     if (dirfd < 0)
         return fail(errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : errorOf(errno));
     struct stat existing, open;
@@ -1436,8 +1433,9 @@ BOOL CreateHardLinkW(LPCWSTR lpFileName, LPCWSTR lpExistingFileName, LPSECURITY_
 {
     if (!lpFileName || !lpExistingFileName)
         return fail(ERROR_INVALID_PARAMETER);
-    const QString link = toHost(lpFileName);
-    const QString existing = toHost(lpExistingFileName);
+    QString link, existing;
+    if (!toHost(lpFileName, &link) || !toHost(lpExistingFileName, &existing))
+        return FALSE;
     struct stat st;
     if (::lstat(encoded(existing).constData(), &st) != 0)
         return fail(parentExists(existing) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);

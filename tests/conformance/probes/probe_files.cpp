@@ -246,6 +246,49 @@ void readWriteSeek()
     DeleteFileW(at(WSTR("fresh.bin")).c_str());
 }
 
+// Whether text starts with folder, ASCII letters in either case (the temp folder's case may differ).
+bool startsWithFolder(const Text &text, const Text &folderText)
+{
+    if (text.size() < folderText.size())
+        return false;
+    for (size_t i = 0; i < folderText.size(); ++i) {
+        WCHAR a = text[i], b = folderText[i];
+        if (a >= 'a' && a <= 'z')
+            a = WCHAR(a - 'a' + 'A');
+        if (b >= 'a' && b <= 'z')
+            b = WCHAR(b - 'a' + 'A');
+        if (a != b)
+            return false;
+    }
+    return true;
+}
+
+// Where a handle opened by name lies, as the folder walker asks: the "\\?\" form of the scratch folder and the
+// name as the folder stores it; a buffer one short gets the length it needs, terminator included.
+void finalPath(const char *key, const WCHAR *name, DWORD flags)
+{
+    const DWORD all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    HANDLE h = CreateFileW(at(name).c_str(), 0, all, nullptr, OPEN_EXISTING, flags, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        line(key, "open failed error %lu", static_cast<unsigned long>(GetLastError()));
+        return;
+    }
+    WCHAR path[MAX_PATH + 8];
+    const DWORD n = GetFinalPathNameByHandleW(h, path, MAX_PATH + 8, VOLUME_NAME_DOS);
+    const Text expected = Text(WSTR("\\\\?\\")) + folder;
+    const Text got(path, n < MAX_PATH + 8 ? n : 0);
+    if (n == 0 || n >= MAX_PATH + 8)
+        line(key, "failed %lu error %lu", static_cast<unsigned long>(n), static_cast<unsigned long>(GetLastError()));
+    else if (!startsWithFolder(got, expected))
+        line(key, "outside the scratch folder: %s", probe::utf8(path, long(n)).c_str());
+    else
+        line(key, "scratch folder + %s", probe::utf8(got.c_str() + expected.size()).c_str());
+    SetLastError(0);
+    const DWORD needed = GetFinalPathNameByHandleW(h, path, n, VOLUME_NAME_DOS);
+    line((std::string(key) + ".short").c_str(), "the length + %ld", static_cast<long>(needed) - static_cast<long>(n));
+    CloseHandle(h);
+}
+
 void identity()
 {
     const DWORD all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -266,6 +309,13 @@ void identity()
          other && other != a ? "differs" : "same");
     BY_HANDLE_FILE_INFORMATION info;
     ok("GetFileInformationByHandle.invalid", GetFileInformationByHandle(INVALID_HANDLE_VALUE, &info));
+    finalPath("GetFinalPathNameByHandleW.file", WSTR("DATA.BIN"), 0);
+    finalPath("GetFinalPathNameByHandleW.folder", WSTR("Sub"), FILE_FLAG_BACKUP_SEMANTICS);
+    WCHAR name[MAX_PATH];
+    SetLastError(0);
+    const DWORD n = GetFinalPathNameByHandleW(INVALID_HANDLE_VALUE, name, MAX_PATH, VOLUME_NAME_DOS);
+    line("GetFinalPathNameByHandleW.invalid", "%lu error %lu", static_cast<unsigned long>(n),
+         static_cast<unsigned long>(GetLastError()));
 }
 
 void sharing()
@@ -401,6 +451,58 @@ void moving()
     DeleteFileW(at(WSTR("Sub\\BB.BBB")).c_str());
     ok("RemoveDirectoryW.empty", RemoveDirectoryW(at(WSTR("Sub")).c_str()));
     exists("RemoveDirectoryW.gone", WSTR("Sub"));
+}
+
+// Renaming and deleting through the handle a tool checked, as the shredder and the cleaners do: a plain name
+// is a full path (a relative one is taken from the current folder), an existing name is not replaced, and deleting asks
+// for the handle's delete access.
+bool renameThrough(HANDLE h, const WCHAR *name)
+{
+    const DWORD bytes = length(name) * sizeof(WCHAR);
+    unsigned long long buffer[(sizeof(FILE_RENAME_INFO) + MAX_PATH * sizeof(WCHAR)) / 8 + 1] = {};
+    auto *info = reinterpret_cast<FILE_RENAME_INFO *>(buffer);
+    info->ReplaceIfExists = FALSE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = bytes;
+    for (DWORD i = 0; i <= length(name); ++i)
+        info->FileName[i] = name[i];
+    return SetFileInformationByHandle(h, FileRenameInfo, info, DWORD(sizeof(buffer)));
+}
+
+BOOL deleteThrough(HANDLE h)
+{
+    FILE_DISPOSITION_INFO info = {};
+    info.DeleteFile = TRUE;
+    return SetFileInformationByHandle(h, FileDispositionInfo, &info, sizeof(info));
+}
+
+void handleMoves()
+{
+    const DWORD all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    if (!makeFile(WSTR("held.txt"), "held") || !makeFile(WSTR("taken.txt"), "taken"))
+        line("makeFile", "failed");
+    HANDLE h = open("SetFileInformationByHandle.open", WSTR("held.txt"), GENERIC_READ | DELETE, all, OPEN_EXISTING, 0);
+    SetLastError(0);
+    ok("SetFileInformationByHandle.rename.taken", renameThrough(h, at(WSTR("taken.txt")).c_str()));
+    SetLastError(0);
+    ok("SetFileInformationByHandle.rename.fullPath", renameThrough(h, at(WSTR("moved.txt")).c_str()));
+    exists("SetFileInformationByHandle.rename.old", WSTR("held.txt"));
+    SetLastError(0);
+    ok("SetFileInformationByHandle.rename.relative", renameThrough(h, WSTR("relative.txt")));
+    exists("SetFileInformationByHandle.rename.relative.here", WSTR("relative.txt"));
+    SetLastError(0);
+    ok("SetFileInformationByHandle.rename.back", renameThrough(h, at(WSTR("moved.txt")).c_str()));
+    exists("SetFileInformationByHandle.rename.new", WSTR("moved.txt"));
+    SetLastError(0);
+    ok("SetFileInformationByHandle.delete", deleteThrough(h));
+    closeIf(h);
+    exists("SetFileInformationByHandle.delete.gone", WSTR("moved.txt"));
+    h = open("SetFileInformationByHandle.open.readOnly", WSTR("taken.txt"), GENERIC_READ, all, OPEN_EXISTING, 0);
+    SetLastError(0);
+    ok("SetFileInformationByHandle.delete.noAccess", deleteThrough(h));
+    closeIf(h);
+    exists("SetFileInformationByHandle.delete.kept", WSTR("taken.txt"));
+    DeleteFileW(at(WSTR("taken.txt")).c_str());
 }
 
 // Paths and names the product may meet: at and over MAX_PATH, and names Windows refuses or reads otherwise.
@@ -633,6 +735,7 @@ int main()
     sharing();
     readOnly();
     moving();
+    handleMoves();
     namesAndPaths();
     links();
     fullPaths();
