@@ -88,8 +88,11 @@ inline benchcheck::Answer folderTotals(const QString &tree, ScanProgressForm **s
         a.folders = root.siblingAtColumn(3).data().toLongLong();
         a.bytes = std::llround(root.siblingAtColumn(4).data().toDouble() * 1048576.0);
     }
-    // The page's categories are this function's: the page keeps no pointer to them past the scan.
+    // The page's categories are this function's: the page keeps no pointer to them past the scan, and the
+    // icons it cached in them go with them.
     page->categories = nullptr;
+    for (FileCategory &category : categories)
+        delete category.icon;
     *scanned = page;
     return a;
 }
