@@ -6,14 +6,18 @@
 // a transfer that stalls hears nothing until data moves again or the time-out ends it.
 #include "win32.h"
 #include "linux/com/comobject.h"
+#include "linux/files/drivemap.h"
 #include "linux/machine/machine.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QUrl>
 
 #include <atomic>
@@ -43,8 +47,9 @@ HRESULT resultOf(QNetworkReply::NetworkError error)
     case QNetworkReply::OperationCanceledError:
         return INET_E_CONNECTION_TIMEOUT;
     case QNetworkReply::HostNotFoundError:
+        return INET_E_RESOURCE_NOT_FOUND; // "The server or proxy was not found."
     case QNetworkReply::ContentNotFoundError:
-        return INET_E_RESOURCE_NOT_FOUND;
+        return INET_E_OBJECT_NOT_FOUND; // the server answered: "The object was not found."
     case QNetworkReply::ConnectionRefusedError:
         return INET_E_CANNOT_CONNECT;
     case QNetworkReply::ProtocolUnknownError:
@@ -191,6 +196,27 @@ private:
     qsizetype position = 0;
 };
 
+// Where a download's copy in the Internet cache goes: a folder of eight random letters and digits under
+// INetCache\IE, and the address's last name with "[1]" before its extension ("index[1].htm").
+QString cacheFileFor(const QString &address)
+{
+    static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    QString folder;
+    for (int i = 0; i < 8; ++i)
+        folder += QLatin1Char(letters[QRandomGenerator::global()->bounded(36)]);
+    QString name = QUrl(address).fileName();
+    name.remove(QRegularExpression(QStringLiteral("[\\x00-\\x1f\\\\/:*?\"<>|]")));
+    name = name.left(100);
+    while (name.endsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char(' ')))
+        name.chop(1);
+    if (name.isEmpty())
+        name = QStringLiteral("index.htm");
+    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    name.insert(dot > 0 ? dot : name.size(), QStringLiteral("[1]"));
+    return machine::localAppData() + QStringLiteral("/Microsoft/Windows/INetCache/IE/") + folder + QLatin1Char('/') +
+           name;
+}
+
 } // namespace
 
 HRESULT WINAPI URLOpenBlockingStreamW(LPUNKNOWN, LPCWSTR szURL, LPSTREAM *ppStream, DWORD, LPBINDSTATUSCALLBACK lpfnCB)
@@ -198,13 +224,30 @@ HRESULT WINAPI URLOpenBlockingStreamW(LPUNKNOWN, LPCWSTR szURL, LPSTREAM *ppStre
     if (!ppStream)
         return E_INVALIDARG;
     *ppStream = nullptr;
+    // The data is kept in the Internet cache as it comes, as a URL moniker keeps what it downloads, and the
+    // callback hears the cache file's name; the stream hands back the same bytes.
+    QFile cache(szURL ? cacheFileFor(fromWide(szURL)) : QString());
+    const QString cacheName = standin::windowsPath(cache.fileName());
+    bool cached = false;
     QByteArray body;
-    const HRESULT hr = fetch(szURL, lpfnCB, [&body](const QByteArray &piece) {
-        body += piece;
-        return true;
-    });
-    if (FAILED(hr))
+    const HRESULT hr = fetch(
+        szURL, lpfnCB,
+        [&](const QByteArray &piece) {
+            if (!cached) {
+                if (!QDir().mkpath(QFileInfo(cache).path()) || !cache.open(QIODevice::WriteOnly))
+                    return false;
+                cached = true;
+            }
+            body += piece;
+            return cache.write(piece) == piece.size();
+        },
+        wstr(cacheName));
+    cache.close();
+    if (FAILED(hr)) {
+        if (cached)
+            cache.remove();
         return hr;
+    }
     *ppStream = new BlockingStream(body);
     return S_OK;
 }
