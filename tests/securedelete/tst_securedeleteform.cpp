@@ -302,6 +302,7 @@ private slots:
         form.options.DeleteMode = 2;
         for (const char *name : {"a.txt", "held.txt", "folder"})
             emit form.ui->ffTreeView->addURL(path(QLatin1String(name)));
+        BoxAnswerer boxes;
         form.ui->ffDeleteButton->click();
         QVERIFY(form.deleteRunning);
         QVERIFY(form.ui->tabWidget->isHidden());
@@ -312,9 +313,14 @@ private slots:
         QTRY_VERIFY(!form.deleteRunning);
         QVERIFY(!form.ui->tabWidget->isHidden());
         QVERIFY(!form.scanInfo);
-        QCOMPARE(m->logged(QStringLiteral("MessageBox")), QStringList());
         QCOMPARE(form.listModel->rowCount(), 1);
         QCOMPARE(form.listModel->item(0, 0)->text(), QStringLiteral("held.txt"));
+        // The end of the run names what it kept.
+        const QString kept =
+            QString(form.listModel->item(0, 2)->text() + QStringLiteral("\\held.txt")).replace(u'/', u'\\');
+        QTRY_COMPARE(
+            boxes.texts,
+            QStringList{QStringLiteral("1 of 3 items could not be shredded and were kept as they were:\n") + kept});
         QVERIFY(!QFileInfo::exists(path(QStringLiteral("a.txt"))));
         QVERIFY(!QFileInfo::exists(path(QStringLiteral("folder"))));
         QCOMPARE(readFile(path(QStringLiteral("held.txt"))), QByteArray("held"));
@@ -327,6 +333,8 @@ private slots:
         QTRY_VERIFY(!form.deleteRunning);
         QVERIFY(form.deleteThread != first || firstGuard.isNull());
         QCOMPARE(form.listModel->rowCount(), 1);
+        QTRY_COMPARE(boxes.texts.size(), 2);
+        QVERIFY(boxes.texts.last().startsWith(QStringLiteral("1 of 1 items could not be shredded")));
     }
 
     // Cancel stops the run at its next test; the Gutmann file under way is kept, later rows are not started.
@@ -511,8 +519,13 @@ private slots:
 
         form.ui->listWidget->item(0)->setCheckState(Qt::Checked);
         WriteRecorder recorder;
+        BoxAnswerer boxes;
         form.ui->rbEmptyButton->click();
         QTRY_VERIFY(!form.deleteRunning);
+        // The shared file is named as kept.
+        QTRY_COMPARE(boxes.texts.size(), 1);
+        QCOMPARE(boxes.texts.first(), QStringLiteral("1 of 8 items could not be shredded and were kept as they "
+                                                     "were:\nQ:\\$RECYCLE.BIN\\files\\shared.txt"));
         QCOMPARE(form.recycleBinFolders, QStringList{QStringLiteral("Q:\\$RECYCLE.BIN")});
         // The trashed files and the records are gone, overwritten first; the shared file stays, and so do the
         // trash's own folders.

@@ -267,12 +267,15 @@ void SecureDeleteForm::onDeleteFinish()
         scanInfo->deleteLater();
         scanInfo = nullptr;
     }
-    // A run told to stop says how far it came; what was not shredded keeps its row.
+    // A run told to stop says how far it came; one that ran to its end names what it could not shred. What
+    // was not shredded keeps its row.
     QString stopped;
     if (deleteThread && deleteThread->cancel)
         stopped = QStringLiteral("The shredding was stopped: %1 of %2 items were shredded.")
                       .arg(deleteThread->itemsShredded)
                       .arg(deleteThread->itemsToShred);
+    else if (deleteThread && !deleteThread->itemsKept.isEmpty())
+        stopped = keptText(*deleteThread);
     // The page is left ready either way: the close may yet be refused (a Save that failed).
     ui->ffRemoveButton->setEnabled(false);
     updateListButtons();
@@ -288,6 +291,25 @@ void SecureDeleteForm::onDeleteFinish()
     }
     if (!stopped.isEmpty())
         QMessageBox::information(this, tr(HUSHDECK_PRODUCT_NAME), stopped, QMessageBox::Ok);
+}
+
+QString SecureDeleteForm::keptText(const SecureDeleteThread &run)
+{
+    const int shown = 10;
+    QStringList names;
+    for (const QString &path : run.itemsKept.mid(0, shown))
+        names << nativeSeparators(path);
+    if (run.itemsKept.size() > shown)
+        names << QStringLiteral("and %1 more").arg(run.itemsKept.size() - shown);
+    QString text = QStringLiteral("%1 of %2 items could not be shredded and were kept as they were:\n%3")
+                       .arg(run.itemsKept.size())
+                       .arg(run.itemsToShred)
+                       .arg(names.join(QLatin1Char('\n')));
+    if (run.volumeRefused)
+        text += QStringLiteral("\n\nWindows refused to overwrite the clusters of a compressed, encrypted or "
+                               "sparse file on its drive: it lets a program write to the sectors of a drive in "
+                               "use only while the drive is locked.");
+    return text;
 }
 
 void SecureDeleteForm::handleUpdatePath(QString path)

@@ -72,4 +72,6 @@ private:
     void appendRow(const QString &name, bool folder, const QString &parentFolder, const QString &iconPath);
     void startRun(bool recycleBin);
     void showOptions();
+    // What the box at the end of a run says of the items it could not shred.
+    static QString keptText(const SecureDeleteThread &run);
 };

@@ -217,6 +217,8 @@ void SecureDeleteThread::runRecycleBinMode()
         // The list was made before the first entry was shredded: each one must still be what was listed.
         if (shredItem(entry.folder, entry.path, entry.kind == 1, entry.identity))
             ++itemsShredded;
+        else
+            itemsKept << entry.path;
     }
 }
 
@@ -280,6 +282,8 @@ void SecureDeleteThread::runListMode()
             QStandardItemModel *model = listModel;
             QMetaObject::invokeMethod(
                 model, [model, r]() { model->removeRow(r); }, Qt::QueuedConnection);
+        } else {
+            itemsKept << row.path;
         }
     }
 }
@@ -483,8 +487,10 @@ bool SecureDeleteThread::overwriteClusters(const QString &path, bool *deleted)
     if (!result.queryOk || (result.hadClusters && !result.writeOk)) {
         // Clusters that could not all be overwritten keep the file: deleting it would pass for shredding.
         // Windows refuses writes to the sectors of a mounted file system that the writer has not locked.
-        if (!result.writeOk)
+        if (!result.writeOk) {
+            volumeRefused = volumeRefused || result.refused;
             qDebug() << "Not shredded (the volume refused the overwrite):" << path;
+        }
         CloseHandle(file);
         return true;
     }
@@ -528,6 +534,7 @@ SecureDeleteThread::ExtentResult SecureDeleteThread::overwriteExtents(HANDLE vol
                 if (volume == INVALID_HANDLE_VALUE || clusterSize == 0 || nextVcn < vcn ||
                     !seekTo(volume, clusterSize * quint64(lcn)) ||
                     !writePasses(volume, clusterSize * quint64(nextVcn - vcn))) {
+                    result.refused = volume != INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED;
                     result.queryOk = true;
                     result.writeOk = false;
                     return result;

@@ -49,6 +49,10 @@ public:
     // Rows or recycle-bin entries this run set out to shred, and how many of them went. Final at deleteFinish.
     int itemsToShred = 0;
     int itemsShredded = 0;
+    // The rows or entries that were not shredded and stay, and whether a volume refused a cluster overwrite
+    // among them. Final at deleteFinish.
+    QStringList itemsKept;
+    bool volumeRefused = false;
 
     // The outcome of walking a file's extents on its volume.
     struct ExtentResult
@@ -56,6 +60,7 @@ public:
         bool queryOk = false;     // the extents could be read to their end
         bool hadClusters = false; // at least one extent lies on the volume
         bool writeOk = true;      // every extent on the volume received all passes
+        bool refused = false;     // the volume denied a write (a file system in use that is not locked)
     };
 
     void collectEntries(const QString &folder, QList<SecureDeleteEntry> &found);
