@@ -4,6 +4,7 @@
 #include "fdtestutil.h"
 #include "findduplicatethread.h"
 #include "folderwalker.h"
+#include "linkorder.h"
 #include "testmachine.h"
 
 #include <QProcess>
@@ -422,15 +423,7 @@ private slots:
             }
     }
 
-    void linkedFilesAreListedWhereTheyAre_data()
-    {
-        QTest::addColumn<QString>("link");
-        QTest::addColumn<QString>("real");
-        QTest::newRow("link listed first") << "a-link"
-                                           << "z-real";
-        QTest::newRow("link listed last") << "z-link"
-                                          << "a-real";
-    }
+    void linkedFilesAreListedWhereTheyAre_data() { addLinkOrderRows(); }
     void linkedFilesAreListedWhereTheyAre()
     {
         QFETCH(QString, link);
