@@ -25,6 +25,8 @@
 #include <QThread>
 #include <thread>
 
+#include <malloc.h>
+
 #ifdef __SANITIZE_ADDRESS__
 // The sanitizer runtime's count of bytes allocated and not yet freed.
 extern "C" size_t __sanitizer_get_current_allocated_bytes();
@@ -116,56 +118,28 @@ private:
     bool abort;
 };
 
-// The process's peak memory from now on, in bytes above what it holds now. Linux lets the peak be set back
-// to the present; should it not, the peak of the whole run counts, which can only make the figure larger.
-// Under AddressSanitizer freed blocks are held back from reuse, so the resident size says little: there
-// the bytes the program has allocated and not freed count, taken at each sample.
+// The peak of the heap's bytes in use from now on, in bytes above what it holds now, taken at each sample:
+// what a transfer keeps, without the memory the allocator holds back for reuse (which the resident size would
+// count, and which AddressSanitizer makes large).
 class PeakMemory
 {
 public:
-    PeakMemory()
-    {
-#ifdef __SANITIZE_ADDRESS__
-        start = peak = qint64(__sanitizer_get_current_allocated_bytes());
-#else
-        QFile clear(QStringLiteral("/proc/self/clear_refs"));
-        if (clear.open(QIODevice::WriteOnly))
-            clear.write("5");
-        clear.close();
-        start = field("VmRSS:");
-#endif
-    }
-    void sample()
-    {
-#ifdef __SANITIZE_ADDRESS__
-        peak = qMax(peak, qint64(__sanitizer_get_current_allocated_bytes()));
-#endif
-    }
-#ifdef __SANITIZE_ADDRESS__
-    qint64 growth() const
-    {
-        return peak - start;
-    }
-#else
-    qint64 growth() const
-    {
-        return field("VmHWM:") - start;
-    }
-#endif
+    PeakMemory() : start(inUse()), peak(start) {}
+    void sample() { peak = qMax(peak, inUse()); }
+    qint64 growth() const { return peak - start; }
 
 private:
-    static qint64 field(const char *name)
+    static qint64 inUse()
     {
-        QFile status(QStringLiteral("/proc/self/status"));
-        if (!status.open(QIODevice::ReadOnly))
-            return 0;
-        for (const QByteArray &line : status.readAll().split('\n'))
-            if (line.startsWith(name))
-                return line.mid(qstrlen(name)).trimmed().split(' ').first().toLongLong() * 1024;
-        return 0;
+#ifdef __SANITIZE_ADDRESS__
+        return qint64(__sanitizer_get_current_allocated_bytes());
+#else
+        const struct mallinfo2 info = mallinfo2();
+        return qint64(info.uordblks + info.hblkhd);
+#endif
     }
-    qint64 start = 0;
-    qint64 peak = 0;
+    qint64 start;
+    qint64 peak;
 };
 
 // A caller that is slow to take what comes (its thread busy for a moment when the answer's type is known)
