@@ -217,6 +217,45 @@ QString cacheFileFor(const QString &address)
            name;
 }
 
+// Fetches into `file`, opened with the first piece of the answer (an empty answer makes an empty file) after
+// its folder is made when `makeFolder` says so; the callback hears `name` as the file's. A failed transfer
+// leaves nothing behind, the folder it made included. `copy`, when given, keeps the bytes as well.
+HRESULT fetchToFile(LPCWSTR szURL, LPBINDSTATUSCALLBACK callback, QFile &file, const QString &name, bool makeFolder,
+                    QByteArray *copy = nullptr)
+{
+    const QString folder = QFileInfo(file).path();
+    bool madeFolder = false;
+    auto open = [&] {
+        if (makeFolder && !QFileInfo(folder).isDir()) {
+            if (!QDir().mkpath(folder))
+                return false;
+            madeFolder = true;
+        }
+        return file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    };
+    bool opened = false;
+    HRESULT hr = fetch(
+        szURL, callback,
+        [&](const QByteArray &piece) {
+            if (!opened && !(opened = open()))
+                return false;
+            if (copy)
+                *copy += piece;
+            return file.write(piece) == piece.size();
+        },
+        wstr(name));
+    if (SUCCEEDED(hr) && !opened && !(opened = open()))
+        hr = STG_E_CANTSAVE;
+    file.close();
+    if (FAILED(hr)) {
+        if (opened)
+            file.remove();
+        if (madeFolder)
+            QDir().rmdir(folder);
+    }
+    return hr;
+}
+
 } // namespace
 
 HRESULT WINAPI URLOpenBlockingStreamW(LPUNKNOWN, LPCWSTR szURL, LPSTREAM *ppStream, DWORD, LPBINDSTATUSCALLBACK lpfnCB)
@@ -227,27 +266,10 @@ HRESULT WINAPI URLOpenBlockingStreamW(LPUNKNOWN, LPCWSTR szURL, LPSTREAM *ppStre
     // The data is kept in the Internet cache as it comes, as a URL moniker keeps what it downloads, and the
     // callback hears the cache file's name; the stream hands back the same bytes.
     QFile cache(szURL ? cacheFileFor(fromWide(szURL)) : QString());
-    const QString cacheName = standin::windowsPath(cache.fileName());
-    bool cached = false;
     QByteArray body;
-    const HRESULT hr = fetch(
-        szURL, lpfnCB,
-        [&](const QByteArray &piece) {
-            if (!cached) {
-                if (!QDir().mkpath(QFileInfo(cache).path()) || !cache.open(QIODevice::WriteOnly))
-                    return false;
-                cached = true;
-            }
-            body += piece;
-            return cache.write(piece) == piece.size();
-        },
-        wstr(cacheName));
-    cache.close();
-    if (FAILED(hr)) {
-        if (cached)
-            cache.remove();
+    const HRESULT hr = fetchToFile(szURL, lpfnCB, cache, standin::windowsPath(cache.fileName()), true, &body);
+    if (FAILED(hr))
         return hr;
-    }
     *ppStream = new BlockingStream(body);
     return S_OK;
 }
@@ -256,29 +278,7 @@ HRESULT WINAPI URLDownloadToFileW(LPUNKNOWN, LPCWSTR szURL, LPCWSTR szFileName, 
 {
     if (!szFileName)
         return E_INVALIDARG;
+    // The target folder must be there already: a download is not saved into a folder it makes.
     QFile file(hostPath(fromWide(szFileName)));
-    bool opened = false;
-    const HRESULT hr = fetch(
-        szURL, lpfnCB,
-        [&](const QByteArray &piece) {
-            if (!opened) {
-                if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-                    return false;
-                opened = true;
-            }
-            return file.write(piece) == piece.size();
-        },
-        szFileName);
-    if (SUCCEEDED(hr) && !opened) {
-        // An empty answer still makes an (empty) file.
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return STG_E_CANTSAVE;
-    }
-    file.close();
-    if (FAILED(hr)) {
-        if (opened)
-            file.remove(); // nothing of a failed download is left behind
-        return hr;
-    }
-    return S_OK;
+    return fetchToFile(szURL, lpfnCB, file, fromWide(szFileName), false);
 }
