@@ -270,6 +270,23 @@ private slots:
         QCOMPARE(found.at(2).reserved0, DWORD(IO_REPARSE_TAG_SYMLINK));
         QCOMPARE(found.at(3).attributes, DWORD(FILE_ATTRIBUTE_REPARSE_POINT));
         QCOMPARE(found.at(3).size, quint64(0));
+        // Opened itself, a link to a folder is a folder: only with backup semantics, and said to be one.
+        const auto openItself = [&](const char *name, DWORD flags) {
+            return CreateFileW(wstr(root + QLatin1Char('/') + QLatin1String(name)), DELETE, FILE_SHARE_READ, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | flags, nullptr);
+        };
+        QCOMPARE(openItself("dirlink", 0), INVALID_HANDLE_VALUE);
+        QCOMPARE(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
+        for (const char *name : {"dirlink", "filelink"}) {
+            HANDLE h = openItself(name, FILE_FLAG_BACKUP_SEMANTICS);
+            QVERIFY(h != INVALID_HANDLE_VALUE);
+            BY_HANDLE_FILE_INFORMATION info = {};
+            QVERIFY(GetFileInformationByHandle(h, &info));
+            CloseHandle(h);
+            QCOMPARE(info.dwFileAttributes & DWORD(FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY),
+                     DWORD(name[0] == 'd' ? FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY
+                                          : FILE_ATTRIBUTE_REPARSE_POINT));
+        }
         // Removing the link to a folder removes the link, not what it points at.
         QVERIFY(RemoveDirectoryW(wstr(root + QStringLiteral("/dirlink"))));
         QVERIFY(QFile::exists(root + QStringLiteral("/real/inside")));

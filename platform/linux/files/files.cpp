@@ -234,17 +234,37 @@ struct Entry
 
 // What Windows would report for a host path, without following a link. False when absent. marked: the
 // hidden and system marks the machine keeps for it.
+// Whether the link held by linkfd (opened O_PATH | O_NOFOLLOW in the folder dirfd) names a folder. A link to a
+// folder is a folder's link on Windows, a kind of its own. What it names is read from the link that was opened,
+// so a link put in its place meanwhile, or the entry put back, cannot lend it another kind.
+bool linkNamesFolder(int linkfd, int dirfd)
+{
+    char target[PATH_MAX];
+    const ssize_t length = ::readlinkat(linkfd, "", target, sizeof target - 1);
+    if (length <= 0)
+        return false;
+    target[length] = '\0';
+    struct stat st;
+    return ::fstatat(dirfd, target, &st, 0) == 0 && S_ISDIR(st.st_mode);
+}
+
 bool describe(int dirfd, const char *name, DWORD marked, Entry *e)
 {
+    // Everything is read from the one entry that was opened, never from the name twice.
+    const int fd = ::openat(dirfd, name, O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
     struct statx st;
-    if (::statx(dirfd, name, AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &st) != 0)
+    const bool found = ::statx(fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &st) == 0;
+    const bool folderLink = found && S_ISLNK(st.stx_mode) && linkNamesFolder(fd, dirfd);
+    ::close(fd);
+    if (!found)
         return false;
     DWORD attrs = 0;
     if (S_ISLNK(st.stx_mode)) {
         attrs |= FILE_ATTRIBUTE_REPARSE_POINT;
         e->reparseTag = IO_REPARSE_TAG_SYMLINK;
-        struct stat target;
-        if (::fstatat(dirfd, name, &target, 0) == 0 && S_ISDIR(target.st_mode))
+        if (folderLink)
             attrs |= FILE_ATTRIBUTE_DIRECTORY;
         e->size = 0;
     } else if (S_ISDIR(st.stx_mode)) {
@@ -508,6 +528,8 @@ struct FileObject : handles::Object
     int dirfd = -1;
     QByteArray name;
     bool deletePending = false;
+    // A link opened itself that names a folder: a folder's link, which Windows reports as a folder.
+    bool folderLink = false;
     // Asked before each write, with the position it would start at: an error code refuses it.
     std::function<DWORD(qint64 offset, DWORD size)> writeGuard;
     ~FileObject() override
@@ -964,6 +986,10 @@ HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
         struct stat opened;
         if (::fstat(f->fd, &opened) != 0 || !S_ISLNK(opened.st_mode))
             return failed(ERROR_SHARING_VIOLATION);
+        // A folder's link is a folder: it opens only with backup semantics, as folders do.
+        f->folderLink = linkNamesFolder(f->fd, dirfd);
+        if (f->folderLink && !(dwFlagsAndAttributes & FILE_FLAG_BACKUP_SEMANTICS))
+            return failed(ERROR_ACCESS_DENIED);
         return handles::add(f);
     };
     struct stat st;
@@ -1158,7 +1184,7 @@ BOOL GetFileInformationByHandle(HANDLE hFile, LPBY_HANDLE_FILE_INFORMATION lpFil
     struct statx st;
     if (::statx(f->fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &st) != 0)
         return fail(errorOf(errno));
-    const bool folder = S_ISDIR(st.stx_mode);
+    const bool folder = S_ISDIR(st.stx_mode) || f->folderLink;
     DWORD attrs = folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
     if (S_ISLNK(st.stx_mode))
         attrs |= FILE_ATTRIBUTE_REPARSE_POINT; // opened as the link itself
