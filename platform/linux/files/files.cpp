@@ -232,8 +232,6 @@ struct Entry
     DWORD reparseTag = 0;
 };
 
-// What Windows would report for a host path, without following a link. False when absent. marked: the
-// hidden and system marks the machine keeps for it.
 // Whether the link held by linkfd (opened O_PATH | O_NOFOLLOW in the folder dirfd) names a folder. A link to a
 // folder is a folder's link on Windows, a kind of its own. What it names is read from the link that was opened,
 // so a link put in its place meanwhile, or the entry put back, cannot lend it another kind.
@@ -248,6 +246,8 @@ bool linkNamesFolder(int linkfd, int dirfd)
     return ::fstatat(dirfd, target, &st, 0) == 0 && S_ISDIR(st.st_mode);
 }
 
+// What Windows would report for a host path, without following a link. False when absent. marked: the
+// hidden and system marks the machine keeps for it.
 bool describe(int dirfd, const char *name, DWORD marked, Entry *e)
 {
     // Everything is read from the one entry that was opened, never from the name twice.
