@@ -1,12 +1,12 @@
 // Shell folders, shell links, the folder browser, message boxes, COM and the system calls of the stand-in
 // behave as the modules rely on Windows to behave.
+#include "folderbrowserdriver.h"
 #include "testmachine.h"
 #include "whenmodal.h"
 #include "win32.h"
 #include "linux/machine/machine.h"
 
 #include <QAbstractButton>
-#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -128,6 +128,17 @@ int CALLBACK browseCallback(HWND hwnd, UINT msg, LPARAM, LPARAM data)
     if (msg == BFFM_INITIALIZED && probe->press)
         SendMessageW(hwnd, WM_COMMAND, probe->press, 0);
     return 0;
+}
+
+// The path a folder-browser answer names ("" for none), the answer freed.
+QString answeredPath(PIDLIST_ABSOLUTE pidl)
+{
+    if (!pidl)
+        return QString();
+    WCHAR path[MAX_PATH];
+    const bool named = SHGetPathFromIDListW(pidl, path);
+    CoTaskMemFree(pidl);
+    return named ? fromWide(path) : QStringLiteral("<no path>");
 }
 
 // One row of a data table.
@@ -957,16 +968,9 @@ private slots:
         bi.ulFlags = BIF_RETURNONLYFSDIRS | BIF_EDITBOX | BIF_NEWDIALOGSTYLE;
         bi.lpfn = browseCallback;
         bi.lParam = reinterpret_cast<LPARAM>(&probe);
-        PIDLIST_ABSOLUTE pidl = SHBrowseForFolderW(&bi);
-        if (expected.isEmpty()) {
-            QCOMPARE(pidl, nullptr);
-            return;
-        }
-        QVERIFY(pidl);
-        WCHAR path[MAX_PATH];
-        QVERIFY(SHGetPathFromIDListW(pidl, path));
-        QCOMPARE(fromWide(path), fromHostPath(expand(expected))); // the Windows path of the chosen folder
-        CoTaskMemFree(pidl);
+        // The Windows path of the chosen folder.
+        QCOMPARE(answeredPath(SHBrowseForFolderW(&bi)),
+                 expected.isEmpty() ? QString() : fromHostPath(expand(expected)));
     }
 
     void browseLongPathNeverOverflows()
@@ -989,23 +993,128 @@ private slots:
         CoTaskMemFree(pidl);
     }
 
-    void browseShowsQtDialogAtTheStartFolder()
+    // The dialog itself, answered as a user answers it: it opens at the start folder, in Windows names, and
+    // answers the Windows path of the folder chosen or typed; a path that is no folder keeps it open.
+    void browseDialog_data()
     {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QStringList>("steps"); // see driveFolderBrowser
+        QTest::addColumn<QString>("expected");  // "": cancelled
+        QTest::addColumn<QStringList>("selection");
+        QTest::addColumn<QStringList>("messages");
+        const QStringList toWindows{"Desktop", "This PC", "Windows (C:)", "Windows"};
+        const QString missing = "Browse For Folder|The folder \"%1\" does not exist.";
+        row("typed C: path, in any spelling", "C:\\Windows", QStringList{" c:/users/USER/ "}, "C:\\Users\\User",
+            toWindows, QStringList());
+        row("typed Z: path", "C:\\Windows", QStringList{"{tw}\\Sub"}, "{tw}\\Sub", toWindows, QStringList());
+        row("drive root", "C:\\Windows", QStringList{"d:"}, "D:\\", toWindows, QStringList());
+        row("name below the selection", "C:\\Windows", QStringList{"System32\\..\\Fonts"}, "C:\\Windows\\Fonts",
+            toWindows, QStringList());
+        row("OK takes the start", "{tw}\\Sub", QStringList{""}, "{tw}\\Sub", QStringList(), QStringList());
+        row("missing, then cancel", "C:\\Windows", QStringList{"Z:\\no such folder", QString()}, "", toWindows,
+            QStringList{missing.arg("Z:\\no such folder")});
+        row("a file, then a folder", "C:\\Windows", QStringList{"{tw}\\file.txt", "{tw}"}, "{tw}", toWindows,
+            QStringList{missing.arg("{tw}\\file.txt")});
+        row("no start: the Desktop", "", QStringList{""}, "C:\\Users\\User\\Desktop", QStringList{"Desktop"},
+            QStringList());
+        row("missing start: the Desktop", "C:\\Nowhere", QStringList{QString()}, "", QStringList{"Desktop"},
+            QStringList());
+        row("new folder in the selection", "{tw}\\Sub", QStringList{"<new>", ""}, "{tw}\\Sub\\New folder",
+            QStringList(), QStringList());
+    }
+
+    void browseDialog()
+    {
+        QFETCH(QString, start);
+        QFETCH(QStringList, steps);
+        QFETCH(QString, expected);
+        QFETCH(QStringList, selection);
+        QFETCH(QStringList, messages);
+        QVERIFY(QDir().mkpath(expand("{t}/Sub/Inner")));
+        QVERIFY(writeFile(expand("{t}/file.txt"), "f"));
+        QVERIFY(QDir().mkpath(machine::systemDrive() + "/Windows/System32"));
+        QVERIFY(QDir().mkpath(machine::systemDrive() + "/Windows/Fonts"));
+        QVERIFY(QDir().mkpath(expand("{t}/dvol")));
+        machine::setSetting(QStringLiteral("drive.D"), expand("{t}/dvol"));
+        machine::setSetting(QStringLiteral("drive.D.label"), QStringLiteral("Data"));
+        for (QString &step : steps)
+            step = step.isNull() ? step : expand(step);
+        for (QString &message : messages)
+            message = expand(message);
+        if (!messages.isEmpty())
+            m->answerMessageBox(QStringLiteral("IDOK"));
         BrowseProbe probe;
-        probe.start = machine::userProfile();
+        probe.start = expand(start);
+        WCHAR display[MAX_PATH];
         BROWSEINFOW bi = {};
-        bi.lpszTitle = WSTR("Select the folder");
+        bi.pszDisplayName = display;
+        bi.lpszTitle = WSTR("Select folder to scan...");
+        bi.ulFlags = BIF_RETURNONLYFSDIRS | BIF_EDITBOX | BIF_NEWDIALOGSTYLE; // as the product asks
+        bi.lpfn = start.isEmpty() ? nullptr : browseCallback;
+        bi.lParam = reinterpret_cast<LPARAM>(&probe);
+        FolderBrowserSeen seen;
+        driveFolderBrowser(steps, &seen);
+        const QString answered = answeredPath(SHBrowseForFolderW(&bi));
+
+        QCOMPARE(seen.caption, QStringLiteral("Browse For Folder"));
+        QCOMPARE(seen.title, QStringLiteral("Select folder to scan..."));
+        QVERIFY(seen.makeNewFolder);
+        QVERIFY2(seen.drives.contains("Windows (C:)") && seen.drives.contains("Data (D:)") &&
+                     seen.drives.contains("Local Disk (Z:)"),
+                 qPrintable(seen.drives.join(", ")));
+        if (start.startsWith("{tw}")) // the scratch folder, reached through Z:
+            selection = QStringList{"Desktop", "This PC", "Local Disk (Z:)"} +
+                        expand(start).mid(3).split(QLatin1Char('\\'), Qt::SkipEmptyParts);
+        QCOMPARE(seen.selection, selection);
+        QCOMPARE(seen.edit, selection.last());
+        QCOMPARE(m->logged(QStringLiteral("MessageBox")), messages);
+        QCOMPARE(answered, expand(expected));
+        if (expected.isEmpty())
+            return;
+        QCOMPARE(fromWide(display), expected.endsWith(":\\") ? "Data (D:)" : answered.section('\\', -1));
+        QVERIFY(QFileInfo(hostPath(answered)).isDir());
+    }
+
+    // The tree lists folders only, and the hidden ones as Explorer's settings say.
+    void browseDialogListsFoldersAsExplorer_data()
+    {
+        QTest::addColumn<DWORD>("hidden");      // Explorer's "Hidden": 1 shows hidden items, 2 does not
+        QTest::addColumn<DWORD>("superHidden"); // "ShowSuperHidden": 1 shows the protected ones too
+        QTest::addColumn<QStringList>("siblings");
+        row("Explorer's default", DWORD(2), DWORD(0), QStringList{"a", "Sub", "Z"});
+        row("hidden shown", DWORD(1), DWORD(0), QStringList{"a", "hidden", "Sub", "Z"});
+        row("protected shown", DWORD(1), DWORD(1), QStringList{"a", "hidden", "protected", "Sub", "Z"});
+    }
+
+    void browseDialogListsFoldersAsExplorer()
+    {
+        QFETCH(DWORD, hidden);
+        QFETCH(DWORD, superHidden);
+        QFETCH(QStringList, siblings);
+        for (const char *name : {"Z", "a", "Sub", "hidden", "protected"})
+            QVERIFY(QDir().mkpath(expand("{t}/") + QLatin1String(name)));
+        QVERIFY(writeFile(expand("{t}/b.txt"), "f"));
+        m->markFileAttributes(expand("{t}/hidden"), FILE_ATTRIBUTE_HIDDEN);
+        m->markFileAttributes(expand("{t}/protected"), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+        HKEY key = nullptr;
+        QCOMPARE(RegCreateKeyExW(HKEY_CURRENT_USER,
+                                 WSTR("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced"), 0, nullptr,
+                                 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+                 LONG(ERROR_SUCCESS));
+        RegSetValueExW(key, WSTR("Hidden"), 0, REG_DWORD, reinterpret_cast<const BYTE *>(&hidden), sizeof(DWORD));
+        RegSetValueExW(key, WSTR("ShowSuperHidden"), 0, REG_DWORD, reinterpret_cast<const BYTE *>(&superHidden),
+                       sizeof(DWORD));
+        RegCloseKey(key);
+        BrowseProbe probe;
+        probe.start = expand("{tw}\\Sub");
+        BROWSEINFOW bi = {};
+        bi.ulFlags = BIF_RETURNONLYFSDIRS | BIF_EDITBOX | BIF_NEWDIALOGSTYLE;
         bi.lpfn = browseCallback;
         bi.lParam = reinterpret_cast<LPARAM>(&probe);
-        QString title, folder;
-        whenModal<QFileDialog>([&](QFileDialog *d) {
-            title = d->windowTitle();
-            folder = d->directory().absolutePath();
-            d->reject();
-        });
+        FolderBrowserSeen seen;
+        driveFolderBrowser(QStringList{QString()}, &seen);
         QCOMPARE(SHBrowseForFolderW(&bi), nullptr);
-        QCOMPARE(title, QStringLiteral("Select the folder"));
-        QCOMPARE(folder, machine::userProfile());
+        QCOMPARE(seen.siblings, siblings);
     }
 
     void messageBoxScripted_data()

@@ -1,15 +1,15 @@
 // Shell folders, the folder browser, COM start-up and class creation, and message boxes. Boxes and the
-// folder browser take the machine's scripted answers first (tests), else show Qt's dialogs.
+// folder browser take the machine's scripted answers first (tests), else show their dialogs (folderbrowser.cpp).
 #include "win32.h"
 #include "linux/files/drivemap.h"
 #include "linux/files/hostnames.h"
 #include "linux/machine/machine.h"
+#include "linux/shell/folderbrowser.h"
 #include "linux/shell/userfolders.h"
 #include "linux/windows/windowtable.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QStandardPaths>
@@ -422,7 +422,9 @@ PIDLIST_ABSOLUTE SHBrowseForFolderW(LPBROWSEINFOW lpbi)
     if (lpbi->lpfn)
         lpbi->lpfn(dialog, BFFM_INITIALIZED, 0, lpbi->lParam);
 
+    // A scripted answer may be a host path (tests); the callback's selection and the dialog give Windows paths.
     QString chosen;
+    QString displayName;
     if (pressed) {
         if (pressed == IDOK)
             chosen = hostPath(selection);
@@ -431,22 +433,23 @@ PIDLIST_ABSOLUTE SHBrowseForFolderW(LPBROWSEINFOW lpbi)
             chosen = hostPath(*answer);
     } else if (haveWidgets()) {
         const QString title = fromWide(lpbi->lpszTitle);
-        const QString start = selection.isEmpty() ? QString() : hostPath(selection);
-        onGuiThread([&] { chosen = QFileDialog::getExistingDirectory(nullptr, title, start); });
+        onGuiThread([&] {
+            const folderbrowser::Answer answer = folderbrowser::run(dialog, title, selection, lpbi->ulFlags);
+            chosen = answer.path;
+            displayName = answer.displayName;
+        });
     }
     windowtable::clearLocalProc(dialog);
     windowtable::destroyWindow(dialog);
 
     if (chosen.isEmpty())
         return nullptr;
-    // The picker gives a host path; the caller gets its Windows path.
-    chosen = QDir::cleanPath(chosen);
     if (chosen.startsWith(QLatin1Char('/')))
-        chosen = fromHostPath(chosen);
-    if (lpbi->pszDisplayName) {
-        const QString name = chosen.mid(chosen.lastIndexOf(QLatin1Char('\\')) + 1);
-        copyToWide(name.isEmpty() ? chosen : name, lpbi->pszDisplayName, MAX_PATH);
-    }
+        chosen = fromHostPath(QDir::cleanPath(chosen));
+    if (displayName.isEmpty())
+        displayName = folderbrowser::displayName(chosen);
+    if (lpbi->pszDisplayName)
+        copyToWide(displayName, lpbi->pszDisplayName, MAX_PATH);
     return newIdList(chosen);
 }
 
