@@ -9,9 +9,10 @@ passes only when the list names it: "probe | key | Wine's value | the stand-in's
 values exactly as printed: a line is excused for the values it shows, never for any value. A line whose values
 agree is listed too where Wine's answer stands for nothing (its call is a stub that makes nothing, or both
 depart from Windows alike): it is then checked against the documentation, not compared. A list entry of this
-probe that no line needed is reported, so the list stays true, and one entry explains one line only. Every probe
-ends with the same last line (probe::end, END here): an output without it stopped early, and fails. The outputs are compared as the bytes printed (a
-byte that is not UTF-8 stays itself), and an output without a line compares nothing: it fails.
+probe that no line needed is reported, so the list stays true, and one entry explains one line only; the entries
+under the list's "Open departures" heading are counted apart. Every probe ends with the same last line
+(probe::end, END here): an output without it stopped early, and fails. The outputs are compared as the bytes
+printed (a byte that is not UTF-8 stays itself), and an output without a line compares nothing: it fails.
 Prints the differences; exits 1 on any that the list does not explain.
 """
 import sys

@@ -101,8 +101,17 @@ void open() { IStream *s = nullptr; OpenStreamOn(&s); IPropertyBag *b = nullptr;
 
 PROBE = """#include "probe.h"
 using namespace probe;
-void bag(IPropertyBag *bag) { line("IPropertyBag.Read", "%d", int(PROBE_METHOD(bag, Read)(u"x", nullptr, nullptr))); }
-void stream(IStream *s) { char b[4]; ULONG got = 0; PROBE_METHOD(s, Read)(b, 4, &got); line("IStream.Read", "%lu", got); }
+void bag(IPropertyBag *bag)
+{
+    line("IPropertyBag.Read", "%d", int(PROBE_METHOD(bag, Read)(u"x", nullptr, nullptr)));
+}
+void stream(IStream *s)
+{
+    char b[4];
+    ULONG got = 0;
+    PROBE_METHOD(s, Read)(b, 4, &got);
+    line("IStream.Read", "%lu", got);
+}
 HANDLE url() { HANDLE h = OpenUrl(u"http://127.0.0.1/"); ok("OpenUrl", h != nullptr); return h; }
 void size(HANDLE h) { LARGE_INTEGER n; ok("GetFileSizeEx", GetFileSizeEx(h, &n)); }
 int main()
@@ -184,6 +193,10 @@ CASES = [
      probe_with('CloseIt(url()); line("after", "%d", 1);'), "", {}, 1),
     ("a call whose line follows another", product_with("void c(HANDLE h) { CloseIt(h); }"),
      probe_with('BOOL closed = CloseIt(url()); line("after", "%d", 1); ok("CloseIt", closed);'), "", {}, 0),
+    ("a call in another's argument, shown by that call's line", product_with("void c(HANDLE h) { CloseIt(h); }"),
+     probe_with('{ LARGE_INTEGER n; HANDLE none = nullptr;\n'
+                'ok("GetFileSizeEx.closed", GetFileSizeEx(CloseIt(url()) ? none : none, &n)); }'),
+     "", {}, 0),
     ("a fixed text through %s", product_with("void c(HANDLE h) { CloseIt(h); }"),
      probe_with('CloseIt(url()); line("CloseIt", "%s", "returned");'), "", {}, 1),
     ("a fixed text beside another", product_with("void c(HANDLE h) { CloseIt(h); }"),
