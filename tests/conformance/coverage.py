@@ -342,7 +342,8 @@ def fixed_keys(text):
 
 def compared_lines(run, entries, interfaces, fixed=frozenset()):
     """The key of each compared line of a probe's run, by index, and the calls they show: a call that ran on
-    both sides is tied to the first line after it whose key names it, and counts when that line was compared."""
+    both sides is tied to the first line after it that names it or the call it is an argument of, and counts
+    when that line was compared."""
     wine, ours = compare.read_lines(run / "wine.txt"), compare.read_lines(run / "stand-in.txt")
     linux_calls, constant = trace_of(run / "stand-in.log", False, interfaces)
     wine_calls, _ = trace_of(run / "wine.log", True, interfaces)
