@@ -7,6 +7,8 @@ import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 LIST = "probe_x | Key.b | 5 | 7 | Windows gives 7 (documented)\n"
+# Every probe's last line (probe::end); the cases' outputs end with it unless a case is about its lack.
+END = "end: every line printed\n"
 # (case, Wine's output, the stand-in's output, differences list, expected exit status)
 CASES = [
     ("same", "a: 1\nb: 2\n", "a: 1\nb: 2\n", "", 0),
@@ -24,6 +26,19 @@ CASES = [
     ("different bytes that are not UTF-8", b"a: \xff\n", b"a: \xfe\n", "", 1),
     # A line whose values agree where Wine's answer stands for nothing is listed, and so checked, not compared.
     ("an alike line listed with its value", "Key.b: 7\n", "Key.b: 7\n", "probe_x | Key.b | 7 | 7 | a stub\n", 0),
+    # One entry explains one line; the same line twice needs two.
+    ("two lines excused by one entry", "Key.b: 5\nKey.b: 5\n", "Key.b: 7\nKey.b: 7\n", LIST, 1),
+    ("two lines excused by two entries", "Key.b: 5\nKey.b: 5\n", "Key.b: 7\nKey.b: 7\n", LIST + LIST, 0),
+    # Below the open departures' heading an entry is counted as one, not as a documented Wine difference.
+    ("an open departure", "Key.b: 5\n", "Key.b: 7\n", "# Open departures: known\n" + LIST,
+     (0, "0 known Wine differences, 0 alike lines checked against the documentation only, 1 open departures")),
+]
+# Outputs that stop before the probe's last line, the same way on both sides (the end line is not added).
+EARLY = [
+    ("both sides stopping early", "a: 1\n", "a: 1\n", "", 1),
+    ("the end line before the last", "a: 1\n" + END + "b: 2\n", "a: 1\n" + END + "b: 2\n", "", 1),
+    ("the end line twice", "a: 1\n" + END + END, "a: 1\n" + END + END, "", 1),
+    ("the Wine side stopping early", "a: 1\n", "a: 1\n" + END, "", 1),
 ]
 
 
@@ -35,6 +50,13 @@ RUN_CASES = [
     ("a Linux probe build missing", ["run-probes.sh", "{tmp}/src", "{tmp}/linux", "{tmp}/windows", "{tmp}/work"], 1,
      "linux/probe_b is missing"),
 ]
+
+
+def ending(output):
+    """An output of a probe that printed all its lines (an empty one stays empty)."""
+    if not output:
+        return output
+    return output + (END.encode() if isinstance(output, bytes) else END)
 
 
 def check_runs(tmp):
@@ -61,20 +83,23 @@ def check_runs(tmp):
 def main():
     failures = 0
     with tempfile.TemporaryDirectory() as tmp:
-        for name, wine, ours, listed, expected in CASES:
+        ended = [(n, ending(w), ending(o), listed, expected) for n, w, o, listed, expected in CASES]
+        for name, wine, ours, listed, expected in ended + EARLY:
             paths = []
             for part, content in (("wine", wine), ("ours", ours), ("list", listed)):
                 path = os.path.join(tmp, part)
                 with open(path, "wb") as f:
                     f.write(content if isinstance(content, bytes) else content.encode("utf-8"))
                 paths.append(path)
-            got = subprocess.run([sys.executable, os.path.join(HERE, "compare.py"), paths[2], "probe_x", paths[0],
-                                  paths[1]], capture_output=True, text=True).returncode
-            if got != expected:
+            run = subprocess.run([sys.executable, os.path.join(HERE, "compare.py"), paths[2], "probe_x", paths[0],
+                                  paths[1]], capture_output=True, text=True)
+            status, text = expected if isinstance(expected, tuple) else (expected, "")
+            if run.returncode != status or text not in run.stdout:
                 failures += 1
-                print(f"FAIL {name}: exit {got}, expected {expected}")
+                print(f"FAIL {name}: exit {run.returncode}, expected {status} and '{text}'\n{run.stdout}")
         failures += check_runs(tmp)
-    print(f"{len(CASES) + len(RUN_CASES) - failures} of {len(CASES) + len(RUN_CASES)} cases as expected")
+    total = len(CASES) + len(EARLY) + len(RUN_CASES)
+    print(f"{total - failures} of {total} cases as expected")
     return 1 if failures else 0
 
 

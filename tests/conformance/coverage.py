@@ -9,13 +9,20 @@ ISequentialStream::Read, not IPropertyBag::Read): the interface of `x->Method(`,
 or `x[i]->Method(` is the type x is declared with; a call on an `auto` variable or an unknown one cannot be told
 and fails the run.
 
-A function counts as compared only when its call ran on both sides before a line that was compared: the Linux
-probes record each call they make (trace.h, generated from the door's declarations), Wine's relay trace records
-the Windows side, and both record each output line as it is printed. A compared line is one whose values agree
-(a line of wine-differences.txt is excused, not compared) and that prints a value (a line with a fixed text
-compares nothing). An interface method counts as compared when a probe line that its call prints (the key texts
-of the statements from the call up to the next output call in the same function, or the key texts the
-function's callers pass) is a compared line of the run.
+A name counts as compared only through a line that shows its answer. Each call that ran on both sides is tied
+to the first output line after it that names it (or names the call it is an argument of: GetCurrentProcess()
+inside OpenProcessToken(...) shows through OpenProcessToken's line); a line names a call when the function's
+or the method's name is one of the parts of its key (split at dots and blanks) or a word of its value. The
+call counts when that line was compared; a call no line names after it counts for nothing, whatever lines
+follow it. The Linux probes record each function they call (trace.h, generated from the door's declarations)
+and Wine's relay trace records the Windows side; an interface method, which no relay trace sees, is recorded by
+the probe itself on both sides (PROBE_METHOD, probe.h), with the type it was called on, and named by the
+interface that declares the method. Both sides note each output line as it is printed. A compared line is one
+whose values agree, that wine-differences.txt does not list (a listed line is excused or checked against the
+documentation, not compared) and that shows an answer: probe.h notes a line without arguments as constant, and
+a line() of the probe's source whose arguments are all string literals prints a fixed text ("%s", "returned");
+neither compares anything. A function that returns nothing is checked against the documentation only
+(DOCUMENTATION_ONLY).
 
 Exits 1 when a called name is not compared, or a method call's interface cannot be told.
   coverage.py <source folder> <file listing the product's object files> <probe runs folder> [--list]
@@ -33,10 +40,6 @@ DECL = re.compile(r"^(?!typedef|return|#|using|struct|class|enum|static_assert)[
                   r"(?:WINAPI\s+|NTAPI\s+|APIENTRY\s+|STDMETHODCALLTYPE\s+)?([A-Za-z_]\w*)\s*\(", re.M)
 METHOD = re.compile(r"virtual\s[^;{(]*?\b([A-Za-z_]\w*)\s*\(")
 INTERFACE = re.compile(r"\bclass\s+(I[A-Za-z_]\w*)\s*(?::\s*public\s+(\w+)\s*)?\{")
-# The probes' output calls (probe.h), whose first argument is the line's key.
-OUTPUT = re.compile(r"(?<![\w.>])(?:probe::)?(?:line|ok|result|status|hresult|text)\s*\(")
-# A key text: a name, dotted parts and blanks, no format and no leading blank or slash.
-KEY = re.compile(r"^[A-Za-z_.][\w .-]*$")
 # Names whose lines Wine cannot stand for, so each of them is listed in wine-differences.txt and checked against
 # Windows' documentation only (README, "Tests"); reported apart from the compared count. Wine lacks the first
 # ones (it answers E_NOTIMPL, ERROR_CALL_NOT_IMPLEMENTED or has no such class); the others answer nothing a
@@ -48,13 +51,15 @@ DOCUMENTATION_ONLY = {
     "IRegisteredTaskCollection::get_Count": "Wine lacks it",
     "IRegisteredTaskCollection::get_Item": "Wine lacks it",
     "SHChangeNotify": "it returns nothing",
+    "CoTaskMemFree": "it returns nothing",
+    "CoUninitialize": "it returns nothing",
+    "SysFreeString": "it returns nothing",
     "IRegisteredTask::get_Xml": "Wine's answer lacks the task's action",
 }
 # Functions Wine's relay trace leaves out (its libraries mark them not to be traced): the Linux record of the
 # call before a compared line stands for both sides.
 # SetLastError is in Wine's default RelayExclude list.
 UNTRACED = {"GetCurrentProcess", "SetLastError"}
-STRING = re.compile(r'"((?:[^"\\\n]|\\.)*)"')
 
 
 def blanked(literal):
@@ -201,53 +206,6 @@ def variable_declarations(texts, interfaces):
     return found
 
 
-def functions_of(text):
-    """(name, start, end) of each top-level function body in a stripped source."""
-    spans = []
-    for m in re.finditer(r"(\w+)\s*\([^;{}]*\)\s*(?:const\s*)?(?:override\s*)?\{", text):
-        start = m.end() - 1
-        if spans and start < spans[-1][2]:
-            continue
-        spans.append((m.group(1), start, matching_brace(text, start)))
-    return spans
-
-
-def keys_in(text):
-    """Key texts: literals passed on (an argument, or a part of one), not values given to a variable or chosen."""
-    return [m.group(1) for m in STRING.finditer(text)
-            if KEY.match(m.group(1)) and not re.search(r"(?:[=?:]|\breturn)\s*$", text[:m.start()])]
-
-
-def call_keys(text, blank, position, spans, depth=0):
-    """The key texts of the lines a call at position prints (see the module's description); None when no output
-    follows it in its function (a call whose result is never printed, such as putting a setting back)."""
-    span = next((s for s in spans if s[1] <= position <= s[2]), None)
-    end = span[2] if span else len(text)
-    statement = max(text.rfind(";", 0, position), text.rfind("{", 0, position), text.rfind("}", 0, position)) + 1
-    if depth:
-        # A caller passes the key in the call's own statement.
-        stop = text.find(";", position)
-        return keys_in(text[statement:stop if stop >= 0 else end])
-    out = OUTPUT.search(blank, statement, end)
-    if not out:
-        return None
-    stop = text.find(";", out.end())
-    keys = keys_in(text[statement:stop if stop >= 0 else end])
-    if keys or not span or depth > 2:
-        return keys
-    # The key comes from a parameter: the keys the callers pass.
-    for m in re.finditer(r"(?<![\w.>])" + span[0] + r"\s*\(", blank):
-        if not span[1] - 200 < m.start() < span[1]:
-            keys += call_keys(text, blank, m.start(), spans, depth + 1)
-    return keys
-
-
-def excused(key, entries):
-    """Whether a key text belongs only to lines the differences list excuses."""
-    return any(e == key or (key.startswith(".") and e.endswith(key)) or (key.endswith(".") and key in e)
-               for e in entries)
-
-
 def read_differences(path):
     entries = {}
     if path.is_file():
@@ -278,18 +236,21 @@ def product_functions(objects, functions):
 def trace_header(root, out):
     """The Linux probes' record of the functions they call: each call of a door function by name goes through
     a macro that notes it on stderr once its arguments are worked out, as the call starts (so that a call in an
-    argument is noted first, as Wine's relay trace notes it); a function reached through GetProcAddress notes
+    argument is noted first, as Wine's relay trace notes it), and notes before its arguments that it is entered,
+    so that a call in an argument is known by its caller; a function reached through GetProcAddress notes
     itself."""
     _, functions, _ = read_interfaces(root)
     lines = ["// Generated by coverage.py --trace-header from the door's declarations; do not edit.",
              "#pragma once", "#include <cstdio>", "#include <utility>", '#include "linux/machine/calltrace.h"', "",
              "namespace probetrace {", "inline void called(const char *name)", "{",
              '    std::fprintf(stderr, "probe call: %s\\n", name);', "    std::fflush(stderr);", "}",
+             "inline void entered(const char *name)", "{", '    std::fprintf(stderr, "probe enter: %s\\n", name);',
+             "    std::fflush(stderr);", "}",
              "inline const bool recording = (calltrace::recorder = [](const char *name) { called(name); }, true);",
              "template <typename F> struct Traced", "{", "    const char *name;", "    F *function;",
              "    template <typename... A> decltype(auto) operator()(A &&...arguments) const", "    {",
              "        called(name);", "        return function(std::forward<A>(arguments)...);", "    }", "};",
-             "template <typename F> Traced<F> traced(const char *name, F *function)", "{",
+             "template <typename F> Traced<F> traced(const char *name, F *function)", "{", "    entered(name);",
              "    return {name, function};", "}", "} // namespace probetrace", ""]
     for name in sorted(functions):
         lines.append(f"#define {name}(...) ::probetrace::traced(\"{name}\", &::{name})(__VA_ARGS__)")
@@ -297,44 +258,113 @@ def trace_header(root, out):
 
 
 RELAY = re.compile(r"^[0-9a-fA-F]+:Call (?:[\w.-]+)\.(\w+)\(")
-MARK = re.compile(r"^probe (call|line|constant line): (.*)$")
+MARK = re.compile(r"^probe (call|enter|method|line|constant line): (.*)$")
 
 
-def trace_of(path, relay):
-    """(name, index of the next output line) of each call, and whether each line prints a fixed text."""
-    calls, constant, index = set(), [], 0
+def trace_of(path, relay, interfaces):
+    """(name, index of the next output line, the call it is an argument of or None) of each call, and whether
+    each line is constant. A method is named by the interface that declares it (the probe notes the type it
+    called it on). Wine's relay trace tells no caller."""
+    calls, constant, index, entered = set(), [], 0, []
     for raw in pathlib.Path(path).read_text(encoding="utf-8", errors="surrogateescape").splitlines():
         raw = raw.rstrip("\r")
         m = RELAY.match(raw) if relay else None
         if m:
-            calls.add((m.group(1), index))
+            calls.add((m.group(1), index, None))
             continue
         m = MARK.match(raw)
         if not m:
             continue
-        if m.group(1) == "call":
+        kind, what = m.groups()
+        if kind == "enter":
+            entered.append(what)
+        elif kind == "call":
+            if entered and entered[-1] == what:
+                entered.pop()
             if not relay:
-                calls.add((m.group(2), index))
+                calls.add((what, index, entered[-1] if entered else None))
+        elif kind == "method":
+            interface, _, method = what.partition("::")
+            calls.add((f"{declaring(interfaces, interface, method) or interface}::{method}", index, None))
         else:
-            constant.append(m.group(1) == "constant line")
+            constant.append(kind == "constant line")
             index += 1
     return calls, constant
 
 
-def compared_lines(run, probe, entries):
-    """The index and key of each compared line of a probe's run, and the calls that ran before each line on
-    both sides."""
+def names(line, name):
+    """Whether a line names a call: the function's name, or the method's, is one of its key's parts (split at
+    dots and blanks) or a word of its value ("get_Name 0x00000000")."""
+    key, value = line
+    short = name.rpartition("::")[2]
+    return short in re.split(r"[.\s]+", key) or short in re.findall(r"\w+", value)
+
+
+LINE_CALL = re.compile(r"(?<![\w.>])(?:probe::)?line\s*\(")
+STRING_TEXT = re.compile(r'"((?:[^"\\\n]|\\.)*)"')
+LITERAL = re.compile(r'^(?:\s*(?:u8|u|U|L)?"(?:[^"\\\n]|\\.)*"\s*)+$')
+
+
+def arguments(text, open_paren):
+    """The top-level arguments of the call whose "(" is at open_paren (string literals and nesting known)."""
+    parts, depth, start, i = [], 0, open_paren + 1, open_paren
+    while i < len(text):
+        c = text[i]
+        if c in "\"'":
+            j = i + 1
+            while j < len(text) and text[j] != c and text[j] != "\n":
+                j += 2 if text[j] == "\\" else 1
+            i = j
+        elif c in "([{":
+            depth += 1
+        elif c in ")]}":
+            depth -= 1
+            if depth == 0:
+                parts.append(text[start:i])
+                return parts
+        elif c == "," and depth == 1:
+            parts.append(text[start:i])
+            start = i + 1
+        i += 1
+    return parts
+
+
+def fixed_keys(text):
+    """The keys of a probe's lines that print only fixed texts: a line() whose every argument after the format is
+    a string literal shows no answer, though its format has a conversion ("%s", "returned")."""
+    keys = set()
+    for m in LINE_CALL.finditer(text):
+        args = arguments(text, m.end() - 1)
+        if len(args) > 2 and LITERAL.match(args[0]) and all(LITERAL.match(a) for a in args[2:]):
+            keys.add(STRING_TEXT.search(args[0]).group(1))
+    return keys
+
+
+def compared_lines(run, entries, interfaces, fixed=frozenset()):
+    """The key of each compared line of a probe's run, by index, and the calls they show: a call that ran on
+    both sides is tied to the first line after it that names it or the call it is an argument of, and counts
+    when that line was compared."""
     wine, ours = compare.read_lines(run / "wine.txt"), compare.read_lines(run / "stand-in.txt")
-    linux_calls, constant = trace_of(run / "stand-in.log", False)
-    wine_calls, _ = trace_of(run / "wine.log", True)
-    compared = {}
+    linux_calls, constant = trace_of(run / "stand-in.log", False, interfaces)
+    wine_calls, _ = trace_of(run / "wine.log", True, interfaces)
+    lines, compared = [], {}
     for i, (w, o) in enumerate(zip(wine, ours)):
         if w[0] != o[0]:
             break
-        if w[1] == o[1] and i < len(constant) and not constant[i] and w[0] not in entries:
+        lines.append(o)
+        if w[1] == o[1] and i < len(constant) and not constant[i] and w[0] not in entries and w[0] not in fixed:
             compared[i] = w[0]
-    both = {(n, i) for n, i in linux_calls if i in compared and ((n, i) in wine_calls or n in UNTRACED)}
-    return compared, both
+    wine_calls = {(n, i) for n, i, _ in wine_calls}
+    shown = set()
+    for name, i, caller in linux_calls:
+        if (name, i) not in wine_calls and name not in UNTRACED:
+            continue
+        # A call in another's argument shows its answer through that call's line too.
+        tied = next((j for j in range(i, len(lines))
+                     if names(lines[j], name) or (caller and names(lines[j], caller))), None)
+        if tied in compared:
+            shown.add((name, tied))
+    return compared, shown
 
 
 def main():
@@ -355,10 +385,9 @@ def main():
     # What CMake builds, and so what runs.
     for p in sorted((conformance / "probes").glob("probe_*.cpp")):
         text = strip_comments(p.read_text(encoding="utf-8"))
-        probes[p.stem] = (text, strip_comments(text, keep_strings=False))
+        probes[p.stem] = text
     differences = read_differences(conformance / "wine-differences.txt")
     declarations = variable_declarations([b for _, b in product_blank], interfaces)
-    probe_declarations = variable_declarations([b for _, b in probes.values()], interfaces)
 
     called, unknown = {}, []
     for name in product_functions(objects, functions):
@@ -375,59 +404,43 @@ def main():
     for name in sorted(set(re.findall(r'GetProcAddress\s*\([^;]*?"(\w+)"', kept))):
         called.setdefault(name, "function")
 
-    # What each probe's run compared, and the functions that ran on both sides before a compared line.
-    ran, compared_keys, missing_runs = {}, {}, []
+    # What each probe's run compared, and the calls that the compared lines show.
+    ran, calls_run, missing_runs, line_count, compared_count = {}, set(), [], 0, 0
     for probe in probes:
         run = runs / probe
         if not all((run / f).is_file() for f in ("wine.txt", "stand-in.txt", "wine.log", "stand-in.log")):
             missing_runs.append(probe)
             continue
-        compared, both = compared_lines(run, probe, differences.get(probe, set()))
-        compared_keys[probe] = set(compared.values())
-        for name, _ in both:
-            ran.setdefault(name, []).append(probe[len("probe_"):])
-
-    # Where each probe calls each interface method, and whether a line it prints was compared.
-    method_sites = {}
-    spans = {probe: functions_of(blank) for probe, (_, blank) in probes.items()}
-    for probe, (text, blank) in probes.items():
-        for key, position, _ in method_calls(blank, interfaces, methods, probe_declarations):
-            if called.get(key) != "method":
-                continue
-            keys = call_keys(text, blank, position, spans[probe]) or []
-            done = compared_keys.get(probe, set())
-            hit = any(k == d or (k.startswith(".") and d.endswith(k)) or (k.endswith(".") and k in d)
-                      for k in keys for d in done)
-            method_sites.setdefault(key, {}).setdefault(probe[len("probe_"):], False)
-            method_sites[key][probe[len("probe_"):]] |= hit
+        compared, shown = compared_lines(run, differences.get(probe, set()), interfaces, fixed_keys(probes[probe]))
+        line_count += len(compare.read_lines(run / "stand-in.txt"))
+        compared_count += len(compared)
+        for name, _ in shown:
+            ran.setdefault(name, set()).add(probe[len("probe_"):])
+        calls_run |= {n for n, _, _ in trace_of(run / "stand-in.log", False, interfaces)[0]}
 
     compared_names, lacking, failing, missing = [], [], [], []
     for name in sorted(called):
-        if called[name] == "function":
-            by = sorted(set(ran.get(name, [])))
-            probed = bool(by)
-        else:
-            sites = method_sites.get(name, {})
-            by = sorted(p for p, hit in sites.items() if hit)
-            probed = bool(sites)
+        by = sorted(ran.get(name, ()))
         if by:
             compared_names.append(name)
             state = ", ".join(by)
         elif name in DOCUMENTATION_ONLY:
             lacking.append(name)
             state = f"checked against the documentation only: {DOCUMENTATION_ONLY[name]}"
-        elif probed:
+        elif name in calls_run:
             failing.append(name)
-            state = "NOT COMPARED: no compared line of its call"
+            state = "NOT COMPARED: no compared line that names it shows its call"
         else:
             missing.append(name)
-            state = "NOT COMPARED: no probe ran it on both sides before a compared line"
+            state = "NOT COMPARED: no probe ran it"
         if listing or not by:
             print(f"{name}: {state}")
     for u in unknown:
         print(u)
     for probe in missing_runs:
         print(f"{probe}: no run to read in {runs} (run the conformance probes first)")
+    print(f"{len(probes) - len(missing_runs)} probe runs read, {line_count} lines, {compared_count} compared (values "
+          f"alike, not listed, showing an answer)")
     print(f"{len(called)} Windows functions and methods called by the product; {len(compared_names)} compared "
           f"with Wine, {len(lacking)} checked against the documentation only, "
           f"{len(failing) + len(missing)} not compared")

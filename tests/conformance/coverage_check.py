@@ -101,8 +101,17 @@ void open() { IStream *s = nullptr; OpenStreamOn(&s); IPropertyBag *b = nullptr;
 
 PROBE = """#include "probe.h"
 using namespace probe;
-void bag(IPropertyBag *bag) { line("IPropertyBag.Read", "%d", int(bag->Read(u"x", nullptr, nullptr))); }
-void stream(IStream *s) { char b[4]; ULONG got = 0; s->Read(b, 4, &got); line("IStream.Read", "%lu", got); }
+void bag(IPropertyBag *bag)
+{
+    line("IPropertyBag.Read", "%d", int(PROBE_METHOD(bag, Read)(u"x", nullptr, nullptr)));
+}
+void stream(IStream *s)
+{
+    char b[4];
+    ULONG got = 0;
+    PROBE_METHOD(s, Read)(b, 4, &got);
+    line("IStream.Read", "%lu", got);
+}
 HANDLE url() { HANDLE h = OpenUrl(u"http://127.0.0.1/"); ok("OpenUrl", h != nullptr); return h; }
 void size(HANDLE h) { LARGE_INTEGER n; ok("GetFileSizeEx", GetFileSizeEx(h, &n)); }
 int main()
@@ -139,7 +148,7 @@ WINE_FAILS = {"GetFileSizeEx": "failed error 1", "OpenUrl": "failed error 1", "C
 CASES = [
     ("every call compared", PRODUCT, PROBE, "", {}, 0),
     ("the stream's Read unprobed", PRODUCT,
-     PROBE.replace("s->Read(b, 4, &got);", ""), "", {}, 1),
+     PROBE.replace("PROBE_METHOD(s, Read)(b, 4, &got);", ""), "", {}, 1),
     ("a name with only excused lines", PRODUCT, PROBE, EXCUSED, WINE_FAILS, 1),
     ("another name's excused line", PRODUCT, PROBE, EXCUSED_OTHER, WINE_FAILS, 1),
     ("an excused line beside a compared one", PRODUCT,
@@ -167,7 +176,7 @@ CASES = [
      product_with("void c(IPropertyBag *item) { item->Read(u\"x\", nullptr, nullptr); }\n"
                   "IStream *opened() { IStream *s = nullptr; OpenStreamOn(&s); return s; }\n"
                   "void d() { auto item = opened(); char b[2]; item->Read(b, 2, nullptr); }"),
-     PROBE.replace("s->Read(b, 4, &got);", ""), "", {}, 1),
+     PROBE.replace("PROBE_METHOD(s, Read)(b, 4, &got);", ""), "", {}, 1),
     # Probe calls that compare nothing; the product calls CloseIt.
     ("a call with no output after it", product_with("void c(HANDLE h) { CloseIt(h); }"),
      probe_with("CloseIt(url());"), "", {}, 1),
@@ -179,6 +188,37 @@ CASES = [
      probe_with("#ifdef WINDOWS_SIDE\n" + CLOSE + '\n#else\nok("CloseIt", 1);\n#endif\n'), "", {}, 1),
     ("a call followed by a constant line", product_with("void c(HANDLE h) { CloseIt(h); }"),
      probe_with('CloseIt(url()); line("CloseIt", "returned");'), "", {}, 1),
+    # A compared line counts only for the calls its key names, and only where it shows a value.
+    ("a call followed by an unrelated compared line", product_with("void c(HANDLE h) { CloseIt(h); }"),
+     probe_with('CloseIt(url()); line("after", "%d", 1);'), "", {}, 1),
+    ("a call whose line follows another", product_with("void c(HANDLE h) { CloseIt(h); }"),
+     probe_with('BOOL closed = CloseIt(url()); line("after", "%d", 1); ok("CloseIt", closed);'), "", {}, 0),
+    ("a call in another's argument, shown by that call's line", product_with("void c(HANDLE h) { CloseIt(h); }"),
+     probe_with('{ LARGE_INTEGER n; HANDLE none = nullptr;\n'
+                'ok("GetFileSizeEx.closed", GetFileSizeEx(CloseIt(url()) ? none : none, &n)); }'),
+     "", {}, 0),
+    ("a fixed text through %s", product_with("void c(HANDLE h) { CloseIt(h); }"),
+     probe_with('CloseIt(url()); line("CloseIt", "%s", "returned");'), "", {}, 1),
+    ("a fixed text beside another", product_with("void c(HANDLE h) { CloseIt(h); }"),
+     probe_with('CloseIt(url()); line("CloseIt", "%s %s", "returned", "twice");'), "", {}, 1),
+    # Interface methods count from the run's record of them, not from the probe's text (IStream::Seek).
+    ("a method compared", product_with("void c(IStream *s) { s->Seek(0); }"),
+     probe_with('hresult("IStream.Seek", PROBE_METHOD(s, Seek)(0));'), "", {}, 0),
+    ("a method under #if 0", product_with("void c(IStream *s) { s->Seek(0); }"),
+     probe_with('#if 0\nhresult("IStream.Seek", PROBE_METHOD(s, Seek)(0));\ns->Seek(0);\n#endif\n'
+                'line("IStream.Seek", "%d", 0);'), "", {}, 1),
+    ("a method under if (false)", product_with("void c(IStream *s) { s->Seek(0); }"),
+     probe_with('if (false) { PROBE_METHOD(s, Seek)(0); s->Seek(0); }\nline("IStream.Seek", "%d", 0);'), "", {}, 1),
+    ("a method called without the record", product_with("void c(IStream *s) { s->Seek(0); }"),
+     probe_with('hresult("IStream.Seek", s->Seek(0));'), "", {}, 1),
+    # Holder::thing is a property bag, though the parameter before its use is a stream: the bag's Read is not
+    # the stream's (ISequentialStream::Read).
+    ("a member named like an earlier parameter", PRODUCT,
+     PROBE.replace("PROBE_METHOD(s, Read)(b, 4, &got);", "").replace(
+         "int main()", 'struct Holder { IPropertyBag *thing; void go(); };\n'
+         'void take(IStream *thing) { (void)thing; }\n'
+         'void Holder::go() { line("IStream.Read", "%d", int(PROBE_METHOD(thing, Read)(u"x", nullptr, nullptr))); }\n'
+         'int main()').replace("/*MORE*/", "Holder{b}.go();"), "", {}, 1),
     ("a call with a run-time key, its line excused", product_with("void c(HANDLE h) { CloseIt(h); }"),
      probe_with('char key[16]; snprintf(key, sizeof key, "%s", "CloseIt"); ok(key, CloseIt(url()));'), EXCUSED_CLOSE,
      WINE_FAILS, 1),

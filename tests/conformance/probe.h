@@ -14,7 +14,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <typeinfo>
 
 // The Linux build records each Windows function it calls (coverage.py reads the record; Wine's relay trace is
 // the Windows build's): after every declaration, so that each call by name goes through it.
@@ -55,24 +57,13 @@ inline std::string utf8(const WCHAR *s, long n = -1)
     return out;
 }
 
-// Whether a format prints a value at all ("%%" prints none): a line of a fixed text compares nothing.
-inline bool printsValue(const char *format)
-{
-    for (const char *p = format; *p; ++p) {
-        if (*p != '%')
-            continue;
-        if (p[1] != '%')
-            return true;
-        ++p;
-    }
-    return false;
-}
+namespace detail {
 
-// One result line: "key: value". Control characters in the value are shown as \xNN so a line stays a line.
-// Each line is also noted on stderr, where the record of the calls before it is (see trace.h).
-inline void line(const char *key, const char *format, ...)
+// Prints one line and notes it on stderr, where the record of the calls before it is (see trace.h); a constant
+// line (one that shows no answer) is noted as such, and compares nothing.
+inline void emit(const char *key, bool constant, const char *format, ...)
 {
-    fprintf(stderr, "probe %s: %s\n", printsValue(format) ? "line" : "constant line", key);
+    fprintf(stderr, "probe %s: %s\n", constant ? "constant line" : "line", key);
     fflush(stderr);
     char buf[4096];
     va_list args;
@@ -93,6 +84,47 @@ inline void line(const char *key, const char *format, ...)
     fflush(stdout);
 }
 
+// The interface's name as the compiler spells the type (both builds mangle a class at namespace scope as
+// <length><name>).
+template <typename T> std::string interfaceName()
+{
+    const char *mangled = typeid(T).name();
+    char *rest = nullptr;
+    const unsigned long length = strtoul(mangled, &rest, 10);
+    if (rest != mangled && length == strlen(rest))
+        return rest;
+    return mangled;
+}
+
+} // namespace detail
+
+// One result line: "key: value". Control characters in the value are shown as \xNN so a line stays a line.
+// A line shows an answer only through its arguments: one without any is constant and compares nothing, and so
+// does one whose arguments are all fixed texts (coverage.py finds those in the probe's source).
+template <typename... A> void line(const char *key, const char *format, A &&...arguments)
+{
+    detail::emit(key, sizeof...(A) == 0, format, arguments...);
+}
+
+// An interface method call the run records, as trace.h records a function (no relay trace sees a method):
+// PROBE_METHOD(object, Method)(arguments) calls object->Method(arguments) and first notes
+// "probe method: Interface::Method" on stderr, the interface being the type object points to.
+template <typename T> T *method(T *object, const char *name)
+{
+    fprintf(stderr, "probe method: %s::%s\n", detail::interfaceName<T>().c_str(), name);
+    fflush(stderr);
+    return object;
+}
+#define PROBE_METHOD(object, name) (::probe::method((object), #name))->name
+
+// The last line of every probe, printed when all its lines are: an output without it as its last line stopped
+// early, and fails the comparison (compare.py). A probe's main ends with "return probe::end();".
+inline int end()
+{
+    detail::emit("end", true, "%s", "every line printed");
+    return 0;
+}
+
 // A call's outcome the way the product reads it: the returned value, and the last error where it failed.
 inline void result(const char *key, long long returned, bool failed)
 {
@@ -106,7 +138,7 @@ inline void result(const char *key, long long returned, bool failed)
 inline void ok(const char *key, BOOL returned)
 {
     if (returned)
-        line(key, "%s", "ok"); // a value: what the call answered
+        detail::emit(key, false, "ok"); // a value: what the call answered
     else
         line(key, "failed error %lu", static_cast<unsigned long>(GetLastError()));
 }

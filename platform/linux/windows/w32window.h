@@ -19,6 +19,5 @@ LRESULT SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 HWND FindWindowW(LPCWSTR lpClassName, LPCWSTR lpWindowName);
 int GetClassNameW(HWND hWnd, LPWSTR lpClassName, int nMaxCount);
-int GetWindowTextW(HWND hWnd, LPWSTR lpString, int nMaxCount);
 DWORD GetWindowThreadProcessId(HWND hWnd, LPDWORD lpdwProcessId);
 BOOL IsWindow(HWND hWnd);

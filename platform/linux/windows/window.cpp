@@ -291,20 +291,6 @@ int GetClassNameW(HWND hWnd, LPWSTR lpClassName, int nMaxCount)
     return int(copyToWide(row.className, lpClassName, nMaxCount));
 }
 
-int GetWindowTextW(HWND hWnd, LPWSTR lpString, int nMaxCount)
-{
-    WindowRow row;
-    if (!windowRow(hWnd, &row)) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        if (lpString && nMaxCount > 0)
-            lpString[0] = 0;
-        return 0;
-    }
-    if (!lpString || nMaxCount <= 0)
-        return 0;
-    return int(copyToWide(row.title, lpString, nMaxCount));
-}
-
 DWORD GetWindowThreadProcessId(HWND hWnd, LPDWORD lpdwProcessId)
 {
     WindowRow row;

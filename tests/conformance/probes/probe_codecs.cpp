@@ -129,29 +129,31 @@ void probeFilters()
     if (!devices)
         return;
     IEnumMoniker *filters = nullptr;
-    hresult("CreateClassEnumerator", devices->CreateClassEnumerator(CLSID_LegacyAmFilterCategory, &filters, 0));
+    hresult("CreateClassEnumerator",
+            PROBE_METHOD(devices, CreateClassEnumerator)(CLSID_LegacyAmFilterCategory, &filters, 0));
     int count = 0, bound = 0, read = 0, strings = 0;
     HRESULT missing = S_OK, last = S_OK;
     while (filters) {
         IMoniker *moniker = nullptr;
-        last = filters->Next(1, &moniker, nullptr);
+        last = PROBE_METHOD(filters, Next)(1, &moniker, nullptr);
         if (last != S_OK)
             break;
         ++count;
         IPropertyBag *bag = nullptr;
-        if (SUCCEEDED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, reinterpret_cast<void **>(&bag)))) {
+        if (SUCCEEDED(PROBE_METHOD(moniker, BindToStorage)(nullptr, nullptr, IID_IPropertyBag,
+                                                           reinterpret_cast<void **>(&bag)))) {
             ++bound;
             VARIANT clsid, friendlyName, none;
             VariantInit(&clsid);
             VariantInit(&friendlyName);
             VariantInit(&none);
-            if (SUCCEEDED(bag->Read(WSTR("CLSID"), &clsid, nullptr)) &&
-                SUCCEEDED(bag->Read(WSTR("FriendlyName"), &friendlyName, nullptr)))
+            if (SUCCEEDED(PROBE_METHOD(bag, Read)(WSTR("CLSID"), &clsid, nullptr)) &&
+                SUCCEEDED(PROBE_METHOD(bag, Read)(WSTR("FriendlyName"), &friendlyName, nullptr)))
                 ++read;
             if (V_VT(&clsid) == VT_BSTR && V_VT(&friendlyName) == VT_BSTR)
                 ++strings;
             if (count == 1)
-                missing = bag->Read(WSTR("HushdeckNoSuchProperty"), &none, nullptr);
+                missing = PROBE_METHOD(bag, Read)(WSTR("HushdeckNoSuchProperty"), &none, nullptr);
             VariantClear(&clsid);
             VariantClear(&friendlyName);
             VariantClear(&none);
@@ -181,7 +183,7 @@ void probeMediaObjects()
     LPWSTR name = nullptr;
     int count = 0, named = 0;
     HRESULT last = S_OK;
-    while ((last = objects->Next(1, &clsid, &name, nullptr)) == S_OK) {
+    while ((last = PROBE_METHOD(objects, Next)(1, &clsid, &name, nullptr)) == S_OK) {
         ++count;
         if (name && *name)
             ++named;
@@ -205,5 +207,5 @@ int main()
     probeFilters();
     probeMediaObjects();
     CoUninitialize();
-    return 0;
+    return probe::end();
 }

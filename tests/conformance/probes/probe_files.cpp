@@ -747,5 +747,5 @@ int main()
         DeleteFileW(at(name).c_str());
     folder.pop_back();
     ok("RemoveDirectoryW.scratch", RemoveDirectoryW(folder.c_str()));
-    return 0;
+    return probe::end();
 }

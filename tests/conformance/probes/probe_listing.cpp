@@ -135,5 +135,5 @@ int main()
     hardLinks();
     listingWhileNamesChange();
     RemoveDirectoryW(folder.substr(0, folder.size() - 1).c_str());
-    return 0;
+    return probe::end();
 }

@@ -125,7 +125,7 @@ void strings()
 void lastError()
 {
     SetLastError(1234);
-    line("GetLastError.set", "%lu", static_cast<unsigned long>(GetLastError()));
+    line("GetLastError.SetLastError", "%lu", static_cast<unsigned long>(GetLastError()));
     SetLastError(0);
     line("GetLastError.cleared", "%lu", static_cast<unsigned long>(GetLastError()));
     // A failing call sets it; the value it set stays until the next call that sets it.
@@ -147,5 +147,5 @@ int main()
     virtualMemory();
     strings();
     lastError();
-    return 0;
+    return probe::end();
 }

@@ -176,5 +176,5 @@ int main()
          showBox(nullptr, WSTR("Do you want to terminate probe.exe?"), WSTR("Confirm for Termination"),
                  MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, IDNO));
     DestroyWindow(owner);
-    return 0;
+    return probe::end();
 }

@@ -56,5 +56,5 @@ int main()
     if (registration)
         status("PowerUnregisterSuspendResumeNotification",
                long(PowerUnregisterSuspendResumeNotification(registration)));
-    return 0;
+    return probe::end();
 }

@@ -425,5 +425,5 @@ int main(int argc, char **argv)
 
     DeleteFileW(readyFile().c_str());
     RemoveDirectoryW(folder.c_str());
-    return 0;
+    return probe::end();
 }

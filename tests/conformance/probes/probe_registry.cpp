@@ -515,5 +515,5 @@ int main()
     status("RegCloseKey.twice", RegCloseKey(key));
     status("RegDeleteKeyW", RegDeleteKeyW(HKEY_CURRENT_USER, base));
     RegDeleteKeyW(HKEY_CURRENT_USER, WSTR("Software\\HushdeckProbe"));
-    return 0;
+    return probe::end();
 }

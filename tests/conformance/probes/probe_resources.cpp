@@ -33,5 +33,5 @@ int main()
     HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
     line("LoadCursorW.arrow", "%s", arrow ? "nonzero" : "null");
     line("LoadCursorW.again", "%s", LoadCursorW(nullptr, IDC_ARROW) == arrow ? "same" : "other");
-    return 0;
+    return probe::end();
 }

@@ -104,5 +104,5 @@ int main()
     ok("CloseServiceHandle.upper", CloseServiceHandle(upper));
     ok("CloseServiceHandle.manager", CloseServiceHandle(manager));
     ok("CloseServiceHandle.null", CloseServiceHandle(nullptr));
-    return 0;
+    return probe::end();
 }

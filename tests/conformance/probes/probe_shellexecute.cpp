@@ -110,5 +110,5 @@ int main(int argc, char **argv)
 
     DeleteFileW(document.c_str());
     RemoveDirectoryW(folder.c_str());
-    return 0;
+    return probe::end();
 }

@@ -191,15 +191,16 @@ void links()
                                                            IID_IShellLinkW, reinterpret_cast<LPVOID *>(&link)));
     if (!link)
         return;
-    hresult("IShellLinkW.SetPath", link->SetPath(target.c_str()));
-    hresult("IShellLinkW.SetIconLocation", link->SetIconLocation(icon.c_str(), 0));
-    hresult("IShellLinkW.SetWorkingDirectory", link->SetWorkingDirectory(scratch.c_str()));
-    hresult("IShellLinkW.SetArguments", link->SetArguments(WSTR("-tray \"two words\" /x")));
+    hresult("IShellLinkW.SetPath", PROBE_METHOD(link, SetPath)(target.c_str()));
+    hresult("IShellLinkW.SetIconLocation", PROBE_METHOD(link, SetIconLocation)(icon.c_str(), 0));
+    hresult("IShellLinkW.SetWorkingDirectory", PROBE_METHOD(link, SetWorkingDirectory)(scratch.c_str()));
+    hresult("IShellLinkW.SetArguments", PROBE_METHOD(link, SetArguments)(WSTR("-tray \"two words\" /x")));
     IPersistFile *file = nullptr;
     hresult("IShellLinkW.QueryInterface", link->QueryInterface(IID_IPersistFile, reinterpret_cast<LPVOID *>(&file)));
     if (file) {
-        hresult("IPersistFile.Save", file->Save(linkFile.c_str(), TRUE));
-        hresult("IPersistFile.Save.missingFolder", file->Save((scratch + WSTR("missing\\x.lnk")).c_str(), TRUE));
+        hresult("IPersistFile.Save", PROBE_METHOD(file, Save)(linkFile.c_str(), TRUE));
+        hresult("IPersistFile.Save.missingFolder",
+                PROBE_METHOD(file, Save)((scratch + WSTR("missing\\x.lnk")).c_str(), TRUE));
         file->Release();
     }
     link->Release();
@@ -215,19 +216,20 @@ void links()
         // Before anything is loaded: no arguments, no icon.
         WCHAR text[512] = {'x', 0};
         int index = -1;
-        hresult("IShellLinkW.GetArguments.empty", link->GetArguments(text, 512));
+        hresult("IShellLinkW.GetArguments.empty", PROBE_METHOD(link, GetArguments)(text, 512));
         probe::text("IShellLinkW.GetArguments.empty.text", text);
         text[0] = 'x';
         text[1] = 0;
-        hresult("IShellLinkW.GetIconLocation.empty", link->GetIconLocation(text, 512, &index));
+        hresult("IShellLinkW.GetIconLocation.empty", PROBE_METHOD(link, GetIconLocation)(text, 512, &index));
         line("IShellLinkW.GetIconLocation.empty.text", "\"%s\" %d", probe::utf8(text).c_str(), index);
 
-        hresult("IPersistFile.Load.missing", file->Load((scratch + WSTR("missing.lnk")).c_str(), STGM_READ));
-        hresult("IPersistFile.Load", file->Load(linkFile.c_str(), STGM_READ));
-        hresult("IShellLinkW.GetArguments", link->GetArguments(text, 512));
+        hresult("IPersistFile.Load.missing",
+                PROBE_METHOD(file, Load)((scratch + WSTR("missing.lnk")).c_str(), STGM_READ));
+        hresult("IPersistFile.Load", PROBE_METHOD(file, Load)(linkFile.c_str(), STGM_READ));
+        hresult("IShellLinkW.GetArguments", PROBE_METHOD(link, GetArguments)(text, 512));
         probe::text("IShellLinkW.GetArguments.text", text);
         index = -1;
-        hresult("IShellLinkW.GetIconLocation", link->GetIconLocation(text, 512, &index));
+        hresult("IShellLinkW.GetIconLocation", PROBE_METHOD(link, GetIconLocation)(text, 512, &index));
         line("IShellLinkW.GetIconLocation.text", "\"%s\" %d", below(scratch, text).c_str(), index);
         file->Release();
     }
@@ -258,12 +260,12 @@ void wallpaper()
         return;
     }
     LPWSTR current = nullptr;
-    const HRESULT got = desktop->GetWallpaper(nullptr, &current);
+    const HRESULT got = PROBE_METHOD(desktop, GetWallpaper)(nullptr, &current);
     const Text previous = SUCCEEDED(got) && current ? Text(current) : Text();
     if (current)
         CoTaskMemFree(current);
-    hresult("IDesktopWallpaper.SetWallpaper", desktop->SetWallpaper(nullptr, picture.c_str()));
-    desktop->SetWallpaper(nullptr, previous.c_str());
+    hresult("IDesktopWallpaper.SetWallpaper", PROBE_METHOD(desktop, SetWallpaper)(nullptr, picture.c_str()));
+    PROBE_METHOD(desktop, SetWallpaper)(nullptr, previous.c_str());
     desktop->Release();
     DeleteFileW(picture.c_str());
 }
@@ -316,5 +318,5 @@ int main()
     Text bare = scratch;
     bare.pop_back();
     ok("RemoveDirectoryW", RemoveDirectoryW(bare.c_str()));
-    return 0;
+    return probe::end();
 }

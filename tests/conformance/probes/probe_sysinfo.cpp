@@ -209,5 +209,5 @@ int main()
     locale();
     folders();
     environment();
-    return 0;
+    return probe::end();
 }

@@ -118,5 +118,5 @@ int main()
     integerParameter("waittokillservicetimeout", SPI_GETWAITTOKILLSERVICETIMEOUT, SPI_SETWAITTOKILLSERVICETIMEOUT, 7654,
                      HKEY_LOCAL_MACHINE, WSTR("SYSTEM\\CurrentControlSet\\Control"), WSTR("WaitToKillServiceTimeout"));
     wallpaper();
-    return 0;
+    return probe::end();
 }

@@ -147,5 +147,5 @@ int main()
     line("Shell_NotifyIconW.modifyGone", "%s", Shell_NotifyIconW(NIM_MODIFY, &tray) ? "ok" : "failed");
 
     DestroyWindow(window);
-    return 0;
+    return probe::end();
 }

@@ -72,14 +72,14 @@ void describeTask(HRESULT hr, IRegisteredTask *task, const std::string &key)
         return;
     }
     BSTR name = nullptr;
-    const HRESULT named = task->get_Name(&name);
+    const HRESULT named = PROBE_METHOD(task, get_Name)(&name);
     TASK_STATE state = TASK_STATE_UNKNOWN;
-    const HRESULT stated = task->get_State(&state);
+    const HRESULT stated = PROBE_METHOD(task, get_State)(&state);
     line(key.c_str(), "hr 0x%08lX; get_Name 0x%08lX \"%s\"; get_State 0x%08lX %d",
          static_cast<unsigned long>(static_cast<DWORD>(hr)), static_cast<unsigned long>(static_cast<DWORD>(named)),
          probe::utf8(name).c_str(), static_cast<unsigned long>(static_cast<DWORD>(stated)), static_cast<int>(state));
     BSTR xml = nullptr;
-    const HRESULT read = task->get_Xml(&xml);
+    const HRESULT read = PROBE_METHOD(task, get_Xml)(&xml);
     line(xmlKey.c_str(), "hr 0x%08lX command %s", static_cast<unsigned long>(static_cast<DWORD>(read)),
          contains(xml, "<Command>C:\\Windows\\notepad.exe</Command>") ? "kept"
          : !xml || !xml[0]                                            ? "no definition"
@@ -98,7 +98,7 @@ void probeTask(IRegisteredTaskCollection *tasks, LONG i, const std::string &key)
     V_VT(&index) = VT_I4;
     V_I4(&index) = i;
     IRegisteredTask *task = nullptr;
-    const HRESULT hr = tasks->get_Item(index, &task);
+    const HRESULT hr = PROBE_METHOD(tasks, get_Item)(index, &task);
     describeTask(hr, task, key);
 }
 
@@ -109,7 +109,7 @@ void probeByName(ITaskFolder *folder, const std::string &key)
     for (const WCHAR *name : names) {
         BSTR path = SysAllocString(name);
         IRegisteredTask *task = nullptr;
-        const HRESULT hr = folder->GetTask(path, &task);
+        const HRESULT hr = PROBE_METHOD(folder, GetTask)(path, &task);
         SysFreeString(path);
         describeTask(hr, task, key + ".GetTask." + probe::utf8(name));
     }
@@ -120,18 +120,18 @@ void probeFolder(ITaskService *service, const WCHAR *path, const char *key)
     std::string k(key);
     ITaskFolder *folder = nullptr;
     BSTR folderPath = SysAllocString(path);
-    hresult((k + ".GetFolder").c_str(), service->GetFolder(folderPath, &folder));
+    hresult((k + ".GetFolder").c_str(), PROBE_METHOD(service, GetFolder)(folderPath, &folder));
     SysFreeString(folderPath);
     if (!folder)
         return;
     IRegisteredTaskCollection *tasks = nullptr;
-    hresult((k + ".GetTasks").c_str(), folder->GetTasks(0, &tasks)); // hidden tasks are left out
+    hresult((k + ".GetTasks").c_str(), PROBE_METHOD(folder, GetTasks)(0, &tasks)); // hidden tasks are left out
     probeByName(folder, k);
     folder->Release();
     if (!tasks)
         return;
     LONG count = 0;
-    const HRESULT counted = tasks->get_Count(&count);
+    const HRESULT counted = PROBE_METHOD(tasks, get_Count)(&count);
     line((k + ".get_Count").c_str(), "hr 0x%08lX count %ld", static_cast<unsigned long>(static_cast<DWORD>(counted)),
          static_cast<long>(count));
     // The two visible tasks, and one index on either side of them.
@@ -156,16 +156,16 @@ int main()
     if (service) {
         VARIANT empty;
         VariantInit(&empty);
-        hresult("Connect", service->Connect(empty, empty, empty, empty));
+        hresult("Connect", PROBE_METHOD(service, Connect)(empty, empty, empty, empty));
         probeFolder(service, WSTR("\\HushdeckProbe"), "probe folder");
         probeFolder(service, WSTR("\\HushdeckProbeMissing"), "missing folder");
         ITaskFolder *root = nullptr;
         BSTR rootPath = SysAllocString(WSTR("\\"));
-        hresult("root.GetFolder", service->GetFolder(rootPath, &root));
+        hresult("root.GetFolder", PROBE_METHOD(service, GetFolder)(rootPath, &root));
         SysFreeString(rootPath);
         if (root) {
             IRegisteredTaskCollection *tasks = nullptr;
-            hresult("root.GetTasks", root->GetTasks(0, &tasks));
+            hresult("root.GetTasks", PROBE_METHOD(root, GetTasks)(0, &tasks));
             if (tasks)
                 tasks->Release();
             root->Release();
@@ -177,5 +177,5 @@ int main()
     for (const TaskFile &task : taskFiles)
         DeleteFileW((tasksFolder() + WSTR("\\") + task.name).c_str());
     RemoveDirectoryW(tasksFolder().c_str());
-    return 0;
+    return probe::end();
 }

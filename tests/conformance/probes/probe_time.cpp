@@ -233,5 +233,5 @@ int main()
     clocks();
     zones();
     hostZone();
-    return 0;
+    return probe::end();
 }

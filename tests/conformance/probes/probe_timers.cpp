@@ -143,5 +143,5 @@ int main()
     RemoveDirectoryW(dir.c_str());
 
     DestroyWindow(window);
-    return 0;
+    return probe::end();
 }

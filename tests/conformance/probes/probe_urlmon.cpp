@@ -273,7 +273,7 @@ void probeStream(const Server &server, const char *path, const char *key, bool s
         HRESULT hr = S_OK;
         for (;;) {
             ULONG got = 0;
-            hr = stream->Read(buffer.data(), ULONG(buffer.size()), &got);
+            hr = PROBE_METHOD(stream, Read)(buffer.data(), ULONG(buffer.size()), &got);
             for (ULONG i = 0; i < got; ++i)
                 same = same && buffer[i] == bodyByte(int(total + long(i)));
             total += long(got);
@@ -337,7 +337,7 @@ int run()
     server.stop();
 
     RemoveDirectoryW(folder.c_str());
-    return 0;
+    return probe::end();
 }
 
 } // namespace

@@ -329,5 +329,5 @@ int main()
     DeleteFileW(withoutVersion.c_str());
     DeleteFileW(notImage.c_str());
     RemoveDirectoryW(dir.c_str());
-    return 0;
+    return probe::end();
 }

@@ -184,5 +184,5 @@ int main()
     Text bare = folder;
     bare.pop_back();
     ok("RemoveDirectoryW", RemoveDirectoryW(bare.c_str()));
-    return 0;
+    return probe::end();
 }

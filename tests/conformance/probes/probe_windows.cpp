@@ -127,6 +127,12 @@ void runLoop(const char *key)
     }
     line(key, "got %d message %u wParam %llu translated %d", got, msg.message,
          static_cast<unsigned long long>(msg.wParam), translated);
+    // What the loop's own calls answered: the exit code the procedure gave PostQuitMessage comes back as
+    // WM_QUIT's wParam, and TranslateMessage made no character message of any posted one.
+    const std::string k(key);
+    line((k + ".PostQuitMessage").c_str(), "%s exit code %llu", msg.message == WM_QUIT ? "WM_QUIT" : "no WM_QUIT",
+         static_cast<unsigned long long>(msg.wParam));
+    line((k + ".TranslateMessage").c_str(), "%d translated", translated);
 }
 
 } // namespace
@@ -292,5 +298,5 @@ int main()
     ok("SetLayeredWindowAttributes.destroyed", SetLayeredWindowAttributes(window, 0, 255, LWA_ALPHA));
     line("FindWindowW.destroyed", "%s", FindWindowW(ClassName, Title) ? "found" : "none");
     flush("end.messages");
-    return 0;
+    return probe::end();
 }
