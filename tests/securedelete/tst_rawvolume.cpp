@@ -46,11 +46,21 @@ private slots:
         m.reset();
     }
 
-    void volumeOpensOnlyWhereDeclared()
+    void volumeOpensForAnAdministrator()
     {
-        SetLastError(0);
-        QCOMPARE(openVolume(u"\\\\.\\Q:"), INVALID_HANDLE_VALUE);
-        QCOMPARE(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
+        // A host drive's volume opens; its file system is in use, so every write is refused, mounted or not,
+        // and nothing reaches the host.
+        for (bool mounted : {true, false}) {
+            rawvolume::declareMounted(QLatin1Char('Q'), mounted);
+            HANDLE host = openVolume(u"\\\\.\\Q:");
+            QVERIFY(host != INVALID_HANDLE_VALUE);
+            DWORD done = 7;
+            QVERIFY(!WriteFile(host, "ZZ", 2, &done, nullptr));
+            QCOMPARE(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
+            QCOMPARE(done, DWORD(0));
+            QVERIFY(CloseHandle(host));
+        }
+        rawvolume::declareMounted(QLatin1Char('Q'), true);
         QCOMPARE(openVolume(u"\\\\.\\K:"), INVALID_HANDLE_VALUE);
         QCOMPARE(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
         QCOMPARE(openVolume(u"\\\\.\\PhysicalDrive0"), INVALID_HANDLE_VALUE);
@@ -128,6 +138,76 @@ private slots:
             QVERIFY(!GetVolumePathNameW(wstr(path), buffer, 3));
             QCOMPARE(GetLastError(), DWORD(ERROR_FILENAME_EXCED_RANGE));
         }
+    }
+
+    // A file of a host drive that the machine declares no runs for has the host's: none while it fits in its
+    // file record, else runs to its last cluster. A simulated volume's files have only the runs declared.
+    void hostFileRuns_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<bool>("declaredVolume");
+        QTest::addColumn<bool>("runs");
+        QTest::newRow("resident") << 699 << false << false;
+        QTest::newRow("outside its record") << 700 << false << true;
+        QTest::newRow("a mebibyte") << (1 << 20) << false << true;
+        QTest::newRow("on a simulated volume") << (1 << 20) << true << false;
+    }
+    void hostFileRuns()
+    {
+        QFETCH(int, size);
+        QFETCH(bool, declaredVolume);
+        QFETCH(bool, runs);
+        QVERIFY(writeFile(file, QByteArray(size, 'r')));
+        if (declaredVolume)
+            rawvolume::declareVolume(QLatin1Char('Q'), image);
+        DWORD sectors = 0, bytes = 0, freeClusters = 0, total = 0;
+        QVERIFY(GetDiskFreeSpaceW(u"Q:\\", &sectors, &bytes, &freeClusters, &total));
+        const qint64 clusterBytes = qint64(sectors) * bytes;
+        HANDLE h = CreateFileW(wstr(file), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        QVERIFY(h != INVALID_HANDLE_VALUE);
+        STARTING_VCN_INPUT_BUFFER input = {};
+        std::vector<quint64> output(0x20010 / 8);
+        IO_STATUS_BLOCK io = {};
+        const NTSTATUS st = NtFsControlFile(h, nullptr, nullptr, nullptr, &io, FSCTL_GET_RETRIEVAL_POINTERS, &input,
+                                            sizeof(input), output.data(), 0x20010);
+        CloseHandle(h);
+        QCOMPARE(st, runs ? STATUS_SUCCESS : STATUS_END_OF_FILE);
+        if (!runs)
+            return;
+        const auto *pointers = reinterpret_cast<const RETRIEVAL_POINTERS_BUFFER *>(output.data());
+        QVERIFY(pointers->ExtentCount > 0);
+        QCOMPARE(qint64(pointers->StartingVcn.QuadPart), qint64(0));
+        qint64 vcn = 0;
+        bool placed = false;
+        for (DWORD i = 0; i < pointers->ExtentCount; ++i) {
+            QVERIFY(pointers->Extents[i].NextVcn.QuadPart > vcn);
+            vcn = pointers->Extents[i].NextVcn.QuadPart;
+            placed = placed || pointers->Extents[i].Lcn.QuadPart >= 0;
+        }
+        QCOMPARE(vcn, (size + clusterBytes - 1) / clusterBytes);
+        QVERIFY(placed);
+    }
+
+    // A host mount inside a drive is a volume mounted in a folder, the root of what lies below it.
+    void volumeRootAtAMountPoint_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("root");
+        QTest::newRow("below it") << "P:\\proc\\self\\"
+                                  << "P:\\proc\\";
+        QTest::newRow("itself") << "P:\\proc"
+                                << "P:\\proc\\";
+        QTest::newRow("beside it") << "P:\\nothing-here\\x"
+                                   << "P:\\";
+    }
+    void volumeRootAtAMountPoint()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, root);
+        mapDrive(QLatin1Char('P'), QStringLiteral("/"));
+        WCHAR buffer[MAX_PATH] = {};
+        QVERIFY(GetVolumePathNameW(wstr(path), buffer, MAX_PATH));
+        QCOMPARE(fromWide(buffer), root);
     }
 
     void extentAnswers_data()
