@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -147,16 +148,19 @@ private slots:
         QTest::addColumn<int>("size");
         QTest::addColumn<bool>("declaredVolume");
         QTest::addColumn<bool>("runs");
-        QTest::newRow("resident") << 699 << false << false;
-        QTest::newRow("outside its record") << 700 << false << true;
-        QTest::newRow("a mebibyte") << (1 << 20) << false << true;
-        QTest::newRow("on a simulated volume") << (1 << 20) << true << false;
+        QTest::addColumn<bool>("replaced"); // a small file takes the name once the handle is open
+        QTest::newRow("resident") << 699 << false << false << false;
+        QTest::newRow("outside its record") << 700 << false << true << false;
+        QTest::newRow("a mebibyte") << (1 << 20) << false << true << false;
+        QTest::newRow("the handle's file, not the name's") << (1 << 20) << false << true << true;
+        QTest::newRow("on a simulated volume") << (1 << 20) << true << false << false;
     }
     void hostFileRuns()
     {
         QFETCH(int, size);
         QFETCH(bool, declaredVolume);
         QFETCH(bool, runs);
+        QFETCH(bool, replaced);
         QVERIFY(writeFile(file, QByteArray(size, 'r')));
         if (declaredVolume)
             rawvolume::declareVolume(QLatin1Char('Q'), image);
@@ -165,6 +169,9 @@ private slots:
         const qint64 clusterBytes = qint64(sectors) * bytes;
         HANDLE h = CreateFileW(wstr(file), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         QVERIFY(h != INVALID_HANDLE_VALUE);
+        const QString small = tmp->path() + QStringLiteral("/drive/small.bin");
+        if (replaced)
+            QVERIFY(writeFile(small, "10 bytes..") && std::rename(qPrintable(small), qPrintable(file)) == 0);
         STARTING_VCN_INPUT_BUFFER input = {};
         std::vector<quint64> output(0x20010 / 8);
         IO_STATUS_BLOCK io = {};

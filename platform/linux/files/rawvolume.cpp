@@ -88,17 +88,12 @@ constexpr int runLimit = 65536;
 // The runs of a file on one of the host's drives, in clusters of the drive's size: the host's own extents
 // (FIEMAP), gaps between them as runs without clusters; where the host tells none (a file system without
 // the query), one run of the file's size at a cluster taken from its file number, which no other file has.
-QList<Extent> hostExtents(const QString &fileHostPath, qint64 cluster)
+QList<Extent> hostExtents(int fd, qint64 cluster)
 {
     QList<Extent> out;
-    const int fd = ::open(hostnames::encode(fileHostPath).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0)
-        return out;
     struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < residentLimit) {
-        ::close(fd);
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < residentLimit)
         return out;
-    }
     const qint64 clusters = (qint64(st.st_size) + cluster - 1) / cluster;
     constexpr unsigned batch = 256;
     std::vector<char> buffer(sizeof(fiemap) + batch * sizeof(fiemap_extent));
@@ -121,10 +116,8 @@ QList<Extent> hostExtents(const QString &fileHostPath, qint64 cluster)
             const fiemap_extent &e = map->fm_extents[i];
             last = e.fe_flags & FIEMAP_EXTENT_LAST;
             // Data kept with the file's metadata is resident; a place the host does not know yet is no place.
-            if (e.fe_flags & FIEMAP_EXTENT_DATA_INLINE) {
-                ::close(fd);
+            if (e.fe_flags & FIEMAP_EXTENT_DATA_INLINE)
                 return {};
-            }
             if (e.fe_flags & FIEMAP_EXTENT_UNKNOWN) {
                 answered = false;
                 break;
@@ -141,7 +134,6 @@ QList<Extent> hostExtents(const QString &fileHostPath, qint64 cluster)
         if (!answered)
             break;
     }
-    ::close(fd);
     if (!answered || out.size() >= runLimit)
         return {Extent{clusters, qint64(st.st_ino)}};
     if (vcn < clusters)
@@ -211,20 +203,21 @@ QList<Extent> extentsOf(const QString &fileHostPath)
     return out;
 }
 
-QList<Extent> runsOf(const QString &fileHostPath)
+QList<Extent> runsOf(const QString &fileHostPath, int fd)
 {
     QList<Extent> declared = extentsOf(fileHostPath);
     const QChar letter = drivemap::letterOfHostPath(fileHostPath);
     // A simulated volume's layout is all the machine's: a file it declares no runs for has none.
     if (!declared.isEmpty() || (!letter.isNull() && !machine::setting(volumeKey(letter)).isEmpty()))
         return declared;
+    // Read from the file the handle holds, never from its name again.
     struct statvfs st;
-    if (::statvfs(hostnames::encode(fileHostPath).constData(), &st) != 0)
+    if (fd < 0 || ::fstatvfs(fd, &st) != 0)
         return declared;
     // The cluster size GetDiskFreeSpaceW gives: 512-byte sectors, the file system's block size.
     const qint64 block = letter.isNull() ? 0 : declaredClusterSize(letter);
     const qint64 bytes = block > 0 ? block : qint64(st.f_frsize ? st.f_frsize : st.f_bsize);
-    return hostExtents(fileHostPath, qMax<qint64>(512, bytes / 512 * 512));
+    return hostExtents(fd, qMax<qint64>(512, bytes / 512 * 512));
 }
 
 } // namespace rawvolume
@@ -247,7 +240,10 @@ NTSTATUS WINAPI NtFsControlFile(HANDLE FileHandle, HANDLE, PIO_APC_ROUTINE, PVOI
 
     qint64 startingVcn = 0;
     std::memcpy(&startingVcn, InputBuffer, sizeof(startingVcn));
-    const QList<rawvolume::Extent> extents = rawvolume::runsOf(path);
+    const int fd = filefaults::duplicateDescriptor(FileHandle);
+    const QList<rawvolume::Extent> extents = rawvolume::runsOf(path, fd);
+    if (fd >= 0)
+        ::close(fd);
     NTSTATUS status = STATUS_END_OF_FILE;
     ULONG written = 0;
     // The answer starts with the run that holds the starting VCN, and says where that run starts.

@@ -38,8 +38,9 @@ void declareClusterSize(QChar letter, qint64 clusterBytes);
 void declareExtents(const QString &fileHostPath, const QList<Extent> &extents);
 QList<Extent> extentsOf(const QString &fileHostPath);
 // What the extent query answers for a file: its declared runs; none for another file of a simulated volume;
-// for a file of the host's drives, its runs on the host (resident, with none, under 700 bytes).
-QList<Extent> runsOf(const QString &fileHostPath);
+// for a file of the host's drives, the runs on the host of the open file fd (resident, with none, under 700
+// bytes).
+QList<Extent> runsOf(const QString &fileHostPath, int fd);
 
 // The cluster size declared for a drive: bytes, 0 when none is declared, -1 when the query is to fail.
 qint64 declaredClusterSize(QChar letter);
