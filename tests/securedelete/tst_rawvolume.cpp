@@ -140,27 +140,23 @@ private slots:
     }
 
     // A file of a host drive that the machine declares no runs for has the host's: none while it fits in its
-    // file record, else runs to its last cluster. A simulated volume's files have only the runs declared.
+    // file record, else runs to its last cluster (a simulated volume's file has only the runs declared:
+    // tst_shredclusters, "no extents").
     void hostFileRuns_data()
     {
         QTest::addColumn<int>("size");
-        QTest::addColumn<bool>("declaredVolume");
         QTest::addColumn<bool>("replaced"); // a small file takes the name once the handle is open
         QTest::addColumn<bool>("runs");
-        QTest::newRow("resident") << 699 << false << false << false;
-        QTest::newRow("outside its record") << 700 << false << false << true;
-        QTest::newRow("the handle's file, not the name's") << (1 << 20) << false << true << true;
-        QTest::newRow("on a simulated volume") << (1 << 20) << true << false << false;
+        QTest::newRow("resident") << 699 << false << false;
+        QTest::newRow("outside its record") << 700 << false << true;
+        QTest::newRow("the handle's file, not the name's") << (1 << 20) << true << true;
     }
     void hostFileRuns()
     {
         QFETCH(int, size);
-        QFETCH(bool, declaredVolume);
         QFETCH(bool, replaced);
         QFETCH(bool, runs);
         QVERIFY(writeFile(file, QByteArray(size, 'r')));
-        if (declaredVolume)
-            rawvolume::declareVolume(QLatin1Char('Q'), image);
         DWORD sectors = 0, bytes = 0, freeClusters = 0, total = 0;
         QVERIFY(GetDiskFreeSpaceW(u"Q:\\", &sectors, &bytes, &freeClusters, &total));
         HANDLE h = CreateFileW(wstr(file), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
