@@ -10,6 +10,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <sys/resource.h>
 
 class TestProcesses : public QObject
 {
@@ -143,27 +144,41 @@ private slots:
         CloseHandle(h);
     }
 
+    // The machine is an elevated administrator's, who holds the privilege real time takes; without elevation
+    // Windows sets the high class instead. The host's nice value is each class's own.
     void priorityRoundTrip_data()
     {
         QTest::addColumn<uint>("priorityClass");
+        QTest::addColumn<bool>("elevated");
         QTest::addColumn<uint>("readBack");
-        QTest::newRow("idle") << uint(IDLE_PRIORITY_CLASS) << uint(IDLE_PRIORITY_CLASS);
-        QTest::newRow("below normal") << uint(BELOW_NORMAL_PRIORITY_CLASS) << uint(BELOW_NORMAL_PRIORITY_CLASS);
-        QTest::newRow("normal") << uint(NORMAL_PRIORITY_CLASS) << uint(NORMAL_PRIORITY_CLASS);
-        QTest::newRow("above normal") << uint(ABOVE_NORMAL_PRIORITY_CLASS) << uint(ABOVE_NORMAL_PRIORITY_CLASS);
-        QTest::newRow("high") << uint(HIGH_PRIORITY_CLASS) << uint(HIGH_PRIORITY_CLASS);
-        // Real time becomes high, as on Windows for a caller without the privilege to raise priorities.
-        QTest::newRow("real time") << uint(REALTIME_PRIORITY_CLASS) << uint(HIGH_PRIORITY_CLASS);
+        QTest::addColumn<int>("nice");
+        QTest::newRow("idle") << uint(IDLE_PRIORITY_CLASS) << true << uint(IDLE_PRIORITY_CLASS) << 19;
+        QTest::newRow("below normal") << uint(BELOW_NORMAL_PRIORITY_CLASS) << true << uint(BELOW_NORMAL_PRIORITY_CLASS)
+                                      << 10;
+        QTest::newRow("normal") << uint(NORMAL_PRIORITY_CLASS) << true << uint(NORMAL_PRIORITY_CLASS) << 0;
+        QTest::newRow("above normal") << uint(ABOVE_NORMAL_PRIORITY_CLASS) << true << uint(ABOVE_NORMAL_PRIORITY_CLASS)
+                                      << -5;
+        QTest::newRow("high") << uint(HIGH_PRIORITY_CLASS) << true << uint(HIGH_PRIORITY_CLASS) << -10;
+        // The machine is an elevated administrator's, who holds the privilege real time takes; without
+        // elevation Windows sets the high class instead.
+        QTest::newRow("real time") << uint(REALTIME_PRIORITY_CLASS) << true << uint(REALTIME_PRIORITY_CLASS) << -20;
+        QTest::newRow("real time, not elevated")
+            << uint(REALTIME_PRIORITY_CLASS) << false << uint(HIGH_PRIORITY_CLASS) << -10;
     }
 
     void priorityRoundTrip()
     {
         QFETCH(uint, priorityClass);
+        QFETCH(bool, elevated);
         QFETCH(uint, readBack);
-        HANDLE h = OpenProcess(PROCESS_ALL_ACCESS, FALSE, startSleep());
+        QFETCH(int, nice);
+        m->setElevated(elevated);
+        const DWORD pid = startSleep();
+        HANDLE h = OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid);
         QVERIFY(h);
         QVERIFY(SetPriorityClass(h, priorityClass));
         QCOMPARE(GetPriorityClass(h), DWORD(readBack));
+        QCOMPARE(::getpriority(PRIO_PROCESS, id_t(pid)), nice);
         QVERIFY(!SetPriorityClass(h, 0x1234));
         QCOMPARE(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
         CloseHandle(h);

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -46,11 +47,19 @@ private slots:
         m.reset();
     }
 
-    void volumeOpensOnlyWhereDeclared()
+    void volumeOpensForAnAdministrator()
     {
-        SetLastError(0);
-        QCOMPARE(openVolume(u"\\\\.\\Q:"), INVALID_HANDLE_VALUE);
+        // A host drive's volume opens; its file system is in use, so every write is refused, even one declared
+        // unmounted, and nothing reaches the host.
+        rawvolume::declareMounted(QLatin1Char('Q'), false);
+        HANDLE host = openVolume(u"\\\\.\\Q:");
+        QVERIFY(host != INVALID_HANDLE_VALUE);
+        DWORD done = 7;
+        QVERIFY(!WriteFile(host, "ZZ", 2, &done, nullptr));
         QCOMPARE(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
+        QCOMPARE(done, DWORD(0));
+        QVERIFY(CloseHandle(host));
+        rawvolume::declareMounted(QLatin1Char('Q'), true);
         QCOMPARE(openVolume(u"\\\\.\\K:"), INVALID_HANDLE_VALUE);
         QCOMPARE(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
         QCOMPARE(openVolume(u"\\\\.\\PhysicalDrive0"), INVALID_HANDLE_VALUE);
@@ -128,6 +137,58 @@ private slots:
             QVERIFY(!GetVolumePathNameW(wstr(path), buffer, 3));
             QCOMPARE(GetLastError(), DWORD(ERROR_FILENAME_EXCED_RANGE));
         }
+    }
+
+    // A file of a host drive that the machine declares no runs for has the host's: none while it fits in its
+    // file record, else runs to its last cluster (a simulated volume's file has only the runs declared:
+    // tst_shredclusters, "no extents").
+    void hostFileRuns_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<bool>("replaced"); // a small file takes the name once the handle is open
+        QTest::addColumn<bool>("runs");
+        QTest::newRow("resident") << 699 << false << false;
+        QTest::newRow("outside its record") << 700 << false << true;
+        QTest::newRow("the handle's file, not the name's") << (1 << 20) << true << true;
+    }
+    void hostFileRuns()
+    {
+        QFETCH(int, size);
+        QFETCH(bool, replaced);
+        QFETCH(bool, runs);
+        QVERIFY(writeFile(file, QByteArray(size, 'r')));
+        DWORD sectors = 0, bytes = 0, freeClusters = 0, total = 0;
+        QVERIFY(GetDiskFreeSpaceW(u"Q:\\", &sectors, &bytes, &freeClusters, &total));
+        HANDLE h = CreateFileW(wstr(file), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        const QString small = tmp->path() + QStringLiteral("/drive/small.bin");
+        if (replaced)
+            QVERIFY(writeFile(small, "10 bytes..") && std::rename(qPrintable(small), qPrintable(file)) == 0);
+        STARTING_VCN_INPUT_BUFFER input = {};
+        std::vector<quint64> output(0x20010 / 8);
+        IO_STATUS_BLOCK io = {};
+        const NTSTATUS st = NtFsControlFile(h, nullptr, nullptr, nullptr, &io, FSCTL_GET_RETRIEVAL_POINTERS, &input,
+                                            sizeof(input), output.data(), 0x20010);
+        CloseHandle(h);
+        QCOMPARE(st, runs ? STATUS_SUCCESS : STATUS_END_OF_FILE);
+        const auto *p = reinterpret_cast<const RETRIEVAL_POINTERS_BUFFER *>(output.data());
+        if (!runs)
+            return;
+        QVERIFY(p->ExtentCount > 0);
+        QCOMPARE(qint64(p->Extents[p->ExtentCount - 1].NextVcn.QuadPart),
+                 (size + qint64(sectors) * bytes - 1) / (qint64(sectors) * bytes));
+    }
+
+    // A host mount inside a drive is a volume mounted in a folder, the root of what lies below it.
+    void volumeRootAtAMountPoint()
+    {
+        mapDrive(QLatin1Char('P'), QStringLiteral("/"));
+        WCHAR buffer[MAX_PATH] = {};
+        for (const char16_t *path : {u"P:\\proc\\self\\", u"P:\\proc"}) {
+            QVERIFY(GetVolumePathNameW(path, buffer, MAX_PATH));
+            QCOMPARE(fromWide(buffer), QStringLiteral("P:\\proc\\"));
+        }
+        QVERIFY(GetVolumePathNameW(u"P:\\nothing-here\\x", buffer, MAX_PATH));
+        QCOMPARE(fromWide(buffer), QStringLiteral("P:\\"));
     }
 
     void extentAnswers_data()

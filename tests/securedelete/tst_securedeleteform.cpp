@@ -337,6 +337,29 @@ private slots:
         QVERIFY(boxes.texts.last().startsWith(QStringLiteral("1 of 1 items could not be shredded")));
     }
 
+    // On a fresh machine (no simulated volume, no declared runs) a compressed file's clusters lie on its drive,
+    // whose volume opens and refuses the writes: the file stays, and the end of the run says why.
+    void clusterRefusalOnAFreshMachine()
+    {
+        const QString file = m->folder() + QStringLiteral("/drive_c/ledger.dat");
+        const QByteArray secret(65536, 's');
+        QVERIFY(writeFile(file, secret));
+        m->markFileAttributes(file, FILE_ATTRIBUTE_COMPRESSED);
+        SecureDeleteForm form;
+        form.options.DeleteMode = 2;
+        emit form.ui->ffTreeView->addURL(QStringLiteral("C:\\ledger.dat"));
+        BoxAnswerer boxes;
+        form.ui->ffDeleteButton->click();
+        QTRY_VERIFY(!form.deleteRunning);
+        QTRY_COMPARE(boxes.texts.size(), 1);
+        QCOMPARE(boxes.texts.first(),
+                 QStringLiteral("1 of 1 items could not be shredded and were kept as they were:\nC:\\ledger.dat\n\n"
+                                "Windows refused to overwrite the clusters of a compressed, encrypted or sparse file "
+                                "on its drive: it lets a program write to the sectors of a drive in use only while "
+                                "the drive is locked."));
+        QCOMPARE(readFile(file), secret);
+    }
+
     // Cancel stops the run at its next test; the Gutmann file under way is kept, later rows are not started.
     void cancelRun()
     {

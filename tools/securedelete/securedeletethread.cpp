@@ -461,18 +461,23 @@ bool SecureDeleteThread::overwriteClusters(const QString &path, bool *deleted)
 {
     *deleted = false;
     // The drive letter of the volume that holds the file ("X:\" from the volume root; on a drive path the
-    // same letter as the path's own).
+    // same letter as the path's own). A volume mounted in a folder ("X:\mnt\") is not the drive's volume, and
+    // its clusters are no places on that one: it gets no volume handle, so the file stays.
     WCHAR volumeRoot[MAX_PATH + 1] = {};
     QChar letter = path.isEmpty() ? QLatin1Char('A') : path.at(0);
-    if (GetVolumePathNameW(wstr(path), volumeRoot, MAX_PATH + 1) && volumeRoot[0] && volumeRoot[1] == u':')
+    bool inFolder = false;
+    if (GetVolumePathNameW(wstr(path), volumeRoot, MAX_PATH + 1) && volumeRoot[0] && volumeRoot[1] == u':') {
         letter = QChar(char16_t(volumeRoot[0]));
+        inFolder = volumeRoot[3] != 0;
+    }
     QString volumeName = QStringLiteral("\\\\.\\A:");
     volumeName[4] = letter;
     QString rootName = QStringLiteral("A:\\");
     rootName[0] = letter;
 
-    HANDLE volume = CreateFileW(wstr(volumeName), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE volume = inFolder ? INVALID_HANDLE_VALUE
+                             : CreateFileW(wstr(volumeName), GENERIC_READ | GENERIC_WRITE,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     const HandleCloser volumeCloser{volume};
     DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
     quint64 clusterSize = 0;

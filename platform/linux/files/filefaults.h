@@ -31,6 +31,8 @@ void guardWrites(HANDLE h, std::function<DWORD(qint64 offset, DWORD size)> guard
 
 // The host path a file handle was opened on; "" for a handle that is not an open file.
 QString pathOfHandle(HANDLE h);
+// The descriptor of an open file handle, duplicated (the caller closes it); -1 for any other handle.
+int duplicateDescriptor(HANDLE h);
 
 // Tests watch what is written: after each successful WriteFile, on the writing thread, with the position
 // the bytes were written at. Set it before the writing starts and clear it after.

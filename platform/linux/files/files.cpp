@@ -658,6 +658,12 @@ QString pathOfHandle(HANDLE h)
     return f ? f->path : QString();
 }
 
+int duplicateDescriptor(HANDLE h)
+{
+    auto f = handles::getAs<FileObject>(h);
+    return f && f->fd >= 0 ? ::fcntl(f->fd, F_DUPFD_CLOEXEC, 0) : -1;
+}
+
 std::function<void(const QString &, qint64, const void *, DWORD)> &writeObserver()
 {
     static std::function<void(const QString &, qint64, const void *, DWORD)> observer;

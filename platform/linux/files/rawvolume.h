@@ -12,7 +12,9 @@
 // STATUS_PENDING, its result then waiting in the I/O status block.
 // Table volumeextents(path, seq, nextvcn, lcn): the runs of a file in order, starting at VCN 0; lcn -1
 // marks a run without clusters on the volume. A file without runs answers STATUS_END_OF_FILE, as a file
-// whose data lives in its file record does.
+// whose data lives in its file record does. A drive without "volume.X" is one of the host's: its volume opens
+// (on an empty image: reads find nothing) and refuses every write, its file system being mounted and in use,
+// and a file on it that the table does not name has the runs the host gives it.
 #pragma once
 
 #include <QChar>
@@ -35,6 +37,10 @@ void declareMounted(QChar letter, bool mounted);
 void declareClusterSize(QChar letter, qint64 clusterBytes);
 void declareExtents(const QString &fileHostPath, const QList<Extent> &extents);
 QList<Extent> extentsOf(const QString &fileHostPath);
+// What the extent query answers for a file: its declared runs; none for another file of a simulated volume;
+// for a file of the host's drives, the runs on the host of the open file fd (resident, with none, under 700
+// bytes).
+QList<Extent> runsOf(const QString &fileHostPath, int fd);
 
 // The cluster size declared for a drive: bytes, 0 when none is declared, -1 when the query is to fail.
 qint64 declaredClusterSize(QChar letter);

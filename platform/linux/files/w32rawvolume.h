@@ -1,7 +1,7 @@
 // Raw volume access and the file system's extent query, declared for hosts without the Windows SDK.
-// The stand-in never opens a host block device: a volume ("\\.\X:") opens only where the machine declares
-// a simulated one for the drive, and the extents of a file are those the machine declares for it
-// (platform/linux/rawvolume.h tells how).
+// The stand-in never opens a host block device: a volume ("\\.\X:") is a simulated one the machine declares
+// for the drive, or for a host drive one that refuses writes; the extents of a file are those the machine
+// declares for it, or the host's (platform/linux/files/rawvolume.h tells how).
 #pragma once
 
 #include "linux/machine/w32types.h"

@@ -228,6 +228,10 @@ BOOL WINAPI SetPriorityClass(HANDLE hProcess, DWORD dwPriorityClass)
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
+    // Real time takes the privilege to raise the base priority, which only an elevated administrator holds;
+    // without it Windows sets the high class and still succeeds.
+    if (dwPriorityClass == REALTIME_PRIORITY_CLASS && !machine::isElevated())
+        dwPriorityClass = HIGH_PRIORITY_CLASS;
     // Nice values belong to threads on Linux: the class is every thread's.
     const int nice = procfs::niceOfClass(dwPriorityClass);
     const QDir tasks(QStringLiteral("/proc/%1/task").arg(handle->pid));

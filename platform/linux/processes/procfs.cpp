@@ -121,7 +121,10 @@ DWORD priorityClassOf(int nice, int policy)
         return NORMAL_PRIORITY_CLASS;
     if (nice >= -9)
         return ABOVE_NORMAL_PRIORITY_CLASS;
-    return HIGH_PRIORITY_CLASS;
+    // The host's topmost nice value is real time's own, so that the class set reads back as itself.
+    if (nice > -20)
+        return HIGH_PRIORITY_CLASS;
+    return REALTIME_PRIORITY_CLASS;
 }
 
 int niceOfClass(DWORD priorityClass)
@@ -134,8 +137,9 @@ int niceOfClass(DWORD priorityClass)
     case ABOVE_NORMAL_PRIORITY_CLASS:
         return -5;
     case HIGH_PRIORITY_CLASS:
-    case REALTIME_PRIORITY_CLASS:
         return -10;
+    case REALTIME_PRIORITY_CLASS:
+        return -20;
     default:
         return 0;
     }

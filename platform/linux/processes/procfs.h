@@ -53,6 +53,8 @@ bool markedProtected(DWORD pid);
 // The Windows name of a host path (system.cpp).
 QString windowsPath(const QString &hostPath);
 
+// A class is a nice value on the host: idle 19, below normal 10, normal 0, above normal -5, high -10 and real
+// time -20, which no other class uses (a real-time scheduling policy reads as real time too).
 DWORD priorityClassOf(int nice, int policy);
 int niceOfClass(DWORD priorityClass); // the class must be one of the six
 // The base priority Windows gives the threads of a class (4, 6, 8, 10, 13, 24); 0 for an unknown class.

@@ -177,6 +177,11 @@ void SetLastError(DWORD code)
 
 BOOL CloseHandle(HANDLE h)
 {
+    // The pseudo-handles (the current process, -1, which is also INVALID_HANDLE_VALUE; the current thread, -2;
+    // and down to -6, the session and the tokens) are no open handles: closing one has no effect and succeeds.
+    const LONG_PTR value = reinterpret_cast<LONG_PTR>(h);
+    if (value <= -1 && value >= -6)
+        return TRUE;
     if (handles::close(h))
         return TRUE;
     TokenTable &t = tokens();

@@ -237,8 +237,19 @@ void probeSystemIds()
 }
 
 // Closing what is not open is refused with ERROR_INVALID_HANDLE: a handle closed already, one never opened.
+// Closing a pseudo-handle (the current process, the current thread) has no effect and fails nothing; the last
+// error is printed too, so that it shows it untouched.
 void probeClose()
 {
+    SetLastError(12345);
+    const BOOL process = CloseHandle(GetCurrentProcess());
+    line("CloseHandle.current process", "%s last error %lu", process ? "ok" : "failed",
+         static_cast<unsigned long>(GetLastError()));
+    // GetCurrentThread()'s pseudo-handle, (HANDLE)-2, which the stand-in has no call for.
+    SetLastError(12345);
+    const BOOL thread = CloseHandle(reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-2)));
+    line("CloseHandle.current thread", "%s last error %lu", thread ? "ok" : "failed",
+         static_cast<unsigned long>(GetLastError()));
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     SetLastError(0);
     ok("CloseHandle.open", CloseHandle(snapshot));
@@ -264,13 +275,14 @@ void probePriorities(DWORD child)
     for (const auto &c : classes) {
         std::string key = std::string("SetPriorityClass.") + c.name;
         ok(key.c_str(), SetPriorityClass(process, c.value));
-        // As read back: real time needs the privilege to raise the base priority, and without it the class is high.
+        // As read back: real time needs the privilege to raise the base priority, which an elevated
+        // administrator holds (the machine's user is one).
         line((key + ".read").c_str(), "0x%lX", static_cast<unsigned long>(GetPriorityClass(process)));
     }
-    // Without the privilege to raise the base priority (a plain user's token lacks it), asking for real time
-    // gives the high class.
+    // Real time asked for again from below it (the class last set is real time itself above).
+    ok("SetPriorityClass.normal.again", SetPriorityClass(process, NORMAL_PRIORITY_CLASS));
     ok("SetPriorityClass.realtime.again", SetPriorityClass(process, REALTIME_PRIORITY_CLASS));
-    line("SetPriorityClass.realtime.unprivileged", "0x%lX", static_cast<unsigned long>(GetPriorityClass(process)));
+    line("SetPriorityClass.realtime.again.read", "0x%lX", static_cast<unsigned long>(GetPriorityClass(process)));
     ok("SetPriorityClass.invalid", SetPriorityClass(process, 0x12345));
     ok("SetPriorityClass.below.again", SetPriorityClass(process, BELOW_NORMAL_PRIORITY_CLASS));
 

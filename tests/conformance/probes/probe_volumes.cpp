@@ -102,8 +102,52 @@ void driveFacts(const Text &root)
        GetDiskFreeSpaceW(WSTR("Q:\\"), &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters));
 }
 
+// The runs of a file of size bytes, in clusters of the drive: a file of 1 MiB lies outside its file record,
+// and its runs, asked for from where the last answer ended, go from VCN 0 to its last cluster, each run
+// (its NextVcn less the VCN before it) at least one cluster long.
+std::string runsOf(NtFsControlFilePtr control, const Text &file, const Text &root, unsigned long long size)
+{
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
+    if (!GetDiskFreeSpaceW(root.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters) ||
+        !sectorsPerCluster || !bytesPerSector)
+        return "no cluster size";
+    const unsigned long long cluster = static_cast<unsigned long long>(sectorsPerCluster) * bytesPerSector;
+    HANDLE h = CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return "not opened";
+    alignas(8) unsigned char output[sizeof(RETRIEVAL_POINTERS_BUFFER) * 4] = {};
+    auto *answer = reinterpret_cast<RETRIEVAL_POINTERS_BUFFER *>(output);
+    const DWORD room = (sizeof output - offsetof(RETRIEVAL_POINTERS_BUFFER, Extents)) / sizeof(answer->Extents[0]);
+    long long vcn = 0, first = -1;
+    NTSTATUS st = STATUS_BUFFER_OVERFLOW;
+    bool positive = true;
+    for (int calls = 0; st == STATUS_BUFFER_OVERFLOW && positive && calls < 1000; ++calls) {
+        STARTING_VCN_INPUT_BUFFER input = {};
+        input.StartingVcn.QuadPart = vcn;
+        IO_STATUS_BLOCK io = {};
+        st = control(h, nullptr, nullptr, nullptr, &io, FSCTL_GET_RETRIEVAL_POINTERS, &input, sizeof input, output,
+                     sizeof output);
+        if ((st != STATUS_SUCCESS && st != STATUS_BUFFER_OVERFLOW) || answer->ExtentCount == 0)
+            break;
+        if (first < 0)
+            first = answer->StartingVcn.QuadPart;
+        vcn = answer->StartingVcn.QuadPart;
+        for (DWORD i = 0; i < answer->ExtentCount && i < room; ++i) {
+            positive = positive && answer->Extents[i].NextVcn.QuadPart > vcn;
+            vcn = answer->Extents[i].NextVcn.QuadPart;
+        }
+    }
+    CloseHandle(h);
+    if (first < 0)
+        return "no clusters";
+    const unsigned long long clusters = (size + cluster - 1) / cluster;
+    return "runs from VCN " + std::to_string(first) +
+           (positive ? ", each at least one cluster long, " : ", one shorter than a cluster, ") +
+           (static_cast<unsigned long long>(vcn) == clusters ? "to the file's last cluster" : "to another end");
+}
+
 // ntdll's extent query, as the shredder reaches it: looked up by name, on a file opened for reading.
-void extents(const Text &file)
+void extents(const Text &file, const Text &large, const Text &root, unsigned long long largeSize)
 {
     HMODULE ntdll = GetModuleHandleW(WSTR("ntdll.dll"));
     line("GetModuleHandleW.ntdll.dll", "%s", ntdll ? "nonzero" : "null");
@@ -144,6 +188,7 @@ void extents(const Text &file)
     status("NtFsControlFile.shortBuffer",
            control(h, nullptr, nullptr, nullptr, &io, FSCTL_GET_RETRIEVAL_POINTERS, &input, sizeof input, output, 8));
     CloseHandle(h);
+    line("NtFsControlFile.nonresident", "%s", runsOf(control, large, root, largeSize).c_str());
 }
 
 } // namespace
@@ -156,6 +201,15 @@ int main()
     HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written = 0;
     WriteFile(h, "0123456789", 10, &written, nullptr);
+    CloseHandle(h);
+    // A mebibyte written out, so that it has its clusters on the volume.
+    const Text large = folder + WSTR("large.bin");
+    const unsigned long long largeSize = 1 << 20;
+    h = CreateFileW(large.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const std::string block(65536, 'x');
+    for (unsigned long long at = 0; at < largeSize; at += block.size())
+        WriteFile(h, block.data(), DWORD(block.size()), &written, nullptr);
+    FlushFileBuffers(h);
     CloseHandle(h);
 
     // The volume that holds the scratch folder, as the shredder finds it: MAX_PATH + 1 characters.
@@ -175,11 +229,19 @@ int main()
     else
         line("GetVolumePathNameW.root", "failed error %lu", static_cast<unsigned long>(GetLastError()));
 
+    // A path below another volume mounted in a folder of Z: (the host's /proc, a mount point of its own).
+    WCHAR mounted[MAX_PATH + 1] = {};
+    if (GetVolumePathNameW(WSTR("Z:\\proc\\self\\"), mounted, MAX_PATH + 1))
+        probe::text("GetVolumePathNameW.mount point", mounted);
+    else
+        line("GetVolumePathNameW.mount point", "failed error %lu", static_cast<unsigned long>(GetLastError()));
+
     driveStrings();
     dosDevices();
     driveFacts(Text(volumeRoot));
-    extents(file);
+    extents(file, large, Text(volumeRoot), largeSize);
 
+    DeleteFileW(large.c_str());
     ok("DeleteFileW", DeleteFileW(file.c_str()));
     Text bare = folder;
     bare.pop_back();
