@@ -545,6 +545,38 @@ private slots:
         QVERIFY(QFile::exists(trash + QStringLiteral("/info/later.txt.trashinfo")));
     }
 
+    // Emptying takes every entry of the trash, dot names too, at its top and in its own folders, each with
+    // its record: nothing stays unreported.
+    void emptyingTakesDotNames()
+    {
+        onlyMappedDrives();
+        mapDrive(QLatin1Char('Q'), path(QStringLiteral("q")));
+        for (const char *name : {"q/.env-secrets", "q/plain.txt", "q/.dotdir/inner.txt", "q/.dotdir/.hidden-key"})
+            writeFile(path(QLatin1String(name)), "secret");
+        for (const char *name : {"Q:\\.env-secrets", "Q:\\plain.txt", "Q:\\.dotdir"})
+            QVERIFY(moveToRecycleBin(QLatin1String(name)));
+        const QString trash = trashOf(path(QStringLiteral("q/home")));
+        writeFile(trash + QStringLiteral("/.secret-notes"), "secret"); // beside the trash's own folders
+        QCOMPARE(filesBelow(trash).size(), 8);
+        SecureDeleteForm form;
+        form.options.DeleteMode = 2;
+        form.ui->tabWidget->setCurrentIndex(1);
+        BoxAnswerer boxes;
+        WriteRecorder recorder;
+        form.ui->rbEmptyButton->click();
+        QTRY_VERIFY(!form.deleteRunning);
+        QCOMPARE(form.deleteThread->itemsToShred, 7);
+        QCOMPARE(form.deleteThread->itemsShredded, 7);
+        QCOMPARE(boxes.texts, QStringList());
+        QCOMPARE(filesBelow(trash), QStringList());
+        QCOMPARE(QDir(trash).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
+                 (QStringList{"files", "info"}));
+        QCOMPARE(
+            QDir(trash + QStringLiteral("/files")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
+            QStringList());
+        QVERIFY(!recorder.writesTo(trash + QStringLiteral("/info/.env-secrets.trashinfo")).isEmpty());
+    }
+
     void dialogShowsOptions_data()
     {
         QTest::addColumn<quint32>("mode");

@@ -537,8 +537,8 @@ private slots:
         QFile::remove(hostFile(QStringLiteral("tree/sub/dirlink")));
         QVERIFY(thread.shredFolder(enginePath(QStringLiteral("tree")), 0));
         QVERIFY(!QFileInfo::exists(hostFile(QStringLiteral("tree"))));
-        // A folder that no longer exists counts as shredded.
-        QVERIFY(thread.shredFolder(enginePath(QStringLiteral("tree")), 0));
+        // A folder that no longer exists was not shredded here.
+        QVERIFY(!thread.shredFolder(enginePath(QStringLiteral("tree")), 0));
     }
 
     // The same walk on either drive the user can reach: a folder of the host's root by its Z: path, and one in
@@ -650,13 +650,56 @@ private slots:
         QStringList rows;
         for (int r = 0; r < model.rowCount(); ++r)
             rows << model.item(r, 0)->text();
-        remaining.insert(remaining.size(), QStringLiteral("locked.txt"));
+        // A row whose folder is not there stays too.
+        remaining << QStringLiteral("locked.txt") << QStringLiteral("gone");
         QCOMPARE(rows, remaining);
         QVERIFY(removedOnGuiThread);
         QCOMPARE(total.size(), 0);
         QCOMPARE(readFile(hostFile(QStringLiteral("f1.txt"))), QByteArray("1"));
         QCOMPARE(readFile(hostFile(QStringLiteral("locked.txt"))), QByteArray("L"));
         QVERIFY(!QFile::exists(hostFile(QStringLiteral("f5.txt"))));
+    }
+
+    // A row another program moved away after it was listed is kept and named as not found, a folder as a
+    // file; what was moved is untouched where it went. A row still in place goes as usual.
+    void rowsMovedAwayAfterListing_data()
+    {
+        QTest::addColumn<bool>("folder");
+        QTest::addColumn<bool>("moved");
+        QTest::newRow("file row moved") << false << true;
+        QTest::newRow("folder row moved") << true << true;
+        QTest::newRow("file row in place") << false << false;
+        QTest::newRow("folder row in place") << true << false;
+    }
+    void rowsMovedAwayAfterListing()
+    {
+        QFETCH(bool, folder);
+        QFETCH(bool, moved);
+        const QString name = folder ? QStringLiteral("tree") : QStringLiteral("plan.doc");
+        const QString file = folder ? QStringLiteral("tree/inner.txt") : name;
+        writeFile(hostFile(QStringLiteral("chosen/") + file), "private");
+        QStandardItemModel model;
+        model.appendRow({new QStandardItem(name), new QStandardItem(folder ? "Folder" : "File"),
+                         new QStandardItem(hostFile(QStringLiteral("chosen"))), new QStandardItem(folder ? "1" : "0")});
+        QVERIFY(QDir().mkpath(hostFile(QStringLiteral("elsewhere"))));
+        if (moved)
+            QVERIFY(QDir().rename(hostFile(QStringLiteral("chosen/") + name),
+                                  hostFile(QStringLiteral("elsewhere/") + name)));
+        Worker w(2);
+        w.thread.listModel = &model;
+        WriteRecorder recorder;
+        w.thread.start();
+        QVERIFY(w.thread.wait());
+        QCoreApplication::processEvents(); // the rows' removal, handed to this thread
+        QCOMPARE(w.thread.itemsToShred, 1);
+        QCOMPARE(w.thread.itemsShredded, moved ? 0 : 1);
+        QCOMPARE(model.rowCount(), moved ? 1 : 0);
+        QCOMPARE(w.thread.itemsKept,
+                 moved ? QStringList{hostFile(QStringLiteral("chosen")) + QLatin1Char('\\') + name + " (not found)"}
+                       : QStringList());
+        QCOMPARE(readFile(hostFile(QStringLiteral("elsewhere/") + file)), moved ? QByteArray("private") : QByteArray());
+        QCOMPARE(recorder.writes().isEmpty(), moved);
+        QVERIFY(!QFileInfo::exists(hostFile(QStringLiteral("chosen/") + name)));
     }
 
     void recycleBinMode()
@@ -695,25 +738,25 @@ private slots:
         QTRY_VERIFY(finished);
         QVERIFY(worker.wait());
         QCOMPARE(total.size(), 1);
-        QCOMPARE(total.at(0).at(0).toInt(), 5);
+        QCOMPARE(total.at(0).at(0).toInt(), 6);
         // The last folder's entries first, each folder's entries in the reverse of the listing order.
         QStringList entries;
         for (const SecureDeleteEntry &e : std::as_const(worker.entries))
             entries << e.path + QLatin1Char(':') + QString::number(e.kind);
-        QCOMPARE(entries, (QStringList{"R:\\$Recycle.Bin\\$RZZ.dat:1", "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RCD34:0",
-                                       "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RAB12.txt:1",
-                                       "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$IAB12.txt:1"}));
+        QCOMPARE(entries,
+                 (QStringList{"R:\\$Recycle.Bin\\$RZZ.dat:1", "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\.dotfile:1",
+                              "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RCD34:0", "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RAB12.txt:1",
+                              "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$IAB12.txt:1"}));
         QCOMPARE(seen,
-                 (QStringList{"R:\\$Recycle.Bin\\$RZZ.dat", "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RCD34",
-                              "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RCD34\\deep",
+                 (QStringList{"R:\\$Recycle.Bin\\$RZZ.dat", "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\.dotfile",
+                              "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RCD34", "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RCD34\\deep",
                               "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RCD34\\deep\\x.bin",
                               "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RCD34\\inner.doc",
                               "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RAB12.txt", "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$IAB12.txt"}));
-        QCOMPARE(steps, 6);
-        // The bin's own folder stays. Dot names and links are neither listed nor shredded; what the link points
-        // at is untouched.
+        QCOMPARE(steps, 7);
+        // The bin's own folder stays. Links are neither listed nor shredded; what the link points at is untouched.
         QCOMPARE(filesIn(hostFile(QStringLiteral("q/$RECYCLE.BIN"))), QStringList{"S-1-5-21-1"});
-        QCOMPARE(filesIn(hostFile(QStringLiteral("q/$RECYCLE.BIN/S-1-5-21-1"))), (QStringList{".dotfile", "link"}));
+        QCOMPARE(filesIn(hostFile(QStringLiteral("q/$RECYCLE.BIN/S-1-5-21-1"))), QStringList{"link"});
         QCOMPARE(readFile(hostFile(QStringLiteral("outside.txt"))), QByteArray("outside"));
         QCOMPARE(filesIn(hostFile(QStringLiteral("r/$Recycle.Bin"))), QStringList());
     }
