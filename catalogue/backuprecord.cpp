@@ -71,7 +71,8 @@ QByteArray BackupRecord::encode(const KRGlobal::SettingsData &entry)
     char *p = bytes.data();
     qToLittleEndian<qint32>(entry.index, p + indexOffset);
     putText(p + descOffset, entry.desc);
-    p[reservedOffset] = entry.reserved ? 1 : 0;
+    // The reserved byte says that the earlier value was cut to fit: a restore must not take it for the whole.
+    p[reservedOffset] = entry.reserved || !holdsWhole(entry.oldValue) ? 1 : 0;
     putText(p + locationOffset, entry.location);
     putText(p + oldValueOffset, entry.oldValue);
     p[isDefaultOffset] = entry.isDefault ? 1 : 0;
@@ -84,9 +85,10 @@ KRGlobal::SettingsData BackupRecord::decode(const char *p)
     KRGlobal::SettingsData entry;
     entry.index = qFromLittleEndian<qint32>(p + indexOffset);
     entry.desc = takeText(p + descOffset);
-    entry.reserved = false; // read, never used
     entry.location = takeText(p + locationOffset);
     entry.oldValue = takeText(p + oldValueOffset);
+    // Files written before the byte said so hold 0 there: a value that fills its field may have been cut.
+    entry.reserved = p[reservedOffset] != 0 || fillsField(entry.oldValue);
     entry.isDefault = p[isDefaultOffset] != 0;
     entry.oldDesc = takeText(p + oldDescOffset);
     return entry;

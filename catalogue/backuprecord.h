@@ -6,7 +6,7 @@
 //   offset  size  field
 //        0     4  index      int32, setting id
 //        4  2048  desc
-//     2052     1  reserved   0
+//     2052     1  reserved   1 when oldValue was cut to fit its field, else 0
 //     2053     1  padding
 //     2054  2048  location
 //     4102  2048  oldValue
@@ -40,6 +40,9 @@ public:
     static QString fitText(const QString &text);
     // Whether a field holds the whole text, so that a restore gives all of it back.
     static bool holdsWhole(const QString &text) { return text.size() < textUnits; }
+    // Whether a text read from a field fills it (to within the pair fitText keeps whole): one cut to fit
+    // looks so, and a file written before the reserved byte marked a cut tells no more.
+    static bool fillsField(const QString &text) { return text.size() >= textUnits - 2; }
 
     // "backup" + the number, padded to four digits + ".bak".
     static QString fileName(quint32 number);

@@ -54,6 +54,24 @@ QString shortened(const QString &text)
     return text.left(cut) + QStringLiteral("...");
 }
 
+// The entries' words as the lines of a list in a message box.
+QString listedForBox(const QList<KRGlobal::SettingsData> &entries)
+{
+    QString names;
+    for (const KRGlobal::SettingsData &entry : entries)
+        names += QStringLiteral("\n- ") + shortened(entry.desc);
+    return names;
+}
+
+QList<KRGlobal::SettingsData> without(const QList<KRGlobal::SettingsData> &entries, const QList<int> &ids)
+{
+    QList<KRGlobal::SettingsData> kept;
+    for (const KRGlobal::SettingsData &entry : entries)
+        if (!ids.contains(entry.index))
+            kept << entry;
+    return kept;
+}
+
 } // namespace
 
 HushdeckForm::HushdeckForm(QWidget *parent) : QWidget(parent), ui(new Ui::HushdeckForm)
@@ -429,13 +447,8 @@ bool HushdeckForm::applyChanges(const QList<KRGlobal::SettingsData> entries)
     // A change whose earlier text a backup cannot hold whole is applied only when the user agrees; kept
     // back, it stays pending and nothing of it is written, not even its backup record.
     const QList<int> kept = idsOf(confirmCutBackups(entries, pending));
-    QList<KRGlobal::SettingsData> toApply, toBackUp;
-    for (const KRGlobal::SettingsData &entry : entries)
-        if (!kept.contains(entry.index))
-            toApply << entry;
-    for (const KRGlobal::SettingsData &entry : pending)
-        if (!kept.contains(entry.index))
-            toBackUp << entry;
+    const QList<KRGlobal::SettingsData> toApply = without(entries, kept);
+    const QList<KRGlobal::SettingsData> toBackUp = without(pending, kept);
     if (toApply.isEmpty() && !kept.isEmpty())
         return false; // every change kept back: nothing to write, the list stays as it is
     if (!toBackUp.isEmpty() && !writeBackup(toBackUp) && !confirmApplyWithoutBackup())
@@ -469,15 +482,12 @@ QList<KRGlobal::SettingsData> HushdeckForm::confirmCutBackups(const QList<KRGlob
             tooLong << entry;
     if (tooLong.isEmpty())
         return {};
-    QString names;
-    for (const KRGlobal::SettingsData &entry : std::as_const(tooLong))
-        names += QStringLiteral("\n- ") + shortened(entry.desc);
     const QString text =
         QStringLiteral("A backup keeps the first %1 characters of a text. The earlier text of these settings is "
                        "longer, so Restore Backup could not give it back whole:%2\n\nDo you want to apply these "
                        "changes all the same? Choose No to keep them pending.")
             .arg(BackupRecord::textUnits - 1)
-            .arg(names);
+            .arg(listedForBox(tooLong));
     if (MessageBoxW(nullptr, wstr(text), WSTR("Confirm Changes Without Full Backup"),
                     MB_ICONWARNING | MB_YESNO | MB_DEFBUTTON2) == IDYES)
         return {};
@@ -626,15 +636,49 @@ void HushdeckForm::on_restoreBackup(QList<KRGlobal::SettingsData> newSettingChan
 {
     qDebug() << "on_restoreBackup" << newSettingChangeList.size();
     const QList<KRGlobal::SettingsData> pending = settingChangeList;
-    const ApplyResult result = applyPass(newSettingChangeList, true);
+    QList<int> intact, declined;
+    confirmCutRestores(newSettingChangeList, &intact, &declined);
+    const QList<KRGlobal::SettingsData> toWrite = without(newSettingChangeList, intact + declined);
+    const ApplyResult result = applyPass(toWrite, true);
     // Pending changes are dropped by the restore: their pages must not go on showing choices never written.
     reloadSettings(idsOf(newSettingChangeList) + idsLeftOut(pending, newSettingChangeList), {});
     finishApply();
-    if (result.done < newSettingChangeList.size())
-        reportWriteFailure(newSettingChangeList.at(result.done));
-    // The dialog deletes the backup file only when everything in it went back to the system.
+    if (result.done < toWrite.size())
+        reportWriteFailure(toWrite.at(result.done));
+    // The dialog deletes the backup file only when everything in it is back in the system: written, or held
+    // whole already. A text the user chose not to restore keeps the file.
     if (auto *dialog = qobject_cast<RestoreBackupDialog *>(sender()))
-        dialog->setRestoreComplete(result.written == newSettingChangeList.size());
+        dialog->setRestoreComplete(result.written == toWrite.size() && declined.isEmpty());
+}
+
+void HushdeckForm::confirmCutRestores(const QList<KRGlobal::SettingsData> &entries, QList<int> *intact,
+                                      QList<int> *declined)
+{
+    QList<KRGlobal::SettingsData> shorter;
+    for (const KRGlobal::SettingsData &entry : entries) {
+        if (!entry.reserved)
+            continue;
+        // A setting that still begins with the recorded beginning holds the earlier text whole: writing the
+        // record would only cut it.
+        const SettingPage *page = pageOfId(entry.index);
+        QString now;
+        if (page && page->currentText(entry.index, &now) && now.startsWith(entry.oldValue))
+            *intact << entry.index;
+        else
+            shorter << entry;
+    }
+    if (shorter.isEmpty())
+        return;
+    const QString text =
+        QStringLiteral("A backup keeps the first %1 characters of a text. It holds only the beginning of the "
+                       "earlier text of these settings, so restoring them would write that beginning in place of "
+                       "what they hold now:%2\n\nDo you want to restore these settings all the same? Choose No "
+                       "to leave them as they are and keep the backup file.")
+            .arg(BackupRecord::textUnits - 1)
+            .arg(listedForBox(shorter));
+    if (MessageBoxW(nullptr, wstr(text), WSTR("Confirm Restore Of Shortened Text"),
+                    MB_ICONWARNING | MB_YESNO | MB_DEFBUTTON2) != IDYES)
+        *declined = idsOf(shorter);
 }
 
 // ---- review ----

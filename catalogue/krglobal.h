@@ -12,7 +12,7 @@ struct SettingsData
 {
     int index = 0;          // setting id
     QString desc;           // the new choice, as the page words it
-    bool reserved = false;  // always false; written to backups, never read back
+    bool reserved = false;  // read from a backup: oldValue may be only the beginning of the earlier text
     QString location;       // the tab that holds the page
     QString oldValue;       // the value as last loaded, as text
     bool isDefault = false; // the value was absent when last loaded: restoring deletes it

@@ -16,6 +16,12 @@
 #include <QStandardItemModel>
 #include <QVBoxLayout>
 
+namespace {
+
+const int cutRole = Qt::UserRole + 1;
+
+} // namespace
+
 RestoreBackupDialog::RestoreBackupDialog(QWidget *parent)
     : QDialog(parent), ui(new Ui::RestoreBackupDialog), checkedCount(0), restoreComplete(false)
 {
@@ -143,10 +149,13 @@ void RestoreBackupDialog::loadBackupFile()
         break;
     }
     qDebug() << "open file: " << backupFilePath;
-    for (const KRGlobal::SettingsData &record : std::as_const(records))
+    for (const KRGlobal::SettingsData &record : std::as_const(records)) {
         tickedrows::append(detailModel, record.oldDesc,
                            {record.location, QString::number(record.index), record.oldValue,
                             QString::number(record.isDefault ? 1 : 0)});
+        // Whether the value is only the beginning of the earlier text goes with it to the restore.
+        detailModel->item(detailModel->rowCount() - 1, 3)->setData(record.reserved, cutRole);
+    }
     checkedCount = detailModel->rowCount();
     ui->DetailTreeView->setModel(detailModel);
     ui->DetailTreeView->setColumnHidden(2, true);
@@ -175,7 +184,7 @@ void RestoreBackupDialog::on_ApplyPushButton_clicked()
         KRGlobal::SettingsData entry;
         entry.index = detailModel->item(row, 2)->text().toInt();
         entry.desc = detailModel->item(row, 0)->text();
-        entry.reserved = false;
+        entry.reserved = detailModel->item(row, 3)->data(cutRole).toBool();
         entry.location = detailModel->item(row, 1)->text();
         entry.oldValue = detailModel->item(row, 3)->text();
         entry.isDefault = detailModel->item(row, 4)->text() == QLatin1String("1");

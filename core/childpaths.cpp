@@ -2,9 +2,14 @@
 
 namespace childpaths {
 
+bool isSelfOrParent(const QString &name)
+{
+    return name == QLatin1String(".") || name == QLatin1String("..");
+}
+
 bool staysBelow(const QString &name)
 {
-    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+    if (name.isEmpty() || isSelfOrParent(name))
         return false;
     for (const QChar c : name) {
         if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(':') || c.isNull())

@@ -8,6 +8,9 @@
 
 namespace childpaths {
 
+// True for "." and "..", which a folder's listing gives for the folder itself and its parent.
+bool isSelfOrParent(const QString &name);
+
 // True when name, joined to a folder, names an entry of that folder.
 bool staysBelow(const QString &name);
 

@@ -31,6 +31,9 @@ public:
     virtual void setDefault() = 0;
     // See SettingPage::writeSetting. True when the system holds the value afterwards.
     virtual bool write(bool fromStored, bool removeValue, const QString &storedValue) = 0;
+    // The value the system holds now, as the text a restore would write; false when it cannot be read or
+    // the setting is no text.
+    virtual bool currentText(QString *) const { return false; }
 
 protected:
     void emitChange(const QString &desc, const QString &oldValue, const QString &oldDesc);

@@ -42,6 +42,12 @@ bool SettingPage::writeSetting(int index, bool fromStored, bool removeValue, QSt
     return written;
 }
 
+bool SettingPage::currentText(int index, QString *text) const
+{
+    const Setting *s = setting(index);
+    return s && s->currentText(text);
+}
+
 Setting *SettingPage::setting(int index) const
 {
     for (Setting *s : settings)

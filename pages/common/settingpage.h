@@ -33,6 +33,9 @@ public:
     // True when the page owns the id and the system took the value (a refused registry write is false).
     // Each page's writeData returns this, so the catalogue learns of every failed write.
     virtual bool writeSetting(int index, bool fromStored, bool removeValue, QString storedValue);
+    // Reads setting index's text from the system now (not as last loaded); false when the page does not own
+    // the id, the setting is no text or the read fails.
+    bool currentText(int index, QString *text) const;
 
 signals:
     void settingChanged(int index, QString desc, QString location, QString oldValue, bool isDefault, QString oldDesc);

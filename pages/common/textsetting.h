@@ -23,6 +23,7 @@ public:
     void report() override;
     void setDefault() override {}
     bool write(bool fromStored, bool removeValue, const QString &storedValue) override;
+    bool currentText(QString *text) const override { return store.read(text); }
 
     QString describe(const QString &text) const;
 

@@ -42,13 +42,17 @@ ScreenshotFolderSetting::ScreenshotFolderSetting(ScreenshotLocationForm *page, Q
 
 void ScreenshotFolderSetting::read()
 {
-    KRUtils utils;
     QString text;
-    // The read ends the text at its terminator, so no NUL reaches the field or a later write. The stored
-    // text keeps its variables ("%USERPROFILE%\..."): that is what a restore writes back.
-    missing = !utils.readRegStringRaw(HKEY_CURRENT_USER, shellFolders, screenshotsValue, text);
+    missing = !currentText(&text);
     storedValue = missing ? QString() : text;
     edit->setText(shownFolder());
+}
+
+bool ScreenshotFolderSetting::currentText(QString *text) const
+{
+    // The read ends the text at its terminator, so no NUL reaches the field or a later write. The stored
+    // text keeps its variables ("%USERPROFILE%\..."): that is what a restore writes back.
+    return KRUtils().readRegStringRaw(HKEY_CURRENT_USER, shellFolders, screenshotsValue, *text);
 }
 
 QString ScreenshotFolderSetting::shownFolder() const

@@ -24,6 +24,7 @@ public:
     void report() override;
     void setDefault() override {}
     bool write(bool fromStored, bool removeValue, const QString &storedValue) override;
+    bool currentText(QString *text) const override;
 
 private:
     // What the field shows for the stored value: the folder expanded, or the default one when absent.

@@ -162,21 +162,27 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("cut");     // the reserved byte says the old value was cut
+        QTest::addColumn<bool>("readCut"); // read back, the old value counts as cut
         const QString fits(1023, QLatin1Char('a'));
-        QTest::newRow("1023 fits") << fits << fits;
-        QTest::newRow("1024 cut") << QString(1024, QLatin1Char('b')) << QString(1023, QLatin1Char('b'));
-        QTest::newRow("5000 cut") << QString(5000, QLatin1Char('c')) << QString(1023, QLatin1Char('c'));
+        QTest::newRow("1021 fits") << QString(1021, u'g') << QString(1021, u'g') << false << false;
+        // Whole, yet as full as a cut one: a file from before the byte could not tell them apart.
+        QTest::newRow("1023 fits") << fits << fits << false << true;
+        QTest::newRow("1024 cut") << QString(1024, QLatin1Char('b')) << QString(1023, QLatin1Char('b')) << true << true;
+        QTest::newRow("5000 cut") << QString(5000, QLatin1Char('c')) << QString(1023, QLatin1Char('c')) << true << true;
         // A pair across the limit goes whole or not at all.
         const QString pair = QString::fromUtf8("\xf0\x9f\x98\x80");
         const QString across = QString(1022, QLatin1Char('d')) + pair;
-        QTest::newRow("pair across the limit") << across << QString(1022, QLatin1Char('d'));
+        QTest::newRow("pair across the limit") << across << QString(1022, QLatin1Char('d')) << true << true;
         const QString inside = QString(1021, QLatin1Char('e')) + pair + QLatin1Char('f');
-        QTest::newRow("pair inside") << inside << QString(1021, QLatin1Char('e')) + pair;
+        QTest::newRow("pair inside") << inside << QString(1021, QLatin1Char('e')) + pair << true << true;
     }
     void fieldLimits()
     {
         QFETCH(QString, text);
         QFETCH(QString, stored);
+        QFETCH(bool, cut);
+        QFETCH(bool, readCut);
         QCOMPARE(BackupRecord::fitText(text), stored);
         const QByteArray bytes = BackupRecord::encode(entry(1, text, text, text, false, text));
         QCOMPARE(bytes.size(), 8200);
@@ -186,6 +192,8 @@ private slots:
         QCOMPARE(back.desc, stored);
         QCOMPARE(back.location, stored);
         QCOMPARE(back.oldDesc, stored);
+        QCOMPARE(bytes.at(2052), char(cut ? 1 : 0));
+        QCOMPARE(back.reserved, readCut);
     }
 
     void aFieldWithoutTerminatorEndsAtItsEnd()

@@ -389,6 +389,7 @@ private slots:
         if (yes) {
             recorded[1].oldValue = message.left(1023);
             recorded[1].oldDesc = recorded[1].oldDesc.left(1023);
+            recorded[1].reserved = true; // read back as cut
         }
         QCOMPARE(backupFiles(), QStringList{QStringLiteral("backup0001.bak")});
         QCOMPARE(backupRecords(QStringLiteral("backup0001.bak")), recorded);

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRandomGenerator>
@@ -702,6 +703,71 @@ private slots:
         QVERIFY(catalog.settingChangeList.isEmpty());
         QVERIFY(!catalog.reviewChangesAction->isEnabled());
         QCOMPARE(m->logged(QStringLiteral("SHChangeNotify")).size(), 1);
+    }
+
+    // A sign-in message longer than a backup record holds: left out of a reviewed apply, a whole restore
+    // leaves the message it never changed whole; applied, its restore asks before writing the beginning.
+    void aCutRecordIsRestoredOnlyWithTheUsersWord_data()
+    {
+        QTest::addColumn<bool>("leftOut");
+        QTest::addColumn<QString>("answer"); // to the restore's question
+        QTest::newRow("left out in review") << true << QString();
+        QTest::newRow("applied, restore refused") << false << "IDNO";
+        QTest::newRow("applied, restore agreed") << false << "IDYES";
+    }
+    void aCutRecordIsRestoredOnlyWithTheUsersWord()
+    {
+        QFETCH(bool, leftOut);
+        QFETCH(QString, answer);
+        const QString key =
+            QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System");
+        QString message;
+        for (int i = 0; message.size() < 2430; ++i)
+            message += QStringLiteral("Line %1 of the notice. ").arg(i);
+        message.truncate(2430);
+        setRegistryValue(key, QStringLiteral("legalnoticetext"), REG_SZ, registrystore::stringData(message));
+        const auto before402 = storedValue(settingCase(402));
+        HushdeckForm catalog;
+        show(catalog, 402, 1);
+        catalog.findChild<QPlainTextEdit *>(QStringLiteral("SignInMessageContentPlainTextEdit"))
+            ->setPlainText(QStringLiteral("Welcome"));
+        if (leftOut) {
+            onNextDialog<ReviewChangesDialog>(&catalog, [](ReviewChangesDialog *dialog) {
+                setChecked(dialog, "ReviewChangesTreeView", 1, false);
+                button(dialog, "ApplyPushButton")->click();
+            });
+            catalog.reviewChangesAction->trigger();
+        } else {
+            m->answerMessageBox(QStringLiteral("IDYES")); // Save's own question about the short backup
+            QVERIFY(catalog.OnSave());
+        }
+        const QString now = leftOut ? message : QStringLiteral("Welcome");
+        QCOMPARE(registryValue(key, QStringLiteral("legalnoticetext")),
+                 std::optional<RegValue>({REG_SZ, registrystore::stringData(now)}));
+
+        if (!answer.isEmpty())
+            m->answerMessageBox(answer);
+        const QStringList boxesBefore = m->logged(QStringLiteral("MessageBox"));
+        restoreThroughTheAction(catalog, QStringLiteral("backup0001.bak"));
+        const QStringList asked = m->logged(QStringLiteral("MessageBox")).mid(boxesBefore.size());
+        const bool yes = answer == QLatin1String("IDYES");
+        if (leftOut)
+            QCOMPARE(asked, QStringList());
+        else
+            QCOMPARE(asked, QStringList{QStringLiteral(
+                                "Confirm Restore Of Shortened Text|A backup keeps the first 1023 characters of a "
+                                "text. It holds only the beginning of the earlier text of these settings, so "
+                                "restoring them would write that beginning in place of what they hold now:\n- Set "
+                                "sign-in message content to \"Line 0 of the notice. Line 1 of the notice. L...\n\n"
+                                "Do you want to restore these settings all the same? Choose No to leave them as they "
+                                "are and keep the backup file.")});
+        // The other setting is back either way; the message is whole, or what the user chose.
+        QCOMPARE(storedValue(settingCase(402)), before402);
+        const QString restored = leftOut ? message : yes ? message.left(1023) : QStringLiteral("Welcome");
+        QCOMPARE(registryValue(key, QStringLiteral("legalnoticetext")),
+                 std::optional<RegValue>({REG_SZ, registrystore::stringData(restored)}));
+        // The file goes only when everything in it is back.
+        QCOMPARE(backupFiles(), answer == QLatin1String("IDNO") ? QStringList{"backup0001.bak"} : QStringList());
     }
 
     void applyingSomeReviewedChanges()

@@ -9,6 +9,7 @@
 #include "shellhelpers.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QToolButton>
 #include <QtTest>
@@ -163,6 +164,43 @@ private slots:
         QVERIFY(page.writeData(false, false, QString()));
         QCOMPARE(registryValue(shellFolders, screenshots),
                  std::optional<RegValue>({REG_EXPAND_SZ, registrystore::stringData(folder)}));
+    }
+
+    // With V as long as Windows lets a variable be, a folder of many references to it expands to one V at
+    // most: past 32K characters, terminator included, both calls give no answer (the page then shows the
+    // text as stored), at once and without building the text they refuse.
+    void expansionStaysWithinWindowsLimit_data()
+    {
+        QTest::addColumn<int>("references");
+        QTest::addColumn<bool>("fits");
+        QTest::newRow("one: 32,767 characters") << 1 << true;
+        QTest::newRow("two") << 2 << false;
+        QTest::newRow("2,000") << 2000 << false;
+        QTest::newRow("a text longer than the limit") << 12000 << false;
+    }
+    void expansionStaysWithinWindowsLimit()
+    {
+        QFETCH(int, references);
+        QFETCH(bool, fits);
+        const QString v(32767, QLatin1Char('v'));
+        setRegistryValue(QStringLiteral("HKEY_CURRENT_USER\\Environment"), QStringLiteral("V"), REG_SZ,
+                         registrystore::stringData(v));
+        const QString text = QStringLiteral("%V%").repeated(references);
+        setRegistryValue(shellFolders, screenshots, REG_EXPAND_SZ, registrystore::stringData(text));
+        QElapsedTimer clock;
+        clock.start();
+        SetLastError(0);
+        QCOMPARE(ExpandEnvironmentStringsW(wstr(text), nullptr, 0), DWORD(fits ? 32768 : 0));
+        QCOMPARE(GetLastError(), DWORD(fits ? 0 : ERROR_INSUFFICIENT_BUFFER));
+        DWORD bytes = 0;
+        QCOMPARE(RegGetValueW(HKEY_CURRENT_USER, wstr(shellFolders.mid(18)), wstr(screenshots), RRF_RT_REG_SZ, nullptr,
+                              nullptr, &bytes),
+                 LONG(fits ? ERROR_SUCCESS : ERROR_INSUFFICIENT_BUFFER));
+        QCOMPARE(bytes, DWORD(fits ? 65536 : 0));
+        ScreenshotLocationForm page;
+        auto *edit = child<QLineEdit>(&page, "ScreenshotLocationLineEdit");
+        QCOMPARE(edit->text(), fits ? v : text.left(edit->maxLength()));
+        QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
     }
 
     void browse_data()

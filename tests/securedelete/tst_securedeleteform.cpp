@@ -496,8 +496,8 @@ private slots:
     }
 
     // What Find Duplicate moves to the Recycle Bin lands in the trash with its record; emptying the Recycle Bin
-    // shreds both, and leaves another system's "$Recycle.Bin" and a file that shares its data with a name
-    // outside the trash alone.
+    // shreds both, dot names included at every level of the trash, and leaves another system's "$Recycle.Bin"
+    // and a file that shares its data with a name outside the trash alone.
     void emptyRecycleBin()
     {
         onlyMappedDrives();
@@ -508,17 +508,22 @@ private slots:
         writeFile(path(QStringLiteral("q/docs/album/one.jpg")), "jpeg");
         writeFile(path(QStringLiteral("r/$Recycle.Bin/S-1-5-21/$R3.txt")), "other system");
         writeFile(path(QStringLiteral("r/shared.txt")), "shared");
+        writeFile(path(QStringLiteral("q/.env-secrets")), "key");
+        writeFile(path(QStringLiteral("q/.dotdir/.hidden-key")), "key");
+        QVERIFY(moveToRecycleBin(QStringLiteral("Q:\\.env-secrets")));
+        QVERIFY(moveToRecycleBin(QStringLiteral("Q:\\.dotdir")));
         QVERIFY(moveToRecycleBin(QStringLiteral("Q:\\docs\\report.txt")));
         QVERIFY(moveToRecycleBin(path(QStringLiteral("q/old/report.txt"))));
         QVERIFY(moveToRecycleBin(QStringLiteral("Q:\\docs\\album")));
         QVERIFY(moveToRecycleBin(QStringLiteral("R:\\shared.txt")));
         const QString trash = trashOf(path(QStringLiteral("q/home")));
+        writeFile(trash + QStringLiteral("/.secret-notes"), "notes"); // beside the trash's own folders
         // The shared file's other name, outside the trash.
         QCOMPARE(::link(QFile::encodeName(trash + QStringLiteral("/files/shared.txt")).constData(),
                         QFile::encodeName(path(QStringLiteral("r/keep.txt"))).constData()),
                  0);
         QCOMPARE(QDir(trash + QStringLiteral("/files")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
-                 (QStringList{"album", "report 2.txt", "report.txt", "shared.txt"}));
+                 (QStringList{"album", "report 2.txt", "report.txt", "shared.txt"})); // dot names not shown
         const QByteArray record = readFile(trash + QStringLiteral("/info/report 2.txt.trashinfo"));
         QVERIFY2(record.startsWith(
                      "[Trash Info]\nPath=" +
@@ -547,7 +552,7 @@ private slots:
         QTRY_VERIFY(!form.deleteRunning);
         // The shared file is named as kept.
         QTRY_COMPARE(boxes.texts.size(), 1);
-        QCOMPARE(boxes.texts.first(), QStringLiteral("1 of 8 items could not be shredded and were kept as they "
+        QCOMPARE(boxes.texts.first(), QStringLiteral("1 of 13 items could not be shredded and were kept as they "
                                                      "were:\nQ:\\$RECYCLE.BIN\\files\\shared.txt"));
         QCOMPARE(form.recycleBinFolders, QStringList{QStringLiteral("Q:\\$RECYCLE.BIN")});
         // The trashed files and the records are gone, overwritten first; the shared file stays, and so do the
@@ -558,6 +563,7 @@ private slots:
                  QStringList());
         QVERIFY(!recorder.writesTo(trash + QStringLiteral("/files/report.txt")).isEmpty());
         QVERIFY(!recorder.writesTo(trash + QStringLiteral("/info/report.txt.trashinfo")).isEmpty());
+        QVERIFY(!recorder.writesTo(trash + QStringLiteral("/info/.env-secrets.trashinfo")).isEmpty());
         QVERIFY(recorder.writesTo(trash + QStringLiteral("/files/shared.txt")).isEmpty());
         QCOMPARE(readFile(path(QStringLiteral("r/keep.txt"))), QByteArray("shared"));
         QCOMPARE(readFile(path(QStringLiteral("r/$Recycle.Bin/S-1-5-21/$R3.txt"))), QByteArray("other system"));

@@ -537,8 +537,8 @@ private slots:
         QFile::remove(hostFile(QStringLiteral("tree/sub/dirlink")));
         QVERIFY(thread.shredFolder(enginePath(QStringLiteral("tree")), 0));
         QVERIFY(!QFileInfo::exists(hostFile(QStringLiteral("tree"))));
-        // A folder that no longer exists counts as shredded.
-        QVERIFY(thread.shredFolder(enginePath(QStringLiteral("tree")), 0));
+        // A folder that no longer exists was not shredded here.
+        QVERIFY(!thread.shredFolder(enginePath(QStringLiteral("tree")), 0));
     }
 
     // The same walk on either drive the user can reach: a folder of the host's root by its Z: path, and one in
@@ -650,13 +650,50 @@ private slots:
         QStringList rows;
         for (int r = 0; r < model.rowCount(); ++r)
             rows << model.item(r, 0)->text();
-        remaining.insert(remaining.size(), QStringLiteral("locked.txt"));
+        // A row whose folder is not there stays too.
+        remaining << QStringLiteral("locked.txt") << QStringLiteral("gone");
         QCOMPARE(rows, remaining);
         QVERIFY(removedOnGuiThread);
         QCOMPARE(total.size(), 0);
         QCOMPARE(readFile(hostFile(QStringLiteral("f1.txt"))), QByteArray("1"));
         QCOMPARE(readFile(hostFile(QStringLiteral("locked.txt"))), QByteArray("L"));
         QVERIFY(!QFile::exists(hostFile(QStringLiteral("f5.txt"))));
+    }
+
+    // A row another program moved away after it was listed is kept and named as not found, a folder as a
+    // file; what was moved is untouched where it went.
+    void rowsMovedAwayAfterListing_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("file"); // what the row holds
+        QTest::newRow("file row") << "plan.doc"
+                                  << "plan.doc";
+        QTest::newRow("folder row") << "tree"
+                                    << "tree/inner.txt";
+    }
+    void rowsMovedAwayAfterListing()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, file);
+        writeFile(hostFile(QStringLiteral("chosen/") + file), "private");
+        const bool folder = name != file;
+        QStandardItemModel model;
+        model.appendRow({new QStandardItem(name), new QStandardItem(folder ? "Folder" : "File"),
+                         new QStandardItem(hostFile(QStringLiteral("chosen"))), new QStandardItem(folder ? "1" : "0")});
+        QVERIFY(QDir().mkpath(hostFile(QStringLiteral("elsewhere"))));
+        QVERIFY(
+            QDir().rename(hostFile(QStringLiteral("chosen/") + name), hostFile(QStringLiteral("elsewhere/") + name)));
+        Worker w(2);
+        w.thread.listModel = &model;
+        WriteRecorder recorder;
+        w.thread.start();
+        QVERIFY(w.thread.wait());
+        QCoreApplication::processEvents(); // a row's removal would be handed to this thread
+        QCOMPARE(w.thread.itemsShredded, 0);
+        QCOMPARE(model.rowCount(), 1);
+        QCOMPARE(w.thread.itemsKept, QStringList{hostFile(QStringLiteral("chosen\\") + name) + " (not found)"});
+        QCOMPARE(readFile(hostFile(QStringLiteral("elsewhere/") + file)), QByteArray("private"));
+        QVERIFY(recorder.writes().isEmpty());
     }
 
     void recycleBinMode()
@@ -695,25 +732,25 @@ private slots:
         QTRY_VERIFY(finished);
         QVERIFY(worker.wait());
         QCOMPARE(total.size(), 1);
-        QCOMPARE(total.at(0).at(0).toInt(), 5);
+        QCOMPARE(total.at(0).at(0).toInt(), 6);
         // The last folder's entries first, each folder's entries in the reverse of the listing order.
         QStringList entries;
         for (const SecureDeleteEntry &e : std::as_const(worker.entries))
             entries << e.path + QLatin1Char(':') + QString::number(e.kind);
-        QCOMPARE(entries, (QStringList{"R:\\$Recycle.Bin\\$RZZ.dat:1", "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RCD34:0",
-                                       "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RAB12.txt:1",
-                                       "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$IAB12.txt:1"}));
+        QCOMPARE(entries,
+                 (QStringList{"R:\\$Recycle.Bin\\$RZZ.dat:1", "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\.dotfile:1",
+                              "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RCD34:0", "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RAB12.txt:1",
+                              "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$IAB12.txt:1"}));
         QCOMPARE(seen,
-                 (QStringList{"R:\\$Recycle.Bin\\$RZZ.dat", "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RCD34",
-                              "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RCD34\\deep",
+                 (QStringList{"R:\\$Recycle.Bin\\$RZZ.dat", "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\.dotfile",
+                              "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RCD34", "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RCD34\\deep",
                               "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RCD34\\deep\\x.bin",
                               "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RCD34\\inner.doc",
                               "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RAB12.txt", "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$IAB12.txt"}));
-        QCOMPARE(steps, 6);
-        // The bin's own folder stays. Dot names and links are neither listed nor shredded; what the link points
-        // at is untouched.
+        QCOMPARE(steps, 7);
+        // The bin's own folder stays. Links are neither listed nor shredded; what the link points at is untouched.
         QCOMPARE(filesIn(hostFile(QStringLiteral("q/$RECYCLE.BIN"))), QStringList{"S-1-5-21-1"});
-        QCOMPARE(filesIn(hostFile(QStringLiteral("q/$RECYCLE.BIN/S-1-5-21-1"))), (QStringList{".dotfile", "link"}));
+        QCOMPARE(filesIn(hostFile(QStringLiteral("q/$RECYCLE.BIN/S-1-5-21-1"))), QStringList{"link"});
         QCOMPARE(readFile(hostFile(QStringLiteral("outside.txt"))), QByteArray("outside"));
         QCOMPARE(filesIn(hostFile(QStringLiteral("r/$Recycle.Bin"))), QStringList());
     }

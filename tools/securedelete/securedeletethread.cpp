@@ -218,7 +218,7 @@ void SecureDeleteThread::runRecycleBinMode()
         if (shredItem(entry.folder, entry.path, entry.kind == 1, entry.identity))
             ++itemsShredded;
         else
-            itemsKept << entry.path;
+            keep(entry.path);
     }
 }
 
@@ -227,6 +227,7 @@ bool SecureDeleteThread::shredItem(const QString &base, const QString &path, boo
 {
     shredBase = base;
     itemIdentity = listed;
+    itemMissing = false;
     const bool gone = file ? shredFile(path) : shredFolder(path, 0);
     held.release();
     return gone;
@@ -283,7 +284,7 @@ void SecureDeleteThread::runListMode()
             QMetaObject::invokeMethod(
                 model, [model, r]() { model->removeRow(r); }, Qt::QueuedConnection);
         } else {
-            itemsKept << row.path;
+            keep(row.path);
         }
     }
 }
@@ -300,7 +301,9 @@ void SecureDeleteThread::collectEntries(const QString &folder, QList<SecureDelet
         if (cancel)
             break;
         const QString name = fromWide(data.cFileName, MAX_PATH);
-        if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || name.startsWith(QLatin1Char('.')))
+        // Every entry but the folder itself and its parent: a host trash holds dot names too (keys, .env
+        // files, histories), and emptying the bin leaves none of them behind.
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || childpaths::isSelfOrParent(name))
             continue;
         SecureDeleteEntry entry;
         entry.path = childpaths::join(folder, name, QLatin1Char('\\'));
@@ -322,8 +325,9 @@ bool SecureDeleteThread::shredFolder(const QString &path, int depth)
     emit updatePath(path);
     if (depth == 0)
         emit updateDeleteProgress();
+    // Gone before its turn: nothing of it was overwritten here, so it is not counted as shredded.
     if (!PathFileExistsW(wstr(path)))
-        return true;
+        return notFound(path);
     bool top = false;
     if (!holdFoldersOf(path, &top))
         return false;
@@ -341,8 +345,7 @@ bool SecureDeleteThread::shredFolder(const QString &path, int depth)
             if (cancel)
                 break;
             const QString name = fromWide(data.cFileName, MAX_PATH);
-            if (name == QLatin1String(".") || name == QLatin1String("..") ||
-                (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            if (childpaths::isSelfOrParent(name) || (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
                 continue;
             // A name that would lead out of the folder is not followed; the folder then stays, as not shredded.
             const QString child = childpaths::join(path, name, QLatin1Char('\\'));
@@ -358,9 +361,25 @@ bool SecureDeleteThread::shredFolder(const QString &path, int depth)
         FindClose(find);
     }
     // Removed through its handle, when it is empty: the folder that was held, wherever its path leads now.
-    filecheck::markForDeletion(folder);
+    // Shredded only when that removal took: a folder that merely is not at its path any more (moved away
+    // while it was held) was not removed.
+    const bool removed = filecheck::markForDeletion(folder);
     held.pop();
-    return !PathFileExistsW(wstr(path));
+    return removed && !PathFileExistsW(wstr(path));
+}
+
+bool SecureDeleteThread::notFound(const QString &path)
+{
+    qDebug() << "Not shredded (not found):" << path;
+    // Only a row or entry itself is named so; nothing is held yet while it is the one being looked for.
+    if (held.isEmpty())
+        itemMissing = true;
+    return false;
+}
+
+void SecureDeleteThread::keep(const QString &path)
+{
+    itemsKept << (itemMissing ? path + QStringLiteral(" (not found)") : path);
 }
 
 bool SecureDeleteThread::shredFile(const QString &path)
@@ -371,10 +390,8 @@ bool SecureDeleteThread::shredFile(const QString &path)
     emit updateDeleteProgress();
     WIN32_FIND_DATAW data;
     HANDLE find = FindFirstFileW(wstr(path), &data);
-    if (find == INVALID_HANDLE_VALUE) {
-        qDebug() << "Not shredded (not found):" << path;
-        return false;
-    }
+    if (find == INVALID_HANDLE_VALUE)
+        return notFound(path);
     FindClose(find);
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
         return false;

@@ -97,6 +97,11 @@ private:
     // Holds the folders from shredBase down to the folder of path when nothing is held yet: path is a listed
     // item then, not an entry of a folder being shredded. False when one of them is no longer a plain folder.
     bool holdFoldersOf(const QString &path, bool *top);
+    // A file or folder absent at its turn: false, and the row or entry being shredded, when it is the one,
+    // is named as not found.
+    bool notFound(const QString &path);
+    // Names a row or entry that stays among those kept.
+    void keep(const QString &path);
     // What the file or folder now being shredded must still be: the listed item's identity, for the item
     // itself only.
     filecheck::FileIdentity identityFor(bool top) const;
@@ -105,6 +110,7 @@ private:
 
     QString shredBase; // the folder of the item being shredded
     filecheck::FileIdentity itemIdentity;
+    bool itemMissing = false;             // the row or entry being shredded was not there at its turn
     filecheck::FileIdentity fileIdentity; // what the file being shredded must still be
     filecheck::HeldFolders held;          // from shredBase down to the folder being shredded
     std::vector<BYTE> passBuffer;         // a pass's pattern, repeated for large writes

@@ -250,13 +250,18 @@ QString environmentVariable(const QString &name)
     return QString();
 }
 
-QString expandEnvironment(const QString &text)
+std::optional<QString> expandEnvironment(const QString &text)
 {
+    // The source is held to the same size as the answer, and the answer is built no further than the limit,
+    // so a text of many references to a long variable costs no more than the largest answer.
+    const qsizetype limit = maxExpandedLength - 1; // room for the terminator
+    if (text.size() > limit)
+        return std::nullopt;
     if (!text.contains(QLatin1Char('%')))
         return text;
     Block block;
     block.vars = environment();
-    return *expand(text, block);
+    return expand(text, block, limit);
 }
 
 } // namespace machine

@@ -65,8 +65,10 @@ bool hasAnswers(const QString &kind);
 QList<QPair<QString, QString>> environment();
 // A variable of that block (names are case-insensitive); null when it has none.
 QString environmentVariable(const QString &name);
-// %NAME% expansion with that block; names it lacks stay as they are.
-QString expandEnvironment(const QString &text);
+// %NAME% expansion with that block; names it lacks stay as they are. Windows expands a text of at most 32K
+// characters, the terminator included, into as many: a longer text or answer gives none.
+constexpr qsizetype maxExpandedLength = 32768;
+std::optional<QString> expandEnvironment(const QString &text);
 
 // Database access for the stand-in's own modules. Hold a Lock around every use of the connection; it is
 // null when the machine could not be opened (see openFailure).

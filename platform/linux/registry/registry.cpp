@@ -495,8 +495,11 @@ LONG RegGetValueW(HKEY hkey, LPCWSTR lpSubKey, LPCWSTR lpValue, DWORD dwFlags, L
 
         DWORD reportedType = type;
         if (expand) {
-            const QString expanded = machine::expandEnvironment(dataString(data));
-            data = stringData(expanded);
+            // An answer past what Windows expands into is refused, never handed back cut or unexpanded.
+            const std::optional<QString> expanded = machine::expandEnvironment(dataString(data));
+            if (!expanded)
+                return ERROR_INSUFFICIENT_BUFFER;
+            data = stringData(*expanded);
             reportedType = REG_SZ;
         }
         if (pdwType)
@@ -737,10 +740,15 @@ DWORD ExpandEnvironmentStringsW(LPCWSTR lpSrc, LPWSTR lpDst, DWORD nSize)
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    const QString out = machine::expandEnvironment(fromWide(lpSrc));
-    const DWORD needed = DWORD(out.size()) + 1;
+    // Read no further than the longest text that expands: one that reaches the limit gives no answer.
+    const std::optional<QString> out = machine::expandEnvironment(fromWide(lpSrc, machine::maxExpandedLength));
+    if (!out) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+    }
+    const DWORD needed = DWORD(out->size()) + 1;
     if (lpDst && nSize >= needed)
-        copyToWide(out, lpDst, nSize);
+        copyToWide(*out, lpDst, nSize);
     return needed;
 }
 
