@@ -12,6 +12,13 @@
 
 namespace {
 
+// Whether an entry is at path, a link itself; any length of path, unlike PathFileExistsW, which takes MAX_PATH
+// characters at most.
+bool exists(const QString &path)
+{
+    return GetFileAttributesW(wstr(childpaths::callable(path))) != INVALID_FILE_ATTRIBUTES;
+}
+
 // Every pattern is one 64 KiB block; longer runs repeat it.
 const quint64 patternSize = 65536;
 // Bytes per write call: the pattern repeated 64 times.
@@ -293,7 +300,7 @@ void SecureDeleteThread::collectEntries(const QString &folder, QList<SecureDelet
     if (cancel)
         return;
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(wstr(folder + QStringLiteral("\\*")), &data);
+    HANDLE find = FindFirstFileW(wstr(childpaths::callable(folder + QStringLiteral("\\*"))), &data);
     if (find == INVALID_HANDLE_VALUE)
         return;
     do {
@@ -322,7 +329,7 @@ bool SecureDeleteThread::shredFolder(const QString &path, int depth)
     emit updatePath(path);
     if (depth == 0)
         emit updateDeleteProgress();
-    if (!PathFileExistsW(wstr(path)))
+    if (!exists(path))
         return true;
     bool top = false;
     if (!holdFoldersOf(path, &top))
@@ -335,7 +342,7 @@ bool SecureDeleteThread::shredFolder(const QString &path, int depth)
         return false;
     }
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(wstr(path + QStringLiteral("\\*")), &data);
+    HANDLE find = FindFirstFileW(wstr(childpaths::callable(path + QStringLiteral("\\*"))), &data);
     if (find != INVALID_HANDLE_VALUE) {
         do {
             if (cancel)
@@ -360,7 +367,7 @@ bool SecureDeleteThread::shredFolder(const QString &path, int depth)
     // Removed through its handle, when it is empty: the folder that was held, wherever its path leads now.
     filecheck::markForDeletion(folder);
     held.pop();
-    return !PathFileExistsW(wstr(path));
+    return !exists(path);
 }
 
 bool SecureDeleteThread::shredFile(const QString &path)
@@ -370,7 +377,7 @@ bool SecureDeleteThread::shredFile(const QString &path)
     emit updatePath(path);
     emit updateDeleteProgress();
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(wstr(path), &data);
+    HANDLE find = FindFirstFileW(wstr(childpaths::callable(path)), &data);
     if (find == INVALID_HANDLE_VALUE) {
         qDebug() << "Not shredded (not found):" << path;
         return false;
@@ -397,7 +404,7 @@ bool SecureDeleteThread::shredFile(const QString &path)
     if (top)
         held.release();
     // Shredded means overwritten and deleted; anything less keeps the file, and with it the list row.
-    const bool gone = deleted && !PathFileExistsW(wstr(path));
+    const bool gone = deleted && !exists(path);
     if (!gone)
         qDebug() << "Not shredded:" << path;
     return gone;
