@@ -645,8 +645,11 @@ int openParentFolder(const QString &path, QByteArray *name)
         if (below && (!best || h.path.size() > best->path.size()))
             best = &h;
     }
-    if (!best)
+    if (!best) {
+        // The walk of the path is no business of the table: every open of every thread passes here.
+        g.unlock();
         return ::open(encoded(parent).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    }
     const QString rest = parent.mid(best->path.size()).mid(best->path == QLatin1String("/") ? 0 : 1);
     return ::openat(best->fd, rest.isEmpty() ? "." : encoded(rest).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
 }
