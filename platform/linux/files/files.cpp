@@ -878,7 +878,7 @@ HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData)
                   [](const QPair<QString, qsizetype> &a, const QPair<QString, qsizetype> &b) {
                       return upperCaseLess(a.first, b.first);
                   });
-        if (!isDriveRoot(folder)) {
+        if (rootOf.isNull()) { // a drive root has no "." and ".."
             if (matchesMask(QStringLiteral("."), mask))
                 find->names.append({QStringLiteral("."), 0});
             if (matchesMask(QStringLiteral(".."), mask))
