@@ -18,4 +18,13 @@ bool staysBelow(const QString &name);
 // below folder or folder is empty. A wildcard pattern ("*", "*.*") is a name here.
 QString join(const QString &folder, const QString &name, QChar separator = QLatin1Char('/'));
 
+// The form of a full path that every file call takes whatever its length. The program declares no long-path
+// support, so Windows refuses a plain path of MAX_PATH characters or more (a new folder's of MAX_PATH - 12), and
+// a deep tree's files are reached only as "\\?\C:\..." (or "\\?\UNC\server\share\..."), which is taken as
+// written: the path itself where it is short enough, or is no Windows path.
+QString callable(const QString &path);
+
+// A path as the user sees it: without the "\\?\" prefix the system may give it.
+QString shown(const QString &path);
+
 } // namespace childpaths

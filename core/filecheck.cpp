@@ -1,5 +1,7 @@
 #include "filecheck.h"
 
+#include "childpaths.h"
+
 #include <QDebug>
 
 namespace filecheck {
@@ -17,8 +19,8 @@ FileIdentity identify(const QString &path)
 {
     FileIdentity id;
     // No access rights asked: a file in use by others still tells who it is.
-    HANDLE h = CreateFileW(wstr(path), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    HANDLE h = CreateFileW(wstr(childpaths::callable(path)), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return id;
     BY_HANDLE_FILE_INFORMATION info = {};
@@ -59,7 +61,7 @@ bool linkFreeBelow(const QString &base, const QString &path)
             return false;
         if (last)
             break;
-        const DWORD attributes = GetFileAttributesW(wstr(path.left(i)));
+        const DWORD attributes = GetFileAttributesW(wstr(childpaths::callable(path.left(i))));
         if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
             (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
             return false;
@@ -108,8 +110,9 @@ bool HeldFolders::hold(const QString &base, const QString &folder)
         folder.left(start).compare(base.left(start), Qt::CaseInsensitive) != 0)
         return false;
     // The base as named: a link the user went through to reach it is theirs to follow.
-    HANDLE h = CreateFileW(wstr(folder.left(start)), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE h =
+        CreateFileW(wstr(childpaths::callable(folder.left(start))), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     BY_HANDLE_FILE_INFORMATION info = {};
     if (h == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(h, &info) ||
         !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -136,8 +139,9 @@ bool HeldFolders::hold(const QString &base, const QString &folder)
 
 HANDLE HeldFolders::push(const QString &folder, DWORD access, const FileIdentity &listed)
 {
-    HANDLE h = CreateFileW(wstr(folder), GENERIC_READ | access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    HANDLE h =
+        CreateFileW(wstr(childpaths::callable(folder)), GENERIC_READ | access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (!isCheckedFolder(h, listed)) {
         if (h != INVALID_HANDLE_VALUE)
             CloseHandle(h);
@@ -164,7 +168,8 @@ void HeldFolders::release()
 
 HANDLE openChecked(const QString &path, DWORD access, int requirements, const FileIdentity &listed, DWORD share)
 {
-    HANDLE h = CreateFileW(wstr(path), access, share, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    HANDLE h = CreateFileW(wstr(childpaths::callable(path)), access, share, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return h;
     BY_HANDLE_FILE_INFORMATION info = {};
@@ -224,7 +229,7 @@ bool deleteChecked(const QString &path, int requirements, const FileIdentity &li
         return false;
     const bool marked = markForDeletion(h);
     CloseHandle(h);
-    return marked && GetFileAttributesW(wstr(path)) == INVALID_FILE_ATTRIBUTES;
+    return marked && GetFileAttributesW(wstr(childpaths::callable(path))) == INVALID_FILE_ATTRIBUTES;
 }
 
 QString folderOf(const QString &path)

@@ -208,8 +208,10 @@ FolderWalker::Listing FolderWalker::read(const QString &path, const std::atomic<
 
     // A drive given as "D:" names the current folder of that drive; its root is "D:\".
     const QString folder = path.endsWith(QLatin1Char(':')) ? path + QLatin1Char('/') : path;
-    HANDLE handle = CreateFileW(wstr(folder), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    // A deep folder is reached in the form that takes any length; its path stays as the user sees it.
+    HANDLE handle =
+        CreateFileW(wstr(childpaths::callable(folder)), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle != INVALID_HANDLE_VALUE) {
         BY_HANDLE_FILE_INFORMATION info = {};
         if (GetFileInformationByHandle(handle, &info)) {
@@ -221,7 +223,7 @@ FolderWalker::Listing FolderWalker::read(const QString &path, const std::atomic<
     }
 
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(wstr(childPath(path, QStringLiteral("*"))), &data);
+    HANDLE find = FindFirstFileW(wstr(childpaths::callable(childPath(path, QStringLiteral("*")))), &data);
     if (find == INVALID_HANDLE_VALUE)
         return listing;
     listing.opened = true;
@@ -255,20 +257,19 @@ FolderWalker::Scope::Place FolderWalker::Scope::locate(const QString &path)
 {
     Place place;
     const QString folder = path.endsWith(QLatin1Char(':')) ? path + QLatin1Char('\\') : path;
-    HANDLE handle = CreateFileW(wstr(folder), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE handle =
+        CreateFileW(wstr(childpaths::callable(folder)), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return place;
     BY_HANDLE_FILE_INFORMATION info = {};
-    WCHAR buffer[MAX_PATH + 8];
-    const DWORD length = GetFinalPathNameByHandleW(handle, buffer, DWORD(std::size(buffer)), VOLUME_NAME_DOS);
-    if (GetFileInformationByHandle(handle, &info) && length > 0 && length < std::size(buffer)) {
+    std::vector<WCHAR> buffer(32768); // the "\\?\" form it is given in has any length
+    const DWORD length = GetFinalPathNameByHandleW(handle, buffer.data(), DWORD(buffer.size()), VOLUME_NAME_DOS);
+    if (GetFileInformationByHandle(handle, &info) && length > 0 && length < buffer.size()) {
         place.known = true;
         place.volume = info.dwVolumeSerialNumber;
         place.fileId = (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-        place.path = fromWide(buffer, int(length));
-        if (place.path.startsWith(QLatin1String("\\\\?\\")))
-            place.path.remove(0, 4);
+        place.path = childpaths::shown(fromWide(buffer.data(), int(length)));
         while (place.path.endsWith(QLatin1Char('\\')))
             place.path.chop(1);
     }

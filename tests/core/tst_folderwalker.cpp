@@ -1,6 +1,7 @@
 // The folder walker against the host's own walk of the same tree (readdir and lstat, names ordered and
 // spelled by this test): a generated tree, and one with links, an unreadable folder and names Windows could
 // not hold; listed ahead on no, one or several threads. And a cancel that leaves the rest unlisted.
+#include "childpaths.h"
 #include "folderwalker.h"
 #include "rawnames.h"
 #include "testmachine.h"
@@ -120,6 +121,31 @@ private slots:
     {
         s.reset();
         m.reset();
+    }
+
+    // The form of a path every call takes: a long one as "\\?\" with its names as written, resolved first
+    // where it is not yet a full path; and back as the user sees it.
+    void callableForms_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("callable");
+        const QString deep = QString(150, QLatin1Char('n')) + QLatin1Char('\\') + QString(150, QLatin1Char('m'));
+        QTest::newRow("short") << "C:\\a\\b."
+                               << "C:\\a\\b.";
+        QTest::newRow("long") << "C:\\" + deep << "\\\\?\\C:\\" + deep;
+        QTest::newRow("long, a last dot kept") << "C:\\" + deep + "."
+                                               << "\\\\?\\C:\\" + deep + ".";
+        QTest::newRow("long, not yet full") << "C:/x/../" + deep << "\\\\?\\C:\\" + deep;
+        QTest::newRow("long, a share") << "\\\\server\\share\\" + deep << "\\\\?\\UNC\\server\\share\\" + deep;
+        QTest::newRow("already taken as written") << "\\\\?\\C:\\" + deep << "\\\\?\\C:\\" + deep;
+    }
+    void callableForms()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, callable);
+        QCOMPARE(childpaths::callable(path), callable);
+        if (!path.contains(QLatin1Char('/')))
+            QCOMPARE(childpaths::shown(callable), path.startsWith(QLatin1String("\\\\?\\")) ? path.mid(4) : path);
     }
 
     void sameAsTheHostsWalk_data()

@@ -241,26 +241,35 @@ private slots:
         QTest::addColumn<QList<int>>("changedAt");  // per file: -1, the common contents; else one byte changed there
         QTest::addColumn<QList<int>>("unreadable"); // files that cannot be opened
         QTest::addColumn<QStringList>("expected");  // the groups, as the file numbers in each
+        QTest::addColumn<QList<int>>("deep");       // files whose Windows path is over 300 characters long
         const QList<int> none;
-        QTest::newRow("identical") << 10000 << QList<int>{-1, -1} << none << QStringList{"0,1"};
-        QTest::newRow("differ in the first 4 KiB") << 10000 << QList<int>{-1, 100} << none << QStringList();
-        QTest::newRow("differ only after 4 KiB") << 10000 << QList<int>{-1, 5000} << none << QStringList();
-        QTest::newRow("differ only in the last byte") << 10000 << QList<int>{-1, 9999} << none << QStringList();
-        QTest::newRow("three, two match") << 10000 << QList<int>{-1, 9999, -1} << none << QStringList{"0,2"};
+        QTest::newRow("identical") << 10000 << QList<int>{-1, -1} << none << QStringList{"0,1"} << none;
+        QTest::newRow("differ in the first 4 KiB") << 10000 << QList<int>{-1, 100} << none << QStringList() << none;
+        QTest::newRow("differ only after 4 KiB") << 10000 << QList<int>{-1, 5000} << none << QStringList() << none;
+        QTest::newRow("differ only in the last byte") << 10000 << QList<int>{-1, 9999} << none << QStringList() << none;
+        QTest::newRow("three, two match") << 10000 << QList<int>{-1, 9999, -1} << none << QStringList{"0,2"} << none;
         QTest::newRow("two pairs, each in the group's place")
-            << 10000 << QList<int>{-1, 7, -1, 7} << none << QStringList{"0,2", "1,3"};
-        QTest::newRow("4 KiB, differ in the last byte") << 4096 << QList<int>{-1, 4095} << none << QStringList();
-        QTest::newRow("small, differ in the last byte") << 100 << QList<int>{-1, -1, 99} << none << QStringList{"0,1"};
+            << 10000 << QList<int>{-1, 7, -1, 7} << none << QStringList{"0,2", "1,3"} << none;
+        QTest::newRow("4 KiB, differ in the last byte")
+            << 4096 << QList<int>{-1, 4095} << none << QStringList() << none;
+        QTest::newRow("small, differ in the last byte")
+            << 100 << QList<int>{-1, -1, 99} << none << QStringList{"0,1"} << none;
         QTest::newRow("large, differ only in the last byte")
-            << 300000 << QList<int>{-1, 299999, -1} << none << QStringList{"0,2"};
-        QTest::newRow("large, differ in the middle") << 300000 << QList<int>{-1, 150000} << none << QStringList();
+            << 300000 << QList<int>{-1, 299999, -1} << none << QStringList{"0,2"} << none;
+        QTest::newRow("large, differ in the middle")
+            << 300000 << QList<int>{-1, 150000} << none << QStringList() << none;
         QTest::newRow("an unreadable file in a group")
-            << 10000 << QList<int>{-1, -1, -1} << QList<int>{1} << QStringList{"0,2"};
+            << 10000 << QList<int>{-1, -1, -1} << QList<int>{1} << QStringList{"0,2"} << none;
         QTest::newRow("the group's first file unreadable")
-            << 10000 << QList<int>{-1, -1, -1} << QList<int>{0} << QStringList{"1,2"};
-        QTest::newRow("unreadable leaves one: no group") << 100 << QList<int>{-1, -1} << QList<int>{1} << QStringList();
+            << 10000 << QList<int>{-1, -1, -1} << QList<int>{0} << QStringList{"1,2"} << none;
+        QTest::newRow("unreadable leaves one: no group")
+            << 100 << QList<int>{-1, -1} << QList<int>{1} << QStringList() << none;
         QTest::newRow("large, an unreadable file")
-            << 300000 << QList<int>{-1, -1, -1} << QList<int>{2} << QStringList{"0,1"};
+            << 300000 << QList<int>{-1, -1, -1} << QList<int>{2} << QStringList{"0,1"} << none;
+        QTest::newRow("identical, one 300 characters deep")
+            << 10000 << QList<int>{-1, -1} << none << QStringList{"0,1"} << QList<int>{1};
+        QTest::newRow("large, all deep, differ in the last byte")
+            << 300000 << QList<int>{-1, -1, 299999} << none << QStringList{"0,1"} << QList<int>{0, 1, 2};
     }
 
     void contents()
@@ -270,6 +279,7 @@ private slots:
         QFETCH(QList<int>, changedAt);
         QFETCH(QList<int>, unreadable);
         QFETCH(QStringList, expected);
+        QFETCH(QList<int>, deep);
         QByteArray common(size, Qt::Uninitialized);
         QRandomGenerator rng(size);
         for (char &c : common)
@@ -278,7 +288,9 @@ private slots:
             QByteArray bytes = common;
             if (changedAt.at(i) >= 0)
                 bytes[changedAt.at(i)] = char(~bytes.at(changedAt.at(i)));
-            const QString path = root + QStringLiteral("/d%1/f%1.txt").arg(i);
+            const QString deepFolder = QStringLiteral("/%1/%1/%1").arg(QString(100, QLatin1Char('n')));
+            const QString path =
+                root + (deep.contains(i) ? deepFolder : QString()) + QStringLiteral("/d%1/f%1.txt").arg(i);
             QVERIFY(makeFileWith(path, bytes, baseTime()));
             if (unreadable.contains(i))
                 m->injectFileFault(path, QStringLiteral("unreadable"));
@@ -294,6 +306,10 @@ private slots:
         }
         QCOMPARE(groups, expected);
         QCOMPARE(groupsText(s, root).size(), expected.size()); // nothing elsewhere
+        // A deep file is named as the user sees it, without the "\\?\" form it was read in.
+        for (const DuplicateGroup &g : s.categoryResults.at(5).groups)
+            for (const DuplicateFileRecord &f : g.files)
+                QVERIFY2(f.fullPath.startsWith(fromHostPath(root)), qPrintable(f.fullPath));
     }
 
     void aPipeIsNoDuplicate()

@@ -126,6 +126,22 @@ private slots:
         QCOMPARE(text, QStringLiteral("Tue Nov 14 17:13:20 2023"));
     }
 
+    // A file lying 300 characters deep, past what a plain path reaches without long-path support, is counted
+    // where it is, and its folder is named as the user sees it.
+    void deepFilesAreCounted()
+    {
+        const QString name(100, QLatin1Char('n'));
+        const QString deep = root + QLatin1Char('/') + name + QLatin1Char('/') + name + QLatin1Char('/') + name;
+        writeFile(root + QStringLiteral("/top.txt"), 1000);
+        writeFile(deep + QStringLiteral("/deep.bin"), 5000);
+        QVERIFY(scanPath(deep).size() > 300);
+        ScanRun s;
+        QVERIFY(s.run(root));
+        QCOMPARE(s.folderValue(root, 1).toString(), WorkerThread::sizeText(6000));
+        QCOMPARE(s.folderValue(root, 2).toInt(), 2);
+        QCOMPARE(s.folderValue(deep, 2).toInt(), 1);
+    }
+
     void totalsCountsAndShares()
     {
         // a: 300 KB of its own files around b (200 KB); c empty; loose files at the root.

@@ -258,6 +258,86 @@ private slots:
         QCOMPARE(names(list(QStringLiteral("D:\\s\\*"))), (QStringList{".", ".."}));
     }
 
+    // Without long-path support a plain path whose full form has MAX_PATH characters or more is refused (a new
+    // folder's at MAX_PATH - 12), and its "\\?\" form is taken at any length.
+    void longPaths_data()
+    {
+        QTest::addColumn<QString>("call");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<bool>("verbatim");
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("open below") << "open" << MAX_PATH - 1 << false << "ok";
+        QTest::newRow("open at") << "open" << int(MAX_PATH) << false << "error 3";
+        QTest::newRow("open verbatim") << "open" << 300 << true << "ok";
+        QTest::newRow("delete at") << "delete" << int(MAX_PATH) << false << "error 3";
+        QTest::newRow("delete verbatim") << "delete" << 300 << true << "ok";
+        QTest::newRow("attributes over") << "attributes" << 300 << false << "error 3";
+        QTest::newRow("attributes verbatim") << "attributes" << 300 << true << "ok";
+        QTest::newRow("list at") << "list" << int(MAX_PATH) << false << "error 3";
+        QTest::newRow("list verbatim") << "list" << 300 << true << "ok";
+        QTest::newRow("move over") << "move" << 300 << false << "error 3";
+        QTest::newRow("move verbatim") << "move" << 300 << true << "ok";
+        QTest::newRow("new folder below") << "mkdir" << MAX_PATH - 13 << false << "ok";
+        QTest::newRow("new folder at") << "mkdir" << MAX_PATH - 12 << false << "error 206";
+        QTest::newRow("new folder verbatim") << "mkdir" << 300 << true << "ok";
+        QTest::newRow("remove folder at") << "rmdir" << int(MAX_PATH) << false << "error 3";
+        QTest::newRow("remove folder verbatim") << "rmdir" << 300 << true << "ok";
+    }
+    void longPaths()
+    {
+        QFETCH(QString, call);
+        QFETCH(int, length);
+        QFETCH(bool, verbatim);
+        QFETCH(QString, answer);
+        // Folders of 100 characters, then a last name that brings the Windows path to the length asked.
+        QString host = root, windows = fromHostPath(root);
+        while (length - windows.size() > 200) {
+            const QString name(100, QLatin1Char('d'));
+            host += QLatin1Char('/') + name;
+            windows += QLatin1Char('\\') + name;
+        }
+        QVERIFY(QDir().mkpath(host));
+        const QString name(length - int(windows.size()) - 1, QLatin1Char('f'));
+        host += QLatin1Char('/') + name;
+        windows += QLatin1Char('\\') + name;
+        QCOMPARE(windows.size(), qsizetype(length));
+        const bool folder = call == QLatin1String("rmdir") || call == QLatin1String("list");
+        if (folder)
+            QVERIFY(QDir().mkdir(host));
+        else if (call != QLatin1String("mkdir"))
+            write(host);
+        const QString path = verbatim ? QStringLiteral("\\\\?\\") + windows : windows;
+        BOOL done = FALSE;
+        if (call == QLatin1String("open")) {
+            HANDLE h = CreateFileW(wstr(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+            done = h != INVALID_HANDLE_VALUE;
+            if (done)
+                CloseHandle(h);
+        } else if (call == QLatin1String("delete")) {
+            done = DeleteFileW(wstr(path));
+        } else if (call == QLatin1String("attributes")) {
+            done = GetFileAttributesW(wstr(path)) == FILE_ATTRIBUTE_ARCHIVE;
+        } else if (call == QLatin1String("list")) {
+            WIN32_FIND_DATAW data;
+            HANDLE h = FindFirstFileW(wstr(path + QStringLiteral("\\*")), &data);
+            done = h != INVALID_HANDLE_VALUE;
+            if (done)
+                FindClose(h);
+        } else if (call == QLatin1String("move")) {
+            done = MoveFileExW(wstr(path), wstr(path.left(path.size() - 1) + QLatin1Char('g')), 0);
+        } else if (call == QLatin1String("mkdir")) {
+            done = CreateDirectoryW(wstr(path), nullptr);
+        } else {
+            done = RemoveDirectoryW(wstr(path));
+        }
+        QCOMPARE(done ? QStringLiteral("ok") : QStringLiteral("error %1").arg(GetLastError()), answer);
+        // What a refused call was asked to change is as it was.
+        const bool changes = call == QLatin1String("delete") || call == QLatin1String("move") ||
+                             call == QLatin1String("mkdir") || call == QLatin1String("rmdir");
+        if (changes)
+            QCOMPARE(QFileInfo::exists(host), call == QLatin1String("mkdir") ? done : !done);
+    }
+
     void linksAreReportedNotFollowed()
     {
         QDir(root).mkdir(QStringLiteral("real"));
@@ -268,7 +348,8 @@ private slots:
         QCOMPARE(names(found), (QStringList{".", "..", "dirlink", "filelink", "real"}));
         QCOMPARE(found.at(2).attributes, DWORD(FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY));
         QCOMPARE(found.at(2).reserved0, DWORD(IO_REPARSE_TAG_SYMLINK));
-        QCOMPARE(found.at(3).attributes, DWORD(FILE_ATTRIBUTE_REPARSE_POINT));
+        // A link to a file is a file with its archive mark, holding no data, in the listing as through its handle.
+        QCOMPARE(found.at(3).attributes, DWORD(FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_ARCHIVE));
         QCOMPARE(found.at(3).size, quint64(0));
         // Opened itself, a link to a folder is a folder: only with backup semantics, and said to be one.
         const auto openItself = [&](const char *name, DWORD flags) {
@@ -282,10 +363,13 @@ private slots:
             QVERIFY(h != INVALID_HANDLE_VALUE);
             BY_HANDLE_FILE_INFORMATION info = {};
             QVERIFY(GetFileInformationByHandle(h, &info));
+            LARGE_INTEGER size = {};
+            QVERIFY(GetFileSizeEx(h, &size));
             CloseHandle(h);
-            QCOMPARE(info.dwFileAttributes & DWORD(FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY),
-                     DWORD(name[0] == 'd' ? FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY
-                                          : FILE_ATTRIBUTE_REPARSE_POINT));
+            const Found &listed = found.at(name[0] == 'd' ? 2 : 3);
+            QCOMPARE(info.dwFileAttributes, listed.attributes);
+            QCOMPARE((quint64(info.nFileSizeHigh) << 32) | info.nFileSizeLow, quint64(0));
+            QCOMPARE(size.QuadPart, 0LL);
         }
         // Removing the link to a folder removes the link, not what it points at.
         QVERIFY(RemoveDirectoryW(wstr(root + QStringLiteral("/dirlink"))));

@@ -583,6 +583,30 @@ private slots:
                      qPrintable(args.at(0).toString()));
     }
 
+    // A file lying 300 characters deep, past what a plain path reaches without long-path support, is shredded,
+    // alone or with the folder that holds it, and named as the user sees it while it is.
+    void deepFilesAreShredded_data()
+    {
+        QTest::addColumn<bool>("folder");
+        QTest::newRow("the file") << false;
+        QTest::newRow("its folder") << true;
+    }
+    void deepFilesAreShredded()
+    {
+        QFETCH(bool, folder);
+        const QString name(100, QLatin1Char('n'));
+        const QString host = hostFile(name + QLatin1Char('/') + name + QLatin1Char('/') + name);
+        QVERIFY(writeFile(host + QStringLiteral("/deep.bin"), secretBytes(70000)));
+        const QString windows = fromHostPath(host);
+        QVERIFY(windows.size() > 300);
+        Worker w(2);
+        QSignalSpy paths(&w.thread, &SecureDeleteThread::updatePath);
+        QVERIFY(folder ? w.thread.shredFolder(windows, 0) : w.thread.shredFile(windows + QStringLiteral("\\deep.bin")));
+        QVERIFY(!QFileInfo::exists(host + QStringLiteral("/deep.bin")));
+        QCOMPARE(QFileInfo::exists(host), !folder);
+        QCOMPARE(paths.first().at(0).toString(), folder ? windows : windows + QStringLiteral("\\deep.bin"));
+    }
+
     // A listed link is not followed: the file or folder it points at is not touched.
     void listedLinksAreNotFollowed()
     {

@@ -1,5 +1,6 @@
 #include "contentcomparer.h"
 
+#include "childpaths.h"
 #include "win32.h"
 
 #include <QHash>
@@ -27,8 +28,9 @@ class ReadHandle
 {
 public:
     explicit ReadHandle(const QString &path)
-        : handle(CreateFileW(wstr(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr))
+        : handle(CreateFileW(wstr(childpaths::callable(path)), GENERIC_READ,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr))
     {
     }
     ~ReadHandle()

@@ -1,6 +1,7 @@
 #include "securedeleteform.h"
 #include "ui_securedeleteform.h"
 
+#include "childpaths.h"
 #include "krutils.h"
 #include "scaninfoform.h"
 #include "securedeleteoptionsdialog.h"
@@ -156,7 +157,7 @@ void SecureDeleteForm::on_AddURL(QString url)
     // What was dropped is looked at through the Win32 calls that will shred it: its name may be one that Qt
     // cannot spell.
     const QFileInfo info = windowsFileInfo(url);
-    const DWORD attributes = GetFileAttributesW(wstr(url));
+    const DWORD attributes = GetFileAttributesW(wstr(childpaths::callable(url)));
     const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     appendRow(info.fileName(), folder, info.path(), url);
     updateListButtons();

@@ -12,6 +12,13 @@
 
 namespace {
 
+// Whether an entry is at path, a link itself; any length of path, unlike PathFileExistsW, which takes MAX_PATH
+// characters at most.
+bool exists(const QString &path)
+{
+    return GetFileAttributesW(wstr(childpaths::callable(path))) != INVALID_FILE_ATTRIBUTES;
+}
+
 // Every pattern is one 64 KiB block; longer runs repeat it.
 const quint64 patternSize = 65536;
 // Bytes per write call: the pattern repeated 64 times.
@@ -294,7 +301,7 @@ void SecureDeleteThread::collectEntries(const QString &folder, QList<SecureDelet
     if (cancel)
         return;
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(wstr(folder + QStringLiteral("\\*")), &data);
+    HANDLE find = FindFirstFileW(wstr(childpaths::callable(folder + QStringLiteral("\\*"))), &data);
     if (find == INVALID_HANDLE_VALUE)
         return;
     do {
@@ -326,7 +333,7 @@ bool SecureDeleteThread::shredFolder(const QString &path, int depth)
     if (depth == 0)
         emit updateDeleteProgress();
     // Gone before its turn: nothing of it was overwritten here, so it is not counted as shredded.
-    if (!PathFileExistsW(wstr(path)))
+    if (!exists(path))
         return notFound(path);
     bool top = false;
     if (!holdFoldersOf(path, &top))
@@ -339,7 +346,7 @@ bool SecureDeleteThread::shredFolder(const QString &path, int depth)
         return false;
     }
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(wstr(path + QStringLiteral("\\*")), &data);
+    HANDLE find = FindFirstFileW(wstr(childpaths::callable(path + QStringLiteral("\\*"))), &data);
     if (find != INVALID_HANDLE_VALUE) {
         do {
             if (cancel)
@@ -365,7 +372,7 @@ bool SecureDeleteThread::shredFolder(const QString &path, int depth)
     // while it was held) was not removed.
     const bool removed = filecheck::markForDeletion(folder);
     held.pop();
-    return removed && !PathFileExistsW(wstr(path));
+    return removed && !exists(path);
 }
 
 bool SecureDeleteThread::notFound(const QString &path)
@@ -389,7 +396,7 @@ bool SecureDeleteThread::shredFile(const QString &path)
     emit updatePath(path);
     emit updateDeleteProgress();
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(wstr(path), &data);
+    HANDLE find = FindFirstFileW(wstr(childpaths::callable(path)), &data);
     if (find == INVALID_HANDLE_VALUE)
         return notFound(path);
     FindClose(find);
@@ -414,7 +421,7 @@ bool SecureDeleteThread::shredFile(const QString &path)
     if (top)
         held.release();
     // Shredded means overwritten and deleted; anything less keeps the file, and with it the list row.
-    const bool gone = deleted && !PathFileExistsW(wstr(path));
+    const bool gone = deleted && !exists(path);
     if (!gone)
         qDebug() << "Not shredded:" << path;
     return gone;

@@ -19,7 +19,7 @@ bool isUsableBase(const QString &folder)
 
 bool isFolder(const QString &path)
 {
-    const DWORD attributes = GetFileAttributesW(wstr(path));
+    const DWORD attributes = GetFileAttributesW(wstr(childpaths::callable(path)));
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -42,7 +42,7 @@ QString withSeparator(const QString &folder)
 
 FolderListing::FolderListing(const QString &pattern)
 {
-    handle = FindFirstFileW(wstr(pattern), &data);
+    handle = FindFirstFileW(wstr(childpaths::callable(pattern)), &data);
     pending = handle != INVALID_HANDLE_VALUE;
 }
 

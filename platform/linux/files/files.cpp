@@ -157,12 +157,32 @@ DWORD markedAttrs(const QString &path)
 
 // ---- paths and errors ----
 
-// The host path of a path a call takes, resolved as Windows resolves every path (standin::hostPathOf); false,
-// with the last error Windows gives, where it names no file.
-bool toHost(LPCWSTR path, QString *host)
+// Without long-path support (the program declares none) Windows takes a path whose full form has limit
+// characters or more only in the "\\?\" form, which it takes as written, without the limit. A host path is the
+// stand-in's own spelling, which Windows never sees.
+bool beyondLimit(const QString &path, qsizetype limit)
 {
+    if (limit <= 0 || path.startsWith(QLatin1Char('/')) || path.startsWith(QLatin1String("\\\\?\\")) ||
+        path.startsWith(QLatin1String("\\\\.\\")))
+        return false;
+    // A path from a drive's root only gets shorter when resolved.
+    const bool fromRoot = path.size() >= 3 && path.at(1) == QLatin1Char(':') &&
+                          (path.at(2) == QLatin1Char('\\') || path.at(2) == QLatin1Char('/'));
+    if (fromRoot && path.size() < limit)
+        return false;
+    return standin::fullPath(path).size() >= limit;
+}
+
+// The host path of a path a call takes, resolved as Windows resolves every path (standin::hostPathOf); false,
+// with the last error Windows gives, where it names no file. A plain path at or over limit is refused with
+// tooLong, as the call's path conversion refuses it.
+bool toHost(LPCWSTR path, QString *host, qsizetype limit = MAX_PATH, DWORD tooLong = ERROR_PATH_NOT_FOUND)
+{
+    const QString text = fromWide(path);
     DWORD error = 0;
-    if (standin::hostPathOf(fromWide(path), host, &error))
+    if (beyondLimit(text, limit))
+        error = tooLong;
+    else if (standin::hostPathOf(text, host, &error))
         return true;
     SetLastError(error);
     return false;
@@ -250,22 +270,30 @@ bool linkNamesFolder(int linkfd, int dirfd)
 // hidden and system marks the machine keeps for it.
 bool describe(int dirfd, const char *name, DWORD marked, Entry *e)
 {
-    // Everything is read from the one entry that was opened, never from the name twice.
-    const int fd = ::openat(dirfd, name, O_PATH | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return false;
+    // Everything is read from one look at the entry, never from the name twice: the one no-follow stat of the
+    // name, and for a link, whose target is read as well, what the link opened says of itself.
+    const unsigned mask = STATX_BASIC_STATS | STATX_BTIME;
     struct statx st;
-    const bool found = ::statx(fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &st) == 0;
-    const bool folderLink = found && S_ISLNK(st.stx_mode) && linkNamesFolder(fd, dirfd);
-    ::close(fd);
-    if (!found)
+    if (::statx(dirfd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, mask, &st) != 0)
         return false;
+    bool folderLink = false;
+    if (S_ISLNK(st.stx_mode)) {
+        const int fd = ::openat(dirfd, name, O_PATH | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0)
+            return false;
+        const bool found = ::statx(fd, "", AT_EMPTY_PATH, mask, &st) == 0;
+        folderLink = found && S_ISLNK(st.stx_mode) && linkNamesFolder(fd, dirfd);
+        ::close(fd);
+        if (!found)
+            return false;
+    }
     DWORD attrs = 0;
     if (S_ISLNK(st.stx_mode)) {
+        // A link holds no data, whatever the length of the target name the host counts as its size; a link to
+        // a file is a file made as any other, with its archive mark.
         attrs |= FILE_ATTRIBUTE_REPARSE_POINT;
         e->reparseTag = IO_REPARSE_TAG_SYMLINK;
-        if (folderLink)
-            attrs |= FILE_ATTRIBUTE_DIRECTORY;
+        attrs |= folderLink ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
         e->size = 0;
     } else if (S_ISDIR(st.stx_mode)) {
         attrs |= FILE_ATTRIBUTE_DIRECTORY;
@@ -617,8 +645,11 @@ int openParentFolder(const QString &path, QByteArray *name)
         if (below && (!best || h.path.size() > best->path.size()))
             best = &h;
     }
-    if (!best)
+    if (!best) {
+        // The walk of the path is no business of the table: every open of every thread passes here.
+        g.unlock();
         return ::open(encoded(parent).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    }
     const QString rest = parent.mid(best->path.size()).mid(best->path == QLatin1String("/") ? 0 : 1);
     return ::openat(best->fd, rest.isEmpty() ? "." : encoded(rest).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
 }
@@ -719,6 +750,10 @@ HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData)
     // The mask stays in its Windows spelling: a '?' or '*' that is part of a host name reaches here mapped, and
     // only the unmapped ones are wildcards.
     QString pattern = fromWide(lpFileName);
+    if (beyondLimit(pattern, MAX_PATH)) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
     const auto lastSeparator = [](const QString &p) {
         return qMax(p.lastIndexOf(QLatin1Char('/')), p.lastIndexOf(QLatin1Char('\\')));
     };
@@ -849,7 +884,7 @@ HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData)
                   [](const QPair<QString, qsizetype> &a, const QPair<QString, qsizetype> &b) {
                       return upperCaseLess(a.first, b.first);
                   });
-        if (!isDriveRoot(folder)) {
+        if (rootOf.isNull()) { // a drive root has no "." and ".."
             if (matchesMask(QStringLiteral("."), mask))
                 find->names.append({QStringLiteral("."), 0});
             if (matchesMask(QStringLiteral(".."), mask))
@@ -1176,7 +1211,7 @@ BOOL GetFileSizeEx(HANDLE hFile, PLARGE_INTEGER lpFileSize)
     struct stat st;
     if (::fstat(f->fd, &st) != 0)
         return fail(errorOf(errno));
-    lpFileSize->QuadPart = st.st_size;
+    lpFileSize->QuadPart = S_ISLNK(st.st_mode) ? 0 : st.st_size; // a link holds no data
     return TRUE;
 }
 
@@ -1205,7 +1240,8 @@ BOOL GetFileInformationByHandle(HANDLE hFile, LPBY_HANDLE_FILE_INFORMATION lpFil
     // The host's device and inode numbers tell two handles to one file apart, as the volume serial and the
     // file index do on Windows.
     lpFileInformation->dwVolumeSerialNumber = DWORD((quint64(st.stx_dev_major) << 20) | st.stx_dev_minor);
-    const quint64 size = folder ? 0 : st.stx_size;
+    // A link holds no data: the host's size of one is its target name's length.
+    const quint64 size = folder || S_ISLNK(st.stx_mode) ? 0 : st.stx_size;
     lpFileInformation->nFileSizeHigh = DWORD(size >> 32);
     lpFileInformation->nFileSizeLow = DWORD(size & 0xffffffffu);
     // A folder has one name on NTFS; the host counts its "." and its sub-folders' "..".
@@ -1252,8 +1288,8 @@ int renameTarget(const QString &target, HANDLE root, QByteArray *name, QString *
         return ::dup(folder->fd);
     }
     // Without a folder handle the name is a path, a relative one taken from the current folder.
-    if (!toHost(wstr(target), newPath)) {
-        errno = ENOENT; // a path that names no place
+    if (!toHost(wstr(target), newPath, 0)) { // a name for the file system itself, with no path limit
+        errno = ENOENT;                      // a path that names no place
         return -1;
     }
     return openParentFolder(*newPath, name);
@@ -1483,8 +1519,9 @@ BOOL CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES)
 {
     if (!lpPathName)
         return fail(ERROR_INVALID_PARAMETER);
+    // A new folder's path leaves room for an 8.3 name in it: MAX_PATH less 12.
     QString path;
-    if (!toHost(lpPathName, &path))
+    if (!toHost(lpPathName, &path, MAX_PATH - 12, ERROR_FILENAME_EXCED_RANGE))
         return FALSE;
     if (::mkdir(encoded(path).constData(), 0777) != 0)
         return fail(errno == ENOENT ? ERROR_PATH_NOT_FOUND : errorOf(errno));

@@ -42,15 +42,20 @@ bool makeFile(const WCHAR *name, const char *content)
 }
 
 // A handle as the product's own calls open it; the key gets "ok" or the error.
-HANDLE open(const char *key, const WCHAR *name, DWORD access, DWORD share, DWORD disposition, DWORD flags)
+HANDLE openPath(const char *key, const Text &path, DWORD access, DWORD share, DWORD disposition, DWORD flags)
 {
     SetLastError(0);
-    HANDLE h = CreateFileW(at(name).c_str(), access, share, nullptr, disposition, flags, nullptr);
+    HANDLE h = CreateFileW(path.c_str(), access, share, nullptr, disposition, flags, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         line(key, "failed error %lu", static_cast<unsigned long>(GetLastError()));
     else
         line(key, "ok last error %lu", static_cast<unsigned long>(GetLastError()));
     return h;
+}
+
+HANDLE open(const char *key, const WCHAR *name, DWORD access, DWORD share, DWORD disposition, DWORD flags)
+{
+    return openPath(key, at(name), access, share, disposition, flags);
 }
 
 void closeIf(HANDLE h)
@@ -527,6 +532,22 @@ void namesAndPaths()
         SetLastError(0);
         ok(key, DeleteFileW(at(name.c_str()).c_str()));
     }
+    // The "\\?\" form is taken as written, at any length.
+    const Text verbatim = Text(WSTR("\\\\?\\")) + folder;
+    const Text longName(MAX_PATH + 20 - folder.size(), 'v');
+    closeIf(openPath("CreateFileW.verbatimOver", verbatim + longName, GENERIC_WRITE, 0, CREATE_ALWAYS,
+                     FILE_ATTRIBUTE_NORMAL));
+    SetLastError(0);
+    ok("DeleteFileW.verbatimOver", DeleteFileW((verbatim + longName).c_str()));
+    // A new folder's path leaves room for an 8.3 name in it: MAX_PATH - 12 characters are too many.
+    const Text folderName(MAX_PATH - 12 - folder.size(), 'd');
+    SetLastError(0);
+    ok("CreateDirectoryW.lengthAt", CreateDirectoryW(at(folderName.c_str()).c_str(), nullptr));
+    RemoveDirectoryW(at(folderName.c_str()).c_str());
+    SetLastError(0);
+    ok("CreateDirectoryW.verbatimAt", CreateDirectoryW((verbatim + folderName).c_str(), nullptr));
+    SetLastError(0);
+    ok("RemoveDirectoryW.verbatimAt", RemoveDirectoryW((verbatim + folderName).c_str()));
 
     // CREATE_ALWAYS over a hidden or a system file, without asking for that attribute, is refused.
     for (const DWORD attribute : {DWORD(FILE_ATTRIBUTE_HIDDEN), DWORD(FILE_ATTRIBUTE_SYSTEM)}) {
@@ -586,6 +607,26 @@ void linkEntry(const char *key, const WCHAR *name)
          (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? static_cast<unsigned long>(data.dwReserved0) : 0ul);
 }
 
+// What a listing says of an entry against what its handle says (the entry itself opened): attributes and size.
+void listedAndOpened(const char *key, const WCHAR *name)
+{
+    WIN32_FIND_DATAW data = {};
+    HANDLE find = FindFirstFileW(at(name).c_str(), &data);
+    HANDLE h = CreateFileW(at(name).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (find == INVALID_HANDLE_VALUE || h == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(h, &info)) {
+        line(key, "not found");
+    } else {
+        line(key, "listed 0x%lX size %lu, opened 0x%lX size %lu", static_cast<unsigned long>(data.dwFileAttributes),
+             static_cast<unsigned long>(data.nFileSizeLow), static_cast<unsigned long>(info.dwFileAttributes),
+             static_cast<unsigned long>(info.nFileSizeLow));
+    }
+    if (find != INVALID_HANDLE_VALUE)
+        FindClose(find);
+    closeIf(h);
+}
+
 // Symbolic links to a file and to a folder, as the file tools meet them: what the entry reports, opening the
 // link itself, and removing the link, never what it points at.
 void links()
@@ -606,6 +647,9 @@ void links()
                                 SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE)));
     linkEntry("link.file", WSTR("file.link"));
     linkEntry("link.folder", WSTR("dirlink"));
+    listedAndOpened("entry.file", WSTR("target.txt"));
+    listedAndOpened("entry.link.file", WSTR("file.link"));
+    listedAndOpened("entry.link.folder", WSTR("dirlink"));
     SetLastError(0);
     ok("DeleteFileW.link.folder", DeleteFileW(at(WSTR("dirlink")).c_str()));
     ok("DeleteFileW.link.file", DeleteFileW(at(WSTR("file.link")).c_str()));
