@@ -4,9 +4,11 @@
 # and take what they made with them. The set-up and the build before it use the user's own home.
 set -uo pipefail
 
-home=$(mktemp -d) temp=$(mktemp -d)
-trap 'rm -rf "$home" "$temp"' EXIT
-HOME=$home TMPDIR=$temp QT_QPA_PLATFORM=offscreen ctest "$@"
+# A runtime folder too, kept apart from the two it checks: where none is set, a program of Qt's makes its own
+# in the temporary folder.
+home=$(mktemp -d) temp=$(mktemp -d) runtime=$(mktemp -d)
+trap 'rm -rf "$home" "$temp" "$runtime"' EXIT
+HOME=$home TMPDIR=$temp XDG_RUNTIME_DIR=$runtime QT_QPA_PLATFORM=offscreen ctest "$@"
 rc=$?
 left=$( (cd "$home" && find . -mindepth 1 -maxdepth 4 | sort | sed 's|^\.|    home |'; \
          cd "$temp" && find . -mindepth 1 -maxdepth 4 | sort | sed 's|^\.|    temporary folder |') )

@@ -10,7 +10,8 @@ if [ "${1:-}" = "--on-display" ]; then
     shift
     exe=$1 work=$2
     source "$(dirname "$0")/wine-places.sh"
-    wine_places "$work"
+    # The helper's taskbar is the desktop's: Wine keeps its menu builder here, its menus in the work folder.
+    wine_places "$work" menus
     # Everything Wine started in this prefix ends with the test, whatever its outcome.
     trap wine_places_end EXIT
 
