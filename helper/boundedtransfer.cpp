@@ -45,6 +45,8 @@ struct Transfer
     HRESULT result = E_FAIL;
 };
 
+std::atomic<int> running{0};
+
 // Runs `call` on a worker thread and waits for it. True when it ended in time (its result is in `transfer`);
 // false when the limit passed or the flag was raised first: the worker then runs `discard` when its call ends.
 bool finishedWithin(const std::shared_ptr<Transfer> &transfer, DWORD limitMs, const std::atomic<bool> *abortFlag,
@@ -54,6 +56,7 @@ bool finishedWithin(const std::shared_ptr<Transfer> &transfer, DWORD limitMs, co
     if (abortFlag && abortFlag->load())
         return false;
     std::thread worker;
+    ++running;
     try {
         worker = std::thread([transfer, call, discard] {
             const HRESULT hr = call(*transfer);
@@ -68,8 +71,10 @@ bool finishedWithin(const std::shared_ptr<Transfer> &transfer, DWORD limitMs, co
                 transfer->ended.notify_all();
             else
                 discard(*transfer);
+            --running;
         });
     } catch (const std::system_error &) {
+        --running;
         // No thread to be had: the transfer fails as one without memory would.
         transfer->result = E_OUTOFMEMORY;
         return true;
@@ -93,6 +98,11 @@ bool finishedWithin(const std::shared_ptr<Transfer> &transfer, DWORD limitMs, co
 }
 
 } // namespace
+
+int transfersRunning()
+{
+    return running.load();
+}
 
 HRESULT readUrlStartWithin(LPCWSTR url, char *buffer, ULONG capacity, ULONG *count, DWORD limitMs,
                            const std::atomic<bool> *abortFlag)

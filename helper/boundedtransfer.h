@@ -23,6 +23,10 @@ HRESULT readUrlStartWithin(LPCWSTR url, char *buffer, ULONG capacity, ULONG *cou
 HRESULT downloadToFileWithin(LPCWSTR url, LPCWSTR file, DWORD limitMs, ULONG maxBytes,
                              const std::atomic<bool> *abortFlag = nullptr, bool (*accept)(LPCWSTR file) = nullptr);
 
+// The transfers whose workers have not ended yet, those given up on included. Tests wait for none before the
+// machine they ran on goes: a worker still ends its transfer on the machine it finds then.
+int transfersRunning();
+
 // Whether the file holds a whole JPEG, PNG or BMP picture (picturecheck.h): the wallpaper takes nothing else,
 // and never a picture cut short.
 bool looksLikePicture(LPCWSTR file);

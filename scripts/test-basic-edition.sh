@@ -18,4 +18,4 @@ cmake --build build-basic -j"$(nproc)" --target "${tests[@]}"
 
 cd build-basic
 regex="^($(IFS='|'; echo "${tests[*]}"))\$"
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)" -R "$regex" "$@"
+../scripts/ctest-isolated.sh --output-on-failure -j"$(nproc)" -R "$regex" "$@"

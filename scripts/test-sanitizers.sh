@@ -17,7 +17,7 @@ export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:exitcode=87"
 # stays: other tests read the version resource of the Glasspan.exe it makes.
 log=Testing/sanitized-run.log
 mkdir -p Testing
-if QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)" -E '^glasspan_wine$' "$@" 2>&1 | tee "$log"; then
+if ../scripts/ctest-isolated.sh --output-on-failure -j"$(nproc)" -E '^glasspan_wine$' "$@" 2>&1 | tee "$log"; then
     exit 0
 fi
 # LeakSanitizer's own tracer now and then crashes while it stops the threads for the check at exit ("has
@@ -27,9 +27,9 @@ fi
 failed=$(wc -l <Testing/Temporary/LastTestsFailed.log)
 crashed=$(grep -c 'LeakSanitizer has encountered a fatal error' "$log" || true)
 if [ "$failed" -gt 0 ] && [ "$crashed" -eq "$failed" ] &&
-    ! grep -q -E 'FAIL!|ERROR: AddressSanitizer|detected memory leaks|runtime error|SUMMARY: UndefinedBehaviorSanitizer' "$log"; then
+    ! grep -q -E 'FAIL!|ERROR: AddressSanitizer|detected memory leaks|runtime error|SUMMARY: UndefinedBehaviorSanitizer|^The test run left' "$log"; then
     echo "LeakSanitizer's tracer crashed; running the tests it hit once more"
-    QT_QPA_PLATFORM=offscreen ctest --output-on-failure --rerun-failed -E '^glasspan_wine$'
+    ../scripts/ctest-isolated.sh --output-on-failure --rerun-failed -E '^glasspan_wine$'
     exit $?
 fi
 exit 1

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Sets up and builds the suite, then runs every test (each on its own temporary simulated machine).
+# Sets up and builds the suite, then runs every test (each on its own temporary simulated machine), in a fresh
+# home and temporary folder that the run must leave empty.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 cd build
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)" "$@"
+../scripts/ctest-isolated.sh --output-on-failure -j"$(nproc)" "$@"

@@ -10,10 +10,11 @@ if [ "${1:-}" = "--on-display" ]; then
     shift
     source=$1 linux=$2 windows=$3 work=$4
     shift 4
-    export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    source "$source/tests/wine/wine-places.sh"
+    wine_places "$work"
     # Wine names the profile after the host user; the machine's user is "User" whoever runs the probes.
     export USER=User LOGNAME=User
-    trap 'wineserver -k 2>/dev/null || true' EXIT
+    trap wine_places_end EXIT
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         start=$(date +%s)
         timeout 180 wineboot -i >"$work/wineboot.log" 2>&1 || { echo "wineboot failed"; cat "$work/wineboot.log"; exit 1; }
@@ -37,8 +38,8 @@ if [ "${1:-}" = "--on-display" ]; then
         rm -rf "$out"
         mkdir -p "$out/machine" "$out/cwd"
         # The Linux build on a fresh machine of its own; the Windows build in the prefix.
-        (cd "$out/cwd" && HUSHDECK_MACHINE="$out/machine" timeout 120 "$linux/$name" >"$out/stand-in.txt" \
-            2>"$out/stand-in.log") || echo "$name (stand-in) ended with $?" >>"$out/stand-in.txt"
+        (cd "$out/cwd" && HUSHDECK_MACHINE="$out/machine" HUSHDECK_MACHINE_REQUIRED=1 timeout 120 "$linux/$name" \
+            >"$out/stand-in.txt" 2>"$out/stand-in.log") || echo "$name (stand-in) ended with $?" >>"$out/stand-in.txt"
         (cd "$out/cwd" && WINEDEBUG=-all,+relay timeout 120 wine "$windows/$name.exe" >"$out/wine.txt" \
             2>"$out/wine.log") ||
             echo "$name (Wine) ended with $?" >>"$out/wine.txt"
@@ -83,7 +84,7 @@ for name in "${names[@]}"; do
     done
 done
 mkdir -p "$work"
-[ "${HUSHDECK_KEEP_PREFIX:-}" = 1 ] || rm -rf "$work/prefix"
+[ "${HUSHDECK_KEEP_PREFIX:-}" = 1 ] || rm -rf "$work/prefix" "$work/home"
 # Root passes over a file's missing write permission, which is how Wine keeps FILE_ATTRIBUTE_READONLY: run as
 # root, both builds go without that bypass, so that they answer as for any other user (and as Windows does).
 drop=()

@@ -1,6 +1,7 @@
 // The machine's drives as a prefix lays them out: C: is the machine's drive_c, Z: the host's root; every path
 // the Win32 functions give is a Windows path; a machine folder of the first layout is carried over.
 #include "linux/machine/machine.h"
+#include "rawnames.h"
 #include "testmachine.h"
 #include "win32.h"
 
@@ -353,11 +354,11 @@ private slots:
         QFETCH(QByteArray, name);
         QFETCH(QByteArray, escaped);
         QFETCH(bool, lettered);
-        QTemporaryDir host;
-        const QByteArray parent = QFile::encodeName(host.path());
+        rawnames::Scratch host; // removes the name that is not UTF-8 too
+        const QByteArray parent = host.root;
         QCOMPARE(::mkdir((parent + '/' + name).constData(), 0755), 0);
         QCOMPARE(::close(::open((parent + '/' + name + "/probe.txt").constData(), O_CREAT | O_WRONLY, 0644)), 0);
-        const QString table = host.path() + QStringLiteral("/mounts");
+        const QString table = host.dir.path() + QStringLiteral("/mounts");
         QVERIFY(writeFile(table, "/dev/vda / ext4 rw 0 0\n/dev/vdb " + parent + '/' + escaped + " ext4 rw 0 0\n"));
         machine::setSetting(QStringLiteral("drives.mounts"), table);
 

@@ -438,6 +438,34 @@ private slots:
                  qPrintable(text.left(40)));
     }
 
+    // A test's program that names no machine stops at once instead of making the user's own in the home; a
+    // program started without the tests' flag opens that default machine.
+    void defaultMachineRefusedToTests_data()
+    {
+        QTest::addColumn<bool>("inTest");
+        QTest::newRow("a test's program") << true;
+        QTest::newRow("the user's program") << false;
+    }
+    void defaultMachineRefusedToTests()
+    {
+        QFETCH(bool, inTest);
+        QTemporaryDir home;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("HUSHDECK_MACHINE"));
+        env.remove(QStringLiteral("HUSHDECK_MACHINE_REQUIRED"));
+        if (inTest)
+            env.insert(QStringLiteral("HUSHDECK_MACHINE_REQUIRED"), QStringLiteral("1"));
+        env.insert(QStringLiteral("HOME"), home.path());
+        QProcess writer;
+        writer.setProcessEnvironment(env);
+        writer.setWorkingDirectory(home.path());
+        writer.start(QStringLiteral(REGWRITER), {QStringLiteral("Software\\Default"), QStringLiteral("Text"),
+                                                 QStringLiteral("A"), QStringLiteral("1")});
+        QVERIFY(writer.waitForFinished(60000));
+        QCOMPARE(writer.exitStatus() == QProcess::NormalExit && writer.exitCode() == 0, !inTest);
+        QCOMPARE(QFileInfo::exists(home.path() + QStringLiteral("/.local/share/hushdeck/machine/machine.db")), !inTest);
+    }
+
     void seedGivesAWindowsProfile()
     {
         WCHAR buf[64];

@@ -9,6 +9,8 @@
 #include "scanprogressform.h"
 #include "win32.h"
 
+#include <algorithm>
+
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
@@ -299,9 +301,13 @@ void Tour::walkResults()
     if (auto *duplicates = qobject_cast<FindDuplicateForm *>(window->modulePage(MainWindow::FindDuplicatePage))) {
         window->on_findDuplicateButton_clicked();
         duplicates->on_AddURL(folder);
+        // The results the page shows now: an earlier size's, hidden, stays its child until its deletion comes
+        // round, which this walk inside the event loop does not let happen.
         const bool shown = waitFor([duplicates] {
-            auto *list = duplicates->findChild<QTreeView *>(QStringLiteral("treeView"));
-            return list && list->isVisible() && list->model() && list->model()->rowCount() > 0;
+            const QList<QTreeView *> lists = duplicates->findChildren<QTreeView *>(QStringLiteral("treeView"));
+            return std::any_of(lists.cbegin(), lists.cend(), [](const QTreeView *list) {
+                return list->isVisible() && list->model() && list->model()->rowCount() > 0;
+            });
         });
         if (shown)
             shoot(window, QStringLiteral("find-duplicate-results"));

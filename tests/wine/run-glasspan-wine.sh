@@ -9,9 +9,11 @@ set -euo pipefail
 if [ "${1:-}" = "--on-display" ]; then
     shift
     exe=$1 work=$2
-    export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    source "$(dirname "$0")/wine-places.sh"
+    # The helper's taskbar is the desktop's: Wine keeps its menu builder here, its menus in the work folder.
+    wine_places "$work" menus
     # Everything Wine started in this prefix ends with the test, whatever its outcome.
-    trap 'wineserver -k 2>/dev/null || true' EXIT
+    trap wine_places_end EXIT
 
     start=$(date +%s)
     timeout 180 wineboot -i >"$work/wineboot.log" 2>&1 || { echo "wineboot failed"; cat "$work/wineboot.log"; exit 1; }
@@ -40,7 +42,7 @@ if [ ! -f "$exe" ]; then
     exit 1
 fi
 
-rm -rf "$work/prefix"
+rm -rf "$work/prefix" "$work/home"
 mkdir -p "$work"
 cmake -S "$source/tests/wine/driver" -B "$work/driver" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$source/helper/cross/mingw-w64.cmake" >"$work/driver-configure.log" ||

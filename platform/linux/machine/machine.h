@@ -1,6 +1,7 @@
 // The simulated Windows machine behind the stand-in: a folder ($HUSHDECK_MACHINE, by default
 // ~/.local/share/hushdeck/machine) with machine.db and the Windows folders. Both programs and every
-// thread share it; the database serialises access within a process and between processes.
+// thread share it; the database serialises access within a process and between processes. A program started
+// with HUSHDECK_MACHINE_REQUIRED set (every test program) stops rather than fall back to the default.
 #pragma once
 
 #include "linux/machine/w32types.h"
