@@ -180,31 +180,79 @@ bool openMainProgram()
     return true;
 }
 
-int deleteFolderFiles(LPCWSTR folder, int *deleted)
+namespace {
+
+// Deletes the file at path through its own handle, opened without following a link: a link goes as the link.
+bool deleteOpenedFile(const WCHAR *path)
+{
+    HANDLE file = CreateFileW(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION info = {};
+    FILE_DISPOSITION_INFO disposition = {};
+    disposition.DeleteFile = TRUE;
+    const bool marked = GetFileInformationByHandle(file, &info) &&
+                        !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                        SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof(disposition));
+    CloseHandle(file);
+    return marked && GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES;
+}
+
+} // namespace
+
+int deleteFolderFiles(LPCWSTR base, LPCWSTR sub, int *deleted)
 {
     *deleted = 0;
-    if (!folderExists(folder))
+    WCHAR folder[1024];
+    if (!copyText(folder, 1024, base) || !appendText(folder, 1024, sub) || !folderExists(folder))
         return 0;
+    // The folders from base down are held while the files go, each but base opened as itself and checked to be
+    // a plain folder: Windows lets no one rename or replace a folder held without delete sharing, so a path
+    // through them leads where it was checked to. One on the way that is a link leaves every file alone.
+    HANDLE held[32];
+    int holding = 0;
+    bool reached = true;
+    const int length = textLength(folder);
+    for (int i = textLength(base); reached && i <= length; ++i) {
+        if (i < length && folder[i] != WCHAR('\\'))
+            continue;
+        const WCHAR separator = folder[i];
+        folder[i] = 0;
+        const DWORD own = holding == 0 ? 0 : FILE_FLAG_OPEN_REPARSE_POINT;
+        HANDLE h = holding < 32 ? CreateFileW(folder, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | own, nullptr)
+                                : INVALID_HANDLE_VALUE;
+        folder[i] = separator;
+        BY_HANDLE_FILE_INFORMATION info = {};
+        reached = h != INVALID_HANDLE_VALUE && GetFileInformationByHandle(h, &info) &&
+                  (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                  !(own && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT));
+        if (h != INVALID_HANDLE_VALUE)
+            held[holding++] = h;
+    }
     WCHAR pattern[1024];
-    if (!copyText(pattern, 1024, folder) || !appendText(pattern, 1024, WSTR("\\*.*")))
-        return 0;
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(pattern, &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return 0;
+    WIN32_FIND_DATAW findData;
     int found = 0;
-    do {
-        if (sameTextNoCase(data.cFileName, WSTR(".")) || sameTextNoCase(data.cFileName, WSTR("..")))
-            continue;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            continue;
-        ++found;
-        WCHAR path[1024];
-        if (copyText(path, 1024, folder) && appendText(path, 1024, WSTR("\\")) &&
-            appendText(path, 1024, data.cFileName) && DeleteFileW(path))
-            ++*deleted;
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
+    HANDLE find = INVALID_HANDLE_VALUE;
+    if (copyText(pattern, 1024, folder) && appendText(pattern, 1024, WSTR("\\*.*")))
+        find = FindFirstFileW(pattern, &findData);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            if (sameTextNoCase(findData.cFileName, WSTR(".")) || sameTextNoCase(findData.cFileName, WSTR("..")))
+                continue;
+            if (findData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                continue;
+            ++found;
+            WCHAR path[1024];
+            if (reached && copyText(path, 1024, folder) && appendText(path, 1024, WSTR("\\")) &&
+                appendText(path, 1024, findData.cFileName) && deleteOpenedFile(path))
+                ++*deleted;
+        } while (FindNextFileW(find, &findData));
+        FindClose(find);
+    }
+    while (holding > 0)
+        CloseHandle(held[--holding]);
     return found;
 }
 
@@ -251,13 +299,8 @@ HistoryResult clearExplorerHistory()
         WSTR("\\AppData\\Roaming\\Microsoft\\Windows\\recent"),
     };
     for (const WCHAR *sub : folders) {
-        WCHAR folder[1024];
-        if (!copyText(folder, 1024, profile) || !appendText(folder, 1024, sub)) {
-            complete = false;
-            continue;
-        }
         int deleted = 0;
-        if (deleteFolderFiles(folder, &deleted) != deleted)
+        if (deleteFolderFiles(profile, sub, &deleted) != deleted)
             complete = false;
     }
     return complete ? HistoryCleared : HistoryIncomplete;
