@@ -1,5 +1,6 @@
 // The notification-area icon, its popup menu and what the menu's commands do.
 #include "glasspan.h"
+#include "heldpath.h"
 #include "resource.h"
 #include "wtext.h"
 
@@ -207,30 +208,10 @@ int deleteFolderFiles(LPCWSTR base, LPCWSTR sub, int *deleted)
     WCHAR folder[1024];
     if (!copyText(folder, 1024, base) || !appendText(folder, 1024, sub) || !folderExists(folder))
         return 0;
-    // The folders from base down are held while the files go, each but base opened as itself and checked to be
-    // a plain folder: Windows lets no one rename or replace a folder held without delete sharing, so a path
-    // through them leads where it was checked to. One on the way that is a link leaves every file alone.
-    HANDLE held[32];
-    int holding = 0;
-    bool reached = true;
-    const int length = textLength(folder);
-    for (int i = textLength(base); reached && i <= length; ++i) {
-        if (i < length && folder[i] != WCHAR('\\'))
-            continue;
-        const WCHAR separator = folder[i];
-        folder[i] = 0;
-        const DWORD own = holding == 0 ? 0 : FILE_FLAG_OPEN_REPARSE_POINT;
-        HANDLE h = holding < 32 ? CreateFileW(folder, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | own, nullptr)
-                                : INVALID_HANDLE_VALUE;
-        folder[i] = separator;
-        BY_HANDLE_FILE_INFORMATION info = {};
-        reached = h != INVALID_HANDLE_VALUE && GetFileInformationByHandle(h, &info) &&
-                  (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                  !(own && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT));
-        if (h != INVALID_HANDLE_VALUE)
-            held[holding++] = h;
-    }
+    // The folders from base down are held while the files go: one on the way that is a link leaves every file
+    // alone, and none can be swapped for one meanwhile.
+    HeldPath held;
+    const bool reached = held.hold(base, folder);
     WCHAR pattern[1024];
     WIN32_FIND_DATAW findData;
     int found = 0;
@@ -251,8 +232,6 @@ int deleteFolderFiles(LPCWSTR base, LPCWSTR sub, int *deleted)
         } while (FindNextFileW(find, &findData));
         FindClose(find);
     }
-    while (holding > 0)
-        CloseHandle(held[--holding]);
     return found;
 }
 
