@@ -234,6 +234,27 @@ private slots:
         QCOMPARE(QFileInfo(at).isSymLink(), folder);
     }
 
+    // A link in machine.db's place (to an empty file, which a new store would take) is refused: the store is
+    // never written through it.
+    void storeNeverWrittenThroughALink()
+    {
+        QTemporaryDir outside;
+        const QString victim = outside.path() + QStringLiteral("/victim");
+        QFile kept(victim);
+        QVERIFY(kept.open(QIODevice::WriteOnly));
+        kept.close();
+        const QString machineFolder = machine::folder();
+        machine::reset();
+        for (const QString &name : QDir(machineFolder).entryList({QStringLiteral("machine.db*")}, QDir::Files))
+            QVERIFY(QFile::remove(machineFolder + QLatin1Char('/') + name));
+        QVERIFY(QFile::link(victim, machineFolder + QStringLiteral("/machine.db")));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("machine: cannot open")));
+        QCOMPARE(machine::setting(QStringLiteral("elevated"), QStringLiteral("none")), QStringLiteral("none"));
+        machine::reset();
+        QVERIFY(QFile::remove(machineFolder + QStringLiteral("/machine.db")));
+        QCOMPARE(QFileInfo(victim).size(), 0);
+    }
+
 private:
     // The file outside the machine that no start may write.
     static void writeVictim(const QString &path)
