@@ -17,6 +17,7 @@
 #include <QScopeGuard>
 #include <QUrl>
 
+#include <cstdio>
 #include <functional>
 
 #include <fcntl.h>
@@ -178,7 +179,8 @@ bool moveToRecycleBin(const QString &path)
     const auto closeFolder = qScopeGuard([folder] { ::close(folder); });
     return moveWithRecord(host, [&](const QString &target) {
         SetLastError(ERROR_ACCESS_DENIED);
-        return ::renameat(folder, entry.constData(), AT_FDCWD, hostnames::encode(target).constData()) == 0;
+        return ::renameat2(folder, entry.constData(), AT_FDCWD, hostnames::encode(target).constData(),
+                           RENAME_NOREPLACE) == 0;
     });
 }
 
