@@ -39,11 +39,15 @@ bool isPicture(LPCWSTR file)
     return !reader.read().isNull();
 }
 
-QString targetFile()
+// The preview's file, and the folder it is reached from without a link (base).
+QString targetFile(QString *base)
 {
     WCHAR folder[MAX_PATH];
-    if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)))
-        return fromWide(folder) + QStringLiteral("\\" HUSHDECK_PRODUCT_NAME "\\Wallpaper\\image2.jpg");
+    if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder))) {
+        *base = fromWide(folder);
+        return *base + QStringLiteral("\\" HUSHDECK_PRODUCT_NAME "\\Wallpaper\\image2.jpg");
+    }
+    *base = installPath;
     return installPath + QStringLiteral("\\image2.jpg");
 }
 
@@ -104,11 +108,13 @@ void LoadWallpaperThread::downloadImage(const QByteArray &address)
 {
     if (stopRequested)
         return;
-    const QString target = targetFile();
+    QString base;
+    const QString target = targetFile(&base);
     downloadedImagePath = target;
-    // The file is replaced only by a picture: the one on view stays settable when the answer is none.
+    // The file is replaced only by a picture: the one on view stays settable when the answer is none. Its
+    // folder is reached from the application-data folder without a link.
     const HRESULT hr = downloadToFileWithin(wstr(QString::fromUtf8(address)), wstr(target), imageLimitMs,
-                                            imageByteLimit, &downloadAbortRequested, isPicture);
+                                            imageByteLimit, &downloadAbortRequested, isPicture, wstr(base));
     if (hr == S_OK) {
         qDebug() << "The file is saved to " << target;
         emit downloadComplete();

@@ -102,7 +102,8 @@ QString BackupRecord::fileName(quint32 number)
 bool BackupRecord::writeFile(const QString &hostFile, const QList<KRGlobal::SettingsData> &entries)
 {
     QFile file(hostFile);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    // Always a new file: a name that is taken, by a link too, is never written through.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         return false;
     bool ok = true;
     for (const KRGlobal::SettingsData &entry : entries) {

@@ -2,6 +2,7 @@
 #include "ui_hushdeckform.h"
 
 #include "backuprecord.h"
+#include "filecheck.h"
 #include "krutils.h"
 #include "restorebackupdialog.h"
 #include "reviewchangesdialog.h"
@@ -612,6 +613,11 @@ bool HushdeckForm::writeBackup(const QList<KRGlobal::SettingsData> &entries)
         return false;
     // The installation provides the folder; should it be gone, make it again rather than lose the backup.
     if (!QDir().mkpath(hostPath(folder)))
+        return false;
+    // Held from the application-data folder down while the backup is written: a link on the way would take it
+    // elsewhere.
+    filecheck::HeldFolders held;
+    if (!held.hold(filecheck::folderOf(filecheck::folderOf(folder)), folder))
         return false;
     DWORD next = 0;
     const QString path = nextBackupPath(folder, &next);

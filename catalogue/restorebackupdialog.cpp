@@ -2,6 +2,7 @@
 #include "ui_restorebackupdialog.h"
 
 #include "backuprecord.h"
+#include "filecheck.h"
 #include "krutils.h"
 #include "pagetable.h"
 #include "tickedrows.h"
@@ -135,6 +136,7 @@ void RestoreBackupDialog::loadBackupFile()
         return;
     const int fileRow = selection->selectedIndexes().first().row();
     backupFilePath = folder + QLatin1Char('\\') + fileModel->item(fileRow, 0)->text();
+    backupIdentity = filecheck::identify(backupFilePath);
 
     QList<KRGlobal::SettingsData> records;
     switch (BackupRecord::readFile(hostPath(backupFilePath), pageTableIds(), &records)) {
@@ -194,8 +196,11 @@ void RestoreBackupDialog::on_ApplyPushButton_clicked()
     restoreComplete = false;
     emit restoreBackup(settingList);
     // A partial restore, or one that did not reach the system in full, keeps the file.
-    if (allChecked && restoreComplete)
-        QFile::remove(hostPath(backupFilePath));
+    // Only the file that was read goes, reached from the application-data folder without a link.
+    filecheck::HeldFolders held;
+    const QString folder = filecheck::folderOf(backupFilePath);
+    if (allChecked && restoreComplete && held.hold(filecheck::folderOf(filecheck::folderOf(folder)), folder))
+        filecheck::deleteChecked(backupFilePath, filecheck::NotALink, backupIdentity);
     close();
 }
 

@@ -2,6 +2,7 @@
 // the catalogue, which writes the recorded values back.
 #pragma once
 
+#include "filecheck.h"
 #include "krglobal.h"
 
 #include <QDialog>
@@ -44,6 +45,7 @@ private:
     QStandardItemModel *detailModel;
     QLabel *noneLabel; // shown while the list has no backup file
     QString backupFilePath;
+    filecheck::FileIdentity backupIdentity; // of the file read, the only one a full restore deletes
     int checkedCount;
     QList<KRGlobal::SettingsData> settingList;
     bool restoreComplete;

@@ -193,26 +193,10 @@ HANDLE openChecked(const QString &path, DWORD access, int requirements, const Fi
 bool renameTo(HANDLE file, const QString &plainName)
 {
     // A relative name would be taken from the process's current folder: the new name is given as a full path
-    // in the folder the open file is in now.
-    std::vector<WCHAR> where(32768);
-    const DWORD length = GetFinalPathNameByHandleW(file, where.data(), DWORD(where.size()), VOLUME_NAME_DOS);
-    if (length == 0 || length >= where.size())
-        return false;
-    // The "\\?\" form it is given in reaches any length of path.
-    const QString path = fromWide(where.data(), int(length));
+    // in the folder the open file is in now, in the "\\?\" form it is given in, which reaches any length.
+    const QString path = finalPathOf(file);
     const qsizetype slash = path.lastIndexOf(QLatin1Char('\\'));
-    if (slash < 0)
-        return false;
-    const QString name = path.left(slash + 1) + plainName;
-    const DWORD bytes = DWORD(name.size() * sizeof(WCHAR));
-    // The name follows the fixed part; the buffer is 8-byte aligned, as the structure's handle needs.
-    std::vector<quint64> buffer((sizeof(FILE_RENAME_INFO) + bytes) / sizeof(quint64) + 1);
-    auto *info = reinterpret_cast<FILE_RENAME_INFO *>(buffer.data());
-    info->ReplaceIfExists = FALSE;
-    info->RootDirectory = nullptr;
-    info->FileNameLength = bytes;
-    copyToWide(name, info->FileName, name.size() + 1);
-    return SetFileInformationByHandle(file, FileRenameInfo, info, DWORD(buffer.size() * sizeof(quint64))) != FALSE;
+    return slash >= 0 && renameOpenFile(file, path.left(slash + 1) + plainName);
 }
 
 bool markForDeletion(HANDLE file)

@@ -1,6 +1,7 @@
 #include "boundedtransfer.h"
 
 #include "callbackhandler.h"
+#include "heldpath.h"
 #include "picturecheck.h"
 #include "streamread.h"
 
@@ -133,8 +134,20 @@ HRESULT readUrlStartWithin(LPCWSTR url, char *buffer, ULONG capacity, ULONG *cou
 }
 
 HRESULT downloadToFileWithin(LPCWSTR url, LPCWSTR file, DWORD limitMs, ULONG maxBytes,
-                             const std::atomic<bool> *abortFlag, bool (*accept)(LPCWSTR file))
+                             const std::atomic<bool> *abortFlag, bool (*accept)(LPCWSTR file), LPCWSTR base)
 {
+    HeldPath held;
+    if (base) {
+        std::vector<WCHAR> folder = copyOf(file);
+        size_t cut = folder.size() - 1; // at its NUL
+        while (cut > 0 && folder[cut - 1] != WCHAR('\\'))
+            --cut;
+        if (cut == 0)
+            return E_ACCESSDENIED;
+        folder[cut - 1] = 0;
+        if (!held.hold(base, folder.data()))
+            return E_ACCESSDENIED;
+    }
     // Each download has a file of its own beside the target: one given up on may still be writing to it
     // while the next one runs.
     static std::atomic<unsigned> serial{0};
@@ -150,6 +163,13 @@ HRESULT downloadToFileWithin(LPCWSTR url, LPCWSTR file, DWORD limitMs, ULONG max
         transfer->file.push_back(WCHAR(*c));
     transfer->file.push_back(0);
 
+    // Made new here, so that a name that is taken (by a link too) is never written through.
+    HANDLE made =
+        CreateFileW(transfer->file.data(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (made == INVALID_HANDLE_VALUE)
+        return STG_E_CANTSAVE;
+    CloseHandle(made);
     const auto download = [](Transfer &t) {
         return URLDownloadToFileW(nullptr, t.url.data(), t.file.data(), 0, &t.callback);
     };

@@ -19,9 +19,12 @@ HRESULT readUrlStartWithin(LPCWSTR url, char *buffer, ULONG capacity, ULONG *cou
 
 // Downloads the resource at `url` into `file`, which is only replaced once the download is complete and
 // `accept` (when given) took the downloaded file. E_ABORT when the limit passed, the flag was raised before
-// the transfer ended, or the resource grew beyond `maxBytes`; E_FAIL when `accept` refused it.
+// the transfer ended, or the resource grew beyond `maxBytes`; E_FAIL when `accept` refused it. With `base`,
+// the file's folder is reached from base without a link and held while the file is written and replaced
+// (E_ACCESSDENIED when it cannot be); the download's own file beside it is always a new one.
 HRESULT downloadToFileWithin(LPCWSTR url, LPCWSTR file, DWORD limitMs, ULONG maxBytes,
-                             const std::atomic<bool> *abortFlag = nullptr, bool (*accept)(LPCWSTR file) = nullptr);
+                             const std::atomic<bool> *abortFlag = nullptr, bool (*accept)(LPCWSTR file) = nullptr,
+                             LPCWSTR base = nullptr);
 
 // The transfers whose workers have not ended yet, those given up on included. Tests wait for none before the
 // machine they ran on goes: a worker still ends its transfer on the machine it finds then.

@@ -134,7 +134,9 @@ void updateWindowsModeChecks();
 // The outcome of clearing File Explorer history, for the box that follows.
 enum HistoryResult { HistoryCleared, HistoryNoProfile, HistoryIncomplete };
 HistoryResult clearExplorerHistory();
-int deleteFolderFiles(LPCWSTR folder, int *deleted);
+// Deletes the files of base + sub ("\\AppData\\..."), each folder below base checked and held while they go;
+// how many it found, and in deleted how many went.
+int deleteFolderFiles(LPCWSTR base, LPCWSTR sub, int *deleted);
 
 // Taskbar transparency.
 void applyTransparency(HWND taskbar);

@@ -1,5 +1,6 @@
 // The notification-area icon, its popup menu and what the menu's commands do.
 #include "glasspan.h"
+#include "heldpath.h"
 #include "resource.h"
 #include "wtext.h"
 
@@ -180,31 +181,57 @@ bool openMainProgram()
     return true;
 }
 
-int deleteFolderFiles(LPCWSTR folder, int *deleted)
+namespace {
+
+// Deletes the file at path through its own handle, opened without following a link: a link goes as the link.
+bool deleteOpenedFile(const WCHAR *path)
+{
+    HANDLE file = CreateFileW(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION info = {};
+    FILE_DISPOSITION_INFO disposition = {};
+    disposition.DeleteFile = TRUE;
+    const bool marked = GetFileInformationByHandle(file, &info) &&
+                        !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                        SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof(disposition));
+    CloseHandle(file);
+    return marked && GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES;
+}
+
+} // namespace
+
+int deleteFolderFiles(LPCWSTR base, LPCWSTR sub, int *deleted)
 {
     *deleted = 0;
-    if (!folderExists(folder))
+    WCHAR folder[1024];
+    if (!copyText(folder, 1024, base) || !appendText(folder, 1024, sub) || !folderExists(folder))
         return 0;
+    // The folders from base down are held while the files go: one on the way that is a link leaves every file
+    // alone, and none can be swapped for one meanwhile.
+    HeldPath held;
+    const bool reached = held.hold(base, folder);
     WCHAR pattern[1024];
-    if (!copyText(pattern, 1024, folder) || !appendText(pattern, 1024, WSTR("\\*.*")))
-        return 0;
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(pattern, &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return 0;
+    WIN32_FIND_DATAW findData;
     int found = 0;
-    do {
-        if (sameTextNoCase(data.cFileName, WSTR(".")) || sameTextNoCase(data.cFileName, WSTR("..")))
-            continue;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            continue;
-        ++found;
-        WCHAR path[1024];
-        if (copyText(path, 1024, folder) && appendText(path, 1024, WSTR("\\")) &&
-            appendText(path, 1024, data.cFileName) && DeleteFileW(path))
-            ++*deleted;
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
+    HANDLE find = INVALID_HANDLE_VALUE;
+    if (copyText(pattern, 1024, folder) && appendText(pattern, 1024, WSTR("\\*.*")))
+        find = FindFirstFileW(pattern, &findData);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            if (sameTextNoCase(findData.cFileName, WSTR(".")) || sameTextNoCase(findData.cFileName, WSTR("..")))
+                continue;
+            if (findData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                continue;
+            ++found;
+            WCHAR path[1024];
+            if (reached && copyText(path, 1024, folder) && appendText(path, 1024, WSTR("\\")) &&
+                appendText(path, 1024, findData.cFileName) && deleteOpenedFile(path))
+                ++*deleted;
+        } while (FindNextFileW(find, &findData));
+        FindClose(find);
+    }
     return found;
 }
 
@@ -251,13 +278,8 @@ HistoryResult clearExplorerHistory()
         WSTR("\\AppData\\Roaming\\Microsoft\\Windows\\recent"),
     };
     for (const WCHAR *sub : folders) {
-        WCHAR folder[1024];
-        if (!copyText(folder, 1024, profile) || !appendText(folder, 1024, sub)) {
-            complete = false;
-            continue;
-        }
         int deleted = 0;
-        if (deleteFolderFiles(folder, &deleted) != deleted)
+        if (deleteFolderFiles(profile, sub, &deleted) != deleted)
             complete = false;
     }
     return complete ? HistoryCleared : HistoryIncomplete;

@@ -2,6 +2,7 @@
 // market is fetched into one file and then set as the desktop wallpaper.
 #include "boundedtransfer.h"
 #include "glasspan.h"
+#include "heldpath.h"
 #include "imageaddress.h"
 #include "wtext.h"
 
@@ -30,17 +31,17 @@ const ULONG AnswerBytes = 512;
 const ULONG LargestImage = 32 * 1024 * 1024;
 
 // Where the image is kept: the user's application-data folder, or the current folder without one.
-bool computeTargetFile(WCHAR *target)
+// The wallpaper's file, and the folder it is reached from without a link (base).
+bool computeTargetFile(WCHAR *target, WCHAR *base)
 {
-    WCHAR folder[MAX_PATH];
-    if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder))) {
-        return copyText(target, MAX_PATH, folder) &&
+    if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, base))) {
+        return copyText(target, MAX_PATH, base) &&
                appendText(target, MAX_PATH, WSTR("\\") HUSHDECK_PRODUCT_NAME "\\Wallpaper\\image.jpg");
     }
-    const DWORD len = GetCurrentDirectoryW(MAX_PATH, folder);
+    const DWORD len = GetCurrentDirectoryW(MAX_PATH, base);
     if (len == 0 || len >= MAX_PATH)
         return false;
-    return copyText(target, MAX_PATH, folder) && appendText(target, MAX_PATH, WSTR("\\image.jpg"));
+    return copyText(target, MAX_PATH, base) && appendText(target, MAX_PATH, WSTR("\\image.jpg"));
 }
 
 // Fetches the archive's answer for one request and finds the image address in it.
@@ -130,7 +131,8 @@ void downloadBingWallpaper(int index)
     WCHAR address[1024];
     if (!fetchImageAddress(wallpaper.requests[index], address, 1024))
         return;
-    if (!computeTargetFile(wallpaper.targetFile)) {
+    WCHAR base[MAX_PATH];
+    if (!computeTargetFile(wallpaper.targetFile, base)) {
         wallpaper.targetFile[0] = 0;
         return;
     }
@@ -143,8 +145,21 @@ void downloadBingWallpaper(int index)
     WCHAR partial[MAX_PATH];
     if (!copyText(partial, MAX_PATH, wallpaper.targetFile) || !appendText(partial, MAX_PATH, WSTR(".part")))
         return;
+    // Its folders are held from base down while the picture is written and renamed: one that is a link, or is
+    // swapped for one, never takes the picture (or the name it replaces) outside.
+    HeldPath held;
+    WCHAR folder[MAX_PATH];
+    copyText(folder, MAX_PATH, wallpaper.targetFile);
+    int cut = textLength(folder);
+    while (cut > 0 && folder[cut - 1] != WCHAR('\\'))
+        --cut;
+    if (cut == 0)
+        return;
+    folder[cut - 1] = 0;
+    if (!held.hold(base, folder))
+        return;
     DeleteFileW(partial);
-    if (FAILED(downloadToFileWithin(address, partial, ImageLimitMs, LargestImage, nullptr, looksLikePicture)) ||
+    if (FAILED(downloadToFileWithin(address, partial, ImageLimitMs, LargestImage, nullptr, looksLikePicture, base)) ||
         !MoveFileExW(partial, wallpaper.targetFile, MOVEFILE_REPLACE_EXISTING)) {
         DeleteFileW(partial);
         return;

@@ -66,3 +66,38 @@ bool moveToRecycleBin(const QString &path)
 {
     return QFile::moveToTrash(path);
 }
+
+namespace {
+
+bool sameFile(HANDLE a, HANDLE b)
+{
+    BY_HANDLE_FILE_INFORMATION x = {}, y = {};
+    return GetFileInformationByHandle(a, &x) && GetFileInformationByHandle(b, &y) &&
+           x.dwVolumeSerialNumber == y.dwVolumeSerialNumber && x.nFileIndexHigh == y.nFileIndexHigh &&
+           x.nFileIndexLow == y.nFileIndexLow;
+}
+
+} // namespace
+
+bool moveToRecycleBin(HANDLE file)
+{
+    QString path = finalPathOf(file);
+    if (path.startsWith(QLatin1String("\\\\?\\UNC\\")))
+        path.replace(0, 8, QStringLiteral("\\\\"));
+    else if (path.startsWith(QLatin1String("\\\\?\\")))
+        path.remove(0, 4);
+    // The shell moves whatever the name leads to: what went must be the open file, else it is put back.
+    QString inTrash;
+    if (path.isEmpty() || !QFile::moveToTrash(path, &inTrash))
+        return false;
+    HANDLE moved = CreateFileW(wstr(inTrash), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    const bool same = moved != INVALID_HANDLE_VALUE && sameFile(file, moved);
+    if (moved != INVALID_HANDLE_VALUE)
+        CloseHandle(moved);
+    if (same)
+        return true;
+    MoveFileExW(wstr(inTrash), wstr(path), 0);
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return false;
+}

@@ -102,6 +102,8 @@ bool machineUsable();
 #include <QStringList>
 #include <QUrl>
 
+#include <vector>
+
 // QString <-> WCHAR. WCHAR is UTF-16 on every host, so the conversions are copies at most.
 inline const WCHAR *wstr(const QString &s)
 {
@@ -162,6 +164,29 @@ inline FILETIME dateTimeToFileTime(const QDateTime &dt)
     return ft;
 }
 
+// The path of an open file now, as GetFinalPathNameByHandleW gives it ("\\\\?\\C:\\..."); "" when it has none.
+inline QString finalPathOf(HANDLE file)
+{
+    std::vector<WCHAR> where(32768);
+    const DWORD length = GetFinalPathNameByHandleW(file, where.data(), DWORD(where.size()), VOLUME_NAME_DOS);
+    return length == 0 || length >= where.size() ? QString() : fromWide(where.data(), qsizetype(length));
+}
+
+// Through a handle opened with DELETE access: the open file takes the name newPath (a full path on its
+// volume), wherever its path leads now, and never over an entry.
+inline bool renameOpenFile(HANDLE file, const QString &newPath)
+{
+    const DWORD bytes = DWORD(newPath.size() * sizeof(WCHAR));
+    // The name follows the fixed part; the buffer is 8-byte aligned, as the structure's handle needs.
+    std::vector<quint64> buffer((sizeof(FILE_RENAME_INFO) + bytes) / sizeof(quint64) + 1);
+    auto *info = reinterpret_cast<FILE_RENAME_INFO *>(buffer.data());
+    info->ReplaceIfExists = FALSE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = bytes;
+    copyToWide(newPath, info->FileName, newPath.size() + 1);
+    return SetFileInformationByHandle(file, FileRenameInfo, info, DWORD(buffer.size() * sizeof(quint64))) != FALSE;
+}
+
 // The id of a native window message that Qt hands to QWidget::nativeEvent; false where the event is not
 // a Windows message (always, on other hosts).
 class QByteArray;
@@ -186,6 +211,9 @@ void startProgram(QProcess *process, const QString &program, const QStringList &
 // was. On other hosts the stand-in moves it to the host's trash, which the drive that holds it shows as its
 // "$RECYCLE.BIN", and a file the machine marks locked or vanished stays, as Windows would refuse it.
 bool moveToRecycleBin(const QString &path);
+// The same for the file open as file (opened with DELETE access): that file goes, wherever its path leads now,
+// never an entry another program put in its place; false when it stayed.
+bool moveToRecycleBin(HANDLE file);
 
 // A path that the drive functions or a listing give ("X:\...") as a path the host's file functions (Qt)
 // take. Identity on Windows; on other hosts the machine's drive map decides, and a name that Windows could not

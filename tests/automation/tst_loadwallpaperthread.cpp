@@ -312,6 +312,43 @@ private slots:
         QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files), QStringList{"image2.jpg"});
     }
 
+    // A link in the Wallpaper folder's place, in its parent's, or at the names the download writes first leads
+    // outside: the picture is never written there, and the download fails.
+    void linksNeverTakeThePicture_data()
+    {
+        QTest::addColumn<QString>("link"); // below the roaming application data, to the same place outside
+        QTest::newRow("the Wallpaper folder") << TEST_EDITION_NAME "/Wallpaper";
+        QTest::newRow("the program's folder") << TEST_EDITION_NAME;
+        QTest::newRow("the download's own file") << TEST_EDITION_NAME "/Wallpaper/image2.jpg.download";
+    }
+    void linksNeverTakeThePicture()
+    {
+        QFETCH(QString, link);
+        archive->answer(QStringLiteral("/HPImageArchive"), ArchiveServer::archiveAnswer(ImagePath));
+        archive->answer(QStringLiteral("/th?id=OHR.Sample"), ArchiveServer::jpeg(64, 36));
+        QTemporaryDir outside;
+        const QString kept = outside.filePath(QStringLiteral(TEST_EDITION_NAME "/Wallpaper/image2.jpg"));
+        QVERIFY(QDir().mkpath(QFileInfo(kept).path()));
+        QFile f(kept);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("keep") == 4);
+        f.close();
+        const QString at = machine::roamingAppData() + QLatin1Char('/') + link;
+        if (link.endsWith(QLatin1String(".download"))) {
+            // Every name the process's downloads take in turn.
+            for (int n = 1; n <= 256; ++n)
+                QVERIFY(QFile::link(kept, at + QString::number(n)));
+        } else {
+            QVERIFY(QDir(at).removeRecursively());
+            QVERIFY(QFile::link(outside.filePath(link), at));
+        }
+        LoadWallpaperThread thread;
+        thread.url = Request;
+        QVERIFY(runDownload(thread).contains(QStringLiteral("fail")));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("keep"));
+        QCOMPARE(QDir(QFileInfo(kept).path()).entryList(QDir::Files), QStringList{"image2.jpg"});
+    }
+
     // Answers without end are cut off at their caps, long before any time limit.
     void endlessAnswersCutOff_data()
     {

@@ -296,6 +296,19 @@ private slots:
         QVERIFY(!BackupRecord::writeFile(dir.filePath(QStringLiteral("no/such/folder/x.bak")), threeRecords()));
         QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("no/such/folder/x.bak"))));
     }
+
+    // A backup is always a new file: a name taken by a link (or by a file) is refused, never written through.
+    void aTakenNameIsNeverWrittenThrough()
+    {
+        QTemporaryDir outside;
+        const QString victim = outside.filePath(QStringLiteral("victim"));
+        QFile f(victim);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("keep") == 4);
+        f.close();
+        QVERIFY(QFile::link(victim, path("linked.bak")));
+        QVERIFY(!BackupRecord::writeFile(path("linked.bak"), threeRecords()));
+        QCOMPARE(readAll(victim), QByteArray("keep"));
+    }
 };
 
 QTEST_MAIN(TestBackupRecord)

@@ -1414,12 +1414,27 @@ private slots:
         }
         QDir(dir.path()).mkdir(QStringLiteral("sub"));
         int deleted = -1;
-        QCOMPARE(deleteFolderFiles(wstr(dir.path()), &deleted), 3);
+        QCOMPARE(deleteFolderFiles(wstr(fromHostPath(dir.path())), WSTR(""), &deleted), 3);
         QCOMPARE(deleted, 3);
         QVERIFY(QDir(dir.filePath(QStringLiteral("sub"))).exists());
         deleted = -1;
-        QCOMPARE(deleteFolderFiles(wstr(dir.filePath(QStringLiteral("missing"))), &deleted), 0);
+        QCOMPARE(deleteFolderFiles(wstr(fromHostPath(dir.path())), WSTR("\\missing"), &deleted), 0);
         QCOMPARE(deleted, 0);
+    }
+
+    // A folder on the way below the profile that is a link leads outside: the files there are found, none goes.
+    void deleteFolderFilesBehindALink()
+    {
+        QTemporaryDir dir, outside;
+        QVERIFY(QDir().mkpath(outside.filePath(QStringLiteral("recent"))));
+        QFile f(outside.filePath(QStringLiteral("recent/a.lnk")));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        QVERIFY(QFile::link(outside.path(), dir.filePath(QStringLiteral("Windows"))));
+        int deleted = -1;
+        QCOMPARE(deleteFolderFiles(wstr(fromHostPath(dir.path())), WSTR("\\Windows\\recent"), &deleted), 1);
+        QCOMPARE(deleted, 0);
+        QVERIFY(f.exists());
     }
 };
 

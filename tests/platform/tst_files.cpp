@@ -81,7 +81,7 @@ QString act(const QString &call, const QString &path)
         return MoveFileW(wstr(path), WSTR("C:\\moved.txt"))
                    ? act(QStringLiteral("open"), QStringLiteral("C:\\moved.txt"))
                    : error();
-    if (call == QLatin1String("link"))
+    if (call == QLatin1String("link") || call == QLatin1String("link from Z:"))
         return CreateSymbolicLinkW(WSTR("C:\\Users\\link.txt"), wstr(path), 0)
                    ? act(QStringLiteral("open"), QStringLiteral("C:\\Users\\link.txt"))
                    : error();
@@ -187,6 +187,7 @@ private slots:
         row("list the root's parent", "list", "C:\\..", QStringLiteral("error 2"));
         row("link climbing above C:", "link", "..\\..\\..\\victim.txt", inside);
         row("link from the root", "link", "\\victim.txt", inside);
+        row("link from the root, current folder on Z:", "link from Z:", "\\victim.txt", inside);
         row("full path above C:", "full", "C:\\..\\a\\.\\b\\..\\c", QStringLiteral("C:\\a\\c"));
         row("full path, final dots and blanks", "full", "C:\\a.\\b \\c. .", QStringLiteral("C:\\a\\b \\c"));
         row("full path, three dots", "full", "C:\\...\\x\\...", QStringLiteral("C:\\...\\x"));
@@ -212,7 +213,9 @@ private slots:
         write(root + QStringLiteral("/dvol/victim.txt"), "inside D");
         machine::setSetting(QStringLiteral("drive.D"), root + QStringLiteral("/dvol"));
         const QString before = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(machine::systemDrive() + QStringLiteral("/Users")));
+        // A link's target from the root is on the link's own drive, whatever drive the current folder is on.
+        QVERIFY(QDir::setCurrent(
+            call == QLatin1String("link from Z:") ? root : machine::systemDrive() + QStringLiteral("/Users")));
         const QString got = act(call, path);
         QDir::setCurrent(before);
         QCOMPARE(got, answer);

@@ -161,11 +161,7 @@ private slots:
         QFETCH(QString, entry);
         QTemporaryDir outside;
         const QString victim = outside.path() + QStringLiteral("/victim");
-        {
-            QFile f(victim);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("keep");
-        }
+        writeVictim(victim);
         const QString system = machine::windowsFolder() + QStringLiteral("/System32");
         const QString program = system + QStringLiteral("/ipconfig.exe");
         machine::reset();
@@ -196,7 +192,77 @@ private slots:
         }
     }
 
+    // A drive_c kept after machine.db was removed is seeded afresh at the next start: a seeded file's name that
+    // is a link is replaced, never written through, and nothing is seeded into a folder that a link stands in
+    // for; the debug output says which.
+    void seedingNeverWritesThroughALink_data()
+    {
+        QTest::addColumn<QString>("entry"); // below C:, made a link to the outside file or folder
+        QTest::addColumn<QString>("said");
+        const QString replaced = QStringLiteral("is not the machine's own file; replaced");
+        const QString notSeeded = QStringLiteral("not seeded: a folder on its way is a link");
+        QTest::newRow("icon cache") << "Users/User/AppData/Local/Microsoft/Windows/Explorer/iconcache_16.db"
+                                    << replaced;
+        QTest::newRow("temporary log") << "Users/User/AppData/Local/Temp/MpCmdRun.log" << replaced;
+        QTest::newRow("task file") << "Windows/System32/Tasks/MicrosoftEdgeUpdateTaskMachineUA" << replaced;
+        QTest::newRow("Explorer folder") << "Users/User/AppData/Local/Microsoft/Windows/Explorer" << notSeeded;
+        QTest::newRow("roaming Windows folder") << "Users/User/AppData/Roaming/Microsoft/Windows" << notSeeded;
+        QTest::newRow("program folder") << "Program Files/Notes" << notSeeded;
+    }
+    void seedingNeverWritesThroughALink()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, said);
+        QTemporaryDir outside;
+        const QString victim = outside.path() + QStringLiteral("/victim");
+        writeVictim(victim);
+        const QString at = machine::systemDrive() + QLatin1Char('/') + entry;
+        const bool folder = QFileInfo(at).isDir();
+        const QString machineFolder = machine::folder();
+        machine::reset();
+        for (const QString &name : QDir(machineFolder).entryList({QStringLiteral("machine.db*")}, QDir::Files))
+            QVERIFY(QFile::remove(machineFolder + QLatin1Char('/') + name));
+        QVERIFY(folder ? QDir(at).removeRecursively() : QFile::remove(at));
+        QVERIFY(QFile::link(folder ? outside.path() : victim, at));
+        QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QRegularExpression::escape(said)));
+        machine::setting(QStringLiteral("elevated")); // the first use of the new store seeds the machine
+
+        QFile kept(victim);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("keep"));
+        QCOMPARE(QDir(outside.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"victim"});
+        QCOMPARE(QFileInfo(at).isSymLink(), folder);
+    }
+
+    // A link in machine.db's place (to an empty file, which a new store would take) is refused: the store is
+    // never written through it.
+    void storeNeverWrittenThroughALink()
+    {
+        QTemporaryDir outside;
+        const QString victim = outside.path() + QStringLiteral("/victim");
+        QFile kept(victim);
+        QVERIFY(kept.open(QIODevice::WriteOnly));
+        kept.close();
+        const QString machineFolder = machine::folder();
+        machine::reset();
+        for (const QString &name : QDir(machineFolder).entryList({QStringLiteral("machine.db*")}, QDir::Files))
+            QVERIFY(QFile::remove(machineFolder + QLatin1Char('/') + name));
+        QVERIFY(QFile::link(victim, machineFolder + QStringLiteral("/machine.db")));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("machine: cannot open")));
+        QCOMPARE(machine::setting(QStringLiteral("elevated"), QStringLiteral("none")), QStringLiteral("none"));
+        machine::reset();
+        QVERIFY(QFile::remove(machineFolder + QStringLiteral("/machine.db")));
+        QCOMPARE(QFileInfo(victim).size(), 0);
+    }
+
 private:
+    // The file outside the machine that no start may write.
+    static void writeVictim(const QString &path)
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("keep");
+    }
     std::unique_ptr<TestMachine> m;
 };
 

@@ -1,5 +1,7 @@
 // Windows of other programs are found by class and title, and vanish with their process.
+#include "linux/machine/machine.h"
 #include "linux/windows/windowtable.h"
+#include "linux/windows/winloop.h"
 #include "testmachine.h"
 #include "win32.h"
 
@@ -13,6 +15,34 @@ class TestWindows : public QObject
 private slots:
     void init() { m.reset(new TestMachine); }
     void cleanup() { m.reset(); }
+
+    // A process is woken through its FIFO in the machine folder: a file or a link put in the FIFO's place is
+    // never written.
+    void wakeNeverWritesAFile_data()
+    {
+        QTest::addColumn<bool>("link");
+        QTest::newRow("a file in its place") << false;
+        QTest::newRow("a link in its place") << true;
+    }
+    void wakeNeverWritesAFile()
+    {
+        QFETCH(bool, link);
+        QTemporaryDir outside;
+        const QString victim = outside.filePath(QStringLiteral("victim"));
+        QFile f(victim);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("keep") == 4);
+        f.close();
+        const QString run = machine::folder() + QStringLiteral("/run");
+        QVERIFY(QDir().mkpath(run));
+        const QString fifo = run + QStringLiteral("/999999.wake");
+        QVERIFY(link ? QFile::link(victim, fifo) : QFile::copy(victim, fifo));
+        winloop::wake(999999);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("keep"));
+        QFile placed(fifo);
+        QVERIFY(placed.open(QIODevice::ReadOnly));
+        QCOMPARE(placed.readAll(), QByteArray("keep"));
+    }
 
     void taskbarBelongsToTheSimulatedExplorer()
     {

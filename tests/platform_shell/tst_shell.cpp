@@ -304,6 +304,26 @@ private slots:
         QCOMPARE(read.args, QStringLiteral("two"));
         QVERIFY(QFileInfo(file).size() < 8192);
         QCOMPARE(QDir(scratch->path()).entryList(QDir::Files), QStringList{QStringLiteral("x.lnk")});
+        // A link at the name the save writes first is never written through.
+        QTemporaryDir outside;
+        const QString victim = outside.filePath(QStringLiteral("victim"));
+        QVERIFY(writeFile(victim, "keep"));
+        QVERIFY(QFile::link(victim, file + QStringLiteral(".~lnk")));
+        QCOMPARE(writeLink(file, Link{QStringLiteral("/bin/third"), {}, {}, {}, 0}), S_OK);
+        QCOMPARE(fileBytes(victim), QByteArray("keep"));
+    }
+
+    // A machine folder that is missing is made only through the machine's own folders: with the profile's
+    // AppData a link to an outside folder, asking for the roaming folder makes nothing there.
+    void folderPathsNeverMadeThroughALink()
+    {
+        QTemporaryDir outside;
+        const QString appData = machine::userProfile() + QStringLiteral("/AppData");
+        QVERIFY(QDir(appData).removeRecursively());
+        QVERIFY(QFile::link(outside.path(), appData));
+        WCHAR path[MAX_PATH];
+        QCOMPARE(SHGetFolderPathW(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path), E_FAIL);
+        QCOMPARE(QDir(outside.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
     }
 
     void linkSaveFailures_data()

@@ -6,9 +6,11 @@
 
 #include <QByteArray>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QStringList>
 #include <QString>
+#include <QTest>
 
 #include <atomic>
 #include <chrono>
@@ -107,4 +109,21 @@ inline QString changedOutside(const QString &folder, const QStringList &names, c
             return QStringLiteral("%1 was changed").arg(name);
     }
     return QString();
+}
+
+// Races run after run for a second and a half, or until a check fails: run(number, racer) sets up one run,
+// starts the racer, acts, stops it and checks what became of the files. True when the swaps raced the runs
+// (more links stood than there were runs).
+template <typename Run> bool raceRepeatedly(Run run)
+{
+    QElapsedTimer clock;
+    clock.start();
+    int runs = 0, linked = 0;
+    while (clock.elapsed() < 1500 && !QTest::currentTestFailed()) {
+        SwapRacer racer;
+        run(++runs, racer);
+        racer.stop();
+        linked += racer.links();
+    }
+    return linked > runs;
 }

@@ -1,6 +1,7 @@
 // The Troubleshooter page: cache files deleted and counted as they really went, a file in use counted apart,
 // nothing outside the cache folder touched, the DNS program's output shown and the Store program's start.
 #include "linux/machine/machine.h"
+#include "swapracer.h"
 #include "testmachine.h"
 #include "troubleshooterform.h"
 #include "whenmodal.h"
@@ -180,20 +181,80 @@ private slots:
         QCOMPARE(remaining, left);
     }
 
-    void linkInTheCacheFolderIsNotFollowed()
+    // A link in the cache folder, in the Explorer folder's place or in a folder's place above it leads to
+    // files outside the profile: none of them is deleted, and the box counts them as not deleted.
+    void linksAreNotFollowed_data()
     {
+        QTest::addColumn<QString>("link"); // below the profile, made a link to the same place outside
+        QTest::newRow("in the cache folder") << "AppData/Local/Microsoft/Windows/Explorer/iconcache_99.db";
+        QTest::newRow("the Explorer folder") << "AppData/Local/Microsoft/Windows/Explorer";
+        QTest::newRow("the folder above Explorer") << "AppData/Local/Microsoft/Windows";
+        QTest::newRow("the Local folder") << "AppData/Local";
+    }
+    void linksAreNotFollowed()
+    {
+        QFETCH(QString, link);
         QTemporaryDir outside;
-        const QString target = outside.filePath(QStringLiteral("iconcache_99.db"));
+        const QString target =
+            outside.filePath(QStringLiteral("AppData/Local/Microsoft/Windows/Explorer/iconcache_99.db"));
+        QVERIFY(QDir().mkpath(QFileInfo(target).path()));
         write(target);
         QDir folder(cacheFolder());
         for (const QString &name : folder.entryList(QDir::Files))
             QVERIFY(folder.remove(name));
-        QVERIFY(QFile::link(target, folder.filePath(QStringLiteral("iconcache_99.db"))));
+        const QString at = machine::userProfile() + QLatin1Char('/') + link;
+        QVERIFY(!QFileInfo(at).isDir() || QDir(at).removeRecursively());
+        QVERIFY(QFile::link(outside.filePath(link), at));
         TroubleshooterForm page;
         BoxAnswerer answers;
         click(page, "IconCachePushButton");
         QVERIFY(QFile::exists(target));
+        QCOMPARE(answers.boxes.size(), 1);
         QCOMPARE(answers.boxes.first().text, QStringLiteral("1 icon cache database file could not be deleted."));
+    }
+
+    // A second thread keeps swapping the cache files, the Explorer folder or the folder above it for links to
+    // the same names outside while the repair runs, run after run: nothing outside goes, and the count is of
+    // the files that really went.
+    void swappedForLinksWhileClearing_data()
+    {
+        QTest::addColumn<QString>("swapped"); // below the profile; "" for each cache file
+        QTest::newRow("files swapped") << "";
+        QTest::newRow("Explorer swapped") << "AppData/Local/Microsoft/Windows/Explorer";
+        QTest::newRow("folder above swapped") << "AppData/Local/Microsoft/Windows";
+    }
+    void swappedForLinksWhileClearing()
+    {
+        QFETCH(QString, swapped);
+        QTemporaryDir outside;
+        const QString explorer = QStringLiteral("AppData/Local/Microsoft/Windows/Explorer");
+        const QString outsideCaches = outside.filePath(explorer);
+        QVERIFY(QDir().mkpath(outsideCaches));
+        const QStringList names{"iconcache_16.db", "iconcache_32.db", "iconcache_48.db", "iconcache_96.db"};
+        for (const QString &name : names) {
+            QFile f(outsideCaches + QLatin1Char('/') + name);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write("private") == 7);
+        }
+        const QString folder = cacheFolder();
+        const bool raced = raceRepeatedly([&](int run, SwapRacer &racer) {
+            for (const QString &name : names)
+                write(folder + QLatin1Char('/') + name);
+            if (swapped.isEmpty())
+                for (const QString &name : names)
+                    racer.add(folder + QLatin1Char('/') + name, outsideCaches + QLatin1Char('/') + name);
+            else
+                racer.add(machine::userProfile() + QLatin1Char('/') + swapped, outside.filePath(swapped));
+            racer.start();
+            const TroubleshooterForm::ClearResult result = TroubleshooterForm::clearCacheFiles(
+                TroubleshooterForm::explorerCacheFolder(), QStringLiteral("iconcache_*.db"));
+            racer.stop();
+            const QString changed = changedOutside(outsideCaches, names, "private");
+            QVERIFY2(changed.isEmpty(), qPrintable(QStringLiteral("run %1: %2").arg(run).arg(changed)));
+            const qsizetype left = QDir(folder).entryList({QStringLiteral("iconcache_*.db")}, QDir::Files).size();
+            QCOMPARE(result.deleted, names.size() - left);
+            QVERIFY(result.deleted + result.failed <= names.size());
+        });
+        QVERIFY2(raced || QTest::currentTestFailed(), "the swaps never raced the repair");
     }
 
     void emptyProfileRepairsNothing()

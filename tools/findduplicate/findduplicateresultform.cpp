@@ -156,17 +156,19 @@ void FindDuplicateResultForm::onMoveFinish()
 bool FindDuplicateResultForm::moveChecked(const QString &path) const
 {
     // The folders from the scanned one down to the file are held while it moves, and the file is looked at on
-    // its own handle: a folder swapped for a link since the scan, or a link in the file's place, never sends
-    // anything outside the scanned folder to the Recycle Bin.
+    // its own handle, which moves it: a folder swapped for a link since the scan, or a link in the file's place,
+    // never sends anything outside the scanned folder to the Recycle Bin.
     const QString folder = filecheck::folderOf(path);
     filecheck::HeldFolders held;
     if (!held.hold(scanFolder.isEmpty() ? folder : scanFolder, folder))
         return false;
-    HANDLE file = filecheck::openChecked(path, 0, filecheck::NotALink);
+    HANDLE file = filecheck::openChecked(path, DELETE, filecheck::NotALink);
     if (file == INVALID_HANDLE_VALUE)
         return false;
+    // The open file itself goes, through its handle: a link put in its place since it was checked stays.
+    const bool moved = moveToRecycleBin(file);
     CloseHandle(file);
-    return moveToRecycleBin(path);
+    return moved;
 }
 
 QString FindDuplicateResultForm::selectedFilePath() const

@@ -2,6 +2,7 @@
 #include "ui_troubleshooterform.h"
 
 #include "edition.h"
+#include "filecheck.h"
 #include "shellhelpers.h"
 #include "win32.h"
 
@@ -25,12 +26,6 @@ QString systemProgram(const QString &name)
     if (length == 0 || length >= MAX_PATH)
         return QString();
     return hostPath(fromWide(windows) + QStringLiteral("/system32/") + name);
-}
-
-bool isLink(const QString &path)
-{
-    const DWORD attributes = GetFileAttributesW(wstr(nativeSeparators(path)));
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 } // namespace
@@ -107,6 +102,10 @@ TroubleshooterForm::ClearResult TroubleshooterForm::clearCacheFiles(const QStrin
     if (folder.isEmpty() || !QDir(hostPath(folder)).exists())
         return result;
     qDebug() << folder;
+    // Held from the profile down while its files go: a folder on the way that is a link, or becomes one, leads
+    // elsewhere, and nothing there goes. Each file is checked on its own handle as it is deleted.
+    filecheck::HeldFolders held;
+    const bool reached = held.hold(userProfilePath(), folder);
     WIN32_FIND_DATAW data;
     HANDLE find = FindFirstFileW(wstr(nativeSeparators(folder + QLatin1Char('/') + pattern)), &data);
     if (find == INVALID_HANDLE_VALUE)
@@ -117,17 +116,13 @@ TroubleshooterForm::ClearResult TroubleshooterForm::clearCacheFiles(const QStrin
             name.compare(QLatin1String(".."), Qt::CaseInsensitive) == 0 ||
             (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             continue;
-        const QString path = folder + QLatin1Char('/') + name;
-        // Checked again now: the folder and the entry are still no links to somewhere else.
-        if (isLink(folder) || isLink(path)) {
-            ++result.failed;
-            continue;
-        }
+        const QString path = nativeSeparators(folder + QLatin1Char('/') + name);
         qDebug() << path;
-        if (DeleteFileW(wstr(nativeSeparators(path))))
+        // A link in a file's place stays, as a file in use does, until Windows lets it go.
+        if (reached && filecheck::deleteChecked(path, filecheck::NotALink))
             ++result.deleted;
         else
-            ++result.failed; // in use: it stays until Windows lets it go
+            ++result.failed;
     } while (FindNextFileW(find, &data));
     FindClose(find);
     return result;

@@ -19,13 +19,15 @@ public:
     explicit TroubleshooterForm(QWidget *parent = nullptr);
     ~TroubleshooterForm() override;
 
-    // What a cache repair did: files deleted, and files that stayed (in use).
+    // What a cache repair did: files deleted, and files that stayed (in use, a link, or not reached from the
+    // profile without a link).
     struct ClearResult
     {
         int deleted = 0;
         int failed = 0;
     };
-    // Deletes the files of folder matching pattern ("iconcache_*.db"); nothing when the folder is missing.
+    // Deletes the files of folder matching pattern ("iconcache_*.db"), a folder below the user's profile;
+    // nothing when the folder is missing.
     static ClearResult clearCacheFiles(const QString &folder, const QString &pattern);
     // The Explorer cache folder of the user's profile; "" when the profile is unknown.
     static QString explorerCacheFolder();

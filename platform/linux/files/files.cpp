@@ -1572,14 +1572,20 @@ BOOLEAN CreateSymbolicLinkW(LPCWSTR lpSymlinkFileName, LPCWSTR lpTargetFileName,
     const bool full = (target.size() >= 2 && target.at(1) == QLatin1Char(':')) ||
                       target.startsWith(QLatin1Char('\\')) || target.startsWith(QLatin1Char('/'));
     QString hostTarget;
-    if (full) {
+    QString linkPath = fromWide(lpSymlinkFileName);
+    if (linkPath.startsWith(QLatin1String("\\\\?\\")))
+        linkPath.remove(0, 4); // the folder it is in, whose names the link's own check let through
+    linkPath = standin::fullPath(linkPath);
+    // A target from the root ("\tmp") is kept relative to the link's own drive, never the current one.
+    const bool fromRoot = (target.startsWith(QLatin1Char('\\')) || target.startsWith(QLatin1Char('/'))) &&
+                          !target.startsWith(QLatin1String("\\\\")) && !target.startsWith(QLatin1String("//"));
+    if (fromRoot && linkPath.size() >= 2 && linkPath.at(1) == QLatin1Char(':')) {
+        if (!toHost(wstr(linkPath.left(2) + target), &hostTarget))
+            return FALSE;
+    } else if (full) {
         if (!toHost(lpTargetFileName, &hostTarget))
             return FALSE;
     } else {
-        QString linkPath = fromWide(lpSymlinkFileName);
-        if (linkPath.startsWith(QLatin1String("\\\\?\\")))
-            linkPath.remove(0, 4); // the folder it is in, whose names the link's own check let through
-        linkPath = standin::fullPath(linkPath);
         const QString linkFolder = linkPath.left(linkPath.lastIndexOf(QLatin1Char('\\')) + 1);
         const QString resolved = standin::fullPath(linkFolder + target);
         DWORD error = 0;

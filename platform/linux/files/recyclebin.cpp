@@ -17,6 +17,9 @@
 #include <QScopeGuard>
 #include <QUrl>
 
+#include <cstdio>
+#include <functional>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -117,6 +120,42 @@ QString freeName(const QString &trash, const QString &name)
 
 } // namespace
 
+namespace {
+
+// Moves the entry of host to the trash it belongs in with its record: move is given the host path of the
+// entry's place in the trash and moves it there, never over an entry.
+bool moveWithRecord(const QString &host, const std::function<bool(const QString &target)> &move)
+{
+    const QString trash = trashFor(host, true);
+    if (trash.isEmpty()) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    const QString name = freeName(trash, QFileInfo(host).fileName());
+    const QString record = trash + QStringLiteral("/info/") + name + QStringLiteral(".trashinfo");
+    // The record first, made only if it is new: two moves of one name cannot take the same place.
+    const int fd = ::open(hostnames::encode(record).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    const QByteArray text =
+        "[Trash Info]\nPath=" + QUrl::toPercentEncoding(hostnames::encode(host), "/") +
+        "\nDeletionDate=" + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-ddThh:mm:ss")).toUtf8() +
+        "\n";
+    const bool written = ::write(fd, text.constData(), size_t(text.size())) == text.size();
+    ::close(fd);
+    if (!written || !move(trash + QStringLiteral("/files/") + name)) {
+        const DWORD error = written ? GetLastError() : DWORD(ERROR_ACCESS_DENIED);
+        ::unlink(hostnames::encode(record).constData());
+        SetLastError(error ? error : DWORD(ERROR_ACCESS_DENIED));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
 bool moveToRecycleBin(const QString &path)
 {
     const QString host = QFileInfo(hostPath(path)).absoluteFilePath();
@@ -138,32 +177,26 @@ bool moveToRecycleBin(const QString &path)
         return false;
     }
     const auto closeFolder = qScopeGuard([folder] { ::close(folder); });
-    const QString trash = trashFor(host, true);
-    if (trash.isEmpty()) {
+    return moveWithRecord(host, [&](const QString &target) {
         SetLastError(ERROR_ACCESS_DENIED);
+        return ::renameat2(folder, entry.constData(), AT_FDCWD, hostnames::encode(target).constData(),
+                           RENAME_NOREPLACE) == 0;
+    });
+}
+
+bool moveToRecycleBin(HANDLE file)
+{
+    // Where the open file is now; the rename below goes through its handle, so it moves that file and no other
+    // entry that has taken its name since (the file functions give back whatever took its place).
+    QString path = finalPathOf(file);
+    if (path.startsWith(QLatin1String("\\\\?\\")))
+        path.remove(0, 4);
+    const QString host = hostPath(path);
+    if (path.isEmpty() || filefaults::fault(host) == QLatin1String("vanish")) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
         return false;
     }
-    const QString name = freeName(trash, QFileInfo(host).fileName());
-    const QString record = trash + QStringLiteral("/info/") + name + QStringLiteral(".trashinfo");
-    // The record first, made only if it is new: two moves of one name cannot take the same place.
-    const int fd = ::open(hostnames::encode(record).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return false;
-    }
-    const QByteArray text =
-        "[Trash Info]\nPath=" + QUrl::toPercentEncoding(hostnames::encode(host), "/") +
-        "\nDeletionDate=" + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-ddThh:mm:ss")).toUtf8() +
-        "\n";
-    const bool written = ::write(fd, text.constData(), size_t(text.size())) == text.size();
-    ::close(fd);
-    const QString target = trash + QStringLiteral("/files/") + name;
-    if (!written || ::renameat(folder, entry.constData(), AT_FDCWD, hostnames::encode(target).constData()) != 0) {
-        ::unlink(hostnames::encode(record).constData());
-        SetLastError(ERROR_ACCESS_DENIED);
-        return false;
-    }
-    return true;
+    return moveWithRecord(host, [file](const QString &target) { return renameOpenFile(file, fromHostPath(target)); });
 }
 
 namespace recyclebin {

@@ -12,6 +12,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <dirent.h>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -265,21 +266,36 @@ void ownDrive(const QString &root)
     }
 }
 
-// Moves what from holds into to, entry by entry; an entry both hold is merged when both are folders and
-// otherwise stays where it was, so nothing is overwritten. False when anything stayed behind.
-bool moveInto(const QString &from, const QString &to)
+// Moves the entry name of the folder from into the folder to, entry by entry; an entry both hold is merged when
+// both are folders and otherwise stays where it was, so nothing is overwritten. Each folder is entered through
+// its descriptor, never through a link, so a folder swapped for a link meanwhile moves nothing from elsewhere.
+// False when anything stayed behind.
+bool moveInto(int from, const QByteArray &name, int to)
 {
-    const QFileInfo target(to);
-    if (!target.exists() && !target.isSymLink())
-        return ::renameat2(AT_FDCWD, bytesOf(from).constData(), AT_FDCWD, bytesOf(to).constData(), RENAME_NOREPLACE) ==
-               0;
-    if (!target.isDir() || target.isSymLink() || !QFileInfo(from).isDir() || QFileInfo(from).isSymLink())
+    if (::renameat2(from, name.constData(), to, name.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EEXIST)
         return false;
-    bool all = true;
-    QDir source(from);
-    for (const QString &name : source.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
-        all = moveInto(from + QLatin1Char('/') + name, to + QLatin1Char('/') + name) && all;
-    return all && source.rmdir(from);
+    const int source = ::openat(from, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int target = ::openat(to, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int listed = source >= 0 && target >= 0 ? ::dup(source) : -1;
+    DIR *dir = listed >= 0 ? ::fdopendir(listed) : nullptr;
+    bool all = dir != nullptr;
+    if (!dir && listed >= 0)
+        ::close(listed);
+    while (dir) {
+        struct dirent *d = ::readdir(dir);
+        if (!d)
+            break;
+        if (qstrcmp(d->d_name, ".") && qstrcmp(d->d_name, ".."))
+            all = moveInto(source, QByteArray(d->d_name), target) && all;
+    }
+    if (dir)
+        ::closedir(dir);
+    for (const int fd : {source, target})
+        if (fd >= 0)
+            ::close(fd);
+    return all && ::unlinkat(from, name.constData(), AT_REMOVEDIR) == 0;
 }
 
 // The rewrite of one registry value's text, in the spelling of the value's writer: the install folder
@@ -352,7 +368,13 @@ void carryOverFolders(const QString &root)
         pinWalk = &walk;
         ::nftw(bytesOf(walk.root + QLatin1Char('/') + QLatin1String(top)).constData(), pinLink, 32, FTW_PHYS);
         pinWalk = nullptr;
-        if (!moveInto(old, drive + QLatin1Char('/') + QLatin1String(top)))
+        const int from = ::open(bytesOf(root).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const int to = ::open(bytesOf(drive).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        const bool all = from >= 0 && to >= 0 && moveInto(from, QByteArray(top), to);
+        for (const int fd : {from, to})
+            if (fd >= 0)
+                ::close(fd);
+        if (!all)
             qWarning() << "machine: some of" << old << "is also on drive C: and stays where it was";
     }
     // Relative again, from where the links lie now; a link that stayed behind keeps its full target.

@@ -442,9 +442,13 @@ sqlite3 *open(State &s)
     const QString path = dir + QStringLiteral("/machine.db");
     // A machine used before is checked before anything writes to it; a new one has nothing to check.
     const bool existing = QFileInfo(path).size() > 0;
-    const QByteArray file = QFile::encodeName(path);
+    // The store is the machine's own file: a link in its place is refused, never written through. The folder
+    // is named as the host resolves it, since the user may reach it through links of their own.
+    const QString real = QFileInfo(dir).canonicalFilePath();
+    const QByteArray file = QFile::encodeName((real.isEmpty() ? dir : real) + QStringLiteral("/machine.db"));
     sqlite3 *db = nullptr;
-    int rc = sqlite3_open_v2(file.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
+    int rc = sqlite3_open_v2(file.constData(), &db,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX | SQLITE_OPEN_NOFOLLOW,
                              machineVfs());
     if (rc == SQLITE_OK)
         rc = sqlite3_busy_timeout(db, s.busyWait);

@@ -1,8 +1,13 @@
 #include "linux/machine/traceseed.h"
 
-#include <QDir>
-#include <QFile>
+#include "linux/machine/ownfolder.h"
+
+#include <QDebug>
 #include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace traceseed {
 
@@ -18,16 +23,16 @@ struct SeedFile
 // Lines as the programs that leave these files behind write them.
 const SeedFile seedFiles[] = {
     // Recent items: links to what was opened, and the jump lists of the taskbar.
-    {"Users/User/AppData/Roaming/Microsoft/Windows/Recent/Quarterly report.lnk", "L\1\2\0", 1482},
-    {"Users/User/AppData/Roaming/Microsoft/Windows/Recent/notes.lnk", "L\1\2\0", 1129},
-    {"Users/User/AppData/Roaming/Microsoft/Windows/Recent/Projects.lnk", "L\1\2\0", 874},
-    {"Users/User/AppData/Roaming/Microsoft/Windows/Recent/AutomaticDestinations/"
+    {"Users/User/AppData/Roaming/Microsoft/Windows/recent/Quarterly report.lnk", "L\1\2\0", 1482},
+    {"Users/User/AppData/Roaming/Microsoft/Windows/recent/notes.lnk", "L\1\2\0", 1129},
+    {"Users/User/AppData/Roaming/Microsoft/Windows/recent/Projects.lnk", "L\1\2\0", 874},
+    {"Users/User/AppData/Roaming/Microsoft/Windows/recent/AutomaticDestinations/"
      "5f7b5f1e01b83767.automaticDestinations-ms",
      "\xd0\xcf\x11\xe0", 12800},
-    {"Users/User/AppData/Roaming/Microsoft/Windows/Recent/AutomaticDestinations/"
+    {"Users/User/AppData/Roaming/Microsoft/Windows/recent/AutomaticDestinations/"
      "f01b4d95cf55d32a.automaticDestinations-ms",
      "\xd0\xcf\x11\xe0", 8704},
-    {"Users/User/AppData/Roaming/Microsoft/Windows/Recent/CustomDestinations/5d696d521de238c3.customDestinations-ms",
+    {"Users/User/AppData/Roaming/Microsoft/Windows/recent/CustomDestinations/5d696d521de238c3.customDestinations-ms",
      "\xab\xfb\xbf\xba", 3395},
 
     // Log files of Windows and of the user's Microsoft programs.
@@ -79,36 +84,34 @@ const SeedFile seedFiles[] = {
     {"Users/User/AppData/Local/Temp/7zS4A2C/setup.ini", "[Setup]\r\nVersion=3.2.1\r\n", 0},
 };
 
-void writeFile(const QString &path, const char *text, qint64 size)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return;
-    file.write(text);
-    // The rest stays a hole: the size is real, the disk space is not spent.
-    if (size > file.size())
-        file.resize(size);
-}
-
 } // namespace
 
 void createFiles(const QString &root)
 {
-    for (const SeedFile &f : seedFiles)
-        writeFile(root + QLatin1Char('/') + QString::fromUtf8(f.path), f.text, f.size);
     // Windows finds a folder under any mix of letter cases. Programs name the recent folder in lower case, the
     // shell's folder table in capitals: the folder itself goes by the programs' spelling and the other one is a
-    // link to it, since tools that delete there refuse to go through a link.
-    const QString windowsFolder = root + QStringLiteral("/Users/User/AppData/Roaming/Microsoft/Windows");
-    const QString lower = windowsFolder + QStringLiteral("/recent");
-    const QString upper = windowsFolder + QStringLiteral("/Recent");
-    if (QFileInfo(lower).isSymLink())
-        QFile::remove(lower);
-    if (!QFileInfo::exists(lower) && QFileInfo(upper).isDir() && !QFileInfo(upper).isSymLink())
-        QDir().rename(upper, lower);
-    if (!QFileInfo::exists(upper) && !QFileInfo(upper).isSymLink())
-        QFile::link(QStringLiteral("recent"), upper);
+    // link to it, since tools that delete there refuse to go through a link. Both are settled in the machine's
+    // own folder, reached without a link, before the recent items are written into it.
+    const QFileInfo drive(root);
+    const int windows = ownfolder::open(
+        drive.path(), drive.fileName() + QStringLiteral("/Users/User/AppData/Roaming/Microsoft/Windows"), true);
+    struct stat st;
+    const auto entry = [&](const char *name) { return ::fstatat(windows, name, &st, AT_SYMLINK_NOFOLLOW) == 0; };
+    if (windows >= 0) {
+        if (entry("recent") && S_ISLNK(st.st_mode))
+            ::unlinkat(windows, "recent", 0);
+        if (!entry("recent") && entry("Recent") && S_ISDIR(st.st_mode))
+            ::renameat(windows, "Recent", windows, "recent");
+    }
+    for (const SeedFile &f : seedFiles)
+        ownfolder::seedFile(root, QString::fromUtf8(f.path), QByteArray(f.text), f.size);
+    if (windows < 0) {
+        qDebug() << "machine: the profile's Windows folder is a link or cannot be made; no recent folder link";
+        return;
+    }
+    if (!entry("Recent"))
+        ::symlinkat("recent", windows, "Recent");
+    ::close(windows);
 }
 
 } // namespace traceseed

@@ -8,6 +8,7 @@
 #include "linux/com/comobject.h"
 #include "linux/files/drivemap.h"
 #include "linux/machine/machine.h"
+#include "linux/machine/ownfolder.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -22,6 +23,10 @@
 
 #include <atomic>
 #include <functional>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 const IID IID_IBindStatusCallback = {0x79EAC9C1, 0xBAF9, 0x11CE, {0x8C, 0x82, 0x00, 0xAA, 0x00, 0x4B, 0xA9, 0x0B}};
 const IID IID_IStream = {0x0000000C, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
@@ -226,12 +231,27 @@ HRESULT fetchToFile(LPCWSTR szURL, LPBINDSTATUSCALLBACK callback, QFile &file, c
     const QString folder = QFileInfo(file).path();
     bool madeFolder = false;
     auto open = [&] {
-        if (makeFolder && !QFileInfo(folder).isDir()) {
-            if (!QDir().mkpath(folder))
-                return false;
-            madeFolder = true;
-        }
-        return file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        if (!makeFolder)
+            return file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        // The machine's own cache: its folders reached from the machine folder without a link, the file's
+        // folder and the file made new, so nothing is written through a link that stands in their place.
+        const QString machineFolder = machine::folder();
+        if (!folder.startsWith(machineFolder + QLatin1Char('/')))
+            return false;
+        const QString relative = folder.mid(machineFolder.size() + 1);
+        const qsizetype slash = relative.lastIndexOf(QLatin1Char('/'));
+        const int parent = ownfolder::open(machineFolder, relative.left(qMax<qsizetype>(slash, 0)), true);
+        const QByteArray leaf = QFile::encodeName(relative.mid(slash + 1));
+        madeFolder = parent >= 0 && ::mkdirat(parent, leaf.constData(), 0755) == 0;
+        const int own =
+            madeFolder ? ::openat(parent, leaf.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC) : -1;
+        const int fd = own >= 0 ? ::openat(own, QFile::encodeName(QFileInfo(file).fileName()).constData(),
+                                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644)
+                                : -1;
+        for (const int opened : {parent, own})
+            if (opened >= 0)
+                ::close(opened);
+        return fd >= 0 && file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle);
     };
     bool opened = false;
     HRESULT hr = fetch(

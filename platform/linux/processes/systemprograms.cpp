@@ -49,35 +49,6 @@ bool ownScript(int folder, const char *name, const QByteArray &script)
     return same;
 }
 
-// Writes the script as a new file beside the entry and renames it into its place: a link or a file with
-// other names is replaced as an entry, never written through. A folder of that name is left as it is.
-void write(int folder, const char *name, const QByteArray &script)
-{
-    struct stat st;
-    const bool present = ::fstatat(folder, name, &st, AT_SYMLINK_NOFOLLOW) == 0;
-    if (present && S_ISDIR(st.st_mode)) {
-        qDebug() << "systemprograms:" << name << "in C:\\Windows\\System32 is a folder and stays as it is";
-        return;
-    }
-    if (present && (!S_ISREG(st.st_mode) || st.st_nlink != 1))
-        qDebug() << "systemprograms:" << name << "in C:\\Windows\\System32 is not the machine's own file; replaced";
-    const QByteArray temporary = QByteArray(name) + ".new-" + QByteArray::number(qint64(::getpid()));
-    // A start that was cut short may have left its half-written script under this name.
-    ::unlinkat(folder, temporary.constData(), 0);
-    const int fd = ::openat(folder, temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0755);
-    if (fd < 0) {
-        qDebug() << "systemprograms:" << name << "in C:\\Windows\\System32 cannot be written:" << strerror(errno);
-        return;
-    }
-    const bool written =
-        ::write(fd, script.constData(), size_t(script.size())) == script.size() && ::fchmod(fd, 0755) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (written && closed && ::renameat(folder, temporary.constData(), folder, name) == 0)
-        return;
-    qDebug() << "systemprograms:" << name << "in C:\\Windows\\System32 cannot be written:" << strerror(errno);
-    ::unlinkat(folder, temporary.constData(), 0);
-}
-
 } // namespace
 
 void install(const QString &systemDrive)
@@ -99,7 +70,8 @@ void install(const QString &systemDrive)
                                   QFile::encodeName(quoted(install + QStringLiteral("/hushdeck-system"))) + ' ' + name +
                                   " \"$@\"\n";
         if (!ownScript(folder, name, script))
-            write(folder, name, script);
+            ownfolder::writeAt(folder, name, script, 0, 0755,
+                               QStringLiteral("C:\\Windows\\System32\\") + QLatin1String(name));
     }
     ::close(folder);
 }
@@ -115,15 +87,10 @@ void seedCaches(const QString &systemDrive)
     const Cache caches[] = {{"iconcache_16.db", 1048576},    {"iconcache_32.db", 2097152},
                             {"iconcache_48.db", 1048576},    {"thumbcache_96.db", 3145728},
                             {"thumbcache_256.db", 10485760}, {"thumbcache_idx.db", 24600}};
-    const QString folder = systemDrive + QStringLiteral("/Users/User/AppData/Local/Microsoft/Windows/Explorer/");
-    QDir().mkpath(folder);
-    for (const Cache &c : caches) {
-        QFile file(folder + QLatin1String(c.name));
-        if (!file.open(QIODevice::WriteOnly))
-            continue;
-        file.write("CMMM");
-        file.resize(c.size);
-    }
+    for (const Cache &c : caches)
+        ownfolder::seedFile(
+            systemDrive, QStringLiteral("Users/User/AppData/Local/Microsoft/Windows/Explorer/") + QLatin1String(c.name),
+            "CMMM", c.size);
 }
 
 } // namespace systemprograms

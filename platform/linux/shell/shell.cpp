@@ -4,6 +4,7 @@
 #include "linux/files/drivemap.h"
 #include "linux/files/hostnames.h"
 #include "linux/machine/machine.h"
+#include "linux/machine/ownfolder.h"
 #include "linux/shell/folderbrowser.h"
 #include "linux/shell/userfolders.h"
 #include "linux/windows/windowtable.h"
@@ -150,6 +151,20 @@ QString userFolder(const KnownFolder &known, bool *create)
     return machine::userProfile() + QLatin1Char('/') + QLatin1String(known.sub);
 }
 
+// Makes a folder that is missing. One in the machine folder is made only through the machine's own folders,
+// never through a link that stands in for one; a host user's folder is theirs to reach as they link it.
+bool makeFolder(const QString &folder)
+{
+    const QString machineFolder = machine::folder();
+    if (!folder.startsWith(machineFolder + QLatin1Char('/')))
+        return QDir().mkpath(folder);
+    const int fd = ownfolder::open(machineFolder, folder.mid(machineFolder.size() + 1), true);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
+}
+
 // The profile's own entry for a user folder (C:\Users\<name>\Documents, ...) made a symbolic link to the host
 // user's folder, as a prefix links them, so Windows paths reach the host's files. A real folder the profile
 // already holds with files in it (the machine's own, from before the host had one) stays as it is: nothing in
@@ -168,7 +183,7 @@ bool linkIntoProfile(const QString &entry, const QString &hostFolder)
     } else if (info.exists()) {
         return false;
     }
-    QDir().mkpath(info.path());
+    makeFolder(info.path());
     return QFile::link(hostFolder, entry);
 }
 
@@ -375,7 +390,7 @@ HRESULT SHGetFolderPathW(HWND, int csidl, HANDLE, DWORD, LPWSTR pszPath)
         const QString own = QDir::cleanPath(userFolder(*known, &create));
         path = QDir::cleanPath(machine::userProfile() + QLatin1Char('/') + QLatin1String(known->sub));
         if (own != path) {
-            if (!QFileInfo(own).isDir() && !(create && QDir().mkpath(own)))
+            if (!QFileInfo(own).isDir() && !(create && makeFolder(own)))
                 return E_FAIL;
             // Where the profile keeps a folder of its own, that one is the answer.
             if (!linkIntoProfile(path, own) && !QFileInfo(path).isDir())
@@ -389,7 +404,7 @@ HRESULT SHGetFolderPathW(HWND, int csidl, HANDLE, DWORD, LPWSTR pszPath)
     path = QDir::cleanPath(path);
     if (path.isEmpty())
         return E_FAIL;
-    if (!QFileInfo(path).isDir() && !(create && QDir().mkpath(path)))
+    if (!QFileInfo(path).isDir() && !(create && makeFolder(path)))
         return E_FAIL;
     const QString windows = standin::windowsPath(path);
     if (windows.size() >= MAX_PATH)

@@ -466,10 +466,12 @@ HRESULT ShellLink::Save(LPCOLESTR pszFileName, BOOL fRemember)
             return E_INVALIDARG;
     const QByteArray bytes = encode();
 
-    // Written beside the link and renamed over it, so a failed save leaves an existing link as it was.
+    // Written beside the link and renamed over it, so a failed save leaves an existing link as it was. The
+    // file beside it is a new one: whatever stood under its name (a symbolic link too) is never written through.
     const QByteArray finalName = QFile::encodeName(file);
     const QByteArray tempName = finalName + ".~lnk";
-    const int fd = ::open(tempName.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    ::unlink(tempName.constData());
+    const int fd = ::open(tempName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0)
         return errnoResult(errno);
     qsizetype done = 0;

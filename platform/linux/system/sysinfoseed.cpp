@@ -1,6 +1,7 @@
 #include "linux/system/sysinfoseed.h"
 
 #include "linux/machine/machine.h"
+#include "linux/machine/ownfolder.h"
 #include "linux/system/peimage.h"
 
 #include <QDebug>
@@ -170,14 +171,10 @@ QByteArray iconFile()
     return out;
 }
 
-bool writeFile(const QString &path, const QByteArray &bytes)
+// A path on C: ("C:\\Program Files\\...") as the seed names it below the drive's folder.
+QString onC(const char *path)
 {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.flush())
-        return true;
-    qWarning() << "machine: cannot write" << path << f.errorString();
-    return false;
+    return QString::fromUtf8(path + 3).replace(QLatin1Char('\\'), QLatin1Char('/'));
 }
 
 } // namespace
@@ -185,16 +182,17 @@ bool writeFile(const QString &path, const QByteArray &bytes)
 void createFiles(const QString &root)
 {
     for (const SeedLink &l : seedLinks) {
-        const QString path = root + QLatin1Char('/') + QLatin1String(l.path);
-        writeFile(path, linkBytes(l));
-        writeFile(QFileInfo(path).path() + QStringLiteral("/desktop.ini"),
-                  "\r\n[.ShellClassInfo]\r\nLocalizedResourceName=@%SystemRoot%\\system32\\shell32.dll,-21787\r\n");
+        const QString path = QLatin1String(l.path);
+        ownfolder::seedFile(root, path, linkBytes(l));
+        ownfolder::seedFile(
+            root, path.left(path.lastIndexOf(QLatin1Char('/'))) + QStringLiteral("/desktop.ini"),
+            "\r\n[.ShellClassInfo]\r\nLocalizedResourceName=@%SystemRoot%\\system32\\shell32.dll,-21787\r\n");
     }
     for (const SeedTask &t : seedTasks) {
         // UTF-16 with its byte-order mark, as Windows writes task files.
         const QString text = QChar(0xFEFF) + taskXml(t);
-        writeFile(root + QStringLiteral("/Windows/System32/Tasks/") + QLatin1String(t.path),
-                  QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2));
+        ownfolder::seedFile(root, QStringLiteral("Windows/System32/Tasks/") + QLatin1String(t.path),
+                            QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2));
     }
     for (const SeedImage &i : seedImages) {
         peimage::Version v;
@@ -204,9 +202,9 @@ void createFiles(const QString &root)
         v.productName = QString::fromUtf8(i.product);
         v.productVersion = QString::fromUtf8(i.productVersion);
         v.dll = i.dll;
-        writeFile(machine::hostPathOnC(QString::fromUtf8(i.path)), peimage::build(v));
+        ownfolder::seedFile(root, onC(i.path), peimage::build(v));
     }
-    writeFile(machine::hostPathOnC(QStringLiteral("C:\\Program Files\\Notes\\sendto.ico")), iconFile());
+    ownfolder::seedFile(root, onC("C:\\Program Files\\Notes\\sendto.ico"), iconFile());
 }
 
 } // namespace sysinfoseed

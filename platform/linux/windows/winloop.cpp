@@ -113,8 +113,15 @@ int wakeFd()
     ::unlink(p.constData()); // a FIFO left by an ended process of the same id
     if (::mkfifo(p.constData(), 0600) != 0 && errno != EEXIST)
         return -1;
-    l.readFd = ::open(p.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    l.keepFd = ::open(p.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    // The FIFO itself, never what a link in its place leads to.
+    l.readFd = ::open(p.constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    struct stat st;
+    if (l.readFd >= 0 && (::fstat(l.readFd, &st) != 0 || !S_ISFIFO(st.st_mode))) {
+        ::close(l.readFd);
+        l.readFd = -1;
+        return -1;
+    }
+    l.keepFd = ::open(p.constData(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     l.fifoPath = path;
     return l.readFd;
 }
@@ -227,9 +234,15 @@ bool isOwnWindow(HWND hwnd)
 void wake(DWORD pid)
 {
     const QByteArray path = QFile::encodeName(fifoPathFor(pid));
-    const int fd = ::open(path.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(path.constData(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return; // no process waits there
+    // Only a FIFO takes the byte: a file put in its place is never written.
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISFIFO(st.st_mode)) {
+        ::close(fd);
+        return;
+    }
     const char byte = 1;
     [[maybe_unused]] const ssize_t written = ::write(fd, &byte, 1); // a full FIFO already holds a wake-up
     ::close(fd);
