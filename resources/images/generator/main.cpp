@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QTextStream>
 
 #include <cstdio>
@@ -191,6 +192,11 @@ int main(int argc, char **argv)
 {
     // Text needs a font database, hence a GUI application; no display is needed or wanted.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Without a runtime folder Qt makes one of its own in the temporary folder and leaves it there: the build
+    // leaves nothing behind, so the drawing gets one that goes with it.
+    QTemporaryDir runtime;
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtime.isValid())
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     auto valueOf = [&args](const QString &option) {
