@@ -336,6 +336,31 @@ private slots:
         QCOMPARE(readFile(top + QStringLiteral("/outside.txt")), QByteArray("outside"));
     }
 
+    // A link the carry-over points anew is reached through no link: with the folder it is to lie in after the
+    // move taken by a link to a folder outside, what that folder holds under the link's name stays as it was.
+    void carryOverThroughSwappedFolder()
+    {
+        const QString root = machine::folder();
+        const QString top = QFileInfo(root).path();
+        const QString outside = top + QStringLiteral("/outside"), target = top + QStringLiteral("/outside.txt");
+        QVERIFY(writeFile(target, "outside"));
+        QVERIFY(QDir().mkpath(outside));
+        QVERIFY(QFile::link(target, outside + QStringLiteral("/up"))); // as the pinned link reads in full
+        m->makeFirstLayout();
+        QVERIFY(QDir().mkpath(root + QStringLiteral("/Users/User/Music")));
+        QVERIFY(QFile::link(QStringLiteral("../../../../outside.txt"), root + QStringLiteral("/Users/User/Music/up")));
+        QVERIFY(QDir().mkpath(root + QStringLiteral("/drive_c/Users/User")));
+        QVERIFY(QFile::link(outside, root + QStringLiteral("/drive_c/Users/User/Music")));
+
+        QCOMPARE(machine::folder(), root);
+        QCOMPARE(linkText(outside + QStringLiteral("/up")), QFile::encodeName(target));
+        QCOMPARE(QDir(outside).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("up")});
+        QCOMPARE(readFile(target), QByteArray("outside"));
+        QVERIFY(QFile::remove(root + QStringLiteral("/drive_c/Users/User/Music")));
+        QVERIFY(QDir(outside).removeRecursively() && QFile::remove(target));
+    }
+
     // A host mount's point is named by the bytes the mount table escapes: the drive's files are the mount's
     // own. A point the table cannot name gets no letter.
     void mountPointsKeepTheirBytes_data()

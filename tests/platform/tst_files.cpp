@@ -3,6 +3,7 @@
 #include "testmachine.h"
 #include "win32.h"
 
+#include <QDirIterator>
 #include <QtTest>
 #include <sys/stat.h>
 
@@ -98,6 +99,30 @@ QString act(const QString &call, const QString &path)
     WCHAR full[MAX_PATH];
     const DWORD n = GetFullPathNameW(wstr(path), MAX_PATH, full, nullptr);
     return n ? QString::fromUtf16(full, n) : error();
+}
+
+// What a folder holds, all the way down, as one text: each entry's path below it and what it is (its bytes, "ro"
+// when read-only, "n2" for a second name; "dir"; "link"), links never followed.
+QString tree(const QString &folder)
+{
+    QStringList out;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        struct stat st;
+        if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+            continue;
+        QString what = S_ISLNK(st.st_mode) ? QStringLiteral("link") : S_ISDIR(st.st_mode) ? QStringLiteral("dir") : "";
+        if (S_ISREG(st.st_mode)) {
+            QFile f(path);
+            what = f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : QStringLiteral("?");
+            what += QLatin1String(st.st_mode & 0200 ? "" : " ro") + QLatin1String(st.st_nlink > 1 ? " n2" : "");
+        }
+        out << path.mid(folder.size() + 1) + QLatin1Char(':') + what;
+    }
+    out.sort();
+    return out.join(QLatin1Char(' '));
 }
 } // namespace
 
@@ -514,6 +539,33 @@ private slots:
         CloseHandle(h);
     }
 
+    // The empty image behind a host drive's volume is the machine's own file: a link put in its place (naming
+    // nothing, or a file outside) is refused, and what it names is neither made nor read.
+    void hostVolumeImageLink_data()
+    {
+        QTest::addColumn<bool>("targetExists");
+        QTest::newRow("dangling link") << false;
+        QTest::newRow("link to a file") << true;
+    }
+    void hostVolumeImageLink()
+    {
+        QFETCH(bool, targetExists);
+        m->setElevated(true);
+        const QString outside = root + QStringLiteral("/outside.bin");
+        if (targetExists)
+            write(outside, "secret");
+        QVERIFY(QFile::link(outside, m->folder() + QStringLiteral("/hostvolume.img")));
+        HANDLE h = CreateFileW(WSTR("\\\\.\\C:"), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        const DWORD error = GetLastError();
+        if (h != INVALID_HANDLE_VALUE)
+            CloseHandle(h);
+        QCOMPARE(h, INVALID_HANDLE_VALUE);
+        QCOMPARE(error, DWORD(ERROR_ACCESS_DENIED));
+        QCOMPARE(QFileInfo::exists(outside), targetExists);
+        if (targetExists)
+            QCOMPARE(tree(root), QStringLiteral("outside.bin:secret"));
+    }
+
     // A second open, a deletion and a rename while a first handle is held, as its sharing mode allows them.
     void sharingModes_data()
     {
@@ -560,6 +612,91 @@ private slots:
         CloseHandle(held);
         // Closed, the file no longer holds anyone back.
         QCOMPARE(bool(DeleteFileW(wstr(path))), !deletable);
+    }
+
+    // A folder held without FILE_SHARE_DELETE cannot be renamed away on Windows, so every call by name inside
+    // it reaches it. Another program here renames it and puts a link to a folder outside in its place (and a
+    // link to that folder inside it): each call acts in the held folder, or fails, and nothing outside changes.
+    void callsInsideHeldFolder_data()
+    {
+        QTest::addColumn<QString>("call");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("held"); // the held folder afterwards, wherever it went
+        const char *before = "f:in g:g-in inner:link sub:dir";
+        row("DeleteFileW", "delete f", "ok", "g:g-in inner:link sub:dir");
+        row("MoveFileExW", "move g f", "ok", "f:g-in inner:link sub:dir");
+        row("SetFileAttributesW", "readonly f", "ok", "f:in ro g:g-in inner:link sub:dir");
+        row("CreateDirectoryW", "mkdir new", "ok", "f:in g:g-in inner:link new:dir sub:dir");
+        row("CreateDirectoryW through a link", "mkdir inner/new", "error 3", before);
+        row("RemoveDirectoryW", "rmdir sub", "ok", "f:in g:g-in inner:link");
+        row("CreateHardLinkW", "hardlink h f", "ok", "f:in n2 g:g-in h:in n2 inner:link sub:dir");
+        row("CreateSymbolicLinkW", "symlink s f", "ok", "f:in g:g-in inner:link s:link sub:dir");
+        row("GetFileAttributesW through a link", "attributes inner/x", "error 3", before);
+        row("GetFileAttributesW, the held folder", "attributes .", "10", before);
+        row("FindFirstFileW, the held folder", "find .", "10", before);
+        row("FindFirstFileW through a link", "list inner", "error 3", before);
+    }
+    void callsInsideHeldFolder()
+    {
+        QFETCH(QString, call);
+        QFETCH(QString, answer);
+        QFETCH(QString, held);
+        m->setElevated(true);
+        const QString folder = root + QStringLiteral("/held"), outside = root + QStringLiteral("/outside");
+        const QString moved = root + QStringLiteral("/moved");
+        for (const QString &at :
+             {folder + QStringLiteral("/sub"), outside + QStringLiteral("/sub"), outside + QStringLiteral("/inner")})
+            QVERIFY(QDir().mkpath(at));
+        write(folder + QStringLiteral("/f"), "in");
+        write(folder + QStringLiteral("/g"), "g-in");
+        write(outside + QStringLiteral("/f"), "out");
+        write(outside + QStringLiteral("/g"), "g-out");
+        write(outside + QStringLiteral("/sub/x"), "out");
+        HANDLE h = CreateFileW(wstr(folder), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        QVERIFY(h != INVALID_HANDLE_VALUE);
+        QVERIFY(QFile::rename(folder, moved));
+        QVERIFY(QFile::link(outside, folder));
+        QVERIFY(QFile::link(outside + QStringLiteral("/sub"), moved + QStringLiteral("/inner")));
+        const QString outsideBefore = tree(outside);
+
+        const QStringList words = call.split(QLatin1Char(' '));
+        const auto in = [&](int i) { return folder + QLatin1Char('\\') + words.at(i); };
+        const auto done = [](bool ok) {
+            return ok ? QStringLiteral("ok") : QStringLiteral("error %1").arg(GetLastError());
+        };
+        QString got;
+        const QString verb = words.at(0);
+        if (verb == QLatin1String("delete"))
+            got = done(DeleteFileW(wstr(in(1))));
+        else if (verb == QLatin1String("move"))
+            got = done(MoveFileExW(wstr(in(1)), wstr(in(2)), MOVEFILE_REPLACE_EXISTING));
+        else if (verb == QLatin1String("readonly"))
+            got = done(SetFileAttributesW(wstr(in(1)), FILE_ATTRIBUTE_READONLY));
+        else if (verb == QLatin1String("mkdir"))
+            got = done(CreateDirectoryW(wstr(in(1)), nullptr));
+        else if (verb == QLatin1String("rmdir"))
+            got = done(RemoveDirectoryW(wstr(in(1))));
+        else if (verb == QLatin1String("hardlink"))
+            got = done(CreateHardLinkW(wstr(in(1)), wstr(in(2)), nullptr));
+        else if (verb == QLatin1String("symlink"))
+            got = done(CreateSymbolicLinkW(wstr(in(1)), wstr(in(2)), 0));
+        else if (verb == QLatin1String("attributes")) {
+            const DWORD a = GetFileAttributesW(wstr(words.at(1) == QLatin1String(".") ? folder : in(1)));
+            got = a == INVALID_FILE_ATTRIBUTES ? done(false) : QString::number(a, 16);
+        } else if (verb == QLatin1String("find")) {
+            const QList<Found> found = list(folder);
+            got = found.size() == 1 ? QString::number(found.at(0).attributes, 16) : QStringLiteral("none");
+        } else {
+            DWORD error = 0;
+            const QStringList found =
+                names(list(folder + QLatin1Char('\\') + words.at(1) + QStringLiteral("\\*"), &error));
+            got = found.isEmpty() ? QStringLiteral("error %1").arg(error) : found.join(QLatin1Char(' '));
+        }
+        CloseHandle(h);
+        QCOMPARE(got, answer);
+        QCOMPARE(tree(outside), outsideBefore);
+        QCOMPARE(tree(moved), held);
     }
 
     void folderFacts()

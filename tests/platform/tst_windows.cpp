@@ -6,6 +6,8 @@
 #include "win32.h"
 
 #include <QtTest>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 class TestWindows : public QObject
@@ -42,6 +44,35 @@ private slots:
         QFile placed(fifo);
         QVERIFY(placed.open(QIODevice::ReadOnly));
         QCOMPARE(placed.readAll(), QByteArray("keep"));
+    }
+
+    // The run folder is the machine's own: with a link to a folder outside in its place, neither a waiting
+    // process's FIFO is made there nor one found there written to.
+    void runFolderNeverALink()
+    {
+        QTemporaryDir outside;
+        const QByteArray fifo = QFile::encodeName(outside.filePath(QStringLiteral("999999.wake")));
+        QVERIFY(::mkfifo(fifo.constData(), 0600) == 0);
+        const int reader = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        QVERIFY(reader >= 0);
+        QVERIFY(QFile::link(outside.path(), machine::folder() + QStringLiteral("/run")));
+        winloop::wake(999999);
+        WNDCLASSEXW wc = {};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.lpszClassName = WSTR("RunFolderTest");
+        RegisterClassExW(&wc);
+        // A window of its own makes the process's FIFO, where posters wake it.
+        HWND own =
+            CreateWindowExW(0, WSTR("RunFolderTest"), WSTR("own"), 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+        QVERIFY(own);
+        char byte = 0;
+        const ssize_t got = ::read(reader, &byte, 1);
+        ::close(reader);
+        DestroyWindow(own);
+        QVERIFY(got != 1); // nothing was written (no writer gives 0, a writer that wrote nothing -1)
+        QCOMPARE(QDir(outside.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("999999.wake")});
     }
 
     void taskbarBelongsToTheSimulatedExplorer()

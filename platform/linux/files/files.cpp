@@ -14,7 +14,6 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QHash>
 #include <QMutex>
 #include <QVector>
@@ -226,12 +225,6 @@ DWORD errorOf(int err, bool pathParentMissing = false)
     }
 }
 
-bool parentExists(const QString &path)
-{
-    struct stat st;
-    return ::stat(encoded(QFileInfo(path).absolutePath()).constData(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 BOOL fail(DWORD code)
 {
     SetLastError(code);
@@ -324,23 +317,47 @@ bool describe(int dirfd, const char *name, DWORD marked, Entry *e)
 bool isDriveRoot(const QString &folder);
 int openParentFolder(const QString &path, QByteArray *name);
 
-// Looked at in its folder as that is reached: below a held folder, the folder that was held.
-bool describePath(const QString &path, Entry *e)
+// A path's entry as a call by name reaches it (openParentFolder): its folder and its name there.
+struct PathEntry
 {
-    if (faultOf(path) == QLatin1String("vanish"))
-        return false;
-    QByteArray name;
-    const int dirfd = openParentFolder(path, &name);
-    if (dirfd < 0)
-        return false;
-    const bool found = describe(dirfd, name.constData(), markedAttrs(path), e);
-    ::close(dirfd);
-    if (!found)
-        return false;
+    QByteArray name; // made before dirfd, which fills it in
+    int dirfd = -1;
+    explicit PathEntry(const QString &path) : dirfd(openParentFolder(path, &name)) {}
+    ~PathEntry()
+    {
+        if (dirfd >= 0)
+            ::close(dirfd);
+    }
+    PathEntry(const PathEntry &) = delete;
+    PathEntry &operator=(const PathEntry &) = delete;
+    bool reached() const { return dirfd >= 0; }
+    // The entry itself, not followed if it is a link.
+    bool look(struct stat *st) const
+    {
+        return dirfd >= 0 && ::fstatat(dirfd, name.constData(), st, AT_SYMLINK_NOFOLLOW) == 0;
+    }
+    // Whether the entry is a link that names a folder: a folder's link, which Windows takes as a folder.
+    bool linksFolder() const
+    {
+        struct stat target;
+        return dirfd >= 0 && ::fstatat(dirfd, name.constData(), &target, 0) == 0 && S_ISDIR(target.st_mode);
+    }
+    // What Windows says of an entry that is not there: its folder is missing, or only the entry.
+    DWORD missing() const { return dirfd >= 0 ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND; }
+};
+
+// Looked at in its folder as that is reached: below a held folder, the folder that was held. 0, or the error
+// Windows gives for a path that names nothing.
+DWORD describePath(const QString &path, Entry *e)
+{
+    const PathEntry at(path);
+    if (faultOf(path) == QLatin1String("vanish") ||
+        !(at.reached() && describe(at.dirfd, at.name.constData(), markedAttrs(path), e)))
+        return at.missing();
     // A drive's own root is that volume's root, no folder it is mounted in.
     if (e->reparseTag == IO_REPARSE_TAG_MOUNT_POINT && isDriveRoot(path))
         e->attributes &= ~DWORD(FILE_ATTRIBUTE_REPARSE_POINT);
-    return true;
+    return 0;
 }
 
 // ---- wildcards ----
@@ -625,33 +642,68 @@ bool holdShared(FileObject *f, DWORD access, DWORD share)
     return true;
 }
 
-// The folder a host path lies in, opened (O_PATH) from the deepest held folder on its way, else by its path;
-// -1 when it cannot be opened. name: the path's last name, in host bytes.
+// The folder reached from folder through the names of rest ('/' between them), one name at a time and through no
+// link: -1 (errno set) where a name is missing, is a link or is no folder. folder itself stays open.
+int openBelow(int folder, const QString &rest)
+{
+    int fd = ::fcntl(folder, F_DUPFD_CLOEXEC, 0);
+    for (const QString &step : rest.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (fd < 0)
+            break;
+        const int next = ::openat(fd, encoded(step).constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        const int err = errno;
+        ::close(fd);
+        fd = next;
+        errno = err;
+    }
+    return fd;
+}
+
+// The folder a host path lies in, opened (O_PATH), and the path's last name there, in host bytes; -1 when it
+// cannot be opened. Every call that takes a path reaches its entry this way. Below a folder this process holds,
+// the path is walked from the deepest held folder on its way, through no link, as on Windows nothing can take
+// the held folder's place nor lead a path through it elsewhere; a held folder's own path is that folder (its
+// name "."). Elsewhere the folder is opened by its path, its links followed, as Windows follows them.
 int openParentFolder(const QString &path, QByteArray *name)
 {
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     if (path == QLatin1String("/")) {
         *name = ".";
         return ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
     }
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     const QString parent = slash < 0 ? QStringLiteral(".") : slash == 0 ? QStringLiteral("/") : path.left(slash);
+    int heldfd = -1;
+    QString rest;
+    {
+        OpenFiles &o = openFiles();
+        QMutexLocker g(&o.mutex);
+        const HeldFolder *best = nullptr;
+        for (const HeldFolder &h : std::as_const(o.held)) {
+            const bool below = path == h.path || h.path == QLatin1String("/") ||
+                               (path.startsWith(h.path) && path.at(h.path.size()) == QLatin1Char('/'));
+            if (below && (!best || h.path.size() > best->path.size()))
+                best = &h;
+        }
+        // The walk itself is no business of the table: every call of every thread passes here.
+        if (best) {
+            heldfd = ::fcntl(best->fd, F_DUPFD_CLOEXEC, 0);
+            if (heldfd < 0)
+                return -1;
+            if (path == best->path) {
+                *name = ".";
+                return heldfd;
+            }
+            rest = parent.mid(best->path.size());
+        }
+    }
     *name = encoded(path.mid(slash + 1));
-    OpenFiles &o = openFiles();
-    QMutexLocker g(&o.mutex);
-    const HeldFolder *best = nullptr;
-    for (const HeldFolder &h : std::as_const(o.held)) {
-        const bool below = parent == h.path || h.path == QLatin1String("/") ||
-                           (parent.startsWith(h.path) && parent.at(h.path.size()) == QLatin1Char('/'));
-        if (below && (!best || h.path.size() > best->path.size()))
-            best = &h;
-    }
-    if (!best) {
-        // The walk of the path is no business of the table: every open of every thread passes here.
-        g.unlock();
+    if (heldfd < 0)
         return ::open(encoded(parent).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    }
-    const QString rest = parent.mid(best->path.size()).mid(best->path == QLatin1String("/") ? 0 : 1);
-    return ::openat(best->fd, rest.isEmpty() ? "." : encoded(rest).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const int fd = openBelow(heldfd, rest);
+    const int err = errno;
+    ::close(heldfd);
+    errno = err;
+    return fd;
 }
 
 std::shared_ptr<FileObject> fileOf(HANDLE h)
@@ -760,7 +812,7 @@ HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData)
     qsizetype slash = lastSeparator(pattern);
     QString mask = slash < 0 ? pattern : pattern.mid(slash + 1);
     const bool wildcard = mask.contains(QLatin1Char('*')) || mask.contains(QLatin1Char('?'));
-    QString folder;
+    QString folder, single; // single: the host path a name without wildcards makes
     DWORD error = 0;
     if (!mask.isEmpty() && !wildcard) {
         // A single name is the full path it makes ("Sub\.." is Sub's folder, "dot." is "dot"); a drive root
@@ -769,6 +821,7 @@ HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData)
             SetLastError(error);
             return INVALID_HANDLE_VALUE;
         }
+        single = QDir::cleanPath(folder);
         if (!pattern.startsWith(QLatin1String("\\\\?\\")))
             pattern = standin::fullPath(pattern); // a "\\?\" name is taken as written
         slash = lastSeparator(pattern);
@@ -801,14 +854,15 @@ HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData)
     find->folder = folder;
     find->profile = machine::userProfile();
     find->marks = currentMarks();
+    QByteArray singleName;
     {
-        // A held folder is listed as it was held, as on Windows, where nothing can take its place.
-        QByteArray dot;
-        const int at =
-            openParentFolder(folder == QLatin1String("/") ? QStringLiteral("/.") : folder + QStringLiteral("/."), &dot);
-        find->dirfd = at < 0 ? -1 : ::openat(at, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (at >= 0)
-            ::close(at);
+        // A held folder is listed as it was held, as on Windows, where nothing can take its place; a single name
+        // is looked up where a call by name reaches it, a held folder's own name being that folder.
+        const PathEntry at(!single.isEmpty()              ? single
+                           : folder == QLatin1String("/") ? QStringLiteral("/.")
+                                                          : folder + QStringLiteral("/."));
+        find->dirfd = at.reached() ? ::openat(at.dirfd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
+        singleName = at.name;
     }
     if (find->dirfd < 0) {
         SetLastError(errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : errorOf(errno));
@@ -826,8 +880,13 @@ HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData)
         find->hostNames = encoded(trash);
     } else if (!wildcard) {
         // A single name: that entry, as it is spelled on disk (names match whatever their case).
-        QByteArray bytes = encoded(hostnames::toHost(mask));
-        QString shown = mask;
+        QByteArray bytes = singleName;
+        const bool heldItself = bytes == ".";
+        if (heldItself)
+            find->folder = single; // the held folder itself, whose marks are its own
+        // Shown as it is spelled on disk, which the path's own resolution may have found already.
+        QString shown =
+            hostnames::windowsName(heldItself ? encoded(single.mid(single.lastIndexOf(QLatin1Char('/')) + 1)) : bytes);
         struct stat st;
         if (::fstatat(find->dirfd, bytes.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
             bytes.clear();
@@ -930,8 +989,8 @@ DWORD GetFileAttributesW(LPCWSTR lpFileName)
     if (!toHost(lpFileName, &path))
         return INVALID_FILE_ATTRIBUTES;
     Entry e;
-    if (!describePath(path, &e)) {
-        SetLastError(parentExists(path) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+    if (const DWORD error = describePath(path, &e)) {
+        SetLastError(error);
         return INVALID_FILE_ATTRIBUTES;
     }
     return e.attributes;
@@ -945,9 +1004,19 @@ BOOL SetFileAttributesW(LPCWSTR lpFileName, DWORD dwFileAttributes)
     QString path;
     if (!toHost(lpFileName, &path))
         return FALSE;
+    const PathEntry at(path);
+    if (faultOf(path) == QLatin1String("vanish") || !at.reached())
+        return fail(at.missing());
+    // The entry is opened once, not followed, and its mode set on what was opened: a link put in its place
+    // meanwhile never lends its target's mode to be changed.
+    const int fd = ::openat(at.dirfd, at.name.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
     struct stat st;
-    if (faultOf(path) == QLatin1String("vanish") || ::lstat(encoded(path).constData(), &st) != 0)
-        return fail(parentExists(path) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
+        const int err = errno;
+        if (fd >= 0)
+            ::close(fd);
+        return fail(err == ENOENT ? at.missing() : errorOf(err));
+    }
     if (!S_ISLNK(st.st_mode)) {
         // Read-only is the file's write permission; the other marks live in the machine.
         mode_t mode = st.st_mode & 07777;
@@ -955,9 +1024,14 @@ BOOL SetFileAttributesW(LPCWSTR lpFileName, DWORD dwFileAttributes)
             mode &= ~mode_t(0222);
         else if (!(mode & 0222))
             mode |= 0200;
-        if (::chmod(encoded(path).constData(), mode) != 0)
-            return fail(errorOf(errno));
+        const QByteArray opened = "/proc/self/fd/" + QByteArray::number(fd);
+        if (mode != (st.st_mode & 07777) && ::chmod(opened.constData(), mode) != 0) {
+            const int err = errno;
+            ::close(fd);
+            return fail(errorOf(err));
+        }
     }
+    ::close(fd);
     const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_TEMPORARY |
                        FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
     const DWORD before = markedAttrs(path);
@@ -1414,7 +1488,7 @@ namespace {
 
 // The entry that a deletion would remove, without following a link; 0, or the error Windows would give
 // (the machine's vanished and locked files included).
-DWORD removableEntry(const QString &path, struct stat *st)
+DWORD removableEntry(const QString &path, const PathEntry &at, struct stat *st)
 {
     refreshMarks();
     const QString fault = faultOf(path);
@@ -1422,8 +1496,8 @@ DWORD removableEntry(const QString &path, struct stat *st)
         return ERROR_FILE_NOT_FOUND;
     if (fault == QLatin1String("locked"))
         return ERROR_SHARING_VIOLATION;
-    if (::lstat(encoded(path).constData(), st) != 0)
-        return parentExists(path) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+    if (!at.look(st))
+        return at.missing();
     // Removing asks for delete access: a holder that does not share deleting keeps the entry.
     if (!shareAllows(*st, UseDelete, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE))
         return ERROR_SHARING_VIOLATION;
@@ -1439,17 +1513,16 @@ BOOL DeleteFileW(LPCWSTR lpFileName)
     QString path;
     if (!toHost(lpFileName, &path))
         return FALSE;
+    const PathEntry at(path);
     struct stat st;
-    if (const DWORD error = removableEntry(path, &st))
+    if (const DWORD error = removableEntry(path, at, &st))
         return fail(error);
     // A link to a folder is a folder's link, which RemoveDirectoryW removes, as a folder.
-    struct stat target;
-    if (S_ISDIR(st.st_mode) ||
-        (S_ISLNK(st.st_mode) && ::stat(encoded(path).constData(), &target) == 0 && S_ISDIR(target.st_mode)))
+    if (S_ISDIR(st.st_mode) || (S_ISLNK(st.st_mode) && at.linksFolder()))
         return fail(ERROR_ACCESS_DENIED);
     if (!S_ISLNK(st.st_mode) && !(st.st_mode & 0222))
         return fail(ERROR_ACCESS_DENIED); // read-only files are not deleted
-    if (::unlink(encoded(path).constData()) != 0)
+    if (::unlinkat(at.dirfd, at.name.constData(), 0) != 0)
         return fail(errorOf(errno));
     return TRUE;
 }
@@ -1467,27 +1540,30 @@ BOOL MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD dwFlag
         return fail(ERROR_FILE_NOT_FOUND);
     if (fault == QLatin1String("locked") || faultOf(to) == QLatin1String("locked"))
         return fail(ERROR_SHARING_VIOLATION);
+    const PathEntry source(from), destination(to);
     struct stat st;
-    if (::lstat(encoded(from).constData(), &st) != 0)
-        return fail(parentExists(from) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+    if (!source.look(&st))
+        return fail(source.missing());
     if (!shareAllows(st, UseDelete, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE))
         return fail(ERROR_SHARING_VIOLATION);
     struct stat target;
-    const bool targetExists = ::lstat(encoded(to).constData(), &target) == 0;
+    const bool targetExists = destination.look(&target);
     // Renaming a name to another spelling of itself is allowed, as on a case-insensitive volume.
     const bool sameFile = targetExists && target.st_ino == st.st_ino && target.st_dev == st.st_dev;
     if (targetExists && !sameFile) {
         if (!(dwFlags & MOVEFILE_REPLACE_EXISTING))
             return fail(ERROR_ALREADY_EXISTS);
-        // A folder is never replaced.
-        if (S_ISDIR(target.st_mode))
+        // A folder is never replaced, nor a read-only file, nor one a holder keeps from being deleted.
+        if (S_ISDIR(target.st_mode) || !(target.st_mode & 0222))
             return fail(ERROR_ACCESS_DENIED);
-        if (!(target.st_mode & 0222))
-            return fail(ERROR_ACCESS_DENIED);
+        if (!shareAllows(target, UseDelete, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE))
+            return fail(ERROR_SHARING_VIOLATION);
     }
-    if (!parentExists(to))
+    if (!destination.reached())
         return fail(ERROR_PATH_NOT_FOUND);
-    if (::rename(encoded(from).constData(), encoded(to).constData()) != 0)
+    // Without leave to replace, an entry that took the new name since it was looked at stays.
+    const unsigned keep = sameFile || (dwFlags & MOVEFILE_REPLACE_EXISTING) ? 0 : RENAME_NOREPLACE;
+    if (::renameat2(source.dirfd, source.name.constData(), destination.dirfd, destination.name.constData(), keep) != 0)
         return fail(errorOf(errno));
     return TRUE;
 }
@@ -1504,13 +1580,17 @@ BOOL CreateHardLinkW(LPCWSTR lpFileName, LPCWSTR lpExistingFileName, LPSECURITY_
     QString link, existing;
     if (!toHost(lpFileName, &link) || !toHost(lpExistingFileName, &existing))
         return FALSE;
+    const PathEntry made(link), source(existing);
     struct stat st;
-    if (::lstat(encoded(existing).constData(), &st) != 0)
-        return fail(parentExists(existing) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+    if (!source.look(&st))
+        return fail(source.missing());
     // A folder has no second name.
     if (S_ISDIR(st.st_mode))
         return fail(ERROR_ACCESS_DENIED);
-    if (::link(encoded(existing).constData(), encoded(link).constData()) != 0)
+    if (!made.reached())
+        return fail(ERROR_PATH_NOT_FOUND);
+    // The entry itself gets the name, a link as a link: never what a link put there meanwhile names.
+    if (::linkat(source.dirfd, source.name.constData(), made.dirfd, made.name.constData(), 0) != 0)
         return fail(errno == ENOENT ? ERROR_PATH_NOT_FOUND : errno == EEXIST ? ERROR_ALREADY_EXISTS : errorOf(errno));
     return TRUE;
 }
@@ -1523,7 +1603,10 @@ BOOL CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES)
     QString path;
     if (!toHost(lpPathName, &path, MAX_PATH - 12, ERROR_FILENAME_EXCED_RANGE))
         return FALSE;
-    if (::mkdir(encoded(path).constData(), 0777) != 0)
+    const PathEntry at(path);
+    if (!at.reached())
+        return fail(ERROR_PATH_NOT_FOUND);
+    if (::mkdirat(at.dirfd, at.name.constData(), 0777) != 0)
         return fail(errno == ENOENT ? ERROR_PATH_NOT_FOUND : errorOf(errno));
     return TRUE;
 }
@@ -1535,22 +1618,23 @@ BOOL RemoveDirectoryW(LPCWSTR lpPathName)
     QString path;
     if (!toHost(lpPathName, &path))
         return FALSE;
+    const PathEntry at(path);
     struct stat st;
-    if (const DWORD error = removableEntry(path, &st))
+    if (const DWORD error = removableEntry(path, at, &st))
         return fail(error);
     if (S_ISLNK(st.st_mode)) {
         // A link to a folder goes as the link, never through it.
-        struct stat target;
-        if (::stat(encoded(path).constData(), &target) != 0 || !S_ISDIR(target.st_mode))
+        if (!at.linksFolder())
             return fail(ERROR_DIRECTORY);
-        if (::unlink(encoded(path).constData()) != 0)
+        if (::unlinkat(at.dirfd, at.name.constData(), 0) != 0)
             return fail(errorOf(errno));
         return TRUE;
     }
     if (!S_ISDIR(st.st_mode))
         return fail(ERROR_DIRECTORY);
-    if (::rmdir(encoded(path).constData()) != 0)
-        return fail(errorOf(errno));
+    // Removing a name, not following one: a link put in its place is refused, never gone through.
+    if (::unlinkat(at.dirfd, at.name.constData(), AT_REMOVEDIR) != 0)
+        return fail(errno == ENOTDIR ? ERROR_DIRECTORY : errorOf(errno));
     return TRUE;
 }
 
@@ -1596,13 +1680,14 @@ BOOLEAN CreateSymbolicLinkW(LPCWSTR lpSymlinkFileName, LPCWSTR lpTargetFileName,
             return fail(error);
         }
     }
+    const PathEntry at(link);
     struct stat st;
-    if (::lstat(encoded(link).constData(), &st) == 0)
+    if (at.look(&st))
         return fail(ERROR_ALREADY_EXISTS);
-    if (!parentExists(link))
+    if (!at.reached())
         return fail(ERROR_PATH_NOT_FOUND);
-    if (::symlink(encoded(hostTarget).constData(), encoded(link).constData()) != 0)
-        return fail(errorOf(errno));
+    if (::symlinkat(encoded(hostTarget).constData(), at.dirfd, at.name.constData()) != 0)
+        return fail(errno == EEXIST ? ERROR_ALREADY_EXISTS : errorOf(errno));
     return TRUE;
 }
 

@@ -60,13 +60,27 @@ HANDLE openVolume(const QString &device, DWORD access, DWORD flags)
     // is mounted and in use, and never locked.
     QString image = machine::setting(volumeKey(letter));
     const bool hostVolume = image.isEmpty();
-    DWORD disposition = OPEN_EXISTING;
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    HANDLE h = INVALID_HANDLE_VALUE;
     if (hostVolume) {
+        // The empty image is the machine's own file: a link in its place is refused, never followed to what it
+        // names (nor made there when it names nothing), and a missing image is made new.
         image = machine::folder() + QStringLiteral("/hostvolume.img");
-        disposition = OPEN_ALWAYS;
+        const DWORD own = (flags & FILE_FLAG_WRITE_THROUGH) | FILE_FLAG_OPEN_REPARSE_POINT;
+        h = CreateFileW(wstr(image), access, share, nullptr, OPEN_EXISTING, own, nullptr);
+        if (h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND)
+            h = CreateFileW(wstr(image), access, share, nullptr, CREATE_NEW, own, nullptr);
+        BY_HANDLE_FILE_INFORMATION info = {};
+        if (h != INVALID_HANDLE_VALUE &&
+            (!GetFileInformationByHandle(h, &info) ||
+             (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)))) {
+            CloseHandle(h);
+            SetLastError(ERROR_ACCESS_DENIED);
+            return INVALID_HANDLE_VALUE;
+        }
+    } else {
+        h = CreateFileW(wstr(image), access, share, nullptr, OPEN_EXISTING, flags & FILE_FLAG_WRITE_THROUGH, nullptr);
     }
-    HANDLE h = CreateFileW(wstr(image), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition,
-                           flags & FILE_FLAG_WRITE_THROUGH, nullptr);
     // Windows refuses writes through a volume handle to the sectors of a mounted file system unless the
     // volume is locked or dismounted ("Blocking Direct Write Operations to Volumes and Disks"): the write
     // fails with access denied. The simulated volume is all file system; one declared without a mounted file

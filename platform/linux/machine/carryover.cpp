@@ -166,14 +166,59 @@ QString windowsPathNow(const QString &root, const QString &text)
     return host.isNull() ? text : fromHostPath(host);
 }
 
-void replaceLink(const QByteArray &link, const QByteArray &target)
+// The folder a link lies in, reached from the machine folder root (host bytes) one name at a time and through no
+// link, as raw bytes (a name that is not UTF-8 stays itself); -1 when the link is not below root or a folder on
+// the way is missing or is a link. name: the link's own name there.
+int openLinkFolder(const QByteArray &root, const QByteArray &link, QByteArray *name)
 {
-    const QByteArray temporary = link + ".carry-" + QByteArray::number(qint64(::getpid()));
-    ::unlink(temporary.constData());
-    if (::symlink(target.constData(), temporary.constData()) != 0)
+    if (!link.startsWith(root + '/'))
+        return -1;
+    QList<QByteArray> names = link.mid(root.size() + 1).split('/');
+    names.removeAll(QByteArray());
+    if (names.isEmpty() || names.contains(".") || names.contains(".."))
+        return -1;
+    *name = names.takeLast();
+    int fd = ::open(root.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    for (const QByteArray &step : std::as_const(names)) {
+        if (fd < 0)
+            break;
+        const int next = ::openat(fd, step.constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        ::close(fd);
+        fd = next;
+    }
+    return fd;
+}
+
+bool linkHolds(int folder, const QByteArray &name, const QByteArray &target)
+{
+    QByteArray held(PATH_MAX, '\0');
+    const ssize_t n = ::readlinkat(folder, name.constData(), held.data(), size_t(held.size()));
+    return n >= 0 && n < held.size() && held.left(n) == target;
+}
+
+// Points the link at link (below the machine folder root) from expected to target. Done in the link's own
+// folder, reached through no link: a folder swapped for a link meanwhile takes nothing outside. The new link
+// changes places with the entry, which is put back unless it is the link expected: what another program put
+// under that name is never lost.
+void replaceLink(const QByteArray &root, const QByteArray &link, const QByteArray &expected, const QByteArray &target)
+{
+    QByteArray name;
+    const int folder = openLinkFolder(root, link, &name);
+    if (folder < 0)
         return;
-    if (::rename(temporary.constData(), link.constData()) != 0)
-        ::unlink(temporary.constData());
+    const QByteArray temporary = name + ".carry-" + QByteArray::number(qint64(::getpid()));
+    ::unlinkat(folder, temporary.constData(), 0);
+    if (::symlinkat(target.constData(), folder, temporary.constData()) == 0) {
+        if (::renameat2(folder, temporary.constData(), folder, name.constData(), RENAME_EXCHANGE) == 0) {
+            if (!linkHolds(folder, temporary, expected))
+                ::renameat2(folder, temporary.constData(), folder, name.constData(), RENAME_EXCHANGE);
+        } else if (errno == EINVAL && linkHolds(folder, name, expected)) {
+            // A file system that cannot exchange names: replaced once the entry was found to be the link.
+            ::renameat(folder, temporary.constData(), folder, name.constData());
+        }
+        ::unlinkat(folder, temporary.constData(), 0); // the old link, or the new one not used
+    }
+    ::close(folder);
 }
 
 QByteArray readLink(const QByteArray &link)
@@ -225,7 +270,7 @@ int pinLink(const char *path, const struct stat *, int type, struct FTW *)
         topFolderIndex(reached.at(rootNames.size()), Qt::CaseSensitive) >= 0)
         return 0;
     const QString full = joined(reached);
-    replaceLink(QByteArray(path), bytesOf(full));
+    replaceLink(bytesOf(pinWalk->root), QByteArray(path), target, bytesOf(full));
     pinWalk->pinned->append({after, full});
     return 0;
 }
@@ -380,12 +425,13 @@ void carryOverFolders(const QString &root)
     // Relative again, from where the links lie now; a link that stayed behind keeps its full target.
     for (const PinnedLink &link : std::as_const(pinned))
         if (readLink(bytesOf(link.at)) == bytesOf(link.target))
-            replaceLink(bytesOf(link.at), bytesOf(relativeTarget(link.at, link.target)));
+            replaceLink(bytesOf(walk.root), bytesOf(link.at), bytesOf(link.target),
+                        bytesOf(relativeTarget(link.at, link.target)));
     for (const PinnedLink &link : std::as_const(moved)) {
         bool inMoved = false;
         const QString now = hostPathNow(root, link.target, &inMoved);
         if (inMoved && readLink(bytesOf(link.at)) == bytesOf(link.target))
-            replaceLink(bytesOf(link.at), bytesOf(now));
+            replaceLink(bytesOf(walk.root), bytesOf(link.at), bytesOf(link.target), bytesOf(now));
     }
 }
 

@@ -16,7 +16,9 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <climits>
 #include <cstdlib>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -171,20 +173,36 @@ bool makeFolder(const QString &folder)
 // it is hidden or lost. False when the entry cannot lead to the host folder.
 bool linkIntoProfile(const QString &entry, const QString &hostFolder)
 {
-    const QFileInfo info(entry);
-    if (info.isSymLink()) {
-        if (QDir::cleanPath(info.symLinkTarget()) == hostFolder)
-            return true;
-        if (!QFile::remove(entry))
-            return false;
-    } else if (info.isDir()) {
-        if (!QDir(entry).isEmpty() || !QDir().rmdir(entry))
-            return false;
-    } else if (info.exists()) {
+    // Done in the profile folder as the machine's own folders reach it, through no link, and on the entry
+    // looked at: a link put in the profile's place never takes the link, or the removal, outside.
+    const QString machineFolder = machine::folder();
+    const qsizetype slash = entry.lastIndexOf(QLatin1Char('/'));
+    if (slash <= machineFolder.size() || !entry.startsWith(machineFolder + QLatin1Char('/')))
         return false;
+    const int folder =
+        ownfolder::open(machineFolder, entry.mid(machineFolder.size() + 1, slash - machineFolder.size() - 1), true);
+    if (folder < 0)
+        return false;
+    const QByteArray name = hostnames::encode(entry.mid(slash + 1));
+    const QByteArray target = hostnames::encode(hostFolder);
+    bool linked = false;
+    struct stat st;
+    if (::fstatat(folder, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        linked = ::symlinkat(target.constData(), folder, name.constData()) == 0;
+    } else if (S_ISLNK(st.st_mode)) {
+        QByteArray held(PATH_MAX, '\0');
+        const ssize_t n = ::readlinkat(folder, name.constData(), held.data(), size_t(held.size()));
+        const QString now = n > 0 && n < held.size() ? hostnames::decode(held.left(n)) : QString();
+        linked = !now.isEmpty() && QDir::cleanPath(QDir(entry.left(slash)).absoluteFilePath(now)) == hostFolder;
+        if (!linked && ::unlinkat(folder, name.constData(), 0) == 0)
+            linked = ::symlinkat(target.constData(), folder, name.constData()) == 0;
+    } else if (S_ISDIR(st.st_mode)) {
+        // Only an empty folder goes: the host removes no other.
+        if (::unlinkat(folder, name.constData(), AT_REMOVEDIR) == 0)
+            linked = ::symlinkat(target.constData(), folder, name.constData()) == 0;
     }
-    makeFolder(info.path());
-    return QFile::link(hostFolder, entry);
+    ::close(folder);
+    return linked;
 }
 
 // Runs f on the GUI thread and waits for it: Windows shows boxes from any thread, Qt only from that one.

@@ -2,6 +2,7 @@
 // link made here opens on Windows: a header, the target as LinkInfo (volume and local path, in the ANSI and
 // the Unicode form) and the link's texts as Unicode StringData.
 #include "win32.h"
+#include "linux/files/filefaults.h"
 #include "linux/files/drivemap.h"
 
 #include <QByteArray>
@@ -468,12 +469,19 @@ HRESULT ShellLink::Save(LPCOLESTR pszFileName, BOOL fRemember)
 
     // Written beside the link and renamed over it, so a failed save leaves an existing link as it was. The
     // file beside it is a new one: whatever stood under its name (a symbolic link too) is never written through.
-    const QByteArray finalName = QFile::encodeName(file);
-    const QByteArray tempName = finalName + ".~lnk";
-    ::unlink(tempName.constData());
-    const int fd = ::open(tempName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd < 0)
+    // Both are made in the link's folder as every call by name reaches it (a held folder as it was held), once.
+    QByteArray finalName;
+    const int folder = filefaults::openParentFolder(file, &finalName);
+    if (folder < 0)
         return errnoResult(errno);
+    const QByteArray tempName = finalName + ".~lnk";
+    ::unlinkat(folder, tempName.constData(), 0);
+    const int fd = ::openat(folder, tempName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        const int error = errno;
+        ::close(folder);
+        return errnoResult(error);
+    }
     qsizetype done = 0;
     int err = 0;
     while (done < bytes.size()) {
@@ -488,12 +496,13 @@ HRESULT ShellLink::Save(LPCOLESTR pszFileName, BOOL fRemember)
     }
     if (::close(fd) != 0 && !err)
         err = errno;
-    if (!err && ::rename(tempName.constData(), finalName.constData()) != 0)
+    if (!err && ::renameat(folder, tempName.constData(), folder, finalName.constData()) != 0)
         err = errno;
-    if (err) {
-        ::unlink(tempName.constData());
+    if (err)
+        ::unlinkat(folder, tempName.constData(), 0);
+    ::close(folder);
+    if (err)
         return errnoResult(err);
-    }
     if (fRemember)
         currentFile = file;
     return S_OK;

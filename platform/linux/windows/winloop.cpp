@@ -4,6 +4,7 @@
 #include "linux/windows/winloop.h"
 
 #include "linux/machine/machine.h"
+#include "linux/machine/ownfolder.h"
 #include "linux/system/machineclock.h"
 #include "linux/windows/timers.h"
 #include "linux/windows/winevents.h"
@@ -11,9 +12,6 @@
 
 #include <QCoreApplication>
 #include <QCursor>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QHash>
@@ -54,6 +52,8 @@ struct Loop
     // The wake-up FIFO: its path, the reading end, and a writing end of our own so that the reader never
     // sees end-of-file when posters come and go.
     QString fifoPath;
+    int runFd = -1; // the run folder the FIFO was made in, and its name there
+    QByteArray fifoName;
     int readFd = -1;
     int keepFd = -1;
     QSocketNotifier *notifier = nullptr;
@@ -65,8 +65,10 @@ struct Loop
             ::close(readFd);
         if (keepFd >= 0)
             ::close(keepFd);
-        if (!fifoPath.isEmpty())
-            ::unlink(QFile::encodeName(fifoPath).constData());
+        if (runFd >= 0) {
+            ::unlinkat(runFd, fifoName.constData(), 0);
+            ::close(runFd);
+        }
     }
 };
 
@@ -79,9 +81,21 @@ Loop &loop()
 // Longest sleep without a wake-up: a safety net for a poster that could not reach the FIFO.
 const qint64 FallbackPollMs = 2000;
 
+QByteArray fifoNameFor(DWORD pid)
+{
+    return QByteArray::number(qulonglong(pid)) + ".wake";
+}
+
 QString fifoPathFor(DWORD pid)
 {
-    return machine::folder() + QStringLiteral("/run/") + QString::number(pid) + QStringLiteral(".wake");
+    return machine::folder() + QStringLiteral("/run/") + QString::fromLatin1(fifoNameFor(pid));
+}
+
+// The machine's run folder, entered from the machine folder through no link (made when make is set); -1 when
+// it is not there or is a link.
+int runFolder(bool make)
+{
+    return ownfolder::open(machine::folder(), QStringLiteral("run"), make);
 }
 
 void closeFifo(Loop &l)
@@ -92,9 +106,11 @@ void closeFifo(Loop &l)
         ::close(l.readFd);
     if (l.keepFd >= 0)
         ::close(l.keepFd);
-    if (!l.fifoPath.isEmpty())
-        ::unlink(QFile::encodeName(l.fifoPath).constData());
-    l.readFd = l.keepFd = -1;
+    if (l.runFd >= 0) {
+        ::unlinkat(l.runFd, l.fifoName.constData(), 0);
+        ::close(l.runFd);
+    }
+    l.readFd = l.keepFd = l.runFd = -1;
     l.fifoPath.clear();
 }
 
@@ -107,21 +123,30 @@ int wakeFd()
     if (l.readFd >= 0 && l.fifoPath == path)
         return l.readFd;
     closeFifo(l);
-    // Only below a machine folder that is there: a removed machine is not made again by its last programs.
-    QDir().mkdir(QFileInfo(path).absolutePath());
-    const QByteArray p = QFile::encodeName(path);
-    ::unlink(p.constData()); // a FIFO left by an ended process of the same id
-    if (::mkfifo(p.constData(), 0600) != 0 && errno != EEXIST)
+    // Only below a machine folder that is there: a removed machine is not made again by its last programs. The
+    // run folder is the machine's own, entered through no link: a link in its place takes no FIFO elsewhere.
+    const int run = runFolder(true);
+    if (run < 0)
         return -1;
+    const QByteArray name = fifoNameFor(winloop::currentProcess());
+    ::unlinkat(run, name.constData(), 0); // a FIFO left by an ended process of the same id
+    if (::mkfifoat(run, name.constData(), 0600) != 0 && errno != EEXIST) {
+        ::close(run);
+        return -1;
+    }
     // The FIFO itself, never what a link in its place leads to.
-    l.readFd = ::open(p.constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    l.readFd = ::openat(run, name.constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     struct stat st;
-    if (l.readFd >= 0 && (::fstat(l.readFd, &st) != 0 || !S_ISFIFO(st.st_mode))) {
-        ::close(l.readFd);
+    if (l.readFd < 0 || ::fstat(l.readFd, &st) != 0 || !S_ISFIFO(st.st_mode)) {
+        if (l.readFd >= 0)
+            ::close(l.readFd);
+        ::close(run);
         l.readFd = -1;
         return -1;
     }
-    l.keepFd = ::open(p.constData(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    l.keepFd = ::openat(run, name.constData(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    l.runFd = run;
+    l.fifoName = name;
     l.fifoPath = path;
     return l.readFd;
 }
@@ -233,8 +258,11 @@ bool isOwnWindow(HWND hwnd)
 
 void wake(DWORD pid)
 {
-    const QByteArray path = QFile::encodeName(fifoPathFor(pid));
-    const int fd = ::open(path.constData(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    const int run = runFolder(false);
+    const int fd =
+        run < 0 ? -1 : ::openat(run, fifoNameFor(pid).constData(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (run >= 0)
+        ::close(run);
     if (fd < 0)
         return; // no process waits there
     // Only a FIFO takes the byte: a file put in its place is never written.
