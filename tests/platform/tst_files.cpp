@@ -96,6 +96,10 @@ QString act(const QString &call, const QString &path)
             found.filter(QRegularExpression(QStringLiteral("^(\\.|\\.\\.|machine\\.db|drive_c|Users|victim\\.txt)$")));
         return found.join(QLatin1Char(' '));
     }
+    if (call == QLatin1String("attributes")) {
+        const DWORD a = GetFileAttributesW(wstr(path));
+        return a == INVALID_FILE_ATTRIBUTES ? error() : QStringLiteral("0x%1").arg(a, 0, 16);
+    }
     WCHAR full[MAX_PATH];
     const DWORD n = GetFullPathNameW(wstr(path), MAX_PATH, full, nullptr);
     return n ? QString::fromUtf16(full, n) : error();
@@ -203,6 +207,11 @@ private slots:
         row("open verbatim", "open", "\\\\?\\C:\\victim.txt", inside);
         row("open verbatim with ..", "open", "\\\\?\\C:\\Users\\..\\..\\victim.txt", QStringLiteral("error 123"));
         row("open unmapped drive", "open", "Q:\\victim.txt", QStringLiteral("error 3"));
+        row("open through the device namespace", "open", "\\\\.\\C:\\victim.txt", inside);
+        row("open through the device namespace, above C:", "open", "\\\\.\\C:\\..\\victim.txt",
+            QStringLiteral("error 2"));
+        row("C:'s Windows through the device namespace", "attributes", "\\\\.\\C:\\Windows", QStringLiteral("0x10"));
+        row("list through the device namespace", "list", "//./C:/*", QStringLiteral("Users victim.txt"));
         row("delete above C:", "delete", "C:\\Users\\..\\..\\victim.txt", QStringLiteral("ok"));
         row("delete verbatim with ..", "delete", "\\\\?\\C:\\..\\victim.txt", QStringLiteral("error 123"));
         row("move from above C:", "move", "C:\\..\\victim.txt", inside);
@@ -250,6 +259,85 @@ private slots:
             QCOMPARE(f.readAll(), QByteArray("outside"));
         }
         QVERIFY(!QFileInfo::exists(m->folder() + QStringLiteral("/moved.txt")));
+    }
+
+    // A name of the device namespace that is no drive, and another machine's share, reach nothing: never the host
+    // file that their names spell below the host's root.
+    void deviceAndSharePathsReachNoHostFile_data()
+    {
+        QTest::addColumn<QString>("prefix");
+        QTest::addColumn<QString>("call");
+        QTest::addColumn<QString>("answer");
+        row("delete below a name that is no device", "\\\\.\\", "delete", "error 3");
+        row("open below a name that is no device", "\\\\.\\", "open", "error 3");
+        row("delete on a share", "\\\\", "delete", "error 53");
+        row("open on a share", "\\\\", "open", "error 53");
+    }
+    void deviceAndSharePathsReachNoHostFile()
+    {
+        QFETCH(QString, prefix);
+        QFETCH(QString, call);
+        QFETCH(QString, answer);
+        const QString host = root + QStringLiteral("/victim.txt");
+        write(host, "outside");
+        QCOMPARE(act(call, prefix + nativeSeparators(host.mid(1))), answer);
+        QFile f(host);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("outside"));
+    }
+
+    // NTFS's archive mark: a file made or written through a handle has it, SetFileAttributesW sets or clears it,
+    // and a file left with no attribute reads FILE_ATTRIBUTE_NORMAL; a folder has it only when asked for.
+    void archiveMark_data()
+    {
+        QTest::addColumn<uint>("set");
+        QTest::newRow("normal") << uint(FILE_ATTRIBUTE_NORMAL);
+        QTest::newRow("archive") << uint(FILE_ATTRIBUTE_ARCHIVE);
+        QTest::newRow("not indexed") << uint(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+        QTest::newRow("hidden") << uint(FILE_ATTRIBUTE_HIDDEN);
+    }
+    void archiveMark()
+    {
+        QFETCH(uint, set);
+        const QString path = root + QStringLiteral("/a.log");
+        HANDLE h = CreateFileW(wstr(path), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        QVERIFY(h != INVALID_HANDLE_VALUE);
+        QCOMPARE(GetFileAttributesW(wstr(path)), DWORD(FILE_ATTRIBUTE_ARCHIVE));
+        QVERIFY(SetFileAttributesW(wstr(path), set));
+        QCOMPARE(GetFileAttributesW(wstr(path)), DWORD(set));
+        QCOMPARE(list(path).value(0).attributes, DWORD(set));
+        BY_HANDLE_FILE_INFORMATION info = {};
+        QVERIFY(GetFileInformationByHandle(h, &info));
+        QCOMPARE(info.dwFileAttributes, DWORD(set));
+        // Written through the handle opened before the mark went: it is back, the other attributes kept.
+        DWORD written = 0;
+        QVERIFY(WriteFile(h, "x", 1, &written, nullptr));
+        CloseHandle(h);
+        QCOMPARE(GetFileAttributesW(wstr(path)), DWORD((set & ~FILE_ATTRIBUTE_NORMAL) | FILE_ATTRIBUTE_ARCHIVE));
+        // A file made anew where one without the mark was has it.
+        QVERIFY(SetFileAttributesW(wstr(path), FILE_ATTRIBUTE_NORMAL));
+        QVERIFY(DeleteFileW(wstr(path)));
+        h = CreateFileW(wstr(path), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        QVERIFY(h != INVALID_HANDLE_VALUE);
+        CloseHandle(h);
+        QCOMPARE(GetFileAttributesW(wstr(path)), DWORD(FILE_ATTRIBUTE_ARCHIVE));
+        QVERIFY(SetFileAttributesW(wstr(root), set));
+        QCOMPARE(GetFileAttributesW(wstr(root)), DWORD(FILE_ATTRIBUTE_DIRECTORY | (set & ~FILE_ATTRIBUTE_NORMAL)));
+    }
+
+    // A folder holds no data of its own, whatever room the host counts for its entries.
+    void folderHandleHasNoSize()
+    {
+        for (int i = 0; i < 200; ++i)
+            write(root + QStringLiteral("/entry with a long name to grow the folder %1").arg(i));
+        HANDLE h = CreateFileW(wstr(root), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        QVERIFY(h != INVALID_HANDLE_VALUE);
+        LARGE_INTEGER size;
+        size.QuadPart = -1;
+        QVERIFY(GetFileSizeEx(h, &size));
+        CloseHandle(h);
+        QCOMPARE(size.QuadPart, 0LL);
     }
 
     void listingOrderAndAttributes()
@@ -307,6 +395,8 @@ private slots:
         QTest::newRow("move verbatim") << "move" << 300 << true << "ok";
         QTest::newRow("new folder below") << "mkdir" << MAX_PATH - 13 << false << "ok";
         QTest::newRow("new folder at") << "mkdir" << MAX_PATH - 12 << false << "error 206";
+        QTest::newRow("new folder below the limit") << "mkdir" << MAX_PATH - 1 << false << "error 206";
+        QTest::newRow("new folder at the limit") << "mkdir" << int(MAX_PATH) << false << "error 3";
         QTest::newRow("new folder verbatim") << "mkdir" << 300 << true << "ok";
         QTest::newRow("remove folder at") << "rmdir" << int(MAX_PATH) << false << "error 3";
         QTest::newRow("remove folder verbatim") << "rmdir" << 300 << true << "ok";
@@ -411,8 +501,7 @@ private slots:
         const QString path = root + QStringLiteral("/ro.txt");
         write(path);
         QVERIFY(SetFileAttributesW(wstr(path), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
-        QCOMPARE(GetFileAttributesW(wstr(path)),
-                 DWORD(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+        QCOMPARE(GetFileAttributesW(wstr(path)), DWORD(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
         QVERIFY(!DeleteFileW(wstr(path)));
         QCOMPARE(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
         QCOMPARE(CreateFileW(wstr(path), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
@@ -421,7 +510,7 @@ private slots:
         QVERIFY(h != INVALID_HANDLE_VALUE);
         CloseHandle(h);
         QVERIFY(SetFileAttributesW(wstr(path), FILE_ATTRIBUTE_NORMAL));
-        QCOMPARE(GetFileAttributesW(wstr(path)), DWORD(FILE_ATTRIBUTE_ARCHIVE));
+        QCOMPARE(GetFileAttributesW(wstr(path)), DWORD(FILE_ATTRIBUTE_NORMAL));
         QVERIFY(DeleteFileW(wstr(path)));
         QCOMPARE(GetFileAttributesW(wstr(path)), INVALID_FILE_ATTRIBUTES);
         QCOMPARE(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));

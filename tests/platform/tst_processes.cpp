@@ -184,6 +184,25 @@ private slots:
         CloseHandle(h);
     }
 
+    // GetCurrentProcess()'s pseudo-handle has every right: the class reads as through the process's own handle,
+    // and the class it has is set. Closing it, or GetCurrentThread()'s, is refused: neither is an open handle.
+    void ownPseudoHandle()
+    {
+        HANDLE own = OpenProcess(PROCESS_ALL_ACCESS, FALSE, DWORD(QCoreApplication::applicationPid()));
+        QVERIFY(own);
+        const DWORD priorityClass = GetPriorityClass(own);
+        CloseHandle(own);
+        QVERIFY(priorityClass);
+        QCOMPARE(GetPriorityClass(GetCurrentProcess()), priorityClass);
+        QVERIFY(SetPriorityClass(GetCurrentProcess(), priorityClass));
+        for (const LONG_PTR pseudo : {LONG_PTR(-1), LONG_PTR(-2)}) {
+            SetLastError(0);
+            QVERIFY(!CloseHandle(reinterpret_cast<HANDLE>(pseudo)));
+            QCOMPARE(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
+        }
+        QCOMPARE(GetPriorityClass(GetCurrentProcess()), priorityClass);
+    }
+
     void driveStringsBufferRule()
     {
         QTemporaryDir d, e;

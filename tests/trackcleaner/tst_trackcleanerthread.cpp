@@ -307,13 +307,18 @@ private slots:
         m->markFileAttributes(hidden, FILE_ATTRIBUTE_HIDDEN);
         const QString compressed = writeFile(windows + "/Logs/packed.log", 700);
         m->markFileAttributes(compressed, FILE_ATTRIBUTE_COMPRESSED);
+        // A log a backup took the archive mark from (0x80), and one left out of the index (0x2020), are plain.
+        const QString backedUp = writeFile(windows + "/backedup.log", 150);
+        QVERIFY(SetFileAttributesW(wstr(backedUp), FILE_ATTRIBUTE_NORMAL));
+        const QString unindexed = writeFile(windows + "/unindexed.log", 250);
+        QVERIFY(SetFileAttributesW(wstr(unindexed), FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED));
         writeFile(localMicrosoft() + "/OneDrive/logs/sync.log", 800);
         writeFile(machine::localAppData() + "/Other/elsewhere.log", 900); // not below Local\Microsoft
         const Scan s = scan({WindowsLogFiles});
         QCOMPARE(hostPaths(s.lists.of[WindowsLogFiles]),
-                 QStringList({windows + "/setup.log", windows + "/folder.log/inner.log", windows + "/Logs/CBS/CBS.log",
-                              localMicrosoft() + "/OneDrive/logs/sync.log"}));
-        QCOMPARE(s.events, QStringList({"logs(4,0)", "processFinish()"}));
+                 QStringList({backedUp, windows + "/setup.log", unindexed, windows + "/folder.log/inner.log",
+                              windows + "/Logs/CBS/CBS.log", localMicrosoft() + "/OneDrive/logs/sync.log"}));
+        QCOMPARE(s.events, QStringList({"logs(6,0)", "processFinish()"}));
     }
 
     void sizesInWholeMebibytes_data()

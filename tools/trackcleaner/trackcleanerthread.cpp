@@ -232,9 +232,12 @@ int TrackCleanerThread::collectLogFiles(QString folder, quint64 &totalSize, QStr
     if (!enterFolder(folder))
         return 0;
     int count = 0;
-    // Only plain log files: one that is also read-only, hidden, system, compressed and so on is left alone.
+    // Only plain log files: one that is also read-only, hidden, system, compressed and so on is left alone. The
+    // archive mark may be gone (a backup took it: FILE_ATTRIBUTE_NORMAL), and a file left out of the index is
+    // still plain.
+    const DWORD plain = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
     for (FolderListing entry(folder + QStringLiteral("*.log")); !cancel && entry.next();) {
-        if (entry.attributes() != FILE_ATTRIBUTE_ARCHIVE)
+        if (entry.attributes() & ~plain)
             continue;
         listFile(folder, entry, totalSize, list);
         ++count;

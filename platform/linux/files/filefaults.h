@@ -14,6 +14,7 @@ namespace filefaults {
 void setFault(const QString &hostPath, const QString &fault);
 QString fault(const QString &hostPath);
 // HIDDEN, SYSTEM, COMPRESSED, ENCRYPTED, SPARSE_FILE ... marks of a path; read-only is the file's own state.
+// A file has the archive mark unless FILE_ATTRIBUTE_NORMAL is among its marks (a folder only when marked).
 void setMarks(const QString &hostPath, DWORD attributes);
 
 // Device paths ("\\.\X:") that CreateFileW hands to a module of the stand-in (raw volumes); without one,

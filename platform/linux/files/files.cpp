@@ -154,6 +154,25 @@ DWORD markedAttrs(const QString &path)
     return currentMarks()->attrsOf(path);
 }
 
+// What an entry shows: its own attributes and the marks the machine keeps for it. A file has NTFS's archive
+// mark from when it was made or last written; FILE_ATTRIBUTE_NORMAL among its marks says the mark was taken
+// away since. A file with no attribute left reads FILE_ATTRIBUTE_NORMAL, as Windows gives it.
+DWORD withMarks(DWORD own, DWORD marked)
+{
+    DWORD attrs = own | (marked & ~DWORD(FILE_ATTRIBUTE_NORMAL));
+    if (marked & FILE_ATTRIBUTE_NORMAL)
+        attrs &= ~DWORD(FILE_ATTRIBUTE_ARCHIVE);
+    return attrs ? attrs : DWORD(FILE_ATTRIBUTE_NORMAL);
+}
+
+// A file made or written has its archive mark again.
+void markWritten(const QString &path)
+{
+    const DWORD marked = markedAttrs(path);
+    if (marked & FILE_ATTRIBUTE_NORMAL)
+        filefaults::setMarks(path, marked & ~DWORD(FILE_ATTRIBUTE_NORMAL));
+}
+
 // ---- paths and errors ----
 
 // Without long-path support (the program declares none) Windows takes a path whose full form has limit
@@ -173,14 +192,14 @@ bool beyondLimit(const QString &path, qsizetype limit)
 }
 
 // The host path of a path a call takes, resolved as Windows resolves every path (standin::hostPathOf); false,
-// with the last error Windows gives, where it names no file. A plain path at or over limit is refused with
-// tooLong, as the call's path conversion refuses it.
-bool toHost(LPCWSTR path, QString *host, qsizetype limit = MAX_PATH, DWORD tooLong = ERROR_PATH_NOT_FOUND)
+// with the last error Windows gives, where it names no file. A plain path at or over limit is refused as
+// naming no place, as the path conversion refuses it.
+bool toHost(LPCWSTR path, QString *host, qsizetype limit = MAX_PATH)
 {
     const QString text = fromWide(path);
     DWORD error = 0;
     if (beyondLimit(text, limit))
-        error = tooLong;
+        error = ERROR_PATH_NOT_FOUND;
     else if (standin::hostPathOf(text, host, &error))
         return true;
     SetLastError(error);
@@ -303,8 +322,7 @@ bool describe(int dirfd, const char *name, DWORD marked, Entry *e)
     }
     if (!(st.stx_mode & 0222) && !S_ISLNK(st.stx_mode))
         attrs |= FILE_ATTRIBUTE_READONLY;
-    attrs |= marked;
-    e->attributes = attrs;
+    e->attributes = withMarks(attrs, marked);
     e->written = toFileTime(st.stx_mtime.tv_sec, st.stx_mtime.tv_nsec);
     e->accessed = toFileTime(st.stx_atime.tv_sec, st.stx_atime.tv_nsec);
     if (st.stx_mask & STATX_BTIME)
@@ -1037,7 +1055,16 @@ BOOL SetFileAttributesW(LPCWSTR lpFileName, DWORD dwFileAttributes)
     const DWORD before = markedAttrs(path);
     // Compression, encryption and sparseness are not attributes one sets this way; keep their marks.
     const DWORD fixed = before & (FILE_ATTRIBUTE_COMPRESSED | FILE_ATTRIBUTE_ENCRYPTED | FILE_ATTRIBUTE_SPARSE_FILE);
-    const DWORD after = fixed | (dwFileAttributes & kept);
+    // A folder keeps the archive mark only when asked for; a file loses the one it has unless asked for it.
+    struct stat target;
+    const bool folder =
+        S_ISDIR(st.st_mode) ||
+        (S_ISLNK(st.st_mode) && ::stat(encoded(path).constData(), &target) == 0 && S_ISDIR(target.st_mode));
+    const DWORD archive = dwFileAttributes & FILE_ATTRIBUTE_ARCHIVE;
+    const DWORD after = fixed | (dwFileAttributes & kept) |
+                        (folder    ? archive
+                         : archive ? 0
+                                   : DWORD(FILE_ATTRIBUTE_NORMAL));
     if (after != before)
         filefaults::setMarks(path, after);
     return TRUE;
@@ -1051,8 +1078,10 @@ HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
         return INVALID_HANDLE_VALUE;
     }
     const QString raw = fromWide(lpFileName);
-    if (raw.startsWith(QLatin1String("\\\\.\\")) || raw.startsWith(QLatin1String("//./"))) {
-        // Devices and raw volumes: only what a module of the stand-in offers; never a host device.
+    const bool deviceName = raw.startsWith(QLatin1String("\\\\.\\")) || raw.startsWith(QLatin1String("//./"));
+    if (deviceName && !raw.mid(4).contains(QLatin1Char('\\')) && !raw.mid(4).contains(QLatin1Char('/'))) {
+        // Devices and raw volumes: only what a module of the stand-in offers; never a host device. A path
+        // below a device's name ("\\.\C:\x") is a file path, resolved as every path is.
         auto &hook = filefaults::devicePathHook();
         if (hook)
             return hook(raw, dwDesiredAccess, dwFlagsAndAttributes);
@@ -1180,6 +1209,8 @@ HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
         return failed(errorOf(errno));
     if (!holdShared(f.get(), dwDesiredAccess, dwShareMode))
         return failed(ERROR_SHARING_VIOLATION);
+    if (!exists || dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == TRUNCATE_EXISTING)
+        markWritten(path);
     if (exists && (dwCreationDisposition == OPEN_ALWAYS || dwCreationDisposition == CREATE_ALWAYS))
         SetLastError(ERROR_ALREADY_EXISTS);
     else
@@ -1240,6 +1271,8 @@ BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDW
     }
     if (lpNumberOfBytesWritten)
         *lpNumberOfBytesWritten = done;
+    if (done)
+        markWritten(f->path);
     if (observer)
         observer(f->path, qint64(at), lpBuffer, done);
     return TRUE;
@@ -1285,7 +1318,8 @@ BOOL GetFileSizeEx(HANDLE hFile, PLARGE_INTEGER lpFileSize)
     struct stat st;
     if (::fstat(f->fd, &st) != 0)
         return fail(errorOf(errno));
-    lpFileSize->QuadPart = S_ISLNK(st.st_mode) ? 0 : st.st_size; // a link holds no data
+    // A link holds no data, nor does a folder (the host counts its entries' room).
+    lpFileSize->QuadPart = S_ISLNK(st.st_mode) || S_ISDIR(st.st_mode) ? 0 : st.st_size;
     return TRUE;
 }
 
@@ -1306,7 +1340,7 @@ BOOL GetFileInformationByHandle(HANDLE hFile, LPBY_HANDLE_FILE_INFORMATION lpFil
     else if (!(st.stx_mode & 0222))
         attrs |= FILE_ATTRIBUTE_READONLY;
     std::memset(lpFileInformation, 0, sizeof(*lpFileInformation));
-    lpFileInformation->dwFileAttributes = attrs | markedAttrs(f->path);
+    lpFileInformation->dwFileAttributes = withMarks(attrs, markedAttrs(f->path));
     const auto &born = (st.stx_mask & STATX_BTIME) ? st.stx_btime : st.stx_ctime;
     lpFileInformation->ftCreationTime = toFileTime(born.tv_sec, born.tv_nsec);
     lpFileInformation->ftLastAccessTime = toFileTime(st.stx_atime.tv_sec, st.stx_atime.tv_nsec);
@@ -1599,10 +1633,13 @@ BOOL CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES)
 {
     if (!lpPathName)
         return fail(ERROR_INVALID_PARAMETER);
-    // A new folder's path leaves room for an 8.3 name in it: MAX_PATH less 12.
+    // The path conversion refuses a path of MAX_PATH or more first; a new folder's path leaves room for an 8.3
+    // name in it besides: MAX_PATH less 12.
     QString path;
-    if (!toHost(lpPathName, &path, MAX_PATH - 12, ERROR_FILENAME_EXCED_RANGE))
+    if (!toHost(lpPathName, &path))
         return FALSE;
+    if (beyondLimit(fromWide(lpPathName), MAX_PATH - 12))
+        return fail(ERROR_FILENAME_EXCED_RANGE);
     const PathEntry at(path);
     if (!at.reached())
         return fail(ERROR_PATH_NOT_FOUND);

@@ -90,6 +90,14 @@ BOOL terminateSimulated(const ProcessHandle &p, UINT exitCode)
 
 std::shared_ptr<ProcessHandle> handleWith(HANDLE h, DWORD rights)
 {
+    // GetCurrentProcess()'s pseudo-handle stands for this process with every right, as on Windows.
+    if (h == GetCurrentProcess()) {
+        auto self = std::make_shared<ProcessHandle>();
+        self->pid = DWORD(::getpid());
+        self->access = PROCESS_ALL_ACCESS;
+        self->executable = procfs::executable(self->pid);
+        return self;
+    }
     std::shared_ptr<ProcessHandle> handle = handles::getAs<ProcessHandle>(h);
     if (!handle) {
         SetLastError(ERROR_INVALID_HANDLE);

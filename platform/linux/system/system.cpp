@@ -178,10 +178,13 @@ void SetLastError(DWORD code)
 BOOL CloseHandle(HANDLE h)
 {
     // The pseudo-handles (the current process, -1, which is also INVALID_HANDLE_VALUE; the current thread, -2;
-    // and down to -6, the session and the tokens) are no open handles: closing one has no effect and succeeds.
+    // and down to -6, the session and the tokens) are in no handle table: Windows refuses to close them, as any
+    // value that names no open handle.
     const LONG_PTR value = reinterpret_cast<LONG_PTR>(h);
-    if (value <= -1 && value >= -6)
-        return TRUE;
+    if (value <= -1 && value >= -6) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
     if (handles::close(h))
         return TRUE;
     TokenTable &t = tokens();
@@ -401,10 +404,17 @@ bool isVerbatim(const QString &path)
     return path.startsWith(QLatin1String("\\\\?\\"));
 }
 
+// Windows' device namespace ("\\.\", either separator): a device's name, a drive letter among them.
+bool isDeviceForm(const QString &path)
+{
+    return path.size() >= 4 && isSlash(path.at(0)) && isSlash(path.at(1)) && path.at(2) == QLatin1Char('.') &&
+           isSlash(path.at(3));
+}
+
 // A host path as Qt gives one: a slash first (a backslash first is a path from the current drive's root).
 bool isHostForm(const QString &path)
 {
-    return path.startsWith(QLatin1Char('/'));
+    return path.startsWith(QLatin1Char('/')) && !isDeviceForm(path);
 }
 
 bool isUncForm(const QString &path)
@@ -509,7 +519,7 @@ QString fullPath(const QString &path)
         const bool drivePath = !driveLetterOf(rest).isNull() && rest.size() >= 3 && rest.at(2) == QLatin1Char('\\');
         return drivePath ? path.left(6) + QLatin1Char('\\') + resolvedNames(rest.mid(3)) : path;
     }
-    if (isUncForm(path))
+    if (isUncForm(path) || isDeviceForm(path))
         return path;
     if (isHostForm(path)) {
         QString host;
@@ -529,6 +539,10 @@ bool hostPathOf(const QString &path, QString *host, DWORD *error)
         const QString rest = path.mid(4);
         const QChar letter = driveLetterOf(rest);
         const QString root = letter.isNull() ? QString() : driveRoot(letter);
+        if (rest.startsWith(QLatin1String("UNC\\"), Qt::CaseInsensitive)) {
+            *error = ERROR_BAD_NETPATH; // another machine's share: there is no network to reach it
+            return false;
+        }
         if (root.isEmpty() || (rest.size() > 2 && rest.at(2) != QLatin1Char('\\'))) {
             *error = root.isEmpty() && !letter.isNull() ? ERROR_PATH_NOT_FOUND : ERROR_INVALID_NAME;
             return false;
@@ -543,6 +557,17 @@ bool hostPathOf(const QString &path, QString *host, DWORD *error)
             }
         }
         out = belowRoot(letter, root, QLatin1Char('/') + names.join(QLatin1Char('/')));
+    } else if (isDeviceForm(path)) {
+        // "\\.\C:\x" is C:\x reached through the device namespace, its names resolved as any path's, never
+        // above the drive; any other name there is a device, which holds no files.
+        const QString rest = resolvedNames(path.mid(4));
+        const QChar letter = driveLetterOf(rest);
+        const QString root = letter.isNull() ? QString() : driveRoot(letter);
+        if (root.isEmpty() || (rest.size() > 2 && rest.at(2) != QLatin1Char('\\'))) {
+            *error = rest.contains(QLatin1Char('\\')) ? ERROR_PATH_NOT_FOUND : ERROR_FILE_NOT_FOUND;
+            return false;
+        }
+        out = belowRoot(letter, root, rest.mid(2).replace(QLatin1Char('\\'), QLatin1Char('/')));
     } else if (isHostForm(path)) {
         // A host path (as Qt gives it), cleaned as the host would. Inside the machine's drive names are
         // case-insensitive, as on Windows. Product code joins with backslashes even onto host paths; a
@@ -555,7 +580,9 @@ bool hostPathOf(const QString &path, QString *host, DWORD *error)
         else
             out = hostnames::toHost(clean);
     } else if (isUncForm(path)) {
-        out = hostnames::toHost(QString(path).replace(QLatin1Char('\\'), QLatin1Char('/')));
+        // Another machine's share ("\\server\share\..."): there is no network to reach it.
+        *error = ERROR_BAD_NETPATH;
+        return false;
     } else {
         const QString full = windowsFullPath(path);
         const QString root = driveRoot(full.at(0).toUpper());

@@ -70,14 +70,19 @@ void tryOpen(const char *key, const WCHAR *name, DWORD access, DWORD share, DWOR
     closeIf(open(key, name, access, share, disposition, flags));
 }
 
-void attributes(const char *key, const WCHAR *name)
+void attributesOf(const char *key, const WCHAR *path)
 {
     SetLastError(0);
-    const DWORD a = GetFileAttributesW(at(name).c_str());
+    const DWORD a = GetFileAttributesW(path);
     if (a == INVALID_FILE_ATTRIBUTES)
         line(key, "invalid error %lu", static_cast<unsigned long>(GetLastError()));
     else
         line(key, "0x%lX", static_cast<unsigned long>(a));
+}
+
+void attributes(const char *key, const WCHAR *name)
+{
+    attributesOf(key, at(name).c_str());
 }
 
 void exists(const char *key, const WCHAR *name)
@@ -301,6 +306,12 @@ void identity()
     tryOpen("CreateFileW.folder.plain", WSTR("Sub"), 0, all, OPEN_EXISTING, 0);
     HANDLE h = open("CreateFileW.folder.backup", WSTR("Sub"), 0, all, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
     fileInformation("GetFileInformationByHandle.folder", h);
+    LARGE_INTEGER size;
+    size.QuadPart = -1;
+    if (GetFileSizeEx(h, &size))
+        line("GetFileSizeEx.folder", "ok %lld", static_cast<long long>(size.QuadPart));
+    else
+        line("GetFileSizeEx.folder", "failed error %lu", static_cast<unsigned long>(GetLastError()));
     closeIf(h);
     tryOpen("CreateFileW.folder.reparse", WSTR("Sub"), 0, all, OPEN_EXISTING,
             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT);
@@ -548,6 +559,14 @@ void namesAndPaths()
     ok("CreateDirectoryW.verbatimAt", CreateDirectoryW((verbatim + folderName).c_str(), nullptr));
     SetLastError(0);
     ok("RemoveDirectoryW.verbatimAt", RemoveDirectoryW((verbatim + folderName).c_str()));
+    // At MAX_PATH the path conversion refuses the path before the folder rule is asked.
+    for (const size_t total : {size_t(MAX_PATH - 1), size_t(MAX_PATH)}) {
+        const Text name(total - folder.size(), 'e');
+        SetLastError(0);
+        ok(total == MAX_PATH ? "CreateDirectoryW.pathAt" : "CreateDirectoryW.pathBelow",
+           CreateDirectoryW(at(name.c_str()).c_str(), nullptr));
+        RemoveDirectoryW((verbatim + name).c_str());
+    }
 
     // CREATE_ALWAYS over a hidden or a system file, without asking for that attribute, is refused.
     for (const DWORD attribute : {DWORD(FILE_ATTRIBUTE_HIDDEN), DWORD(FILE_ATTRIBUTE_SYSTEM)}) {
@@ -724,6 +743,10 @@ void rootPaths()
         {"CreateFileW.farAboveRoot", WSTR("C:\\Windows\\..\\..\\..\\HushdeckProbeRoot.txt")},
         {"CreateFileW.verbatim", WSTR("\\\\?\\C:\\HushdeckProbeRoot.txt")},
         {"CreateFileW.verbatimParent", WSTR("\\\\?\\C:\\Windows\\..\\HushdeckProbeRoot.txt")},
+        {"CreateFileW.device", WSTR("\\\\.\\C:\\HushdeckProbeRoot.txt")},
+        {"CreateFileW.device.parent", WSTR("\\\\.\\C:\\Windows\\..\\HushdeckProbeRoot.txt")},
+        {"CreateFileW.device.none", WSTR("\\\\.\\HushdeckProbeNoDevice\\HushdeckProbeRoot.txt")},
+        {"CreateFileW.unc", WSTR("\\\\HushdeckProbeNoServer\\share\\HushdeckProbeRoot.txt")},
     };
     for (const auto &o : opens) {
         SetLastError(0);
@@ -755,6 +778,37 @@ void rootPaths()
     ok("DeleteFileW.verbatimParent", DeleteFileW(WSTR("\\\\?\\C:\\Windows\\..\\HushdeckProbeMoved.txt")));
     ok("DeleteFileW.aboveRoot", DeleteFileW(WSTR("C:\\Windows\\..\\..\\HushdeckProbeMoved.txt")));
     ok("DeleteFileW.aboveRoot.again", DeleteFileW(WSTR("C:\\HushdeckProbeMoved.txt")));
+    // Windows' device namespace holds the drives ("\\.\C:"), whose folders are the drive's own; a name there
+    // that is no device, and another machine's share, hold nothing.
+    attributesOf("GetFileAttributesW.device.drive", WSTR("\\\\.\\C:\\Windows"));
+    attributesOf("GetFileAttributesW.device.none", WSTR("\\\\.\\HushdeckProbeNoDevice"));
+    attributesOf("GetFileAttributesW.device.none.below", WSTR("\\\\.\\HushdeckProbeNoDevice\\Windows"));
+    attributesOf("GetFileAttributesW.unc", WSTR("\\\\HushdeckProbeNoServer\\share\\Windows"));
+}
+
+// NTFS's archive mark: a file made or written has it, SetFileAttributesW takes it away unless asked for it, and
+// a file with no attribute left reads FILE_ATTRIBUTE_NORMAL.
+void archiveMark()
+{
+    const WCHAR *name = WSTR("archive.txt");
+    if (!makeFile(name, "abc"))
+        line("makeFile", "failed");
+    attributes("GetFileAttributesW.archive.made", name);
+    ok("SetFileAttributesW.archive.normal", SetFileAttributesW(at(name).c_str(), FILE_ATTRIBUTE_NORMAL));
+    attributes("GetFileAttributesW.archive.normal", name);
+    list("FindFirstFileW.archive.normal", name);
+    HANDLE h = open("CreateFileW.archive.normal", name, GENERIC_WRITE, 0, OPEN_EXISTING, 0);
+    fileInformation("GetFileInformationByHandle.archive.normal", h);
+    write("WriteFile.archive.normal", h, "more");
+    closeIf(h);
+    attributes("GetFileAttributesW.archive.written", name);
+    SetFileAttributesW(at(name).c_str(), FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+    attributes("GetFileAttributesW.archive.notIndexed", name);
+    SetFileAttributesW(at(name).c_str(), FILE_ATTRIBUTE_HIDDEN);
+    attributes("GetFileAttributesW.archive.hidden", name);
+    SetFileAttributesW(at(name).c_str(), FILE_ATTRIBUTE_ARCHIVE);
+    attributes("GetFileAttributesW.archive.set", name);
+    ok("DeleteFileW.archive", DeleteFileW(at(name).c_str()));
 }
 
 } // namespace
@@ -784,6 +838,7 @@ int main()
     links();
     fullPaths();
     rootPaths();
+    archiveMark();
 
     for (const WCHAR *name : names)
         DeleteFileW(at(name).c_str());

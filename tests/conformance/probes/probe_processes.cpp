@@ -236,9 +236,8 @@ void probeSystemIds()
     }
 }
 
-// Closing what is not open is refused with ERROR_INVALID_HANDLE: a handle closed already, one never opened.
-// Closing a pseudo-handle (the current process, the current thread) has no effect and fails nothing; the last
-// error is printed too, so that it shows it untouched.
+// Closing what is not open is refused with ERROR_INVALID_HANDLE: a handle closed already, one never opened, and
+// a pseudo-handle (the current process, the current thread), which is in no handle table.
 void probeClose()
 {
     SetLastError(12345);
@@ -285,6 +284,11 @@ void probePriorities(DWORD child)
     line("SetPriorityClass.realtime.again.read", "0x%lX", static_cast<unsigned long>(GetPriorityClass(process)));
     ok("SetPriorityClass.invalid", SetPriorityClass(process, 0x12345));
     ok("SetPriorityClass.below.again", SetPriorityClass(process, BELOW_NORMAL_PRIORITY_CLASS));
+    // The probe's own process through GetCurrentProcess(), which has every right: its class, set to itself.
+    const DWORD own = GetPriorityClass(GetCurrentProcess());
+    line("GetPriorityClass.current process", "%s error %lu", own ? "a class" : "0",
+         static_cast<unsigned long>(own ? 0 : GetLastError()));
+    ok("SetPriorityClass.current process", SetPriorityClass(GetCurrentProcess(), own ? own : NORMAL_PRIORITY_CLASS));
 
     WCHAR image[512] = {};
     const DWORD length = K32GetProcessImageFileNameW(process, image, 512);
