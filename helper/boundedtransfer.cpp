@@ -48,6 +48,13 @@ struct Transfer
 
 std::atomic<int> running{0};
 
+// The transfer's answer as a blocking stream; never success without one.
+HRESULT openStream(Transfer &t, IStream **stream)
+{
+    const HRESULT hr = URLOpenBlockingStreamW(nullptr, t.url.data(), stream, 0, &t.callback);
+    return SUCCEEDED(hr) && !*stream ? E_FAIL : hr;
+}
+
 // Runs `call` on a worker thread and waits for it. True when it ended in time (its result is in `transfer`);
 // false when the limit passed or the flag was raised first: the worker then runs `discard` when its call ends.
 bool finishedWithin(const std::shared_ptr<Transfer> &transfer, DWORD limitMs, const std::atomic<bool> *abortFlag,
@@ -115,9 +122,7 @@ HRESULT readUrlStartWithin(LPCWSTR url, char *buffer, ULONG capacity, ULONG *cou
     transfer->bytes.resize(capacity);
     const auto read = [](Transfer &t) {
         IStream *stream = nullptr;
-        HRESULT hr = URLOpenBlockingStreamW(nullptr, t.url.data(), &stream, 0, &t.callback);
-        if (SUCCEEDED(hr) && !stream)
-            hr = E_FAIL;
+        HRESULT hr = openStream(t, &stream);
         if (FAILED(hr))
             return hr;
         t.bytes.resize(readStreamStart(stream, t.bytes.data(), ULONG(t.bytes.size())));
@@ -231,9 +236,7 @@ HRESULT downloadToFileWithin(LPCWSTR url, LPCWSTR file, DWORD limitMs, ULONG max
     // The whole answer is held within maxBytes by the callback, then written through the handle.
     const auto download = [](Transfer &t) {
         IStream *stream = nullptr;
-        HRESULT hr = URLOpenBlockingStreamW(nullptr, t.url.data(), &stream, 0, &t.callback);
-        if (SUCCEEDED(hr) && !stream)
-            hr = E_FAIL;
+        HRESULT hr = openStream(t, &stream);
         if (FAILED(hr))
             return hr;
         std::vector<char> piece(64 * 1024);
