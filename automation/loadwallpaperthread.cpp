@@ -2,11 +2,12 @@
 
 #include "boundedtransfer.h"
 #include "imageaddress.h"
+#include "picturecheck.h"
 #include "krutils.h"
 #include "win32.h"
 
 #include <QDebug>
-#include <QImageReader>
+#include <QImage>
 
 QString downloadedImagePath;
 std::atomic<bool> downloadAbortRequested{false};
@@ -31,12 +32,12 @@ QByteArray element(const QByteArray &data, const char *open, const char *close)
 // Only a whole picture counts as a downloaded image: an error page, a portal's page, an empty answer or a
 // picture cut short does not. Its structure first, then a decode of all of it, which also finds damage
 // inside the picture; a preview that cannot be shown must not take the place of one that can.
-bool isPicture(LPCWSTR file)
+bool isPicture(HANDLE file)
 {
-    if (!looksLikePicture(file))
+    std::vector<unsigned char> bytes;
+    if (!readWholeFile(file, &bytes, size_t(64) << 20) || !picturecheck::isWholePicture(bytes.data(), bytes.size()))
         return false;
-    QImageReader reader(hostPath(fromWide(file)));
-    return !reader.read().isNull();
+    return !QImage::fromData(bytes.data(), int(bytes.size())).isNull();
 }
 
 // The preview's file, and the folder it is reached from without a link (base).

@@ -8,6 +8,7 @@
 #include "win32.h"
 
 #include <atomic>
+#include <vector>
 
 // Reads the start of the resource at `url`, up to `capacity` bytes, into `buffer`; `*count` is the number
 // of bytes read. E_ABORT when the limit passed or the flag was raised before the transfer ended, or when
@@ -18,13 +19,18 @@ HRESULT readUrlStartWithin(LPCWSTR url, char *buffer, ULONG capacity, ULONG *cou
                            const std::atomic<bool> *abortFlag = nullptr);
 
 // Downloads the resource at `url` into `file`, which is only replaced once the download is complete and
-// `accept` (when given) took the downloaded file. E_ABORT when the limit passed, the flag was raised before
-// the transfer ended, or the resource grew beyond `maxBytes`; E_FAIL when `accept` refused it. With `base`,
-// the file's folder is reached from base without a link and held while the file is written and replaced
-// (E_ACCESSDENIED when it cannot be); the download's own file beside it is always a new one.
+// `accept` (when given) took the downloaded file, read from its start through the download's own handle.
+// E_ABORT when the limit passed, the flag was raised before the transfer ended, or the resource grew beyond
+// `maxBytes` (the most it holds in memory); E_FAIL when `accept` refused it. With `base`, the file's folder is
+// reached from base without a link and held while the file is written and replaced (E_ACCESSDENIED when it
+// cannot be). The download's own file beside it is always a new one, written and renamed through the handle
+// that made it; those an earlier program left there are removed.
 HRESULT downloadToFileWithin(LPCWSTR url, LPCWSTR file, DWORD limitMs, ULONG maxBytes,
-                             const std::atomic<bool> *abortFlag = nullptr, bool (*accept)(LPCWSTR file) = nullptr,
+                             const std::atomic<bool> *abortFlag = nullptr, bool (*accept)(HANDLE file) = nullptr,
                              LPCWSTR base = nullptr);
+
+// Reads an open file from where it stands to its end into bytes; false when it fails or holds more than largest.
+bool readWholeFile(HANDLE file, std::vector<unsigned char> *bytes, size_t largest);
 
 // The transfers whose workers have not ended yet, those given up on included. Tests wait for none before the
 // machine they ran on goes: a worker still ends its transfer on the machine it finds then.
@@ -33,3 +39,4 @@ int transfersRunning();
 // Whether the file holds a whole JPEG, PNG or BMP picture (picturecheck.h): the wallpaper takes nothing else,
 // and never a picture cut short.
 bool looksLikePicture(LPCWSTR file);
+bool looksLikePicture(HANDLE file);

@@ -2,7 +2,6 @@
 // market is fetched into one file and then set as the desktop wallpaper.
 #include "boundedtransfer.h"
 #include "glasspan.h"
-#include "heldpath.h"
 #include "imageaddress.h"
 #include "wtext.h"
 
@@ -140,30 +139,13 @@ void downloadBingWallpaper(int index)
     if (wallpaper.lastImageKey[0] && startsWith(address, wallpaper.lastImageKey))
         return;
 
-    // Download beside the target and rename at the end, so that the wallpaper never comes from a partial file;
-    // an answer that is no picture (a portal's page) leaves yesterday's picture in place.
-    WCHAR partial[MAX_PATH];
-    if (!copyText(partial, MAX_PATH, wallpaper.targetFile) || !appendText(partial, MAX_PATH, WSTR(".part")))
-        return;
-    // Its folders are held from base down while the picture is written and renamed: one that is a link, or is
+    // The download writes beside the target and renames at the end, so that the wallpaper never comes from a
+    // partial file; an answer that is no picture (a portal's page) leaves yesterday's picture in place. Its
+    // folders are held from base down while the picture is written and renamed: one that is a link, or is
     // swapped for one, never takes the picture (or the name it replaces) outside.
-    HeldPath held;
-    WCHAR folder[MAX_PATH];
-    copyText(folder, MAX_PATH, wallpaper.targetFile);
-    int cut = textLength(folder);
-    while (cut > 0 && folder[cut - 1] != WCHAR('\\'))
-        --cut;
-    if (cut == 0)
+    if (FAILED(downloadToFileWithin(address, wallpaper.targetFile, ImageLimitMs, LargestImage, nullptr,
+                                    looksLikePicture, base)))
         return;
-    folder[cut - 1] = 0;
-    if (!held.hold(base, folder))
-        return;
-    DeleteFileW(partial);
-    if (FAILED(downloadToFileWithin(address, partial, ImageLimitMs, LargestImage, nullptr, looksLikePicture, base)) ||
-        !MoveFileExW(partial, wallpaper.targetFile, MOVEFILE_REPLACE_EXISTING)) {
-        DeleteFileW(partial);
-        return;
-    }
 
     // Taken as done only once the wallpaper was set (setWallpaperTimerProc): until then the image is fetched
     // again on the next try.

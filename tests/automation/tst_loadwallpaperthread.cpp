@@ -349,6 +349,54 @@ private slots:
         QCOMPARE(QDir(QFileInfo(kept).path()).entryList(QDir::Files), QStringList{"image2.jpg"});
     }
 
+    // While the server holds the picture's body, another program puts a link to an outside file in the place
+    // of the download's own file: the picture is never written there, and the link never becomes the picture.
+    void ownFileSwappedWhileTheServerAnswers()
+    {
+        archive->answer(QStringLiteral("/HPImageArchive"), ArchiveServer::archiveAnswer(ImagePath));
+        archive->answer(QStringLiteral("/th?id=OHR.Sample"), ArchiveServer::jpeg(64, 36), ArchiveServer::Held);
+        QTemporaryDir outside;
+        const QString kept = outside.filePath(QStringLiteral("kept.jpg"));
+        QFile f(kept);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("keep") == 4);
+        f.close();
+        LoadWallpaperThread thread;
+        thread.url = Request;
+        QSignalSpy finished(&thread, &LoadWallpaperThread::processFinish);
+        thread.start();
+        QTRY_COMPARE(archive->count(QStringLiteral("/th?id=OHR.Sample")), 1);
+        const QDir folder(machine::roamingAppData() + QStringLiteral("/" TEST_EDITION_NAME "/Wallpaper"));
+        const QStringList own = folder.entryList({QStringLiteral("image2.jpg.download*")}, QDir::Files);
+        QCOMPARE(own.size(), 1);
+        QVERIFY(QFile::remove(folder.filePath(own.first())));
+        QVERIFY(QFile::link(kept, folder.filePath(own.first())));
+        archive->release();
+        QTRY_COMPARE(finished.count(), 1);
+        thread.wait();
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("keep"));
+        QVERIFY(!QFileInfo(folder.filePath(QStringLiteral("image2.jpg"))).isSymLink());
+    }
+
+    // A program that ended mid-download left its own files: the next download passes their names over, and
+    // what is left afterwards is the picture alone.
+    void leftoversOfAnEarlierProgram()
+    {
+        archive->answer(QStringLiteral("/HPImageArchive"), ArchiveServer::archiveAnswer(ImagePath));
+        archive->answer(QStringLiteral("/th?id=OHR.Sample"), ArchiveServer::jpeg(64, 36));
+        const QString folder = machine::roamingAppData() + QStringLiteral("/" TEST_EDITION_NAME "/Wallpaper");
+        QVERIFY(QDir().mkpath(folder));
+        for (int n = 1; n <= 80; ++n) {
+            QFile leftover(folder + QStringLiteral("/image2.jpg.download%1").arg(n));
+            QVERIFY(leftover.open(QIODevice::WriteOnly));
+        }
+        LoadWallpaperThread thread;
+        thread.url = Request;
+        QVERIFY(runDownload(thread).contains(QStringLiteral("complete")));
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{"image2.jpg"});
+        QCOMPARE(QImage(folder + QStringLiteral("/image2.jpg")).size(), QSize(64, 36));
+    }
+
     // Answers without end are cut off at their caps, long before any time limit.
     void endlessAnswersCutOff_data()
     {

@@ -7,6 +7,7 @@
 #include "swapracer.h"
 #include "testmachine.h"
 
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QTemporaryDir>
@@ -349,17 +350,31 @@ private slots:
         QVERIFY(button(r, "RecycleBinButton")->isEnabled());
     }
 
-    // A second thread keeps swapping the checked files' folder, or each checked file, for a link to a folder
-    // outside holding files of the same names while they move, run after run: nothing outside ever moves.
+    // A second thread keeps swapping the checked files' folder, each checked file, the trash's files folder or the
+    // whole trash for a link to a folder outside (holding files of the same names, or a trash's folders) while
+    // they move, run after run: nothing outside ever moves or is written, and a file is reported moved only
+    // when it is in the trash.
     void swappedForLinksWhileMoving_data()
     {
-        QTest::addColumn<bool>("swapFiles"); // each file swapped, else their folder
-        QTest::newRow("folder swapped") << false;
-        QTest::newRow("files swapped") << true;
+        QTest::addColumn<QString>("swapped");
+        QTest::newRow("folder swapped") << QStringLiteral("folder");
+        QTest::newRow("files swapped") << QStringLiteral("files");
+        QTest::newRow("trash's files folder swapped") << QStringLiteral("Trash/files");
+        QTest::newRow("trash swapped") << QStringLiteral("Trash");
     }
     void swappedForLinksWhileMoving()
     {
-        QFETCH(bool, swapFiles);
+        // The files moved to the trash, wherever the racer left its folders (a folder it parked stays parked
+        // when the trash made a new one in its place meanwhile); never following a link.
+        const auto trashed = [](const QString &data) {
+            int n = 0;
+            QDirIterator it(data, {QStringLiteral("*.txt")}, QDir::Files | QDir::Hidden | QDir::System,
+                            QDirIterator::Subdirectories);
+            while (it.hasNext())
+                n += it.next().contains(QLatin1String("Trash")) ? 1 : 0;
+            return n;
+        };
+        QFETCH(QString, swapped);
         const QString folder = files + QStringLiteral("/sub");
         QTemporaryDir outside;
         QStringList names;
@@ -367,7 +382,12 @@ private slots:
             names << QStringLiteral("f%1.txt").arg(i);
         for (const QString &name : names)
             QVERIFY(makeFileWith(outside.path() + QLatin1Char('/') + name, "private", baseTime()));
-        const QString trash = home->path() + QStringLiteral("/.local/share/Trash/files");
+        const QString data = home->path() + QStringLiteral("/.local/share");
+        const QString trash = data + QStringLiteral("/Trash/files");
+        // A trash of its own outside, whose folders a move through the link would use.
+        for (const char *made : {"/Trash/files", "/Trash/info", "/files"})
+            QVERIFY(QDir().mkpath(outside.path() + QLatin1String(made)));
+        QVERIFY(QDir().mkpath(trash) && QDir().mkpath(data + QStringLiteral("/Trash/info")));
         const bool raced = raceRepeatedly([&](int run, SwapRacer &racer) {
             for (const QString &name : names)
                 QVERIFY(makeFileWith(folder + QLatin1Char('/') + name, "duplicate", baseTime()));
@@ -378,17 +398,26 @@ private slots:
             for (int f = 0; f < names.size(); ++f)
                 fileItem(r, 0, 0, f)->setCheckState(Qt::Checked);
             m->answerMessageBox(QStringLiteral("IDOK")); // files that could not go are named
-            if (swapFiles)
+            // What an earlier run's racer left parked would stop this run's swaps.
+            for (const char *parked : {"/Trash/.parked-files", "/.parked-Trash"})
+                QDir(data + QLatin1String(parked)).removeRecursively();
+            const int inTrash = trashed(data);
+            if (swapped == QLatin1String("files"))
                 for (const QString &name : names)
                     racer.add(folder + QLatin1Char('/') + name, outside.path() + QLatin1Char('/') + name);
-            else
+            else if (swapped == QLatin1String("folder"))
                 racer.add(folder, outside.path());
+            else
+                racer.add(data + QLatin1Char('/') + swapped, outside.filePath(swapped));
             racer.start();
             button(r, "RecycleBinButton")->click();
             QTRY_VERIFY(!r.moving);
             racer.stop();
             const QString changed = changedOutside(outside.path(), names, "private");
             QVERIFY2(changed.isEmpty(), qPrintable(QStringLiteral("run %1: %2").arg(run).arg(changed)));
+            for (const char *place : {"/Trash/files", "/Trash/info", "/files"})
+                QVERIFY2(QDir(outside.path() + QLatin1String(place)).isEmpty(),
+                         qPrintable(QStringLiteral("run %1: written into %2 outside").arg(run).arg(place)));
             // A row goes only with its own file, and what went to the trash is that file, never a link.
             QStringList shown;
             if (QStandardItem *group = r.model.item(0) ? r.model.item(0)->child(0) : nullptr)
@@ -397,8 +426,9 @@ private slots:
             for (const QString &name : names)
                 QVERIFY2(shown.contains(name) || !QFileInfo::exists(folder + QLatin1Char('/') + name),
                          qPrintable(QStringLiteral("run %1: %2 reported moved").arg(run).arg(name)));
-            for (const QFileInfo &moved : QDir(trash).entryInfoList(QDir::Files | QDir::System))
-                QVERIFY2(!moved.isSymLink(), qPrintable(QStringLiteral("run %1: a link went").arg(run)));
+            for (const QFileInfo &file : QDir(trash).entryInfoList(QDir::Files | QDir::System))
+                QVERIFY2(!file.isSymLink(), qPrintable(QStringLiteral("run %1: a link went").arg(run)));
+            QCOMPARE(trashed(data) - inTrash, int(names.size() - shown.size()));
             QVERIFY(QDir(folder).removeRecursively());
         });
         QVERIFY2(raced || QTest::currentTestFailed(), "the swaps never raced the moves");

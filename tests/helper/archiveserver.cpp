@@ -64,6 +64,20 @@ int ArchiveServer::count(const QString &pathPrefix) const
     return n;
 }
 
+void ArchiveServer::release()
+{
+    QMetaObject::invokeMethod(
+        home,
+        [this] {
+            for (const auto &answer : std::as_const(held)) {
+                answer.first->write(answer.second);
+                answer.first->disconnectFromHost();
+            }
+            held.clear();
+        },
+        Qt::BlockingQueuedConnection);
+}
+
 void ArchiveServer::serve(QTcpSocket *socket)
 {
     QByteArray request = socket->property("request").toByteArray() + socket->readAll();
@@ -105,6 +119,10 @@ void ArchiveServer::serve(QTcpSocket *socket)
     QByteArray head =
         "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(reply.body.size()) + "\r\nConnection: close\r\n\r\n";
     socket->write(head);
+    if (reply.kind == Held) {
+        held.append({socket, reply.body});
+        return;
+    }
     const bool half = reply.kind == CutShort || reply.kind == Stalling;
     socket->write(half ? reply.body.left(reply.body.size() / 2) : reply.body);
     if (reply.kind != Stalling)

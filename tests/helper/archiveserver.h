@@ -25,6 +25,7 @@ public:
         Stalling, // announces the whole length, sends half, then holds the connection without a word
         NotFound, // 404
         Endless,  // no length, the body sent again and again for as long as the client reads
+        Held,     // announces the whole length and holds the body until release()
     };
 
     explicit ArchiveServer(QObject *parent = nullptr);
@@ -36,6 +37,8 @@ public:
     // Paths (with query) asked for, oldest first.
     QStringList requests() const;
     int count(const QString &pathPrefix) const;
+    // Sends the held answers their bodies.
+    void release();
 
     // The archive's XML answer for one image, as the service writes it (the address's "&" escaped).
     static QByteArray archiveAnswer(const QString &imagePath);
@@ -57,4 +60,5 @@ private:
     mutable QMutex mutex; // guards replies and asked, which the test's thread reads and sets
     QHash<QString, Reply> replies;
     QStringList asked;
+    QList<QPair<QTcpSocket *, QByteArray>> held; // on `thread` only
 };

@@ -26,6 +26,10 @@ std::function<HANDLE(const QString &devicePath, DWORD access, DWORD flags)> &dev
 // (O_PATH) the caller closes, or -1 with errno set; name: the path's last name in host bytes.
 int openParentFolder(const QString &hostPath, QByteArray *name);
 
+// Through a handle opened with delete access: the open file takes the name (host bytes) in the folder of the
+// descriptor given, never over an entry. False with the last error set as SetFileInformationByHandle sets it.
+bool renameInto(HANDLE file, int folder, const QByteArray &name);
+
 // Makes WriteFile on an open file ask guard first, with the position the write would start at; a non-zero
 // answer is the error the write fails with, nothing written.
 void guardWrites(HANDLE h, std::function<DWORD(qint64 offset, DWORD size)> guard);

@@ -1438,6 +1438,8 @@ BOOL setDisposition(FileObject &f, const FILE_DISPOSITION_INFO &info)
     return TRUE;
 }
 
+BOOL renameOpenInto(FileObject &f, int dirfd, const QByteArray &name, const QString &newPath, bool replace);
+
 BOOL setRename(FileObject &f, const FILE_RENAME_INFO &info, DWORD size)
 {
     const DWORD header = DWORD(offsetof(FILE_RENAME_INFO, FileName));
@@ -1454,17 +1456,22 @@ BOOL setRename(FileObject &f, const FILE_RENAME_INFO &info, DWORD size)
     const int dirfd = renameTarget(target, info.RootDirectory, &name, &newPath);
     if (dirfd < 0)
         return fail(errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : errorOf(errno));
+    return renameOpenInto(f, dirfd, name, newPath, info.ReplaceIfExists);
+}
+
+// Renames the open file to name in the folder dirfd (which it takes over, on success as on failure).
+BOOL renameOpenInto(FileObject &f, int dirfd, const QByteArray &name, const QString &newPath, bool replace)
+{
     struct stat existing, open;
     if (::fstatat(dirfd, name.constData(), &existing, AT_SYMLINK_NOFOLLOW) == 0 && ::fstat(f.fd, &open) == 0 &&
         (existing.st_dev != open.st_dev || existing.st_ino != open.st_ino)) {
-        if (!info.ReplaceIfExists || S_ISDIR(existing.st_mode)) {
+        if (!replace || S_ISDIR(existing.st_mode)) {
             ::close(dirfd);
-            return fail(info.ReplaceIfExists ? ERROR_ACCESS_DENIED : ERROR_ALREADY_EXISTS);
+            return fail(replace ? ERROR_ACCESS_DENIED : ERROR_ALREADY_EXISTS);
         }
     }
     // Never over an entry that appeared since it was looked at, unless replacing was asked.
-    if (::renameat2(f.dirfd, f.name.constData(), dirfd, name.constData(),
-                    info.ReplaceIfExists ? 0 : RENAME_NOREPLACE) != 0) {
+    if (::renameat2(f.dirfd, f.name.constData(), dirfd, name.constData(), replace ? 0 : RENAME_NOREPLACE) != 0) {
         const int err = errno;
         ::close(dirfd);
         return fail(err == EEXIST ? ERROR_ALREADY_EXISTS : errorOf(err));
@@ -1517,6 +1524,33 @@ BOOL SetFileInformationByHandle(HANDLE hFile, FILE_INFO_BY_HANDLE_CLASS FileInfo
         return fail(ERROR_INVALID_PARAMETER);
     }
 }
+
+namespace filefaults {
+
+bool renameInto(HANDLE file, int folder, const QByteArray &name)
+{
+    auto f = fileOf(file);
+    if (!f)
+        return false;
+    if (!(f->access & (DELETE | GENERIC_ALL)))
+        return fail(ERROR_ACCESS_DENIED);
+    refreshMarks();
+    if (faultOf(f->path) == QLatin1String("locked"))
+        return fail(ERROR_SHARING_VIOLATION);
+    if (!f->entryIsOpenFile())
+        return fail(ERROR_FILE_NOT_FOUND);
+    // The folder's path now, for what the file functions look up by the file's path later (faults, marks).
+    char buffer[PATH_MAX + 1];
+    const QByteArray proc = "/proc/self/fd/" + QByteArray::number(folder);
+    const ssize_t n = ::readlink(proc.constData(), buffer, PATH_MAX);
+    const int dirfd = n > 0 ? ::fcntl(folder, F_DUPFD_CLOEXEC, 0) : -1;
+    if (dirfd < 0)
+        return fail(ERROR_PATH_NOT_FOUND);
+    const QString newPath = hostnames::decode(QByteArray(buffer, int(n))) + QLatin1Char('/') + hostnames::decode(name);
+    return renameOpenInto(*f, dirfd, name, newPath, false);
+}
+
+} // namespace filefaults
 
 namespace {
 

@@ -68,38 +68,93 @@ bool isPlainFolder(const QString &path, bool sticky = false)
            (!sticky || (st.st_mode & S_ISVTX));
 }
 
-bool makeFolder(const QString &path)
-{
-    return ::mkdir(hostnames::encode(path).constData(), 0700) == 0 || isPlainFolder(path);
-}
-
-// The trash a host path belongs in; made (with its files and info folders) when make is set. Empty when
-// there is none.
-QString trashFor(const QString &host, bool make)
+// The trash a host path belongs in, as a path; empty when there is none yet.
+QString trashFor(const QString &host)
 {
     const QString home = homeTrash();
     dev_t device = 0, homeDevice = 0;
     if (!deviceOf(host, &device))
         return QString();
-    if (!home.isEmpty() && deviceOf(home, &homeDevice) && device == homeDevice) {
-        if (make && !(QDir().mkpath(home) && makeFolder(home + QStringLiteral("/files")) &&
-                      makeFolder(home + QStringLiteral("/info"))))
-            return QString();
+    if (!home.isEmpty() && deviceOf(home, &homeDevice) && device == homeDevice)
         return isPlainFolder(home) ? home : QString();
-    }
     const QString top = topDirOf(host, device);
     const QString uid = QString::number(::getuid());
     const QString admin = top + QStringLiteral("/.Trash");
     const QString trash =
         isPlainFolder(admin, true) ? admin + QLatin1Char('/') + uid : top + QStringLiteral("/.Trash-") + uid;
-    if (make && !(makeFolder(trash) && makeFolder(trash + QStringLiteral("/files")) &&
-                  makeFolder(trash + QStringLiteral("/info"))))
-        return QString();
     return isPlainFolder(trash) ? trash : QString();
 }
 
+// A folder of the folder at, opened as itself (a link in its place is refused, ELOOP) and made first when make
+// is set; with sticky, only one with its sticky bit. -1 when there is none.
+int folderAt(int at, const QByteArray &name, bool make, bool sticky = false)
+{
+    if (at < 0)
+        return -1;
+    if (make)
+        ::mkdirat(at, name.constData(), 0700);
+    const int fd = ::openat(at, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat st;
+    if (fd >= 0 && sticky && (::fstat(fd, &st) != 0 || !(st.st_mode & S_ISVTX))) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// A trash and its files and info folders, each opened once as itself: the record and the move go into the
+// folders that were opened, whatever another program renames or puts in their places meanwhile.
+struct TrashFolders
+{
+    int files = -1;
+    int info = -1;
+    TrashFolders() = default;
+    TrashFolders(const TrashFolders &) = delete;
+    TrashFolders &operator=(const TrashFolders &) = delete;
+    ~TrashFolders()
+    {
+        for (const int fd : {files, info})
+            if (fd >= 0)
+                ::close(fd);
+    }
+};
+
+// Opens (and makes, with its files and info folders) the trash a host path belongs in. Only the folder that
+// holds the trash is reached by its path: the user's data folder, or the top of a device.
+bool openTrash(const QString &host, TrashFolders *trash)
+{
+    const QString home = homeTrash();
+    dev_t device = 0, homeDevice = 0;
+    if (!deviceOf(host, &device))
+        return false;
+    int folder = -1;
+    if (!home.isEmpty() && deviceOf(home, &homeDevice) && device == homeDevice) {
+        const QString data = QFileInfo(home).path();
+        if (!QDir().mkpath(data))
+            return false;
+        const int above = ::open(hostnames::encode(data).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        folder = folderAt(above, QByteArrayLiteral("Trash"), true);
+        if (above >= 0)
+            ::close(above);
+    } else {
+        const QString top = topDirOf(host, device);
+        const QByteArray uid = QByteArray::number(qulonglong(::getuid()));
+        const int topFolder = ::open(hostnames::encode(top).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const int admin = folderAt(topFolder, QByteArrayLiteral(".Trash"), false, true);
+        folder = admin >= 0 ? folderAt(admin, uid, true) : folderAt(topFolder, ".Trash-" + uid, true);
+        for (const int fd : {topFolder, admin})
+            if (fd >= 0)
+                ::close(fd);
+    }
+    trash->files = folderAt(folder, QByteArrayLiteral("files"), true);
+    trash->info = folderAt(folder, QByteArrayLiteral("info"), true);
+    if (folder >= 0)
+        ::close(folder);
+    return trash->files >= 0 && trash->info >= 0;
+}
+
 // A name that neither the trash's files nor its records use yet.
-QString freeName(const QString &trash, const QString &name)
+QString freeName(const TrashFolders &trash, const QString &name)
 {
     const QFileInfo info(name);
     const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
@@ -107,13 +162,11 @@ QString freeName(const QString &trash, const QString &name)
     QString candidate = name;
     // Names are host text here (a name that is not UTF-8 holds lone surrogates), so they are looked up by
     // their bytes: Qt's own look-up would spell such a name differently and miss a file already there.
-    const auto taken = [&](const QString &path) {
+    const auto taken = [](int folder, const QString &entry) {
         struct stat st;
-        return ::lstat(hostnames::encode(path).constData(), &st) == 0;
+        return ::fstatat(folder, hostnames::encode(entry).constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
     };
-    for (int n = 2; taken(trash + QStringLiteral("/files/") + candidate) ||
-                    taken(trash + QStringLiteral("/info/") + candidate + QStringLiteral(".trashinfo"));
-         ++n)
+    for (int n = 2; taken(trash.files, candidate) || taken(trash.info, candidate + QStringLiteral(".trashinfo")); ++n)
         candidate = stem + QLatin1Char(' ') + QString::number(n) + suffix;
     return candidate;
 }
@@ -122,19 +175,19 @@ QString freeName(const QString &trash, const QString &name)
 
 namespace {
 
-// Moves the entry of host to the trash it belongs in with its record: move is given the host path of the
-// entry's place in the trash and moves it there, never over an entry.
-bool moveWithRecord(const QString &host, const std::function<bool(const QString &target)> &move)
+// Moves the entry of host to the trash it belongs in with its record: move is given the trash's files folder
+// and the entry's name there and moves it there, never over an entry.
+bool moveWithRecord(const QString &host, const std::function<bool(int files, const QByteArray &name)> &move)
 {
-    const QString trash = trashFor(host, true);
-    if (trash.isEmpty()) {
+    TrashFolders trash;
+    if (!openTrash(host, &trash)) {
         SetLastError(ERROR_ACCESS_DENIED);
         return false;
     }
     const QString name = freeName(trash, QFileInfo(host).fileName());
-    const QString record = trash + QStringLiteral("/info/") + name + QStringLiteral(".trashinfo");
+    const QByteArray record = hostnames::encode(name + QStringLiteral(".trashinfo"));
     // The record first, made only if it is new: two moves of one name cannot take the same place.
-    const int fd = ::open(hostnames::encode(record).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    const int fd = ::openat(trash.info, record.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) {
         SetLastError(ERROR_ACCESS_DENIED);
         return false;
@@ -144,13 +197,18 @@ bool moveWithRecord(const QString &host, const std::function<bool(const QString 
         "\nDeletionDate=" + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-ddThh:mm:ss")).toUtf8() +
         "\n";
     const bool written = ::write(fd, text.constData(), size_t(text.size())) == text.size();
-    ::close(fd);
-    if (!written || !move(trash + QStringLiteral("/files/") + name)) {
+    if (!written || !move(trash.files, hostnames::encode(name))) {
         const DWORD error = written ? GetLastError() : DWORD(ERROR_ACCESS_DENIED);
-        ::unlink(hostnames::encode(record).constData());
+        // Only the record made here goes: an entry that took its name since stays.
+        struct stat made, entry;
+        if (::fstat(fd, &made) == 0 && ::fstatat(trash.info, record.constData(), &entry, AT_SYMLINK_NOFOLLOW) == 0 &&
+            made.st_dev == entry.st_dev && made.st_ino == entry.st_ino)
+            ::unlinkat(trash.info, record.constData(), 0);
+        ::close(fd);
         SetLastError(error ? error : DWORD(ERROR_ACCESS_DENIED));
         return false;
     }
+    ::close(fd);
     return true;
 }
 
@@ -177,10 +235,9 @@ bool moveToRecycleBin(const QString &path)
         return false;
     }
     const auto closeFolder = qScopeGuard([folder] { ::close(folder); });
-    return moveWithRecord(host, [&](const QString &target) {
+    return moveWithRecord(host, [&](int files, const QByteArray &name) {
         SetLastError(ERROR_ACCESS_DENIED);
-        return ::renameat2(folder, entry.constData(), AT_FDCWD, hostnames::encode(target).constData(),
-                           RENAME_NOREPLACE) == 0;
+        return ::renameat2(folder, entry.constData(), files, name.constData(), RENAME_NOREPLACE) == 0;
     });
 }
 
@@ -196,7 +253,8 @@ bool moveToRecycleBin(HANDLE file)
         SetLastError(ERROR_FILE_NOT_FOUND);
         return false;
     }
-    return moveWithRecord(host, [file](const QString &target) { return renameOpenFile(file, fromHostPath(target)); });
+    return moveWithRecord(
+        host, [file](int files, const QByteArray &name) { return filefaults::renameInto(file, files, name); });
 }
 
 namespace recyclebin {
@@ -214,7 +272,7 @@ QString trashOfDrive(QChar letter)
         drivemap::Drive drive;
         if (!drivemap::drive(l, &drive) || drive.hostRoot.isEmpty())
             return QString();
-        return trashFor(drive.hostRoot, false);
+        return trashFor(drive.hostRoot);
     };
     const QString trash = trashOf(letter.toUpper());
     if (trash.isEmpty())

@@ -7,6 +7,7 @@
 #include "win32.h"
 #include "linux/com/comobject.h"
 #include "linux/files/drivemap.h"
+#include "linux/files/filefaults.h"
 #include "linux/machine/machine.h"
 #include "linux/machine/ownfolder.h"
 
@@ -222,17 +223,63 @@ QString cacheFileFor(const QString &address)
            name;
 }
 
+// An entry a download made, kept by its folder's descriptor and its identity: the clean-up removes that entry
+// only, never what another program put in its place since.
+struct MadeEntry
+{
+    int folder = -1;
+    QByteArray name;
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool made = false;
+    MadeEntry() = default;
+    MadeEntry(const MadeEntry &) = delete;
+    MadeEntry &operator=(const MadeEntry &) = delete;
+    ~MadeEntry()
+    {
+        if (folder >= 0)
+            ::close(folder);
+    }
+    void remember(int fd)
+    {
+        struct stat st;
+        if (::fstat(fd, &st) == 0) {
+            device = st.st_dev;
+            inode = st.st_ino;
+            made = true;
+        }
+    }
+    void remove(int flags) const
+    {
+        struct stat st;
+        if (made && ::fstatat(folder, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && st.st_dev == device &&
+            st.st_ino == inode)
+            ::unlinkat(folder, name.constData(), flags);
+    }
+};
+
 // Fetches into `file`, opened with the first piece of the answer (an empty answer makes an empty file) after
 // its folder is made when `makeFolder` says so; the callback hears `name` as the file's. A failed transfer
-// leaves nothing behind, the folder it made included. `copy`, when given, keeps the bytes as well.
+// leaves nothing behind that it made, the folder included. `copy`, when given, keeps the bytes as well.
 HRESULT fetchToFile(LPCWSTR szURL, LPBINDSTATUSCALLBACK callback, QFile &file, const QString &name, bool makeFolder,
                     QByteArray *copy = nullptr)
 {
     const QString folder = QFileInfo(file).path();
-    bool madeFolder = false;
+    MadeEntry madeFolder, madeFile;
     auto open = [&] {
-        if (!makeFolder)
-            return file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        int fd = -1;
+        if (!makeFolder) {
+            // By its name, as Windows writes it, reached as the file functions reach it (through held folders).
+            madeFile.folder = filefaults::openParentFolder(file.fileName(), &madeFile.name);
+            if (madeFile.folder < 0)
+                return false;
+            fd = ::openat(madeFile.folder, madeFile.name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+            if (fd >= 0)
+                madeFile.remember(fd);
+            else if (errno == EEXIST)
+                fd = ::openat(madeFile.folder, madeFile.name.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+            return fd >= 0 && file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle);
+        }
         // The machine's own cache: its folders reached from the machine folder without a link, the file's
         // folder and the file made new, so nothing is written through a link that stands in their place.
         const QString machineFolder = machine::folder();
@@ -240,17 +287,20 @@ HRESULT fetchToFile(LPCWSTR szURL, LPBINDSTATUSCALLBACK callback, QFile &file, c
             return false;
         const QString relative = folder.mid(machineFolder.size() + 1);
         const qsizetype slash = relative.lastIndexOf(QLatin1Char('/'));
-        const int parent = ownfolder::open(machineFolder, relative.left(qMax<qsizetype>(slash, 0)), true);
-        const QByteArray leaf = QFile::encodeName(relative.mid(slash + 1));
-        madeFolder = parent >= 0 && ::mkdirat(parent, leaf.constData(), 0755) == 0;
-        const int own =
-            madeFolder ? ::openat(parent, leaf.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC) : -1;
-        const int fd = own >= 0 ? ::openat(own, QFile::encodeName(QFileInfo(file).fileName()).constData(),
-                                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644)
-                                : -1;
-        for (const int opened : {parent, own})
-            if (opened >= 0)
-                ::close(opened);
+        madeFolder.folder = ownfolder::open(machineFolder, relative.left(qMax<qsizetype>(slash, 0)), true);
+        madeFolder.name = QFile::encodeName(relative.mid(slash + 1));
+        if (madeFolder.folder < 0 || ::mkdirat(madeFolder.folder, madeFolder.name.constData(), 0755) != 0)
+            return false;
+        madeFile.folder =
+            ::openat(madeFolder.folder, madeFolder.name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (madeFile.folder < 0)
+            return false;
+        madeFolder.remember(madeFile.folder);
+        madeFile.name = QFile::encodeName(QFileInfo(file).fileName());
+        fd = ::openat(madeFile.folder, madeFile.name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                      0644);
+        if (fd >= 0)
+            madeFile.remember(fd);
         return fd >= 0 && file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle);
     };
     bool opened = false;
@@ -268,10 +318,8 @@ HRESULT fetchToFile(LPCWSTR szURL, LPBINDSTATUSCALLBACK callback, QFile &file, c
         hr = STG_E_CANTSAVE;
     file.close();
     if (FAILED(hr)) {
-        if (opened)
-            file.remove();
-        if (madeFolder)
-            QDir().rmdir(folder);
+        madeFile.remove(0);
+        madeFolder.remove(AT_REMOVEDIR);
     }
     return hr;
 }
