@@ -6,7 +6,7 @@
 #include "win32.h"
 
 #include <QDebug>
-#include <QImageReader>
+#include <QImage>
 
 QString downloadedImagePath;
 std::atomic<bool> downloadAbortRequested{false};
@@ -33,10 +33,9 @@ QByteArray element(const QByteArray &data, const char *open, const char *close)
 // inside the picture; a preview that cannot be shown must not take the place of one that can.
 bool isPicture(LPCWSTR file)
 {
-    if (!looksLikePicture(file))
-        return false;
-    QImageReader reader(hostPath(fromWide(file)));
-    return !reader.read().isNull();
+    // One read of the file through its handle, for the structure and the decode both.
+    std::vector<unsigned char> bytes;
+    return readPicture(file, &bytes) && !QImage::fromData(bytes.data(), int(bytes.size())).isNull();
 }
 
 // The preview's file, and the folder it is reached from without a link (base).

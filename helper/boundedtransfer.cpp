@@ -192,33 +192,45 @@ HRESULT downloadToFileWithin(LPCWSTR url, LPCWSTR file, DWORD limitMs, ULONG max
     return transfer->result;
 }
 
-bool looksLikePicture(LPCWSTR file)
+bool readWholeFile(LPCWSTR file, size_t largest, std::vector<unsigned char> *bytes)
 {
+    bytes->clear();
     HANDLE handle =
         CreateFileW(file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return false;
-    // The whole file: a picture cut short starts as a whole one does. Downloads are capped well below this.
-    const size_t largest = size_t(64) << 20;
     const DWORD chunk = 1 << 20;
-    std::vector<unsigned char> bytes;
     bool read = true;
     for (;;) {
-        const size_t at = bytes.size();
+        const size_t at = bytes->size();
         if (at > largest) {
             read = false;
             break;
         }
-        bytes.resize(at + chunk);
+        bytes->resize(at + chunk);
         DWORD got = 0;
-        if (!ReadFile(handle, bytes.data() + at, chunk, &got, nullptr)) {
+        if (!ReadFile(handle, bytes->data() + at, chunk, &got, nullptr)) {
             read = false;
             break;
         }
-        bytes.resize(at + got);
+        bytes->resize(at + got);
         if (got == 0)
             break;
     }
     CloseHandle(handle);
-    return read && picturecheck::isWholePicture(bytes.data(), bytes.size());
+    if (!read)
+        bytes->clear();
+    return read;
+}
+
+bool readPicture(LPCWSTR file, std::vector<unsigned char> *bytes)
+{
+    // The whole file: a picture cut short starts as a whole one does. Downloads are capped well below this.
+    return readWholeFile(file, size_t(64) << 20, bytes) && picturecheck::isWholePicture(bytes->data(), bytes->size());
+}
+
+bool looksLikePicture(LPCWSTR file)
+{
+    std::vector<unsigned char> bytes;
+    return readPicture(file, &bytes);
 }

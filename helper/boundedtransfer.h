@@ -8,6 +8,7 @@
 #include "win32.h"
 
 #include <atomic>
+#include <vector>
 
 // Reads the start of the resource at `url`, up to `capacity` bytes, into `buffer`; `*count` is the number
 // of bytes read. E_ABORT when the limit passed or the flag was raised before the transfer ended, or when
@@ -33,3 +34,9 @@ int transfersRunning();
 // Whether the file holds a whole JPEG, PNG or BMP picture (picturecheck.h): the wallpaper takes nothing else,
 // and never a picture cut short.
 bool looksLikePicture(LPCWSTR file);
+// The same, with the bytes it read, for a caller that goes on to show them.
+bool readPicture(LPCWSTR file, std::vector<unsigned char> *bytes);
+
+// The whole of a file of at most largest bytes, read through its handle (a pipe or device is refused at the
+// open, so nothing waits on one); false when it cannot be read or is larger.
+bool readWholeFile(LPCWSTR file, size_t largest, std::vector<unsigned char> *bytes);
