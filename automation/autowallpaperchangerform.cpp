@@ -1,5 +1,6 @@
 #include "autowallpaperchangerform.h"
 
+#include "boundedtransfer.h"
 #include "glasspanlink.h"
 #include "glasspanmessages.h"
 #include "krutils.h"
@@ -257,7 +258,12 @@ void AutoWallpaperChangerForm::onShowDesc(const QString &copyright)
 
 void AutoWallpaperChangerForm::onDownloadComplete()
 {
-    wallpaperChangerImage->setPixmap(QPixmap(hostPath(downloadedImagePath)));
+    // Read through its handle, as every file is: a pipe put in its place is refused instead of waited on.
+    std::vector<unsigned char> bytes;
+    QPixmap preview;
+    if (readWholeFile(wstr(downloadedImagePath), size_t(64) << 20, &bytes))
+        preview.loadFromData(bytes.data(), uint(bytes.size()));
+    wallpaperChangerImage->setPixmap(preview);
     shownIndex = downloadIndex;
     imageReady = true;
     wallpaperChangerImageLabel->setText(QStringLiteral("Bing daily wallpaper (") +

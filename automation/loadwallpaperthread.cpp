@@ -34,10 +34,9 @@ QByteArray element(const QByteArray &data, const char *open, const char *close)
 // inside the picture; a preview that cannot be shown must not take the place of one that can.
 bool isPicture(HANDLE file)
 {
+    // One read of the file through its handle, for the structure and the decode both.
     std::vector<unsigned char> bytes;
-    if (!readWholeFile(file, &bytes, size_t(64) << 20) || !picturecheck::isWholePicture(bytes.data(), bytes.size()))
-        return false;
-    return !QImage::fromData(bytes.data(), int(bytes.size())).isNull();
+    return readPicture(file, &bytes) && !QImage::fromData(bytes.data(), int(bytes.size())).isNull();
 }
 
 // The preview's file, and the folder it is reached from without a link (base).

@@ -289,23 +289,44 @@ bool readWholeFile(HANDLE file, std::vector<unsigned char> *bytes, size_t larges
     bytes->clear();
     for (;;) {
         const size_t at = bytes->size();
-        if (at > largest)
+        if (at > largest) {
+            bytes->clear();
             return false;
+        }
         bytes->resize(at + chunk);
         DWORD got = 0;
-        if (!ReadFile(file, bytes->data() + at, chunk, &got, nullptr))
+        if (!ReadFile(file, bytes->data() + at, chunk, &got, nullptr)) {
+            bytes->clear();
             return false;
+        }
         bytes->resize(at + got);
         if (got == 0)
             return true;
     }
 }
 
-bool looksLikePicture(HANDLE file)
+bool readPicture(HANDLE file, std::vector<unsigned char> *bytes)
 {
     // The whole file: a picture cut short starts as a whole one does. Downloads are capped well below this.
+    return readWholeFile(file, bytes, size_t(64) << 20) && picturecheck::isWholePicture(bytes->data(), bytes->size());
+}
+
+bool looksLikePicture(HANDLE file)
+{
     std::vector<unsigned char> bytes;
-    return readWholeFile(file, &bytes, size_t(64) << 20) && picturecheck::isWholePicture(bytes.data(), bytes.size());
+    return readPicture(file, &bytes);
+}
+
+bool readWholeFile(LPCWSTR file, size_t largest, std::vector<unsigned char> *bytes)
+{
+    bytes->clear();
+    HANDLE handle =
+        CreateFileW(file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    const bool read = readWholeFile(handle, bytes, largest);
+    CloseHandle(handle);
+    return read;
 }
 
 bool looksLikePicture(LPCWSTR file)

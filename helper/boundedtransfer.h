@@ -40,3 +40,9 @@ int transfersRunning();
 // and never a picture cut short.
 bool looksLikePicture(LPCWSTR file);
 bool looksLikePicture(HANDLE file);
+// The same, with the bytes it read, for a caller that goes on to show them.
+bool readPicture(HANDLE file, std::vector<unsigned char> *bytes);
+
+// The whole of a file of at most largest bytes, read through its handle (a pipe or device is refused at the
+// open, so nothing waits on one); false when it cannot be read or is larger.
+bool readWholeFile(LPCWSTR file, size_t largest, std::vector<unsigned char> *bytes);

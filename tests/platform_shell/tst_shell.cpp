@@ -16,6 +16,13 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <atomic>
+#include <fcntl.h>
+#include <functional>
+#include <malloc.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 #include <cstring>
 #include <memory>
 
@@ -128,6 +135,57 @@ int CALLBACK browseCallback(HWND hwnd, UINT msg, LPARAM, LPARAM data)
     if (msg == BFFM_INITIALIZED && probe->press)
         SendMessageW(hwnd, WM_COMMAND, probe->press, 0);
     return 0;
+}
+
+// A folder browser asked for as the product asks, opened at start.
+struct BrowseAt
+{
+    explicit BrowseAt(const QString &start)
+    {
+        probe.start = start;
+        bi.ulFlags = BIF_RETURNONLYFSDIRS | BIF_EDITBOX | BIF_NEWDIALOGSTYLE;
+        bi.lpfn = browseCallback;
+        bi.lParam = reinterpret_cast<LPARAM>(&probe);
+    }
+    BrowseAt(const BrowseAt &) = delete;
+    BrowseAt &operator=(const BrowseAt &) = delete;
+    BrowseProbe probe;
+    BROWSEINFOW bi = {};
+};
+
+// The process's resident memory, in bytes.
+qint64 residentBytes()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return -1;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields.at(1).toLongLong() * ::sysconf(_SC_PAGESIZE) : -1;
+}
+
+// Calls settled with the next folder browser once it has nothing left to list or look up; one that never
+// settles is cancelled after a while, so that the test fails instead of waiting for ever.
+void whenBrowserSettles(std::function<void(QDialog *)> settled)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(1);
+    auto waited = std::make_shared<QElapsedTimer>();
+    waited->start();
+    QObject::connect(timer, &QTimer::timeout, [timer, settled, waited] {
+        auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!d && !waited->hasExpired(20000))
+            return;
+        const bool busy = d && d->property("busy").toBool();
+        if (busy && !waited->hasExpired(20000))
+            return;
+        timer->stop();
+        timer->deleteLater();
+        if (d && !busy)
+            settled(d);
+        else if (d)
+            d->reject();
+    });
+    timer->start();
 }
 
 // The path a folder-browser answer names ("" for none), the answer freed.
@@ -322,7 +380,8 @@ private slots:
         QVERIFY(QDir(appData).removeRecursively());
         QVERIFY(QFile::link(outside.path(), appData));
         WCHAR path[MAX_PATH];
-        QCOMPARE(SHGetFolderPathW(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path), E_FAIL);
+        QCOMPARE(SHGetFolderPathW(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path),
+                 E_FAIL);
         QCOMPARE(QDir(outside.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
     }
 
@@ -1125,16 +1184,126 @@ private slots:
         RegSetValueExW(key, WSTR("ShowSuperHidden"), 0, REG_DWORD, reinterpret_cast<const BYTE *>(&superHidden),
                        sizeof(DWORD));
         RegCloseKey(key);
-        BrowseProbe probe;
-        probe.start = expand("{tw}\\Sub");
-        BROWSEINFOW bi = {};
-        bi.ulFlags = BIF_RETURNONLYFSDIRS | BIF_EDITBOX | BIF_NEWDIALOGSTYLE;
-        bi.lpfn = browseCallback;
-        bi.lParam = reinterpret_cast<LPARAM>(&probe);
+        BrowseAt browse(expand("{tw}\\Sub"));
+        BROWSEINFOW &bi = browse.bi;
         FolderBrowserSeen seen;
         driveFolderBrowser(QStringList{QString()}, &seen);
         QCOMPARE(SHBrowseForFolderW(&bi), nullptr);
         QCOMPARE(seen.siblings, siblings);
+    }
+
+    // Beside a folder of ten thousand folders the dialog settles at once, costs little memory per folder and
+    // gives it back when it goes, and Cancel pressed while it still lists acts at once.
+    void browseDialogBesideABigFolder()
+    {
+        const int count = 10000;
+        const QByteArray big = QFile::encodeName(expand("{t}/big"));
+        QCOMPARE(::mkdir(big.constData(), 0755), 0);
+        for (int i = 0; i < count; ++i)
+            QCOMPARE(::mkdir((big + "/folder " + QByteArray::number(10000 + i)).constData(), 0755), 0);
+        BrowseAt browse(expand("{tw}\\big\\folder 15000"));
+        BROWSEINFOW &bi = browse.bi;
+        // Once first, so that what is made once per process is not counted.
+        whenBrowserSettles([](QDialog *d) { d->reject(); });
+        QCOMPARE(SHBrowseForFolderW(&bi), nullptr);
+        malloc_trim(0);
+        const qint64 before = residentBytes();
+
+        // Left to settle: timed, and the memory it holds counted.
+        qint64 settled = -1, grown = 0;
+        int shown = 0;
+        QElapsedTimer clock;
+        whenBrowserSettles([&](QDialog *d) {
+            settled = clock.elapsed();
+            grown = residentBytes() - before;
+            QTreeWidget *tree = d->findChild<QTreeWidget *>(QStringLiteral("folderTree"));
+            shown =
+                tree->currentItem() && tree->currentItem()->parent() ? tree->currentItem()->parent()->childCount() : 0;
+            d->reject();
+        });
+        clock.start();
+        QCOMPARE(SHBrowseForFolderW(&bi), nullptr);
+        malloc_trim(0);
+        const qint64 kept = residentBytes() - before;
+
+        // Cancel pressed a moment after the dialog shows, while the big folder is being listed: the press is
+        // counted from when it was due, so a GUI thread held meanwhile counts too.
+        const qint64 pressAfter = 200;
+        qint64 pressed = -1;
+        auto *cancel = new QTimer;
+        cancel->setInterval(1);
+        QObject::connect(cancel, &QTimer::timeout, [&] {
+            if (auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                cancel->stop();
+                pressed = clock.elapsed() + pressAfter;
+                QTimer::singleShot(pressAfter, d, [d] {
+                    d->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Cancel)->click();
+                });
+            }
+        });
+        cancel->start();
+        clock.restart();
+        QCOMPARE(SHBrowseForFolderW(&bi), nullptr);
+        const qint64 answered = clock.elapsed();
+        delete cancel;
+        qInfo("settled in %lld ms, %lld bytes a folder shown, %lld kept after; Cancel acted in %lld ms", settled,
+              grown / count, kept / count, answered - pressed);
+        QCOMPARE(shown, count);
+        QVERIFY(settled >= 0 && settled < 1000);
+        QVERIFY(grown < qint64(count) * 1024);
+        QVERIFY(kept < qint64(count) * 512);
+        QVERIFY(pressed >= 0 && answered - pressed < 300);
+    }
+
+    // A named pipe where a file is read is no file: the call answers at once instead of waiting for a writer.
+    void pipeIsNoFile_data()
+    {
+        QTest::addColumn<QString>("read");
+        row("shell link", QStringLiteral("link"));
+        row("version resource", QStringLiteral("version"));
+        row("mount table", QStringLiteral("mounts"));
+    }
+
+    void pipeIsNoFile()
+    {
+        QFETCH(QString, read);
+        const QByteArray pipe = QFile::encodeName(scratch->path() + QStringLiteral("/pipe"));
+        QCOMPARE(::mkfifo(pipe.constData(), 0600), 0);
+        const QString windowsPath = fromHostPath(QFile::decodeName(pipe));
+        // A reader still waiting after a while is let go by a writer that comes and goes, so that the test
+        // fails on the time taken instead of hanging.
+        std::atomic<bool> answered{false};
+        std::thread writer([&] {
+            QElapsedTimer waited;
+            waited.start();
+            while (!answered) {
+                if (waited.hasExpired(3000)) {
+                    const int fd = ::open(pipe.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+                    if (fd >= 0)
+                        ::close(fd);
+                }
+                QThread::msleep(10);
+            }
+        });
+        QElapsedTimer clock;
+        clock.start();
+        bool refused = false;
+        if (read == QLatin1String("link")) {
+            IShellLinkW *link = newLink();
+            refused = persist(link, windowsPath, false) == E_ACCESSDENIED;
+            link->Release();
+        } else if (read == QLatin1String("version")) {
+            DWORD handle = 0;
+            refused = GetFileVersionInfoSizeW(wstr(windowsPath), &handle) == 0 && GetLastError() == ERROR_ACCESS_DENIED;
+        } else {
+            machine::setSetting(QStringLiteral("drives.mounts"), QFile::decodeName(pipe));
+            refused = GetDriveTypeW(WSTR("D:\\")) == DRIVE_NO_ROOT_DIR;
+        }
+        const qint64 took = clock.elapsed();
+        answered = true;
+        writer.join();
+        QVERIFY2(took < 1000, qPrintable(QString::number(took) + " ms"));
+        QVERIFY(refused);
     }
 
     void messageBoxScripted_data()

@@ -1,6 +1,7 @@
 #include "linux/files/drivemap.h"
 
 #include "linux/files/hostnames.h"
+#include "linux/files/regularfile.h"
 #include "linux/machine/machine.h"
 
 #include <QDir>
@@ -63,11 +64,12 @@ QList<HostFs> hostFileSystems()
         QStringLiteral("rpc_pipefs"),  QStringLiteral("efivarfs"),       QStringLiteral("ramfs"),
         QStringLiteral("fuse.portal"), QStringLiteral("fuse.gvfsd-fuse")};
     QList<HostFs> out;
-    QFile mounts(machine::setting(QStringLiteral("drives.mounts"), QStringLiteral("/proc/self/mounts")));
-    if (!mounts.open(QIODevice::ReadOnly))
+    QByteArray mounts;
+    if (regularfile::read(machine::setting(QStringLiteral("drives.mounts"), QStringLiteral("/proc/self/mounts")),
+                          16 * 1024 * 1024, &mounts) != regularfile::Outcome::Read)
         return out;
     QStringList seen;
-    for (const QByteArray &line : mounts.readAll().split('\n')) {
+    for (const QByteArray &line : mounts.split('\n')) {
         const QList<QByteArray> f = line.split(' ');
         if (f.size() < 3)
             continue;

@@ -1202,11 +1202,17 @@ HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
     }
     if (dwFlagsAndAttributes & FILE_FLAG_WRITE_THROUGH)
         flags |= O_DSYNC;
-    f->fd = ::openat(dirfd, name.constData(), flags, 0666);
+    // Opened without waiting: what took the name since it was looked at may be a pipe, which is read only
+    // when it is still a plain file.
+    f->fd = ::openat(dirfd, name.constData(), flags | O_NONBLOCK, 0666);
     if (f->fd < 0 && linkItself && errno == ELOOP)
         return openLink(); // became a link since it was looked at
     if (f->fd < 0)
         return failed(errorOf(errno));
+    struct stat opened;
+    if (::fstat(f->fd, &opened) != 0 || !S_ISREG(opened.st_mode))
+        return failed(ERROR_ACCESS_DENIED);
+    ::fcntl(f->fd, F_SETFL, ::fcntl(f->fd, F_GETFL) & ~O_NONBLOCK);
     if (!holdShared(f.get(), dwDesiredAccess, dwShareMode))
         return failed(ERROR_SHARING_VIOLATION);
     if (!exists || dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == TRUNCATE_EXISTING)

@@ -1,6 +1,7 @@
 #include "linux/processes/procfs.h"
 
 #include "linux/files/hostnames.h"
+#include "linux/files/regularfile.h"
 #include "linux/machine/machine.h"
 #include "linux/processes/w32process.h"
 
@@ -17,21 +18,8 @@ namespace procfs {
 
 bool readSmallFile(const QByteArray &path, QByteArray *out)
 {
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    out->clear();
-    char buffer[4096];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof(buffer));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            ::close(fd);
-            return n == 0;
-        }
-        out->append(buffer, int(n));
-    }
+    // The largest of these, a process's memory map, stays far below this even for a huge process.
+    return regularfile::readAt(AT_FDCWD, path, 64 * 1024 * 1024, out) == regularfile::Outcome::Read;
 }
 
 bool readStat(const QByteArray &folder, Stat *out)

@@ -3,6 +3,7 @@
 #include "win32.h"
 #include "linux/com/comobject.h"
 #include "linux/files/hostnames.h"
+#include "linux/files/regularfile.h"
 #include "linux/machine/machine.h"
 #include "linux/services/taskfiles.h"
 
@@ -279,13 +280,12 @@ public:
     // The task stored in the folder's file of that (host) name; false when there is none to read.
     bool readTask(const QString &file, TaskCollection::Task *task) const
     {
-        QFile f(QDir(folder).filePath(file));
-        // A file far larger than any task definition is no task of the scheduler's: it is not read.
-        if (!QFileInfo(f).isFile() || f.size() > taskfiles::largestTask || !f.open(QIODevice::ReadOnly))
+        // A file far larger than any task definition is no task of the scheduler's: it is not read. The
+        // scheduler's own files are never links.
+        QByteArray bytes;
+        if (regularfile::read(QDir(folder).filePath(file), taskfiles::largestTask, &bytes,
+                              regularfile::Links::Refuse) != regularfile::Outcome::Read)
             return false;
-        const QByteArray bytes = f.read(taskfiles::largestTask + 1);
-        if (bytes.size() > taskfiles::largestTask)
-            return false; // it grew meanwhile
         task->name = hostnames::toWindows(QFileInfo(file).fileName());
         task->xml = taskText(bytes);
         // The program reads each definition it is given: one the scheduler would not hold is not given.

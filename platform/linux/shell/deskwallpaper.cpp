@@ -4,10 +4,11 @@
 #include "linux/shell/deskwallpaper.h"
 
 #include "linux/com/comobject.h"
+#include "linux/files/regularfile.h"
 #include "linux/machine/machine.h"
 #include "linux/registry/registrystore.h"
 
-#include <QFileInfo>
+#include <QBuffer>
 #include <QImageReader>
 
 #include <cstdlib>
@@ -39,12 +40,16 @@ BOOL set(PVOID pvParam, UINT fWinIni)
 {
     const QString path = pvParam ? fromWide(static_cast<LPCWSTR>(pvParam)) : QString();
     if (!path.isEmpty()) {
-        const QString host = hostPath(path);
-        if (!QFileInfo(host).isFile()) {
+        // The picture's kind is told from its first bytes, read from the file without waiting on a pipe.
+        QByteArray head;
+        const regularfile::Outcome read = regularfile::read(hostPath(path), 64 * 1024, &head);
+        if (read != regularfile::Outcome::Read && read != regularfile::Outcome::TooLarge) {
             SetLastError(ERROR_FILE_NOT_FOUND);
             return FALSE;
         }
-        if (!QImageReader(host).canRead()) {
+        QBuffer buffer(&head);
+        buffer.open(QIODevice::ReadOnly);
+        if (!QImageReader(&buffer).canRead()) {
             SetLastError(ERROR_BAD_FORMAT);
             return FALSE;
         }

@@ -213,8 +213,17 @@ public:
 
     folderbrowser::Answer answer;
 
+    // Closed: the listings stop now, not when the dialog goes.
+    void done(int result) override
+    {
+        stop = true;
+        QDialog::done(result);
+    }
+
 private:
+    // path may be null for a folder whose path is its parent's and its name.
     QTreeWidgetItem *makeItem(const QString &text, const QString &path, Kind kind);
+    QString pathOf(const QTreeWidgetItem *item) const;
     void list(QTreeWidgetItem *item);
     void merge(QTreeWidgetItem *item, const QList<Entry> &entries, bool done);
     void place(QTreeWidgetItem *parent, QTreeWidgetItem *child);
@@ -228,6 +237,7 @@ private:
     template <typename F> void later(F f) { QMetaObject::invokeMethod(this, std::move(f), Qt::QueuedConnection); }
 
     HWND owner;
+    QIcon icons[4];
     Visibility visibility = explorerVisibility();
     QTreeWidget *tree = nullptr;
     QLineEdit *edit = nullptr;
@@ -249,6 +259,10 @@ private:
 BrowseDialog::BrowseDialog(HWND owner, const QString &title, const QString &start, UINT flags) : owner(owner)
 {
     setObjectName(QStringLiteral("BrowseForFolderDialog"));
+    const QStyle::StandardPixmap kinds[] = {QStyle::SP_DirIcon, QStyle::SP_ComputerIcon, QStyle::SP_DriveHDIcon,
+                                            QStyle::SP_DesktopIcon};
+    for (int k = 0; k < 4; ++k)
+        icons[k] = style()->standardIcon(kinds[k]);
     setWindowTitle(caption());
     setProperty("busy", false);
     resize(340, 420);
@@ -330,16 +344,25 @@ BrowseDialog::BrowseDialog(HWND owner, const QString &title, const QString &star
 
 QTreeWidgetItem *BrowseDialog::makeItem(const QString &text, const QString &path, Kind kind)
 {
-    static const QStyle::StandardPixmap icons[] = {QStyle::SP_DirIcon, QStyle::SP_ComputerIcon, QStyle::SP_DriveHDIcon,
-                                                   QStyle::SP_DesktopIcon};
+    // One icon per kind, shared by every item of it: an icon looked up per item costs its pixmaps per item.
     auto *item = new QTreeWidgetItem(QStringList{text});
-    item->setIcon(0, style()->standardIcon(icons[kind]));
-    item->setData(0, PathRole, path);
-    item->setData(0, StateRole, Unlisted);
-    item->setData(0, InsertRole, 0);
-    item->setData(0, KindRole, kind);
+    item->setIcon(0, icons[kind]);
+    if (kind != FolderItem || !path.isNull())
+        item->setData(0, PathRole, path);
+    // Unlisted, inserting at 0 and a plain folder are what an item without these says, and a listed folder's
+    // path is its parent's and its name: a folder among thousands carries only its name and icon.
+    if (kind != FolderItem)
+        item->setData(0, KindRole, kind);
     item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
     return item;
+}
+
+QString BrowseDialog::pathOf(const QTreeWidgetItem *item) const
+{
+    const QVariant path = item->data(0, PathRole);
+    if (path.isValid() || !item->parent())
+        return path.toString();
+    return childPath(pathOf(item->parent()), item->text(0));
 }
 
 void BrowseDialog::changeBusy(int by)
@@ -352,7 +375,7 @@ void BrowseDialog::list(QTreeWidgetItem *item)
 {
     item->setData(0, StateRole, Listing);
     changeBusy(1);
-    const QString path = item->data(0, PathRole).toString();
+    const QString path = pathOf(item);
     const bool drives = item == computer;
     const Visibility v = visibility;
     pool.start([this, item, path, drives, v] {
@@ -384,7 +407,7 @@ void BrowseDialog::merge(QTreeWidgetItem *item, const QList<Entry> &entries, boo
             flush();
             at = item->indexOfChild(there) + 1;
         } else {
-            run.append(makeItem(e.name, e.path, kind));
+            run.append(makeItem(e.name, kind == FolderItem ? QString() : e.path, kind));
         }
     }
     flush();
@@ -404,7 +427,7 @@ void BrowseDialog::merge(QTreeWidgetItem *item, const QList<Entry> &entries, boo
 void BrowseDialog::place(QTreeWidgetItem *parent, QTreeWidgetItem *child)
 {
     if (parent->data(0, StateRole).toInt() != Listed) {
-        placed[parent].insert(child->data(0, PathRole).toString().toLower(), child);
+        placed[parent].insert(pathOf(child).toLower(), child);
         parent->addChild(child);
         return;
     }
@@ -424,16 +447,16 @@ void BrowseDialog::applyStart()
     QTreeWidgetItem *item = nullptr;
     const QString root = driveRoot(chain.first().at(0));
     for (int i = 0; i < computer->childCount() && !item; ++i)
-        if (computer->child(i)->data(0, PathRole).toString() == root)
+        if (pathOf(computer->child(i)) == root)
             item = computer->child(i);
     if (!item)
         return;
     for (qsizetype i = 1; i < chain.size(); ++i) {
         tree->expandItem(item);
-        const QString path = childPath(item->data(0, PathRole).toString(), chain.at(i));
+        const QString path = childPath(pathOf(item), chain.at(i));
         QTreeWidgetItem *next = nullptr;
         for (int c = 0; c < item->childCount() && !next; ++c)
-            if (item->child(c)->data(0, PathRole).toString().compare(path, Qt::CaseInsensitive) == 0)
+            if (pathOf(item->child(c)).compare(path, Qt::CaseInsensitive) == 0)
                 next = item->child(c);
         if (!next) {
             // Not listed yet, or not shown (a hidden folder the caller asked for): it is shown as the selection.
@@ -449,7 +472,7 @@ void BrowseDialog::applyStart()
 void BrowseDialog::selectionChanged()
 {
     QTreeWidgetItem *current = tree->currentItem();
-    const bool folder = current && !current->data(0, PathRole).toString().isEmpty();
+    const bool folder = current && !pathOf(current).isEmpty();
     const bool typed = edit && current && edit->text() != current->text(0) && !edit->text().trimmed().isEmpty();
     okButton->setEnabled(!working && (folder || typed));
     if (newFolderButton)
@@ -461,7 +484,7 @@ void BrowseDialog::selectionChanged()
 void BrowseDialog::okPressed()
 {
     QTreeWidgetItem *current = tree->currentItem();
-    const QString base = current ? current->data(0, PathRole).toString() : QString();
+    const QString base = current ? pathOf(current) : QString();
     const QString typed = edit ? edit->text() : QString();
     if (!edit || !current || typed == current->text(0) || typed.trimmed().isEmpty()) {
         if (!base.isEmpty()) {
@@ -505,7 +528,7 @@ void BrowseDialog::message(const QString &text)
 void BrowseDialog::makeNewFolder()
 {
     QTreeWidgetItem *parent = tree->currentItem();
-    const QString folder = parent ? parent->data(0, PathRole).toString() : QString();
+    const QString folder = parent ? pathOf(parent) : QString();
     if (folder.isEmpty())
         return;
     QString name, path;
@@ -534,7 +557,7 @@ void BrowseDialog::makeNewFolder()
 // A new folder's name edited in the tree: the folder is renamed, or the item shows its name again.
 void BrowseDialog::renamed(QTreeWidgetItem *item)
 {
-    const QString path = item->data(0, PathRole).toString();
+    const QString path = pathOf(item);
     const qsizetype slash = path.lastIndexOf(QLatin1Char('\\'));
     const QString name = item->text(0).trimmed();
     if (!(item->flags() & Qt::ItemIsEditable) || slash < 0 || name == path.mid(slash + 1))

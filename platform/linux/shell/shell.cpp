@@ -3,6 +3,7 @@
 #include "win32.h"
 #include "linux/files/drivemap.h"
 #include "linux/files/hostnames.h"
+#include "linux/files/regularfile.h"
 #include "linux/machine/machine.h"
 #include "linux/machine/ownfolder.h"
 #include "linux/shell/folderbrowser.h"
@@ -129,12 +130,12 @@ bool namedByHost(const char *key)
     QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (config.isEmpty())
         config = QDir::homePath() + QStringLiteral("/.config");
-    QFile file(config + QStringLiteral("/user-dirs.dirs"));
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    QByteArray text;
+    if (regularfile::read(config + QStringLiteral("/user-dirs.dirs"), 64 * 1024, &text) != regularfile::Outcome::Read)
         return false;
     const QByteArray prefix = QByteArray(key) + '=';
-    while (!file.atEnd())
-        if (file.readLine().trimmed().startsWith(prefix))
+    for (const QByteArray &line : text.split('\n'))
+        if (line.trimmed().startsWith(prefix))
             return true;
     return false;
 }

@@ -4,6 +4,7 @@
 #include "win32.h"
 #include "linux/files/filefaults.h"
 #include "linux/files/drivemap.h"
+#include "linux/files/regularfile.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -443,14 +444,21 @@ HRESULT ShellLink::Load(LPCOLESTR pszFileName, DWORD)
     if (!pszFileName)
         return E_INVALIDARG;
     const QString file = hostPath(fromWide(pszFileName));
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
-        return QFileInfo::exists(file) ? E_ACCESSDENIED : HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
-    // The header says whether this is a link at all before anything more is read.
-    QByteArray bytes = f.read(headerSize);
+    // A link is a plain file of bounded size: what is beyond the largest link there can be is not read.
+    QByteArray bytes;
+    switch (regularfile::read(file, largestLink, &bytes)) {
+    case regularfile::Outcome::Read:
+    case regularfile::Outcome::TooLarge:
+        break;
+    case regularfile::Outcome::Missing:
+        return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+    case regularfile::Outcome::Failed:
+        return E_FAIL;
+    default:
+        return E_ACCESSDENIED; // a folder, pipe or device is no file to load
+    }
     if (bytes.size() < qsizetype(headerSize) || qFromLittleEndian<quint32>(bytes.constData()) != headerSize)
         return E_FAIL;
-    bytes += f.read(largestLink - headerSize);
     if (!decode(bytes))
         return E_FAIL;
     currentFile = file;

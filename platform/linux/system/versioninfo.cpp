@@ -1,9 +1,9 @@
 // Version resources of the stand-in: the RT_VERSION resource of a PE file, found through its resource
 // directory, and queried by block path as Windows does.
 #include "win32.h"
+#include "linux/files/regularfile.h"
 #include "linux/machine/machine.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include <cstring>
@@ -53,12 +53,22 @@ QString located(const QString &path)
 QByteArray versionResource(const QString &path, DWORD *error)
 {
     *error = ERROR_RESOURCE_DATA_NOT_FOUND;
-    QFile f(hostPath(located(path)));
-    if (!f.open(QIODevice::ReadOnly)) {
-        *error = f.exists() ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND;
+    // The headers and resources looked at lie in the first 64 MiB of any program this reads.
+    QByteArray d;
+    switch (regularfile::read(hostPath(located(path)), 64 * 1024 * 1024, &d)) {
+    case regularfile::Outcome::Read:
+    case regularfile::Outcome::TooLarge:
+        break;
+    case regularfile::Outcome::Missing:
+        *error = ERROR_FILE_NOT_FOUND;
+        return QByteArray();
+    case regularfile::Outcome::Failed:
+        *error = ERROR_READ_FAULT;
+        return QByteArray();
+    default:
+        *error = ERROR_ACCESS_DENIED; // a folder, pipe or device is no program
         return QByteArray();
     }
-    const QByteArray d = f.read(64 * 1024 * 1024);
     if (d.size() < 64 || read16(d, 0) != 0x5A4D)
         return QByteArray();
     const qint64 pe = read32(d, 0x3C);
