@@ -103,8 +103,11 @@ inline bool shredOne(const QString &file)
 {
     const QFileInfo info = windowsFileInfo(fromHostPath(QFileInfo(file).absoluteFilePath()));
     QStandardItemModel model;
-    model.appendRow({new QStandardItem(info.fileName()), new QStandardItem(QStringLiteral("File")),
-                     new QStandardItem(nativeSeparators(info.path())), new QStandardItem(QStringLiteral("0"))});
+    auto *name = new QStandardItem(info.fileName());
+    name->setData(QVariant::fromValue(filecheck::choose(nativeSeparators(info.filePath()))),
+                  SecureDeleteThread::ChoiceRole);
+    model.appendRow({name, new QStandardItem(QStringLiteral("File")), new QStandardItem(nativeSeparators(info.path())),
+                     new QStandardItem(QStringLiteral("0"))});
     SecureDeleteOptions options;
     options.DeleteMode = 2;
     SecureDeleteThread thread;

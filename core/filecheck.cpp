@@ -13,25 +13,101 @@ bool isSeparator(QChar c)
     return c == QLatin1Char('/') || c == QLatin1Char('\\');
 }
 
+// How much of a full path is its root: "C:\", "\\?\C:\", "\\server\share\", "\\?\UNC\server\share\" or
+// the host's "/"; 0 for a path that has none.
+qsizetype rootLength(const QString &path)
+{
+    qsizetype at = 0;
+    bool unc = false;
+    if (path.startsWith(QLatin1String("\\\\?\\UNC\\"), Qt::CaseInsensitive)) {
+        at = 8;
+        unc = true;
+    } else if (path.startsWith(QLatin1String("\\\\?\\")) || path.startsWith(QLatin1String("\\\\.\\"))) {
+        at = 4;
+    } else if (path.size() > 2 && isSeparator(path.at(0)) && isSeparator(path.at(1))) {
+        at = 2;
+        unc = true;
+    } else if (!path.isEmpty() && path.at(0) == QLatin1Char('/')) {
+        return 1;
+    }
+    if (unc) {
+        // The server's name and the share's, each ending at a separator or at the end.
+        for (int part = 0; part < 2; ++part) {
+            const qsizetype start = at;
+            while (at < path.size() && !isSeparator(path.at(at)))
+                ++at;
+            if (at == start)
+                return 0;
+            if (at < path.size())
+                ++at;
+        }
+        return at;
+    }
+    if (path.size() >= at + 3 && path.at(at).isLetter() && path.at(at + 1) == QLatin1Char(':') &&
+        isSeparator(path.at(at + 2)))
+        return at + 3;
+    return 0;
+}
+
+FileIdentity identityOf(const BY_HANDLE_FILE_INFORMATION &info)
+{
+    FileIdentity id;
+    id.known = true;
+    id.volume = info.dwVolumeSerialNumber;
+    id.index = (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    id.links = info.nNumberOfLinks;
+    return id;
+}
+
+FileIdentity identityAt(const QString &path, DWORD flags)
+{
+    // No access rights asked: a file in use by others still tells who it is.
+    HANDLE h = CreateFileW(wstr(childpaths::callable(path)), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return FileIdentity();
+    BY_HANDLE_FILE_INFORMATION info = {};
+    const FileIdentity id = GetFileInformationByHandle(h, &info) ? identityOf(info) : FileIdentity();
+    CloseHandle(h);
+    return id;
+}
+
 } // namespace
 
 FileIdentity identify(const QString &path)
 {
-    FileIdentity id;
-    // No access rights asked: a file in use by others still tells who it is.
-    HANDLE h = CreateFileW(wstr(childpaths::callable(path)), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return id;
-    BY_HANDLE_FILE_INFORMATION info = {};
-    if (GetFileInformationByHandle(h, &info)) {
-        id.known = true;
-        id.volume = info.dwVolumeSerialNumber;
-        id.index = (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-        id.links = info.nNumberOfLinks;
+    return identityAt(path, FILE_FLAG_OPEN_REPARSE_POINT);
+}
+
+bool isRoot(const QString &path)
+{
+    const qsizetype root = rootLength(path);
+    return root > 0 ? root >= path.size() : rootLength(path + QLatin1Char('\\')) == path.size() + 1;
+}
+
+Choice choose(const QString &path)
+{
+    Choice choice;
+    const qsizetype root = rootLength(path);
+    if (root == 0)
+        return choice;
+    choice.base = path.left(root);
+    // Each folder on the way is looked at itself; below the deepest link among them every folder is plain.
+    for (qsizetype i = root; i < path.size(); ++i) {
+        if (!isSeparator(path.at(i)) || isSeparator(path.at(i - 1)))
+            continue;
+        const QString folder = path.left(i);
+        const DWORD attributes = GetFileAttributesW(wstr(childpaths::callable(folder)));
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+            return Choice();
+        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+            choice.base = folder;
     }
-    CloseHandle(h);
-    return id;
+    choice.identity = identify(path);
+    choice.baseIdentity = identityAt(choice.base, 0);
+    if (!choice.identity.known || !choice.baseIdentity.known)
+        return Choice();
+    return choice;
 }
 
 bool linkFreeBelow(const QString &base, const QString &path)
@@ -76,16 +152,6 @@ bool stillListed(const QString &base, const QString &path, const FileIdentity &l
 
 namespace {
 
-FileIdentity identityOf(const BY_HANDLE_FILE_INFORMATION &info)
-{
-    FileIdentity id;
-    id.known = true;
-    id.volume = info.dwVolumeSerialNumber;
-    id.index = (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-    id.links = info.nNumberOfLinks;
-    return id;
-}
-
 // A plain folder, and the listed one when that is known.
 bool isCheckedFolder(HANDLE h, const FileIdentity &listed)
 {
@@ -98,7 +164,7 @@ bool isCheckedFolder(HANDLE h, const FileIdentity &listed)
 
 } // namespace
 
-bool HeldFolders::hold(const QString &base, const QString &folder)
+bool HeldFolders::hold(const QString &base, const QString &folder, const FileIdentity &baseListed)
 {
     release();
     qsizetype start = base.size();
@@ -109,13 +175,17 @@ bool HeldFolders::hold(const QString &base, const QString &folder)
     if (base.isEmpty() || folder.size() < start || (!same && !root && !isSeparator(folder.at(start))) ||
         folder.left(start).compare(base.left(start), Qt::CaseInsensitive) != 0)
         return false;
+    // A root keeps its separator: "C:" alone would name the drive's current folder.
+    QString named = folder.left(start);
+    if (!root && rootLength(named + QLatin1Char('\\')) == start + 1)
+        named += QLatin1Char('\\');
     // The base as named: a link the user went through to reach it is theirs to follow.
-    HANDLE h =
-        CreateFileW(wstr(childpaths::callable(folder.left(start))), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE h = CreateFileW(wstr(childpaths::callable(named)), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     BY_HANDLE_FILE_INFORMATION info = {};
     if (h == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(h, &info) ||
-        !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        (baseListed.known && !identityOf(info).sameFile(baseListed))) {
         if (h != INVALID_HANDLE_VALUE)
             CloseHandle(h);
         return false;
@@ -168,15 +238,21 @@ void HeldFolders::release()
 
 HANDLE openChecked(const QString &path, DWORD access, int requirements, const FileIdentity &listed, DWORD share)
 {
+    // A link to a folder opens as folders do, with backup semantics; it is opened itself all the same.
+    const bool link = requirements & ALink;
     HANDLE h = CreateFileW(wstr(childpaths::callable(path)), access, share, nullptr, OPEN_EXISTING,
-                           FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+                           FILE_FLAG_OPEN_REPARSE_POINT | (link ? FILE_FLAG_BACKUP_SEMANTICS : 0), nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return h;
     BY_HANDLE_FILE_INFORMATION info = {};
     const char *refused = nullptr;
-    if (!GetFileInformationByHandle(h, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    const bool known = GetFileInformationByHandle(h, &info);
+    const bool reparse = info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
+    if (!known || ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(link && reparse)))
         refused = "no file";
-    else if ((requirements & NotALink) && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    else if (link && !reparse)
+        refused = "not a link";
+    else if ((requirements & NotALink) && reparse)
         refused = "a link";
     else if ((requirements & OneName) && info.nNumberOfLinks != 1)
         refused = "another name shares its data";

@@ -5,6 +5,7 @@
 #include "linux/files/filefaults.h"
 #include "linux/machine/machine.h"
 #include "linux/files/rawvolume.h"
+#include "securedeletethread.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -12,9 +13,14 @@
 #include <QList>
 #include <QMutex>
 #include <QSemaphore>
+#include <QStandardItem>
 #include <QString>
 
 #include <functional>
+
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 // Records the writes (host path, offset, bytes) and flushes of the stand-in while it lives; the optional hook
 // runs on the writing thread after each write is recorded.
@@ -152,3 +158,43 @@ inline bool allBytes(const QByteArray &data, char value)
             return false;
     return !data.isEmpty();
 }
+
+// A row of the page's list as the page adds it, with what the user chose taken now.
+inline QList<QStandardItem *> listRow(const QString &name, bool folder, const QString &parent)
+{
+    auto *nameItem = new QStandardItem(name);
+    nameItem->setData(QVariant::fromValue(filecheck::choose(parent + QLatin1Char('\\') + name)),
+                      SecureDeleteThread::ChoiceRole);
+    return {nameItem, new QStandardItem(folder ? QStringLiteral("Folder") : QStringLiteral("File")),
+            new QStandardItem(parent), new QStandardItem(folder ? QStringLiteral("1") : QStringLiteral("0"))};
+}
+
+// While it lives, the calling thread and the threads it starts go without the capabilities that let root
+// read, write and remove whatever the permissions say: a folder's permissions then hold for root as for any
+// user. For an ordinary user, who has none of them, it changes nothing.
+class WithoutOverride
+{
+public:
+    WithoutOverride()
+    {
+        if (::syscall(SYS_capget, &header, saved) != 0)
+            return;
+        __user_cap_data_struct reduced[2] = {saved[0], saved[1]};
+        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) | (1u << CAP_FOWNER));
+        dropped = ::syscall(SYS_capset, &header, reduced) == 0;
+    }
+    ~WithoutOverride()
+    {
+        if (dropped)
+            ::syscall(SYS_capset, &header, saved);
+    }
+    WithoutOverride(const WithoutOverride &) = delete;
+    WithoutOverride &operator=(const WithoutOverride &) = delete;
+    // False when the capabilities could not be read or given up.
+    bool ok() const { return dropped || ::geteuid() != 0; }
+
+private:
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct saved[2] = {};
+    bool dropped = false;
+};

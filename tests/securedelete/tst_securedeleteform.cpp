@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QPointer>
 #include <QProgressBar>
+#include <QScopeGuard>
 #include <QSemaphore>
 #include <QSignalSpy>
 #include <QStandardItemModel>
@@ -31,6 +32,7 @@
 #include <QtTest>
 
 #include <functional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -337,6 +339,120 @@ private slots:
         QVERIFY(boxes.texts.last().startsWith(QStringLiteral("1 of 1 items could not be shredded")));
     }
 
+    // What the user chose is what goes: the row's folder made a link (to a folder holding an item of the same
+    // name) between adding the row and Delete leaves everything alone, and the row stays, named.
+    void chosenItemSwappedAway_data()
+    {
+        QTest::addColumn<bool>("folder");
+        QTest::newRow("folder added with Add Folder") << true;
+        QTest::newRow("file dropped") << false;
+    }
+    void chosenItemSwappedAway()
+    {
+        QFETCH(bool, folder);
+        const QString item = folder ? QStringLiteral("target/inner.txt") : QStringLiteral("target");
+        writeFile(path(QStringLiteral("victim/") + item), "chosen");
+        writeFile(path(QStringLiteral("outside/") + item), "private");
+        SecureDeleteForm form;
+        form.options.DeleteMode = 2;
+        if (folder) {
+            m->answerFolderBrowser(path(QStringLiteral("victim/target")));
+            form.ui->ffAddFolderButton->click();
+        } else {
+            emit form.ui->ffTreeView->addURL(path(QStringLiteral("victim/target")));
+        }
+        QCOMPARE(form.listModel->rowCount(), 1);
+        QVERIFY(QDir().rename(path(QStringLiteral("victim")), path(QStringLiteral("moved"))));
+        QVERIFY(QFile::link(path(QStringLiteral("outside")), path(QStringLiteral("victim"))));
+        BoxAnswerer boxes;
+        WriteRecorder recorder;
+        form.ui->ffDeleteButton->click();
+        QTRY_VERIFY(!form.deleteRunning);
+        QCOMPARE(recorder.writes().size(), 0);
+        QCOMPARE(readFile(path(QStringLiteral("outside/") + item)), QByteArray("private"));
+        QCOMPARE(readFile(path(QStringLiteral("moved/") + item)), QByteArray("chosen"));
+        QCOMPARE(form.listModel->rowCount(), 1);
+        QTRY_COMPARE(boxes.texts.size(), 1);
+        QCOMPARE(boxes.texts.first(),
+                 QStringLiteral("1 of 1 items could not be shredded and were kept as they were:\n") +
+                     nativeSeparators(form.listModel->item(0, 2)->text()) +
+                     QStringLiteral("\\target (changed since it was added)"));
+    }
+
+    // The end report names apart a file overwritten that could not be removed (its folder read-only) and a
+    // folder shredded in part, with what is left of it; "kept as they were" only what was not touched. Without
+    // the capability that lets root remove entries of a read-only folder, as for any user.
+    void endReportSaysWhatBecameOfEachItem()
+    {
+        writeFile(path(QStringLiteral("tree/one.txt")), secretBytes(3000));
+        writeFile(path(QStringLiteral("tree/two.txt")), secretBytes(3000));
+        writeFile(path(QStringLiteral("elsewhere.txt")), "elsewhere");
+        QVERIFY(QFile::link(path(QStringLiteral("elsewhere.txt")), path(QStringLiteral("tree/link.txt"))));
+        writeFile(path(QStringLiteral("readonly/held.txt")), secretBytes(3000));
+        writeFile(path(QStringLiteral("locked.txt")), "locked");
+        m->injectFileFault(path(QStringLiteral("locked.txt")), QStringLiteral("locked"));
+        const QByteArray readOnly = QFile::encodeName(path(QStringLiteral("readonly")));
+        QCOMPARE(::chmod(readOnly.constData(), 0555), 0);
+        const auto writable = qScopeGuard([&readOnly] { ::chmod(readOnly.constData(), 0755); });
+        WithoutOverride asAnyUser;
+        QVERIFY(asAnyUser.ok());
+        SecureDeleteForm form;
+        form.options.DeleteMode = 2;
+        for (const char *name : {"tree", "readonly/held.txt", "locked.txt"})
+            emit form.ui->ffTreeView->addURL(path(QLatin1String(name)));
+        BoxAnswerer boxes;
+        form.ui->ffDeleteButton->click();
+        QTRY_VERIFY(!form.deleteRunning);
+        QTRY_COMPARE(boxes.texts.size(), 1);
+        QCOMPARE(boxes.texts.first(),
+                 QStringLiteral("1 of 3 items could not be shredded and were kept as they were:\n%1\\locked.txt\n\n"
+                                "1 of 3 items were overwritten but could not be removed:\n%1\\readonly\\held.txt\n\n"
+                                "1 of 3 items are folders that were shredded only in part:\n%1\\tree (left: link.txt)")
+                     .arg(nativeSeparators(tmp->path())));
+        QCOMPARE(form.listModel->rowCount(), 3);
+        const QByteArray held = readFile(path(QStringLiteral("readonly/held.txt")));
+        QCOMPARE(held.size(), 3000);
+        QVERIFY(held != secretBytes(3000));
+        QCOMPARE(QDir(path(QStringLiteral("tree"))).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System),
+                 QStringList{"link.txt"});
+        QCOMPARE(readFile(path(QStringLiteral("elsewhere.txt"))), QByteArray("elsewhere"));
+        QCOMPARE(readFile(path(QStringLiteral("locked.txt"))), QByteArray("locked"));
+    }
+
+    // A drive's root is never a row: chosen (also through "..") or dropped, it is refused with a box that says so.
+    void driveRootRefused_data()
+    {
+        QTest::addColumn<bool>("dropped");
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("C:\\") << false << "C:\\"
+                              << "C:\\";
+        QTest::newRow("through ..") << false << "C:\\Windows\\.."
+                                    << "C:\\";
+        QTest::newRow("the host's root dropped") << true << "/"
+                                                 << "Z:\\";
+    }
+    void driveRootRefused()
+    {
+        QFETCH(bool, dropped);
+        QFETCH(QString, chosen);
+        QFETCH(QString, shown);
+        SecureDeleteForm form;
+        BoxAnswerer boxes;
+        if (dropped) {
+            emit form.ui->ffTreeView->addURL(chosen);
+        } else {
+            m->answerFolderBrowser(chosen);
+            form.ui->ffAddFolderButton->click();
+        }
+        QTRY_COMPARE(boxes.texts,
+                     QStringList{shown + QStringLiteral(" is the root of a drive, and a drive's root cannot "
+                                                        "be shredded. Add the files and folders on it "
+                                                        "instead.")});
+        QCOMPARE(form.listModel->rowCount(), 0);
+        QVERIFY(!form.ui->ffDeleteButton->isEnabled());
+    }
+
     // On a fresh machine (no simulated volume, no declared runs) a compressed file's clusters lie on its drive,
     // whose volume opens and refuses the writes: the file stays, and the end of the run says why.
     void clusterRefusalOnAFreshMachine()
@@ -518,12 +634,21 @@ private slots:
         QVERIFY(moveToRecycleBin(QStringLiteral("R:\\shared.txt")));
         const QString trash = trashOf(path(QStringLiteral("q/home")));
         writeFile(trash + QStringLiteral("/.secret-notes"), "notes"); // beside the trash's own folders
+        // Links thrown away, to a file and to a folder outside, each with its record: they go themselves.
+        writeFile(path(QStringLiteral("r/target.txt")), "target");
+        writeFile(path(QStringLiteral("r/folder/inside.txt")), "inside");
+        QVERIFY(QFile::link(path(QStringLiteral("r/target.txt")), trash + QStringLiteral("/files/filelink")));
+        QVERIFY(QFile::link(path(QStringLiteral("r/folder")), trash + QStringLiteral("/files/folderlink")));
+        for (const char *name : {"filelink", "folderlink"})
+            writeFile(trash + QStringLiteral("/info/") + QLatin1String(name) + QStringLiteral(".trashinfo"), "record");
         // The shared file's other name, outside the trash.
         QCOMPARE(::link(QFile::encodeName(trash + QStringLiteral("/files/shared.txt")).constData(),
                         QFile::encodeName(path(QStringLiteral("r/keep.txt"))).constData()),
                  0);
-        QCOMPARE(QDir(trash + QStringLiteral("/files")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
-                 (QStringList{"album", "report 2.txt", "report.txt", "shared.txt"})); // dot names not shown
+        QCOMPARE(
+            QDir(trash + QStringLiteral("/files")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System),
+            (QStringList{"album", "filelink", "folderlink", "report 2.txt", "report.txt",
+                         "shared.txt"})); // dot names not shown
         const QByteArray record = readFile(trash + QStringLiteral("/info/report 2.txt.trashinfo"));
         QVERIFY2(record.startsWith(
                      "[Trash Info]\nPath=" +
@@ -550,17 +675,21 @@ private slots:
         BoxAnswerer boxes;
         form.ui->rbEmptyButton->click();
         QTRY_VERIFY(!form.deleteRunning);
-        // The shared file is named as kept.
+        // The shared file is named as kept, and so is its record, which stays with it.
         QTRY_COMPARE(boxes.texts.size(), 1);
-        QCOMPARE(boxes.texts.first(), QStringLiteral("1 of 13 items could not be shredded and were kept as they "
-                                                     "were:\nQ:\\$RECYCLE.BIN\\files\\shared.txt"));
+        QCOMPARE(boxes.texts.first(), QStringLiteral("2 of 17 items could not be shredded and were kept as they "
+                                                     "were:\nQ:\\$RECYCLE.BIN\\files\\shared.txt\n"
+                                                     "Q:\\$RECYCLE.BIN\\info\\shared.txt.trashinfo"));
         QCOMPARE(form.recycleBinFolders, QStringList{QStringLiteral("Q:\\$RECYCLE.BIN")});
-        // The trashed files and the records are gone, overwritten first; the shared file stays, and so do the
-        // trash's own folders.
-        QCOMPARE(filesBelow(trash), QStringList{QStringLiteral("files/shared.txt")});
+        // The trashed files and their records are gone, overwritten first, and the links; the shared file stays
+        // with its record, and so do the trash's own folders and what the links pointed at.
+        QCOMPARE(filesBelow(trash), (QStringList{"files/shared.txt", "info/shared.txt.trashinfo"}));
         QCOMPARE(QDir(trash).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), (QStringList{"files", "info"}));
-        QCOMPARE(QDir(trash + QStringLiteral("/info")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
-                 QStringList());
+        QCOMPARE(
+            QDir(trash + QStringLiteral("/files")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System),
+            QStringList{"shared.txt"});
+        QCOMPARE(readFile(path(QStringLiteral("r/target.txt"))), QByteArray("target"));
+        QCOMPARE(readFile(path(QStringLiteral("r/folder/inside.txt"))), QByteArray("inside"));
         QVERIFY(!recorder.writesTo(trash + QStringLiteral("/files/report.txt")).isEmpty());
         QVERIFY(!recorder.writesTo(trash + QStringLiteral("/info/report.txt.trashinfo")).isEmpty());
         QVERIFY(!recorder.writesTo(trash + QStringLiteral("/info/.env-secrets.trashinfo")).isEmpty());

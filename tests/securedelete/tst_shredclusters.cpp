@@ -187,6 +187,45 @@ private slots:
         QVERIFY(!QFile::exists(file));
     }
 
+    // A file with no clusters at all (small enough for its file record, or empty): the query answers the end
+    // of the file from the first cluster on, and the ordinary overwrite reaches its data.
+    void filesWithoutClustersAreOverwritten_data()
+    {
+        QTest::addColumn<unsigned>("attribute");
+        QTest::addColumn<qint64>("size");
+        const struct
+        {
+            const char *name;
+            unsigned attribute;
+        } marks[] = {{"compressed", FILE_ATTRIBUTE_COMPRESSED},
+                     {"encrypted", FILE_ATTRIBUTE_ENCRYPTED},
+                     {"sparse", FILE_ATTRIBUTE_SPARSE_FILE}};
+        for (const auto &mark : marks)
+            for (qint64 size : {qint64(0), qint64(100), qint64(699)})
+                QTest::addRow("%s-%lld", mark.name, size) << mark.attribute << size;
+    }
+    void filesWithoutClustersAreOverwritten()
+    {
+        QFETCH(unsigned, attribute);
+        QFETCH(qint64, size);
+        secret = secretBytes(size);
+        QVERIFY(writeFile(file, secret));
+        m->markFileAttributes(file, attribute);
+        layOut({});
+        WriteRecorder recorder;
+        QVERIFY(shred(2));
+        QCOMPARE(recorder.writesTo(image).size(), 0);
+        // Three passes over the last byte, then three over the rest: every byte three times.
+        const QList<WriteRecorder::Write> writes = recorder.writesTo(file);
+        QCOMPARE(writes.size(), size == 0 ? 0 : 6);
+        QVector<int> covered(int(size), 0);
+        for (const WriteRecorder::Write &w : writes)
+            for (int b = 0; b < w.data.size(); ++b)
+                ++covered[int(w.offset) + b];
+        QCOMPARE(covered, QVector<int>(int(size), 3));
+        QVERIFY(!QFile::exists(file));
+    }
+
     // Any failure on the cluster path keeps the file, under its own name and with its contents.
     void failuresKeepTheFile_data()
     {

@@ -646,8 +646,7 @@ private slots:
         QStandardItemModel model;
         for (const QString &name : names) {
             const bool folder = name == QLatin1String("tree") || name == QLatin1String("gone");
-            model.appendRow({new QStandardItem(name), new QStandardItem(folder ? "Folder" : "File"),
-                             new QStandardItem(dir()), new QStandardItem(folder ? "1" : "0")});
+            model.appendRow(listRow(name, folder, dir()));
         }
         bool removedOnGuiThread = true;
         connect(&model, &QStandardItemModel::rowsAboutToBeRemoved, this,
@@ -702,8 +701,7 @@ private slots:
         writeFile(hostFile(QStringLiteral("chosen/") + file), "private");
         const bool folder = name != file;
         QStandardItemModel model;
-        model.appendRow({new QStandardItem(name), new QStandardItem(folder ? "Folder" : "File"),
-                         new QStandardItem(hostFile(QStringLiteral("chosen"))), new QStandardItem(folder ? "1" : "0")});
+        model.appendRow(listRow(name, folder, hostFile(QStringLiteral("chosen"))));
         QVERIFY(QDir().mkpath(hostFile(QStringLiteral("elsewhere"))));
         QVERIFY(
             QDir().rename(hostFile(QStringLiteral("chosen/") + name), hostFile(QStringLiteral("elsewhere/") + name)));
@@ -756,25 +754,29 @@ private slots:
         QTRY_VERIFY(finished);
         QVERIFY(worker.wait());
         QCOMPARE(total.size(), 1);
-        QCOMPARE(total.at(0).at(0).toInt(), 6);
+        QCOMPARE(total.at(0).at(0).toInt(), 7);
         // The last folder's entries first, each folder's entries in the reverse of the listing order.
         QStringList entries;
         for (const SecureDeleteEntry &e : std::as_const(worker.entries))
             entries << e.path + QLatin1Char(':') + QString::number(e.kind);
-        QCOMPARE(entries,
-                 (QStringList{"R:\\$Recycle.Bin\\$RZZ.dat:1", "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\.dotfile:1",
-                              "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RCD34:0", "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RAB12.txt:1",
-                              "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$IAB12.txt:1"}));
+        QCOMPARE(
+            entries,
+            (QStringList{"R:\\$Recycle.Bin\\$RZZ.dat:1", "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\link:2",
+                         "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\.dotfile:1", "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RCD34:0",
+                         "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RAB12.txt:1", "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$IAB12.txt:1"}));
         QCOMPARE(seen,
-                 (QStringList{"R:\\$Recycle.Bin\\$RZZ.dat", "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\.dotfile",
-                              "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RCD34", "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RCD34\\deep",
+                 (QStringList{"R:\\$Recycle.Bin\\$RZZ.dat", "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\link",
+                              "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\.dotfile", "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RCD34",
+                              "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RCD34\\deep",
                               "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RCD34\\deep\\x.bin",
                               "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RCD34\\inner.doc",
                               "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$RAB12.txt", "Q:\\$RECYCLE.BIN\\S-1-5-21-1\\$IAB12.txt"}));
-        QCOMPARE(steps, 7);
-        // The bin's own folder stays. Links are neither listed nor shredded; what the link points at is untouched.
+        QCOMPARE(steps, 8);
+        // The bin's own folder stays. A link goes itself; what it points at is untouched.
         QCOMPARE(filesIn(hostFile(QStringLiteral("q/$RECYCLE.BIN"))), QStringList{"S-1-5-21-1"});
-        QCOMPARE(filesIn(hostFile(QStringLiteral("q/$RECYCLE.BIN/S-1-5-21-1"))), QStringList{"link"});
+        QCOMPARE(filesIn(hostFile(QStringLiteral("q/$RECYCLE.BIN/S-1-5-21-1"))), QStringList());
+        QCOMPARE(worker.itemsKept + worker.itemsOverwritten, QStringList());
+        QCOMPARE(worker.itemsShredded, 6);
         QCOMPARE(readFile(hostFile(QStringLiteral("outside.txt"))), QByteArray("outside"));
         QCOMPARE(filesIn(hostFile(QStringLiteral("r/$Recycle.Bin"))), QStringList());
     }
@@ -805,8 +807,7 @@ private slots:
         }
         QStandardItemModel model;
         for (const char *name : {"plan.doc", "single.doc"})
-            model.appendRow({new QStandardItem(QLatin1String(name)), new QStandardItem(QStringLiteral("File")),
-                             new QStandardItem(hostFile(QStringLiteral("chosen"))), new QStandardItem("0")});
+            model.appendRow(listRow(QLatin1String(name), false, hostFile(QStringLiteral("chosen"))));
         Worker w(mode);
         SecureDeleteThread &worker = w.thread;
         worker.listModel = &model;
@@ -914,10 +915,8 @@ private slots:
             racer.add(chosen + QStringLiteral("/tree/sub"), outside);
             QStandardItemModel model;
             for (const QString &name : names)
-                model.appendRow({new QStandardItem(name), new QStandardItem(QStringLiteral("File")),
-                                 new QStandardItem(chosen), new QStandardItem(QStringLiteral("0"))});
-            model.appendRow({new QStandardItem(QStringLiteral("tree")), new QStandardItem(QStringLiteral("Folder")),
-                             new QStandardItem(chosen), new QStandardItem(QStringLiteral("1"))});
+                model.appendRow(listRow(name, false, chosen));
+            model.appendRow(listRow(QStringLiteral("tree"), true, chosen));
             QStringList folders{chosen};
             Worker w(2);
             if (recycleBin) {

@@ -2,6 +2,7 @@
 #include "ui_securedeleteform.h"
 
 #include "childpaths.h"
+#include "filecheck.h"
 #include "krutils.h"
 #include "scaninfoform.h"
 #include "securedeleteoptionsdialog.h"
@@ -21,6 +22,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -45,6 +47,14 @@ bool readFourBytes(HKEY key, LPCWSTR name, quint32 *value)
         return false;
     *value = data;
     return true;
+}
+
+// The full path, "." and ".." resolved, as Windows resolves them; the path itself when it cannot be.
+QString fullPath(const QString &path)
+{
+    std::vector<WCHAR> buffer(size_t(path.size()) + MAX_PATH);
+    const DWORD length = GetFullPathNameW(wstr(path), DWORD(buffer.size()), buffer.data(), nullptr);
+    return length == 0 || length >= buffer.size() ? path : fromWide(buffer.data(), int(length));
 }
 
 } // namespace
@@ -120,6 +130,10 @@ void SecureDeleteForm::updateListButtons()
 void SecureDeleteForm::appendRow(const QString &name, bool folder, const QString &parentFolder, const QString &iconPath)
 {
     auto *nameItem = new QStandardItem(smallShellIcon(iconPath), name);
+    // What the user chose now, as the row's path reaches it: at its turn the row is shredded only while its
+    // path still leads there.
+    nameItem->setData(QVariant::fromValue(filecheck::choose(childpaths::join(parentFolder, name, QLatin1Char('\\')))),
+                      SecureDeleteThread::ChoiceRole);
     auto *typeItem = new QStandardItem(folder ? QStringLiteral("Folder") : QStringLiteral("File"));
     auto *pathItem = new QStandardItem(parentFolder);
     auto *indexItem = new QStandardItem(folder ? QStringLiteral("1") : QStringLiteral("0"));
@@ -144,9 +158,11 @@ void SecureDeleteForm::on_ffAddFileButton_clicked()
 void SecureDeleteForm::on_ffAddFolderButton_clicked()
 {
     KRUtils utils;
-    const QString folder = utils.browseForFolder(documentsPath(), QStringLiteral("Select folder to delete..."));
-    if (folder.isEmpty())
+    const QString chosen = utils.browseForFolder(documentsPath(), QStringLiteral("Select folder to delete..."));
+    if (chosen.isEmpty() || refuseRoot(chosen))
         return;
+    // As Windows reads it: a folder typed with "." or ".." is the one they lead to.
+    const QString folder = fullPath(chosen);
     const QFileInfo info = windowsFileInfo(folder);
     appendRow(info.fileName(), true, nativeSeparators(info.path()), nativeSeparators(folder));
     updateListButtons();
@@ -156,11 +172,26 @@ void SecureDeleteForm::on_AddURL(QString url)
 {
     // What was dropped is looked at through the Win32 calls that will shred it: its name may be one that Qt
     // cannot spell.
+    if (refuseRoot(url))
+        return;
     const QFileInfo info = windowsFileInfo(url);
     const DWORD attributes = GetFileAttributesW(wstr(childpaths::callable(url)));
     const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     appendRow(info.fileName(), folder, info.path(), url);
     updateListButtons();
+}
+
+bool SecureDeleteForm::refuseRoot(const QString &path)
+{
+    if (!filecheck::isRoot(fullPath(path)))
+        return false;
+    // As Windows refuses to delete a drive's root: it is the drive itself, never an item on it.
+    QMessageBox::warning(this, tr(HUSHDECK_PRODUCT_NAME),
+                         QStringLiteral("%1 is the root of a drive, and a drive's root cannot be shredded. Add the "
+                                        "files and folders on it instead.")
+                             .arg(nativeSeparators(childpaths::shown(fullPath(path)))),
+                         QMessageBox::Ok);
+    return true;
 }
 
 void SecureDeleteForm::on_ffRemoveButton_clicked()
@@ -275,7 +306,8 @@ void SecureDeleteForm::onDeleteFinish()
         stopped = QStringLiteral("The shredding was stopped: %1 of %2 items were shredded.")
                       .arg(deleteThread->itemsShredded)
                       .arg(deleteThread->itemsToShred);
-    else if (deleteThread && !deleteThread->itemsKept.isEmpty())
+    else if (deleteThread && (!deleteThread->itemsKept.isEmpty() || !deleteThread->itemsOverwritten.isEmpty() ||
+                              !deleteThread->itemsPartly.isEmpty()))
         stopped = keptText(*deleteThread);
     // The page is left ready either way: the close may yet be refused (a Save that failed).
     ui->ffRemoveButton->setEnabled(false);
@@ -297,15 +329,37 @@ void SecureDeleteForm::onDeleteFinish()
 QString SecureDeleteForm::keptText(const SecureDeleteThread &run)
 {
     const int shown = 10;
-    QStringList names;
-    for (const QString &path : run.itemsKept.mid(0, shown))
-        names << nativeSeparators(path);
-    if (run.itemsKept.size() > shown)
-        names << QStringLiteral("and %1 more").arg(run.itemsKept.size() - shown);
-    QString text = QStringLiteral("%1 of %2 items could not be shredded and were kept as they were:\n%3")
-                       .arg(run.itemsKept.size())
-                       .arg(run.itemsToShred)
-                       .arg(names.join(QLatin1Char('\n')));
+    // Each group of what stayed, the first few of it named, in words that say what became of it.
+    const auto group = [&run](const QString &what, const QStringList &paths) {
+        QStringList names;
+        for (const QString &path : paths.mid(0, shown))
+            names << nativeSeparators(path);
+        if (paths.size() > shown)
+            names << QStringLiteral("and %1 more").arg(paths.size() - shown);
+        return what.arg(paths.size()).arg(run.itemsToShred).arg(names.join(QLatin1Char('\n')));
+    };
+    QStringList parts;
+    if (!run.itemsKept.isEmpty())
+        parts << group(QStringLiteral("%1 of %2 items could not be shredded and were kept as they were:\n%3"),
+                       run.itemsKept);
+    if (!run.itemsOverwritten.isEmpty())
+        parts << group(QStringLiteral("%1 of %2 items were overwritten but could not be removed:\n%3"),
+                       run.itemsOverwritten);
+    if (!run.itemsPartly.isEmpty()) {
+        QStringList folders;
+        for (const SecureDeleteThread::PartlyShredded &folder : run.itemsPartly) {
+            QStringList left;
+            for (const QString &name : folder.left)
+                left << nativeSeparators(name);
+            if (folder.leftCount > folder.left.size())
+                left << QStringLiteral("and %1 more").arg(folder.leftCount - folder.left.size());
+            folders << (left.isEmpty() ? folder.path + QStringLiteral(" (emptied, but not removed)")
+                                       : folder.path + QStringLiteral(" (left: ") + left.join(QStringLiteral(", ")) +
+                                             QLatin1Char(')'));
+        }
+        parts << group(QStringLiteral("%1 of %2 items are folders that were shredded only in part:\n%3"), folders);
+    }
+    QString text = parts.join(QStringLiteral("\n\n"));
     if (run.volumeRefused)
         text += QStringLiteral("\n\nWindows refused to overwrite the clusters of a compressed, encrypted or "
                                "sparse file on its drive: it lets a program write to the sectors of a drive in "

@@ -70,6 +70,8 @@ public slots:
 
 private:
     void appendRow(const QString &name, bool folder, const QString &parentFolder, const QString &iconPath);
+    // A drive's root chosen or dropped is refused, with a box that says why; true then.
+    bool refuseRoot(const QString &path);
     void startRun(bool recycleBin);
     void showOptions();
     // What the box at the end of a run says of the items it could not shred.

@@ -3,6 +3,7 @@
 #include "childpaths.h"
 
 #include <QDebug>
+#include <QHash>
 #include <QStandardItemModel>
 
 #include <cstdlib>
@@ -119,9 +120,10 @@ bool buildDodBuffers()
 // that every pass covers the same bytes. The pattern is repeated through a buffer of several MiB and written
 // in few large calls, then flushed: each pass is on the disk before the next one starts, at the cost of one
 // synchronous flush per pass rather than one synchronous write per 64 KiB. With a cancel flag, a set flag
-// stops the pass before its next write; a short write or a failed flush counts as a failure.
+// stops the pass before its next write; a short write or a failed flush counts as a failure. wrote is set once
+// any byte was written.
 bool writePass(HANDLE handle, const BYTE *pattern, quint64 length, int pass, const std::atomic<bool> *cancel,
-               std::vector<BYTE> &buffer)
+               std::vector<BYTE> &buffer, bool &wrote)
 {
     if (pass > 0) {
         LARGE_INTEGER back;
@@ -141,7 +143,9 @@ bool writePass(HANDLE handle, const BYTE *pattern, quint64 length, int pass, con
             return false;
         const DWORD asked = DWORD(qMin(left, writeSize));
         DWORD written = 0;
-        if (!WriteFile(handle, buffer.data(), asked, &written, nullptr) || written != asked)
+        const BOOL ok = WriteFile(handle, buffer.data(), asked, &written, nullptr);
+        wrote = wrote || written > 0;
+        if (!ok || written != asked)
             return false;
         left -= asked;
     }
@@ -178,6 +182,22 @@ NtFsControlFilePtr fsControl()
     return call;
 }
 
+// The record a Recycle Bin keeps of an item, which tells where it came from: "$I..." beside a "$R..." item, or
+// a host trash's info\NAME.trashinfo for its files\NAME. Empty for an entry that has none.
+QString recordOf(const QString &path)
+{
+    const QString folder = filecheck::folderOf(path);
+    const QString bin = filecheck::folderOf(folder);
+    if (folder.isEmpty() || bin.isEmpty())
+        return QString();
+    const QString name = path.mid(folder.size() + 1);
+    if (folder.mid(bin.size() + 1).compare(QLatin1String("files"), Qt::CaseInsensitive) == 0)
+        return bin + QStringLiteral("\\info\\") + name + QStringLiteral(".trashinfo");
+    if (name.size() > 2 && name.startsWith(QLatin1String("$R"), Qt::CaseInsensitive))
+        return folder + QStringLiteral("\\$I") + name.mid(2);
+    return QString();
+}
+
 } // namespace
 
 SecureDeleteThread::SecureDeleteThread(QObject *parent) : QThread(parent) {}
@@ -194,12 +214,14 @@ void SecureDeleteThread::run()
 void SecureDeleteThread::runRecycleBinMode()
 {
     entries.clear();
+    changedNote = QStringLiteral(" (changed during the run)");
     if (recycleBinFolders) {
         for (const QString &folder : std::as_const(*recycleBinFolders)) {
             if (cancel)
                 break;
             // A Recycle Bin keeps what it holds in folders of its own (one per user; the host trash's files
-            // and info): emptying it shreds what they hold and leaves them, as the bin itself stays.
+            // and info): emptying it shreds what they hold and leaves them, as the bin itself stays. A link
+            // among them is none of them, and no item thrown away: it is left.
             QList<SecureDeleteEntry> own;
             collectEntries(folder, own);
             // In the order found, so that all entries still go in the reverse of it.
@@ -208,7 +230,7 @@ void SecureDeleteThread::runRecycleBinMode()
                 const qsizetype before = entries.size();
                 if (entry.kind == 0)
                     collectEntries(entry.path, entries);
-                else
+                else if (entry.kind == 1)
                     entries.prepend(entry);
                 // Each is checked from the bin down, its own folder included.
                 for (qsizetype i = 0; i < entries.size() - before; ++i)
@@ -218,37 +240,102 @@ void SecureDeleteThread::runRecycleBinMode()
     }
     itemsToShred = int(entries.size());
     emit updateTotalProgress(int(entries.size()) + 1);
-    for (const SecureDeleteEntry &entry : std::as_const(entries)) {
-        if (cancel)
-            break;
-        // The list was made before the first entry was shredded: each one must still be what was listed.
-        if (shredItem(entry.folder, entry.path, entry.kind == 1, entry.identity))
-            ++itemsShredded;
-        else
-            keep(entry.path);
+    // An item's record goes only after the item, and only once the item has gone (or was gone before its
+    // turn): whatever stays in the bin can still be put back where it came from.
+    QHash<QString, qsizetype> byPath;
+    for (qsizetype i = 0; i < entries.size(); ++i)
+        byPath.insert(entries.at(i).path, i);
+    std::vector<qsizetype> itemOf(size_t(entries.size()), -1); // of a record: its item
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const auto record = byPath.constFind(recordOf(entries.at(i).path));
+        if (record != byPath.constEnd() && *record != i)
+            itemOf[size_t(*record)] = i;
+    }
+    std::vector<bool> stays(size_t(entries.size()), false);
+    for (const bool records : {false, true}) {
+        for (qsizetype i = 0; i < entries.size() && !cancel; ++i) {
+            const SecureDeleteEntry &entry = entries.at(i);
+            const qsizetype item = itemOf[size_t(i)];
+            if ((item >= 0) != records)
+                continue;
+            if (item >= 0 && stays[size_t(item)]) {
+                emit updateDeleteProgress();
+                beginItem(entry.path);
+                keep(entry.path, entry.kind);
+                continue;
+            }
+            // The list was made before the first entry was shredded: each one must still be what was listed.
+            if (shredItem(entry.folder, entry.path, entry.kind, entry.identity)) {
+                ++itemsShredded;
+            } else {
+                stays[size_t(i)] = !itemMissing;
+                keep(entry.path, entry.kind);
+            }
+        }
     }
 }
 
-bool SecureDeleteThread::shredItem(const QString &base, const QString &path, bool file,
-                                   const filecheck::FileIdentity &listed)
+void SecureDeleteThread::beginItem(const QString &path)
+{
+    itemPath = path;
+    itemMissing = false;
+    itemChanged = false;
+    itemTouched = false;
+    leftNames.clear();
+    leftCount = 0;
+}
+
+bool SecureDeleteThread::shredItem(const QString &base, const QString &path, int kind,
+                                   const filecheck::FileIdentity &listed, const filecheck::FileIdentity &baseListed)
 {
     shredBase = base;
+    baseIdentity = baseListed;
     itemIdentity = listed;
-    itemMissing = false;
-    const bool gone = file ? shredFile(path) : shredFolder(path, 0);
+    beginItem(path);
+    itemTop = true;
+    const bool gone = kind == 2 ? removeLink(path) : kind == 1 ? shredFile(path) : shredFolder(path, 0);
+    itemTop = false;
     held.release();
     return gone;
 }
 
-bool SecureDeleteThread::holdFoldersOf(const QString &path, bool *top)
+bool SecureDeleteThread::removeLink(const QString &path)
 {
-    *top = held.isEmpty();
+    const bool top = itemTop;
+    itemTop = false;
+    if (cancel)
+        return false;
+    emit updatePath(path);
+    emit updateDeleteProgress();
+    if (!exists(path))
+        return notFound(path, top);
+    if (!holdFoldersOf(path, top))
+        return false;
+    // Through a handle on the link itself, still the one listed: what it points at is never opened.
+    if (filecheck::deleteChecked(path, filecheck::ALink, identityFor(top)))
+        return true;
+    stillTheItem(path, top);
+    return false;
+}
+
+bool SecureDeleteThread::holdFoldersOf(const QString &path, bool top)
+{
     // A folder being shredded holds the folders above its entries already.
-    if (!*top || shredBase.isEmpty())
+    if (!top || shredBase.isEmpty())
         return true;
-    if (held.hold(shredBase, filecheck::folderOf(path)))
+    if (held.hold(shredBase, filecheck::folderOf(path), baseIdentity))
         return true;
-    qDebug() << "Not shredded (behind a link):" << path;
+    qDebug() << "Not shredded (behind a link, or its way has changed):" << path;
+    itemChanged = true;
+    return false;
+}
+
+bool SecureDeleteThread::stillTheItem(const QString &path, bool top)
+{
+    if (!top || !itemIdentity.known || filecheck::identify(path).sameFile(itemIdentity))
+        return true;
+    qDebug() << "Not shredded (no longer what was chosen or listed):" << path;
+    itemChanged = true;
     return false;
 }
 
@@ -261,37 +348,49 @@ void SecureDeleteThread::runListMode()
 {
     if (!listModel)
         return;
+    changedNote = QStringLiteral(" (changed since it was added)");
     // The rows are read once, before any removal is handed back: the model belongs to the GUI thread, which
     // removes the shredded rows itself, last to first, so the row numbers read here stay valid.
     struct Row
     {
-        QString folder;
         QString path;
-        bool file;
-        filecheck::FileIdentity identity; // what the row names as the run begins
+        int kind;
+        filecheck::Choice choice; // what the user chose when the row was added
     };
     std::vector<Row> rows;
     const int count = listModel->rowCount();
     rows.reserve(size_t(count));
     for (int r = 0; r < count; ++r) {
-        const QString name = listModel->item(r, 0) ? listModel->item(r, 0)->text() : QString();
+        const QStandardItem *nameItem = listModel->item(r, 0);
+        const QString name = nameItem ? nameItem->text() : QString();
         const QString folder = listModel->item(r, 2) ? listModel->item(r, 2)->text() : QString();
         const QString kind = listModel->item(r, 3) ? listModel->item(r, 3)->text() : QString();
         const QString path = childpaths::join(folder, name, QLatin1Char('\\'));
-        rows.push_back(Row{folder, path, kind == QLatin1String("0"), filecheck::identify(path)});
+        rows.push_back(Row{path, kind == QLatin1String("0") ? 1 : 0,
+                           nameItem ? nameItem->data(ChoiceRole).value<filecheck::Choice>() : filecheck::Choice()});
     }
     itemsToShred = count;
     for (int r = count - 1; r >= 0; --r) {
         if (cancel)
             break;
         const Row &row = rows[size_t(r)];
-        if (shredItem(row.folder, row.path, row.file, row.identity)) {
+        bool gone = false;
+        if (row.choice.identity.known && !row.choice.base.isEmpty()) {
+            gone = shredItem(row.choice.base, row.path, row.kind, row.choice.identity, row.choice.baseIdentity);
+        } else {
+            // Nothing was there to choose when the row was added: whatever is there now, nobody chose it.
+            emit updatePath(row.path);
+            beginItem(row.path);
+            itemMissing = !exists(row.path);
+            itemChanged = !itemMissing;
+        }
+        if (gone) {
             ++itemsShredded;
             QStandardItemModel *model = listModel;
             QMetaObject::invokeMethod(
                 model, [model, r]() { model->removeRow(r); }, Qt::QueuedConnection);
         } else {
-            keep(row.path);
+            keep(row.path, row.kind);
         }
     }
 }
@@ -309,14 +408,16 @@ void SecureDeleteThread::collectEntries(const QString &folder, QList<SecureDelet
             break;
         const QString name = fromWide(data.cFileName, MAX_PATH);
         // Every entry but the folder itself and its parent: a host trash holds dot names too (keys, .env
-        // files, histories), and emptying the bin leaves none of them behind.
-        if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || childpaths::isSelfOrParent(name))
+        // files, histories), and emptying the bin leaves none of them behind. A link is an entry of its own.
+        if (childpaths::isSelfOrParent(name))
             continue;
         SecureDeleteEntry entry;
         entry.path = childpaths::join(folder, name, QLatin1Char('\\'));
         if (entry.path.isEmpty())
             continue;
-        entry.kind = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : 1;
+        entry.kind = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? 2
+                     : (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)   ? 0
+                                                                            : 1;
         entry.folder = folder;
         entry.identity = filecheck::identify(entry.path);
         // The newest find goes first: entries are shredded in the reverse of the order found.
@@ -327,6 +428,8 @@ void SecureDeleteThread::collectEntries(const QString &folder, QList<SecureDelet
 
 bool SecureDeleteThread::shredFolder(const QString &path, int depth)
 {
+    const bool top = itemTop;
+    itemTop = false;
     if (cancel)
         return false;
     emit updatePath(path);
@@ -334,15 +437,15 @@ bool SecureDeleteThread::shredFolder(const QString &path, int depth)
         emit updateDeleteProgress();
     // Gone before its turn: nothing of it was overwritten here, so it is not counted as shredded.
     if (!exists(path))
-        return notFound(path);
-    bool top = false;
-    if (!holdFoldersOf(path, &top))
+        return notFound(path, top);
+    if (!holdFoldersOf(path, top))
         return false;
     // Held while its entries go, so that none of them is reached through a link that took its place; a
     // listed folder that is a link is not followed: shredding through it would destroy what it points at.
     HANDLE folder = held.push(path, DELETE, identityFor(top));
     if (folder == INVALID_HANDLE_VALUE) {
         qDebug() << "Not shredded (link):" << path;
+        stillTheItem(path, top);
         return false;
     }
     WIN32_FIND_DATAW data;
@@ -352,18 +455,24 @@ bool SecureDeleteThread::shredFolder(const QString &path, int depth)
             if (cancel)
                 break;
             const QString name = fromWide(data.cFileName, MAX_PATH);
-            if (childpaths::isSelfOrParent(name) || (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            if (childpaths::isSelfOrParent(name))
                 continue;
-            // A name that would lead out of the folder is not followed; the folder then stays, as not shredded.
+            // A name that would lead out of the folder is not followed, nor a link; the folder then stays, as
+            // not shredded, and they are named as what is left of it.
             const QString child = childpaths::join(path, name, QLatin1Char('\\'));
-            if (child.isEmpty()) {
-                qDebug() << "Not shredded (name leads elsewhere):" << path << name;
+            if (child.isEmpty() || (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+                qDebug() << "Not shredded (a link, or a name that leads elsewhere):" << path << name;
+                leftBelow(path + QLatin1Char('\\') + name, false);
                 continue;
             }
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                shredFolder(child, depth + 1);
-            else
-                shredFile(child);
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                const int before = leftCount;
+                // A folder that stays with nothing named below it is named itself.
+                if (!shredFolder(child, depth + 1) && leftCount == before && exists(child))
+                    leftBelow(child, false);
+            } else if (!shredFile(child) && exists(child)) {
+                leftBelow(child, wroteData);
+            }
         } while (FindNextFileW(find, &data));
         FindClose(find);
     }
@@ -372,25 +481,49 @@ bool SecureDeleteThread::shredFolder(const QString &path, int depth)
     // while it was held) was not removed.
     const bool removed = filecheck::markForDeletion(folder);
     held.pop();
-    return removed && !exists(path);
+    const bool gone = removed && !exists(path);
+    itemTouched = itemTouched || gone;
+    return gone;
 }
 
-bool SecureDeleteThread::notFound(const QString &path)
+bool SecureDeleteThread::notFound(const QString &path, bool top)
 {
     qDebug() << "Not shredded (not found):" << path;
-    // Only a row or entry itself is named so; nothing is held yet while it is the one being looked for.
-    if (held.isEmpty())
+    // Only a row or entry itself is named so.
+    if (top)
         itemMissing = true;
     return false;
 }
 
-void SecureDeleteThread::keep(const QString &path)
+void SecureDeleteThread::leftBelow(const QString &path, bool overwritten)
 {
-    itemsKept << (itemMissing ? path + QStringLiteral(" (not found)") : path);
+    ++leftCount;
+    if (leftNames.size() >= 3)
+        return;
+    const bool below = path.size() > itemPath.size() && path.startsWith(itemPath);
+    const QString name = below ? path.mid(itemPath.size() + 1) : path;
+    leftNames << (overwritten ? name + QStringLiteral(" (overwritten)") : name);
+}
+
+void SecureDeleteThread::keep(const QString &path, int kind)
+{
+    if (itemMissing)
+        itemsKept << path + QStringLiteral(" (not found)");
+    else if (itemChanged)
+        itemsKept << path + changedNote;
+    else if (!itemTouched)
+        itemsKept << path;
+    else if (kind == 0)
+        itemsPartly.append(PartlyShredded{path, leftNames, leftCount});
+    else
+        itemsOverwritten << path;
 }
 
 bool SecureDeleteThread::shredFile(const QString &path)
 {
+    const bool top = itemTop;
+    itemTop = false;
+    wroteData = false;
     if (cancel)
         return false;
     emit updatePath(path);
@@ -398,30 +531,30 @@ bool SecureDeleteThread::shredFile(const QString &path)
     WIN32_FIND_DATAW data;
     HANDLE find = FindFirstFileW(wstr(childpaths::callable(path)), &data);
     if (find == INVALID_HANDLE_VALUE)
-        return notFound(path);
+        return notFound(path, top);
     FindClose(find);
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+    if (!holdFoldersOf(path, top))
+        return false;
+    fileIdentity = identityFor(top);
+    if (!stillTheItem(path, top) || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return false;
     // A listed link is not followed: overwriting through it would destroy the file it points at.
     if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
         qDebug() << "Not shredded (link):" << path;
         return false;
     }
-    bool top = false;
-    if (!holdFoldersOf(path, &top))
-        return false;
-    fileIdentity = identityFor(top);
     const quint64 size = (quint64(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     bool deleted = false;
     bool handled = false;
     if (data.dwFileAttributes & (FILE_ATTRIBUTE_COMPRESSED | FILE_ATTRIBUTE_ENCRYPTED | FILE_ATTRIBUTE_SPARSE_FILE))
-        handled = overwriteClusters(path, &deleted);
+        handled = overwriteClusters(path, size, data.dwFileAttributes, &deleted);
     if (!handled)
         deleted = overwriteFile(path, size);
     if (top)
         held.release();
     // Shredded means overwritten and deleted; anything less keeps the file, and with it the list row.
     const bool gone = deleted && !exists(path);
+    itemTouched = itemTouched || gone || wroteData;
     if (!gone)
         qDebug() << "Not shredded:" << path;
     return gone;
@@ -481,7 +614,7 @@ QString SecureDeleteThread::scrambleName(const QString &path, HANDLE file)
     return current;
 }
 
-bool SecureDeleteThread::overwriteClusters(const QString &path, bool *deleted)
+bool SecureDeleteThread::overwriteClusters(const QString &path, quint64 size, DWORD attributes, bool *deleted)
 {
     *deleted = false;
     // The drive letter of the volume that holds the file ("X:\" from the volume root; on a drive path the
@@ -513,6 +646,18 @@ bool SecureDeleteThread::overwriteClusters(const QString &path, bool *deleted)
     if (file == INVALID_HANDLE_VALUE)
         return true; // nothing written; the file stays
     const ExtentResult result = overwriteExtents(volume, clusterSize, file);
+    if (result.noAllocation) {
+        // Nothing of the file lies on the volume outside its file record (1 KiB, or a sector where sectors are
+        // larger): a file that fits in there, an empty one, or a sparse one without data. Its data, if any, is
+        // in that record, which the ordinary overwrite reaches. A larger file cannot be without clusters: the
+        // answer is not believed, and the file stays.
+        const quint64 fileRecord = qMax<quint64>(1024, bytesPerSector);
+        CloseHandle(file);
+        if (size < fileRecord || (attributes & FILE_ATTRIBUTE_SPARSE_FILE))
+            return false;
+        qDebug() << "Not shredded (no clusters listed for a file that needs them):" << path;
+        return true;
+    }
     if (!result.queryOk || (result.hadClusters && !result.writeOk)) {
         // Clusters that could not all be overwritten keep the file: deleting it would pass for shredding.
         // Windows refuses writes to the sectors of a mounted file system that the writer has not locked.
@@ -550,6 +695,12 @@ SecureDeleteThread::ExtentResult SecureDeleteThread::overwriteExtents(HANDLE vol
         if (st == STATUS_PENDING) {
             WaitForSingleObject(file, INFINITE);
             st = status.Status;
+        }
+        // From the first cluster on, the end of the file means there is no allocation at all.
+        if (st == STATUS_END_OF_FILE && startingVcn == 0) {
+            result.queryOk = true;
+            result.noAllocation = true;
+            return result;
         }
         if (st != STATUS_SUCCESS && st != STATUS_BUFFER_OVERFLOW)
             return result;
@@ -615,7 +766,7 @@ bool SecureDeleteThread::writeGutmannPasses(HANDLE handle, quint64 length)
         return false;
     // A cancel stops the overwrite between writes; the half-overwritten file then counts as not shredded.
     for (int p = 0; p < 35; ++p)
-        if (!writePass(handle, gutmannBuffers.buffers[p], length, p, &cancel, passBuffer))
+        if (!writePass(handle, gutmannBuffers.buffers[p], length, p, &cancel, passBuffer, wroteData))
             return false;
     return true;
 }
@@ -625,7 +776,7 @@ bool SecureDeleteThread::writeDodPasses(HANDLE handle, quint64 length, int count
     if (!buildDodBuffers())
         return false;
     for (int p = 0; p < count; ++p)
-        if (!writePass(handle, dodBuffers.buffers[p], length, p, nullptr, passBuffer))
+        if (!writePass(handle, dodBuffers.buffers[p], length, p, nullptr, passBuffer, wroteData))
             return false;
     return true;
 }
@@ -640,7 +791,7 @@ bool SecureDeleteThread::writeRandomPasses(HANDLE handle, quint64 length)
         if (!buffer)
             return false;
         fillRandom(buffer);
-        const bool ok = writePass(handle, buffer, length, int(p), nullptr, passBuffer);
+        const bool ok = writePass(handle, buffer, length, int(p), nullptr, passBuffer, wroteData);
         releasePattern(buffer);
         if (!ok)
             return false;
