@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 // The expected bytes, built independently of the writer: each byte placed by hand.
@@ -312,6 +314,12 @@ private slots:
         // A folder, or anything that is not a plain file, is no backup.
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder.bak")));
         QCOMPARE(BackupRecord::readFile(path("folder.bak"), knownIds, &read), BackupRecord::FileState::Damaged);
+        // A pipe is never opened, so nothing waits for a writer; a link is looked at, not followed.
+        QVERIFY(::mkfifo(path("pipe.bak").toLocal8Bit().constData(), 0600) == 0);
+        QCOMPARE(BackupRecord::readFile(path("pipe.bak"), knownIds, &read), BackupRecord::FileState::Unreadable);
+        QVERIFY(BackupRecord::writeFile(path("target.bak"), threeRecords()));
+        QVERIFY(QFile::link(path("target.bak"), path("link.bak")));
+        QCOMPARE(BackupRecord::readFile(path("link.bak"), knownIds, &read), BackupRecord::FileState::Damaged);
         QVERIFY(read.isEmpty());
 
         QVERIFY(BackupRecord::writeFile(path("readonly.bak"), threeRecords()));
