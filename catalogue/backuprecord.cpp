@@ -1,10 +1,9 @@
 #include "backuprecord.h"
 
+#include "childpaths.h"
 #include "win32.h"
 
 #include <QDateTime>
-#include <QFile>
-#include <QFileInfo>
 #include <QtEndian>
 
 #include <cstring>
@@ -48,7 +47,7 @@ bool wellFormed(const char *p, const QSet<int> &knownIds)
                        BackupRecord::oldDescOffset})
         if (!terminatedInside(p + offset))
             return false;
-    return true;
+    return BackupRecord::markFits(p);
 }
 
 } // namespace
@@ -71,8 +70,10 @@ QByteArray BackupRecord::encode(const KRGlobal::SettingsData &entry)
     char *p = bytes.data();
     qToLittleEndian<qint32>(entry.index, p + indexOffset);
     putText(p + descOffset, entry.desc);
-    // The reserved byte says that the earlier value was cut to fit: a restore must not take it for the whole.
-    p[reservedOffset] = entry.reserved || !holdsWhole(entry.oldValue) ? 1 : 0;
+    // Only a value that fills its field is marked, cut or whole: a reader that knows no marks takes such a value
+    // for a cut one either way, and every shorter value reads as it did.
+    if (fillsField(fitText(entry.oldValue)))
+        p[reservedOffset] = entry.reserved || !holdsWhole(entry.oldValue) ? cutMark : wholeMark;
     putText(p + locationOffset, entry.location);
     putText(p + oldValueOffset, entry.oldValue);
     p[isDefaultOffset] = entry.isDefault ? 1 : 0;
@@ -87,8 +88,8 @@ KRGlobal::SettingsData BackupRecord::decode(const char *p)
     entry.desc = takeText(p + descOffset);
     entry.location = takeText(p + locationOffset);
     entry.oldValue = takeText(p + oldValueOffset);
-    // Files written before the byte said so hold 0 there: a value that fills its field may have been cut.
-    entry.reserved = p[reservedOffset] != 0 || fillsField(entry.oldValue);
+    // Files of the older layout hold no mark: there a value that fills its field may have been cut.
+    entry.reserved = p[reservedOffset] == cutMark || (p[reservedOffset] == unmarked && fillsField(entry.oldValue));
     entry.isDefault = p[isDefaultOffset] != 0;
     entry.oldDesc = takeText(p + oldDescOffset);
     return entry;
@@ -99,59 +100,100 @@ QString BackupRecord::fileName(quint32 number)
     return QStringLiteral("backup%1.bak").arg(number, 4, 10, QLatin1Char('0'));
 }
 
-bool BackupRecord::writeFile(const QString &hostFile, const QList<KRGlobal::SettingsData> &entries)
+bool BackupRecord::markFits(const char *p)
 {
-    QFile file(hostFile);
-    // Always a new file: a name that is taken, by a link too, is never written through.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+    const char mark = p[reservedOffset];
+    if (mark == unmarked)
+        return true;
+    return (mark == cutMark || mark == wholeMark) && fillsField(takeText(p + oldValueOffset));
+}
+
+bool BackupRecord::writeFile(const QString &path, const QList<KRGlobal::SettingsData> &entries)
+{
+    // Always a new file, and written only through the handle that made it.
+    HANDLE file = CreateFileW(wstr(childpaths::callable(path)), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr,
+                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
         return false;
     bool ok = true;
+    DWORD error = ERROR_DISK_FULL; // a write that took less than it was given
     for (const KRGlobal::SettingsData &entry : entries) {
-        if (file.write(encode(entry)) != size) {
+        const QByteArray bytes = encode(entry);
+        DWORD written = 0;
+        const bool wrote = WriteFile(file, bytes.constData(), DWORD(bytes.size()), &written, nullptr);
+        if (!wrote || written != DWORD(size)) {
+            error = wrote ? error : GetLastError();
             ok = false;
             break;
         }
     }
-    ok = file.flush() && ok;
-    file.close();
-    ok = ok && file.error() == QFileDevice::NoError;
+    // A partial backup holds less than the changes it would be taken for: the file this call made goes, and
+    // nothing else, whatever its name leads to now.
     if (!ok)
-        file.remove(); // a partial backup holds less than the changes it would be taken for
+        filecheck::markForDeletion(file);
+    if (!CloseHandle(file) && ok) {
+        error = GetLastError();
+        ok = false;
+    }
+    if (!ok)
+        SetLastError(error);
     return ok;
 }
 
-BackupRecord::FileState BackupRecord::readFile(const QString &hostFile, const QSet<int> &knownIds,
-                                               QList<KRGlobal::SettingsData> *entries)
+BackupRecord::FileState BackupRecord::readFile(const QString &path, const QSet<int> &knownIds,
+                                               QList<KRGlobal::SettingsData> *entries,
+                                               filecheck::FileIdentity *identity)
 {
-    const qint64 largest = qint64(knownIds.size()) * size;
-    // Only a plain file can be a backup: a device or pipe would never end.
-    if (QFileInfo(hostFile).exists() && !QFileInfo(hostFile).isFile())
-        return FileState::Damaged;
-    QFile file(hostFile);
-    if (!file.open(QIODevice::ReadOnly))
+    // The entry itself, whatever it is: a link is looked at, not followed, and a folder opens for its
+    // information only. A pipe or device is never opened, so nothing waits for a writer.
+    HANDLE file = CreateFileW(wstr(childpaths::callable(path)), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
         return FileState::Unreadable;
-    const qint64 bytes = file.size();
+    const auto closed = [file](FileState state) {
+        CloseHandle(file);
+        return state;
+    };
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (!GetFileInformationByHandle(file, &info))
+        return closed(FileState::Unreadable);
+    // Only a plain file can be a backup.
+    if (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
+        return closed(FileState::Damaged);
+    const qint64 largest = qint64(knownIds.size()) * size;
+    const qint64 bytes = qint64((quint64(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
     if (bytes <= 0 || bytes > largest || bytes % size != 0)
-        return FileState::Damaged;
+        return closed(FileState::Damaged);
     // The file may change while it is read: what arrives is checked, not what the size promised.
-    const QByteArray data = file.read(bytes + 1);
-    if (data.size() != bytes)
+    QByteArray data(bytes + 1, Qt::Uninitialized);
+    DWORD read = 0;
+    if (!ReadFile(file, data.data(), DWORD(data.size()), &read, nullptr))
+        return closed(FileState::Unreadable);
+    CloseHandle(file);
+    if (qint64(read) != bytes)
         return FileState::Damaged;
+    data.truncate(read);
     // A file from before the machine's drive C: names host paths; its values are read as the same places now.
-    const QDateTime written = QFileInfo(hostFile).lastModified();
-    QList<KRGlobal::SettingsData> read;
+    const QDateTime written = fileTimeToDateTime(info.ftLastWriteTime);
+    QList<KRGlobal::SettingsData> records;
     QSet<int> seen;
     for (qsizetype at = 0; at < data.size(); at += size) {
         if (!wellFormed(data.constData() + at, knownIds))
             return FileState::Damaged;
-        read.append(decode(data.constData() + at));
-        read.last().oldValue = carriedOverText(read.last().oldValue, written);
-        read.last().oldDesc = carriedOverText(read.last().oldDesc, written);
+        records.append(decode(data.constData() + at));
+        records.last().oldValue = carriedOverText(records.last().oldValue, written);
+        records.last().oldDesc = carriedOverText(records.last().oldDesc, written);
         // A save records each setting once: a second record of one id was not written by a save.
-        if (seen.contains(read.last().index))
+        if (seen.contains(records.last().index))
             return FileState::Damaged;
-        seen.insert(read.last().index);
+        seen.insert(records.last().index);
     }
-    entries->append(read);
+    if (identity) {
+        identity->known = true;
+        identity->volume = info.dwVolumeSerialNumber;
+        identity->index = (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+        identity->links = info.nNumberOfLinks;
+    }
+    entries->append(records);
     return FileState::Intact;
 }

@@ -2,6 +2,7 @@
 #include "ui_hushdeckform.h"
 
 #include "backuprecord.h"
+#include "childpaths.h"
 #include "filecheck.h"
 #include "krutils.h"
 #include "restorebackupdialog.h"
@@ -9,8 +10,6 @@
 #include "settingpage.h"
 
 #include <QDebug>
-#include <QDir>
-#include <QFileInfo>
 #include <QLabel>
 #include <QScrollArea>
 #include <QSet>
@@ -593,7 +592,8 @@ QString HushdeckForm::nextBackupPath(QString folder, DWORD *nextIndex)
     DWORD n = 1;
     utils.readRegDWORD(HKEY_CURRENT_USER, QStringLiteral(HUSHDECK_SETTINGS_ROOT), QStringLiteral("BackupIndex"), &n);
     QString name = BackupRecord::fileName(n);
-    while (QFileInfo::exists(hostPath(folder + QLatin1Char('\\') + name)))
+    // Only a guess at a free name: the file is made new, so a name taken meanwhile is refused, never written.
+    while (GetFileAttributesW(wstr(childpaths::callable(folder + QLatin1Char('\\') + name))) != INVALID_FILE_ATTRIBUTES)
         name = BackupRecord::fileName(++n);
     if (nextIndex)
         *nextIndex = n + 1;
@@ -611,22 +611,36 @@ bool HushdeckForm::writeBackup(const QList<KRGlobal::SettingsData> &entries)
     const QString folder = utils.backupFolder();
     if (folder.isEmpty())
         return false;
-    // The installation provides the folder; should it be gone, make it again rather than lose the backup.
-    if (!QDir().mkpath(hostPath(folder)))
-        return false;
-    // Held from the application-data folder down while the backup is written: a link on the way would take it
-    // elsewhere.
+    // Held from the application-data folder down while the backup is written, so a link put on the way
+    // cannot take it elsewhere. The installation provides the product's folder and its Backup folder; should
+    // one be gone, it is made again in the held folder above it, then held itself as a plain folder.
+    const QString product = filecheck::folderOf(folder);
+    const QString appData = filecheck::folderOf(product);
     filecheck::HeldFolders held;
-    if (!held.hold(filecheck::folderOf(filecheck::folderOf(folder)), folder))
+    if (!held.hold(appData, appData))
         return false;
-    DWORD next = 0;
-    const QString path = nextBackupPath(folder, &next);
-    qDebug() << "backupFullPath: " << path;
-    if (!BackupRecord::writeFile(hostPath(path), entries))
-        return false;
-    // The counter moves on only past a file that exists.
-    utils.writeRegDWORD(HKEY_CURRENT_USER, QStringLiteral(HUSHDECK_SETTINGS_ROOT), QStringLiteral("BackupIndex"), next);
-    return true;
+    for (const QString &below : {product, folder}) {
+        if (held.push(below) != INVALID_HANDLE_VALUE)
+            continue;
+        // Not there as a plain folder: made only where nothing has the name (a link or a file keeps it).
+        if (!CreateDirectoryW(wstr(childpaths::callable(below)), nullptr) || held.push(below) == INVALID_HANDLE_VALUE)
+            return false;
+    }
+    // A name taken between the guess and the making is passed over; a few tries, never an endless loop.
+    for (int tries = 0; tries < 16; ++tries) {
+        DWORD next = 0;
+        const QString path = nextBackupPath(folder, &next);
+        qDebug() << "backupFullPath: " << path;
+        if (BackupRecord::writeFile(path, entries)) {
+            // The counter moves on only past a file that exists.
+            utils.writeRegDWORD(HKEY_CURRENT_USER, QStringLiteral(HUSHDECK_SETTINGS_ROOT),
+                                QStringLiteral("BackupIndex"), next);
+            return true;
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS)
+            return false;
+    }
+    return false;
 }
 
 void HushdeckForm::OnRestoreBackupAction(bool)
@@ -652,7 +666,7 @@ void HushdeckForm::on_restoreBackup(QList<KRGlobal::SettingsData> newSettingChan
     if (result.done < toWrite.size())
         reportWriteFailure(toWrite.at(result.done));
     // The dialog deletes the backup file only when everything in it is back in the system: written, or held
-    // whole already. A text the user chose not to restore keeps the file.
+    // exactly already. A text the user chose not to restore keeps the file.
     if (auto *dialog = qobject_cast<RestoreBackupDialog *>(sender()))
         dialog->setRestoreComplete(result.written == toWrite.size() && declined.isEmpty());
 }
@@ -664,11 +678,11 @@ void HushdeckForm::confirmCutRestores(const QList<KRGlobal::SettingsData> &entri
     for (const KRGlobal::SettingsData &entry : entries) {
         if (!entry.reserved)
             continue;
-        // A setting that still begins with the recorded beginning holds the earlier text whole: writing the
-        // record would only cut it.
+        // Only a setting that holds exactly the record's text is back as it was. One that merely begins with it
+        // may have been changed past the part the record holds (or added to), which no record can tell.
         const SettingPage *page = pageOfId(entry.index);
         QString now;
-        if (page && page->currentText(entry.index, &now) && now.startsWith(entry.oldValue))
+        if (page && page->currentText(entry.index, &now) && now == entry.oldValue)
             *intact << entry.index;
         else
             shorter << entry;
@@ -676,8 +690,8 @@ void HushdeckForm::confirmCutRestores(const QList<KRGlobal::SettingsData> &entri
     if (shorter.isEmpty())
         return;
     const QString text =
-        QStringLiteral("A backup keeps the first %1 characters of a text. It holds only the beginning of the "
-                       "earlier text of these settings, so restoring them would write that beginning in place of "
+        QStringLiteral("A backup keeps the first %1 characters of a text. It may hold only the beginning of the "
+                       "earlier text of these settings, so restoring them could write that beginning in place of "
                        "what they hold now:%2\n\nDo you want to restore these settings all the same? Choose No "
                        "to leave them as they are and keep the backup file.")
             .arg(BackupRecord::textUnits - 1)

@@ -113,9 +113,9 @@ private:
     // gives those the user keeps pending, none when there are none or the user goes on.
     QList<KRGlobal::SettingsData> confirmCutBackups(const QList<KRGlobal::SettingsData> &entries,
                                                     const QList<KRGlobal::SettingsData> &pending);
-    // Sorts out the restored entries whose record holds only the beginning of the earlier text: those whose
-    // setting still holds a text beginning with it already hold it whole and are left as they are (given
-    // back as intact); for the others the user is asked, and those refused come back as declined.
+    // Sorts out the restored entries whose record may hold only the beginning of the earlier text: those whose
+    // setting holds exactly the record's text are left as they are (given back as intact); for the others the
+    // user is asked, and those refused come back as declined.
     void confirmCutRestores(const QList<KRGlobal::SettingsData> &entries, QList<int> *intact, QList<int> *declined);
     // Names the setting that could not be written, as the lists word it.
     void reportWriteFailure(const KRGlobal::SettingsData &entry);

@@ -2,6 +2,7 @@
 #include "ui_restorebackupdialog.h"
 
 #include "backuprecord.h"
+#include "childpaths.h"
 #include "filecheck.h"
 #include "krutils.h"
 #include "pagetable.h"
@@ -10,8 +11,6 @@
 
 #include <QDateTime>
 #include <QDebug>
-#include <QDir>
-#include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QStandardItemModel>
@@ -20,6 +19,42 @@
 namespace {
 
 const int cutRole = Qt::UserRole + 1;
+
+// The backup folder, held from the application-data folder down while its files are listed, read or deleted:
+// a link put on the way would lead to files that are no backups of this program.
+bool holdBackupFolder(filecheck::HeldFolders &held, const QString &folder)
+{
+    return held.hold(filecheck::folderOf(filecheck::folderOf(folder)), folder);
+}
+
+struct ListedFile
+{
+    QString name;
+    QDateTime created;
+};
+
+// The names of the folder's backup files, in the order Windows lists them on NTFS: case-insensitive.
+QList<ListedFile> listBackupFiles(const QString &folder)
+{
+    QList<ListedFile> files;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(wstr(childpaths::callable(folder + QStringLiteral("\\*.bak"))), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return files;
+    do {
+        const QString name = fromWide(data.cFileName, MAX_PATH);
+        // The pattern also matches by short names ("x.bakery" as "X~1.BAK"): only a name ending so is a backup.
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !childpaths::staysBelow(name) ||
+            !name.endsWith(QLatin1String(".bak"), Qt::CaseInsensitive))
+            continue;
+        const bool born = data.ftCreationTime.dwLowDateTime || data.ftCreationTime.dwHighDateTime;
+        files.append({name, fileTimeToDateTime(born ? data.ftCreationTime : data.ftLastWriteTime)});
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    std::sort(files.begin(), files.end(),
+              [](const ListedFile &a, const ListedFile &b) { return a.name.compare(b.name, Qt::CaseInsensitive) < 0; });
+    return files;
+}
 
 } // namespace
 
@@ -70,25 +105,22 @@ void RestoreBackupDialog::loadBackupList()
     if (folder.isEmpty())
         return;
     qDebug() << "DirSpec: " << folder + QStringLiteral("\\*.bak");
-    // Names in the order Windows lists them on NTFS: case-insensitive.
-    const QFileInfoList files = QDir(hostPath(folder))
-                                    .entryInfoList({QStringLiteral("*.bak")}, QDir::Files | QDir::Hidden | QDir::System,
-                                                   QDir::Name | QDir::IgnoreCase);
+    filecheck::HeldFolders held;
+    if (!holdBackupFolder(held, folder))
+        return;
     const QSet<int> knownIds = pageTableIds();
     int row = 0;
-    for (const QFileInfo &file : files) {
-        QDateTime created = file.birthTime();
-        if (!created.isValid())
-            created = file.lastModified();
-        const qint64 seconds = created.toSecsSinceEpoch();
+    for (const ListedFile &file : listBackupFiles(folder)) {
+        const qint64 seconds = file.created.toSecsSinceEpoch();
         qDebug() << "fromSecsSinceEpoch" << seconds;
         QList<QStandardItem *> items;
-        items << new QStandardItem(file.fileName());
+        items << new QStandardItem(file.name);
         items << new QStandardItem(QDateTime::fromSecsSinceEpoch(seconds).toString(Qt::TextDate));
         items << new QStandardItem(QString::number(row++));
         // A damaged file stays in sight, so the user knows why it is not offered, but cannot be chosen.
         QList<KRGlobal::SettingsData> records;
-        if (BackupRecord::readFile(file.absoluteFilePath(), knownIds, &records) == BackupRecord::FileState::Damaged) {
+        if (BackupRecord::readFile(folder + QLatin1Char('\\') + file.name, knownIds, &records) ==
+            BackupRecord::FileState::Damaged) {
             items.at(1)->setText(items.at(1)->text() + tr(" (damaged, cannot be restored)"));
             for (QStandardItem *item : std::as_const(items))
                 item->setFlags(item->flags() & ~(Qt::ItemIsSelectable | Qt::ItemIsEnabled));
@@ -136,10 +168,14 @@ void RestoreBackupDialog::loadBackupFile()
         return;
     const int fileRow = selection->selectedIndexes().first().row();
     backupFilePath = folder + QLatin1Char('\\') + fileModel->item(fileRow, 0)->text();
-    backupIdentity = filecheck::identify(backupFilePath);
-
+    // The file whose records are shown is the only one a full restore deletes: its identity is taken from the
+    // handle it was read through.
+    backupIdentity = filecheck::FileIdentity();
+    filecheck::HeldFolders held;
+    if (!holdBackupFolder(held, folder))
+        return;
     QList<KRGlobal::SettingsData> records;
-    switch (BackupRecord::readFile(hostPath(backupFilePath), pageTableIds(), &records)) {
+    switch (BackupRecord::readFile(backupFilePath, pageTableIds(), &records, &backupIdentity)) {
     case BackupRecord::FileState::Unreadable:
         qDebug() << "Cannot open file!";
         return;
@@ -198,8 +234,8 @@ void RestoreBackupDialog::on_ApplyPushButton_clicked()
     // A partial restore, or one that did not reach the system in full, keeps the file.
     // Only the file that was read goes, reached from the application-data folder without a link.
     filecheck::HeldFolders held;
-    const QString folder = filecheck::folderOf(backupFilePath);
-    if (allChecked && restoreComplete && held.hold(filecheck::folderOf(filecheck::folderOf(folder)), folder))
+    if (allChecked && restoreComplete && backupIdentity.known &&
+        holdBackupFolder(held, filecheck::folderOf(backupFilePath)))
         filecheck::deleteChecked(backupFilePath, filecheck::NotALink, backupIdentity);
     close();
 }

@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 // The expected bytes, built independently of the writer: each byte placed by hand.
@@ -95,16 +97,21 @@ class TestBackupRecord : public QObject
     Q_OBJECT
 
 private:
+    std::unique_ptr<TestMachine> machine;
     QTemporaryDir dir;
     QString path(const char *name) const { return dir.filePath(QLatin1String(name)); }
 
 private slots:
+    // Files are written and read through the system's calls, which answer from a machine.
+    void init() { machine.reset(new TestMachine); }
+    void cleanup() { machine.reset(); }
+
     // A backup from before the machine's drive C: gives its texts as the place they named, as today's version
     // names it (the restore's own test follows them into the registry); the file keeps its bytes, and a
     // backup written since is read as it is.
     void oldBackupsNameTodaysPlaces()
     {
-        TestMachine m;
+        TestMachine &m = *machine;
         const QString root = m.folder();
         const QString backup = root + QStringLiteral("/drive_c/Users/User/AppData/Roaming/");
         const QString pictures = root + QStringLiteral("/Users/User/Pictures");
@@ -162,26 +169,27 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("stored");
-        QTest::addColumn<bool>("cut");     // the reserved byte says the old value was cut
+        QTest::addColumn<int>("mark");     // the reserved byte written: 0 none, 1 cut, 2 whole and filling the field
         QTest::addColumn<bool>("readCut"); // read back, the old value counts as cut
         const QString fits(1023, QLatin1Char('a'));
-        QTest::newRow("1021 fits") << QString(1021, u'g') << QString(1021, u'g') << false << false;
-        // Whole, yet as full as a cut one: a file from before the byte could not tell them apart.
-        QTest::newRow("1023 fits") << fits << fits << false << true;
-        QTest::newRow("1024 cut") << QString(1024, QLatin1Char('b')) << QString(1023, QLatin1Char('b')) << true << true;
-        QTest::newRow("5000 cut") << QString(5000, QLatin1Char('c')) << QString(1023, QLatin1Char('c')) << true << true;
+        QTest::newRow("1021 fits") << QString(1021, u'g') << QString(1021, u'g') << 0 << false;
+        // Whole, yet as full as a cut one: the mark tells them apart.
+        QTest::newRow("1022 fits") << QString(1022, u'h') << QString(1022, u'h') << 2 << false;
+        QTest::newRow("1023 fits") << fits << fits << 2 << false;
+        QTest::newRow("1024 cut") << QString(1024, QLatin1Char('b')) << QString(1023, QLatin1Char('b')) << 1 << true;
+        QTest::newRow("5000 cut") << QString(5000, QLatin1Char('c')) << QString(1023, QLatin1Char('c')) << 1 << true;
         // A pair across the limit goes whole or not at all.
         const QString pair = QString::fromUtf8("\xf0\x9f\x98\x80");
         const QString across = QString(1022, QLatin1Char('d')) + pair;
-        QTest::newRow("pair across the limit") << across << QString(1022, QLatin1Char('d')) << true << true;
+        QTest::newRow("pair across the limit") << across << QString(1022, QLatin1Char('d')) << 1 << true;
         const QString inside = QString(1021, QLatin1Char('e')) + pair + QLatin1Char('f');
-        QTest::newRow("pair inside") << inside << QString(1021, QLatin1Char('e')) + pair << true << true;
+        QTest::newRow("pair inside") << inside << QString(1021, QLatin1Char('e')) + pair << 1 << true;
     }
     void fieldLimits()
     {
         QFETCH(QString, text);
         QFETCH(QString, stored);
-        QFETCH(bool, cut);
+        QFETCH(int, mark);
         QFETCH(bool, readCut);
         QCOMPARE(BackupRecord::fitText(text), stored);
         const QByteArray bytes = BackupRecord::encode(entry(1, text, text, text, false, text));
@@ -192,8 +200,31 @@ private slots:
         QCOMPARE(back.desc, stored);
         QCOMPARE(back.location, stored);
         QCOMPARE(back.oldDesc, stored);
-        QCOMPARE(bytes.at(2052), char(cut ? 1 : 0));
+        QCOMPARE(int(bytes.at(2052)), mark);
         QCOMPARE(back.reserved, readCut);
+    }
+
+    // Every value of the reserved byte, on a value that fills its field and on a short one. Only what a writer
+    // writes is read: no mark (a full value of an older file may have been cut), a cut or a whole mark on a full
+    // value. Any other byte makes the file damaged.
+    void everyReservedByte()
+    {
+        for (const QString &value : {QString(1023, QLatin1Char('v')), QStringLiteral("750")}) {
+            const bool full = value.size() == 1023;
+            for (int mark = 0; mark < 256; ++mark) {
+                QByteArray bytes = BackupRecord::encode(
+                    entry(205, QStringLiteral("d"), QStringLiteral("L"), value, false, QStringLiteral("o")));
+                bytes[2052] = char(mark);
+                writeAll(path("marked.bak"), bytes);
+                QList<KRGlobal::SettingsData> read;
+                const bool written = mark == 0 || (full && mark <= 2);
+                QCOMPARE(BackupRecord::readFile(path("marked.bak"), knownIds, &read),
+                         written ? BackupRecord::FileState::Intact : BackupRecord::FileState::Damaged);
+                QCOMPARE(read.size(), written ? 1 : 0);
+                if (written)
+                    QCOMPARE(read.first().reserved, full && mark != 2);
+            }
+        }
     }
 
     void aFieldWithoutTerminatorEndsAtItsEnd()
@@ -283,6 +314,12 @@ private slots:
         // A folder, or anything that is not a plain file, is no backup.
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder.bak")));
         QCOMPARE(BackupRecord::readFile(path("folder.bak"), knownIds, &read), BackupRecord::FileState::Damaged);
+        // A pipe is never opened, so nothing waits for a writer; a link is looked at, not followed.
+        QVERIFY(::mkfifo(path("pipe.bak").toLocal8Bit().constData(), 0600) == 0);
+        QCOMPARE(BackupRecord::readFile(path("pipe.bak"), knownIds, &read), BackupRecord::FileState::Unreadable);
+        QVERIFY(BackupRecord::writeFile(path("target.bak"), threeRecords()));
+        QVERIFY(QFile::link(path("target.bak"), path("link.bak")));
+        QCOMPARE(BackupRecord::readFile(path("link.bak"), knownIds, &read), BackupRecord::FileState::Damaged);
         QVERIFY(read.isEmpty());
 
         QVERIFY(BackupRecord::writeFile(path("readonly.bak"), threeRecords()));

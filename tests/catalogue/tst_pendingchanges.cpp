@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
 
@@ -281,23 +282,27 @@ private slots:
 
     void withoutABackupTheUserDecides_data()
     {
-        QTest::addColumn<bool>("folderKnown"); // false: the system names no application-data folder
+        QTest::addColumn<QString>("cause"); // file: a file where the folder should be; none: no application-data
+                                            // folder; full: the disk fills while the backup is written
         QTest::addColumn<QString>("answer");
-        QTest::newRow("folder is a file, no") << true << "IDNO";
-        QTest::newRow("folder is a file, yes") << true << "IDYES";
-        QTest::newRow("no folder at all, no") << false << "IDNO";
-        QTest::newRow("no folder at all, yes") << false << "IDYES";
+        for (const char *cause : {"file", "none", "full"})
+            for (const char *answer : {"IDNO", "IDYES"})
+                QTest::addRow("%s, %s", cause, answer) << cause << answer;
     }
     void withoutABackupTheUserDecides()
     {
-        QFETCH(bool, folderKnown);
+        QFETCH(QString, cause);
         QFETCH(QString, answer);
-        QVERIFY(QDir(backupFolderHost()).removeRecursively());
-        if (folderKnown) {
-            QFile blocker(backupFolderHost()); // a file where the folder should be
-            QVERIFY(blocker.open(QIODevice::WriteOnly));
+        if (cause == QLatin1String("full")) {
+            m->injectFileFault(backupFolderHost() + QStringLiteral("/backup0001.bak"), QStringLiteral("diskfull"));
         } else {
-            machine::setSetting(QStringLiteral("fail.SHGetFolderPathW"), QStringLiteral("1"));
+            QVERIFY(QDir(backupFolderHost()).removeRecursively());
+            if (cause == QLatin1String("file")) {
+                QFile blocker(backupFolderHost());
+                QVERIFY(blocker.open(QIODevice::WriteOnly));
+            } else {
+                machine::setSetting(QStringLiteral("fail.SHGetFolderPathW"), QStringLiteral("1"));
+            }
         }
         const QMap<QString, RegValue> before = registrySnapshot();
         HushdeckForm catalog;
@@ -318,6 +323,34 @@ private slots:
         QCOMPARE(shown(catalog, 205), 10);
         QCOMPARE(backupIndex(), DWORD(0));
         QVERIFY(!themeRefreshPending);
+        // A backup that could not be written whole leaves nothing behind.
+        if (cause == QLatin1String("full"))
+            QCOMPARE(backupFiles(), QStringList());
+    }
+
+    // The Backup folder, or the product's folder above it, is a link to a folder outside: nothing is made or
+    // written there, and Save says no backup could be written.
+    void aBackupNeverGoesThroughALink_data()
+    {
+        QTest::addColumn<int>("levelsUp"); // 0: the Backup folder, 1: the folder above it
+        QTest::newRow("Backup folder a link") << 0;
+        QTest::newRow("folder above a link") << 1;
+    }
+    void aBackupNeverGoesThroughALink()
+    {
+        QFETCH(int, levelsUp);
+        QTemporaryDir outside;
+        const QString linked = levelsUp ? QFileInfo(backupFolderHost()).path() : backupFolderHost();
+        HushdeckForm catalog;
+        show(catalog, 402, 1);
+        QVERIFY(QDir(linked).removeRecursively());
+        QVERIFY(QFile::link(outside.path(), linked));
+        m->answerMessageBox(QStringLiteral("IDNO"));
+        QVERIFY(!catalog.OnSave());
+        const QStringList boxes = m->logged(QStringLiteral("MessageBox"));
+        QVERIFY(boxes.size() == 1 && boxes.first().startsWith(QLatin1String("Confirm Changes Without Backup|")));
+        QVERIFY(QDir(outside.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
+        QVERIFY(QFile::remove(linked));
     }
 
     // A setting whose earlier text is longer than a backup record holds: the user is asked before anything is

@@ -83,6 +83,30 @@ void restoreThroughTheAction(HushdeckForm &catalog, const QString &name)
     catalog.restoreBackupAction->trigger();
 }
 
+// A sign-in message of length characters, the same words each time.
+QString notice(int length)
+{
+    QString message;
+    for (int i = 0; message.size() < length; ++i)
+        message += QStringLiteral("Line %1 of the notice. ").arg(i);
+    message.truncate(length);
+    return message;
+}
+
+const QString noticeKey =
+    QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System");
+
+// The restore's question about records that may hold only the beginning of a text, listing one setting.
+QString shortenedTextQuestion(const QString &listed)
+{
+    return QStringLiteral("Confirm Restore Of Shortened Text|A backup keeps the first 1023 characters of a text. It "
+                          "may hold only the beginning of the earlier text of these settings, so restoring them "
+                          "could write that beginning in place of what they hold now:\n- ") +
+           listed +
+           QStringLiteral("\n\nDo you want to restore these settings all the same? Choose No to leave them as they "
+                          "are and keep the backup file.");
+}
+
 void setChecked(QWidget *dialog, const char *viewName, int row, bool checked)
 {
     model(dialog, viewName)->item(row, 0)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
@@ -575,6 +599,22 @@ private slots:
         QTest::newRow("unknown id") << good + unknownId << qint64(0) << false;
         QTest::newRow("unterminated field") << unterminated << qint64(0) << false;
         QTest::newRow("truncated after listing") << (good + good).left(12300) << qint64(0) << true;
+        // The reserved byte: a value no writer writes, or a mark on a text that does not fill its field.
+        const QByteArray full =
+            BackupRecord::encode(record(505, QString(1023, QLatin1Char('n')), false, QStringLiteral("x")));
+        for (int value : {3, 128, 255}) {
+            QByteArray marked = full;
+            marked[BackupRecord::reservedOffset] = char(value);
+            QTest::addRow("reserved byte %d", value) << marked << qint64(0) << false;
+        }
+        for (int value : {1, 2}) {
+            QByteArray number = good;
+            number[BackupRecord::reservedOffset] = char(value);
+            QTest::addRow("mark %d on a number", value) << number << qint64(0) << false;
+        }
+        QByteArray empty = BackupRecord::encode(record(505, QString(), true, QStringLiteral("x")));
+        empty[BackupRecord::reservedOffset] = BackupRecord::cutMark;
+        QTest::newRow("cut mark on an empty text") << empty << qint64(0) << false;
     }
     void damagedFilesAreNotOffered()
     {
@@ -705,13 +745,14 @@ private slots:
         QCOMPARE(m->logged(QStringLiteral("SHChangeNotify")).size(), 1);
     }
 
-    // A sign-in message longer than a backup record holds: left out of a reviewed apply, a whole restore
-    // leaves the message it never changed whole; applied, its restore asks before writing the beginning.
+    // A sign-in message longer than a backup record holds: its restore asks before writing the beginning,
+    // also when the message was left out of a reviewed apply (nothing tells it from one changed past the
+    // beginning), and No leaves the message whole.
     void aCutRecordIsRestoredOnlyWithTheUsersWord_data()
     {
         QTest::addColumn<bool>("leftOut");
         QTest::addColumn<QString>("answer"); // to the restore's question
-        QTest::newRow("left out in review") << true << QString();
+        QTest::newRow("left out in review") << true << "IDNO";
         QTest::newRow("applied, restore refused") << false << "IDNO";
         QTest::newRow("applied, restore agreed") << false << "IDYES";
     }
@@ -719,12 +760,8 @@ private slots:
     {
         QFETCH(bool, leftOut);
         QFETCH(QString, answer);
-        const QString key =
-            QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System");
-        QString message;
-        for (int i = 0; message.size() < 2430; ++i)
-            message += QStringLiteral("Line %1 of the notice. ").arg(i);
-        message.truncate(2430);
+        const QString &key = noticeKey;
+        const QString message = notice(2430);
         setRegistryValue(key, QStringLiteral("legalnoticetext"), REG_SZ, registrystore::stringData(message));
         const auto before402 = storedValue(settingCase(402));
         HushdeckForm catalog;
@@ -745,29 +782,74 @@ private slots:
         QCOMPARE(registryValue(key, QStringLiteral("legalnoticetext")),
                  std::optional<RegValue>({REG_SZ, registrystore::stringData(now)}));
 
-        if (!answer.isEmpty())
-            m->answerMessageBox(answer);
+        m->answerMessageBox(answer);
         const QStringList boxesBefore = m->logged(QStringLiteral("MessageBox"));
         restoreThroughTheAction(catalog, QStringLiteral("backup0001.bak"));
         const QStringList asked = m->logged(QStringLiteral("MessageBox")).mid(boxesBefore.size());
         const bool yes = answer == QLatin1String("IDYES");
-        if (leftOut)
-            QCOMPARE(asked, QStringList());
-        else
-            QCOMPARE(asked, QStringList{QStringLiteral(
-                                "Confirm Restore Of Shortened Text|A backup keeps the first 1023 characters of a "
-                                "text. It holds only the beginning of the earlier text of these settings, so "
-                                "restoring them would write that beginning in place of what they hold now:\n- Set "
-                                "sign-in message content to \"Line 0 of the notice. Line 1 of the notice. L...\n\n"
-                                "Do you want to restore these settings all the same? Choose No to leave them as they "
-                                "are and keep the backup file.")});
+        QCOMPARE(asked, QStringList{shortenedTextQuestion(QStringLiteral(
+                            "Set sign-in message content to \"Line 0 of the notice. Line 1 of the notice. L..."))});
         // The other setting is back either way; the message is whole, or what the user chose.
         QCOMPARE(storedValue(settingCase(402)), before402);
-        const QString restored = leftOut ? message : yes ? message.left(1023) : QStringLiteral("Welcome");
+        const QString restored = yes ? message.left(1023) : leftOut ? message : QStringLiteral("Welcome");
         QCOMPARE(registryValue(key, QStringLiteral("legalnoticetext")),
                  std::optional<RegValue>({REG_SZ, registrystore::stringData(restored)}));
         // The file goes only when everything in it is back.
         QCOMPARE(backupFiles(), answer == QLatin1String("IDNO") ? QStringList{"backup0001.bak"} : QStringList());
+    }
+
+    // A sign-in message changed after its backup was saved: a record that holds the earlier text whole puts it
+    // back without a question; one that may hold only its beginning (cut, or a full record of a file from
+    // before records were marked) is asked about, however the message begins now, and No keeps the file.
+    void aMessageChangedSinceItsBackupIsPutBackOrAsked_data()
+    {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<int>("changedAt"); // -1: words added at the end
+        QTest::addColumn<bool>("olderFile");
+        QTest::addColumn<bool>("asked");
+        QTest::newRow("1000, added to") << 1000 << -1 << false << false;
+        QTest::newRow("1022, added to") << 1022 << -1 << false << false;
+        QTest::newRow("1023, added to") << 1023 << -1 << false << false;
+        QTest::newRow("1023, changed at its end") << 1023 << 1020 << false << false;
+        QTest::newRow("1022, added to, older file") << 1022 << -1 << true << true;
+        QTest::newRow("1023, added to, older file") << 1023 << -1 << true << true;
+        QTest::newRow("2430, added to") << 2430 << -1 << false << true;
+        QTest::newRow("2430, changed past 1023") << 2430 << 2000 << false << true;
+    }
+    void aMessageChangedSinceItsBackupIsPutBackOrAsked()
+    {
+        QFETCH(int, length);
+        QFETCH(int, changedAt);
+        QFETCH(bool, olderFile);
+        QFETCH(bool, asked);
+        const QString message = notice(length);
+        QString changed = message;
+        if (changedAt < 0)
+            changed += QStringLiteral(" Words added later.");
+        else
+            changed[changedAt] = QLatin1Char('#');
+        setRegistryValue(noticeKey, QStringLiteral("legalnoticetext"), REG_SZ, registrystore::stringData(message));
+        HushdeckForm catalog;
+        catalog.findChild<QPlainTextEdit *>(QStringLiteral("SignInMessageContentPlainTextEdit"))->setPlainText(changed);
+        if (length > 1023)
+            m->answerMessageBox(QStringLiteral("IDYES")); // Save's own question about the short backup
+        QVERIFY(catalog.OnSave());
+        if (olderFile) {
+            QFile f(backupFolderHost() + QStringLiteral("/backup0001.bak"));
+            QVERIFY(f.open(QIODevice::ReadWrite) && f.seek(BackupRecord::reservedOffset) && f.write("\0", 1) == 1);
+        }
+
+        m->answerMessageBox(QStringLiteral("IDNO"));
+        const qsizetype boxesBefore = m->logged(QStringLiteral("MessageBox")).size();
+        restoreThroughTheAction(catalog, QStringLiteral("backup0001.bak"));
+        const QStringList boxes = m->logged(QStringLiteral("MessageBox")).mid(boxesBefore);
+        QCOMPARE(boxes, asked ? QStringList{shortenedTextQuestion(QStringLiteral("Set sign-in message content to "
+                                                                                 "\"Line 0 of the notice. Line 1 of "
+                                                                                 "the notice. L..."))}
+                              : QStringList());
+        QCOMPARE(registryValue(noticeKey, QStringLiteral("legalnoticetext")),
+                 std::optional<RegValue>({REG_SZ, registrystore::stringData(asked ? changed : message)}));
+        QCOMPARE(backupFiles(), asked ? QStringList{"backup0001.bak"} : QStringList());
     }
 
     void applyingSomeReviewedChanges()
