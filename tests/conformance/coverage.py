@@ -9,11 +9,13 @@ ISequentialStream::Read, not IPropertyBag::Read): the interface of `x->Method(`,
 or `x[i]->Method(` is the type x is declared with; a call on an `auto` variable or an unknown one cannot be told
 and fails the run.
 
-A name counts as compared only through a line that shows its answer. Each call that ran on both sides is tied
-to the first output line after it that names it (or names the call it is an argument of: GetCurrentProcess()
-inside OpenProcessToken(...) shows through OpenProcessToken's line); a line names a call when the function's
-or the method's name is one of the parts of its key (split at dots and blanks) or a word of its value. The
-call counts when that line was compared; a call no line names after it counts for nothing, whatever lines
+A name counts as compared through a compared line that names it after the call; whether that line's value comes
+from the call is not checked (tests/conformance/README.md lists what passes unseen). Each call that ran on both
+sides is tied to the first output line after it that names it (or names the call it is an argument of:
+GetCurrentProcess() inside OpenProcessToken(...) shows through OpenProcessToken's line); a line names a call
+when the function's or the method's name is one of the parts of its key (split at dots and blanks) or a word of
+its value.
+The call counts when that line was compared; a call no line names after it counts for nothing, whatever lines
 follow it. The Linux probes record each function they call (trace.h, generated from the door's declarations)
 and Wine's relay trace records the Windows side; an interface method, which no relay trace sees, is recorded by
 the probe itself on both sides (PROBE_METHOD, probe.h), with the type it was called on, and named by the
@@ -41,9 +43,9 @@ DECL = re.compile(r"^(?!typedef|return|#|using|struct|class|enum|static_assert)[
 METHOD = re.compile(r"virtual\s[^;{(]*?\b([A-Za-z_]\w*)\s*\(")
 INTERFACE = re.compile(r"\bclass\s+(I[A-Za-z_]\w*)\s*(?::\s*public\s+(\w+)\s*)?\{")
 # Names whose lines Wine cannot stand for, so each of them is listed in wine-differences.txt and checked against
-# Windows' documentation only (README, "Tests"); reported apart from the compared count. Wine lacks the first
-# ones (it answers E_NOTIMPL, ERROR_CALL_NOT_IMPLEMENTED or has no such class); the others answer nothing a
-# line could compare, or Wine answers otherwise on every line.
+# Windows' documentation only (tests/conformance/README.md); reported apart from the compared count. Wine lacks
+# the first ones (it answers E_NOTIMPL, ERROR_CALL_NOT_IMPLEMENTED or has no such class); the others answer
+# nothing a line could compare, or Wine answers otherwise on every line.
 DOCUMENTATION_ONLY = {
     "PowerGetActiveScheme": "Wine lacks it",
     "PowerSetActiveScheme": "Wine lacks it",

@@ -192,7 +192,7 @@ private slots:
         }
     }
 
-    // A drive_c kept after machine.db was removed is seeded afresh at the next start: a seeded file's name that
+    // A drive_c kept when machine.db was emptied is seeded afresh at the next start: a seeded file's name that
     // is a link is replaced, never written through, and nothing is seeded into a folder that a link stands in
     // for; the debug output says which.
     void seedingNeverWritesThroughALink_data()
@@ -222,6 +222,8 @@ private slots:
         machine::reset();
         for (const QString &name : QDir(machineFolder).entryList({QStringLiteral("machine.db*")}, QDir::Files))
             QVERIFY(QFile::remove(machineFolder + QLatin1Char('/') + name));
+        // An empty store in its place: the folder is still a machine (one without machine.db is refused).
+        QVERIFY(QFile(machineFolder + QStringLiteral("/machine.db")).open(QIODevice::WriteOnly));
         QVERIFY(folder ? QDir(at).removeRecursively() : QFile::remove(at));
         QVERIFY(QFile::link(folder ? outside.path() : victim, at));
         QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QRegularExpression::escape(said)));

@@ -389,6 +389,11 @@ QString windowsText(const QString &root, const QString &text)
 
 void carryOverFolders(const QString &root)
 {
+    // Only a machine is rearranged: the first layout's folders lie beside its machine.db. The same names in
+    // any other folder (a copied Windows tree) are someone else's.
+    struct stat db;
+    if (::lstat(bytesOf(root + QStringLiteral("/machine.db")).constData(), &db) != 0)
+        return;
     ownDrive(root);
     const QString drive = driveOf(root);
     // Links are read where the host resolves them: a relative link's ".." climbs from the real folder.

@@ -8,8 +8,8 @@
 
 namespace carryover {
 
-// Before the machine is opened (any number of programs may start at once, and a start may be killed at any
-// moment): drive_c is made the machine's own folder (a link or file of that name is set aside under another
+// Once the machine's database is open and sound (any number of programs may start at once, and a start may be
+// killed at any moment), and only for a folder holding machine.db: drive_c is made the machine's own folder (a link or file of that name is set aside under another
 // name), the first layout's folders are moved into it without overwriting anything, and relative links that
 // point out of the moved folders are rewritten so they still reach what they reached.
 void carryOverFolders(const QString &machineFolder);

@@ -27,8 +27,11 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
 #include <mutex>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace machine {
@@ -77,6 +80,7 @@ struct State
     QString folder;
     int openFailure = 0;
     bool damaged = false;
+    QString folderProblem; // why the folder itself cannot be the machine; never tried again, as damage
     int busyWait = defaultBusyWait;
     Transaction *transaction = nullptr; // the outermost one open
     QList<QPair<QString, QString>> unstoredLog;
@@ -419,13 +423,86 @@ int prepareMachine(State &s)
     return watch.code();
 }
 
+QString errorText(int error)
+{
+    return QString::fromLocal8Bit(strerror(error));
+}
+
+// What HUSHDECK_MACHINE names is taken only when it is a machine (it holds machine.db) or room for a new one: an
+// empty or new folder, where machine.db is made at once, so that a program starting beside this one takes the
+// folder for a machine too. Anything else is left as it is, and the answer says why: a file, a folder that
+// cannot be written, a folder of other files (a copied Windows tree, a home folder).
+QString claimFolder(const QString &dir)
+{
+    const QByteArray path = QFile::encodeName(dir);
+    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        if (error == ENOTDIR)
+            return QStringLiteral("It is a file, not a folder.");
+        if (error != ENOENT)
+            return QStringLiteral("It cannot be opened (%1).").arg(errorText(error));
+        // Made a moment ago by the caller unless that failed; ask again for the reason.
+        return QStringLiteral("It does not exist and cannot be made (%1).")
+            .arg(errorText(::mkdir(path.constData(), 0755) == 0 ? ENOENT : errno));
+    }
+    QString problem;
+    struct stat st;
+    if (::fstatat(fd, "machine.db", &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        bool empty = true;
+        if (DIR *list = ::fdopendir(::dup(fd))) {
+            while (const dirent *e = ::readdir(list))
+                if (qstrcmp(e->d_name, ".") != 0 && qstrcmp(e->d_name, "..") != 0) {
+                    empty = false;
+                    break;
+                }
+            ::closedir(list);
+        } else {
+            empty = false;
+        }
+        if (!empty) {
+            problem = QStringLiteral("It holds files but no machine.db, so it is no machine folder.");
+        } else {
+            const int made = ::openat(fd, "machine.db", O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+            if (made >= 0)
+                ::close(made);
+            else if (errno != EEXIST) // EEXIST: another program made it first
+                problem = QStringLiteral("It cannot be written (%1).").arg(errorText(errno));
+        }
+    }
+    ::close(fd);
+    return problem;
+}
+
+// Why an existing machine could not be opened, when the reason is its folder or machine.db being closed to
+// this user (a read-only file system, a folder of another user's): nothing else can mend that.
+QString unwritable(const QString &dir)
+{
+    const QByteArray path = QFile::encodeName(dir);
+    if (::faccessat(AT_FDCWD, path.constData(), W_OK, AT_EACCESS) != 0)
+        return QStringLiteral("It cannot be written (%1).").arg(errorText(errno));
+    if (::faccessat(AT_FDCWD, (path + "/machine.db").constData(), W_OK, AT_EACCESS) != 0)
+        return QStringLiteral("Its machine.db cannot be written (%1).").arg(errorText(errno));
+    return QString();
+}
+
+// One line for the terminal, naming the setting that chose the folder.
+void warnFolder(const QString &dir, const QString &problem)
+{
+    const char *chosen = qEnvironmentVariableIsEmpty("HUSHDECK_MACHINE")
+                             ? "(the default; HUSHDECK_MACHINE names another)"
+                             : "(HUSHDECK_MACHINE)";
+    qWarning().noquote() << "machine: the machine folder" << dir << chosen << "cannot be used:" << problem
+                         << "Nothing in it was changed.";
+}
+
 // Opens (and on first use creates and seeds) the machine. Called with the state's mutex held. A failure is
 // noted for the calling thread's watches and the connection is not kept.
 sqlite3 *open(State &s)
 {
     if (s.db)
         return s.db;
-    if (s.damaged) {
+    if (s.damaged || !s.folderProblem.isEmpty()) {
         noteFailure(s.openFailure);
         return nullptr;
     }
@@ -434,10 +511,14 @@ sqlite3 *open(State &s)
         dir = defaultFolder();
     dir = QDir(dir).absolutePath();
     QDir().mkpath(dir);
-    carryover::carryOverFolders(dir);
-    makeFolders(dir);
-    systemprograms::install(driveOf(dir));
     s.folder = dir;
+    s.folderProblem = claimFolder(dir);
+    if (!s.folderProblem.isEmpty()) {
+        warnFolder(dir, s.folderProblem);
+        s.openFailure = SQLITE_CANTOPEN;
+        noteFailure(s.openFailure);
+        return nullptr;
+    }
 
     const QString path = dir + QStringLiteral("/machine.db");
     // A machine used before is checked before anything writes to it; a new one has nothing to check.
@@ -454,8 +535,13 @@ sqlite3 *open(State &s)
         rc = sqlite3_busy_timeout(db, s.busyWait);
     if (rc == SQLITE_OK && existing)
         rc = checkIntegrity(db);
-    if (rc == SQLITE_OK)
+    if (rc == SQLITE_OK) {
+        // Only a sound machine is rearranged and given its folders; a damaged one stays as it was found.
+        carryover::carryOverFolders(dir);
+        makeFolders(dir);
+        systemprograms::install(driveOf(dir));
         rc = execSql(db, "PRAGMA journal_mode=WAL");
+    }
     if (rc == SQLITE_OK)
         rc = execSql(db, "PRAGMA synchronous=NORMAL");
     if (rc == SQLITE_OK) {
@@ -469,8 +555,13 @@ sqlite3 *open(State &s)
         db = nullptr;
     }
 
-    qWarning() << "machine: cannot open" << path << sqlite3_errstr(rc);
     s.damaged = isDamage(rc);
+    if (!s.damaged)
+        s.folderProblem = unwritable(dir);
+    if (!s.folderProblem.isEmpty())
+        warnFolder(dir, s.folderProblem);
+    else
+        qWarning() << "machine: cannot open" << path << sqlite3_errstr(rc);
     // A damaged file stays exactly as it was found: closing must not fold a log into it.
     if (db && s.damaged && sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr) != SQLITE_OK)
         qWarning() << "machine: cannot keep the damaged database from being written on closing";
@@ -512,6 +603,13 @@ bool isDamaged()
     State &s = state();
     std::lock_guard<std::recursive_mutex> g(s.mutex);
     return s.damaged;
+}
+
+QString folderProblem()
+{
+    State &s = state();
+    std::lock_guard<std::recursive_mutex> g(s.mutex);
+    return s.folderProblem;
 }
 
 void setBusyWait(int milliseconds)
@@ -600,6 +698,7 @@ void reset()
     s.folder.clear();
     s.openFailure = 0;
     s.damaged = false;
+    s.folderProblem.clear();
     s.unstoredLog.clear();
     s.takenAnswers.clear();
     s.generationKnown = false;

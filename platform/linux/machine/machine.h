@@ -81,6 +81,10 @@ QString databasePath();
 // other failures (a full disk, a lock held beyond the wait) are tried again at the next use.
 int openFailure();
 bool isDamaged();
+// Why the folder HUSHDECK_MACHINE names cannot be the machine, as a sentence ("It is a file, not a folder."):
+// a file, a folder that cannot be written, a folder of other files. Empty when the folder is not at fault.
+// Like damage, it is never tried again by this process, and nothing in the folder is changed.
+QString folderProblem();
 
 // How long a statement waits for the other program's write lock before it fails: 20 s unless tests shorten
 // it; a negative wait restores that.

@@ -7,6 +7,7 @@
 #include "linux/windows/winloop.h"
 
 #include <QApplication>
+#include <QDebug>
 #include <QHash>
 #include <QIcon>
 #include <QPixmap>
@@ -60,8 +61,20 @@ UINT mouseMessage(QSystemTrayIcon::ActivationReason reason)
 
 void showReal(const NOTIFYICONDATAW *data, UINT callbackMessage)
 {
-    if (!canUseDesktopTray())
+    if (!canUseDesktopTray()) {
+        // On a desktop without a tray the icon, and the menu it opens, are nowhere to be seen: say so once,
+        // rather than run on without a word.
+        static bool told = false;
+        if (!told && qobject_cast<QApplication *>(QCoreApplication::instance()) &&
+            QGuiApplication::platformName() != QLatin1String("offscreen") &&
+            !QSystemTrayIcon::isSystemTrayAvailable()) {
+            told = true;
+            qWarning().noquote() << QCoreApplication::applicationName()
+                                 << "- this desktop has no system tray, so the notification icon and its menu are "
+                                    "not shown; the program keeps running.";
+        }
         return;
+    }
     const Key key{data->hWnd, data->uID};
     QSystemTrayIcon *icon = realIcons().value(key);
     if (!icon) {
