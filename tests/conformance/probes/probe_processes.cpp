@@ -286,18 +286,17 @@ void probePriorities(DWORD child)
                    {"high", HIGH_PRIORITY_CLASS},     {"realtime", REALTIME_PRIORITY_CLASS}};
     for (const auto &c : classes) {
         // Idle lowers the class, which every host allows; each class after it raises it from there.
-        std::string key = std::string("SetPriorityClass.") + c.name;
-        if (c.value != IDLE_PRIORITY_CLASS)
-            key = hosted(key);
-        ok(key.c_str(), SetPriorityClass(process, c.value));
+        const std::string key = std::string("SetPriorityClass.") + c.name;
+        auto named = [&c](const std::string &k) { return c.value == IDLE_PRIORITY_CLASS ? k : hosted(k); };
+        ok(named(key).c_str(), SetPriorityClass(process, c.value));
         // As read back: real time needs the privilege to raise the base priority, which an elevated
         // administrator holds (the machine's user is one).
-        line((key + ".read").c_str(), "0x%lX", static_cast<unsigned long>(GetPriorityClass(process)));
+        line(named(key + ".GetPriorityClass").c_str(), "0x%lX", static_cast<unsigned long>(GetPriorityClass(process)));
     }
     // Real time asked for again from below it (the class last set is real time itself above).
     ok(hosted("SetPriorityClass.normal.again").c_str(), SetPriorityClass(process, NORMAL_PRIORITY_CLASS));
     ok(hosted("SetPriorityClass.realtime.again").c_str(), SetPriorityClass(process, REALTIME_PRIORITY_CLASS));
-    line(hosted("SetPriorityClass.realtime.again.read").c_str(), "0x%lX",
+    line(hosted("SetPriorityClass.realtime.again.GetPriorityClass").c_str(), "0x%lX",
          static_cast<unsigned long>(GetPriorityClass(process)));
     ok("SetPriorityClass.invalid", SetPriorityClass(process, 0x12345));
     ok(hosted("SetPriorityClass.below.again").c_str(), SetPriorityClass(process, BELOW_NORMAL_PRIORITY_CLASS));
