@@ -32,6 +32,15 @@ CASES = [
     # Below the open departures' heading an entry is counted as one, not as a documented Wine difference.
     ("an open departure", "Key.b: 5\n", "Key.b: 7\n", "# Open departures: known\n" + LIST,
      (0, "0 known Wine differences, 0 alike lines checked against the documentation only, 1 open departures")),
+    # An entry for a host's answer is owed a line by a run on such a host only, and explains only that line.
+    ("a host answer's entry on another host", "Key.b (host may raise): 7\n", "Key.b (host may raise): 7\n",
+     "probe_x | Key.b (host may not raise) | 7 | 5 | the host refuses\n", 0),
+    ("a host answer's entry unused on its host", "Key.b (host may not raise): 7\n", "Key.b (host may not raise): 7\n",
+     "probe_x | Key.b (host may not raise) | 7 | 5 | the host refuses\n", 1),
+    ("a host answer's entry used", "Key.b (host may not raise): 7\n", "Key.b (host may not raise): 5\n",
+     "probe_x | Key.b (host may not raise) | 7 | 5 | the host refuses\n", 0),
+    ("another host's difference", "Key.b (host may raise): 7\n", "Key.b (host may raise): 5\n",
+     "probe_x | Key.b (host may not raise) | 7 | 5 | the host refuses\n", 1),
 ]
 # Outputs that stop before the probe's last line, the same way on both sides (the end line is not added).
 EARLY = [

@@ -15,13 +15,38 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <sched.h>
 #include <sys/mount.h>
+#include <unistd.h>
 #include <memory>
 #include <ctime>
 
 namespace {
 
 constexpr double MB = 1048576.0;
+
+bool writeProcFile(const char *path, const QByteArray &text)
+{
+    const int fd = ::open(path, O_WRONLY | O_CLOEXEC);
+    const bool written = fd >= 0 && ::write(fd, text.constData(), size_t(text.size())) == text.size();
+    if (fd >= 0)
+        ::close(fd);
+    return written;
+}
+
+// A volume mounted inside a scanned tree takes the right to mount: root has it, an ordinary account gets it in
+// a user and mount namespace of its own (the same ids, mapped to themselves), where the host allows one. Made
+// before main, while the program has one thread, as unshare() requires; the mounts end with the program.
+const bool ownMountNamespace = [] {
+    if (::geteuid() == 0)
+        return false;
+    const QByteArray uid = QByteArray::number(::geteuid()), gid = QByteArray::number(::getegid());
+    return ::unshare(CLONE_NEWUSER | CLONE_NEWNS) == 0 && writeProcFile("/proc/self/setgroups", "deny") &&
+           writeProcFile("/proc/self/uid_map", uid + ' ' + uid + " 1") &&
+           writeProcFile("/proc/self/gid_map", gid + ' ' + gid + " 1") &&
+           ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+}();
 
 // The categories a file name belongs to, by the built-in table, in table order (once per matching
 // extension): counted here with plain string work, to check the scan's own lookup.
@@ -526,7 +551,10 @@ private slots:
         const QString mounted = root + "/mnt";
         QDir().mkpath(mounted);
         QVERIFY2(::mount("hushdeck-test", QFile::encodeName(mounted).constData(), "tmpfs", 0, "size=1m") == 0,
-                 std::strerror(errno));
+                 qPrintable(QString::fromLocal8Bit(std::strerror(errno)) +
+                            (::geteuid() == 0 || ownMountNamespace
+                                 ? QString()
+                                 : QStringLiteral(" (the host gives this account no user namespace)"))));
         mounts << mounted;
         writeFile(mounted + "/elsewhere.doc", 900);
         WIN32_FIND_DATAW data;

@@ -12,6 +12,10 @@
 
 struct sqlite3;
 
+// Whether the host lets this account raise a nice value again (root, or CAP_SYS_NICE): Windows lets any user
+// raise their own processes' class, the host decides here, and a test expects what it gives.
+bool hostMayRaisePriority();
+
 class TestMachine
 {
 public:
