@@ -165,7 +165,17 @@ void browse()
     info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_EDITBOX | BIF_NEWDIALOGSTYLE;
     info.lpfn = browseCallback;
     info.lParam = reinterpret_cast<LPARAM>(start.c_str());
-    PIDLIST_ABSOLUTE item = SHBrowseForFolderW(&info);
+    // Wine's dialog, on a loaded machine, now and then takes the OK before the selection has reached the
+    // folder and answers Desktop; such an answer is asked again, a few times at most.
+    PIDLIST_ABSOLUTE item = nullptr;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        item = SHBrowseForFolderW(&info);
+        WCHAR chosen[MAX_PATH] = {};
+        if (!item || (SHGetPathFromIDListW(item, chosen) && below(scratch, chosen) != "(elsewhere)"))
+            break;
+        CoTaskMemFree(item);
+        item = nullptr;
+    }
     line("SHBrowseForFolderW", "%s", item ? "chosen" : "none");
     if (!item)
         return;
