@@ -2,40 +2,12 @@
 // or a folder that cannot be written is refused with a message naming the variable, once, and left as it was.
 #include "linux/machine/machine.h"
 #include "testmachine.h"
+#include "withoutoverride.h"
 #include "win32.h"
 
 #include <QtTest>
-#include <linux/capability.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 namespace {
-
-// Root's bypass of file permissions off on the calling thread while it lives, so that a folder without write
-// permission refuses root too (the machine is opened on this thread). Nothing changes for another user.
-class WithoutRootBypass
-{
-public:
-    WithoutRootBypass()
-    {
-        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-        if (::syscall(SYS_capget, &header, saved) != 0)
-            return;
-        __user_cap_data_struct data[2] = {saved[0], saved[1]};
-        data[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) | (1u << CAP_FOWNER));
-        ok = ::syscall(SYS_capset, &header, data) == 0;
-    }
-    ~WithoutRootBypass()
-    {
-        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-        if (ok)
-            ::syscall(SYS_capset, &header, saved);
-    }
-    bool ok = false;
-
-private:
-    __user_cap_data_struct saved[2] = {};
-};
 
 // Write permission back at the end, so that the scratch folder can go.
 struct Writable
@@ -134,8 +106,8 @@ private slots:
         machineWarnings = 0;
         previousHandler = qInstallMessageHandler(countWarnings);
         {
-            WithoutRootBypass bypassOff;
-            QVERIFY(bypassOff.ok);
+            WithoutOverride bypassOff;
+            QVERIFY(bypassOff.ok());
             QVERIFY(!machineUsable());
             // Later uses meet the same refusal without trying (and saying it) again.
             HKEY key = nullptr;

@@ -6,6 +6,7 @@
 #include "linux/machine/machine.h"
 #include "linux/files/rawvolume.h"
 #include "securedeletethread.h"
+#include "withoutoverride.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -18,9 +19,6 @@
 
 #include <functional>
 
-#include <linux/capability.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 // Records the writes (host path, offset, bytes) and flushes of the stand-in while it lives; the optional hook
 // runs on the writing thread after each write is recorded.
@@ -169,32 +167,3 @@ inline QList<QStandardItem *> listRow(const QString &name, bool folder, const QS
             new QStandardItem(parent), new QStandardItem(folder ? QStringLiteral("1") : QStringLiteral("0"))};
 }
 
-// While it lives, the calling thread and the threads it starts go without the capabilities that let root
-// read, write and remove whatever the permissions say: a folder's permissions then hold for root as for any
-// user. For an ordinary user, who has none of them, it changes nothing.
-class WithoutOverride
-{
-public:
-    WithoutOverride()
-    {
-        if (::syscall(SYS_capget, &header, saved) != 0)
-            return;
-        __user_cap_data_struct reduced[2] = {saved[0], saved[1]};
-        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) | (1u << CAP_FOWNER));
-        dropped = ::syscall(SYS_capset, &header, reduced) == 0;
-    }
-    ~WithoutOverride()
-    {
-        if (dropped)
-            ::syscall(SYS_capset, &header, saved);
-    }
-    WithoutOverride(const WithoutOverride &) = delete;
-    WithoutOverride &operator=(const WithoutOverride &) = delete;
-    // False when the capabilities could not be read or given up.
-    bool ok() const { return dropped || ::geteuid() != 0; }
-
-private:
-    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct saved[2] = {};
-    bool dropped = false;
-};
