@@ -1,5 +1,6 @@
 // Files and folders as the modules rely on Windows to show them.
 #include "linux/machine/machine.h"
+#include "foldertree.h"
 #include "testmachine.h"
 #include "win32.h"
 
@@ -105,29 +106,6 @@ QString act(const QString &call, const QString &path)
     return n ? QString::fromUtf16(full, n) : error();
 }
 
-// What a folder holds, all the way down, as one text: each entry's path below it and what it is (its bytes, "ro"
-// when read-only, "n2" for a second name; "dir"; "link"), links never followed.
-QString tree(const QString &folder)
-{
-    QStringList out;
-    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        struct stat st;
-        if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
-            continue;
-        QString what = S_ISLNK(st.st_mode) ? QStringLiteral("link") : S_ISDIR(st.st_mode) ? QStringLiteral("dir") : "";
-        if (S_ISREG(st.st_mode)) {
-            QFile f(path);
-            what = f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : QStringLiteral("?");
-            what += QLatin1String(st.st_mode & 0200 ? "" : " ro") + QLatin1String(st.st_nlink > 1 ? " n2" : "");
-        }
-        out << path.mid(folder.size() + 1) + QLatin1Char(':') + what;
-    }
-    out.sort();
-    return out.join(QLatin1Char(' '));
-}
 } // namespace
 
 class TestFiles : public QObject
@@ -652,7 +630,7 @@ private slots:
         QCOMPARE(error, DWORD(ERROR_ACCESS_DENIED));
         QCOMPARE(QFileInfo::exists(outside), targetExists);
         if (targetExists)
-            QCOMPARE(tree(root), QStringLiteral("outside.bin:secret"));
+            QCOMPARE(folderTree(root), QStringLiteral("outside.bin:secret"));
     }
 
     // A second open, a deletion and a rename while a first handle is held, as its sharing mode allows them.
@@ -747,7 +725,7 @@ private slots:
         QVERIFY(QFile::rename(folder, moved));
         QVERIFY(QFile::link(outside, folder));
         QVERIFY(QFile::link(outside + QStringLiteral("/sub"), moved + QStringLiteral("/inner")));
-        const QString outsideBefore = tree(outside);
+        const QString outsideBefore = folderTree(outside);
 
         const QStringList words = call.split(QLatin1Char(' '));
         const auto in = [&](int i) { return folder + QLatin1Char('\\') + words.at(i); };
@@ -784,8 +762,8 @@ private slots:
         }
         CloseHandle(h);
         QCOMPARE(got, answer);
-        QCOMPARE(tree(outside), outsideBefore);
-        QCOMPARE(tree(moved), held);
+        QCOMPARE(folderTree(outside), outsideBefore);
+        QCOMPARE(folderTree(moved), held);
     }
 
     void folderFacts()

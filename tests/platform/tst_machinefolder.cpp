@@ -1,6 +1,7 @@
 // What HUSHDECK_MACHINE names becomes a machine only when it is one or is empty: a copied Windows tree, a file
 // or a folder that cannot be written is refused with a message naming the variable, once, and left as it was.
 #include "linux/machine/machine.h"
+#include "foldertree.h"
 #include "testmachine.h"
 #include "withoutoverride.h"
 #include "win32.h"
@@ -15,22 +16,6 @@ struct Writable
     QString path;
     ~Writable() { QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner); }
 };
-
-// Every name below root with its bytes, to see that nothing was moved, made or changed.
-QStringList tree(const QString &root)
-{
-    QStringList out;
-    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        QFile f(path);
-        out << path.mid(root.size()) +
-                   (f.open(QIODevice::ReadOnly) ? QLatin1Char(' ') + QString::fromUtf8(f.readAll()) : QString());
-    }
-    out.sort();
-    return out;
-}
 
 int machineWarnings = 0;
 QtMessageHandler previousHandler = nullptr;
@@ -99,7 +84,7 @@ private slots:
             }
             QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::ExeOwner));
         }
-        const QStringList before = tree(scratch.path());
+        const QString before = folderTree(scratch.path());
         qputenv("HUSHDECK_MACHINE", QFile::encodeName(target));
         machine::reset();
 
@@ -123,7 +108,7 @@ private slots:
         QVERIFY2(box.contains(QDir::toNativeSeparators(target)) && box.contains(QStringLiteral("HUSHDECK_MACHINE")) &&
                      box.contains(cause),
                  qPrintable(box));
-        QCOMPARE(tree(scratch.path()), before);
+        QCOMPARE(folderTree(scratch.path()), before);
     }
 
 private:
