@@ -276,8 +276,17 @@ HRESULT fetchToFile(LPCWSTR szURL, LPBINDSTATUSCALLBACK callback, QFile &file, c
             fd = ::openat(madeFile.folder, madeFile.name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
             if (fd >= 0)
                 madeFile.remember(fd);
-            else if (errno == EEXIST)
-                fd = ::openat(madeFile.folder, madeFile.name.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+            else if (errno == EEXIST) {
+                // A file there already is written over only when it is a plain file: opened without waiting,
+                // so that a pipe in its place is refused rather than waited on, and emptied once it is known.
+                fd = ::openat(madeFile.folder, madeFile.name.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+                struct stat st;
+                if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::ftruncate(fd, 0) != 0 ||
+                                ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)) {
+                    ::close(fd);
+                    fd = -1;
+                }
+            }
             return fd >= 0 && file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle);
         }
         // The machine's own cache: its folders reached from the machine folder without a link, the file's
